@@ -1,0 +1,40 @@
+// Common main for every test executable: a UTF-8 C library locale (libarchive
+// drops non-ASCII entry names in the C locale), Qt's test paths so no test
+// touches the user's settings or data, and a headless QApplication.
+#include <QApplication>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+
+// Allocations Qt's platform plugins and system libraries keep for the life of
+// the process; anything of ours still leaks loudly.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libqoffscreen\n"
+           "leak:QWindowSystemInterface\n"
+           "leak:QPlatformScreen\n"
+           "leak:QGuiApplicationPrivate::createPlatformIntegration\n"
+           "leak:libfontconfig\n"
+           "leak:libglib\n"
+           "leak:libdbus\n";
+}
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");
+    const char* codeset = nl_langinfo(CODESET);
+    if (!codeset || std::strcmp(codeset, "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("MorvantTests"));
+    QCoreApplication::setApplicationName(QStringLiteral("MorvantTests"));
+    return RUN_ALL_TESTS();
+}
