@@ -1,0 +1,226 @@
+#include "seltrane_components/brantle_core/poly_list.h"
+#include "seltrane_components/brantle_core/sortvector.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Counts live elements so the tests see every delete.
+struct Item : sortvector_el
+{
+    explicit Item(int tag = 0, int* live = nullptr) : tag(tag), live(live) { if (live) ++*live; }
+    Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live) { if (live) ++*live; }
+    ~Item() override { if (live) --*live; }
+    sortvector_el* clone() const override { return new Item(*this); }
+    int tag;
+    int* live;
+};
+
+// Orders by tag only, so equal tags show where newer elements go.
+struct TaggedItem : Item
+{
+    using Item::Item;
+    bool lessThan(const sortvector_el& other) const override
+    {
+        return tag < static_cast<const TaggedItem&>(other).tag;
+    }
+    sortvector_el* clone() const override { return new TaggedItem(*this); }
+};
+
+template <class T>
+std::vector<int> idsInOrder(const sortvector<T>& table)
+{
+    std::vector<int> ids;
+    for (const T& item : table)
+        ids.push_back(item.id());
+    return ids;
+}
+
+TEST(SortVector, HandsOutLowestFreeIdsAndReusesRemovedOnes)
+{
+    sortvector<Item> table(40, 40);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(table.insert(new Item), i);
+    EXPECT_TRUE(table.remove(1));
+    EXPECT_FALSE(table.remove(1));
+    EXPECT_EQ(table.find(1), nullptr);
+    EXPECT_EQ(table.insert(new Item), 1);
+    EXPECT_EQ(table.size(), 3u);
+    EXPECT_EQ(table.highestId(), 2);
+    EXPECT_TRUE(table.remove(2));
+    EXPECT_EQ(table.highestId(), 1);
+}
+
+TEST(SortVector, GrowsByChunkUpToMaximum)
+{
+    sortvector<Item> table(10, 25);
+    EXPECT_EQ(table.slotCount(), 10u);
+    for (int i = 0; i < 25; ++i) {
+        ASSERT_EQ(table.insert(new Item), i);
+        if (i == 10) {
+            EXPECT_EQ(table.slotCount(), 20u);
+        }
+    }
+    EXPECT_EQ(table.slotCount(), 25u);
+    Item extra;
+    EXPECT_EQ(table.insert(&extra), -1);
+    EXPECT_FALSE(extra.isLinked());
+}
+
+TEST(SortVector, InsertUnderGivenId)
+{
+    sortvector<Item> table(10, 256);
+    Item* e = new Item;
+    EXPECT_EQ(table.insert(e, 30), 30);
+    EXPECT_EQ(table.slotCount(), 40u);
+    EXPECT_EQ(e->id(), 30);
+    EXPECT_EQ(table[30], e);
+    EXPECT_TRUE(table.exists(30));
+
+    Item taken;
+    EXPECT_EQ(table.insert(&taken, 30), -1);
+    EXPECT_EQ(table.insert(&taken, 300), -1);
+    EXPECT_EQ(table.insert(&taken, 0xFFFFFFFE), -1);
+    EXPECT_EQ(table.slotCount(), 40u);
+    EXPECT_EQ(table.find(300), nullptr);
+    EXPECT_EQ(table.insert(nullptr), -1);
+    EXPECT_EQ(table.insert(e), -1) << "an element already filed must not be filed twice";
+}
+
+TEST(SortVector, ChunkZeroAndMaximumCap)
+{
+    sortvector<Item> zeroChunk(0, 3);
+    EXPECT_EQ(zeroChunk.growthChunk(), 1u);
+    EXPECT_EQ(zeroChunk.insert(new Item), 0);
+    EXPECT_EQ(zeroChunk.insert(new Item), 1);
+    EXPECT_EQ(zeroChunk.insert(new Item, 2), 2);
+    Item overflow;
+    EXPECT_EQ(zeroChunk.insert(&overflow), -1);
+
+    sortvector<Item> huge(100000, 200000);
+    EXPECT_EQ(huge.maximumSize(), 65536u);
+    EXPECT_EQ(huge.insert(new Item, 65535), 65535);
+    EXPECT_EQ(huge.first()->id(), 65535);
+    Item outside;
+    EXPECT_EQ(huge.insert(&outside, 65536), -1);
+}
+
+TEST(SortVector, WalksInOrderAndKeepsNewerEqualsFirst)
+{
+    sortvector<Item> table(16, 256);
+    EXPECT_EQ(table.first(), nullptr);
+    for (unsigned id : {5u, 2u, 9u})
+        table.insert(new Item, id);
+    EXPECT_EQ(idsInOrder(table), (std::vector<int>{2, 5, 9}));
+    EXPECT_EQ(table.first()->id(), 2);
+
+    sortvector<TaggedItem> tagged(16, 256);
+    tagged.insert(new TaggedItem(1), 0);
+    tagged.insert(new TaggedItem(7), 1);
+    tagged.insert(new TaggedItem(1), 2);
+    tagged.insert(new TaggedItem(0), 3);
+    EXPECT_EQ(idsInOrder(tagged), (std::vector<int>{3, 2, 0, 1}));
+}
+
+TEST(SortVector, CopyClonesAndDestructorDeletes)
+{
+    int live = 0;
+    {
+        sortvector<Item> table(4, 64);
+        table.insert(new Item(10, &live), 7);
+        table.insert(new Item(20, &live), 3);
+        sortvector<Item> copy(table);
+        EXPECT_EQ(live, 4);
+        EXPECT_EQ(idsInOrder(copy), (std::vector<int>{3, 7}));
+        EXPECT_NE(copy[7], table[7]);
+        EXPECT_EQ(copy[7]->tag, 10);
+        EXPECT_EQ(copy.highestId(), 7);
+        EXPECT_EQ(copy.maximumSize(), 64u);
+
+        sortvector<Item> assigned(1, 1);
+        assigned.insert(new Item(0, &live));
+        assigned = copy;
+        EXPECT_EQ(live, 6);
+        EXPECT_EQ(assigned[3]->tag, 20);
+        assigned.clear();
+        EXPECT_EQ(live, 4);
+        EXPECT_EQ(assigned.highestId(), -1);
+    }
+    EXPECT_EQ(live, 0);
+}
+
+TEST(SortVectorDeathTest, MissingElementIsFatal)
+{
+    sortvector<Item> table(4, 4);
+    table.insert(new Item);
+    EXPECT_DEATH(table[1], "Error Assert: 'vector\\[id\\] != nullptr' is FALSE at line 276 in file "
+                           "seltrane_components.brantle_core/sortvector");
+    const sortvector<Item>& constant = table;
+    EXPECT_DEATH(constant[100], "at line 285");
+}
+
+struct Node : list_node<Node>
+{
+    explicit Node(int value, int* live) : value(value), live(live) { ++*live; }
+    virtual ~Node() { --*live; }
+    int value;
+    int* live;
+};
+
+TEST(PolyList, EraseAndUnlink)
+{
+    int live = 0;
+    poly_list<Node> list;
+    EXPECT_EQ(list.begin(), list.end());
+    EXPECT_FALSE(list.end().isNull());
+    Node* nodes[4];
+    for (int i = 0; i < 4; ++i) {
+        nodes[i] = new Node(i, &live);
+        list.push_back(nodes[i]);
+    }
+    EXPECT_EQ(list.size(), 4u);
+
+    auto x = poly_list<Node>::iterator(nodes[1]);
+    EXPECT_EQ(list.erase(x, x), x);
+    EXPECT_EQ(live, 4);
+
+    // An end that is not reachable from the start throws and deletes nothing.
+    EXPECT_THROW(list.erase(nodes[2], nodes[1]), std::logic_error);
+    EXPECT_THROW(list.erase(nodes[0], poly_list<Node>::iterator()), std::logic_error);
+    EXPECT_THROW(list.erase(poly_list<Node>::iterator(), list.end()), std::logic_error);
+    EXPECT_EQ(live, 4);
+    EXPECT_EQ(list.size(), 4u);
+
+    // Unlinked elements belong to the caller.
+    auto next = list.unlink(*nodes[1]);
+    EXPECT_EQ(&*next, nodes[2]);
+    EXPECT_FALSE(nodes[1]->isLinked());
+    try {
+        list.unlink(*nodes[1]);
+        FAIL();
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ(error.what(), "poly_list unlink failed as object not in list");
+    }
+    EXPECT_THROW(list.unlink(poly_list<Node>::iterator()), std::logic_error);
+    delete nodes[1];
+
+    EXPECT_EQ(list.erase(nodes[0], nodes[3]), poly_list<Node>::iterator(nodes[3]));
+    EXPECT_EQ(live, 1);
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.front(), nodes[3]);
+    EXPECT_EQ(list.back(), nodes[3]);
+    try {
+        list.erase(nodes[3], nullptr);
+        FAIL();
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ(error.what(), "poly_list iterator invalid");
+    }
+    list.clear();
+    EXPECT_EQ(live, 0);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.front(), nullptr);
+}
+
+}  // namespace

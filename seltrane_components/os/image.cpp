@@ -1,0 +1,77 @@
+#include "seltrane_components/os/image.h"
+
+#include <new>
+
+Image::Image() : body_(std::make_shared<Internals>())
+{
+}
+
+Image::Image(int width, int height, int format) : Image()
+{
+    const int bits = bitsPerPixel(format);
+    if (bits == 0 || width <= 0 || height <= 0 || height >= 0x20000000)
+        return;
+    const std::uint64_t rowBits = static_cast<std::uint64_t>(bits) * static_cast<std::uint64_t>(width);
+    if (rowBits > 0x7FFFFFFF)
+        return;
+    const std::uint64_t stride = ((rowBits + 31) / 8) & ~std::uint64_t(3);
+    const std::uint64_t size = stride * static_cast<std::uint64_t>(height);
+    if (size > 0x7FFFFFFF)
+        return;
+    try {
+        Plane plane;
+        plane.bytes.assign(static_cast<std::size_t>(size), 0);
+        plane.stride = static_cast<std::uint32_t>(stride);
+        body_->planes.push_back(std::move(plane));
+    } catch (const std::bad_alloc&) {
+        body_->planes.clear();
+        return;
+    }
+    body_->format = format;
+    body_->width = width;
+    body_->height = height;
+}
+
+int Image::bitsPerPixel(int format)
+{
+    switch (format) {
+    case 4:
+    case 5:
+        return 32;
+    case 24:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+const Image::Plane* Image::plane(int index) const
+{
+    if (index < 0 || index >= planeCount())
+        return nullptr;
+    return &body_->planes[static_cast<std::size_t>(index)];
+}
+
+unsigned char* Image::bits(int index)
+{
+    const Plane* p = plane(index);
+    return p ? body_->planes[static_cast<std::size_t>(index)].bytes.data() : nullptr;
+}
+
+const unsigned char* Image::bits(int index) const
+{
+    const Plane* p = plane(index);
+    return p ? p->bytes.data() : nullptr;
+}
+
+std::uint32_t Image::stride(int index) const
+{
+    const Plane* p = plane(index);
+    return p ? p->stride : 0;
+}
+
+std::uint32_t Image::byteCount(int index) const
+{
+    const Plane* p = plane(index);
+    return p ? static_cast<std::uint32_t>(p->bytes.size()) : 0;
+}
