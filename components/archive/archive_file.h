@@ -1,0 +1,127 @@
+// ArchiveFile packs files, folders and in-memory buffers into one tar or zip
+// stream written to an open QIODevice, and lists or unpacks such a stream
+// read from a QIODevice. The formats come from libarchive; this class fixes
+// the entry names (UTF-8, "/" between parts), the attributes written (0755
+// folders, 0644 files, no owner, no times for disk entries) and keeps
+// extraction inside its target folder.
+//
+// Ownership: the device is not owned; it must be open before open() and its
+// owner closes it after close(). The progress tracker is not owned either.
+//
+// A writer whose entry failed after its header was written is damaged: every
+// later add and close() return false, so a caller never reports success over
+// a truncated or zero-filled entry.
+//
+// Thread safety: one thread uses an object.
+#ifndef ARCHIVE_ARCHIVE_FILE_H
+#define ARCHIVE_ARCHIVE_FILE_H
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <cstddef>
+
+class ProgressTracker;
+class QIODevice;
+struct archive;
+struct archive_entry;
+
+class ArchiveFile
+{
+public:
+    enum Mode { ReadMode = 0, WriteMode = 1 };
+    // Kind 0 reads tar, plain or gzip-compressed; kind 1 is write-only.
+    enum Kind { TarGzKind = 0, TarKind = 1, ZipKind = 2 };
+
+    ArchiveFile();
+    ~ArchiveFile();
+
+    ArchiveFile(const ArchiveFile&) = delete;
+    ArchiveFile& operator=(const ArchiveFile&) = delete;
+
+    // False when already open, when the device is not open, or for an
+    // unknown mode or kind (and kind 1 for reading).
+    bool open(int mode, QIODevice* device, int kind);
+    // True when closed already; for a writer false when finishing the
+    // archive failed or an entry was damaged. The handle is gone either way.
+    bool close();
+    bool isOpen() const { return m_handle != nullptr; }
+
+    // Adds a file or a whole folder under its own file name.
+    bool addPath(const QString& path);
+    // Adds a file or a folder under entryName (its own name when empty).
+    bool addPathUnder(const QString& path, const QString& entryName);
+    bool addBuffer(const QByteArray& data, const QString& entryName);
+    bool addEmptyFile(const QString& entryName);
+
+    // Reader only: appends every entry's path name in archive order.
+    bool listEntries(QStringList& names);
+    // Reader only: unpacks folder and file entries below rootFolder; refuses
+    // any entry that would land outside it, links pointing out included.
+    // Links pointing inside and special entries are skipped.
+    bool extractTo(const QString& rootFolder);
+
+    // Lists the entries of a tar (plain or gzip) or zip file on disk.
+    static bool openFile(const QString& path, QStringList& names);
+
+    // Reading reports the input position, scaled to the stage of
+    // kProgressSteps steps that extraction and listing open.
+    void setProgressTracker(ProgressTracker* tracker) { m_tracker = tracker; }
+
+    qint64 dataBytesWritten() const { return m_dataBytesWritten; }
+    qint64 estimatedArchiveSize() const { return m_estimatedSize; }
+    bool isDamaged() const { return m_damaged; }
+    // Why the last failing operation failed; empty when nothing failed.
+    QString errorString() const { return m_errorString; }
+
+    static const unsigned kProgressSteps = 1000;
+
+private:
+    bool addEntry(const QString& path, const QString& prefix, const QString& name,
+                  QSet<QString>& openFolders);
+    bool addFolder(const QString& path, const QString& entryName, QSet<QString>& openFolders);
+    bool addFile(const QString& path, const QString& entryName);
+    bool writeHeader(const QString& entryName, unsigned type, unsigned perm, qint64 size,
+                     bool stampNow);
+    bool writeData(const char* data, qint64 size);
+    void countEntry(qint64 size);
+    bool checkWriter();
+    bool checkReader();
+    bool fail(const QString& message);
+    bool failArchive(const QString& what);
+    bool readEntryName(struct archive_entry* entry, QString& name);
+    bool extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot);
+    bool writeEntryData(int fd, const QString& target, qint64 entrySize);
+    void beginReadProgress();
+    void endReadProgress();
+
+public:
+    // libarchive device glue; public only so the C callbacks can reach it.
+    bool deviceIsOpen() const;
+    qint64 deviceRead(const void** buffer);
+    qint64 deviceWrite(const void* buffer, size_t size);
+    qint64 deviceSeek(qint64 offset, int whence);
+
+private:
+    QIODevice* m_device = nullptr;
+    char m_readBuffer[1024];
+    qint64 m_expectedInputSize = 0;
+    qint64 m_inputPosition = 0;
+    qint64 m_inputBase = 0;
+    qint64 m_dataBytesWritten = 0;
+    qint64 m_blockSize = 4096;
+    qint64 m_estimatedSize = 0;
+    ProgressTracker* m_tracker = nullptr;
+    struct archive* m_handle = nullptr;
+    int m_mode = ReadMode;
+    int m_kind = TarGzKind;
+    bool m_damaged = false;
+    bool m_reportingRead = false;
+    unsigned m_lastReadStep = 0;
+    QString m_errorString;
+};
+
+#endif  // ARCHIVE_ARCHIVE_FILE_H

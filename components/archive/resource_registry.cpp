@@ -1,0 +1,246 @@
+#include "components/archive/resource_registry.h"
+
+#include "components/archive/archive_file.h"
+#include "seltrane_components/os/progress_tracker.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const qint64 kFingerprintBlock = 1024;
+const qint64 kFingerprintLimit = 1024 * 1024;
+const qint64 kCompareBlock = 64 * 1024;
+
+int lowestBitIndex(unsigned value)
+{
+    static const int kPositions[32] = {0,  1,  28, 2,  29, 14, 24, 3,  30, 22, 20, 15, 25, 17, 4,  8,
+                                       31, 27, 13, 23, 21, 19, 16, 7,  26, 12, 18, 6,  11, 5,  10, 9};
+    return kPositions[((value & (0u - value)) * 0x077CB531u) >> 27];
+}
+
+// Equal fingerprints only say the sizes and first MiB agree.
+bool sameContent(const QString& a, const QString& b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    if (!canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath())
+        return true;
+    QFile fileA(a);
+    QFile fileB(b);
+    if (!fileA.open(QIODevice::ReadOnly) || !fileB.open(QIODevice::ReadOnly)
+        || fileA.size() != fileB.size())
+        return false;
+    QByteArray blockA(kCompareBlock, Qt::Uninitialized);
+    QByteArray blockB(kCompareBlock, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = fileA.read(blockA.data(), kCompareBlock);
+        const qint64 m = fileB.read(blockB.data(), kCompareBlock);
+        if (n < 0 || n != m)
+            return false;
+        if (n == 0)
+            return true;
+        if (std::memcmp(blockA.constData(), blockB.constData(), static_cast<size_t>(n)) != 0)
+            return false;
+    }
+}
+
+}  // namespace
+
+ResourceRegistry* ResourceRegistry::instance()
+{
+    static ResourceRegistry registry;
+    return &registry;
+}
+
+bool ResourceRegistry::Record::inUse(unsigned mask) const
+{
+    for (int i = 0; i < 32; ++i) {
+        if ((mask & (1u << i)) && counters[i] > 0)
+            return true;
+    }
+    return false;
+}
+
+QByteArray ResourceRegistry::fingerprint(const QString& path)
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return hash.result();
+    char block[kFingerprintBlock];
+    qint64 total = 0;
+    while (total < kFingerprintLimit) {
+        const qint64 n = file.read(block, kFingerprintBlock);
+        if (n > 0)
+            hash.addData(block, static_cast<int>(n));
+        if (n < kFingerprintBlock)
+            break;
+        total += n;
+    }
+    hash.addData(QByteArray::number(file.size()));
+    return hash.result();
+}
+
+QString ResourceRegistry::copyName(const Record& record)
+{
+    // A copy already carries its name.
+    if (!record.copiedPath.isEmpty())
+        return QFileInfo(record.copiedPath).fileName();
+    const QString suffix = QFileInfo(record.sourcePath).completeSuffix();
+    return suffix.isEmpty() ? record.id.toString() : record.id.toString() + QLatin1Char('.') + suffix;
+}
+
+QUuid ResourceRegistry::addFile(const QString& path)
+{
+    const QByteArray print = fingerprint(path);
+    auto range = m_records.get<ByFingerprint>().equal_range(print);
+    for (auto it = range.first; it != range.second; ++it) {
+        // Every missing file maps to the one record of the empty fingerprint.
+        if (print.isEmpty() || sameContent(path, it->currentPath()))
+            return it->id;
+    }
+    Record record;
+    record.id = QUuid::createUuid();
+    record.fingerprint = print;
+    record.sourcePath = path;
+    m_records.push_back(std::move(record));
+    return m_records.back().id;
+}
+
+const ResourceRegistry::Record* ResourceRegistry::find(const QUuid& id) const
+{
+    const auto& byId = m_records.get<ById>();
+    const auto it = byId.find(id);
+    return it == byId.end() ? nullptr : &*it;
+}
+
+void ResourceRegistry::updateUsage(const QUuid& id, unsigned categoryBit, bool used)
+{
+    if (id.isNull() || categoryBit == 0)
+        return;
+    auto& byId = m_records.get<ById>();
+    const auto it = byId.find(id);
+    if (it == byId.end())
+        return;
+    const int index = lowestBitIndex(categoryBit);
+    byId.modify(it, [&](Record& record) {
+        if (used) {
+            ++record.counters[index];
+            record.categoryMask |= categoryBit;
+        } else if (record.counters[index] > 0) {
+            if (--record.counters[index] == 0)
+                record.categoryMask &= ~categoryBit;
+        }
+    });
+}
+
+void ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryMask)
+{
+    bool folderReady = false;
+    for (auto it = m_records.begin(); it != m_records.end(); ++it) {
+        if ((it->categoryMask & categoryMask) == 0) {
+            if (!it->copiedPath.isEmpty())
+                m_records.modify(it, [](Record& record) { record.kept = false; });
+            continue;
+        }
+        if (!it->copiedPath.isEmpty() || !it->inUse(categoryMask))
+            continue;
+        if (!folderReady) {
+            if (!QDir().mkpath(folder))
+                return;
+            folderReady = true;
+        }
+        const QString target = folder + QLatin1Char('/') + copyName(*it);
+        if (QFile::copy(it->sourcePath, target)) {
+            m_records.modify(it, [&](Record& record) {
+                record.sourcePath.clear();
+                record.copiedPath = target;
+                record.kept = true;
+            });
+        }
+    }
+}
+
+bool ResourceRegistry::addToArchive(ArchiveFile& archive, const QString& folderName, unsigned categoryMask,
+                                    const std::set<QUuid>& alwaysInclude,
+                                    const std::set<QUuid>& placeholders, ProgressTracker* tracker)
+{
+    QString prefix = folderName;
+    if (!prefix.endsWith(QLatin1Char('/')))
+        prefix += QLatin1Char('/');
+
+    std::vector<std::pair<QString, QString>> files;  // (path on disk, entry name)
+    for (const Record& record : m_records) {
+        const bool selected = (record.inUse(categoryMask) && (record.categoryMask & categoryMask) != 0)
+            || alwaysInclude.count(record.id) != 0;
+        if (!selected)
+            continue;
+        const QString entryName = prefix + copyName(record);
+        if (placeholders.count(record.id) != 0) {
+            if (!archive.addEmptyFile(entryName))
+                return false;
+        } else {
+            files.emplace_back(record.currentPath(), entryName);
+        }
+    }
+    if (files.empty())
+        return true;
+
+    if (tracker)
+        tracker->begin(static_cast<unsigned>(files.size()));
+    bool ok = true;
+    for (size_t i = 0; i < files.size(); ++i) {
+        // A file gone before the save is left out; any other failure
+        // leaves the archive unusable.
+        if (QFileInfo::exists(files[i].first) && !archive.addPathUnder(files[i].first, files[i].second)) {
+            ok = false;
+            break;
+        }
+        if (tracker) {
+            if (tracker->isCancelled()) {
+                ok = false;
+                break;
+            }
+            tracker->setStep(static_cast<unsigned>(i + 1));
+        }
+    }
+    if (tracker)
+        tracker->end();
+    return ok;
+}
+
+void ResourceRegistry::clear()
+{
+    for (const Record& record : m_records) {
+        if (!record.copiedPath.isEmpty() && !record.kept)
+            QFile::remove(record.copiedPath);
+    }
+    m_records.clear();
+}
+
+quint32 ResourceRegistry::usageCount(const QUuid& id, int categoryIndex) const
+{
+    const Record* record = find(id);
+    return record && categoryIndex >= 0 && categoryIndex < 32 ? record->counters[categoryIndex] : 0;
+}
+
+quint32 ResourceRegistry::categoryMask(const QUuid& id) const
+{
+    const Record* record = find(id);
+    return record ? record->categoryMask : 0;
+}
+
+QString ResourceRegistry::copiedPath(const QUuid& id) const
+{
+    const Record* record = find(id);
+    return record ? record->copiedPath : QString();
+}
