@@ -1,0 +1,209 @@
+#include "components/quilshow/show/bundler.h"
+
+#include "components/quilshow/show/show_kinds.h"
+#include "components/quilshow/show/show_streamer.h"
+#include "seltrane_components/os/progress_tracker.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <stdexcept>
+
+namespace Quil {
+
+namespace {
+
+const quint8 kStartMagic[16] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80,
+                                0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0, 0x00};
+const quint8 kEndMagic[16] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
+                              0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00};
+
+// Start magic, name length, size and end magic.
+const quint64 kMinimumRecordSize = 16 + 2 + 4 + 16;
+
+[[noreturn]] void fail(const char* text)
+{
+    throw std::runtime_error(text);
+}
+
+void expectMagic(std::istream& in, const quint8 (&magic)[16], const char* error)
+{
+    for (quint8 expected : magic) {
+        const int byte = in.get();
+        if (byte == std::char_traits<char>::eof() || static_cast<quint8>(byte) != expected)
+            fail(error);
+    }
+}
+
+template <typename T>
+T readLittleEndian(std::istream& in, const char* error)
+{
+    char bytes[sizeof(T)];
+    if (!in.read(bytes, sizeof bytes))
+        fail(error);
+    return qFromLittleEndian<T>(bytes);
+}
+
+// The file count: decimal digits after optional white space.
+quint32 readFileCount(std::istream& in)
+{
+    int c = in.peek();
+    while (c != std::char_traits<char>::eof() && std::isspace(c)) {
+        in.get();
+        c = in.peek();
+    }
+    quint64 count = 0;
+    int digits = 0;
+    while (c != std::char_traits<char>::eof() && std::isdigit(c)) {
+        count = count * 10 + static_cast<quint64>(c - '0');
+        if (count > 0xFFFFFFFFu)
+            fail("Bad bundle file count");
+        in.get();
+        c = in.peek();
+        ++digits;
+    }
+    if (digits == 0)
+        fail("Bad bundle file count");
+    in.clear(in.rdstate() & ~std::ios::eofbit);
+    return static_cast<quint32>(count);
+}
+
+// The stored name with "/" separators; refuses names that leave the folder.
+std::string safeRelativeName(std::string name)
+{
+    for (char& c : name) {
+        if (c == '\\')
+            c = '/';
+    }
+    const bool driveLetter = name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
+    if (name.empty() || name[0] == '/' || driveLetter)
+        fail("Bad bundled file name");
+    std::string::size_type start = 0;
+    while (start <= name.size()) {
+        std::string::size_type end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (name.compare(start, end - start, "..") == 0)
+            fail("Bad bundled file name");
+        start = end + 1;
+    }
+    return name;
+}
+
+void copyData(std::istream& in, std::ofstream* out, quint32 size)
+{
+    char buffer[65536];
+    while (size > 0) {
+        const std::streamsize chunk = std::min<quint32>(size, sizeof buffer);
+        if (!in.read(buffer, chunk))
+            fail("Error reading bundled file");
+        if (out && !out->write(buffer, chunk))
+            fail("Error writing unbundled file");
+        size -= static_cast<quint32>(chunk);
+    }
+}
+
+}  // namespace
+
+bool Bundler::isBundle(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return false;
+    char bytes[4];
+    if (!in.read(bytes, sizeof bytes))
+        return false;
+    return qFromLittleEndian<quint32>(bytes) == kMagic;
+}
+
+void Bundler::unbundle(const std::string& bundlePath, const std::string& destination,
+                       ProgressTracker& progress, OverwriteCallback overwriteCallback)
+{
+    this->destination = destination;
+    std::ifstream in(bundlePath, std::ios::binary);
+    if (!in.is_open())
+        fail("Cannot open bundle file");
+    if (readLittleEndian<quint32>(in, "Bad bundler magicnum") != kMagic)
+        fail("Bad bundler magicnum");
+    version = readLittleEndian<quint32>(in, "Bad bundler magicnum");
+    const quint32 count = readFileCount(in);
+
+    // A hostile count must not swamp the caller's progress arithmetic: no
+    // more records fit than the file can hold.
+    const std::streamoff position = in.tellg();
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(position);
+    const quint64 fitting = size > position ? quint64(size - position) / kMinimumRecordSize + 1 : 1;
+    progress.begin(static_cast<unsigned>(std::min<quint64>(count, fitting)), 0);
+    for (quint32 i = 0; i < count; ++i) {
+        expectMagic(in, kStartMagic, "Bad file start magicnum");
+        const quint16 nameLength = readLittleEndian<quint16>(in, "Error reading bundled file");
+        std::string name(nameLength, '\0');
+        if (nameLength > 0 && !in.read(&name[0], nameLength))
+            fail("Error reading bundled file");
+        name = safeRelativeName(name);
+
+        const std::string::size_type lastSeparator = name.rfind('/');
+        if (lastSeparator != std::string::npos)
+            QDir().mkpath(QString::fromStdString(destination + "/" + name.substr(0, lastSeparator)));
+        const std::string fullPath = destination + "/" + name;
+
+        bool write = true;
+        if (overwriteCallback && QFileInfo::exists(QString::fromStdString(fullPath))) {
+            const int answer = overwriteCallback(fullPath);
+            if (answer == 2)
+                fail("Unbundle cancelled");
+            write = answer == 0;
+        }
+        std::ofstream out;
+        if (write) {
+            out.open(fullPath, std::ios::binary | std::ios::trunc);
+            if (!out.is_open())
+                fail("Couldn't unbundle file");
+        }
+        const quint32 size = readLittleEndian<quint32>(in, "Error reading bundled file");
+        copyData(in, write ? &out : nullptr, size);
+        if (write) {
+            out.close();
+            if (out.fail())
+                fail("Error writing unbundled file");
+        }
+        expectMagic(in, kEndMagic, "Bad file end magicnum");
+        progress.setStep(i);
+    }
+    progress.end();
+}
+
+QString Bundler::findShowFile(const QString& folder, const QString& bundleKind)
+{
+    const quint32 magic = fileTypeMagicForKind(bundleKind);
+    const QDir dir(folder);
+    const QStringList topLevel = dir.entryList(QDir::Files, QDir::Name);
+    if (magic != 0) {
+        for (const QString& name : topLevel) {
+            if (fileTypeMagicForKind(QFileInfo(name).suffix()) == magic)
+                return dir.filePath(name);
+        }
+    }
+    QStringList all;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all.append(dir.relativeFilePath(it.next()));
+    all.sort();
+    for (const QString& name : all) {
+        ShowStreamer streamer(magic);
+        if (streamer.open(QFile::encodeName(dir.filePath(name)).toStdString(), ShowStreamer::BINARY_IN))
+            return dir.filePath(name);
+    }
+    return QString();
+}
+
+}  // namespace Quil

@@ -1,0 +1,135 @@
+// ShowStreamer: the binary stream through which a version-1 show file is read.
+//
+// It owns the open file, knows the stream's format version and the file-type
+// magic that the caller expects, and offers one read operation per value kind.
+// Every record of a show is framed by a begin and an end marker checked with
+// expectMarker(). The only writing operation is the header of BINARY_OUT.
+//
+// Counts read from the file are checked against the bytes left in it before
+// anything is allocated, so a damaged or hostile file ends in a
+// std::runtime_error ("Error reading/writing from file"), never in a huge
+// allocation.
+//
+// Thread safety: one streamer is used by one thread at a time.
+#ifndef QUILSHOW_SHOW_SHOW_STREAMER_H
+#define QUILSHOW_SHOW_SHOW_STREAMER_H
+
+#include "components/quilshow/show/show_group.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Quil {
+
+// Decodes an 8-bit show text: up to its first NUL, as UTF-8 when that is
+// valid, else as Latin-1.
+QString toQString(const std::string& text);
+
+class ShowStreamer
+{
+public:
+    enum Mode { BINARY_IN = 0, BINARY_OUT = 1, CLOSED = 2 };
+
+    // Guard word around the file-type magic in the header.
+    static constexpr quint16 kGuardWord = 0xFF33;
+    // The file-type magic that opens with any expected magic ("qil" and a NUL).
+    static constexpr quint32 kWildcardMagic = 0x006C6971;
+    // Streams from this version carry 32-bit counts instead of 16-bit ones.
+    static constexpr quint16 kWideCountVersion = 98;
+    // Streams from this version carry 8-bit texts instead of UTF-16 ones.
+    static constexpr quint16 kByteTextVersion = 10;
+    // Streams below this version use the old record markers.
+    static constexpr quint16 kNewMarkerVersion = 17;
+
+    explicit ShowStreamer(quint32 fileTypeMagic = 0);
+    ~ShowStreamer();
+
+    ShowStreamer(const ShowStreamer&) = delete;
+    ShowStreamer& operator=(const ShowStreamer&) = delete;
+
+    // Opens `path`; throws std::logic_error for a mode other than BINARY_IN or
+    // BINARY_OUT. Returns false when the file does not open or (BINARY_IN) its
+    // header does not match; BINARY_OUT writes the header.
+    bool open(const std::string& path, Mode mode);
+    void close();
+
+    bool readHeader();
+    void writeHeader();
+    // Reads the stream version that follows the header.
+    quint16 readVersion();
+
+    // Throws "Error reading/writing from file" once the file stream failed.
+    void checkState();
+    // Reads a marker; throws "Magic number doesn't match <expected>" when it
+    // differs.
+    quint16 expectMarker(quint16 expected);
+    // The marker of a record: `current` from version 17, `old` below it.
+    quint16 marker(quint16 current, quint16 old) const
+    {
+        return version < kNewMarkerVersion ? old : current;
+    }
+
+    // Throws the read error unless `count` elements of at least `elementSize`
+    // bytes each can still be in the file.
+    void checkAvailable(quint64 count, quint64 elementSize);
+    // Bytes between the read position and the end of the file.
+    quint64 bytesLeft();
+
+    // Reads a count: u16 below version 98, u32 from it.
+    quint32 readCount();
+    // Width of a count in this stream's version.
+    quint32 countSize() const { return version < kWideCountVersion ? 2 : 4; }
+
+    ShowStreamer& readU8(quint8& value);
+    ShowStreamer& readBool(bool& value);
+    ShowStreamer& readU16(quint16& value);
+    ShowStreamer& readU32(quint32& value);
+    ShowStreamer& readU32Pair(std::pair<quint32, quint32>& value);
+    ShowStreamer& readU32PairSwapped(std::pair<quint32, quint32>& value);
+    ShowStreamer& readUuid(std::array<quint8, 16>& value);
+    ShowStreamer& readString(std::string& value);
+    // A show text: bytes from version 10, UTF-16 before (held as UTF-8).
+    ShowStreamer& readText(std::string& value);
+    ShowStreamer& readWString(std::u16string& value);
+    ShowStreamer& readBytes(std::vector<quint8>& value);
+    ShowStreamer& readU16Set(std::set<quint16>& value);
+    ShowStreamer& readU32Set(std::set<quint32>& value);
+    ShowStreamer& readU32Vector(std::vector<quint32>& value);
+    ShowStreamer& readU16PairVector(std::vector<std::pair<quint16, quint16>>& value);
+    ShowStreamer& readU32PairMap(std::map<quint32, std::pair<quint32, quint32>>& value);
+    ShowStreamer& readU32PairMapVector(
+        std::vector<std::map<quint32, std::pair<quint32, quint32>>>& value);
+    ShowStreamer& readU16SetMap(std::map<quint32, std::set<quint16>>& value);
+    ShowStreamer& readU32SetMap(std::map<quint32, std::set<quint32>>& value);
+    ShowStreamer& readGroupMap(std::map<quint32, ShowGroup>& value);
+
+    quint16 version = 0xFFFF;
+    Mode mode = CLOSED;
+    std::string path;
+    quint32 fileTypeMagic;
+
+private:
+    // Reads `size` raw bytes; the caller checks the state.
+    void readRaw(void* data, std::streamsize size);
+    quint16 rawU16();
+    quint32 rawU32();
+    template <typename T, typename ReadOne>
+    void readSetOf(std::set<T>& value, quint64 elementSize, ReadOne readOne);
+
+    std::fstream m_file;
+    quint64 m_fileSize = 0;
+    // Nothing in this program sets it; every read honours it.
+    bool m_byteSwap = false;
+};
+
+}  // namespace Quil
+
+#endif  // QUILSHOW_SHOW_SHOW_STREAMER_H

@@ -1,0 +1,456 @@
+#include "components/quilshow/show/default_functions.h"
+#include "components/quilshow/show/quil_show.h"
+#include "components/quilshow/show/show_file.h"
+#include "seltrane_components/os/logger.h"
+#include "seltrane_components/os/progress_tracker.h"
+#include "show_writer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+using namespace Quil;
+
+namespace {
+
+void collectLog(int level, qint64, const char* text, void* userData)
+{
+    static_cast<std::vector<std::pair<int, std::string>>*>(userData)->emplace_back(level, text);
+}
+
+class ShowLoadingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        createShow(9);
+        addLogHandler(collectLog, &log);
+    }
+    void TearDown() override
+    {
+        removeLogHandler(collectLog);
+        destroyShow(true);
+    }
+
+    QString path() const { return dir.filePath("show.kvq"); }
+
+    ShowLoadResult load(const QByteArray& bytes, quint32 magic = 0x8484)
+    {
+        EXPECT_TRUE(writeFile(path(), bytes));
+        // Each load gets a new show, as the converter does: reset keeps a few
+        // settings by design.
+        destroyShow(true);
+        createShow(9);
+        log.clear();
+        return loadShow(path().toStdString(), magic, nullptr);
+    }
+
+    ShowLoadResult load(const ShowContent& content) { return load(buildShow(content), content.magic); }
+
+    QuilShow& show() { return *_gpShow; }
+    std::string folder() const { return dir.path().toStdString(); }
+
+    QTemporaryDir dir;
+    std::vector<std::pair<int, std::string>> log;
+};
+
+TEST_F(ShowLoadingTest, NewShowHoldsTheDefaultFunctions)
+{
+    ASSERT_EQ(31u, show().functions().size());
+    quint32 expectedId = 0;
+    for (const Function& function : show().functions()) {
+        EXPECT_EQ(expectedId++, function.id());
+    }
+    EXPECT_EQ("Colour", show().function(9)->name);
+    EXPECT_EQ("Colour Mode", show().function(8)->name);
+    EXPECT_EQ(128u, show().function(29)->categoryMask);
+    EXPECT_EQ("White", show().function(30)->name);
+    EXPECT_EQ(0xFFFFFFFFu, show().streamVersion);
+    EXPECT_EQ(0xFF, show().savedByBuild);
+}
+
+TEST_F(ShowLoadingTest, VersionGate)
+{
+    ShowContent content;
+    EXPECT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(454u, show().streamVersion);
+    EXPECT_EQ("header", show().headerText);
+    EXPECT_EQ(3, show().savedByMajor);
+
+    content.version = 455;
+    const struct
+    {
+        quint8 build;
+        const char* suffix;
+    } cases[] = {{37, " (2.1.37)"}, {0x85, " (2.1 BETA 5)"}, {0x05, " (2.1.5)"}};
+    for (const auto& c : cases) {
+        content.savedBy[0] = 2;
+        content.savedBy[1] = 1;
+        content.savedBy[2] = c.build;
+        const ShowLoadResult result = load(content);
+        EXPECT_EQ(kShowTooNew, result.code);
+        EXPECT_EQ(std::string("attempting to load show created in a newer version of software") + c.suffix,
+                  result.message);
+    }
+}
+
+TEST_F(ShowLoadingTest, WrongMagicGivesCodeOneAndAResetShow)
+{
+    ShowContent content;
+    content.magic = 0x9393;
+    const ShowLoadResult result = load(buildShow(content), 0x8484);
+    EXPECT_EQ(kShowNotOpened, result.code);
+    EXPECT_EQ("", result.message);
+    EXPECT_EQ(0xFFFFFFFFu, show().streamVersion);
+    EXPECT_EQ(0u, show().functions().size());
+    EXPECT_EQ(kShowNotOpened, loadShow(dir.filePath("missing").toStdString(), 0x8484, nullptr).code);
+    // The wildcard opens with any expected magic.
+    content.magic = 0x006C6971;
+    EXPECT_EQ(kShowLoaded, load(buildShow(content), 0x7575).code);
+}
+
+TEST_F(ShowLoadingTest, EveryTruncationFailsWithCodeThree)
+{
+    for (quint16 version : {16, 98, 454}) {
+        ShowContent content;
+        content.version = version;
+        content.functions = {{0, "Intensity", 1}};
+        content.outputNode = true;
+        content.settingsFilled = true;
+        content.daliSchedules = true;
+        const QByteArray full = buildShow(content);
+        ASSERT_EQ(kShowLoaded, load(full).code) << version;
+        // The last section count is the last thing read.
+        for (int length = 10; length < full.size(); ++length) {
+            const ShowLoadResult result = load(full.left(length));
+            ASSERT_EQ(kShowReadFailed, result.code) << version << " cut at " << length;
+            EXPECT_EQ("", result.message);
+            ASSERT_EQ(1u, log.size());
+            EXPECT_EQ(130, log[0].first);
+        }
+        EXPECT_EQ("Error reading/writing from file\n", log[0].second);
+    }
+}
+
+TEST_F(ShowLoadingTest, UnsupportedSectionFailsWithCodeThree)
+{
+    ShowContent content;
+    content.triggerCount = 1;
+    const ShowLoadResult result = load(content);
+    EXPECT_EQ(kShowReadFailed, result.code);
+    EXPECT_EQ("", result.message);
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ(130, log[0].first);
+    EXPECT_EQ("Unsupported version-1 section: triggers\n", log[0].second);
+}
+
+TEST_F(ShowLoadingTest, ProgressStagesStayBalanced)
+{
+    ProgressTracker progress([](quint32, quint32, void*) {});
+    progress.begin(2, 0);
+    ShowContent content;
+    ASSERT_TRUE(writeFile(path(), buildShow(content)));
+    EXPECT_EQ(kShowLoaded, loadShow(path().toStdString(), 0x8484, &progress).code);
+    EXPECT_EQ(1, progress.depth());
+    content.triggerCount = 2;
+    ASSERT_TRUE(writeFile(path(), buildShow(content)));
+    EXPECT_EQ(kShowReadFailed, loadShow(path().toStdString(), 0x8484, &progress).code);
+    EXPECT_EQ(1, progress.depth());
+    progress.end();
+}
+
+void expectFilledSettings(const ShowSettings& s, quint16 v, const std::string& folder)
+{
+    SCOPED_TRACE(v);
+    EXPECT_EQ("Project", s.text1);
+    EXPECT_EQ("Client", s.text2);
+    EXPECT_EQ("Notes", s.text3);
+    EXPECT_EQ((ShowSettings::Angle{{v >= 4 ? quint8(51) : quint8(0), v >= 4 ? quint8(30) : quint8(0), 0,
+                                    v >= 4 ? quint8(1) : quint8(0)}}),
+              s.latitude);
+    EXPECT_EQ(v >= 4 ? 7 : 0, s.longitude[1]);
+    EXPECT_EQ(v >= 15 ? -20 : 0, s.timeZoneOffset);
+    const std::array<quint8, 6> defaultDaylight{{0, 1, 0, 0, 1, 0}};
+    const std::array<quint8, 6> storedDaylight{{1, 3, 0, 0, 10, 0}};
+    EXPECT_EQ((v >= 85 ? storedDaylight : defaultDaylight), s.daylightSaving);
+    EXPECT_EQ(v >= 7 ? 7u : 0xFFFFFFFFu, s.controllerId);
+    // Shows below 287 with a web interface text lose the data bytes.
+    EXPECT_EQ((v >= 287 ? std::vector<quint8>{1, 2, 3} : std::vector<quint8>{}), s.dataBytes);
+    EXPECT_EQ(folder + "/media/a.png", s.backgroundImagePath);
+    EXPECT_EQ(1024u, s.planWidth);
+    EXPECT_EQ(768u, s.planHeight);
+    EXPECT_EQ((ShowColour{10, 20, 30}), s.backgroundColour);
+    const qint32 value = v < 46 ? 20 : (v >= 168 && !(v >= 200 && v <= 211)) ? 55 : -1;
+    EXPECT_EQ(value, s.settingsValue);
+    EXPECT_TRUE(s.gridVisible);
+    EXPECT_EQ(16, s.gridSpacing);
+    EXPECT_TRUE(s.settingsFlag);
+    EXPECT_EQ((v >= 59 ? ShowColour{1, 2, 3} : ShowColour{255, 0, 0}), s.colour2);
+    EXPECT_EQ((v >= 59 ? ShowColour{4, 5, 6} : ShowColour{0, 0, 255}), s.colour3);
+    EXPECT_EQ(v >= 9 ? 2u : 0u, s.colourList.size());
+    EXPECT_EQ(v >= 69 ? "web" : "", s.webInterfaceText);
+    ASSERT_EQ(v >= 78 ? 1u : 0u, s.idMaps.size());
+    if (v >= 78) {
+        EXPECT_EQ(std::make_pair(6u, 7u), s.idMaps[0].at(5));
+    }
+    const bool idList = v >= 99 && ((v >= 157 && v <= 199) || v >= 208);
+    EXPECT_EQ((idList ? std::vector<quint32>{9, 10} : std::vector<quint32>{}), s.idList);
+}
+
+TEST_F(ShowLoadingTest, SettingsInBothForms)
+{
+    for (quint16 v : {3, 8, 14, 20, 30, 50, 98, 99, 160, 200, 212, 286, 287, 356, 454}) {
+        ShowContent content;
+        content.version = v;
+        content.settingsFilled = true;
+        ASSERT_EQ(kShowLoaded, load(content).code) << v;
+        expectFilledSettings(show().settings, v, folder());
+    }
+    // Defaults written back read as the defaults.
+    for (quint16 v : {50, 454}) {
+        ShowContent content;
+        content.version = v;
+        ASSERT_EQ(kShowLoaded, load(content).code);
+        const ShowSettings& s = show().settings;
+        EXPECT_EQ(800u, s.planWidth);
+        EXPECT_EQ(0xFFFFFFFFu, s.controllerId);
+        EXPECT_EQ(20, s.settingsValue);
+        EXPECT_EQ("", s.backgroundImagePath);
+    }
+}
+
+TEST_F(ShowLoadingTest, OldTimeZoneFloatsAreSanitised)
+{
+    for (const auto& c : {std::make_pair(2.75f, qint16(2)), std::make_pair(std::numeric_limits<float>::quiet_NaN(), qint16(0)),
+                          std::make_pair(1e30f, qint16(32767)), std::make_pair(-1e30f, qint16(-32768))}) {
+        ShowWriter w(20);
+        w.header(0x8484).u16(0);  // no functions
+        w.u16(0);                 // no output nodes
+        w.u16(0x0114).text("").text("").raw(QByteArray(8, '\0'));
+        quint32 bits = 0;
+        std::memcpy(&bits, &c.first, 4);
+        w.u32(bits).string("").u32(1).u32(1).raw(QByteArray(3, '\0')).u8(0).u8(0).u16(0).u8(0);
+        w.string("").u32(0).u32(0).text("").u32(0).u32(0).u32(0).u32(0).u8(0).u32(0).u16(0).u16(0x0115);
+        w.u16(0);  // groups
+        w.raw(QByteArray(16, '\0'));
+        for (int i = 0; i < 17; ++i)
+            w.u16(0);
+        ASSERT_EQ(kShowLoaded, load(w.data).code);
+        EXPECT_EQ(c.second, show().settings.timeZoneOffset);
+    }
+}
+
+TEST_F(ShowLoadingTest, BackgroundPathResolvesAgainstTheAbsoluteShowFolder)
+{
+    ShowContent content;
+    content.settingsFilled = true;
+    ASSERT_TRUE(writeFile(path(), buildShow(content)));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const ShowLoadResult result = loadShow("show.kvq", 0x8484, nullptr);
+    QDir::setCurrent(previous);
+    EXPECT_EQ(kShowLoaded, result.code);
+    EXPECT_EQ(folder(), show().folder);
+    EXPECT_EQ(folder() + "/media/a.png", show().settings.backgroundImagePath);
+
+    for (const auto& c : {std::make_pair(QByteArray(".x"), folder() + "/"),
+                          std::make_pair(QByteArray("C:\\abs.png"), std::string("C:\\abs.png"))}) {
+        content.backgroundImagePath = c.first;
+        ASSERT_EQ(kShowLoaded, load(content).code);
+        EXPECT_EQ(c.second, show().settings.backgroundImagePath);
+    }
+}
+
+TEST_F(ShowLoadingTest, GroupTable)
+{
+    const struct
+    {
+        quint16 version;
+        bool present;
+        bool named;
+    } cases[] = {{16, true, false},  {150, true, false}, {160, true, true},  {163, true, true},
+                 {164, false, false}, {199, false, false}, {200, true, false}, {207, true, false},
+                 {208, true, true},  {210, true, true},   {211, false, false}, {454, false, false}};
+    for (const auto& c : cases) {
+        ShowContent content;
+        content.version = c.version;
+        content.groups[7] = {{1, 2}, "Front"};
+        content.groups[2] = {{}, "Empty"};
+        ASSERT_EQ(kShowLoaded, load(content).code) << c.version;
+        const auto& groups = show().groups();
+        ASSERT_EQ(c.present ? 2u : 0u, groups.size()) << c.version;
+        if (c.present) {
+            EXPECT_EQ((std::set<quint16>{1, 2}), groups.at(7).members);
+            EXPECT_EQ(c.named ? "Front" : "", groups.at(7).name);
+        }
+    }
+
+    show().addGroup(5);
+    show().setGroupMembers(5, {4});
+    show().addGroup(5);
+    EXPECT_EQ((std::set<quint16>{4}), show().groups().at(5).members);
+    show().clearGroupMembers(5);
+    show().clearGroupMembers(6);
+    EXPECT_TRUE(show().groups().at(5).members.empty());
+    try {
+        show().setGroupMembers(6, {1});
+        FAIL();
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ("Unknown group id", e.what());
+    }
+}
+
+TEST_F(ShowLoadingTest, DefaultFunctionUpdates)
+{
+    ShowContent content;
+    content.version = 302;
+    for (quint16 id = 0; id <= 22; ++id)
+        content.functions.push_back({id, QString("F%1").arg(id), 1});
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(31u, show().functions().size());
+    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
+    EXPECT_EQ(4u, show().function(1)->categoryMask);
+    EXPECT_EQ("Old White", show().function(22)->name);
+    EXPECT_EQ(1u, show().function(22)->categoryMask);
+    EXPECT_EQ("Calculated 1", show().function(23)->name);
+    EXPECT_EQ("White", show().function(30)->name);
+    EXPECT_EQ("F5", show().function(5)->name);
+
+    content.version = 403;
+    content.functions = {{1, "Mine", 9}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(1u, show().functions().size());
+    EXPECT_EQ("Mine", show().function(1)->name);
+
+    content.version = 312;
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
+    EXPECT_EQ(4u, show().function(1)->categoryMask);
+    EXPECT_EQ(3u, show().functions().size());  // 22 and 30 added
+
+    // Without function 1 it is made from the table.
+    content.functions = {{0, "Intensity", 1}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    ASSERT_NE(nullptr, show().function(1));
+    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
+}
+
+TEST_F(ShowLoadingTest, FunctionIdsOfOlderShowsAreRenumbered)
+{
+    ShowContent content;
+    content.version = 130;
+    content.functions = {{0, "Intensity", 1}, {24, "Mine", 2}, {40, "Other", 2}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(23u, functionRenumberThreshold());
+    EXPECT_EQ("Mine", show().function(33)->name);
+    EXPECT_EQ("Other", show().function(44)->name);
+
+    // The next load starts from the default threshold again.
+    content.functions = {{0, "Intensity", 1}, {40, "Other", 2}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(128u, functionRenumberThreshold());
+    EXPECT_EQ("Other", show().function(44)->name);
+
+    content.version = 66;
+    content.functions = {{22, "Old", 4}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ("Old", show().function(32)->name);
+}
+
+TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
+{
+    for (quint16 v : {9, 16, 97, 98, 150, 219, 302, 454}) {
+        SCOPED_TRACE(v);
+        ShowContent content;
+        content.version = v;
+        content.functions = {{0, "Intensity", 1}, {5, "Cyan", 4}};
+        content.outputNode = true;
+        content.settingsFilled = true;
+        content.groups[7] = {{1, 2}, "Front"};
+        content.daliSchedules = true;
+        const ShowLoadResult result = load(content);
+        ASSERT_EQ(kShowLoaded, result.code) << (log.empty() ? "" : log[0].second);
+        EXPECT_EQ("", result.message);
+        EXPECT_EQ(v, show().streamVersion);
+        EXPECT_TRUE(log.empty());
+
+        EXPECT_EQ("Cyan", show().function(5)->name);
+        // Stored 0 and 5; below 303 also 1, 22, 23 to 29 and 30.
+        EXPECT_EQ(v < 303 ? 12u : 2u, show().functions().size());
+        expectFilledSettings(show().settings, v, folder());
+        EXPECT_EQ(v < 164 ? 1u : 0u, show().groups().size());
+        EXPECT_EQ(15, show().showIdentifier()[15]);
+
+        const OutputNodeShowComponent& nodes = show().outputNodes();
+        ASSERT_EQ(1u, nodes.nodes.size());
+        const OutputNode& node = *nodes.nodes.find(3);
+        EXPECT_EQ(38400u, node.interfaceConfig.baudRate);
+        EXPECT_EQ(v >= 427, node.nodeFlag);
+        EXPECT_EQ(v >= 288 ? 2u : 64u, node.outputSettings.size());
+        EXPECT_EQ(v >= 288 ? std::make_pair(7u, 8u) : std::make_pair(1u, 10u), node.outputSettings[1]);
+        EXPECT_EQ(v >= 305 ? 1u : 0u, node.values.size());
+        ASSERT_EQ(v >= 154 ? 1u : 0u, node.powerSupplies.size());
+        if (v >= 154) {
+            const KiNETPowerSupply& supply = *node.powerSupplies.find(0);
+            EXPECT_EQ(2u, supply.model);
+            EXPECT_EQ(0x0A000001u, supply.ipAddress);
+            EXPECT_EQ(v >= 218 ? 12u : 1u, supply.number);
+            EXPECT_EQ(v >= 218 ? "PSU" : "", supply.text1);
+        }
+        EXPECT_EQ(v >= 394 ? 1u : 0u, node.universeKeys.size());
+        EXPECT_EQ(v >= 384 ? 3 : -1, nodes.lookupId(4));
+        EXPECT_EQ(-1, nodes.lookupId(3));
+        EXPECT_EQ(v >= 394 ? 1u : 0u, nodes.remoteDevices.size());
+        if (v >= 394) {
+            RDKey sameDevice;
+            sameDevice.kind = 6;  // counts as kind 5
+            sameDevice.number = 2;
+            EXPECT_EQ(77u, nodes.remoteDevices.at(sameDevice));
+        }
+
+        const DALIShowComponent& dali = show().dali();
+        EXPECT_EQ(v >= 417, dali.testFlags[0]);
+        EXPECT_EQ(v >= 417 ? 3 : 2, dali.testSchedules[0].kind);
+        EXPECT_EQ(v >= 417 ? 300 : 1, dali.testSchedules[1].interval);
+    }
+}
+
+TEST_F(ShowLoadingTest, DestroyShow)
+{
+    destroyShow(false);
+    EXPECT_NE(nullptr, _gpShow);
+    destroyShow(true);
+    EXPECT_EQ(nullptr, _gpShow);
+    destroyShow(true);
+    createShow(9);
+}
+
+TEST_F(ShowLoadingTest, LoadsShowFilesAndBundlesByKind)
+{
+    ProgressTracker progress;
+    ShowContent content;
+    content.magic = 0x9393;
+    content.functions = {{5, "Cyan", 4}};
+    ASSERT_TRUE(writeFile(dir.filePath("plain.wvq"), buildShow(content)));
+    EXPECT_EQ(kShowLoaded, loadShowFile(dir.filePath("plain.wvq"), QString(), QString(), progress).code);
+    EXPECT_EQ("Cyan", _gpShow->function(5)->name);
+    EXPECT_EQ(kShowNotOpened, loadShowFile(dir.filePath("plain.wvq"), "kvq", QString(), progress).code);
+
+    ASSERT_TRUE(writeFile(dir.filePath("bundle.wvx"), buildBundle({{"notes.txt", "x"}, {"show.wvq", buildShow(content)}})));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("expanded"));
+    const ShowLoadResult result =
+        loadShowFile(dir.filePath("bundle.wvx"), "wvx", dir.filePath("expanded"), progress);
+    EXPECT_EQ(kShowLoaded, result.code);
+    EXPECT_EQ(dir.filePath("expanded").toStdString(), _gpShow->folder);
+
+    ASSERT_TRUE(writeFile(dir.filePath("broken.wvx"), buildBundle({{"../x", "x"}})));
+    const ShowLoadResult broken =
+        loadShowFile(dir.filePath("broken.wvx"), "wvx", dir.filePath("expanded2"), progress);
+    EXPECT_EQ(kShowNotOpened, broken.code);
+    EXPECT_EQ("Bad bundled file name", broken.message);
+}
+
+}  // namespace

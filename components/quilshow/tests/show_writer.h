@@ -1,0 +1,80 @@
+// Test support: builds version-1 show files and bundles byte by byte, in the
+// layout the reader expects, so tests can state golden bytes and whole shows.
+#ifndef QUILSHOW_TESTS_SHOW_WRITER_H
+#define QUILSHOW_TESTS_SHOW_WRITER_H
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class ShowWriter
+{
+public:
+    explicit ShowWriter(quint16 version = 454) : version(version) {}
+
+    ShowWriter& u8(quint8 value);
+    ShowWriter& u16(quint16 value);
+    ShowWriter& u32(quint32 value);
+    ShowWriter& boolean(bool value) { return u8(value ? 1 : 0); }
+    ShowWriter& raw(const QByteArray& bytes);
+    // A count in this version's width (u16 below 98, u32 from 98).
+    ShowWriter& count(quint32 value);
+    // Count and bytes.
+    ShowWriter& string(const QByteArray& bytes);
+    // A show text: bytes from version 10, UTF-16 units below.
+    ShowWriter& text(const QString& value);
+    // Guard words, magic and the stream version.
+    ShowWriter& header(quint32 magic, quint16 guard = 0xFF33);
+
+    bool save(const QString& path) const;
+
+    quint16 version;
+    QByteArray data;
+};
+
+// Content of a whole show; the defaults give every section empty.
+struct ShowContent
+{
+    struct FunctionRecord
+    {
+        quint16 id;
+        QString name;
+        quint32 mask;
+    };
+
+    quint16 version = 454;
+    quint32 magic = 0x8484;
+    quint8 savedBy[3] = {3, 2, 1};
+    QByteArray headerText = "header";
+    std::vector<FunctionRecord> functions;
+    // One output node with id 3 (and a power supply from version 154).
+    bool outputNode = false;
+    // Settings as written by writeSettings.
+    bool settingsFilled = false;
+    QByteArray backgroundImagePath = "./media/a.png";
+    std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
+    bool daliSchedules = false;
+    // Non-zero counts put items into a section the reader refuses.
+    quint16 triggerCount = 0;
+};
+
+// The settings record the whole-show writer uses (both stream forms), with
+// distinct values the tests compare against.
+void writeSettings(ShowWriter& w, bool filled, const QByteArray& backgroundImagePath = "./media/a.png");
+
+// The bytes of a whole show file.
+QByteArray buildShow(const ShowContent& content);
+
+// A version-1 bundle of the given files (name -> content); `countText` is the
+// file count as written (the real count when empty).
+QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& files,
+                       const QByteArray& countText = QByteArray());
+
+bool writeFile(const QString& path, const QByteArray& data);
+
+#endif  // QUILSHOW_TESTS_SHOW_WRITER_H
