@@ -1,0 +1,303 @@
+#include "components/archive/binary_stream.h"
+
+#include "components/archive/type_registry.h"
+#include "components/archive/variant_codec.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr int kDataStreamVersion = QDataStream::Qt_5_4; // 16
+
+[[noreturn]] void fail(const char* text)
+{
+    throw std::runtime_error(text);
+}
+
+[[noreturn]] void tagMismatch(quint32 expected)
+{
+    throw std::runtime_error(QStringLiteral("Tag mismatch when trying to read opening tag %1")
+                                 .arg(ObjectRegistry::nameForCode(expected))
+                                 .toStdString());
+}
+
+} // namespace
+
+// --- BinaryInStream ---------------------------------------------------------
+
+BinaryInStream::BinaryInStream() = default;
+
+BinaryInStream::~BinaryInStream()
+{
+    close();
+}
+
+void BinaryInStream::close()
+{
+    stream_.setDevice(nullptr);
+    device_ = nullptr;
+    if (file_.isOpen())
+        file_.close();
+}
+
+void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteArray* extra)
+{
+    close();
+    file_.setFileName(path);
+    if (!QFileInfo::exists(path))
+        fail("Unable to open file, file doesn't exist");
+    if (!file_.open(QIODevice::ReadOnly))
+        fail("Unable to open file");
+    stream_.setDevice(&file_);
+    stream_.setVersion(kDataStreamVersion);
+    stream_.resetStatus();
+
+    try {
+        qint64 magic = 0;
+        stream_ >> magic;
+        if (stream_.status() != QDataStream::Ok || magic != kMagic)
+            fail("Error file not in valid format");
+        qint16 version = 0;
+        QByteArray header;
+        stream_ >> version >> header;
+        if (stream_.status() != QDataStream::Ok)
+            fail("Error reading file header");
+        setVersion(quint16(version));
+        if (extra)
+            *extra = header;
+        if (quint16(version) > supportedVersion)
+            throw version_exception(supportedVersion, quint16(version));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void BinaryInStream::setDevice(QIODevice* device)
+{
+    close();
+    device_ = device;
+    stream_.setDevice(device);
+    stream_.setVersion(kDataStreamVersion);
+    stream_.resetStatus();
+}
+
+bool BinaryInStream::isOpen() const
+{
+    return device_ != nullptr || (file_.isOpen() && file_.isReadable());
+}
+
+QIODevice* BinaryInStream::activeDevice() const
+{
+    return stream_.device();
+}
+
+InStream& BinaryInStream::operator>>(QStringList& value)
+{
+    // QDataStream's own reader reserves the stored count unchecked.
+    const quint32 count = readCount();
+    value.clear();
+    value.reserve(int(std::min<qint64>(count, bytesRemaining() / 4)));
+    for (quint32 i = 0; i < count; ++i) {
+        QString element;
+        stream_ >> element;
+        checkStatus();
+        value.append(element);
+    }
+    return *this;
+}
+
+InStream& BinaryInStream::operator>>(QVariant& value)
+{
+    VariantCodec::read(stream_, value);
+    return *this;
+}
+
+InStream& BinaryInStream::operator>>(QSizeF& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QSize& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QRect& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QTime& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QDate& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QDateTime& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QUuid& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QByteArray& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QPointF& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QPoint& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(QString& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(bool& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(double& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(float& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(quint8& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(quint16& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(quint32& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(quint64& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(qint8& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(qint16& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(qint32& value) { return readPlain(value); }
+InStream& BinaryInStream::operator>>(qint64& value) { return readPlain(value); }
+
+void BinaryInStream::beginSection(quint32 code)
+{
+    qint16 tag = 0;
+    stream_ >> tag;
+    checkStatus();
+    if (quint16(tag) != code)
+        tagMismatch(code);
+}
+
+void BinaryInStream::endSection(quint32)
+{
+    // The binary form has no closing tag; this is where a short or bad body
+    // shows, before the caller takes the section as read.
+    checkStatus();
+}
+
+int BinaryInStream::readRaw(char* data, int length)
+{
+    return stream_.readRawData(data, length);
+}
+
+quint16 BinaryInStream::peekSection()
+{
+    QIODevice* device = activeDevice();
+    if (!device)
+        fail("Error reading from file");
+    const qint64 position = device->pos();
+    qint16 tag = 0;
+    stream_ >> tag;
+    checkStatus();
+    device->seek(position);
+    return quint16(tag);
+}
+
+void BinaryInStream::checkStatus()
+{
+    if (stream_.status() != QDataStream::Ok || !stream_.device())
+        fail("Error reading from file");
+}
+
+qint64 BinaryInStream::bytesRemaining() const
+{
+    const QIODevice* device = activeDevice();
+    return device ? device->bytesAvailable() : 0;
+}
+
+// --- BinaryOutStream --------------------------------------------------------
+
+BinaryOutStream::BinaryOutStream(quint16 version)
+    : OutStream(version)
+{
+}
+
+BinaryOutStream::~BinaryOutStream()
+{
+    finish(true);
+}
+
+void BinaryOutStream::open(const QString& path, const QByteArray* extra)
+{
+    finish(true);
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail("Unable to open file");
+    stream_.setDevice(&file_);
+    stream_.setVersion(kDataStreamVersion);
+    stream_.resetStatus();
+    stream_ << BinaryInStream::kMagic << qint16(version()) << (extra ? *extra : QByteArray());
+    if (stream_.status() != QDataStream::Ok)
+        fail("Error writing to file");
+}
+
+void BinaryOutStream::setDevice(QIODevice* device)
+{
+    finish(true);
+    device_ = device;
+    stream_.setDevice(device);
+    stream_.setVersion(kDataStreamVersion);
+    stream_.resetStatus();
+}
+
+bool BinaryOutStream::isOpen() const
+{
+    return device_ != nullptr || (file_.isOpen() && file_.isWritable());
+}
+
+void BinaryOutStream::close()
+{
+    finish(false);
+}
+
+void BinaryOutStream::finish(bool quiet)
+{
+    if (!stream_.device())
+        return;
+    bool ok = stream_.status() == QDataStream::Ok;
+    stream_.setDevice(nullptr);
+    stream_.resetStatus();
+    if (device_) {
+        device_ = nullptr;
+    } else {
+        // A full disk shows here at the latest: in the flush or the close.
+        ok = file_.flush() && ok;
+        file_.close();
+        ok = ok && file_.error() == QFileDevice::NoError;
+    }
+    if (ok)
+        return;
+    if (quiet)
+        qWarning("BinaryOutStream file flush failed");
+    else
+        fail("Error writing to file");
+}
+
+OutStream& BinaryOutStream::operator<<(const QStringList& value)
+{
+    writeCount(std::size_t(value.size()));
+    for (const QString& element : value)
+        stream_ << element;
+    return *this;
+}
+
+OutStream& BinaryOutStream::operator<<(const QVariant& value)
+{
+    VariantCodec::write(stream_, value);
+    return *this;
+}
+
+OutStream& BinaryOutStream::operator<<(const QSizeF& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QSize& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QRect& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QTime& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QDate& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QDateTime& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QUuid& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QByteArray& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QPointF& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QPoint& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(const QString& value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(bool value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(double value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(float value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(quint8 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(quint16 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(quint32 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(quint64 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(qint8 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(qint16 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(qint32 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(qint64 value) { return writePlain(value); }
+
+void BinaryOutStream::beginSection(quint32 code, bool)
+{
+    stream_ << qint16(code);
+}
+
+void BinaryOutStream::endSection(quint32) {}
+
+int BinaryOutStream::writeRaw(const char* data, int length)
+{
+    return stream_.writeRawData(data, length);
+}

@@ -1,0 +1,219 @@
+// Archive::ObjectBase is the base of every object kept in an Archive::Database;
+// Archive::Pointer<T> (Archive::ObjectPtr for the base) is the reference-counted
+// handle through which objects are held and passed. ObjectTag is the archive's
+// small three-word value type.
+//
+// Ownership: a handle shares its object; the object is deleted through its
+// virtual destructor when the last handle goes. A handle may instead hold one of
+// two marker values that never address an object: the removal marker (1), which
+// a thread's pending view uses for an object removed in its open transaction,
+// and the reserved marker (2), which every cast treats as null. get(), -> and *
+// never hand out a marker: get() answers null and -> / * throw std::logic_error.
+//
+// Threads: reference counts are atomic, so handles to one object may be copied
+// and dropped on several threads; the object itself is not guarded (committed
+// objects are only read; an object being edited belongs to one thread).
+#pragma once
+
+#include <QtGlobal>
+
+#include <memory>
+#include <stdexcept>
+#include <type_traits>
+
+class InStream;
+class OutStream;
+
+namespace Archive {
+
+using ObjectId = quint32;
+using ArrayId = quint32;
+using DatabaseId = quint32;
+
+constexpr ObjectId kNoObjectId = 0xFFFFFFFFu;
+
+class ObjectBase
+{
+public:
+    ObjectBase() = default;
+    // A copy is a new object: it has no id until a database gives it one.
+    ObjectBase(const ObjectBase&) {}
+    ObjectBase& operator=(const ObjectBase&) { return *this; }
+
+    virtual void read(InStream& in);
+    virtual void write(OutStream& out) const;
+    virtual quint32 typeCode() const;
+    virtual ~ObjectBase();
+    // A heap copy made by the copy constructor (id -1); the caller owns it.
+    virtual ObjectBase* clone() const;
+
+    ObjectId getId() const { return id_; }
+    void setId(ObjectId id) { id_ = id; }
+
+private:
+    ObjectId id_ = kNoObjectId;
+};
+
+class PointerBase
+{
+public:
+    // Deleter of the removal marker's control block: there is no object.
+    struct CustomDeleter
+    {
+        void operator()(ObjectBase*) const noexcept {}
+    };
+
+    static constexpr quintptr kRemovedMarker = 1;
+    static constexpr quintptr kReservedMarker = 2;
+
+    bool isNull() const { return raw() == 0; }
+    bool isRemovedMarker() const { return raw() == kRemovedMarker; }
+    bool isMarker() const { return raw() == kRemovedMarker || raw() == kReservedMarker; }
+    // True only when the handle addresses an object (not null, not a marker).
+    bool isObject() const { return raw() > kReservedMarker; }
+    explicit operator bool() const { return isObject(); }
+
+    // The object, or null for null and for both markers.
+    ObjectBase* object() const { return isObject() ? ptr_.get() : nullptr; }
+
+    quint32 sequence() const { return sequence_; }
+    quint32 stamp() const { return stamp_; }
+    void setSequence(quint32 sequence) { sequence_ = sequence; }
+    void setStamp(quint32 stamp) { stamp_ = stamp; }
+
+    long useCount() const { return ptr_.use_count(); }
+    void reset()
+    {
+        ptr_.reset();
+        sequence_ = 0;
+        stamp_ = 0;
+    }
+
+    friend bool operator==(const PointerBase& a, const PointerBase& b) { return a.ptr_ == b.ptr_; }
+    friend bool operator!=(const PointerBase& a, const PointerBase& b) { return a.ptr_ != b.ptr_; }
+
+protected:
+    PointerBase() = default;
+    PointerBase(ObjectBase* object, quint32 sequence, quint32 stamp)
+        : ptr_(object), sequence_(sequence), stamp_(stamp)
+    {
+    }
+
+    quintptr raw() const { return reinterpret_cast<quintptr>(ptr_.get()); }
+    // Shares source's object (or marker) when hold is true, else becomes null;
+    // sequence and stamp are copied in every case.
+    void assignFrom(const PointerBase& source, bool hold)
+    {
+        if (hold)
+            ptr_ = source.ptr_;
+        else
+            ptr_.reset();
+        sequence_ = source.sequence_;
+        stamp_ = source.stamp_;
+    }
+    void makeMarker(quintptr marker)
+    {
+        ptr_ = std::shared_ptr<ObjectBase>(reinterpret_cast<ObjectBase*>(marker), CustomDeleter());
+    }
+
+private:
+    std::shared_ptr<ObjectBase> ptr_;
+    quint32 sequence_ = 0;
+    quint32 stamp_ = 0;
+};
+
+template <class T>
+class Pointer : public PointerBase
+{
+    static_assert(std::is_base_of<ObjectBase, T>::value, "Pointer<T> needs an archive object class");
+
+public:
+    Pointer() = default;
+    // Takes ownership of a newly created object (deleted if wrapping fails).
+    explicit Pointer(T* object, quint32 sequence = 0, quint32 stamp = 0)
+        : PointerBase(object, sequence, stamp)
+    {
+    }
+    // Converting from a handle of another class checks the class at run time.
+    template <class U>
+    Pointer(const Pointer<U>& other)
+    {
+        *this = dynamicCast(other);
+    }
+
+    static Pointer removedMarker()
+    {
+        Pointer p;
+        p.makeMarker(kRemovedMarker);
+        return p;
+    }
+    static Pointer reservedMarker()
+    {
+        Pointer p;
+        p.makeMarker(kReservedMarker);
+        return p;
+    }
+
+    static Pointer dynamicCast(const PointerBase& source)
+    {
+        Pointer result;
+        const bool hold = source.isRemovedMarker()
+            || (source.isObject() && dynamic_cast<T*>(source.object()) != nullptr);
+        result.assignFrom(source, hold);
+        return result;
+    }
+    static Pointer staticCast(const PointerBase& source)
+    {
+        Pointer result;
+        result.assignFrom(source, source.isRemovedMarker() || source.isObject());
+        return result;
+    }
+
+    T* get() const { return static_cast<T*>(object()); }
+    T* operator->() const { return &**this; }
+    T& operator*() const
+    {
+        if (!isObject())
+            throw std::logic_error("Dereferenced an object pointer that holds no object");
+        return *static_cast<T*>(object());
+    }
+};
+
+using ObjectPtr = Pointer<ObjectBase>;
+
+template <class T>
+Pointer<T> dynamicPointerCast(const PointerBase& source)
+{
+    return Pointer<T>::dynamicCast(source);
+}
+
+// Without the class check: the caller knows the class.
+template <class T>
+Pointer<T> staticPointerCast(const PointerBase& source)
+{
+    return Pointer<T>::staticCast(source);
+}
+
+} // namespace Archive
+
+// Three words whose meaning the classes that stream lists of tags give them.
+// Streamed as a block of code 55 holding second, third, first.
+class ObjectTag
+{
+public:
+    static constexpr quint32 kTypeCode = 55;
+
+    quint32 first = 0xFFFFFFFFu;
+    quint32 second = 0xFFFFFFFFu;
+    quint32 third = 0xFFFFFFFFu;
+
+    quint32 typeCode() const { return kTypeCode; }
+    void read(InStream& in);
+    void write(OutStream& out) const;
+
+    friend bool operator==(const ObjectTag& a, const ObjectTag& b)
+    {
+        return a.first == b.first && a.second == b.second && a.third == b.third;
+    }
+    friend bool operator!=(const ObjectTag& a, const ObjectTag& b) { return !(a == b); }
+};

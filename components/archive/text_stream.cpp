@@ -1,0 +1,817 @@
+#include "components/archive/text_stream.h"
+
+#include "components/archive/type_registry.h"
+#include "components/archive/variant_codec.h"
+
+#include "seltrane_components/os/file_utils.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace {
+
+constexpr int kDataStreamVersion = QDataStream::Qt_5_4; // 16, as the binary form
+constexpr int kMaxTagLength = 4096;
+constexpr int kMaxHeaderLineLength = 16 << 20;
+const char kStreamDataStart[] = "<StreamData version=\"";
+
+[[noreturn]] void fail(const char* text)
+{
+    throw std::runtime_error(text);
+}
+
+QString indentation(int depth)
+{
+    return QString(std::max(depth, 0) * 4, QLatin1Char(' '));
+}
+
+// The shortest text that reads back as the same value.
+QString formatDouble(double value)
+{
+    if (value == 0 && std::signbit(value))
+        return QStringLiteral("-0");
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+double parseDouble(const QString& text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok)
+        fail("Error reading from file");
+    return value;
+}
+
+// Rounds as the hardware does, without converting an out-of-range value:
+// beyond the midpoint between the largest float and 2^128 lies infinity.
+float toFloat(double value)
+{
+    constexpr float kMax = std::numeric_limits<float>::max();
+    static const double kInfinityFrom = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+    if (std::isfinite(value) && std::fabs(value) > double(kMax)) {
+        if (std::fabs(value) >= kInfinityFrom)
+            return std::signbit(value) ? -std::numeric_limits<float>::infinity()
+                                       : std::numeric_limits<float>::infinity();
+        return std::signbit(value) ? -kMax : kMax;
+    }
+    return float(value);
+}
+
+QString formatFloat(float value)
+{
+    if (!std::isfinite(value))
+        return formatDouble(double(value));
+    for (int precision = 1; precision < 9; ++precision) {
+        const QString text = QString::number(double(value), 'g', precision);
+        if (toFloat(text.toDouble()) == value)
+            return text;
+    }
+    return QString::number(double(value), 'g', 9);
+}
+
+// Qt::TextDate forms in English whatever the user's locale (Qt's own writer
+// uses the locale's names, which its reader does not take), with milliseconds
+// only where there are any, so that a value reads back as it was written.
+QString formatTime(const QTime& time)
+{
+    if (!time.isValid())
+        return QString();
+    return time.toString(time.msec() ? QStringLiteral("hh:mm:ss.zzz") : QStringLiteral("hh:mm:ss"));
+}
+
+QString formatDate(const QDate& date)
+{
+    return date.isValid() ? QLocale::c().toString(date, QStringLiteral("ddd MMM d yyyy")) : QString();
+}
+
+QString formatDateTime(const QDateTime& dateTime)
+{
+    if (!dateTime.isValid())
+        return QString();
+    const QLocale c = QLocale::c();
+    QString text = c.toString(dateTime.date(), QStringLiteral("ddd MMM d")) + QLatin1Char(' ')
+        + formatTime(dateTime.time()) + QLatin1Char(' ') + c.toString(dateTime.date(), QStringLiteral("yyyy"));
+    if (dateTime.timeSpec() == Qt::UTC) {
+        text += QLatin1String(" GMT");
+    } else if (dateTime.timeSpec() != Qt::LocalTime) {
+        // A named zone is kept as its offset at that moment: the same instant.
+        const int offset = dateTime.offsetFromUtc();
+        const int minutes = std::abs(offset) / 60;
+        text += QStringLiteral(" GMT%1%2%3")
+                    .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                    .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                    .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    }
+    return text;
+}
+
+int parseInt(const QString& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        fail("Error reading from file");
+    return value;
+}
+
+// "a,b" or "a,b,c,d": the separated parts, exactly count of them.
+QStringList splitParts(const QString& text, int count)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != count)
+        fail("Error reading from file");
+    return parts;
+}
+
+int hexValue(QChar c)
+{
+    const ushort u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+// --- TextInStream -----------------------------------------------------------
+
+TextInStream::TextInStream() = default;
+
+TextInStream::~TextInStream()
+{
+    close();
+}
+
+void TextInStream::close()
+{
+    text_.setDevice(nullptr);
+    if (file_.isOpen())
+        file_.close();
+    buffer_.clear();
+    bufferPos_ = 0;
+    charsRead_ = 0;
+    tagOpen_ = false;
+    hasPending_ = false;
+}
+
+void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArray* extra)
+{
+    close();
+    file_.setFileName(path);
+    if (!QFileInfo::exists(path))
+        fail("Unable to open file, file doesn't exist");
+    if (!file_.open(QIODevice::ReadOnly))
+        fail("Unable to open file");
+    text_.setDevice(&file_);
+    text_.setCodec("UTF-8");
+
+    try {
+        QString line;
+        if (!readLine(line) || line != QLatin1String(kTextStreamHeader))
+            fail("Error file not in valid format");
+        // The StreamData line: the first non-empty one of the next three.
+        for (int i = 0; i < 3; ++i) {
+            if (!readLine(line) || !line.isEmpty())
+                break;
+        }
+        const int start = int(sizeof kStreamDataStart) - 1;
+        if (extra && line.startsWith(QLatin1String(kStreamDataStart)) && line.size() >= start + 2)
+            *extra = QByteArray::fromPercentEncoding(line.mid(start, line.size() - start - 2).toLatin1());
+
+        if (!readLine(line))
+            line.clear();
+        const int first = line.indexOf(QLatin1Char('"'));
+        const int second = first < 0 ? -1 : line.indexOf(QLatin1Char('"'), first + 1);
+        bool ok = false;
+        const quint16 version = second < 0 ? 0 : line.mid(first + 1, second - first - 1).toUShort(&ok);
+        if (!ok)
+            fail("Error file version information not present");
+        setVersion(version);
+        if (version > supportedVersion)
+            throw version_exception(supportedVersion, version);
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+bool TextInStream::isOpen() const
+{
+    return file_.isOpen() && file_.isReadable();
+}
+
+bool TextInStream::nextChar(QChar& c)
+{
+    if (bufferPos_ >= buffer_.size()) {
+        if (!file_.isOpen())
+            return false;
+        buffer_ = text_.read(8192);
+        bufferPos_ = 0;
+        if (buffer_.isEmpty())
+            return false;
+    }
+    c = buffer_.at(bufferPos_++);
+    ++charsRead_;
+    return true;
+}
+
+bool TextInStream::readLine(QString& line)
+{
+    line.clear();
+    QChar c;
+    bool any = false;
+    while (nextChar(c)) {
+        any = true;
+        if (c == QLatin1Char('\n'))
+            break;
+        if (line.size() > kMaxHeaderLineLength)
+            fail("Error file not in valid format");
+        line += c;
+    }
+    if (line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    return any;
+}
+
+// The next tag, read once and kept until a section takes it. End of data is
+// "Error reading from file", or a tag mismatch where a closing tag is due.
+const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
+{
+    if (hasPending_)
+        return pending_;
+    const auto endOfData = [&] {
+        if (closingExpected != 0xFFFFFFFFu)
+            tagMismatch(closingExpected);
+        fail("Error reading from file");
+    };
+    QChar c;
+    if (!tagOpen_) {
+        do {
+            if (!nextChar(c))
+                endOfData();
+        } while (c != QLatin1Char('<'));
+    }
+    tagOpen_ = false;
+    QString raw;
+    for (;;) {
+        if (!nextChar(c))
+            endOfData();
+        if (c == QLatin1Char('>'))
+            break;
+        if (raw.size() >= kMaxTagLength)
+            fail("Error reading from file");
+        raw += c;
+    }
+
+    Tag tag;
+    if (raw.startsWith(QLatin1Char('/'))) {
+        tag.closing = true;
+        tag.name = raw.mid(1);
+    } else {
+        const int space = raw.indexOf(QLatin1Char(' '));
+        tag.name = space < 0 ? raw : raw.left(space);
+        static const QString key = QStringLiteral("code=\"");
+        const int at = space < 0 ? -1 : raw.indexOf(key, space);
+        if (at >= 0) {
+            const int from = at + key.size();
+            const int end = raw.indexOf(QLatin1Char('"'), from);
+            bool ok = false;
+            tag.code = end < 0 ? 0 : raw.mid(from, end - from).toUInt(&ok);
+            if (!ok)
+                fail("Error reading from file");
+            tag.hasCode = true;
+        }
+    }
+    pending_ = tag;
+    hasPending_ = true;
+    return pending_;
+}
+
+bool TextInStream::nextTagIsClosing()
+{
+    return nextTag(0xFFFFFFFFu).closing;
+}
+
+void TextInStream::tagMismatch(quint32 expected) const
+{
+    throw std::runtime_error(QStringLiteral("Tag mismatch when trying to read opening tag %1")
+                                 .arg(ObjectRegistry::nameForCode(expected))
+                                 .toStdString());
+}
+
+quint16 TextInStream::peekSection()
+{
+    if (!isOpen())
+        fail("Error reading from file");
+    const Tag& tag = nextTag(0xFFFFFFFFu);
+    const QString name = tag.closing ? QLatin1Char('/') + tag.name : tag.name;
+    if (!tag.hasCode)
+        return quint16(ObjectRegistry::codeForName(name));
+    // A code attribute must be a code registered under the element's name.
+    const ObjectRegistry::Record* record = ObjectRegistry::instance().find(tag.code);
+    if (!record || record->name != name || tag.code > 0xFFFFu)
+        throw std::runtime_error(
+            QStringLiteral("Bad registry lookup, string %1").arg(name).toLatin1().toStdString());
+    return quint16(tag.code);
+}
+
+void TextInStream::beginSection(quint32 code)
+{
+    if (!isOpen())
+        fail("Error reading from file");
+    const QString expected = ObjectRegistry::nameForCode(code);
+    const Tag& tag = nextTag(0xFFFFFFFFu);
+    if (tag.closing || tag.name != expected || (tag.hasCode && tag.code != code))
+        tagMismatch(code);
+    hasPending_ = false;
+}
+
+void TextInStream::endSection(quint32 code)
+{
+    if (!isOpen())
+        fail("Error reading from file");
+    const QString expected = ObjectRegistry::nameForCode(code);
+    const Tag& tag = nextTag(code);
+    if (!tag.closing || tag.name != expected)
+        tagMismatch(code);
+    hasPending_ = false;
+}
+
+// The element's text: everything up to the next '<', which opens the closing tag.
+QString TextInStream::readText()
+{
+    QString text;
+    if (hasPending_)
+        return text;
+    QChar c;
+    while (nextChar(c)) {
+        if (c == QLatin1Char('<')) {
+            tagOpen_ = true;
+            break;
+        }
+        text += c;
+    }
+    return text;
+}
+
+QString TextInStream::readElement(quint32 openCode, quint32 closeCode)
+{
+    beginSection(openCode);
+    const QString text = readText();
+    endSection(closeCode);
+    return text;
+}
+
+template <class T>
+InStream& TextInStream::readInteger(quint32 code, T& value)
+{
+    const QString text = readElement(code, code).trimmed();
+    bool ok = false;
+    // Out-of-range text keeps its low bits, as a narrowing C++ cast does.
+    if (std::is_unsigned<T>::value) {
+        qulonglong v = text.toULongLong(&ok);
+        if (!ok)
+            v = qulonglong(text.toLongLong(&ok));
+        value = T(v);
+    } else {
+        qlonglong v = text.toLongLong(&ok);
+        if (!ok)
+            v = qlonglong(text.toULongLong(&ok));
+        value = T(v);
+    }
+    if (!ok)
+        fail("Error reading from file");
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QStringList& value)
+{
+    beginSection(StreamCode::StringList);
+    readText();
+    // Files of earlier writers hold an empty element: the value stays as it is.
+    if (!nextTagIsClosing()) {
+        const quint32 count = readCount();
+        value.clear();
+        for (quint32 i = 0; i < count; ++i) {
+            QString element;
+            *this >> element;
+            value.append(element);
+        }
+    }
+    endSection(StreamCode::StringList);
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QVariant& value)
+{
+    const QString text = readElement(StreamCode::Variant, StreamCode::Variant).trimmed();
+    if (text.isEmpty()) // earlier writers stored no content
+        return *this;
+    QByteArray bytes = QByteArray::fromPercentEncoding(text.toLatin1());
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QDataStream stream(&buffer);
+    stream.setVersion(kDataStreamVersion);
+    VariantCodec::read(stream, value);
+    if (stream.status() != QDataStream::Ok)
+        fail("Error reading from file");
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QSizeF& value)
+{
+    const QStringList parts = splitParts(readElement(StreamCode::SizeF, StreamCode::SizeF), 2);
+    value = QSizeF(parseDouble(parts[0]), parseDouble(parts[1]));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QSize& value)
+{
+    const QStringList parts = splitParts(readElement(StreamCode::Size, StreamCode::Size), 2);
+    value = QSize(parseInt(parts[0]), parseInt(parts[1]));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QRect& value)
+{
+    const QStringList parts = splitParts(readElement(StreamCode::Rect, StreamCode::Rect), 4);
+    value = QRect(parseInt(parts[0]), parseInt(parts[1]), parseInt(parts[2]), parseInt(parts[3]));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QTime& value)
+{
+    value = QTime::fromString(readElement(StreamCode::Time, StreamCode::Time), Qt::TextDate);
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QDate& value)
+{
+    // Opened as QDate and closed as QDateTime, as the stored files have it.
+    value = QDate::fromString(readElement(StreamCode::Date, StreamCode::DateTimeQt), Qt::TextDate);
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QDateTime& value)
+{
+    value = QDateTime::fromString(readElement(StreamCode::DateTimeQt, StreamCode::DateTimeQt), Qt::TextDate);
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QUuid& value)
+{
+    value = QUuid(readElement(StreamCode::Uuid, StreamCode::Uuid).trimmed());
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QByteArray& value)
+{
+    value = QByteArray::fromPercentEncoding(
+        readElement(StreamCode::ByteArray, StreamCode::ByteArray).toLatin1());
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QPointF& value)
+{
+    const QStringList parts = splitParts(readElement(StreamCode::PointF, StreamCode::PointF), 2);
+    value = QPointF(parseDouble(parts[0]), parseDouble(parts[1]));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QPoint& value)
+{
+    // Code 17 has no registered name: this fails in the registry lookup.
+    const QStringList parts = splitParts(readElement(StreamCode::Point, StreamCode::Point), 2);
+    value = QPoint(parseInt(parts[0]), parseInt(parts[1]));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(QString& value)
+{
+    value = TextOutStream::unescape(readElement(StreamCode::String, StreamCode::String));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(bool& value)
+{
+    value = readElement(StreamCode::Bool, StreamCode::Bool).trimmed() == QLatin1String("1");
+    return *this;
+}
+
+InStream& TextInStream::operator>>(double& value)
+{
+    value = parseDouble(readElement(StreamCode::Double, StreamCode::Double));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(float& value)
+{
+    value = toFloat(parseDouble(readElement(StreamCode::Float, StreamCode::Float)));
+    return *this;
+}
+
+InStream& TextInStream::operator>>(quint8& value) { return readInteger(StreamCode::UInt8, value); }
+InStream& TextInStream::operator>>(quint16& value) { return readInteger(StreamCode::UInt16, value); }
+InStream& TextInStream::operator>>(quint32& value) { return readInteger(StreamCode::UInt32, value); }
+InStream& TextInStream::operator>>(quint64& value) { return readInteger(StreamCode::UInt64, value); }
+InStream& TextInStream::operator>>(qint8& value) { return readInteger(StreamCode::Int8, value); }
+InStream& TextInStream::operator>>(qint16& value) { return readInteger(StreamCode::Int16, value); }
+InStream& TextInStream::operator>>(qint32& value) { return readInteger(StreamCode::Int32, value); }
+InStream& TextInStream::operator>>(qint64& value) { return readInteger(StreamCode::Int64, value); }
+
+int TextInStream::readRaw(char* data, int length)
+{
+    if (length <= 0)
+        return 0;
+    if (hasPending_)
+        fail("Error reading from file");
+    QChar c;
+    do {
+        if (!nextChar(c))
+            fail("Error reading from file");
+    } while (c.isSpace());
+    for (int i = 0; i < length; ++i) {
+        if (i > 0 && !nextChar(c))
+            fail("Error reading from file");
+        const int high = hexValue(c);
+        QChar low;
+        if (!nextChar(low))
+            fail("Error reading from file");
+        const int lowValue = hexValue(low);
+        if (high < 0 || lowValue < 0)
+            fail("Error reading from file");
+        data[i] = char(high * 16 + lowValue);
+    }
+    return length;
+}
+
+void TextInStream::checkStatus()
+{
+    if (!isOpen())
+        fail("Error reading from file");
+}
+
+qint64 TextInStream::bytesRemaining() const
+{
+    // Every character takes at least one byte of UTF-8.
+    return file_.isOpen() ? std::max<qint64>(0, file_.size() - charsRead_) : 0;
+}
+
+// --- TextOutStream ----------------------------------------------------------
+
+TextOutStream::TextOutStream(quint16 version)
+    : OutStream(version)
+{
+}
+
+TextOutStream::~TextOutStream()
+{
+    finish(true);
+}
+
+QString TextOutStream::escape(const QString& text)
+{
+    QString result = text;
+    result.replace(QLatin1Char('&'), QLatin1String("&amp"));
+    result.replace(QLatin1Char('<'), QLatin1String("&lt"));
+    result.replace(QLatin1Char('>'), QLatin1String("&gt"));
+    result.replace(QLatin1Char('"'), QLatin1String("&quot"));
+    result.replace(QLatin1Char('\''), QLatin1String("&apos"));
+    return result;
+}
+
+QString TextOutStream::unescape(const QString& text)
+{
+    // The ampersand last, so that an escaped entity text comes back as text.
+    QString result = text;
+    result.replace(QLatin1String("&lt"), QLatin1String("<"));
+    result.replace(QLatin1String("&gt"), QLatin1String(">"));
+    result.replace(QLatin1String("&quot"), QLatin1String("\""));
+    result.replace(QLatin1String("&apos"), QLatin1String("'"));
+    result.replace(QLatin1String("&amp"), QLatin1String("&"));
+    return result;
+}
+
+void TextOutStream::open(const QString& path, const QByteArray* extra)
+{
+    finish(true);
+    file_.setFileName(path);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail("Unable to open file");
+    text_.setDevice(&file_);
+    text_.setCodec("UTF-8");
+    text_.resetStatus();
+    atLineStart_ = true;
+    containerDepths_.clear();
+    const QByteArray encoded = extra ? extra->toPercentEncoding() : QByteArray();
+    write(QLatin1String(kTextStreamHeader) + QLatin1String("\n\n"));
+    write(QLatin1String(kStreamDataStart) + QString::fromLatin1(encoded) + QLatin1String("\">\n"));
+    write(QStringLiteral("<ArchiveStream version=\"%1\">\n").arg(version()));
+    depth_ = 1;
+}
+
+bool TextOutStream::isOpen() const
+{
+    return file_.isOpen() && file_.isWritable();
+}
+
+void TextOutStream::close()
+{
+    finish(false);
+}
+
+void TextOutStream::finish(bool quiet)
+{
+    if (!file_.isOpen())
+        return;
+    write(QStringLiteral("</ArchiveStream>\n"));
+    depth_ = 0;
+    containerDepths_.clear();
+    text_.flush();
+    bool ok = text_.status() == QTextStream::Ok;
+    text_.setDevice(nullptr);
+    text_.resetStatus();
+    // A full disk shows here at the latest: in the flush or the close.
+    ok = file_.flush() && ok;
+    file_.close();
+    ok = ok && file_.error() == QFileDevice::NoError;
+    if (ok)
+        return;
+    if (quiet)
+        qWarning("TextOutStream file flush failed");
+    else
+        fail("Error writing to file");
+}
+
+void TextOutStream::write(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    text_ << text;
+    atLineStart_ = text.endsWith(QLatin1Char('\n'));
+}
+
+void TextOutStream::beginSection(quint32 code, bool container)
+{
+    const QString name = ObjectRegistry::nameForCode(code);
+    QString tag = indentation(depth_) + QLatin1Char('<') + name;
+    // A shared name reads back as its lowest code; any other code says so.
+    if (ObjectRegistry::codeForName(name) != code)
+        tag += QStringLiteral(" code=\"%1\"").arg(code);
+    tag += QLatin1Char('>');
+    if (container) {
+        tag += QLatin1Char('\n');
+        containerDepths_.push_back(depth_);
+    }
+    write(tag);
+    ++depth_;
+}
+
+void TextOutStream::endSection(quint32 code)
+{
+    const QString name = ObjectRegistry::nameForCode(code);
+    --depth_;
+    QString tag;
+    if (!containerDepths_.empty() && containerDepths_.back() == depth_) {
+        tag = indentation(depth_);
+        containerDepths_.pop_back();
+    }
+    tag += QLatin1String("</") + name + QLatin1String(">\n");
+    write(tag);
+}
+
+int TextOutStream::writeRaw(const char* data, int length)
+{
+    if (length <= 0)
+        return 0;
+    const QString hex = QString::fromLatin1(QByteArray::fromRawData(data, length).toHex().toUpper());
+    if (atLineStart_)
+        write(indentation(depth_) + hex + QLatin1Char('\n'));
+    else
+        write(hex);
+    return length;
+}
+
+OutStream& TextOutStream::writeElement(quint32 openCode, quint32 closeCode, const QString& text)
+{
+    beginSection(openCode, false);
+    write(text);
+    endSection(closeCode);
+    return *this;
+}
+
+OutStream& TextOutStream::operator<<(const QStringList& value)
+{
+    beginSection(StreamCode::StringList, true);
+    writeCount(std::size_t(value.size()));
+    for (const QString& element : value)
+        *this << element;
+    endSection(StreamCode::StringList);
+    return *this;
+}
+
+OutStream& TextOutStream::operator<<(const QVariant& value)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(kDataStreamVersion);
+    VariantCodec::write(stream, value);
+    return writeElement(StreamCode::Variant, StreamCode::Variant, QString::fromLatin1(bytes.toPercentEncoding()));
+}
+
+OutStream& TextOutStream::operator<<(const QSizeF& value)
+{
+    return writeElement(StreamCode::SizeF, StreamCode::SizeF,
+                        formatDouble(value.width()) + QLatin1Char(',') + formatDouble(value.height()));
+}
+
+OutStream& TextOutStream::operator<<(const QSize& value)
+{
+    return writeElement(StreamCode::Size, StreamCode::Size,
+                        QStringLiteral("%1,%2").arg(value.width()).arg(value.height()));
+}
+
+OutStream& TextOutStream::operator<<(const QRect& value)
+{
+    return writeElement(StreamCode::Rect, StreamCode::Rect,
+                        QStringLiteral("%1,%2,%3,%4")
+                            .arg(value.left())
+                            .arg(value.top())
+                            .arg(value.right() - value.left() + 1)
+                            .arg(value.bottom() - value.top() + 1));
+}
+
+OutStream& TextOutStream::operator<<(const QTime& value)
+{
+    return writeElement(StreamCode::Time, StreamCode::Time, formatTime(value));
+}
+
+OutStream& TextOutStream::operator<<(const QDate& value)
+{
+    return writeElement(StreamCode::Date, StreamCode::DateTimeQt, formatDate(value));
+}
+
+OutStream& TextOutStream::operator<<(const QDateTime& value)
+{
+    return writeElement(StreamCode::DateTimeQt, StreamCode::DateTimeQt, formatDateTime(value));
+}
+
+OutStream& TextOutStream::operator<<(const QUuid& value)
+{
+    return writeElement(StreamCode::Uuid, StreamCode::Uuid, value.toString());
+}
+
+OutStream& TextOutStream::operator<<(const QByteArray& value)
+{
+    return writeElement(StreamCode::ByteArray, StreamCode::ByteArray, QString::fromLatin1(value.toPercentEncoding()));
+}
+
+OutStream& TextOutStream::operator<<(const QPointF& value)
+{
+    return writeElement(StreamCode::PointF, StreamCode::PointF,
+                        formatDouble(value.x()) + QLatin1Char(',') + formatDouble(value.y()));
+}
+
+OutStream& TextOutStream::operator<<(const QPoint& value)
+{
+    return writeElement(StreamCode::Point, StreamCode::Point, QStringLiteral("%1,%2").arg(value.x()).arg(value.y()));
+}
+
+OutStream& TextOutStream::operator<<(const QString& value)
+{
+    return writeElement(StreamCode::String, StreamCode::String, escape(value));
+}
+
+OutStream& TextOutStream::operator<<(bool value)
+{
+    return writeElement(StreamCode::Bool, StreamCode::Bool, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+OutStream& TextOutStream::operator<<(double value)
+{
+    return writeElement(StreamCode::Double, StreamCode::Double, formatDouble(value));
+}
+
+OutStream& TextOutStream::operator<<(float value)
+{
+    return writeElement(StreamCode::Float, StreamCode::Float, formatFloat(value));
+}
+
+OutStream& TextOutStream::operator<<(quint8 value) { return writeElement(StreamCode::UInt8, StreamCode::UInt8, QString::number(value)); }
+OutStream& TextOutStream::operator<<(quint16 value) { return writeElement(StreamCode::UInt16, StreamCode::UInt16, QString::number(value)); }
+OutStream& TextOutStream::operator<<(quint32 value) { return writeElement(StreamCode::UInt32, StreamCode::UInt32, QString::number(value)); }
+OutStream& TextOutStream::operator<<(quint64 value) { return writeElement(StreamCode::UInt64, StreamCode::UInt64, QString::number(value)); }
+OutStream& TextOutStream::operator<<(qint8 value) { return writeElement(StreamCode::Int8, StreamCode::Int8, QString::number(value)); }
+OutStream& TextOutStream::operator<<(qint16 value) { return writeElement(StreamCode::Int16, StreamCode::Int16, QString::number(value)); }
+OutStream& TextOutStream::operator<<(qint32 value) { return writeElement(StreamCode::Int32, StreamCode::Int32, QString::number(value)); }
+OutStream& TextOutStream::operator<<(qint64 value) { return writeElement(StreamCode::Int64, StreamCode::Int64, QString::number(value)); }
