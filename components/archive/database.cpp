@@ -1,0 +1,393 @@
+#include "components/archive/database.h"
+
+#include "components/archive/archive_exception.h"
+
+#include <atomic>
+#include <map>
+
+namespace Archive {
+
+namespace {
+
+struct Registry
+{
+    std::map<DatabaseId, std::unique_ptr<Database>> databases;
+    DatabaseId current = kNoDatabase;
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+// A per-thread number that no other thread of the process ever gets, so a
+// transaction left behind by an ended thread is never taken for a new one's.
+quint64 currentThreadToken()
+{
+    static std::atomic<quint64> next{1};
+    thread_local const quint64 token = next.fetch_add(1);
+    return token;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- locks
+
+DatabaseLocks::DatabaseLocks(const Database& database, int locks) : database_(database)
+{
+    acquire(locks);
+}
+
+DatabaseLocks::~DatabaseLocks()
+{
+    release(held_);
+}
+
+void DatabaseLocks::acquire(int locks)
+{
+    for (int which : {Database::ContextLock, Database::SaveLock, Database::TransponderLock,
+                      Database::ReaderLock}) {
+        if ((locks & which) && !(held_ & which)) {
+            database_.lock(Database::Lock(which)).lock();
+            held_ |= which;
+        }
+    }
+}
+
+void DatabaseLocks::release(int locks)
+{
+    for (int which : {Database::ReaderLock, Database::TransponderLock, Database::SaveLock,
+                      Database::ContextLock}) {
+        if ((locks & which) && (held_ & which)) {
+            database_.lock(Database::Lock(which)).unlock();
+            held_ &= ~which;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- database
+
+Database::Database(QObject* parent) : QObject(parent) {}
+
+Database::~Database() = default;
+
+RecursiveLock& Database::lock(Lock which) const
+{
+    switch (which) {
+    case ContextLock:
+        return contextLock_;
+    case SaveLock:
+        return saveLock_;
+    case TransponderLock:
+        return transponderLock_;
+    case ReaderLock:
+    default:
+        return readerLock_;
+    }
+}
+
+void Database::raise(int code, ArrayId arrayId, ObjectId objectId) const
+{
+    throw archive_exception(code, objectId, arrayId, id_);
+}
+
+void Database::init(const DatabaseSettings& settings, const ArraySchemaRow* schema, DatabaseId id)
+{
+    arrays_.reserve(16);
+    for (const ArraySchemaRow* row = schema; row && row->arrayId != kSchemaEnd; ++row) {
+        auto array = std::make_unique<Array>(row->arrayId, row->maxObjects, this);
+        array->setFlags(row->flags);
+        array->setName(row->name);
+        if (row->arrayId >= arrays_.size())
+            arrays_.resize(std::size_t(row->arrayId) + 1);
+        // A repeated row replaces the earlier array but keeps one place in the order.
+        if (!arrays_[row->arrayId])
+            arrayIds_.push_back(row->arrayId);
+        arrays_[row->arrayId] = std::move(array);
+    }
+    id_ = id;
+    settings_ = settings;
+    const qint64 minimumMax = qint64(settings.idleDelay) * 4;
+    if (settings.maxDelay < minimumMax)
+        settings_.maxDelay = qint32(std::min<qint64>(minimumMax, 0x7FFFFFFF));
+    initialised_ = true;
+}
+
+void Database::close()
+{
+    arrays_.clear();
+    arrayIds_.clear();
+    initialised_ = false;
+}
+
+void Database::reset()
+{
+    DatabaseLocks locks(*this, AllLocks);
+    path_.clear();
+    uuid_ = QUuid();
+    for (ArrayId arrayId : arrayIds_)
+        arrays_[arrayId]->reset();
+    modified_ = false;
+}
+
+Array* Database::array(ArrayId arrayId) const
+{
+    return arrayId < arrays_.size() ? arrays_[arrayId].get() : nullptr;
+}
+
+Array& Database::requireArray(ArrayId arrayId) const
+{
+    Array* found = array(arrayId);
+    if (!found)
+        raise(8, arrayId);
+    return *found;
+}
+
+EditTransaction* Database::currentTransaction() const
+{
+    std::lock_guard<std::mutex> guard(transactionsMutex_);
+    const auto it = transactions_.find(currentThreadToken());
+    return it != transactions_.end() ? it->second.get() : nullptr;
+}
+
+std::unique_ptr<EditTransaction> Database::takeTransaction()
+{
+    std::unique_ptr<EditTransaction> taken;
+    {
+        std::lock_guard<std::mutex> guard(transactionsMutex_);
+        const auto it = transactions_.find(currentThreadToken());
+        if (it == transactions_.end())
+            return taken;
+        taken = std::move(it->second);
+        transactions_.erase(it);
+    }
+    return taken;
+}
+
+void Database::refuseWhileDelivering(ArrayId arrayId) const
+{
+    if (isDeliveringSignals())
+        raise(15, arrayId);
+}
+
+void Database::beginContext()
+{
+    refuseWhileDelivering(0xFFFFFFFFu);
+    DatabaseLocks locks(*this, ContextLock);
+    std::lock_guard<std::mutex> guard(transactionsMutex_);
+    auto& slot = transactions_[currentThreadToken()];
+    // Replacing an open transaction would leak the ids it reserved.
+    if (slot)
+        raise(13);
+    slot = std::make_unique<EditTransaction>();
+}
+
+void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)
+{
+    refuseWhileDelivering(arrayId);
+    Array& array = requireArray(arrayId);
+    // Nothing to add: an object id cannot be written into a null handle.
+    if (!object.isObject())
+        raise(0, arrayId, objectId);
+    DatabaseLocks locks(*this, ContextLock);
+    EditTransaction* transaction = currentTransaction();
+    if (!transaction)
+        raise(14, arrayId, objectId);
+    ObjectId reserved = objectId;
+    if (!array.reserveId(reserved))
+        raise(16, arrayId);
+    // New ids mostly grow, so the end is the usual place of the record.
+    auto& records = transaction->records;
+    const std::size_t before = records.size();
+    const auto inserted = records.emplace_hint(records.end(), RecordKey{arrayId, reserved},
+                                               ChangeRecord{ChangeRecord::Add, ObjectPtr(), 0});
+    // Only a reset between the reservations of one transaction can hand out
+    // an id twice; the first record keeps it.
+    if (records.size() == before)
+        raise(16, arrayId, reserved);
+    object->setId(reserved);
+    object.setSequence(array.sequenceOf(reserved));
+    inserted->second.object = object;
+    objectId = reserved;
+}
+
+ObjectPtr Database::getObject(ArrayId arrayId, ObjectId objectId) const
+{
+    const Array& array = requireArray(arrayId);
+    DatabaseLocks locks(*this, ReaderLock);
+    if (!isDeliveringSignals()) {
+        if (const EditTransaction* transaction = currentTransaction()) {
+            const auto it = transaction->records.find(RecordKey{arrayId, objectId});
+            if (it != transaction->records.end())
+                return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
+        }
+    }
+    return array.committed(objectId);
+}
+
+ObjectPtr Database::getCommittedObject(ArrayId arrayId, ObjectId objectId) const
+{
+    const Array& array = requireArray(arrayId);
+    DatabaseLocks locks(*this, ReaderLock);
+    return array.committed(objectId);
+}
+
+ObjectPtr Database::editObject(ArrayId arrayId, ObjectId objectId)
+{
+    refuseWhileDelivering(arrayId);
+    const Array& array = requireArray(arrayId);
+    DatabaseLocks locks(*this, ContextLock);
+    EditTransaction* transaction = currentTransaction();
+    if (!transaction)
+        raise(14, arrayId, objectId);
+    const RecordKey key{arrayId, objectId};
+    const auto it = transaction->records.find(key);
+    if (it != transaction->records.end())
+        return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
+    ObjectPtr copy = array.cloneForEdit(objectId);
+    if (copy.isObject())
+        transaction->records.emplace(key, ChangeRecord{ChangeRecord::Edit, copy, 0});
+    return copy;
+}
+
+void Database::removeObject(ArrayId arrayId, const ObjectPtr& object)
+{
+    refuseWhileDelivering(arrayId);
+    // A handle without an object, or an object that was never added, can
+    // never be removed: refuse it now rather than fail the whole commit.
+    if (!object.isObject() || object->getId() == kNoObjectId)
+        raise(19, arrayId);
+    const ObjectId objectId = object->getId();
+    requireArray(arrayId);
+    DatabaseLocks locks(*this, ContextLock);
+    EditTransaction* transaction = currentTransaction();
+    if (!transaction)
+        raise(14, arrayId, objectId);
+    const RecordKey key{arrayId, objectId};
+    const auto it = transaction->records.find(key);
+    if (it == transaction->records.end()) {
+        transaction->records.emplace(key, ChangeRecord{ChangeRecord::Removal, ObjectPtr(), object.sequence()});
+        return;
+    }
+    ChangeRecord& record = it->second;
+    if (record.showsRemoved())
+        return;
+    if (record.object.sequence() != object.sequence())
+        raise(20, arrayId, objectId);
+    if (record.kind == ChangeRecord::Edit) {
+        record.kind = ChangeRecord::Removal;
+        record.expectedSequence = object.sequence();
+    } else if (record.kind == ChangeRecord::Add) {
+        record.kind = ChangeRecord::Release;
+        record.object.reset();
+    }
+}
+
+// ---------------------------------------------------------------- registry
+
+Database& resolveDatabase(DatabaseId databaseId)
+{
+    Registry& reg = registry();
+    const DatabaseId id = databaseId == 0 ? reg.current : databaseId;
+    const auto it = reg.databases.find(id);
+    if (it == reg.databases.end())
+        throw archive_exception(3, kNoObjectId, 0xFFFFFFFFu, id);
+    return *it->second;
+}
+
+DatabaseId createDatabase(const DatabaseSettings& settings, const ArraySchemaRow* schema,
+                          DatabaseId databaseId)
+{
+    Registry& reg = registry();
+    DatabaseId id = databaseId;
+    if (id == kNoDatabase) {
+        id = 1;
+        while (reg.databases.count(id))
+            ++id;
+    } else if (reg.databases.count(id)) {
+        throw archive_exception(2, kNoObjectId, 0xFFFFFFFFu, id);
+    }
+    auto database = std::make_unique<Database>();
+    Database& created = *database;
+    reg.databases.emplace(id, std::move(database));
+    created.init(settings, schema, id);
+    if (reg.current == kNoDatabase)
+        reg.current = id;
+    return id;
+}
+
+void setCurrentDatabase(DatabaseId databaseId)
+{
+    Registry& reg = registry();
+    if (databaseId != kNoDatabase && !reg.databases.count(databaseId))
+        throw archive_exception(3, kNoObjectId, 0xFFFFFFFFu, databaseId);
+    reg.current = databaseId;
+}
+
+void closeDatabase(DatabaseId databaseId)
+{
+    Database& database = resolveDatabase(databaseId);
+    const DatabaseId id = database.id();
+    database.close();
+    Registry& reg = registry();
+    reg.databases.erase(id);
+    if (reg.current == id)
+        reg.current = kNoDatabase;
+}
+
+void resetDatabase(DatabaseId databaseId)
+{
+    resolveDatabase(databaseId).reset();
+}
+
+void addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object, DatabaseId databaseId)
+{
+    resolveDatabase(databaseId).addObject(arrayId, objectId, object);
+}
+
+void getObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId)
+{
+    object = resolveDatabase(databaseId).getObject(arrayId, objectId);
+}
+
+void getCommittedObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId)
+{
+    object = resolveDatabase(databaseId).getCommittedObject(arrayId, objectId);
+}
+
+void editObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId)
+{
+    object = resolveDatabase(databaseId).editObject(arrayId, objectId);
+}
+
+void removeObject(ArrayId arrayId, const ObjectPtr& object, DatabaseId databaseId)
+{
+    resolveDatabase(databaseId).removeObject(arrayId, object);
+}
+
+Array* getArray(ArrayId arrayId, DatabaseId databaseId)
+{
+    try {
+        return &resolveDatabase(databaseId).requireArray(arrayId);
+    } catch (const archive_exception&) {
+        return nullptr;
+    }
+}
+
+void getArrayName(QString& name, ArrayId arrayId, DatabaseId databaseId)
+{
+    const Array* array = getArray(arrayId, databaseId);
+    name = array ? array->name() : QString();
+}
+
+quint32 getArraySize(ArrayId arrayId, DatabaseId databaseId)
+{
+    const Array* array = getArray(arrayId, databaseId);
+    if (!array)
+        return 0;
+    std::lock_guard<RecursiveLock> reader(array->database()->lock(Database::ReaderLock));
+    return array->objectCount();
+}
+
+} // namespace Archive

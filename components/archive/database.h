@@ -1,0 +1,206 @@
+// Archive::Database keeps the objects of one open database in numbered arrays
+// (Archive::Array) and changes them only through per-thread edit transactions
+// that commit all at once or not at all. The free functions below are how the
+// rest of the program reaches a database: each takes the database id last,
+// where 0 means the current database.
+//
+// Ownership: the process-wide registry owns every open database (from
+// createDatabase to closeDatabase); a database owns its arrays and each
+// thread's open transaction. Objects are shared through ObjectPtr handles and
+// are never changed in place once committed: editObject hands out a copy.
+//
+// Threads: every object function may be called from any thread. Each thread
+// has its own transaction and sees its own pending changes; other threads see
+// only committed state. Commit is optimistic: a record that another thread
+// made stale fails the whole commit (code 1) with nothing applied. The four
+// recursive locks are always taken in the order context, save, transponder,
+// reader. Change signals are delivered on the committing thread while it holds
+// the transponder lock; listeners may read but not edit (code 15).
+// The registry functions (createDatabase, setCurrentDatabase, closeDatabase)
+// take no lock: call them while no other thread uses the registry.
+//
+// A handle kept across a commit carries the sequence number it was taken
+// with. Removing an object through such a stale handle is recorded, but the
+// next commit then fails with code 1: fetch the object again after a commit.
+#pragma once
+
+#include "components/archive/array_iterator.h"
+#include "components/archive/database_array.h"
+#include "components/archive/database_settings.h"
+#include "components/archive/edit_transaction.h"
+#include "components/archive/object_base.h"
+#include "seltrane_components/os/recursive_lock.h"
+
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace Archive {
+
+constexpr DatabaseId kNoDatabase = 0xFFFFFFFFu;
+
+class Database : public QObject
+{
+    Q_OBJECT
+public:
+    // Lock selection for DatabaseLocks.
+    enum Lock : int {
+        ContextLock = 1,
+        SaveLock = 2,
+        TransponderLock = 4,
+        ReaderLock = 8,
+        AllLocks = 15,
+    };
+
+    explicit Database(QObject* parent = nullptr);
+    ~Database() override;
+
+    DatabaseId id() const { return id_; }
+    bool isInitialised() const { return initialised_; }
+    const DatabaseSettings& settings() const { return settings_; }
+
+    // Sets the database up from its settings and schema table (ending with a
+    // row of array id kSchemaEnd); called once, by createDatabase.
+    void init(const DatabaseSettings& settings, const ArraySchemaRow* schema, DatabaseId id);
+    // Drops every array with the references it holds; clears the initialised flag.
+    void close();
+    // Empties every array and forgets path, identifier and modified flag.
+    void reset();
+
+    // Null when the database has no array of that id.
+    Array* array(ArrayId arrayId) const;
+    // Code 8 when the database has no array of that id.
+    Array& requireArray(ArrayId arrayId) const;
+    // The array ids in schema order (the order of loading, saving and delivery).
+    const std::vector<ArrayId>& arrayIds() const { return arrayIds_; }
+
+    // Transactions of the calling thread.
+    void beginContext();
+    void commitContext();
+    void rollbackContext();
+    bool hasContext() const { return currentTransaction() != nullptr; }
+    // True on the thread that is delivering change signals.
+    bool isDeliveringSignals() const { return transponderLock_.isOwnedByCurrentThread(); }
+
+    // Object operations behind the free functions of the same names.
+    void addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object);
+    ObjectPtr getObject(ArrayId arrayId, ObjectId objectId) const;
+    ObjectPtr getCommittedObject(ArrayId arrayId, ObjectId objectId) const;
+    ObjectPtr editObject(ArrayId arrayId, ObjectId objectId);
+    void removeObject(ArrayId arrayId, const ObjectPtr& object);
+
+    // Storage state.
+    const QString& path() const { return path_; }
+    const QUuid& databaseUuid() const { return uuid_; }
+    bool isModified() const { return modified_; }
+
+    RecursiveLock& lock(Lock which) const;
+
+signals:
+    // Emitted on the committing thread after a commit changed a stored array.
+    void requestAutoSaveTimer();
+
+private:
+    friend class Array;
+
+    EditTransaction* currentTransaction() const;
+    std::unique_ptr<EditTransaction> takeTransaction();
+    bool applyEdits(EditTransaction& transaction, quint32 stamp);
+    void giveBackAddIds(EditTransaction& transaction);
+    [[noreturn]] void raise(int code, ArrayId arrayId = 0xFFFFFFFFu,
+                            ObjectId objectId = kNoObjectId) const;
+    void refuseWhileDelivering(ArrayId arrayId) const;
+
+    DatabaseId id_ = kNoDatabase;
+    bool initialised_ = false;
+    DatabaseSettings settings_;
+    std::vector<std::unique_ptr<Array>> arrays_;
+    std::vector<ArrayId> arrayIds_;
+
+    QString path_;
+    QUuid uuid_;
+    bool modified_ = false;
+
+    mutable RecursiveLock contextLock_;
+    mutable RecursiveLock saveLock_;
+    mutable RecursiveLock transponderLock_;
+    mutable RecursiveLock readerLock_;
+
+    // Each thread's open transaction, keyed by a token that no other thread of
+    // the process ever gets. The mutex guards only the map itself; a thread
+    // reads and changes its own transaction without it.
+    mutable std::mutex transactionsMutex_;
+    std::unordered_map<quint64, std::unique_ptr<EditTransaction>> transactions_;
+};
+
+// Takes the chosen locks of a database in the one order used everywhere
+// (context, save, transponder, reader) and releases what it still holds in
+// reverse order when it ends. One thread uses a DatabaseLocks.
+class DatabaseLocks
+{
+public:
+    DatabaseLocks(const Database& database, int locks);
+    ~DatabaseLocks();
+    DatabaseLocks(const DatabaseLocks&) = delete;
+    DatabaseLocks& operator=(const DatabaseLocks&) = delete;
+
+    void acquire(int locks);
+    void release(int locks);
+
+private:
+    const Database& database_;
+    int held_ = 0;
+};
+
+// Registry.
+// The database of an id (0: the current one); code 3 when none is registered.
+Database& resolveDatabase(DatabaseId databaseId);
+// Registers a new database and returns its id: kNoDatabase picks the lowest
+// free id from 1; an explicit id in use raises code 2. The first database
+// becomes current.
+DatabaseId createDatabase(const DatabaseSettings& settings, const ArraySchemaRow* schema,
+                          DatabaseId databaseId = kNoDatabase);
+// kNoDatabase makes no database current; any other id must be registered.
+void setCurrentDatabase(DatabaseId databaseId);
+// Discards the database without saving; no database is current afterwards
+// when it was.
+void closeDatabase(DatabaseId databaseId = 0);
+void resetDatabase(DatabaseId databaseId = 0);
+
+// Objects. addObject reserves an id (kNoObjectId: a new one), writes it into
+// objectId and the object, and records the add in the calling thread's
+// transaction; code 14 without one, 15 from a listener, 16 when no id can be
+// given, 0 for a handle without an object. getObject answers in the calling thread's view, getCommittedObject
+// from the committed state only. editObject returns the thread's writable copy
+// (the same one for every call in a transaction), null for an empty slot or
+// an object removed in the transaction. removeObject records a removal;
+// code 19 for a handle without an object or one never added, 20 when the
+// thread holds a different version of the object.
+void addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object, DatabaseId databaseId = 0);
+void getObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId = 0);
+void getCommittedObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId,
+                        DatabaseId databaseId = 0);
+void editObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId = 0);
+void removeObject(ArrayId arrayId, const ObjectPtr& object, DatabaseId databaseId = 0);
+
+// An iterator over the committed objects of class T (or derived) in the array.
+template <class T>
+void iterateArray(ArrayIterator<T>& iterator, ArrayId arrayId, DatabaseId databaseId = 0)
+{
+    Database& database = resolveDatabase(databaseId);
+    std::lock_guard<RecursiveLock> reader(database.lock(Database::ReaderLock));
+    iterator = ArrayIterator<T>(&database.requireArray(arrayId), false);
+}
+
+// Null (and no error) when the database or the array does not exist.
+Array* getArray(ArrayId arrayId, DatabaseId databaseId = 0);
+// An empty name and 0 when the database or the array does not exist.
+void getArrayName(QString& name, ArrayId arrayId, DatabaseId databaseId = 0);
+quint32 getArraySize(ArrayId arrayId, DatabaseId databaseId = 0);
+
+} // namespace Archive

@@ -1,0 +1,55 @@
+// The records of one thread's open edit transaction on one database: at most
+// one ChangeRecord per object, ordered by array id and then object id, which is
+// the order in which commit tests and applies them.
+//
+// The thread's pending view of an array is read straight from these records:
+// an edit or an add shows its object, a removal or a release shows the object
+// as removed.
+//
+// Ownership: the database owns each thread's EditTransaction; the records own
+// references to the objects they hold. Only the owning thread reads or
+// changes a transaction.
+#pragma once
+
+#include "components/archive/object_base.h"
+
+#include <map>
+
+namespace Archive {
+
+struct ChangeRecord
+{
+    enum Kind : quint32 {
+        Edit = 0,
+        Add = 1,
+        Removal = 2,
+        Release = 4, // an add removed again in the same transaction
+    };
+
+    quint32 kind = Edit;
+    // Edit: the writable copy; add: the new object; removal: the copy when the
+    // removal followed an edit, else null; release: null.
+    ObjectPtr object;
+    // Removal: the sequence number of the handle the removal was given.
+    quint32 expectedSequence = 0;
+
+    bool showsRemoved() const { return kind == Removal || kind == Release; }
+};
+
+struct RecordKey
+{
+    ArrayId arrayId;
+    ObjectId objectId;
+
+    friend bool operator<(const RecordKey& a, const RecordKey& b)
+    {
+        return a.arrayId != b.arrayId ? a.arrayId < b.arrayId : a.objectId < b.objectId;
+    }
+};
+
+struct EditTransaction
+{
+    std::map<RecordKey, ChangeRecord> records;
+};
+
+} // namespace Archive

@@ -1,0 +1,161 @@
+#include "database_test_support.h"
+
+#include "components/archive/archive_exception.h"
+#include "components/archive/in_stream.h"
+#include "components/archive/out_stream.h"
+#include "components/archive/type_registry.h"
+
+namespace DatabaseTest {
+
+void Thing::read(InStream& in)
+{
+    in >> value;
+}
+
+void Thing::write(OutStream& out) const
+{
+    out << value;
+}
+
+void registerTypes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ObjectRegistry::registerType(ObjectRegistry::objectRecord<Thing>(kThingCode, "DatabaseTestThing"));
+        ObjectRegistry::registerType(
+            ObjectRegistry::objectRecord<OtherThing>(kOtherCode, "DatabaseTestOtherThing"));
+    });
+}
+
+const Archive::ArraySchemaRow* schema()
+{
+    static const Archive::ArraySchemaRow rows[] = {
+        {kThings, 0x80000000u, "things", 10000},
+        {kOthers, 0x80000000u, "others", 100},
+        {kSmall, 0x80000000u, "small", 3},
+        {kCues, 0xBFFFFFFFu, "cues", 500},
+        {Archive::kSchemaEnd, 0, QString(), 0},
+    };
+    return rows;
+}
+
+Archive::DatabaseSettings settings()
+{
+    Archive::DatabaseSettings s;
+    s.name = "Test";
+    s.binarySuffix = "tarv";
+    s.textSuffix = "tarvt";
+    s.headerName = ".test_project";
+    s.version = 157;
+    return s;
+}
+
+void DatabaseFixture::SetUp()
+{
+    registerTypes();
+    db = Archive::createDatabase(settings(), schema());
+    Archive::setCurrentDatabase(db);
+}
+
+void DatabaseFixture::TearDown()
+{
+    Archive::closeDatabase(db);
+}
+
+std::vector<Archive::ObjectId> DatabaseFixture::addThings(const std::vector<qint32>& values,
+                                                          Archive::ArrayId arrayId)
+{
+    std::vector<Archive::ObjectId> ids;
+    Archive::EditContext context(db);
+    for (qint32 value : values) {
+        Archive::ObjectId id = Archive::kNoObjectId;
+        Archive::ObjectPtr object(new Thing(value));
+        Archive::addObject(arrayId, id, object, db);
+        ids.push_back(id);
+    }
+    context.commit();
+    return ids;
+}
+
+void DatabaseFixture::removeIds(const std::vector<Archive::ObjectId>& ids, Archive::ArrayId arrayId)
+{
+    Archive::EditContext context(db);
+    for (Archive::ObjectId id : ids) {
+        Archive::ObjectPtr object;
+        Archive::getObject(object, arrayId, id, db);
+        Archive::removeObject(arrayId, object, db);
+    }
+    context.commit();
+}
+
+qint32 DatabaseFixture::committedValue(Archive::ObjectId id, Archive::ArrayId arrayId)
+{
+    Archive::ObjectPtr object;
+    Archive::getCommittedObject(object, arrayId, id, db);
+    const ThingPtr thing = Archive::dynamicPointerCast<Thing>(object);
+    return thing ? thing->value : -1;
+}
+
+Archive::Array& DatabaseFixture::array(Archive::ArrayId arrayId)
+{
+    return *Archive::getArray(arrayId, db);
+}
+
+int codeOf(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const Archive::archive_exception& e) {
+        return e.code();
+    }
+    return -1;
+}
+
+void Recorder::notify(const Archive::ObjectChangeSignal& signal)
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        entries_.push_back({false, signal.arrayId, signal.objectId, signal.newObject.isObject(),
+                            signal.oldObject.isObject(), 0});
+    }
+    if (onSignal)
+        onSignal();
+}
+
+void Recorder::notify(const Archive::ArrayChangeSignal& signal)
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        entries_.push_back({true, signal.arrayId, Archive::kNoObjectId, false, false,
+                            signal.changes ? signal.changes->size() : 0});
+    }
+    if (onSignal)
+        onSignal();
+}
+
+std::vector<Recorder::Entry> Recorder::entries() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return entries_;
+}
+
+void Recorder::clear()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    entries_.clear();
+}
+
+ScopedRecorder::ScopedRecorder(Recorder& recorder, Archive::Array& array)
+    : recorder_(recorder), array_(array)
+{
+    array_.objectListeners().add(&recorder_);
+    array_.arrayListeners().add(&recorder_);
+}
+
+ScopedRecorder::~ScopedRecorder()
+{
+    array_.objectListeners().remove(&recorder_);
+    array_.arrayListeners().remove(&recorder_);
+}
+
+} // namespace DatabaseTest

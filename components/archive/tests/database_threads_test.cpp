@@ -1,0 +1,347 @@
+// Threads run against one database: isolation of pending changes, commit
+// conflicts, id allocation, listeners, and the lock order.
+#include "database_test_support.h"
+
+#include "components/archive/archive_exception.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <map>
+#include <set>
+#include <thread>
+
+using namespace Archive;
+using namespace DatabaseTest;
+
+namespace {
+
+ObjectPtr newThing(qint32 value)
+{
+    return ObjectPtr(new Thing(value));
+}
+
+qint32 valueOf(const ObjectPtr& object)
+{
+    const ThingPtr thing = dynamicPointerCast<Thing>(object);
+    return thing ? thing->value : -1;
+}
+
+// A deadlocked thread can neither be joined nor stopped: end the process
+// with a clear message instead of hanging the suite.
+void waitOrDie(std::future<void>& done, const char* what)
+{
+    if (done.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        std::fprintf(stderr, "Timed out (deadlock?): %s\n", what);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    done.get();
+}
+
+} // namespace
+
+TEST_F(DatabaseFixture, PendingChangesAreInvisibleToOtherThreads)
+{
+    const auto ids = addThings({1});
+    std::promise<void> madeChanges, checked;
+    std::atomic<ObjectId> pendingId{kNoObjectId};
+    bool ownAddSeen = false, ownEditSeen = false, committedSeen = true;
+
+    std::thread a([&] {
+        EditContext context(db);
+        ObjectId id = kNoObjectId;
+        ObjectPtr object = newThing(7);
+        addObject(kThings, id, object, db);
+        ObjectPtr copy;
+        editObject(copy, kThings, ids[0], db);
+        dynamicPointerCast<Thing>(copy)->value = 2;
+        ObjectPtr seen;
+        getObject(seen, kThings, id, db);
+        ownAddSeen = valueOf(seen) == 7;
+        getObject(seen, kThings, ids[0], db);
+        ownEditSeen = valueOf(seen) == 2;
+        getCommittedObject(seen, kThings, id, db);
+        committedSeen = seen.isObject();
+        pendingId = id;
+        madeChanges.set_value();
+        checked.get_future().wait();
+        context.commit();
+    });
+    madeChanges.get_future().wait();
+    ObjectPtr seen;
+    getObject(seen, kThings, pendingId, db);
+    EXPECT_FALSE(seen.isObject());
+    getObject(seen, kThings, ids[0], db);
+    EXPECT_EQ(valueOf(seen), 1);
+    EXPECT_EQ(getArraySize(kThings, db), 1u);
+    checked.set_value();
+    a.join();
+
+    EXPECT_TRUE(ownAddSeen);
+    EXPECT_TRUE(ownEditSeen);
+    EXPECT_FALSE(committedSeen);
+    getObject(seen, kThings, pendingId, db);
+    EXPECT_EQ(valueOf(seen), 7);
+    EXPECT_EQ(committedValue(ids[0]), 2);
+}
+
+TEST_F(DatabaseFixture, SecondCommitOfTheSameObjectFails)
+{
+    const auto ids = addThings({0, 1, 2, 3, 4});
+    std::promise<void> aEdited, bEdited, aCommitted;
+
+    std::thread a([&] {
+        EditContext context(db);
+        ObjectPtr copy;
+        editObject(copy, kThings, ids[4], db);
+        dynamicPointerCast<Thing>(copy)->value = 100;
+        aEdited.set_value();
+        bEdited.get_future().wait();
+        context.commit();
+        aCommitted.set_value();
+    });
+    aEdited.get_future().wait();
+    EditContext context(db);
+    ObjectPtr copy;
+    editObject(copy, kThings, ids[4], db);
+    dynamicPointerCast<Thing>(copy)->value = 200;
+    ObjectId added = kNoObjectId;
+    ObjectPtr object = newThing(9);
+    addObject(kThings, added, object, db);
+    bEdited.set_value();
+    aCommitted.get_future().wait();
+    a.join();
+
+    try {
+        context.commit();
+        FAIL() << "the second commit must fail";
+    } catch (const archive_exception& e) {
+        EXPECT_EQ(e.code(), 1);
+        EXPECT_EQ(e.databaseId(), db);
+    }
+    EXPECT_FALSE(context.isCommitted());
+    EXPECT_FALSE(resolveDatabase(db).hasContext());
+    EXPECT_EQ(committedValue(ids[4]), 100);
+    EXPECT_EQ(getArraySize(kThings, db), 5u);
+    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId>{added}));
+}
+
+TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
+{
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 10;
+    constexpr int kPerRound = 20;
+    std::vector<std::map<ObjectId, qint32>> kept(kThreads);
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            try {
+                for (int round = 0; round < kRounds; ++round) {
+                    std::vector<ObjectPtr> added;
+                    {
+                        EditContext context(db);
+                        for (int i = 0; i < kPerRound; ++i) {
+                            ObjectId id = kNoObjectId;
+                            ObjectPtr object = newThing(t * 100000 + round * 100 + i);
+                            addObject(kThings, id, object, db);
+                            added.push_back(object);
+                        }
+                        context.commit();
+                    }
+                    // Remove every other object again so that freed ids are
+                    // reused by all threads once more than 100 are free.
+                    EditContext context(db);
+                    for (int i = 0; i < kPerRound; ++i) {
+                        ObjectPtr current;
+                        getObject(current, kThings, added[i]->getId(), db);
+                        if (i % 2)
+                            removeObject(kThings, current, db);
+                        else
+                            kept[t][current->getId()] = valueOf(current);
+                    }
+                    context.commit();
+                }
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                ++failures;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    ASSERT_EQ(failures, 0);
+
+    std::set<ObjectId> all;
+    for (const auto& perThread : kept) {
+        for (const auto& [id, value] : perThread) {
+            EXPECT_TRUE(all.insert(id).second) << "id " << id << " handed out twice";
+            EXPECT_EQ(committedValue(id), value);
+        }
+    }
+    EXPECT_EQ(all.size(), std::size_t(kThreads * kRounds * kPerRound / 2));
+    EXPECT_EQ(getArraySize(kThings, db), all.size());
+    // More than 100 ids were freed, so freed ids came back.
+    EXPECT_LT(array().nextId(), quint32(kThreads * kRounds * kPerRound));
+}
+
+TEST_F(DatabaseFixture, ExplicitIdReservedByAnotherThreadAndUnwoundGuards)
+{
+    const auto ids = addThings({1});
+    std::promise<void> reserved, tried;
+    std::thread a([&] {
+        EditContext context(db);
+        ObjectId id = 5;
+        ObjectPtr object = newThing(5);
+        addObject(kThings, id, object, db);
+        reserved.set_value();
+        tried.get_future().wait();
+        // Ends without commit: the id is free again.
+    });
+    reserved.get_future().wait();
+    {
+        EditContext context(db);
+        ObjectId id = 5;
+        ObjectPtr object = newThing(6);
+        try {
+            addObject(kThings, id, object, db);
+            ADD_FAILURE() << "id 5 is reserved by the other thread";
+        } catch (const archive_exception& e) {
+            EXPECT_EQ(e.code(), 16);
+            EXPECT_EQ(e.arrayId(), kThings);
+        }
+        tried.set_value();
+        a.join();
+        addObject(kThings, id, object, db);
+        EXPECT_EQ(id, 5u);
+        context.commit();
+    }
+    EXPECT_EQ(committedValue(5), 6);
+
+    // A guard unwound by an exception on another thread.
+    std::vector<ObjectId> reservedIds;
+    std::thread b([&] {
+        try {
+            EditContext context(db);
+            ObjectPtr copy;
+            editObject(copy, kThings, ids[0], db);
+            dynamicPointerCast<Thing>(copy)->value = 99;
+            for (int i = 0; i < 2; ++i) {
+                ObjectId id = kNoObjectId;
+                ObjectPtr object = newThing(i);
+                addObject(kThings, id, object, db);
+                reservedIds.push_back(id);
+            }
+            throw std::runtime_error("step failed");
+        } catch (const std::runtime_error&) {
+        }
+    });
+    b.join();
+    EXPECT_EQ(committedValue(ids[0]), 1);
+    EXPECT_EQ(getArraySize(kThings, db), 2u);
+    const auto freeIds = array().freeIds();
+    for (ObjectId id : reservedIds)
+        EXPECT_NE(std::find(freeIds.begin(), freeIds.end(), id), freeIds.end()) << id;
+}
+
+TEST_F(DatabaseFixture, ListenersReadButCannotEdit)
+{
+    const auto ids = addThings({1});
+    Recorder recorder;
+    ScopedRecorder scoped(recorder, array());
+    std::vector<int> codes;
+    qint32 valueSeen = -1;
+    bool otherThreadBegan = false;
+    recorder.onSignal = [&] {
+        if (!codes.empty())
+            return;
+        codes.push_back(codeOf([&] { EditContext context(db); }));
+        codes.push_back(codeOf([&] {
+            ObjectId id = kNoObjectId;
+            ObjectPtr object = newThing(0);
+            addObject(kThings, id, object, db);
+        }));
+        codes.push_back(codeOf([&] { ObjectPtr p; editObject(p, kThings, ids[0], db); }));
+        codes.push_back(codeOf([&] {
+            ObjectPtr p;
+            getCommittedObject(p, kThings, ids[0], db);
+            removeObject(kThings, p, db);
+        }));
+        ObjectPtr seen;
+        getObject(seen, kThings, ids[0], db);
+        valueSeen = valueOf(seen);
+        // Other threads may open transactions while listeners run.
+        auto other = std::async(std::launch::async, [&] {
+            EditContext context(db);
+            ObjectId id = kNoObjectId;
+            ObjectPtr object = newThing(0);
+            addObject(kThings, id, object, db);
+            otherThreadBegan = true;
+        });
+        waitOrDie(other, "transaction on another thread during delivery");
+    };
+
+    EditContext context(db);
+    ObjectPtr copy;
+    editObject(copy, kThings, ids[0], db);
+    dynamicPointerCast<Thing>(copy)->value = 42;
+    context.commit();
+
+    EXPECT_EQ(codes, (std::vector<int>{15, 15, 15, 15}));
+    EXPECT_EQ(valueSeen, 42);
+    EXPECT_TRUE(otherThreadBegan);
+    EXPECT_EQ(recorder.entries().size(), 2u);
+    EXPECT_FALSE(resolveDatabase(db).isDeliveringSignals());
+}
+
+TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
+{
+    // Listeners read while another thread resets: reset must take the
+    // transponder lock before the reader lock, as readers inside listeners do.
+    Recorder recorder;
+    ScopedRecorder scoped(recorder, array());
+    std::atomic<int> reads{0};
+    recorder.onSignal = [&] {
+        ObjectPtr seen;
+        getObject(seen, kThings, 0, db);
+        getArraySize(kThings, db);
+        ++reads;
+    };
+    std::atomic<bool> stop{false};
+    std::atomic<int> commits{0}, resets{0};
+
+    auto committer = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 400 && !stop; ++i) {
+            try {
+                EditContext context(db);
+                ObjectId id = kNoObjectId;
+                ObjectPtr object = newThing(i);
+                addObject(kThings, id, object, db);
+                ObjectPtr copy;
+                editObject(copy, kThings, 0, db);
+                context.commit();
+                ++commits;
+            } catch (const archive_exception& e) {
+                // A reset between add and commit may make the records stale.
+                EXPECT_TRUE(e.code() == 1 || e.code() == 16) << e.what();
+            }
+        }
+        stop = true;
+    });
+    auto resetter = std::async(std::launch::async, [&] {
+        while (!stop) {
+            resetDatabase(db);
+            ++resets;
+            std::this_thread::yield();
+        }
+    });
+    waitOrDie(committer, "commits against resetDatabase");
+    waitOrDie(resetter, "resetDatabase against commits");
+    EXPECT_GT(commits.load(), 0);
+    EXPECT_GT(resets.load(), 0);
+}
