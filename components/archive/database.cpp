@@ -68,7 +68,13 @@ void DatabaseLocks::release(int locks)
 
 // ---------------------------------------------------------------- database
 
-Database::Database(QObject* parent) : QObject(parent) {}
+Database::Database(QObject* parent) : QObject(parent), autoSave_(this)
+{
+    autoSave_.setSaveFunction([this] {
+        DatabaseLocks locks(*this, SaveLock);
+        save(false, false);
+    });
+}
 
 Database::~Database() = default;
 
@@ -111,6 +117,10 @@ void Database::init(const DatabaseSettings& settings, const ArraySchemaRow* sche
     const qint64 minimumMax = qint64(settings.idleDelay) * 4;
     if (settings.maxDelay < minimumMax)
         settings_.maxDelay = qint32(std::min<qint64>(minimumMax, 0x7FFFFFFF));
+    storage_.configure(settings_);
+    autoSave_.setDelays(settings_.idleDelay, settings_.maxDelay);
+    connect(this, &Database::requestAutoSaveTimer, this, &Database::startAutoSaveTimer,
+            Qt::UniqueConnection);
     initialised_ = true;
 }
 
@@ -124,8 +134,7 @@ void Database::close()
 void Database::reset()
 {
     DatabaseLocks locks(*this, AllLocks);
-    path_.clear();
-    uuid_ = QUuid();
+    storage_.clear();
     for (ArrayId arrayId : arrayIds_)
         arrays_[arrayId]->reset();
     modified_ = false;

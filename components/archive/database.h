@@ -25,8 +25,10 @@
 #pragma once
 
 #include "components/archive/array_iterator.h"
+#include "components/archive/autosave_timer.h"
 #include "components/archive/database_array.h"
 #include "components/archive/database_settings.h"
+#include "components/archive/database_storage.h"
 #include "components/archive/edit_transaction.h"
 #include "components/archive/object_base.h"
 #include "seltrane_components/os/recursive_lock.h"
@@ -34,6 +36,8 @@
 #include <QObject>
 #include <QString>
 #include <QUuid>
+
+#include <atomic>
 
 #include <memory>
 #include <mutex>
@@ -94,16 +98,31 @@ public:
     ObjectPtr editObject(ArrayId arrayId, ObjectId objectId);
     void removeObject(ArrayId arrayId, const ObjectPtr& object);
 
-    // Storage state.
-    const QString& path() const { return path_; }
-    const QUuid& databaseUuid() const { return uuid_; }
+    // Storage (database_storage.h). open: code 4 before init, then what the
+    // storage raises; it takes all four locks. save, saveArray and
+    // setDatabaseUuid take the save lock. save writes nothing when the
+    // database is unmodified and force is false; a save that fails keeps the
+    // modified flag.
+    void open(DatabaseOpenParameters& parameters);
+    void save(bool force, bool newSecondId);
+    bool saveArray(ArrayId arrayId, const QString& folder);
+    void setDatabaseUuid(const QUuid& uuid);
+
+    const DatabaseStorage& storage() const { return storage_; }
+    const QString& path() const { return storage_.path(); }
+    const QUuid& databaseUuid() const { return storage_.uuid(); }
     bool isModified() const { return modified_; }
 
     RecursiveLock& lock(Lock which) const;
 
 signals:
-    // Emitted on the committing thread after a commit changed a stored array.
+    // Emitted on the committing thread after a commit changed a stored array,
+    // after create and after setDatabaseUuid; connected to startAutoSaveTimer.
     void requestAutoSaveTimer();
+
+public slots:
+    // Restarts the autosave timers (runs in the database's thread).
+    void startAutoSaveTimer();
 
 private:
     friend class Array;
@@ -122,9 +141,10 @@ private:
     std::vector<std::unique_ptr<Array>> arrays_;
     std::vector<ArrayId> arrayIds_;
 
-    QString path_;
-    QUuid uuid_;
-    bool modified_ = false;
+    DatabaseStorage storage_;
+    // Set by commits on any thread; cleared by a save under the save lock.
+    std::atomic<bool> modified_{false};
+    AutoSaveTimer autoSave_;
 
     mutable RecursiveLock contextLock_;
     mutable RecursiveLock saveLock_;
@@ -171,6 +191,19 @@ void setCurrentDatabase(DatabaseId databaseId);
 // when it was.
 void closeDatabase(DatabaseId databaseId = 0);
 void resetDatabase(DatabaseId databaseId = 0);
+
+// Storage. openDatabase creates a new database at parameters.path (nothing is
+// written until the first save) or loads the one there. saveDatabase flags:
+// kSaveForce writes every stored array, kSaveNewSecondId renews the second
+// identifier. saveArray writes one array, whatever its storage field, as
+// <folder>/<name>.<suffix>, and returns true. setDatabaseUuid marks the
+// database modified.
+constexpr quint32 kSaveForce = 1;
+constexpr quint32 kSaveNewSecondId = 2;
+void openDatabase(DatabaseOpenParameters& parameters, DatabaseId databaseId = 0);
+void saveDatabase(DatabaseId databaseId = 0, quint32 flags = 0);
+bool saveArray(ArrayId arrayId, const QString& folder, DatabaseId databaseId = 0);
+void setDatabaseUuid(const QUuid& uuid, DatabaseId databaseId = 0);
 
 // Objects. addObject reserves an id (kNoObjectId: a new one), writes it into
 // objectId and the object, and records the add in the calling thread's

@@ -1,0 +1,555 @@
+#include "components/archive/database_storage.h"
+
+#include "components/archive/archive_exception.h"
+#include "components/archive/binary_stream.h"
+#include "components/archive/database.h"
+#include "components/archive/stream_codes.h"
+#include "components/archive/text_stream.h"
+#include "seltrane_components/os/progress_tracker.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include <unistd.h>
+
+namespace Archive {
+
+namespace {
+
+constexpr quint32 kNoId = 0xFFFFFFFFu;
+
+[[noreturn]] void raise(const Database& database, int code, ArrayId arrayId = kNoId,
+                        ObjectId objectId = kNoId)
+{
+    throw archive_exception(code, objectId, arrayId, database.id());
+}
+
+// Ends a progress stage on every way out.
+class ProgressStage
+{
+public:
+    ProgressStage(ProgressTracker* progress, unsigned steps) : progress_(progress)
+    {
+        if (progress_)
+            progress_->begin(steps);
+    }
+    ~ProgressStage()
+    {
+        if (progress_)
+            progress_->end();
+    }
+    void step(unsigned index)
+    {
+        if (progress_)
+            progress_->setStep(index);
+    }
+
+private:
+    ProgressTracker* progress_;
+};
+
+template <class Stream>
+std::unique_ptr<InStream> openInFile(const QString& path, quint16 supportedVersion, QByteArray* extra)
+{
+    auto stream = std::make_unique<Stream>();
+    stream->open(path, supportedVersion, extra);
+    return stream;
+}
+
+std::unique_ptr<InStream> openInStream(bool binary, const QString& path, quint16 supportedVersion,
+                                       QByteArray* extra)
+{
+    return binary ? openInFile<BinaryInStream>(path, supportedVersion, extra)
+                  : openInFile<TextInStream>(path, supportedVersion, extra);
+}
+
+template <class Stream>
+std::unique_ptr<OutStream> openOutFile(quint16 version, const QString& path, const QByteArray* extra)
+{
+    auto stream = std::make_unique<Stream>(version);
+    stream->open(path, extra);
+    return stream;
+}
+
+std::unique_ptr<OutStream> openOutStream(bool binary, quint16 version, const QString& path,
+                                         const QByteArray* extra)
+{
+    return binary ? openOutFile<BinaryOutStream>(version, path, extra)
+                  : openOutFile<TextOutStream>(version, path, extra);
+}
+
+bool syncToDisk(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && ::fsync(file.handle()) == 0;
+}
+
+// Writes target through a sibling file that replaces it only once it is
+// complete and on disk, so that a failed save leaves the old file as it was.
+void replaceFile(const Database& database, ArrayId arrayId, const QString& target,
+                 const std::function<void(const QString&)>& write)
+{
+    const QString temporary = target + QStringLiteral(".part");
+    try {
+        write(temporary);
+        if (!syncToDisk(temporary))
+            raise(database, 7, arrayId);
+        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData())
+            != 0)
+            raise(database, 7, arrayId);
+    } catch (...) {
+        QFile::remove(temporary);
+        throw;
+    }
+}
+
+void writeStreamFile(const Database& database, ArrayId arrayId, bool binary, const QString& target,
+                     const QByteArray* extra, const std::function<void(OutStream&)>& body)
+{
+    replaceFile(database, arrayId, target, [&](const QString& temporary) {
+        const std::unique_ptr<OutStream> out =
+            openOutStream(binary, database.settings().version, temporary, extra);
+        body(*out);
+        out->close();
+    });
+}
+
+bool isBinaryArray(const Array& array)
+{
+    return (array.flags() & kArrayBinaryFlag) != 0;
+}
+
+void setArrayEncoding(Array& array, bool binary)
+{
+    array.setFlags((array.flags() & kArrayFieldMask) | (binary ? kArrayBinaryFlag : kArrayTextFlag));
+}
+
+QString arraySuffix(const Database& database, const Array& array)
+{
+    return isBinaryArray(array) ? database.settings().binarySuffix : database.settings().textSuffix;
+}
+
+// The number of ids a run file holds, from its name "a-b" or "a".
+quint32 runLength(const Database& database, const Array& array, const QString& fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^([0-9]{1,10})(?:-([0-9]{1,10}))?$"));
+    const QRegularExpressionMatch match = pattern.match(fileName.section(QLatin1Char('.'), 0, 0));
+    if (!match.hasMatch())
+        raise(database, 9, array.id());
+    const quint64 first = match.captured(1).toULongLong();
+    const quint64 last = match.capturedLength(2) > 0 ? match.captured(2).toULongLong() : first;
+    if (last < first || last > kNoId || last - first + 1 >= kNotStoredField)
+        raise(database, 9, array.id());
+    return quint32(last - first + 1);
+}
+
+void loadArrayFile(Array& array, const QString& path, bool binary, quint16 supportedVersion,
+                   quint16& foundVersion)
+{
+    const std::unique_ptr<InStream> in = openInStream(binary, path, supportedVersion, nullptr);
+    readArrayObjects(*in, array);
+    foundVersion = std::max(foundVersion, in->version());
+}
+
+void loadArrayFromFolder(const Database& database, Array& array, const QString& folder,
+                         quint16 supportedVersion, quint16& foundVersion)
+{
+    if (!array.isStored())
+        return;
+    const DatabaseSettings& settings = database.settings();
+    const QString base = folder + QLatin1Char('/') + array.name();
+    if (QFileInfo(base).isDir()) {
+        const QDir dir(base);
+        const auto list = [&](const QString& suffix) {
+            return dir.entryList(QStringList{QStringLiteral("*.") + suffix}, QDir::Files, QDir::Name);
+        };
+        QStringList files = list(settings.binarySuffix);
+        const bool binary = !files.isEmpty();
+        if (!binary)
+            files = list(settings.textSuffix);
+        setArrayEncoding(array, binary);
+        // Every name is checked before anything is read.
+        quint32 field = 0;
+        for (const QString& file : files) {
+            const quint32 length = runLength(database, array, file);
+            if (field == 0)
+                field = length;
+        }
+        if (field != 0)
+            array.replaceStorageField(field);
+        for (const QString& file : files)
+            loadArrayFile(array, dir.filePath(file), binary, supportedVersion, foundVersion);
+        return;
+    }
+    for (const bool binary : {true, false}) {
+        const QString path =
+            base + QLatin1Char('.') + (binary ? settings.binarySuffix : settings.textSuffix);
+        if (QFileInfo::exists(path)) {
+            setArrayEncoding(array, binary);
+            loadArrayFile(array, path, binary, supportedVersion, foundVersion);
+            return;
+        }
+    }
+}
+
+// Writes the files of one array in the folder layout; an array without
+// changes is skipped unless forced.
+void saveArrayToFolder(const Database& database, Array& array, const QString& folder, bool force)
+{
+    const quint32 field = array.storageField();
+    if (field == kNotStoredField)
+        return;
+    if (!force && array.nextChangedId(-1) < 0)
+        return;
+    const bool binary = isBinaryArray(array);
+    const QString suffix = QLatin1Char('.') + arraySuffix(database, array);
+    const quint32 slotCount = array.slotCount();
+    const auto writeSlots = [&](const QString& target, quint64 first, quint64 end) {
+        writeStreamFile(database, array.id(), binary, target, nullptr, [&](OutStream& out) {
+            writeArrayObjects(out, array, ObjectId(first), ObjectId(end));
+        });
+    };
+
+    if (field == 0) {
+        writeSlots(folder + QLatin1Char('/') + array.name() + suffix, 0, slotCount);
+    } else {
+        const QString subFolder = folder + QLatin1Char('/') + array.name();
+        QDir().mkdir(subFolder);
+        if (!QFileInfo(subFolder).isDir())
+            raise(database, 7, array.id());
+        for (quint64 first = 0; first < slotCount; first += field) {
+            const quint64 last = first + field - 1;
+            const qint64 changed = array.nextChangedId(qint64(first) - 1);
+            if (!force && (changed < 0 || quint64(changed) > last))
+                continue;
+            const QString name = field == 1 ? QString::number(first)
+                                            : QStringLiteral("%1-%2").arg(first).arg(last);
+            writeSlots(subFolder + QLatin1Char('/') + name + suffix, first,
+                       std::min<quint64>(first + field, slotCount));
+        }
+    }
+    if (!force)
+        array.clearChangedIds();
+}
+
+// Clears a stream's context values on every way out of an array section.
+class ArrayContext
+{
+public:
+    ArrayContext(InStream& in, ArrayId arrayId) : in_(in)
+    {
+        in_.setContextValue(1, QVariant(arrayId));
+    }
+    ~ArrayContext()
+    {
+        in_.setContextValue(0, QVariant());
+        in_.setContextValue(1, QVariant());
+    }
+
+private:
+    InStream& in_;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- array sections
+
+void readArrayObjects(InStream& in, Array& array)
+{
+    const ArrayContext context(in, array.id());
+    in.beginSection(StreamCode::ArchiveArray);
+    const quint32 count = in.readCount();
+    for (quint32 i = 0; i < count; ++i) {
+        in.beginSection(StreamCode::ObjectBase);
+        quint32 id = 0;
+        quint32 sequence = 0;
+        quint32 stamp = 0;
+        in >> id >> sequence >> stamp;
+        in.checkStatus();
+        // Damaged data must not grow the slots past what the array can hold.
+        if (id != kNoObjectId && id >= array.maxObjects())
+            throw archive_exception(9, id, array.id(), array.databaseId());
+        in.setContextValue(0, QVariant(id));
+        std::unique_ptr<ObjectBase> object;
+        readObjectPointer(in, object);
+        in.setContextValue(0, QVariant());
+        array.loadSlot(id, ObjectPtr(object.release()), sequence, stamp);
+        in.endSection(StreamCode::ObjectBase);
+    }
+    in.endSection(StreamCode::ArchiveArray);
+}
+
+void writeArrayObjects(OutStream& out, const Array& array, ObjectId first, ObjectId end)
+{
+    out.beginSection(StreamCode::ArchiveArray, true);
+    out.writeCount(end > first ? end - first : 0);
+    for (ObjectId id = first; id < end; ++id) {
+        const ObjectPtr slot = array.committed(id);
+        out.beginSection(StreamCode::ObjectBase, true);
+        out << quint32(id) << slot.sequence() << slot.stamp();
+        writeObjectPointer(out, slot.object());
+        out.endSection(StreamCode::ObjectBase);
+    }
+    out.endSection(StreamCode::ArchiveArray);
+}
+
+// ---------------------------------------------------------------- storage
+
+void DatabaseStorage::configure(const DatabaseSettings& settings)
+{
+    singleFile_ = settings.singleFile;
+    binary_ = settings.binary;
+}
+
+void DatabaseStorage::clear()
+{
+    path_.clear();
+    uuid_ = QUuid();
+    secondUuid_ = QUuid();
+}
+
+void DatabaseStorage::create(const Database& database, const QString& path, const QByteArray& extra)
+{
+    path_ = path;
+    extra_ = extra;
+    if (QFileInfo::exists(path))
+        raise(database, 5);
+    uuid_ = QUuid::createUuid();
+    secondUuid_ = QUuid();
+}
+
+void DatabaseStorage::load(Database& database, DatabaseOpenParameters& parameters)
+{
+    path_ = parameters.path;
+    extra_ = parameters.extra;
+    const QFileInfo info(parameters.path);
+    if (!info.exists())
+        raise(database, 5);
+    parameters.foundVersion = 0;
+    if (info.isDir())
+        loadFolder(database, parameters);
+    else
+        loadSingleFile(database, parameters);
+}
+
+void DatabaseStorage::loadFolder(Database& database, DatabaseOpenParameters& parameters)
+{
+    QFile header(parameters.path + QLatin1Char('/') + database.settings().headerName);
+    if (!QFileInfo(header.fileName()).isFile() || !header.open(QIODevice::ReadOnly))
+        raise(database, 5);
+    QDataStream stream(&header);
+    QByteArray extra;
+    QUuid uuid;
+    stream >> extra >> uuid;
+    if (stream.status() != QDataStream::Ok || uuid.isNull())
+        raise(database, 5);
+    QUuid second;
+    stream >> second;
+    if (stream.status() != QDataStream::Ok)
+        second = QUuid(); // an older header ends after the database identifier
+    parameters.extra = extra;
+    uuid_ = uuid;
+    secondUuid_ = second;
+    singleFile_ = false;
+
+    const std::vector<ArrayId>& arrayIds = database.arrayIds();
+    ProgressStage progress(parameters.progress, unsigned(arrayIds.size()));
+    for (std::size_t index = 0; index < arrayIds.size(); ++index) {
+        progress.step(unsigned(index));
+        loadArrayFromFolder(database, *database.array(arrayIds[index]), parameters.path,
+                            parameters.supportedVersion, parameters.foundVersion);
+    }
+}
+
+void DatabaseStorage::loadSingleFile(Database& database, DatabaseOpenParameters& parameters)
+{
+    const DatabaseSettings& settings = database.settings();
+    const QString suffix = QFileInfo(parameters.path).suffix();
+    if (suffix != settings.binarySuffix && suffix != settings.textSuffix)
+        raise(database, 5);
+    const bool binary = suffix == settings.binarySuffix;
+    const std::unique_ptr<InStream> in =
+        openInStream(binary, parameters.path, parameters.supportedVersion, &parameters.extra);
+    parameters.foundVersion = in->version();
+
+    const quint32 section = in->peekSection() == StreamCode::OldFormatArchiveDatabase
+        ? StreamCode::OldFormatArchiveDatabase
+        : StreamCode::ArchiveDatabase;
+    in->beginSection(section);
+    QUuid uuid;
+    QUuid second;
+    *in >> uuid;
+    if (section == StreamCode::ArchiveDatabase)
+        *in >> second;
+    in->checkStatus();
+    uuid_ = uuid;
+    secondUuid_ = second;
+    singleFile_ = true;
+    binary_ = binary;
+
+    ProgressStage progress(parameters.progress, unsigned(database.arrayIds().size()));
+    for (unsigned index = 0;; ++index) {
+        quint32 arrayId = 0;
+        *in >> arrayId;
+        in->checkStatus();
+        if (arrayId == kSchemaEnd)
+            break;
+        Array* array = database.array(arrayId);
+        if (!array)
+            raise(database, 6, arrayId);
+        progress.step(index);
+        if (array->isStored())
+            readArrayObjects(*in, *array);
+    }
+    in->endSection(section);
+}
+
+void DatabaseStorage::save(Database& database, bool force, bool newSecondId)
+{
+    if (newSecondId)
+        secondUuid_ = QUuid::createUuid();
+    if (singleFile_)
+        saveSingleFile(database, force);
+    else
+        saveFolder(database, force);
+}
+
+void DatabaseStorage::saveSingleFile(Database& database, bool force)
+{
+    writeStreamFile(database, kNoId, binary_, path_, &extra_, [&](OutStream& out) {
+        out.beginSection(StreamCode::ArchiveDatabase, true);
+        out << uuid_ << secondUuid_;
+        for (ArrayId arrayId : database.arrayIds()) {
+            const Array& array = *database.array(arrayId);
+            out << quint32(arrayId);
+            if (array.isStored())
+                writeArrayObjects(out, array, 0, array.slotCount());
+        }
+        out << quint32(kSchemaEnd);
+        out.endSection(StreamCode::ArchiveDatabase);
+    });
+    if (!force) {
+        for (ArrayId arrayId : database.arrayIds())
+            database.array(arrayId)->clearChangedIds();
+    }
+}
+
+void DatabaseStorage::saveFolder(Database& database, bool force)
+{
+    QDir().mkdir(path_);
+    if (!QFileInfo(path_).isDir())
+        raise(database, 7);
+    for (ArrayId arrayId : database.arrayIds())
+        saveArrayToFolder(database, *database.array(arrayId), path_, force);
+
+    // The header goes last: it is what marks the folder as a database.
+    replaceFile(database, kNoId, path_ + QLatin1Char('/') + database.settings().headerName,
+                [&](const QString& temporary) {
+                    QFile file(temporary);
+                    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                        raise(database, 7);
+                    QDataStream stream(&file);
+                    stream << extra_ << uuid_ << secondUuid_;
+                    const bool written = stream.status() == QDataStream::Ok && file.flush();
+                    file.close();
+                    if (!written || file.error() != QFileDevice::NoError)
+                        raise(database, 7);
+                });
+}
+
+void DatabaseStorage::saveArray(Database& database, ArrayId arrayId, const QString& folder)
+{
+    Array& array = database.requireArray(arrayId);
+    // Written as one file whatever the array's own storage field says.
+    const quint32 field = array.replaceStorageField(0);
+    try {
+        saveArrayToFolder(database, array, folder, true);
+    } catch (...) {
+        array.replaceStorageField(field);
+        throw;
+    }
+    array.replaceStorageField(field);
+}
+
+// ---------------------------------------------------------------- database members
+
+void Database::open(DatabaseOpenParameters& parameters)
+{
+    if (!initialised_)
+        raise(4);
+    DatabaseLocks locks(*this, AllLocks);
+    if (parameters.openExisting) {
+        storage_.load(*this, parameters);
+        return;
+    }
+    storage_.create(*this, parameters.path, parameters.extra);
+    modified_ = true;
+    emit requestAutoSaveTimer();
+}
+
+void Database::save(bool force, bool newSecondId)
+{
+    if (!initialised_)
+        raise(4);
+    DatabaseLocks locks(*this, SaveLock);
+    if (!modified_ && !force)
+        return;
+    storage_.save(*this, force, newSecondId);
+    // Still under the save lock: a commit waiting for it marks the database
+    // modified again afterwards, so its changes are not forgotten.
+    modified_ = false;
+}
+
+bool Database::saveArray(ArrayId arrayId, const QString& folder)
+{
+    DatabaseLocks locks(*this, SaveLock);
+    storage_.saveArray(*this, arrayId, folder);
+    return true;
+}
+
+void Database::setDatabaseUuid(const QUuid& uuid)
+{
+    {
+        DatabaseLocks locks(*this, SaveLock);
+        storage_.setUuid(uuid);
+        modified_ = true;
+    }
+    emit requestAutoSaveTimer();
+}
+
+void Database::startAutoSaveTimer()
+{
+    autoSave_.restart();
+}
+
+// ---------------------------------------------------------------- free functions
+
+void openDatabase(DatabaseOpenParameters& parameters, DatabaseId databaseId)
+{
+    resolveDatabase(databaseId).open(parameters);
+}
+
+void setDatabaseUuid(const QUuid& uuid, DatabaseId databaseId)
+{
+    resolveDatabase(databaseId).setDatabaseUuid(uuid);
+}
+
+void saveDatabase(DatabaseId databaseId, quint32 flags)
+{
+    resolveDatabase(databaseId).save((flags & kSaveForce) != 0, (flags & kSaveNewSecondId) != 0);
+}
+
+bool saveArray(ArrayId arrayId, const QString& folder, DatabaseId databaseId)
+{
+    return resolveDatabase(databaseId).saveArray(arrayId, folder);
+}
+
+} // namespace Archive
