@@ -1,0 +1,256 @@
+#include "components/archive/archive_directory.h"
+#include "components/archive/binary_stream.h"
+#include "components/archive/edit_context.h"
+#include "components/archive/text_stream.h"
+#include "components/archive/type_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const Archive::ArrayId kMisc = 0;
+const Archive::ArrayId kItems = 16;
+
+// An object class of its own, counting live instances so a test can see who
+// owns a new object after a failed add.
+class Item : public Archive::ObjectBase
+{
+public:
+    Item() { ++alive; }
+    Item(const Item& other) : Archive::ObjectBase(other) { ++alive; }
+    ~Item() override { --alive; }
+    quint32 typeCode() const override { return 60101; }
+    Archive::ObjectBase* clone() const override { return new Item(*this); }
+
+    static int alive;
+};
+int Item::alive = 0;
+
+}  // namespace
+
+template <>
+struct DirectoryTypeCode<Item>
+{
+    static constexpr quint32 value = 60100;
+};
+
+namespace {
+
+typedef ArchiveDirectory<Item, kItems> ItemDirectory;
+
+const double kInf = std::numeric_limits<double>::infinity();
+
+class DirectoryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ObjectRegistry::registerCoreTypes();
+        registerDirectoryBaseType();
+        static const Archive::ArraySchemaRow schema[] = {
+            {kMisc, Archive::kArrayBinaryFlag, QStringLiteral("misc"), 100},
+            {kItems, Archive::kArrayBinaryFlag, QStringLiteral("items"), 100},
+            {Archive::kSchemaEnd, 0, QString(), 0},
+        };
+        Archive::DatabaseSettings settings;
+        settings.name = QStringLiteral("DirectoryTest");
+        settings.version = 157;
+        db = Archive::createDatabase(settings, schema);
+        Archive::setCurrentDatabase(db);
+    }
+    void TearDown() override { Archive::closeDatabase(db); }
+
+    // Adds one item under each number in one committed transaction.
+    void fill(ItemDirectory& directory, std::initializer_list<double> numbers)
+    {
+        Archive::EditContext context(db);
+        for (double number : numbers) {
+            Archive::ObjectId id = Archive::kNoObjectId;
+            directory.addObject(number, new Item, &id, db);
+        }
+        context.commit();
+    }
+
+    Archive::DatabaseId db = 0;
+};
+
+QByteArray bodyOf(const ItemDirectory& directory)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    BinaryOutStream out(157);
+    out.setDevice(&buffer);
+    directory.write(out);
+    out.close();
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(DirectoryTest, AddsUnderNumbersAndRefusesTakenOnes)
+{
+    const int base = Item::alive;
+    ItemDirectory directory;
+    EXPECT_EQ(directory.typeCode(), 60100u);
+    {
+        Archive::EditContext context(db);
+        Archive::ObjectId id = 5;
+        EXPECT_EQ(directory.addObject(3.0, new Item, &id, db), 3.0);
+        EXPECT_EQ(id, 5u);
+
+        Item* second = new Item;
+        id = Archive::kNoObjectId;
+        try {
+            directory.addObject(3.0, second, &id, db);
+            ADD_FAILURE() << "a taken number was accepted";
+        } catch (const Archive::archive_exception& e) {
+            EXPECT_EQ(e.code(), 28);
+            EXPECT_EQ(e.arrayId(), kItems);
+            EXPECT_EQ(e.objectId(), 0xFFFFFFFFu);
+            EXPECT_EQ(e.databaseId(), db);
+        }
+        EXPECT_EQ(Item::alive, base + 2);  // the caller still owns the refused object
+
+        try {
+            directory.addObject(std::nan(""), second, &id, db);
+            ADD_FAILURE() << "NaN was accepted";
+        } catch (const std::logic_error& e) {
+            EXPECT_STREQ(e.what(), "Invalid directory number");
+        }
+        delete second;
+        context.commit();
+    }
+    EXPECT_EQ(directory.numberToId(), (std::map<decimal, Archive::ObjectId>{{3.0, 5}}));
+    EXPECT_EQ(directory.idToNumber(), (std::map<Archive::ObjectId, decimal>{{5, 3.0}}));
+    EXPECT_EQ(singleObjectId(kItems, db), 5u);
+
+    // A failure of the database leaves the maps alone and frees the object.
+    EXPECT_THROW(directory.addObject(4.0, new Item, nullptr, db), Archive::archive_exception);
+    EXPECT_FALSE(directory.containsNumber(4.0));
+    EXPECT_EQ(Item::alive, base + 1);
+}
+
+TEST_F(DirectoryTest, InfinityTakesTheNextFreeNumber)
+{
+    ItemDirectory empty;
+    fill(empty, {});
+    EXPECT_EQ(empty.nextFreeNumber(1.0), 1.0);
+
+    ItemDirectory gapless;
+    fill(gapless, {1.0, 2.0});
+    {
+        Archive::EditContext context(db);
+        EXPECT_EQ(gapless.addObject(kInf, new Item, nullptr, db), 3.0);
+        context.commit();
+    }
+
+    ItemDirectory gap;
+    fill(gap, {1.0, 3.0, 1.5, -kInf});
+    EXPECT_TRUE(gap.containsNumber(1.5));
+    EXPECT_TRUE(gap.containsNumber(-kInf));
+    {
+        Archive::EditContext context(db);
+        EXPECT_EQ(gap.addObject(kInf, new Item, nullptr, db), 2.0);
+        EXPECT_EQ(gap.addObject(kInf, new Item, nullptr, db), 4.0);
+        context.commit();
+    }
+    EXPECT_EQ(gap.numberToId().size(), 6u);
+    EXPECT_EQ(gap.idToNumber().size(), 6u);
+    EXPECT_THROW(gap.nextFreeNumber(std::nan("")), std::logic_error);
+
+    EXPECT_EQ(singleObjectId(kItems, db), Archive::kNoObjectId);  // many objects
+    EXPECT_EQ(singleObjectId(kMisc, db), Archive::kNoObjectId);   // none
+}
+
+TEST_F(DirectoryTest, StreamsBothMapsAndClones)
+{
+    ItemDirectory directory;
+    fill(directory, {3.0, -0.5});
+    const QByteArray body = bodyOf(directory);
+    // Ids are given in order: 3.0 -> 0, -0.5 -> 1.
+    EXPECT_EQ(body.toHex(), QByteArray("0034"
+                                       "0035"
+                                       "0008"
+                                       "00000002"
+                                       "bfe0000000000000"
+                                       "00000001"
+                                       "4008000000000000"
+                                       "00000000"
+                                       "0008"
+                                       "00000002"
+                                       "00000000"
+                                       "4008000000000000"
+                                       "00000001"
+                                       "bfe0000000000000"));
+
+    ItemDirectory read;
+    fill(read, {7.0});  // emptied by the reader
+    QByteArray bytes = body;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    BinaryInStream in;
+    in.setDevice(&buffer);
+    read.read(in);
+    EXPECT_EQ(read.numberToId(), directory.numberToId());
+    EXPECT_EQ(read.idToNumber(), directory.idToNumber());
+
+    // The text form reads back the same maps, exact to the last bit.
+    QTemporaryDir folder;
+    const QString path = folder.path() + QStringLiteral("/directory.tarvt");
+    ItemDirectory fractions;
+    fill(fractions, {0.1, -kInf, 1e300});
+    {
+        TextOutStream out(157);
+        out.open(path);
+        fractions.write(out);
+        out.close();
+    }
+    TextInStream textIn;
+    textIn.open(path, 157);
+    ItemDirectory fromText;
+    fromText.read(textIn);
+    EXPECT_EQ(fromText.numberToId(), fractions.numberToId());
+    EXPECT_EQ(fromText.idToNumber(), fractions.idToNumber());
+
+    std::unique_ptr<ItemDirectory> copy(directory.clone());
+    EXPECT_EQ(copy->getId(), Archive::kNoObjectId);
+    EXPECT_EQ(copy->numberToId(), directory.numberToId());
+
+    // A NaN number in stored data is refused, not put into the map.
+    QByteArray hostile = body;
+    hostile.replace(10, 8, QByteArray::fromHex("7ff8000000000000"));
+    QBuffer hostileBuffer(&hostile);
+    hostileBuffer.open(QIODevice::ReadOnly);
+    BinaryInStream hostileIn;
+    hostileIn.setDevice(&hostileBuffer);
+    EXPECT_THROW(read.read(hostileIn), std::runtime_error);
+
+    // Any other tag where the object base belongs fails in the stream.
+    QByteArray wrongTag = body;
+    wrongTag[1] = 0x35;
+    QBuffer wrongBuffer(&wrongTag);
+    wrongBuffer.open(QIODevice::ReadOnly);
+    BinaryInStream wrongIn;
+    wrongIn.setDevice(&wrongBuffer);
+    EXPECT_THROW(read.read(wrongIn), std::runtime_error);
+}
+
+TEST(DirectoryRegistry, DirectoryBaseHasCode53)
+{
+    ObjectRegistry::registerCoreTypes();
+    registerDirectoryBaseType();
+    registerDirectoryBaseType();  // idempotent
+    EXPECT_EQ(ObjectRegistry::nameForCode(53), QStringLiteral("DirectoryBase"));
+    EXPECT_EQ(ObjectRegistry::codeForName(QStringLiteral("DirectoryBase")), 53u);
+    std::unique_ptr<DirectoryBase> made = ObjectRegistry::createValue<DirectoryBase>(53);
+    ASSERT_TRUE(made);
+    EXPECT_TRUE(made->numberToId().empty());
+    EXPECT_TRUE(made->idToNumber().empty());
+}

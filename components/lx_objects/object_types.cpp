@@ -1,0 +1,34 @@
+#include "components/lx_objects/object_types.h"
+
+#include "components/archive/type_registry.h"
+#include "components/lx_objects/directories.h"
+#include "components/lx_objects/resource_keys.h"
+
+#include <mutex>
+
+namespace {
+
+// The project's codes 100 to 382, in ascending order.
+void registerProjectTypes()
+{
+    using namespace ObjectRegistry;
+    const Record records[] = {
+        objectRecord<TriggerDirectory>(170, QStringLiteral("TriggerDirectory")),
+        objectRecord<DaliSceneDirectory>(201, QStringLiteral("DaliSceneDirectory")),
+        objectRecord<ResourceKeys>(211, QStringLiteral("ResourceKeys")),
+    };
+    for (const Record& record : records)
+        registerType(record);
+}
+
+}  // namespace
+
+void registerObjectTypes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ObjectRegistry::registerCoreTypes();
+        registerDirectoryBaseType();
+        registerProjectTypes();
+    });
+}

@@ -1,0 +1,31 @@
+// ProjectCreatorInfo is the record of the program that created a project
+// database. It travels opaque to the database, as the extra bytes of its
+// header: the creator serialises it with operator<< into a QByteArray.
+//
+// A plain value type; any thread.
+#ifndef LX_OBJECTS_PROJECT_CREATOR_INFO_H
+#define LX_OBJECTS_PROJECT_CREATOR_INFO_H
+
+#include "seltrane_components/os/version.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class QDataStream;
+
+struct ProjectCreatorInfo
+{
+    qint32 recordVersion = 1;
+    Version programVersion;
+    QString text;  // null unless a creator has something to say
+
+    // The record as the database header's extra bytes.
+    QByteArray toByteArray() const;
+};
+
+// qint32 record version, the program version as a QByteArray of four qint8
+// (major, minor, patch, tag), then the text.
+QDataStream& operator<<(QDataStream& stream, const ProjectCreatorInfo& info);
+
+#endif  // LX_OBJECTS_PROJECT_CREATOR_INFO_H
