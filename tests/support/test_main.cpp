@@ -1,8 +1,11 @@
 // Common main for every test executable: a UTF-8 C library locale (libarchive
-// drops non-ASCII entry names in the C locale), Qt's test paths so no test
-// touches the user's settings or data, and a headless QApplication.
+// drops non-ASCII entry names in the C locale), Qt's test paths under a
+// private home so no test touches the user's settings or data, or another
+// test's, and a headless QApplication.
 #include <QApplication>
 #include <QStandardPaths>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -31,6 +34,11 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
+    // CTest runs every test case as its own process, many at once: a private
+    // home keeps their settings, working folders and locks apart.
+    QTemporaryDir home;
+    if (home.isValid())
+        qputenv("HOME", QFile::encodeName(home.path()));
 
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
