@@ -1,8 +1,32 @@
-// Placeholder entry point until the converter's window lands.
-#include <cstdio>
+// The converter's entry point: marks the running instance, makes the
+// application and runs its event loop.
+#include "applications/morvant/app_identity.h"
+#include "applications/morvant/show_converter_app.h"
+#include "applications/morvant/single_instance.h"
 
-int main(int, char**)
+#include <QString>
+
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+
+int main(int argc, char** argv)
 {
-    std::printf("Morvant show converter %s\n", MORVANT_VERSION);
-    return 0;
+    // Archive entry names are decoded through the C library's character
+    // set; without a UTF-8 one, names outside ASCII would be lost.
+    std::setlocale(LC_ALL, "");
+    const char* codeset = nl_langinfo(CODESET);
+    if (!codeset || std::strcmp(codeset, "UTF-8") != 0)
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+
+    // Held until the process ends; a second instance is not refused.
+    SingleInstanceLock instanceLock(QLatin1String(AppIdentity::kProgramKey)
+                                    + QLatin1String(AppIdentity::kInstanceGuid));
+    instanceLock.acquire();
+
+    theApp = new ShowConverterApp(argc, argv);
+    const int result = theApp->exec();
+    delete theApp;
+    theApp = nullptr;
+    return result;
 }

@@ -1,0 +1,299 @@
+#include "applications/morvant/conversion_driver.h"
+
+#include "applications/morvant/output_project.h"
+#include "components/archive/archive_exception.h"
+#include "components/archive/archive_file.h"
+#include "components/archive/database.h"
+#include "components/archive/edit_context.h"
+#include "components/lx_objects/object_types.h"
+#include "components/quilshow/show/bundler.h"
+#include "components/quilshow/show/show_base.h"
+#include "components/quilshow/show/show_kinds.h"
+#include "seltrane_components/os/file_utils.h"
+#include "seltrane_components/os/logger.h"
+#include "seltrane_components/os/progress_tracker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+// Kinds whose files are bundles: a version-1 bundle, or a tar or zip archive.
+const char* const kBundleKinds[] = {"kvx", "wvx", "jvx"};
+
+bool isBundleKind(const QString& kind)
+{
+    for (const char* bundleKind : kBundleKinds) {
+        if (kind.compare(QLatin1String(bundleKind), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::string nativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+void logLoadFailure(const QString& reason)
+{
+    logMessage(kLogWarning, "Failed to load the input project, error = %s", reason.toUtf8().constData());
+}
+
+// Runs a function when the scope ends, however it ends.
+template <class F>
+class ScopeExit
+{
+public:
+    explicit ScopeExit(F function) : m_function(function) {}
+    ~ScopeExit() { m_function(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F m_function;
+};
+
+}  // namespace
+
+QString exceptionText(const std::exception& error)
+{
+    if (const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error)) {
+        return QStringLiteral("%1: %2")
+            .arg(Archive::archive_exception::messageForCode(archiveError->code()),
+                 QString::fromUtf8(archiveError->what()));
+    }
+    return QString::fromUtf8(error.what());
+}
+
+ConversionDriver::ConversionDriver()
+{
+    // Nothing may stream a project before its types are known.
+    registerObjectTypes();
+}
+
+ConversionDriver::~ConversionDriver()
+{
+    closeOutputProject();
+    unloadInputProject();
+}
+
+const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
+{
+    // The kinds of items are converted in this order once their version-2
+    // classes exist: controllers, remote devices, DSX DMX universes,
+    // functions, fixtures, the KiNET power-supply merge, groups, pixel
+    // matrices, custom presets, media, dynamic text, timelines, DALI
+    // interfaces and scenes, timecode buses, audio buses, ethernet sources,
+    // scenes from palettes, touch-panel interfaces and triggers.
+    static const std::vector<Step> sequence;
+    return sequence;
+}
+
+bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
+{
+    closeOutputProject();
+    m_idMaps.clear();
+    m_freeFontNumbers.clear();
+
+    progress.begin(kProgressSteps);
+    bool converted = false;
+    {
+        const auto unload = [this] { unloadInputProject(); };
+        ScopeExit<decltype(unload)> unloadGuard(unload);
+        if (loadInputProject(path, progress)) {
+            progress.setStep(1);
+            converted = runConversion(progress);
+        }
+    }
+    if (!converted)
+        closeOutputProject();
+    progress.end();
+    return converted;
+}
+
+bool ConversionDriver::runConversion(ProgressTracker& progress)
+{
+    try {
+        logMessage(kLogInfo, "Creating the output project");
+        createOutputProject();
+        progress.setStep(2);
+
+        Archive::EditContext context(outputDatabaseId());
+        initialiseOutputProject();
+        unsigned step = 3;
+        for (const Step& conversionStep : steps()) {
+            logMessage(kLogInfo, "%s", conversionStep.progressText);
+            conversionStep.run(*this, progress);
+            progress.setStep(step++);
+        }
+        copyOutputResources();
+        progress.setStep(kProgressSteps - 1);
+        context.commit();
+        return true;
+    } catch (const std::exception& error) {
+        // The edit context has rolled the transaction back by now.
+        logMessage(kLogWarning, "Failed to convert the input project (%s)",
+                   exceptionText(error).toUtf8().constData());
+        return false;
+    }
+}
+
+bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& progress)
+{
+    logMessage(kLogInfo, "Loading the input project");
+    const QString kind = QFileInfo(path).suffix();
+    QString showPath = path;
+
+    if (Quil::Bundler::isBundle(nativePath(path))) {
+        if (!makeTemporaryFolder())
+            return false;
+        try {
+            Quil::Bundler bundler;
+            bundler.unbundle(nativePath(path), nativePath(m_temporaryFolder), progress);
+        } catch (const std::exception& error) {
+            logLoadFailure(QString::fromUtf8(error.what()));
+            return false;
+        }
+        showPath = Quil::Bundler::findShowFile(m_temporaryFolder, kind);
+    } else if (isBundleKind(kind)) {
+        bool isArchive = false;
+        if (!extractArchive(path, progress, &isArchive))
+            return false;
+        // A bundle kind that is no archive may still be a plain show file.
+        if (isArchive)
+            showPath = Quil::Bundler::findShowFile(m_temporaryFolder, kind);
+    }
+    if (showPath.isEmpty()) {
+        logLoadFailure(QStringLiteral("The bundle holds no show file"));
+        return false;
+    }
+
+    Quil::destroyShow(true);
+    Quil::createShow(9);
+    const Quil::ShowLoadResult result =
+        Quil::loadShow(nativePath(showPath), Quil::fileTypeMagicForKind(kind), &progress);
+    if (result.code != Quil::kShowLoaded) {
+        if (!result.message.empty())
+            logMessage(kLogWarning, "Failed to load the input project, error = %s", result.message.c_str());
+        else
+            logMessage(kLogWarning, "Failed to load the input project, result = %u", result.code);
+        return false;
+    }
+    return true;
+}
+
+void ConversionDriver::unloadInputProject()
+{
+    Quil::destroyShow(true);
+    if (!m_temporaryFolder.isEmpty()) {
+        removeDirectoryRecursively(m_temporaryFolder, false);
+        m_temporaryFolder.clear();
+    }
+}
+
+bool ConversionDriver::makeTemporaryFolder()
+{
+    if (!m_temporaryFolder.isEmpty())
+        return true;
+    QTemporaryDir folder(QFileInfo(QDir::temp(), QStringLiteral("morvant-XXXXXX")).absoluteFilePath());
+    if (!folder.isValid()) {
+        logLoadFailure(QStringLiteral("Failed to create a temporary folder (%1)").arg(folder.errorString()));
+        return false;
+    }
+    // Removed by unloadInputProject, which never follows links out of it.
+    folder.setAutoRemove(false);
+    m_temporaryFolder = folder.path();
+    return true;
+}
+
+bool ConversionDriver::extractArchive(const QString& path, ProgressTracker& progress, bool* isArchive)
+{
+    *isArchive = false;
+    QFile file(path);
+    // A file that cannot be read is reported by the show load.
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    for (int kind : {int(ArchiveFile::TarGzKind), int(ArchiveFile::ZipKind)}) {
+        // Listing first tells the format apart before anything is written.
+        QStringList names;
+        {
+            ArchiveFile probe;
+            if (!file.seek(0) || !probe.open(ArchiveFile::ReadMode, &file, kind) || !probe.listEntries(names))
+                continue;
+        }
+        *isArchive = true;
+        if (!makeTemporaryFolder())
+            return false;
+        ArchiveFile archive;
+        archive.setProgressTracker(&progress);
+        if (!file.seek(0) || !archive.open(ArchiveFile::ReadMode, &file, kind)
+            || !archive.extractTo(m_temporaryFolder)) {
+            logLoadFailure(archive.errorString().isEmpty() ? file.errorString() : archive.errorString());
+            return false;
+        }
+        archive.close();
+        return true;
+    }
+    return true;
+}
+
+void ConversionDriver::createOutputProject()
+{
+    m_outputProject.reset(new OutputProject);
+    m_outputProject->create();
+}
+
+void ConversionDriver::initialiseOutputProject()
+{
+    m_outputProject->initialise();
+}
+
+void ConversionDriver::copyOutputResources()
+{
+    m_outputProject->copyResources();
+}
+
+void ConversionDriver::closeOutputProject()
+{
+    m_outputProject.reset();
+}
+
+bool ConversionDriver::hasOutputProject() const
+{
+    return m_outputProject != nullptr;
+}
+
+Archive::DatabaseId ConversionDriver::outputDatabaseId() const
+{
+    return m_outputProject ? m_outputProject->databaseId() : Archive::kNoDatabase;
+}
+
+QString ConversionDriver::outputFolder() const
+{
+    return m_outputProject ? m_outputProject->folderPath() : QString();
+}
+
+bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& progress)
+{
+    if (!m_outputProject) {
+        logMessage(kLogWarning, "Failed to save the output project (%s)", "there is no converted project");
+        return false;
+    }
+    logMessage(kLogInfo, "Saving the output project");
+    try {
+        if (!m_outputProject->save(path, progress))
+            return false;
+        logMessage(kLogInfo, "The output project was saved as %s", path.toUtf8().constData());
+        return true;
+    } catch (const std::exception& error) {
+        logMessage(kLogWarning, "Failed to save the output project (%s)",
+                   exceptionText(error).toUtf8().constData());
+        return false;
+    }
+}

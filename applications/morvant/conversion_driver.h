@@ -1,0 +1,107 @@
+// ConversionDriver runs one conversion of a version-1 show into a new
+// version-2 output project, and saves that project as a kv2 file.
+//
+// A conversion closes the earlier output project, resets the id maps, loads
+// the input (a show file, a version-1 bundle, or a tar or zip archive holding
+// a show, expanded into a temporary folder), creates the output project,
+// opens one edit transaction, initialises the project, runs the conversion
+// steps in their fixed order, copies the resources met on the way and
+// commits. A step that throws rolls the transaction back and fails the
+// conversion. The loaded show is destroyed and the temporary folder removed
+// in every case. Every message goes through the logger: progress and notes
+// at kLogInfo, failures at kLogWarning.
+//
+// The driver owns the id maps, the free font numbers, the output project and
+// the temporary folder between two conversions. The version-1 show is the
+// one global show of the reader. ShowConverterApp is the driver of the
+// running program; tests make their own.
+//
+// GUI thread only: the progress tracker lets the event loop run, so the
+// caller must keep the user from starting another operation meanwhile.
+#ifndef MORVANT_CONVERSION_DRIVER_H
+#define MORVANT_CONVERSION_DRIVER_H
+
+#include "applications/morvant/id_maps.h"
+#include "components/archive/object_base.h"
+
+#include <QString>
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+class OutputProject;
+class ProgressTracker;
+
+class ConversionDriver
+{
+public:
+    // The stage the conversion reports its progress in.
+    static constexpr unsigned kProgressSteps = 22;
+
+    ConversionDriver();
+    virtual ~ConversionDriver();
+
+    ConversionDriver(const ConversionDriver&) = delete;
+    ConversionDriver& operator=(const ConversionDriver&) = delete;
+
+    // Converts the show at path into a new output project; false when the
+    // conversion failed (the reasons are logged, and no output project is
+    // left).
+    virtual bool convert(const QString& path, ProgressTracker& progress);
+    // Writes the output project as one kv2 file at path, replacing an
+    // existing file only once the new one is complete; false (reason
+    // logged) when there is no output project or the save failed.
+    virtual bool saveOutputProject(const QString& path, ProgressTracker& progress);
+    virtual bool hasOutputProject() const;
+    // Drops the output project, its database and the resources it met.
+    void closeOutputProject();
+
+    const IdMaps& idMaps() const { return m_idMaps; }
+    const FreeFontNumbers& freeFontNumbers() const { return m_freeFontNumbers; }
+    // The output project's database, Archive::kNoDatabase when there is none.
+    Archive::DatabaseId outputDatabaseId() const;
+    // The working folder of the output project; empty when there is none.
+    QString outputFolder() const;
+    // The folder of the input being expanded; empty between conversions.
+    QString temporaryFolder() const { return m_temporaryFolder; }
+
+protected:
+    // One conversion step: a progress line and the work, which runs inside
+    // the output project's edit transaction and may throw.
+    struct Step
+    {
+        const char* progressText;
+        void (*run)(ConversionDriver& driver, ProgressTracker& progress);
+    };
+    // The steps in the order they run; only kinds whose version-2 classes
+    // exist are listed. A subclass may run its own (tests do).
+    virtual const std::vector<Step>& steps() const;
+
+    // Loads the input into the global show, expanding a bundle or archive
+    // into the temporary folder first; false (reason logged) on failure.
+    bool loadInputProject(const QString& path, ProgressTracker& progress);
+    // Destroys the global show and removes the temporary folder.
+    void unloadInputProject();
+    // These throw on failure.
+    void createOutputProject();
+    void initialiseOutputProject();
+    void copyOutputResources();
+
+    IdMaps m_idMaps;
+    FreeFontNumbers m_freeFontNumbers;
+
+private:
+    bool makeTemporaryFolder();
+    bool extractArchive(const QString& path, ProgressTracker& progress, bool* isArchive);
+    bool runConversion(ProgressTracker& progress);
+
+    std::unique_ptr<OutputProject> m_outputProject;
+    QString m_temporaryFolder;
+};
+
+// The text of an exception for a message: the database's own message for its
+// errors, what() for the others.
+QString exceptionText(const std::exception& error);
+
+#endif  // MORVANT_CONVERSION_DRIVER_H

@@ -1,0 +1,52 @@
+#include "applications/morvant/id_maps.h"
+
+void IdMaps::clear()
+{
+    for (auto& kindMap : m_maps)
+        kindMap.clear();
+}
+
+void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id)
+{
+    map(kind)[quilId] = id;
+}
+
+Archive::ObjectId IdMaps::find(IdKind kind, quint32 quilId) const
+{
+    const auto& kindMap = map(kind);
+    const auto it = kindMap.find(quilId);
+    return it == kindMap.end() ? Archive::kNoObjectId : it->second;
+}
+
+bool IdMaps::contains(IdKind kind, quint32 quilId) const
+{
+    return map(kind).count(quilId) != 0;
+}
+
+std::size_t IdMaps::size(IdKind kind) const
+{
+    return map(kind).size();
+}
+
+bool IdMaps::isEmpty() const
+{
+    for (const auto& kindMap : m_maps) {
+        if (!kindMap.empty())
+            return false;
+    }
+    return true;
+}
+
+quint32 FreeFontNumbers::take()
+{
+    quint32 number = 1;
+    // m_taken is ordered, so the first gap is found in one pass.
+    for (quint32 taken : m_taken) {
+        if (taken > number)
+            break;
+        if (taken == number)
+            ++number;
+    }
+    m_taken.insert(number);
+    return number;
+}

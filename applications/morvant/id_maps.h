@@ -1,0 +1,82 @@
+// The bookkeeping of one conversion: for each kind of version-1 item, the map
+// from its version-1 id to the id of the version-2 object made from it, and
+// the set of dynamic-text font numbers already handed out.
+//
+// Owned by the conversion driver and cleared at the start of each
+// conversion. GUI thread only.
+#ifndef MORVANT_ID_MAPS_H
+#define MORVANT_ID_MAPS_H
+
+#include "components/archive/object_base.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <cstddef>
+#include <map>
+#include <set>
+
+// One map per kind of version-1 item that other items refer to by id.
+enum class IdKind : int {
+    Controller,
+    RemoteDevice,
+    Universe,
+    Function,
+    Fixture,
+    Group,
+    PixelMatrix,
+    CustomPreset,
+    MediaClip,
+    MediaSlot,
+    Font,
+    Timeline,
+    DaliInterface,
+    DaliScene,
+    TimecodeBus,
+    AudioBus,
+    EthernetSource,
+    Palette,
+    Interface,
+    Trigger,
+    Count
+};
+
+class IdMaps
+{
+public:
+    void clear();
+
+    // Records the version-2 id of a version-1 item; a later insert for the
+    // same item replaces the earlier one.
+    void insert(IdKind kind, quint32 quilId, Archive::ObjectId id);
+    // The version-2 id, or Archive::kNoObjectId when the item was not mapped.
+    Archive::ObjectId find(IdKind kind, quint32 quilId) const;
+    bool contains(IdKind kind, quint32 quilId) const;
+    std::size_t size(IdKind kind) const;
+    // True when no kind holds an entry.
+    bool isEmpty() const;
+
+private:
+    std::array<std::map<quint32, Archive::ObjectId>, static_cast<std::size_t>(IdKind::Count)> m_maps;
+
+    std::map<quint32, Archive::ObjectId>& map(IdKind kind) { return m_maps[static_cast<std::size_t>(kind)]; }
+    const std::map<quint32, Archive::ObjectId>& map(IdKind kind) const
+    {
+        return m_maps[static_cast<std::size_t>(kind)];
+    }
+};
+
+// Dynamic-text fonts are numbered 1, 2, 3, ... in the order they are made.
+class FreeFontNumbers
+{
+public:
+    void clear() { m_taken.clear(); }
+    // The lowest free number from 1 on, now taken.
+    quint32 take();
+    bool isFree(quint32 number) const { return number != 0 && m_taken.count(number) == 0; }
+
+private:
+    std::set<quint32> m_taken;
+};
+
+#endif  // MORVANT_ID_MAPS_H

@@ -1,0 +1,262 @@
+#include "applications/morvant/main_window.h"
+
+#include "applications/common/util/file_dialogs.h"
+#include "applications/common/util/screen_utils.h"
+#include "applications/common/util/versioned_settings.h"
+#include "applications/morvant/app_style.h"
+#include "applications/morvant/conversion_driver.h"
+#include "seltrane_components/os/progress_tracker.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const char MainWindow::kInputPathKey[] = "LastInputFilePath";
+const char MainWindow::kOutputPathKey[] = "LastOutputFilePath";
+const char MainWindow::kGeometryKey[] = "Geometry/MainWindow";
+
+namespace {
+
+MainWindow* s_instance = nullptr;
+
+const QSize kDefaultSize(760, 560);
+
+QPlainTextEdit* makePane(const QString& objectName)
+{
+    auto* pane = new QPlainTextEdit;
+    pane->setObjectName(objectName);
+    pane->setReadOnly(true);
+    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return pane;
+}
+
+QGroupBox* framed(const QString& title, QWidget* content)
+{
+    auto* box = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(content);
+    return box;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent)
+    : QMainWindow(parent), m_driver(driver)
+{
+    setWindowTitle(tr("Show Converter"));
+
+    m_browseButton = new QPushButton(tr("Select input file..."));
+    m_browseButton->setObjectName(QStringLiteral("browseButton"));
+    m_inputLabel = new QLabel;
+    m_inputLabel->setObjectName(QStringLiteral("inputLabel"));
+    m_inputLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_progressBar = new QProgressBar;
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
+    m_progressBar->setValue(0);
+    m_resultLabel = new QLabel;
+    m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
+    m_reportPane = makePane(QStringLiteral("reportPane"));
+    m_errorPane = makePane(QStringLiteral("errorPane"));
+    m_saveButton = new QPushButton(tr("Save output file..."));
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setEnabled(false);
+
+    for (QWidget* widget : {static_cast<QWidget*>(m_browseButton), static_cast<QWidget*>(m_resultLabel),
+                            static_cast<QWidget*>(m_saveButton)})
+        widget->setFont(AppStyle::largeFont());
+
+    auto* inputRow = new QHBoxLayout;
+    inputRow->addWidget(m_browseButton);
+    inputRow->addWidget(m_inputLabel, 1);
+    auto* resultRow = new QHBoxLayout;
+    resultRow->addWidget(m_resultLabel, 1);
+    resultRow->addWidget(m_saveButton);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(inputRow);
+    layout->addWidget(m_progressBar);
+    layout->addWidget(framed(tr("Report"), m_reportPane), 3);
+    layout->addWidget(framed(tr("Errors"), m_errorPane), 2);
+    layout->addLayout(resultRow);
+    setCentralWidget(central);
+
+    connect(m_browseButton, &QPushButton::clicked, this, &MainWindow::browse);
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+
+    s_instance = this;
+}
+
+MainWindow::~MainWindow()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+MainWindow* MainWindow::instance()
+{
+    return s_instance;
+}
+
+void MainWindow::restoreGeometry()
+{
+    QRect rect = VersionedSettings::instance()->value(QLatin1String(kGeometryKey)).toRect();
+    if (rect.isValid()) {
+        // The screen it was on may be gone.
+        ensureRectOnScreen(rect);
+    } else {
+        rect = QRect(QPoint(0, 0), kDefaultSize);
+        fitRectToScreen(rect, this);
+    }
+    setGeometry(rect);
+}
+
+void MainWindow::browse()
+{
+    if (m_busy || !resolveUnsavedResult())
+        return;
+    FileDialogLocation location;
+    location.settingsKey = QLatin1String(kInputPathKey);
+    location.standardLocation = QStandardPaths::DocumentsLocation;
+    const QString filter = tr("Design projects (*.kvq *.kvx);;Other projects (*.wvq *.wvx *.jvq *.jvx)");
+    const QString path =
+        openFileDialog(this, location, QString(), tr("Select input file"), filter, nullptr, m_chooser);
+    if (!path.isEmpty())
+        convert(path);
+}
+
+void MainWindow::convert(const QString& path)
+{
+    if (m_busy)
+        return;
+    setBusy(true);
+    m_inputPath = path;
+    m_unsavedResult = false;
+    m_inputLabel->setText(QDir::toNativeSeparators(path));
+    m_reportPane->clear();
+    m_errorPane->clear();
+    m_resultLabel->clear();
+    m_progressBar->setValue(0);
+
+    bool converted = false;
+    {
+        ProgressTracker progress(&MainWindow::onProgress, nullptr, m_progressBar);
+        converted = m_driver->convert(path, progress);
+    }
+    m_unsavedResult = converted;
+    showResult(converted);
+    setBusy(false);
+}
+
+bool MainWindow::save()
+{
+    if (m_busy || !m_driver->hasOutputProject())
+        return false;
+    FileDialogLocation location;
+    location.settingsKey = QLatin1String(kOutputPathKey);
+    location.standardLocation = QStandardPaths::DocumentsLocation;
+    // The file is replaced atomically by the save, so the dialog must not
+    // delete it beforehand.
+    const QString path = saveFileDialog(this, tr("Select output file"), tr("Project File"), QStringLiteral("kv2"),
+                                        QFileInfo(m_inputPath).completeBaseName(), location, SaveAskOverwrite,
+                                        nullptr, m_chooser);
+    if (path.isEmpty())
+        return false;
+
+    setBusy(true);
+    bool saved = false;
+    {
+        ProgressTracker progress(&MainWindow::onProgress, nullptr, m_progressBar);
+        saved = m_driver->saveOutputProject(path, progress);
+    }
+    if (saved)
+        m_unsavedResult = false;
+    setBusy(false);
+    return saved;
+}
+
+void MainWindow::addReport(const QString& text)
+{
+    appendLine(m_reportPane, text);
+}
+
+void MainWindow::addError(const QString& text)
+{
+    appendLine(m_errorPane, text);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_busy || !resolveUnsavedResult()) {
+        event->ignore();
+        return;
+    }
+    VersionedSettings::instance()->setValue(QLatin1String(kGeometryKey), normalGeometry());
+    event->accept();
+}
+
+int MainWindow::askAboutUnsavedResult()
+{
+    QMessageBox box(QMessageBox::Question, tr("Unsaved project"), tr("The converted project has not been saved."),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setInformativeText(tr("Do you want to save it?"));
+    box.setDefaultButton(QMessageBox::Save);
+    return box.exec();
+}
+
+void MainWindow::onProgress(quint32 done, quint32 total, void* userData)
+{
+    auto* bar = static_cast<QProgressBar*>(userData);
+    bar->setMaximum(static_cast<int>(total));
+    bar->setValue(static_cast<int>(done));
+    // Keeps the window alive while the work runs on this thread.
+    QCoreApplication::processEvents();
+}
+
+bool MainWindow::resolveUnsavedResult()
+{
+    if (!m_unsavedResult)
+        return true;
+    switch (askAboutUnsavedResult()) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        m_unsavedResult = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::setBusy(bool busy)
+{
+    m_busy = busy;
+    m_browseButton->setEnabled(!busy);
+    m_saveButton->setEnabled(!busy && m_driver->hasOutputProject());
+}
+
+void MainWindow::showResult(bool converted)
+{
+    QPalette palette = m_resultLabel->palette();
+    palette.setColor(QPalette::WindowText, converted ? QColor(0, 140, 0) : QColor(200, 0, 0));
+    m_resultLabel->setPalette(palette);
+    m_resultLabel->setText(converted ? tr("Conversion complete") : tr("Conversion failed"));
+}
+
+void MainWindow::appendLine(QPlainTextEdit* pane, const QString& text)
+{
+    QString line = text;
+    // Log messages end in a newline; the pane adds its own.
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    pane->appendPlainText(line);
+}

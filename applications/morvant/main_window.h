@@ -1,0 +1,101 @@
+// MainWindow is the converter's one window: the user chooses an input file,
+// watches the progress bar and the report and error panes while the
+// conversion runs, sees "Conversion complete" or "Conversion failed", and
+// saves the result as a kv2 file. Starting a new conversion or closing the
+// window first asks about a result that has not been saved.
+//
+// The window does not own the conversion driver, which must outlive it. The
+// one live window is reached through instance(), so that log messages find
+// their pane. The file dialogs' choosers and the unsaved-result question can
+// be answered by a test instead of the user (setFileDialogChooser and
+// askAboutUnsavedResult).
+//
+// GUI thread only. During a conversion or a save the window keeps handling
+// events; its buttons are disabled and it refuses to close meanwhile.
+#ifndef MORVANT_MAIN_WINDOW_H
+#define MORVANT_MAIN_WINDOW_H
+
+#include <QMainWindow>
+#include <QString>
+
+class ConversionDriver;
+class FileDialogChooser;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Settings keys of the remembered paths and of the window geometry.
+    static const char kInputPathKey[];
+    static const char kOutputPathKey[];
+    static const char kGeometryKey[];
+
+    explicit MainWindow(ConversionDriver* driver, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The live main window, or null.
+    static MainWindow* instance();
+
+    // Answers the file dialogs instead of the standard ones; not owned
+    // (null restores the standard dialogs).
+    void setFileDialogChooser(FileDialogChooser* chooser) { m_chooser = chooser; }
+
+    // Places the window where it was last closed, or centred on its screen,
+    // always on a screen that exists now.
+    void restoreGeometry();
+
+    bool isBusy() const { return m_busy; }
+    // True after a successful conversion until its result is saved.
+    bool hasUnsavedResult() const { return m_unsavedResult; }
+    QString inputPath() const { return m_inputPath; }
+
+public slots:
+    // Asks about an unsaved result, lets the user choose a show and
+    // converts it.
+    void browse();
+    // Converts the show at path (as after a browse that chose it).
+    void convert(const QString& path);
+    // Lets the user choose the output file and saves the result there;
+    // false when nothing was saved.
+    bool save();
+
+    void addReport(const QString& text);
+    void addError(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+    // Asks whether to save the unsaved result first: QMessageBox::Save,
+    // QMessageBox::Discard or QMessageBox::Cancel.
+    virtual int askAboutUnsavedResult();
+
+private:
+    static void onProgress(quint32 done, quint32 total, void* userData);
+
+    // True when the caller may go on: nothing unsaved, saved, or discarded.
+    bool resolveUnsavedResult();
+    void setBusy(bool busy);
+    void showResult(bool converted);
+    static void appendLine(QPlainTextEdit* pane, const QString& text);
+
+    ConversionDriver* m_driver;
+    FileDialogChooser* m_chooser = nullptr;
+    QString m_inputPath;
+    bool m_busy = false;
+    bool m_unsavedResult = false;
+
+    QPushButton* m_browseButton;
+    QLabel* m_inputLabel;
+    QProgressBar* m_progressBar;
+    QLabel* m_resultLabel;
+    QPlainTextEdit* m_reportPane;
+    QPlainTextEdit* m_errorPane;
+    QPushButton* m_saveButton;
+};
+
+#endif  // MORVANT_MAIN_WINDOW_H

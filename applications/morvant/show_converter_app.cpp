@@ -1,0 +1,74 @@
+#include "applications/morvant/show_converter_app.h"
+
+#include "applications/morvant/app_identity.h"
+#include "applications/morvant/app_style.h"
+#include "applications/morvant/main_window.h"
+#include "seltrane_components/os/command_line.h"
+#include "seltrane_components/os/logger.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QTimer>
+
+ShowConverterApp* theApp = nullptr;
+
+ShowConverterApp::ShowConverterApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setOrganizationName(QLatin1String(AppIdentity::kOrganisationName));
+    setApplicationName(QLatin1String(AppIdentity::kApplicationName));
+    AppStyle::install(*this);
+
+    const CommandLine commandLine(argc, argv);
+    if (commandLine.positionalCount() > 0)
+        m_inputPath = commandLine.positional(0);
+
+    connect(this, &QCoreApplication::aboutToQuit, this, &ShowConverterApp::onAboutToQuit);
+    QTimer::singleShot(0, this, &ShowConverterApp::start);
+}
+
+ShowConverterApp::~ShowConverterApp()
+{
+    // Normally done by onAboutToQuit; this covers an application that never
+    // ran its event loop.
+    removeLogHandler(&ShowConverterApp::onLogMessage);
+    delete m_window;
+    closeOutputProject();
+}
+
+void ShowConverterApp::start()
+{
+    addLogHandler(&ShowConverterApp::onLogMessage, nullptr);
+
+    m_window = new MainWindow(this);
+    m_window->restoreGeometry();
+    m_window->show();
+    if (!m_inputPath.isEmpty())
+        m_window->convert(m_inputPath);
+}
+
+void ShowConverterApp::onAboutToQuit()
+{
+    closeOutputProject();
+    removeLogHandler(&ShowConverterApp::onLogMessage);
+    delete m_window;
+    m_window = nullptr;
+}
+
+void ShowConverterApp::onLogMessage(int level, qint64, const char* text, void*)
+{
+    MainWindow* window = MainWindow::instance();
+    if (!window)
+        return;
+    const QString line = QString::fromUtf8(text);
+    const bool isError = level < kLogInfo;
+    // Direct on the GUI thread, queued from any other.
+    QPointer<MainWindow> target(window);
+    QMetaObject::invokeMethod(window, [target, line, isError] {
+        if (!target)
+            return;
+        if (isError)
+            target->addError(line);
+        else
+            target->addReport(line);
+    });
+}

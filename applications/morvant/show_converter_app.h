@@ -1,0 +1,53 @@
+// ShowConverterApp is the converter program: the Qt application object and
+// the conversion driver in one. Its constructor sets the names under which
+// the settings live, installs the style, reads the command line and queues
+// start(); start() connects the logger to the main window, shows the window
+// and, when the command line named a show, converts it at once. When the
+// event loop ends, onAboutToQuit() closes the output project, disconnects
+// the logger and deletes the window.
+//
+// main() makes the one instance (theApp) and deletes it after the event
+// loop. The application owns the main window, the id maps, the free font
+// numbers, the output project and the temporary folder (ConversionDriver).
+//
+// GUI thread only; the log handler may be called from any thread and hands
+// the text to the GUI thread.
+#ifndef MORVANT_SHOW_CONVERTER_APP_H
+#define MORVANT_SHOW_CONVERTER_APP_H
+
+#include "applications/morvant/conversion_driver.h"
+
+#include <QApplication>
+#include <QString>
+
+class MainWindow;
+
+class ShowConverterApp : public QApplication, public ConversionDriver
+{
+    Q_OBJECT
+
+public:
+    ShowConverterApp(int& argc, char** argv);
+    ~ShowConverterApp() override;
+
+    // The show named on the command line; empty when none was.
+    QString inputPath() const { return m_inputPath; }
+    MainWindow* mainWindow() const { return m_window; }
+
+    // The logger's handler: levels below kLogInfo go to the main window's
+    // error pane, the others to its report pane.
+    static void onLogMessage(int level, qint64 time, const char* text, void* userData);
+
+private slots:
+    void start();
+    void onAboutToQuit();
+
+private:
+    QString m_inputPath;
+    MainWindow* m_window = nullptr;
+};
+
+// The running application; null before main makes it and after it is gone.
+extern ShowConverterApp* theApp;
+
+#endif  // MORVANT_SHOW_CONVERTER_APP_H
