@@ -1,7 +1,10 @@
 #include "components/lx_objects/object_types.h"
 
 #include "components/archive/type_registry.h"
+#include "components/lx_objects/content_mask.h"
+#include "components/lx_objects/controller.h"
 #include "components/lx_objects/directories.h"
+#include "components/lx_objects/frame_array.h"
 #include "components/lx_objects/resource_keys.h"
 
 #include <mutex>
@@ -13,9 +16,12 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
+        objectRecord<Controller>(111, QStringLiteral("Controller")),
+        objectRecord<FrameArray>(167, QStringLiteral("FrameArray")),
         objectRecord<TriggerDirectory>(170, QStringLiteral("TriggerDirectory")),
         objectRecord<DaliSceneDirectory>(201, QStringLiteral("DaliSceneDirectory")),
         objectRecord<ResourceKeys>(211, QStringLiteral("ResourceKeys")),
+        valueRecord<ContentMask>(258, QStringLiteral("ContentMask")),
     };
     for (const Record& record : records)
         registerType(record);

@@ -1,12 +1,21 @@
 #include "components/project/tarvel_vistrel_project.h"
 
+#include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
-#include "components/archive/out_stream.h"
+#include "components/archive/binary_stream.h"
+#include "components/archive/database.h"
+#include "components/archive/database_schema.h"
 #include "components/archive/resource_registry.h"
+#include "components/lx_objects/controller.h"
+#include "components/lx_objects/frame_array.h"
+#include "components/lx_objects/project_database.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,7 +29,12 @@ const char kDatabaseFolder[] = "archive.tarv";
 const char kResourcesFolder[] = "resources";
 // Optional folders of a custom web interface, packed in this order.
 const char* const kCustomFolders[] = {"custom_theme", "custom_certificate", "web_interface"};
+const char kCueListFile[] = "cuelist.tarv";
+const char kFrameArraysFolder[] = "framearrays";
 const unsigned kSaveSteps = 5;
+const unsigned kControllerSaveSteps = 7;
+// A controller's cue lists live in their own array, this base plus its id.
+const Archive::ArrayId kCueListArrayBase = 100;
 
 // Keeps a progress stage open for one scope, whichever way it is left.
 class ProgressStage
@@ -100,6 +114,20 @@ void TarvelVistrelProject::copyResources(quint32 categoryMask, ResourceRegistry*
 
 bool TarvelVistrelProject::save(QIODevice* device, quint64* counter, ProgressTracker* progress)
 {
+    ProjectSaveOptions options;
+    options.resourceMask = m_resourceMask;
+    return saveWithOptions(device, options, counter, progress);
+}
+
+bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveOptions& options, quint64* counter,
+                                           ProgressTracker* progress)
+{
+    const bool perController = options.controllerId != ProjectSaveOptions::kWholeProject;
+    // The id also picks the frame of every frame array, which has 40.
+    if (perController && (options.controllerId < 0 || options.controllerId >= FrameArray::kFrameCount)) {
+        setLastError(QObject::tr("Invalid controller id %1").arg(options.controllerId));
+        return false;
+    }
     ArchiveFile archive;
     if (!archive.open(ArchiveFile::WriteMode, device, ArchiveFile::TarGzKind)) {
         setLastError(QObject::tr("Unable to create the project archive"));
@@ -109,42 +137,56 @@ bool TarvelVistrelProject::save(QIODevice* device, quint64* counter, ProgressTra
     ProgressTracker& tracker = progress ? *progress : inert;
     tracker.setTitleText(QObject::tr("Saving project"));
     tracker.setStatusText(QString());
-    ProgressStage stage(tracker, kSaveSteps);
+    ProgressStage stage(tracker, perController ? kControllerSaveSteps : kSaveSteps);
 
     // A failed save abandons the archive: the caller discards what was written.
-    auto failedToAdd = [this](const QString& name) {
-        setLastError(QObject::tr("Failed to add %1 to the project archive").arg(name));
-        return false;
-    };
-    auto cancelled = [this] {
-        setLastError(QObject::tr("Saving was cancelled"));
-        return false;
-    };
     const QString folder = folderPath() + QLatin1Char('/');
+    try {
+        tracker.setStatusText(QObject::tr("Saving archive..."));
+        const QString database = QLatin1String(kDatabaseFolder);
+        if (perController) {
+            if (!addControllerDatabase(archive, options.controllerId, tracker))
+                return false;
+        } else if (!archive.addPathUnder(folder + database, database)) {
+            return failedToAdd(database);
+        }
 
-    tracker.setStatusText(QObject::tr("Saving archive..."));
-    const QString database = QLatin1String(kDatabaseFolder);
-    if (!archive.addPathUnder(folder + database, database))
-        return failedToAdd(database);
+        tracker.setStep(1);
+        tracker.setStatusText(QObject::tr("Saving resources..."));
+        if (!ResourceRegistry::instance()->addToArchive(archive, QLatin1String(kResourcesFolder),
+                                                        options.resourceMask, options.alwaysInclude,
+                                                        options.placeholders, &tracker))
+            return tracker.isCancelled() ? cancelled() : failedToAdd(QLatin1String(kResourcesFolder));
 
-    tracker.setStep(1);
-    tracker.setStatusText(QObject::tr("Saving resources..."));
-    const std::set<QUuid> none;
-    if (!ResourceRegistry::instance()->addToArchive(archive, QLatin1String(kResourcesFolder), m_resourceMask,
-                                                    none, none, &tracker))
-        return tracker.isCancelled() ? cancelled() : failedToAdd(QLatin1String(kResourcesFolder));
+        tracker.setStep(2);
+        tracker.setStatusText(QObject::tr("Saving custom web interface..."));
+        for (const char* custom : kCustomFolders) {
+            const QString name = QLatin1String(custom);
+            if (QFileInfo::exists(folder + name) && !archive.addPathUnder(folder + name, name))
+                return failedToAdd(name);
+        }
+        if (tracker.isCancelled())
+            return cancelled();
+        tracker.setStep(3);
+        tracker.setStep(4);
 
-    tracker.setStep(2);
-    tracker.setStatusText(QObject::tr("Saving custom web interface..."));
-    for (const char* custom : kCustomFolders) {
-        const QString name = QLatin1String(custom);
-        if (QFileInfo::exists(folder + name) && !archive.addPathUnder(folder + name, name))
-            return failedToAdd(name);
+        if (perController) {
+            if (!addMatrixEffects(archive, options, tracker))
+                return false;
+            tracker.setStep(5);
+            tracker.setStatusText(QObject::tr("Saving manifest..."));
+            if (!addManifest(archive, options))
+                return false;
+            tracker.setStep(6);
+        }
+    } catch (const Archive::archive_exception& error) {
+        setLastError(QObject::tr("Failed to save the project (%1)")
+                         .arg(Archive::archive_exception::messageForCode(error.code())));
+        return false;
+    } catch (const std::exception& error) {
+        setLastError(QObject::tr("Failed to save the project (%1)").arg(QString::fromLocal8Bit(error.what())));
+        return false;
     }
-    if (tracker.isCancelled())
-        return cancelled();
-    tracker.setStep(3);
-    tracker.setStep(4);
 
     const bool closed = archive.close();
     if (counter)
@@ -154,4 +196,114 @@ bool TarvelVistrelProject::save(QIODevice* device, quint64* counter, ProgressTra
         return false;
     }
     return true;
+}
+
+bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 controllerId,
+                                                 ProgressTracker& tracker)
+{
+    std::lock_guard<std::mutex> lock(m_saveMutex);
+    const quint32 databaseId = saveDatabaseId();
+    Archive::resolveDatabase(databaseId);  // fails before anything is packed
+    const QString database = QLatin1String(kDatabaseFolder);
+    const QDir databaseFolder(folderPath() + QLatin1Char('/') + database);
+    if (!databaseFolder.exists())
+        return failedToAdd(database);
+    // The files directly in the folder; the cue lists of every controller
+    // are replaced by this controller's own.
+    const QFileInfoList files =
+        databaseFolder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+    for (const QFileInfo& file : files) {
+        if (file.fileName() == QLatin1String(kCueListFile))
+            continue;
+        const QString entry = database + QLatin1Char('/') + file.fileName();
+        if (!archive.addPathUnder(file.filePath(), entry))
+            return failedToAdd(entry);
+        if (tracker.isCancelled())
+            return cancelled();
+    }
+
+    const Archive::ArrayId cueLists = kCueListArrayBase + static_cast<Archive::ArrayId>(controllerId);
+    QString arrayName;
+    Archive::getArrayName(arrayName, cueLists, databaseId);
+    if (arrayName.isEmpty()) {
+        setLastError(QObject::tr("The project holds no cue lists for controller %1").arg(controllerId));
+        return false;
+    }
+    const QString saved = folderPath() + QLatin1Char('/') + arrayName + QStringLiteral(".tarv");
+    const QString entry = database + QLatin1Char('/') + QLatin1String(kCueListFile);
+    bool added = false;
+    try {
+        Archive::saveArray(cueLists, folderPath(), databaseId);
+        added = archive.addPathUnder(saved, entry);
+    } catch (...) {
+        QFile::remove(saved);
+        throw;
+    }
+    QFile::remove(saved);
+    return added || failedToAdd(entry);
+}
+
+bool TarvelVistrelProject::addMatrixEffects(ArchiveFile& archive, const ProjectSaveOptions& options,
+                                            ProgressTracker& tracker)
+{
+    const quint32 databaseId = saveDatabaseId();
+    Archive::ObjectPtr object;
+    Archive::getCommittedObject(object, Controller::kArrayId, static_cast<Archive::ObjectId>(options.controllerId),
+                                databaseId);
+    const Archive::Pointer<Controller> controller = Archive::dynamicPointerCast<Controller>(object);
+    if (!controller || controller->type() < Controller::QmbType || controller->type() > Controller::KnvType)
+        return true;
+
+    tracker.setStatusText(QObject::tr("Saving matrix effects..."));
+    const QString frames = QLatin1String(kFrameArraysFolder) + QLatin1Char('/');
+    Archive::ArrayIterator<FrameArray> frameArrays;
+    Archive::iterateArray(frameArrays, FrameArray::kArrayId, databaseId);
+    while (frameArrays.next()) {
+        // A frame array without a frame for this controller has nothing to pack.
+        const QUuid frame = frameArrays->getFrame(options.controllerId);
+        if (!frame.isNull()) {
+            const QString name = frame.toString();
+            const QString entry = frames + name + QStringLiteral(".fa");
+            const bool added = options.placeholders.count(frame)
+                ? archive.addEmptyFile(entry)
+                : archive.addPathUnder(folderPath() + QLatin1Char('/') + frames + name + QStringLiteral(".ffa"),
+                                       entry);
+            if (!added)
+                return failedToAdd(entry);
+        }
+        if (tracker.isCancelled())
+            return cancelled();
+    }
+    return true;
+}
+
+bool TarvelVistrelProject::addManifest(ArchiveFile& archive, const ProjectSaveOptions& options)
+{
+    QByteArray manifest;
+    QBuffer buffer(&manifest);
+    buffer.open(QIODevice::WriteOnly);
+    BinaryOutStream out(kProjectStreamVersion);
+    out.setDevice(&buffer);
+    writeManifestRecord(out, ManifestRecord{static_cast<quint32>(options.controllerId),
+                                            static_cast<quint32>(options.second)});
+    out.close();
+    const QString entry = Archive::migrationEntryName();
+    return archive.addBuffer(manifest, entry) || failedToAdd(entry);
+}
+
+quint32 TarvelVistrelProject::saveDatabaseId() const
+{
+    return m_databaseId == kNoDatabase ? 0 : m_databaseId;
+}
+
+bool TarvelVistrelProject::failedToAdd(const QString& entryName)
+{
+    setLastError(QObject::tr("Failed to add %1 to the project archive").arg(entryName));
+    return false;
+}
+
+bool TarvelVistrelProject::cancelled()
+{
+    setLastError(QObject::tr("Saving was cancelled"));
+    return false;
 }

@@ -8,20 +8,39 @@
 //   in use for resourceMask) and, where present, "custom_theme",
 //   "custom_certificate" and "web_interface", in this order.
 //
+// A save for one controller (saveWithOptions with a controller id of 0 to
+// 39) packs instead: the files directly in the database folder, the
+// controller's own cue-list array (100 + id) as "archive.tarv/cuelist.tarv"
+// in place of any such file there, the resources and custom folders as
+// above, for a controller of type 1 to 3 the controller's frame of every
+// frame array that has one as "framearrays/{frame}.fa", and the manifest
+// record as ".migration".
+//
 // Every entry is checked: a save that could not add one of them fails with a
 // message naming it, and saveToFile() then leaves any existing file intact.
 //
-// The project owns its working folder and lock (base classes). It is used
-// from the GUI thread: queryBreakLock() shows a modal dialog.
+// The project owns its working folder and lock (base classes), a colour
+// swatch and a colour palette. It is used from the GUI thread:
+// queryBreakLock() shows a modal dialog. A save for one controller holds an
+// internal mutex while it packs the database folder and the cue list, so
+// that two of them never share the temporary cue-list file.
 #ifndef PROJECT_TARVEL_VISTREL_PROJECT_H
 #define PROJECT_TARVEL_VISTREL_PROJECT_H
 
+#include "applications/common/util/colour_palette.h"
+#include "applications/common/util/colour_swatch.h"
 #include "components/project/tarvel_base_project.h"
 #include "seltrane_components/os/version.h"
 
 #include <QObject>
+#include <QUuid>
 
+#include <mutex>
+#include <set>
+
+class ArchiveFile;
 class OutStream;
+class ProgressTracker;
 class ResourceRegistry;
 
 // The record that names the controller a per-controller project file was
@@ -35,6 +54,22 @@ struct ManifestRecord
     quint32 second;
 };
 void writeManifestRecord(OutStream& stream, const ManifestRecord& record);
+
+// What one save packs.
+struct ProjectSaveOptions
+{
+    static constexpr qint32 kWholeProject = -1;
+
+    // kWholeProject, or the id of the controller (0 to 39) to save for.
+    qint32 controllerId = kWholeProject;
+    // Copied into the manifest record.
+    qint32 second = -1;
+    quint32 resourceMask = 0;
+    // Resources packed whatever their use.
+    std::set<QUuid> alwaysInclude;
+    // Resources and frames packed as empty entries.
+    std::set<QUuid> placeholders;
+};
 
 class TarvelVistrelProject : public QObject, public TarvelBaseProject
 {
@@ -57,6 +92,11 @@ public:
     bool queryBreakLock() override;
     // Packs the whole project into device (see above).
     bool save(QIODevice* device, quint64* counter, ProgressTracker* progress) override;
+    // Packs what options ask for into device. False with lastError() set for
+    // a controller id outside 0 to 39, a failed entry, a database that cannot
+    // give what the save needs, or a cancel; the archive is then abandoned.
+    bool saveWithOptions(QIODevice* device, const ProjectSaveOptions& options, quint64* counter,
+                         ProgressTracker* progress);
 
     // Keeps categoryMask as the categories to pack and has the registry copy
     // the files in use for them into <working folder>/resources.
@@ -71,10 +111,21 @@ public:
     void setFlags(quint16 flags) { m_flags = flags; }
 
 private:
+    bool addControllerDatabase(ArchiveFile& archive, qint32 controllerId, ProgressTracker& tracker);
+    bool addMatrixEffects(ArchiveFile& archive, const ProjectSaveOptions& options, ProgressTracker& tracker);
+    bool addManifest(ArchiveFile& archive, const ProjectSaveOptions& options);
+    // The database of this project: the recorded one, else the current one.
+    quint32 saveDatabaseId() const;
+    bool failedToAdd(const QString& entryName);
+    bool cancelled();
+
     quint32 m_databaseId = kNoDatabase;
     Version m_version;
     quint32 m_resourceMask = 0;
+    ColourSwatch m_swatch{nullptr};
+    ColourPalette m_palette{nullptr};
     quint16 m_flags = 0;
+    std::mutex m_saveMutex;
 };
 
 #endif  // PROJECT_TARVEL_VISTREL_PROJECT_H

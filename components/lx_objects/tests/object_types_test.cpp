@@ -1,6 +1,9 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
+#include "components/lx_objects/content_mask.h"
+#include "components/lx_objects/controller.h"
 #include "components/lx_objects/directories.h"
+#include "components/lx_objects/frame_array.h"
 #include "components/lx_objects/object_types.h"
 
 #include <gtest/gtest.h>
@@ -281,7 +284,7 @@ TEST(ObjectTypes, RegisteredRowsMatchTheTable)
             EXPECT_TRUE(tableCodes.count(code)) << code;
         }
     }
-    EXPECT_GE(present, 3u);
+    EXPECT_GE(present, 6u);
     EXPECT_EQ(ObjectRegistry::instance().size(), kCoreCodes + present);
     if (present == std::size(kTable)) {
         EXPECT_EQ(ObjectRegistry::instance().size(), kAllCodes);
@@ -300,4 +303,18 @@ TEST(ObjectTypes, DirectoriesAndTheirNames)
     EXPECT_EQ(TriggerDirectory::kArrayId, 16u);
     EXPECT_EQ(DaliSceneDirectory::kArrayId, 13u);
     EXPECT_EQ(DaliSceneDirectory().typeCode(), 201u);
+}
+
+TEST(ObjectTypes, ControllerFrameArrayAndContentMask)
+{
+    registerObjectTypes();
+    std::unique_ptr<Archive::ObjectBase> frames(ObjectRegistry::create(167));
+    EXPECT_NE(dynamic_cast<FrameArray*>(frames.get()), nullptr);
+    std::unique_ptr<Archive::ObjectBase> controller(ObjectRegistry::create(111));
+    EXPECT_NE(dynamic_cast<Controller*>(controller.get()), nullptr);
+    EXPECT_EQ(ObjectRegistry::codeForName(QStringLiteral("ContentMask")), 258u);
+    std::unique_ptr<ContentMask> mask = ObjectRegistry::createValue<ContentMask>(258);
+    ASSERT_TRUE(mask);
+    EXPECT_EQ(*mask, ContentMask());
+    EXPECT_THROW(ObjectRegistry::create(258), std::exception);  // a value, not an object
 }

@@ -1,41 +1,14 @@
-#include "components/archive/binary_stream.h"
 #include "components/archive/text_stream.h"
 #include "components/lx_objects/object_types.h"
 #include "components/lx_objects/project_creator_info.h"
 #include "components/lx_objects/project_database.h"
 #include "components/lx_objects/resource_keys.h"
+#include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDataStream>
 #include <QTemporaryDir>
-
-namespace {
-
-QByteArray written(const Archive::ObjectBase& object)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    BinaryOutStream out(kProjectStreamVersion);
-    out.setDevice(&buffer);
-    object.write(out);
-    out.close();
-    return bytes;
-}
-
-void readInto(Archive::ObjectBase& object, QByteArray bytes)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    BinaryInStream in;
-    in.setDevice(&buffer);
-    object.read(in);
-    EXPECT_EQ(buffer.bytesAvailable(), 0);
-}
-
-}  // namespace
 
 TEST(ProjectValues, ResourceKeysReadsWhatItWritesAndTheOlderForm)
 {
@@ -48,16 +21,16 @@ TEST(ProjectValues, ResourceKeysReadsWhatItWritesAndTheOlderForm)
                                                "0061"
                                                "00000007"
                                                "ffffffff");
-    EXPECT_EQ(written(keys), map);
+    EXPECT_EQ(writtenBytes(keys), map);
 
     ResourceKeys read;
     read.keys = {{9, QStringLiteral("old")}};
-    readInto(read, map);
+    EXPECT_EQ(readBytes(read, map), 0);
     EXPECT_EQ(read.keys, keys.keys);
 
     // The form with one uint32 in front of the map.
     ResourceKeys older;
-    readInto(older, QByteArray::fromHex("0000002a") + map);
+    EXPECT_EQ(readBytes(older, QByteArray::fromHex("0000002a") + map), 0);
     EXPECT_EQ(older.keys, keys.keys);
 
     std::unique_ptr<ResourceKeys> copy(keys.clone());

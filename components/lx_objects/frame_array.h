@@ -1,0 +1,44 @@
+// FrameArray names the frames of one of the project's matrix effects: one
+// frame identity per controller slot (0 to 39), plus the array's own
+// identity and an index. Each frame's content lives in the working folder as
+// framearrays/{frame}.ffa; a per-controller project save packs the frame of
+// its controller from every frame array.
+//
+// Stream form: a fixed array (code 34) of 41 identities (the array's own
+// first, then the 40 frames), then the index as uint32. Older layouts are read
+// as far as they carry the same facts.
+//
+// Owned by the database like every archive object; one thread edits a copy.
+#ifndef LX_OBJECTS_FRAME_ARRAY_H
+#define LX_OBJECTS_FRAME_ARRAY_H
+
+#include "components/archive/object_base.h"
+
+#include <QUuid>
+
+#include <array>
+
+class FrameArray : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 167;
+    static constexpr Archive::ArrayId kArrayId = 9;
+    static constexpr int kFrameCount = 40;
+
+    // A new random identity, null frames, index -1.
+    FrameArray();
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    FrameArray* clone() const override { return new FrameArray(*this); }
+
+    // The frame of the slot; a null identity for an index outside 0 to 39.
+    QUuid getFrame(int slot) const;
+
+    QUuid uuid;
+    std::array<QUuid, kFrameCount> frames;
+    qint32 index = -1;
+};
+
+#endif  // LX_OBJECTS_FRAME_ARRAY_H
