@@ -164,10 +164,20 @@ void readValue(QDataStream& stream, QVariant& value, int depth)
     case QMetaType::QVariantHash:
         readMap<QVariantHash>(stream, value, depth);
         return;
+    case QMetaType::QVariant: {
+        // Qt's own reader would take the inner value without a depth limit
+        // or a type check: a few bytes a level could exhaust the stack.
+        QVariant inner;
+        readValue(stream, inner, depth + 1);
+        if (ok(stream))
+            value = QVariant(type, &inner);
+        return;
+    }
     default:
         break;
     }
-    if (!isSafeBuiltIn(type)) {
+    // An unused id in the built-in range names no type.
+    if (!isSafeBuiltIn(type) || !QMetaType::isRegistered(type)) {
         corrupt(stream);
         return;
     }

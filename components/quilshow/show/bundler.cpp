@@ -76,8 +76,15 @@ quint32 readFileCount(std::istream& in)
 }
 
 // The stored name with "/" separators; refuses names that leave the folder.
+// Names are 8-bit texts like the show's own: decoded as the show decodes its
+// paths (UTF-8 when valid, else Latin-1) and encoded for the file system, so
+// the show's references find the file and the folder can be removed again.
+// A NUL would cut the name short where the file is opened.
 std::string safeRelativeName(std::string name)
 {
+    if (name.find('\0') != std::string::npos)
+        fail("Bad bundled file name");
+    name = QFile::encodeName(toQString(name)).toStdString();
     for (char& c : name) {
         if (c == '\\')
             c = '/';

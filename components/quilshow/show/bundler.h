@@ -3,8 +3,11 @@
 //
 // Names are relative paths with "/" or "\" between folders; "\" is mapped to
 // "/" and a name that would leave the destination (a ".." component, a
-// leading separator or a drive letter) is refused. Files are written as they
-// are read; an expansion that fails leaves what it wrote before the error.
+// leading separator or a drive letter) is refused. A name is an 8-bit text,
+// decoded like the show's texts (UTF-8 when valid, else Latin-1) and written
+// in the file system's encoding; one holding a NUL is refused. Files are
+// written as they are read; an expansion that fails leaves what it wrote
+// before the error.
 // Every failure is a std::runtime_error with a fixed text.
 //
 // Thread safety: a Bundler is used by one thread; it holds only the version
