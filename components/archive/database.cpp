@@ -30,6 +30,59 @@ quint64 currentThreadToken()
     return token;
 }
 
+// The transaction tables in which the calling thread opened transactions.
+// When the thread ends, its transactions still open in databases that still
+// exist are freed with the object references they hold; their reserved ids
+// are not given back, because the database may be in use on other threads.
+class ThreadTransactions
+{
+public:
+    ~ThreadTransactions()
+    {
+        for (const std::weak_ptr<TransactionTable>& weak : tables_) {
+            const std::shared_ptr<TransactionTable> table = weak.lock();
+            if (!table)
+                continue;
+            std::unique_ptr<EditTransaction> left;
+            {
+                std::lock_guard<std::mutex> guard(table->mutex);
+                const auto it = table->byThread.find(token_);
+                if (it == table->byThread.end())
+                    continue;
+                left = std::move(it->second);
+                table->byThread.erase(it);
+            }
+            // Objects are destroyed here, outside the table's mutex.
+        }
+    }
+
+    void note(const std::shared_ptr<TransactionTable>& table, quint64 token)
+    {
+        token_ = token;
+        bool known = false;
+        for (auto it = tables_.begin(); it != tables_.end();) {
+            if (it->expired()) {
+                it = tables_.erase(it);
+                continue;
+            }
+            known = known || (!it->owner_before(table) && !table.owner_before(*it));
+            ++it;
+        }
+        if (!known)
+            tables_.push_back(table);
+    }
+
+private:
+    std::vector<std::weak_ptr<TransactionTable>> tables_;
+    quint64 token_ = 0;
+};
+
+void noteTransactionOfThisThread(const std::shared_ptr<TransactionTable>& table, quint64 token)
+{
+    thread_local ThreadTransactions transactions;
+    transactions.note(table, token);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- locks
@@ -155,21 +208,21 @@ Array& Database::requireArray(ArrayId arrayId) const
 
 EditTransaction* Database::currentTransaction() const
 {
-    std::lock_guard<std::mutex> guard(transactionsMutex_);
-    const auto it = transactions_.find(currentThreadToken());
-    return it != transactions_.end() ? it->second.get() : nullptr;
+    std::lock_guard<std::mutex> guard(transactions_->mutex);
+    const auto it = transactions_->byThread.find(currentThreadToken());
+    return it != transactions_->byThread.end() ? it->second.get() : nullptr;
 }
 
 std::unique_ptr<EditTransaction> Database::takeTransaction()
 {
     std::unique_ptr<EditTransaction> taken;
     {
-        std::lock_guard<std::mutex> guard(transactionsMutex_);
-        const auto it = transactions_.find(currentThreadToken());
-        if (it == transactions_.end())
+        std::lock_guard<std::mutex> guard(transactions_->mutex);
+        const auto it = transactions_->byThread.find(currentThreadToken());
+        if (it == transactions_->byThread.end())
             return taken;
         taken = std::move(it->second);
-        transactions_.erase(it);
+        transactions_->byThread.erase(it);
     }
     return taken;
 }
@@ -184,12 +237,16 @@ void Database::beginContext()
 {
     refuseWhileDelivering(0xFFFFFFFFu);
     DatabaseLocks locks(*this, ContextLock);
-    std::lock_guard<std::mutex> guard(transactionsMutex_);
-    auto& slot = transactions_[currentThreadToken()];
-    // Replacing an open transaction would leak the ids it reserved.
-    if (slot)
-        raise(13);
-    slot = std::make_unique<EditTransaction>();
+    const quint64 token = currentThreadToken();
+    {
+        std::lock_guard<std::mutex> guard(transactions_->mutex);
+        auto& slot = transactions_->byThread[token];
+        // Replacing an open transaction would leak the ids it reserved.
+        if (slot)
+            raise(13);
+        slot = std::make_unique<EditTransaction>();
+    }
+    noteTransactionOfThisThread(transactions_, token);
 }
 
 void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)

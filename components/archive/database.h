@@ -151,11 +151,10 @@ private:
     mutable RecursiveLock transponderLock_;
     mutable RecursiveLock readerLock_;
 
-    // Each thread's open transaction, keyed by a token that no other thread of
-    // the process ever gets. The mutex guards only the map itself; a thread
-    // reads and changes its own transaction without it.
-    mutable std::mutex transactionsMutex_;
-    std::unordered_map<quint64, std::unique_ptr<EditTransaction>> transactions_;
+    // Each thread's open transaction. Every thread that opens one also holds a
+    // weak reference to the table, so that a transaction still open when its
+    // thread ends is freed then, not kept until the database closes.
+    const std::shared_ptr<TransactionTable> transactions_ = std::make_shared<TransactionTable>();
 };
 
 // Takes the chosen locks of a database in the one order used everywhere

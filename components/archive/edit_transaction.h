@@ -8,12 +8,16 @@
 //
 // Ownership: the database owns each thread's EditTransaction; the records own
 // references to the objects they hold. Only the owning thread reads or
-// changes a transaction.
+// changes a transaction. A transaction still open when its thread ends is
+// freed then (see Database).
 #pragma once
 
 #include "components/archive/object_base.h"
 
 #include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 
 namespace Archive {
 
@@ -50,6 +54,15 @@ struct RecordKey
 struct EditTransaction
 {
     std::map<RecordKey, ChangeRecord> records;
+};
+
+// The open transactions of one database, one per thread, keyed by a token
+// that no other thread of the process ever gets. The mutex guards only the
+// map itself; a thread reads and changes its own transaction without it.
+struct TransactionTable
+{
+    std::mutex mutex;
+    std::unordered_map<quint64, std::unique_ptr<EditTransaction>> byThread;
 };
 
 } // namespace Archive

@@ -249,6 +249,41 @@ TEST_F(DatabaseFixture, ExplicitIdReservedByAnotherThreadAndUnwoundGuards)
         EXPECT_NE(std::find(freeIds.begin(), freeIds.end(), id), freeIds.end()) << id;
 }
 
+TEST_F(DatabaseFixture, TransactionLeftOpenByAnEndedThreadIsFreed)
+{
+    // A thread that ends with a transaction open (no guard) drops its records
+    // and the references they hold; a database closed before the thread ends
+    // is no hazard to its exit.
+    const auto ids = addThings({1});
+    const ObjectPtr added = newThing(2);
+    const DatabaseId other = createDatabase(settings(), schema());
+    std::promise<void> opened, closed;
+    std::thread worker([&] {
+        for (DatabaseId target : {db, other}) {
+            resolveDatabase(target).beginContext();
+            ObjectId id = kNoObjectId;
+            ObjectPtr object = added;
+            addObject(kThings, id, object, target);
+        }
+        ObjectPtr copy;
+        editObject(copy, kThings, ids[0], db);
+        EXPECT_TRUE(copy.isObject());
+        opened.set_value();
+        closed.get_future().wait();
+    });
+    opened.get_future().wait();
+    EXPECT_EQ(added.useCount(), 3); // ours and one record per database
+    closeDatabase(other);
+    EXPECT_EQ(added.useCount(), 2);
+    closed.set_value();
+    worker.join();
+    EXPECT_EQ(added.useCount(), 1);
+    EXPECT_FALSE(resolveDatabase(db).hasContext());
+
+    // The thread's reserved id stays taken; a new transaction works as usual.
+    EXPECT_EQ(addThings({3}), (std::vector<ObjectId>{2}));
+}
+
 TEST_F(DatabaseFixture, ListenersReadButCannotEdit)
 {
     const auto ids = addThings({1});
