@@ -42,7 +42,7 @@ const std::vector<QuilShow::Section>& QuilShow::sections()
         {"palettes", 0, kAnyVersion, readEmpty},
         {"DALI", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_dali.read(in); }},
         {"dynamic text", 219, kAnyVersion,
-         [](QuilShow& s, ShowStreamer& in, const char*) { s.readDynamicText(in); }},
+         [](QuilShow& s, ShowStreamer& in, const char*) { s.m_dynamicText.read(in); }},
         {"reference groups", 0, kAnyVersion, readEmpty},
         {"pixel matrices", 0, kAnyVersion, readEmpty},
         {"triggers", 0, kAnyVersion, readEmpty},
@@ -80,6 +80,7 @@ void QuilShow::reset()
     m_groups.clear();
     m_identifier.fill(0);
     m_dali.clear();
+    m_dynamicText.clear();
 }
 
 void QuilShow::stream(ShowStreamer& in, ProgressTracker* progress)
@@ -145,24 +146,6 @@ void QuilShow::updateFunctions(quint16 version)
         addDefaultFunction(22);
         m_functions.find(22)->name = kDefaultFunctions[22].name;
         addDefaultFunction(30);
-    }
-}
-
-void QuilShow::readDynamicText(ShowStreamer& in)
-{
-    const char* name = "dynamic text";
-    readEmptySection(in, name);  // fonts
-    if (in.version >= 222)
-        readEmptySection(in, name);  // text slots
-    readEmptySection(in, name);  // text presets
-    std::map<quint32, std::set<quint32>> presetsByFont;
-    if (in.version >= 221)
-        in.readU32SetMap(presetsByFont);
-    if (in.version >= 222)
-        in.readU32SetMap(presetsByFont);
-    if (in.version >= 362) {
-        std::string format;
-        in.readString(format).readString(format);
     }
 }
 

@@ -1,8 +1,9 @@
 // QuilShow: the one concrete version-1 show, reached through Quil::_gpShow.
 //
 // It holds the show's items (functions, output nodes, groups, DALI settings,
-// the show identifier) and reads the whole show from a ShowStreamer by walking
-// one ordered table of sections, each present in a range of stream versions.
+// the show identifier, dynamic text) and reads the whole show from a
+// ShowStreamer by walking one ordered table of sections, each present in a
+// range of stream versions.
 // Sections whose records are not readable yet accept only an empty count; a
 // show that has items there fails its load with
 // "Unsupported version-1 section: <name>".
@@ -12,6 +13,7 @@
 #define QUILSHOW_SHOW_QUIL_SHOW_H
 
 #include "components/quilshow/show/dali.h"
+#include "components/quilshow/show/dynamic_text.h"
 #include "components/quilshow/show/function.h"
 #include "components/quilshow/show/output_node.h"
 #include "components/quilshow/show/show_base.h"
@@ -69,19 +71,22 @@ public:
 
     const Quil::OutputNodeShowComponent& outputNodes() const { return m_outputNodes; }
     const Quil::DALIShowComponent& dali() const { return m_dali; }
+    const Quil::DynamicTextShowComponent& dynamicText() const { return m_dynamicText; }
+    Quil::DynamicTextShowComponent& dynamicText() { return m_dynamicText; }
     const std::array<quint8, 16>& showIdentifier() const { return m_identifier; }
 
 private:
     void readFunctions(Quil::ShowStreamer& in);
     void updateFunctions(quint16 version);
     void addDefaultFunction(int row);
-    void readDynamicText(Quil::ShowStreamer& in);
 
     sortvector<Quil::Function> m_functions;
     Quil::OutputNodeShowComponent m_outputNodes;
     std::map<quint32, Quil::ShowGroup> m_groups;
     std::array<quint8, 16> m_identifier{};
     Quil::DALIShowComponent m_dali;
+    // Adding fonts or presets marks the show modified.
+    Quil::DynamicTextShowComponent m_dynamicText{&modified};
 };
 
 #endif  // QUILSHOW_SHOW_QUIL_SHOW_H

@@ -58,6 +58,7 @@ ShowContent filledShow(quint16 version)
     content.groups[7] = {{1, 2}, "Front"};
     content.groups[9] = {{}, "Back"};
     content.daliSchedules = true;
+    content.dynamicText = true;
     return content;
 }
 

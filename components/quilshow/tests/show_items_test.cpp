@@ -1,5 +1,6 @@
 #include "components/quilshow/show/dali.h"
 #include "components/quilshow/show/default_functions.h"
+#include "components/quilshow/show/dynamic_text.h"
 #include "components/quilshow/show/function.h"
 #include "components/quilshow/show/hardware_types.h"
 #include "components/quilshow/show/output_node.h"
@@ -124,17 +125,6 @@ protected:
         return in;
     }
 
-    template <typename F>
-    std::string errorOf(F f)
-    {
-        try {
-            f();
-        } catch (const std::runtime_error& e) {
-            return e.what();
-        }
-        return "no error";
-    }
-
     QTemporaryDir dir;
     ShowStreamer in{0x8484};
 };
@@ -251,6 +241,40 @@ TEST_F(StreamedItems, OutputNodeDetails)
     open(bad);
     OutputNodeShowComponent failing;
     EXPECT_EQ("Magic number doesn't match 307", errorOf([&] { failing.read(in); }));
+}
+
+TEST_F(StreamedItems, OldTextPresetsTakeTheirOffsetFromTheFont)
+{
+    // A provider fills the font's metrics once; the offset is value A (the
+    // orientation is 1) less metrics word 1.
+    ShowWriter withFont(250);
+    writeDynamicText(withFont, true);
+    open(withFont);
+    DynamicTextShowComponent text;
+    int calls = 0;
+    text.metricsProvider = [&calls](const FontData&, FontData::Metrics& metrics) {
+        ++calls;
+        metrics[1] = 10;
+    };
+    text.read(in);
+    EXPECT_EQ(0u, in.bytesLeft());
+    EXPECT_EQ(1, calls);
+    EXPECT_FALSE(text.getFont(2).metricsStale);
+    EXPECT_EQ(30u, text.getTextPreset(5).offset);
+
+    // A preset naming a font the show lacks is kept, on zero metrics.
+    ShowWriter w(250);
+    w.u16(0).u16(0).u16(1);
+    w.u16(0x0142).u16(4).u32(0).count(0).count(0).u32(9).u16(1).u8(0).u16(0).u16(0).u8(0).u8(0);
+    w.u16(0).u16(0).u16(0).u16(70).u16(80).u16(0x0143);
+    w.count(0).count(0);
+    open(w);
+    DynamicTextShowComponent missing;
+    missing.read(in);
+    EXPECT_EQ(0u, in.bytesLeft());
+    EXPECT_EQ(80u, missing.getTextPreset(4).offset);
+    EXPECT_EQ(1, missing.getTextPreset(4).direction);
+    EXPECT_TRUE(missing.presetsByFont.empty());  // stored from version 221
 }
 
 TEST(TwoKeyTableTest, DropsRepeatedMembers)

@@ -371,6 +371,7 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
         content.settingsFilled = true;
         content.groups[7] = {{1, 2}, "Front"};
         content.daliSchedules = true;
+        content.dynamicText = true;
         const ShowLoadResult result = load(content);
         ASSERT_EQ(kShowLoaded, result.code) << (log.empty() ? "" : log[0].second);
         EXPECT_EQ("", result.message);
@@ -415,7 +416,109 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
         EXPECT_EQ(v >= 417, dali.testFlags[0]);
         EXPECT_EQ(v >= 417 ? 3 : 2, dali.testSchedules[0].kind);
         EXPECT_EQ(v >= 417 ? 300 : 1, dali.testSchedules[1].interval);
+
+        const DynamicTextShowComponent& text = show().dynamicText();
+        EXPECT_EQ(v >= 219 ? 1u : 0u, text.fonts.size());
+        EXPECT_EQ(v >= 219 ? 1u : 0u, text.textPresets.size());
     }
+}
+
+TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
+{
+    struct Expected
+    {
+        quint16 version;
+        quint32 fontPresets;    // stored from 242, else counted from the presets
+        bool styleFlag2;        // stored from 241
+        quint32 slotCount;          // from 222
+        quint16 direction;      // swapped below 393 when the orientation is 1
+        quint32 offset;         // stored from 393, else derived
+        quint16 numberC;        // from 224
+        quint16 sourceKind;     // 245 to 279 and from 282
+        quint32 secondMap;      // from 222
+        const char* upper;      // from 362, cut below 389
+    };
+    const Expected cases[] = {
+        {220, 1, true, 0, 0, 0, 4, 0, 0, "%X"},
+        {240, 1, true, 1, 1, 40, 6, 0, 1, "%X"},
+        {250, 7, false, 1, 1, 40, 6, 2, 1, "%X"},
+        {280, 7, false, 1, 1, 40, 6, 0, 1, "%X"},
+        {370, 7, false, 1, 1, 40, 6, 2, 1, "%X"},
+        {389, 7, false, 1, 1, 40, 6, 2, 1, "ab%Xcd%X"},
+        {454, 7, false, 1, 0, 1234, 6, 2, 1, "ab%Xcd%X"},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(e.version);
+        ShowContent content;
+        content.version = e.version;
+        content.dynamicText = true;
+        ASSERT_EQ(kShowLoaded, load(content).code) << (log.empty() ? "" : log[0].second);
+        const DynamicTextShowComponent& text = show().dynamicText();
+
+        const FontData& font = text.getFont(2);
+        EXPECT_EQ("Arial", font.name);
+        EXPECT_EQ("Bold", font.secondName);
+        EXPECT_EQ(24u, font.size);
+        EXPECT_TRUE(font.styleFlag0);
+        EXPECT_FALSE(font.styleFlag1);
+        EXPECT_EQ(e.styleFlag2, font.styleFlag2);
+        EXPECT_EQ(e.fontPresets, font.presetCount);
+
+        ASSERT_EQ(e.slotCount, text.textSlots.size());
+        EXPECT_EQ(e.slotCount ? 1u : DynamicTextShowComponent::kTimeSource, text.textSources.at("time"));
+        EXPECT_EQ(DynamicTextShowComponent::kDateSource, text.textSources.at("date"));
+
+        const DynamicTextPreset& preset = text.getTextPreset(5);
+        const std::list<std::pair<quint16, quint32>> parts = {{1, 100}, {2, 200}};
+        EXPECT_EQ(parts, preset.parts);
+        EXPECT_EQ(std::vector<std::string>{"Hello"}, preset.strings);
+        EXPECT_EQ((std::vector<quint32>{3, 4}), preset.numbers);
+        EXPECT_EQ(2u, preset.fontId);
+        EXPECT_EQ(9, preset.byteA);
+        EXPECT_EQ(2, preset.alignment);
+        EXPECT_EQ(e.version >= 231 ? 1 : 0, preset.orientation);
+        EXPECT_EQ(8, preset.byteB);
+        EXPECT_EQ(e.direction, preset.direction);
+        EXPECT_EQ(e.offset, preset.offset);
+        EXPECT_EQ(e.version >= 223 ? 3 : 0, preset.changeBehaviour);
+        EXPECT_EQ(e.numberC, preset.numberC);
+        EXPECT_EQ(e.sourceKind, preset.sourceKind);
+        EXPECT_EQ(e.sourceKind ? 77 : 0, preset.sourceValue);
+        EXPECT_EQ(40, preset.valueA);
+        EXPECT_EQ(e.version >= 226 ? 50 : 0, preset.valueB);
+
+        EXPECT_EQ((std::map<quint32, std::set<quint32>>{{2, {5}}}), text.presetsByFont);
+        EXPECT_EQ(e.secondMap, text.secondPresetsByFont.size());
+        EXPECT_EQ(e.upper, text.upperCaseFormat);
+        EXPECT_EQ("%x", text.lowerCaseFormat);
+    }
+
+    // A wrong closing marker of a font fails the load.
+    ShowContent content;
+    content.dynamicText = true;
+    QByteArray bytes = buildShow(content);
+    const int fontEnd = bytes.indexOf(QByteArray("\x3D\x01", 2));
+    ASSERT_GT(fontEnd, 0);
+    bytes[fontEnd] = '\x3E';
+    EXPECT_EQ(kShowReadFailed, load(bytes).code);
+    EXPECT_EQ("Magic number doesn't match 317\n", log.at(0).second);
+}
+
+TEST_F(ShowLoadingTest, AddingDynamicTextMarksTheShowModified)
+{
+    DynamicTextShowComponent& text = show().dynamicText();
+    EXPECT_EQ(0, show().modified);
+    // No font yet: the preset gets a new one.
+    EXPECT_EQ(0, text.addTextPreset());
+    EXPECT_EQ(1, show().modified);
+    EXPECT_EQ(1u, text.getFont(0).presetCount);
+    EXPECT_EQ(0u, text.getTextPreset(0).fontId);
+    EXPECT_EQ(1, text.addTextPreset());
+    EXPECT_EQ((std::set<quint32>{0, 1}), text.presetsByFont.at(0));
+    EXPECT_EQ(2u, text.getFont(0).presetCount);
+    for (int id = 1; id < 16; ++id)
+        EXPECT_EQ(id, text.addFont());
+    EXPECT_EQ(-1, text.addFont());
 }
 
 TEST_F(ShowLoadingTest, DestroyShow)

@@ -27,17 +27,6 @@ protected:
 
     QString path() const { return dir.filePath("show.kvq"); }
 
-    template <typename F>
-    std::string errorOf(F f)
-    {
-        try {
-            f();
-        } catch (const std::runtime_error& e) {
-            return e.what();
-        }
-        return "no error";
-    }
-
     QTemporaryDir dir;
     ShowStreamer in{0x8484};
 };

@@ -252,23 +252,6 @@ void writeDali(ShowWriter& w, bool filled)
     }
 }
 
-void writeDynamicText(ShowWriter& w)
-{
-    const quint16 v = w.version;
-    if (v < 219)
-        return;
-    w.u16(0);
-    if (v >= 222)
-        w.u16(0);
-    w.u16(0);
-    if (v >= 221)
-        w.count(0);
-    if (v >= 222)
-        w.count(0);
-    if (v >= 362)
-        w.string("%X").string("%x");
-}
-
 }  // namespace
 
 void writeSettings(ShowWriter& w, bool filled, const QByteArray& backgroundImagePath)
@@ -279,6 +262,69 @@ void writeSettings(ShowWriter& w, bool filled, const QByteArray& backgroundImage
     else
         writeSettingsOld(w, filled, backgroundImagePath);
     w.u16(w.version < 17 ? 0x6060 : 0x0115);
+}
+
+void writeDynamicText(ShowWriter& w, bool filled)
+{
+    const quint16 v = w.version;
+    if (v < 219)
+        return;
+    w.u16(filled ? 1 : 0);
+    if (filled) {
+        if (v >= 213)
+            w.u16(0x013C);
+        w.u16(2).text("Arial").text("Bold").u32(24).u8(1).u8(0);
+        if (v >= 241)
+            w.u8(0);
+        if (v >= 214)
+            w.u32(7);
+        if (v >= 213)
+            w.u16(0x013D);
+    }
+    if (v >= 222) {
+        w.u16(filled ? 1 : 0);
+        if (filled)
+            w.u16(0x0144).u16(1).text("time").text("12:00").u16(0x0145);
+    }
+    w.u16(filled ? 1 : 0);
+    if (filled) {
+        w.u16(0x0142).u16(5);
+        w.u32(2).u16(1).u32(100).u16(2).u32(200);
+        w.count(1).text("Hello");
+        w.count(2).u32(3).u32(4);
+        w.u32(2).u16(0).u8(9).u16(2);
+        if (v >= 231)
+            w.u16(1);
+        w.u8(0).u8(8);
+        if (v >= 393)
+            w.u32(1234);
+        if (v < 240)
+            w.u8(0xEE);
+        if (v >= 223)
+            w.u16(3);
+        if (v >= 224)
+            w.u16(6);
+        if ((v >= 245 && v <= 279) || v >= 282)
+            w.u16(2).u16(77);
+        w.u16(40);
+        if (v >= 226)
+            w.u16(50);
+        w.u16(0x0143);
+    }
+    if (v >= 221) {
+        if (filled)
+            w.count(1).u32(2).count(1).u32(5);
+        else
+            w.count(0);
+    }
+    if (v >= 222) {
+        if (filled)
+            w.count(1).u32(9).count(1).u32(5);
+        else
+            w.count(0);
+    }
+    if (v >= 362)
+        w.string(filled ? "ab%Xcd%X" : "%X").string("%x");
 }
 
 QByteArray buildShow(const ShowContent& content)
@@ -309,7 +355,7 @@ QByteArray buildShow(const ShowContent& content)
         w.u8(static_cast<quint8>(i));
     w.u16(0).u16(0).u16(0);  // fixture elements, fixtures, palettes
     writeDali(w, content.daliSchedules);
-    writeDynamicText(w);
+    writeDynamicText(w, content.dynamicText);
     for (int section = 0; section < 14; ++section)
         w.u16(section == 2 ? content.triggerCount : 0);
     return w.data;

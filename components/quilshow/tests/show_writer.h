@@ -9,6 +9,7 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,9 @@ struct ShowContent
     QByteArray backgroundImagePath = "./media/a.png";
     std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
     bool daliSchedules = false;
+    // From version 219: font 2, text slot 1 ("time") from 222, text preset 5
+    // on font 2 (see writeDynamicText).
+    bool dynamicText = false;
     // Non-zero counts put items into a section the reader refuses.
     quint16 triggerCount = 0;
 };
@@ -66,6 +70,10 @@ struct ShowContent
 // The settings record the whole-show writer uses (both stream forms), with
 // distinct values the tests compare against.
 void writeSettings(ShowWriter& w, bool filled, const QByteArray& backgroundImagePath = "./media/a.png");
+
+// The dynamic-text section; `filled` writes the items that ShowContent
+// describes, with distinct values the tests compare against.
+void writeDynamicText(ShowWriter& w, bool filled);
 
 // The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);
@@ -76,5 +84,17 @@ QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& fil
                        const QByteArray& countText = QByteArray());
 
 bool writeFile(const QString& path, const QByteArray& data);
+
+// The text of the std::runtime_error that `f` throws, or "no error".
+template <typename F>
+std::string errorOf(F f)
+{
+    try {
+        f();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "no error";
+}
 
 #endif  // QUILSHOW_TESTS_SHOW_WRITER_H
