@@ -45,6 +45,7 @@ public:
     virtual quint32 typeCode() const;
     virtual ~ObjectBase();
     // A heap copy made by the copy constructor (id -1); the caller owns it.
+    // Every concrete class overrides it; the base itself answers null.
     virtual ObjectBase* clone() const;
 
     ObjectId getId() const { return id_; }

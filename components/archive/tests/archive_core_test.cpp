@@ -34,20 +34,35 @@ TEST(TypeRegistry, CoreTableNamesKindsAndLookups)
     ObjectRegistry::registerCoreTypes();
     ObjectRegistry::registerCoreTypes(); // idempotent
     const ObjectRegistry::Registry& reg = ObjectRegistry::instance();
+    // Every name is part of the stored text form.
     const std::pair<quint32, const char*> rows[] = {
-        {0, "int32"}, {6, "vector"}, {13, "string"}, {14, "QUuid"}, {16, "pair"}, {18, "NULL"},
-        {19, "bitset"}, {22, "QDateTime"}, {23, "QDate"}, {24, "bitvector"}, {28, "uint64"},
-        {33, "QStringList"}, {34, "array"}, {35, "DateTime"}, {36, "int64"},
-        {50, "OldFormatArchiveDatabase"}, {51, "ArchiveArray"}, {52, "ObjectBase"},
+        {0, "int32"}, {1, "int16"}, {2, "int8"}, {3, "uint32"}, {4, "uint16"}, {5, "uint8"},
+        {6, "vector"}, {7, "list"}, {8, "map"}, {9, "set"}, {10, "float"}, {11, "double"},
+        {12, "bool"}, {13, "string"}, {14, "QUuid"}, {16, "pair"}, {18, "NULL"}, {19, "bitset"},
+        {20, "QHash"}, {21, "QByteArray"}, {22, "QDateTime"}, {23, "QDate"}, {24, "bitvector"},
+        {25, "QTime"}, {26, "QRect"}, {27, "QSize"}, {28, "uint64"}, {29, "QPointF"}, {30, "QSizeF"},
+        {31, "QList"}, {32, "QVariant"}, {33, "QStringList"}, {34, "array"}, {35, "DateTime"},
+        {36, "int64"}, {50, "OldFormatArchiveDatabase"}, {51, "ArchiveArray"}, {52, "ObjectBase"},
         {54, "ArchiveFileObjectPtr"}, {55, "ObjectTag"}, {56, "ArchiveDatabase"}};
     for (const auto& row : rows) {
         EXPECT_EQ(ObjectRegistry::nameForCode(row.first), QLatin1String(row.second));
         EXPECT_EQ(ObjectRegistry::codeForName(QLatin1String(row.second)), row.first);
+        const ObjectRegistry::Kind kind = reg.find(row.first)->kind;
+        if (row.first <= 36) {
+            EXPECT_EQ(kind, ObjectRegistry::Kind::Primitive) << row.first;
+        } else if (row.first != 52 && row.first != 55) {
+            EXPECT_EQ(kind, ObjectRegistry::Kind::Core) << row.first;
+        }
     }
     int core = 0;
     for (quint32 code = 0; code <= 56; ++code)
         core += reg.find(code) ? 1 : 0;
     EXPECT_EQ(core, 41); // 53 comes with the numbered directories
+    for (quint32 code = 37; code < 50; ++code)
+        EXPECT_EQ(reg.find(code), nullptr) << code;
+    for (quint32 code : {0u, 36u, 50u, 51u, 54u, 56u}) // no factory: nothing to make
+        EXPECT_EQ(errorOf([code] { ObjectRegistry::create(code); }),
+                  QStringLiteral("Trying to make an abstract object, id %1").arg(code).toStdString());
 
     EXPECT_EQ(reg.find(13)->kind, ObjectRegistry::Kind::Primitive);
     EXPECT_EQ(reg.find(51)->kind, ObjectRegistry::Kind::Core);

@@ -192,6 +192,59 @@ TEST_F(TextStreamTest, ValueTexts)
     });
 }
 
+TEST_F(TextStreamTest, ArchiveBlocksAndScalarSections)
+{
+    DateTime dateTime;
+    dateTime.setByte(0, 1);
+    ObjectTag tag;
+    tag.first = 3;
+    tag.second = 1;
+    tag.third = 2;
+    const QByteArray text = body([&](OutStream& out) {
+        out << dateTime << tag;
+        // A section that is not a container keeps its children on its own line
+        // and closes without indentation.
+        out.beginSection(StreamCode::ObjectTag, false);
+        out << quint32(5);
+        out.endSection(StreamCode::ObjectTag);
+        out << QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC);
+    });
+    EXPECT_EQ(text, "    <DateTime>\n"
+                    "        <uint8>1</uint8>\n"
+                    "        <uint8>255</uint8>\n"
+                    "        <uint8>255</uint8>\n"
+                    "        <uint8>7</uint8>\n"
+                    "        <uint8>255</uint8>\n"
+                    "        <uint8>255</uint8>\n"
+                    "        <uint8>255</uint8>\n"
+                    "    </DateTime>\n"
+                    "    <ObjectTag>\n"
+                    "        <uint32>1</uint32>\n" // second, third, first
+                    "        <uint32>2</uint32>\n"
+                    "        <uint32>3</uint32>\n"
+                    "    </ObjectTag>\n"
+                    "    <ObjectTag>        <uint32>5</uint32>\n"
+                    "</ObjectTag>\n"
+                    "    <QDateTime>Sun Dec 6 01:02:03 2026 GMT</QDateTime>\n");
+    read(text, [&](InStream& in) {
+        DateTime readDateTime;
+        ObjectTag readTag;
+        in >> readDateTime;
+        EXPECT_EQ(in.peekSection(), StreamCode::ObjectTag);
+        in >> readTag;
+        EXPECT_EQ(readDateTime.bytes(), dateTime.bytes());
+        EXPECT_EQ(readTag, tag);
+        quint32 value = 0;
+        in.beginSection(StreamCode::ObjectTag);
+        in >> value;
+        in.endSection(StreamCode::ObjectTag);
+        EXPECT_EQ(value, 5u);
+        QDateTime dateTimeQt;
+        in >> dateTimeQt;
+        EXPECT_EQ(dateTimeQt, QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC));
+    });
+}
+
 TEST_F(TextStreamTest, QPointHasNoTextForm)
 {
     TextOutStream out(157);
