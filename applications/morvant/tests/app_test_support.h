@@ -6,6 +6,7 @@
 
 #include "applications/common/util/file_dialogs.h"
 #include "applications/morvant/main_window.h"
+#include "components/quilshow/tests/show_writer.h"
 
 #include <QByteArray>
 #include <QMessageBox>
@@ -18,12 +19,31 @@
 class ScriptedChooser : public FileDialogChooser
 {
 public:
-    QString openFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
-                         QString*) override;
+    QString openFileName(QWidget*, const QString& caption, const QString&, const QString& filter, QString*) override
+    {
+        ++openCount;
+        openCaption = caption;
+        openFilter = filter;
+        return openAnswer;
+    }
     QString saveFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
-                         QString*) override;
-    int askOverwrite(const QString& path, bool offerSkip, QWidget*) override;
-    void showError(QWidget*, const QString& title, const QString& text) override;
+                         QString*) override
+    {
+        ++saveCount;
+        saveCaption = caption;
+        saveFilter = filter;
+        saveStart = start;
+        return saveAnswer;
+    }
+    int askOverwrite(const QString& path, bool, QWidget*) override
+    {
+        overwriteQuestions << path;
+        return overwriteAnswer;
+    }
+    void showError(QWidget*, const QString& title, const QString& text) override
+    {
+        errors << title + QLatin1Char('|') + text;
+    }
 
     QString openAnswer;
     QString saveAnswer;
@@ -55,7 +75,6 @@ protected:
 QByteArray plainShow(quint16 version = 454);
 // The files packed as a tar.gz (kind 0) or zip (kind 2) archive.
 QByteArray packArchive(int kind, const std::vector<std::pair<QString, QByteArray>>& files);
-bool writeBytes(const QString& path, const QByteArray& data);
 QByteArray readBytes(const QString& path);
 
 #endif  // MORVANT_TESTS_APP_TEST_SUPPORT_H

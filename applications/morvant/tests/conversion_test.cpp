@@ -5,15 +5,12 @@
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
-#include "components/archive/database_storage.h"
 #include "applications/morvant/app_identity.h"
 #include "components/lx_objects/directories.h"
 #include "components/lx_objects/project_creator_info.h"
 #include "components/lx_objects/project_database.h"
 #include "components/project/tarvel_base_project.h"
 #include "components/quilshow/show/quil_show.h"
-#include "components/quilshow/show/show_base.h"
-#include "components/quilshow/tests/show_writer.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -25,6 +22,23 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The numbered directories of a converted project, where they belong.
+void expectDirectories(Archive::DatabaseId database)
+{
+    ASSERT_NE(database, Archive::kNoDatabase);
+    Archive::ObjectPtr object;
+    Archive::getCommittedObject(object, 0, OutputProject::kTriggerDirectoryId, database);
+    const auto triggers = Archive::dynamicPointerCast<TriggerDirectory>(object);
+    ASSERT_TRUE(triggers);
+    EXPECT_EQ(triggers->getId(), OutputProject::kTriggerDirectoryId);
+    EXPECT_TRUE(triggers->numberToId().empty());
+    Archive::getCommittedObject(object, 0, OutputProject::kDaliSceneDirectoryId, database);
+    const auto scenes = Archive::dynamicPointerCast<DaliSceneDirectory>(object);
+    ASSERT_TRUE(scenes);
+    EXPECT_EQ(scenes->getId(), OutputProject::kDaliSceneDirectoryId);
+    EXPECT_EQ(Archive::getArraySize(0, database), 2u);
+}
 
 // Reads a saved kv2 file back through the project's own classes: the header,
 // then the packed database with its creator record and the two directories.
@@ -55,13 +69,7 @@ void expectSavedProject(const QString& path, const QUuid& projectId)
     creator.programVersion = AppIdentity::programVersion();
     EXPECT_EQ(open.extra, creator.toByteArray());
     EXPECT_EQ(Archive::resolveDatabase(database).databaseUuid(), projectId);
-
-    Archive::ObjectPtr object;
-    Archive::getCommittedObject(object, 0, OutputProject::kTriggerDirectoryId, database);
-    EXPECT_TRUE(Archive::dynamicPointerCast<TriggerDirectory>(object));
-    Archive::getCommittedObject(object, 0, OutputProject::kDaliSceneDirectoryId, database);
-    EXPECT_TRUE(Archive::dynamicPointerCast<DaliSceneDirectory>(object));
-    EXPECT_EQ(Archive::getArraySize(0, database), 2u);
+    expectDirectories(database);
     Archive::resetDatabase(database);
     Archive::closeDatabase(database);
     Archive::setCurrentDatabase(Archive::kNoDatabase);
@@ -101,7 +109,7 @@ protected:
     QString input(const QString& name, const QByteArray& bytes)
     {
         const QString path = folder.filePath(name);
-        EXPECT_TRUE(writeBytes(path, bytes));
+        EXPECT_TRUE(writeFile(path, bytes));
         return path;
     }
     bool convert(const QString& path)
@@ -114,24 +122,6 @@ protected:
     QString result() { return window.findChild<QLabel*>(QStringLiteral("resultLabel"))->text(); }
     QString errors() { return window.findChild<QPlainTextEdit*>(QStringLiteral("errorPane"))->toPlainText(); }
     QString report() { return window.findChild<QPlainTextEdit*>(QStringLiteral("reportPane"))->toPlainText(); }
-
-    // The numbered directories of the converted project, where they belong.
-    void expectDirectories()
-    {
-        const Archive::DatabaseId database = driver.outputDatabaseId();
-        ASSERT_NE(database, Archive::kNoDatabase);
-        Archive::ObjectPtr object;
-        Archive::getCommittedObject(object, 0, OutputProject::kTriggerDirectoryId, database);
-        const auto triggers = Archive::dynamicPointerCast<TriggerDirectory>(object);
-        ASSERT_TRUE(triggers);
-        EXPECT_EQ(triggers->getId(), OutputProject::kTriggerDirectoryId);
-        EXPECT_TRUE(triggers->numberToId().empty());
-        Archive::getCommittedObject(object, 0, OutputProject::kDaliSceneDirectoryId, database);
-        const auto scenes = Archive::dynamicPointerCast<DaliSceneDirectory>(object);
-        ASSERT_TRUE(scenes);
-        EXPECT_EQ(scenes->getId(), OutputProject::kDaliSceneDirectoryId);
-        EXPECT_EQ(Archive::getArraySize(0, database), 2u);
-    }
 
     QTemporaryDir folder;
     ConversionDriver driver;
@@ -170,7 +160,7 @@ TEST_F(ConversionTest, EveryInputFormConverts)
         EXPECT_EQ(errors(), QString());
         EXPECT_TRUE(report().startsWith(kLoaded)) << report().toStdString();
         EXPECT_TRUE(window.hasUnsavedResult());
-        expectDirectories();
+        expectDirectories(driver.outputDatabaseId());
         ASSERT_TRUE(QFileInfo(driver.outputFolder()).isDir());
         // The earlier result is gone with its working folder.
         if (!earlierFolder.isEmpty()) {
@@ -217,9 +207,13 @@ TEST_F(ConversionTest, LoadFailuresEndTheConversion)
          "Failed to load the input project, error = attempting to load show created in a newer version of "
          "software (3.2.1)"},
     };
+    // A failed conversion also drops the earlier result.
+    ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), plainShow())));
+    const QString earlierFolder = driver.outputFolder();
     for (const auto& entry : inputs) {
         SCOPED_TRACE(entry.name);
         EXPECT_FALSE(convert(input(QLatin1String(entry.name), entry.bytes)));
+        EXPECT_FALSE(QFileInfo::exists(earlierFolder));
         EXPECT_EQ(result(), QStringLiteral("Conversion failed"));
         EXPECT_EQ(errors(), QLatin1String(entry.error));
         EXPECT_EQ(report(), QStringLiteral("Loading the input project"));
@@ -241,7 +235,7 @@ TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFile)
     ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), plainShow())));
     const QString target = folder.filePath(QStringLiteral("existing.kv2"));
     const QByteArray old("the user's earlier project \x00\x01\x02", 31);
-    ASSERT_TRUE(writeBytes(target, old));
+    ASSERT_TRUE(writeFile(target, old));
 
     // The save stops half-way (as when cancelled); nothing replaces the file.
     ProgressTracker cancelled;
@@ -308,15 +302,6 @@ TEST_F(ConversionTest, AStepThatThrowsFailsTheConversion)
     EXPECT_FALSE(failing.hasOutputProject());
     EXPECT_FALSE(failingWindow.hasUnsavedResult());
     EXPECT_TRUE(failing.temporaryFolder().isEmpty());
-}
-
-TEST_F(ConversionTest, AFailedConversionDropsTheEarlierResult)
-{
-    ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), plainShow())));
-    const QString earlierFolder = driver.outputFolder();
-    EXPECT_FALSE(convert(folder.filePath(QStringLiteral("missing.kvq"))));
-    EXPECT_FALSE(driver.hasOutputProject());
-    EXPECT_FALSE(QFileInfo::exists(earlierFolder));
 }
 
 }  // namespace

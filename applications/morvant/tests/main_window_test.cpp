@@ -49,7 +49,7 @@ public:
         savedPaths << path;
         existingBytesAtSave = QFile::exists(path) ? readBytes(path) : QByteArray("<none>");
         if (saveResult)
-            writeBytes(path, "new project");
+            writeFile(path, "new project");
         return saveResult;
     }
     bool hasOutputProject() const override { return project; }
@@ -142,41 +142,33 @@ TEST_F(MainWindowTest, LogLevelsChooseThePane)
     EXPECT_EQ(MainWindow::instance(), &window);
 }
 
-TEST(MainWindowLogTest, HandlerWithoutWindowDoesNothing)
-{
-    ASSERT_EQ(MainWindow::instance(), nullptr);
-    ShowConverterApp::onLogMessage(130, 0, "nobody listens\n", nullptr);
-}
-
 TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversion)
 {
     window.browse();
     ASSERT_TRUE(window.hasUnsavedResult());
 
-    window.answer = QMessageBox::Cancel;
-    window.browse();
-    EXPECT_EQ(window.questions, 1);
-    EXPECT_EQ(chooser.openCount, 1);
-    EXPECT_EQ(driver.convertedPaths.size(), 1);
-
-    // Save first, then go on; a failed save stops the new conversion.
-    window.answer = QMessageBox::Save;
-    driver.saveResult = false;
-    window.browse();
-    EXPECT_EQ(driver.savedPaths.size(), 1);
-    EXPECT_EQ(driver.convertedPaths.size(), 1);
-    EXPECT_TRUE(window.hasUnsavedResult());
-
-    driver.saveResult = true;
-    window.browse();
-    EXPECT_EQ(driver.savedPaths.size(), 2);
-    EXPECT_EQ(driver.convertedPaths.size(), 2);
-
-    window.answer = QMessageBox::Discard;
-    window.browse();
-    EXPECT_EQ(window.questions, 4);
-    EXPECT_EQ(driver.savedPaths.size(), 2);
-    EXPECT_EQ(driver.convertedPaths.size(), 3);
+    // Each answer in turn; a failed save stops the new conversion.
+    const struct
+    {
+        int answer;
+        bool saveWorks;
+        int saved, converted;
+    } steps[] = {{QMessageBox::Cancel, true, 0, 1},
+                 {QMessageBox::Save, false, 1, 1},
+                 {QMessageBox::Save, true, 2, 2},
+                 {QMessageBox::Discard, true, 2, 3}};
+    int question = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(question);
+        window.answer = step.answer;
+        driver.saveResult = step.saveWorks;
+        window.browse();
+        EXPECT_EQ(window.questions, ++question);
+        EXPECT_EQ(driver.savedPaths.size(), step.saved);
+        EXPECT_EQ(driver.convertedPaths.size(), step.converted);
+        EXPECT_EQ(chooser.openCount, step.converted);
+        EXPECT_TRUE(window.hasUnsavedResult());
+    }
 }
 
 TEST_F(MainWindowTest, ClosingAsksAboutAnUnsavedResultAndKeepsTheGeometry)
@@ -227,7 +219,7 @@ TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriver)
 {
     window.browse();
     const QString target = folder.filePath(QStringLiteral("out.kv2"));
-    ASSERT_TRUE(writeBytes(target, "old project"));
+    ASSERT_TRUE(writeFile(target, "old project"));
 
     // The user agrees to overwrite; the file must still be there, unchanged,
     // when the save starts, and survive a failed save.
@@ -256,6 +248,10 @@ TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriver)
 
 TEST(MainWindowFontTest, LargeFontOnTheThreeMainWidgets)
 {
+    // With no window the log handler does nothing.
+    ASSERT_EQ(MainWindow::instance(), nullptr);
+    ShowConverterApp::onLogMessage(130, 0, "nobody listens\n", nullptr);
+
     const QFont before = QApplication::font();
     QApplication::setFont(AppStyle::normalFont());
     {

@@ -1,6 +1,8 @@
 #include "components/archive/archive_file.h"
 #include "seltrane_components/os/progress_tracker.h"
 
+#include "stream_test_types.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -16,21 +18,10 @@
 #include <sys/stat.h>
 #include <vector>
 
+using StreamTest::readFile;
+using StreamTest::writeFile;
+
 namespace {
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray pack(int kind, const std::vector<QString>& paths, const QString& entryName = QString())
 {

@@ -7,11 +7,6 @@
 #include "stream_test_types.h"
 
 #include <QBuffer>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <functional>
 
 using StreamTest::errorOf;
 using StreamTest::readFile;
@@ -21,39 +16,10 @@ namespace {
 
 const QByteArray kHeader157 = QByteArray::fromHex("5C5CFF335C5C33FF009DFFFFFFFF");
 
-class BinaryStreamTest : public ::testing::Test
+class BinaryStreamTest : public StreamTest::EncodingTest<BinaryOutStream, BinaryInStream>
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        StreamTest::registerTestTypes();
-    }
-
-    QString path(const char* name = "a.tarv") const { return dir.filePath(QLatin1String(name)); }
-
-    // The body bytes that write produces behind the header.
-    QByteArray body(const std::function<void(OutStream&)>& write)
-    {
-        BinaryOutStream out(157);
-        out.open(path());
-        write(out);
-        out.close();
-        const QByteArray bytes = readFile(path());
-        EXPECT_TRUE(bytes.startsWith(kHeader157));
-        return bytes.mid(kHeader157.size());
-    }
-
-    // Reads a file made of the header and the given body.
-    void read(const QByteArray& bodyBytes, const std::function<void(InStream&)>& reader)
-    {
-        writeFile(path(), kHeader157 + bodyBytes);
-        BinaryInStream in;
-        in.open(path(), 157);
-        reader(in);
-    }
-
-    QTemporaryDir dir;
+    BinaryStreamTest() : EncodingTest(kHeader157, QByteArray()) {}
 };
 
 QByteArray hex(const char* text)
@@ -73,15 +39,7 @@ protected:
 
 TEST_F(BinaryStreamTest, HeaderWithAndWithoutExtraBytes)
 {
-    {
-        BinaryOutStream out(157);
-        EXPECT_FALSE(out.isOpen());
-        out.open(path());
-        EXPECT_TRUE(out.isOpen());
-        out.close();
-        EXPECT_FALSE(out.isOpen());
-    }
-    EXPECT_EQ(readFile(path()), kHeader157);
+    EXPECT_EQ(body([](OutStream&) {}), QByteArray());
 
     const QByteArray extra("ab");
     {
@@ -93,10 +51,8 @@ TEST_F(BinaryStreamTest, HeaderWithAndWithoutExtraBytes)
     EXPECT_EQ(readFile(path()), hex("5C5CFF335C5C33FF009D00000002616" "27E"));
 
     BinaryInStream in;
-    EXPECT_EQ(in.version(), 0xFFFF);
     QByteArray readExtra;
     in.open(path(), 157, &readExtra);
-    EXPECT_TRUE(in.isOpen());
     EXPECT_EQ(in.version(), 157);
     EXPECT_EQ(readExtra, extra);
     quint8 byte = 0;
@@ -191,11 +147,9 @@ TEST_F(BinaryStreamTest, BitVectorAndDateTime)
     });
 }
 
-TEST_F(BinaryStreamTest, OpenErrorsAndVersionTooNew)
+TEST_F(BinaryStreamTest, HeaderErrorsAndVersionTooNew)
 {
     BinaryInStream in;
-    EXPECT_EQ(errorOf([&] { in.open(path("missing"), 157); }), "Unable to open file, file doesn't exist");
-    EXPECT_EQ(errorOf([&] { in.open(dir.path(), 157); }), "Unable to open file");
     writeFile(path(), hex("5C5CFF335C5C33FE009DFFFFFFFF"));
     EXPECT_EQ(errorOf([&] { in.open(path(), 157); }), "Error file not in valid format");
     writeFile(path(), hex("5C5CFF335C5C33FF009D000000"));
@@ -211,15 +165,10 @@ TEST_F(BinaryStreamTest, OpenErrorsAndVersionTooNew)
         EXPECT_STREQ(e.what(), "File version too new");
         EXPECT_EQ(e.supported(), 157);
         EXPECT_EQ(e.found(), 158);
-        const version_exception copy(e);
-        EXPECT_EQ(copy.found(), 158);
     }
     EXPECT_EQ(extra, hex("AA")); // read before the version is judged
     in.open(path(), 158);
     EXPECT_EQ(in.version(), 158);
-
-    BinaryOutStream out(157);
-    EXPECT_EQ(errorOf([&] { out.open(dir.filePath(QStringLiteral("no/such/dir/x"))); }), "Unable to open file");
 }
 
 TEST_F(BinaryStreamTest, SectionsPeekAndTagMismatch)
@@ -341,31 +290,12 @@ TEST_F(BinaryStreamTest, ObjectPointerAcceptsObjectClassesOnly)
     });
 }
 
-TEST_F(BinaryStreamTest, FailedWritesSurfaceInClose)
+TEST_F(BinaryStreamTest, FailedDeviceWritesSurfaceInClose)
 {
-    QFile full(QStringLiteral("/dev/full"));
-    if (full.exists()) {
-        BinaryOutStream out(157);
-        out.open(full.fileName());
-        const QByteArray block(64 * 1024, 'x');
-        out << block;
-        EXPECT_EQ(errorOf([&] { out.close(); }), "Error writing to file");
-        EXPECT_FALSE(out.isOpen());
-        out.close(); // a second close has nothing left to report
-    }
-    {
-        BinaryOutStream quiet(157);
-        if (full.exists()) {
-            quiet.open(full.fileName());
-            quiet << QByteArray(64 * 1024, 'x');
-        }
-    } // the destructor closes without throwing
-
     FailingDevice device;
     device.open(QIODevice::WriteOnly);
     BinaryOutStream out(157);
     out.setDevice(&device);
-    EXPECT_TRUE(out.isOpen());
     out << qint32(1);
     EXPECT_EQ(errorOf([&] { out.close(); }), "Error writing to file");
 

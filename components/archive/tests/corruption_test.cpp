@@ -16,6 +16,7 @@
 #include "seltrane_components/os/date_time.h"
 
 #include "corruption.h"
+#include "database_test_support.h"
 #include "stream_test_types.h"
 
 #include <QBuffer>
@@ -98,30 +99,16 @@ struct Content
 QByteArray contentFile(const QString& path, bool text)
 {
     const QByteArray extra("creator");
-    const Content content;
-    std::unique_ptr<OutStream> out;
-    if (text) {
-        auto stream = std::make_unique<TextOutStream>(157);
-        stream->open(path, &extra);
-        out = std::move(stream);
-    } else {
-        auto stream = std::make_unique<BinaryOutStream>(157);
-        stream->open(path, &extra);
-        out = std::move(stream);
-    }
-    content.write(*out);
+    const auto out = StreamTest::openWriter(path, text, &extra);
+    Content().write(*out);
     out->close();
     return StreamTest::readFile(path);
 }
 
-template <class Stream>
-void readContentFile(const QString& path)
+void readContentFile(const QString& path, bool text)
 {
-    Stream in;
     QByteArray extra;
-    in.open(path, 157, &extra);
-    Content content;
-    content.read(in);
+    Content().read(*StreamTest::openReader(path, text, &extra));
 }
 
 class CorruptionTest : public ::testing::Test
@@ -137,28 +124,21 @@ protected:
     Outcomes outcomes;
 };
 
-TEST_F(CorruptionTest, DamagedBinaryStreams)
+TEST_F(CorruptionTest, DamagedStreams)
 {
-    const QString path = dir.filePath("content.bin");
-    const QByteArray original = contentFile(path, false);
-    readContentFile<BinaryInStream>(path);
-    Corruption::forEachDamage(original, 1, 1500, 1, [&](const Corruption::Damaged& d) {
-        StreamTest::writeFile(path, d.bytes);
-        outcomes.run(d, [&] { readContentFile<BinaryInStream>(path); });
-    });
-    outcomes.expectBothOutcomes();
-}
-
-TEST_F(CorruptionTest, DamagedTextStreams)
-{
-    const QString path = dir.filePath("content.txt");
-    const QByteArray original = contentFile(path, true);
-    readContentFile<TextInStream>(path);
-    Corruption::forEachDamage(original, 2, 800, 16, [&](const Corruption::Damaged& d) {
-        StreamTest::writeFile(path, d.bytes);
-        outcomes.run(d, [&] { readContentFile<TextInStream>(path); });
-    });
-    outcomes.expectBothOutcomes();
+    for (const bool text : {false, true}) {
+        SCOPED_TRACE(text ? "text" : "binary");
+        const QString path = dir.filePath("content");
+        const QByteArray original = contentFile(path, text);
+        readContentFile(path, text);
+        Outcomes perEncoding;
+        Corruption::forEachDamage(original, text ? 2 : 1, text ? 800 : 1500, text ? 16 : 1,
+                                  [&](const Corruption::Damaged& d) {
+            StreamTest::writeFile(path, d.bytes);
+            perEncoding.run(d, [&] { readContentFile(path, text); });
+        });
+        perEncoding.expectBothOutcomes();
+    }
 }
 
 // A QVariant may hold a QVariant (type 41); the inner one must pass the same
@@ -218,19 +198,6 @@ const ArraySchemaRow* shapeSchema()
         {kSchemaEnd, 0, QString(), 0},
     };
     return rows;
-}
-
-DatabaseSettings shapeSettings(bool singleFile, bool binary)
-{
-    DatabaseSettings s;
-    s.name = "Tarvel";
-    s.singleFile = singleFile;
-    s.binary = binary;
-    s.binarySuffix = "tarv";
-    s.textSuffix = "tarvt";
-    s.headerName = ".tarvel_project";
-    s.version = 157;
-    return s;
 }
 
 void addShape(DatabaseId db, ArrayId arrayId, const QString& name, ObjectId id = kNoObjectId)
@@ -319,7 +286,7 @@ void damageEachFile(const QString& path, const DatabaseSettings& settings, int r
 TEST_F(CorruptionTest, DamagedDatabaseFolder)
 {
     const QString path = dir.filePath("project");
-    const DatabaseSettings settings = shapeSettings(false, true);
+    const DatabaseSettings settings = DatabaseTest::settings(false, true);
     saveShapes(path, settings);
     ASSERT_TRUE(QFileInfo(path + "/.tarvel_project").isFile());
     ASSERT_TRUE(QFileInfo(path + "/runs/2-3.tarv").isFile());
@@ -331,7 +298,7 @@ TEST_F(CorruptionTest, DamagedDatabaseFiles)
 {
     for (const bool binary : {true, false}) {
         const QString path = dir.filePath(binary ? "single.tarv" : "single.tarvt");
-        const DatabaseSettings settings = shapeSettings(true, binary);
+        const DatabaseSettings settings = DatabaseTest::settings(true, binary);
         saveShapes(path, settings);
         damageEachFile(path, settings, 200, binary ? 6 : 32, outcomes);
     }

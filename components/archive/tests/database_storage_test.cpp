@@ -10,6 +10,9 @@
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
+#include "database_test_support.h"
+#include "stream_test_types.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
@@ -70,34 +73,8 @@ const ArraySchemaRow* testSchema()
     return rows;
 }
 
-DatabaseSettings testSettings(bool singleFile = false, bool binary = true)
-{
-    DatabaseSettings s;
-    s.name = "Tarvel";
-    s.singleFile = singleFile;
-    s.binary = binary;
-    s.binarySuffix = "tarv";
-    s.textSuffix = "tarvt";
-    s.headerName = ".tarvel_project";
-    s.version = 157;
-    return s;
-}
-
-int codeOf(const std::function<void()>& fn)
-{
-    try {
-        fn();
-    } catch (const archive_exception& e) {
-        return e.code();
-    }
-    return -1;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using DatabaseTest::codeOf;
+using StreamTest::readFile;
 
 class StorageTest : public ::testing::Test
 {
@@ -118,7 +95,7 @@ protected:
             closeDatabase(id);
     }
 
-    DatabaseId newDatabase(const DatabaseSettings& settings = testSettings())
+    DatabaseId newDatabase(const DatabaseSettings& settings = DatabaseTest::settings())
     {
         const DatabaseId id = createDatabase(settings, testSchema());
         opened.push_back(id);
@@ -154,7 +131,7 @@ protected:
     }
 
     // A database with objects, edits and freed ids in two arrays.
-    DatabaseId filledDatabase(const DatabaseSettings& settings = testSettings())
+    DatabaseId filledDatabase(const DatabaseSettings& settings = DatabaseTest::settings())
     {
         const DatabaseId db = newDatabase(settings);
         add(db, kItems, "zero", 0);
@@ -299,7 +276,7 @@ TEST_F(StorageTest, GoldenBytesOfHeaderAndArrayFiles)
         QDataStream s(&header, QIODevice::WriteOnly);
         s << QByteArray("xy") << uuid << QUuid();
     }
-    const QByteArray headerFile = readAll(path + "/.tarvel_project");
+    const QByteArray headerFile = readFile(path + "/.tarvel_project");
     EXPECT_EQ(headerFile.toHex(), header.toHex());
     EXPECT_EQ(headerFile.left(6).toHex(), "000000027879");
     EXPECT_EQ(headerFile.size(), 6 + 16 + 16);
@@ -315,7 +292,7 @@ TEST_F(StorageTest, GoldenBytesOfHeaderAndArrayFiles)
                                                     "0034" "00000002" "01000001")
         + stampBytes
         + QByteArray::fromHex("EAC5" "00000002" "0041" "00000005");
-    EXPECT_EQ(readAll(path + "/items.tarv").toHex(), expected.toHex());
+    EXPECT_EQ(readFile(path + "/items.tarv").toHex(), expected.toHex());
 }
 
 TEST_F(StorageTest, RunFilesAreWrittenOnlyWhenChanged)
@@ -324,7 +301,7 @@ TEST_F(StorageTest, RunFilesAreWrittenOnlyWhenChanged)
     create(db, path);
     save(db);
     ASSERT_TRUE(QFile::remove(path + "/runs/0-1.tarv"));
-    const QByteArray items = readAll(path + "/items.tarv");
+    const QByteArray items = readFile(path + "/items.tarv");
 
     // Nothing changed: nothing is rewritten, not even the removed run.
     save(db);
@@ -336,7 +313,7 @@ TEST_F(StorageTest, RunFilesAreWrittenOnlyWhenChanged)
     const DatabaseId partial = load(path);
     EXPECT_EQ(dynamicPointerCast<Item>(getArray(kRuns, partial)->committed(3))->value, 333);
     EXPECT_FALSE(getArray(kRuns, partial)->committed(0).isObject());
-    EXPECT_EQ(readAll(path + "/items.tarv"), items);
+    EXPECT_EQ(readFile(path + "/items.tarv"), items);
 
     // Forced: every run again, and no leftovers of the safe write.
     save(db, true);
@@ -348,14 +325,14 @@ TEST_F(StorageTest, SingleFileRoundTripBinaryAndText)
 {
     for (const bool binary : {true, false}) {
         SCOPED_TRACE(binary);
-        const DatabaseId db = filledDatabase(testSettings(true, binary));
+        const DatabaseId db = filledDatabase(DatabaseTest::settings(true, binary));
         const QString file = dir.filePath(binary ? "one.tarv" : "one.tarvt");
         create(db, file, QByteArray("creator"));
         save(db);
         ASSERT_TRUE(QFileInfo(file).isFile());
         if (binary) {
             // Header with the extra bytes, then section 56 and the identifiers.
-            const QByteArray bytes = readAll(file);
+            const QByteArray bytes = readFile(file);
             EXPECT_EQ(bytes.left(21).toHex(), "5c5cff335c5c33ff009d0000000763726561746f72");
             EXPECT_EQ(bytes.mid(21, 2).toHex(), "0038");
             EXPECT_EQ(bytes.right(8).toHex(), "0000000fffffffff"); // cues id, end mark
@@ -401,7 +378,7 @@ TEST_F(StorageTest, OldSingleFileLayoutLoadsAndIsWrittenNew)
     EXPECT_TRUE(storageOf(db).secondUuid().isNull());
     EXPECT_EQ(getArray(kItems, db)->committed(0).stamp(), 99u);
     save(db, true);
-    EXPECT_EQ(readAll(file).mid(14, 2).toHex(), "0038");
+    EXPECT_EQ(readFile(file).mid(14, 2).toHex(), "0038");
     const DatabaseId again = load(file);
     expectSameArrays(db, again);
 
@@ -433,7 +410,7 @@ TEST_F(StorageTest, SaveArrayWritesEverySlotOfAnyArray)
     EXPECT_EQ(getArray(kCues, db)->flags(), 0xBFFFFFFFu);
     EXPECT_EQ(getArray(kRuns, db)->flags(), 0x80000002u);
     EXPECT_TRUE(getArray(kRuns, db)->isChanged(4)); // still to be saved with the database
-    EXPECT_EQ(readAll(folder + "/cues.tarv").mid(14, 6).toHex(), "003300000002");
+    EXPECT_EQ(readFile(folder + "/cues.tarv").mid(14, 6).toHex(), "003300000002");
     EXPECT_EQ(codeOf([&] { saveArray(37, folder, db); }), 8);
 }
 
@@ -497,19 +474,15 @@ TEST_F(StorageTest, MissingOrBadPathsRaiseFileOpenError)
     ASSERT_TRUE(QDir().mkdir(path + "/.tarvel_project"));
     EXPECT_EQ(codeOf([&] { load(path); }), 5); // header is a folder
     ASSERT_TRUE(QDir().rmdir(path + "/.tarvel_project"));
-    {
-        QFile header(path + "/.tarvel_project");
-        ASSERT_TRUE(header.open(QIODevice::WriteOnly));
-        QDataStream stream(&header);
-        stream << QByteArray() << QUuid();
-    }
+    const auto writeHeader = [&](const QByteArray& extra, const QUuid& uuid) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream << extra << uuid; // older: no second id
+        StreamTest::writeFile(path + "/.tarvel_project", bytes);
+    };
+    writeHeader(QByteArray(), QUuid());
     EXPECT_EQ(codeOf([&] { load(path); }), 5); // null identifier
-    {
-        QFile header(path + "/.tarvel_project");
-        ASSERT_TRUE(header.open(QIODevice::WriteOnly));
-        QDataStream stream(&header);
-        stream << QByteArray("e") << QUuid::createUuid(); // older: no second id
-    }
+    writeHeader("e", QUuid::createUuid());
     const DatabaseId db = load(path);
     EXPECT_TRUE(storageOf(db).secondUuid().isNull());
     EXPECT_EQ(lastFound.extra, QByteArray("e"));
@@ -521,14 +494,14 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     const DatabaseId db = filledDatabase();
     create(db, path);
     save(db);
-    const QByteArray items = readAll(path + "/items.tarv");
-    const QByteArray header = readAll(path + "/.tarvel_project");
+    const QByteArray items = readFile(path + "/items.tarv");
+    const QByteArray header = readFile(path + "/.tarvel_project");
 
     // The array file cannot be written: the old one stays, whole.
     edit(db, kItems, 0, 1000);
     ASSERT_TRUE(QDir().mkdir(path + "/items.tarv.part"));
     EXPECT_THROW(save(db), std::runtime_error);
-    EXPECT_EQ(readAll(path + "/items.tarv"), items);
+    EXPECT_EQ(readFile(path + "/items.tarv"), items);
     EXPECT_TRUE(getArray(kItems, db)->isChanged(0)); // still to be saved
     ASSERT_TRUE(QDir().rmdir(path + "/items.tarv.part"));
 
@@ -537,11 +510,11 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     ASSERT_TRUE(QDir().mkdir(path + "/.tarvel_project"));
     EXPECT_EQ(codeOf([&] { save(db); }), 7);
     EXPECT_TRUE(resolveDatabase(db).isModified());
-    EXPECT_NE(readAll(path + "/items.tarv"), items); // the array itself was saved
+    EXPECT_NE(readFile(path + "/items.tarv"), items); // the array itself was saved
     ASSERT_TRUE(QDir().rmdir(path + "/.tarvel_project"));
     save(db);
     EXPECT_FALSE(resolveDatabase(db).isModified());
-    EXPECT_EQ(readAll(path + "/.tarvel_project"), header);
+    EXPECT_EQ(readFile(path + "/.tarvel_project"), header);
     EXPECT_EQ(dynamicPointerCast<Item>(getArray(kItems, load(path))->committed(0))->value, 1000);
 
     // A folder that cannot be made.
@@ -605,14 +578,14 @@ TEST_F(StorageTest, TextArrayFilesInTheFolderStayText)
     edit(copy, kItems, 0, 9);
     save(copy);
     EXPECT_FALSE(QFileInfo::exists(path + "/items.tarv"));
-    EXPECT_TRUE(readAll(path + "/items.tarvt").contains("<uint32>"));
+    EXPECT_TRUE(readFile(path + "/items.tarvt").contains("<uint32>"));
     EXPECT_EQ(dynamicPointerCast<Item>(getArray(kItems, load(path))->committed(0))->value, 9);
 }
 
 TEST(DatabaseStorageSettings, MaximumDelayIsFourIdleDelaysWithoutOverflow)
 {
     const auto maxDelayFor = [](qint32 idle, qint32 max) {
-        DatabaseSettings settings = testSettings();
+        DatabaseSettings settings = DatabaseTest::settings();
         settings.idleDelay = idle;
         settings.maxDelay = max;
         const DatabaseId db = createDatabase(settings, testSchema());
@@ -633,7 +606,7 @@ TEST(DatabaseStorageSettings, MaximumDelayIsFourIdleDelaysWithoutOverflow)
 
 TEST_F(StorageTest, ConverterFlowWritesOnlyWhatChanged)
 {
-    DatabaseSettings settings = testSettings();
+    DatabaseSettings settings = DatabaseTest::settings();
     settings.idleDelay = kAutoSaveOff;
     settings.maxDelay = kAutoSaveOff;
     const DatabaseId db = createDatabase(settings, projectSchema(), kNoDatabase);
@@ -728,7 +701,7 @@ bool logged(int level, const std::string& text)
 
 TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
 {
-    DatabaseSettings settings = testSettings();
+    DatabaseSettings settings = DatabaseTest::settings();
     settings.idleDelay = 20;
     settings.maxDelay = 30;
     const DatabaseId db = newDatabase(settings);

@@ -12,15 +12,6 @@
 using namespace Archive;
 using namespace DatabaseTest;
 
-namespace {
-
-ObjectPtr newThing(qint32 value)
-{
-    return ObjectPtr(new Thing(value));
-}
-
-} // namespace
-
 TEST(DatabaseRegistry, CreateCurrentCloseAndMissingDatabases)
 {
     registerTypes();

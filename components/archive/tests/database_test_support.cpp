@@ -39,13 +39,26 @@ const Archive::ArraySchemaRow* schema()
     return rows;
 }
 
-Archive::DatabaseSettings settings()
+Archive::ObjectPtr newThing(qint32 value)
+{
+    return Archive::ObjectPtr(new Thing(value));
+}
+
+qint32 valueOf(const Archive::ObjectPtr& object)
+{
+    const ThingPtr thing = Archive::dynamicPointerCast<Thing>(object);
+    return thing ? thing->value : -1;
+}
+
+Archive::DatabaseSettings settings(bool singleFile, bool binary)
 {
     Archive::DatabaseSettings s;
-    s.name = "Test";
+    s.name = "Tarvel";
+    s.singleFile = singleFile;
+    s.binary = binary;
     s.binarySuffix = "tarv";
     s.textSuffix = "tarvt";
-    s.headerName = ".test_project";
+    s.headerName = ".tarvel_project";
     s.version = 157;
     return s;
 }
@@ -69,7 +82,7 @@ std::vector<Archive::ObjectId> DatabaseFixture::addThings(const std::vector<qint
     Archive::EditContext context(db);
     for (qint32 value : values) {
         Archive::ObjectId id = Archive::kNoObjectId;
-        Archive::ObjectPtr object(new Thing(value));
+        Archive::ObjectPtr object = newThing(value);
         Archive::addObject(arrayId, id, object, db);
         ids.push_back(id);
     }
@@ -92,8 +105,7 @@ qint32 DatabaseFixture::committedValue(Archive::ObjectId id, Archive::ArrayId ar
 {
     Archive::ObjectPtr object;
     Archive::getCommittedObject(object, arrayId, id, db);
-    const ThingPtr thing = Archive::dynamicPointerCast<Thing>(object);
-    return thing ? thing->value : -1;
+    return valueOf(object);
 }
 
 Archive::Array& DatabaseFixture::array(Archive::ArrayId arrayId)

@@ -1,6 +1,6 @@
 // Test support for the object database: two small object classes registered
-// under test-only codes, a schema, a fixture that creates and closes one
-// database per test, and listeners that record what they receive.
+// under test-only codes, a schema and settings, a fixture that creates and
+// closes one database per test, and listeners that record what they receive.
 #pragma once
 
 #include "components/archive/database.h"
@@ -39,6 +39,10 @@ public:
 
 using ThingPtr = Archive::Pointer<Thing>;
 
+Archive::ObjectPtr newThing(qint32 value);
+// The value of a Thing, or -1 for anything else.
+qint32 valueOf(const Archive::ObjectPtr& object);
+
 // Registers both classes once per process.
 void registerTypes();
 
@@ -50,7 +54,9 @@ constexpr Archive::ArrayId kSmall = 7;
 constexpr Archive::ArrayId kCues = 15;
 
 const Archive::ArraySchemaRow* schema();
-Archive::DatabaseSettings settings();
+// Settings of a stored test database: binary suffix "tarv", text suffix
+// "tarvt", header ".tarvel_project", version 157.
+Archive::DatabaseSettings settings(bool singleFile = false, bool binary = true);
 
 // Fixture: one database per test, current, closed afterwards.
 class DatabaseFixture : public ::testing::Test

@@ -19,17 +19,6 @@ using namespace DatabaseTest;
 
 namespace {
 
-ObjectPtr newThing(qint32 value)
-{
-    return ObjectPtr(new Thing(value));
-}
-
-qint32 valueOf(const ObjectPtr& object)
-{
-    const ThingPtr thing = dynamicPointerCast<Thing>(object);
-    return thing ? thing->value : -1;
-}
-
 // A deadlocked thread can neither be joined nor stopped: end the process
 // with a clear message instead of hanging the suite.
 void waitOrDie(std::future<void>& done, const char* what)

@@ -3,6 +3,8 @@
 #include "components/archive/archive_file.h"
 #include "seltrane_components/os/progress_tracker.h"
 
+#include "stream_test_types.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -15,14 +17,9 @@
 
 namespace {
 
-const int kMiB = 1024 * 1024;
+using StreamTest::writeFile;
 
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(data), data.size());
-}
+const int kMiB = 1024 * 1024;
 
 class ResourceRegistryTest : public ::testing::Test
 {

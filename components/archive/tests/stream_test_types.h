@@ -1,15 +1,24 @@
-// Test types for the object stream tests: the idiom every class follows (a
-// nested value block, containers, a version gate), and file helpers.
+// Test support shared by the archive tests: object classes that follow the
+// idiom every class follows (a nested value block, containers, a version
+// gate), streams of either encoding, a fixture for golden stream bodies, and
+// file helpers. One test thread.
 #pragma once
 
-#include "components/archive/in_stream.h"
+#include "components/archive/binary_stream.h"
 #include "components/archive/object_base.h"
-#include "components/archive/out_stream.h"
+#include "components/archive/text_stream.h"
 #include "components/archive/type_registry.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -96,11 +105,38 @@ inline QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Writes bytes to path, making its folder first.
 inline void writeFile(const QString& path, const QByteArray& bytes)
 {
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size())
+        << path.toStdString();
+}
+
+// A version-157 stream of the text or the binary encoding, opened on path.
+inline std::unique_ptr<OutStream> openWriter(const QString& path, bool text, const QByteArray* extra = nullptr)
+{
+    if (text) {
+        auto out = std::make_unique<TextOutStream>(157);
+        out->open(path, extra);
+        return out;
+    }
+    auto out = std::make_unique<BinaryOutStream>(157);
+    out->open(path, extra);
+    return out;
+}
+
+inline std::unique_ptr<InStream> openReader(const QString& path, bool text, QByteArray* extra = nullptr)
+{
+    if (text) {
+        auto in = std::make_unique<TextInStream>();
+        in->open(path, 157, extra);
+        return in;
+    }
+    auto in = std::make_unique<BinaryInStream>();
+    in->open(path, 157, extra);
+    return in;
 }
 
 // The message of the std::exception that f throws, or "" when none.
@@ -114,5 +150,46 @@ std::string errorOf(F f)
     }
     return std::string();
 }
+
+// Fixture for one encoding: body() gives what a write puts between the
+// file's fixed head and tail, read() reads a file of head, body and tail.
+template <class Out, class In>
+class EncodingTest : public ::testing::Test
+{
+protected:
+    EncodingTest(const QByteArray& head, const QByteArray& tail) : head_(head), tail_(tail) {}
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        registerTestTypes();
+    }
+
+    QString path(const char* name = "a") const { return dir.filePath(QLatin1String(name)); }
+
+    QByteArray body(const std::function<void(OutStream&)>& write)
+    {
+        Out out(157);
+        out.open(path());
+        write(out);
+        out.close();
+        const QByteArray bytes = readFile(path());
+        EXPECT_TRUE(bytes.startsWith(head_) && bytes.endsWith(tail_)) << bytes.toHex().constData();
+        return bytes.mid(head_.size(), bytes.size() - head_.size() - tail_.size());
+    }
+
+    void read(const QByteArray& bodyBytes, const std::function<void(InStream&)>& reader)
+    {
+        writeFile(path(), head_ + bodyBytes + tail_);
+        In in;
+        in.open(path(), 157);
+        reader(in);
+    }
+
+    QTemporaryDir dir;
+
+private:
+    QByteArray head_;
+    QByteArray tail_;
+};
 
 } // namespace StreamTest

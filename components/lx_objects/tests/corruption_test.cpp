@@ -1,29 +1,26 @@
-// Damaged project objects: controllers of every type (with content masks),
-// frame arrays, resource keys and both numbered directories, read from damaged
-// binary and text streams at the stream versions their readers tell apart,
-// and a damaged project database folder reopened. A reader either succeeds
-// or throws a std::runtime_error; the sanitizer builds watch for the rest.
-#include "components/archive/binary_stream.h"
+// Damaged project objects (controllers of every type with content masks, a
+// frame array, resource keys and both directories) read from binary streams
+// at the versions their readers tell apart, from text streams, and from a
+// project database folder. A reader either succeeds or throws a
+// std::runtime_error; the sanitizer builds watch for the rest.
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
 #include "components/archive/tests/corruption.h"
-#include "components/archive/text_stream.h"
 #include "components/lx_objects/controller.h"
 #include "components/lx_objects/directories.h"
 #include "components/lx_objects/frame_array.h"
 #include "components/lx_objects/object_types.h"
-#include "components/lx_objects/project_database.h"
 #include "components/lx_objects/resource_keys.h"
+#include "components/lx_objects/tests/stream_bytes.h"
 
-#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -31,19 +28,6 @@ namespace {
 
 using Corruption::Outcomes;
 
-ContentMask mask(const QString& name)
-{
-    ContentMask m;
-    m.name = name;
-    m.position = QPointF(1.5, -2);
-    m.size = QSize(640, 480);
-    m.angle = 90;
-    m.factor1 = 0.5f;
-    return m;
-}
-
-// The objects every test streams: a controller of each type, a frame array,
-// resource keys and a filled directory of each kind.
 std::vector<std::unique_ptr<Archive::ObjectBase>> sampleObjects()
 {
     std::vector<std::unique_ptr<Archive::ObjectBase>> objects;
@@ -54,7 +38,7 @@ std::vector<std::unique_ptr<Archive::ObjectBase>> sampleObjects()
         controller->setText(QStringLiteral("first"), 0);
         controller->setText(QStringLiteral("second"), 3);
         controller->number = type;
-        controller->contentMasks = {{1, mask("a")}, {2, mask("b")}};
+        controller->contentMasks = {{1, sampleMask()}, {2, ContentMask()}};
         objects.push_back(std::move(controller));
     }
     auto frames = std::make_unique<FrameArray>();
@@ -68,8 +52,8 @@ std::vector<std::unique_ptr<Archive::ObjectBase>> sampleObjects()
     return objects;
 }
 
-// A directory's stream form, written field by field: entering numbers needs a
-// database, reading them does not.
+// A directory written field by field: entering numbers needs a database,
+// reading them does not.
 void writeDirectory(OutStream& out, quint32 code)
 {
     out.beginSection(code, true);
@@ -89,11 +73,9 @@ void writeSamples(OutStream& out)
     writeDirectory(out, DirectoryTypeCode<DaliScene>::value);
 }
 
-constexpr int kSampleCount = 12;
-
 void readSamples(InStream& in)
 {
-    for (int i = 0; i < kSampleCount; ++i) {
+    for (int i = 0; i < 12; ++i) {
         std::unique_ptr<Archive::ObjectBase> object;
         readObjectPointer(in, object);
     }
@@ -114,30 +96,12 @@ protected:
 
 TEST_F(LxCorruptionTest, DamagedBinaryObjectsAtEveryReaderVersion)
 {
-    QByteArray original;
-    {
-        QBuffer buffer(&original);
-        buffer.open(QIODevice::WriteOnly);
-        BinaryOutStream out(kProjectStreamVersion);
-        out.setDevice(&buffer);
-        writeSamples(out);
-        out.close();
-    }
-    // The versions at which the readers' layouts differ; newer data read as
-    // older is one more kind of damage.
+    // Newer data read as older is one more kind of damage.
     const quint16 versions[] = {9, 61, 77, 112, 121, 130, 149, kProjectStreamVersion};
     int index = 0;
-    Corruption::forEachDamage(original, 30, 1200, 5, [&](const Corruption::Damaged& d) {
-        const quint16 version = versions[index++ % (sizeof versions / sizeof versions[0])];
-        outcomes.run(d, [&] {
-            QByteArray bytes = d.bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
-            BinaryInStream in;
-            in.setDevice(&buffer);
-            in.setVersion(version);
-            readSamples(in);
-        });
+    Corruption::forEachDamage(streamBytes(writeSamples), 30, 1200, 5, [&](const Corruption::Damaged& d) {
+        const quint16 version = versions[index++ % std::size(versions)];
+        outcomes.run(d, [&] { readStream(d.bytes, version, readSamples); });
     });
     outcomes.expectBothOutcomes();
 }
@@ -145,21 +109,15 @@ TEST_F(LxCorruptionTest, DamagedBinaryObjectsAtEveryReaderVersion)
 TEST_F(LxCorruptionTest, DamagedTextObjects)
 {
     const QString path = dir.filePath("objects.tarvt");
-    {
-        TextOutStream out(kProjectStreamVersion);
-        out.open(path);
-        writeSamples(out);
-        out.close();
-    }
+    writeTextFile(path, writeSamples);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray original = file.readAll();
     file.close();
     Corruption::forEachDamage(original, 31, 400, 256, [&](const Corruption::Damaged& d) {
-        QFile damaged(path);
-        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        damaged.write(d.bytes);
-        damaged.close();
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(d.bytes);
+        file.close();
         outcomes.run(d, [&] {
             TextInStream in;
             in.open(path, kProjectStreamVersion);
@@ -169,7 +127,10 @@ TEST_F(LxCorruptionTest, DamagedTextObjects)
     outcomes.expectBothOutcomes();
 }
 
-// --- a project database folder
+Archive::DatabaseId newProjectDatabase()
+{
+    return Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+}
 
 void addObjectTo(Archive::DatabaseId db, Archive::ArrayId arrayId, Archive::ObjectBase* object,
                  Archive::ObjectId id = Archive::kNoObjectId)
@@ -182,8 +143,7 @@ void addObjectTo(Archive::DatabaseId db, Archive::ArrayId arrayId, Archive::Obje
 
 void openProject(const QString& path)
 {
-    const Archive::DatabaseId db =
-        Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+    const Archive::DatabaseId db = newProjectDatabase();
     try {
         Archive::DatabaseOpenParameters open{path, kProjectStreamVersion, true, nullptr, 0, QByteArray()};
         Archive::openDatabase(open, db);
@@ -198,13 +158,14 @@ TEST_F(LxCorruptionTest, DamagedProjectDatabaseFolder)
 {
     const QString path = dir.filePath("project");
     {
-        const Archive::DatabaseId db =
-            Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+        const Archive::DatabaseId db = newProjectDatabase();
         for (auto& object : sampleObjects()) {
             const quint32 code = object->typeCode();
-            const Archive::ArrayId arrayId =
-                code == Controller::kTypeCode ? Controller::kArrayId : code == FrameArray::kTypeCode ? FrameArray::kArrayId : 0;
-            addObjectTo(db, arrayId, object.release());
+            addObjectTo(db,
+                        code == Controller::kTypeCode   ? Controller::kArrayId
+                        : code == FrameArray::kTypeCode ? FrameArray::kArrayId
+                                                        : 0,
+                        object.release());
         }
         addObjectTo(db, 0, new TriggerDirectory, 7);
         addObjectTo(db, 0, new DaliSceneDirectory, 8);
@@ -229,9 +190,9 @@ TEST_F(LxCorruptionTest, DamagedProjectDatabaseFolder)
         const QByteArray original = file.readAll();
         file.close();
         const auto put = [&](const QByteArray& bytes) {
-            QFile out(name);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            out.write(bytes);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+            file.close();
         };
         Corruption::forEachDamage(original, seed++, 50, 24, [&](const Corruption::Damaged& d) {
             put(d.bytes);

@@ -1,16 +1,20 @@
 // Helpers of the stream tests: the bytes an object or value writes into a
-// binary stream without header, bytes built field by field, and reading bytes
-// back as a stream of a chosen version.
+// binary stream without header, bytes read back as a stream of a chosen
+// version, a text stream file, and a content mask with every field set.
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
 #include "components/archive/binary_stream.h"
+#include "components/archive/text_stream.h"
+#include "components/lx_objects/content_mask.h"
 #include "components/lx_objects/project_database.h"
 
 #include <QBuffer>
 #include <QByteArray>
 
 #include <functional>
+
+inline QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
 // What writeFields writes, as the binary stream stores it.
 inline QByteArray streamBytes(const std::function<void(OutStream&)>& writeFields)
@@ -31,18 +35,47 @@ QByteArray writtenBytes(const T& value)
     return streamBytes([&](OutStream& out) { value.write(out); });
 }
 
-// Reads bytes into value as data of the given version; answers the number of
-// bytes left unread.
-template <class T>
-qint64 readBytes(T& value, QByteArray bytes, quint16 version = kProjectStreamVersion)
+// Reads bytes with readFields as data of the given version; answers the
+// number of bytes left unread.
+inline qint64 readStream(QByteArray bytes, quint16 version, const std::function<void(InStream&)>& readFields)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     BinaryInStream in;
     in.setDevice(&buffer);
     in.setVersion(version);
-    value.read(in);
+    readFields(in);
     return buffer.bytesAvailable();
+}
+
+template <class T>
+qint64 readBytes(T& value, const QByteArray& bytes, quint16 version = kProjectStreamVersion)
+{
+    return readStream(bytes, version, [&](InStream& in) { value.read(in); });
+}
+
+inline void writeTextFile(const QString& path, const std::function<void(OutStream&)>& writeFields)
+{
+    TextOutStream out(kProjectStreamVersion);
+    out.open(path);
+    writeFields(out);
+    out.close();
+}
+
+inline ContentMask sampleMask()
+{
+    ContentMask mask;
+    mask.name = QStringLiteral("m");
+    mask.position = QPointF(1.5, -2);
+    mask.size = QSize(640, 480);
+    mask.angle = 90;
+    mask.offset = QPointF(0, 0.25);
+    mask.valueA = 1;
+    mask.valueB = 0xFFFFFFFF;
+    mask.factor1 = 0.5f;
+    mask.factor2 = 1.0f;
+    mask.factor3 = 2.0f;
+    return mask;
 }
 
 #endif  // LX_OBJECTS_TESTS_STREAM_BYTES_H

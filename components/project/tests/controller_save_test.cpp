@@ -1,25 +1,20 @@
 #include "applications/common/util/colour_palette.h"
 #include "applications/common/util/colour_swatch.h"
-#include "components/archive/archive_file.h"
-#include "components/archive/database.h"
-#include "components/archive/database_schema.h"
 #include "components/archive/edit_context.h"
 #include "components/lx_objects/controller.h"
 #include "components/lx_objects/frame_array.h"
 #include "components/lx_objects/object_types.h"
-#include "components/lx_objects/project_database.h"
 #include "components/lx_objects/resource_keys.h"
 #include "components/project/tarvel_vistrel_project.h"
+#include "components/project/tests/project_test_support.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -29,20 +24,6 @@ const QUuid kFrameA(QStringLiteral("{f0000000-0000-4000-8000-00000000000a}"));
 const QUuid kFrameB(QStringLiteral("{f0000000-0000-4000-8000-00000000000b}"));
 const QUuid kGzeFrame(QStringLiteral("{f0000000-0000-4000-8000-00000000000c}"));
 const QUuid kPlaceholder(QStringLiteral("{f0000000-0000-4000-8000-00000000000d}"));
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QString cueListArrayName(int controllerId) { return QStringLiteral("controller_cuelist_%1").arg(controllerId); }
 
@@ -79,36 +60,31 @@ protected:
         folder = project->folderPath() + QLatin1Char('/');
 
         const std::vector<Archive::ArraySchemaRow> schema = schemaWithCueLists();
-        db = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), schema.data());
         Archive::DatabaseOpenParameters open;
         open.path = folder + QStringLiteral("archive.tarv");
-        open.supportedVersion = kProjectStreamVersion;
-        Archive::openDatabase(open, db);
+        db = openProjectDatabase(open, schema.data());
         project->setDatabaseId(db);
         {
             Archive::EditContext context(db);
-            auto* qmb = new Controller;
-            qmb->setType(Controller::QmbType);
-            addObject(Controller::kArrayId, 3, qmb, db);
-            auto* gze = new Controller;
-            gze->setType(Controller::GzeType);
-            addObject(Controller::kArrayId, 4, gze, db);
+            for (const quint8 type : {Controller::QmbType, Controller::GzeType}) {
+                auto* controller = new Controller;
+                controller->setType(type);
+                addObject(Controller::kArrayId, type == Controller::QmbType ? 3 : 4, controller, db);
+            }
             for (const int controllerId : {3, 4}) {
                 auto* cueList = new ResourceKeys;  // stands in for a cue list
                 cueList->keys[quint32(controllerId)] = QStringLiteral("cues of %1").arg(controllerId);
                 addObject(100 + controllerId, Archive::kNoObjectId, cueList, db);
             }
-            auto* first = new FrameArray;
-            first->frames[3] = kFrameA;
-            first->frames[4] = kGzeFrame;
-            addObject(FrameArray::kArrayId, Archive::kNoObjectId, first, db);
-            auto* second = new FrameArray;
-            second->frames[3] = kFrameB;
-            addObject(FrameArray::kArrayId, Archive::kNoObjectId, second, db);
-            auto* third = new FrameArray;
-            third->frames[3] = kPlaceholder;
-            addObject(FrameArray::kArrayId, Archive::kNoObjectId, third, db);
-            addObject(FrameArray::kArrayId, Archive::kNoObjectId, new FrameArray, db);
+            // Frames of controllers 3 and 4; of 3 only; left out; missing.
+            const std::vector<std::map<int, QUuid>> arrays = {
+                {{3, kFrameA}, {4, kGzeFrame}}, {{3, kFrameB}}, {{3, kPlaceholder}}, {}};
+            for (const auto& frames : arrays) {
+                auto* array = new FrameArray;
+                for (const auto& frame : frames)
+                    array->frames[frame.first] = frame.second;
+                addObject(FrameArray::kArrayId, Archive::kNoObjectId, array, db);
+            }
             context.commit();
         }
         Archive::saveDatabase(db, 0);
@@ -121,9 +97,7 @@ protected:
 
     void TearDown() override
     {
-        Archive::resetDatabase(db);
-        Archive::closeDatabase(db);
-        Archive::setCurrentDatabase(Archive::kNoDatabase);
+        closeProjectDatabase(db);
         project.reset();
     }
 
@@ -150,11 +124,7 @@ protected:
         EXPECT_GT(counter, 0u);
 
         buffer.open(QIODevice::ReadOnly);
-        QStringList names;
-        ArchiveFile lister;
-        if (!lister.open(ArchiveFile::ReadMode, &buffer, ArchiveFile::TarGzKind) || !lister.listEntries(names))
-            return {QStringLiteral("<bad archive>")};
-        lister.close();
+        const QStringList names = archiveEntries(&buffer);
         buffer.seek(0);
         unpacked = std::make_unique<QTemporaryDir>();
         ArchiveFile extractor;

@@ -1,29 +1,14 @@
 #include "components/archive/archive_file.h"
-#include "components/archive/database.h"
-#include "components/archive/database_schema.h"
-#include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
 #include "components/lx_objects/directories.h"
 #include "components/lx_objects/object_types.h"
 #include "components/lx_objects/project_creator_info.h"
-#include "components/lx_objects/project_database.h"
 #include "components/project/tarvel_vistrel_project.h"
+#include "components/project/tests/project_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
-
-namespace {
-
-void closeProjectDatabase(Archive::DatabaseId id)
-{
-    Archive::resetDatabase(id);
-    Archive::closeDatabase(id);
-    Archive::setCurrentDatabase(Archive::kNoDatabase);
-}
-
-}  // namespace
 
 // The converter's road: a locked working folder, a fresh database in it with
 // the two directories, the database saved, the project packed into one file;
@@ -32,9 +17,8 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
 {
     registerObjectTypes();
     QTemporaryDir output;
-    const QString target = output.path() + QStringLiteral("/show.kv2");
+    const QString target = output.filePath(QStringLiteral("show.kv2"));
     const QUuid uuid = QUuid::createUuid();
-
     ProjectCreatorInfo creator;
     creator.programVersion = Version(1, 2, 3);
     {
@@ -42,13 +26,10 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
         ASSERT_TRUE(project.create(uuid, QString())) << project.lastError().toStdString();
         EXPECT_TRUE(project.lastModified(project.folderPath()).isNull());
 
-        const Archive::DatabaseId db =
-            Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
         Archive::DatabaseOpenParameters open;
         open.path = project.folderPath() + QStringLiteral("/archive.tarv");
-        open.supportedVersion = kProjectStreamVersion;
         open.extra = creator.toByteArray();
-        Archive::openDatabase(open, db);
+        const Archive::DatabaseId db = openProjectDatabase(open);
         Archive::setDatabaseUuid(project.projectUuid(), db);
         project.setDatabaseId(db);
         {
@@ -63,7 +44,6 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
         }
         Archive::saveDatabase(db, 0);
         EXPECT_FALSE(project.lastModified(project.folderPath()).isNull());
-
         ASSERT_TRUE(project.saveToFile(target, nullptr)) << project.lastError().toStdString();
         closeProjectDatabase(db);
     }
@@ -80,16 +60,12 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
     ASSERT_TRUE(archive.extractTo(unpacked.path()));
     archive.close();
 
-    const Archive::DatabaseId db =
-        Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
     Archive::DatabaseOpenParameters open;
-    open.path = unpacked.path() + QStringLiteral("/archive.tarv");
-    open.supportedVersion = kProjectStreamVersion;
+    open.path = unpacked.filePath(QStringLiteral("archive.tarv"));
     open.openExisting = true;
-    Archive::openDatabase(open, db);
+    const Archive::DatabaseId db = openProjectDatabase(open);
     EXPECT_EQ(open.foundVersion, kProjectStreamVersion);
     EXPECT_EQ(open.extra, creator.toByteArray());
-
     Archive::ObjectPtr object;
     Archive::getCommittedObject(object, 0, 7, db);
     EXPECT_TRUE(Archive::dynamicPointerCast<TriggerDirectory>(object));

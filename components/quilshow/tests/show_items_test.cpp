@@ -11,104 +11,98 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <functional>
+#include <set>
 
 using namespace Quil;
 
 namespace {
 
-TEST(HardwareTypes, Families)
+TEST(HardwareTypes, FamiliesAndCompatibility)
 {
-    EXPECT_TRUE(isKelvoType(3));
-    EXPECT_TRUE(isKelvoType(7));
-    EXPECT_FALSE(isKelvoType(4));
-    EXPECT_TRUE(isQMBType(1, 1));
-    EXPECT_TRUE(isQMBType(5, 0));
-    EXPECT_FALSE(isQMBType(5, 2));
-    EXPECT_TRUE(isQMBType(6, 0));
-    EXPECT_TRUE(isQMBType(2, 2));
-    EXPECT_FALSE(isQMBType(2, 1));
-    EXPECT_FALSE(isQMBType(1, 3));
-    EXPECT_FALSE(isQMBType(7, 0));
-    EXPECT_TRUE(isHardwareType9or10(10));
-    EXPECT_FALSE(isHardwareType9or10(11));
-    EXPECT_TRUE(isKNVType(14));
-    EXPECT_FALSE(isKNVType(13));
-    EXPECT_TRUE(isQMBZType(8));
-    EXPECT_FALSE(isQMBZType(-4));
-    for (int type : {-1, 0, 15, 1000, -2147483647 - 1}) {
-        EXPECT_FALSE(isKelvoType(type) || isQMBType(type, 0) || isHardwareType9or10(type) || isKNVType(type) ||
-                     isQMBZType(type))
-            << type;
-    }
+    std::vector<int> types{-2147483647 - 1, -1, 1000};
+    for (int type = 0; type <= 16; ++type)
+        types.push_back(type);
+    const auto members = [&types](const std::function<bool(int)>& inFamily) {
+        std::set<int> found;
+        for (int type : types) {
+            if (inFamily(type))
+                found.insert(type);
+        }
+        return found;
+    };
+    EXPECT_EQ((std::set<int>{3, 7}), members(isKelvoType));
+    EXPECT_EQ((std::set<int>{1, 2, 5, 6}), members([](int t) { return isQMBType(t, 0); }));
+    EXPECT_EQ((std::set<int>{1, 5}), members([](int t) { return isQMBType(t, 1); }));
+    EXPECT_EQ((std::set<int>{2, 6}), members([](int t) { return isQMBType(t, 2); }));
+    EXPECT_EQ(std::set<int>{}, members([](int t) { return isQMBType(t, 3); }));
+    EXPECT_EQ((std::set<int>{9, 10}), members(isHardwareType9or10));
+    EXPECT_EQ((std::set<int>{11, 12, 14}), members(isKNVType));
+    EXPECT_EQ((std::set<int>{4, 8}), members(isQMBZType));
 
-    EXPECT_TRUE(areHardwareTypesCompatible(0, 0));
-    EXPECT_TRUE(areHardwareTypesCompatible(13, 13));
-    EXPECT_TRUE(areHardwareTypesCompatible(14, 12));
-    EXPECT_TRUE(areHardwareTypesCompatible(11, 14));
-    EXPECT_FALSE(areHardwareTypesCompatible(13, 14));
-    for (int a = 1; a <= 4; ++a) {
-        EXPECT_TRUE(areHardwareTypesCompatible(a, a + 4));
-        EXPECT_TRUE(areHardwareTypesCompatible(a + 4, a));
+    const std::set<std::pair<int, int>> pairs{{1, 5}, {2, 6}, {3, 7}, {4, 8}, {9, 10}, {11, 12}, {11, 14}, {12, 14}};
+    for (int a : types) {
+        for (int b : types) {
+            const bool expected = a == b || pairs.count({a, b}) || pairs.count({b, a});
+            EXPECT_EQ(expected, areHardwareTypesCompatible(a, b)) << a << " " << b;
+        }
     }
-    EXPECT_TRUE(areHardwareTypesCompatible(10, 9));
-    EXPECT_FALSE(areHardwareTypesCompatible(1, 2));
-    EXPECT_FALSE(areHardwareTypesCompatible(5, 9));
-    EXPECT_FALSE(areHardwareTypesCompatible(8, 12));
-    EXPECT_FALSE(areHardwareTypesCompatible(-3, 1));
 }
 
-TEST(DefaultFunctions, TableAndRenumbering)
+TEST(DefaultFunctions, RenumberingAndThreshold)
 {
-    EXPECT_EQ(0u, kDefaultFunctions[0].id);
-    EXPECT_STREQ("Colour Temp Correct", kDefaultFunctions[1].name);
-    EXPECT_EQ(9u, kDefaultFunctions[8].id);
-    EXPECT_EQ(8u, kDefaultFunctions[9].id);
-    EXPECT_EQ(11u, kDefaultFunctions[10].id);
-    EXPECT_EQ(10u, kDefaultFunctions[11].id);
-    EXPECT_STREQ("Gobo <> Mode 2", kDefaultFunctions[18].name);
-    EXPECT_EQ(16u, kDefaultFunctions[20].categoryMask);
-    EXPECT_EQ(30u, kDefaultFunctions[30].id);
     std::unique_ptr<Function> made(makeDefaultFunction(9));
     EXPECT_EQ(8, made->id());
     EXPECT_EQ("Colour Mode", made->name);
 
-    setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
-    EXPECT_EQ(32u, renumberFunction(22, 66));
-    EXPECT_EQ(21u, renumberFunction(21, 66));
-    EXPECT_EQ(22u, renumberFunction(22, 67));
-    EXPECT_EQ(32u, renumberFunction(23, 67));
-    EXPECT_EQ(25u, renumberFunction(25, 130));
-    EXPECT_EQ(44u, renumberFunction(40, 130));
-    EXPECT_EQ(30u, renumberFunction(30, 110));
-    EXPECT_EQ(137u, renumberFunction(128, 110));
-    EXPECT_EQ(40u, renumberFunction(40, 302));
-    setFunctionRenumberThreshold(kLowFunctionRenumberThreshold);
-    EXPECT_EQ(34u, renumberFunction(25, 130));
-    EXPECT_EQ(40u, renumberFunction(31, 130));
-    EXPECT_EQ(44u, renumberFunction(40, 130));
-    EXPECT_EQ(32u, renumberFunction(23, 110));
-    EXPECT_EQ(22u, renumberFunction(22, 110));
+    const struct
+    {
+        quint32 threshold, id, version, expected;
+    } cases[] = {
+        {kDefaultFunctionRenumberThreshold, 22, 66, 32},  {kDefaultFunctionRenumberThreshold, 21, 66, 21},
+        {kDefaultFunctionRenumberThreshold, 22, 67, 22},  {kDefaultFunctionRenumberThreshold, 23, 67, 32},
+        {kDefaultFunctionRenumberThreshold, 25, 130, 25}, {kDefaultFunctionRenumberThreshold, 40, 130, 44},
+        {kDefaultFunctionRenumberThreshold, 30, 110, 30}, {kDefaultFunctionRenumberThreshold, 128, 110, 137},
+        {kDefaultFunctionRenumberThreshold, 40, 302, 40}, {kLowFunctionRenumberThreshold, 25, 130, 34},
+        {kLowFunctionRenumberThreshold, 31, 130, 40},     {kLowFunctionRenumberThreshold, 40, 130, 44},
+        {kLowFunctionRenumberThreshold, 23, 110, 32},     {kLowFunctionRenumberThreshold, 22, 110, 22},
+    };
+    for (const auto& c : cases) {
+        setFunctionRenumberThreshold(c.threshold);
+        EXPECT_EQ(c.expected, renumberFunction(c.id, c.version)) << c.threshold << " " << c.id << " " << c.version;
+    }
     setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
 
-    EXPECT_TRUE(lowersFunctionRenumberThreshold(31, 99));
-    EXPECT_FALSE(lowersFunctionRenumberThreshold(32, 126));
-    EXPECT_TRUE(lowersFunctionRenumberThreshold(26, 127));
-    EXPECT_FALSE(lowersFunctionRenumberThreshold(27, 301));
-    EXPECT_FALSE(lowersFunctionRenumberThreshold(23, 98));
-    EXPECT_FALSE(lowersFunctionRenumberThreshold(23, 302));
+    const struct
+    {
+        quint32 id, version;
+        bool lowers;
+    } lowering[] = {{31, 99, true},   {32, 126, false}, {26, 127, true},
+                    {27, 301, false}, {23, 98, false},  {23, 302, false}};
+    for (const auto& c : lowering)
+        EXPECT_EQ(c.lowers, lowersFunctionRenumberThreshold(c.id, c.version)) << c.id << " " << c.version;
 }
 
 TEST(ShowKinds, MagicByKind)
 {
-    EXPECT_EQ(0x8484u, fileTypeMagicForKind("kvq"));
-    EXPECT_EQ(0x8484u, fileTypeMagicForKind("KVX"));
-    EXPECT_EQ(0x9393u, fileTypeMagicForKind("wvq"));
-    EXPECT_EQ(0x9393u, fileTypeMagicForKind("wvx"));
-    EXPECT_EQ(0x7575u, fileTypeMagicForKind("jvq"));
-    EXPECT_EQ(0x7575u, fileTypeMagicForKind("jvx"));
-    EXPECT_EQ(0u, fileTypeMagicForKind("kv2"));
-    EXPECT_EQ(0u, fileTypeMagicForKind(""));
+    const std::pair<const char*, quint32> cases[] = {{"kvq", 0x8484}, {"KVX", 0x8484}, {"wvq", 0x9393}, {"wvx", 0x9393},
+                                                     {"jvq", 0x7575}, {"jvx", 0x7575}, {"kv2", 0},      {"", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, fileTypeMagicForKind(c.first)) << c.first;
+}
+
+TEST(TwoKeyTableTest, DropsRepeatedMembers)
+{
+    TwoKeyTable<quint16, quint16> table;
+    EXPECT_EQ(-1, table.firstFor(10));
+    EXPECT_TRUE(table.insert(3, 10));
+    EXPECT_FALSE(table.insert(5, 10));
+    EXPECT_FALSE(table.insert(3, 11));
+    EXPECT_EQ(3, table.firstFor(10));
+    EXPECT_EQ(10, table.secondFor(3));
+    EXPECT_EQ(-1, table.secondFor(5));
+    EXPECT_TRUE(table.insert(0xFFFF, 0xFFFF));
+    EXPECT_EQ(0xFFFF, table.firstFor(0xFFFF));
 }
 
 class StreamedItems : public ::testing::Test
@@ -132,23 +126,17 @@ protected:
 TEST_F(StreamedItems, DaliTestScheduleForms)
 {
     ShowWriter w(454);
-    w.u8(0).u8(1).u8(2).u16(700);                          // days
-    w.u8(1).u8(0).u8(0).u8(3).u8(0x41);                    // weeks
-    w.u8(2).u8(0).u8(0).u8(4).u8(0).u8(2).u8(5);           // months, week and weekday
-    w.u8(2).u8(0).u8(0).u8(4).u8(1).u32(0x80000001);       // months, day set
-    w.u8(2).u8(0).u8(0).u8(4).u8(7);                       // months, unknown day mode
-    w.u8(3).u8(0).u8(0).u8(1).u16(0x0005).u8(0).u8(28);    // years, day of month
+    w.u8(0).u8(1).u8(2).u16(700);                             // days
+    w.u8(1).u8(0).u8(0).u8(3).u8(0x41);                       // weeks
+    w.u8(2).u8(0).u8(0).u8(4).u8(0).u8(2).u8(5);              // months, week and weekday
+    w.u8(2).u8(0).u8(0).u8(4).u8(1).u32(0x80000001);          // months, day set
+    w.u8(2).u8(0).u8(0).u8(4).u8(7);                          // months, unknown day mode
+    w.u8(3).u8(0).u8(0).u8(1).u16(0x0005).u8(0).u8(28);       // years, day of month
     w.u8(3).u8(0).u8(0).u8(1).u16(0x0800).u8(1).u8(6).u8(2);  // years, week and weekday
     w.u8(4).u8(0).u8(0);
     open(w);
 
     DaliTestSchedule s;
-    EXPECT_EQ(2, s.kind);
-    EXPECT_EQ(1, s.interval);
-    EXPECT_EQ(1, s.monthWeek);
-    EXPECT_EQ(0, s.weekday);
-    EXPECT_EQ(0, s.dayMode);
-
     s.stream(in);
     EXPECT_EQ(0, s.kind);
     EXPECT_EQ(1, s.leading1);
@@ -182,36 +170,27 @@ TEST_F(StreamedItems, DaliSectionRefusesItems)
     open(ShowWriter(46));
     dali.read(in);
     EXPECT_EQ(0u, in.bytesLeft());
-
-    ShowWriter w(416);
-    w.u16(0).u16(0).u16(0);
-    open(w);
+    open(ShowWriter(416).u16(0).u16(0).u16(0));
     dali.read(in);
     EXPECT_EQ(0u, in.bytesLeft());
     EXPECT_EQ(2, dali.testSchedules[0].kind);
 
+    const char* names[] = {"interfaces", "fixtures", "scenes"};
     for (int which = 0; which < 3; ++which) {
-        ShowWriter items(416);
-        items.u16(which == 0).u16(which == 1).u16(which == 2);
-        open(items);
-        const char* names[] = {"Unsupported version-1 section: DALI interfaces",
-                               "Unsupported version-1 section: DALI fixtures",
-                               "Unsupported version-1 section: DALI scenes"};
-        EXPECT_EQ(names[which], errorOf([&] { dali.read(in); }));
+        open(ShowWriter(416).u16(which == 0).u16(which == 1).u16(which == 2));
+        EXPECT_EQ(std::string("Unsupported version-1 section: DALI ") + names[which], errorOf([&] { dali.read(in); }));
     }
 }
 
 TEST_F(StreamedItems, OutputNodeDetails)
 {
     // A version-149 node: no markers, nothing beyond the id.
-    ShowWriter old(149);
-    old.u16(2).u16(7).u16(39);
-    open(old);
+    open(ShowWriter(149).u16(2).u16(7).u16(39));
     OutputNodeShowComponent nodes;
     nodes.read(in);
     EXPECT_EQ(2u, nodes.nodes.size());
     EXPECT_TRUE(nodes.nodes.exists(7));
-    EXPECT_TRUE(nodes.nodes.exists(39));
+    ASSERT_TRUE(nodes.nodes.exists(39));
     EXPECT_EQ(64u, nodes.nodes.find(39)->outputSettings.size());
 
     // Ids of 40 or more are dropped; duplicate links too.
@@ -236,9 +215,7 @@ TEST_F(StreamedItems, OutputNodeDetails)
     ASSERT_EQ(1u, current.remoteDevices.size());
     EXPECT_EQ(11u, current.remoteDevices.begin()->second);
 
-    ShowWriter bad(454);
-    bad.u16(1).u16(0x0132).u16(1).u8(0).count(0).count(0).count(0).u16(0).u16(0).u16(0x0134);
-    open(bad);
+    open(ShowWriter(454).u16(1).u16(0x0132).u16(1).u8(0).count(0).count(0).count(0).u16(0).u16(0).u16(0x0134));
     OutputNodeShowComponent failing;
     EXPECT_EQ("Magic number doesn't match 307", errorOf([&] { failing.read(in); }));
 }
@@ -266,8 +243,7 @@ TEST_F(StreamedItems, OldTextPresetsTakeTheirOffsetFromTheFont)
     ShowWriter w(250);
     w.u16(0).u16(0).u16(1);
     w.u16(0x0142).u16(4).u32(0).count(0).count(0).u32(9).u16(1).u8(0).u16(0).u16(0).u8(0).u8(0);
-    w.u16(0).u16(0).u16(0).u16(70).u16(80).u16(0x0143);
-    w.count(0).count(0);
+    w.u16(0).u16(0).u16(0).u16(70).u16(80).u16(0x0143).count(0).count(0);
     open(w);
     DynamicTextShowComponent missing;
     missing.read(in);
@@ -275,20 +251,6 @@ TEST_F(StreamedItems, OldTextPresetsTakeTheirOffsetFromTheFont)
     EXPECT_EQ(80u, missing.getTextPreset(4).offset);
     EXPECT_EQ(1, missing.getTextPreset(4).direction);
     EXPECT_TRUE(missing.presetsByFont.empty());  // stored from version 221
-}
-
-TEST(TwoKeyTableTest, DropsRepeatedMembers)
-{
-    TwoKeyTable<quint16, quint16> table;
-    EXPECT_EQ(-1, table.firstFor(10));
-    EXPECT_TRUE(table.insert(3, 10));
-    EXPECT_FALSE(table.insert(5, 10));
-    EXPECT_FALSE(table.insert(3, 11));
-    EXPECT_EQ(3, table.firstFor(10));
-    EXPECT_EQ(10, table.secondFor(3));
-    EXPECT_EQ(-1, table.secondFor(5));
-    EXPECT_TRUE(table.insert(0xFFFF, 0xFFFF));
-    EXPECT_EQ(0xFFFF, table.firstFor(0xFFFF));
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include "components/quilshow/show/default_functions.h"
-#include "components/quilshow/show/quil_show.h"
-#include "components/quilshow/show/show_file.h"
-#include "seltrane_components/os/logger.h"
+#include "components/quilshow/tests/show_load_fixture.h"
 #include "seltrane_components/os/progress_tracker.h"
-#include "show_writer.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,63 +12,44 @@ using namespace Quil;
 
 namespace {
 
-void collectLog(int level, qint64, const char* text, void* userData)
+class ShowLoadingTest : public ShowLoadFixture
 {
-    static_cast<std::vector<std::pair<int, std::string>>*>(userData)->emplace_back(level, text);
-}
-
-class ShowLoadingTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        createShow(9);
-        addLogHandler(collectLog, &log);
-    }
-    void TearDown() override
-    {
-        removeLogHandler(collectLog);
-        destroyShow(true);
-    }
-
-    QString path() const { return dir.filePath("show.kvq"); }
-
-    ShowLoadResult load(const QByteArray& bytes, quint32 magic = 0x8484)
-    {
-        EXPECT_TRUE(writeFile(path(), bytes));
-        // Each load gets a new show, as the converter does: reset keeps a few
-        // settings by design.
-        destroyShow(true);
-        createShow(9);
-        log.clear();
-        return loadShow(path().toStdString(), magic, nullptr);
-    }
-
-    ShowLoadResult load(const ShowContent& content) { return load(buildShow(content), content.magic); }
-
-    QuilShow& show() { return *_gpShow; }
-    std::string folder() const { return dir.path().toStdString(); }
-
-    QTemporaryDir dir;
-    std::vector<std::pair<int, std::string>> log;
 };
 
-TEST_F(ShowLoadingTest, NewShowHoldsTheDefaultFunctions)
+TEST_F(ShowLoadingTest, NewShowDefaultsAndLifetime)
 {
     ASSERT_EQ(31u, show().functions().size());
     quint32 expectedId = 0;
-    for (const Function& function : show().functions()) {
+    for (const Function& function : show().functions())
         EXPECT_EQ(expectedId++, function.id());
-    }
+    EXPECT_EQ("Colour Mode", show().function(8)->name);  // table rows 8 and 9 swap ids
     EXPECT_EQ("Colour", show().function(9)->name);
-    EXPECT_EQ("Colour Mode", show().function(8)->name);
     EXPECT_EQ(128u, show().function(29)->categoryMask);
-    EXPECT_EQ("White", show().function(30)->name);
     EXPECT_EQ(0xFFFFFFFFu, show().streamVersion);
     EXPECT_EQ(0xFF, show().savedByBuild);
+
+    // Adding text marks the show modified; with no font yet a preset gets one.
+    DynamicTextShowComponent& text = show().dynamicText();
+    EXPECT_EQ(0, show().modified);
+    EXPECT_EQ(0, text.addTextPreset());
+    EXPECT_EQ(1, show().modified);
+    EXPECT_EQ(0u, text.getTextPreset(0).fontId);
+    EXPECT_EQ(1, text.addTextPreset());
+    EXPECT_EQ((std::set<quint32>{0, 1}), text.presetsByFont.at(0));
+    EXPECT_EQ(2u, text.getFont(0).presetCount);
+    for (int id = 1; id < 16; ++id)
+        EXPECT_EQ(id, text.addFont());
+    EXPECT_EQ(-1, text.addFont());
+
+    destroyShow(false);
+    EXPECT_NE(nullptr, _gpShow);
+    destroyShow(true);
+    EXPECT_EQ(nullptr, _gpShow);
+    destroyShow(true);
+    createShow(9);
 }
 
-TEST_F(ShowLoadingTest, VersionGate)
+TEST_F(ShowLoadingTest, VersionGateAndMagic)
 {
     ShowContent content;
     EXPECT_EQ(kShowLoaded, load(content).code);
@@ -81,25 +58,19 @@ TEST_F(ShowLoadingTest, VersionGate)
     EXPECT_EQ(3, show().savedByMajor);
 
     content.version = 455;
-    const struct
-    {
-        quint8 build;
-        const char* suffix;
-    } cases[] = {{37, " (2.1.37)"}, {0x85, " (2.1 BETA 5)"}, {0x05, " (2.1.5)"}};
-    for (const auto& c : cases) {
-        content.savedBy[0] = 2;
-        content.savedBy[1] = 1;
-        content.savedBy[2] = c.build;
+    content.savedBy[0] = 2;
+    content.savedBy[1] = 1;
+    for (const auto& c : {std::make_pair(37, " (2.1.37)"), std::make_pair(0x85, " (2.1 BETA 5)"),
+                          std::make_pair(0x05, " (2.1.5)")}) {
+        content.savedBy[2] = static_cast<quint8>(c.first);
         const ShowLoadResult result = load(content);
         EXPECT_EQ(kShowTooNew, result.code);
-        EXPECT_EQ(std::string("attempting to load show created in a newer version of software") + c.suffix,
+        EXPECT_EQ(std::string("attempting to load show created in a newer version of software") + c.second,
                   result.message);
     }
-}
 
-TEST_F(ShowLoadingTest, WrongMagicGivesCodeOneAndAResetShow)
-{
-    ShowContent content;
+    // A wrong magic gives code 1 and a reset show; the wildcard opens as any kind.
+    content.version = 454;
     content.magic = 0x9393;
     const ShowLoadResult result = load(buildShow(content), 0x8484);
     EXPECT_EQ(kShowNotOpened, result.code);
@@ -107,20 +78,17 @@ TEST_F(ShowLoadingTest, WrongMagicGivesCodeOneAndAResetShow)
     EXPECT_EQ(0xFFFFFFFFu, show().streamVersion);
     EXPECT_EQ(0u, show().functions().size());
     EXPECT_EQ(kShowNotOpened, loadShow(dir.filePath("missing").toStdString(), 0x8484, nullptr).code);
-    // The wildcard opens with any expected magic.
     content.magic = 0x006C6971;
     EXPECT_EQ(kShowLoaded, load(buildShow(content), 0x7575).code);
 }
 
-TEST_F(ShowLoadingTest, EveryTruncationFailsWithCodeThree)
+TEST_F(ShowLoadingTest, TruncationAndUnsupportedSectionsFailWithCodeThree)
 {
     for (quint16 version : {16, 98, 454}) {
         ShowContent content;
         content.version = version;
         content.functions = {{0, "Intensity", 1}};
-        content.outputNode = true;
-        content.settingsFilled = true;
-        content.daliSchedules = true;
+        content.outputNode = content.settingsFilled = content.daliSchedules = true;
         const QByteArray full = buildShow(content);
         ASSERT_EQ(kShowLoaded, load(full).code) << version;
         // The last section count is the last thing read.
@@ -133,10 +101,7 @@ TEST_F(ShowLoadingTest, EveryTruncationFailsWithCodeThree)
         }
         EXPECT_EQ("Error reading/writing from file\n", log[0].second);
     }
-}
 
-TEST_F(ShowLoadingTest, UnsupportedSectionFailsWithCodeThree)
-{
     ShowContent content;
     content.triggerCount = 1;
     const ShowLoadResult result = load(content);
@@ -152,30 +117,26 @@ TEST_F(ShowLoadingTest, ProgressStagesStayBalanced)
     ProgressTracker progress([](quint32, quint32, void*) {});
     progress.begin(2, 0);
     ShowContent content;
-    ASSERT_TRUE(writeFile(path(), buildShow(content)));
-    EXPECT_EQ(kShowLoaded, loadShow(path().toStdString(), 0x8484, &progress).code);
-    EXPECT_EQ(1, progress.depth());
-    content.triggerCount = 2;
-    ASSERT_TRUE(writeFile(path(), buildShow(content)));
-    EXPECT_EQ(kShowReadFailed, loadShow(path().toStdString(), 0x8484, &progress).code);
-    EXPECT_EQ(1, progress.depth());
+    for (quint16 triggers : {0, 2}) {
+        content.triggerCount = triggers;
+        ASSERT_TRUE(writeFile(path(), buildShow(content)));
+        EXPECT_EQ(triggers ? kShowReadFailed : kShowLoaded, loadShow(path().toStdString(), 0x8484, &progress).code);
+        EXPECT_EQ(1, progress.depth());
+    }
     progress.end();
 }
 
 void expectFilledSettings(const ShowSettings& s, quint16 v, const std::string& folder)
 {
-    SCOPED_TRACE(v);
+    const quint8 q = v >= 4 ? 1 : 0;
     EXPECT_EQ("Project", s.text1);
     EXPECT_EQ("Client", s.text2);
     EXPECT_EQ("Notes", s.text3);
-    EXPECT_EQ((ShowSettings::Angle{{v >= 4 ? quint8(51) : quint8(0), v >= 4 ? quint8(30) : quint8(0), 0,
-                                    v >= 4 ? quint8(1) : quint8(0)}}),
-              s.latitude);
-    EXPECT_EQ(v >= 4 ? 7 : 0, s.longitude[1]);
+    EXPECT_EQ((ShowSettings::Angle{{quint8(51 * q), quint8(30 * q), 0, q}}), s.latitude);
+    EXPECT_EQ(7 * q, s.longitude[1]);
     EXPECT_EQ(v >= 15 ? -20 : 0, s.timeZoneOffset);
-    const std::array<quint8, 6> defaultDaylight{{0, 1, 0, 0, 1, 0}};
-    const std::array<quint8, 6> storedDaylight{{1, 3, 0, 0, 10, 0}};
-    EXPECT_EQ((v >= 85 ? storedDaylight : defaultDaylight), s.daylightSaving);
+    EXPECT_EQ((v >= 85 ? std::array<quint8, 6>{{1, 3, 0, 0, 10, 0}} : std::array<quint8, 6>{{0, 1, 0, 0, 1, 0}}),
+              s.daylightSaving);
     EXPECT_EQ(v >= 7 ? 7u : 0xFFFFFFFFu, s.controllerId);
     // Shows below 287 with a web interface text lose the data bytes.
     EXPECT_EQ((v >= 287 ? std::vector<quint8>{1, 2, 3} : std::vector<quint8>{}), s.dataBytes);
@@ -183,8 +144,7 @@ void expectFilledSettings(const ShowSettings& s, quint16 v, const std::string& f
     EXPECT_EQ(1024u, s.planWidth);
     EXPECT_EQ(768u, s.planHeight);
     EXPECT_EQ((ShowColour{10, 20, 30}), s.backgroundColour);
-    const qint32 value = v < 46 ? 20 : (v >= 168 && !(v >= 200 && v <= 211)) ? 55 : -1;
-    EXPECT_EQ(value, s.settingsValue);
+    EXPECT_EQ(v < 46 ? 20 : (v >= 168 && !(v >= 200 && v <= 211)) ? 55 : -1, s.settingsValue);
     EXPECT_TRUE(s.gridVisible);
     EXPECT_EQ(16, s.gridSpacing);
     EXPECT_TRUE(s.settingsFlag);
@@ -200,189 +160,26 @@ void expectFilledSettings(const ShowSettings& s, quint16 v, const std::string& f
     EXPECT_EQ((idList ? std::vector<quint32>{9, 10} : std::vector<quint32>{}), s.idList);
 }
 
-TEST_F(ShowLoadingTest, SettingsInBothForms)
-{
-    for (quint16 v : {3, 8, 14, 20, 30, 50, 98, 99, 160, 200, 212, 286, 287, 356, 454}) {
-        ShowContent content;
-        content.version = v;
-        content.settingsFilled = true;
-        ASSERT_EQ(kShowLoaded, load(content).code) << v;
-        expectFilledSettings(show().settings, v, folder());
-    }
-    // Defaults written back read as the defaults.
-    for (quint16 v : {50, 454}) {
-        ShowContent content;
-        content.version = v;
-        ASSERT_EQ(kShowLoaded, load(content).code);
-        const ShowSettings& s = show().settings;
-        EXPECT_EQ(800u, s.planWidth);
-        EXPECT_EQ(0xFFFFFFFFu, s.controllerId);
-        EXPECT_EQ(20, s.settingsValue);
-        EXPECT_EQ("", s.backgroundImagePath);
-    }
-}
-
-TEST_F(ShowLoadingTest, OldTimeZoneFloatsAreSanitised)
-{
-    for (const auto& c : {std::make_pair(2.75f, qint16(2)), std::make_pair(std::numeric_limits<float>::quiet_NaN(), qint16(0)),
-                          std::make_pair(1e30f, qint16(32767)), std::make_pair(-1e30f, qint16(-32768))}) {
-        ShowWriter w(20);
-        w.header(0x8484).u16(0);  // no functions
-        w.u16(0);                 // no output nodes
-        w.u16(0x0114).text("").text("").raw(QByteArray(8, '\0'));
-        quint32 bits = 0;
-        std::memcpy(&bits, &c.first, 4);
-        w.u32(bits).string("").u32(1).u32(1).raw(QByteArray(3, '\0')).u8(0).u8(0).u16(0).u8(0);
-        w.string("").u32(0).u32(0).text("").u32(0).u32(0).u32(0).u32(0).u8(0).u32(0).u16(0).u16(0x0115);
-        w.u16(0);  // groups
-        w.raw(QByteArray(16, '\0'));
-        for (int i = 0; i < 17; ++i)
-            w.u16(0);
-        ASSERT_EQ(kShowLoaded, load(w.data).code);
-        EXPECT_EQ(c.second, show().settings.timeZoneOffset);
-    }
-}
-
-TEST_F(ShowLoadingTest, BackgroundPathResolvesAgainstTheAbsoluteShowFolder)
-{
-    ShowContent content;
-    content.settingsFilled = true;
-    ASSERT_TRUE(writeFile(path(), buildShow(content)));
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    const ShowLoadResult result = loadShow("show.kvq", 0x8484, nullptr);
-    QDir::setCurrent(previous);
-    EXPECT_EQ(kShowLoaded, result.code);
-    EXPECT_EQ(folder(), show().folder);
-    EXPECT_EQ(folder() + "/media/a.png", show().settings.backgroundImagePath);
-
-    for (const auto& c : {std::make_pair(QByteArray(".x"), folder() + "/"),
-                          std::make_pair(QByteArray("C:\\abs.png"), std::string("C:\\abs.png"))}) {
-        content.backgroundImagePath = c.first;
-        ASSERT_EQ(kShowLoaded, load(content).code);
-        EXPECT_EQ(c.second, show().settings.backgroundImagePath);
-    }
-}
-
-TEST_F(ShowLoadingTest, GroupTable)
-{
-    const struct
-    {
-        quint16 version;
-        bool present;
-        bool named;
-    } cases[] = {{16, true, false},  {150, true, false}, {160, true, true},  {163, true, true},
-                 {164, false, false}, {199, false, false}, {200, true, false}, {207, true, false},
-                 {208, true, true},  {210, true, true},   {211, false, false}, {454, false, false}};
-    for (const auto& c : cases) {
-        ShowContent content;
-        content.version = c.version;
-        content.groups[7] = {{1, 2}, "Front"};
-        content.groups[2] = {{}, "Empty"};
-        ASSERT_EQ(kShowLoaded, load(content).code) << c.version;
-        const auto& groups = show().groups();
-        ASSERT_EQ(c.present ? 2u : 0u, groups.size()) << c.version;
-        if (c.present) {
-            EXPECT_EQ((std::set<quint16>{1, 2}), groups.at(7).members);
-            EXPECT_EQ(c.named ? "Front" : "", groups.at(7).name);
-        }
-    }
-
-    show().addGroup(5);
-    show().setGroupMembers(5, {4});
-    show().addGroup(5);
-    EXPECT_EQ((std::set<quint16>{4}), show().groups().at(5).members);
-    show().clearGroupMembers(5);
-    show().clearGroupMembers(6);
-    EXPECT_TRUE(show().groups().at(5).members.empty());
-    try {
-        show().setGroupMembers(6, {1});
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ("Unknown group id", e.what());
-    }
-}
-
-TEST_F(ShowLoadingTest, DefaultFunctionUpdates)
-{
-    ShowContent content;
-    content.version = 302;
-    for (quint16 id = 0; id <= 22; ++id)
-        content.functions.push_back({id, QString("F%1").arg(id), 1});
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ(31u, show().functions().size());
-    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
-    EXPECT_EQ(4u, show().function(1)->categoryMask);
-    EXPECT_EQ("Old White", show().function(22)->name);
-    EXPECT_EQ(1u, show().function(22)->categoryMask);
-    EXPECT_EQ("Calculated 1", show().function(23)->name);
-    EXPECT_EQ("White", show().function(30)->name);
-    EXPECT_EQ("F5", show().function(5)->name);
-
-    content.version = 403;
-    content.functions = {{1, "Mine", 9}};
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ(1u, show().functions().size());
-    EXPECT_EQ("Mine", show().function(1)->name);
-
-    content.version = 312;
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
-    EXPECT_EQ(4u, show().function(1)->categoryMask);
-    EXPECT_EQ(3u, show().functions().size());  // 22 and 30 added
-
-    // Without function 1 it is made from the table.
-    content.functions = {{0, "Intensity", 1}};
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    ASSERT_NE(nullptr, show().function(1));
-    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
-}
-
-TEST_F(ShowLoadingTest, FunctionIdsOfOlderShowsAreRenumbered)
-{
-    ShowContent content;
-    content.version = 130;
-    content.functions = {{0, "Intensity", 1}, {24, "Mine", 2}, {40, "Other", 2}};
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ(23u, functionRenumberThreshold());
-    EXPECT_EQ("Mine", show().function(33)->name);
-    EXPECT_EQ("Other", show().function(44)->name);
-
-    // The next load starts from the default threshold again.
-    content.functions = {{0, "Intensity", 1}, {40, "Other", 2}};
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ(128u, functionRenumberThreshold());
-    EXPECT_EQ("Other", show().function(44)->name);
-
-    content.version = 66;
-    content.functions = {{22, "Old", 4}};
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ("Old", show().function(32)->name);
-}
-
 TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
 {
-    for (quint16 v : {9, 16, 97, 98, 150, 219, 302, 454}) {
+    for (quint16 v : {3, 8, 9, 14, 16, 20, 30, 50, 97, 98, 99, 150, 160, 200, 212, 219, 286, 287, 302, 356, 454}) {
         SCOPED_TRACE(v);
         ShowContent content;
         content.version = v;
         content.functions = {{0, "Intensity", 1}, {5, "Cyan", 4}};
-        content.outputNode = true;
-        content.settingsFilled = true;
+        content.outputNode = content.settingsFilled = content.daliSchedules = content.dynamicText = true;
         content.groups[7] = {{1, 2}, "Front"};
-        content.daliSchedules = true;
-        content.dynamicText = true;
         const ShowLoadResult result = load(content);
-        ASSERT_EQ(kShowLoaded, result.code) << (log.empty() ? "" : log[0].second);
+        ASSERT_EQ(kShowLoaded, result.code) << firstLog();
         EXPECT_EQ("", result.message);
         EXPECT_EQ(v, show().streamVersion);
         EXPECT_TRUE(log.empty());
 
         EXPECT_EQ("Cyan", show().function(5)->name);
-        // Stored 0 and 5; below 303 also 1, 22, 23 to 29 and 30.
-        EXPECT_EQ(v < 303 ? 12u : 2u, show().functions().size());
+        // Stored 0 and 5; added: 23 to 29 below 303, 1 below 313, 22 and 30 below 403.
+        EXPECT_EQ(2u + (v < 303 ? 7 : 0) + (v < 313 ? 1 : 0) + (v < 403 ? 2 : 0), show().functions().size());
         expectFilledSettings(show().settings, v, folder());
-        EXPECT_EQ(v < 164 ? 1u : 0u, show().groups().size());
+        EXPECT_EQ(v < 164 || (v >= 200 && v <= 210) ? 1u : 0u, show().groups().size());
         EXPECT_EQ(15, show().showIdentifier()[15]);
 
         const OutputNodeShowComponent& nodes = show().outputNodes();
@@ -416,11 +213,143 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
         EXPECT_EQ(v >= 417, dali.testFlags[0]);
         EXPECT_EQ(v >= 417 ? 3 : 2, dali.testSchedules[0].kind);
         EXPECT_EQ(v >= 417 ? 300 : 1, dali.testSchedules[1].interval);
-
-        const DynamicTextShowComponent& text = show().dynamicText();
-        EXPECT_EQ(v >= 219 ? 1u : 0u, text.fonts.size());
-        EXPECT_EQ(v >= 219 ? 1u : 0u, text.textPresets.size());
+        EXPECT_EQ(v >= 219 ? 1u : 0u, show().dynamicText().fonts.size());
+        EXPECT_EQ(v >= 219 ? 1u : 0u, show().dynamicText().textPresets.size());
     }
+    // Default settings written back read as the defaults.
+    for (quint16 v : {50, 454}) {
+        ShowContent content;
+        content.version = v;
+        ASSERT_EQ(kShowLoaded, load(content).code);
+        const ShowSettings& s = show().settings;
+        EXPECT_EQ(800u, s.planWidth);
+        EXPECT_EQ(0xFFFFFFFFu, s.controllerId);
+        EXPECT_EQ(20, s.settingsValue);
+        EXPECT_EQ("", s.backgroundImagePath);
+    }
+}
+
+TEST_F(ShowLoadingTest, OldTimeZoneFloatsAreSanitised)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const auto& c : {std::make_pair(2.75f, qint16(2)), std::make_pair(nan, qint16(0)),
+                          std::make_pair(1e30f, qint16(32767)), std::make_pair(-1e30f, qint16(-32768))}) {
+        quint32 bits = 0;
+        std::memcpy(&bits, &c.first, 4);
+        ShowWriter w(20);
+        w.header(0x8484).u16(0).u16(0);  // no functions, no output nodes
+        w.u16(0x0114).text("").text("").raw(QByteArray(8, '\0'));
+        w.u32(bits).string("").u32(1).u32(1).raw(QByteArray(3, '\0')).u8(0).u8(0).u16(0).u8(0);
+        w.string("").u32(0).u32(0).text("").u32(0).u32(0).u32(0).u32(0).u8(0).u32(0).u16(0).u16(0x0115);
+        w.u16(0).raw(QByteArray(16, '\0')).raw(QByteArray(34, '\0'));  // groups, identifier, sections
+        ASSERT_EQ(kShowLoaded, load(w.data).code);
+        EXPECT_EQ(c.second, show().settings.timeZoneOffset);
+    }
+}
+
+TEST_F(ShowLoadingTest, BackgroundPathResolvesAgainstTheAbsoluteShowFolder)
+{
+    ShowContent content;
+    content.settingsFilled = true;
+    ASSERT_TRUE(writeFile(path(), buildShow(content)));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const ShowLoadResult result = loadShow("show.kvq", 0x8484, nullptr);
+    QDir::setCurrent(previous);
+    EXPECT_EQ(kShowLoaded, result.code);
+    EXPECT_EQ(folder(), show().folder);
+    EXPECT_EQ(folder() + "/media/a.png", show().settings.backgroundImagePath);
+
+    for (const auto& c : {std::make_pair(QByteArray(".x"), folder() + "/"),
+                          std::make_pair(QByteArray("C:\\abs.png"), std::string("C:\\abs.png"))}) {
+        content.backgroundImagePath = c.first;
+        ASSERT_EQ(kShowLoaded, load(content).code);
+        EXPECT_EQ(c.second, show().settings.backgroundImagePath);
+    }
+}
+
+TEST_F(ShowLoadingTest, GroupTable)
+{
+    const struct
+    {
+        quint16 version;
+        bool present, named;
+    } cases[] = {{16, true, false},   {150, true, false},  {160, true, true},  {163, true, true},
+                 {164, false, false}, {199, false, false}, {200, true, false}, {207, true, false},
+                 {208, true, true},   {210, true, true},   {211, false, false}, {454, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        ShowContent content;
+        content.version = c.version;
+        content.groups[7] = {{1, 2}, "Front"};
+        content.groups[2] = {{}, "Empty"};
+        ASSERT_EQ(kShowLoaded, load(content).code);
+        const auto& groups = show().groups();
+        ASSERT_EQ(c.present ? 2u : 0u, groups.size());
+        if (c.present) {
+            EXPECT_EQ((std::set<quint16>{1, 2}), groups.at(7).members);
+            EXPECT_EQ(c.named ? "Front" : "", groups.at(7).name);
+        }
+    }
+
+    show().addGroup(5);
+    show().setGroupMembers(5, {4});
+    show().addGroup(5);
+    EXPECT_EQ((std::set<quint16>{4}), show().groups().at(5).members);
+    show().clearGroupMembers(5);
+    show().clearGroupMembers(6);
+    EXPECT_TRUE(show().groups().at(5).members.empty());
+    EXPECT_EQ("Unknown group id", errorOf([&] { show().setGroupMembers(6, {1}); }));
+}
+
+TEST_F(ShowLoadingTest, DefaultFunctionUpdatesAndRenumbering)
+{
+    ShowContent content;
+    content.version = 302;
+    for (quint16 id = 0; id <= 22; ++id)
+        content.functions.push_back({id, QString("F%1").arg(id), 1});
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(31u, show().functions().size());
+    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
+    EXPECT_EQ(4u, show().function(1)->categoryMask);
+    EXPECT_EQ("Old White", show().function(22)->name);
+    EXPECT_EQ(1u, show().function(22)->categoryMask);
+    EXPECT_EQ("Calculated 1", show().function(23)->name);
+    EXPECT_EQ("White", show().function(30)->name);
+    EXPECT_EQ("F5", show().function(5)->name);
+
+    content.version = 403;
+    content.functions = {{1, "Mine", 9}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(1u, show().functions().size());
+    EXPECT_EQ("Mine", show().function(1)->name);
+
+    content.version = 312;
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
+    EXPECT_EQ(4u, show().function(1)->categoryMask);
+    EXPECT_EQ(3u, show().functions().size());  // 22 and 30 added
+    // Without function 1 it is made from the table.
+    content.functions = {{0, "Intensity", 1}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    ASSERT_NE(nullptr, show().function(1));
+    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
+
+    // Older shows: ids are renumbered, and each load starts from the default threshold.
+    content.version = 130;
+    content.functions = {{0, "Intensity", 1}, {24, "Mine", 2}, {40, "Other", 2}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(23u, functionRenumberThreshold());
+    EXPECT_EQ("Mine", show().function(33)->name);
+    EXPECT_EQ("Other", show().function(44)->name);
+    content.functions = {{0, "Intensity", 1}, {40, "Other", 2}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(128u, functionRenumberThreshold());
+    EXPECT_EQ("Other", show().function(44)->name);
+    content.version = 66;
+    content.functions = {{22, "Old", 4}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ("Old", show().function(32)->name);
 }
 
 TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
@@ -428,23 +357,20 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
     struct Expected
     {
         quint16 version;
-        quint32 fontPresets;    // stored from 242, else counted from the presets
-        bool styleFlag2;        // stored from 241
-        quint32 slotCount;          // from 222
-        quint16 direction;      // swapped below 393 when the orientation is 1
-        quint32 offset;         // stored from 393, else derived
-        quint16 numberC;        // from 224
-        quint16 sourceKind;     // 245 to 279 and from 282
-        quint32 secondMap;      // from 222
-        const char* upper;      // from 362, cut below 389
+        quint32 fontPresets;  // stored from 242, else counted from the presets
+        bool styleFlag2;      // stored from 241
+        quint32 slotCount;    // from 222
+        quint16 direction;    // swapped below 393 when the orientation is 1
+        quint32 offset;       // stored from 393, else derived
+        quint16 numberC;      // from 224
+        quint16 sourceKind;   // 245 to 279 and from 282
+        quint32 secondMap;    // from 222
+        const char* upper;    // from 362, cut below 389
     };
     const Expected cases[] = {
-        {220, 1, true, 0, 0, 0, 4, 0, 0, "%X"},
-        {240, 1, true, 1, 1, 40, 6, 0, 1, "%X"},
-        {250, 7, false, 1, 1, 40, 6, 2, 1, "%X"},
-        {280, 7, false, 1, 1, 40, 6, 0, 1, "%X"},
-        {370, 7, false, 1, 1, 40, 6, 2, 1, "%X"},
-        {389, 7, false, 1, 1, 40, 6, 2, 1, "ab%Xcd%X"},
+        {220, 1, true, 0, 0, 0, 4, 0, 0, "%X"},        {240, 1, true, 1, 1, 40, 6, 0, 1, "%X"},
+        {250, 7, false, 1, 1, 40, 6, 2, 1, "%X"},      {280, 7, false, 1, 1, 40, 6, 0, 1, "%X"},
+        {370, 7, false, 1, 1, 40, 6, 2, 1, "%X"},      {389, 7, false, 1, 1, 40, 6, 2, 1, "ab%Xcd%X"},
         {454, 7, false, 1, 0, 1234, 6, 2, 1, "ab%Xcd%X"},
     };
     for (const Expected& e : cases) {
@@ -452,7 +378,7 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
         ShowContent content;
         content.version = e.version;
         content.dynamicText = true;
-        ASSERT_EQ(kShowLoaded, load(content).code) << (log.empty() ? "" : log[0].second);
+        ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
         const DynamicTextShowComponent& text = show().dynamicText();
 
         const FontData& font = text.getFont(2);
@@ -469,8 +395,7 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
         EXPECT_EQ(DynamicTextShowComponent::kDateSource, text.textSources.at("date"));
 
         const DynamicTextPreset& preset = text.getTextPreset(5);
-        const std::list<std::pair<quint16, quint32>> parts = {{1, 100}, {2, 200}};
-        EXPECT_EQ(parts, preset.parts);
+        EXPECT_EQ((std::list<std::pair<quint16, quint32>>{{1, 100}, {2, 200}}), preset.parts);
         EXPECT_EQ(std::vector<std::string>{"Hello"}, preset.strings);
         EXPECT_EQ((std::vector<quint32>{3, 4}), preset.numbers);
         EXPECT_EQ(2u, preset.fontId);
@@ -501,34 +426,7 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
     ASSERT_GT(fontEnd, 0);
     bytes[fontEnd] = '\x3E';
     EXPECT_EQ(kShowReadFailed, load(bytes).code);
-    EXPECT_EQ("Magic number doesn't match 317\n", log.at(0).second);
-}
-
-TEST_F(ShowLoadingTest, AddingDynamicTextMarksTheShowModified)
-{
-    DynamicTextShowComponent& text = show().dynamicText();
-    EXPECT_EQ(0, show().modified);
-    // No font yet: the preset gets a new one.
-    EXPECT_EQ(0, text.addTextPreset());
-    EXPECT_EQ(1, show().modified);
-    EXPECT_EQ(1u, text.getFont(0).presetCount);
-    EXPECT_EQ(0u, text.getTextPreset(0).fontId);
-    EXPECT_EQ(1, text.addTextPreset());
-    EXPECT_EQ((std::set<quint32>{0, 1}), text.presetsByFont.at(0));
-    EXPECT_EQ(2u, text.getFont(0).presetCount);
-    for (int id = 1; id < 16; ++id)
-        EXPECT_EQ(id, text.addFont());
-    EXPECT_EQ(-1, text.addFont());
-}
-
-TEST_F(ShowLoadingTest, DestroyShow)
-{
-    destroyShow(false);
-    EXPECT_NE(nullptr, _gpShow);
-    destroyShow(true);
-    EXPECT_EQ(nullptr, _gpShow);
-    destroyShow(true);
-    createShow(9);
+    EXPECT_EQ("Magic number doesn't match 317\n", firstLog());
 }
 
 TEST_F(ShowLoadingTest, LoadsShowFilesAndBundlesByKind)
@@ -544,8 +442,7 @@ TEST_F(ShowLoadingTest, LoadsShowFilesAndBundlesByKind)
 
     ASSERT_TRUE(writeFile(dir.filePath("bundle.wvx"), buildBundle({{"notes.txt", "x"}, {"show.wvq", buildShow(content)}})));
     ASSERT_TRUE(QDir(dir.path()).mkpath("expanded"));
-    const ShowLoadResult result =
-        loadShowFile(dir.filePath("bundle.wvx"), "wvx", dir.filePath("expanded"), progress);
+    const ShowLoadResult result = loadShowFile(dir.filePath("bundle.wvx"), "wvx", dir.filePath("expanded"), progress);
     EXPECT_EQ(kShowLoaded, result.code);
     EXPECT_EQ(dir.filePath("expanded").toStdString(), _gpShow->folder);
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <functional>
 
 using Quil::ShowStreamer;
 
@@ -85,27 +85,23 @@ TEST_F(ShowStreamerTest, WritesHeaderAndRefusesOtherModes)
     }
 }
 
-TEST_F(ShowStreamerTest, CountsAreSixteenBitBelowVersion98)
+TEST_F(ShowStreamerTest, CountsAndTextsByVersion)
 {
+    // Counts are 16-bit below version 98.
     std::string value;
-    openWith(97, QByteArray::fromHex("0300616263"));
-    in.readString(value);
-    EXPECT_EQ("abc", value);
-    in.close();
-    openWith(98, QByteArray::fromHex("03000000616263"));
-    in.readString(value);
-    EXPECT_EQ("abc", value);
-}
+    for (const auto& c : {std::make_pair(97, "0300616263"), std::make_pair(98, "03000000616263")}) {
+        openWith(static_cast<quint16>(c.first), QByteArray::fromHex(c.second));
+        in.readString(value);
+        EXPECT_EQ("abc", value);
+        in.close();
+    }
 
-TEST_F(ShowStreamerTest, TextsAreUtf16BelowVersion10)
-{
-    std::string value;
+    // Texts are UTF-16 below version 10, and kept whole however long.
     ShowWriter body(9);
     body.text(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC")).text(QString(300, QChar('x')));
     openWith(9, body.data);
     in.readText(value);
     EXPECT_EQ(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"), Quil::toQString(value));
-    // Longer than any fixed buffer: kept whole.
     in.readText(value);
     EXPECT_EQ(300u, value.size());
     in.close();
@@ -204,43 +200,28 @@ TEST_F(ShowStreamerTest, ShortOrHostileDataFailsWithoutAllocating)
     std::vector<quint32> vector;
     std::vector<std::map<quint32, std::pair<quint32, quint32>>> maps;
     std::map<quint32, Quil::ShowGroup> groups;
-    const QByteArray huge = QByteArray::fromHex("ffffffff") + QByteArray(64, '\0');
-    openWith(454, huge);
-    EXPECT_EQ(error, errorOf([&] { in.readString(text); }));
-    in.close();
-    openWith(454, huge);
-    EXPECT_EQ(error, errorOf([&] { in.readBytes(bytes); }));
-    in.close();
-    openWith(454, huge);
-    EXPECT_EQ(error, errorOf([&] { in.readU32Vector(vector); }));
-    in.close();
-    openWith(454, huge);
-    EXPECT_EQ(error, errorOf([&] { in.readU32PairMapVector(maps); }));
-    in.close();
-    openWith(454, huge);
-    EXPECT_EQ(error, errorOf([&] { in.readGroupMap(groups); }));
-    in.close();
-    openWith(9, QByteArray::fromHex("ffff") + QByteArray(64, '\0'));
-    EXPECT_EQ(error, errorOf([&] { in.readText(text); }));
+    const std::pair<quint16, std::function<void()>> reads[] = {
+        {454, [&] { in.readString(text); }},    {454, [&] { in.readBytes(bytes); }},
+        {454, [&] { in.readU32Vector(vector); }}, {454, [&] { in.readU32PairMapVector(maps); }},
+        {454, [&] { in.readGroupMap(groups); }},  {9, [&] { in.readText(text); }},
+    };
+    for (const auto& read : reads) {
+        openWith(read.first, QByteArray::fromHex(read.first < 98 ? "ffff" : "ffffffff") + QByteArray(64, '\0'));
+        EXPECT_EQ(error, errorOf(read.second));
+        in.close();
+    }
 
-    // Exactly enough is fine.
-    in.close();
+    // Exactly enough is fine; closing twice is harmless.
     openWith(454, QByteArray::fromHex("02000000" "6869"));
+    EXPECT_EQ(path().toStdString(), in.path);
     in.readString(text);
     EXPECT_EQ("hi", text);
-}
-
-TEST_F(ShowStreamerTest, CloseIsIdempotent)
-{
-    openWith(200, QByteArray());
-    EXPECT_EQ(path().toStdString(), in.path);
-    in.close();
-    EXPECT_EQ(ShowStreamer::CLOSED, in.mode);
-    EXPECT_EQ(0xFFFF, in.version);
-    EXPECT_TRUE(in.path.empty());
-    in.close();
-    EXPECT_EQ(ShowStreamer::CLOSED, in.mode);
-    EXPECT_EQ(0xFFFF, in.version);
+    for (int i = 0; i < 2; ++i) {
+        in.close();
+        EXPECT_EQ(ShowStreamer::CLOSED, in.mode);
+        EXPECT_EQ(0xFFFF, in.version);
+        EXPECT_TRUE(in.path.empty());
+    }
 }
 
 }  // namespace

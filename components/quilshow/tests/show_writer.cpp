@@ -1,48 +1,8 @@
 #include "show_writer.h"
 
 #include <QFile>
-#include <QtEndian>
 
 #include <cstring>
-
-ShowWriter& ShowWriter::u8(quint8 value)
-{
-    data.append(static_cast<char>(value));
-    return *this;
-}
-
-ShowWriter& ShowWriter::u16(quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 2);
-    return *this;
-}
-
-ShowWriter& ShowWriter::u32(quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    data.append(bytes, 4);
-    return *this;
-}
-
-ShowWriter& ShowWriter::raw(const QByteArray& bytes)
-{
-    data.append(bytes);
-    return *this;
-}
-
-ShowWriter& ShowWriter::count(quint32 value)
-{
-    return version < 98 ? u16(static_cast<quint16>(value)) : u32(value);
-}
-
-ShowWriter& ShowWriter::string(const QByteArray& bytes)
-{
-    count(static_cast<quint32>(bytes.size()));
-    return raw(bytes);
-}
 
 ShowWriter& ShowWriter::text(const QString& value)
 {
@@ -52,11 +12,6 @@ ShowWriter& ShowWriter::text(const QString& value)
     for (QChar c : value)
         u16(c.unicode());
     return *this;
-}
-
-ShowWriter& ShowWriter::header(quint32 magic, quint16 guard)
-{
-    return u16(guard).u32(magic).u16(guard).u16(version);
 }
 
 bool ShowWriter::save(const QString& path) const

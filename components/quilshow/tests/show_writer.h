@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <map>
@@ -18,24 +19,38 @@ class ShowWriter
 public:
     explicit ShowWriter(quint16 version = 454) : version(version) {}
 
-    ShowWriter& u8(quint8 value);
-    ShowWriter& u16(quint16 value);
-    ShowWriter& u32(quint32 value);
+    ShowWriter& u8(quint8 value) { return put(value); }
+    ShowWriter& u16(quint16 value) { return put(value); }
+    ShowWriter& u32(quint32 value) { return put(value); }
     ShowWriter& boolean(bool value) { return u8(value ? 1 : 0); }
-    ShowWriter& raw(const QByteArray& bytes);
+    ShowWriter& raw(const QByteArray& bytes)
+    {
+        data.append(bytes);
+        return *this;
+    }
     // A count in this version's width (u16 below 98, u32 from 98).
-    ShowWriter& count(quint32 value);
+    ShowWriter& count(quint32 value) { return version < 98 ? u16(static_cast<quint16>(value)) : u32(value); }
     // Count and bytes.
-    ShowWriter& string(const QByteArray& bytes);
+    ShowWriter& string(const QByteArray& bytes) { return count(static_cast<quint32>(bytes.size())).raw(bytes); }
     // A show text: bytes from version 10, UTF-16 units below.
     ShowWriter& text(const QString& value);
     // Guard words, magic and the stream version.
-    ShowWriter& header(quint32 magic, quint16 guard = 0xFF33);
+    ShowWriter& header(quint32 magic, quint16 guard = 0xFF33) { return u16(guard).u32(magic).u16(guard).u16(version); }
 
     bool save(const QString& path) const;
 
     quint16 version;
     QByteArray data;
+
+private:
+    template <typename T>
+    ShowWriter& put(T value)
+    {
+        char bytes[sizeof(T)];
+        qToLittleEndian(value, bytes);
+        data.append(bytes, sizeof(T));
+        return *this;
+    }
 };
 
 // Content of a whole show; the defaults give every section empty.

@@ -1,18 +1,14 @@
 #include "applications/common/util/file_dialogs.h"
 #include "applications/common/util/versioned_settings.h"
 #include "applications/common/util/tests/qt_print.h"
+#include "applications/common/util/tests/settings_fixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,17 +19,16 @@ const QString kOutputKey = QStringLiteral("LastOutputFilePath");
 class ScriptedChooser : public FileDialogChooser
 {
 public:
-    QString openFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
-                         QString*) override
+    QString openFileName(QWidget*, const QString&, const QString& start, const QString& filter, QString*) override
     {
-        record(caption, start, filter);
+        shownStart = start;
+        shownFilter = filter;
         return answer;
     }
-    QString saveFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
-                         QString*) override
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+                         QString* selected) override
     {
-        record(caption, start, filter);
-        return answer;
+        return openFileName(parent, caption, start, filter, selected);
     }
     int askOverwrite(const QString& path, bool offerSkip, QWidget*) override
     {
@@ -48,56 +43,29 @@ public:
 
     QString answer;
     int overwriteAnswer = OverwriteFile;
-    QString shownCaption, shownStart, shownFilter, askedAbout;
+    QString shownStart, shownFilter, askedAbout;
     QStringList errors;
-
-private:
-    void record(const QString& caption, const QString& start, const QString& filter)
-    {
-        shownCaption = caption;
-        shownStart = start;
-        shownFilter = filter;
-    }
 };
 
-class FileDialogsTest : public ::testing::Test
+// The versioned settings instance outlives the tests, so their keys are removed after each.
+class FileDialogsTest : public OwnSettingsTest
 {
 protected:
-    void SetUp() override
-    {
-        // Before the versioned settings are first made: settings and standard
-        // folders of this test's own, safe from tests in parallel processes.
-        const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        QCoreApplication::setApplicationName(QStringLiteral("GuiUtilFileDialogsTest_") + QLatin1String(test));
-        ASSERT_TRUE(dir.isValid());
-        VersionedSettings::instance()->remove(kInputKey);
-        VersionedSettings::instance()->remove(kOutputKey);
-    }
-
     void TearDown() override
     {
         VersionedSettings::instance()->remove(kInputKey);
         VersionedSettings::instance()->remove(kOutputKey);
         VersionedSettings::instance()->sync();
-        QString fileName;
-        {
-            QSettings settings;
-            fileName = settings.fileName();
-        }
-        QFile::remove(fileName);
+        OwnSettingsTest::TearDown();
     }
-
-    QString makeFile(const QString& name, const QByteArray& content = "user data")
-    {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return file.fileName();
-    }
-
     static QString remembered(const QString& key)
     {
         return VersionedSettings::instance()->value(key, QVariant(), false).toString();
+    }
+    QString save(int flags, int* status)
+    {
+        return saveFileDialog(nullptr, "Select output file", "Project File", "kv2", QString(), output, flags, status,
+                              &chooser);
     }
 
     QTemporaryDir dir;
@@ -109,28 +77,17 @@ protected:
 
 TEST_F(FileDialogsTest, SaveCleansTheNameAndAddsTheExtension)
 {
-    const struct
-    {
-        const char* typed;
-        const char* expected;
-    } cases[] = {
-        {"show", "show.kv2"},
-        {"show.kv2", "show.kv2"},
-        {"show.KV2", "show.KV2.kv2"},
-        {"a:b?c", "a_b_c.kv2"},
-        {".hidden", "hidden.kv2"},
-    };
-    for (const auto& c : cases) {
-        chooser.answer = dir.filePath(QString::fromUtf8(c.typed));
+    for (const auto& c : {std::make_pair("show", "show.kv2"), std::make_pair("show.kv2", "show.kv2"),
+                          std::make_pair("show.KV2", "show.KV2.kv2"), std::make_pair("a:b?c", "a_b_c.kv2"),
+                          std::make_pair(".hidden", "hidden.kv2")}) {
+        chooser.answer = dir.filePath(c.first);
         int status = -1;
-        const QString path = saveFileDialog(nullptr, "Select output file", "Project File", "kv2", QString(),
-                                            output, SaveAskOverwrite, &status, &chooser);
-        EXPECT_EQ(path, dir.filePath(QString::fromUtf8(c.expected))) << c.typed;
+        const QString path = save(SaveAskOverwrite, &status);
+        EXPECT_EQ(path, dir.filePath(c.second)) << c.first;
         EXPECT_EQ(status, SaveFileChosen);
         EXPECT_EQ(remembered(kOutputKey), path);
     }
     EXPECT_EQ(chooser.shownFilter, "Project File (*.kv2)");
-    EXPECT_EQ(chooser.shownCaption, "Select output file");
     EXPECT_TRUE(chooser.askedAbout.isEmpty());
 
     // The next save starts in the remembered folder with the suggested name.
@@ -141,122 +98,106 @@ TEST_F(FileDialogsTest, SaveCleansTheNameAndAddsTheExtension)
     // Cancelling stores nothing new.
     chooser.answer.clear();
     int status = -1;
-    EXPECT_TRUE(saveFileDialog(nullptr, "c", "t", "kv2", QString(), output, SaveAskOverwrite, &status, &chooser)
-                    .isNull());
+    EXPECT_TRUE(save(SaveAskOverwrite, &status).isNull());
     EXPECT_EQ(status, SaveFileCancelled);
     EXPECT_EQ(remembered(kOutputKey), dir.filePath("hidden.kv2"));
 }
 
 TEST_F(FileDialogsTest, OverwritingNeverDeletesTheUsersFile)
 {
-    const QString existing = makeFile("show.kv2");
+    QFile file(dir.filePath("show.kv2"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("user data") == 9);
+    file.close();
+    const QString existing = file.fileName();
     chooser.answer = dir.filePath("show");
     int status = -1;
 
-    // Without the flag nobody is asked.
-    EXPECT_EQ(saveFileDialog(nullptr, "c", "t", "kv2", QString(), output, 0, &status, &chooser), existing);
+    EXPECT_EQ(save(0, &status), existing);  // without the flag nobody is asked
     EXPECT_TRUE(chooser.askedAbout.isEmpty());
-
     chooser.overwriteAnswer = CancelOverwrite;
-    EXPECT_TRUE(saveFileDialog(nullptr, "c", "t", "kv2", QString(), output, SaveAskOverwrite, &status, &chooser)
-                    .isNull());
+    EXPECT_TRUE(save(SaveAskOverwrite, &status).isNull());
     EXPECT_EQ(status, SaveFileOverwriteDeclined);
     EXPECT_EQ(chooser.askedAbout, existing);
 
     chooser.overwriteAnswer = OverwriteFile;
     for (int flags : {int(SaveAskOverwrite), SaveAskOverwrite | SaveReplaceExisting}) {
         status = -1;
-        EXPECT_EQ(saveFileDialog(nullptr, "c", "t", "kv2", QString(), output, flags, &status, &chooser), existing);
+        EXPECT_EQ(save(flags, &status), existing);
         EXPECT_EQ(status, SaveFileChosen);
-        QFile file(existing);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "flags " << flags;
         EXPECT_EQ(file.readAll(), "user data");
+        file.close();
     }
     EXPECT_TRUE(chooser.errors.isEmpty());
 
     // Something that cannot be replaced by a saved file is reported at once.
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.kv2"));
     chooser.answer = dir.filePath("folder.kv2");
-    EXPECT_TRUE(saveFileDialog(nullptr, "c", "t", "kv2", QString(), output, SaveAskOverwrite | SaveReplaceExisting,
-                               &status, &chooser)
-                    .isNull());
+    EXPECT_TRUE(save(SaveAskOverwrite | SaveReplaceExisting, &status).isNull());
     EXPECT_EQ(status, SaveFileNotReplaceable);
-    ASSERT_EQ(chooser.errors.size(), 1);
-    EXPECT_EQ(chooser.errors.at(0), "Error|Cannot overwrite " + chooser.answer);
+    EXPECT_EQ(chooser.errors, QStringList{"Error|Cannot overwrite " + chooser.answer});
     EXPECT_TRUE(QFileInfo(chooser.answer).isDir());
 }
 
-TEST_F(FileDialogsTest, WithoutAKeyNothingIsRememberedAndTheStandardFolderIsUsed)
+TEST_F(FileDialogsTest, OpenStartsWhereTheLastChoiceWasOrInTheStandardFolder)
 {
-    const FileDialogLocation location{QString(), QStandardPaths::AppDataLocation, "dialog-test/projects"};
-    const QString standard =
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/dialog-test/projects";
-    QDir(standard).removeRecursively();
-
+    // Without a key nothing is remembered and the standard folder is made and used.
+    const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const FileDialogLocation unkeyed{QString(), QStandardPaths::AppDataLocation, "dialog-test/projects"};
     chooser.answer = dir.filePath("in.kvq");
-    EXPECT_EQ(openFileDialog(nullptr, location, QString(), "Select input file", "*.kvq", nullptr, &chooser),
+    EXPECT_EQ(openFileDialog(nullptr, unkeyed, QString(), "Select input file", "*.kvq", nullptr, &chooser),
               chooser.answer);
-    EXPECT_EQ(chooser.shownStart, standard);
-    EXPECT_TRUE(QFileInfo(standard).isDir());
-    EXPECT_EQ(defaultFolder(location, true), standard);
+    EXPECT_EQ(chooser.shownStart, appData + "/dialog-test/projects");
+    EXPECT_TRUE(QFileInfo(chooser.shownStart).isDir());
+    EXPECT_EQ(defaultFolder(unkeyed, true), chooser.shownStart);
     EXPECT_TRUE(remembered(kInputKey).isEmpty());
+    QDir(appData).removeRecursively();  // the application name, and so the folder, is this test's own
 
-    // The application name is this test's own, and so is the folder.
-    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
-}
-
-TEST_F(FileDialogsTest, OpenStartsWhereTheLastChoiceWas)
-{
     const FileDialogLocation input{kInputKey, QStandardPaths::AppDataLocation, QString()};
-    const QString existing = makeFile("show.kvq");
-
-    chooser.answer = existing;
-    EXPECT_EQ(openFileDialog(nullptr, input, QString(), "Select input file", "*.kvq", nullptr, &chooser), existing);
+    const auto open = [&](const QString& start) {
+        return openFileDialog(nullptr, input, start, "Select input file", "*.kvq", nullptr, &chooser);
+    };
+    ASSERT_TRUE(QFile(dir.filePath("show.kvq")).open(QIODevice::WriteOnly));
+    const QString existing = chooser.answer = dir.filePath("show.kvq");
+    EXPECT_EQ(open(QString()), existing);
     EXPECT_EQ(remembered(kInputKey), existing);
 
     // An existing file is the start itself, its folder for a folder request.
-    openFileDialog(nullptr, input, QString(), "c", "f", nullptr, &chooser);
+    open(QString());
     EXPECT_EQ(chooser.shownStart, existing);
     EXPECT_EQ(defaultFolder(input, true), dir.path());
 
     // A remembered file that went away: start in its folder.
     QFile::remove(existing);
     chooser.answer.clear();
-    EXPECT_TRUE(openFileDialog(nullptr, input, QString(), "c", "f", nullptr, &chooser).isNull());
+    EXPECT_TRUE(open(QString()).isNull());
     EXPECT_EQ(chooser.shownStart, dir.path());
     EXPECT_EQ(remembered(kInputKey), existing);
 
     // A start folder given by the caller wins.
-    openFileDialog(nullptr, input, "/given", "c", "f", nullptr, &chooser);
+    open("/given");
     EXPECT_EQ(chooser.shownStart, "/given");
 }
 
 TEST_F(FileDialogsTest, AskOverwriteOffersTheRightButtons)
 {
-    // Answers the question box as soon as it is up; nothing waits for a user.
+    // Answers the question box as soon as it is up, recording its texts and buttons.
     const auto answer = [](const QString& buttonText, QStringList* seen) {
         auto* timer = new QTimer;
         QObject::connect(timer, &QTimer::timeout, [timer, buttonText, seen] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(widget);
-                if (!box || !box->isVisible())
-                    continue;
-                seen->clear();
-                *seen << box->windowTitle() << box->text() << box->informativeText();
-                QAbstractButton* target = nullptr;
-                for (QAbstractButton* button : box->buttons()) {
-                    *seen << button->text();
-                    if (button->text() == buttonText)
-                        target = button;
-                }
-                timer->stop();
-                timer->deleteLater();
-                if (target)
-                    target->click();
-                else
-                    box->reject();
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
                 return;
+            *seen = QStringList{box->windowTitle(), box->text(), box->informativeText()};
+            QAbstractButton* target = nullptr;
+            for (QAbstractButton* button : box->buttons()) {
+                *seen << button->text();
+                if (button->text() == buttonText)
+                    target = button;
             }
+            timer->deleteLater();
+            timer->stop();
+            target ? target->click() : box->reject();
         });
         timer->start(5);
     };
@@ -265,13 +206,12 @@ TEST_F(FileDialogsTest, AskOverwriteOffersTheRightButtons)
     answer("Overwrite", &seen);
     EXPECT_EQ(askOverwrite("/x/show.kv2", false, nullptr), OverwriteFile);
     EXPECT_EQ(seen.mid(0, 3), QStringList({"Overwrite", "/x/show.kv2 already exists.", "Do you want to overwrite it?"}));
+    EXPECT_EQ(seen.size(), 5) << "no Skip without offerSkip";
     EXPECT_FALSE(seen.contains("Skip"));
-    EXPECT_EQ(seen.size(), 5);
 
     answer("Skip", &seen);
     EXPECT_EQ(askOverwrite("/x/show.kv2", true, nullptr), SkipFile);
     EXPECT_TRUE(seen.contains("Skip"));
-
     answer("Cancel", &seen);
     EXPECT_EQ(askOverwrite("/x/show.kv2", true, nullptr), CancelOverwrite);
 }

@@ -1,44 +1,18 @@
 #include "applications/common/util/versioned_settings.h"
 #include "applications/common/util/tests/qt_print.h"
+#include "applications/common/util/tests/settings_fixture.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QRect>
-#include <QSettings>
-#include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <utility>
 
 namespace {
 
-using Entries = std::initializer_list<std::pair<const char*, QVariant>>;
-
-// Each test starts from empty settings of an application name of its own, so
-// tests run in parallel processes cannot disturb each other.
-class VersionedSettingsTest : public ::testing::Test
+class VersionedSettingsTest : public OwnSettingsTest
 {
 protected:
-    void SetUp() override
-    {
-        const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        QCoreApplication::setApplicationName(QStringLiteral("GuiUtilVersionedSettingsTest_") + QLatin1String(test));
-        QSettings settings;
-        settings.clear();
-        settings.sync();
-    }
-
-    void TearDown() override
-    {
-        QString fileName;
-        {
-            QSettings settings;
-            fileName = settings.fileName();
-        }
-        QFile::remove(fileName);
-    }
-
-    static void store(Entries entries)
+    static void store(std::initializer_list<std::pair<const char*, QVariant>> entries)
     {
         QSettings settings;
         for (const auto& entry : entries)
@@ -46,11 +20,7 @@ protected:
         settings.sync();
     }
 
-    static QVariant stored(const char* key)
-    {
-        QSettings settings;
-        return settings.value(QString::fromLatin1(key));
-    }
+    static QVariant stored(const char* key) { return QSettings().value(QString::fromLatin1(key)); }
 };
 
 } // namespace
@@ -61,11 +31,11 @@ TEST_F(VersionedSettingsTest, InheritsKeyByKeyFromTheNewestOlderVersion)
     VersionedSettings settings(Version(2, 5, 3));
     EXPECT_EQ(settings.versionedKey("Path"), "2.5.3/Path");
     EXPECT_EQ(settings.versionedKey("Path", "2.4.1"), "2.4.1/Path");
+    EXPECT_EQ(VersionedSettings::instance()->versionedKey("LastInputFilePath"), "2.5.3/LastInputFilePath");
 
     EXPECT_EQ(settings.value("Path", "default").toString(), "/from/2.4.1");
     EXPECT_EQ(settings.value("Other").toInt(), 1);
     EXPECT_EQ(settings.value("Missing", "default").toString(), "default");
-    EXPECT_FALSE(settings.value("Path", QVariant(), false).toString().isEmpty());
     settings.sync();
     EXPECT_EQ(stored("2.5.3/Path").toString(), "/from/2.4.1");
     EXPECT_FALSE(stored("2.5.3/Missing").isValid());
@@ -75,41 +45,37 @@ TEST_F(VersionedSettingsTest, InheritsKeyByKeyFromTheNewestOlderVersion)
     EXPECT_EQ(settings.value("Path").toString(), "/from/2.4.1");
 
     // Without inheritance only the own group counts.
-    EXPECT_FALSE(settings.value("Only", QVariant(), false).isValid());
     store({{"2.4.1/Only", 5}});
     EXPECT_FALSE(settings.value("Only", QVariant(), false).isValid());
 }
 
-TEST_F(VersionedSettingsTest, AnOlderGroupCanStopInheritance)
+TEST_F(VersionedSettingsTest, OnlyOlderVersionGroupsAreRead)
 {
-    store({{"2.5.0/InheritsOlderVersions", false}, {"2.4.1/Path", "/from/2.4.1"}});
-    VersionedSettings settings(Version(2, 5, 3));
-    EXPECT_EQ(settings.value("Path", "default").toString(), "default");
-    settings.sync();
-    EXPECT_FALSE(stored("2.5.3/Path").isValid());
-}
-
-TEST_F(VersionedSettingsTest, NewerVersionsAndOtherGroupsAreNeverRead)
-{
-    store({{"2.6.0/A", "newer"}, {"3.0.0/B", "newest"}, {"Geometry/C", "geometry"}, {"2.5.3.RC1/D", "rc"}});
-    VersionedSettings settings(Version(2, 5, 3));
-    EXPECT_FALSE(settings.value("A").isValid());
-    EXPECT_FALSE(settings.value("B").isValid());
-    EXPECT_FALSE(settings.value("Geometry/C").isValid());
-    EXPECT_FALSE(settings.value("C").isValid());
-    // A release candidate comes before its release.
-    EXPECT_EQ(settings.value("D").toString(), "rc");
-}
-
-TEST_F(VersionedSettingsTest, PreReleaseKindsAreOrdered)
-{
-    store({{"2.5.3.DEBUG9/A", "debug"}, {"2.5.3.RC1/B", "rc"}, {"2.5.3.BETA0/C", "beta0"}, {"2.5.3.BETA2/D", "beta2"}});
-    VersionedSettings settings(Version(2, 5, 3, Version::Beta | 1));
-    EXPECT_EQ(settings.versionedKey("X"), "2.5.3.BETA1/X");
-    EXPECT_EQ(settings.value("A").toString(), "debug");
-    EXPECT_EQ(settings.value("C").toString(), "beta0");
-    EXPECT_FALSE(settings.value("B").isValid());
-    EXPECT_FALSE(settings.value("D").isValid());
+    // Pre-release kinds rank DEBUG < BETA < RC < the release itself.
+    store({{"2.6.0/A", "newer"}, {"3.0.0/B", "newest"}, {"Geometry/C", "geometry"}, {"2.5.3.RC1/D", "rc"},
+           {"2.5.3.DEBUG9/E", "debug"}, {"2.5.3.BETA0/F", "beta0"}, {"2.5.3.BETA2/G", "beta2"}});
+    VersionedSettings release(Version(2, 5, 3));
+    VersionedSettings beta(Version(2, 5, 3, Version::Beta | 1));
+    EXPECT_EQ(beta.versionedKey("X"), "2.5.3.BETA1/X");
+    const struct
+    {
+        const char* key;
+        const char* release;
+        const char* beta;
+    } cases[] = {
+        {"A", nullptr, nullptr}, {"B", nullptr, nullptr},      {"C", nullptr, nullptr},
+        {"Geometry/C", nullptr, nullptr}, {"D", "rc", nullptr}, {"E", "debug", "debug"},
+        {"F", "beta0", "beta0"},          {"G", "beta2", nullptr},
+    };
+    for (const auto& c : cases) {
+        for (auto reader : {std::make_pair(&release, c.release), std::make_pair(&beta, c.beta)}) {
+            const QVariant value = reader.first->value(c.key);
+            if (reader.second)
+                EXPECT_EQ(value.toString(), reader.second) << c.key;
+            else
+                EXPECT_FALSE(value.isValid()) << c.key << " read as " << value.toString().toStdString();
+        }
+    }
 }
 
 TEST_F(VersionedSettingsTest, ClearOnStartupWipesOnlyTheOwnGroupAndStopsInheritance)
@@ -130,9 +96,11 @@ TEST_F(VersionedSettingsTest, ClearOnStartupWipesOnlyTheOwnGroupAndStopsInherita
     raw.endGroup();
     EXPECT_EQ(raw.value("2.4.1/Path").toString(), "/older");
 
-    // A later version reading through the cleared one stops there.
+    // A later version reading through the cleared one stops there, and copies nothing.
     VersionedSettings later(Version(2, 6, 0));
-    EXPECT_FALSE(later.value("Path").isValid());
+    EXPECT_EQ(later.value("Path", "default").toString(), "default");
+    later.sync();
+    EXPECT_FALSE(stored("2.6.0/Path").isValid());
 }
 
 TEST_F(VersionedSettingsTest, ZeroVersionUsesTheTopLevel)
@@ -155,7 +123,6 @@ TEST_F(VersionedSettingsTest, RemoveReachesOlderGroupsOnlyWhenAsked)
     store({{"2.5.3/Key", 1}, {"2.5.0/InheritsOlderVersions", false}, {"2.5.0/Key", 2}, {"2.4.1/Key", 3},
            {"2.5.3/Grid/Size", 4}, {"2.4.1/Grid/Size", 5}, {"2.4.1/Grid/Snap", 6}, {"2.6.0/Key", 7}});
     VersionedSettings settings(Version(2, 5, 3));
-
     settings.remove("Key");
     settings.sync();
     EXPECT_FALSE(stored("2.5.3/Key").isValid());
@@ -165,18 +132,8 @@ TEST_F(VersionedSettingsTest, RemoveReachesOlderGroupsOnlyWhenAsked)
     settings.removeGroup("Grid", true);
     settings.removeGroup(QString(), true); // ignored
     settings.sync();
-    EXPECT_FALSE(stored("2.5.0/Key").isValid());
-    EXPECT_FALSE(stored("2.4.1/Key").isValid());
-    EXPECT_FALSE(stored("2.5.3/Grid/Size").isValid());
-    EXPECT_FALSE(stored("2.4.1/Grid/Snap").isValid());
+    for (const char* gone : {"2.5.0/Key", "2.4.1/Key", "2.5.3/Grid/Size", "2.4.1/Grid/Snap"})
+        EXPECT_FALSE(stored(gone).isValid()) << gone;
     EXPECT_EQ(stored("2.6.0/Key").toInt(), 7);
     EXPECT_FALSE(stored("2.5.0/InheritsOlderVersions").toBool());
-}
-
-TEST_F(VersionedSettingsTest, InstanceIsTheProgramsVersion)
-{
-    VersionedSettings* settings = VersionedSettings::instance();
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(settings, VersionedSettings::instance());
-    EXPECT_EQ(settings->versionedKey("LastInputFilePath"), "2.5.3/LastInputFilePath");
 }

@@ -1,0 +1,58 @@
+// Test support: loads show bytes into a new global show, as the converter
+// does (a reset keeps a few settings by design), and collects what the
+// reader logs. One test thread.
+#ifndef QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
+#define QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
+
+#include "components/quilshow/show/quil_show.h"
+#include "components/quilshow/show/show_file.h"
+#include "components/quilshow/tests/show_writer.h"
+#include "seltrane_components/os/logger.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class ShowLoadFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        Quil::createShow(9);
+        addLogHandler(collect, &log);
+    }
+    void TearDown() override
+    {
+        removeLogHandler(collect);
+        Quil::destroyShow(true);
+    }
+
+    QString path() const { return dir.filePath("show.kvq"); }
+    std::string folder() const { return dir.path().toStdString(); }
+    QuilShow& show() { return *Quil::_gpShow; }
+
+    Quil::ShowLoadResult load(const QByteArray& bytes, quint32 magic = 0x8484)
+    {
+        EXPECT_TRUE(writeFile(path(), bytes));
+        Quil::destroyShow(true);
+        Quil::createShow(9);
+        log.clear();
+        return Quil::loadShow(path().toStdString(), magic, nullptr);
+    }
+    Quil::ShowLoadResult load(const ShowContent& content) { return load(buildShow(content), content.magic); }
+    std::string firstLog() const { return log.empty() ? std::string() : log[0].second; }
+
+    static void collect(int level, qint64, const char* text, void* userData)
+    {
+        static_cast<std::vector<std::pair<int, std::string>>*>(userData)->emplace_back(level, text);
+    }
+
+    QTemporaryDir dir;
+    std::vector<std::pair<int, std::string>> log;
+};
+
+#endif  // QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
