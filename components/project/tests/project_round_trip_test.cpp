@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDataStream>
 #include <QTemporaryDir>
 
 // The converter's road: a locked working folder, a fresh database in it with
@@ -20,6 +21,7 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
     const QString target = output.filePath(QStringLiteral("show.kv2"));
     const QUuid uuid = QUuid::createUuid();
     ProjectCreatorInfo creator;
+    QString arrayName;
     creator.programVersion = Version(1, 2, 3);
     {
         TarvelVistrelProject project(false);
@@ -42,6 +44,7 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
             Archive::addObject(0, id, scenes, db);
             context.commit();
         }
+        Archive::getArrayName(arrayName, 0, db);
         Archive::saveDatabase(db, 0);
         EXPECT_FALSE(project.lastModified(project.folderPath()).isNull());
         ASSERT_TRUE(project.saveToFile(target, nullptr)) << project.lastError().toStdString();
@@ -54,11 +57,43 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
     QString error;
     ASSERT_EQ(reader.readHeader(&file, &error), 27);
     EXPECT_EQ(reader.projectUuid(), uuid);
+    // The header's two later fields stay 0.
+    file.seek(22);
+    EXPECT_EQ(file.read(5), QByteArray(5, '\0'));
+    file.seek(27);
+    // The database folder comes first, holding its header and one file per
+    // array that holds objects; nothing of the working folder's own
+    // bookkeeping travels with it.
+    const QString arrayFile = QStringLiteral("archive.tarv/") + arrayName + QStringLiteral(".tarv");
+    const QStringList entries = archiveEntries(&file);
+    ASSERT_EQ(entries.size(), 3) << entries.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(entries.first(), QStringLiteral("archive.tarv/"));
+    EXPECT_TRUE(entries.contains(QStringLiteral("archive.tarv/.tarvel_project")));
+    EXPECT_TRUE(entries.contains(arrayFile)) << arrayFile.toStdString();
+    for (const QString& entry : entries) {
+        SCOPED_TRACE(entry.toStdString());
+        EXPECT_TRUE(entry == QLatin1String("archive.tarv/") || entry == QLatin1String("archive.tarv/.tarvel_project")
+                    || entry == arrayFile);
+    }
+    file.seek(27);
+
     QTemporaryDir unpacked;
     ArchiveFile archive;
     ASSERT_TRUE(archive.open(ArchiveFile::ReadMode, &file, ArchiveFile::TarGzKind));
     ASSERT_TRUE(archive.extractTo(unpacked.path()));
     archive.close();
+
+    // The database header: the creator record, the database identifier (the
+    // project's), the second identifier: 52 bytes.
+    QFile header(unpacked.filePath(QStringLiteral("archive.tarv/.tarvel_project")));
+    ASSERT_TRUE(header.open(QIODevice::ReadOnly));
+    EXPECT_EQ(header.size(), 52);
+    QDataStream headerStream(&header);
+    QByteArray extra;
+    QUuid databaseId;
+    headerStream >> extra >> databaseId;
+    EXPECT_EQ(extra, creator.toByteArray());
+    EXPECT_EQ(databaseId, uuid);
 
     Archive::DatabaseOpenParameters open;
     open.path = unpacked.filePath(QStringLiteral("archive.tarv"));
