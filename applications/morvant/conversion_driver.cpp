@@ -7,7 +7,7 @@
 #include "components/archive/edit_context.h"
 #include "components/lx_objects/object_types.h"
 #include "components/quilshow/show/bundler.h"
-#include "components/quilshow/show/show_base.h"
+#include "components/quilshow/show/show_file.h"
 #include "components/quilshow/show/show_kinds.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/logger.h"
@@ -22,18 +22,6 @@
 #include <stdexcept>
 
 namespace {
-
-// Kinds whose files are bundles: a version-1 bundle, or a tar or zip archive.
-const char* const kBundleKinds[] = {"kvx", "wvx", "jvx"};
-
-bool isBundleKind(const QString& kind)
-{
-    for (const char* bundleKind : kBundleKinds) {
-        if (kind.compare(QLatin1String(bundleKind), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
 
 std::string nativePath(const QString& path)
 {
@@ -151,17 +139,10 @@ bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& pr
     QString showPath = path;
 
     if (Quil::Bundler::isBundle(nativePath(path))) {
+        // Expanded by the show loader into a folder of ours.
         if (!makeTemporaryFolder())
             return false;
-        try {
-            Quil::Bundler bundler;
-            bundler.unbundle(nativePath(path), nativePath(m_temporaryFolder), progress);
-        } catch (const std::exception& error) {
-            logLoadFailure(QString::fromUtf8(error.what()));
-            return false;
-        }
-        showPath = Quil::Bundler::findShowFile(m_temporaryFolder, kind);
-    } else if (isBundleKind(kind)) {
+    } else if (Quil::isBundleKind(kind)) {
         bool isArchive = false;
         if (!extractArchive(path, progress, &isArchive))
             return false;
@@ -174,10 +155,7 @@ bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& pr
         return false;
     }
 
-    Quil::destroyShow(true);
-    Quil::createShow(9);
-    const Quil::ShowLoadResult result =
-        Quil::loadShow(nativePath(showPath), Quil::fileTypeMagicForKind(kind), &progress);
+    const Quil::ShowLoadResult result = Quil::loadShowFile(showPath, kind, m_temporaryFolder, progress);
     if (result.code != Quil::kShowLoaded) {
         if (!result.message.empty())
             logMessage(kLogWarning, "Failed to load the input project, error = %s", result.message.c_str());

@@ -453,10 +453,8 @@ bool ArchiveFile::readEntryName(struct archive_entry* entry, QString& name)
     return true;
 }
 
-bool ArchiveFile::listEntries(QStringList& names)
+bool ArchiveFile::forEachEntry(const std::function<bool(struct archive_entry*)>& handle)
 {
-    if (!checkReader())
-        return false;
     beginReadProgress();
     bool ok = true;
     for (;;) {
@@ -464,23 +462,30 @@ bool ArchiveFile::listEntries(QStringList& names)
         const int r = archive_read_next_header(m_handle, &entry);
         if (r == ARCHIVE_EOF)
             break;
-        QString name;
         if (r < ARCHIVE_WARN) {
             ok = failArchive(tr("Cannot read the archive"));
             break;
         }
-        if (!readEntryName(entry, name)) {
+        if (!handle(entry)) {
             ok = false;
-            break;
-        }
-        names.append(name);
-        if (archive_read_data_skip(m_handle) != ARCHIVE_OK) {
-            ok = failArchive(tr("Cannot read the archive"));
             break;
         }
     }
     endReadProgress();
     return ok;
+}
+
+bool ArchiveFile::listEntries(QStringList& names)
+{
+    if (!checkReader())
+        return false;
+    return forEachEntry([&](struct archive_entry* entry) {
+        QString name;
+        if (!readEntryName(entry, name))
+            return false;
+        names.append(name);
+        return archive_read_data_skip(m_handle) == ARCHIVE_OK || failArchive(tr("Cannot read the archive"));
+    });
 }
 
 bool ArchiveFile::extractTo(const QString& rootFolder)
@@ -491,28 +496,12 @@ bool ArchiveFile::extractTo(const QString& rootFolder)
     if (!QDir().mkpath(root))
         return fail(tr("Cannot create the folder %1").arg(root));
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-
-    beginReadProgress();
-    bool ok = true;
-    for (;;) {
-        struct archive_entry* entry = nullptr;
-        const int r = archive_read_next_header(m_handle, &entry);
-        if (r == ARCHIVE_EOF)
-            break;
-        if (r < ARCHIVE_WARN) {
-            ok = failArchive(tr("Cannot read the archive"));
-            break;
-        }
+    return forEachEntry([&](struct archive_entry* entry) {
         // Without a known size the entries themselves move the stage.
         if (m_tracker && m_expectedInputSize <= 0)
             m_tracker->advance(1);
-        if (!extractEntry(entry, root, canonicalRoot)) {
-            ok = false;
-            break;
-        }
-    }
-    endReadProgress();
-    return ok;
+        return extractEntry(entry, root, canonicalRoot);
+    });
 }
 
 bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,

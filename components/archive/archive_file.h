@@ -23,6 +23,7 @@
 #include <QtGlobal>
 
 #include <cstddef>
+#include <functional>
 
 class ProgressTracker;
 class QIODevice;
@@ -93,6 +94,8 @@ private:
     bool fail(const QString& message);
     bool failArchive(const QString& what);
     bool readEntryName(struct archive_entry* entry, QString& name);
+    // Reads every header in turn, with read progress, until handle fails.
+    bool forEachEntry(const std::function<bool(struct archive_entry*)>& handle);
     bool extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot);
     bool writeEntryData(int fd, const QString& target, qint64 entrySize);
     void beginReadProgress();

@@ -3,9 +3,6 @@
 #include "components/archive/type_registry.h"
 #include "components/archive/variant_codec.h"
 
-#include <QDebug>
-#include <QFileInfo>
-
 #include <stdexcept>
 
 namespace {
@@ -15,13 +12,6 @@ constexpr int kDataStreamVersion = QDataStream::Qt_5_4; // 16
 [[noreturn]] void fail(const char* text)
 {
     throw std::runtime_error(text);
-}
-
-[[noreturn]] void tagMismatch(quint32 expected)
-{
-    throw std::runtime_error(QStringLiteral("Tag mismatch when trying to read opening tag %1")
-                                 .arg(ObjectRegistry::nameForCode(expected))
-                                 .toStdString());
 }
 
 } // namespace
@@ -46,11 +36,7 @@ void BinaryInStream::close()
 void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteArray* extra)
 {
     close();
-    file_.setFileName(path);
-    if (!QFileInfo::exists(path))
-        fail("Unable to open file, file doesn't exist");
-    if (!file_.open(QIODevice::ReadOnly))
-        fail("Unable to open file");
+    openFile(file_, path);
     stream_.setDevice(&file_);
     stream_.setVersion(kDataStreamVersion);
     stream_.resetStatus();
@@ -65,11 +51,9 @@ void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteAr
         stream_ >> version >> header;
         if (stream_.status() != QDataStream::Ok)
             fail("Error reading file header");
-        setVersion(quint16(version));
         if (extra)
             *extra = header;
-        if (quint16(version) > supportedVersion)
-            throw version_exception(supportedVersion, quint16(version));
+        acceptVersion(quint16(version), supportedVersion);
     } catch (...) {
         close();
         throw;
@@ -200,9 +184,7 @@ BinaryOutStream::~BinaryOutStream()
 void BinaryOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fail("Unable to open file");
+    createFile(file_, path);
     stream_.setDevice(&file_);
     stream_.setVersion(kDataStreamVersion);
     stream_.resetStatus();
@@ -237,20 +219,11 @@ void BinaryOutStream::finish(bool quiet)
     bool ok = stream_.status() == QDataStream::Ok;
     stream_.setDevice(nullptr);
     stream_.resetStatus();
-    if (device_) {
+    if (device_)
         device_ = nullptr;
-    } else {
-        // A full disk shows here at the latest: in the flush or the close.
-        ok = file_.flush() && ok;
-        file_.close();
-        ok = ok && file_.error() == QFileDevice::NoError;
-    }
-    if (ok)
-        return;
-    if (quiet)
-        qWarning("BinaryOutStream file flush failed");
     else
-        fail("Error writing to file");
+        ok = closeFile(file_) && ok;
+    reportClose(ok, quiet, "BinaryOutStream file flush failed");
 }
 
 OutStream& BinaryOutStream::operator<<(const QStringList& value)

@@ -213,6 +213,14 @@ EditTransaction* Database::currentTransaction() const
     return it != transactions_->byThread.end() ? it->second.get() : nullptr;
 }
 
+EditTransaction& Database::requireTransaction(ArrayId arrayId, ObjectId objectId) const
+{
+    EditTransaction* transaction = currentTransaction();
+    if (!transaction)
+        raise(14, arrayId, objectId);
+    return *transaction;
+}
+
 std::unique_ptr<EditTransaction> Database::takeTransaction()
 {
     std::unique_ptr<EditTransaction> taken;
@@ -257,14 +265,12 @@ void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)
     if (!object.isObject())
         raise(0, arrayId, objectId);
     DatabaseLocks locks(*this, ContextLock);
-    EditTransaction* transaction = currentTransaction();
-    if (!transaction)
-        raise(14, arrayId, objectId);
+    EditTransaction& transaction = requireTransaction(arrayId, objectId);
     ObjectId reserved = objectId;
     if (!array.reserveId(reserved))
         raise(16, arrayId);
     // New ids mostly grow, so the end is the usual place of the record.
-    auto& records = transaction->records;
+    auto& records = transaction.records;
     const std::size_t before = records.size();
     const auto inserted = records.emplace_hint(records.end(), RecordKey{arrayId, reserved},
                                                ChangeRecord{ChangeRecord::Add, ObjectPtr(), 0});
@@ -304,16 +310,14 @@ ObjectPtr Database::editObject(ArrayId arrayId, ObjectId objectId)
     refuseWhileDelivering(arrayId);
     const Array& array = requireArray(arrayId);
     DatabaseLocks locks(*this, ContextLock);
-    EditTransaction* transaction = currentTransaction();
-    if (!transaction)
-        raise(14, arrayId, objectId);
+    EditTransaction& transaction = requireTransaction(arrayId, objectId);
     const RecordKey key{arrayId, objectId};
-    const auto it = transaction->records.find(key);
-    if (it != transaction->records.end())
+    const auto it = transaction.records.find(key);
+    if (it != transaction.records.end())
         return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
     ObjectPtr copy = array.cloneForEdit(objectId);
     if (copy.isObject())
-        transaction->records.emplace(key, ChangeRecord{ChangeRecord::Edit, copy, 0});
+        transaction.records.emplace(key, ChangeRecord{ChangeRecord::Edit, copy, 0});
     return copy;
 }
 
@@ -327,13 +331,11 @@ void Database::removeObject(ArrayId arrayId, const ObjectPtr& object)
     const ObjectId objectId = object->getId();
     requireArray(arrayId);
     DatabaseLocks locks(*this, ContextLock);
-    EditTransaction* transaction = currentTransaction();
-    if (!transaction)
-        raise(14, arrayId, objectId);
+    EditTransaction& transaction = requireTransaction(arrayId, objectId);
     const RecordKey key{arrayId, objectId};
-    const auto it = transaction->records.find(key);
-    if (it == transaction->records.end()) {
-        transaction->records.emplace(key, ChangeRecord{ChangeRecord::Removal, ObjectPtr(), object.sequence()});
+    const auto it = transaction.records.find(key);
+    if (it == transaction.records.end()) {
+        transaction.records.emplace(key, ChangeRecord{ChangeRecord::Removal, ObjectPtr(), object.sequence()});
         return;
     }
     ChangeRecord& record = it->second;

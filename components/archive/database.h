@@ -128,6 +128,8 @@ private:
     friend class Array;
 
     EditTransaction* currentTransaction() const;
+    // The calling thread's open transaction; raises code 14 when there is none.
+    EditTransaction& requireTransaction(ArrayId arrayId, ObjectId objectId) const;
     std::unique_ptr<EditTransaction> takeTransaction();
     bool applyEdits(EditTransaction& transaction, quint32 stamp);
     void giveBackAddIds(EditTransaction& transaction);

@@ -32,30 +32,6 @@ constexpr quint32 kNoId = 0xFFFFFFFFu;
     throw archive_exception(code, objectId, arrayId, database.id());
 }
 
-// Ends a progress stage on every way out.
-class ProgressStage
-{
-public:
-    ProgressStage(ProgressTracker* progress, unsigned steps) : progress_(progress)
-    {
-        if (progress_)
-            progress_->begin(steps);
-    }
-    ~ProgressStage()
-    {
-        if (progress_)
-            progress_->end();
-    }
-    void step(unsigned index)
-    {
-        if (progress_)
-            progress_->setStep(index);
-    }
-
-private:
-    ProgressTracker* progress_;
-};
-
 template <class Stream>
 std::unique_ptr<InStream> openInFile(const QString& path, quint16 supportedVersion, QByteArray* extra)
 {

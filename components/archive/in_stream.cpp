@@ -2,15 +2,8 @@
 
 #include "components/archive/type_registry.h"
 
-namespace {
-
-[[noreturn]] void badLookup(quint32 code)
-{
-    throw std::runtime_error(
-        QStringLiteral("Bad registry lookup, id %1").arg(code).toLatin1().toStdString());
-}
-
-} // namespace
+#include <QFile>
+#include <QFileInfo>
 
 InStream::InStream()
 {
@@ -47,12 +40,41 @@ quint32 InStream::readCount()
     return count;
 }
 
+void InStream::openFile(QFile& file, const QString& path)
+{
+    file.setFileName(path);
+    if (!QFileInfo::exists(path))
+        throw std::runtime_error("Unable to open file, file doesn't exist");
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Unable to open file");
+}
+
+void InStream::acceptVersion(quint16 found, quint16 supported)
+{
+    setVersion(found);
+    if (found > supported)
+        throw version_exception(supported, found);
+}
+
+void InStream::tagMismatch(quint32 expected)
+{
+    throw std::runtime_error(QStringLiteral("Tag mismatch when trying to read opening tag %1")
+                                 .arg(ObjectRegistry::nameForCode(expected))
+                                 .toStdString());
+}
+
 InStream::NestingGuard::NestingGuard(InStream& in)
     : in_(in)
 {
     if (in_.nesting_ >= kMaxNesting)
         throw std::runtime_error("Error reading from file, nesting too deep");
     ++in_.nesting_;
+}
+
+void badObjectLookup(quint32 code)
+{
+    throw std::runtime_error(
+        QStringLiteral("Bad registry lookup, id %1").arg(code).toLatin1().toStdString());
 }
 
 void readObjectPointer(InStream& in, std::unique_ptr<Archive::ObjectBase>& target)
@@ -69,7 +91,7 @@ void readObjectPointer(InStream& in, std::unique_ptr<Archive::ObjectBase>& targe
     // something that is not an ObjectBase.
     const ObjectRegistry::Record* record = ObjectRegistry::instance().find(code);
     if (!record || record->kind != ObjectRegistry::Kind::Object)
-        badLookup(code);
+        badObjectLookup(code);
     std::unique_ptr<Archive::ObjectBase> object(ObjectRegistry::create(code));
     in.beginSection(code);
     object->read(in);

@@ -50,6 +50,7 @@
 
 class BitVector;
 class DateTime;
+class QFile;
 
 // Data newer than the program can read.
 class version_exception : public std::runtime_error
@@ -144,6 +145,15 @@ public:
         InStream& in_;
     };
 
+protected:
+    // The shared steps of opening a file: it is opened read-only, failing with
+    // "Unable to open file" (", file doesn't exist" when it is missing) ...
+    static void openFile(QFile& file, const QString& path);
+    // ... and the version its header names is taken, throwing
+    // version_exception when it is newer than supported.
+    void acceptVersion(quint16 found, quint16 supported);
+    [[noreturn]] static void tagMismatch(quint32 expected);
+
 private:
     static constexpr int kMaxNesting = 512;
 
@@ -166,6 +176,8 @@ InStream& operator>>(InStream& in, ByteEnum<E> e)
 // any other code must be a registered object class ("Bad registry lookup, id
 // %1" otherwise), whose new instance replaces what the pointer held.
 void readObjectPointer(InStream& in, std::unique_ptr<Archive::ObjectBase>& target);
+// Throws "Bad registry lookup, id %1": no object of a fitting class has the code.
+[[noreturn]] void badObjectLookup(quint32 code);
 
 template <class T>
 void readObjectPointer(InStream& in, std::unique_ptr<T>& target)
@@ -174,8 +186,7 @@ void readObjectPointer(InStream& in, std::unique_ptr<T>& target)
     const quint16 code = in.peekSection();
     readObjectPointer(in, object);
     if (object && !dynamic_cast<T*>(object.get()))
-        throw std::runtime_error(
-            QStringLiteral("Bad registry lookup, id %1").arg(code).toLatin1().toStdString());
+        badObjectLookup(code);
     target.reset(static_cast<T*>(object.release()));
 }
 

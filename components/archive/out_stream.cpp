@@ -2,6 +2,9 @@
 
 #include "components/archive/type_registry.h"
 
+#include <QDebug>
+#include <QFile>
+
 #include <stdexcept>
 
 OutStream::OutStream(quint16 version)
@@ -18,6 +21,30 @@ void OutStream::writeCount(std::size_t count)
     if (count > 0xFFFFFFFFu)
         throw std::length_error("Container too large to stream");
     *this << quint32(count);
+}
+
+void OutStream::createFile(QFile& file, const QString& path)
+{
+    file.setFileName(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("Unable to open file");
+}
+
+bool OutStream::closeFile(QFile& file)
+{
+    const bool flushed = file.flush();
+    file.close();
+    return flushed && file.error() == QFileDevice::NoError;
+}
+
+void OutStream::reportClose(bool ok, bool quiet, const char* warning)
+{
+    if (ok)
+        return;
+    if (quiet)
+        qWarning("%s", warning);
+    else
+        throw std::runtime_error("Error writing to file");
 }
 
 void writeObjectPointer(OutStream& out, const Archive::ObjectBase* object)

@@ -49,6 +49,7 @@
 
 class BitVector;
 class DateTime;
+class QFile;
 
 class OutStream
 {
@@ -106,6 +107,16 @@ public:
 
     // An element count as uint32; larger containers are refused.
     void writeCount(std::size_t count);
+
+protected:
+    // Creates or truncates the file, failing with "Unable to open file".
+    static void createFile(QFile& file, const QString& path);
+    // Flushes and closes the file: false when not all of the data reached it
+    // (a full disk shows here at the latest).
+    static bool closeFile(QFile& file);
+    // The end of every close: a failed write throws "Error writing to file",
+    // or, from a destructor (quiet), is only logged with the warning.
+    static void reportClose(bool ok, bool quiet, const char* warning);
 
 private:
     quint16 version_;

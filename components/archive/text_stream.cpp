@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QDataStream>
-#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -167,11 +166,7 @@ void TextInStream::close()
 void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArray* extra)
 {
     close();
-    file_.setFileName(path);
-    if (!QFileInfo::exists(path))
-        fail("Unable to open file, file doesn't exist");
-    if (!file_.open(QIODevice::ReadOnly))
-        fail("Unable to open file");
+    openFile(file_, path);
     text_.setDevice(&file_);
     text_.setCodec("UTF-8");
 
@@ -196,9 +191,7 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
         const quint16 version = second < 0 ? 0 : line.mid(first + 1, second - first - 1).toUShort(&ok);
         if (!ok)
             fail("Error file version information not present");
-        setVersion(version);
-        if (version > supportedVersion)
-            throw version_exception(supportedVersion, version);
+        acceptVersion(version, supportedVersion);
     } catch (...) {
         close();
         throw;
@@ -300,13 +293,6 @@ const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
 bool TextInStream::nextTagIsClosing()
 {
     return nextTag(0xFFFFFFFFu).closing;
-}
-
-void TextInStream::tagMismatch(quint32 expected) const
-{
-    throw std::runtime_error(QStringLiteral("Tag mismatch when trying to read opening tag %1")
-                                 .arg(ObjectRegistry::nameForCode(expected))
-                                 .toStdString());
 }
 
 quint16 TextInStream::peekSection()
@@ -605,9 +591,7 @@ QString TextOutStream::unescape(const QString& text)
 void TextOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fail("Unable to open file");
+    createFile(file_, path);
     text_.setDevice(&file_);
     text_.setCodec("UTF-8");
     text_.resetStatus();
@@ -638,19 +622,10 @@ void TextOutStream::finish(bool quiet)
     depth_ = 0;
     containerDepths_.clear();
     text_.flush();
-    bool ok = text_.status() == QTextStream::Ok;
+    const bool ok = text_.status() == QTextStream::Ok;
     text_.setDevice(nullptr);
     text_.resetStatus();
-    // A full disk shows here at the latest: in the flush or the close.
-    ok = file_.flush() && ok;
-    file_.close();
-    ok = ok && file_.error() == QFileDevice::NoError;
-    if (ok)
-        return;
-    if (quiet)
-        qWarning("TextOutStream file flush failed");
-    else
-        fail("Error writing to file");
+    reportClose(closeFile(file_) && ok, quiet, "TextOutStream file flush failed");
 }
 
 void TextOutStream::write(const QString& text)

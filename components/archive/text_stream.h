@@ -94,7 +94,6 @@ private:
     InStream& readInteger(quint32 code, T& value);
     template <class T>
     InStream& readReal(quint32 code, T& value);
-    [[noreturn]] void tagMismatch(quint32 expected) const;
 
     QFile file_;
     QTextStream text_;

@@ -261,8 +261,8 @@ void Controller::setType(quint8 type)
 
     m_settings = ControllerSettings();
     ControllerSettings& s = m_settings;
-    switch (type) {
-    case QmbType:
+    // Types 1 and 3 share the address block, its flags and the shared words.
+    const auto carryAddressBlock = [&] {
         s.sharedWordA = carriedA;
         s.sharedWordB = carriedB;
         s.sharedWordC = carriedC;
@@ -271,6 +271,10 @@ void Controller::setType(quint8 type)
         s.option8B = fixedAddress;
         s.ipAddress = carriedIp;
         s.subnetMask = carriedMask;
+    };
+    switch (type) {
+    case QmbType:
+        carryAddressBlock();
         s.dmxInSource = carriedSource;
         s.dmxInSourceValue = carriedSourceValue;
         channelCapacity = 1024;
@@ -287,18 +291,11 @@ void Controller::setType(quint8 type)
             channelCapacity = 10240;
         break;
     case KnvType:
-        s.option8B = fixedAddress;
-        s.ipAddress = carriedIp;
-        s.subnetMask = carriedMask;
-        s.sharedWordA = carriedA;
+        carryAddressBlock();
         // A touch-panel controller has no DMX input of source 1.
         s.dmxInSource = carriedSource == 1 ? 0 : carriedSource;
         s.dmxInSourceValue = carriedSource == 1 ? 65535 : carriedSourceValue;
         s.touch = carriedTouch;
-        s.sharedWordB = carriedB;
-        s.sharedWordC = carriedC;
-        s.option8A = carriedI;
-        s.sharedFlagE = carriedE;
         s.option32E = carriedOption32E;
         channelCapacity = 512;
         break;

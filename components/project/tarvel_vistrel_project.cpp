@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include <set>
 
@@ -35,19 +36,6 @@ const unsigned kSaveSteps = 5;
 const unsigned kControllerSaveSteps = 7;
 // A controller's cue lists live in their own array, this base plus its id.
 const Archive::ArrayId kCueListArrayBase = 100;
-
-// Keeps a progress stage open for one scope, whichever way it is left.
-class ProgressStage
-{
-public:
-    ProgressStage(ProgressTracker& tracker, unsigned steps) : m_tracker(tracker) { m_tracker.begin(steps); }
-    ~ProgressStage() { m_tracker.end(); }
-    ProgressStage(const ProgressStage&) = delete;
-    ProgressStage& operator=(const ProgressStage&) = delete;
-
-private:
-    ProgressTracker& m_tracker;
-};
 
 }  // namespace
 
@@ -137,7 +125,7 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
     ProgressTracker& tracker = progress ? *progress : inert;
     tracker.setTitleText(QObject::tr("Saving project"));
     tracker.setStatusText(QString());
-    ProgressStage stage(tracker, perController ? kControllerSaveSteps : kSaveSteps);
+    ProgressStage stage(&tracker, perController ? kControllerSaveSteps : kSaveSteps);
 
     // A failed save abandons the archive: the caller discards what was written.
     const QString folder = folderPath() + QLatin1Char('/');
@@ -231,16 +219,9 @@ bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 co
     }
     const QString saved = folderPath() + QLatin1Char('/') + arrayName + QStringLiteral(".tarv");
     const QString entry = database + QLatin1Char('/') + QLatin1String(kCueListFile);
-    bool added = false;
-    try {
-        Archive::saveArray(cueLists, folderPath(), databaseId);
-        added = archive.addPathUnder(saved, entry);
-    } catch (...) {
-        QFile::remove(saved);
-        throw;
-    }
-    QFile::remove(saved);
-    return added || failedToAdd(entry);
+    const auto removeSaved = qScopeGuard([&saved] { QFile::remove(saved); });
+    Archive::saveArray(cueLists, folderPath(), databaseId);
+    return archive.addPathUnder(saved, entry) || failedToAdd(entry);
 }
 
 bool TarvelVistrelProject::addMatrixEffects(ArchiveFile& archive, const ProjectSaveOptions& options,

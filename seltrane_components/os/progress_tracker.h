@@ -99,4 +99,32 @@ private:
     std::shared_ptr<std::atomic_bool> m_cancel;
 };
 
+// One stage of a tracker (which may be null) for the life of a scope, so that
+// every way out of the scope, an exception included, ends it.
+class ProgressStage
+{
+public:
+    ProgressStage(ProgressTracker* tracker, unsigned steps) : m_tracker(tracker)
+    {
+        if (m_tracker)
+            m_tracker->begin(steps);
+    }
+    ~ProgressStage()
+    {
+        if (m_tracker)
+            m_tracker->end();
+    }
+    ProgressStage(const ProgressStage&) = delete;
+    ProgressStage& operator=(const ProgressStage&) = delete;
+
+    void step(unsigned index)
+    {
+        if (m_tracker)
+            m_tracker->setStep(index);
+    }
+
+private:
+    ProgressTracker* m_tracker;
+};
+
 #endif  // SELTRANE_OS_PROGRESS_TRACKER_H

@@ -8,22 +8,35 @@ struct KindMagic
 {
     const char* kind;
     quint32 magic;
+    bool bundle;
 };
 
 const KindMagic kKindMagics[] = {
-    {"kvq", 0x8484}, {"kvx", 0x8484}, {"wvq", 0x9393},
-    {"wvx", 0x9393}, {"jvq", 0x7575}, {"jvx", 0x7575},
+    {"kvq", 0x8484, false}, {"kvx", 0x8484, true}, {"wvq", 0x9393, false},
+    {"wvx", 0x9393, true},  {"jvq", 0x7575, false}, {"jvx", 0x7575, true},
 };
+
+const KindMagic* findKind(const QString& kind)
+{
+    for (const KindMagic& entry : kKindMagics) {
+        if (kind.compare(QLatin1String(entry.kind), Qt::CaseInsensitive) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 quint32 fileTypeMagicForKind(const QString& kind)
 {
-    for (const KindMagic& entry : kKindMagics) {
-        if (kind.compare(QLatin1String(entry.kind), Qt::CaseInsensitive) == 0)
-            return entry.magic;
-    }
-    return 0;
+    const KindMagic* entry = findKind(kind);
+    return entry ? entry->magic : 0;
+}
+
+bool isBundleKind(const QString& kind)
+{
+    const KindMagic* entry = findKind(kind);
+    return entry && entry->bundle;
 }
 
 }  // namespace Quil

@@ -15,6 +15,9 @@ namespace Quil {
 // the dot): 0x8484 for kvq/kvx, 0x9393 for wvq/wvx, 0x7575 for jvq/jvx, else 0.
 quint32 fileTypeMagicForKind(const QString& kind);
 
+// True for the kinds whose files are bundles (kvx, wvx, jvx; case-insensitive).
+bool isBundleKind(const QString& kind);
+
 }  // namespace Quil
 
 #endif  // QUILSHOW_SHOW_SHOW_KINDS_H
