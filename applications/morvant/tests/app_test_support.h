@@ -1,58 +1,58 @@
-// Test support for the converter: a file-dialog chooser that answers in
-// place of the user, a window whose unsaved-result question is answered by
-// the test, and writers of the input files (shows, bundles, archives).
+// Test support for the converter: a driver with one scripted step, file dialogs and an unsaved-result
+// question answered by the test, and a fixture with a window on that driver and a temporary folder of
+// its own (to see what conversions leave behind). GUI thread only.
 #ifndef MORVANT_TESTS_APP_TEST_SUPPORT_H
 #define MORVANT_TESTS_APP_TEST_SUPPORT_H
 
 #include "applications/common/util/file_dialogs.h"
+#include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/main_window.h"
 #include "components/quilshow/tests/show_writer.h"
 
-#include <QByteArray>
 #include <QMessageBox>
-#include <QString>
-#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
+#include <functional>
 
+class ScriptedDriver : public ConversionDriver
+{
+public:
+    // With `step` set, the conversion runs one step, "Scripted step", that calls it.
+    const std::vector<Step>& steps() const override;
+    bool saveOutputProject(const QString& path, ProgressTracker& progress) override;
+
+    std::function<void(ScriptedDriver&)> step;
+    bool failSave = false;  // the save then fails without writing
+    QStringList saved;
+    QByteArray bytesAtSave;  // the target's when the save began
+};
+
+// Records every question in `asked`, in order.
 class ScriptedChooser : public FileDialogChooser
 {
 public:
     QString openFileName(QWidget*, const QString& caption, const QString&, const QString& filter, QString*) override
     {
-        ++openCount;
-        openCaption = caption;
-        openFilter = filter;
+        asked << caption + QLatin1Char('|') + filter;
         return openAnswer;
     }
     QString saveFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
                          QString*) override
     {
-        ++saveCount;
-        saveCaption = caption;
-        saveFilter = filter;
-        saveStart = start;
+        asked << caption + QLatin1Char('|') + filter + QLatin1Char('|') + start;
         return saveAnswer;
     }
     int askOverwrite(const QString& path, bool, QWidget*) override
     {
-        overwriteQuestions << path;
+        asked << QStringLiteral("overwrite ") + path;
         return overwriteAnswer;
     }
-    void showError(QWidget*, const QString& title, const QString& text) override
-    {
-        errors << title + QLatin1Char('|') + text;
-    }
+    void showError(QWidget*, const QString& title, const QString& text) override { asked << title + text; }
 
-    QString openAnswer;
-    QString saveAnswer;
+    QString openAnswer, saveAnswer;
     int overwriteAnswer = OverwriteFile;
-    int openCount = 0;
-    int saveCount = 0;
-    QString openCaption, openFilter, saveCaption, saveFilter, saveStart;
-    QStringList overwriteQuestions;
-    QStringList errors;
+    QStringList asked;
 };
 
 class ScriptedWindow : public MainWindow
@@ -60,19 +60,30 @@ class ScriptedWindow : public MainWindow
 public:
     using MainWindow::MainWindow;
 
-    int answer = QMessageBox::Cancel;
+    int answer = QMessageBox::Discard;
     int questions = 0;
 
 protected:
-    int askAboutUnsavedResult() override
-    {
-        ++questions;
-        return answer;
-    }
+    int askAboutUnsavedResult() override { return ++questions, answer; }
 };
 
-// A show file of the given stream version with every section empty.
-QByteArray plainShow(quint16 version = 454);
+class AppFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString input(const QString& name, const QByteArray& bytes);
+    bool convert(const QString& path);  // also checks that the temporary folder is empty afterwards
+    QString text(const char* name) const;  // of the label or pane `name`
+
+    QTemporaryDir folder;
+    ScriptedDriver driver;
+    ScriptedChooser chooser;
+    ScriptedWindow window{&driver};
+    QByteArray savedTmpDir;
+};
+
 // The files packed as a tar.gz (kind 0) or zip (kind 2) archive.
 QByteArray packArchive(int kind, const std::vector<std::pair<QString, QByteArray>>& files);
 QByteArray readBytes(const QString& path);

@@ -15,7 +15,6 @@
 
 #include <clocale>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 using StreamTest::readFile;
@@ -46,11 +45,13 @@ QStringList list(QByteArray bytes, int kind)
     return names;
 }
 
-bool extract(QByteArray bytes, int kind, const QString& root, QString* error = nullptr)
+bool extract(QByteArray bytes, const QString& root, QString* error = nullptr,
+             ProgressTracker* tracker = nullptr, int kind = 0)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     ArchiveFile archive;
+    archive.setProgressTracker(tracker);
     if (!archive.open(ArchiveFile::ReadMode, &buffer, kind))
         return false;
     const bool ok = archive.extractTo(root);
@@ -63,12 +64,11 @@ struct RawEntry
 {
     const char* name;
     unsigned type;
-    const char* link;  // symlink target, or null
+    const char* link;
     const char* hardlink;
 };
 
-// An archive written directly through libarchive, for entries our writer
-// never makes.
+// Entries our writer never makes, written through libarchive directly.
 QByteArray rawTar(const std::vector<RawEntry>& entries)
 {
     std::vector<char> out(1 << 16);
@@ -96,8 +96,7 @@ QByteArray rawTar(const std::vector<RawEntry>& entries)
     return QByteArray(out.data(), static_cast<int>(used));
 }
 
-// Truncates a file at the first write that reaches the device: the source
-// shrinks after its header went out.
+// Truncates the source at the first write: it shrinks after its header went out.
 class ShrinkingDevice : public QBuffer
 {
 public:
@@ -106,10 +105,9 @@ public:
 protected:
     qint64 writeData(const char* data, qint64 len) override
     {
-        if (!m_done) {
-            m_done = true;
+        if (!m_done)
             QFile::resize(m_victim, 100);
-        }
+        m_done = true;
         return QBuffer::writeData(data, len);
     }
 
@@ -118,75 +116,48 @@ private:
     bool m_done = false;
 };
 
-QByteArray headerField(const QByteArray& tar, int header, int offset, int length)
-{
-    return tar.mid(header * 512 + offset, length);
-}
-
 }  // namespace
 
-TEST(ArchiveFile, OpenCloseAndMisuse)
+TEST(ArchiveFile, MisuseAndGnuTarHeaders)
 {
     QBuffer buffer;
     ArchiveFile archive;
-    EXPECT_TRUE(archive.close());
-    EXPECT_FALSE(archive.addBuffer("x", "x"));
     EXPECT_FALSE(archive.open(ArchiveFile::WriteMode, &buffer, 0));
     EXPECT_TRUE(archive.errorString().contains("IO device isn't open")) << archive.errorString().toStdString();
-
     buffer.open(QIODevice::ReadWrite);
     EXPECT_FALSE(archive.open(ArchiveFile::ReadMode, &buffer, ArchiveFile::TarKind));
     EXPECT_FALSE(archive.open(ArchiveFile::WriteMode, &buffer, 3));
-    EXPECT_FALSE(archive.open(2, &buffer, 0));
     ASSERT_TRUE(archive.open(ArchiveFile::WriteMode, &buffer, ArchiveFile::TarGzKind));
-    EXPECT_FALSE(archive.open(ArchiveFile::WriteMode, &buffer, ArchiveFile::TarGzKind));
     QStringList names;
     EXPECT_FALSE(archive.listEntries(names));
-    EXPECT_FALSE(archive.extractTo(QDir::tempPath()));
-    EXPECT_FALSE(archive.addPath("/nonexistent/file"));
     EXPECT_FALSE(archive.addPath("/dev/null"));  // neither file nor folder
-
     EXPECT_TRUE(archive.addBuffer(QByteArray(5000, 'a'), "five"));
-    EXPECT_EQ(archive.dataBytesWritten(), 5000);
     EXPECT_EQ(archive.estimatedArchiveSize(), 8192);
-    EXPECT_TRUE(archive.addEmptyFile("empty"));
-    // A file missing before it was started leaves the archive sound.
     EXPECT_TRUE(archive.close());
-    EXPECT_EQ(list(buffer.data(), 0), QStringList({"five", "empty"}));
-}
 
-TEST(ArchiveFile, GnuTarHeaders)
-{
     QTemporaryDir dir;
     const QString data = dir.filePath("src");
     writeFile(data + "/b.txt", QByteArray(700, 'b'));
     QDir().mkpath(data + "/a");
     writeFile(data + "/.hidden", "h");
-
     const QByteArray tar = pack(ArchiveFile::TarKind, {data}, "data");
-    // data/, data/.hidden, data/a/, data/b.txt: four headers, 1 + 2 data
-    // blocks, the end marker and nothing after it.
+    // Four headers, 1 + 2 data blocks, the end marker and nothing after it.
     EXPECT_EQ(tar.size(), (4 + 1 + 2) * 512 + 1024);
     EXPECT_EQ(list(tar, 0), QStringList({"data/", "data/.hidden", "data/a/", "data/b.txt"}));
-
-    EXPECT_EQ(headerField(tar, 0, 100, 7), "0000755");
-    EXPECT_EQ(headerField(tar, 0, 156, 1), "5");
-    EXPECT_EQ(headerField(tar, 1, 100, 7), "0000644");
-    EXPECT_EQ(headerField(tar, 1, 156, 1), "0");
+    const auto field = [&](int header, int offset, int length) { return tar.mid(header * 512 + offset, length); };
+    EXPECT_EQ(field(0, 100, 7) + field(0, 156, 1), "00007555");
+    EXPECT_EQ(field(1, 100, 7) + field(1, 156, 1), "00006440");
     for (int header : {0, 1, 3, 4}) {
-        EXPECT_EQ(headerField(tar, header, 136, 11), "00000000000") << header;  // mtime 0
-        EXPECT_EQ(headerField(tar, header, 257, 8), QByteArray("ustar  \0", 8)) << header;
+        EXPECT_EQ(field(header, 136, 11), "00000000000") << header;  // mtime 0
+        EXPECT_EQ(field(header, 257, 8), QByteArray("ustar  \0", 8)) << header;
     }
-    EXPECT_EQ(headerField(tar, 4, 124, 11), "00000001274");  // 700 bytes
-    EXPECT_EQ(headerField(tar, 4, 0, 11), QByteArray("data/b.txt\0", 11));
-    EXPECT_EQ(tar.right(1024), QByteArray(1024, '\0'));
-
+    EXPECT_EQ(field(4, 124, 11), "00000001274");
+    EXPECT_EQ(field(4, 0, 11), QByteArray("data/b.txt\0", 11));
     // The same folder gives the same bytes, compressed too.
     EXPECT_EQ(pack(ArchiveFile::TarGzKind, {data}), pack(ArchiveFile::TarGzKind, {data}));
-    EXPECT_EQ(list(pack(ArchiveFile::TarGzKind, {data + "/"}), 0).first(), "src/");
 }
 
-TEST(ArchiveFile, RoundTripTarAndZipWithNonAsciiNames)
+TEST(ArchiveFile, RoundTripTarAndZipWithNonAsciiNamesInAnyLocale)
 {
     QTemporaryDir dir;
     const QString src = dir.filePath("src");
@@ -198,35 +169,30 @@ TEST(ArchiveFile, RoundTripTarAndZipWithNonAsciiNames)
     writeFile(src + "/plain.bin", "plain");
 
     for (int kind : {int(ArchiveFile::TarGzKind), int(ArchiveFile::ZipKind)}) {
+        // libarchive's own name conversion fails in the C locale.
+        const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+        std::setlocale(LC_CTYPE, "C");
         const QByteArray bytes = pack(kind, {src}, "top");
-        EXPECT_TRUE(list(bytes, kind).contains("top/" + name)) << kind;
+        std::setlocale(LC_CTYPE, saved.c_str());
+        if (kind == ArchiveFile::ZipKind) {  // the UTF-8 name flag of the entry's local header
+            EXPECT_TRUE(bytes.at(bytes.indexOf(("top/" + name).toUtf8()) - 30 + 7) & 0x08);
+        }
         const QString out = dir.filePath(QString("out%1").arg(kind));
+        writeFile(out + "/top/plain.bin", "much longer old content");
         QString error;
-        ASSERT_TRUE(extract(bytes, kind, out, &error)) << error.toStdString();
+        ASSERT_TRUE(extract(bytes, out, &error, nullptr, kind)) << error.toStdString();
         EXPECT_EQ(readFile(out + "/top/" + name), content) << kind;
         EXPECT_EQ(readFile(out + "/top/plain.bin"), "plain") << kind;
-        struct stat st;
-        ASSERT_EQ(::stat(QFile::encodeName(out + "/top/plain.bin").constData(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0600, 0600u);
-
-        // A bundle may be either format; an existing file is overwritten.
-        writeFile(out + "/top/plain.bin", "much longer old content");
-        ASSERT_TRUE(extract(bytes, kind, out));
-        EXPECT_EQ(readFile(out + "/top/plain.bin"), "plain");
 
         const QString file = dir.filePath(QString("bundle%1").arg(kind));
         writeFile(file, bytes);
         QStringList names;
         EXPECT_TRUE(ArchiveFile::openFile(file, names));
-        EXPECT_EQ(names, list(bytes, kind));
+        EXPECT_TRUE(names.contains("top/" + name));
     }
-    // Plain tar through the tar+gzip reader.
     const QString plain = dir.filePath("plain.tar");
-    writeFile(plain, pack(ArchiveFile::TarKind, {src + "/plain.bin"}));
-    QStringList names{"stale"};
-    EXPECT_TRUE(ArchiveFile::openFile(plain, names));
-    EXPECT_EQ(names, QStringList{"plain.bin"});
     writeFile(plain, "not an archive at all");
+    QStringList names{"stale"};
     EXPECT_FALSE(ArchiveFile::openFile(plain, names));
     EXPECT_TRUE(names.isEmpty());
 }
@@ -235,12 +201,7 @@ TEST(ArchiveFile, ExtractionStaysInsideRoot)
 {
     QTemporaryDir dir;
     const QString root = dir.filePath("root/inner");
-    struct Case
-    {
-        std::vector<RawEntry> entries;
-        bool ok;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<std::vector<RawEntry>, bool>> cases = {
         {{{"../x", AE_IFREG, nullptr, nullptr}}, false},
         {{{"a/../../x", AE_IFREG, nullptr, nullptr}}, false},
         {{{"/abs", AE_IFREG, nullptr, nullptr}}, false},
@@ -251,11 +212,11 @@ TEST(ArchiveFile, ExtractionStaysInsideRoot)
         // Links pointing inside are skipped, the rest goes on.
         {{{"d/link", AE_IFLNK, "../ok.txt", nullptr}, {"ok.txt", AE_IFREG, nullptr, nullptr}}, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& [entries, ok] : cases) {
         QString error;
-        EXPECT_EQ(extract(rawTar(c.entries), 0, root, &error), c.ok) << c.entries[0].name;
-        if (!c.ok) {
-            EXPECT_TRUE(error.contains(c.entries[0].name)) << error.toStdString();
+        EXPECT_EQ(extract(rawTar(entries), root, &error), ok) << entries[0].name;
+        if (!ok) {
+            EXPECT_TRUE(error.contains(entries[0].name)) << error.toStdString();
         }
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("root/x")));
@@ -266,8 +227,7 @@ TEST(ArchiveFile, ExtractionStaysInsideRoot)
 
     // A link already on disk inside the root does not carry files out.
     ASSERT_TRUE(QFile::link(dir.path(), root + "/escape"));
-    QString error;
-    EXPECT_FALSE(extract(rawTar({{"escape/y", AE_IFREG, nullptr, nullptr}}), 0, root, &error));
+    EXPECT_FALSE(extract(rawTar({{"escape/y", AE_IFREG, nullptr, nullptr}}), root));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("y")));
 }
 
@@ -276,7 +236,6 @@ TEST(ArchiveFile, SourceShrinkingMidEntryFailsTheSave)
     QTemporaryDir dir;
     const QString victim = dir.filePath("victim.bin");
     writeFile(victim, QByteArray(1 << 20, 'v'));
-
     ShrinkingDevice device(victim);
     device.open(QIODevice::WriteOnly);
     ArchiveFile archive;
@@ -301,19 +260,12 @@ TEST(ArchiveFile, ExtractionReportsScaledProgress)
     }
     writeFile(dir.filePath("src/a"), noise);
     writeFile(dir.filePath("src/b"), noise);
-    QByteArray bytes = pack(ArchiveFile::TarGzKind, {dir.filePath("src")});
-
     std::vector<std::pair<quint32, quint32>> reports;
     ProgressTracker tracker([](quint32 done, quint32 total, void* user) {
         static_cast<std::vector<std::pair<quint32, quint32>>*>(user)->emplace_back(done, total);
     }, nullptr, &reports);
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    ArchiveFile archive;
-    archive.setProgressTracker(&tracker);
-    ASSERT_TRUE(archive.open(ArchiveFile::ReadMode, &buffer, 0));
     tracker.begin(1);
-    ASSERT_TRUE(archive.extractTo(dir.filePath("out")));
+    ASSERT_TRUE(extract(pack(ArchiveFile::TarGzKind, {dir.filePath("src")}), dir.filePath("out"), nullptr, &tracker));
     tracker.end();
     ASSERT_GT(reports.size(), 10u);
     for (size_t i = 1; i < reports.size(); ++i) {
@@ -322,27 +274,4 @@ TEST(ArchiveFile, ExtractionReportsScaledProgress)
         EXPECT_LE(reports[i].first, reports[i].second);
     }
     EXPECT_EQ(reports.back(), std::make_pair(1u, 1u));
-    EXPECT_EQ(readFile(dir.filePath("out/src/b")), noise);
-}
-
-// libarchive's own name conversion fails in the C locale.
-TEST(ArchiveFile, NonAsciiNamesPackInAnyLocale)
-{
-    const QString name = QString::fromUtf8("Grüße.txt");
-    for (int kind : {int(ArchiveFile::TarGzKind), int(ArchiveFile::ZipKind)}) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        ArchiveFile archive;
-        ASSERT_TRUE(archive.open(ArchiveFile::WriteMode, &buffer, kind));
-        const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-        std::setlocale(LC_CTYPE, "C");
-        const bool added = archive.addBuffer("data", name);
-        const bool closed = archive.close();
-        std::setlocale(LC_CTYPE, saved.c_str());
-        EXPECT_TRUE(added && closed) << kind;
-        EXPECT_EQ(list(buffer.data(), kind), QStringList{name}) << kind;
-        if (kind == ArchiveFile::ZipKind) {
-            EXPECT_TRUE(buffer.data().at(7) & 0x08);  // the UTF-8 name flag
-        }
-    }
 }

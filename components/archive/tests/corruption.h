@@ -1,19 +1,11 @@
-// Test support for the corruption tests of the file readers: damages a valid
-// file in many deterministic ways, so that a test can run its reader on each
-// copy and require only a clean outcome (success or the reader's documented
-// error), with the sanitizers watching for everything else.
-//
-// The damage comes from a sweep over the offsets (huge counts, 0x00, 0xFF,
-// 0x7F and a flipped bit at each) and from a seeded std::mt19937, whose
-// sequence the standard fixes, so every run and every platform sees the same
-// copies; each copy carries a description that names the damage for a report.
-//
-// Outcomes runs a reader on each copy and reports what is neither a success
-// nor a std::runtime_error (the documented failure of the stream and
-// database readers; version_exception and archive_exception are ones).
-//
-// Header-only so that the tests of components that do not link the archive
-// library can use it. Plain functions; one test thread.
+// Test support for the corruption tests of the file readers: forEachDamage
+// makes damaged copies of a valid file (a sweep over the offsets, then copies
+// from a seeded std::mt19937, the same on every run and platform, each named
+// for a report); Outcomes runs a reader on each copy and fails on anything but
+// a success or a std::runtime_error (the readers' documented error, which
+// version_exception and archive_exception are). The sanitizers watch the rest.
+// Header-only, for components that do not link the archive library. One test
+// thread.
 #ifndef ARCHIVE_TESTS_CORRUPTION_H
 #define ARCHIVE_TESTS_CORRUPTION_H
 
@@ -37,112 +29,75 @@ struct Damaged
     std::string what;
 };
 
-class Damager
+namespace Detail {
+
+// Overwrites from at on, never past the end.
+inline void overwrite(QByteArray& bytes, int at, const QByteArray& with)
 {
-public:
-    explicit Damager(quint32 seed) : rng_(seed) {}
+    const int n = std::min(with.size(), bytes.size() - at);
+    bytes.replace(at, n, with.constData(), n);
+}
 
-    // One random copy with one to three damages.
-    Damaged damage(const QByteArray& original)
-    {
-        Damaged result{original, std::string()};
-        const int count = 1 + int(below(3));
-        for (int i = 0; i < count && !result.bytes.isEmpty(); ++i)
-            damageOnce(result);
-        return result;
+// Damages d once at a random place: a flipped bit, a fill, a huge count or
+// length, a copied, cut or truncated run, or random bytes (a torn write).
+inline void damageOnce(std::mt19937& rng, Damaged& d)
+{
+    const auto below = [&](quint32 n) { return n == 0 ? 0 : quint32(rng() % n); };
+    QByteArray& bytes = d.bytes;
+    const int size = bytes.size();
+    const int at = int(below(quint32(size)));
+    const int length = 1 + int(below(std::min(16, size - at)));
+    static const char kFill[] = {'\x00', '\xFF', '\x7F'};
+    static const char* const kHuge[] = {"\xFF\xFF\xFF\xFF", "\x7F\xFF\xFF\xFF", "\xFF\xFF\xFF\x7F",
+                                        "\x80\x00\x00\x00", "\x00\x00\x00\x80", "\xFF\xFF",
+                                        "\x00\xFF\xFF\xFF", "\xFF\xFF\xFF\x00"};
+    static const char* const kNames[] = {"flip bit", "fill", "huge value", "copy", "cut", "truncate", "random"};
+    const quint32 kind = below(7);
+    switch (kind) {
+    case 0:
+        bytes[at] = char(bytes[at] ^ (1 << below(8)));
+        break;
+    case 1:
+        overwrite(bytes, at, QByteArray(length, kFill[below(3)]));
+        break;
+    case 2: {
+        const quint32 which = below(sizeof kHuge / sizeof kHuge[0]);
+        overwrite(bytes, at, QByteArray(kHuge[which], which == 5 ? 2 : 4));
+        break;
     }
-
-private:
-    quint32 below(quint32 n) { return n == 0 ? 0 : quint32(rng_() % n); }
-
-    static void note(Damaged& d, const std::string& text)
-    {
-        d.what += d.what.empty() ? text : "; " + text;
+    case 3:
+        bytes.insert(int(below(quint32(size) + 1)), bytes.mid(at, length));
+        break;
+    case 4:
+        bytes.remove(at, length);
+        break;
+    case 5:
+        bytes.truncate(at);
+        break;
+    default:
+        for (int i = 0; i < length; ++i)
+            bytes[at + i] = char(below(256));
+        break;
     }
+    // The seed and copy number reproduce the damage; this only names it.
+    d.what += (d.what.empty() ? "" : "; ") + std::string(kNames[kind]) + " at " + std::to_string(at);
+}
 
-    static void overwrite(QByteArray& bytes, int at, const QByteArray& with)
-    {
-        for (int i = 0; i < with.size() && at + i < bytes.size(); ++i)
-            bytes[at + i] = with[i];
-    }
-
-    void damageOnce(Damaged& d)
-    {
-        QByteArray& bytes = d.bytes;
-        const int size = bytes.size();
-        const int at = int(below(quint32(size)));
-        const int length = 1 + int(below(std::min(16, size - at)));
-        static const char kFill[] = {'\x00', '\xFF', '\x7F'};
-        // Huge values in both byte orders and widths: counts and lengths.
-        static const char* const kHuge[] = {"\xFF\xFF\xFF\xFF", "\x7F\xFF\xFF\xFF", "\xFF\xFF\xFF\x7F",
-                                            "\x80\x00\x00\x00", "\x00\x00\x00\x80", "\xFF\xFF",
-                                            "\x00\xFF\xFF\xFF", "\xFF\xFF\xFF\x00"};
-        switch (below(7)) {
-        case 0: {
-            const int bit = int(below(8));
-            bytes[at] = char(bytes[at] ^ (1 << bit));
-            note(d, "flip bit " + std::to_string(bit) + " at " + std::to_string(at));
-            break;
-        }
-        case 1: {
-            const char fill = kFill[below(3)];
-            overwrite(bytes, at, QByteArray(length, fill));
-            note(d, "fill " + std::to_string(length) + " x " + std::to_string(quint8(fill)) + " at "
-                        + std::to_string(at));
-            break;
-        }
-        case 2: {
-            const quint32 which = below(sizeof kHuge / sizeof kHuge[0]);
-            overwrite(bytes, at, QByteArray(kHuge[which], which == 5 ? 2 : 4));
-            note(d, "huge value " + std::to_string(which) + " at " + std::to_string(at));
-            break;
-        }
-        case 3: {
-            const int to = int(below(quint32(size) + 1));
-            bytes.insert(to, bytes.mid(at, length));
-            note(d, "copy " + std::to_string(length) + " from " + std::to_string(at) + " to "
-                        + std::to_string(to));
-            break;
-        }
-        case 4:
-            bytes.remove(at, length);
-            note(d, "cut " + std::to_string(length) + " at " + std::to_string(at));
-            break;
-        case 5:
-            bytes.truncate(at);
-            note(d, "truncate at " + std::to_string(at));
-            break;
-        default: {
-            // A random byte run: what a torn or foreign write leaves.
-            for (int i = 0; i < length; ++i)
-                bytes[at + i] = char(below(256));
-            note(d, "random " + std::to_string(length) + " at " + std::to_string(at));
-            break;
-        }
-        }
-    }
-
-    std::mt19937 rng_;
-};
+} // namespace Detail
 
 // Calls visit with every copy of the sweep (every stride-th offset; stride 0
-// skips the sweep) and then with `randomCount` random copies from `seed`.
+// skips the sweep) and then with `randomCount` random copies from `seed`, each
+// with one to three damages.
 inline void forEachDamage(const QByteArray& original, quint32 seed, int randomCount, int stride,
                           const std::function<void(const Damaged&)>& visit)
 {
-    static const struct
-    {
-        const char* bytes;
-        int size;
-        const char* name;
-    } kSweep[] = {{"\xFF\xFF\xFF\xFF", 4, "FFFFFFFF"}, {"\x7F\xFF\xFF\xFF", 4, "7FFFFFFF"},
-                  {"\xFF\xFF\xFF\x7F", 4, "FFFFFF7F"},  {"\x00", 1, "00"},
-                  {"\xFF", 1, "FF"},                    {"\x7F", 1, "7F"}};
+    static const QByteArray kSweep[] = {QByteArray("\xFF\xFF\xFF\xFF", 4), QByteArray("\x7F\xFF\xFF\xFF", 4),
+                                        QByteArray("\xFF\xFF\xFF\x7F", 4), QByteArray(1, '\x00'),
+                                        QByteArray(1, '\xFF'),               QByteArray(1, '\x7F')};
     for (int at = 0; stride > 0 && at < original.size(); at += stride) {
-        for (const auto& s : kSweep) {
-            Damaged d{original, "write " + std::string(s.name) + " at " + std::to_string(at)};
-            for (int i = 0; i < s.size && at + i < d.bytes.size(); ++i)
-                d.bytes[at + i] = s.bytes[i];
+        for (const QByteArray& with : kSweep) {
+            Damaged d{original, "write " + with.toHex().toUpper().toStdString() + " at " + std::to_string(at)};
+            Detail::overwrite(d.bytes, at, with);
             if (d.bytes != original)
                 visit(d);
         }
@@ -151,9 +106,12 @@ inline void forEachDamage(const QByteArray& original, quint32 seed, int randomCo
         flipped.bytes[at] = char(flipped.bytes[at] ^ (1 << bit));
         visit(flipped);
     }
-    Damager damager(seed);
+    std::mt19937 rng(seed);
     for (int i = 0; i < randomCount; ++i) {
-        Damaged d = damager.damage(original);
+        Damaged d{original, std::string()};
+        const int count = 1 + int(rng() % 3);
+        for (int k = 0; k < count && !d.bytes.isEmpty(); ++k)
+            Detail::damageOnce(rng, d);
         d.what = "seed " + std::to_string(seed) + " copy " + std::to_string(i) + ": " + d.what;
         visit(d);
     }

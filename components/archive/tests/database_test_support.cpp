@@ -46,7 +46,7 @@ Archive::ObjectPtr newThing(qint32 value)
 
 qint32 valueOf(const Archive::ObjectPtr& object)
 {
-    const ThingPtr thing = Archive::dynamicPointerCast<Thing>(object);
+    const auto thing = Archive::dynamicPointerCast<Thing>(object);
     return thing ? thing->value : -1;
 }
 
@@ -75,29 +75,44 @@ void DatabaseFixture::TearDown()
     Archive::closeDatabase(db);
 }
 
+Archive::ObjectId addThing(Archive::DatabaseId db, qint32 value, Archive::ObjectId id, Archive::ArrayId arrayId)
+{
+    Archive::ObjectPtr object = newThing(value);
+    Archive::addObject(arrayId, id, object, db);
+    return id;
+}
+
+Archive::ObjectPtr editThing(Archive::DatabaseId db, Archive::ObjectId id, qint32 value)
+{
+    Archive::ObjectPtr copy;
+    Archive::editObject(copy, kThings, id, db);
+    Archive::dynamicPointerCast<Thing>(copy)->value = value;
+    return copy;
+}
+
 std::vector<Archive::ObjectId> DatabaseFixture::addThings(const std::vector<qint32>& values,
                                                           Archive::ArrayId arrayId)
 {
     std::vector<Archive::ObjectId> ids;
     Archive::EditContext context(db);
-    for (qint32 value : values) {
-        Archive::ObjectId id = Archive::kNoObjectId;
-        Archive::ObjectPtr object = newThing(value);
-        Archive::addObject(arrayId, id, object, db);
-        ids.push_back(id);
-    }
+    for (qint32 value : values)
+        ids.push_back(addThing(db, value, Archive::kNoObjectId, arrayId));
     context.commit();
     return ids;
+}
+
+void removeThing(Archive::DatabaseId db, Archive::ObjectId id, Archive::ArrayId arrayId)
+{
+    Archive::ObjectPtr object;
+    Archive::getObject(object, arrayId, id, db);
+    Archive::removeObject(arrayId, object, db);
 }
 
 void DatabaseFixture::removeIds(const std::vector<Archive::ObjectId>& ids, Archive::ArrayId arrayId)
 {
     Archive::EditContext context(db);
-    for (Archive::ObjectId id : ids) {
-        Archive::ObjectPtr object;
-        Archive::getObject(object, arrayId, id, db);
-        Archive::removeObject(arrayId, object, db);
-    }
+    for (Archive::ObjectId id : ids)
+        removeThing(db, id, arrayId);
     context.commit();
 }
 
@@ -149,12 +164,6 @@ std::vector<Recorder::Entry> Recorder::entries() const
 {
     std::lock_guard<std::mutex> guard(mutex_);
     return entries_;
-}
-
-void Recorder::clear()
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    entries_.clear();
 }
 
 ScopedRecorder::ScopedRecorder(Recorder& recorder, Archive::Array& array)

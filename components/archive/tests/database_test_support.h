@@ -37,8 +37,6 @@ public:
     Archive::ObjectBase* clone() const override { return new OtherThing(*this); }
 };
 
-using ThingPtr = Archive::Pointer<Thing>;
-
 Archive::ObjectPtr newThing(qint32 value);
 // The value of a Thing, or -1 for anything else.
 qint32 valueOf(const Archive::ObjectPtr& object);
@@ -57,6 +55,14 @@ const Archive::ArraySchemaRow* schema();
 // Settings of a stored test database: binary suffix "tarv", text suffix
 // "tarvt", header ".tarvel_project", version 157.
 Archive::DatabaseSettings settings(bool singleFile = false, bool binary = true);
+
+// Inside an open transaction of db: adds a Thing (at id, or at a new id) and
+// returns its id; editThing returns the pending copy of id with value set;
+// removeThing removes the object id as this thread sees it.
+Archive::ObjectId addThing(Archive::DatabaseId db, qint32 value, Archive::ObjectId id = Archive::kNoObjectId,
+                           Archive::ArrayId arrayId = kThings);
+Archive::ObjectPtr editThing(Archive::DatabaseId db, Archive::ObjectId id, qint32 value);
+void removeThing(Archive::DatabaseId db, Archive::ObjectId id, Archive::ArrayId arrayId = kThings);
 
 // Fixture: one database per test, current, closed afterwards.
 class DatabaseFixture : public ::testing::Test
@@ -96,7 +102,6 @@ public:
     void notify(const Archive::ObjectChangeSignal& signal) override;
     void notify(const Archive::ArrayChangeSignal& signal) override;
     std::vector<Entry> entries() const;
-    void clear();
 
     // Called on the delivering thread for every signal, when set.
     std::function<void()> onSignal;

@@ -1,6 +1,6 @@
-// Helpers of the stream tests: the bytes an object or value writes into a
-// binary stream without header, bytes read back as a stream of a chosen
-// version, a text stream file, and a content mask with every field set.
+// Helpers of the stream tests: an object's bytes in a headerless binary
+// stream, bytes read back at a chosen version, a text stream file and a
+// content mask with every field set.
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
@@ -16,7 +16,6 @@
 
 inline QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
-// What writeFields writes, as the binary stream stores it.
 inline QByteArray streamBytes(const std::function<void(OutStream&)>& writeFields)
 {
     QByteArray bytes;
@@ -35,8 +34,7 @@ QByteArray writtenBytes(const T& value)
     return streamBytes([&](OutStream& out) { value.write(out); });
 }
 
-// Reads bytes with readFields as data of the given version; answers the
-// number of bytes left unread.
+// Answers the number of bytes left unread.
 inline qint64 readStream(QByteArray bytes, quint16 version, const std::function<void(InStream&)>& readFields)
 {
     QBuffer buffer(&bytes);

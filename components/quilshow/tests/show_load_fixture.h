@@ -1,6 +1,5 @@
 // Test support: loads show bytes into a new global show, as the converter
-// does (a reset keeps a few settings by design), and collects what the
-// reader logs. One test thread.
+// does, and collects what the reader logs. One test thread.
 #ifndef QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
 #define QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
 
@@ -12,16 +11,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-#include <vector>
-
 class ShowLoadFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
         Quil::createShow(9);
         addLogHandler(collect, &log);
     }
@@ -34,6 +28,7 @@ protected:
     QString path() const { return dir.filePath("show.kvq"); }
     std::string folder() const { return dir.path().toStdString(); }
     QuilShow& show() { return *Quil::_gpShow; }
+    std::string firstLog() const { return log.empty() ? std::string() : log[0].second; }
 
     Quil::ShowLoadResult load(const QByteArray& bytes, quint32 magic = 0x8484)
     {
@@ -44,7 +39,6 @@ protected:
         return Quil::loadShow(path().toStdString(), magic, nullptr);
     }
     Quil::ShowLoadResult load(const ShowContent& content) { return load(buildShow(content), content.magic); }
-    std::string firstLog() const { return log.empty() ? std::string() : log[0].second; }
 
     static void collect(int level, qint64, const char* text, void* userData)
     {

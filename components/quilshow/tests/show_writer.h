@@ -23,21 +23,14 @@ public:
     ShowWriter& u16(quint16 value) { return put(value); }
     ShowWriter& u32(quint32 value) { return put(value); }
     ShowWriter& boolean(bool value) { return u8(value ? 1 : 0); }
-    ShowWriter& raw(const QByteArray& bytes)
-    {
-        data.append(bytes);
-        return *this;
-    }
-    // A count in this version's width (u16 below 98, u32 from 98).
+    ShowWriter& raw(const QByteArray& bytes) { return data.append(bytes), *this; }
+    // A count in this version's width (u16 below 98, u32 from 98), then a counted byte string.
     ShowWriter& count(quint32 value) { return version < 98 ? u16(static_cast<quint16>(value)) : u32(value); }
-    // Count and bytes.
     ShowWriter& string(const QByteArray& bytes) { return count(static_cast<quint32>(bytes.size())).raw(bytes); }
     // A show text: bytes from version 10, UTF-16 units below.
     ShowWriter& text(const QString& value);
     // Guard words, magic and the stream version.
     ShowWriter& header(quint32 magic, quint16 guard = 0xFF33) { return u16(guard).u32(magic).u16(guard).u16(version); }
-
-    bool save(const QString& path) const;
 
     quint16 version;
     QByteArray data;
@@ -53,42 +46,26 @@ private:
     }
 };
 
-// Content of a whole show; the defaults give every section empty.
+// Content of a whole show. Every other section holds the fixed items the
+// writer puts in (output node 3, filled settings, DALI test schedules and,
+// from version 219, font 2 with text preset 5).
 struct ShowContent
 {
-    struct FunctionRecord
-    {
-        quint16 id;
-        QString name;
-        quint32 mask;
-    };
+    struct FunctionRecord { quint16 id; QString name; quint32 mask; };
 
     quint16 version = 454;
     quint32 magic = 0x8484;
     quint8 savedBy[3] = {3, 2, 1};
-    QByteArray headerText = "header";
     std::vector<FunctionRecord> functions;
-    // One output node with id 3 (and a power supply from version 154).
-    bool outputNode = false;
-    // Settings as written by writeSettings.
-    bool settingsFilled = false;
     QByteArray backgroundImagePath = "./media/a.png";
+    float oldTimeZone = -20.5f;  // stored as a float from version 15 to 23
     std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
-    bool daliSchedules = false;
-    // From version 219: font 2, text slot 1 ("time") from 222, text preset 5
-    // on font 2 (see writeDynamicText).
-    bool dynamicText = false;
     // Non-zero counts put items into a section the reader refuses.
     quint16 triggerCount = 0;
 };
 
-// The settings record the whole-show writer uses (both stream forms), with
-// distinct values the tests compare against.
-void writeSettings(ShowWriter& w, bool filled, const QByteArray& backgroundImagePath = "./media/a.png");
-
-// The dynamic-text section; `filled` writes the items that ShowContent
-// describes, with distinct values the tests compare against.
-void writeDynamicText(ShowWriter& w, bool filled);
+// The dynamic-text section of buildShow.
+void writeDynamicText(ShowWriter& w);
 
 // The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);

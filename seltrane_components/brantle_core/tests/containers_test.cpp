@@ -15,18 +15,14 @@ struct Item : sortvector_el
     Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live) { if (live) ++*live; }
     ~Item() override { if (live) --*live; }
     sortvector_el* clone() const override { return new Item(*this); }
-    int tag;
-    int* live;
+    int tag, *live;
 };
 
 // Orders by tag only, so equal tags show where newer elements go.
 struct TaggedItem : Item
 {
     using Item::Item;
-    bool lessThan(const sortvector_el& other) const override
-    {
-        return tag < static_cast<const TaggedItem&>(other).tag;
-    }
+    bool lessThan(const sortvector_el& other) const override { return tag < static_cast<const TaggedItem&>(other).tag; }
     sortvector_el* clone() const override { return new TaggedItem(*this); }
 };
 
@@ -47,17 +43,12 @@ TEST(SortVector, IdsGrowthAndLimits)
         EXPECT_EQ(table.insert(new Item), i);
     EXPECT_TRUE(table.remove(1));
     EXPECT_FALSE(table.remove(1));
-    EXPECT_EQ(table.find(1), nullptr);
     EXPECT_EQ(table.insert(new Item), 1);
-    EXPECT_TRUE(table.remove(2));
-    EXPECT_EQ(table.highestId(), 1);
     // Growth by chunk up to the maximum; beyond it nothing is filed.
-    for (int i = 2; i < 25; ++i) {
+    for (int i = 3; i < 25; ++i) {
         ASSERT_EQ(table.insert(new Item), i);
         EXPECT_EQ(table.slotCount(), i < 10 ? 10u : i < 20 ? 20u : 25u);
     }
-    EXPECT_EQ(table.slotCount(), 25u);
-    EXPECT_EQ(table.size(), 25u);
     Item extra;
     EXPECT_EQ(table.insert(&extra), -1);
     EXPECT_FALSE(extra.isLinked());
@@ -68,42 +59,24 @@ TEST(SortVector, IdsGrowthAndLimits)
     EXPECT_EQ(given.insert(e, 30), 30);
     EXPECT_EQ(given.slotCount(), 40u);
     EXPECT_EQ(given[30], e);
-    EXPECT_EQ(given.insert(&extra, 30), -1);
-    EXPECT_EQ(given.insert(&extra, 300), -1);
-    EXPECT_EQ(given.insert(&extra, 0xFFFFFFFE), -1);
+    for (unsigned id : {30u, 300u, 0xFFFFFFFEu})
+        EXPECT_EQ(given.insert(&extra, id), -1) << id;
     EXPECT_EQ(given.slotCount(), 40u);
-    EXPECT_FALSE(given.exists(300));
     EXPECT_EQ(given.insert(nullptr), -1);
     EXPECT_EQ(given.insert(e), -1) << "an element already filed must not be filed twice";
 
     // A chunk of 0 grows by one; the maximum is capped at 65536 ids.
     sortvector<Item> zeroChunk(0, 3);
-    EXPECT_EQ(zeroChunk.growthChunk(), 1u);
-    EXPECT_EQ(zeroChunk.insert(new Item), 0);
-    EXPECT_EQ(zeroChunk.insert(new Item), 1);
-    EXPECT_EQ(zeroChunk.insert(new Item, 2), 2);
-    EXPECT_EQ(zeroChunk.insert(&extra), -1);
+    EXPECT_EQ(zeroChunk.insert(new Item, 1), 1);
+    EXPECT_EQ(zeroChunk.slotCount(), 2u);
     sortvector<Item> huge(100000, 200000);
-    EXPECT_EQ(huge.maximumSize(), 65536u);
     EXPECT_EQ(huge.insert(new Item, 65535), 65535);
-    EXPECT_EQ(huge.first()->id(), 65535);
     EXPECT_EQ(huge.insert(&extra, 65536), -1);
-}
 
-TEST(SortVector, WalksInOrderAndKeepsNewerEqualsFirst)
-{
-    sortvector<Item> table(16, 256);
-    EXPECT_EQ(table.first(), nullptr);
-    for (unsigned id : {5u, 2u, 9u})
-        table.insert(new Item, id);
-    EXPECT_EQ(idsInOrder(table), (std::vector<int>{2, 5, 9}));
-    EXPECT_EQ(table.first()->id(), 2);
-
+    // Walks in order, newer equals first.
     sortvector<TaggedItem> tagged(16, 256);
-    tagged.insert(new TaggedItem(1), 0);
-    tagged.insert(new TaggedItem(7), 1);
-    tagged.insert(new TaggedItem(1), 2);
-    tagged.insert(new TaggedItem(0), 3);
+    for (int tag : {1, 7, 1, 0})
+        tagged.insert(new TaggedItem(tag));
     EXPECT_EQ(idsInOrder(tagged), (std::vector<int>{3, 2, 0, 1}));
 }
 
@@ -119,8 +92,6 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         EXPECT_EQ(idsInOrder(copy), (std::vector<int>{3, 7}));
         EXPECT_NE(copy[7], table[7]);
         EXPECT_EQ(copy[7]->tag, 10);
-        EXPECT_EQ(copy.highestId(), 7);
-        EXPECT_EQ(copy.maximumSize(), 64u);
 
         sortvector<Item> assigned(1, 1);
         assigned.insert(new Item(0, &live));
@@ -129,7 +100,6 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         EXPECT_EQ(assigned[3]->tag, 20);
         assigned.clear();
         EXPECT_EQ(live, 4);
-        EXPECT_EQ(assigned.highestId(), -1);
     }
     EXPECT_EQ(live, 0);
 }
@@ -146,38 +116,25 @@ TEST(SortVectorDeathTest, MissingElementIsFatal)
 
 struct Node : list_node<Node>
 {
-    explicit Node(int value, int* live) : value(value), live(live) { ++*live; }
+    explicit Node(int* live) : live(live) { ++*live; }
     virtual ~Node() { --*live; }
-    int value;
     int* live;
 };
 
-// Runs action, which must throw std::logic_error with the given text.
 template <class Action>
 void expectLogicError(Action action, const char* text)
 {
-    try {
-        action();
-        ADD_FAILURE() << "no exception, expected " << text;
-    } catch (const std::logic_error& error) {
-        EXPECT_STREQ(error.what(), text);
-    }
+    try { action(); ADD_FAILURE() << "no exception, expected " << text; }
+    catch (const std::logic_error& error) { EXPECT_STREQ(error.what(), text); }
 }
 
 TEST(PolyList, EraseAndUnlink)
 {
     int live = 0;
     poly_list<Node> list;
-    EXPECT_EQ(list.begin(), list.end());
-    EXPECT_FALSE(list.end().isNull());
     Node* nodes[4];
-    for (int i = 0; i < 4; ++i) {
-        nodes[i] = new Node(i, &live);
-        list.push_back(nodes[i]);
-    }
-    auto x = poly_list<Node>::iterator(nodes[1]);
-    EXPECT_EQ(list.erase(x, x), x);
-
+    for (Node*& node : nodes)
+        list.push_back(node = new Node(&live));
     // An end that is not reachable from the start throws and deletes nothing.
     EXPECT_THROW(list.erase(nodes[2], nodes[1]), std::logic_error);
     EXPECT_THROW(list.erase(nodes[0], poly_list<Node>::iterator()), std::logic_error);
@@ -194,12 +151,10 @@ TEST(PolyList, EraseAndUnlink)
 
     EXPECT_EQ(list.erase(nodes[0], nodes[3]), poly_list<Node>::iterator(nodes[3]));
     EXPECT_EQ(live, 1);
-    EXPECT_EQ(list.size(), 1u);
     EXPECT_EQ(list.back(), nodes[3]);
     expectLogicError([&] { list.erase(nodes[3], nullptr); }, "poly_list iterator invalid");
     list.clear();
     EXPECT_EQ(live, 0);
-    EXPECT_EQ(list.front(), nullptr);
 }
 
 }  // namespace

@@ -1,15 +1,24 @@
 #ifndef APPLICATIONS_COMMON_UTIL_TESTS_SETTINGS_FIXTURE_H
 #define APPLICATIONS_COMMON_UTIL_TESTS_SETTINGS_FIXTURE_H
 
-// Base fixture for tests that write settings: each test runs under an
-// application name of its own (suite + test name), so tests of one process
-// never see each other's settings, starts from an empty settings file and
-// removes that file at the end. Main thread only.
+// Shared test support. OwnSettingsTest runs each test under an application name
+// of its own, so no test sees another's settings, from an empty settings file it
+// removes at the end. Main thread only.
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRect>
 #include <QSettings>
+#include <QString>
 #include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QRect& r, std::ostream* os)
+{
+    *os << r.x() << ',' << r.y() << ' ' << r.width() << 'x' << r.height();
+}
 
 class OwnSettingsTest : public ::testing::Test
 {
@@ -17,20 +26,12 @@ protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        QCoreApplication::setApplicationName(QLatin1String(info->test_suite_name()) + QLatin1Char('_') +
-                                             QLatin1String(info->name()));
-        QSettings settings;
-        settings.clear();
-        settings.sync();
+        QCoreApplication::setApplicationName(QLatin1String(info->test_suite_name()) + '_' + info->name());
+        QSettings().clear();
     }
-
     void TearDown() override
     {
-        QString fileName;
-        {
-            QSettings settings;
-            fileName = settings.fileName();
-        }
+        const QString fileName = QSettings().fileName();
         QFile::remove(fileName);
     }
 };
