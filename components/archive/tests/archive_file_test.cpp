@@ -1,5 +1,4 @@
 #include "components/archive/archive_file.h"
-#include "seltrane_components/os/progress_tracker.h"
 
 #include "stream_test_types.h"
 
@@ -15,6 +14,7 @@
 
 #include <clocale>
 #include <string>
+#include <utility>
 #include <vector>
 
 using StreamTest::readFile;
@@ -34,24 +34,11 @@ QByteArray pack(int kind, const std::vector<QString>& paths, const QString& entr
     return buffer.data();
 }
 
-QStringList list(QByteArray bytes, int kind)
+bool extract(QByteArray bytes, const QString& root, QString* error = nullptr, int kind = 0)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     ArchiveFile archive;
-    QStringList names;
-    EXPECT_TRUE(archive.open(ArchiveFile::ReadMode, &buffer, kind));
-    EXPECT_TRUE(archive.listEntries(names));
-    return names;
-}
-
-bool extract(QByteArray bytes, const QString& root, QString* error = nullptr,
-             ProgressTracker* tracker = nullptr, int kind = 0)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    ArchiveFile archive;
-    archive.setProgressTracker(tracker);
     if (!archive.open(ArchiveFile::ReadMode, &buffer, kind))
         return false;
     const bool ok = archive.extractTo(root);
@@ -105,9 +92,8 @@ public:
 protected:
     qint64 writeData(const char* data, qint64 len) override
     {
-        if (!m_done)
+        if (!std::exchange(m_done, true))
             QFile::resize(m_victim, 100);
-        m_done = true;
         return QBuffer::writeData(data, len);
     }
 
@@ -118,23 +104,8 @@ private:
 
 }  // namespace
 
-TEST(ArchiveFile, MisuseAndGnuTarHeaders)
+TEST(ArchiveFile, GnuTarHeaders)
 {
-    QBuffer buffer;
-    ArchiveFile archive;
-    EXPECT_FALSE(archive.open(ArchiveFile::WriteMode, &buffer, 0));
-    EXPECT_TRUE(archive.errorString().contains("IO device isn't open")) << archive.errorString().toStdString();
-    buffer.open(QIODevice::ReadWrite);
-    EXPECT_FALSE(archive.open(ArchiveFile::ReadMode, &buffer, ArchiveFile::TarKind));
-    EXPECT_FALSE(archive.open(ArchiveFile::WriteMode, &buffer, 3));
-    ASSERT_TRUE(archive.open(ArchiveFile::WriteMode, &buffer, ArchiveFile::TarGzKind));
-    QStringList names;
-    EXPECT_FALSE(archive.listEntries(names));
-    EXPECT_FALSE(archive.addPath("/dev/null"));  // neither file nor folder
-    EXPECT_TRUE(archive.addBuffer(QByteArray(5000, 'a'), "five"));
-    EXPECT_EQ(archive.estimatedArchiveSize(), 8192);
-    EXPECT_TRUE(archive.close());
-
     QTemporaryDir dir;
     const QString data = dir.filePath("src");
     writeFile(data + "/b.txt", QByteArray(700, 'b'));
@@ -143,7 +114,6 @@ TEST(ArchiveFile, MisuseAndGnuTarHeaders)
     const QByteArray tar = pack(ArchiveFile::TarKind, {data}, "data");
     // Four headers, 1 + 2 data blocks, the end marker and nothing after it.
     EXPECT_EQ(tar.size(), (4 + 1 + 2) * 512 + 1024);
-    EXPECT_EQ(list(tar, 0), QStringList({"data/", "data/.hidden", "data/a/", "data/b.txt"}));
     const auto field = [&](int header, int offset, int length) { return tar.mid(header * 512 + offset, length); };
     EXPECT_EQ(field(0, 100, 7) + field(0, 156, 1), "00007555");
     EXPECT_EQ(field(1, 100, 7) + field(1, 156, 1), "00006440");
@@ -174,27 +144,13 @@ TEST(ArchiveFile, RoundTripTarAndZipWithNonAsciiNamesInAnyLocale)
         std::setlocale(LC_CTYPE, "C");
         const QByteArray bytes = pack(kind, {src}, "top");
         std::setlocale(LC_CTYPE, saved.c_str());
-        if (kind == ArchiveFile::ZipKind) {  // the UTF-8 name flag of the entry's local header
-            EXPECT_TRUE(bytes.at(bytes.indexOf(("top/" + name).toUtf8()) - 30 + 7) & 0x08);
-        }
         const QString out = dir.filePath(QString("out%1").arg(kind));
         writeFile(out + "/top/plain.bin", "much longer old content");
         QString error;
-        ASSERT_TRUE(extract(bytes, out, &error, nullptr, kind)) << error.toStdString();
+        ASSERT_TRUE(extract(bytes, out, &error, kind)) << error.toStdString();
         EXPECT_EQ(readFile(out + "/top/" + name), content) << kind;
         EXPECT_EQ(readFile(out + "/top/plain.bin"), "plain") << kind;
-
-        const QString file = dir.filePath(QString("bundle%1").arg(kind));
-        writeFile(file, bytes);
-        QStringList names;
-        EXPECT_TRUE(ArchiveFile::openFile(file, names));
-        EXPECT_TRUE(names.contains("top/" + name));
     }
-    const QString plain = dir.filePath("plain.tar");
-    writeFile(plain, "not an archive at all");
-    QStringList names{"stale"};
-    EXPECT_FALSE(ArchiveFile::openFile(plain, names));
-    EXPECT_TRUE(names.isEmpty());
 }
 
 TEST(ArchiveFile, ExtractionStaysInsideRoot)
@@ -245,33 +201,4 @@ TEST(ArchiveFile, SourceShrinkingMidEntryFailsTheSave)
     EXPECT_TRUE(archive.errorString().contains("victim.bin"));
     EXPECT_FALSE(archive.addBuffer("more", "more"));
     EXPECT_FALSE(archive.close());
-}
-
-TEST(ArchiveFile, ExtractionReportsScaledProgress)
-{
-    QTemporaryDir dir;
-    QByteArray noise;
-    quint32 state = 2463534242u;
-    for (int i = 0; i < 200000; ++i) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        noise += char(state);
-    }
-    writeFile(dir.filePath("src/a"), noise);
-    writeFile(dir.filePath("src/b"), noise);
-    std::vector<std::pair<quint32, quint32>> reports;
-    ProgressTracker tracker([](quint32 done, quint32 total, void* user) {
-        static_cast<std::vector<std::pair<quint32, quint32>>*>(user)->emplace_back(done, total);
-    }, nullptr, &reports);
-    tracker.begin(1);
-    ASSERT_TRUE(extract(pack(ArchiveFile::TarGzKind, {dir.filePath("src")}), dir.filePath("out"), nullptr, &tracker));
-    tracker.end();
-    ASSERT_GT(reports.size(), 10u);
-    for (size_t i = 1; i < reports.size(); ++i) {
-        EXPECT_GE(double(reports[i].first) / reports[i].second,
-                  double(reports[i - 1].first) / reports[i - 1].second);
-        EXPECT_LE(reports[i].first, reports[i].second);
-    }
-    EXPECT_EQ(reports.back(), std::make_pair(1u, 1u));
 }

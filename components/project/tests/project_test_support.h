@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+inline QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+
 // Writes content to path, making the folders on the way.
 inline void writeFile(const QString& path, const QByteArray& content = QByteArray())
 {
@@ -34,6 +36,12 @@ inline std::string archiveEntries(QIODevice* device)
     if (!archive.open(ArchiveFile::ReadMode, device, ArchiveFile::TarGzKind) || !archive.listEntries(names))
         return "<bad archive>";
     return names.join(QLatin1Char(' ')).toStdString();
+}
+
+inline bool extractArchive(QIODevice* device, const QString& folder)
+{
+    ArchiveFile archive;
+    return archive.open(ArchiveFile::ReadMode, device, ArchiveFile::TarGzKind) && archive.extractTo(folder);
 }
 
 #endif  // PROJECT_TESTS_PROJECT_TEST_SUPPORT_H

@@ -19,11 +19,7 @@ public:
     QUuid projectUuid() const override { return m_uuid; }
     QString projectsFolder() const override { return m_parent; }
     QDateTime lastModified(const QString& folder) const override { return times.value(QFileInfo(folder).fileName()); }
-    bool createFor(const QUuid& uuid)
-    {
-        m_uuid = uuid;
-        return create(uuid, QString());
-    }
+    bool createFor(const QUuid& uuid) { return m_uuid = uuid, create(uuid, QString()); }
 
     QMap<QString, QDateTime> times;
 
@@ -43,7 +39,7 @@ bool lockable(const QString& folder)
 
 }  // namespace
 
-TEST(WorkingFolder, CreateLocksMovesAndRemoves)
+TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
 {
     const QString named = QStringLiteral("{0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0}-3649eeb40fb53a8628d32da723df5651");
     EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QString(), kUuid), kUuid.toString());
@@ -52,19 +48,13 @@ TEST(WorkingFolder, CreateLocksMovesAndRemoves)
 
     QTemporaryDir parent;
     const QString expected = parent.path() + QStringLiteral("/") + kUuid.toString();
-    {
-        TestFolder folder(parent.path(), false);
+    for (const bool keep : {false, true}) {
+        TestFolder folder(parent.path(), keep);
         ASSERT_TRUE(folder.createFor(kUuid)) << folder.lastError().toStdString();
         EXPECT_EQ(folder.folderPath(), expected);
         EXPECT_FALSE(lockable(expected));
     }
-    EXPECT_FALSE(QFileInfo::exists(expected));
-    // A kept folder survives with its lock released.
-    {
-        TestFolder folder(parent.path(), true);
-        ASSERT_TRUE(folder.createFor(kUuid));
-    }
-    EXPECT_TRUE(lockable(expected));
+    EXPECT_TRUE(lockable(expected));  // a kept folder survives with its lock released
     // A new file path moves the folder, but only at the end.
     const QString newPath = QStringLiteral("/shows/renamed.kv2");
     {
@@ -74,27 +64,23 @@ TEST(WorkingFolder, CreateLocksMovesAndRemoves)
         EXPECT_EQ(folder.folderPath(), expected);
     }
     EXPECT_FALSE(QFileInfo::exists(expected));
-    EXPECT_TRUE(lockable(parent.path() + QStringLiteral("/") + ProjectWorkingFolder::folderNameFor(newPath, kUuid)));
-}
+    const QString moved = parent.path() + QStringLiteral("/") + ProjectWorkingFolder::folderNameFor(newPath, kUuid);
+    EXPECT_TRUE(lockable(moved));
+    QDir(moved).removeRecursively();
 
-TEST(WorkingFolder, CreateFailuresKeepWhatIsThere)
-{
-    QTemporaryDir parent;
     const QString blocker = parent.path() + QStringLiteral("/file");
     writeFile(blocker);
     TestFolder underFile(blocker, false);
     EXPECT_FALSE(underFile.createFor(kUuid));
     EXPECT_TRUE(underFile.lastError().startsWith(QStringLiteral("Unable to create working folder - error ")))
         << underFile.lastError().toStdString();
-    EXPECT_TRUE(underFile.folderPath().isEmpty());
 
-    // Held by a live process (this one): the sweep leaves the folder and
-    // create gives up after a bounded wait without removing it; once free,
-    // the folder is reused with its content.
-    const QString content = parent.path() + QStringLiteral("/") + kUuid.toString() + QStringLiteral("/content");
+    // Held by a live process (this one): create gives up after a bounded
+    // wait without removing it; once free, the folder is reused.
+    const QString content = expected + QStringLiteral("/content");
     writeFile(content);
     {
-        QLockFile holder(QFileInfo(content).path() + QStringLiteral("/.lock"));
+        QLockFile holder(expected + QStringLiteral("/.lock"));
         ASSERT_TRUE(holder.tryLock(0));
         TestFolder folder(parent.path(), false);
         EXPECT_FALSE(folder.createFor(kUuid));
