@@ -1,10 +1,12 @@
-# One static library per component, built from every source in its folder
-# (tests excluded), and one test executable per tests/<name>_test.cpp.
+# One static library per component, built from every source below its folder
+# (tests excluded), and one test executable per component holding every
+# tests/*_test.cpp anywhere below it: one sanitizer link per component, while
+# CTest still lists every case on its own.
 #
 #   morvant_component(<target> [DEPS libs...] [TEST_DEPS libs...] [EXCLUDE files...])
 #
-# Any tests/*.cpp that is not a *_test.cpp is shared test support for that
-# component and is linked into each of its test executables.
+# Any other .cpp or .h in a tests/ folder is shared test support, linked into
+# the component's test executable.
 function(morvant_component name)
   cmake_parse_arguments(C "" "" "DEPS;TEST_DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
@@ -22,13 +24,14 @@ function(morvant_component name)
   target_link_libraries(${name} PUBLIC ${C_DEPS})
 
   if(BUILD_TESTING)
-    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
-    file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h)
+    file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+    list(FILTER tests INCLUDE REGEX "/tests/[^/]+$")
+    file(GLOB_RECURSE support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    list(FILTER support INCLUDE REGEX "/tests/[^/]+$")
     list(FILTER support EXCLUDE REGEX "_test\\.cpp$")
-    foreach(t ${tests})
-      get_filename_component(base ${t} NAME_WE)
-      set(exe ${name}_${base})
-      add_executable(${exe} ${t} ${support})
+    if(tests)
+      set(exe ${name}_tests)
+      add_executable(${exe} ${tests} ${support})
       target_link_libraries(${exe} PRIVATE ${name} ${C_TEST_DEPS} morvant_test_main)
       gtest_discover_tests(${exe}
         DISCOVERY_MODE PRE_TEST
@@ -36,6 +39,25 @@ function(morvant_component name)
         PROPERTIES
           TIMEOUT 300
           ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-    endforeach()
+      set_property(GLOBAL APPEND PROPERTY MORVANT_TEST_SOURCES ${tests})
+    endif()
   endif()
+endfunction()
+
+# Fails configuration when a *_test.cpp of the tree is in no test executable:
+# a test that is never built would pass unseen.
+function(morvant_check_tests)
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/seltrane_components/*_test.cpp
+       ${PROJECT_SOURCE_DIR}/components/*_test.cpp
+       ${PROJECT_SOURCE_DIR}/applications/*_test.cpp
+       ${PROJECT_SOURCE_DIR}/tests/*_test.cpp
+       ${PROJECT_SOURCE_DIR}/bench/*_test.cpp)
+  get_property(built GLOBAL PROPERTY MORVANT_TEST_SOURCES)
+  foreach(t ${all})
+    if(NOT t IN_LIST built)
+      file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${t})
+      message(FATAL_ERROR "${rel} is in no test executable: put it in a tests/ folder of a component")
+    endif()
+  endforeach()
 endfunction()

@@ -5,7 +5,7 @@
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
-#include "components/lx_objects/object_types.h"
+#include "components/lx_objects/project/object_types.h"
 #include "components/quilshow/show/bundler.h"
 #include "components/quilshow/show/show_file.h"
 #include "components/quilshow/show/show_kinds.h"

@@ -3,9 +3,9 @@
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
-#include "components/lx_objects/directories.h"
-#include "components/lx_objects/project_creator_info.h"
-#include "components/lx_objects/project_database.h"
+#include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/project/project_creator_info.h"
+#include "components/lx_objects/project/project_database.h"
 #include "components/project/tarvel_base_project.h"
 #include "seltrane_components/os/progress_tracker.h"
 

@@ -2,11 +2,11 @@
 // readers tell apart: a reader either succeeds or throws a
 // std::runtime_error; the sanitizer builds watch for the rest.
 #include "components/archive/tests/corruption.h"
-#include "components/lx_objects/controller.h"
-#include "components/lx_objects/directories.h"
-#include "components/lx_objects/frame_array.h"
-#include "components/lx_objects/object_types.h"
-#include "components/lx_objects/resource_keys.h"
+#include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/project/object_types.h"
+#include "components/lx_objects/project/resource_keys.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>

@@ -6,8 +6,8 @@
 
 #include "components/archive/binary_stream.h"
 #include "components/archive/text_stream.h"
-#include "components/lx_objects/content_mask.h"
-#include "components/lx_objects/project_database.h"
+#include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/project/project_database.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,5 +1,5 @@
-#include "components/lx_objects/controller.h"
-#include "components/lx_objects/object_types.h"
+#include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "components/lx_objects/content_mask.h"
+#include "components/lx_objects/controllers/content_mask.h"
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"

@@ -1,4 +1,4 @@
-#include "components/lx_objects/project_creator_info.h"
+#include "components/lx_objects/project/project_creator_info.h"
 
 #include <QDataStream>
 #include <QIODevice>

@@ -17,7 +17,7 @@
 #define LX_OBJECTS_CONTROLLER_H
 
 #include "components/archive/object_base.h"
-#include "components/lx_objects/content_mask.h"
+#include "components/lx_objects/controllers/content_mask.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "components/lx_objects/controller.h"
+#include "components/lx_objects/controllers/controller.h"
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"

@@ -1,4 +1,4 @@
-#include "components/lx_objects/frame_array.h"
+#include "components/lx_objects/media/frame_array.h"
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"

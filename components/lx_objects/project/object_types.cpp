@@ -1,11 +1,11 @@
-#include "components/lx_objects/object_types.h"
+#include "components/lx_objects/project/object_types.h"
 
 #include "components/archive/type_registry.h"
-#include "components/lx_objects/content_mask.h"
-#include "components/lx_objects/controller.h"
-#include "components/lx_objects/directories.h"
-#include "components/lx_objects/frame_array.h"
-#include "components/lx_objects/resource_keys.h"
+#include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/project/resource_keys.h"
 
 #include <mutex>
 

@@ -1,7 +1,7 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
-#include "components/lx_objects/content_mask.h"
-#include "components/lx_objects/object_types.h"
+#include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/project/object_types.h"
 
 #include <gtest/gtest.h>
 

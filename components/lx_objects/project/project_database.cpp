@@ -1,4 +1,4 @@
-#include "components/lx_objects/project_database.h"
+#include "components/lx_objects/project/project_database.h"
 
 Archive::DatabaseSettings makeDatabaseSettings(qint32 idleDelay, qint32 maxDelay)
 {

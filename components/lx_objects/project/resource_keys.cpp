@@ -1,4 +1,4 @@
-#include "components/lx_objects/resource_keys.h"
+#include "components/lx_objects/project/resource_keys.h"
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
