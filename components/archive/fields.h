@@ -1,0 +1,409 @@
+// Field lists: a class states its stream layout once, for both directions.
+//
+// The stored format is positional and untagged, so a writer and a reader
+// written apart can drift (two fields of one type swapped, a gated field
+// forgotten) and still round-trip on their own bytes. Instead each class
+// lists its fields in the newest layout with their version gates:
+//
+//     template <class F, class Self>
+//     static void fields(F& f, Self& s)
+//     {
+//         f(s.m_name)(s.m_flags);
+//         f.since(62, s.m_extra);                              // older data keeps the value
+//         f.since(81, s.m_option).orSet(2);                    // older data sets 2
+//         f.when([](quint16 v) { return v >= 56 && v != 62; }, s.m_videoOption).orSet(true);
+//         f.droppedBefore(112, quint32());                    // old data only
+//         f(Archive::storedAs<quint8>(s.m_parity));            // 32 bits held, 8 stored
+//         f(Archive::mapStoredAs<quint32>(s.m_texts));          // qint32 keys stored as quint32
+//         switch (s.m_type) { case 1: f(s.m_a); break; default: break; }
+//     }
+//     void read(InStream& in) override { Archive::FieldReader r(in); fields(r, *this); }
+//     void write(OutStream& out) const override { Archive::FieldWriter w(out); fields(w, *this); }
+//
+// FieldWriter writes every field and never tests a version; Self is const
+// there, so a list that mutates does not compile on the write path.
+// FieldReader tests each gate against the data's version. A layout that
+// differs entirely at old versions is read by hand: orRead(fn) reads in place
+// of a gated field (fn(InStream&, field...)), or the class reads before or
+// after the list; fix-ups of old data follow the list in read().
+//
+// The adaptors (storedAs, mapStoredAs, elementsStoredAs) are plain stream
+// values and serve outside a list as well: in >> storedAs<quint8>(x).
+#ifndef ARCHIVE_FIELDS_H
+#define ARCHIVE_FIELDS_H
+
+#include "components/archive/in_stream.h"
+#include "components/archive/out_stream.h"
+
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+namespace Archive {
+
+// ---- adaptors: a field held at one width and stored at another ----------
+
+namespace FieldDetail {
+
+template <class T>
+auto integerOf(T value)
+{
+    if constexpr (std::is_enum<T>::value)
+        return static_cast<std::underlying_type_t<T>>(value);
+    else
+        return value;
+}
+
+template <class T, class S>
+T fromStored(S stored)
+{
+    if constexpr (std::is_enum<T>::value)
+        return static_cast<T>(static_cast<std::underlying_type_t<T>>(stored));
+    else
+        return static_cast<T>(stored);
+}
+
+template <class Stored, class T>
+Stored toStored(const T& value)
+{
+    return static_cast<Stored>(integerOf(value));
+}
+
+// The section code of a sequence, as the stream's own operators use it.
+template <class C>
+struct SequenceCode;
+template <class T, class A>
+struct SequenceCode<std::vector<T, A>>
+{
+    static constexpr quint32 value = StreamCode::Vector;
+};
+template <class T>
+struct SequenceCode<QVector<T>>
+{
+    static constexpr quint32 value = StreamCode::Vector;
+};
+template <class T, class A>
+struct SequenceCode<std::list<T, A>>
+{
+    static constexpr quint32 value = StreamCode::List;
+};
+template <class T>
+struct SequenceCode<QList<T>>
+{
+    static constexpr quint32 value = StreamCode::QtList;
+};
+
+template <class M>
+struct MapCode
+{
+    static constexpr quint32 value = StreamCode::Map;
+};
+template <class K, class V>
+struct MapCode<QHash<K, V>>
+{
+    static constexpr quint32 value = StreamCode::Hash;
+};
+
+// std::map iterates pairs; QMap and QHash iterators carry key() and value().
+template <class It, class = void>
+struct HasKey : std::false_type
+{
+};
+template <class It>
+struct HasKey<It, std::void_t<decltype(std::declval<const It&>().key())>> : std::true_type
+{
+};
+
+template <class It>
+const auto& keyOf(const It& it)
+{
+    if constexpr (HasKey<It>::value)
+        return it.key();
+    else
+        return it->first;
+}
+
+template <class It>
+const auto& valueOf(const It& it)
+{
+    if constexpr (HasKey<It>::value)
+        return it.value();
+    else
+        return it->second;
+}
+
+} // namespace FieldDetail
+
+// A scalar or enumeration held in T and stored as Stored (an integer type):
+// written cut to Stored, read back converted (zero- or sign-extended as
+// Stored is unsigned or signed).
+template <class Stored, class T>
+struct StoredAs
+{
+    T& value;
+};
+
+template <class Stored, class T>
+StoredAs<Stored, T> storedAs(T& value)
+{
+    return StoredAs<Stored, T>{value};
+}
+
+// A map whose keys (and, unless ValueStored is void, values) are stored at
+// another width; read replaces the map.
+template <class KeyStored, class ValueStored, class M>
+struct MapStoredAs
+{
+    M& map;
+};
+
+template <class KeyStored, class ValueStored = void, class M>
+MapStoredAs<KeyStored, ValueStored, M> mapStoredAs(M& map)
+{
+    return MapStoredAs<KeyStored, ValueStored, M>{map};
+}
+
+// A sequence whose elements are stored at another width; read replaces it.
+template <class Stored, class C>
+struct ElementsStoredAs
+{
+    C& container;
+};
+
+template <class Stored, class C>
+ElementsStoredAs<Stored, C> elementsStoredAs(C& container)
+{
+    return ElementsStoredAs<Stored, C>{container};
+}
+
+template <class Stored, class T>
+InStream& operator>>(InStream& in, StoredAs<Stored, T> field)
+{
+    static_assert(!std::is_const<T>::value, "cannot read into a constant");
+    Stored stored{};
+    in >> stored;
+    field.value = FieldDetail::fromStored<T>(stored);
+    return in;
+}
+
+template <class Stored, class T>
+OutStream& operator<<(OutStream& out, StoredAs<Stored, T> field)
+{
+    return out << FieldDetail::toStored<Stored>(field.value);
+}
+
+template <class KeyStored, class ValueStored, class M>
+InStream& operator>>(InStream& in, MapStoredAs<KeyStored, ValueStored, M> field)
+{
+    static_assert(!std::is_const<M>::value, "cannot read into a constant");
+    using Key = typename M::key_type;
+    using Value = typename M::mapped_type;
+    StreamDetail::readContainer(in, FieldDetail::MapCode<std::remove_cv_t<M>>::value, field.map, [&] {
+        KeyStored key{};
+        in >> key;
+        Value& slot = field.map[FieldDetail::fromStored<Key>(key)];
+        if constexpr (std::is_void<ValueStored>::value)
+            in >> slot;
+        else
+            in >> storedAs<ValueStored>(slot);
+    });
+    return in;
+}
+
+template <class KeyStored, class ValueStored, class M>
+OutStream& operator<<(OutStream& out, MapStoredAs<KeyStored, ValueStored, M> field)
+{
+    const auto& map = field.map;
+    out.beginSection(FieldDetail::MapCode<std::remove_cv_t<M>>::value, true);
+    out.writeCount(std::size_t(map.size()));
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        out << FieldDetail::toStored<KeyStored>(FieldDetail::keyOf(it));
+        if constexpr (std::is_void<ValueStored>::value)
+            out << FieldDetail::valueOf(it);
+        else
+            out << FieldDetail::toStored<ValueStored>(FieldDetail::valueOf(it));
+    }
+    out.endSection(FieldDetail::MapCode<std::remove_cv_t<M>>::value);
+    return out;
+}
+
+template <class Stored, class C>
+InStream& operator>>(InStream& in, ElementsStoredAs<Stored, C> field)
+{
+    static_assert(!std::is_const<C>::value, "cannot read into a constant");
+    using T = typename C::value_type;
+    StreamDetail::readContainer(in, FieldDetail::SequenceCode<C>::value, field.container, [&] {
+        Stored stored{};
+        in >> stored;
+        field.container.push_back(FieldDetail::fromStored<T>(stored));
+    });
+    return in;
+}
+
+template <class Stored, class C>
+OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
+{
+    constexpr quint32 code = FieldDetail::SequenceCode<std::remove_cv_t<C>>::value;
+    out.beginSection(code, true);
+    out.writeCount(std::size_t(field.container.size()));
+    for (const auto& element : field.container)
+        out << FieldDetail::toStored<Stored>(element);
+    out.endSection(code);
+    return out;
+}
+
+// ---- the two directions -----------------------------------------------
+
+// What a gate answers: further fields chain on, and a reader whose data lacks
+// the gated field(s) can set a fallback or read an older form instead.
+template <class F, class... T>
+class FieldGate
+{
+public:
+    FieldGate(F& f, bool present, T&&... fields) : m_f(f), m_present(present), m_fields(std::forward<T>(fields)...)
+    {
+    }
+
+    // Older data sets the field to value (one field only); writers ignore it.
+    template <class V>
+    F& orSet(const V& value)
+    {
+        static_assert(sizeof...(T) == 1, "orSet takes a gate of one field");
+        if constexpr (F::kReading) {
+            if (!m_present)
+                std::get<0>(m_fields) = value;
+        }
+        return m_f;
+    }
+
+    // Older data is read by fn(InStream&, field...) instead; writers ignore it.
+    template <class Fn>
+    F& orRead(Fn&& fn)
+    {
+        if constexpr (F::kReading) {
+            if (!m_present)
+                std::apply([&](auto&&... fields) { fn(m_f.stream(), fields...); }, m_fields);
+        }
+        return m_f;
+    }
+
+    template <class... U>
+    F& operator()(U&&... fields)
+    {
+        return m_f(std::forward<U>(fields)...);
+    }
+    template <class... U>
+    auto since(quint16 version, U&&... fields)
+    {
+        return m_f.since(version, std::forward<U>(fields)...);
+    }
+    template <class Pred, class... U>
+    auto when(Pred pred, U&&... fields)
+    {
+        return m_f.when(pred, std::forward<U>(fields)...);
+    }
+
+private:
+    F& m_f;
+    bool m_present;
+    std::tuple<T&&...> m_fields;
+};
+
+// Reads a field list, testing each gate against the stream's version.
+class FieldReader
+{
+public:
+    static constexpr bool kReading = true;
+
+    explicit FieldReader(InStream& in) : m_in(in) {}
+
+    InStream& stream() { return m_in; }
+    quint16 version() const { return m_in.version(); }
+
+    // Fields of every version.
+    template <class... T>
+    FieldReader& operator()(T&&... fields)
+    {
+        ((m_in >> std::forward<T>(fields)), ...);
+        return *this;
+    }
+    // Fields stored from `version` on.
+    template <class... T>
+    FieldGate<FieldReader, T...> since(quint16 version, T&&... fields)
+    {
+        return when([version](quint16 v) { return v >= version; }, std::forward<T>(fields)...);
+    }
+    // Fields stored in the versions for which pred(version) holds.
+    template <class Pred, class... T>
+    FieldGate<FieldReader, T...> when(Pred pred, T&&... fields)
+    {
+        const bool present = pred(m_in.version());
+        if (present)
+            (*this)(std::forward<T>(fields)...);
+        return FieldGate<FieldReader, T...>(*this, present, std::forward<T>(fields)...);
+    }
+    // A value of Stored's type that only data older than `version` carries:
+    // f.droppedBefore(112, quint32());
+    template <class Stored>
+    FieldReader& droppedBefore(quint16 version, Stored stored)
+    {
+        return droppedWhen([version](quint16 v) { return v < version; }, stored);
+    }
+    // ... that only the versions for which pred(version) holds carry.
+    template <class Pred, class Stored>
+    FieldReader& droppedWhen(Pred pred, Stored)
+    {
+        if (pred(m_in.version())) {
+            Stored unused{};
+            m_in >> unused;
+        }
+        return *this;
+    }
+
+private:
+    InStream& m_in;
+};
+
+// Writes a field list in the newest layout: every field, no version tested.
+class FieldWriter
+{
+public:
+    static constexpr bool kReading = false;
+
+    explicit FieldWriter(OutStream& out) : m_out(out) {}
+
+    template <class... T>
+    FieldWriter& operator()(T&&... fields)
+    {
+        ((m_out << std::forward<T>(fields)), ...);
+        return *this;
+    }
+    template <class... T>
+    FieldGate<FieldWriter, T...> since(quint16, T&&... fields)
+    {
+        (*this)(std::forward<T>(fields)...);
+        return FieldGate<FieldWriter, T...>(*this, true, std::forward<T>(fields)...);
+    }
+    template <class Pred, class... T>
+    FieldGate<FieldWriter, T...> when(Pred, T&&... fields)
+    {
+        (*this)(std::forward<T>(fields)...);
+        return FieldGate<FieldWriter, T...>(*this, true, std::forward<T>(fields)...);
+    }
+    template <class Stored>
+    FieldWriter& droppedBefore(quint16, Stored)
+    {
+        return *this;
+    }
+    template <class Pred, class Stored>
+    FieldWriter& droppedWhen(Pred, Stored)
+    {
+        return *this;
+    }
+private:
+    OutStream& m_out;
+};
+
+} // namespace Archive
+
+#endif // ARCHIVE_FIELDS_H
