@@ -95,7 +95,8 @@ public:
 
     void read(InStream& in) override;
     void write(OutStream& out) const override;
-    quint32 typeCode() const override { return DirectoryTypeCode<T>::value; }
+    static constexpr quint32 kTypeCode = DirectoryTypeCode<T>::value;
+    quint32 typeCode() const override { return kTypeCode; }
     ArchiveDirectory* clone() const override { return new ArchiveDirectory(*this); }
 
     // Adds object, newly created and handed over, to array A under number

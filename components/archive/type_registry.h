@@ -72,6 +72,20 @@ Record valueRecord(quint32 code, const QString& name)
 }
 
 // A record class T created through, and owned as, its polymorphic root Root.
+// The row of a class that states its own code (T::kTypeCode), as every
+// project class does: the code is written once, in the class.
+template <class T>
+Record objectRecord(const QString& name)
+{
+    return objectRecord<T>(T::kTypeCode, name);
+}
+
+template <class T>
+Record valueRecord(const QString& name)
+{
+    return valueRecord<T>(T::kTypeCode, name);
+}
+
 template <class Root, class T>
 Record polymorphicRecord(quint32 code, const QString& name)
 {

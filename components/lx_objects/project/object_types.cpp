@@ -3,8 +3,8 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
-#include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
 
 #include <mutex>
@@ -16,12 +16,12 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
-        objectRecord<Controller>(111, QStringLiteral("Controller")),
-        objectRecord<FrameArray>(167, QStringLiteral("FrameArray")),
-        objectRecord<TriggerDirectory>(170, QStringLiteral("TriggerDirectory")),
-        objectRecord<DaliSceneDirectory>(201, QStringLiteral("DaliSceneDirectory")),
-        objectRecord<ResourceKeys>(211, QStringLiteral("ResourceKeys")),
-        valueRecord<ContentMask>(258, QStringLiteral("ContentMask")),
+        objectRecord<Controller>(QStringLiteral("Controller")),
+        objectRecord<FrameArray>(QStringLiteral("FrameArray")),
+        objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
+        objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
+        valueRecord<ContentMask>(QStringLiteral("ContentMask")),
     };
     for (const Record& record : records)
         registerType(record);

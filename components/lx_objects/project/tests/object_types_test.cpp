@@ -55,7 +55,24 @@ const char kTable[] =
     "363 Vux O 364 Vux V 365 ProjectProvenance O 366 ProvenanceRecord V 376 Vux V 377 Vux O 378 LocationData V "
     "379 Vux O 380 NodeKey V 381 Vux O 382 Vux O ";
 
+// A value type is registered under the code its own class states.
+template <class T>
+void expectValueRow(const char* name)
+{
+    SCOPED_TRACE(name);
+    const std::unique_ptr<T> value = ObjectRegistry::createValue<T>(T::kTypeCode);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->typeCode(), T::kTypeCode);
+    EXPECT_EQ(ObjectRegistry::nameForCode(T::kTypeCode), QString::fromLatin1(name));
+}
+
 }  // namespace
+
+TEST(ObjectTypes, ValueRowsMatchTheirClasses)
+{
+    registerObjectTypes();
+    expectValueRow<ContentMask>("ContentMask");
+}
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)
 {
