@@ -7,12 +7,16 @@
 #include "components/archive/binary_stream.h"
 #include "components/archive/text_stream.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_database.h"
+
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QByteArray>
 
 #include <functional>
+#include <memory>
 
 inline QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
@@ -50,6 +54,42 @@ template <class T>
 qint64 readBytes(T& value, const QByteArray& bytes, quint16 version = kProjectStreamVersion)
 {
     return readStream(bytes, version, [&](InStream& in) { value.read(in); });
+}
+
+// An object as an owned-pointer field holds it: its block behind its code.
+inline QByteArray objectPointerBytes(const Archive::ObjectBase& object)
+{
+    return streamBytes([&](OutStream& out) { writeObjectPointer(out, &object); });
+}
+
+// Reads bytes written by objectPointerBytes at `version`, through the
+// registry as a project load does.
+inline std::unique_ptr<Archive::ObjectBase> readObjectAt(const QByteArray& bytes, quint16 version)
+{
+    std::unique_ptr<Archive::ObjectBase> object;
+    readStream(bytes, version, [&](InStream& in) { readObjectPointer(in, object); });
+    return object;
+}
+
+// Every strict prefix of a written object, read through the object-pointer
+// reader, fails with an exception (never a crash, never a quiet success).
+inline ::testing::AssertionResult everyStrictPrefixFails(const QByteArray& bytes,
+                                                         quint16 version = kProjectStreamVersion)
+{
+    // The whole must read, or every prefix would fail for the wrong reason.
+    registerObjectTypes();
+    std::unique_ptr<Archive::ObjectBase> whole;
+    if (readStream(bytes, version, [&](InStream& in) { readObjectPointer(in, whole); }) != 0 || !whole)
+        return ::testing::AssertionFailure() << "the whole object does not read";
+    for (int length = 0; length < bytes.size(); ++length) {
+        try {
+            readObjectAt(bytes.left(length), version);
+        } catch (const std::exception&) {
+            continue;
+        }
+        return ::testing::AssertionFailure() << "a prefix of " << length << " of " << bytes.size() << " bytes read";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 inline void writeTextFile(const QString& path, const std::function<void(OutStream&)>& writeFields)
