@@ -1,10 +1,10 @@
 // InStream: the abstract object stream that every version-2 object, value and
 // database file is read through; BinaryInStream and TextInStream implement it.
 //
-// A reader is its field list with its version gates:
-//     in >> name >> flags;
-//     if (in.version() >= 62) in >> extra;
-// Scalars and Qt value types are virtual operators; containers, nested value
+// A class reads and writes through its one field list (fields.h), which
+// states each field once with its version gates:
+//     f(s.name)(s.flags).since(62, s.extra);
+// and hands it a FieldReader over this stream. Scalars and Qt value types are virtual operators; containers, nested value
 // blocks (any type with read(InStream&), write(OutStream&) const and
 // typeCode()), enums stored as one byte (asByte) and owned object pointers are
 // templates below, written once for both encodings.

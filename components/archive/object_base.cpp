@@ -1,5 +1,6 @@
 #include "components/archive/object_base.h"
 
+#include "components/archive/fields.h"
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
 #include "components/archive/stream_codes.h"
@@ -24,12 +25,21 @@ ObjectBase* ObjectBase::clone() const
 
 } // namespace Archive
 
+// Stored in the order second, third, first.
+template <class F, class Self>
+void ObjectTag::fields(F& f, Self& s)
+{
+    f(s.second, s.third, s.first);
+}
+
 void ObjectTag::read(InStream& in)
 {
-    in >> second >> third >> first;
+    Archive::FieldReader reader(in);
+    fields(reader, *this);
 }
 
 void ObjectTag::write(OutStream& out) const
 {
-    out << second << third << first;
+    Archive::FieldWriter writer(out);
+    fields(writer, *this);
 }

@@ -217,4 +217,8 @@ public:
         return a.first == b.first && a.second == b.second && a.third == b.third;
     }
     friend bool operator!=(const ObjectTag& a, const ObjectTag& b) { return !(a == b); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };

@@ -2,8 +2,9 @@
 // database file is written through; BinaryOutStream and TextOutStream
 // implement it. Writers write the newest layout and never test a version.
 //
-// A writer is its field list: out << name << flags << extra;
-// Scalars and Qt value types are virtual operators; containers, nested value
+// A class writes through its one field list (fields.h), handing it a
+// FieldWriter over this stream: every field in the newest layout, no version
+// tested. Scalars and Qt value types are virtual operators; containers, nested value
 // blocks (any type with read(InStream&), write(OutStream&) const and
 // typeCode()), enums stored as one byte (asByte) and owned object pointers are
 // templates below. Characters, pointers (C strings too) and bare enumerations

@@ -1,13 +1,18 @@
 #include "components/lx_objects/controllers/content_mask.h"
 
-#include "components/archive/in_stream.h"
-#include "components/archive/out_stream.h"
+#include "components/archive/fields.h"
+
+template <class F, class Self>
+void ContentMask::fields(F& f, Self& s)
+{
+    f.since(77, s.name);
+    f(s.position, s.size, s.angle, s.offset, s.valueA, s.valueB, s.factor1, s.factor2, s.factor3, s.factor4);
+}
 
 void ContentMask::read(InStream& in)
 {
-    if (in.version() >= 77)
-        in >> name;
-    in >> position >> size >> angle >> offset >> valueA >> valueB >> factor1 >> factor2 >> factor3 >> factor4;
+    Archive::FieldReader reader(in);
+    fields(reader, *this);
     // Turns to degrees; a stored value too large for degrees wraps rather
     // than overflowing.
     if (in.version() < 150)
@@ -16,8 +21,8 @@ void ContentMask::read(InStream& in)
 
 void ContentMask::write(OutStream& out) const
 {
-    out << name << position << size << angle << offset << valueA << valueB << factor1 << factor2 << factor3
-        << factor4;
+    Archive::FieldWriter writer(out);
+    fields(writer, *this);
 }
 
 bool ContentMask::operator==(const ContentMask& other) const

@@ -41,6 +41,10 @@ struct ContentMask
 
     bool operator==(const ContentMask& other) const;
     bool operator!=(const ContentMask& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 #endif  // LX_OBJECTS_CONTENT_MASK_H

@@ -1,7 +1,6 @@
 #include "components/lx_objects/controllers/controller.h"
 
-#include "components/archive/in_stream.h"
-#include "components/archive/out_stream.h"
+#include "components/archive/fields.h"
 
 namespace {
 
@@ -20,211 +19,93 @@ constexpr quint32 kTypes4And5 = typeBit(4) | typeBit(5);
 bool typeIn(quint8 type, quint32 typeMask) { return type < 32 && ((typeMask >> type) & 1u) != 0; }
 
 // A word that some versions carried in the middle of the address settings.
-void skipDroppedWord(InStream& in)
-{
-    const quint16 version = in.version();
-    if (version < 112 || (version >= 120 && version < 125)) {
-        quint32 unused = 0;
-        in >> unused;
-    }
-}
+bool carriesDroppedWord(quint16 version) { return version < 112 || (version >= 120 && version < 125); }
 
-// Enumerations held in 32 bits travel as their low byte.
-quint32 readByte(InStream& in)
+template <class F, class Touch>
+void touchFields(F& f, Touch& t)
 {
-    quint8 byte = 0;
-    in >> byte;
-    return byte;
-}
-
-void writeByte(OutStream& out, quint32 value) { out << static_cast<quint8>(value & 0xFFu); }
-
-void readTouch(InStream& in, ControllerTouchSettings& touch)
-{
-    in >> touch.option8D >> touch.option8E >> touch.secondIpAddress >> touch.secondSubnetMask >> touch.option8C
-        >> touch.option8F;
-}
-
-void writeTouch(OutStream& out, const ControllerTouchSettings& touch)
-{
-    out << touch.option8D << touch.option8E << touch.secondIpAddress << touch.secondSubnetMask << touch.option8C
-        << touch.option8F;
+    f(t.option8D, t.option8E, t.secondIpAddress, t.secondSubnetMask, t.option8C, t.option8F);
 }
 
 }  // namespace
 
 bool Controller::hasSetting(quint32 typeMask) const { return typeIn(m_type, typeMask); }
 
-void Controller::read(InStream& in)
+template <class F, class Self>
+void Controller::fields(F& f, Self& s)
 {
-    const quint16 version = in.version();
-    in >> m_type >> channelCapacity;
-    if (version >= 135)
-        in >> referenceId;
-    in >> number >> m_name;
-    if (version >= 138) {
-        // Keys travel as uint32.
-        StreamDetail::readContainer(in, StreamCode::Map, m_texts, [&] {
-            quint32 key = 0;
-            in >> key;
-            in >> m_texts[static_cast<qint32>(key)];
-        });
-    } else {
-        QString text;
-        in >> text;
-        m_texts.clear();
-        m_texts[0] = text;
-    }
-    m_texts.emplace(0, QString());  // only when key 0 is missing
-    if (version >= 81)
-        in >> generalOption;
-    in >> serialBaudRate >> serialDataBits >> serialStopBits;
-    serialParity = readByte(in);
-    in >> auxiliaryValue;
-    for (ControllerInput& input : m_inputs)
-        in >> input.inputType >> input.data1 >> input.data2;
-    readSettings(in);
-    in >> flagA;
-    if (version >= 78)
-        in >> flagB >> flagC;
-}
+    using Archive::storedAs;
+    f(s.m_type, s.channelCapacity).since(135, s.referenceId);
+    f(s.number, s.m_name);
+    // Older data has one text, which becomes key 0.
+    f.since(138, Archive::mapStoredAs<quint32>(s.m_texts)).orRead([](InStream& in, auto& texts) {
+        texts.map.clear();
+        in >> texts.map[0];
+    });
+    f.since(81, s.generalOption);
+    f(s.serialBaudRate, s.serialDataBits, s.serialStopBits, storedAs<quint8>(s.serialParity), s.auxiliaryValue);
+    for (auto& input : s.m_inputs)
+        f(input.inputType, input.data1, input.data2);
 
-void Controller::readSettings(InStream& in)
-{
-    const quint16 version = in.version();
-    m_settings = ControllerSettings();
-    contentMasks.clear();
-    ControllerSettings& s = m_settings;
-    switch (m_type) {
+    auto& st = s.m_settings;
+    switch (s.m_type) {
     case QmbType:
-        in >> s.dmxRefresh >> s.timeSource;
-        if (version >= 104)
-            in >> s.sharedWordB >> s.sharedWordC;
-        in >> s.option8A;
-        s.sharedFlagE = true;
-        if (version >= 126)
-            in >> s.sharedFlagE;
-        in >> s.option8B >> s.ipAddress >> s.subnetMask;
-        skipDroppedWord(in);
-        if (version >= 153)
-            in >> s.sharedWordA;
-        in >> s.proxyControllerId >> s.dmxInSource2 >> s.dmxInSource2Value >> s.dmxInSource3 >> s.dmxInSource3Value
-            >> s.dmxInValue4 >> s.dmxInSource >> s.dmxInSourceValue;
-        s.serialMode = readByte(in);
+        f(st.dmxRefresh, st.timeSource).since(104, st.sharedWordB, st.sharedWordC);
+        f(st.option8A).since(126, st.sharedFlagE).orSet(true);
+        f(st.option8B, st.ipAddress, st.subnetMask).droppedWhen(carriesDroppedWord, quint32());
+        f.since(153, st.sharedWordA);
+        f(st.proxyControllerId, st.dmxInSource2, st.dmxInSource2Value, st.dmxInSource3, st.dmxInSource3Value,
+          st.dmxInValue4, st.dmxInSource, st.dmxInSourceValue, storedAs<quint8>(st.serialMode));
         break;
     case QmbZType:
-        in >> s.dmxRefresh;
-        s.option8G = true;
-        if (version >= 56 && version != 62)
-            in >> s.option8G;
-        in >> s.serial2BaudRate >> s.serial2DataBits >> s.serial2StopBits;
-        s.serial2Parity = readByte(in);
-        in >> s.ipAddress >> s.subnetMask;
-        skipDroppedWord(in);
-        in >> s.autoAddress >> s.option32A >> s.option32B >> s.option32C >> s.option16;
-        if (version >= 134)
-            in >> s.option8H;
-        in >> s.dmxInSource >> s.dmxInSourceValue;
-        if (version >= 69)
-            in >> s.videoOption >> s.videoWidth >> s.videoHeight;
+        f(st.dmxRefresh).when([](quint16 v) { return v >= 56 && v != 62; }, st.option8G).orSet(true);
+        f(st.serial2BaudRate, st.serial2DataBits, st.serial2StopBits, storedAs<quint8>(st.serial2Parity));
+        f(st.ipAddress, st.subnetMask).droppedWhen(carriesDroppedWord, quint32());
+        f(st.autoAddress, st.option32A, st.option32B, st.option32C, st.option16).since(134, st.option8H);
+        f(st.dmxInSource, st.dmxInSourceValue).since(69, st.videoOption, st.videoWidth, st.videoHeight);
         break;
     case KnvType:
-        in >> s.dmxRefresh >> s.option8B >> s.ipAddress >> s.subnetMask;
-        skipDroppedWord(in);
-        if (version >= 153)
-            in >> s.sharedWordA;
-        in >> s.dmxInSource >> s.dmxInSourceValue;
-        if (version >= 10)
-            in >> s.dmxInSource2 >> s.dmxInSource2Value >> s.dmxInValue4;
-        readTouch(in, s.touch);
-        in >> s.hasDaliInterface >> s.daliInterfaceId;
-        if (version >= 104)
-            in >> s.sharedWordB >> s.sharedWordC;
-        in >> s.option8A;
-        s.sharedFlagE = true;
-        if (version >= 129)
-            in >> s.sharedFlagE;
-        in >> s.option32E;
+        f(st.dmxRefresh, st.option8B, st.ipAddress, st.subnetMask).droppedWhen(carriesDroppedWord, quint32());
+        f.since(153, st.sharedWordA);
+        f(st.dmxInSource, st.dmxInSourceValue).since(10, st.dmxInSource2, st.dmxInSource2Value, st.dmxInValue4);
+        touchFields(f, st.touch);
+        f(st.hasDaliInterface, st.daliInterfaceId).since(104, st.sharedWordB, st.sharedWordC);
+        f(st.option8A).since(129, st.sharedFlagE).orSet(true);
+        f(st.option32E);
         break;
     case GzeType:
     case GzePlusType:
-        if (version >= 66) {
-            in >> s.dmxRefresh >> s.ipAddress >> s.subnetMask;
-            skipDroppedWord(in);
-            in >> s.autoAddress;
-        } else {
-            skipDroppedWord(in);
-        }
-        if (version >= 124)
-            in >> s.option8I >> s.option32B >> s.option32C >> s.option16 >> s.option8J;
-        if (version >= 66)
-            in >> s.dmxInSource >> s.dmxInSourceValue;
-        in >> s.option32A;
-        if (version >= 62)
-            in >> contentMasks;
+        f.since(66, st.dmxRefresh, st.ipAddress, st.subnetMask);
+        f.droppedWhen(carriesDroppedWord, quint32());
+        f.since(66, st.autoAddress);
+        f.since(124, st.option8I, st.option32B, st.option32C, st.option16, st.option8J);
+        f.since(66, st.dmxInSource, st.dmxInSourceValue);
+        f(st.option32A).since(62, s.contentMasks);
         break;
     case NqaType:
-        readTouch(in, s.touch);
-        in >> s.option32E;
+        touchFields(f, st.touch);
+        f(st.option32E);
         break;
     default:
         break;
     }
+    f(s.flagA).since(78, s.flagB, s.flagC);
+}
+
+void Controller::read(InStream& in)
+{
+    // Reading replaces: settings the data lacks take their defaults.
+    m_settings = ControllerSettings();
+    contentMasks.clear();
+    Archive::FieldReader reader(in);
+    fields(reader, *this);
+    m_texts.emplace(0, QString());  // only when key 0 is missing
 }
 
 void Controller::write(OutStream& out) const
 {
-    out << m_type << channelCapacity << referenceId << number << m_name;
-    StreamDetail::writeContainer(out, StreamCode::Map, m_texts, [&](const auto& entry) {
-        out << static_cast<quint32>(entry.first) << entry.second;
-    });
-    out << generalOption << serialBaudRate << serialDataBits << serialStopBits;
-    writeByte(out, serialParity);
-    out << auxiliaryValue;
-    for (const ControllerInput& input : m_inputs)
-        out << input.inputType << input.data1 << input.data2;
-    writeSettings(out);
-    out << flagA << flagB << flagC;
-}
-
-void Controller::writeSettings(OutStream& out) const
-{
-    const ControllerSettings& s = m_settings;
-    switch (m_type) {
-    case QmbType:
-        out << s.dmxRefresh << s.timeSource << s.sharedWordB << s.sharedWordC << s.option8A << s.sharedFlagE
-            << s.option8B << s.ipAddress << s.subnetMask << s.sharedWordA << s.proxyControllerId << s.dmxInSource2
-            << s.dmxInSource2Value << s.dmxInSource3 << s.dmxInSource3Value << s.dmxInValue4 << s.dmxInSource
-            << s.dmxInSourceValue;
-        writeByte(out, s.serialMode);
-        break;
-    case QmbZType:
-        out << s.dmxRefresh << s.option8G << s.serial2BaudRate << s.serial2DataBits << s.serial2StopBits;
-        writeByte(out, s.serial2Parity);
-        out << s.ipAddress << s.subnetMask << s.autoAddress << s.option32A << s.option32B << s.option32C
-            << s.option16 << s.option8H << s.dmxInSource << s.dmxInSourceValue << s.videoOption << s.videoWidth
-            << s.videoHeight;
-        break;
-    case KnvType:
-        out << s.dmxRefresh << s.option8B << s.ipAddress << s.subnetMask << s.sharedWordA << s.dmxInSource
-            << s.dmxInSourceValue << s.dmxInSource2 << s.dmxInSource2Value << s.dmxInValue4;
-        writeTouch(out, s.touch);
-        out << s.hasDaliInterface << s.daliInterfaceId << s.sharedWordB << s.sharedWordC << s.option8A
-            << s.sharedFlagE << s.option32E;
-        break;
-    case GzeType:
-    case GzePlusType:
-        out << s.dmxRefresh << s.ipAddress << s.subnetMask << s.autoAddress << s.option8I << s.option32B
-            << s.option32C << s.option16 << s.option8J << s.dmxInSource << s.dmxInSourceValue << s.option32A
-            << contentMasks;
-        break;
-    case NqaType:
-        writeTouch(out, s.touch);
-        out << s.option32E;
-        break;
-    default:
-        break;
-    }
+    Archive::FieldWriter writer(out);
+    fields(writer, *this);
 }
 
 void Controller::setType(quint8 type)

@@ -1,7 +1,6 @@
 #include "components/lx_objects/media/frame_array.h"
 
-#include "components/archive/in_stream.h"
-#include "components/archive/out_stream.h"
+#include "components/archive/fields.h"
 
 #include <map>
 
@@ -14,49 +13,84 @@ QUuid FrameArray::getFrame(int slot) const
     return frames[static_cast<std::size_t>(slot)];
 }
 
+namespace {
+
+// The array's own identity followed by its frames, as one fixed array. From
+// version 150 the stored count may differ from 41: extra identities are
+// dropped, missing frames stay null.
+template <class Uuid, class Frames>
+struct IdentityTable
+{
+    Uuid& own;
+    Frames& frames;
+};
+
+template <class Uuid, class Frames>
+IdentityTable<Uuid, Frames> identityTable(Uuid& own, Frames& frames)
+{
+    return IdentityTable<Uuid, Frames>{own, frames};
+}
+
+template <class Frames>
+InStream& operator>>(InStream& in, IdentityTable<QUuid, Frames> table)
+{
+    in.beginSection(StreamCode::Array);
+    const quint32 count = in.readCount();
+    for (quint32 i = 0; i < count; ++i) {
+        QUuid value;
+        in >> value;
+        in.checkStatus();
+        if (i == 0)
+            table.own = value;
+        else if (i <= quint32(table.frames.size()))
+            table.frames[i - 1] = value;
+    }
+    in.endSection(StreamCode::Array);
+    return in;
+}
+
+template <class Frames>
+OutStream& operator<<(OutStream& out, IdentityTable<const QUuid, Frames> table)
+{
+    out.beginSection(StreamCode::Array, true);
+    out.writeCount(1 + table.frames.size());
+    out << table.own;
+    for (const QUuid& frame : table.frames)
+        out << frame;
+    out.endSection(StreamCode::Array);
+    return out;
+}
+
+}  // namespace
+
+template <class F, class Self>
+void FrameArray::fields(F& f, Self& s)
+{
+    f.droppedWhen([](quint16 v) { return v >= 33 && v <= 149; }, quint32());
+    f.since(150, identityTable(s.uuid, s.frames), Archive::storedAs<quint32>(s.index))
+        .orRead([](InStream& in, auto& table, auto& index) {
+            const quint16 version = in.version();
+            if ((version >= 112 && version <= 119) || (version >= 125 && version <= 149)) {
+                in >> table.own >> index;
+            } else {
+                // The oldest layouts kept a table that no longer means anything.
+                std::map<quint32, quint32> unused;
+                in >> unused;
+                index.value = -1;
+                table.own = QUuid::createUuid();
+            }
+        });
+}
+
 void FrameArray::read(InStream& in)
 {
-    const quint16 version = in.version();
-    if (version >= 33 && version <= 149) {
-        quint32 unused = 0;
-        in >> unused;
-    }
     frames.fill(QUuid());
-    quint32 storedIndex = 0;
-    if (version >= 150) {
-        in.beginSection(StreamCode::Array);
-        const quint32 count = in.readCount();
-        for (quint32 i = 0; i < count; ++i) {
-            QUuid value;
-            in >> value;
-            in.checkStatus();
-            if (i == 0)
-                uuid = value;
-            else if (i <= quint32(kFrameCount))
-                frames[i - 1] = value;
-        }
-        in.endSection(StreamCode::Array);
-        in >> storedIndex;
-        index = static_cast<qint32>(storedIndex);
-    } else if ((version >= 112 && version <= 119) || (version >= 125 && version <= 149)) {
-        in >> uuid >> storedIndex;
-        index = static_cast<qint32>(storedIndex);
-    } else {
-        // The oldest layouts kept a table that no longer means anything.
-        std::map<quint32, quint32> unused;
-        in >> unused;
-        index = -1;
-        uuid = QUuid::createUuid();
-    }
+    Archive::FieldReader reader(in);
+    fields(reader, *this);
 }
 
 void FrameArray::write(OutStream& out) const
 {
-    out.beginSection(StreamCode::Array, true);
-    out.writeCount(1 + frames.size());
-    out << uuid;
-    for (const QUuid& frame : frames)
-        out << frame;
-    out.endSection(StreamCode::Array);
-    out << static_cast<quint32>(index);
+    Archive::FieldWriter writer(out);
+    fields(writer, *this);
 }

@@ -39,6 +39,10 @@ public:
     QUuid uuid;
     std::array<QUuid, kFrameCount> frames;
     qint32 index = -1;
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 #endif  // LX_OBJECTS_FRAME_ARRAY_H

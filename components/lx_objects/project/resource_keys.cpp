@@ -1,18 +1,26 @@
 #include "components/lx_objects/project/resource_keys.h"
 
-#include "components/archive/in_stream.h"
-#include "components/archive/out_stream.h"
+#include "components/archive/fields.h"
+
+template <class F, class Self>
+void ResourceKeys::fields(F& f, Self& s)
+{
+    f(s.keys);
+}
 
 void ResourceKeys::read(InStream& in)
 {
+    // The older form has a word in front of the map; no version marks it.
     if (in.peekSection() != StreamCode::Map) {
         quint32 unused = 0;
         in >> unused;
     }
-    in >> keys;
+    Archive::FieldReader reader(in);
+    fields(reader, *this);
 }
 
 void ResourceKeys::write(OutStream& out) const
 {
-    out << keys;
+    Archive::FieldWriter writer(out);
+    fields(writer, *this);
 }

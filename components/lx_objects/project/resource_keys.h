@@ -25,6 +25,10 @@ public:
     ResourceKeys* clone() const override { return new ResourceKeys(*this); }
 
     std::map<quint32, QString> keys;
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 #endif  // LX_OBJECTS_RESOURCE_KEYS_H
