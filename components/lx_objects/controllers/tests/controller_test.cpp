@@ -1,6 +1,7 @@
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/tests/stream_bytes.h"
+#include "tests/support/stream_check.h"
 
 #include <gtest/gtest.h>
 
@@ -126,12 +127,8 @@ TEST(Controller, StreamForms)
 
 namespace {
 
-// A run of bytes present in the versions from `from` up to `until`.
-struct Chunk
-{
-    quint16 from, until;
-    const char* bytes;
-};
+using StreamCheck::bytesAt;
+using StreamCheck::Chunk;
 
 constexpr quint16 N = 0xFFFF;
 #define DROPPED_WORD {0, 112, "deadbeef"}, {120, 125, "deadbeef"}
@@ -153,16 +150,6 @@ const std::map<int, std::vector<Chunk>> kSettings = {
 };
 #undef DROPPED_WORD
 
-QByteArray bytesAt(quint16 version, const std::vector<Chunk>& chunks)
-{
-    QByteArray bytes;
-    for (const Chunk& chunk : chunks) {
-        if (version >= chunk.from && version < chunk.until)
-            bytes += QByteArray::fromHex(chunk.bytes);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 TEST(Controller, VersionGatesOnRead)
@@ -173,9 +160,11 @@ TEST(Controller, VersionGatesOnRead)
         {81, N, "00000009"}, {0, N, "00002580 08 01 03 00000004"},                   // general option, serial port
         {0, N, "000102030405060708090a0b0c0d0e0f1011121314151617"}};
     const std::vector<Chunk> flags = {{0, N, "01"}, {78, N, "0101"}};
-    const quint16 versions[] = {9,  10,  55,  56,  61,  62,  63,  65,  66,  68,  69,  76,  77,  78,  80,  81,  103, 104,
-                                111, 112, 119, 120, 124, 125, 126, 128, 129, 133, 134, 135, 137, 138, 152, 153, 157};
-    for (const quint16 version : versions) {
+    std::vector<Chunk> everyChunk = common;
+    everyChunk.insert(everyChunk.end(), flags.begin(), flags.end());
+    for (const auto& layout : kSettings)
+        everyChunk.insert(everyChunk.end(), layout.second.begin(), layout.second.end());
+    for (const quint16 version : StreamCheck::gateVersions(everyChunk, kProjectStreamVersion)) {
         for (const auto& layout : kSettings) {
             SCOPED_TRACE(std::to_string(version) + " type " + std::to_string(layout.first));
             const QByteArray bytes = QByteArray(1, char(layout.first)) + bytesAt(version, common)
