@@ -135,11 +135,13 @@ public:
         : PointerBase(object, sequence, stamp)
     {
     }
-    // Converting from a handle of another class checks the class at run time.
-    template <class U>
+    // Converts implicitly only upwards, from a class derived from T; any other
+    // conversion goes through dynamicPointerCast or staticPointerCast, so a
+    // wrong handle cannot turn into a silent null far from its cause.
+    template <class U, std::enable_if_t<std::is_base_of<T, U>::value, int> = 0>
     Pointer(const Pointer<U>& other)
     {
-        *this = dynamicCast(other);
+        assignFrom(other, !other.isNull());
     }
 
     static Pointer removedMarker()

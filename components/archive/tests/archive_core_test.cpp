@@ -94,13 +94,19 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
         ASSERT_TRUE(typed);
         EXPECT_EQ(Archive::staticPointerCast<Counted>(ptr).get(), typed.get());
         // An unrelated class gives null but keeps sequence and stamp.
-        Archive::Pointer<Other> other = ptr;
+        Archive::Pointer<Other> other = Archive::dynamicPointerCast<Other>(ptr);
         EXPECT_TRUE(other.isNull() && other.sequence() == 5u && other.stamp() == 9u);
+        // Only upwards is implicit; the base handle shares the object.
+        static_assert(std::is_convertible<Archive::Pointer<Counted>, Archive::ObjectPtr>::value, "upcast");
+        static_assert(!std::is_convertible<Archive::ObjectPtr, Archive::Pointer<Counted>>::value, "downcast");
+        static_assert(!std::is_convertible<Archive::Pointer<Counted>, Archive::Pointer<Other>>::value, "sideways");
+        const Archive::ObjectPtr up = typed;
+        EXPECT_TRUE(up.get() == typed.get() && up.sequence() == 5u && up.stamp() == 9u);
         // A clone is a new object without an id.
         typed->setId(42);
         EXPECT_EQ(std::unique_ptr<Counted>(typed->clone())->getId(), Archive::kNoObjectId);
         ptr = ptr; // self-assignment keeps the object
-        EXPECT_EQ(ptr.useCount(), 2);
+        EXPECT_EQ(ptr.useCount(), 3);
     }
     EXPECT_EQ(Counted::alive, 0);
 
