@@ -73,12 +73,12 @@ ConversionDriver::~ConversionDriver()
 
 const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 {
-    // The kinds of items are converted in this order once their version-2
-    // classes exist: controllers, remote devices, DSX DMX universes,
-    // functions, fixtures, the KiNET power-supply merge, groups, pixel
-    // matrices, custom presets, media, dynamic text, timelines, DALI
-    // interfaces and scenes, timecode buses, audio buses, ethernet sources,
-    // scenes from palettes, touch-panel interfaces and triggers.
+    // Empty: no kind of item is converted yet. Each step joins this list, in
+    // this order, as its version-2 classes land: controllers, remote devices,
+    // DSX DMX universes, functions, fixtures, the KiNET power-supply merge,
+    // groups, pixel matrices, custom presets, media, dynamic text, timelines,
+    // DALI interfaces and scenes, timecode buses, audio buses, ethernet
+    // sources, scenes from palettes, touch-panel interfaces and triggers.
     static const std::vector<Step> sequence;
     return sequence;
 }

@@ -222,12 +222,12 @@ class ArrayContext
 public:
     ArrayContext(InStream& in, ArrayId arrayId) : in_(in)
     {
-        in_.setContextValue(1, QVariant(arrayId));
+        in_.setContextValue(InStream::ArrayIdContext, QVariant(arrayId));
     }
     ~ArrayContext()
     {
-        in_.setContextValue(0, QVariant());
-        in_.setContextValue(1, QVariant());
+        in_.setContextValue(InStream::ObjectIdContext, QVariant());
+        in_.setContextValue(InStream::ArrayIdContext, QVariant());
     }
 
 private:
@@ -253,10 +253,10 @@ void readArrayObjects(InStream& in, Array& array)
         // Damaged data must not grow the slots past what the array can hold.
         if (id != kNoObjectId && id >= array.maxObjects())
             throw archive_exception(9, id, array.id(), array.databaseId());
-        in.setContextValue(0, QVariant(id));
+        in.setContextValue(InStream::ObjectIdContext, QVariant(id));
         std::unique_ptr<ObjectBase> object;
         readObjectPointer(in, object);
-        in.setContextValue(0, QVariant());
+        in.setContextValue(InStream::ObjectIdContext, QVariant());
         array.loadSlot(id, ObjectPtr(object.release()), sequence, stamp);
         in.endSection(StreamCode::ObjectBase);
     }

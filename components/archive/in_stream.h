@@ -80,7 +80,10 @@ public:
     quint16 version() const { return version_; }
     void setVersion(quint16 version) { version_ = version; }
 
-    // Facts the owner of the stream passes down to the object readers.
+    // Facts the owner of the stream passes down to the object readers: while
+    // a database array is read, the id of the object being read and the id of
+    // its array.
+    enum ContextSlot : int { ObjectIdContext = 0, ArrayIdContext = 1 };
     void setContextValue(int index, const QVariant& value);
     QVariant contextValue(int index) const;
 
