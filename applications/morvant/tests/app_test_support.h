@@ -5,6 +5,7 @@
 #define MORVANT_TESTS_APP_TEST_SUPPORT_H
 
 #include "applications/common/util/file_dialogs.h"
+#include "applications/common/util/tests/settings_fixture.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/main_window.h"
 #include "components/quilshow/tests/show_writer.h"
