@@ -183,7 +183,9 @@ QString noShowFileAdvice(const QString& inputPath)
 
 QString saveFailureAdvice(const QString& path, const QString& reason)
 {
-    return QObject::tr("The project was not saved as %1 (%2). Choose a folder you may write to, check that the disk "
+    // Some reasons are sentences of their own.
+    const QString sentence = reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
+    return QObject::tr("The project was not saved as %1: %2 Choose a folder you may write to, check that the disk "
                        "has free space, then save again.")
-        .arg(quoted(path), reason);
+        .arg(quoted(path), sentence);
 }

@@ -74,6 +74,8 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent)
     m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
     m_reportPane = makePane(QStringLiteral("reportPane"));
     m_errorPane = makePane(QStringLiteral("errorPane"));
+    // What to do after a failure is a sentence or two: read whole, not scrolled to.
+    m_errorPane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_saveButton = new QPushButton(tr("Save output file..."));
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_saveButton->setEnabled(false);

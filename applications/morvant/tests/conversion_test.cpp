@@ -100,6 +100,8 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
                                       "Choose an earlier copy of the show."},
         {"folder.kvq", "/", notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
                                         "it."},
+        {"folder.kvx", "/", notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
+                                        "it."},
         {"renamed.txt", show, notOpened + "%1 is a version-1 show of the kind .kvq, but its name ends in \".txt\", so "
                                           "it was not read as one: rename it to end in .kvq and choose it again."},
         {"other.wvq", show, notOpened + "%1 is a version-1 show of the kind .kvq, but its name ends in \".wvq\", so "
@@ -164,7 +166,7 @@ TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFileAndSaysWhy)
     cancelled.cancelFlag()->store(true);
     EXPECT_FALSE(driver.saveOutputProject(target, cancelled));
     EXPECT_EQ(readBytes(target), old);
-    const QString advice = QStringLiteral("The project was not saved as \"%1\" (%2). Choose a folder you may write "
+    const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you may write "
                                           "to, check that the disk has free space, then save again.");
     EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to compress the output project (Saving was cancelled)\n")
                                      + advice.arg(target, QStringLiteral("Saving was cancelled")));

@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
             for (int attempt = 0; attempt < 2; ++attempt) {  // the same lines each time, not a growing pile
                 chooser.saveAnswer = failure.first;
                 EXPECT_FALSE(window.save());
-                const QString advice = QStringLiteral("The project was not saved as \"%1\" (%2). Choose a folder you "
+                const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you "
                                                       "may write to, check that the disk has free space, then save "
                                                       "again.").arg(failure.first, failure.second);
                 EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed") + advice);
