@@ -58,8 +58,9 @@ QString archiveForm(const QByteArray& head)
 // The show file did not open: says why from what the file is.
 QString unopenedAdvice(const QString& path, bool insideBundle)
 {
-    const QString name = insideBundle ? QObject::tr("The show file %1 in the bundle").arg(quoted(QFileInfo(path).fileName()))
-                                      : quoted(path);
+    const QString name = insideBundle
+        ? QObject::tr("The show file %1 in the bundle").arg(quoted(QFileInfo(path).fileName()))
+        : quoted(path);
     const QFileInfo info(path);
     if (!info.exists()) {
         return QObject::tr("%1 does not exist: it may have been moved, renamed or deleted. Choose the show again.")

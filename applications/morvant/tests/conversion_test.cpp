@@ -10,10 +10,13 @@
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <unistd.h>
 
 
 namespace {
@@ -145,12 +148,20 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
             input(QLatin1String(c.name), c.bytes);
         EXPECT_FALSE(convert(path));
         EXPECT_FALSE(QFileInfo::exists(earlierFolder));
-        EXPECT_EQ(text("errorPane"), c.errors.arg(QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"')));
+        EXPECT_EQ(text("errorPane"), c.errors.arg('"' + QDir::toNativeSeparators(path) + '"'));
         EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion failed"));
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(200, 0, 0));
         EXPECT_EQ(bar->value(), bar->minimum() - 1);  // reset: no percentage shown
         EXPECT_FALSE(saveButton->isEnabled() || window.save());
         EXPECT_TRUE(chooser.asked.isEmpty());
+    }
+    // Root reads any file; an ordinary user is told the system's reason.
+    if (geteuid() != 0) {
+        const QString locked = input(QStringLiteral("locked.kvq"), show);
+        ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+        EXPECT_FALSE(convert(locked));
+        EXPECT_EQ(text("errorPane"), notOpened + '"' + locked + "\" cannot be read (Permission denied): check that "
+                                                                "you may read it, then choose it again.");
     }
 }
 

@@ -147,7 +147,8 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
                                                       "may write to, check that the disk has free space, then save "
                                                       "again.").arg(failure.first, failure.second);
                 EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed") + advice);
-                EXPECT_EQ(text("errorPane"), "Failed to compress the output project (" + failure.second + ")\n" + advice);
+                EXPECT_EQ(text("errorPane"),
+                          "Failed to compress the output project (" + failure.second + ")\n" + advice);
                 EXPECT_EQ(text("reportPane"), conversionReport + QStringLiteral("\nSaving the output project"));
                 EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete; the project was not saved"));
                 EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(190, 100, 0));
