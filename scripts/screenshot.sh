@@ -6,7 +6,9 @@
 #   scripts/screenshot.sh <screenshot.png> [show-file]
 #
 # Without a show file a small built-in sample show (all sections empty) is
-# converted. The program is built like run.sh does (build/release; set
+# converted. With SAVE_AS set to a file path, the result is then saved there
+# as a user would (the Save button, the path typed into the save dialog,
+# Enter; needs xdotool), and the screenshot shows what follows. The program is built like run.sh does (build/release; set
 # BUILD_DIR to use another build). Settings and working folders go to a
 # temporary home that is removed afterwards.
 set -euo pipefail
@@ -36,12 +38,23 @@ mkdir -p "$scratch/config" "$scratch/data" "$scratch/runtime"
 chmod 700 "$scratch/runtime"
 
 export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" XDG_RUNTIME_DIR="$scratch/runtime"
-export PROGRAM="$program" SHOW="$show" OUT="$out"
+export PROGRAM="$program" SHOW="$show" OUT="$out" SAVE_AS="${SAVE_AS:-}"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$PROGRAM" "$SHOW" &
   pid=$!
   # The conversion starts as soon as the window stands; give both time.
   sleep "${SCREENSHOT_DELAY:-4}"
+  if [ -n "$SAVE_AS" ]; then
+    window="$(xdotool search --sync --name "^Show Converter\$" | head -n 1)"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # The Save button sits in the bottom right corner.
+    xdotool mousemove --window "$window" $((WIDTH - 60)) $((HEIGHT - 25)) click 1
+    dialog="$(xdotool search --sync --name "^Select output file\$" | head -n 1)"
+    sleep 1
+    xdotool windowfocus --sync "$dialog" key ctrl+a type --delay 10 "$SAVE_AS"
+    xdotool key Return
+    sleep "${SCREENSHOT_DELAY:-4}"
+  fi
   import -window root "$OUT"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true

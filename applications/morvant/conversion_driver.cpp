@@ -1,11 +1,13 @@
 #include "applications/morvant/conversion_driver.h"
 
+#include "applications/morvant/failure_advice.h"
 #include "applications/morvant/output_project.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
 #include "components/lx_objects/project/object_types.h"
+#include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/bundler.h"
 #include "components/quilshow/show/show_file.h"
 #include "components/quilshow/show/show_kinds.h"
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QObject>
 #include <QTemporaryDir>
 
 #include <exception>
@@ -31,6 +34,12 @@ std::string nativePath(const QString& path)
 void logLoadFailure(const QString& reason)
 {
     logMessage(kLogWarning, "Failed to load the input project, error = %s", reason.toUtf8().constData());
+}
+
+// The plain-words line that follows a failure's own message.
+void logAdvice(const QString& advice)
+{
+    logMessage(kLogWarning, "%s", advice.toUtf8().constData());
 }
 
 // Runs a function when the scope ends, however it ends.
@@ -128,6 +137,8 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         // The edit context has rolled the transaction back by now.
         logMessage(kLogWarning, "Failed to convert the input project (%s)",
                    exceptionText(error).toUtf8().constData());
+        logAdvice(QObject::tr("The show was read, but converting it failed, so no project was made. Keep the show "
+                              "and report this message with it."));
         return false;
     }
 }
@@ -138,7 +149,8 @@ bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& pr
     const QString kind = QFileInfo(path).suffix();
     QString showPath = path;
 
-    if (Quil::Bundler::isBundle(nativePath(path))) {
+    const bool isBundle = Quil::Bundler::isBundle(nativePath(path));
+    if (isBundle) {
         // Expanded by the show loader into a folder of ours.
         if (!makeTemporaryFolder())
             return false;
@@ -152,15 +164,21 @@ bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& pr
     }
     if (showPath.isEmpty()) {
         logLoadFailure(QStringLiteral("The bundle holds no show file"));
+        logAdvice(noShowFileAdvice(path));
         return false;
     }
 
     const Quil::ShowLoadResult result = Quil::loadShowFile(showPath, kind, m_temporaryFolder, progress);
     if (result.code != Quil::kShowLoaded) {
-        if (!result.message.empty())
-            logMessage(kLogWarning, "Failed to load the input project, error = %s", result.message.c_str());
+        // The reader has logged the text of content it could not read.
+        if (!result.message.empty() && result.code != Quil::kShowReadFailed)
+            logLoadFailure(QString::fromStdString(result.message));
         else
             logMessage(kLogWarning, "Failed to load the input project, result = %u", result.code);
+        // A bundle was expanded by the load: the advice is about the show inside.
+        const QString bundledShow =
+            isBundle ? Quil::Bundler::findShowFile(m_temporaryFolder, kind) : QString();
+        logAdvice(loadFailureAdvice(path, bundledShow.isEmpty() ? showPath : bundledShow, result));
         return false;
     }
     return true;
@@ -182,6 +200,9 @@ bool ConversionDriver::makeTemporaryFolder()
     QTemporaryDir folder(QFileInfo(QDir::temp(), QStringLiteral("morvant-XXXXXX")).absoluteFilePath());
     if (!folder.isValid()) {
         logLoadFailure(QStringLiteral("Failed to create a temporary folder (%1)").arg(folder.errorString()));
+        logAdvice(QObject::tr("The input could not be expanded, as no temporary folder could be made in %1: check "
+                              "that the disk has free space, then try again.")
+                      .arg(QDir::toNativeSeparators(QDir::tempPath())));
         return false;
     }
     // Removed by unloadInputProject, which never follows links out of it.
@@ -213,6 +234,7 @@ bool ConversionDriver::extractArchive(const QString& path, ProgressTracker& prog
         if (!file.seek(0) || !archive.open(ArchiveFile::ReadMode, &file, kind)
             || !archive.extractTo(m_temporaryFolder)) {
             logLoadFailure(archive.errorString().isEmpty() ? file.errorString() : archive.errorString());
+            logAdvice(archiveFailureAdvice(path));
             return false;
         }
         archive.close();
@@ -259,19 +281,26 @@ QString ConversionDriver::outputFolder() const
 
 bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& progress)
 {
+    m_saveFailure.clear();
     if (!m_outputProject) {
         logMessage(kLogWarning, "Failed to save the output project (%s)", "there is no converted project");
+        m_saveFailure = QObject::tr("There is no converted project to save: convert a show first.");
+        logAdvice(m_saveFailure);
         return false;
     }
     logMessage(kLogInfo, "Saving the output project");
+    QString reason;
     try {
-        if (!m_outputProject->save(path, progress))
-            return false;
-        logMessage(kLogInfo, "The output project was saved as %s", path.toUtf8().constData());
-        return true;
+        if (m_outputProject->save(path, progress)) {
+            logMessage(kLogInfo, "The output project was saved as %s", path.toUtf8().constData());
+            return true;
+        }
+        reason = m_outputProject->project()->lastError();
     } catch (const std::exception& error) {
-        logMessage(kLogWarning, "Failed to save the output project (%s)",
-                   exceptionText(error).toUtf8().constData());
-        return false;
+        reason = exceptionText(error);
+        logMessage(kLogWarning, "Failed to save the output project (%s)", reason.toUtf8().constData());
     }
+    m_saveFailure = saveFailureAdvice(path, reason);
+    logAdvice(m_saveFailure);
+    return false;
 }

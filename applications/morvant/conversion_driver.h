@@ -9,7 +9,8 @@
 // commits. A step that throws rolls the transaction back and fails the
 // conversion. The loaded show is destroyed and the temporary folder removed
 // in every case. Every message goes through the logger: progress and notes
-// at kLogInfo, failures at kLogWarning.
+// at kLogInfo, failures at kLogWarning, each failure followed by one line in
+// plain words on what happened and what the user can do.
 //
 // The driver owns the id maps, the free font numbers, the output project and
 // the temporary folder between two conversions. The version-1 show is the
@@ -53,6 +54,9 @@ public:
     // existing file only once the new one is complete; false (reason
     // logged) when there is no output project or the save failed.
     virtual bool saveOutputProject(const QString& path, ProgressTracker& progress);
+    // Plain words on why the last save failed, naming the file and the
+    // system's reason; empty when it did not fail.
+    QString saveFailure() const { return m_saveFailure; }
     virtual bool hasOutputProject() const;
     // Drops the output project, its database and the resources it met.
     void closeOutputProject();
@@ -98,6 +102,7 @@ private:
 
     std::unique_ptr<OutputProject> m_outputProject;
     QString m_temporaryFolder;
+    QString m_saveFailure;
 };
 
 // The text of an exception for a message: the database's own message for its

@@ -18,6 +18,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 const char MainWindow::kInputPathKey[] = "LastInputFilePath";
@@ -29,6 +32,11 @@ namespace {
 MainWindow* s_instance = nullptr;
 
 const QSize kDefaultSize(760, 560);
+
+const QColor kSucceeded(0, 140, 0);
+const QColor kFailed(200, 0, 0);
+// The conversion worked but its result is not saved yet.
+const QColor kNotSaved(190, 100, 0);
 
 QPlainTextEdit* makePane(const QString& objectName)
 {
@@ -66,6 +74,8 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent)
     m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
     m_reportPane = makePane(QStringLiteral("reportPane"));
     m_errorPane = makePane(QStringLiteral("errorPane"));
+    // What to do after a failure is a sentence or two: read whole, not scrolled to.
+    m_errorPane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_saveButton = new QPushButton(tr("Save output file..."));
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_saveButton->setEnabled(false);
@@ -153,7 +163,15 @@ void MainWindow::convert(const QString& path)
         converted = m_driver->convert(path, progress);
     }
     m_unsavedResult = converted;
-    showResult(converted);
+    if (converted) {
+        showResult(tr("Conversion complete"), kSucceeded);
+    } else {
+        // A full bar beside a failure would say the opposite.
+        m_progressBar->reset();
+        showResult(tr("Conversion failed"), kFailed);
+    }
+    m_conversionReportLines = lineCount(m_reportPane);
+    m_conversionErrorLines = lineCount(m_errorPane);
     setBusy(false);
 }
 
@@ -164,6 +182,10 @@ bool MainWindow::save()
     FileDialogLocation location;
     location.settingsKey = QLatin1String(kOutputPathKey);
     location.standardLocation = QStandardPaths::DocumentsLocation;
+    // The dialog remembers the chosen file at once; a save that then fails
+    // must not make its folder the next start.
+    VersionedSettings* settings = VersionedSettings::instance();
+    const QVariant lastOutput = settings->value(location.settingsKey, QVariant(), false);
     // The file is replaced atomically by the save, so the dialog must not
     // delete it beforehand.
     const QString path = saveFileDialog(this, tr("Select output file"), tr("Project File"), QStringLiteral("kv2"),
@@ -172,15 +194,31 @@ bool MainWindow::save()
     if (path.isEmpty())
         return false;
 
+    // Each attempt shows its own lines, not a pile of the earlier ones.
+    keepLines(m_reportPane, m_conversionReportLines);
+    keepLines(m_errorPane, m_conversionErrorLines);
     setBusy(true);
     bool saved = false;
     {
         ProgressTracker progress(&MainWindow::onProgress, nullptr, m_progressBar);
         saved = m_driver->saveOutputProject(path, progress);
     }
-    if (saved)
+    if (saved) {
         m_unsavedResult = false;
+        showResult(tr("Conversion complete"), kSucceeded);
+    } else {
+        if (lastOutput.isNull())
+            settings->remove(location.settingsKey);
+        else
+            settings->setValue(location.settingsKey, lastOutput);
+        m_progressBar->reset();
+        showResult(tr("Conversion complete; the project was not saved"), kNotSaved);
+    }
     setBusy(false);
+    if (!saved) {
+        FileDialogChooser standard;
+        (m_chooser ? *m_chooser : standard).showError(this, tr("Save failed"), m_driver->saveFailure());
+    }
     return saved;
 }
 
@@ -244,12 +282,12 @@ void MainWindow::setBusy(bool busy)
     m_saveButton->setEnabled(!busy && m_driver->hasOutputProject());
 }
 
-void MainWindow::showResult(bool converted)
+void MainWindow::showResult(const QString& text, const QColor& colour)
 {
     QPalette palette = m_resultLabel->palette();
-    palette.setColor(QPalette::WindowText, converted ? QColor(0, 140, 0) : QColor(200, 0, 0));
+    palette.setColor(QPalette::WindowText, colour);
     m_resultLabel->setPalette(palette);
-    m_resultLabel->setText(converted ? tr("Conversion complete") : tr("Conversion failed"));
+    m_resultLabel->setText(text);
 }
 
 void MainWindow::appendLine(QPlainTextEdit* pane, const QString& text)
@@ -259,4 +297,25 @@ void MainWindow::appendLine(QPlainTextEdit* pane, const QString& text)
     while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
         line.chop(1);
     pane->appendPlainText(line);
+}
+
+int MainWindow::lineCount(const QPlainTextEdit* pane)
+{
+    // An empty pane still holds one empty block.
+    return pane->document()->isEmpty() ? 0 : pane->blockCount();
+}
+
+void MainWindow::keepLines(QPlainTextEdit* pane, int lines)
+{
+    if (lines <= 0) {
+        pane->clear();
+        return;
+    }
+    if (lines >= pane->blockCount())
+        return;
+    // From the end of the last kept line, its newline included, to the end.
+    QTextCursor cursor(pane->document()->findBlockByNumber(lines - 1));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
 }

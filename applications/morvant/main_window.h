@@ -2,13 +2,16 @@
 // watches the progress bar and the report and error panes while the
 // conversion runs, sees "Conversion complete" or "Conversion failed", and
 // saves the result as a kv2 file. Starting a new conversion or closing the
-// window first asks about a result that has not been saved.
+// window first asks about a result that has not been saved. A failed
+// conversion resets the progress bar; a failed save is shown in a message box
+// and in the result line, and is not remembered as the next save's folder.
+// The panes hold the conversion's lines and those of the latest save only.
 //
 // The window does not own the conversion driver, which must outlive it. The
 // one live window is reached through instance(), so that log messages find
-// their pane. The file dialogs' choosers and the unsaved-result question can
-// be answered by a test instead of the user (setFileDialogChooser and
-// askAboutUnsavedResult).
+// their pane. The file dialogs' choosers, the failed-save message and the
+// unsaved-result question can be answered by a test instead of the user
+// (setFileDialogChooser and askAboutUnsavedResult).
 //
 // GUI thread only. During a conversion or a save the window keeps handling
 // events; its buttons are disabled and it refuses to close meanwhile.
@@ -19,6 +22,7 @@
 #include <QString>
 
 class ConversionDriver;
+class QColor;
 class FileDialogChooser;
 class QLabel;
 class QPlainTextEdit;
@@ -80,14 +84,20 @@ private:
     // True when the caller may go on: nothing unsaved, saved, or discarded.
     bool resolveUnsavedResult();
     void setBusy(bool busy);
-    void showResult(bool converted);
+    void showResult(const QString& text, const QColor& colour);
     static void appendLine(QPlainTextEdit* pane, const QString& text);
+    // Removes the lines after the first `lines` ones.
+    static void keepLines(QPlainTextEdit* pane, int lines);
+    static int lineCount(const QPlainTextEdit* pane);
 
     ConversionDriver* m_driver;
     FileDialogChooser* m_chooser = nullptr;
     QString m_inputPath;
     bool m_busy = false;
     bool m_unsavedResult = false;
+    // The panes' lines once the conversion ended.
+    int m_conversionReportLines = 0;
+    int m_conversionErrorLines = 0;
 
     QPushButton* m_browseButton;
     QLabel* m_inputLabel;

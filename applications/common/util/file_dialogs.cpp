@@ -58,18 +58,24 @@ QString defaultFolder(const FileDialogLocation& location, bool asFolder)
         remembered = VersionedSettings::instance()->value(location.settingsKey, QVariant(), true).toString();
     if (!remembered.isEmpty()) {
         const QFileInfo info(remembered);
-        const bool usable = asFolder ? info.isDir() : info.exists();
-        return usable ? remembered : info.absolutePath();
+        if (asFolder ? info.isDir() : info.exists())
+            return remembered;
+        // A dialog given a missing folder would type its name into the name
+        // box; once the folder is gone too, start as if nothing were
+        // remembered.
+        if (QFileInfo(info.absolutePath()).isDir())
+            return info.absolutePath();
     }
 
     QString folder = QStandardPaths::writableLocation(location.standardLocation);
     // Without a standard folder a sub-folder would land in the file-system
-    // root.
-    if (!folder.isEmpty() && !location.subFolder.isEmpty()) {
+    // root, and an empty start would be the process's current folder: the
+    // home folder serves instead, as it does when the folder cannot be made.
+    if (folder.isEmpty())
+        return QDir::homePath();
+    if (!location.subFolder.isEmpty())
         folder += QLatin1Char('/') + location.subFolder;
-        QDir().mkpath(folder);
-    }
-    return folder;
+    return QDir().mkpath(folder) ? folder : QDir::homePath();
 }
 
 QString openFileDialog(QWidget* parent, const FileDialogLocation& location, const QString& startFolder,
@@ -143,7 +149,8 @@ int askOverwrite(const QString& path, bool offerSkip, QWidget* parent)
     box.setInformativeText(QObject::tr("Do you want to overwrite it?"));
     QPushButton* overwrite = box.addButton(QObject::tr("Overwrite"), QMessageBox::YesRole);
     QPushButton* skip = offerSkip ? box.addButton(QObject::tr("Skip"), QMessageBox::NoRole) : nullptr;
-    box.addButton(QMessageBox::Cancel);
+    // Enter must never replace the user's file.
+    box.setDefaultButton(box.addButton(QMessageBox::Cancel));
     box.exec();
 
     const QAbstractButton* clicked = box.clickedButton();

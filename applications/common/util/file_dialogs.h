@@ -74,11 +74,14 @@ QString saveFileDialog(QWidget* parent, const QString& caption, const QString& f
                        FileDialogChooser* chooser = nullptr);
 
 // Asks whether path may be overwritten; returns an OverwriteAnswer.  "Skip"
-// is offered only with offerSkip.
+// is offered only with offerSkip.  Cancel is the default button, so Enter
+// keeps the file.
 int askOverwrite(const QString& path, bool offerSkip, QWidget* parent);
 
 // The remembered path (with asFolder, its folder when it names a file; else
-// the path when it exists, or its folder), or the location's standard folder.
+// the path when it exists, or its folder while that exists), or the
+// location's standard folder (with the sub-folder), created when missing, or
+// the home folder when there is none or it cannot be made.  Never empty.
 QString defaultFolder(const FileDialogLocation& location, bool asFolder);
 
 #endif // APPLICATIONS_COMMON_UTIL_FILE_DIALOGS_H

@@ -4,6 +4,7 @@
 #include "components/archive/archive_file.h"
 #include "components/quilshow/show/quil_show.h"
 #include "seltrane_components/os/logger.h"
+#include "seltrane_components/os/progress_tracker.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -24,7 +25,10 @@ bool ScriptedDriver::saveOutputProject(const QString& path, ProgressTracker& pro
 {
     saved << path;
     bytesAtSave = readBytes(path);
-    return !failSave && ConversionDriver::saveOutputProject(path, progress);
+    // A save cancelled before it starts fails the way a real one does.
+    ProgressTracker cancelled;
+    cancelled.cancelFlag()->store(true);
+    return ConversionDriver::saveOutputProject(path, failSave ? cancelled : progress);
 }
 
 void AppFixture::SetUp()

@@ -5,6 +5,7 @@
 #define MORVANT_TESTS_APP_TEST_SUPPORT_H
 
 #include "applications/common/util/file_dialogs.h"
+#include "applications/common/util/tests/settings_fixture.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/main_window.h"
 #include "components/quilshow/tests/show_writer.h"
@@ -23,7 +24,7 @@ public:
     bool saveOutputProject(const QString& path, ProgressTracker& progress) override;
 
     std::function<void(ScriptedDriver&)> step;
-    bool failSave = false;  // the save then fails without writing
+    bool failSave = false;  // the save then fails as cancelled, without writing
     QStringList saved;
     QByteArray bytesAtSave;  // the target's when the save began
 };
@@ -43,15 +44,16 @@ public:
         asked << caption + QLatin1Char('|') + filter + QLatin1Char('|') + start;
         return saveAnswer;
     }
-    int askOverwrite(const QString& path, bool, QWidget*) override
+    int askOverwrite(const QString& path, bool offerSkip, QWidget* parent) override
     {
         asked << QStringLiteral("overwrite ") + path;
-        return overwriteAnswer;
+        return realOverwriteQuestion ? FileDialogChooser::askOverwrite(path, offerSkip, parent) : overwriteAnswer;
     }
     void showError(QWidget*, const QString& title, const QString& text) override { asked << title + text; }
 
     QString openAnswer, saveAnswer;
     int overwriteAnswer = OverwriteFile;
+    bool realOverwriteQuestion = false;  // the message box itself asks
     QStringList asked;
 };
 

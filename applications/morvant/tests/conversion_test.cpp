@@ -10,9 +10,14 @@
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 
-#include <tuple>
+#include <unistd.h>
+
 
 namespace {
 
@@ -73,35 +78,95 @@ TEST_F(ConversionTest, EveryInputFormConvertsAndSaves)
     }
 }
 
-TEST_F(ConversionTest, LoadFailuresEndTheConversion)
+// Each failure keeps the system's own line and adds one in plain words; %1 is the input's path, quoted.
+TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
 {
-    ShowContent tooNew;
+    ShowContent tooNew, unsupported;
     tooNew.version = 455;
-    const std::tuple<const char*, QByteArray, QString> inputs[] = {
-        {"new.kvx", packArchive(ArchiveFile::TarGzKind, {{QStringLiteral("s.kvq"), buildShow(tooNew)}}),
-         "Failed to load the input project, error = attempting to load show created in a newer version of "
-         "software (3.2.1)"},
-        {"other.wvq", buildShow({}), "Failed to load the input project, result = 1"},
-        {"empty.kvx", buildBundle({{"readme.txt", "no show"}}),
-         "Failed to load the input project, error = The bundle holds no show file"},
-        {"broken.kvx", buildBundle({{"a.kvq", "x"}}, "7"),
-         "Failed to load the input project, error = Bad file start magicnum"},
-        {"short.kvq", buildShow({}).left(40),
-         "Error reading/writing from file\nFailed to load the input project, result = 3"},
+    unsupported.triggerCount = 2;
+    const QByteArray show = buildShow({});
+    const QByteArray tarred = packArchive(ArchiveFile::TarGzKind, {{QStringLiteral("s.kvq"), show}});
+    const QString notOpened = QStringLiteral("Failed to load the input project, result = 1\n");
+    const QString damaged = QStringLiteral(" is damaged or incomplete: its content goes on past the end of the file at "
+                                           "byte %2. It was probably cut short while being copied or saved; choose a "
+                                           "complete copy.");
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;  // "-" makes no file, "/" a folder
+        QString errors;
     };
-    // A failed conversion also drops the earlier result, and there is nothing to save.
-    ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), buildShow({}))));
+    const Case cases[] = {
+        {"missing.kvq", "-", notOpened + "%1 does not exist: it may have been moved, renamed or deleted. Choose the "
+                                         "show again."},
+        {"empty.kvq", "", notOpened + "%1 is empty (0 bytes) and holds no show: it was probably not saved completely. "
+                                      "Choose an earlier copy of the show."},
+        {"folder.kvq", "/", notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
+                                        "it."},
+        {"folder.kvx", "/", notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
+                                        "it."},
+        {"renamed.txt", show, notOpened + "%1 is a version-1 show of the kind .kvq, but its name ends in \".txt\", so "
+                                          "it was not read as one: rename it to end in .kvq and choose it again."},
+        {"other.wvq", show, notOpened + "%1 is a version-1 show of the kind .kvq, but its name ends in \".wvq\", so "
+                                        "it was not read as one: rename it to end in .kvq and choose it again."},
+        {"notes.kvq", "Lighting notes, not a show", notOpened + "%1 is not a version-1 show: its first bytes are not "
+             "those of a show, a bundle, a tar or a zip archive. Choose a show file (.kvq) or bundle (.kvx)."},
+        {"archive.kvq", tarred, notOpened + "%1 is a gzip-compressed tar archive, but only files ending in .kvx, .wvx "
+                                            "or .jvx are opened as archives: rename it to end in .kvx and choose it "
+                                            "again."},
+        {"cut.kvx", tarred.left(30), notOpened + "%1 starts like a gzip-compressed tar archive but cannot be read as "
+                                                 "one: it is damaged or incomplete. Choose an earlier copy of it."},
+        {"new.kvx", packArchive(ArchiveFile::TarGzKind, {{QStringLiteral("s.kvq"), buildShow(tooNew)}}),
+         "Failed to load the input project, error = attempting to load show created in a newer version of software "
+         "(3.2.1)\n%1 was saved by a newer version of the show software than this converter reads; nothing was "
+         "converted. Use a newer version of the converter."},
+        {"short.kvq", show.left(40), "Error reading/writing from file\nFailed to load the input project, result = 3\n"
+                                     "The show %1" + damaged.arg(40)},
+        {"bundled.kvx", buildBundle({{"a.kvq", show.left(45)}}), "Error reading/writing from file\nFailed to load "
+             "the input project, result = 3\nThe show file \"a.kvq\" in %1" + damaged.arg(45)},
+        {"triggers.kvq", buildShow(unsupported), "Unsupported version-1 section: triggers\nFailed to load the input "
+             "project, result = 3\nThe show %1 is not damaged, but it holds triggers, which this version of the "
+             "converter cannot convert yet; nothing was converted. Keep the show as it is."},
+        {"noshow.kvx", buildBundle({{"readme.txt", "no show"}}), "Failed to load the input project, error = The "
+             "bundle holds no show file\n%1 was opened, but it holds no version-1 show file of its kind (such as a "
+             ".kvq file for a .kvx): choose the bundle or archive that holds the show."},
+        {"broken.kvx", buildBundle({{"a.kvq", "x"}}, "7"), "Failed to load the input project, error = Bad file start "
+             "magicnum\nThe bundle %1 is damaged or incomplete and cannot be expanded. Choose an earlier copy of it."},
+    };
+    // A failed conversion also drops the earlier result: the bar is reset, the line red, nothing to save.
+    ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), show)));
     const QString earlierFolder = driver.outputFolder();
-    for (const auto& entry : inputs) {
-        EXPECT_FALSE(convert(input(QLatin1String(std::get<0>(entry)), std::get<1>(entry))));
+    const auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    const auto* result = window.findChild<QLabel*>(QStringLiteral("resultLabel"));
+    const auto* saveButton = window.findChild<QPushButton*>(QStringLiteral("saveButton"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder.filePath(QLatin1String(c.name));
+        if (c.bytes == "/")
+            ASSERT_TRUE(QDir(folder.path()).mkdir(QLatin1String(c.name)));
+        else if (c.bytes != "-")
+            input(QLatin1String(c.name), c.bytes);
+        EXPECT_FALSE(convert(path));
         EXPECT_FALSE(QFileInfo::exists(earlierFolder));
-        EXPECT_EQ(text("errorPane"), std::get<2>(entry));
-        EXPECT_FALSE(window.save());
+        EXPECT_EQ(text("errorPane"), c.errors.arg('"' + QDir::toNativeSeparators(path) + '"'));
+        EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion failed"));
+        EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(200, 0, 0));
+        EXPECT_EQ(bar->value(), bar->minimum() - 1);  // reset: no percentage shown
+        EXPECT_FALSE(saveButton->isEnabled() || window.save());
         EXPECT_TRUE(chooser.asked.isEmpty());
+    }
+    // Root reads any file; an ordinary user is told the system's reason.
+    if (geteuid() != 0) {
+        const QString locked = input(QStringLiteral("locked.kvq"), show);
+        ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+        EXPECT_FALSE(convert(locked));
+        EXPECT_EQ(text("errorPane"), notOpened + '"' + locked + "\" cannot be read (Permission denied): check that "
+                                                                "you may read it, then choose it again.");
     }
 }
 
-TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFile)
+// Run as root, a read-only folder is writable: a path below a plain file fails for everyone.
+TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFileAndSaysWhy)
 {
     ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), buildShow({}))));
     const QString target = folder.filePath(QStringLiteral("existing.kv2"));
@@ -112,11 +177,20 @@ TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFile)
     cancelled.cancelFlag()->store(true);
     EXPECT_FALSE(driver.saveOutputProject(target, cancelled));
     EXPECT_EQ(readBytes(target), old);
-    EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to compress the output project (Saving was cancelled)"));
+    const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you may write "
+                                          "to, check that the disk has free space, then save again.");
+    EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to compress the output project (Saving was cancelled)\n")
+                                     + advice.arg(target, QStringLiteral("Saving was cancelled")));
+    EXPECT_EQ(driver.saveFailure(), advice.arg(target, QStringLiteral("Saving was cancelled")));
     EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("existing*")}), QStringList{"existing.kv2"});
     // The project is still there and saves over the old file.
     ProgressTracker progress;
     EXPECT_TRUE(driver.saveOutputProject(target, progress) && readBytes(target) != old);
+    EXPECT_EQ(driver.saveFailure(), QString());
+
+    const QString below = target + QStringLiteral("/x.kv2");
+    EXPECT_FALSE(driver.saveOutputProject(below, progress));
+    EXPECT_EQ(driver.saveFailure(), advice.arg(below, QStringLiteral("Error 20 (Not a directory)")));
 }
 
 TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
@@ -132,7 +206,9 @@ TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
     EXPECT_FALSE(convert(input(QStringLiteral("b.kvx"), buildBundle({{"s.kvq", buildShow({})}}))));
     EXPECT_EQ(text("reportPane"),
               QStringLiteral("Loading the input project\nCreating the output project\nScripted step"));
-    EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to convert the input project (no such controller)"));
+    EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to convert the input project (no such controller)\nThe show "
+                                                "was read, but converting it failed, so no project was made. Keep the "
+                                                "show and report this message with it."));
     // Rolled back and closed: the database is gone, and so is the project.
     EXPECT_NE(database, Archive::kNoDatabase);
     EXPECT_EQ(Archive::getArray(0, database), nullptr);

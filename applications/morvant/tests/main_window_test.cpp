@@ -3,13 +3,22 @@
 #include "applications/morvant/tests/app_test_support.h"
 #include "seltrane_components/os/logger.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QScreen>
 #include <QSysInfo>
 #include <QUuid>
 
 #include <tuple>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -93,7 +102,7 @@ TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriver)
     // The user agrees to overwrite; the file is unchanged when the save starts and survives a failed one.
     driver.failSave = true;
     EXPECT_FALSE(window.save());
-    ASSERT_EQ(chooser.asked.size(), 2);
+    ASSERT_EQ(chooser.asked.size(), 3);
     EXPECT_TRUE(chooser.asked[0].startsWith(QStringLiteral("Select output file|Project File (*.kv2)|")));
     EXPECT_TRUE(chooser.asked[0].endsWith(QStringLiteral("/my show")));
     EXPECT_EQ(chooser.asked[1], QStringLiteral("overwrite ") + target);
@@ -107,6 +116,78 @@ TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriver)
     chooser.overwriteAnswer = CancelOverwrite;
     EXPECT_FALSE(window.save());
     EXPECT_EQ(driver.saved.size(), 2);
+}
+
+// Below a plain file nobody may write, root included; as an ordinary user a read-only folder fails too.
+TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
+{
+    VersionedSettings::instance()->remove(QLatin1String(MainWindow::kOutputPathKey));
+    window.browse();
+    const QString good = folder.filePath(QStringLiteral("out.kv2"));
+    std::vector<std::pair<QString, QString>> failures{{good + "/x.kv2", "Error 20 (Not a directory)"}};
+    if (geteuid() != 0) {
+        const QString readOnly = folder.filePath(QStringLiteral("read-only"));
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("read-only")));
+        ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        failures.push_back({readOnly + "/x.kv2", "Error 13 (Permission denied)"});
+    }
+    ASSERT_TRUE(writeFile(good, "a plain file"));
+    const auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    const auto* saveButton = window.findChild<QPushButton*>(QStringLiteral("saveButton"));
+    const auto* result = window.findChild<QLabel*>(QStringLiteral("resultLabel"));
+    const QString conversionReport = text("reportPane");
+
+    // Before any save nothing is remembered; after one, that file stays the next start.
+    for (const QString& remembered : {QString(), good}) {
+        for (const auto& failure : failures) {
+            for (int attempt = 0; attempt < 2; ++attempt) {  // the same lines each time, not a growing pile
+                chooser.saveAnswer = failure.first;
+                EXPECT_FALSE(window.save());
+                const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you "
+                                                      "may write to, check that the disk has free space, then save "
+                                                      "again.").arg(failure.first, failure.second);
+                EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed") + advice);
+                EXPECT_EQ(text("errorPane"),
+                          "Failed to compress the output project (" + failure.second + ")\n" + advice);
+                EXPECT_EQ(text("reportPane"), conversionReport + QStringLiteral("\nSaving the output project"));
+                EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete; the project was not saved"));
+                EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(190, 100, 0));
+                EXPECT_EQ(bar->value(), bar->minimum() - 1);
+                EXPECT_TRUE(saveButton->isEnabled());
+                EXPECT_EQ(window.hasUnsavedResult(), remembered.isEmpty());  // until saved once
+                EXPECT_EQ(setting(MainWindow::kOutputPathKey).toString(), remembered);
+            }
+        }
+        chooser.saveAnswer = good;
+        ASSERT_TRUE(window.save());
+        EXPECT_EQ(text("errorPane"), QString());
+        EXPECT_EQ(text("reportPane"), conversionReport + "\nSaving the output project\nThe output project was saved as "
+                                          + good);
+        EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete"));
+        EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
+        EXPECT_FALSE(window.hasUnsavedResult());
+    }
+}
+
+TEST_F(MainWindowTest, EnterInTheOverwriteQuestionKeepsTheFile)
+{
+    window.show();
+    window.browse();
+    const QString target = folder.filePath(QStringLiteral("out.kv2"));
+    ASSERT_TRUE(writeFile(target, "old project"));
+    chooser.realOverwriteQuestion = true;
+    QString defaultButton;
+    QTimer::singleShot(5, [&defaultButton] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        defaultButton = box->defaultButton()->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_FALSE(window.save());
+    EXPECT_EQ(defaultButton, QStringLiteral("Cancel"));
+    EXPECT_EQ(readBytes(target), QByteArray("old project"));
+    EXPECT_TRUE(driver.saved.isEmpty() && window.hasUnsavedResult());
+    EXPECT_EQ(chooser.asked.last(), QStringLiteral("overwrite ") + target);
 }
 
 TEST_F(MainWindowTest, GeometryIsRestoredOntoAScreen)

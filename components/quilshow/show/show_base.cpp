@@ -104,7 +104,7 @@ ShowLoadResult ShowBase::load(const std::string& path, quint32 fileTypeMagic, Pr
         while (progress && progress->depth() > depth)
             progress->end();
         logMessage(kLogWarning, "%s", e.what());
-        result = {kShowReadFailed, std::string()};
+        result = {kShowReadFailed, e.what()};
     }
     in.close();
     return result;

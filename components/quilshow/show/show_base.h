@@ -29,7 +29,7 @@ enum ShowLoadCode : quint32 {
     kShowLoaded = 0,
     kShowNotOpened = 1,     // no such file, or its header did not match
     kShowTooNew = 2,        // written by a newer program; the message says which
-    kShowReadFailed = 3,    // damaged or unsupported content (logged at level 130)
+    kShowReadFailed = 3,    // damaged or unsupported content (logged at level 130, and the message)
 };
 
 struct ShowLoadResult

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -107,6 +109,19 @@ TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
     QFile::remove(existing);
     open(location, QString());
     EXPECT_EQ(chooser.shown, dir.path() + "|*.kvq");
+
+    // Once the folder is gone too: the documents folder, made when missing (a dialog given a missing folder would
+    // type its name into the name box), never the process's current folder.
+    const QString documents = QDir::home().filePath("Documents");
+    ASSERT_EQ(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents);
+    QDir(documents).removeRecursively();
+    dir.remove();
+    const FileDialogLocation inDocuments{kKey, QStandardPaths::DocumentsLocation, QString()};
+    for (bool asFolder : {false, true}) {
+        EXPECT_EQ(defaultFolder(inDocuments, asFolder), documents);
+        EXPECT_TRUE(QFileInfo(documents).isDir());
+        QDir(documents).removeRecursively();
+    }
 }
 
 TEST_F(FileDialogsTest, AskOverwriteOffersTheRightButtons)
@@ -116,16 +131,23 @@ TEST_F(FileDialogsTest, AskOverwriteOffersTheRightButtons)
         QTimer::singleShot(5, [buttonText, &seen] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            seen = QStringList{box->windowTitle(), box->text(), box->informativeText()};
+            seen = QStringList{box->windowTitle(), box->text(), box->informativeText(), box->defaultButton()->text()};
             for (QAbstractButton* button : box->buttons())
                 seen << button->text();
-            box->buttons().at(seen.indexOf(buttonText, 3) - 3)->click();
+            if (buttonText == "Enter")
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                box->buttons().at(seen.indexOf(buttonText, 4) - 4)->click();
         });
     };
     answer("Overwrite");
     EXPECT_EQ(askOverwrite("/x/show.kv2", false, nullptr), OverwriteFile);
-    EXPECT_EQ(seen.mid(0, 3), QStringList({"Overwrite", "/x/show.kv2 already exists.", "Do you want to overwrite it?"}));
+    // Enter keeps the user's file.
+    EXPECT_EQ(seen.mid(0, 4),
+              QStringList({"Overwrite", "/x/show.kv2 already exists.", "Do you want to overwrite it?", "Cancel"}));
     EXPECT_FALSE(seen.contains("Skip"));
+    answer("Enter");
+    EXPECT_EQ(askOverwrite("/x/show.kv2", true, nullptr), CancelOverwrite);
     answer("Skip");
     EXPECT_EQ(askOverwrite("/x/show.kv2", true, nullptr), SkipFile);
     answer("Cancel");

@@ -1,0 +1,192 @@
+#include "applications/morvant/failure_advice.h"
+
+#include "components/quilshow/show/bundler.h"
+#include "components/quilshow/show/show_kinds.h"
+#include "components/quilshow/show/show_streamer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QtEndian>
+
+namespace {
+
+// What the reader throws for a section whose items it cannot read yet.
+const char kUnsupportedSectionPrefix[] = "Unsupported version-1 section: ";
+const char kMarkerMismatchPrefix[] = "Magic number doesn't match";
+const char kNoShowFile[] = "The bundle holds no show file";
+
+// The tar header's "ustar" mark and its place; 512 bytes cover both.
+const int kTarMarkOffset = 257;
+const int kHeadSize = 512;
+
+QString quoted(const QString& path)
+{
+    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
+}
+
+// The show kind whose files carry this file-type magic; empty for none.
+QString kindOfMagic(quint32 magic)
+{
+    for (const char* kind : {"kvq", "wvq", "jvq"}) {
+        if (Quil::fileTypeMagicForKind(QLatin1String(kind)) == magic)
+            return QLatin1String(kind);
+    }
+    return QString();
+}
+
+QString nameEnding(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.isEmpty() ? QObject::tr("has no ending such as .kvq")
+                            : QObject::tr("ends in \".%1\"").arg(suffix);
+}
+
+// The archive form the first bytes announce; empty when none.
+QString archiveForm(const QByteArray& head)
+{
+    if (head.startsWith("\x1f\x8b"))
+        return QObject::tr("a gzip-compressed tar archive");
+    if (head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06"))
+        return QObject::tr("a zip archive");
+    if (head.mid(kTarMarkOffset, 5) == "ustar")
+        return QObject::tr("a tar archive");
+    return QString();
+}
+
+// The show file did not open: says why from what the file is.
+QString unopenedAdvice(const QString& path, bool insideBundle)
+{
+    const QString name = insideBundle
+        ? QObject::tr("The show file %1 in the bundle").arg(quoted(QFileInfo(path).fileName()))
+        : quoted(path);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QObject::tr("%1 does not exist: it may have been moved, renamed or deleted. Choose the show again.")
+            .arg(name);
+    }
+    if (info.isDir())
+        return QObject::tr("%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside it.").arg(name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QObject::tr("%1 cannot be read (%2): check that you may read it, then choose it again.")
+            .arg(name, file.errorString());
+    }
+    const QByteArray head = file.read(kHeadSize);
+    if (head.isEmpty()) {
+        return QObject::tr("%1 is empty (0 bytes) and holds no show: it was probably not saved completely. "
+                           "Choose an earlier copy of the show.")
+            .arg(name);
+    }
+
+    if (head.size() >= 8 && qFromLittleEndian<quint16>(head.constData()) == Quil::ShowStreamer::kGuardWord
+        && qFromLittleEndian<quint16>(head.constData() + 6) == Quil::ShowStreamer::kGuardWord) {
+        const QString kind = kindOfMagic(qFromLittleEndian<quint32>(head.constData() + 2));
+        if (!kind.isEmpty()) {
+            return QObject::tr("%1 is a version-1 show of the kind .%2, but its name %3, so it was not read as "
+                               "one: rename it to end in .%2 and choose it again.")
+                .arg(name, kind, nameEnding(path));
+        }
+        return QObject::tr("%1 is a version-1 file of a kind this converter does not read (not a show): "
+                           "choose a show file (.kvq) or bundle (.kvx).")
+            .arg(name);
+    }
+    const QString form = archiveForm(head);
+    if (!form.isEmpty()) {
+        if (Quil::isBundleKind(QFileInfo(path).suffix())) {
+            return QObject::tr("%1 starts like %2 but cannot be read as one: it is damaged or incomplete. "
+                               "Choose an earlier copy of it.")
+                .arg(name, form);
+        }
+        return QObject::tr("%1 is %2, but only files ending in .kvx, .wvx or .jvx are opened as archives: "
+                           "rename it to end in .kvx and choose it again.")
+            .arg(name, form);
+    }
+    return QObject::tr("%1 is not a version-1 show: its first bytes are not those of a show, a bundle, a tar or a "
+                       "zip archive. Choose a show file (.kvq) or bundle (.kvx).")
+        .arg(name);
+}
+
+// The bundle expansion failed with the bundle reader's reason.
+QString bundleAdvice(const QString& inputPath, const QString& reason)
+{
+    if (reason == QLatin1String(kNoShowFile))
+        return noShowFileAdvice(inputPath);
+    if (reason.startsWith(QLatin1String("Error writing")) || reason.startsWith(QLatin1String("Couldn't unbundle"))
+        || reason.startsWith(QLatin1String("No folder"))) {
+        return QObject::tr("The bundle %1 could not be expanded into a temporary folder: check that the disk has "
+                           "free space, then try again.")
+            .arg(quoted(inputPath));
+    }
+    return QObject::tr("The bundle %1 is damaged or incomplete and cannot be expanded. Choose an earlier copy of it.")
+        .arg(quoted(inputPath));
+}
+
+// The reader stopped inside the show with this message.
+QString readFailureAdvice(const QString& inputPath, const QString& showPath, const QString& message)
+{
+    const bool insideBundle = showPath != inputPath;
+    const QString name = insideBundle ? QObject::tr("The show file %1 in %2")
+                                            .arg(quoted(QFileInfo(showPath).fileName()), quoted(inputPath))
+                                      : QObject::tr("The show %1").arg(quoted(inputPath));
+    if (message.startsWith(QLatin1String(kUnsupportedSectionPrefix))) {
+        const QString section = message.mid(int(sizeof kUnsupportedSectionPrefix) - 1);
+        return QObject::tr("%1 is not damaged, but it holds %2, which this version of the converter cannot convert "
+                           "yet; nothing was converted. Keep the show as it is.")
+            .arg(name, section);
+    }
+    if (message.startsWith(QLatin1String(kMarkerMismatchPrefix))) {
+        return QObject::tr("%1 is damaged: one of its records does not start or end where it should. "
+                           "Choose an earlier copy of the show.")
+            .arg(name);
+    }
+    const qint64 size = QFileInfo(showPath).size();
+    return QObject::tr("%1 is damaged or incomplete: its content goes on past the end of the file at byte %2. "
+                       "It was probably cut short while being copied or saved; choose a complete copy.")
+        .arg(name)
+        .arg(size);
+}
+
+}  // namespace
+
+QString loadFailureAdvice(const QString& inputPath, const QString& showPath, const Quil::ShowLoadResult& result)
+{
+    const QString message = QString::fromStdString(result.message);
+    switch (result.code) {
+    case Quil::kShowTooNew:
+        return QObject::tr("%1 was saved by a newer version of the show software than this converter reads; "
+                           "nothing was converted. Use a newer version of the converter.")
+            .arg(quoted(inputPath));
+    case Quil::kShowReadFailed:
+        return readFailureAdvice(inputPath, showPath, message);
+    default:
+        // A message comes from the bundle expansion; none, from a show file that did not open.
+        if (!message.isEmpty())
+            return bundleAdvice(inputPath, message);
+        return unopenedAdvice(showPath, showPath != inputPath);
+    }
+}
+
+QString archiveFailureAdvice(const QString& inputPath)
+{
+    return QObject::tr("The archive %1 could not be expanded: it may be damaged or incomplete, or the disk may be "
+                       "full. Choose an earlier copy, or free some space and try again.")
+        .arg(quoted(inputPath));
+}
+
+QString noShowFileAdvice(const QString& inputPath)
+{
+    return QObject::tr("%1 was opened, but it holds no version-1 show file of its kind (such as a .kvq file for a "
+                       ".kvx): choose the bundle or archive that holds the show.")
+        .arg(quoted(inputPath));
+}
+
+QString saveFailureAdvice(const QString& path, const QString& reason)
+{
+    // Some reasons are sentences of their own.
+    const QString sentence = reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
+    return QObject::tr("The project was not saved as %1: %2 Choose a folder you may write to, check that the disk "
+                       "has free space, then save again.")
+        .arg(quoted(path), sentence);
+}

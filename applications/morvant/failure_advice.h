@@ -1,0 +1,30 @@
+// Plain words for the user after a failed load or save: what happened and
+// what to do. Each text is one line that the caller logs right after the
+// system's own message, which it keeps.
+//
+// The load advice looks at the file itself (whether it exists, is a folder,
+// is empty or readable, and what its first bytes are) when the reader could
+// only say that it did not open it. Nothing here owns state.
+//
+// Thread safety: any thread.
+#ifndef MORVANT_FAILURE_ADVICE_H
+#define MORVANT_FAILURE_ADVICE_H
+
+#include "components/quilshow/show/show_base.h"
+
+#include <QString>
+
+// After the show at showPath failed to load with result; inputPath is the
+// file the user chose (the bundle or archive when the show came out of one).
+QString loadFailureAdvice(const QString& inputPath, const QString& showPath, const Quil::ShowLoadResult& result);
+
+// After an archive (tar or zip) failed to expand.
+QString archiveFailureAdvice(const QString& inputPath);
+
+// After an archive or bundle that expanded held no show file.
+QString noShowFileAdvice(const QString& inputPath);
+
+// After the project could not be saved as path, for the system's reason.
+QString saveFailureAdvice(const QString& path, const QString& reason);
+
+#endif  // MORVANT_FAILURE_ADVICE_H
