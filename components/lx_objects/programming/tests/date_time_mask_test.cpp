@@ -29,7 +29,8 @@ TEST(DateTimeMask, StreamForm)
 {
     registerObjectTypes();
     EXPECT_EQ(blockBytes(DateTimeMask()).toHex(), (hex("00a1") + QByteArray(39, '\0')).toHex());
-    const QByteArray all = hex("00a1 ffffffffffffff0f ffffffffffffff0f ffffff 7f ffffff7f ff0f ffffffffffffffffffffffff0f");
+    const QByteArray all =
+        hex("00a1 ffffffffffffff0f ffffffffffffff0f ffffff 7f ffffff7f ff0f ffffffffffffffffffffffff0f");
     EXPECT_EQ(blockBytes(everything()).toHex(), all.toHex());
 
     // Spare high bits are ignored: a weekday byte ff is the seven weekdays.

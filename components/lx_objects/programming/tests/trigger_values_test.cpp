@@ -102,7 +102,8 @@ TEST(TriggerValues, WildcardGate)
         EXPECT_EQ(wildcard.value3, 4);
         EXPECT_EQ(wildcard.extra, v >= 87 ? 9u : 0u);
         // Written again, it has the newest form.
-        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(v >= 87 ? "03 0001 0002 00000009 0004" : "03 0001 0002 00000000 0004").toHex());
+        const char* const newest = v >= 87 ? "03 0001 0002 00000009 0004" : "03 0001 0002 00000000 0004";
+        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(newest).toHex());
     }
 }
 
