@@ -4,6 +4,9 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/programming/date_time_mask.h"
+#include "components/lx_objects/programming/trigger.h"
+#include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
 
@@ -16,8 +19,14 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
+        objectRecord<Trigger>(QStringLiteral("Trigger")),
         objectRecord<Controller>(QStringLiteral("Controller")),
+        valueRecord<DateTimeMask>(QStringLiteral("DateTimeMask")),
+        valueRecord<RDKey>(QStringLiteral("RDKey")),
+        valueRecord<MidiMessage>(QStringLiteral("MidiMessage")),
+        valueRecord<SerialString>(QStringLiteral("SerialString")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
+        valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),

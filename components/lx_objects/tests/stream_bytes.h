@@ -92,6 +92,27 @@ inline ::testing::AssertionResult everyStrictPrefixFails(const QByteArray& bytes
     return ::testing::AssertionSuccess();
 }
 
+// The same for a value inside its block (bytes as `out << value` writes them).
+template <class T>
+::testing::AssertionResult everyStrictBlockPrefixFails(const QByteArray& bytes,
+                                                       quint16 version = kProjectStreamVersion)
+{
+    registerObjectTypes();
+    T whole;
+    if (readStream(bytes, version, [&](InStream& in) { in >> whole; }) != 0)
+        return ::testing::AssertionFailure() << "the whole value does not read";
+    for (int length = 0; length < bytes.size(); ++length) {
+        try {
+            T value;
+            readStream(bytes.left(length), version, [&](InStream& in) { in >> value; });
+        } catch (const std::exception&) {
+            continue;
+        }
+        return ::testing::AssertionFailure() << "a prefix of " << length << " of " << bytes.size() << " bytes read";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 inline void writeTextFile(const QString& path, const std::function<void(OutStream&)>& writeFields)
 {
     TextOutStream out(kProjectStreamVersion);

@@ -1,6 +1,8 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/programming/date_time_mask.h"
+#include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/object_types.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +74,11 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
 {
     registerObjectTypes();
     expectValueRow<ContentMask>("ContentMask");
+    expectValueRow<DateTimeMask>("DateTimeMask");
+    expectValueRow<RDKey>("RDKey");
+    expectValueRow<MidiMessage>("MidiMessage");
+    expectValueRow<SerialString>("SerialString");
+    expectValueRow<TriggerWildcard>("TriggerWildcard");
 }
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)

@@ -1,0 +1,49 @@
+// The Qt meta types that IO-module property maps carry inside QVariant
+// values, and the one stream form of such a map.
+//
+// IoMVariable names a variable of an IO module: a type (held as an integer,
+// stored as one byte) and a 16-bit index. Its QDataStream form is qint8 type,
+// then qint16 index; a read takes the type byte as unsigned.
+//
+// registerIoMetaTypes() registers every IO meta type with Qt, with its stream
+// operators; the map readers and writers call it first, so a stored value of
+// those types can be read wherever a map is. Idempotent; any thread.
+//
+// readPropertyMap / writePropertyMap: a map section (code 8), u32 count, then
+// per entry the QString key and the QVariant value. Reading replaces the map;
+// a value of a type without stream operators fails the read with the stream's
+// error.
+#ifndef LX_OBJECTS_IO_META_TYPES_H
+#define LX_OBJECTS_IO_META_TYPES_H
+
+#include <QDataStream>
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+
+class InStream;
+class OutStream;
+
+struct IoMVariable
+{
+    int type = 0;            // stored as 8 bits
+    quint16 index = 0xFFFF;
+
+    bool operator==(const IoMVariable& other) const { return type == other.type && index == other.index; }
+    bool operator!=(const IoMVariable& other) const { return !(*this == other); }
+};
+
+Q_DECLARE_METATYPE(IoMVariable)
+
+QDataStream& operator<<(QDataStream& stream, const IoMVariable& variable);
+QDataStream& operator>>(QDataStream& stream, IoMVariable& variable);
+
+void registerIoMetaTypes();
+
+using IoMPropertyMap = QMap<QString, QVariant>;
+
+void readPropertyMap(InStream& in, IoMPropertyMap& map);
+void writePropertyMap(OutStream& out, const IoMPropertyMap& map);
+
+#endif  // LX_OBJECTS_IO_META_TYPES_H

@@ -1,0 +1,152 @@
+#include "components/lx_objects/programming/io_meta_types.h"
+#include "components/lx_objects/programming/trigger_values.h"
+#include "components/lx_objects/tests/stream_bytes.h"
+
+#include "tests/support/stream_check.h"
+
+#include <gtest/gtest.h>
+
+#include <list>
+#include <vector>
+
+namespace {
+
+template <class T>
+QByteArray blockBytes(const T& value)
+{
+    return streamBytes([&](OutStream& out) { out << value; });
+}
+
+SerialString sampleSerial()
+{
+    SerialString serial;
+    serial.bytes = {0x41, 0x0D};
+    TriggerWildcard wildcard;
+    wildcard.kind = 2, wildcard.value1 = 1, wildcard.value2 = 0x203, wildcard.extra = 7, wildcard.value3 = 0xFFFF;
+    serial.wildcards = {wildcard, TriggerWildcard()};
+    return serial;
+}
+
+// The tail of a stream whose count field at `at` claims far more than follows.
+QByteArray withHugeCount(QByteArray bytes, int at)
+{
+    return bytes.replace(at, 4, hex("7fffffff"));
+}
+
+}  // namespace
+
+TEST(TriggerValues, StreamForms)
+{
+    registerObjectTypes();
+    EXPECT_EQ(blockBytes(RDKey()).toHex(), hex("00a2 ff 00").toHex());
+    EXPECT_EQ(blockBytes(SerialString()).toHex(), hex("00a4 0006 00000000 0006 00000000").toHex());
+    const QByteArray serial = hex("00a4 0006 00000002 41 0d"
+                                  "0006 00000002 00a8 02 0001 0203 00000007 ffff 00a8 00 0000 0000 00000000 0000");
+    EXPECT_EQ(blockBytes(sampleSerial()).toHex(), serial.toHex());
+    MidiMessage note;
+    note.byte1 = 0x90, note.byte2 = 0x40, note.data = {1, 2};
+    const QByteArray midi = hex("0006 00000002 00a3 90 40 0006 00000002 01 02 00a3 00 00 0006 00000000");
+    EXPECT_EQ(blockBytes(std::vector<MidiMessage>{note, MidiMessage()}).toHex(), midi.toHex());
+    const std::list<int> written{5, -1};
+    EXPECT_EQ(blockBytes(idList(written)).toHex(), hex("0007 00000002 00000005 ffffffff").toHex());
+
+    RDKey key{104, 3};
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(key, kProjectStreamVersion));
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(sampleSerial(), kProjectStreamVersion));
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(note, kProjectStreamVersion));
+    EXPECT_TRUE(everyStrictBlockPrefixFails<SerialString>(serial));
+    EXPECT_TRUE(everyStrictBlockPrefixFails<std::vector<MidiMessage>>(midi));
+
+    // Reading replaces vectors, and an id list appends.
+    SerialString used = sampleSerial();
+    used.bytes = {9, 9, 9};
+    readStream(serial, kProjectStreamVersion, [&](InStream& in) { in >> used; });
+    EXPECT_EQ(used, sampleSerial());
+    std::list<int> ids{1};
+    readStream(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
+    EXPECT_EQ(ids, (std::list<int>{1, 5, -1}));
+
+    // A count beyond the data fails at once, before anything is allocated.
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+        std::function<void(InStream&)> read;
+    } hostile[] = {
+        {"bytes", withHugeCount(serial, 4), [](InStream& in) { SerialString s; in >> s; }},
+        {"wildcards", withHugeCount(serial, 12), [](InStream& in) { SerialString s; in >> s; }},
+        {"messages", withHugeCount(midi, 2), [](InStream& in) { std::vector<MidiMessage> m; in >> m; }},
+        {"message data", withHugeCount(midi, 12), [](InStream& in) { std::vector<MidiMessage> m; in >> m; }},
+        {"ids", hex("0007 7fffffff 00000005"), [](InStream& in) { std::list<int> l; in >> idList(l); }},
+    };
+    for (const auto& h : hostile) {
+        SCOPED_TRACE(h.what);
+        EXPECT_THROW(readStream(h.bytes, kProjectStreamVersion, h.read), std::runtime_error);
+    }
+}
+
+TEST(TriggerValues, WildcardGate)
+{
+    using StreamCheck::Chunk;
+    const std::vector<Chunk> layout = {
+        {0, StreamCheck::kNewest, "03 0001 0002"},
+        {87, StreamCheck::kNewest, "00000009"},
+        {0, StreamCheck::kNewest, "0004"},
+    };
+    for (const quint16 v : StreamCheck::gateVersions(layout, kProjectStreamVersion)) {
+        SCOPED_TRACE(v);
+        TriggerWildcard wildcard;
+        wildcard.extra = 5;  // a read replaces it
+        EXPECT_EQ(readBytes(wildcard, StreamCheck::bytesAt(v, layout), v), 0);
+        EXPECT_EQ(wildcard.kind, 3);
+        EXPECT_EQ(wildcard.value3, 4);
+        EXPECT_EQ(wildcard.extra, v >= 87 ? 9u : 0u);
+        // Written again, it has the newest form.
+        const char* const newest = v >= 87 ? "03 0001 0002 00000009 0004" : "03 0001 0002 00000000 0004";
+        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(newest).toHex());
+    }
+}
+
+TEST(TriggerValues, IoModuleData)
+{
+    registerObjectTypes();
+    EXPECT_EQ(writtenBytes(IoMTriggerData()).toHex(), hex("ffff ffffffff 0008 00000000").toHex());
+
+    IoMTriggerData data;
+    data.typeIndex = 2, data.moduleId = 9;
+    IoMVariable variable;
+    variable.type = 200, variable.index = 0x8001;
+    data.properties = {{QStringLiteral("v"), QVariant::fromValue(variable)}, {QStringLiteral("n"), 5}};
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(data, kProjectStreamVersion));
+    IoMTriggerData read;
+    read.properties[QStringLiteral("old")] = 1;
+    readBytes(read, writtenBytes(data));
+    EXPECT_TRUE(read == data);
+    EXPECT_EQ(read.properties.value(QStringLiteral("v")).value<IoMVariable>(), variable);
+
+    // The variable's own form: type byte, then the 16-bit index.
+    QByteArray raw;
+    {
+        QDataStream stream(&raw, QIODevice::WriteOnly);
+        stream << variable;
+    }
+    EXPECT_EQ(raw.toHex(), hex("c8 8001").toHex());
+
+    // A value of a type that no one registered fails the read.
+    QByteArray unknown = writtenBytes(data);
+    unknown.replace("IoMVariable", "IoMVariablX");
+    EXPECT_THROW(readBytes(read, unknown), std::runtime_error);
+
+    // Copies are deep and never share.
+    std::shared_ptr<IoMTriggerData> source = std::make_shared<IoMTriggerData>(data);
+    std::shared_ptr<IoMTriggerData> target;
+    copyIoMTriggerData(target, source);
+    ASSERT_TRUE(target && target != source);
+    source->properties.clear();
+    EXPECT_EQ(target->properties.size(), 2);
+    std::shared_ptr<IoMTriggerData> shared = source;
+    copyIoMTriggerData(shared, source);
+    EXPECT_NE(shared, source);
+    copyIoMTriggerData(target, nullptr);
+    EXPECT_FALSE(target);
+}

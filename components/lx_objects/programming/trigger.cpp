@@ -1,0 +1,485 @@
+#include "components/lx_objects/programming/trigger.h"
+
+#include "components/archive/archive_directory.h"
+#include "components/archive/fields.h"
+
+#include <initializer_list>
+#include <iterator>
+
+namespace {
+
+// The array of DALI interfaces, whose only object is the default of the
+// DALI trigger types.
+constexpr Archive::ArrayId kDaliInterfaceArray = 12;
+
+bool oneOf(int value, std::initializer_list<int> values)
+{
+    for (const int v : values) {
+        if (v == value)
+            return true;
+    }
+    return false;
+}
+
+// ---- the stream rows ----
+
+ParameterItem at(ParameterKind kind, quint8 offset, bool (*present)(const quint8*) = nullptr)
+{
+    ParameterItem item{kind};
+    item.offset = offset;
+    item.present = present;
+    return item;
+}
+
+ParameterItem value(ParameterKind kind) { return ParameterItem{kind}; }
+
+// Type 16: the DALI command at 4 selects the bytes that follow.
+bool daliCommandHasByte6(const quint8* block) { return block[4] <= 4; }
+bool daliCommandHasByte7(const quint8* block) { return block[4] == 0 || block[4] == 3; }
+
+// Type 30: the command word at 0 selects the words that follow.
+quint16 commandWord(const quint8* block) { return quint16(block[0] | (block[1] << 8)); }
+bool commandHasTwoWords(const quint8* block)
+{
+    return commandWord(block) >= 0x4000 && commandWord(block) <= 0x4005;
+}
+bool commandHasThreeWords(const quint8* block) { return commandWord(block) == 0x4000; }
+
+// Type 18 before version 120 held a 32-bit address: bytes 0 to 3 take it and
+// bytes 4 to 7 its top byte.
+void readShortDaliAddress(InStream& in, quint8* block)
+{
+    quint32 address = 0;
+    in >> address;
+    for (int i = 0; i < 4; ++i)
+        block[i] = quint8(address >> (8 * i));
+    const quint32 high = address >> 24;
+    for (int i = 0; i < 4; ++i)
+        block[4 + i] = quint8(high >> (8 * i));
+}
+
+std::vector<ParameterRow> makeTriggerRows()
+{
+    using K = ParameterKind;
+    ParameterItem wideAddress = at(K::UInt64, 0);
+    wideAddress.since = 120;
+    wideAddress.olderForm = readShortDaliAddress;
+    const ParameterRow twoWords = {at(K::UInt32, 0), at(K::UInt32, 4)};
+    const ParameterRow eventWithValue = {at(K::ByteInWord, 0), at(K::Int16, 4)};
+    const ParameterRow keyOnly = {value(K::RemoteDevice)};
+    const ParameterRow serialOnly = {value(K::Serial)};
+    const ParameterRow oneWord = {at(K::UInt32, 0)};
+    return {
+        {},                                                                                  // 0
+        {},                                                                                  // 1
+        twoWords,                                                                            // 2
+        twoWords,                                                                            // 3
+        twoWords,                                                                            // 4
+        twoWords,                                                                            // 5
+        {value(K::Mask)},                                                                    // 6
+        eventWithValue,                                                                      // 7
+        eventWithValue,                                                                      // 8
+        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::ByteInWord, 4)},                     // 9
+        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::UInt8, 1), at(K::UInt8, 2), at(K::ByteInWord, 4)},  // 10
+        {value(K::RemoteDevice), at(K::ByteInWord, 0), value(K::Serial)},                    // 11
+        {at(K::ByteInWord, 0), value(K::Serial), at(K::UInt16, 4)},                          // 12
+        {at(K::UInt16, 0), at(K::UInt8, 2), at(K::UInt8, 3), at(K::ByteInWord, 4)},          // 13
+        {value(K::RemoteDevice), value(K::Midi)},                                            // 14
+        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::UInt8, 1), at(K::Bool, 2), at(K::UInt8, 3), at(K::UInt8, 4),
+         at(K::ByteInWord, 8)},                                                              // 15
+        {at(K::UInt32, 0), at(K::UInt8, 4), at(K::UInt8, 5), at(K::UInt8, 6, daliCommandHasByte6),
+         at(K::UInt8, 7, daliCommandHasByte7)},                                              // 16
+        {at(K::UInt32, 0), at(K::UInt8, 4)},                                                 // 17
+        {wideAddress, at(K::UInt8, 8), at(K::Bool, 9)},                                      // 18
+        keyOnly,                                                                             // 19
+        keyOnly,                                                                             // 20
+        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::ByteInWord, 4)},                     // 21
+        {value(K::Serial), at(K::ByteInWord, 0)},                                            // 22
+        serialOnly,                                                                          // 23
+        serialOnly,                                                                          // 24
+        {value(K::Serial), at(K::Bool, 0)},                                                  // 25
+        {value(K::Serial), value(K::Text)},                                                  // 26
+        {at(K::ByteInWord, 0), at(K::Int16, 4), at(K::Int16, 6), at(K::ByteInWord, 8)},      // 27
+        {at(K::Bool, 0)},                                                                    // 28
+        {},                                                                                  // 29
+        {at(K::UInt16, 0), at(K::UInt32, 4, commandHasTwoWords), at(K::UInt32, 8, commandHasTwoWords),
+         at(K::UInt32, 12, commandHasThreeWords)},                                           // 30
+        oneWord,                                                                             // 31
+        oneWord,                                                                             // 32
+        {value(K::IoModule)},                                                                // 33
+        {at(K::ByteInWord, 0)},                                                              // 34
+    };
+}
+
+// The body's type as one byte on the stream; reading it sets the type.
+template <class Body>
+struct TypeByte
+{
+    Body& body;
+};
+
+InStream& operator>>(InStream& in, TypeByte<TriggerData> field)
+{
+    quint8 type = 0;
+    in >> type;
+    field.body.setType(type);
+    return in;
+}
+
+OutStream& operator<<(OutStream& out, TypeByte<const TriggerData> field)
+{
+    return out << quint8(field.body.type());
+}
+
+// ---- type changes ----
+
+bool related(int oldType, int newType)
+{
+    for (const auto& group : {std::initializer_list<int>{2, 3, 4, 5}, {11, 12}, {31, 32}}) {
+        if (oneOf(oldType, group) && oneOf(newType, group))
+            return true;
+    }
+    return false;
+}
+
+// The key that a type's controller selection follows.
+void applyKeyRule(RDKey& key, int type)
+{
+    const auto keepOr = [&key](std::initializer_list<int> kept, quint8 otherType) {
+        if (!oneOf(key.type, kept))
+            key = RDKey{otherType, 0};
+    };
+    switch (type) {
+    case 9:
+    case 10:
+        keepOr({100, 101, 102}, 100);
+        break;
+    case 11:
+        keepOr({100, 101, 102, 103}, 100);
+        break;
+    case 14:
+        keepOr({100, 105}, 100);
+        key.index = 0;
+        break;
+    case 15:
+        keepOr({105}, 105);
+        break;
+    case 21:
+        keepOr({104, 107}, 104);
+        break;
+    default:
+        break;
+    }
+}
+
+// The selection a type fixes with the given key; 0 when it fixes none.
+qint32 fixedSelection(int type, const RDKey& key)
+{
+    if ((oneOf(type, {9, 10, 11, 14}) && key.type != RDKey::kLocalDevice) || oneOf(type, {15, 19, 20, 21}))
+        return RemoteDeviceControllerSelection;
+    if (oneOf(type, {16, 17, 18}))
+        return DaliControllerSelection;
+    if (oneOf(type, {6, 7, 8, 12, 30}))
+        return FixedControllerSelection;
+    return 0;
+}
+
+void writeDefaults(TriggerData& body, int oldType, int type)
+{
+    auto& p = body.parameters;
+    const bool keepFirst = related(oldType, type);
+    switch (type) {
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        if (!keepFirst)
+            p.set<quint32>(0, 0xFFFFFFFF);
+        if (type == 4)
+            p.set<quint32>(4, 0xFFFFFFFF);
+        break;
+    case 6:
+        body.mask.setTime(-1, 0, 0);
+        body.mask.setDate(-1, -1, -1);
+        body.mask.setWeekdays(7, true, false);
+        break;
+    case 7:
+    case 8:
+        p.set<quint32>(0, 0);
+        p.set<qint16>(4, 0);
+        break;
+    case 9:
+        p.set<quint8>(0, 255);
+        p.set<quint32>(4, 0);
+        break;
+    case 10:
+        p.set<quint8>(0, 255);
+        p.set<quint8>(1, 0);
+        p.set<quint8>(2, 100);
+        p.set<quint32>(4, 0);
+        break;
+    case 11:
+        if (!keepFirst)
+            p.set<quint32>(0, 0);
+        break;
+    case 12:
+        if (!keepFirst)
+            p.set<quint32>(0, 0);
+        p.set<quint16>(4, 0xFFFF);
+        break;
+    case 13:
+        p.set<quint16>(0, 0);
+        p.set<quint8>(2, 0);
+        p.set<quint8>(3, 255);
+        p.set<quint32>(4, 0);
+        break;
+    case 15:
+        p.set<quint8>(0, 0);
+        p.set<quint8>(1, 2);
+        p.set<quint8>(2, 0);
+        p.set<quint8>(3, 0);
+        p.set<quint8>(4, 255);
+        p.set<quint32>(8, 0);
+        break;
+    case 16:
+        p.set<quint32>(0, singleObjectId(kDaliInterfaceArray, 0));
+        p.set<quint8>(4, 0x00);
+        p.set<quint8>(5, 0xC0);
+        p.set<quint8>(6, 0x00);
+        p.set<quint8>(7, 0xFE);
+        break;
+    case 17:
+        p.set<quint32>(0, singleObjectId(kDaliInterfaceArray, 0));
+        p.set<quint8>(4, 0);
+        break;
+    case 18:
+        // A broadcast address whose low byte names the DALI interface.
+        p.set<quint64>(0, 0xFFFFFFFFFFC0FF00ull | (singleObjectId(kDaliInterfaceArray, 0) & 0xFFu));
+        p.set<quint8>(8, 0);
+        p.set<quint8>(9, 1);
+        break;
+    case 21:
+        p.set<quint8>(0, 0);
+        p.set<quint32>(4, 0);
+        break;
+    case 22:
+        p.set<quint32>(0, 4);
+        break;
+    case 25:
+        p.set<quint8>(0, 1);
+        break;
+    case 27:
+        p.set<quint32>(0, 0);
+        p.set<qint16>(4, 0);
+        p.set<qint16>(6, 100);
+        p.set<quint32>(8, 1);
+        break;
+    case 28:
+        p.set<quint8>(0, 0);
+        break;
+    case 30:
+        p.set<quint16>(0, 0x4000);
+        p.set<quint32>(4, 0);
+        p.set<quint32>(8, 0);
+        p.set<quint32>(12, 0);
+        break;
+    case 31:
+    case 32:
+        if (!keepFirst)
+            p.set<quint32>(0, 0xFFFFFFFF);
+        break;
+    case 34:
+        p.set<quint32>(0, 0);
+        break;
+    default:
+        break;
+    }
+    applyKeyRule(body.remoteDevice, type);
+}
+
+}  // namespace
+
+const ParameterRow& triggerParameterRow(int type)
+{
+    static const std::vector<ParameterRow> rows = makeTriggerRows();
+    static const ParameterRow none;
+    return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
+}
+
+// ---- TriggerData ----
+
+TriggerData::TriggerData(const TriggerData& other)
+    : controllerSelection(other.controllerSelection),
+      secondControllerSelection(other.secondControllerSelection),
+      mask(other.mask),
+      serialString(other.serialString),
+      text(other.text),
+      midiMessages(other.midiMessages),
+      remoteDevice(other.remoteDevice),
+      parameters(other.parameters),
+      m_type(other.m_type)
+{
+    copyIoMTriggerData(ioModuleData, other.ioModuleData);
+}
+
+TriggerData& TriggerData::operator=(const TriggerData& other)
+{
+    if (this == &other)
+        return *this;
+    controllerSelection = other.controllerSelection;
+    secondControllerSelection = other.secondControllerSelection;
+    mask = other.mask;
+    serialString = other.serialString;
+    text = other.text;
+    midiMessages = other.midiMessages;
+    remoteDevice = other.remoteDevice;
+    parameters = other.parameters;
+    m_type = other.m_type;
+    copyIoMTriggerData(ioModuleData, other.ioModuleData);
+    return *this;
+}
+
+void TriggerData::setType(int type)
+{
+    if (type == m_type)
+        return;
+    if (m_type == kIoModuleType)
+        ioModuleData.reset();
+    m_type = type;
+    if (type == kIoModuleType)
+        ioModuleData = std::make_shared<IoMTriggerData>();
+}
+
+template <class F, class Self>
+void TriggerData::fields(F& f, Self& s)
+{
+    f.since(100, TypeByte<Self>{s});
+    f(Archive::storedAs<quint32>(s.controllerSelection));
+    f.since(140, Archive::storedAs<quint32>(s.secondControllerSelection));
+    bodyParameterFields(f, s, triggerParameterRow(s.m_type));
+}
+
+void TriggerData::read(InStream& in)
+{
+    // Older data has no type here: the owner read it before.
+    const int typeFromOwner = m_type;
+    *this = TriggerData();
+    if (in.version() < 100)
+        setType(typeFromOwner);
+    Archive::FieldReader r(in);
+    fields(r, *this);
+    if (oneOf(m_type, {16, 17, 18}))
+        controllerSelection = DaliControllerSelection;
+    if (m_type == kIoModuleType && in.version() < 142)
+        controllerSelection = IoModuleControllerSelection;
+}
+
+void TriggerData::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
+
+bool TriggerData::operator==(const TriggerData& other) const
+{
+    const bool sameIoModuleData = ioModuleData && other.ioModuleData ? *ioModuleData == *other.ioModuleData
+                                                                     : ioModuleData == other.ioModuleData;
+    return m_type == other.m_type && controllerSelection == other.controllerSelection
+        && secondControllerSelection == other.secondControllerSelection && mask == other.mask
+        && serialString == other.serialString && text == other.text && midiMessages == other.midiMessages
+        && remoteDevice == other.remoteDevice && parameters == other.parameters && sameIoModuleData;
+}
+
+void setTriggerType(TriggerData& body, int type)
+{
+    const int oldType = body.type();
+    const RDKey oldKey = body.remoteDevice;
+    body.setType(type);
+    if (type != oldType) {
+        const std::initializer_list<int> serialTypes = {11, 12, 22, 23, 24, 26};
+        if (oneOf(oldType, serialTypes) && !oneOf(type, serialTypes))
+            body.serialString.clear();
+        if (oldType == 14)
+            body.midiMessages.clear();
+        body.text = QString();
+    }
+    writeDefaults(body, oldType, type);
+
+    if (const qint32 selection = fixedSelection(type, body.remoteDevice))
+        body.controllerSelection = selection;
+    else if (type == TriggerData::kIoModuleType)
+        body.controllerSelection = IoModuleControllerSelection;
+    else if (fixedSelection(oldType, oldKey) != 0)
+        body.controllerSelection = DefaultControllerSelection;
+}
+
+// ---- Trigger ----
+
+InStream& operator>>(InStream& in, TriggerData& body)
+{
+    body.read(in);
+    return in;
+}
+
+OutStream& operator<<(OutStream& out, const TriggerData& body)
+{
+    body.write(out);
+    return out;
+}
+
+namespace {
+
+int insertId(std::list<int>& ids, int id, int position)
+{
+    if (position < 0 || std::size_t(position) >= ids.size()) {
+        ids.push_back(id);
+        return int(ids.size() - 1);
+    }
+    ids.insert(std::next(ids.begin(), position), id);
+    return position;
+}
+
+}  // namespace
+
+template <class F, class Self>
+void Trigger::fields(F& f, Self& s)
+{
+    f(s.m_name, s.m_text2, s.m_sortValue, s.m_option, s.m_flagA, s.m_flagC).since(150, s.m_flagB);
+    f(idList(s.m_conditions), idList(s.m_actions), s.m_body);
+}
+
+void Trigger::read(InStream& in)
+{
+    *this = Trigger();  // the id stays
+    const quint16 version = in.version();
+    if (version < 100) {
+        quint8 type = 0;
+        in >> type;
+        m_body.setType(type);
+    }
+    Archive::FieldReader r(in);
+    fields(r, *this);
+    // Those versions stored the flag inverted.
+    if (version >= 150 && version < 155)
+        m_flagB = !m_flagB;
+}
+
+void Trigger::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
+
+void Trigger::setData(const TriggerData& data) { m_body = data; }
+
+int Trigger::insertCondition(int id, int position) { return insertId(m_conditions, id, position); }
+
+int Trigger::insertAction(int id, int position) { return insertId(m_actions, id, position); }
+
+bool Trigger::operator==(const Trigger& other) const
+{
+    return m_name == other.m_name && m_text2 == other.m_text2 && m_body == other.m_body
+        && m_sortValue == other.m_sortValue && m_option == other.m_option && m_flagA == other.m_flagA
+        && m_flagB == other.m_flagB && m_flagC == other.m_flagC && m_conditions == other.m_conditions
+        && m_actions == other.m_actions;
+}
