@@ -4,6 +4,7 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
 
@@ -19,6 +20,8 @@ void registerProjectTypes()
         objectRecord<Controller>(QStringLiteral("Controller")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
+        valueRecord<RGBData>(QStringLiteral("RGBData")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),

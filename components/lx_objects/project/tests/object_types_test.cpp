@@ -1,6 +1,7 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/project/object_types.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,8 @@ void expectValueRow(const char* name)
 TEST(ObjectTypes, ValueRowsMatchTheirClasses)
 {
     registerObjectTypes();
+    expectValueRow<ColourGradient>("ColourGradient");
+    expectValueRow<RGBData>("RGBData");
     expectValueRow<ContentMask>("ContentMask");
 }
 
