@@ -5,6 +5,8 @@
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/colour_gradient.h"
+#include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
 
@@ -22,7 +24,11 @@ void registerProjectTypes()
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
         valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
         valueRecord<RGBData>(QStringLiteral("RGBData")),
+        valueRecord<TextProperties>(QStringLiteral("TextProperties")),
+        valueRecord<DynamicText>(QStringLiteral("DynamicText")),
+        valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
+        objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
     };

@@ -2,6 +2,7 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/programming/colour_gradient.h"
+#include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/project/object_types.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,9 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
     registerObjectTypes();
     expectValueRow<ColourGradient>("ColourGradient");
     expectValueRow<RGBData>("RGBData");
+    expectValueRow<TextProperties>("TextProperties");
+    expectValueRow<DynamicText>("DynamicText");
+    expectValueRow<DynamicTextPart>("DynamicTextPart");
     expectValueRow<ContentMask>("ContentMask");
 }
 
