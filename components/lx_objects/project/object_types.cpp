@@ -5,6 +5,8 @@
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/colour_gradient.h"
+#include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/directories.h"
@@ -22,8 +24,12 @@ void registerProjectTypes()
         objectRecord<Controller>(QStringLiteral("Controller")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
+        valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
+        valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
         valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
         valueRecord<RGBData>(QStringLiteral("RGBData")),
+        valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
         valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),

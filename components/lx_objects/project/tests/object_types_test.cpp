@@ -2,6 +2,8 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/programming/colour_gradient.h"
+#include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/project/object_types.h"
 
@@ -73,8 +75,11 @@ void expectValueRow(const char* name)
 TEST(ObjectTypes, ValueRowsMatchTheirClasses)
 {
     registerObjectTypes();
+    expectValueRow<CustomPresetPropertyMap>("CustomPreset");
+    expectValueRow<CustomPresetProperty>("CustomPreset");
     expectValueRow<ColourGradient>("ColourGradient");
     expectValueRow<RGBData>("RGBData");
+    expectValueRow<ContourParameters>("ContourParameters");
     expectValueRow<TextProperties>("TextProperties");
     expectValueRow<DynamicText>("DynamicText");
     expectValueRow<DynamicTextPart>("DynamicTextPart");
