@@ -3,6 +3,7 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
@@ -36,6 +37,9 @@ void registerProjectTypes()
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
+        objectRecord<Composition>(QStringLiteral("Composition")),
+        valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
+        valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
     };
     for (const Record& record : records)

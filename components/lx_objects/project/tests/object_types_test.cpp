@@ -1,6 +1,7 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
 #include "components/lx_objects/programming/custom_preset.h"
@@ -83,6 +84,8 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
     expectValueRow<TextProperties>("TextProperties");
     expectValueRow<DynamicText>("DynamicText");
     expectValueRow<DynamicTextPart>("DynamicTextPart");
+    expectValueRow<ContentTarget>("ContentTarget");
+    expectValueRow<ContentTargetInstance>("ContentTargetInstance");
     expectValueRow<ContentMask>("ContentMask");
 }
 
