@@ -1,3 +1,4 @@
+#include "components/archive/tests/corruption.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
@@ -72,7 +73,8 @@ TEST(Composition, StreamFormAndOlderLayouts)
     // the data are refused.
     Composition twice;
     const QByteArray head = hex("ffffffff 00000000 00000000 0008 00000002");
-    const QByteArray block = hex("00fd ffffffff ffffffff 00000000 0000000000000000 0000000000000000 0000 0008 00000000");
+    const QByteArray block =
+        hex("00fd ffffffff ffffffff 00000000 0000000000000000 0000000000000000 0000 0008 00000000");
     QByteArray second = block;
     second[13] = 5;  // angle 5
     EXPECT_EQ(readBytes(twice, head + hex("04") + block + hex("04") + second), 0);
@@ -86,4 +88,20 @@ TEST(Composition, StreamFormAndOlderLayouts)
     source.targets().at(3).instances.clear();
     EXPECT_EQ(copy->targets().at(3).instances.size(), 1u);
     EXPECT_EQ(writtenBytes(*copy), writtenBytes(composition));
+}
+
+TEST(Composition, DamagedStreams)
+{
+    registerObjectTypes();
+    Composition composition = sample();
+    composition.targets()[9].instances[1] = ContentTargetInstance();
+    const QByteArray bytes = objectPointerBytes(composition);
+    Corruption::Outcomes outcomes;
+    const quint16 versions[] = {61, 119, 149, kProjectStreamVersion};
+    int index = 0;
+    Corruption::forEachDamage(bytes, 29, 600, 2, [&](const Corruption::Damaged& d) {
+        const quint16 version = versions[index++ % std::size(versions)];
+        outcomes.run(d, [&] { readObjectAt(d.bytes, version); });
+    });
+    outcomes.expectBothOutcomes();
 }

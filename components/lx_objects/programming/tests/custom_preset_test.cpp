@@ -210,8 +210,8 @@ TEST(ContourParameters, StreamFormsByKind)
     } fixes[] = {{5, 83, 12, 8}, {5, 84, 12, 12}, {4, 83, 9, 8}, {4, 83, 8, 8}, {5, 83, 3, 3}};
     for (const auto& fix : fixes) {
         ContourParameters read;
-        QByteArray bytes = hex("00") + QByteArray(1, char(fix.kind)) + hex("0001 0002 00") + QByteArray(1, char(fix.stored))
-            + hex("0004");
+        const QByteArray bytes = hex("00") + QByteArray(1, char(fix.kind)) + hex("0001 0002 00")
+            + QByteArray(1, char(fix.stored)) + hex("0004");
         EXPECT_EQ(readBytes(read, bytes, fix.version), 0);
         EXPECT_EQ(read.c, fix.c) << fix.kind << " " << fix.version << " " << fix.stored;
     }
