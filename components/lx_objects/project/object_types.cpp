@@ -3,8 +3,14 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/programming/colour_gradient.h"
+#include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
+#include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
@@ -28,8 +34,21 @@ void registerProjectTypes()
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
+        valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
+        valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
+        valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
+        valueRecord<RGBData>(QStringLiteral("RGBData")),
+        valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
+        valueRecord<TextProperties>(QStringLiteral("TextProperties")),
+        valueRecord<DynamicText>(QStringLiteral("DynamicText")),
+        valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
+        objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
+        objectRecord<Composition>(QStringLiteral("Composition")),
+        valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
+        valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
     };
     for (const Record& record : records)

@@ -1,7 +1,12 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/media/composition.h"
+#include "components/lx_objects/programming/colour_gradient.h"
+#include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
+#include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/object_types.h"
 
@@ -73,6 +78,16 @@ void expectValueRow(const char* name)
 TEST(ObjectTypes, ValueRowsMatchTheirClasses)
 {
     registerObjectTypes();
+    expectValueRow<CustomPresetPropertyMap>("CustomPreset");
+    expectValueRow<CustomPresetProperty>("CustomPreset");
+    expectValueRow<ColourGradient>("ColourGradient");
+    expectValueRow<RGBData>("RGBData");
+    expectValueRow<ContourParameters>("ContourParameters");
+    expectValueRow<TextProperties>("TextProperties");
+    expectValueRow<DynamicText>("DynamicText");
+    expectValueRow<DynamicTextPart>("DynamicTextPart");
+    expectValueRow<ContentTarget>("ContentTarget");
+    expectValueRow<ContentTargetInstance>("ContentTargetInstance");
     expectValueRow<ContentMask>("ContentMask");
     expectValueRow<DateTimeMask>("DateTimeMask");
     expectValueRow<RDKey>("RDKey");

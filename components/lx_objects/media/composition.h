@@ -1,0 +1,107 @@
+// A Composition (array 36) groups content targets: numbered placements, each
+// with a size, an angle, a position, two flags and numbered instances
+// (ContentTargetInstance: a position and a value). The program carries the
+// settings and values without interpreting them; only a project load makes
+// compositions.
+//
+// Stream form: name, settingA, settingB, then the targets as a map section
+// (code 8) of a key byte and a target block (code 253): size, angle,
+// position, flagA, flagB and the instances as a map section of a key byte and
+// an instance block (code 257) holding position and value. Data older than
+// version 62 has no targets, older than 120 no flags; before version 150 the
+// angle was stored in turns and is read back in degrees (wrapping, as a
+// damaged value must not overflow). Reading replaces; a key met twice reads
+// into one entry.
+//
+// Owned by the database like every archive object; one thread edits a copy.
+// The targets and instances are plain values held by it.
+#ifndef LX_OBJECTS_COMPOSITION_H
+#define LX_OBJECTS_COMPOSITION_H
+
+#include "components/archive/object_base.h"
+
+#include <QPointF>
+#include <QSize>
+#include <QString>
+
+#include <map>
+
+class InStream;
+class OutStream;
+
+struct ContentTargetInstance
+{
+    static constexpr quint32 kTypeCode = 257;
+
+    QPointF position;
+    quint8 value = 0;
+
+    quint32 typeCode() const { return kTypeCode; }
+    void read(InStream& in);
+    void write(OutStream& out) const;
+
+    bool operator==(const ContentTargetInstance& other) const
+    {
+        return position == other.position && value == other.value;
+    }
+    bool operator!=(const ContentTargetInstance& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+struct ContentTarget
+{
+    static constexpr quint32 kTypeCode = 253;
+
+    QSize size;  // (-1, -1)
+    qint32 angle = 0;
+    QPointF position;
+    bool flagA = false;
+    bool flagB = false;
+    std::map<quint8, ContentTargetInstance> instances;
+
+    quint32 typeCode() const { return kTypeCode; }
+    void read(InStream& in);
+    void write(OutStream& out) const;
+
+    bool operator==(const ContentTarget& other) const;
+    bool operator!=(const ContentTarget& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+class Composition : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 250;
+    static constexpr Archive::ArrayId kArrayId = 36;
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    Composition* clone() const override { return new Composition(*this); }
+
+    const QString& name() const { return m_name; }
+    void setName(const QString& name) { m_name = name; }
+    quint32 settingA() const { return m_settingA; }
+    void setSettingA(quint32 value) { m_settingA = value; }
+    quint32 settingB() const { return m_settingB; }
+    void setSettingB(quint32 value) { m_settingB = value; }
+    std::map<quint8, ContentTarget>& targets() { return m_targets; }
+    const std::map<quint8, ContentTarget>& targets() const { return m_targets; }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+
+    quint32 m_settingA = 0;
+    QString m_name;
+    quint32 m_settingB = 0xFFFFFFFF;
+    std::map<quint8, ContentTarget> m_targets;
+};
+
+#endif  // LX_OBJECTS_COMPOSITION_H

@@ -1,0 +1,144 @@
+#include "components/lx_objects/programming/custom_preset.h"
+
+#include "components/archive/fields.h"
+
+namespace {
+
+// A property's gradient in its block: none is written as an empty gradient,
+// and reading makes a new one.
+template <class Pointer>
+struct OwnedGradient
+{
+    Pointer& gradient;
+};
+
+template <class Pointer>
+OwnedGradient<Pointer> ownedGradient(Pointer& gradient)
+{
+    return OwnedGradient<Pointer>{gradient};
+}
+
+template <class Pointer>
+InStream& operator>>(InStream& in, OwnedGradient<Pointer> field)
+{
+    field.gradient = std::make_unique<ColourGradient>();
+    return in >> *field.gradient;
+}
+
+template <class Pointer>
+OutStream& operator<<(OutStream& out, OwnedGradient<Pointer> field)
+{
+    return field.gradient ? out << *field.gradient : out << ColourGradient();
+}
+
+std::unique_ptr<ColourGradient> copyOf(const std::unique_ptr<ColourGradient>& gradient)
+{
+    return gradient ? std::make_unique<ColourGradient>(*gradient) : nullptr;
+}
+
+}  // namespace
+
+CustomPresetProperty::CustomPresetProperty(const CustomPresetProperty& other)
+    : index(other.index), boolValue(other.boolValue), integer(other.integer), real(other.real),
+      colour(other.colour), marker(other.marker), m_type(other.m_type), m_gradient(copyOf(other.m_gradient))
+{
+}
+
+CustomPresetProperty& CustomPresetProperty::operator=(const CustomPresetProperty& other)
+{
+    if (this != &other) {
+        CustomPresetProperty copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+void CustomPresetProperty::setType(Type type)
+{
+    m_type = type;
+    if (type != GradientType)
+        m_gradient.reset();
+    else if (!m_gradient)
+        m_gradient = std::make_unique<ColourGradient>();
+}
+
+void CustomPresetProperty::setGradient(std::unique_ptr<ColourGradient> gradient)
+{
+    m_gradient = m_type == GradientType ? std::move(gradient) : nullptr;
+}
+
+template <class F, class Self>
+void CustomPresetProperty::fields(F& f, Self& s)
+{
+    f(s.index, Archive::storedAs<quint16>(s.m_type));
+    switch (s.m_type) {
+    case BooleanType:
+        f(s.boolValue);
+        break;
+    case IntegerType:
+        f(s.integer.defaultValue, s.integer.minimum, s.integer.maximum, s.integer.step);
+        break;
+    case FloatType:
+        f(s.real.defaultValue, s.real.minimum, s.real.maximum, s.real.resolution);
+        break;
+    case ColourType:
+        f(s.colour.red, s.colour.green, s.colour.blue);
+        break;
+    case GradientType:
+        f(ownedGradient(s.m_gradient));
+        break;
+    default:
+        break;
+    }
+}
+
+void CustomPresetProperty::read(InStream& in)
+{
+    *this = CustomPresetProperty();  // frees the old gradient first
+    Archive::FieldReader r(in);
+    fields(r, *this);
+}
+
+void CustomPresetProperty::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
+
+template <class F, class Self>
+void CustomPresetPropertyMap::fields(F& f, Self& s)
+{
+    f(s.properties);
+}
+
+void CustomPresetPropertyMap::read(InStream& in)
+{
+    Archive::FieldReader r(in);
+    fields(r, *this);
+}
+
+void CustomPresetPropertyMap::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
+
+template <class F, class Self>
+void CustomPreset::fields(F& f, Self& s)
+{
+    f(s.m_name, s.m_script);
+    f.droppedBefore(70, QByteArray());
+    f(s.m_properties);
+}
+
+void CustomPreset::read(InStream& in)
+{
+    Archive::FieldReader r(in);
+    fields(r, *this);
+}
+
+void CustomPreset::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}

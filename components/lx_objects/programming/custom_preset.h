@@ -1,0 +1,154 @@
+// A custom preset is an effect script with the typed properties it declares.
+// CustomPresetProperty is one property: an index, a type and the value of
+// that type (boolean, integer range, float range, colour, colour gradient or
+// none); CustomPresetPropertyMap holds the properties by name, and the
+// CustomPreset object (array 10) a name, the script, its compiled form and
+// the property map. Timeline presets of the custom kind hold a property map
+// of their own.
+//
+// Stream forms: a property is index and type (uint16 each), then by type:
+// 0 a bool; 1 default, minimum, maximum and step (int32); 2 default, minimum
+// and maximum (double) and a resolution byte; 3 red, green and blue bytes;
+// 4 a gradient block (code 185); 5 and any other type nothing more. The map
+// is a map section (code 8) of names, each followed by a property block (code
+// 184). A CustomPreset is its name, its script and the map in a block of code
+// 183 (data older than version 70 held compiled bytes behind the script,
+// which are dropped); the compiled form is not stored. Reading replaces what
+// is stored; a name met twice in a map reads into one property.
+//
+// Ownership: a property of type 4 owns its gradient; copies are deep. A
+// type-4 property may hold no gradient: it is written as an empty one and
+// copied as none. The CustomPreset object is owned by the database like
+// every archive object; one thread uses a value or edits a copy.
+#ifndef LX_OBJECTS_CUSTOM_PRESET_H
+#define LX_OBJECTS_CUSTOM_PRESET_H
+
+#include "components/archive/object_base.h"
+#include "components/lx_objects/programming/colour_gradient.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+class CustomPresetProperty
+{
+public:
+    static constexpr quint32 kTypeCode = 184;
+
+    enum Type : quint32 {
+        BooleanType = 0,
+        IntegerType = 1,
+        FloatType = 2,
+        ColourType = 3,
+        GradientType = 4,
+        NoType = 5,
+    };
+
+    struct IntegerValue
+    {
+        qint32 defaultValue = 0;
+        qint32 minimum = 0;
+        qint32 maximum = 0;
+        qint32 step = 0;
+    };
+    struct FloatValue
+    {
+        double defaultValue = 0.0;
+        double minimum = 0.0;
+        double maximum = 0.0;
+        quint8 resolution = 0;
+    };
+    struct ColourValue
+    {
+        quint8 red = 0;
+        quint8 green = 0;
+        quint8 blue = 0;
+    };
+
+    // Type 5 (none), index 0, marker 1.
+    CustomPresetProperty() = default;
+    CustomPresetProperty(const CustomPresetProperty& other);
+    CustomPresetProperty& operator=(const CustomPresetProperty& other);
+    CustomPresetProperty(CustomPresetProperty&& other) noexcept = default;
+    CustomPresetProperty& operator=(CustomPresetProperty&& other) noexcept = default;
+    ~CustomPresetProperty() = default;
+
+    // A number outside 0 to 5 is kept and streams no value.
+    Type type() const { return m_type; }
+    // Type 4 starts with an empty gradient; any other type holds none.
+    void setType(Type type);
+    // Null unless the type is 4, and then null only when set so.
+    ColourGradient* gradient() const { return m_gradient.get(); }
+    // Takes the gradient (null allowed) for a type-4 property; other types
+    // hold none, and the gradient is dropped.
+    void setGradient(std::unique_ptr<ColourGradient> gradient);
+
+    quint32 typeCode() const { return kTypeCode; }
+    void read(InStream& in);
+    void write(OutStream& out) const;
+
+    quint16 index = 0;
+    bool boolValue = false;
+    IntegerValue integer;
+    FloatValue real;
+    ColourValue colour;
+    quint8 marker = 1;  // copied, not streamed
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+
+    Type m_type = NoType;
+    std::unique_ptr<ColourGradient> m_gradient;
+};
+
+// The registry names it "CustomPreset", as the object that holds it.
+struct CustomPresetPropertyMap
+{
+    static constexpr quint32 kTypeCode = 183;
+
+    std::map<QString, CustomPresetProperty> properties;
+
+    quint32 typeCode() const { return kTypeCode; }
+    void read(InStream& in);
+    void write(OutStream& out) const;
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+class CustomPreset : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 182;
+    static constexpr Archive::ArrayId kArrayId = 10;
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    CustomPreset* clone() const override { return new CustomPreset(*this); }
+
+    const QString& name() const { return m_name; }
+    void setName(const QString& name) { m_name = name; }
+    const QString& script() const { return m_script; }
+    void setScript(const QString& script) { m_script = script; }
+    // The compiled script: kept in memory only, untouched by reading.
+    const QByteArray& bytecode() const { return m_bytecode; }
+    void setBytecode(const QByteArray& bytecode) { m_bytecode = bytecode; }
+    std::map<QString, CustomPresetProperty>& properties() { return m_properties.properties; }
+    const std::map<QString, CustomPresetProperty>& properties() const { return m_properties.properties; }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+
+    QString m_name;
+    QString m_script;
+    QByteArray m_bytecode;
+    CustomPresetPropertyMap m_properties;
+};
+
+#endif  // LX_OBJECTS_CUSTOM_PRESET_H

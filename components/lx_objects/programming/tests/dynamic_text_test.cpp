@@ -1,0 +1,164 @@
+#include "components/archive/database.h"
+#include "components/archive/database_schema.h"
+#include "components/archive/edit_context.h"
+#include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/text_slot_values.h"
+#include "components/lx_objects/tests/stream_bytes.h"
+
+#include "tests/support/stream_check.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <vector>
+
+namespace {
+
+using Parts = std::vector<DynamicTextPart>;
+
+Parts partsOf(const QString& text)
+{
+    DynamicText dynamic;
+    dynamic.setText(text);
+    EXPECT_EQ(dynamic.text(), text);
+    return Parts(dynamic.parts().begin(), dynamic.parts().end());
+}
+
+DynamicTextPart part(quint8 kind, const char* text) { return DynamicTextPart{kind, QString::fromUtf8(text)}; }
+
+}  // namespace
+
+TEST(DynamicText, SetTextParses)
+{
+    const struct
+    {
+        const char* text;
+        Parts parts;
+    } cases[] = {
+        {"Hello <name>!", {part(1, "Hello "), part(2, "name"), part(1, "!")}},
+        {"a\\<b", {part(1, "a<b")}},
+        {"a\\\\b", {part(1, "a\\b")}},
+        {"a>b", {part(1, "ab")}},
+        {"<x<y>", {part(2, "xy")}},
+        {"a\\>b", {part(1, "ab")}},
+        {"<a\\><b>", {part(2, "a"), part(1, "<b")}},  // the escape outlives the ">" and takes the "<"
+        {"abc<def", {part(1, "abc")}},
+        {"<>", {}},
+        {"", {}},
+        {"a<>b", {part(1, "a"), part(1, "b")}},
+        {"< slot name >", {part(2, " slot name ")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(partsOf(QString::fromUtf8(c.text)), c.parts);
+    }
+
+    // setText discards the earlier parts.
+    DynamicText dynamic;
+    dynamic.setText(QStringLiteral("<a>"));
+    dynamic.setText(QStringLiteral("b"));
+    EXPECT_EQ(Parts(dynamic.parts().begin(), dynamic.parts().end()), Parts{part(1, "b")});
+}
+
+TEST(DynamicText, StreamForms)
+{
+    registerObjectTypes();  // the text stream names blocks by their registered names
+    // A new TextProperties: -1, eight zero fields, 4.
+    EXPECT_EQ(writtenBytes(TextProperties()).toHex(), hex("ffffffff 00 00 00 00 00 00 00000000 00 0004").toHex());
+    TextProperties properties;
+    properties.param1 = 7, properties.direction = TextDirection(5), properties.flag = 1;
+    properties.alignment = TextAlignment(3), properties.orientation = TextOrientation(2), properties.param2 = 8;
+    properties.param3 = 9, properties.param4 = -2, properties.changeBehaviour = TextChangeBehaviour(0x103);
+    properties.param5 = 0;
+    const QByteArray propertyBytes = hex("00000007 05 01 03 02 08 09 fffffffe 03 0000");
+    EXPECT_EQ(writtenBytes(properties).toHex(), propertyBytes.toHex());  // enumerations as their low byte
+    TextProperties readProperties;
+    EXPECT_EQ(readBytes(readProperties, hex("00000007 05 01 03 02 08 09 fffffffe ff 0000")), 0);
+    EXPECT_EQ(readProperties.changeBehaviour, TextChangeBehaviour(0xFF));  // zero-extended
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(properties, kProjectStreamVersion));
+
+    DynamicText dynamic;
+    dynamic.setText(QStringLiteral("a<b>"));
+    const QByteArray dynamicBytes = hex("000000080061003c0062003e"  // the text
+                                        "0007 00000002"
+                                        "00c6 01 000000020061"
+                                        "00c6 02 000000020062");
+    EXPECT_EQ(writtenBytes(dynamic).toHex(), dynamicBytes.toHex());
+    DynamicText read;
+    read.setText(QStringLiteral("<old>"));
+    EXPECT_EQ(readBytes(read, dynamicBytes), 0);
+    EXPECT_EQ(read, dynamic);
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(dynamic, kProjectStreamVersion));
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(DynamicText(), kProjectStreamVersion));
+    // The parts are read as stored, not parsed again.
+    EXPECT_EQ(readBytes(read, hex("00000002 0078  0007 00000001 00c6 07 00000002 0079")), 0);
+    EXPECT_EQ(Parts(read.parts().begin(), read.parts().end()), Parts{part(7, "y")});
+    EXPECT_THROW(readBytes(read, hex("ffffffff 0007 7fffffff 00c6 01 ffffffff")), std::runtime_error);
+}
+
+TEST(TextSlotValues, SlotsStreamAndStore)
+{
+    registerObjectTypes();
+    TextSlotValues values;
+    values.setSlotText(QStringLiteral("x"), QString());  // nothing to remove
+    EXPECT_TRUE(values.slotTexts().empty());
+    values.setSlotText(QStringLiteral("b"), QStringLiteral("2"));
+    values.setSlotText(QStringLiteral("a"), QStringLiteral("old"));
+    values.setSlotText(QStringLiteral("a"), QStringLiteral("1"));
+    values.setSlotText(QStringLiteral("c"), QStringLiteral("3"));
+    values.setSlotText(QStringLiteral("c"), QString());
+    const std::map<QString, QString> expected = {{QStringLiteral("a"), QStringLiteral("1")},
+                                                 {QStringLiteral("b"), QStringLiteral("2")}};
+    EXPECT_EQ(values.slotTexts(), expected);
+
+    const QByteArray bytes = hex("0008 00000002 00000002 0061 00000002 0031 00000002 0062 00000002 0032");
+    EXPECT_EQ(writtenBytes(values).toHex(), bytes.toHex());
+    TextSlotValues read;
+    read.setSlotText(QStringLiteral("z"), QStringLiteral("gone"));
+    EXPECT_EQ(readBytes(read, bytes), 0);
+    EXPECT_EQ(read.slotTexts(), expected);
+    // A name met twice is one slot with the text read last.
+    EXPECT_EQ(readBytes(read, hex("0008 00000002 00000002 0061 00000002 0031 00000002 0061 00000002 0039")), 0);
+    EXPECT_EQ(read.slotTexts(), (std::map<QString, QString>{{QStringLiteral("a"), QStringLiteral("9")}}));
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(values, kProjectStreamVersion));
+    EXPECT_TRUE(everyStrictPrefixFails(objectPointerBytes(values)));
+    std::unique_ptr<TextSlotValues> copy(values.clone());
+    EXPECT_EQ(copy->slotTexts(), expected);
+
+    // Saved in its place, array 0 id 11, it sits in misc.tarv behind its
+    // code and reads back to the same bytes.
+    QTemporaryDir folder;
+    Archive::DatabaseOpenParameters open;
+    open.path = folder.filePath(QStringLiteral("archive.tarv"));
+    open.supportedVersion = kProjectStreamVersion;
+    Archive::DatabaseId db = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF),
+                                                     Archive::projectSchema());
+    Archive::openDatabase(open, db);
+    {
+        Archive::EditContext context(db);
+        Archive::ObjectPtr pointer(new TextSlotValues(values));
+        Archive::ObjectId id = TextSlotValues::kObjectId;
+        Archive::addObject(TextSlotValues::kArrayId, id, pointer, db);
+        context.commit();
+    }
+    Archive::saveDatabase(db, 0);
+    Archive::resetDatabase(db);
+    Archive::closeDatabase(db);
+    QFile misc(folder.filePath(QStringLiteral("archive.tarv/misc.tarv")));
+    ASSERT_TRUE(misc.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(misc.readAll().contains(hex("00cf") + bytes));
+
+    open.openExisting = true;
+    db = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+    Archive::openDatabase(open, db);
+    Archive::ObjectPtr reopened;
+    Archive::getCommittedObject(reopened, TextSlotValues::kArrayId, TextSlotValues::kObjectId, db);
+    const auto slotValues = Archive::dynamicPointerCast<TextSlotValues>(reopened);
+    ASSERT_TRUE(slotValues);
+    EXPECT_EQ(writtenBytes(*slotValues).toHex(), bytes.toHex());
+    Archive::resetDatabase(db);
+    Archive::closeDatabase(db);
+    Archive::setCurrentDatabase(Archive::kNoDatabase);
+}
