@@ -551,7 +551,9 @@ void TarvelStyle::startAnimation(StyleAnimation* animation) const
         delete animation;
         return;
     }
-    stopAnimation(target);
+    // Started again, the target's own animation must not be deleted under it.
+    if (this->animation(target) != animation)
+        stopAnimation(target);
     animation->start(QAbstractAnimation::KeepWhenStopped);
     m_animations[target] = animation;
 }

@@ -87,7 +87,7 @@ public:
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
 
-    // The resource image at path recoloured by colourisedImage and turned by
+    // The resource image at path recoloured by colouriseImage and turned by
     // angle degrees (clockwise); null when path does not load.  Cached.
     QPixmap colourisedPixmap(const QString& path, const QColor& colour, int angle) const;
     // The resource image at path turned by angle degrees.  Cached.

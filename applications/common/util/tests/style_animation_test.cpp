@@ -103,6 +103,10 @@ TEST_F(StyleAnimationTest, OneAnimationPerTarget)
     EXPECT_EQ(style()->animation(&widget), second);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
+    style()->startAnimation(second);  // the same one again keeps running
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(second->state(), QAbstractAnimation::Running);
 
     style()->stopAnimation(&widget);
     EXPECT_EQ(style()->animation(&widget), nullptr);
