@@ -76,16 +76,6 @@ TEST_F(StyleAnimationTest, HiddenOrMinimisedTargetStops)
         EXPECT_EQ(counter.count, 2);
         style()->stopAnimation(&widget);
     }
-
-    // Running on a visible widget, Qt's timer drives the updates.
-    QWidget widget;
-    widget.show();
-    UpdateCounter counter;
-    widget.installEventFilter(&counter);
-    style()->startAnimation(new ProgressStyleAnimation(60, &widget));
-    QTest::qWait(120);
-    EXPECT_GE(counter.count, 2);
-    style()->stopAnimation(&widget);
 }
 
 TEST_F(StyleAnimationTest, OneAnimationPerTarget)
