@@ -1,6 +1,6 @@
-// The look of the program's windows: the Fusion style with its standard
-// palette, an 8-point application font and a 12-point large font for the
-// few texts that must stand out.
+// The look of the program's windows: TarvelStyle with its palette, an 8-point
+// application font and a 12-point large font for the few texts that must
+// stand out.
 //
 // GUI thread only.
 #ifndef MORVANT_APP_STYLE_H
@@ -12,14 +12,11 @@ class QApplication;
 
 namespace AppStyle {
 
-constexpr int kNormalPointSize = 8;
-constexpr int kLargePointSize = 12;
-
 // Sets the style, its palette and the normal font on the application; call
 // before any window exists.
 void install(QApplication& application);
 
-// The application's font at the two sizes.
+// The style's fonts; default fonts until install has run.
 QFont normalFont();
 QFont largeFont();
 
