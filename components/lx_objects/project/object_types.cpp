@@ -10,6 +10,7 @@
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_values.h"
@@ -64,5 +65,6 @@ void registerObjectTypes()
         ObjectRegistry::registerCoreTypes();
         registerDirectoryBaseType();
         registerProjectTypes();
+        registerPresetTypeCategories();
     });
 }
