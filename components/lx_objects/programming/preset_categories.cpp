@@ -1,5 +1,6 @@
 #include "components/lx_objects/programming/preset_categories.h"
 
+#include <initializer_list>
 #include <map>
 #include <mutex>
 
