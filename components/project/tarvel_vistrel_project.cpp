@@ -9,6 +9,7 @@
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/project/project_database.h"
+#include "components/lx_objects/project/static_tables.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -27,11 +28,9 @@ namespace {
 
 const char kDesignApplicationName[] = "Corvane Vistrel";
 const char kDatabaseFolder[] = "archive.tarv";
-const char kResourcesFolder[] = "resources";
 // Optional folders of a custom web interface, packed in this order.
-const char* const kCustomFolders[] = {"custom_theme", "custom_certificate", "web_interface"};
+const QLatin1String kCustomFolders[] = {kCustomThemeFolder, kCustomCertificateFolder, kWebInterfaceFolder};
 const char kCueListFile[] = "cuelist.tarv";
-const char kFrameArraysFolder[] = "framearrays";
 const unsigned kSaveSteps = 5;
 const unsigned kControllerSaveSteps = 7;
 // A controller's cue lists live in their own array, this base plus its id.
@@ -68,9 +67,10 @@ int TarvelVistrelProject::clearCachedData(const QString& folder, QString* error)
             *error = QObject::tr("Failed to remove old cached data");
         return 1;
     }
-    const char* const others[] = {"io_modules", "web_interface", "custom_theme", "custom_certificate"};
-    for (const char* name : others) {
-        const QString path = folder + QLatin1Char('/') + QLatin1String(name);
+    const QLatin1String others[] = {kIoModulesFolder, kWebInterfaceFolder, kCustomThemeFolder,
+                                    kCustomCertificateFolder};
+    for (const QLatin1String name : others) {
+        const QString path = folder + QLatin1Char('/') + name;
         if (QFileInfo::exists(path))
             removeDirectoryRecursively(path, false);
     }
@@ -97,7 +97,7 @@ void TarvelVistrelProject::copyResources(quint32 categoryMask, ResourceRegistry*
 {
     m_resourceMask = categoryMask;
     if (registry)
-        registry->copyResourcesTo(folderPath() + QLatin1Char('/') + QLatin1String(kResourcesFolder), categoryMask);
+        registry->copyResourcesTo(folderPath() + QLatin1Char('/') + kResourcesFolder, categoryMask);
 }
 
 bool TarvelVistrelProject::save(QIODevice* device, quint64* counter, ProgressTracker* progress)
@@ -141,15 +141,15 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
 
         tracker.setStep(1);
         tracker.setStatusText(QObject::tr("Saving resources..."));
-        if (!ResourceRegistry::instance()->addToArchive(archive, QLatin1String(kResourcesFolder),
+        if (!ResourceRegistry::instance()->addToArchive(archive, kResourcesFolder,
                                                         options.resourceMask, options.alwaysInclude,
                                                         options.placeholders, &tracker))
-            return tracker.isCancelled() ? cancelled() : failedToAdd(QLatin1String(kResourcesFolder));
+            return tracker.isCancelled() ? cancelled() : failedToAdd(kResourcesFolder);
 
         tracker.setStep(2);
         tracker.setStatusText(QObject::tr("Saving custom web interface..."));
-        for (const char* custom : kCustomFolders) {
-            const QString name = QLatin1String(custom);
+        for (const QLatin1String custom : kCustomFolders) {
+            const QString name = custom;
             if (QFileInfo::exists(folder + name) && !archive.addPathUnder(folder + name, name))
                 return failedToAdd(name);
         }
@@ -236,7 +236,7 @@ bool TarvelVistrelProject::addMatrixEffects(ArchiveFile& archive, const ProjectS
         return true;
 
     tracker.setStatusText(QObject::tr("Saving matrix effects..."));
-    const QString frames = QLatin1String(kFrameArraysFolder) + QLatin1Char('/');
+    const QString frames = QString(kFrameArraysFolder) + QLatin1Char('/');
     Archive::ArrayIterator<FrameArray> frameArrays;
     Archive::iterateArray(frameArrays, FrameArray::kArrayId, databaseId);
     while (frameArrays.next()) {

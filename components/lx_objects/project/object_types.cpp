@@ -3,6 +3,7 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/colour_gradient.h"
@@ -10,6 +11,7 @@
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_values.h"
@@ -27,6 +29,14 @@ void registerProjectTypes()
     const Record records[] = {
         objectRecord<Trigger>(QStringLiteral("Trigger")),
         objectRecord<Controller>(QStringLiteral("Controller")),
+        valueRecord<RangeMode>(QStringLiteral("RangeMode")),
+        valueRecord<ParamRange>(QStringLiteral("ParamRange")),
+        valueRecord<Parameter>(QStringLiteral("Parameter")),
+        valueRecord<ConstChanInfo>(QStringLiteral("ConstChanInfo")),
+        valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
+        valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
+        valueRecord<PatchMapEntry>(QStringLiteral("PatchMapEntry")),
+        valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
         valueRecord<DateTimeMask>(QStringLiteral("DateTimeMask")),
         valueRecord<RDKey>(QStringLiteral("RDKey")),
         valueRecord<MidiMessage>(QStringLiteral("MidiMessage")),
@@ -46,10 +56,14 @@ void registerProjectTypes()
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
+        objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
         valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
+        valueRecord<HueTable>(QStringLiteral("HueTable")),
+        valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
+        valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
     };
     for (const Record& record : records)
         registerType(record);
@@ -64,5 +78,6 @@ void registerObjectTypes()
         ObjectRegistry::registerCoreTypes();
         registerDirectoryBaseType();
         registerProjectTypes();
+        registerPresetTypeCategories();
     });
 }

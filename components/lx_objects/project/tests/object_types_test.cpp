@@ -1,6 +1,7 @@
 #include "components/archive/object_base.h"
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
@@ -94,6 +95,17 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
     expectValueRow<MidiMessage>("MidiMessage");
     expectValueRow<SerialString>("SerialString");
     expectValueRow<TriggerWildcard>("TriggerWildcard");
+    expectValueRow<RangeMode>("RangeMode");
+    expectValueRow<ParamRange>("ParamRange");
+    expectValueRow<Parameter>("Parameter");
+    expectValueRow<ConstChanInfo>("ConstChanInfo");
+    expectValueRow<PatchPointData>("PatchPointData");
+    expectValueRow<FixtureModelSpec>("FixtureModelSpec");
+    expectValueRow<PatchMapEntry>("PatchMapEntry");
+    expectValueRow<FixtureModelElement>("FixtureModelElement");
+    expectValueRow<HueTable>("HueTable");
+    expectValueRow<FixtureModelKey>("RDMKey");
+    expectValueRow<DuplicateChanInfo>("DuplicateChanInfo");
 }
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)

@@ -1,0 +1,71 @@
+#include "components/lx_objects/programming/preset_categories.h"
+#include "components/lx_objects/project/object_types.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+std::set<int> members(const boost::dynamic_bitset<>& bits)
+{
+    std::set<int> result;
+    for (auto i = bits.find_first(); i != boost::dynamic_bitset<>::npos; i = bits.find_next(i))
+        result.insert(int(i));
+    return result;
+}
+
+std::set<int> range(int first, int last)
+{
+    std::set<int> result;
+    for (int i = first; i <= last; ++i)
+        result.insert(i);
+    return result;
+}
+
+std::set<int> joined(std::initializer_list<std::set<int>> parts)
+{
+    std::set<int> result;
+    for (const auto& part : parts)
+        result.insert(part.begin(), part.end());
+    return result;
+}
+
+}  // namespace
+
+TEST(PresetCategories, TheRelationBothWays)
+{
+    registerObjectTypes();
+    const std::set<int> expected[] = {
+        range(0, 13),
+        joined({{0, 2, 3, 4, 5, 8, 9, 10, 11, 13}, range(200, 211), range(213, 219)}),
+        {100},
+        range(300, 303),
+        joined({{0, 3, 4, 5, 10, 11, 13}, range(200, 205), range(207, 214)}),
+        {200, 208},
+    };
+    std::size_t pairs = 0;
+    for (int category = 0; category < 6; ++category) {
+        SCOPED_TRACE(category);
+        EXPECT_EQ(members(presetTypesOfCategory(category)), expected[category]);
+        pairs += expected[category].size();
+        for (const int type : expected[category])
+            EXPECT_TRUE(categoriesOfPresetType(type).test(std::size_t(category))) << type;
+    }
+    EXPECT_EQ(pairs, 71u);
+    EXPECT_EQ(members(categoriesOfPresetType(212)), (std::set<int>{4}));
+    EXPECT_EQ(members(categoriesOfPresetType(100)), (std::set<int>{2}));
+    // A set grows to the highest index entered plus one.
+    EXPECT_EQ(presetTypesOfCategory(4).size(), 215u);
+    EXPECT_EQ(categoriesOfPresetType(200).size(), 6u);
+    EXPECT_EQ(categoriesOfPresetType(206).size(), 2u);
+    EXPECT_TRUE(presetTypesOfCategory(6).empty());
+    EXPECT_TRUE(categoriesOfPresetType(14).empty());
+
+    // Entering a pair again, or a negative number, changes nothing.
+    registerPresetTypeCategories();
+    registerTimelineKindPair(-1, 2);
+    registerTimelineKindPair(100, -3);
+    EXPECT_EQ(members(presetTypesOfCategory(2)), (std::set<int>{100}));
+    EXPECT_EQ(categoriesOfPresetType(100).size(), 3u);
+}
