@@ -27,7 +27,7 @@
 // of a gated field (fn(InStream&, field...)), or the class reads before or
 // after the list; fix-ups of old data follow the list in read().
 //
-// The adaptors (storedAs, mapStoredAs, elementsStoredAs) are plain stream
+// The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields) are plain stream
 // values and serve outside a list as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
@@ -249,6 +249,36 @@ OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
     for (const auto& element : field.container)
         out << FieldDetail::toStored<Stored>(element);
     out.endSection(code);
+    return out;
+}
+
+// A value block streamed as its own fields, without the section of its code,
+// where a layout embeds one inline.
+template <class T>
+struct InlineFields
+{
+    T& value;
+};
+
+template <class T>
+InlineFields<T> inlineFields(T& value)
+{
+    return InlineFields<T>{value};
+}
+
+template <class T>
+InStream& operator>>(InStream& in, InlineFields<T> field)
+{
+    static_assert(!std::is_const<T>::value, "cannot read into a constant");
+    const InStream::NestingGuard guard(in);
+    field.value.read(in);
+    return in;
+}
+
+template <class T>
+OutStream& operator<<(OutStream& out, InlineFields<T> field)
+{
+    field.value.write(out);
     return out;
 }
 

@@ -17,34 +17,6 @@ quint8 clampedByte(int value) { return static_cast<quint32>(value) > 255u ? 255 
 // trunc(float(b - a) * t) + a, in single precision.
 int interpolate(int a, int b, float t) { return static_cast<int>(static_cast<float>(b - a) * t) + a; }
 
-// A value streamed as its own fields, without the block of its code: the
-// colour of a stop sits inline in the gradient's form.
-template <class T>
-struct Inline
-{
-    T& value;
-};
-
-template <class T>
-Inline<T> inlineFields(T& value)
-{
-    return Inline<T>{value};
-}
-
-template <class T>
-InStream& operator>>(InStream& in, Inline<T> field)
-{
-    field.value.read(in);
-    return in;
-}
-
-template <class T>
-OutStream& operator<<(OutStream& out, Inline<T> field)
-{
-    field.value.write(out);
-    return out;
-}
-
 }  // namespace
 
 RGBData::RGBData(int red, int green, int blue, int alpha)
@@ -173,7 +145,7 @@ RGBData ColourGradient::lookup(quint16 position, bool normalised, quint32* level
 template <class F, class Stop>
 void ColourGradient::stopFields(F& f, Stop& stop)
 {
-    f(Archive::storedAs<quint16>(stop.id), inlineFields(stop.colour), stop.aux);
+    f(Archive::storedAs<quint16>(stop.id), Archive::inlineFields(stop.colour), stop.aux);
 }
 
 void ColourGradient::read(InStream& in)

@@ -9,6 +9,7 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_database.h"
+#include "tests/support/stream_check.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,11 @@
 #include <functional>
 #include <memory>
 
-inline QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+using StreamCheck::hex;
 
 inline QByteArray streamBytes(const std::function<void(OutStream&)>& writeFields)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    BinaryOutStream out(kProjectStreamVersion);
-    out.setDevice(&buffer);
-    writeFields(out);
-    out.close();
-    return bytes;
+    return StreamCheck::binaryBytes(kProjectStreamVersion, writeFields);
 }
 
 template <class T>
@@ -39,15 +33,9 @@ QByteArray writtenBytes(const T& value)
 }
 
 // Answers the number of bytes left unread.
-inline qint64 readStream(QByteArray bytes, quint16 version, const std::function<void(InStream&)>& readFields)
+inline qint64 readStream(const QByteArray& bytes, quint16 version, const std::function<void(InStream&)>& readFields)
 {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    BinaryInStream in;
-    in.setDevice(&buffer);
-    in.setVersion(version);
-    readFields(in);
-    return buffer.bytesAvailable();
+    return StreamCheck::readBinary(bytes, version, readFields);
 }
 
 template <class T>
