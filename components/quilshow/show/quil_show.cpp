@@ -37,8 +37,9 @@ const std::vector<QuilShow::Section>& QuilShow::sections()
         {"groups", 0, 164, [](QuilShow& s, ShowStreamer& in, const char*) { s.readGroups(in); }, 200, 211},
         {"show identifier", 0, kAnyVersion,
          [](QuilShow& s, ShowStreamer& in, const char*) { in.readUuid(s.m_identifier); }},
-        {"fixture elements", 0, kAnyVersion, readEmpty},
-        {"fixtures", 0, kAnyVersion, readEmpty},
+        {"fixture elements", 0, kAnyVersion,
+         [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readElements(in); }},
+        {"fixtures", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readFixtures(in); }},
         {"palettes", 0, kAnyVersion, readEmpty},
         {"DALI", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_dali.read(in); }},
         {"dynamic text", 219, kAnyVersion,
@@ -79,6 +80,7 @@ void QuilShow::reset()
     m_outputNodes.clear();
     m_groups.clear();
     m_identifier.fill(0);
+    m_fixtures.clear();
     m_dali.clear();
     m_dynamicText.clear();
 }

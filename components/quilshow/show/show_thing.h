@@ -11,6 +11,8 @@
 
 #include <QtGlobal>
 
+#include <memory>
+
 namespace Quil {
 
 class ShowStreamer;
@@ -25,6 +27,16 @@ public:
     // Reads the item's record; throws std::runtime_error on bad data.
     virtual void stream(ShowStreamer& in) = 0;
 };
+
+// Files `item` under its own id; an item whose id is taken or beyond the
+// table's maximum is dropped without a word, as the show format wants.
+template <typename T>
+void insertOrDrop(sortvector<T>& table, std::unique_ptr<T> item)
+{
+    const quint32 id = item->id();
+    if (table.insert(item.get(), id) >= 0)
+        item.release();
+}
 
 }  // namespace Quil
 

@@ -248,6 +248,8 @@ QByteArray filledShow(quint16 version)
     content.version = version;
     content.functions = {{0, "Intensity", 1}, {5, "Cyan", 4}, {40, "Mine", 2}};
     content.groups[7] = {{1, 2}, "Front"};
+    content.elements = {{1, {0, 3}, 2}};
+    content.fixtures = {{1, {1}}};
     return buildShow(content);
 }
 
@@ -259,7 +261,8 @@ protected:
     {
         static const QRegularExpression readError(
             QStringLiteral("^(Error reading/writing from file|Magic number doesn't match \\d+|"
-                           "Unsupported version-1 section: [A-Za-z -]+)\n$"));
+                           "Unsupported version-1 section: [A-Za-z -]+|Error loading patch|"
+                           "Unknown fixture element id)\n$"));
         static const QRegularExpression bundleError(
             QStringLiteral("^(|Cannot open bundle file|Bad bundler magicnum|Bad bundle file count|"
                            "Bad file (start|end) magicnum|Error reading bundled file|Bad bundled file name|"

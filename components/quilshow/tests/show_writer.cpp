@@ -180,6 +180,102 @@ void writeDynamicText(ShowWriter& w)
         w.string("ab%Xcd%X").string("%x");
 }
 
+void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element)
+{
+    const quint16 v = w.version;
+    const bool old = v < 17;
+    w.u16(old ? 0xB0B0 : 0x011A).u16(element.id).string("El");
+    w.u16(static_cast<quint16>(element.functions.size()));
+    for (quint16 function : element.functions) {
+        // A parameter without a function is of type 4.
+        w.u16(old ? 0x0707 : 0x0108).u16(function == 0xFFFF ? 4 : 0).u16(function).u16(0).u16(1).u16(255).u16(1);
+        w.boolean(function == 3).boolean(false).boolean(false);
+        w.u16(1).u16(old ? 0x0909 : 0x010A).u16(0).u16(255).string("Full").u16(2).u16(0);
+        w.u16(old ? 0x0A0A : 0x010B);
+        if (v >= 78)
+            w.u16(7);
+        w.u16(old ? 0x0808 : 0x0109);
+    }
+    w.u16(1).u16(0).u8(1);
+    w.u16(1).u16(old ? 0x3030 : 0x0112).u8(1).u16(6).u16(old ? 0x4040 : 0x0113);
+    w.u16(360).u16(0).u16(220).u16(0).boolean(false);
+    if (v < 302) {
+        if (v >= 49)
+            w.boolean(true);
+        w.boolean(false);
+    }
+    w.u16(10).u16(10);
+    if (v >= 302)
+        w.u16(0x04);
+    else if (v >= 111)
+        w.boolean(true);
+    if (v >= 304 && v <= 352)
+        w.u16(42);
+    w.count(element.patchRecords);
+    for (quint16 i = 0; i < element.patchRecords; ++i) {
+        if (v < 150)
+            w.u16(old ? 0x0505 : 0x0106).u8(1).u16(5).u16(3).u16(i + 1).u16(old ? 0x0606 : 0x0107);
+        else if (i % 2 == 0)
+            w.u16(0x001).u16(0x0134).u16(0x0106).u8(1).u16(5).u16(0x0107).u16(3).u16(i).u16(0x0135);
+        else
+            w.u16(0x010).u16(0x0136).u16(0x0106).u8(2).u16(5).u16(0x0107).u16(4).u16(1).u16(i).u16(0x0136);
+    }
+    w.u16(old ? 0xC0C0 : 0x011B);
+}
+
+void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture)
+{
+    const quint16 v = w.version;
+    const bool old = v < 17;
+    w.u16(old ? 0x0B0B : 0x010C).u16(fixture.id);
+    w.string("Model").u16(static_cast<quint16>(fixture.kind));
+    if (v < 11)
+        w.u8(88).u8(1);
+    else
+        w.u16(8).u16(65);
+    if (v >= 314)
+        w.u16(1).u16(2).u8(3);
+    if (v < 290) {
+        w.u16(2).u16(1);
+        if (v >= 46)
+            w.u16(10).u16(10);
+    } else {
+        w.count(2).u16(0).u16(0).u16(10).u16(0).u16(10).u16(10);
+    }
+    w.u32(0);
+    if (v >= 33)
+        w.u32(3);
+    if (fixture.kind == 9 && v >= 417)
+        w.boolean(true);
+    if (fixture.kind == 11 && v >= 202)
+        w.u32(11);
+    if (v >= 50)
+        w.u8(1);
+    if (v >= 63)
+        w.u32(0x20000);
+    w.u16(fixture.id + 100).boolean(true);
+    w.u16(static_cast<quint16>(fixture.elementIds.size()));
+    for (quint16 id : fixture.elementIds)
+        w.u16(id);
+    if (v >= 20)
+        w.u16(1).u32(1).u32(2);
+    if (v >= 154)
+        w.count(1).u32(7).u32(2);
+    else if (v >= 27)
+        w.count(1).u32(7);
+    w.u16(old ? 0x7070 : 0x0116).text("Fixture").u32(100).u32(200).boolean(false).boolean(false).u16(5);
+    if ((v >= 169 && v <= 199) || v >= 212)
+        w.boolean(true);
+    if (v >= 60)
+        w.text("Label").text("Three");
+    if (v < 21)
+        w.u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+    if (v >= 18)
+        w.u8(1).u8(2).u8(3);
+    w.u16(old ? 0x8080 : 0x0117);
+    w.u16(old ? 0x0C0C : 0x010D);
+}
+
 QByteArray buildShow(const ShowContent& content)
 {
     ShowWriter w(content.version);
@@ -210,7 +306,13 @@ QByteArray buildShow(const ShowContent& content)
     writeGroups(w, content);
     for (int i = 0; i < 16; ++i)
         w.u8(static_cast<quint8>(i));
-    w.u16(0).u16(0).u16(0);  // fixture elements, fixtures, palettes
+    w.u16(static_cast<quint16>(content.elements.size()));
+    for (const auto& element : content.elements)
+        writeElement(w, element);
+    w.u16(static_cast<quint16>(content.fixtures.size()));
+    for (const auto& fixture : content.fixtures)
+        writeFixture(w, fixture);
+    w.u16(0);  // palettes
     writeDali(w);
     writeDynamicText(w);
     for (int section = 0; section < 14; ++section)

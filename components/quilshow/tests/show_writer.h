@@ -52,6 +52,15 @@ private:
 struct ShowContent
 {
     struct FunctionRecord { quint16 id; QString name; quint32 mask; };
+    // One parameter per function (of type 4 for 0xFFFF; the parameter of
+    // function 3 carries the fixture parameter flag), `patchRecords` records alternating DMX (node 5,
+    // universe 3, channel = position) and, from 150, KiNET (supply 4, port 1).
+    struct ElementRecord { quint16 id; std::vector<quint16> functions; quint16 patchRecords = 2; };
+    // Manufacturer 8 and model 65 (88 and 1 below 11), a 2 x 1 grid of
+    // dimension 10, dimmer curve 3, factor 0x20000; number id + 100; patch
+    // list value 7 (type 2 from version 154); plan name "Fixture", label
+    // "Label", colour 1, 2, 3.
+    struct FixtureRecord { quint16 id; std::vector<quint16> elementIds; quint32 kind = 1; };
 
     quint16 version = 454;
     quint32 magic = 0x8484;
@@ -60,12 +69,18 @@ struct ShowContent
     QByteArray backgroundImagePath = "./media/a.png";
     float oldTimeZone = -20.5f;  // stored as a float from version 15 to 23
     std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
+    std::vector<ElementRecord> elements;
+    std::vector<FixtureRecord> fixtures;
     // Non-zero counts put items into a section the reader refuses.
     quint16 triggerCount = 0;
 };
 
 // The dynamic-text section of buildShow.
 void writeDynamicText(ShowWriter& w);
+
+// One fixture element record and one fixture record, in the writer's version.
+void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element);
+void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture);
 
 // The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);
