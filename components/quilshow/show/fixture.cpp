@@ -38,9 +38,7 @@ void Fixture::stream(ShowStreamer& in)
 {
     const quint16 v = in.version;
     in.expectMarker(in.marker(0x010C, 0x0B0B));
-    quint16 id = 0;
-    in.readU16(id);
-    setId(id);
+    readId(in);
     modelSpec.stream(in);
     in.readU16(number).readBool(fixtureFlag);
 
@@ -89,32 +87,21 @@ FixtureShowComponent::~FixtureShowComponent()
 
 void FixtureShowComponent::readElements(ShowStreamer& in)
 {
-    quint16 count = 0;
-    in.readU16(count);
-    for (quint16 i = 0; i < count; ++i) {
-        auto element = std::make_unique<FixtureElement>();
-        element->stream(in);
-        insertOrDrop(elements, std::move(element));
-    }
+    readItemList(in, elements);
 }
 
 void FixtureShowComponent::readFixtures(ShowStreamer& in)
 {
-    quint16 count = 0;
-    in.readU16(count);
-    for (quint16 i = 0; i < count; ++i) {
-        auto fixture = std::make_unique<Fixture>();
-        fixture->stream(in);
-        if (in.version < kElementDimmerCurveVersion) {
-            for (quint16 elementId : fixture->elementIds) {
-                FixtureElement* element = elements.find(elementId);
-                if (!element)
-                    throw std::runtime_error("Unknown fixture element id");
-                element->dimmerCurve = fixture->modelSpec.dimmerCurve;
-            }
+    readItemList(in, fixtures, [this, &in](const Fixture& fixture) {
+        if (in.version >= kElementDimmerCurveVersion)
+            return;
+        for (quint16 elementId : fixture.elementIds) {
+            FixtureElement* element = elements.find(elementId);
+            if (!element)
+                throw std::runtime_error("Unknown fixture element id");
+            element->dimmerCurve = fixture.modelSpec.dimmerCurve;
         }
-        insertOrDrop(fixtures, std::move(fixture));
-    }
+    });
 }
 
 bool FixtureShowComponent::removeFixture(quint32 fixtureId)

@@ -195,9 +195,8 @@ std::pair<quint32, quint32> ModelSpec::extent() const
 void FixtureModelElement::stream(ShowStreamer& in)
 {
     const quint16 v = in.version;
-    quint16 id = 0;
-    in.readU16(id).readString(name);
-    setId(id);
+    readId(in);
+    in.readString(name);
 
     quint16 count = 0;
     in.readU16(count);
@@ -250,7 +249,7 @@ void FixtureModelElement::stream(ShowStreamer& in)
     else if (v >= 111)
         readFlag(kFlag08);
     if (v >= 304 && v <= 352)
-        in.readU16(elementValueMap()[id]);
+        in.readU16(elementValueMap()[id()]);
 }
 
 void FixtureModelElement::addParameter(quint16 function, quint32 type)

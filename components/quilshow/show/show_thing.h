@@ -7,6 +7,7 @@
 #ifndef QUILSHOW_SHOW_SHOW_THING_H
 #define QUILSHOW_SHOW_SHOW_THING_H
 
+#include "components/quilshow/show/show_streamer.h"
 #include "seltrane_components/brantle_core/sortvector.h"
 
 #include <QtGlobal>
@@ -14,8 +15,6 @@
 #include <memory>
 
 namespace Quil {
-
-class ShowStreamer;
 
 class ShowThing : public sortvector_el
 {
@@ -26,6 +25,15 @@ public:
 
     // Reads the item's record; throws std::runtime_error on bad data.
     virtual void stream(ShowStreamer& in) = 0;
+
+protected:
+    // Reads the u16 id that records carry.
+    void readId(ShowStreamer& in)
+    {
+        quint16 id = 0;
+        in.readU16(id);
+        setId(id);
+    }
 };
 
 // Files `item` under its own id; an item whose id is taken or beyond the
@@ -36,6 +44,27 @@ void insertOrDrop(sortvector<T>& table, std::unique_ptr<T> item)
     const quint32 id = item->id();
     if (table.insert(item.get(), id) >= 0)
         item.release();
+}
+
+// Reads an item list: a u16 count, then each item read by its stream, handed
+// to `afterRead` and filed with insertOrDrop.
+template <typename T, typename AfterRead>
+void readItemList(ShowStreamer& in, sortvector<T>& table, AfterRead afterRead)
+{
+    quint16 count = 0;
+    in.readU16(count);
+    for (quint16 i = 0; i < count; ++i) {
+        auto item = std::make_unique<T>();
+        item->stream(in);
+        afterRead(*item);
+        insertOrDrop(table, std::move(item));
+    }
+}
+
+template <typename T>
+void readItemList(ShowStreamer& in, sortvector<T>& table)
+{
+    readItemList(in, table, [](T&) {});
 }
 
 }  // namespace Quil

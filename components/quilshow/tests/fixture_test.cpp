@@ -73,7 +73,8 @@ TEST_F(FixtureTest, ElementRecordAtItsVersions)
         }
     }
     // Old markers below 17.
-    EXPECT_EQ("Magic number doesn't match 45232", errorOf([&] { FixtureElement().stream(open(ShowWriter(16).u16(0x011A))); }));
+    EXPECT_EQ("Magic number doesn't match 45232",
+              errorOf([&] { FixtureElement().stream(open(ShowWriter(16).u16(0x011A))); }));
 }
 
 TEST_F(FixtureTest, FunctionRenumberingOfParameters)

@@ -18,7 +18,8 @@ ShowWriter bytes(quint16 version, const char* hex)
 TEST_F(PatchRecordTest, GoldenRecordsOfEachForm)
 {
     // Kinded form from 150: DMX node 5, type 1, universe 3, channel 10.
-    std::unique_ptr<PatchRecord> record = readPatchRecord(open(bytes(150, "0100 3401 0601 01 0500 0701 0300 0a00 3501")));
+    std::unique_ptr<PatchRecord> record =
+        readPatchRecord(open(bytes(150, "0100 3401 0601 01 0500 0701 0300 0a00 3501")));
     ASSERT_EQ(0x001u, record->kind());
     const auto& dmx = static_cast<const DmxPatchRecord&>(*record);
     EXPECT_EQ(5, dmx.outputNodeId);

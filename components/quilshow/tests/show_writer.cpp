@@ -123,18 +123,70 @@ void writeGroups(ShowWriter& w, const ShowContent& content)
     }
 }
 
-void writeDali(ShowWriter& w)
+}  // namespace
+
+void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures)
 {
     const quint16 v = w.version;
-    if (v >= 47)
-        w.u16(0).u16(0);
+    if (v < 47)
+        return;
+    w.u16(0).u16(static_cast<quint16>(fixtures.size()));
+    for (const auto& fixture : fixtures)
+        writeDaliFixture(w, fixture);
     if (v >= 116)
         w.u16(0);
     if (v >= 417)
         w.raw(QByteArray::fromHex("0100" "031122" "02ff0f010304" "003344" "2c01"));
 }
 
-}  // namespace
+void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture)
+{
+    const quint16 v = w.version;
+    w.u16(0x012A).u16(fixture.id).u16(fixture.fixtureId).u8(1).u8(2).u8(10).u8(11).u8(12).u8(13);
+    if (v >= 401)
+        w.u8(14).u8(15);
+    if (v >= 416)
+        w.u8(16);
+    if (v >= 428)
+        w.boolean(true);
+    if (v >= 430)
+        w.text("Ballast");
+    w.u16(0x012B);
+}
+
+void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette)
+{
+    const quint16 v = w.version;
+    const bool old = v < 17;
+    w.u16(old ? 0xF0F0 : 0x011E).u16(palette.id).text("Palette").u16(3).u32(4);
+    w.u16(old ? 0x0F0F : 0x0110).count(static_cast<quint32>(palette.functions.size()));
+    quint16 position = 0;
+    for (quint16 function : palette.functions) {
+        w.u16(old ? 0x0D0D : 0x010E);
+        if (v < 96)
+            w.u16(0).u16(0);
+        w.u16(position++);
+        if (v < 96)
+            w.u16(0);
+        w.u16(function).u16(0x1234).u16(1).u16(0x001).u16(2);  // valueA, B0, kind, B6
+        w.u16(0xAB).u16(5).u16(6).u16(300);                     // byte, B16, number2, number1
+        w.u16(2).u16(3).u16(4).u16(0x2001);                     // e, B29, B12, time A
+        if (v < 26)
+            w.u16(0);
+        w.u16(200);
+        if (v < 26)
+            w.u16(0);
+        w.u16(old ? 0x0E0E : 0x010F);
+    }
+    w.u16(0x20B5);
+    if (v < 26)
+        w.u16(0);
+    w.u16(2).u16(1).count(1).count(1).u32(5).count(2).u32(1).u32(2);
+    w.u16(old ? 0x1010 : 0x0111);
+    if (v >= 36)
+        w.u16(7).u16(8);
+    w.u16(old ? 0x1111 : 0x011F);
+}
 
 void writeDynamicText(ShowWriter& w)
 {
@@ -177,7 +229,7 @@ void writeDynamicText(ShowWriter& w)
     if (v >= 222)
         w.count(1).u32(9).count(1).u32(5);
     if (v >= 362)
-        w.string("ab%Xcd%X").string("%x");
+        w.string("ab%Xcd%Xef").string("%x");
 }
 
 void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element)
@@ -312,8 +364,10 @@ QByteArray buildShow(const ShowContent& content)
     w.u16(static_cast<quint16>(content.fixtures.size()));
     for (const auto& fixture : content.fixtures)
         writeFixture(w, fixture);
-    w.u16(0);  // palettes
-    writeDali(w);
+    w.u16(static_cast<quint16>(content.palettes.size()));
+    for (const auto& palette : content.palettes)
+        writePalette(w, palette);
+    writeDali(w, content.daliFixtures);
     writeDynamicText(w);
     for (int section = 0; section < 14; ++section)
         w.u16(section == 2 ? content.triggerCount : 0);

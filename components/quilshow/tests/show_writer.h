@@ -61,6 +61,12 @@ struct ShowContent
     // list value 7 (type 2 from version 154); plan name "Fixture", label
     // "Label", colour 1, 2, 3.
     struct FixtureRecord { quint16 id; std::vector<quint16> elementIds; quint32 kind = 1; };
+    // Name "Palette", fade time 0x20B5 (10 s), skew type 2 and direction 1,
+    // one skew group {5: [1, 2]}; one value of kind 0x001 per function
+    // (value2 = position, number1Bits 300, exponent 2, times 0x2001 and 200).
+    struct PaletteRecord { quint16 id; std::vector<quint16> functions; };
+    // Interface 1, short address 2, settings 10 to 16, flag true, text "Ballast".
+    struct DaliFixtureRecord { quint16 id; quint16 fixtureId; };
 
     quint16 version = 454;
     quint32 magic = 0x8484;
@@ -71,16 +77,22 @@ struct ShowContent
     std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
     std::vector<ElementRecord> elements;
     std::vector<FixtureRecord> fixtures;
+    std::vector<PaletteRecord> palettes;
+    std::vector<DaliFixtureRecord> daliFixtures;
     // Non-zero counts put items into a section the reader refuses.
     quint16 triggerCount = 0;
 };
 
 // The dynamic-text section of buildShow.
 void writeDynamicText(ShowWriter& w);
+// The DALI section of buildShow.
+void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures);
 
 // One fixture element record and one fixture record, in the writer's version.
 void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element);
 void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture);
+void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette);
+void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture);
 
 // The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);
