@@ -92,7 +92,15 @@ void FixtureShowComponent::readElements(ShowStreamer& in)
 
 void FixtureShowComponent::readFixtures(ShowStreamer& in)
 {
-    readItemList(in, fixtures, [this, &in](const Fixture& fixture) {
+    quint64 gridPoints = 0;
+    quint64 listedElements = 0;
+    readItemList(in, fixtures, [&](const Fixture& fixture) {
+        if (in.version < ModelSpec::kStoredPointsVersion) {
+            gridPoints += fixture.modelSpec.points.size();
+            listedElements += fixture.elementIds.size();
+            if (gridPoints > listedElements + ModelSpec::kMaximumGridPoints)
+                throwGridTooLarge();
+        }
         if (in.version >= kElementDimmerCurveVersion)
             return;
         for (quint16 elementId : fixture.elementIds) {

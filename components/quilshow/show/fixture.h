@@ -78,6 +78,9 @@ public:
     // The fixture section: a u16 count and the fixture records. Fixtures of
     // streams below 235 record their model's dimmer curve on their elements;
     // an element id the table lacks fails with "Unknown fixture element id".
+    // Old model headers, which store a grid size, may make at most 65,536
+    // more points in all than the fixtures list elements (one point each):
+    // else the read fails, before a small file could ask for gigabytes.
     void readFixtures(ShowStreamer& in);
     // Takes the fixture out of its table and releases its elements; false
     // when there is no such fixture.

@@ -19,8 +19,6 @@ const quint64 kMinimumParameterSize = 21;
 const quint64 kMinimumRangeSize = 14;
 const quint64 kPatchOffsetSize = 3;
 const quint64 kPatchPointSize = 7;
-// A fixture lists at most 65,535 elements, one point each.
-const quint64 kMaximumGridPoints = 65536;
 
 quint16 clampDimension(quint16 value)
 {
@@ -61,6 +59,11 @@ quint16 oldManufacturerId(quint8 stored)
 }
 
 }  // namespace
+
+void throwGridTooLarge()
+{
+    throw std::runtime_error("Error reading/writing from file");
+}
 
 std::map<quint32, quint16>& elementValueMap()
 {
@@ -138,7 +141,7 @@ void ModelSpec::stream(ShowStreamer& in)
         in.readU16(specWord1).readU16(specWord2).readU8(specByte1);
     kind = storedKind;
 
-    if (v < 290) {
+    if (v < kStoredPointsVersion) {
         quint16 columns = 0;
         quint16 rows = 0;
         in.readU16(columns).readU16(rows);
@@ -147,7 +150,7 @@ void ModelSpec::stream(ShowStreamer& in)
         xElDimension = clampDimension(xElDimension);
         yElDimension = clampDimension(yElDimension);
         if (quint64(columns) * rows > kMaximumGridPoints)
-            throw std::runtime_error("Error reading/writing from file");  // the streamer's read error
+            throwGridTooLarge();
         points.clear();
         points.reserve(quint32(columns) * rows);
         for (quint16 j = 0; j < rows; ++j) {

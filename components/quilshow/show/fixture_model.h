@@ -69,6 +69,11 @@ struct PatchPoint
 // The model header a fixture keeps of its fixture type.
 struct ModelSpec
 {
+    // Headers of older streams store a grid size instead of their points.
+    static constexpr quint16 kStoredPointsVersion = 290;
+    // A fixture lists at most 65,535 elements, one point each.
+    static constexpr quint64 kMaximumGridPoints = 65536;
+
     std::string name;
     // 9 is the DALI emergency ballast.
     quint32 kind = 0;
@@ -144,6 +149,10 @@ public:
     quint16 xElDimension = 10;
     quint16 yElDimension = 10;
 };
+
+// Fails with the streamer's read error ("Error reading/writing from file"):
+// an old grid would make far more points than the show has elements for.
+[[noreturn]] void throwGridTooLarge();
 
 // Values that elements of streams 304 to 352 carry, by element id. Process
 // wide; every load clears it.

@@ -210,13 +210,23 @@ TEST_F(FixtureTest, ModelHeaderForms)
     EXPECT_EQ(4, element.xElDimension);
     EXPECT_EQ(1024, element.yElDimension);
 
-    // An old grid is made, not read: more than 65,536 points is refused.
+    // An old grid is made, not read: more than 65,536 points is refused, and
+    // so are grids in all far beyond the elements the fixtures list.
     for (const auto& c : {std::make_pair(256, "no error"), std::make_pair(257, "Error reading/writing from file")}) {
         ModelSpec big;
         EXPECT_EQ(c.second, errorOf([&] {
                       big.stream(open(ShowWriter(100).string("M").u16(1).u16(8).u16(1).u16(quint16(c.first)).u16(256)
                                           .u16(10).u16(10).u32(0).u32(0).u8(1).u32(1)));
                   }));
+    }
+    for (quint16 fixtureCount : {1, 2}) {
+        ShowWriter section(100);
+        section.u16(fixtureCount);
+        for (quint16 id = 0; id < fixtureCount; ++id)
+            writeFixture(section, {id, {}, 1, 256, 256});
+        FixtureShowComponent component;
+        EXPECT_EQ(fixtureCount == 1 ? "no error" : "Error reading/writing from file",
+                  errorOf([&] { component.readFixtures(open(section)); }));
     }
 }
 

@@ -288,7 +288,7 @@ void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture)
     if (v >= 314)
         w.u16(1).u16(2).u8(3);
     if (v < 290) {
-        w.u16(2).u16(1);
+        w.u16(fixture.columns).u16(fixture.rows);
         if (v >= 46)
             w.u16(10).u16(10);
     } else {
