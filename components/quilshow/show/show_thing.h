@@ -1,6 +1,7 @@
 // ShowThing: base of every item of a version-1 show. It carries the 16-bit
 // item id of sortvector_el, so items live in the show's id-indexed tables,
-// and reads itself from the show stream.
+// and reads itself from the show stream. readItemList reads the item lists
+// of the show's sections into such tables.
 //
 // Items are owned by the table they were inserted into. Thread safety: like
 // the show, GUI thread only.

@@ -1,7 +1,6 @@
 #include "components/quilshow/show/fixture.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 
-#include <functional>
 #include <stdexcept>
 
 using namespace Quil;
@@ -25,16 +24,6 @@ std::vector<quint16> functionsOf(const FixtureElement& element)
     for (const Parameter& parameter : element.parameters)
         functions.push_back(parameter.function);
     return functions;
-}
-
-std::string logicErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const std::logic_error& e) {
-        return e.what();
-    }
-    return "no error";
 }
 
 TEST_F(FixtureTest, ElementRecordAtItsVersions)
@@ -310,8 +299,8 @@ TEST_F(FixtureTest, ShowQuestionsAndRelease)
     EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 0x10003));
     EXPECT_FALSE(fixtures.getFixtureParameterFlag(2, 3));      // no elements
     EXPECT_FALSE(fixtures.getFixtureParameterFlag(3, 3));      // first element missing
-    EXPECT_EQ("Invalid fixture", logicErrorOf([&] { fixtures.getFixtureParameterFlag(7, 3); }));
-    EXPECT_EQ("Invalid fixture", logicErrorOf([&] { fixtures.getModelSpec(7); }));
+    EXPECT_EQ("Invalid fixture", errorOf<std::logic_error>([&] { fixtures.getFixtureParameterFlag(7, 3); }));
+    EXPECT_EQ("Invalid fixture", errorOf<std::logic_error>([&] { fixtures.getModelSpec(7); }));
     EXPECT_EQ(65, fixtures.getModelSpec(1).modelId);
 
     // A copy releases nothing; taking a fixture out releases its elements,

@@ -111,13 +111,13 @@ QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& fil
 
 bool writeFile(const QString& path, const QByteArray& data);
 
-// The text of the std::runtime_error that `f` throws, or "no error".
-template <typename F>
+// The text of the `Error` that `f` throws, or "no error".
+template <typename Error = std::runtime_error, typename F>
 std::string errorOf(F f)
 {
     try {
         f();
-    } catch (const std::runtime_error& e) {
+    } catch (const Error& e) {
         return e.what();
     }
     return "no error";
