@@ -39,24 +39,72 @@ void DaliTestSchedule::stream(ShowStreamer& in)
     interval = byteInterval;
 }
 
+void DALIInterface::stream(ShowStreamer&)
+{
+    throwUnsupportedSection("DALI interfaces");
+}
+
+void DALIScene::stream(ShowStreamer&)
+{
+    throwUnsupportedSection("DALI scenes");
+}
+
+void DALIFixture::stream(ShowStreamer& in)
+{
+    const quint16 v = in.version;
+    in.expectMarker(0x012A);
+    readId(in);
+    in.readU16(fixtureId).readU8(interfaceId).readU8(shortAddress);
+    // Four settings at every version, then two from 401 and one from 416.
+    const int stored = v >= 416 ? 7 : v >= 401 ? 6 : 4;
+    for (int i = 0; i < stored; ++i)
+        in.readU8(ballastSettings[i]);
+    if (v >= 428)
+        in.readBool(flag);
+    if (v >= 430)
+        in.readText(text);
+    in.expectMarker(0x012B);
+}
+
+DALIShowComponent::DALIShowComponent() : interfaces(100, 100), fixtures(6400, 6400), scenes(16, 16) {}
+
+DALIShowComponent::~DALIShowComponent() = default;
+
 void DALIShowComponent::clear()
 {
-    *this = DALIShowComponent();
+    interfaces.clear();
+    fixtures.clear();
+    scenes.clear();
+    testFlags[0] = testFlags[1] = false;
+    testSchedules[0] = testSchedules[1] = DaliTestSchedule();
+    links.clear();
 }
 
 void DALIShowComponent::read(ShowStreamer& in)
 {
     if (in.version < 47)
         return;
-    readEmptySection(in, "DALI interfaces");
-    readEmptySection(in, "DALI fixtures");
+    readItemList(in, interfaces);
+    readItemList(in, fixtures);
+    for (const DALIFixture& fixture : fixtures)
+        links.insert(fixture.id(), fixture.fixtureId);
     if (in.version >= 116)
-        readEmptySection(in, "DALI scenes");
+        readItemList(in, scenes);
     if (in.version >= 417) {
         in.readBool(testFlags[0]).readBool(testFlags[1]);
         testSchedules[0].stream(in);
         testSchedules[1].stream(in);
     }
+}
+
+qint64 DALIShowComponent::getFixtureId(quint32 daliFixtureId) const
+{
+    return links.secondFor(static_cast<quint16>(daliFixtureId));
+}
+
+qint64 DALIShowComponent::getDaliFixtureId(quint32 fixtureId) const
+{
+    return fixtureId > 0xFFFF ? -1 : links.firstFor(static_cast<quint16>(fixtureId));
 }
 
 }  // namespace Quil

@@ -9,24 +9,6 @@ namespace Quil {
 
 namespace {
 
-// A u16 count of items, each read by its stream and filed under its own id;
-// one whose id cannot be filed is dropped without a word. `afterRead` sees
-// each item before it is filed.
-template <typename T, typename AfterRead>
-void readItems(ShowStreamer& in, sortvector<T>& table, AfterRead afterRead)
-{
-    quint16 count = 0;
-    in.readU16(count);
-    for (quint16 i = 0; i < count; ++i) {
-        auto item = std::make_unique<T>();
-        item->stream(in);
-        afterRead(*item);
-        const quint32 id = item->id();
-        if (table.insert(item.get(), id) >= 0)
-            item.release();
-    }
-}
-
 // Streams below version 389 kept text in front of the format: it starts at
 // the format's last occurrence.
 void cutToLastFormat(std::string& format, const char* code)
@@ -172,10 +154,10 @@ void DynamicTextShowComponent::completeOldPreset(DynamicTextPreset& preset, quin
 void DynamicTextShowComponent::read(ShowStreamer& in)
 {
     const quint16 v = in.version;
-    readItems(in, fonts, [](FontData&) {});
+    readItemList(in, fonts);
     if (v >= 222)
-        readItems(in, textSlots, [](TextSlot&) {});
-    readItems(in, textPresets, [&](DynamicTextPreset& preset) { completeOldPreset(preset, v); });
+        readItemList(in, textSlots);
+    readItemList(in, textPresets, [&](DynamicTextPreset& preset) { completeOldPreset(preset, v); });
 
     if (v >= 221) {
         in.readU32SetMap(presetsByFont);
@@ -238,6 +220,9 @@ int DynamicTextShowComponent::addFont()
 
 int DynamicTextShowComponent::addTextPreset()
 {
+    // A full table must not leave behind a font made for the preset.
+    if (textPresets.size() >= textPresets.maximumSize())
+        return -1;
     FontData* font = fonts.first();
     if (!font) {
         const int fontId = addFont();

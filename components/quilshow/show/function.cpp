@@ -34,6 +34,9 @@ void setFunctionRenumberThreshold(quint32 threshold)
 quint32 renumberFunction(quint32 id, quint16 version)
 {
     const quint32 threshold = g_renumberThreshold;
+    // "No function" must not turn into a real one.
+    if (id == kNoFunctionId)
+        return id;
     if (version < 67)
         return id >= 22 ? id + 10 : id;
     if (version < 99)

@@ -44,6 +44,9 @@ const quint32 kLowFunctionRenumberThreshold = 23;
 quint32 functionRenumberThreshold();
 void setFunctionRenumberThreshold(quint32 threshold);
 
+// The id that stands for "no function"; renumbering keeps it.
+const quint32 kNoFunctionId = 0xFFFF;
+
 // The current id of function `id` read from a stream of `version`.
 quint32 renumberFunction(quint32 id, quint16 version);
 

@@ -7,19 +7,6 @@
 
 namespace Quil {
 
-namespace {
-
-// Items whose id cannot be filed in their table are dropped without a word.
-template <typename T>
-void insertOrDrop(sortvector<T>& table, std::unique_ptr<T> item)
-{
-    const quint32 id = item->id();
-    if (table.insert(item.get(), id) >= 0)
-        item.release();
-}
-
-}  // namespace
-
 void RDKey::stream(ShowStreamer& in)
 {
     quint16 word = 0;

@@ -18,6 +18,8 @@ const quint32 kAnyVersion = 0x10000;
 const unsigned kShowProgressSteps = 22;
 // Function ids fit the one byte that palette values keep of them.
 const quint32 kMaximumFunctionCount = 256;
+// Ids 0 to 65534: records use 0xFFFF for "none".
+const quint32 kMaximumPaletteCount = 0xFFFF;
 
 void readEmpty(QuilShow&, ShowStreamer& in, const char* name)
 {
@@ -37,9 +39,12 @@ const std::vector<QuilShow::Section>& QuilShow::sections()
         {"groups", 0, 164, [](QuilShow& s, ShowStreamer& in, const char*) { s.readGroups(in); }, 200, 211},
         {"show identifier", 0, kAnyVersion,
          [](QuilShow& s, ShowStreamer& in, const char*) { in.readUuid(s.m_identifier); }},
-        {"fixture elements", 0, kAnyVersion, readEmpty},
-        {"fixtures", 0, kAnyVersion, readEmpty},
-        {"palettes", 0, kAnyVersion, readEmpty},
+        {"fixture elements", 0, kAnyVersion,
+         [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readElements(in); }},
+        {"fixtures", 0, kAnyVersion,
+         [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readFixtures(in); }},
+        {"palettes", 0, kAnyVersion,
+         [](QuilShow& s, ShowStreamer& in, const char*) { readItemList(in, s.m_palettes); }},
         {"DALI", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_dali.read(in); }},
         {"dynamic text", 219, kAnyVersion,
          [](QuilShow& s, ShowStreamer& in, const char*) { s.m_dynamicText.read(in); }},
@@ -61,7 +66,7 @@ const std::vector<QuilShow::Section>& QuilShow::sections()
     return table;
 }
 
-QuilShow::QuilShow() : m_functions(32, kMaximumFunctionCount) {}
+QuilShow::QuilShow() : m_functions(32, kMaximumFunctionCount), m_palettes(1024, kMaximumPaletteCount) {}
 
 QuilShow::~QuilShow() = default;
 
@@ -79,6 +84,8 @@ void QuilShow::reset()
     m_outputNodes.clear();
     m_groups.clear();
     m_identifier.fill(0);
+    m_fixtures.clear();
+    m_palettes.clear();
     m_dali.clear();
     m_dynamicText.clear();
 }

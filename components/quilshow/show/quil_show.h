@@ -1,7 +1,8 @@
 // QuilShow: the one concrete version-1 show, reached through Quil::_gpShow.
 //
-// It holds the show's items (functions, output nodes, groups, DALI settings,
-// the show identifier, dynamic text) and reads the whole show from a
+// It holds the show's items (functions, output nodes, groups, the show
+// identifier, fixture elements and fixtures, palettes, DALI fixtures and
+// settings, dynamic text) and reads the whole show from a
 // ShowStreamer by walking one ordered table of sections, each present in a
 // range of stream versions.
 // Sections whose records are not readable yet accept only an empty count; a
@@ -14,8 +15,10 @@
 
 #include "components/quilshow/show/dali.h"
 #include "components/quilshow/show/dynamic_text.h"
+#include "components/quilshow/show/fixture.h"
 #include "components/quilshow/show/function.h"
 #include "components/quilshow/show/output_node.h"
+#include "components/quilshow/show/palette.h"
 #include "components/quilshow/show/show_base.h"
 #include "components/quilshow/show/show_group.h"
 
@@ -70,6 +73,10 @@ public:
     void setGroupMembers(quint32 id, const std::set<quint16>& members);
 
     const Quil::OutputNodeShowComponent& outputNodes() const { return m_outputNodes; }
+    const Quil::FixtureShowComponent& fixtures() const { return m_fixtures; }
+    Quil::FixtureShowComponent& fixtures() { return m_fixtures; }
+    // Ids 0 to 65534.
+    const sortvector<Quil::Palette>& palettes() const { return m_palettes; }
     const Quil::DALIShowComponent& dali() const { return m_dali; }
     const Quil::DynamicTextShowComponent& dynamicText() const { return m_dynamicText; }
     Quil::DynamicTextShowComponent& dynamicText() { return m_dynamicText; }
@@ -84,6 +91,8 @@ private:
     Quil::OutputNodeShowComponent m_outputNodes;
     std::map<quint32, Quil::ShowGroup> m_groups;
     std::array<quint8, 16> m_identifier{};
+    Quil::FixtureShowComponent m_fixtures;
+    sortvector<Quil::Palette> m_palettes;
     Quil::DALIShowComponent m_dali;
     // Adding fonts or presets marks the show modified.
     Quil::DynamicTextShowComponent m_dynamicText{&modified};

@@ -1,5 +1,6 @@
 #include "components/quilshow/show/show_base.h"
 
+#include "components/quilshow/show/fixture_model.h"
 #include "components/quilshow/show/function.h"
 #include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_streamer.h"
@@ -122,6 +123,7 @@ ShowLoadResult loadShow(const std::string& path, quint32 fileTypeMagic, Progress
     SELTRANE_ASSERT(_gpShow);
     // Process-wide reader state must not leak from an earlier load.
     setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
+    elementValueMap().clear();
     ShowLoadResult result = _gpShow->load(path, fileTypeMagic, progress);
     if (result.code == kShowLoaded && _gpShow->streamVersion < 287 &&
         !_gpShow->settings.webInterfaceText.empty()) {

@@ -5,6 +5,7 @@
 
 #include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_file.h"
+#include "components/quilshow/show/show_streamer.h"
 #include "components/quilshow/tests/show_writer.h"
 #include "seltrane_components/os/logger.h"
 
@@ -40,6 +41,19 @@ protected:
     }
     Quil::ShowLoadResult load(const ShowContent& content) { return load(buildShow(content), content.magic); }
 
+    // Opens `body` behind a header of its version, for reading single records
+    // with the show in place.
+    Quil::ShowStreamer& open(const ShowWriter& body)
+    {
+        in.close();
+        ShowWriter w(body.version);
+        w.header(0x8484).raw(body.data);
+        EXPECT_TRUE(writeFile(dir.filePath("records.kvq"), w.data));
+        EXPECT_TRUE(in.open(dir.filePath("records.kvq").toStdString(), Quil::ShowStreamer::BINARY_IN));
+        in.readVersion();
+        return in;
+    }
+
     static void collect(int level, qint64, const char* text, void* userData)
     {
         static_cast<std::vector<std::pair<int, std::string>>*>(userData)->emplace_back(level, text);
@@ -47,6 +61,7 @@ protected:
 
     QTemporaryDir dir;
     std::vector<std::pair<int, std::string>> log;
+    Quil::ShowStreamer in{0x8484};
 };
 
 #endif  // QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H

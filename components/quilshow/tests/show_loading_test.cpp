@@ -28,6 +28,21 @@ TEST_F(ShowLoadingTest, NewShowDefaultsAndLifetime)
     for (int id = 1; id < 16; ++id)
         text.addFont();
     EXPECT_EQ(-1, text.addFont());
+    // A full preset table changes nothing, and makes no font for the preset.
+    while (text.addTextPreset() >= 0) {
+    }
+    EXPECT_EQ(1024u, text.textPresets.size());
+    show().modified = 0;
+    EXPECT_EQ(-1, text.addTextPreset());
+    EXPECT_EQ(1024u, text.getFont(0).presetCount);
+    EXPECT_EQ(0, show().modified);
+    quint16 modified = 0;
+    DynamicTextShowComponent fontless(&modified);
+    for (int id = 0; id < 1024; ++id)
+        ASSERT_EQ(id, fontless.textPresets.insert(new DynamicTextPreset));
+    EXPECT_EQ(-1, fontless.addTextPreset());
+    EXPECT_TRUE(fontless.fonts.empty());
+    EXPECT_EQ(0, modified);
 
     destroyShow(false);
     EXPECT_NE(nullptr, _gpShow);
@@ -199,8 +214,8 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
         quint16 sourceKind;   // 245 to 279 and from 282
         const char* upper;    // from 362, cut below 389
     } cases[] = {{220, 1, 0, 0, 0, "%X"},         {250, 7, 1, 40, 2, "%X"},
-                 {280, 7, 1, 40, 0, "%X"},        {389, 7, 1, 40, 2, "ab%Xcd%X"},
-                 {454, 7, 0, 1234, 2, "ab%Xcd%X"}};
+                 {280, 7, 1, 40, 0, "%X"},        {370, 7, 1, 40, 2, "%Xef"},
+                 {389, 7, 1, 40, 2, "ab%Xcd%Xef"}, {454, 7, 0, 1234, 2, "ab%Xcd%Xef"}};
     for (const auto& e : cases) {
         SCOPED_TRACE(e.version);
         ShowContent content;
@@ -248,6 +263,10 @@ QByteArray filledShow(quint16 version)
     content.version = version;
     content.functions = {{0, "Intensity", 1}, {5, "Cyan", 4}, {40, "Mine", 2}};
     content.groups[7] = {{1, 2}, "Front"};
+    content.elements = {{1, {0, 3}, 2}};
+    content.fixtures = {{1, {1}}};
+    content.palettes = {{1, {0, 5}}};
+    content.daliFixtures = {{1, 1}};
     return buildShow(content);
 }
 
@@ -259,7 +278,8 @@ protected:
     {
         static const QRegularExpression readError(
             QStringLiteral("^(Error reading/writing from file|Magic number doesn't match \\d+|"
-                           "Unsupported version-1 section: [A-Za-z -]+)\n$"));
+                           "Unsupported version-1 section: [A-Za-z -]+|Error loading patch|"
+                           "Unknown fixture element id)\n$"));
         static const QRegularExpression bundleError(
             QStringLiteral("^(|Cannot open bundle file|Bad bundler magicnum|Bad bundle file count|"
                            "Bad file (start|end) magicnum|Error reading bundled file|Bad bundled file name|"

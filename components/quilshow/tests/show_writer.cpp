@@ -123,18 +123,70 @@ void writeGroups(ShowWriter& w, const ShowContent& content)
     }
 }
 
-void writeDali(ShowWriter& w)
+}  // namespace
+
+void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures)
 {
     const quint16 v = w.version;
-    if (v >= 47)
-        w.u16(0).u16(0);
+    if (v < 47)
+        return;
+    w.u16(0).u16(static_cast<quint16>(fixtures.size()));
+    for (const auto& fixture : fixtures)
+        writeDaliFixture(w, fixture);
     if (v >= 116)
         w.u16(0);
     if (v >= 417)
         w.raw(QByteArray::fromHex("0100" "031122" "02ff0f010304" "003344" "2c01"));
 }
 
-}  // namespace
+void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture)
+{
+    const quint16 v = w.version;
+    w.u16(0x012A).u16(fixture.id).u16(fixture.fixtureId).u8(1).u8(2).u8(10).u8(11).u8(12).u8(13);
+    if (v >= 401)
+        w.u8(14).u8(15);
+    if (v >= 416)
+        w.u8(16);
+    if (v >= 428)
+        w.boolean(true);
+    if (v >= 430)
+        w.text("Ballast");
+    w.u16(0x012B);
+}
+
+void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette)
+{
+    const quint16 v = w.version;
+    const bool old = v < 17;
+    w.u16(old ? 0xF0F0 : 0x011E).u16(palette.id).text("Palette").u16(3).u32(4);
+    w.u16(old ? 0x0F0F : 0x0110).count(static_cast<quint32>(palette.functions.size()));
+    quint16 position = 0;
+    for (quint16 function : palette.functions) {
+        w.u16(old ? 0x0D0D : 0x010E);
+        if (v < 96)
+            w.u16(0).u16(0);
+        w.u16(position++);
+        if (v < 96)
+            w.u16(0);
+        w.u16(function).u16(0x1234).u16(1).u16(0x001).u16(2);  // valueA, B0, kind, B6
+        w.u16(0xAB).u16(5).u16(6).u16(300);                     // byte, B16, number2, number1
+        w.u16(2).u16(3).u16(4).u16(0x2001);                     // e, B29, B12, time A
+        if (v < 26)
+            w.u16(0);
+        w.u16(200);
+        if (v < 26)
+            w.u16(0);
+        w.u16(old ? 0x0E0E : 0x010F);
+    }
+    w.u16(0x20B5);
+    if (v < 26)
+        w.u16(0);
+    w.u16(2).u16(1).count(1).count(1).u32(5).count(2).u32(1).u32(2);
+    w.u16(old ? 0x1010 : 0x0111);
+    if (v >= 36)
+        w.u16(7).u16(8);
+    w.u16(old ? 0x1111 : 0x011F);
+}
 
 void writeDynamicText(ShowWriter& w)
 {
@@ -177,7 +229,103 @@ void writeDynamicText(ShowWriter& w)
     if (v >= 222)
         w.count(1).u32(9).count(1).u32(5);
     if (v >= 362)
-        w.string("ab%Xcd%X").string("%x");
+        w.string("ab%Xcd%Xef").string("%x");
+}
+
+void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element)
+{
+    const quint16 v = w.version;
+    const bool old = v < 17;
+    w.u16(old ? 0xB0B0 : 0x011A).u16(element.id).string("El");
+    w.u16(static_cast<quint16>(element.functions.size()));
+    for (quint16 function : element.functions) {
+        // A parameter without a function is of type 4.
+        w.u16(old ? 0x0707 : 0x0108).u16(function == 0xFFFF ? 4 : 0).u16(function).u16(0).u16(1).u16(255).u16(1);
+        w.boolean(function == 3).boolean(false).boolean(false);
+        w.u16(1).u16(old ? 0x0909 : 0x010A).u16(0).u16(255).string("Full").u16(2).u16(0);
+        w.u16(old ? 0x0A0A : 0x010B);
+        if (v >= 78)
+            w.u16(7);
+        w.u16(old ? 0x0808 : 0x0109);
+    }
+    w.u16(1).u16(0).u8(1);
+    w.u16(1).u16(old ? 0x3030 : 0x0112).u8(1).u16(6).u16(old ? 0x4040 : 0x0113);
+    w.u16(360).u16(0).u16(220).u16(0).boolean(false);
+    if (v < 302) {
+        if (v >= 49)
+            w.boolean(true);
+        w.boolean(false);
+    }
+    w.u16(10).u16(10);
+    if (v >= 302)
+        w.u16(0x04);
+    else if (v >= 111)
+        w.boolean(true);
+    if (v >= 304 && v <= 352)
+        w.u16(42);
+    w.count(element.patchRecords);
+    for (quint16 i = 0; i < element.patchRecords; ++i) {
+        if (v < 150)
+            w.u16(old ? 0x0505 : 0x0106).u8(1).u16(5).u16(3).u16(i + 1).u16(old ? 0x0606 : 0x0107);
+        else if (i % 2 == 0)
+            w.u16(0x001).u16(0x0134).u16(0x0106).u8(1).u16(5).u16(0x0107).u16(3).u16(i).u16(0x0135);
+        else
+            w.u16(0x010).u16(0x0136).u16(0x0106).u8(2).u16(5).u16(0x0107).u16(4).u16(1).u16(i).u16(0x0136);
+    }
+    w.u16(old ? 0xC0C0 : 0x011B);
+}
+
+void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture)
+{
+    const quint16 v = w.version;
+    const bool old = v < 17;
+    w.u16(old ? 0x0B0B : 0x010C).u16(fixture.id);
+    w.string("Model").u16(static_cast<quint16>(fixture.kind));
+    if (v < 11)
+        w.u8(88).u8(1);
+    else
+        w.u16(8).u16(65);
+    if (v >= 314)
+        w.u16(1).u16(2).u8(3);
+    if (v < 290) {
+        w.u16(fixture.columns).u16(fixture.rows);
+        if (v >= 46)
+            w.u16(10).u16(10);
+    } else {
+        w.count(2).u16(0).u16(0).u16(10).u16(0).u16(10).u16(10);
+    }
+    w.u32(0);
+    if (v >= 33)
+        w.u32(3);
+    if (fixture.kind == 9 && v >= 417)
+        w.boolean(true);
+    if (fixture.kind == 11 && v >= 202)
+        w.u32(11);
+    if (v >= 50)
+        w.u8(1);
+    if (v >= 63)
+        w.u32(0x20000);
+    w.u16(fixture.id + 100).boolean(true);
+    w.u16(static_cast<quint16>(fixture.elementIds.size()));
+    for (quint16 id : fixture.elementIds)
+        w.u16(id);
+    if (v >= 20)
+        w.u16(1).u32(1).u32(2);
+    if (v >= 154)
+        w.count(1).u32(7).u32(2);
+    else if (v >= 27)
+        w.count(1).u32(7);
+    w.u16(old ? 0x7070 : 0x0116).text("Fixture").u32(100).u32(200).boolean(false).boolean(false).u16(5);
+    if ((v >= 169 && v <= 199) || v >= 212)
+        w.boolean(true);
+    if (v >= 60)
+        w.text("Label").text("Three");
+    if (v < 21)
+        w.u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+    if (v >= 18)
+        w.u8(1).u8(2).u8(3);
+    w.u16(old ? 0x8080 : 0x0117);
+    w.u16(old ? 0x0C0C : 0x010D);
 }
 
 QByteArray buildShow(const ShowContent& content)
@@ -210,8 +358,16 @@ QByteArray buildShow(const ShowContent& content)
     writeGroups(w, content);
     for (int i = 0; i < 16; ++i)
         w.u8(static_cast<quint8>(i));
-    w.u16(0).u16(0).u16(0);  // fixture elements, fixtures, palettes
-    writeDali(w);
+    w.u16(static_cast<quint16>(content.elements.size()));
+    for (const auto& element : content.elements)
+        writeElement(w, element);
+    w.u16(static_cast<quint16>(content.fixtures.size()));
+    for (const auto& fixture : content.fixtures)
+        writeFixture(w, fixture);
+    w.u16(static_cast<quint16>(content.palettes.size()));
+    for (const auto& palette : content.palettes)
+        writePalette(w, palette);
+    writeDali(w, content.daliFixtures);
     writeDynamicText(w);
     for (int section = 0; section < 14; ++section)
         w.u16(section == 2 ? content.triggerCount : 0);

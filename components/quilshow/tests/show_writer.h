@@ -52,6 +52,28 @@ private:
 struct ShowContent
 {
     struct FunctionRecord { quint16 id; QString name; quint32 mask; };
+    // One parameter per function (of type 4 for 0xFFFF; the parameter of
+    // function 3 carries the fixture parameter flag), `patchRecords` records alternating DMX (node 5,
+    // universe 3, channel = position) and, from 150, KiNET (supply 4, port 1).
+    struct ElementRecord { quint16 id; std::vector<quint16> functions; quint16 patchRecords = 2; };
+    // Manufacturer 8 and model 65 (88 and 1 below 11), a grid of dimension
+    // 10 (from 290 the points (0, 0) and (10, 0)), dimmer curve 3, factor
+    // 0x20000; number id + 100; patch list value 7 (type 2 from version 154);
+    // plan name "Fixture", label "Label", colour 1, 2, 3.
+    struct FixtureRecord
+    {
+        quint16 id;
+        std::vector<quint16> elementIds;
+        quint32 kind = 1;
+        quint16 columns = 2;
+        quint16 rows = 1;
+    };
+    // Name "Palette", fade time 0x20B5 (10 s), skew type 2 and direction 1,
+    // one skew group {5: [1, 2]}; one value of kind 0x001 per function
+    // (value2 = position, number1Bits 300, exponent 2, times 0x2001 and 200).
+    struct PaletteRecord { quint16 id; std::vector<quint16> functions; };
+    // Interface 1, short address 2, settings 10 to 16, flag true, text "Ballast".
+    struct DaliFixtureRecord { quint16 id; quint16 fixtureId; };
 
     quint16 version = 454;
     quint32 magic = 0x8484;
@@ -60,12 +82,24 @@ struct ShowContent
     QByteArray backgroundImagePath = "./media/a.png";
     float oldTimeZone = -20.5f;  // stored as a float from version 15 to 23
     std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
+    std::vector<ElementRecord> elements;
+    std::vector<FixtureRecord> fixtures;
+    std::vector<PaletteRecord> palettes;
+    std::vector<DaliFixtureRecord> daliFixtures;
     // Non-zero counts put items into a section the reader refuses.
     quint16 triggerCount = 0;
 };
 
 // The dynamic-text section of buildShow.
 void writeDynamicText(ShowWriter& w);
+// The DALI section of buildShow.
+void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures);
+
+// One fixture element record and one fixture record, in the writer's version.
+void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element);
+void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture);
+void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette);
+void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture);
 
 // The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);
@@ -77,13 +111,13 @@ QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& fil
 
 bool writeFile(const QString& path, const QByteArray& data);
 
-// The text of the std::runtime_error that `f` throws, or "no error".
-template <typename F>
+// The text of the `Error` that `f` throws, or "no error".
+template <typename Error = std::runtime_error, typename F>
 std::string errorOf(F f)
 {
     try {
         f();
-    } catch (const std::runtime_error& e) {
+    } catch (const Error& e) {
         return e.what();
     }
     return "no error";

@@ -1,0 +1,357 @@
+#include "components/quilshow/show/fixture.h"
+#include "components/quilshow/tests/show_load_fixture.h"
+
+#include <stdexcept>
+
+using namespace Quil;
+
+namespace {
+
+typedef ShowLoadFixture FixtureTest;
+
+typedef std::vector<std::pair<quint16, quint16>> Points;
+
+ShowWriter elementOf(quint16 version, const ShowContent::ElementRecord& record)
+{
+    ShowWriter w(version);
+    writeElement(w, record);
+    return w;
+}
+
+std::vector<quint16> functionsOf(const FixtureElement& element)
+{
+    std::vector<quint16> functions;
+    for (const Parameter& parameter : element.parameters)
+        functions.push_back(parameter.function);
+    return functions;
+}
+
+TEST_F(FixtureTest, ElementRecordAtItsVersions)
+{
+    for (quint16 v : {16, 17, 48, 49, 77, 78, 110, 111, 149, 150, 301, 302, 303, 304, 352, 353}) {
+        SCOPED_TRACE(v);
+        elementValueMap().clear();
+        FixtureElement element;
+        element.stream(open(elementOf(v, {9, {3, 0}})));
+        EXPECT_EQ(0u, in.bytesLeft());
+        EXPECT_EQ(9, element.id());
+        EXPECT_EQ("El", element.name);
+        // The function-0 parameter read last comes first; the index follows.
+        EXPECT_EQ((std::vector<quint16>{0, 3}), functionsOf(element));
+        EXPECT_EQ(1, element.parameterIndex(3));
+        EXPECT_EQ(-1, element.parameterIndex(4));
+        EXPECT_TRUE(element.parameters[1].fixtureParameterFlag);
+        ASSERT_EQ(1u, element.parameters[1].ranges.size());
+        EXPECT_EQ("Full", element.parameters[1].ranges[0].name);
+        EXPECT_EQ(v >= 78 ? 7 : 0, element.parameters[1].paramWord3);
+        ASSERT_EQ(1u, element.patchOffsets.size());
+        EXPECT_EQ(1, element.patchOffsets[0].flag);
+        EXPECT_EQ(6u, element.getFootprint(1));
+        // Below 302 the stored bits are 0x04 (from 49) and 0x08 (from 111),
+        // and Pan's category gives 0x02; from 302 the word as stored.
+        EXPECT_EQ(v >= 302 ? 0x04 : (v >= 49 ? 0x04 : 0) | (v >= 111 ? 0x08 : 0) | 0x02, element.flags);
+        EXPECT_EQ(v >= 304 && v <= 352 ? 1u : 0u, elementValueMap().count(9));
+
+        ASSERT_EQ(2u, element.patchRecords.size());
+        const PatchRecord& second = *element.patchRecords.back();
+        if (v < 150) {
+            EXPECT_EQ(1, static_cast<const DmxPatchRecord&>(second).channel);
+        } else {
+            ASSERT_EQ(0x010u, second.kind());
+            EXPECT_EQ(4, static_cast<const KiNETPatchRecord&>(second).powerSupplyId);
+        }
+    }
+    // Old markers below 17.
+    EXPECT_EQ("Magic number doesn't match 45232",
+              errorOf([&] { FixtureElement().stream(open(ShowWriter(16).u16(0x011A))); }));
+}
+
+TEST_F(FixtureTest, FunctionRenumberingOfParameters)
+{
+    const struct
+    {
+        quint16 version;
+        quint32 threshold;
+        std::vector<quint16> stored;
+        std::vector<quint16> current;
+    } cases[] = {
+        {66, 128, {22, 21, 0xFFFF}, {32, 21, 0xFFFF}},
+        {67, 128, {22, 23, 0xFFFF}, {22, 32, 0xFFFF}},
+        {130, 23, {25, 40, 0xFFFF}, {34, 44, 0xFFFF}},
+        {130, 128, {25, 40, 31, 0xFFFF}, {25, 44, 35, 0xFFFF}},
+        {110, 23, {22, 23, 0xFFF8}, {22, 32, 0xFFFF}},  // an id that would wrap names no function
+        {302, 23, {25, 40}, {25, 40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        setFunctionRenumberThreshold(c.threshold);
+        FixtureElement element;
+        element.stream(open(elementOf(c.version, {1, c.stored})));
+        EXPECT_EQ(c.current, functionsOf(element));
+        // "No function" sets no flag bit, like a function the show lacks.
+        EXPECT_EQ(0, element.flags & FixtureModelElement::kFlagCategorisedFunction);
+    }
+    setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
+    EXPECT_EQ(0xFFFFu, renumberFunction(0xFFFF, 10));
+}
+
+TEST_F(FixtureTest, ParameterChecksAddingAndFlags)
+{
+    const struct
+    {
+        quint32 type;
+        quint16 function;
+        quint16 patchOffset;
+        bool noPatchOffset;
+        bool ranges;
+        const char* error;
+    } checks[] = {{5, 1, 0, false, true, "Invalid parameter type"},
+                  {0, 0xFFFF, 0, false, true, "Invalid parameter function"},
+                  {4, 0xFFFF, 0xFFFF, false, false, "Invalid patch offset"},
+                  {0, 1, 0xFFFF, true, false, "No paramranges specified"},
+                  {4, 0xFFFF, 0xFFFF, true, false, "no error"}};
+    for (const auto& c : checks) {
+        Parameter p;
+        p.type = c.type;
+        p.function = c.function;
+        p.patchOffset = c.patchOffset;
+        p.noPatchOffset = c.noPatchOffset;
+        if (c.ranges)
+            p.ranges.resize(1);
+        EXPECT_EQ(c.error, errorOf([&] { p.validate(); }));
+    }
+
+    FixtureModelElement element;
+    element.addParameter(5, 0);
+    element.addParameter(0, 2);
+    EXPECT_EQ(FixtureModelElement::kFlag04, element.flags);
+    ASSERT_EQ(2u, element.parameters.size());
+    const Parameter& first = element.parameters[0];
+    EXPECT_EQ(0, first.function);
+    EXPECT_EQ(65535, first.paramWord2);
+    ASSERT_EQ(1u, first.ranges.size());
+    EXPECT_EQ(65535, first.ranges[0].high);
+    EXPECT_EQ(2, first.ranges[0].rangeWord1);
+    EXPECT_TRUE(element.parameters[1].paramFlag);
+    EXPECT_EQ(255, element.parameters[1].ranges[0].high);
+    EXPECT_EQ("Invalid parameter function", errorOf([&] { element.addParameter(0xFFFF, 1); }));
+    EXPECT_EQ(2u, element.parameters.size());
+
+    // Offset functions set 0x01 only when patched; categories come from the
+    // show's function (Pan has one, a calculated function none, 40 is absent).
+    const struct
+    {
+        quint16 function;
+        bool noPatchOffset;
+        quint16 flags;
+    } flagCases[] = {{5, false, 0x01}, {30, true, 0}, {3, true, 0x02}, {23, true, 0}, {40, false, 0}, {0, false, 0}};
+    for (const auto& c : flagCases) {
+        FixtureModelElement e;
+        e.parameters.resize(1);
+        e.parameters[0].function = c.function;
+        e.parameters[0].noPatchOffset = c.noPatchOffset;
+        e.updateFlags();
+        EXPECT_EQ(c.flags, e.flags) << c.function;
+    }
+
+    FixtureModelElement points;
+    EXPECT_EQ(0u, points.getFootprint(FixtureModelElement::kAllGroups));
+    points.patchPoints = {{1, 3}, {2, 4}};
+    EXPECT_EQ(7u, points.getFootprint(FixtureModelElement::kAllGroups));
+    EXPECT_EQ(4u, points.getFootprint(2));
+    EXPECT_EQ(0u, points.getFootprint(3));
+}
+
+TEST_F(FixtureTest, ModelHeaderForms)
+{
+    // Below 11 the ids are bytes; a dimension that was never stored becomes 1024.
+    ModelSpec old;
+    old.stream(open(ShowWriter(10).string("M").u16(5).u8(36).u8(3).u16(1).u16(1).u32(9)));
+    EXPECT_EQ(0u, in.bytesLeft());
+    EXPECT_EQ(67, old.manufacturerId);
+    EXPECT_EQ(192, old.modelId);
+    EXPECT_EQ(0u, old.specFlagByte);  // kind 5 below 50
+    EXPECT_EQ(0x10000u, old.factor);
+    EXPECT_EQ(std::make_pair(1024u, 1024u), old.extent());
+    for (const auto& c : {std::make_pair(25, 44), std::make_pair(255, 0xFFFF), std::make_pair(7, 7)}) {
+        ModelSpec spec;
+        spec.stream(open(ShowWriter(10).string("M").u16(1).u8(quint8(c.first)).u8(255).u16(1).u16(1).u32(0)));
+        EXPECT_EQ(c.second, spec.manufacturerId);
+        EXPECT_EQ(0xFFFF, spec.modelId);
+    }
+
+    ModelSpec grid;
+    grid.stream(open(ShowWriter(289).string("M").u16(1).u16(8).u16(1).u16(3).u16(2).u16(10).u16(20).u32(0).u32(0)
+                         .u8(1).u32(1)));
+    EXPECT_EQ((Points{{0, 0}, {10, 0}, {20, 0}, {0, 20}, {10, 20}, {20, 20}}), grid.points);
+    EXPECT_EQ(std::make_pair(30u, 40u), grid.extent());
+
+    // Dimensions are kept within 4 to 1024 in every form.
+    ModelSpec clamped;
+    clamped.stream(open(ShowWriter(290).string("M").u16(1).u16(8).u16(1).count(0).u16(2).u16(5000).u32(0).u32(0)
+                            .u8(1).u32(1)));
+    EXPECT_TRUE(clamped.points.empty());
+    EXPECT_EQ(std::make_pair(4u, 1024u), clamped.extent());
+    FixtureModelElement element;
+    ShowWriter elementBytes(454);
+    elementBytes.u16(1).string("E").u16(0).u16(0).u16(0).u16(0).u16(0).u16(0).u16(0).u8(0).u16(2).u16(5000).u16(0);
+    element.stream(open(elementBytes));
+    EXPECT_EQ(4, element.xElDimension);
+    EXPECT_EQ(1024, element.yElDimension);
+
+    // An old grid is made, not read: more than 65,536 points is refused, and
+    // so are grids in all far beyond the elements the fixtures list.
+    for (const auto& c : {std::make_pair(256, "no error"), std::make_pair(257, "Error reading/writing from file")}) {
+        ModelSpec big;
+        EXPECT_EQ(c.second, errorOf([&] {
+                      big.stream(open(ShowWriter(100).string("M").u16(1).u16(8).u16(1).u16(quint16(c.first)).u16(256)
+                                          .u16(10).u16(10).u32(0).u32(0).u8(1).u32(1)));
+                  }));
+    }
+    for (quint16 fixtureCount : {1, 2}) {
+        ShowWriter section(100);
+        section.u16(fixtureCount);
+        for (quint16 id = 0; id < fixtureCount; ++id)
+            writeFixture(section, {id, {}, 1, 256, 256});
+        FixtureShowComponent component;
+        EXPECT_EQ(fixtureCount == 1 ? "no error" : "Error reading/writing from file",
+                  errorOf([&] { component.readFixtures(open(section)); }));
+    }
+}
+
+TEST_F(FixtureTest, FixtureRecordAtItsVersions)
+{
+    for (quint16 v : {10, 11, 16, 17, 19, 20, 26, 27, 32, 33, 45, 46, 49, 50, 59, 60, 62, 63, 153, 154, 161, 162, 168,
+                      169, 199, 200, 201, 202, 208, 209, 211, 212, 289, 290, 313, 314, 416, 417}) {
+        SCOPED_TRACE(v);
+        for (quint32 kind : {1, 9, 11}) {
+            ShowWriter w(v);
+            writeFixture(w, {4, {1, 2}, kind});
+            Fixture fixture;
+            fixture.stream(open(w));
+            ASSERT_EQ(0u, in.bytesLeft()) << kind;
+            const ModelSpec& spec = fixture.modelSpec;
+            EXPECT_EQ(kind == 9 && v >= 417, spec.specFlag);
+            EXPECT_EQ(kind == 11 && v >= 202 ? 11u : 0u, spec.specValue1);
+            EXPECT_EQ(kind == 9, fixture.isDaliEmergencyBallast());
+            EXPECT_FALSE(fixture.hasKind2To4());
+        }
+        ShowWriter w(v);
+        writeFixture(w, {4, {1, 2}});
+        Fixture fixture;
+        fixture.stream(open(w));
+        EXPECT_EQ(4, fixture.id());
+        const ModelSpec& spec = fixture.modelSpec;
+        EXPECT_EQ("Model", spec.name);
+        // (8, 65) reads as (8, 0) up to 161 and from 200 to 208.
+        const bool renamed = v <= 161 || (v >= 200 && v <= 208);
+        EXPECT_EQ(v < 11 ? std::make_pair(2, 64) : std::make_pair(8, renamed ? 0 : 65),
+                  std::make_pair(int(spec.manufacturerId), int(spec.modelId)));
+        EXPECT_EQ(v >= 314 ? 1 : 0xFFFF, spec.specWord1);
+        const quint16 dimension = v >= 46 ? 10 : 1024;
+        EXPECT_EQ((Points{{0, 0}, {dimension, 0}}), spec.points);
+        EXPECT_EQ(v >= 33 ? 3u : 0u, spec.dimmerCurve);
+        EXPECT_EQ(v >= 63 ? 0x20000u : 0x10000u, spec.factor);
+        EXPECT_EQ(104, fixture.number);
+        EXPECT_TRUE(fixture.fixtureFlag);
+        EXPECT_EQ((std::vector<quint16>{1, 2}), fixture.elementIds);
+        EXPECT_EQ(v >= 20 ? 1u : 0u, fixture.extraPairs.size());
+        // Pairs (type, value): stored swapped from 154, values of type 1 from 27.
+        using List = std::vector<std::pair<quint32, quint32>>;
+        const List expected = v >= 154 ? List{{2, 7}} : v >= 27 ? List{{1, 7}} : List{};
+        EXPECT_EQ(expected, fixture.patchList);
+        const PlanSettings& plan = fixture.planSettings;
+        EXPECT_EQ("Fixture", plan.name);
+        EXPECT_EQ(200u, plan.planY);
+        EXPECT_EQ(5, plan.planWord);
+        EXPECT_EQ((v >= 169 && v <= 199) || v >= 212, plan.planFlag3);
+        EXPECT_EQ(v >= 60 ? "Label" : "", plan.label);
+        EXPECT_EQ(v >= 18 ? 3 : 0xFF, plan.blue);
+    }
+
+    // Below 17 the fixture is framed by 0x0B0B and 0x0C0C.
+    ShowWriter old(16);
+    writeFixture(old, {1, {}});
+    EXPECT_EQ(QByteArray::fromHex("0b0b"), old.data.left(2));
+    EXPECT_EQ(QByteArray::fromHex("0c0c"), old.data.right(2));
+    ShowWriter wrong(16);
+    wrong.u16(0x010C);
+    EXPECT_EQ("Magic number doesn't match 2827", errorOf([&] { Fixture().stream(open(wrong)); }));
+    // A patch list of 100 stores plain values.
+    ShowWriter list(100);
+    writeFixture(list, {1, {}});
+    Fixture fixture;
+    fixture.stream(open(list));
+    EXPECT_EQ((std::vector<std::pair<quint32, quint32>>{{1, 7}}), fixture.patchList);
+}
+
+TEST_F(FixtureTest, ShowQuestionsAndRelease)
+{
+    ShowContent content;
+    content.elements = {{1, {0, 3}}, {2, {4}}, {3, {3}}};
+    content.fixtures = {{1, {1, 2}}, {2, {}}, {3, {9, 3}}, {1, {3}}};  // the second fixture 1 is dropped
+    ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
+    FixtureShowComponent& fixtures = show().fixtures();
+    ASSERT_EQ(3u, fixtures.fixtures.size());
+    EXPECT_TRUE(fixtures.getFixtureParameterFlag(1, 3));
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 4));      // only the first element counts
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 40));     // no such function
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 0x10003));
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(2, 3));      // no elements
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(3, 3));      // first element missing
+    EXPECT_EQ("Invalid fixture", errorOf<std::logic_error>([&] { fixtures.getFixtureParameterFlag(7, 3); }));
+    EXPECT_EQ("Invalid fixture", errorOf<std::logic_error>([&] { fixtures.getModelSpec(7); }));
+    EXPECT_EQ(65, fixtures.getModelSpec(1).modelId);
+
+    // A copy releases nothing; taking a fixture out releases its elements,
+    // ids the table lacks are passed over.
+    delete fixtures.fixtures.find(3)->clone();
+    EXPECT_EQ(3u, fixtures.elements.size());
+    EXPECT_TRUE(fixtures.removeFixture(3));
+    EXPECT_EQ(2u, fixtures.elements.size());
+    EXPECT_FALSE(fixtures.removeFixture(3));
+    EXPECT_TRUE(fixtures.removeFixture(1));
+    EXPECT_TRUE(fixtures.elements.empty());
+}
+
+TEST_F(FixtureTest, OldFixturesGiveTheirElementsTheDimmerCurve)
+{
+    ShowContent content;
+    content.version = 234;
+    content.elements = {{1, {0}}};
+    content.fixtures = {{1, {1}}};
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(3u, show().fixtures().elements.find(1)->dimmerCurve);
+
+    content.fixtures = {{1, {1, 2}}};
+    const ShowLoadResult result = load(content);
+    EXPECT_EQ(kShowReadFailed, result.code);
+    EXPECT_EQ("Unknown fixture element id\n", firstLog());
+    content.version = 235;
+    ASSERT_EQ(kShowLoaded, load(content).code);
+    EXPECT_EQ(0u, show().fixtures().elements.find(1)->dimmerCurve);
+}
+
+TEST_F(FixtureTest, WholeShowsWithFixturesLoad)
+{
+    for (quint16 v : {16, 149, 150, 234, 235, 302, 454}) {
+        SCOPED_TRACE(v);
+        ShowContent content;
+        content.version = v;
+        content.functions = {{0, "Intensity", 1}, {3, "Pan", 2}};
+        // Element 2 has a type-4 parameter without a function.
+        content.elements = {{1, {0, 3}, 2}, {2, {0xFFFF}, 1}, {3, {4}, 0}};
+        content.fixtures = {{1, {1, 2}}, {2, {3}}};
+        ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
+        const FixtureShowComponent& fixtures = show().fixtures();
+        ASSERT_EQ(3u, fixtures.elements.size());
+        ASSERT_EQ(2u, fixtures.fixtures.size());
+        EXPECT_EQ(2u, fixtures.elements.find(1)->patchRecords.size());
+        EXPECT_EQ(1u, fixtures.elements.find(2)->patchRecords.size());
+        EXPECT_EQ(0xFFFF, fixtures.elements.find(2)->parameters[0].function);
+        EXPECT_TRUE(fixtures.getFixtureParameterFlag(1, 3));
+        EXPECT_EQ((std::vector<quint16>{3}), fixtures.fixtures.find(2)->elementIds);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include "components/quilshow/show/palette.h"
+#include "components/quilshow/tests/show_load_fixture.h"
+
+using namespace Quil;
+
+namespace {
+
+typedef ShowLoadFixture PaletteTest;
+
+// A value record from version 26: value2, function, valueA, B0, kindBits and
+// B6, `middle` (the kind's own words), e, B29, B12 and the two times; below
+// 96 with the three words that were dropped.
+ShowWriter valueRecord(quint16 version, quint16 function, quint16 kindBits, const std::vector<quint16>& middle)
+{
+    ShowWriter w(version);
+    w.u16(0x010E);
+    if (version < 96)
+        w.u16(0).u16(0).u16(0x0102).u16(0);
+    else
+        w.u16(0x0102);
+    w.u16(function).u16(0x1234).u16(0xFFC1).u16(kindBits).u16(0x0042);
+    for (quint16 word : middle)
+        w.u16(word);
+    w.u16(2).u16(5).u16(0x0019).u16(0x2001).u16(200).u16(0x010F);
+    return w;
+}
+
+TEST_F(PaletteTest, ValueFormsAndNumbers)
+{
+    // General form at 302: byte, B16, number2, number1; e = 2.
+    for (const auto& c : {std::make_pair(0x008, 300u), std::make_pair(0x001, 30000u)}) {
+        PaletteValue value;
+        value.stream(open(valueRecord(302, 9, quint16(c.first), {0x01AB, 7, 12, 300})));
+        EXPECT_EQ(0u, in.bytesLeft());
+        EXPECT_EQ(c.second, value.getNumber1());
+        EXPECT_EQ(1200u, value.getNumber2());
+        EXPECT_EQ(700u, value.getNumber3());
+        EXPECT_EQ(0x102, value.value2);
+        EXPECT_EQ(9, value.function);
+        EXPECT_EQ(0x1234u, value.valueA());
+        // Narrow fields keep the low bits of their word.
+        EXPECT_EQ(1u, value.fieldB0());
+        EXPECT_EQ(2u, value.fieldB6());
+        EXPECT_EQ(9u, value.fieldB12());
+        EXPECT_EQ(5u, value.fieldB29());
+        EXPECT_EQ(0xABu, value.byteValue());
+        EXPECT_EQ(8200u, value.getTimeA());
+        EXPECT_EQ(200u, value.getTimeB());
+    }
+
+    // Kind 0x402 (masked from 0xF402) from 238: B16 and two halves.
+    PaletteValue halves;
+    halves.stream(open(valueRecord(302, 0, 0xF402, {40, 0x5678, 0x9ABC})));
+    EXPECT_EQ(0x402u, halves.kind());
+    EXPECT_EQ(4000u, halves.getNumber1());
+    EXPECT_EQ(0u, halves.getNumber2());
+    EXPECT_EQ(0x9ABC5678u, halves.wordC);
+
+    // Kind 0x100: B16 then the low bytes of four words.
+    PaletteValue packed;
+    packed.stream(open(valueRecord(302, 0, 0x100, {3, 0x1101, 0x1102, 0x1103, 0x1104})));
+    EXPECT_EQ(0x04030201u, packed.wordC);
+    EXPECT_EQ(300u, packed.getNumber1());
+    EXPECT_EQ(0u, packed.getNumber2());
+
+    // Kind 0x006 is read in the general form at 237, in halves from 238.
+    for (quint16 v : {237, 238}) {
+        PaletteValue value;
+        value.stream(open(valueRecord(v, 0, 0x006, v >= 238 ? std::vector<quint16>{3, 1, 2}
+                                                            : std::vector<quint16>{0xFF, 3, 1, 2})));
+        EXPECT_EQ(0u, in.bytesLeft()) << v;
+        EXPECT_EQ(v >= 238 ? 0x00020001u : 0x002001FFu, value.wordC) << v;
+    }
+
+    // Below 96 three more words, below 26 a word after each time, below 17
+    // the old markers.
+    ShowWriter old(16);
+    old.u16(0x0D0D).u16(0).u16(0).u16(4).u16(0).u16(5).u16(0).u16(0).u16(1).u16(0);
+    old.u16(0).u16(0).u16(0).u16(0).u16(0).u16(0).u16(0).u16(100).u16(0).u16(300).u16(0).u16(0x0E0E);
+    PaletteValue early;
+    early.stream(open(old));
+    EXPECT_EQ(0u, in.bytesLeft());
+    EXPECT_EQ(4, early.value2);
+    EXPECT_EQ(5, early.function);
+    EXPECT_EQ(300u, early.getTimeB());
+}
+
+TEST_F(PaletteTest, ValueFunctionsFollowTheFunctionTable)
+{
+    // Function 31 at 200 moves to 35 like the table's own function 31.
+    const struct
+    {
+        quint16 version;
+        quint32 threshold;
+        quint16 stored;
+        quint8 current;
+    } cases[] = {{200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34}, {66, 128, 22, 32},
+                 {67, 128, 23, 32},  {110, 23, 23, 32},  {302, 128, 31, 31}, {302, 128, 0x1F0, 0xF0}};
+    for (const auto& c : cases) {
+        setFunctionRenumberThreshold(c.threshold);
+        PaletteValue value;
+        value.stream(open(valueRecord(c.version, c.stored, 1, {0, 0, 0, 0})));
+        EXPECT_EQ(0u, in.bytesLeft());
+        EXPECT_EQ(c.current, value.function) << c.version << " " << c.stored;
+        EXPECT_EQ(c.current, renumberFunction(c.stored & 0xFF, c.version) & 0xFF);
+    }
+    setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
+}
+
+TEST_F(PaletteTest, ColourRecordAndPalette)
+{
+    PaletteColourRecord bare;
+    EXPECT_EQ(34495090u, bare.getTime());
+    EXPECT_EQ(200u, Palette().colourRecord.getTime());
+    EXPECT_EQ(200, Palette().colourRecord.time);
+    EXPECT_EQ(1, Palette().word1);
+
+    // At 25 a word follows the time; a repeated skew key keeps the later vector.
+    for (quint16 v : {25, 26}) {
+        ShowWriter w(v);
+        w.u16(0x0110).count(0).u16(0x20B5);
+        if (v < 26)
+            w.u16(0xEEEE);
+        w.u16(3).u16(4).count(2).count(2).u32(5).count(1).u32(1).u32(5).count(2).u32(2).u32(3).count(0);
+        w.u16(0x0111);
+        PaletteColourRecord record;
+        record.values.resize(3);
+        record.stream(open(w));
+        EXPECT_EQ(0u, in.bytesLeft()) << v;
+        EXPECT_TRUE(record.values.empty());
+        EXPECT_EQ(10000u, record.getTime());
+        EXPECT_EQ(4, record.skewDirection);
+        ASSERT_EQ(2u, record.skewGroups.size());
+        EXPECT_EQ((std::vector<quint32>{2, 3}), record.skewGroups[0].at(5));
+        EXPECT_TRUE(record.skewGroups[1].empty());
+    }
+    PaletteColourRecord timed;
+    timed.setTime(3600000);
+    EXPECT_EQ(0x874F, timed.time);
+
+    // Counts that the file cannot hold fail before anything is sized.
+    for (const auto& counts : {std::make_pair(0x10000000u, 0u), std::make_pair(0u, 0x10000000u)}) {
+        ShowWriter w(454);
+        w.u16(0x0110).count(counts.first);
+        if (!counts.first)
+            w.u16(0).u16(0).u16(0).count(counts.second);
+        PaletteColourRecord record;
+        EXPECT_EQ("Error reading/writing from file", errorOf([&] { record.stream(open(w)); }));
+    }
+
+    // A palette at 16 is framed by 0xF0F0 and 0x1111; from 36 two words follow the record.
+    for (quint16 v : {16, 35, 36}) {
+        ShowWriter w(v);
+        writePalette(w, {7, {3, 5}});
+        if (v == 16) {
+            EXPECT_EQ(QByteArray::fromHex("f0f0"), w.data.left(2));
+            EXPECT_EQ(QByteArray::fromHex("1111"), w.data.right(2));
+        }
+        Palette palette;
+        palette.stream(open(w));
+        EXPECT_EQ(0u, in.bytesLeft()) << v;
+        EXPECT_EQ(7, palette.id());
+        EXPECT_EQ("Palette", palette.name);
+        EXPECT_EQ(4u, palette.paletteValue);
+        EXPECT_EQ(v >= 36 ? 8 : 1, palette.word2);
+        ASSERT_EQ(2u, palette.colourRecord.values.size());
+        EXPECT_EQ(1, palette.colourRecord.values[1].value2);
+        EXPECT_EQ(2, palette.colourRecord.skewType);
+    }
+}
+
+}  // namespace
