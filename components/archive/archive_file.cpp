@@ -511,9 +511,8 @@ bool ArchiveFile::extractTo(const QString& rootFolder, const ExtractOptions& opt
 
 bool ArchiveFile::failOverLimit(const QString& name, const ExpansionGuard& guard)
 {
-    return fail(tr("The archive entry %1 would take the extracted files beyond %2 bytes, more than an "
-                   "archive of this size can hold: the archive is damaged or hostile. Nothing was "
-                   "extracted; use an intact copy of the file.")
+    return fail(tr("The archive entry %1 would take the extracted files beyond the limit of %2 bytes for this "
+                   "archive: it is damaged or hostile, and nothing extracted from it was kept")
                     .arg(name)
                     .arg(guard.limit()));
 }
@@ -635,7 +634,7 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& tar
             return fail(tr("Cannot write the file %1: %2").arg(target, errnoText(errno)));
     } else if (end < declared) {
         return fail(tr("The archive entry %1 holds %2 bytes where its header declares %3: the archive is "
-                       "damaged. Use an intact copy of the file.")
+                       "damaged")
                         .arg(name)
                         .arg(end)
                         .arg(declared));

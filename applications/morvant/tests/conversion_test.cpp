@@ -182,8 +182,10 @@ TEST_F(ConversionTest, ASparseShowInATarFailsWithoutTheMemoryItAsksFor)
     EXPECT_LT(TestSupport::peakMemoryBytes() - baseline, 100LL << 20);
     EXPECT_EQ(text("errorPane"),
               "Failed to load the input project, error = The archive entry show.kvq would take the extracted files "
-              "beyond 11520 bytes, more than an archive of this size can hold: the archive is damaged or hostile. "
-              "Nothing was extracted; use an intact copy of the file.");
+              "beyond the limit of 11520 bytes for this archive: it is damaged or hostile, and nothing extracted "
+              "from it was kept\nThe archive \"" + QDir::toNativeSeparators(path) + "\" could not be expanded: it "
+              "may be damaged or incomplete, or the disk may be full. Choose an earlier copy, or free some space "
+              "and try again.");
 }
 
 // Run as root, a read-only folder is writable: a path below a plain file fails for everyone.

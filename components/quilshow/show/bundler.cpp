@@ -117,10 +117,10 @@ void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard
         if (out && !guard.take(chunk)) {
             out->close();
             guard.removeCreated();
-            throw std::runtime_error("The bundled file " + name + " would take the expanded files beyond "
+            throw std::runtime_error("The bundled file " + name + " would take the expanded files beyond the limit of "
                                      + std::to_string(guard.limit())
-                                     + " bytes, more than a bundle of this size can hold: the bundle is "
-                                       "damaged. Nothing was expanded; use an intact copy of the file.");
+                                     + " bytes for this bundle: it is damaged, and nothing expanded from it was "
+                                       "kept");
         }
         if (out && !out->write(buffer, chunk))
             fail("Error writing unbundled file");

@@ -119,15 +119,25 @@ bool ShowStreamer::readRawSlow(char* data, std::size_t size)
     size -= buffered;
     m_bufferOffset += static_cast<quint64>(m_end - m_buffer.data());
     m_next = m_end = m_buffer.data();
-    std::streambuf* file = m_file.rdbuf();
+    // Through the stream, not its buffer: the stream turns a failing read
+    // (a folder, an input/output error) into its state instead of throwing.
+    const auto readFile = [this](char* to, std::size_t count) {
+        m_file.read(to, static_cast<std::streamsize>(count));
+        const std::streamsize n = m_file.gcount();
+        // A short read at the end is no failure by itself: a later one may
+        // find more of a file that grows.
+        if (!m_file.bad())
+            m_file.clear();
+        return n;
+    };
     // Large reads go straight to their destination.
     if (size >= m_buffer.size()) {
-        const std::streamsize n = file->sgetn(data, static_cast<std::streamsize>(size));
+        const std::streamsize n = readFile(data, size);
         m_bufferOffset += static_cast<quint64>(std::max<std::streamsize>(n, 0));
         m_failed = n != static_cast<std::streamsize>(size);
         return !m_failed;
     }
-    const std::streamsize n = file->sgetn(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+    const std::streamsize n = readFile(m_buffer.data(), m_buffer.size());
     if (n < static_cast<std::streamsize>(size)) {
         // What was there is consumed, as a plain short read would.
         m_bufferOffset += static_cast<quint64>(std::max<std::streamsize>(n, 0));
