@@ -163,10 +163,11 @@ private:
 
     std::fstream m_file;
     std::vector<char> m_buffer;
-    // The unread part of the buffer, and the file offset of its first byte.
+    // The unread part of the buffer; the file offset of the buffer's start.
     const char* m_next = nullptr;
     const char* m_end = nullptr;
     quint64 m_bufferOffset = 0;
+    // Taken once, at open.
     quint64 m_fileSize = 0;
     bool m_failed = false;
     // Nothing in this program sets it; every read honours it.
