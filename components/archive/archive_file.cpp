@@ -1,5 +1,6 @@
 #include "components/archive/archive_file.h"
 
+#include "seltrane_components/os/expansion_guard.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QCoreApplication>
@@ -488,24 +489,36 @@ bool ArchiveFile::listEntries(QStringList& names)
     });
 }
 
-bool ArchiveFile::extractTo(const QString& rootFolder)
+bool ArchiveFile::extractTo(const QString& rootFolder, const ExtractOptions& options)
 {
     if (!checkReader())
         return false;
+    ExpansionGuard guard(options.sizeLimit, m_expectedInputSize < 0 ? -1 : m_expectedInputSize - m_inputBase);
     const QString root = QDir::cleanPath(QDir(rootFolder).absolutePath());
-    if (!QDir().mkpath(root))
+    if (!guard.makeFolder(root))
         return fail(tr("Cannot create the folder %1").arg(root));
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    return forEachEntry([&](struct archive_entry* entry) {
+    const bool ok = forEachEntry([&](struct archive_entry* entry) {
         // Without a known size the entries themselves move the stage.
         if (m_tracker && m_expectedInputSize <= 0)
             m_tracker->advance(1);
-        return extractEntry(entry, root, canonicalRoot);
+        return extractEntry(entry, root, canonicalRoot, guard);
     });
+    if (!ok && guard.exceeded())
+        guard.removeCreated();
+    return ok;
+}
+
+bool ArchiveFile::failOverLimit(const QString& name, const ExpansionGuard& guard)
+{
+    return fail(tr("The archive entry %1 would take the extracted files beyond the limit of %2 bytes for this "
+                   "archive: it is damaged or hostile, and nothing extracted from it was kept")
+                    .arg(name)
+                    .arg(guard.limit()));
 }
 
 bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
-                               const QString& canonicalRoot)
+                               const QString& canonicalRoot, ExpansionGuard& guard)
 {
     QString name;
     if (!readEntryName(entry, name))
@@ -536,7 +549,7 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
 
     if (type == AE_IFDIR) {
         const QString path = root + QLatin1Char('/') + relative;
-        if (!QDir().mkpath(path))
+        if (!guard.makeFolder(path))
             return fail(tr("Cannot create the folder %1").arg(path));
         if (!isWithin(QFileInfo(path).canonicalFilePath(), canonicalRoot))
             return fail(tr("The archive entry %1 lies outside the target folder").arg(name));
@@ -549,7 +562,7 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
         return fail(tr("The archive entry %1 has no file name").arg(name));
     const QString path = root + QLatin1Char('/') + relative;
     const QString parent = QFileInfo(path).path();
-    if (!QDir().mkpath(parent))
+    if (!guard.makeFolder(parent))
         return fail(tr("Cannot create the folder %1").arg(parent));
     // A link already on disk must not carry the file out of the root.
     if (!isWithin(QFileInfo(parent).canonicalFilePath(), canonicalRoot))
@@ -560,14 +573,26 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
                           O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return fail(tr("Cannot create the file %1: %2").arg(path, errnoText(errno)));
-    bool ok = writeEntryData(fd, path, archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0);
+    guard.addFile(path);
+    bool ok = writeEntryData(fd, name, path, entry, guard);
     if (::close(fd) != 0 && ok)
         ok = fail(tr("Cannot write the file %1: %2").arg(path, errnoText(errno)));
     return ok;
 }
 
-bool ArchiveFile::writeEntryData(int fd, const QString& target, qint64 entrySize)
+bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& target,
+                                 struct archive_entry* entry, ExpansionGuard& guard)
 {
+    const bool sized = archive_entry_size_is_set(entry) != 0;
+    const qint64 declared = sized ? std::max<qint64>(archive_entry_size(entry), 0) : 0;
+    // Only a sparse entry may end in a hole; libarchive hands its data blocks
+    // over at their offsets.
+    const bool sparse = archive_entry_sparse_count(entry) > 0;
+    // The declared size is taken from the bound before a byte is written, and
+    // data running past it as it arrives.
+    qint64 counted = declared;
+    if (!guard.take(declared))
+        return failOverLimit(name, guard);
     qint64 end = 0;
     for (;;) {
         const void* block = nullptr;
@@ -578,6 +603,18 @@ bool ArchiveFile::writeEntryData(int fd, const QString& target, qint64 entrySize
             break;
         if (r != ARCHIVE_OK)
             return failArchive(tr("Cannot read the archive entry for %1").arg(target));
+        if (offset < 0)
+            return fail(tr("The archive entry %1 is damaged").arg(name));
+        // Past the limit is past it, however far: no sum may wrap.
+        const qint64 room = guard.limit() - std::min<qint64>(offset, guard.limit());
+        const qint64 blockEnd = static_cast<quint64>(size) > static_cast<quint64>(room)
+            ? guard.limit() + 1
+            : offset + static_cast<qint64>(size);
+        if (blockEnd > counted) {
+            if (!guard.take(blockEnd - counted))
+                return failOverLimit(name, guard);
+            counted = blockEnd;
+        }
         const char* data = static_cast<const char*>(block);
         while (size > 0) {
             const ssize_t n = ::pwrite(fd, data, size, offset);
@@ -592,9 +629,16 @@ bool ArchiveFile::writeEntryData(int fd, const QString& target, qint64 entrySize
         }
         end = std::max<qint64>(end, offset);
     }
-    // Sparse entries may end in a hole.
-    if (::ftruncate(fd, std::max(end, entrySize)) != 0)
-        return fail(tr("Cannot write the file %1: %2").arg(target, errnoText(errno)));
+    if (sparse) {
+        if (::ftruncate(fd, std::max(end, declared)) != 0)
+            return fail(tr("Cannot write the file %1: %2").arg(target, errnoText(errno)));
+    } else if (end < declared) {
+        return fail(tr("The archive entry %1 holds %2 bytes where its header declares %3: the archive is "
+                       "damaged")
+                        .arg(name)
+                        .arg(end)
+                        .arg(declared));
+    }
     return true;
 }
 

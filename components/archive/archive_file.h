@@ -5,6 +5,12 @@
 // folders, 0644 files, no owner, no times for disk entries) and keeps
 // extraction inside its target folder.
 //
+// Extraction writes the bytes the archive delivers and nothing more: a file
+// ends where its data ends, except the holes of a sparse entry, and a file
+// whose data falls short of its declared size fails the extraction. The total
+// apparent size extracted is bounded (ExtractOptions); an extraction stopped
+// by the bound removes what it wrote.
+//
 // Ownership: the device is not owned; it must be open before open() and its
 // owner closes it after close(). The progress tracker is not owned either.
 //
@@ -25,6 +31,7 @@
 #include <cstddef>
 #include <functional>
 
+class ExpansionGuard;
 class ProgressTracker;
 class QIODevice;
 struct archive;
@@ -36,6 +43,14 @@ public:
     enum Mode { ReadMode = 0, WriteMode = 1 };
     // Kind 0 reads tar, plain or gzip-compressed; kind 1 is write-only.
     enum Kind { TarGzKind = 0, TarKind = 1, ZipKind = 2 };
+
+    struct ExtractOptions
+    {
+        // Most bytes of apparent file size (holes included) one extraction
+        // may write; negative: 4 GiB or 64 times the archive's size, whichever
+        // is smaller (4 GiB when its size is not known).
+        qint64 sizeLimit = -1;
+    };
 
     ArchiveFile();
     ~ArchiveFile();
@@ -63,7 +78,8 @@ public:
     // Reader only: unpacks folder and file entries below rootFolder; refuses
     // any entry that would land outside it, links pointing out included.
     // Links pointing inside and special entries are skipped.
-    bool extractTo(const QString& rootFolder);
+    bool extractTo(const QString& rootFolder) { return extractTo(rootFolder, ExtractOptions()); }
+    bool extractTo(const QString& rootFolder, const ExtractOptions& options);
 
     // Lists the entries of a tar (plain or gzip) or zip file on disk.
     static bool openFile(const QString& path, QStringList& names);
@@ -96,8 +112,11 @@ private:
     bool readEntryName(struct archive_entry* entry, QString& name);
     // Reads every header in turn, with read progress, until handle fails.
     bool forEachEntry(const std::function<bool(struct archive_entry*)>& handle);
-    bool extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot);
-    bool writeEntryData(int fd, const QString& target, qint64 entrySize);
+    bool extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot,
+                      ExpansionGuard& guard);
+    bool writeEntryData(int fd, const QString& name, const QString& target, struct archive_entry* entry,
+                        ExpansionGuard& guard);
+    bool failOverLimit(const QString& name, const ExpansionGuard& guard);
     void beginReadProgress();
     void endReadProgress();
 

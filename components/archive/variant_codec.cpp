@@ -38,10 +38,15 @@ bool readCount(QDataStream& stream, quint32& count)
     return true;
 }
 
-// Built-in types whose own readers allocate only what the data holds.
+// Built-in types whose own readers allocate only what the data holds and do
+// work in proportion to it.
 bool isSafeBuiltIn(int type)
 {
     switch (type) {
+    // Reading compiles the pattern: a few bytes can take minutes and
+    // gigabytes. Nothing of ours stores one.
+    case QMetaType::QRegExp:
+    case QMetaType::QRegularExpression:
     case QMetaType::QEasingCurve:
     case QMetaType::QCborValue:
     case QMetaType::QCborArray:

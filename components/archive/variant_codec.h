@@ -5,7 +5,8 @@
 // stream operators instead of leaving a half-written value behind.
 // read() reads the same form without trusting it: container counts are checked
 // against the bytes remaining before anything is reserved, nesting is limited,
-// and types whose Qt readers allocate from unchecked counts are refused. A
+// and types whose Qt readers allocate from unchecked counts, or do work that
+// grows faster than their input (regular expressions), are refused. A
 // refused or short value leaves the stream's status not Ok and the value
 // invalid. Stateless; any thread.
 #pragma once

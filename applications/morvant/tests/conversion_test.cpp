@@ -8,6 +8,7 @@
 #include "components/lx_objects/project/project_database.h"
 #include "components/project/tarvel_base_project.h"
 #include "seltrane_components/os/progress_tracker.h"
+#include "tests/support/peak_memory.h"
 
 #include <QDir>
 #include <QFile>
@@ -163,6 +164,28 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
         EXPECT_EQ(text("errorPane"), notOpened + '"' + locked + "\" cannot be read (Permission denied): check that "
                                                                 "you may read it, then choose it again.");
     }
+}
+
+TEST_F(ConversionTest, ASparseShowInATarFailsWithoutTheMemoryItAsksFor)
+{
+    // sparse-show-in-tar.kvx: a GNU sparse show.kvq, 35 bytes of header whose
+    // header text claims 0xF0000000 bytes, then a hole up to 4.5 GB.
+    const QByteArray kvx = QByteArray::fromHex(
+        "1f8b0808c8f2156b02037370617273652d73686f772e74617200edd0bd0dc2400c86e10b2c7213a058f7c32074747448294e2401"
+        "16c836ec41c72e6c10cc35410181100251bc4f619f6ceb8aaf59a7fdacda6dcc17952a7a9fbb1a75c96f09ae0c6e2e4e742e3148"
+        "3476617e60dbb4abda5a53a7d43ebb7bb5ff289d478978f11245831b12cbf3b7dd7e74c7f55d77adc7623a294e87e5885e9c0d00"
+        "000000000000000000000000e0ff5c00cd748eea00280000");
+    ASSERT_EQ(kvx.size(), 180);
+    const QString path = input(QStringLiteral("sparse-show-in-tar.kvx"), kvx);
+    const qint64 baseline = TestSupport::resetPeakMemory();
+    EXPECT_FALSE(convert(path));
+    EXPECT_LT(TestSupport::peakMemoryBytes() - baseline, 100LL << 20);
+    EXPECT_EQ(text("errorPane"),
+              "Failed to load the input project, error = The archive entry show.kvq would take the extracted files "
+              "beyond the limit of 11520 bytes for this archive: it is damaged or hostile, and nothing extracted "
+              "from it was kept\nThe archive \"" + QDir::toNativeSeparators(path) + "\" could not be expanded: it "
+              "may be damaged or incomplete, or the disk may be full. Choose an earlier copy, or free some space "
+              "and try again.");
 }
 
 // Run as root, a read-only folder is writable: a path below a plain file fails for everyone.

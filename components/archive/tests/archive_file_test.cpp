@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <random>
+#include <sys/stat.h>
 #include <string>
 #include <utility>
 #include <vector>
@@ -201,4 +203,156 @@ TEST(ArchiveFile, SourceShrinkingMidEntryFailsTheSave)
     EXPECT_TRUE(archive.errorString().contains("victim.bin"));
     EXPECT_FALSE(archive.addBuffer("more", "more"));
     EXPECT_FALSE(archive.close());
+}
+
+namespace {
+
+// A tar.gz of one sparse file: `size` bytes, holes but for `data` at `offset`.
+QByteArray sparseTarGz(const char* name, qint64 size, qint64 offset, const QByteArray& data)
+{
+    std::vector<char> out(1 << 20);
+    size_t used = 0;
+    struct archive* a = archive_write_new();
+    archive_write_set_format_pax_restricted(a);
+    archive_write_add_filter_gzip(a);
+    archive_write_open_memory(a, out.data(), out.size(), &used);
+    struct archive_entry* entry = archive_entry_new();
+    archive_entry_set_pathname(entry, name);
+    archive_entry_set_filetype(entry, AE_IFREG);
+    archive_entry_set_perm(entry, 0644);
+    archive_entry_set_size(entry, size);
+    archive_entry_sparse_add_entry(entry, offset, data.size());
+    EXPECT_EQ(archive_write_header(a, entry), ARCHIVE_OK);
+    // The writer takes the whole content and keeps the bytes of the data regions.
+    QByteArray content(int(size), '\0');
+    content.replace(int(offset), data.size(), data);
+    EXPECT_EQ(archive_write_data(a, content.constData(), content.size()), content.size());
+    archive_entry_free(entry);
+    archive_write_free(a);
+    return QByteArray(out.data(), static_cast<int>(used));
+}
+
+bool extractWithin(QByteArray bytes, const QString& root, qint64 limit, QString* error)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    ArchiveFile archive;
+    if (!archive.open(ArchiveFile::ReadMode, &buffer, ArchiveFile::TarGzKind))
+        return false;
+    ArchiveFile::ExtractOptions options;
+    options.sizeLimit = limit;
+    const bool ok = archive.extractTo(root, options);
+    *error = archive.errorString();
+    return ok;
+}
+
+qint64 allocatedBytes(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_blocks) * 512 : -1;
+}
+
+}  // namespace
+
+TEST(ArchiveFile, DeclaredSizesWithoutDataFail)
+{
+    // zip-entry-declared-size.zip: one stored entry "P" with no data and a
+    // declared size of 0x61000000.
+    const QByteArray zip = QByteArray::fromHex("504b0304001400080000bc9a865d07d66f9000000000000000610100000050504b0506");
+    QTemporaryDir dir;
+    // The default bound (64 times 35 bytes) refuses the declared size at once;
+    // under a bound that allows it, the missing data fails the entry.
+    for (const qint64 limit : {qint64(-1), qint64(1) << 32}) {
+        QByteArray bytes = zip;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        ArchiveFile archive;
+        ASSERT_TRUE(archive.open(ArchiveFile::ReadMode, &buffer, ArchiveFile::ZipKind));
+        ArchiveFile::ExtractOptions options;
+        options.sizeLimit = limit;
+        EXPECT_FALSE(archive.extractTo(dir.path(), options));
+        EXPECT_EQ(archive.errorString().toStdString(),
+                  limit < 0 ? "The archive entry P would take the extracted files beyond the limit of 2240 bytes "
+                              "for this archive: it is damaged or hostile, and nothing extracted from it was kept"
+                            : "The archive entry P holds 0 bytes where its header declares 1627389952: the "
+                              "archive is damaged");
+        EXPECT_LE(QFileInfo(dir.filePath("P")).size(), zip.size());
+    }
+}
+
+TEST(ArchiveFile, TheBoundStopsBombsAndKeepsRealSparseFiles)
+{
+    QTemporaryDir dir;
+    QString error;
+    // 1 GB of zeros after a small file, compressed to about 1 MB: stopped by
+    // the default bound (64 times that) before a byte of it is written, and
+    // the small file and the folders made for it are gone again.
+    const QString zeros = dir.filePath("src/zeros.bin");
+    writeFile(dir.filePath("src/a/small.txt"), "small");
+    QFile source(zeros);
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly) && source.resize(qint64(1) << 30));
+    source.close();
+    QBuffer bomb;
+    bomb.open(QIODevice::WriteOnly);
+    {
+        ArchiveFile archive;
+        ASSERT_TRUE(archive.open(ArchiveFile::WriteMode, &bomb, ArchiveFile::TarGzKind));
+        ASSERT_TRUE(archive.addPath(dir.filePath("src/a")) && archive.addPath(zeros) && archive.close());
+    }
+    ASSERT_LT(bomb.size(), 2 << 20);
+    const QString out = dir.filePath("out/x");
+    EXPECT_FALSE(extractWithin(bomb.data(), out, -1, &error));
+    EXPECT_EQ(error.toStdString(),
+              QStringLiteral("The archive entry zeros.bin would take the extracted files beyond the limit of %1 "
+                             "bytes for this archive: it is damaged or hostile, and nothing extracted from it was "
+                             "kept")
+                  .arg(bomb.size() * 64)
+                  .toStdString());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out")));
+
+    // A real sparse file extracts with its holes when it fits, and not at all
+    // when it does not.
+    // Bytes that do not compress, so that the archive's size allows the file.
+    QByteArray data(12 * 1024, Qt::Uninitialized);
+    std::mt19937 random(11);
+    for (char& byte : data)
+        byte = char(random());
+    const QByteArray sparse = sparseTarGz("holes.bin", 512 * 1024, 100 * 1024, data);
+    ASSERT_GT(sparse.size() * 64, 512 * 1024);
+    ASSERT_TRUE(extractWithin(sparse, out, -1, &error)) << error.toStdString();
+    const QByteArray content = readFile(out + "/holes.bin");
+    EXPECT_EQ(content.size(), 512 * 1024);
+    EXPECT_EQ(content.left(100 * 1024), QByteArray(100 * 1024, '\0'));
+    EXPECT_EQ(content.mid(100 * 1024, data.size()), data);
+    EXPECT_EQ(content.mid(112 * 1024), QByteArray(400 * 1024, '\0'));
+    // Where the file system keeps holes, so does the extracted file.
+    QFile probe(dir.filePath("probe"));
+    ASSERT_TRUE(probe.open(QIODevice::WriteOnly) && probe.resize(512 * 1024));
+    probe.close();
+    if (allocatedBytes(probe.fileName()) < 64 * 1024) {
+        EXPECT_LT(allocatedBytes(out + "/holes.bin"), 128 * 1024);
+    }
+    QDir(dir.filePath("out")).removeRecursively();
+    EXPECT_FALSE(extractWithin(sparse, out, 512 * 1024 - 1, &error));
+    EXPECT_TRUE(error.startsWith("The archive entry holes.bin would take the extracted files beyond the limit of "
+                                 "524287 bytes"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out")));
+}
+
+TEST(ArchiveFile, TenThousandEmptyEntriesExtract)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ArchiveFile writer;
+    ASSERT_TRUE(writer.open(ArchiveFile::WriteMode, &buffer, ArchiveFile::TarGzKind));
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_TRUE(writer.addEmptyFile(QStringLiteral("d%1/e%2").arg(i % 10).arg(i)));
+    ASSERT_TRUE(writer.close());
+    QTemporaryDir dir;
+    QString error;
+    ASSERT_TRUE(extractWithin(buffer.data(), dir.path(), -1, &error)) << error.toStdString();
+    int files = 0;
+    for (int d = 0; d < 10; ++d)
+        files += QDir(dir.filePath(QStringLiteral("d%1").arg(d))).entryList(QDir::Files).size();
+    EXPECT_EQ(files, 10000);
 }

@@ -2,6 +2,7 @@
 
 #include "components/quilshow/show/show_kinds.h"
 #include "components/quilshow/show/show_streamer.h"
+#include "seltrane_components/os/expansion_guard.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QDir>
@@ -104,13 +105,23 @@ std::string safeRelativeName(std::string name)
     return name;
 }
 
-void copyData(std::istream& in, std::ofstream* out, quint32 size)
+// Copies `size` bytes of the file `name`; what is written counts against the
+// bound as it arrives, so a damaged size reads short before it counts.
+void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard& guard, const std::string& name)
 {
     char buffer[65536];
     while (size > 0) {
         const std::streamsize chunk = std::min<quint32>(size, sizeof buffer);
         if (!in.read(buffer, chunk))
             fail("Error reading bundled file");
+        if (out && !guard.take(chunk)) {
+            out->close();
+            guard.removeCreated();
+            throw std::runtime_error("The bundled file " + name + " would take the expanded files beyond the limit of "
+                                     + std::to_string(guard.limit())
+                                     + " bytes for this bundle: it is damaged, and nothing expanded from it was "
+                                       "kept");
+        }
         if (out && !out->write(buffer, chunk))
             fail("Error writing unbundled file");
         size -= static_cast<quint32>(chunk);
@@ -149,7 +160,9 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
     const std::streamoff size = in.tellg();
     in.seekg(position);
     const quint64 fitting = size > position ? quint64(size - position) / kMinimumRecordSize + 1 : 1;
-    progress.begin(static_cast<unsigned>(std::min<quint64>(count, fitting)), 0);
+    ExpansionGuard guard(sizeLimit, size);
+    // Ended however the expansion ends.
+    ProgressStage stage(&progress, static_cast<unsigned>(std::min<quint64>(count, fitting)));
     for (quint32 i = 0; i < count; ++i) {
         expectMagic(in, kStartMagic, "Bad file start magicnum");
         const quint16 nameLength = readLittleEndian<quint16>(in, "Error reading bundled file");
@@ -160,7 +173,7 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
 
         const std::string::size_type lastSeparator = name.rfind('/');
         if (lastSeparator != std::string::npos)
-            QDir().mkpath(QString::fromStdString(destination + "/" + name.substr(0, lastSeparator)));
+            guard.makeFolder(QFile::decodeName(QByteArray::fromStdString(destination + "/" + name.substr(0, lastSeparator))));
         const std::string fullPath = destination + "/" + name;
 
         bool write = true;
@@ -175,18 +188,18 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
             out.open(fullPath, std::ios::binary | std::ios::trunc);
             if (!out.is_open())
                 fail("Couldn't unbundle file");
+            guard.addFile(QFile::decodeName(QByteArray::fromStdString(fullPath)));
         }
         const quint32 size = readLittleEndian<quint32>(in, "Error reading bundled file");
-        copyData(in, write ? &out : nullptr, size);
+        copyData(in, write ? &out : nullptr, size, guard, name);
         if (write) {
             out.close();
             if (out.fail())
                 fail("Error writing unbundled file");
         }
         expectMagic(in, kEndMagic, "Bad file end magicnum");
-        progress.setStep(i);
+        stage.step(i);
     }
-    progress.end();
 }
 
 QString Bundler::findShowFile(const QString& folder, const QString& bundleKind)

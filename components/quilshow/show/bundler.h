@@ -7,8 +7,10 @@
 // decoded like the show's texts (UTF-8 when valid, else Latin-1) and written
 // in the file system's encoding; one holding a NUL is refused. Files are
 // written as they are read; an expansion that fails leaves what it wrote
-// before the error.
-// Every failure is a std::runtime_error with a fixed text.
+// before the error, except one stopped by the size bound (sizeLimit), which
+// removes what it wrote.
+// Every failure is a std::runtime_error with a fixed text (the bound's names
+// the file).
 //
 // Thread safety: a Bundler is used by one thread; it holds only the version
 // and destination of its last expansion.
@@ -47,6 +49,9 @@ public:
 
     quint32 version = 0;
     std::string destination;
+    // Most bytes one expansion may write; negative: 4 GiB or 64 times the
+    // bundle's size, whichever is smaller.
+    qint64 sizeLimit = -1;
 };
 
 }  // namespace Quil

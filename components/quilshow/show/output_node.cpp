@@ -134,17 +134,15 @@ void OutputNodeShowComponent::read(ShowStreamer& in, ProgressTracker* progress)
 {
     quint16 count = 0;
     in.readU16(count);
-    if (progress)
-        progress->begin(count, 0);
-    for (quint16 i = 0; i < count; ++i) {
-        auto node = std::make_unique<OutputNode>();
-        node->stream(in);
-        insertOrDrop(nodes, std::move(node));
-        if (progress)
-            progress->setStep(i + 1u);
+    {
+        ProgressStage stage(progress, count);
+        for (quint16 i = 0; i < count; ++i) {
+            auto node = std::make_unique<OutputNode>();
+            node->stream(in);
+            insertOrDrop(nodes, std::move(node));
+            stage.step(i + 1u);
+        }
     }
-    if (progress)
-        progress->end();
 
     if (in.version >= 384) {
         quint16 linkCount = 0;

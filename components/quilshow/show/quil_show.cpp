@@ -93,16 +93,14 @@ void QuilShow::reset()
 void QuilShow::stream(ShowStreamer& in, ProgressTracker* progress)
 {
     ShowBase::stream(in, progress);
-    if (progress)
-        progress->begin(kShowProgressSteps, 0);
+    // Ended however the read ends: a damaged show throws out of a section.
+    ProgressStage stage(progress, kShowProgressSteps);
+    unsigned step = 0;
     for (const Section& section : sections()) {
         if (section.presentIn(in.version))
             section.read(*this, in, section.name);
-        if (progress)
-            progress->advance();
+        stage.step(++step);
     }
-    if (progress)
-        progress->end();
 }
 
 void QuilShow::addDefaultFunction(int row)

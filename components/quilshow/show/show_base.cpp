@@ -93,17 +93,14 @@ ShowLoadResult ShowBase::load(const std::string& path, quint32 fileTypeMagic, Pr
     // An absolute folder: a bare file name must not turn "./x" into "/x".
     folder = QFile::encodeName(QFileInfo(QFile::decodeName(path.c_str())).absolutePath()).toStdString();
 
-    const int depth = progress ? progress->depth() : 0;
     ShowLoadResult result;
     try {
         readHeaderFields(in, result);
         if (result.code == kShowLoaded)
             stream(in, progress);
     } catch (const std::exception& e) {
-        // Any failure below here is bad file content; the stages the readers
-        // opened are closed so the caller's progress stays balanced.
-        while (progress && progress->depth() > depth)
-            progress->end();
+        // Any failure below here is bad file content; the readers have closed
+        // their progress stages on the way out.
         logMessage(kLogWarning, "%s", e.what());
         result = {kShowReadFailed, e.what()};
     }

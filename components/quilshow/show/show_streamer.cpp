@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <type_traits>
 
 namespace Quil {
 
@@ -14,12 +15,22 @@ namespace {
 
 const char kReadError[] = "Error reading/writing from file";
 
-[[noreturn]] void throwReadError()
+// Large enough that a refill is rare next to the values it serves.
+const std::size_t kBufferBytes = 64 * 1024;
+
+template <typename T>
+T byteReversed(T value)
 {
-    throw std::runtime_error(kReadError);
+    using Word = typename std::conditional<sizeof(T) == 2, quint16, quint32>::type;
+    return static_cast<T>(qbswap(static_cast<Word>(value)));
 }
 
 }  // namespace
+
+void ShowStreamer::throwReadError()
+{
+    throw std::runtime_error(kReadError);
+}
 
 QString toQString(const std::string& text)
 {
@@ -46,6 +57,7 @@ bool ShowStreamer::open(const std::string& path, Mode mode)
         throw std::logic_error("Unable to open stream, invalid mode");
     }
     m_file.clear();
+    resetBuffer();
     if (mode == BINARY_IN)
         m_file.open(path, std::ios::in | std::ios::binary);
     else
@@ -60,10 +72,13 @@ bool ShowStreamer::open(const std::string& path, Mode mode)
         writeHeader();
         return true;
     }
+    // The one size query of the whole read.
     m_file.seekg(0, std::ios::end);
     const std::streamoff size = m_file.tellg();
     m_file.seekg(0, std::ios::beg);
     m_fileSize = size > 0 ? static_cast<quint64>(size) : 0;
+    m_buffer.resize(kBufferBytes);
+    m_next = m_end = m_buffer.data();
     if (!readHeader()) {
         close();
         return false;
@@ -79,7 +94,60 @@ void ShowStreamer::close()
     mode = CLOSED;
     version = 0xFFFF;
     path.clear();
+    resetBuffer();
+}
+
+void ShowStreamer::resetBuffer()
+{
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    m_next = m_end = nullptr;
+    m_bufferOffset = 0;
     m_fileSize = 0;
+    m_failed = false;
+}
+
+bool ShowStreamer::readRawSlow(char* data, std::size_t size)
+{
+    if (m_failed || m_buffer.empty()) {
+        m_failed = true;
+        return false;
+    }
+    const std::size_t buffered = static_cast<std::size_t>(m_end - m_next);
+    std::memcpy(data, m_next, buffered);
+    data += buffered;
+    size -= buffered;
+    m_bufferOffset += static_cast<quint64>(m_end - m_buffer.data());
+    m_next = m_end = m_buffer.data();
+    // Through the stream, not its buffer: the stream turns a failing read
+    // (a folder, an input/output error) into its state instead of throwing.
+    const auto readFile = [this](char* to, std::size_t count) {
+        m_file.read(to, static_cast<std::streamsize>(count));
+        const std::streamsize n = m_file.gcount();
+        // A short read at the end is no failure by itself: a later one may
+        // find more of a file that grows.
+        if (!m_file.bad())
+            m_file.clear();
+        return n;
+    };
+    // Large reads go straight to their destination.
+    if (size >= m_buffer.size()) {
+        const std::streamsize n = readFile(data, size);
+        m_bufferOffset += static_cast<quint64>(std::max<std::streamsize>(n, 0));
+        m_failed = n != static_cast<std::streamsize>(size);
+        return !m_failed;
+    }
+    const std::streamsize n = readFile(m_buffer.data(), m_buffer.size());
+    if (n < static_cast<std::streamsize>(size)) {
+        // What was there is consumed, as a plain short read would.
+        m_bufferOffset += static_cast<quint64>(std::max<std::streamsize>(n, 0));
+        m_failed = true;
+        return false;
+    }
+    std::memcpy(data, m_buffer.data(), size);
+    m_end = m_buffer.data() + n;
+    m_next = m_buffer.data() + size;
+    return true;
 }
 
 bool ShowStreamer::readHeader()
@@ -87,7 +155,7 @@ bool ShowStreamer::readHeader()
     const quint16 guard1 = rawU16();
     const quint32 magic = rawU32();
     const quint16 guard2 = rawU16();
-    if (!m_file.good())
+    if (m_failed)
         return false;
     if (magic == kWildcardMagic)
         return true;
@@ -103,6 +171,7 @@ void ShowStreamer::writeHeader()
     qToLittleEndian(magic, bytes + 2);
     qToLittleEndian(guard, bytes + 6);
     m_file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    m_failed = m_failed || !m_file.good();
     checkState();
 }
 
@@ -112,12 +181,6 @@ quint16 ShowStreamer::readVersion()
     version = rawU16();
     checkState();
     return version;
-}
-
-void ShowStreamer::checkState()
-{
-    if (!m_file.good())
-        throwReadError();
 }
 
 quint16 ShowStreamer::expectMarker(quint16 expected)
@@ -130,24 +193,11 @@ quint16 ShowStreamer::expectMarker(quint16 expected)
     return found;
 }
 
-quint64 ShowStreamer::bytesLeft()
-{
-    const std::streamoff position = m_file.tellg();
-    if (position < 0 || static_cast<quint64>(position) > m_fileSize)
-        return 0;
-    return m_fileSize - static_cast<quint64>(position);
-}
-
 void ShowStreamer::checkAvailable(quint64 count, quint64 elementSize)
 {
     // count is at most 32 bits and elementSize small, so this cannot wrap.
     if (count * elementSize > bytesLeft())
         throwReadError();
-}
-
-void ShowStreamer::readRaw(void* data, std::streamsize size)
-{
-    m_file.read(static_cast<char*>(data), size);
 }
 
 quint16 ShowStreamer::rawU16()
@@ -225,14 +275,33 @@ ShowStreamer& ShowStreamer::readUuid(std::array<quint8, 16>& value)
     return *this;
 }
 
+template <typename Container>
+void ShowStreamer::readWords(Container& value, quint32 count)
+{
+    using Word = typename Container::value_type;
+    checkAvailable(count, sizeof(Word));
+    value.clear();
+    // Grown as the bytes arrive, so a count that the file cannot back fails
+    // after reading what is there, not after allocating what it claims.
+    const quint64 chunk = kChunkBytes / sizeof(Word);
+    for (quint64 done = 0; done < count;) {
+        const quint64 n = std::min<quint64>(count - done, chunk);
+        value.resize(static_cast<std::size_t>(done + n));
+        if (!readRaw(&value[static_cast<std::size_t>(done)], static_cast<std::size_t>(n * sizeof(Word))))
+            throwReadError();
+        if constexpr (sizeof(Word) > 1) {
+            if ((Q_BYTE_ORDER == Q_BIG_ENDIAN) != m_byteSwap) {
+                for (quint64 i = done; i < done + n; ++i)
+                    value[static_cast<std::size_t>(i)] = byteReversed(value[static_cast<std::size_t>(i)]);
+            }
+        }
+        done += n;
+    }
+}
+
 ShowStreamer& ShowStreamer::readString(std::string& value)
 {
-    const quint32 count = readCount();
-    checkAvailable(count, 1);
-    value.assign(count, '\0');
-    if (count > 0)
-        readRaw(&value[0], count);
-    checkState();
+    readWords(value, readCount());
     return *this;
 }
 
@@ -251,24 +320,13 @@ ShowStreamer& ShowStreamer::readWString(std::u16string& value)
     if (m_byteSwap)
         reportError("Reading in a wstring with a byte swap in ShowStreamer.", __LINE__,
                     sourcePathBelowRoot(__FILE__).c_str());
-    const quint32 count = readCount();
-    checkAvailable(count, 2);
-    value.clear();
-    value.reserve(count);
-    for (quint32 i = 0; i < count; ++i)
-        value.push_back(static_cast<char16_t>(rawU16()));
-    checkState();
+    readWords(value, readCount());
     return *this;
 }
 
 ShowStreamer& ShowStreamer::readBytes(std::vector<quint8>& value)
 {
-    const quint32 count = readCount();
-    checkAvailable(count, 1);
-    value.assign(count, 0);
-    if (count > 0)
-        readRaw(value.data(), count);
-    checkState();
+    readWords(value, readCount());
     return *this;
 }
 
@@ -298,11 +356,7 @@ ShowStreamer& ShowStreamer::readU32Set(std::set<quint32>& value)
 
 ShowStreamer& ShowStreamer::readU32Vector(std::vector<quint32>& value)
 {
-    const quint32 count = readCount();
-    checkAvailable(count, 4);
-    value.assign(count, 0);
-    for (quint32& element : value)
-        readU32(element);
+    readWords(value, readCount());
     return *this;
 }
 
@@ -310,10 +364,14 @@ ShowStreamer& ShowStreamer::readU16PairVector(std::vector<std::pair<quint16, qui
 {
     const quint32 count = readCount();
     checkAvailable(count, 4);
-    value.assign(count, {0, 0});
-    for (auto& element : value) {
-        readU16(element.first);
-        readU16(element.second);
+    value.clear();
+    value.reserve(std::min<quint64>(count, kChunkBytes / sizeof(value[0])));
+    for (quint32 i = 0; i < count; ++i) {
+        std::pair<quint16, quint16> element;
+        element.first = rawU16();
+        element.second = rawU16();
+        checkState();
+        value.push_back(element);
     }
     return *this;
 }
@@ -335,9 +393,12 @@ ShowStreamer& ShowStreamer::readU32PairMapVector(
 {
     const quint32 count = readCount();
     checkAvailable(count, countSize());
-    value.assign(count, {});
-    for (auto& map : value)
-        readU32PairMap(map);
+    value.clear();
+    value.reserve(std::min<quint64>(count, kChunkBytes / sizeof(value[0])));
+    for (quint32 i = 0; i < count; ++i) {
+        value.emplace_back();
+        readU32PairMap(value.back());
+    }
     return *this;
 }
 

@@ -6,9 +6,14 @@
 // expectMarker(). The only writing operation is the header of BINARY_OUT.
 //
 // Counts read from the file are checked against the bytes left in it before
-// anything is allocated, so a damaged or hostile file ends in a
-// std::runtime_error ("Error reading/writing from file"), never in a huge
-// allocation.
+// anything is allocated, and strings and arrays then grow a chunk at a time as
+// their bytes arrive: a damaged or hostile file, or one that delivers less
+// than its size promised (sparse, shrinking), ends in a std::runtime_error
+// ("Error reading/writing from file"), never in a huge allocation.
+//
+// Reading goes through a buffer of the streamer's own; the position is kept
+// here and the file's size is taken once at open, so no value costs a system
+// call.
 //
 // Thread safety: one streamer is used by one thread at a time.
 #ifndef QUILSHOW_SHOW_SHOW_STREAMER_H
@@ -20,6 +25,8 @@
 #include <QtGlobal>
 
 #include <array>
+#include <cstddef>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -66,8 +73,13 @@ public:
     // Reads the stream version that follows the header.
     quint16 readVersion();
 
-    // Throws "Error reading/writing from file" once the file stream failed.
-    void checkState();
+    // Throws "Error reading/writing from file" once a read ran short or the
+    // file stream failed.
+    void checkState()
+    {
+        if (m_failed)
+            throwReadError();
+    }
     // Reads a marker; throws "Magic number doesn't match <expected>" when it
     // differs.
     quint16 expectMarker(quint16 expected);
@@ -80,8 +92,13 @@ public:
     // Throws the read error unless `count` elements of at least `elementSize`
     // bytes each can still be in the file.
     void checkAvailable(quint64 count, quint64 elementSize);
-    // Bytes between the read position and the end of the file.
-    quint64 bytesLeft();
+    // Bytes between the read position and the end of the file as it was
+    // when opened.
+    quint64 bytesLeft() const
+    {
+        const quint64 position = m_bufferOffset + static_cast<quint64>(m_next - m_buffer.data());
+        return position < m_fileSize ? m_fileSize - position : 0;
+    }
 
     // Reads a count: u16 below version 98, u32 from it.
     quint32 readCount();
@@ -116,16 +133,43 @@ public:
     std::string path;
     quint32 fileTypeMagic;
 
+    // Strings and arrays are read in steps of this many bytes: a count grows
+    // its destination by at most this much beyond the bytes read so far.
+    static constexpr quint64 kChunkBytes = 1024 * 1024;
+
 private:
-    // Reads `size` raw bytes; the caller checks the state.
-    void readRaw(void* data, std::streamsize size);
+    [[noreturn]] static void throwReadError();
+
+    // Reads `size` raw bytes; false, and the stream failed, when the file
+    // ends first. The caller checks the state.
+    bool readRaw(void* data, std::size_t size)
+    {
+        if (static_cast<std::size_t>(m_end - m_next) >= size) {
+            std::memcpy(data, m_next, size);
+            m_next += size;
+            return true;
+        }
+        return readRawSlow(static_cast<char*>(data), size);
+    }
+    bool readRawSlow(char* data, std::size_t size);
+    void resetBuffer();
     quint16 rawU16();
     quint32 rawU32();
+    // `count` words of the container's element type, grown a chunk at a time.
+    template <typename Container>
+    void readWords(Container& value, quint32 count);
     template <typename T, typename ReadOne>
     void readSetOf(std::set<T>& value, quint64 elementSize, ReadOne readOne);
 
     std::fstream m_file;
+    std::vector<char> m_buffer;
+    // The unread part of the buffer; the file offset of the buffer's start.
+    const char* m_next = nullptr;
+    const char* m_end = nullptr;
+    quint64 m_bufferOffset = 0;
+    // Taken once, at open.
     quint64 m_fileSize = 0;
+    bool m_failed = false;
     // Nothing in this program sets it; every read honours it.
     bool m_byteSwap = false;
 };

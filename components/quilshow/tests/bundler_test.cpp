@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using Quil::Bundler;
 
 namespace {
@@ -92,6 +94,41 @@ TEST_F(BundlerTest, ErrorTexts)
     if (QFileInfo(QStringLiteral("/dev/full")).isWritable()) {
         EXPECT_EQ("Error writing unbundled file", expand(buildBundle({{"full", "data"}}), nullptr, "/dev"));
     }
+}
+
+TEST_F(BundlerTest, BoundAndProgressStageHoldOnEveryWayOut)
+{
+    // bundle-cut-after-count.kvx: the magic, the version and a count of 2, then nothing.
+    const QByteArray cutAfterCount = QByteArray::fromHex("62bc90019062bc9032");
+    const QByteArray two = buildBundle({{"a/first.txt", "1234"}, {"b/c/second.txt", "5678"}});
+    const std::tuple<QByteArray, qint64, std::string> cases[] = {
+        {cutAfterCount, -1, "Bad file start magicnum"},
+        {two.left(two.size() - 20), -1, "Error reading bundled file"},
+        {two, 7, "The bundled file b/c/second.txt would take the expanded files beyond the limit of 7 bytes for "
+                 "this bundle: it is damaged, and nothing expanded from it was kept"},
+        {two, 8, "no error"},
+    };
+    for (const auto& [bytes, limit, error] : cases) {
+        QDir(destination()).removeRecursively();
+        QDir().mkpath(destination());
+        ASSERT_TRUE(writeFile(bundlePath(), bytes));
+        // Inside a stage of the caller's, as in a conversion.
+        ProgressTracker progress([](quint32, quint32, void*) {});
+        progress.begin(3);
+        bundler.sizeLimit = limit;
+        EXPECT_EQ(error, errorOf([&] {
+                      bundler.unbundle(bundlePath().toStdString(), destination().toStdString(), progress);
+                  }));
+        EXPECT_EQ(1, progress.depth()) << error;
+        progress.end();
+    }
+    // The last expansion fitted exactly; the one stopped by the bound left nothing.
+    EXPECT_EQ("5678", contentOf("b/c/second.txt"));
+    QDir(destination()).removeRecursively();
+    QDir().mkpath(destination());
+    bundler.sizeLimit = 7;
+    EXPECT_NE("no error", expand(two));
+    EXPECT_TRUE(QDir(destination()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(BundlerTest, RefusesNamesOutsideTheDestination)

@@ -3,6 +3,7 @@
 #include "components/quilshow/show/output_node.h"
 #include "components/quilshow/show/show_streamer.h"
 #include "show_writer.h"
+#include "tests/support/peak_memory.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -136,6 +137,32 @@ TEST_F(ShowStreamerTest, ShortOrHostileDataFailsWithoutAllocating)
     openWith(454, QByteArray::fromHex("02000000" "6869"));
     in.readString(text);
     EXPECT_EQ("hi", text);
+}
+
+TEST_F(ShowStreamerTest, ACountBeyondWhatTheFileDeliversFailsAfterReadingIt)
+{
+    // The show of sparse-show-in-tar.kvx: a version-454 header whose header
+    // text claims 0xF0000000 bytes, followed by a hole to 4.5 GB. The size
+    // taken at open backs the count; the file then delivers its 35 bytes only.
+    const QByteArray header = QByteArray::fromHex("33ff8484000033ffc6010302" "01cdab5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a00"
+                                                  "0000f0");
+    ASSERT_EQ(35, header.size());
+    ASSERT_TRUE(writeFile(path(), header));
+    QFile file(path());
+    ASSERT_TRUE(file.resize(4500000000LL));
+    const qint64 baseline = TestSupport::resetPeakMemory();
+    ASSERT_TRUE(in.open(path().toStdString(), ShowStreamer::BINARY_IN));
+    EXPECT_EQ(4500000000ULL - 8, in.bytesLeft());
+    ASSERT_TRUE(file.resize(header.size()));
+    EXPECT_EQ(454, in.readVersion());
+    quint8 savedBy[3];
+    quint16 word = 0;
+    std::array<quint8, 16> id;
+    in.readU8(savedBy[0]).readU8(savedBy[1]).readU8(savedBy[2]).readU16(word).readUuid(id);
+    std::string text;
+    EXPECT_EQ("Error reading/writing from file", errorOf([&] { in.readString(text); }));
+    EXPECT_LE(text.capacity(), ShowStreamer::kChunkBytes + 1);
+    EXPECT_LT(TestSupport::peakMemoryBytes() - baseline, 100LL << 20);
 }
 
 TEST_F(ShowStreamerTest, DaliScheduleFormsAndRefusedItems)
