@@ -167,6 +167,7 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
 {
     close();
     openFile(file_, path);
+    m_size = file_.size();
     text_.setDevice(&file_);
     text_.setCodec("UTF-8");
 
@@ -550,7 +551,8 @@ void TextInStream::checkStatus()
 qint64 TextInStream::bytesRemaining() const
 {
     // Every character takes at least one byte of UTF-8.
-    return file_.isOpen() ? std::max<qint64>(0, file_.size() - charsRead_) : 0;
+    // Against the size taken at opening: asking the file is a system call.
+    return file_.isOpen() ? std::max<qint64>(0, m_size - charsRead_) : 0;
 }
 
 // --- TextOutStream ----------------------------------------------------------

@@ -100,6 +100,7 @@ private:
     QString buffer_;
     int bufferPos_ = 0;
     qint64 charsRead_ = 0;
+    qint64 m_size = 0; // the file's size when it was opened
     bool tagOpen_ = false; // the '<' of the next tag is consumed
     bool hasPending_ = false;
     Tag pending_;
