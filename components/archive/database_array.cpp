@@ -238,6 +238,12 @@ void Array::growTo(ObjectId id)
         slots_.resize(std::size_t(id) + 1);
 }
 
+void Array::reserveSlots(ObjectId id)
+{
+    if (id < maxObjects_ && id >= slots_.capacity())
+        slots_.reserve(std::size_t(id) + 1);
+}
+
 void Array::markChanged(ObjectId id)
 {
     if (!isStored())
@@ -260,6 +266,8 @@ qint64 Array::nextChangedId(qint64 from) const
 
 void Array::addChange(ObjectId id, const ObjectPtr& newObject, const ObjectPtr& oldObject)
 {
+    if (!m_collectChanges)
+        return;
     // Commit applies in increasing id, so the end is the usual place; a change
     // for an id already in the set is not added again.
     changes_.emplace_hint(changes_.end(), ArrayObjectChange{id, newObject, oldObject});

@@ -29,6 +29,8 @@ void Database::commitContext()
 
     locks.acquire(ReaderLock);
     const quint32 stamp = quint32(QDateTime::currentSecsSinceEpoch());
+    for (ArrayId arrayId : arrayIds_)
+        arrays_[arrayId]->collectChanges(arrays_[arrayId]->hasListeners());
     bool changed = false;
     try {
         changed = applyEdits(*transaction, stamp);
@@ -70,6 +72,8 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
 
     // First pass: test every record against the committed state; apply nothing.
     bool allPass = true;
+    // Per array the highest id added: its slots grow once, not per add.
+    std::vector<std::pair<Array*, ObjectId>> highestAdds;
     for (auto it = records.begin(); it != records.end();) {
         Array& array = requireArray(it->first.arrayId);
         const ObjectId id = it->first.objectId;
@@ -82,6 +86,9 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
         case ChangeRecord::Add:
             record.object.setSequence(nextGenerationSequence(record.object.sequence()));
             allPass = array.canAdd(id, record.object.sequence(), false) && allPass;
+            if (highestAdds.empty() || highestAdds.back().first != &array)
+                highestAdds.emplace_back(&array, id);
+            highestAdds.back().second = id; // records run in increasing id
             break;
         case ChangeRecord::Removal:
             allPass = array.canRemove(id, record.expectedSequence, false) && allPass;
@@ -99,6 +106,8 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
         giveBackAddIds(transaction);
         raise(1);
     }
+    for (const auto& [array, id] : highestAdds)
+        array->reserveSlots(id);
 
     // Second pass: apply. A refused record is reported and skipped.
     bool changed = false;
