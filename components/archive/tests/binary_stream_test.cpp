@@ -6,6 +6,9 @@
 #include <QBuffer>
 
 #include <cstring>
+#include <functional>
+
+#include <sys/resource.h>
 
 using StreamTest::errorOf;
 using StreamTest::readFile;
@@ -273,25 +276,41 @@ TEST_F(BinaryStreamTest, FileThatShrinksOrGrowsWhileReadFails)
     // The count says 30 elements, the file holds 10 (40 bytes): within the
     // bytes counted at the start, but the rest only comes later.
     const QByteArray shortCount = hex("00060000001E") + tenThousand.mid(6, 40);
+    const auto readVector = [](InStream& in) {
+        std::vector<quint32> v;
+        in >> v;
+        EXPECT_LE(v.capacity(), 10000u);
+    };
     const struct
     {
         QByteArray bytes;
+        qint64 sizeAtOpen; // a sparse tail when larger than the bytes
         qint64 newSize;
+        std::function<void(InStream&)> reader;
         std::string error;
     } rows[] = {
-        {tenThousand, 20000, "Error reading from file"},
-        {shortCount, 100000, "Error reading from file"},
-        {hex("000600004E20") + tenThousand.mid(6, 40), 100000,
+        {tenThousand, 0, 20000, readVector, "Error reading from file"},
+        {shortCount, 0, 100000, readVector, "Error reading from file"},
+        {hex("000600004E20") + tenThousand.mid(6, 40), 0, 100000, readVector,
          "Error reading from file, count 20000 exceeds the data remaining"},
+        // 512 MiB of bits counted against a file of 600 MB that then shrinks:
+        // the bytes are taken as they come, not allocated up front.
+        {hex("0018FFFFFFFF"), 600000000, 3000000, [](InStream& in) { BitVector bits; in >> bits; },
+         "Error reading from file"},
     };
     for (const auto& row : rows) {
         writeFile(path(), kHeader157 + row.bytes);
+        QFile file(path());
+        if (row.sizeAtOpen > 0)
+            ASSERT_TRUE(file.resize(row.sizeAtOpen));
         BinaryInStream in;
         in.open(path(), 157);
-        QFile file(path());
         ASSERT_TRUE(file.resize(row.newSize));
-        std::vector<quint32> v;
-        EXPECT_EQ(errorOf([&] { in >> v; }), row.error) << row.newSize;
-        EXPECT_LE(v.capacity(), 10000u);
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        EXPECT_EQ(errorOf([&] { row.reader(in); }), row.error) << row.newSize;
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "KiB";
     }
 }
