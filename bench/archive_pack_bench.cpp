@@ -172,6 +172,17 @@ int main(int argc, char** argv)
     ratio("ours4", "tar-czf", "0.45");
     ratio("ours4", "pigz4", "1.2");
     ratio("ours4", "ours1", "-");
+    // The parallel output is one ordinary gzip stream for gzip, GNU tar and Python.
+    if (g_dir) {
+        const QByteArray file = g_dir->filePath("ours4.kv2").toLocal8Bit();
+        const auto check = [&](const char* what, const QByteArray& command) {
+            std::printf("%s: %s\n", what, std::system(command.constData()) == 0 ? "ok" : "FAILED");
+        };
+        check("gzip -t", "gzip -t '" + file + "'");
+        check("tar -tzf", "tar -tzf '" + file + "' > /dev/null");
+        check("python3 tarfile",
+              "python3 -c 'import sys, tarfile; tarfile.open(sys.argv[1]).getmembers()' '" + file + "'");
+    }
     g_dir.reset();
     return 0;
 }
