@@ -9,6 +9,7 @@
 #include "components/archive/type_registry.h"
 
 #include <QDataStream>
+#include <QFile>
 #include <QIODevice>
 #include <QPointF>
 #include <QString>
@@ -81,6 +82,34 @@ inline Sample makeSample(int n)
     for (int k = 0; k < (n * 13) % 12; ++k)
         s.values.push_back(quint32(n + k * 977));
     return s;
+}
+
+// The objects 0 to count - 1, made once.
+inline const std::vector<Sample>& samples(int count)
+{
+    static const std::vector<Sample> all = [count] {
+        registerSample();
+        std::vector<Sample> v;
+        for (int n = 0; n < count; ++n)
+            v.push_back(makeSample(n));
+        return v;
+    }();
+    return all;
+}
+
+// A binary stream file opened by hand: QDataStream version 16, then the
+// magic, version and extra bytes read; false when they are not there.
+inline bool openReference(QFile& file, QDataStream& in)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    in.setDevice(&file);
+    in.setVersion(QDataStream::Qt_5_4);
+    qint64 magic = 0;
+    qint16 version = 0;
+    QByteArray extra;
+    in >> magic >> version >> extra;
+    return magic == 0x5C5CFF335C5C33FFLL && in.status() == QDataStream::Ok;
 }
 
 // What the object stream does for one Sample, by hand: the section code

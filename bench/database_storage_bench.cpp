@@ -95,7 +95,7 @@ Archive::DatabaseId sourceDatabase(Layout layout)
     {
         Archive::EditContext context(db);
         for (int n = 0; n < kObjects; ++n) {
-            Archive::ObjectPtr object(new Bench::Sample(Bench::makeSample(n)));
+            Archive::ObjectPtr object(new Bench::Sample(Bench::samples(kObjects)[std::size_t(n)]));
             Archive::ObjectId id = Archive::kNoObjectId;
             Archive::addObject(kArray, id, object, db);
         }
@@ -142,14 +142,9 @@ void BM_DataStreamLoad(benchmark::State& state)
     const QString path = objectFileOf(layout);
     for (auto _ : state) {
         QFile file(path);
-        file.open(QIODevice::ReadOnly);
+        QDataStream in;
+        Bench::openReference(file, in);
         const qint64 size = file.size();
-        QDataStream in(&file);
-        in.setVersion(QDataStream::Qt_5_4);
-        qint64 magic = 0;
-        qint16 version = 0;
-        QByteArray extra;
-        in >> magic >> version >> extra;
         qint16 code = 0;
         if (layout == SingleBinary) {
             QUuid first, second;

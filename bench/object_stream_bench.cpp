@@ -23,14 +23,7 @@ constexpr quint16 kVersion = 157;
 
 const std::vector<Bench::Sample>& samples()
 {
-    static const std::vector<Bench::Sample> all = [] {
-        Bench::registerSample();
-        std::vector<Bench::Sample> v;
-        for (int n = 0; n < kObjects; ++n)
-            v.push_back(Bench::makeSample(n));
-        return v;
-    }();
-    return all;
+    return Bench::samples(kObjects);
 }
 
 QByteArray writeWithObjectStream()
@@ -157,14 +150,8 @@ void BM_DataStreamReadFile(benchmark::State& state)
     const QString& path = dataFile();
     for (auto _ : state) {
         QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        QDataStream in(&file);
-        in.setVersion(QDataStream::Qt_5_4);
-        qint64 magic = 0;
-        qint16 version = 0;
-        QByteArray extra;
-        in >> magic >> version >> extra;
-        if (magic != BinaryInStream::kMagic || in.status() != QDataStream::Ok)
+        QDataStream in;
+        if (!Bench::openReference(file, in))
             state.SkipWithError("bad header");
         referenceReadAll(in, file);
     }

@@ -23,14 +23,7 @@ constexpr quint16 kVersion = 157;
 
 const std::vector<Bench::Sample>& samples()
 {
-    static const std::vector<Bench::Sample> all = [] {
-        Bench::registerSample();
-        std::vector<Bench::Sample> v;
-        for (int n = 0; n < kObjects; ++n)
-            v.push_back(Bench::makeSample(n));
-        return v;
-    }();
-    return all;
+    return Bench::samples(kObjects);
 }
 
 QTemporaryDir& folder()
