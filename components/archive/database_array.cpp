@@ -234,14 +234,20 @@ bool Array::canRemove(ObjectId id, quint32 sequence, bool force)
 
 void Array::growTo(ObjectId id)
 {
-    if (id >= slots_.size())
+    if (id == slots_.size())
+        slots_.emplace_back(); // the usual add past the end
+    else if (id > slots_.size())
         slots_.resize(std::size_t(id) + 1);
 }
 
 void Array::reserveSlots(ObjectId id)
 {
-    if (id < maxObjects_ && id >= slots_.capacity())
+    if (id >= maxObjects_)
+        return;
+    if (id >= slots_.capacity())
         slots_.reserve(std::size_t(id) + 1);
+    if (isStored() && id >= changed_.size())
+        changed_.resize(std::size_t(id) + 1);
 }
 
 void Array::markChanged(ObjectId id)
@@ -320,6 +326,8 @@ void Array::applyReplacement(ObjectId id, const ObjectPtr& object, quint32 stamp
 
 std::shared_ptr<ArrayChangeSet> Array::takeChangeSet()
 {
+    if (changes_.empty())
+        return nullptr;
     auto taken = std::make_shared<ArrayChangeSet>();
     taken->swap(changes_);
     return taken;

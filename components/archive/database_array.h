@@ -130,7 +130,7 @@ public:
     // the slot count does not change.
     void reserveSlots(ObjectId id);
 
-    // Hands over the changes collected since the last call.
+    // Hands over the changes collected since the last call; null when there are none.
     std::shared_ptr<ArrayChangeSet> takeChangeSet();
     void discardChangeSet() { changes_.clear(); }
     // Whether the apply operations collect a change set: a commit turns it
