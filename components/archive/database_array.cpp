@@ -279,7 +279,7 @@ void Array::addChange(ObjectId id, const ObjectPtr& newObject, const ObjectPtr& 
     changes_.emplace_hint(changes_.end(), ArrayObjectChange{id, newObject, oldObject});
 }
 
-void Array::applyAdd(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force)
+void Array::applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
 {
     if (holdsObject(id))
         raise(17, id);
@@ -287,7 +287,7 @@ void Array::applyAdd(ObjectId id, const ObjectPtr& object, quint32 stamp, bool f
     ObjectPtr& slot = slots_[id];
     if (!force && lowPart(object.sequence()) != lowPart(slot.sequence()) + 1)
         raise(18, id);
-    slot = object;
+    slot = std::move(object);
     slot.setStamp(stamp);
     addChange(id, slot, ObjectPtr());
     markChanged(id);
@@ -312,13 +312,13 @@ void Array::applyRemoval(ObjectId id, quint32 sequence, quint32 stamp, bool forc
     markChanged(id);
 }
 
-void Array::applyReplacement(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force)
+void Array::applyReplacement(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
 {
     if (!holdsObject(id) || (!force && object.sequence() != slots_[id].sequence() + 1))
         raise(11, id);
     ObjectPtr& slot = slots_[id];
-    const ObjectPtr previous = slot;
-    slot = object;
+    const ObjectPtr previous = std::move(slot);
+    slot = std::move(object);
     slot.setStamp(stamp);
     addChange(id, slot, previous);
     markChanged(id);

@@ -123,9 +123,10 @@ public:
 
     // Commit apply operations; each raises (codes 17, 18, 20, 11) before it
     // changes a slot, and records its change in the change set.
-    void applyAdd(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force);
+    // The handle is taken over: the commit's record is dropped right after.
+    void applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force);
     void applyRemoval(ObjectId id, quint32 sequence, quint32 stamp, bool force);
-    void applyReplacement(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force);
+    void applyReplacement(ObjectId id, ObjectPtr object, quint32 stamp, bool force);
     // Room for slots up to id, so that a run of adds does not reallocate;
     // the slot count does not change.
     void reserveSlots(ObjectId id);

@@ -122,9 +122,9 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
             raise(0, key.arrayId, key.objectId);
         try {
             if (record.kind == ChangeRecord::Edit)
-                array->applyReplacement(key.objectId, record.object, stamp, false);
+                array->applyReplacement(key.objectId, std::move(record.object), stamp, false);
             else if (record.kind == ChangeRecord::Add)
-                array->applyAdd(key.objectId, record.object, stamp, false);
+                array->applyAdd(key.objectId, std::move(record.object), stamp, false);
             else
                 array->applyRemoval(key.objectId, record.expectedSequence, stamp, false);
         } catch (const archive_exception& e) {
