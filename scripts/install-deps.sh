@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, only when one is missing.
+# With --bench also what the benchmarks compare against (pigz); the tests never need it.
 set -euo pipefail
 
 PACKAGES=(
@@ -9,6 +10,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth imagemagick x11-apps xdotool locales
 )
+if [[ "${1:-}" == "--bench" ]]; then
+  PACKAGES+=(pigz)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

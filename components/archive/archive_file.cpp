@@ -1,5 +1,6 @@
 #include "components/archive/archive_file.h"
 
+#include "components/archive/parallel_gzip_writer.h"
 #include "seltrane_components/os/expansion_guard.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -19,6 +20,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -172,7 +174,14 @@ bool ArchiveFile::open(int mode, QIODevice* device, int kind)
             archive_write_set_format_option(m_handle, "zip", "hdrcharset", "UTF-8");
         } else {
             archive_write_set_format_gnutar(m_handle);
-            if (kind == TarGzKind) {
+            const int threads = m_compressionThreads > 0 ? m_compressionThreads
+                                                         : ParallelGzipWriter::defaultThreadCount();
+            if (kind == TarGzKind && threads > 1) {
+                // libarchive's default gzip level; no time in the header.
+                m_gzip = std::make_unique<ParallelGzipWriter>(
+                    threads, Z_DEFAULT_COMPRESSION,
+                    [this](const char* data, qint64 size) { return writeToDevice(data, size); });
+            } else if (kind == TarGzKind) {
                 archive_write_add_filter_gzip(m_handle);
                 // The same folder gives the same bytes.
                 archive_write_set_filter_option(m_handle, "gzip", "timestamp", nullptr);
@@ -189,6 +198,7 @@ bool ArchiveFile::open(int mode, QIODevice* device, int kind)
             archive_write_free(m_handle);
         m_handle = nullptr;
         m_device = nullptr;
+        m_gzip.reset();
         return false;
     }
     return true;
@@ -205,6 +215,9 @@ bool ArchiveFile::close()
         if (archive_write_close(m_handle) != ARCHIVE_OK) {
             failArchive(tr("Cannot finish the archive"));
             ok = false;
+        } else if (m_gzip && !m_gzip->finish()) {
+            fail(tr("Cannot finish the archive: the compressed data could not be written"));
+            ok = false;
         }
         ok = archive_write_free(m_handle) == ARCHIVE_OK && ok;
         if (m_damaged)
@@ -212,6 +225,7 @@ bool ArchiveFile::close()
     }
     m_handle = nullptr;
     m_device = nullptr;
+    m_gzip.reset();
     return ok;
 }
 
@@ -381,15 +395,21 @@ void ArchiveFile::countEntry(qint64 size)
 qint64 ArchiveFile::deviceWrite(const void* buffer, size_t size)
 {
     const char* data = static_cast<const char*>(buffer);
-    qint64 left = static_cast<qint64>(size);
-    while (left > 0) {
-        const qint64 n = m_device->write(data, left);
+    const bool ok = m_gzip ? m_gzip->write(data, static_cast<qint64>(size))
+                           : writeToDevice(data, static_cast<qint64>(size));
+    return ok ? static_cast<qint64>(size) : -1;
+}
+
+bool ArchiveFile::writeToDevice(const char* data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 n = m_device->write(data, size);
         if (n <= 0)
-            return -1;
+            return false;
         data += n;
-        left -= n;
+        size -= n;
     }
-    return static_cast<qint64>(size);
+    return true;
 }
 
 qint64 ArchiveFile::deviceRead(const void** buffer)

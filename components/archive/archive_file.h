@@ -14,6 +14,11 @@
 // Ownership: the device is not owned; it must be open before open() and its
 // owner closes it after close(). The progress tracker is not owned either.
 //
+// A gzip-compressed tar is compressed on one thread per core by default
+// (ParallelGzipWriter: one ordinary gzip member, the same bytes whatever the
+// number of threads); setCompressionThreads(1) keeps libarchive's own gzip
+// filter on the calling thread.
+//
 // A writer whose entry failed after its header was written is damaged: every
 // later add and close() return false, so a caller never reports success over
 // a truncated or zero-filled entry.
@@ -30,8 +35,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 class ExpansionGuard;
+class ParallelGzipWriter;
 class ProgressTracker;
 class QIODevice;
 struct archive;
@@ -61,6 +68,9 @@ public:
     // False when already open, when the device is not open, or for an
     // unknown mode or kind (and kind 1 for reading).
     bool open(int mode, QIODevice* device, int kind);
+    // Threads that compress a gzip-compressed tar being written; 0 (the
+    // default) means one per core, 1 the calling thread alone. Read by open().
+    void setCompressionThreads(int threads) { m_compressionThreads = threads; }
     // True when closed already; for a writer false when finishing the
     // archive failed or an entry was damaged. The handle is gone either way.
     bool close();
@@ -104,6 +114,7 @@ private:
     bool writeHeader(const QString& entryName, unsigned type, unsigned perm, qint64 size,
                      bool stampNow);
     bool writeData(const char* data, qint64 size);
+    bool writeToDevice(const char* data, qint64 size);
     void countEntry(qint64 size);
     bool checkWriter();
     bool checkReader();
@@ -138,6 +149,8 @@ private:
     qint64 m_estimatedSize = 0;
     ProgressTracker* m_tracker = nullptr;
     struct archive* m_handle = nullptr;
+    int m_compressionThreads = 0;
+    std::unique_ptr<ParallelGzipWriter> m_gzip; // between the tar writer and the device
     int m_mode = ReadMode;
     int m_kind = TarGzKind;
     bool m_damaged = false;

@@ -29,6 +29,7 @@ void BinaryInStream::close()
 {
     stream_.setDevice(nullptr);
     device_ = nullptr;
+    m_size = -1;
     if (file_.isOpen())
         file_.close();
 }
@@ -40,6 +41,7 @@ void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteAr
     stream_.setDevice(&file_);
     stream_.setVersion(kDataStreamVersion);
     stream_.resetStatus();
+    m_size = file_.size();
 
     try {
         qint64 magic = 0;
@@ -67,6 +69,7 @@ void BinaryInStream::setDevice(QIODevice* device)
     stream_.setDevice(device);
     stream_.setVersion(kDataStreamVersion);
     stream_.resetStatus();
+    m_size = device && !device->isSequential() ? device->size() : -1;
 }
 
 bool BinaryInStream::isOpen() const
@@ -84,7 +87,7 @@ InStream& BinaryInStream::operator>>(QStringList& value)
     // QDataStream's own reader reserves the stored count unchecked.
     const quint32 count = readCount();
     value.clear();
-    value.reserve(int(std::min<qint64>(count, bytesRemaining() / 4)));
+    StreamDetail::reserveFor(*this, value, count, 4);
     for (quint32 i = 0; i < count; ++i) {
         QString element;
         stream_ >> element;
@@ -146,27 +149,31 @@ int BinaryInStream::readRaw(char* data, int length)
 
 quint16 BinaryInStream::peekSection()
 {
-    QIODevice* device = activeDevice();
-    if (!device)
-        fail("Error reading from file");
-    const qint64 position = device->pos();
-    qint16 tag = 0;
-    stream_ >> tag;
     checkStatus();
-    device->seek(position);
-    return quint16(tag);
+    // From the device's own buffer: a backwards seek would make a buffered
+    // file drop its buffer and read it again for every object.
+    uchar tag[2];
+    if (activeDevice()->peek(reinterpret_cast<char*>(tag), 2) != 2)
+        fail("Error reading from file");
+    return quint16((tag[0] << 8) | tag[1]);
 }
 
 void BinaryInStream::checkStatus()
 {
-    if (stream_.status() != QDataStream::Ok || !stream_.device())
+    // Data beyond the size taken at the start (a file that grew meanwhile) is
+    // not this stream's.
+    const QIODevice* device = activeDevice();
+    if (stream_.status() != QDataStream::Ok || !device || (m_size >= 0 && device->pos() > m_size))
         fail("Error reading from file");
 }
 
 qint64 BinaryInStream::bytesRemaining() const
 {
     const QIODevice* device = activeDevice();
-    return device ? device->bytesAvailable() : 0;
+    if (!device)
+        return 0;
+    // The size taken once: asking a file for it is a system call.
+    return m_size >= 0 ? std::max<qint64>(0, m_size - device->pos()) : device->bytesAvailable();
 }
 
 // --- BinaryOutStream --------------------------------------------------------

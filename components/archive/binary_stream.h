@@ -7,7 +7,10 @@
 // Reading checks the data, not only the header: endSection, peekSection,
 // beginSection and every container count fail with "Error reading from file"
 // once the data has run out or is bad, and counts are checked against the
-// bytes remaining.
+// bytes remaining. The size is taken once, when the file is opened or the
+// device set; no value costs a system call of its own (a file is read in
+// blocks of its 16 KB buffer, the next section code is peeked from it). Data a
+// file gains while it is read stays unread; a file that shrinks fails.
 //
 // Writing: only a close() that returns means the data is complete; it checks
 // the stream, flushes and checks the file, and throws "Error writing to file".
@@ -89,6 +92,7 @@ private:
     QFile file_;
     QIODevice* device_ = nullptr;
     QDataStream stream_;
+    qint64 m_size = -1; // -1 for a sequential device
 };
 
 class BinaryOutStream : public OutStream

@@ -30,6 +30,21 @@ quint64 currentThreadToken()
     return token;
 }
 
+// The calling thread's open transaction in the table it used last, so that
+// an add or an edit finds it without the table's mutex. Only the thread
+// itself opens, takes or frees its transaction, and it updates this as it does.
+struct CachedTransaction
+{
+    quint64 tableSerial = 0;
+    EditTransaction* transaction = nullptr;
+};
+
+CachedTransaction& cachedTransaction()
+{
+    thread_local CachedTransaction cached;
+    return cached;
+}
+
 // The transaction tables in which the calling thread opened transactions.
 // When the thread ends, its transactions still open in databases that still
 // exist are freed with the object references they hold; their reserved ids
@@ -52,6 +67,7 @@ public:
                 left = std::move(it->second);
                 table->byThread.erase(it);
             }
+            cachedTransaction() = CachedTransaction();
             // Objects are destroyed here, outside the table's mutex.
         }
     }
@@ -84,6 +100,14 @@ void noteTransactionOfThisThread(const std::shared_ptr<TransactionTable>& table,
 }
 
 } // namespace
+
+TransactionTable::TransactionTable()
+    : serial([] {
+          static std::atomic<quint64> next{1};
+          return next.fetch_add(1);
+      }())
+{
+}
 
 // ---------------------------------------------------------------- locks
 
@@ -208,9 +232,14 @@ Array& Database::requireArray(ArrayId arrayId) const
 
 EditTransaction* Database::currentTransaction() const
 {
+    CachedTransaction& cached = cachedTransaction();
+    if (cached.tableSerial == transactions_->serial)
+        return cached.transaction;
     std::lock_guard<std::mutex> guard(transactions_->mutex);
     const auto it = transactions_->byThread.find(currentThreadToken());
-    return it != transactions_->byThread.end() ? it->second.get() : nullptr;
+    cached.tableSerial = transactions_->serial;
+    cached.transaction = it != transactions_->byThread.end() ? it->second.get() : nullptr;
+    return cached.transaction;
 }
 
 EditTransaction& Database::requireTransaction(ArrayId arrayId, ObjectId objectId) const
@@ -232,6 +261,7 @@ std::unique_ptr<EditTransaction> Database::takeTransaction()
         taken = std::move(it->second);
         transactions_->byThread.erase(it);
     }
+    cachedTransaction() = CachedTransaction{transactions_->serial, nullptr};
     return taken;
 }
 
@@ -253,6 +283,7 @@ void Database::beginContext()
         if (slot)
             raise(13);
         slot = std::make_unique<EditTransaction>();
+        cachedTransaction() = CachedTransaction{transactions_->serial, slot.get()};
     }
     noteTransactionOfThisThread(transactions_, token);
 }

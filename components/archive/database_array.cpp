@@ -234,8 +234,20 @@ bool Array::canRemove(ObjectId id, quint32 sequence, bool force)
 
 void Array::growTo(ObjectId id)
 {
-    if (id >= slots_.size())
+    if (id == slots_.size())
+        slots_.emplace_back(); // the usual add past the end
+    else if (id > slots_.size())
         slots_.resize(std::size_t(id) + 1);
+}
+
+void Array::reserveSlots(ObjectId id)
+{
+    if (id >= maxObjects_)
+        return;
+    if (id >= slots_.capacity())
+        slots_.reserve(std::size_t(id) + 1);
+    if (isStored() && id >= changed_.size())
+        changed_.resize(std::size_t(id) + 1);
 }
 
 void Array::markChanged(ObjectId id)
@@ -260,12 +272,14 @@ qint64 Array::nextChangedId(qint64 from) const
 
 void Array::addChange(ObjectId id, const ObjectPtr& newObject, const ObjectPtr& oldObject)
 {
+    if (!m_collectChanges)
+        return;
     // Commit applies in increasing id, so the end is the usual place; a change
     // for an id already in the set is not added again.
     changes_.emplace_hint(changes_.end(), ArrayObjectChange{id, newObject, oldObject});
 }
 
-void Array::applyAdd(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force)
+void Array::applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
 {
     if (holdsObject(id))
         raise(17, id);
@@ -273,7 +287,7 @@ void Array::applyAdd(ObjectId id, const ObjectPtr& object, quint32 stamp, bool f
     ObjectPtr& slot = slots_[id];
     if (!force && lowPart(object.sequence()) != lowPart(slot.sequence()) + 1)
         raise(18, id);
-    slot = object;
+    slot = std::move(object);
     slot.setStamp(stamp);
     addChange(id, slot, ObjectPtr());
     markChanged(id);
@@ -298,13 +312,13 @@ void Array::applyRemoval(ObjectId id, quint32 sequence, quint32 stamp, bool forc
     markChanged(id);
 }
 
-void Array::applyReplacement(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force)
+void Array::applyReplacement(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
 {
     if (!holdsObject(id) || (!force && object.sequence() != slots_[id].sequence() + 1))
         raise(11, id);
     ObjectPtr& slot = slots_[id];
-    const ObjectPtr previous = slot;
-    slot = object;
+    const ObjectPtr previous = std::move(slot);
+    slot = std::move(object);
     slot.setStamp(stamp);
     addChange(id, slot, previous);
     markChanged(id);
@@ -312,6 +326,8 @@ void Array::applyReplacement(ObjectId id, const ObjectPtr& object, quint32 stamp
 
 std::shared_ptr<ArrayChangeSet> Array::takeChangeSet()
 {
+    if (changes_.empty())
+        return nullptr;
     auto taken = std::make_shared<ArrayChangeSet>();
     taken->swap(changes_);
     return taken;

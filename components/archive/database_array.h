@@ -123,13 +123,22 @@ public:
 
     // Commit apply operations; each raises (codes 17, 18, 20, 11) before it
     // changes a slot, and records its change in the change set.
-    void applyAdd(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force);
+    // The handle is taken over: the commit's record is dropped right after.
+    void applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force);
     void applyRemoval(ObjectId id, quint32 sequence, quint32 stamp, bool force);
-    void applyReplacement(ObjectId id, const ObjectPtr& object, quint32 stamp, bool force);
+    void applyReplacement(ObjectId id, ObjectPtr object, quint32 stamp, bool force);
+    // Room for slots up to id, so that a run of adds does not reallocate;
+    // the slot count does not change.
+    void reserveSlots(ObjectId id);
 
-    // Hands over the changes collected since the last call.
+    // Hands over the changes collected since the last call; null when there are none.
     std::shared_ptr<ArrayChangeSet> takeChangeSet();
     void discardChangeSet() { changes_.clear(); }
+    // Whether the apply operations collect a change set: a commit turns it
+    // off for an array nobody listens to, which then costs no node per
+    // object. A listener added while such a commit applies misses that one.
+    void collectChanges(bool collect) { m_collectChanges = collect; }
+    bool hasListeners() { return objectListeners_.size() != 0 || arrayListeners_.size() != 0; }
     // Delivers one commit's changes: one object signal per change, then one
     // array signal; nothing for an empty set.
     void deliverChanges(const std::shared_ptr<ArrayChangeSet>& changes);
@@ -176,6 +185,7 @@ private:
     ObjectListenerSet objectListeners_;
     ArrayListenerSet arrayListeners_;
     ArrayChangeSet changes_;
+    bool m_collectChanges = true;
 };
 
 // Sequence arithmetic of commit: an edit raises the low 24 bits by one, an add

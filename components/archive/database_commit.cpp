@@ -29,6 +29,8 @@ void Database::commitContext()
 
     locks.acquire(ReaderLock);
     const quint32 stamp = quint32(QDateTime::currentSecsSinceEpoch());
+    for (ArrayId arrayId : arrayIds_)
+        arrays_[arrayId]->collectChanges(arrays_[arrayId]->hasListeners());
     bool changed = false;
     try {
         changed = applyEdits(*transaction, stamp);
@@ -70,24 +72,31 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
 
     // First pass: test every record against the committed state; apply nothing.
     bool allPass = true;
+    // Per array the highest id added: its slots grow once, not per add.
+    std::vector<std::pair<Array*, ObjectId>> highestAdds;
+    Array* array = nullptr; // the records run array by array
     for (auto it = records.begin(); it != records.end();) {
-        Array& array = requireArray(it->first.arrayId);
+        if (!array || array->id() != it->first.arrayId)
+            array = &requireArray(it->first.arrayId);
         const ObjectId id = it->first.objectId;
         ChangeRecord& record = it->second;
         switch (record.kind) {
         case ChangeRecord::Edit:
             record.object.setSequence(nextEditSequence(record.object.sequence()));
-            allPass = array.canEdit(id, record.object.sequence(), false) && allPass;
+            allPass = array->canEdit(id, record.object.sequence(), false) && allPass;
             break;
         case ChangeRecord::Add:
             record.object.setSequence(nextGenerationSequence(record.object.sequence()));
-            allPass = array.canAdd(id, record.object.sequence(), false) && allPass;
+            allPass = array->canAdd(id, record.object.sequence(), false) && allPass;
+            if (highestAdds.empty() || highestAdds.back().first != array)
+                highestAdds.emplace_back(array, id);
+            highestAdds.back().second = id; // records run in increasing id
             break;
         case ChangeRecord::Removal:
-            allPass = array.canRemove(id, record.expectedSequence, false) && allPass;
+            allPass = array->canRemove(id, record.expectedSequence, false) && allPass;
             break;
         case ChangeRecord::Release:
-            array.giveBackId(id);
+            array->giveBackId(id);
             it = records.erase(it);
             continue;
         default:
@@ -99,27 +108,31 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
         giveBackAddIds(transaction);
         raise(1);
     }
+    for (const auto& [target, highest] : highestAdds)
+        target->reserveSlots(highest);
 
     // Second pass: apply. A refused record is reported and skipped.
     bool changed = false;
+    array = nullptr;
     for (auto& [key, record] : records) {
-        Array& array = requireArray(key.arrayId);
+        if (!array || array->id() != key.arrayId)
+            array = &requireArray(key.arrayId);
         if (record.kind != ChangeRecord::Edit && record.kind != ChangeRecord::Add
             && record.kind != ChangeRecord::Removal)
             raise(0, key.arrayId, key.objectId);
         try {
             if (record.kind == ChangeRecord::Edit)
-                array.applyReplacement(key.objectId, record.object, stamp, false);
+                array->applyReplacement(key.objectId, std::move(record.object), stamp, false);
             else if (record.kind == ChangeRecord::Add)
-                array.applyAdd(key.objectId, record.object, stamp, false);
+                array->applyAdd(key.objectId, std::move(record.object), stamp, false);
             else
-                array.applyRemoval(key.objectId, record.expectedSequence, stamp, false);
+                array->applyRemoval(key.objectId, record.expectedSequence, stamp, false);
         } catch (const archive_exception& e) {
             debugPrintf("%s\n", (std::string(e.what())
                                  + " - unable to handle archive exception when applying edits")
                                     .c_str());
         }
-        if (array.isStored())
+        if (array->isStored())
             changed = true;
     }
     return changed;

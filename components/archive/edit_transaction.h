@@ -61,6 +61,10 @@ struct EditTransaction
 // map itself; a thread reads and changes its own transaction without it.
 struct TransactionTable
 {
+    TransactionTable();
+    // Never the same for two tables of one process, so that a thread's cached
+    // lookup can never be taken for another table at the same address.
+    const quint64 serial;
     std::mutex mutex;
     std::unordered_map<quint64, std::unique_ptr<EditTransaction>> byThread;
 };

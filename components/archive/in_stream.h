@@ -212,15 +212,17 @@ struct HasReserve<C, std::void_t<typename C::value_type, decltype(std::declval<C
 {
 };
 
-// Room for what the data can hold, and never more than 16 MiB ahead of the
-// elements actually read.
+// Room for what the data can hold, and never more than 1 MiB ahead of the
+// elements actually read: past that the container grows with what is read,
+// so a count that a sparse or shrinking file cannot back fails after reading
+// at most what is there.
 template <class C>
-void reserveFor(InStream& in, C& container, quint32 count)
+void reserveFor(InStream& in, C& container, quint32 count, qint64 minElementBytes = 1)
 {
     if constexpr (HasReserve<C>::value) {
         using T = typename C::value_type;
-        const qint64 byMemory = std::max<qint64>(1, (qint64(16) << 20) / qint64(sizeof(T)));
-        const qint64 n = std::min({qint64(count), in.bytesRemaining(), byMemory});
+        const qint64 byMemory = std::max<qint64>(1, (qint64(1) << 20) / qint64(sizeof(T)));
+        const qint64 n = std::min({qint64(count), in.bytesRemaining() / minElementBytes, byMemory});
         container.reserve(static_cast<int>(n));
     }
 }

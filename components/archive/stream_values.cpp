@@ -34,10 +34,18 @@ InStream& InStream::operator>>(BitVector& value)
     const quint64 byteCount = BitVector::byteCountFor(bitCount);
     if (qint64(byteCount) > bytesRemaining())
         throw std::runtime_error("Error reading from file");
-    QByteArray bytes(int(byteCount), '\0');
-    if (readRaw(bytes.data(), bytes.size()) != bytes.size())
-        throw std::runtime_error("Error reading from file");
-    checkStatus();
+    // Grown with what is read, so that data which is not there (a file that
+    // shrank, or a hole) costs no more memory than was read.
+    constexpr int kChunk = 1 << 20;
+    QByteArray bytes;
+    while (quint64(bytes.size()) < byteCount) {
+        const int at = bytes.size();
+        const int length = int(std::min<quint64>(kChunk, byteCount - quint64(at)));
+        bytes.resize(at + length);
+        if (readRaw(bytes.data() + at, length) != length)
+            throw std::runtime_error("Error reading from file");
+        checkStatus();
+    }
     value.setRawBytes(bitCount, bytes); // bits at and beyond the count are dropped
     endSection(StreamCode::BitVector);
     return *this;

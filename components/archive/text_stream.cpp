@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QLocale>
+#include <QTextCodec>
 
 #include <cmath>
 #include <limits>
@@ -19,6 +20,7 @@ constexpr int kDataStreamVersion = QDataStream::Qt_5_4; // 16, as the binary for
 constexpr int kMaxTagLength = 4096;
 constexpr int kMaxHeaderLineLength = 16 << 20;
 const char kStreamDataStart[] = "<StreamData version=\"";
+const QChar kNewLine = QLatin1Char('\n');
 
 [[noreturn]] void fail(const char* text)
 {
@@ -158,7 +160,7 @@ void TextInStream::close()
         file_.close();
     buffer_.clear();
     bufferPos_ = 0;
-    charsRead_ = 0;
+    m_charsBefore = 0;
     tagOpen_ = false;
     hasPending_ = false;
 }
@@ -167,6 +169,7 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
 {
     close();
     openFile(file_, path);
+    m_size = file_.size();
     text_.setDevice(&file_);
     text_.setCodec("UTF-8");
 
@@ -203,19 +206,54 @@ bool TextInStream::isOpen() const
     return file_.isOpen() && file_.isReadable();
 }
 
+bool TextInStream::fill()
+{
+    if (bufferPos_ < buffer_.size())
+        return true;
+    if (!file_.isOpen())
+        return false;
+    m_charsBefore += buffer_.size();
+    buffer_ = text_.read(kReadBlock);
+    bufferPos_ = 0;
+    return !buffer_.isEmpty();
+}
+
 bool TextInStream::nextChar(QChar& c)
 {
-    if (bufferPos_ >= buffer_.size()) {
-        if (!file_.isOpen())
-            return false;
-        buffer_ = text_.read(8192);
-        bufferPos_ = 0;
-        if (buffer_.isEmpty())
-            return false;
-    }
+    if (!fill())
+        return false;
     c = buffer_.at(bufferPos_++);
-    ++charsRead_;
     return true;
+}
+
+// Consumes text up to the next stop character, appending it to *into when
+// given; true when the stop was found (and consumed), false at the end of
+// the data. Fails once more than limit characters would be gathered.
+bool TextInStream::scanTo(QChar stop, QString* into, int limit)
+{
+    while (fill()) {
+        const int at = buffer_.indexOf(stop, bufferPos_);
+        const int end = at >= 0 ? at : buffer_.size();
+        if (into) {
+            if (limit >= 0 && into->size() + (end - bufferPos_) > limit)
+                fail("Error reading from file");
+            into->append(buffer_.constData() + bufferPos_, end - bufferPos_);
+        }
+        bufferPos_ = end;
+        if (at >= 0) {
+            ++bufferPos_;
+            return true;
+        }
+    }
+    return false;
+}
+
+const QString& TextInStream::nameOf(quint32 code)
+{
+    const auto found = m_names.find(code);
+    if (found != m_names.end())
+        return found->second;
+    return m_names.emplace(code, ObjectRegistry::nameForCode(code)).first->second;
 }
 
 bool TextInStream::readLine(QString& line)
@@ -247,45 +285,38 @@ const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
             tagMismatch(closingExpected);
         fail("Error reading from file");
     };
-    QChar c;
-    if (!tagOpen_) {
-        do {
-            if (!nextChar(c))
-                endOfData();
-        } while (c != QLatin1Char('<'));
-    }
+    if (!tagOpen_ && !scanTo(QLatin1Char('<'), nullptr, -1))
+        endOfData();
     tagOpen_ = false;
-    QString raw;
-    for (;;) {
-        if (!nextChar(c))
-            endOfData();
-        if (c == QLatin1Char('>'))
-            break;
-        if (raw.size() >= kMaxTagLength)
-            fail("Error reading from file");
-        raw += c;
-    }
+    Tag& tag = pending_;
+    tag.raw.resize(0);
+    if (!scanTo(QLatin1Char('>'), &tag.raw, kMaxTagLength))
+        endOfData();
 
-    Tag tag;
+    const QString& raw = tag.raw;
+    tag.closing = false;
+    tag.code = 0;
+    tag.hasCode = false;
     if (raw.startsWith(QLatin1Char('/'))) {
         tag.closing = true;
-        tag.name = raw.mid(1);
+        tag.nameFrom = 1;
+        tag.nameLength = raw.size() - 1;
     } else {
         const int space = raw.indexOf(QLatin1Char(' '));
-        tag.name = space < 0 ? raw : raw.left(space);
+        tag.nameFrom = 0;
+        tag.nameLength = space < 0 ? raw.size() : space;
         static const QString key = QStringLiteral("code=\"");
         const int at = space < 0 ? -1 : raw.indexOf(key, space);
         if (at >= 0) {
             const int from = at + key.size();
             const int end = raw.indexOf(QLatin1Char('"'), from);
             bool ok = false;
-            tag.code = end < 0 ? 0 : raw.mid(from, end - from).toUInt(&ok);
+            tag.code = end < 0 ? 0 : raw.midRef(from, end - from).toUInt(&ok);
             if (!ok)
                 fail("Error reading from file");
             tag.hasCode = true;
         }
     }
-    pending_ = tag;
     hasPending_ = true;
     return pending_;
 }
@@ -300,9 +331,16 @@ quint16 TextInStream::peekSection()
     if (!isOpen())
         fail("Error reading from file");
     const Tag& tag = nextTag(0xFFFFFFFFu);
-    const QString name = tag.closing ? QLatin1Char('/') + tag.name : tag.name;
-    if (!tag.hasCode)
-        return quint16(ObjectRegistry::codeForName(name));
+    // A closing tag is looked up with its slash, and fails.
+    const QString name = tag.raw.left(tag.nameFrom + tag.nameLength);
+    if (!tag.hasCode) {
+        const auto found = m_codes.constFind(name);
+        if (found != m_codes.constEnd())
+            return quint16(found.value());
+        const quint32 code = ObjectRegistry::codeForName(name);
+        m_codes.insert(name, code);
+        return quint16(code);
+    }
     // A code attribute must be a code registered under the element's name.
     const ObjectRegistry::Record* record = ObjectRegistry::instance().find(tag.code);
     if (!record || record->name != name || tag.code > 0xFFFFu)
@@ -315,9 +353,9 @@ void TextInStream::beginSection(quint32 code)
 {
     if (!isOpen())
         fail("Error reading from file");
-    const QString expected = ObjectRegistry::nameForCode(code);
+    const QString& expected = nameOf(code);
     const Tag& tag = nextTag(0xFFFFFFFFu);
-    if (tag.closing || tag.name != expected || (tag.hasCode && tag.code != code))
+    if (tag.closing || tag.name() != expected || (tag.hasCode && tag.code != code))
         tagMismatch(code);
     hasPending_ = false;
 }
@@ -326,9 +364,9 @@ void TextInStream::endSection(quint32 code)
 {
     if (!isOpen())
         fail("Error reading from file");
-    const QString expected = ObjectRegistry::nameForCode(code);
+    const QString& expected = nameOf(code);
     const Tag& tag = nextTag(code);
-    if (!tag.closing || tag.name != expected)
+    if (!tag.closing || tag.name() != expected)
         tagMismatch(code);
     hasPending_ = false;
 }
@@ -339,14 +377,7 @@ QString TextInStream::readText()
     QString text;
     if (hasPending_)
         return text;
-    QChar c;
-    while (nextChar(c)) {
-        if (c == QLatin1Char('<')) {
-            tagOpen_ = true;
-            break;
-        }
-        text += c;
-    }
+    tagOpen_ = scanTo(QLatin1Char('<'), &text, -1);
     return text;
 }
 
@@ -550,7 +581,8 @@ void TextInStream::checkStatus()
 qint64 TextInStream::bytesRemaining() const
 {
     // Every character takes at least one byte of UTF-8.
-    return file_.isOpen() ? std::max<qint64>(0, file_.size() - charsRead_) : 0;
+    // Against the size taken at opening: asking the file is a system call.
+    return file_.isOpen() ? std::max<qint64>(0, m_size - (m_charsBefore + bufferPos_)) : 0;
 }
 
 // --- TextOutStream ----------------------------------------------------------
@@ -592,9 +624,12 @@ void TextOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
     createFile(file_, path);
-    text_.setDevice(&file_);
-    text_.setCodec("UTF-8");
-    text_.resetStatus();
+    // No byte-order mark, as QTextStream writes UTF-8; the encoder keeps a
+    // surrogate pair whole across two flushes.
+    m_encoder.reset(QTextCodec::codecForName("UTF-8")->makeEncoder(QTextCodec::IgnoreHeader));
+    m_writeFailed = false;
+    m_pending.clear();
+    m_pending.reserve(kFlushSize + 4096);
     atLineStart_ = true;
     containerDepths_.clear();
     const QByteArray encoded = extra ? extra->toPercentEncoding() : QByteArray();
@@ -621,48 +656,83 @@ void TextOutStream::finish(bool quiet)
     write(QStringLiteral("</ArchiveStream>\n"));
     depth_ = 0;
     containerDepths_.clear();
-    text_.flush();
-    const bool ok = text_.status() == QTextStream::Ok;
-    text_.setDevice(nullptr);
-    text_.resetStatus();
+    flushPending();
+    const bool ok = !m_writeFailed;
+    m_encoder.reset();
+    m_pending.clear();
+    m_pending.squeeze();
     reportClose(closeFile(file_) && ok, quiet, "TextOutStream file flush failed");
+}
+
+void TextOutStream::flushPending()
+{
+    if (m_pending.isEmpty())
+        return;
+    const QByteArray bytes = m_encoder->fromUnicode(m_pending);
+    if (!m_writeFailed && file_.write(bytes) != bytes.size())
+        m_writeFailed = true;
+    m_pending.resize(0);
+}
+
+void TextOutStream::append(const QChar* text, int length)
+{
+    if (length <= 0)
+        return;
+    m_pending.append(text, length);
+    atLineStart_ = text[length - 1] == QLatin1Char('\n');
+    if (m_pending.size() >= kFlushSize)
+        flushPending();
 }
 
 void TextOutStream::write(const QString& text)
 {
-    if (text.isEmpty())
-        return;
-    text_ << text;
-    atLineStart_ = text.endsWith(QLatin1Char('\n'));
+    append(text.constData(), text.size());
+}
+
+void TextOutStream::indent(int depth)
+{
+    static const QString kSpaces(256, QLatin1Char(' '));
+    for (int n = std::max(depth, 0) * 4; n > 0; n -= kSpaces.size())
+        append(kSpaces.constData(), std::min(n, kSpaces.size()));
+}
+
+const TextOutStream::Element& TextOutStream::element(quint32 code)
+{
+    const auto found = m_elements.find(code);
+    if (found != m_elements.end())
+        return found->second;
+    Element element;
+    const QString name = ObjectRegistry::nameForCode(code);
+    element.open = QLatin1Char('<') + name;
+    // A shared name reads back as its lowest code; any other code says so.
+    if (ObjectRegistry::codeForName(name) != code)
+        element.open += QStringLiteral(" code=\"%1\"").arg(code);
+    element.open += QLatin1Char('>');
+    element.close = QLatin1String("</") + name + QLatin1String(">\n");
+    return m_elements.emplace(code, std::move(element)).first->second;
 }
 
 void TextOutStream::beginSection(quint32 code, bool container)
 {
-    const QString name = ObjectRegistry::nameForCode(code);
-    QString tag = indentation(depth_) + QLatin1Char('<') + name;
-    // A shared name reads back as its lowest code; any other code says so.
-    if (ObjectRegistry::codeForName(name) != code)
-        tag += QStringLiteral(" code=\"%1\"").arg(code);
-    tag += QLatin1Char('>');
+    const Element& tag = element(code);
+    indent(depth_);
+    write(tag.open);
     if (container) {
-        tag += QLatin1Char('\n');
+        append(&kNewLine, 1);
         containerDepths_.push_back(depth_);
     }
-    write(tag);
     ++depth_;
 }
 
 void TextOutStream::endSection(quint32 code)
 {
-    const QString name = ObjectRegistry::nameForCode(code);
+    const Element& tag = element(code);
     --depth_;
-    QString tag;
     if (!containerDepths_.empty() && containerDepths_.back() == depth_) {
-        tag = indentation(depth_);
+        indent(depth_);
         containerDepths_.pop_back();
     }
-    tag += QLatin1String("</") + name + QLatin1String(">\n");
-    write(tag);
+    write(tag.close);
 }
 
 int TextOutStream::writeRaw(const char* data, int length)
@@ -670,10 +740,13 @@ int TextOutStream::writeRaw(const char* data, int length)
     if (length <= 0)
         return 0;
     const QString hex = QString::fromLatin1(QByteArray::fromRawData(data, length).toHex().toUpper());
-    if (atLineStart_)
-        write(indentation(depth_) + hex + QLatin1Char('\n'));
-    else
+    if (atLineStart_) {
+        indent(depth_);
         write(hex);
+        append(&kNewLine, 1);
+    } else {
+        write(hex);
+    }
     return length;
 }
 

@@ -25,9 +25,14 @@
 #include "components/archive/out_stream.h"
 
 #include <QFile>
+#include <QHash>
 #include <QTextStream>
 
 #include <deque>
+#include <memory>
+#include <unordered_map>
+
+class QTextEncoder;
 
 class TextInStream : public InStream
 {
@@ -76,15 +81,23 @@ public:
     qint64 bytesRemaining() const override;
 
 private:
+    // The text between '<' and '>', read into one reused string.
     struct Tag
     {
-        QString name;
+        QString raw;
+        int nameFrom = 0;
+        int nameLength = 0;
         bool closing = false;
         quint32 code = 0; // from a code attribute, else the name's code
         bool hasCode = false;
+        QStringRef name() const { return raw.midRef(nameFrom, nameLength); }
     };
+    static constexpr int kReadBlock = 64 * 1024; // characters decoded at a time
 
+    bool fill();
     bool nextChar(QChar& c);
+    bool scanTo(QChar stop, QString* into, int limit);
+    const QString& nameOf(quint32 code);
     bool readLine(QString& line);
     const Tag& nextTag(quint32 closingExpected);
     bool nextTagIsClosing();
@@ -99,7 +112,11 @@ private:
     QTextStream text_;
     QString buffer_;
     int bufferPos_ = 0;
-    qint64 charsRead_ = 0;
+    qint64 m_charsBefore = 0; // characters of the blocks before buffer_
+    // Element names by code and codes by name, looked up once per stream.
+    std::unordered_map<quint32, QString> m_names;
+    QHash<QString, quint32> m_codes;
+    qint64 m_size = 0; // the file's size when it was opened
     bool tagOpen_ = false; // the '<' of the next tag is consumed
     bool hasPending_ = false;
     Tag pending_;
@@ -153,12 +170,28 @@ public:
     static QString unescape(const QString& text);
 
 private:
+    // The text of an element's tags, made once per code and stream.
+    struct Element
+    {
+        QString open;  // "<name>" or "<name code="N">"
+        QString close; // "</name>\n"
+    };
+    static constexpr int kFlushSize = 64 * 1024; // characters
+
     OutStream& writeElement(quint32 openCode, quint32 closeCode, const QString& text);
+    const Element& element(quint32 code);
     void write(const QString& text);
+    void append(const QChar* text, int length);
+    void indent(int depth);
+    void flushPending();
     void finish(bool quiet);
 
     QFile file_;
-    QTextStream text_;
+    // Text is gathered here and encoded in blocks of kFlushSize.
+    QString m_pending;
+    std::unique_ptr<QTextEncoder> m_encoder;
+    bool m_writeFailed = false;
+    std::unordered_map<quint32, Element> m_elements;
     int depth_ = 0;
     std::deque<int> containerDepths_;
     bool atLineStart_ = true;

@@ -5,6 +5,11 @@
 
 #include <QBuffer>
 
+#include <cstring>
+#include <functional>
+
+#include <sys/resource.h>
+
 using StreamTest::errorOf;
 using StreamTest::readFile;
 using StreamTest::writeFile;
@@ -30,6 +35,39 @@ class FailingDevice : public QIODevice
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char*, qint64) override { return -1; }
+};
+
+// Bytes behind QIODevice's own 16 KB read buffer, counting what reaches the
+// device itself.
+class CountingDevice : public QIODevice
+{
+public:
+    explicit CountingDevice(const QByteArray& data) : m_data(data) { open(QIODevice::ReadOnly); }
+    qint64 size() const override { return m_data.size(); }
+    bool seek(qint64 position) override
+    {
+        ++m_seeks;
+        return QIODevice::seek(position);
+    }
+    int reads() const { return m_reads; }
+    int seeks() const { return m_seeks; }
+
+protected:
+    qint64 readData(char* data, qint64 length) override
+    {
+        ++m_reads;
+        const qint64 n = std::min<qint64>(length, m_data.size() - m_position);
+        std::memcpy(data, m_data.constData() + m_position, size_t(n));
+        m_position += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_position = 0;
+    int m_reads = 0;
+    int m_seeks = 0;
 };
 
 } // namespace
@@ -200,4 +238,79 @@ TEST_F(BinaryStreamTest, FailedDeviceWritesSurfaceInClose)
     out << qint32(2);
     out.close();
     EXPECT_EQ(buffer.data(), hex("00000002"));
+}
+
+TEST_F(BinaryStreamTest, PeeksThroughTheDeviceBufferAcrossItsBoundary)
+{
+    StreamTest::Shape shape;
+    shape.name = QStringLiteral("lamp");
+    shape.points = {{1, 2}};
+    const QByteArray object = body([&](OutStream& out) { writeObjectPointer(out, &shape); });
+    // The object's code starts just before, on and just after the 16 KB
+    // boundary of the device's buffer; then a thousand more objects.
+    for (const int skip : {16382, 16383, 16384}) {
+        CountingDevice device(QByteArray(skip, 'x') + object.repeated(1001));
+        BinaryInStream in;
+        in.setDevice(&device);
+        QByteArray skipped(skip, '\0');
+        ASSERT_EQ(in.readRaw(skipped.data(), skip), skip);
+        for (int n = 0; n < 1001; ++n) {
+            std::unique_ptr<StreamTest::Shape> read;
+            in >> read;
+            ASSERT_TRUE(read) << skip << " " << n;
+            EXPECT_EQ(read->name, shape.name);
+        }
+        EXPECT_EQ(in.bytesRemaining(), 0);
+        EXPECT_EQ(device.seeks(), 0);
+        // About one read per 16 KB, not one per object.
+        EXPECT_LE(device.reads(), int(device.size() / 16384) + 5);
+    }
+}
+
+TEST_F(BinaryStreamTest, FileThatShrinksOrGrowsWhileReadFails)
+{
+    std::vector<quint32> values;
+    for (quint32 i = 0; i < 10000; ++i)
+        values.push_back(i);
+    const QByteArray tenThousand = body([&](OutStream& out) { out << values; });
+    // The count says 30 elements, the file holds 10 (40 bytes): within the
+    // bytes counted at the start, but the rest only comes later.
+    const QByteArray shortCount = hex("00060000001E") + tenThousand.mid(6, 40);
+    const auto readVector = [](InStream& in) {
+        std::vector<quint32> v;
+        in >> v;
+        EXPECT_LE(v.capacity(), 10000u);
+    };
+    const struct
+    {
+        QByteArray bytes;
+        qint64 sizeAtOpen; // a sparse tail when larger than the bytes
+        qint64 newSize;
+        std::function<void(InStream&)> reader;
+        std::string error;
+    } rows[] = {
+        {tenThousand, 0, 20000, readVector, "Error reading from file"},
+        {shortCount, 0, 100000, readVector, "Error reading from file"},
+        {hex("000600004E20") + tenThousand.mid(6, 40), 0, 100000, readVector,
+         "Error reading from file, count 20000 exceeds the data remaining"},
+        // 512 MiB of bits counted against a file of 600 MB that then shrinks:
+        // the bytes are taken as they come, not allocated up front.
+        {hex("0018FFFFFFFF"), 600000000, 3000000, [](InStream& in) { BitVector bits; in >> bits; },
+         "Error reading from file"},
+    };
+    for (const auto& row : rows) {
+        writeFile(path(), kHeader157 + row.bytes);
+        QFile file(path());
+        if (row.sizeAtOpen > 0)
+            ASSERT_TRUE(file.resize(row.sizeAtOpen));
+        BinaryInStream in;
+        in.open(path(), 157);
+        ASSERT_TRUE(file.resize(row.newSize));
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        EXPECT_EQ(errorOf([&] { row.reader(in); }), row.error) << row.newSize;
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "KiB";
+    }
 }

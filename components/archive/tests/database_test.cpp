@@ -166,3 +166,34 @@ TEST_F(DatabaseFixture, FailedCommitGivesBackAddIds)
     EXPECT_TRUE(array().freeIds().empty());
     EXPECT_EQ(addThings({0}), (std::vector<ObjectId>{4}));
 }
+
+TEST_F(DatabaseFixture, ChangesReachOnlyListenersOfTheirCommitAndTwoDatabasesShareAThread)
+{
+    // A commit nobody listens to keeps no changes for a later listener.
+    addThings({1, 2, 3});
+    {
+        Recorder recorder{&array(kThings)};
+        addThings({4});
+        const auto entries = recorder.entries();
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_TRUE(entries[1].arraySignal && entries[1].changeCount == 1u);
+    }
+
+    // One thread with a transaction open in each of two databases, used in turns.
+    const DatabaseId other = createDatabase(settings(), schema());
+    {
+        EditContext mine(db);
+        EditContext theirs(other);
+        for (qint32 i = 0; i < 4; ++i) {
+            addThing(db, 10 + i);
+            addThing(other, 20 + i);
+        }
+        mine.commit();
+        EXPECT_EQ(codeOf([&] { addThing(db, 0); }), 14);
+        theirs.commit();
+    }
+    EXPECT_EQ(getArraySize(kThings, db), 8u);
+    EXPECT_EQ(getArraySize(kThings, other), 4u);
+    closeDatabase(other);
+    setCurrentDatabase(db);
+}

@@ -197,3 +197,50 @@ TEST_F(TextStreamTest, BadAndShortInput)
         EXPECT_EQ(b, -1);
     });
 }
+
+TEST_F(TextStreamTest, TextAcrossWriteAndReadBlocks)
+{
+    // Strings longer than a block, with characters outside the BMP and
+    // escapes, then tags running over every block boundary.
+    const QString piece = QStringLiteral("a<b>&\"'é") + QString::fromUcs4(U"\U0001F4A1") + QStringLiteral(" ");
+    std::vector<QString> strings;
+    for (int n : {1, 9000, 20000})
+        strings.push_back(piece.repeated(n).left(n * piece.size() - (n % 2)));
+    std::vector<quint8> bytes(20000);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = quint8(i * 7);
+    const QByteArray text = body([&](OutStream& out) {
+        for (const QString& s : strings)
+            out << s;
+        out << bytes;
+    });
+    QByteArray expected;
+    for (const QString& s : strings)
+        expected += "    <string>" + TextOutStream::escape(s).toUtf8() + "</string>\n";
+    expected += "    <vector>\n        <uint32>20000</uint32>\n";
+    for (quint8 b : bytes)
+        expected += "        <uint8>" + QByteArray::number(b) + "</uint8>\n";
+    expected += "    </vector>\n";
+    EXPECT_TRUE(text == expected);
+
+    read(text, [&](InStream& in) {
+        for (const QString& s : strings) {
+            QString back;
+            in >> back;
+            EXPECT_TRUE(back == s) << s.size();
+        }
+        std::vector<quint8> back;
+        in >> back;
+        EXPECT_EQ(back, bytes);
+    });
+
+    // A tag may hold 4096 characters between its brackets, not one more.
+    for (const int spaces : {4090, 4091}) {
+        read("<uint32" + QByteArray(spaces, ' ') + ">5</uint32>", [&](InStream& in) {
+            quint32 v = 0;
+            const std::string error = errorOf([&] { in >> v; });
+            EXPECT_EQ(error, spaces == 4090 ? "" : "Error reading from file");
+            EXPECT_EQ(v, spaces == 4090 ? 5u : 0u);
+        });
+    }
+}
