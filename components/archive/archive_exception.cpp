@@ -8,20 +8,20 @@ namespace Archive {
 
 archive_exception::archive_exception(int code, quint32 objectId, quint32 arrayId, quint32 databaseId)
     : std::runtime_error(std::string())
-    , code_(code)
-    , databaseId_(databaseId)
-    , arrayId_(arrayId)
-    , objectId_(objectId)
+    , m_code(code)
+    , m_databaseId(databaseId)
+    , m_arrayId(arrayId)
+    , m_objectId(objectId)
 {
     char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "Archive error %d (ObjId %u, ArrayId %u, dbId %u)", code_,
-                  unsigned(objectId_), unsigned(arrayId_), unsigned(databaseId_));
-    text_ = buffer;
+    std::snprintf(buffer, sizeof buffer, "Archive error %d (ObjId %u, ArrayId %u, dbId %u)", m_code,
+                  unsigned(m_objectId), unsigned(m_arrayId), unsigned(m_databaseId));
+    m_text = buffer;
 }
 
 const char* archive_exception::what() const noexcept
 {
-    return text_.c_str();
+    return m_text.c_str();
 }
 
 const std::map<int, QString>& archive_exception::messageTable()

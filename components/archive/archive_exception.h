@@ -26,21 +26,21 @@ public:
     // "Archive error %d (ObjId %u, ArrayId %u, dbId %u)".
     const char* what() const noexcept override;
 
-    int code() const { return code_; }
-    quint32 databaseId() const { return databaseId_; }
-    quint32 arrayId() const { return arrayId_; }
-    quint32 objectId() const { return objectId_; }
+    int code() const { return m_code; }
+    quint32 databaseId() const { return m_databaseId; }
+    quint32 arrayId() const { return m_arrayId; }
+    quint32 objectId() const { return m_objectId; }
 
     // The translated message of each code 0 to 31; "Unknown error" for others.
     static QString messageForCode(int code);
     static const std::map<int, QString>& messageTable();
 
 private:
-    int code_;
-    quint32 databaseId_;
-    quint32 arrayId_;
-    quint32 objectId_;
-    std::string text_;
+    int m_code;
+    quint32 m_databaseId;
+    quint32 m_arrayId;
+    quint32 m_objectId;
+    std::string m_text;
 };
 
 } // namespace Archive

@@ -24,33 +24,33 @@ class ArrayIterator
 {
 public:
     ArrayIterator() = default;
-    ArrayIterator(Array* array, bool seePending) : array_(array), seePending_(seePending) {}
+    ArrayIterator(Array* array, bool seePending) : m_array(array), m_seePending(seePending) {}
 
     // Moves to the next object of class T; false (and a null current object)
     // when there is none. After false the next call starts again at the front.
     bool next()
     {
-        if (!array_)
+        if (!m_array)
             return false;
-        ObjectId from = current_.isObject() ? current_->getId() : kNoObjectId;
+        ObjectId from = m_current.isObject() ? m_current->getId() : kNoObjectId;
         for (;;) {
-            const ObjectPtr found = seePending_ ? array_->findNext(from) : array_->findNextCommitted(from);
+            const ObjectPtr found = m_seePending ? m_array->findNext(from) : m_array->findNextCommitted(from);
             if (!found.isObject() || dynamic_cast<T*>(found.object()) != nullptr) {
-                current_ = dynamicPointerCast<T>(found);
-                return current_.isObject();
+                m_current = dynamicPointerCast<T>(found);
+                return m_current.isObject();
             }
             from = found->getId();
         }
     }
 
-    const Pointer<T>& current() const { return current_; }
-    T* operator->() const { return current_.operator->(); }
-    T& operator*() const { return *current_; }
+    const Pointer<T>& current() const { return m_current; }
+    T* operator->() const { return m_current.operator->(); }
+    T& operator*() const { return *m_current; }
 
 private:
-    Pointer<T> current_;
-    Array* array_ = nullptr;
-    bool seePending_ = false;
+    Pointer<T> m_current;
+    Array* m_array = nullptr;
+    bool m_seePending = false;
 };
 
 } // namespace Archive

@@ -23,44 +23,44 @@ AutoSaveTimer::~AutoSaveTimer() = default;
 
 void AutoSaveTimer::setDelays(qint32 idleDelay, qint32 maxDelay)
 {
-    idleDelay_ = idleDelay;
-    maxDelay_ = maxDelay;
-    if (!isOn(idleDelay_))
+    m_idleDelay = idleDelay;
+    m_maxDelay = maxDelay;
+    if (!isOn(m_idleDelay))
         stop();
 }
 
 void AutoSaveTimer::restart()
 {
-    if (!isOn(idleDelay_))
+    if (!isOn(m_idleDelay))
         return;
-    if (idleTimer_ != 0)
-        killTimer(idleTimer_);
-    idleTimer_ = startTimer(idleDelay_, Qt::CoarseTimer);
-    if (maxTimer_ == 0 && isOn(maxDelay_))
-        maxTimer_ = startTimer(maxDelay_, Qt::CoarseTimer);
+    if (m_idleTimer != 0)
+        killTimer(m_idleTimer);
+    m_idleTimer = startTimer(m_idleDelay, Qt::CoarseTimer);
+    if (m_maxTimer == 0 && isOn(m_maxDelay))
+        m_maxTimer = startTimer(m_maxDelay, Qt::CoarseTimer);
 }
 
 void AutoSaveTimer::stop()
 {
-    if (idleTimer_ != 0)
-        killTimer(idleTimer_);
-    if (maxTimer_ != 0)
-        killTimer(maxTimer_);
-    idleTimer_ = 0;
-    maxTimer_ = 0;
+    if (m_idleTimer != 0)
+        killTimer(m_idleTimer);
+    if (m_maxTimer != 0)
+        killTimer(m_maxTimer);
+    m_idleTimer = 0;
+    m_maxTimer = 0;
 }
 
 void AutoSaveTimer::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == 0 || (event->timerId() != idleTimer_ && event->timerId() != maxTimer_)) {
+    if (event->timerId() == 0 || (event->timerId() != m_idleTimer && event->timerId() != m_maxTimer)) {
         QObject::timerEvent(event);
         return;
     }
     // Nothing may escape into the event loop; the database stays modified, so
     // the next change tries again.
     try {
-        if (save_)
-            save_();
+        if (m_save)
+            m_save();
     } catch (const std::exception&) {
         logMessage(kLogAutosaveError, "Error autosaving database\n");
     }

@@ -32,27 +32,27 @@ public:
     explicit AutoSaveTimer(QObject* parent = nullptr);
     ~AutoSaveTimer() override;
 
-    void setSaveFunction(SaveFunction save) { save_ = std::move(save); }
+    void setSaveFunction(SaveFunction save) { m_save = std::move(save); }
     void setDelays(qint32 idleDelay, qint32 maxDelay);
-    qint32 idleDelay() const { return idleDelay_; }
-    qint32 maxDelay() const { return maxDelay_; }
+    qint32 idleDelay() const { return m_idleDelay; }
+    qint32 maxDelay() const { return m_maxDelay; }
 
     // Restarts the idle timer and starts the maximum timer unless it runs.
     void restart();
     void stop();
 
-    bool isIdleTimerRunning() const { return idleTimer_ != 0; }
-    bool isMaxTimerRunning() const { return maxTimer_ != 0; }
+    bool isIdleTimerRunning() const { return m_idleTimer != 0; }
+    bool isMaxTimerRunning() const { return m_maxTimer != 0; }
 
 protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    SaveFunction save_;
-    qint32 idleDelay_ = kAutoSaveOff;
-    qint32 maxDelay_ = kAutoSaveOff;
-    int idleTimer_ = 0;
-    int maxTimer_ = 0;
+    SaveFunction m_save;
+    qint32 m_idleDelay = kAutoSaveOff;
+    qint32 m_maxDelay = kAutoSaveOff;
+    int m_idleTimer = 0;
+    int m_maxTimer = 0;
 };
 
 } // namespace Archive

@@ -27,31 +27,31 @@ BinaryInStream::~BinaryInStream()
 
 void BinaryInStream::close()
 {
-    stream_.setDevice(nullptr);
-    device_ = nullptr;
+    m_stream.setDevice(nullptr);
+    m_device = nullptr;
     m_size = -1;
-    if (file_.isOpen())
-        file_.close();
+    if (m_file.isOpen())
+        m_file.close();
 }
 
 void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteArray* extra)
 {
     close();
-    openFile(file_, path);
-    stream_.setDevice(&file_);
-    stream_.setVersion(kDataStreamVersion);
-    stream_.resetStatus();
-    m_size = file_.size();
+    openFile(m_file, path);
+    m_stream.setDevice(&m_file);
+    m_stream.setVersion(kDataStreamVersion);
+    m_stream.resetStatus();
+    m_size = m_file.size();
 
     try {
         qint64 magic = 0;
-        stream_ >> magic;
-        if (stream_.status() != QDataStream::Ok || magic != kMagic)
+        m_stream >> magic;
+        if (m_stream.status() != QDataStream::Ok || magic != kMagic)
             fail("Error file not in valid format");
         qint16 version = 0;
         QByteArray header;
-        stream_ >> version >> header;
-        if (stream_.status() != QDataStream::Ok)
+        m_stream >> version >> header;
+        if (m_stream.status() != QDataStream::Ok)
             fail("Error reading file header");
         if (extra)
             *extra = header;
@@ -65,21 +65,21 @@ void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteAr
 void BinaryInStream::setDevice(QIODevice* device)
 {
     close();
-    device_ = device;
-    stream_.setDevice(device);
-    stream_.setVersion(kDataStreamVersion);
-    stream_.resetStatus();
+    m_device = device;
+    m_stream.setDevice(device);
+    m_stream.setVersion(kDataStreamVersion);
+    m_stream.resetStatus();
     m_size = device && !device->isSequential() ? device->size() : -1;
 }
 
 bool BinaryInStream::isOpen() const
 {
-    return device_ != nullptr || (file_.isOpen() && file_.isReadable());
+    return m_device != nullptr || (m_file.isOpen() && m_file.isReadable());
 }
 
 QIODevice* BinaryInStream::activeDevice() const
 {
-    return stream_.device();
+    return m_stream.device();
 }
 
 InStream& BinaryInStream::operator>>(QStringList& value)
@@ -90,7 +90,7 @@ InStream& BinaryInStream::operator>>(QStringList& value)
     StreamDetail::reserveFor(*this, value, count, 4);
     for (quint32 i = 0; i < count; ++i) {
         QString element;
-        stream_ >> element;
+        m_stream >> element;
         checkStatus();
         value.append(element);
     }
@@ -99,7 +99,7 @@ InStream& BinaryInStream::operator>>(QStringList& value)
 
 InStream& BinaryInStream::operator>>(QVariant& value)
 {
-    VariantCodec::read(stream_, value);
+    VariantCodec::read(m_stream, value);
     return *this;
 }
 
@@ -129,7 +129,7 @@ InStream& BinaryInStream::operator>>(qint64& value) { return readPlain(value); }
 void BinaryInStream::beginSection(quint32 code)
 {
     qint16 tag = 0;
-    stream_ >> tag;
+    m_stream >> tag;
     checkStatus();
     if (quint16(tag) != code)
         tagMismatch(code);
@@ -144,7 +144,7 @@ void BinaryInStream::endSection(quint32)
 
 int BinaryInStream::readRaw(char* data, int length)
 {
-    return stream_.readRawData(data, length);
+    return m_stream.readRawData(data, length);
 }
 
 quint16 BinaryInStream::peekSection()
@@ -163,7 +163,7 @@ void BinaryInStream::checkStatus()
     // Data beyond the size taken at the start (a file that grew meanwhile) is
     // not this stream's.
     const QIODevice* device = activeDevice();
-    if (stream_.status() != QDataStream::Ok || !device || (m_size >= 0 && device->pos() > m_size))
+    if (m_stream.status() != QDataStream::Ok || !device || (m_size >= 0 && device->pos() > m_size))
         fail("Error reading from file");
 }
 
@@ -191,27 +191,27 @@ BinaryOutStream::~BinaryOutStream()
 void BinaryOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
-    createFile(file_, path);
-    stream_.setDevice(&file_);
-    stream_.setVersion(kDataStreamVersion);
-    stream_.resetStatus();
-    stream_ << BinaryInStream::kMagic << qint16(version()) << (extra ? *extra : QByteArray());
-    if (stream_.status() != QDataStream::Ok)
+    createFile(m_file, path);
+    m_stream.setDevice(&m_file);
+    m_stream.setVersion(kDataStreamVersion);
+    m_stream.resetStatus();
+    m_stream << BinaryInStream::kMagic << qint16(version()) << (extra ? *extra : QByteArray());
+    if (m_stream.status() != QDataStream::Ok)
         fail("Error writing to file");
 }
 
 void BinaryOutStream::setDevice(QIODevice* device)
 {
     finish(true);
-    device_ = device;
-    stream_.setDevice(device);
-    stream_.setVersion(kDataStreamVersion);
-    stream_.resetStatus();
+    m_device = device;
+    m_stream.setDevice(device);
+    m_stream.setVersion(kDataStreamVersion);
+    m_stream.resetStatus();
 }
 
 bool BinaryOutStream::isOpen() const
 {
-    return device_ != nullptr || (file_.isOpen() && file_.isWritable());
+    return m_device != nullptr || (m_file.isOpen() && m_file.isWritable());
 }
 
 void BinaryOutStream::close()
@@ -221,15 +221,15 @@ void BinaryOutStream::close()
 
 void BinaryOutStream::finish(bool quiet)
 {
-    if (!stream_.device())
+    if (!m_stream.device())
         return;
-    bool ok = stream_.status() == QDataStream::Ok;
-    stream_.setDevice(nullptr);
-    stream_.resetStatus();
-    if (device_)
-        device_ = nullptr;
+    bool ok = m_stream.status() == QDataStream::Ok;
+    m_stream.setDevice(nullptr);
+    m_stream.resetStatus();
+    if (m_device)
+        m_device = nullptr;
     else
-        ok = closeFile(file_) && ok;
+        ok = closeFile(m_file) && ok;
     reportClose(ok, quiet, "BinaryOutStream file flush failed");
 }
 
@@ -237,13 +237,13 @@ OutStream& BinaryOutStream::operator<<(const QStringList& value)
 {
     writeCount(std::size_t(value.size()));
     for (const QString& element : value)
-        stream_ << element;
+        m_stream << element;
     return *this;
 }
 
 OutStream& BinaryOutStream::operator<<(const QVariant& value)
 {
-    VariantCodec::write(stream_, value);
+    VariantCodec::write(m_stream, value);
     return *this;
 }
 
@@ -272,12 +272,12 @@ OutStream& BinaryOutStream::operator<<(qint64 value) { return writePlain(value);
 
 void BinaryOutStream::beginSection(quint32 code, bool)
 {
-    stream_ << qint16(code);
+    m_stream << qint16(code);
 }
 
 void BinaryOutStream::endSection(quint32) {}
 
 int BinaryOutStream::writeRaw(const char* data, int length)
 {
-    return stream_.writeRawData(data, length);
+    return m_stream.writeRawData(data, length);
 }

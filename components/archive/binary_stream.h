@@ -84,14 +84,14 @@ private:
     template <class T>
     InStream& readPlain(T& value)
     {
-        stream_ >> value;
+        m_stream >> value;
         return *this;
     }
     QIODevice* activeDevice() const;
 
-    QFile file_;
-    QIODevice* device_ = nullptr;
-    QDataStream stream_;
+    QFile m_file;
+    QIODevice* m_device = nullptr;
+    QDataStream m_stream;
     qint64 m_size = -1; // -1 for a sequential device
 };
 
@@ -144,12 +144,12 @@ private:
     template <class T>
     OutStream& writePlain(const T& value)
     {
-        stream_ << value;
+        m_stream << value;
         return *this;
     }
     void finish(bool quiet);
 
-    QFile file_;
-    QIODevice* device_ = nullptr;
-    QDataStream stream_;
+    QFile m_file;
+    QIODevice* m_device = nullptr;
+    QDataStream m_stream;
 };

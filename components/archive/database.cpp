@@ -54,14 +54,14 @@ class ThreadTransactions
 public:
     ~ThreadTransactions()
     {
-        for (const std::weak_ptr<TransactionTable>& weak : tables_) {
+        for (const std::weak_ptr<TransactionTable>& weak : m_tables) {
             const std::shared_ptr<TransactionTable> table = weak.lock();
             if (!table)
                 continue;
             std::unique_ptr<EditTransaction> left;
             {
                 std::lock_guard<std::mutex> guard(table->mutex);
-                const auto it = table->byThread.find(token_);
+                const auto it = table->byThread.find(m_token);
                 if (it == table->byThread.end())
                     continue;
                 left = std::move(it->second);
@@ -74,23 +74,23 @@ public:
 
     void note(const std::shared_ptr<TransactionTable>& table, quint64 token)
     {
-        token_ = token;
+        m_token = token;
         bool known = false;
-        for (auto it = tables_.begin(); it != tables_.end();) {
+        for (auto it = m_tables.begin(); it != m_tables.end();) {
             if (it->expired()) {
-                it = tables_.erase(it);
+                it = m_tables.erase(it);
                 continue;
             }
             known = known || (!it->owner_before(table) && !table.owner_before(*it));
             ++it;
         }
         if (!known)
-            tables_.push_back(table);
+            m_tables.push_back(table);
     }
 
 private:
-    std::vector<std::weak_ptr<TransactionTable>> tables_;
-    quint64 token_ = 0;
+    std::vector<std::weak_ptr<TransactionTable>> m_tables;
+    quint64 m_token = 0;
 };
 
 void noteTransactionOfThisThread(const std::shared_ptr<TransactionTable>& table, quint64 token)
@@ -111,23 +111,23 @@ TransactionTable::TransactionTable()
 
 // ---------------------------------------------------------------- locks
 
-DatabaseLocks::DatabaseLocks(const Database& database, int locks) : database_(database)
+DatabaseLocks::DatabaseLocks(const Database& database, int locks) : m_database(database)
 {
     acquire(locks);
 }
 
 DatabaseLocks::~DatabaseLocks()
 {
-    release(held_);
+    release(m_held);
 }
 
 void DatabaseLocks::acquire(int locks)
 {
     for (int which : {Database::ContextLock, Database::SaveLock, Database::TransponderLock,
                       Database::ReaderLock}) {
-        if ((locks & which) && !(held_ & which)) {
-            database_.lock(Database::Lock(which)).lock();
-            held_ |= which;
+        if ((locks & which) && !(m_held & which)) {
+            m_database.lock(Database::Lock(which)).lock();
+            m_held |= which;
         }
     }
 }
@@ -136,18 +136,18 @@ void DatabaseLocks::release(int locks)
 {
     for (int which : {Database::ReaderLock, Database::TransponderLock, Database::SaveLock,
                       Database::ContextLock}) {
-        if ((locks & which) && (held_ & which)) {
-            database_.lock(Database::Lock(which)).unlock();
-            held_ &= ~which;
+        if ((locks & which) && (m_held & which)) {
+            m_database.lock(Database::Lock(which)).unlock();
+            m_held &= ~which;
         }
     }
 }
 
 // ---------------------------------------------------------------- database
 
-Database::Database(QObject* parent) : QObject(parent), autoSave_(this)
+Database::Database(QObject* parent) : QObject(parent), m_autoSave(this)
 {
-    autoSave_.setSaveFunction([this] {
+    m_autoSave.setSaveFunction([this] {
         DatabaseLocks locks(*this, SaveLock);
         save(false, false);
     });
@@ -159,67 +159,67 @@ RecursiveLock& Database::lock(Lock which) const
 {
     switch (which) {
     case ContextLock:
-        return contextLock_;
+        return m_contextLock;
     case SaveLock:
-        return saveLock_;
+        return m_saveLock;
     case TransponderLock:
-        return transponderLock_;
+        return m_transponderLock;
     case ReaderLock:
     default:
-        return readerLock_;
+        return m_readerLock;
     }
 }
 
 void Database::raise(int code, ArrayId arrayId, ObjectId objectId) const
 {
-    throw archive_exception(code, objectId, arrayId, id_);
+    throw archive_exception(code, objectId, arrayId, m_id);
 }
 
 void Database::init(const DatabaseSettings& settings, const ArraySchemaRow* schema, DatabaseId id)
 {
-    arrays_.reserve(16);
+    m_arrays.reserve(16);
     for (const ArraySchemaRow* row = schema; row && row->arrayId != kSchemaEnd; ++row) {
         auto array = std::make_unique<Array>(row->arrayId, row->maxObjects, this);
         array->setFlags(row->flags);
         array->setName(row->name);
-        if (row->arrayId >= arrays_.size())
-            arrays_.resize(std::size_t(row->arrayId) + 1);
+        if (row->arrayId >= m_arrays.size())
+            m_arrays.resize(std::size_t(row->arrayId) + 1);
         // A repeated row replaces the earlier array but keeps one place in the order.
-        if (!arrays_[row->arrayId])
-            arrayIds_.push_back(row->arrayId);
-        arrays_[row->arrayId] = std::move(array);
+        if (!m_arrays[row->arrayId])
+            m_arrayIds.push_back(row->arrayId);
+        m_arrays[row->arrayId] = std::move(array);
     }
-    id_ = id;
-    settings_ = settings;
+    m_id = id;
+    m_settings = settings;
     const qint64 minimumMax = qint64(settings.idleDelay) * 4;
     if (settings.maxDelay < minimumMax)
-        settings_.maxDelay = qint32(std::min<qint64>(minimumMax, 0x7FFFFFFF));
-    storage_.configure(settings_);
-    autoSave_.setDelays(settings_.idleDelay, settings_.maxDelay);
+        m_settings.maxDelay = qint32(std::min<qint64>(minimumMax, 0x7FFFFFFF));
+    m_storage.configure(m_settings);
+    m_autoSave.setDelays(m_settings.idleDelay, m_settings.maxDelay);
     connect(this, &Database::requestAutoSaveTimer, this, &Database::startAutoSaveTimer,
             Qt::UniqueConnection);
-    initialised_ = true;
+    m_initialised = true;
 }
 
 void Database::close()
 {
-    arrays_.clear();
-    arrayIds_.clear();
-    initialised_ = false;
+    m_arrays.clear();
+    m_arrayIds.clear();
+    m_initialised = false;
 }
 
 void Database::reset()
 {
     DatabaseLocks locks(*this, AllLocks);
-    storage_.clear();
-    for (ArrayId arrayId : arrayIds_)
-        arrays_[arrayId]->reset();
-    modified_ = false;
+    m_storage.clear();
+    for (ArrayId arrayId : m_arrayIds)
+        m_arrays[arrayId]->reset();
+    m_modified = false;
 }
 
 Array* Database::array(ArrayId arrayId) const
 {
-    return arrayId < arrays_.size() ? arrays_[arrayId].get() : nullptr;
+    return arrayId < m_arrays.size() ? m_arrays[arrayId].get() : nullptr;
 }
 
 Array& Database::requireArray(ArrayId arrayId) const
@@ -233,12 +233,12 @@ Array& Database::requireArray(ArrayId arrayId) const
 EditTransaction* Database::currentTransaction() const
 {
     CachedTransaction& cached = cachedTransaction();
-    if (cached.tableSerial == transactions_->serial)
+    if (cached.tableSerial == m_transactions->serial)
         return cached.transaction;
-    std::lock_guard<std::mutex> guard(transactions_->mutex);
-    const auto it = transactions_->byThread.find(currentThreadToken());
-    cached.tableSerial = transactions_->serial;
-    cached.transaction = it != transactions_->byThread.end() ? it->second.get() : nullptr;
+    std::lock_guard<std::mutex> guard(m_transactions->mutex);
+    const auto it = m_transactions->byThread.find(currentThreadToken());
+    cached.tableSerial = m_transactions->serial;
+    cached.transaction = it != m_transactions->byThread.end() ? it->second.get() : nullptr;
     return cached.transaction;
 }
 
@@ -254,14 +254,14 @@ std::unique_ptr<EditTransaction> Database::takeTransaction()
 {
     std::unique_ptr<EditTransaction> taken;
     {
-        std::lock_guard<std::mutex> guard(transactions_->mutex);
-        const auto it = transactions_->byThread.find(currentThreadToken());
-        if (it == transactions_->byThread.end())
+        std::lock_guard<std::mutex> guard(m_transactions->mutex);
+        const auto it = m_transactions->byThread.find(currentThreadToken());
+        if (it == m_transactions->byThread.end())
             return taken;
         taken = std::move(it->second);
-        transactions_->byThread.erase(it);
+        m_transactions->byThread.erase(it);
     }
-    cachedTransaction() = CachedTransaction{transactions_->serial, nullptr};
+    cachedTransaction() = CachedTransaction{m_transactions->serial, nullptr};
     return taken;
 }
 
@@ -277,15 +277,15 @@ void Database::beginContext()
     DatabaseLocks locks(*this, ContextLock);
     const quint64 token = currentThreadToken();
     {
-        std::lock_guard<std::mutex> guard(transactions_->mutex);
-        auto& slot = transactions_->byThread[token];
+        std::lock_guard<std::mutex> guard(m_transactions->mutex);
+        auto& slot = m_transactions->byThread[token];
         // Replacing an open transaction would leak the ids it reserved.
         if (slot)
             raise(13);
         slot = std::make_unique<EditTransaction>();
-        cachedTransaction() = CachedTransaction{transactions_->serial, slot.get()};
+        cachedTransaction() = CachedTransaction{m_transactions->serial, slot.get()};
     }
-    noteTransactionOfThisThread(transactions_, token);
+    noteTransactionOfThisThread(m_transactions, token);
 }
 
 void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)

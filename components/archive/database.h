@@ -64,9 +64,9 @@ public:
     explicit Database(QObject* parent = nullptr);
     ~Database() override;
 
-    DatabaseId id() const { return id_; }
-    bool isInitialised() const { return initialised_; }
-    const DatabaseSettings& settings() const { return settings_; }
+    DatabaseId id() const { return m_id; }
+    bool isInitialised() const { return m_initialised; }
+    const DatabaseSettings& settings() const { return m_settings; }
 
     // Sets the database up from its settings and schema table (ending with a
     // row of array id kSchemaEnd); called once, by createDatabase.
@@ -81,7 +81,7 @@ public:
     // Code 8 when the database has no array of that id.
     Array& requireArray(ArrayId arrayId) const;
     // The array ids in schema order (the order of loading, saving and delivery).
-    const std::vector<ArrayId>& arrayIds() const { return arrayIds_; }
+    const std::vector<ArrayId>& arrayIds() const { return m_arrayIds; }
 
     // Transactions of the calling thread.
     void beginContext();
@@ -89,7 +89,7 @@ public:
     void rollbackContext();
     bool hasContext() const { return currentTransaction() != nullptr; }
     // True on the thread that is delivering change signals.
-    bool isDeliveringSignals() const { return transponderLock_.isOwnedByCurrentThread(); }
+    bool isDeliveringSignals() const { return m_transponderLock.isOwnedByCurrentThread(); }
 
     // Object operations behind the free functions of the same names.
     void addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object);
@@ -108,10 +108,10 @@ public:
     bool saveArray(ArrayId arrayId, const QString& folder);
     void setDatabaseUuid(const QUuid& uuid);
 
-    const DatabaseStorage& storage() const { return storage_; }
-    const QString& path() const { return storage_.path(); }
-    const QUuid& databaseUuid() const { return storage_.uuid(); }
-    bool isModified() const { return modified_; }
+    const DatabaseStorage& storage() const { return m_storage; }
+    const QString& path() const { return m_storage.path(); }
+    const QUuid& databaseUuid() const { return m_storage.uuid(); }
+    bool isModified() const { return m_modified; }
 
     RecursiveLock& lock(Lock which) const;
 
@@ -137,26 +137,26 @@ private:
                             ObjectId objectId = kNoObjectId) const;
     void refuseWhileDelivering(ArrayId arrayId) const;
 
-    DatabaseId id_ = kNoDatabase;
-    bool initialised_ = false;
-    DatabaseSettings settings_;
-    std::vector<std::unique_ptr<Array>> arrays_;
-    std::vector<ArrayId> arrayIds_;
+    DatabaseId m_id = kNoDatabase;
+    bool m_initialised = false;
+    DatabaseSettings m_settings;
+    std::vector<std::unique_ptr<Array>> m_arrays;
+    std::vector<ArrayId> m_arrayIds;
 
-    DatabaseStorage storage_;
+    DatabaseStorage m_storage;
     // Set by commits on any thread; cleared by a save under the save lock.
-    std::atomic<bool> modified_{false};
-    AutoSaveTimer autoSave_;
+    std::atomic<bool> m_modified{false};
+    AutoSaveTimer m_autoSave;
 
-    mutable RecursiveLock contextLock_;
-    mutable RecursiveLock saveLock_;
-    mutable RecursiveLock transponderLock_;
-    mutable RecursiveLock readerLock_;
+    mutable RecursiveLock m_contextLock;
+    mutable RecursiveLock m_saveLock;
+    mutable RecursiveLock m_transponderLock;
+    mutable RecursiveLock m_readerLock;
 
     // Each thread's open transaction. Every thread that opens one also holds a
     // weak reference to the table, so that a transaction still open when its
     // thread ends is freed then, not kept until the database closes.
-    const std::shared_ptr<TransactionTable> transactions_ = std::make_shared<TransactionTable>();
+    const std::shared_ptr<TransactionTable> m_transactions = std::make_shared<TransactionTable>();
 };
 
 // Takes the chosen locks of a database in the one order used everywhere
@@ -174,8 +174,8 @@ public:
     void release(int locks);
 
 private:
-    const Database& database_;
-    int held_ = 0;
+    const Database& m_database;
+    int m_held = 0;
 };
 
 // Registry.

@@ -25,38 +25,38 @@ quint32 highPart(quint32 sequence)
 
 void FreeIdList::append(ObjectId id)
 {
-    if (index_.count(id))
+    if (m_index.count(id))
         return;
-    order_.push_back(id);
-    index_.emplace(id, std::prev(order_.end()));
+    m_order.push_back(id);
+    m_index.emplace(id, std::prev(m_order.end()));
 }
 
 ObjectId FreeIdList::takeFirst()
 {
-    const ObjectId id = order_.front();
-    index_.erase(id);
-    order_.pop_front();
+    const ObjectId id = m_order.front();
+    m_index.erase(id);
+    m_order.pop_front();
     return id;
 }
 
 bool FreeIdList::take(ObjectId id)
 {
-    const auto it = index_.find(id);
-    if (it == index_.end())
+    const auto it = m_index.find(id);
+    if (it == m_index.end())
         return false;
-    order_.erase(it->second);
-    index_.erase(it);
+    m_order.erase(it->second);
+    m_index.erase(it);
     return true;
 }
 
 void FreeIdList::clear()
 {
-    order_.clear();
-    index_.clear();
+    m_order.clear();
+    m_index.clear();
 }
 
 Array::Array(ArrayId id, quint32 maxObjects, Database* database)
-    : id_(id), database_(database), maxObjects_(maxObjects)
+    : m_id(id), m_database(database), m_maxObjects(maxObjects)
 {
 }
 
@@ -64,40 +64,40 @@ Array::~Array() = default;
 
 DatabaseId Array::databaseId() const
 {
-    return database_ ? database_->id() : kNoDatabase;
+    return m_database ? m_database->id() : kNoDatabase;
 }
 
 void Array::raise(int code, ObjectId id) const
 {
-    throw archive_exception(code, id, id_, databaseId());
+    throw archive_exception(code, id, m_id, databaseId());
 }
 
 quint32 Array::replaceStorageField(quint32 field)
 {
     const quint32 old = storageField();
-    flags_ = (flags_ & ~kArrayFieldMask) | (field & kArrayFieldMask);
+    m_flags = (m_flags & ~kArrayFieldMask) | (field & kArrayFieldMask);
     return old;
 }
 
 bool Array::reserveId(ObjectId& id)
 {
     if (id == kNoObjectId) {
-        if (freeIds_.size() <= kReuseThreshold && nextId_ < maxObjects_) {
-            id = nextId_++;
+        if (m_freeIds.size() <= kReuseThreshold && m_nextId < m_maxObjects) {
+            id = m_nextId++;
             return true;
         }
-        if (freeIds_.empty())
+        if (m_freeIds.empty())
             return false;
-        id = freeIds_.takeFirst();
+        id = m_freeIds.takeFirst();
         return true;
     }
-    if (id >= maxObjects_ || holdsObject(id))
+    if (id >= m_maxObjects || holdsObject(id))
         return false;
-    if (id < nextId_)
-        return freeIds_.take(id);
-    for (ObjectId skipped = nextId_; skipped < id; ++skipped)
-        freeIds_.append(skipped);
-    nextId_ = id + 1;
+    if (id < m_nextId)
+        return m_freeIds.take(id);
+    for (ObjectId skipped = m_nextId; skipped < id; ++skipped)
+        m_freeIds.append(skipped);
+    m_nextId = id + 1;
     return true;
 }
 
@@ -112,25 +112,25 @@ void Array::freeId(ObjectId id)
 {
     // An id the counter has not handed out yet (a reservation made before a
     // reset) must not be handed out twice.
-    if (id < nextId_)
-        freeIds_.append(id);
+    if (id < m_nextId)
+        m_freeIds.append(id);
 }
 
 quint32 Array::sequenceOf(ObjectId id) const
 {
-    return id < slots_.size() ? slots_[id].sequence() : 0;
+    return id < m_slots.size() ? m_slots[id].sequence() : 0;
 }
 
 ObjectPtr Array::committed(ObjectId id) const
 {
-    return id < slots_.size() ? slots_[id] : ObjectPtr();
+    return id < m_slots.size() ? m_slots[id] : ObjectPtr();
 }
 
 ObjectPtr Array::cloneForEdit(ObjectId id) const
 {
     if (!holdsObject(id))
         return ObjectPtr();
-    const ObjectPtr& slot = slots_[id];
+    const ObjectPtr& slot = m_slots[id];
     ObjectPtr copy(slot->clone(), slot.sequence(), slot.stamp());
     if (copy.isObject())
         copy->setId(slot->getId());
@@ -139,7 +139,7 @@ ObjectPtr Array::cloneForEdit(ObjectId id) const
 
 ObjectPtr Array::findNextCommitted(ObjectId fromId) const
 {
-    std::lock_guard<RecursiveLock> reader(database_->lock(Database::ReaderLock));
+    std::lock_guard<RecursiveLock> reader(m_database->lock(Database::ReaderLock));
     return findNextCommittedLocked(fromId);
 }
 
@@ -147,13 +147,13 @@ ObjectPtr Array::findNextCommittedLocked(ObjectId fromId) const
 {
     std::size_t index = 0;
     if (fromId != kNoObjectId) {
-        if (fromId >= slots_.size())
+        if (fromId >= m_slots.size())
             raise(12, fromId);
         index = std::size_t(fromId) + 1;
     }
-    for (; index < slots_.size(); ++index) {
-        if (slots_[index].isObject())
-            return slots_[index];
+    for (; index < m_slots.size(); ++index) {
+        if (m_slots[index].isObject())
+            return m_slots[index];
     }
     return ObjectPtr();
 }
@@ -161,34 +161,34 @@ ObjectPtr Array::findNextCommittedLocked(ObjectId fromId) const
 ObjectPtr Array::findNext(ObjectId fromId) const
 {
     const EditTransaction* transaction =
-        database_->isDeliveringSignals() ? nullptr : database_->currentTransaction();
+        m_database->isDeliveringSignals() ? nullptr : m_database->currentTransaction();
     if (!transaction)
         return findNextCommitted(fromId);
 
-    std::lock_guard<RecursiveLock> reader(database_->lock(Database::ReaderLock));
+    std::lock_guard<RecursiveLock> reader(m_database->lock(Database::ReaderLock));
     const auto& records = transaction->records;
     const auto inArray = [&](std::map<RecordKey, ChangeRecord>::const_iterator it) {
-        return it != records.end() && it->first.arrayId == id_;
+        return it != records.end() && it->first.arrayId == m_id;
     };
 
     std::size_t slot = 0;
-    auto record = records.lower_bound(RecordKey{id_, 0});
+    auto record = records.lower_bound(RecordKey{m_id, 0});
     if (fromId != kNoObjectId) {
-        if (fromId >= slots_.size() && !inArray(records.lower_bound(RecordKey{id_, fromId})))
+        if (fromId >= m_slots.size() && !inArray(records.lower_bound(RecordKey{m_id, fromId})))
             raise(12, fromId);
         slot = std::size_t(fromId) + 1;
-        record = records.upper_bound(RecordKey{id_, fromId});
+        record = records.upper_bound(RecordKey{m_id, fromId});
     }
 
     for (;;) {
-        while (slot < slots_.size() && !slots_[slot].isObject())
+        while (slot < m_slots.size() && !m_slots[slot].isObject())
             ++slot;
         const bool haveRecord = inArray(record);
-        const bool haveSlot = slot < slots_.size();
+        const bool haveSlot = slot < m_slots.size();
         if (!haveRecord && !haveSlot)
             return ObjectPtr();
         if (haveSlot && (!haveRecord || slot < record->first.objectId))
-            return slots_[slot];
+            return m_slots[slot];
         // The thread's record stands for the slot of the same id.
         if (haveSlot && slot == record->first.objectId)
             ++slot;
@@ -200,9 +200,9 @@ ObjectPtr Array::findNext(ObjectId fromId) const
 
 bool Array::canAdd(ObjectId id, quint32 sequence, bool force) const
 {
-    if (id >= slots_.size())
+    if (id >= m_slots.size())
         return force || sequence == 0x01000001u;
-    const ObjectPtr& slot = slots_[id];
+    const ObjectPtr& slot = m_slots[id];
     if (slot.isObject())
         return false;
     // Compared without wrapping: an edit count or generation that wrapped
@@ -216,13 +216,13 @@ bool Array::canEdit(ObjectId id, quint32 sequence, bool force) const
 {
     if (!holdsObject(id))
         return false;
-    return force || sequence == slots_[id].sequence() + 1;
+    return force || sequence == m_slots[id].sequence() + 1;
 }
 
 bool Array::canRemove(ObjectId id, quint32 sequence, bool force)
 {
     if (!force)
-        return holdsObject(id) && slots_[id].sequence() == sequence;
+        return holdsObject(id) && m_slots[id].sequence() == sequence;
     if (!holdsObject(id)) {
         ObjectId exact = id;
         if (reserveId(exact))
@@ -234,39 +234,39 @@ bool Array::canRemove(ObjectId id, quint32 sequence, bool force)
 
 void Array::growTo(ObjectId id)
 {
-    if (id == slots_.size())
-        slots_.emplace_back(); // the usual add past the end
-    else if (id > slots_.size())
-        slots_.resize(std::size_t(id) + 1);
+    if (id == m_slots.size())
+        m_slots.emplace_back(); // the usual add past the end
+    else if (id > m_slots.size())
+        m_slots.resize(std::size_t(id) + 1);
 }
 
 void Array::reserveSlots(ObjectId id)
 {
-    if (id >= maxObjects_)
+    if (id >= m_maxObjects)
         return;
-    if (id >= slots_.capacity())
-        slots_.reserve(std::size_t(id) + 1);
-    if (isStored() && id >= changed_.size())
-        changed_.resize(std::size_t(id) + 1);
+    if (id >= m_slots.capacity())
+        m_slots.reserve(std::size_t(id) + 1);
+    if (isStored() && id >= m_changed.size())
+        m_changed.resize(std::size_t(id) + 1);
 }
 
 void Array::markChanged(ObjectId id)
 {
     if (!isStored())
         return;
-    if (id >= changed_.size()) {
+    if (id >= m_changed.size()) {
         // Grow geometrically so that a run of adds past the end stays linear.
-        std::size_t size = std::max<std::size_t>(changed_.size() * 2, 64);
+        std::size_t size = std::max<std::size_t>(m_changed.size() * 2, 64);
         while (size <= id)
             size *= 2;
-        changed_.resize(size);
+        m_changed.resize(size);
     }
-    changed_.set(id);
+    m_changed.set(id);
 }
 
 qint64 Array::nextChangedId(qint64 from) const
 {
-    const auto found = from < 0 ? changed_.find_first() : changed_.find_next(std::size_t(from));
+    const auto found = from < 0 ? m_changed.find_first() : m_changed.find_next(std::size_t(from));
     return found == boost::dynamic_bitset<>::npos ? -1 : qint64(found);
 }
 
@@ -276,7 +276,7 @@ void Array::addChange(ObjectId id, const ObjectPtr& newObject, const ObjectPtr& 
         return;
     // Commit applies in increasing id, so the end is the usual place; a change
     // for an id already in the set is not added again.
-    changes_.emplace_hint(changes_.end(), ArrayObjectChange{id, newObject, oldObject});
+    m_changes.emplace_hint(m_changes.end(), ArrayObjectChange{id, newObject, oldObject});
 }
 
 void Array::applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
@@ -284,22 +284,22 @@ void Array::applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
     if (holdsObject(id))
         raise(17, id);
     growTo(id);
-    ObjectPtr& slot = slots_[id];
+    ObjectPtr& slot = m_slots[id];
     if (!force && lowPart(object.sequence()) != lowPart(slot.sequence()) + 1)
         raise(18, id);
     slot = std::move(object);
     slot.setStamp(stamp);
     addChange(id, slot, ObjectPtr());
     markChanged(id);
-    ++objectCount_;
+    ++m_objectCount;
 }
 
 void Array::applyRemoval(ObjectId id, quint32 sequence, quint32 stamp, bool force)
 {
-    if (!force && (!holdsObject(id) || slots_[id].sequence() != sequence))
+    if (!force && (!holdsObject(id) || m_slots[id].sequence() != sequence))
         raise(20, id);
     growTo(id);
-    ObjectPtr& slot = slots_[id];
+    ObjectPtr& slot = m_slots[id];
     const ObjectPtr removed = slot;
     slot.reset();
     slot.setSequence(sequence + 1);
@@ -307,16 +307,16 @@ void Array::applyRemoval(ObjectId id, quint32 sequence, quint32 stamp, bool forc
     freeId(id);
     if (removed.isObject()) {
         addChange(id, ObjectPtr(), removed);
-        --objectCount_;
+        --m_objectCount;
     }
     markChanged(id);
 }
 
 void Array::applyReplacement(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
 {
-    if (!holdsObject(id) || (!force && object.sequence() != slots_[id].sequence() + 1))
+    if (!holdsObject(id) || (!force && object.sequence() != m_slots[id].sequence() + 1))
         raise(11, id);
-    ObjectPtr& slot = slots_[id];
+    ObjectPtr& slot = m_slots[id];
     const ObjectPtr previous = std::move(slot);
     slot = std::move(object);
     slot.setStamp(stamp);
@@ -326,10 +326,10 @@ void Array::applyReplacement(ObjectId id, ObjectPtr object, quint32 stamp, bool 
 
 std::shared_ptr<ArrayChangeSet> Array::takeChangeSet()
 {
-    if (changes_.empty())
+    if (m_changes.empty())
         return nullptr;
     auto taken = std::make_shared<ArrayChangeSet>();
-    taken->swap(changes_);
+    taken->swap(m_changes);
     return taken;
 }
 
@@ -338,24 +338,24 @@ void Array::deliverChanges(const std::shared_ptr<ArrayChangeSet>& changes)
     if (!changes || changes->empty())
         return;
     const DatabaseId databaseId = this->databaseId();
-    if (objectListeners_.size() != 0) {
+    if (m_objectListeners.size() != 0) {
         for (const ArrayObjectChange& change : *changes) {
-            const ObjectChangeSignal signal(databaseId, id_, change.objectId, change.newObject,
+            const ObjectChangeSignal signal(databaseId, m_id, change.objectId, change.newObject,
                                             change.oldObject);
-            notifyListeners(objectListeners_, signal);
+            notifyListeners(m_objectListeners, signal);
         }
     }
-    notifyListeners(arrayListeners_, ArrayChangeSignal(databaseId, id_, changes));
+    notifyListeners(m_arrayListeners, ArrayChangeSignal(databaseId, m_id, changes));
 }
 
 void Array::reset()
 {
-    std::vector<ObjectPtr>().swap(slots_);
-    objectCount_ = 0;
-    nextId_ = 0;
-    freeIds_.clear();
-    changed_.clear();
-    changes_.clear();
+    std::vector<ObjectPtr>().swap(m_slots);
+    m_objectCount = 0;
+    m_nextId = 0;
+    m_freeIds.clear();
+    m_changed.clear();
+    m_changes.clear();
 }
 
 void Array::loadSlot(ObjectId id, const ObjectPtr& object, quint32 sequence, quint32 stamp)
@@ -364,8 +364,8 @@ void Array::loadSlot(ObjectId id, const ObjectPtr& object, quint32 sequence, qui
         if (id == kNoObjectId)
             return;
         growTo(id);
-        slots_[id].setSequence(sequence);
-        slots_[id].setStamp(stamp);
+        m_slots[id].setSequence(sequence);
+        m_slots[id].setStamp(stamp);
         return;
     }
     ObjectId placed = id;
@@ -380,11 +380,11 @@ void Array::loadSlot(ObjectId id, const ObjectPtr& object, quint32 sequence, qui
         raise(9, placed);
     growTo(placed);
     object->setId(placed);
-    ObjectPtr& slot = slots_[placed];
+    ObjectPtr& slot = m_slots[placed];
     slot = object;
     slot.setSequence(sequence);
     slot.setStamp(stamp);
-    ++objectCount_;
+    ++m_objectCount;
 }
 
 } // namespace Archive

@@ -44,20 +44,20 @@ class Database;
 class FreeIdList
 {
 public:
-    bool empty() const { return order_.empty(); }
-    std::size_t size() const { return order_.size(); }
-    bool contains(ObjectId id) const { return index_.count(id) != 0; }
+    bool empty() const { return m_order.empty(); }
+    std::size_t size() const { return m_order.size(); }
+    bool contains(ObjectId id) const { return m_index.count(id) != 0; }
     // Appends the id unless it is on the list already.
     void append(ObjectId id);
     ObjectId takeFirst();
     // False when the id is not on the list.
     bool take(ObjectId id);
     void clear();
-    std::vector<ObjectId> toVector() const { return {order_.begin(), order_.end()}; }
+    std::vector<ObjectId> toVector() const { return {m_order.begin(), m_order.end()}; }
 
 private:
-    std::list<ObjectId> order_;
-    std::unordered_map<ObjectId, std::list<ObjectId>::iterator> index_;
+    std::list<ObjectId> m_order;
+    std::unordered_map<ObjectId, std::list<ObjectId>::iterator> m_index;
 };
 
 class Array
@@ -70,25 +70,25 @@ public:
     Array(const Array&) = delete;
     Array& operator=(const Array&) = delete;
 
-    ArrayId id() const { return id_; }
-    Database* database() const { return database_; }
+    ArrayId id() const { return m_id; }
+    Database* database() const { return m_database; }
     DatabaseId databaseId() const;
 
-    const QString& name() const { return name_; }
-    void setName(const QString& name) { name_ = name; }
-    quint32 flags() const { return flags_; }
-    void setFlags(quint32 flags) { flags_ = flags; }
+    const QString& name() const { return m_name; }
+    void setName(const QString& name) { m_name = name; }
+    quint32 flags() const { return m_flags; }
+    void setFlags(quint32 flags) { m_flags = flags; }
     // The 30-bit storage field; replaceStorageField keeps the top two bits and
     // returns the old field.
-    quint32 storageField() const { return flags_ & kArrayFieldMask; }
+    quint32 storageField() const { return m_flags & kArrayFieldMask; }
     quint32 replaceStorageField(quint32 field);
     // False for an array that is never stored (field kNotStoredField).
     bool isStored() const { return storageField() != kNotStoredField; }
 
-    quint32 maxObjects() const { return maxObjects_; }
+    quint32 maxObjects() const { return m_maxObjects; }
     // Committed objects (not the highest id plus 1).
-    quint32 objectCount() const { return objectCount_; }
-    quint32 slotCount() const { return quint32(slots_.size()); }
+    quint32 objectCount() const { return m_objectCount; }
+    quint32 slotCount() const { return quint32(m_slots.size()); }
 
     // Ids. reserveId: kNoObjectId asks for a new id (written back); any other
     // value asks for exactly that id. False when no id can be given.
@@ -96,8 +96,8 @@ public:
     // Puts a reserved id back on the free list; code 10 when its slot holds an
     // object. An id the counter has not handed out yet is ignored.
     void giveBackId(ObjectId id);
-    std::vector<ObjectId> freeIds() const { return freeIds_.toVector(); }
-    ObjectId nextId() const { return nextId_; }
+    std::vector<ObjectId> freeIds() const { return m_freeIds.toVector(); }
+    ObjectId nextId() const { return m_nextId; }
 
     // Reads (context or reader lock held by the caller).
     quint32 sequenceOf(ObjectId id) const;
@@ -133,12 +133,12 @@ public:
 
     // Hands over the changes collected since the last call; null when there are none.
     std::shared_ptr<ArrayChangeSet> takeChangeSet();
-    void discardChangeSet() { changes_.clear(); }
+    void discardChangeSet() { m_changes.clear(); }
     // Whether the apply operations collect a change set: a commit turns it
     // off for an array nobody listens to, which then costs no node per
     // object. A listener added while such a commit applies misses that one.
     void collectChanges(bool collect) { m_collectChanges = collect; }
-    bool hasListeners() { return objectListeners_.size() != 0 || arrayListeners_.size() != 0; }
+    bool hasListeners() { return m_objectListeners.size() != 0 || m_arrayListeners.size() != 0; }
     // Delivers one commit's changes: one object signal per change, then one
     // array signal; nothing for an empty set.
     void deliverChanges(const std::shared_ptr<ArrayChangeSet>& changes);
@@ -155,14 +155,14 @@ public:
     // Changed-id bits of a stored array, for the storage: the lowest set index
     // above `from` (-1: from the start), or -1 when there is none.
     qint64 nextChangedId(qint64 from) const;
-    bool isChanged(ObjectId id) const { return id < changed_.size() && changed_.test(id); }
-    void clearChangedIds() { changed_.clear(); }
+    bool isChanged(ObjectId id) const { return id < m_changed.size() && m_changed.test(id); }
+    void clearChangedIds() { m_changed.clear(); }
 
-    ObjectListenerSet& objectListeners() { return objectListeners_; }
-    ArrayListenerSet& arrayListeners() { return arrayListeners_; }
+    ObjectListenerSet& objectListeners() { return m_objectListeners; }
+    ArrayListenerSet& arrayListeners() { return m_arrayListeners; }
 
 private:
-    bool holdsObject(ObjectId id) const { return id < slots_.size() && slots_[id].isObject(); }
+    bool holdsObject(ObjectId id) const { return id < m_slots.size() && m_slots[id].isObject(); }
     void growTo(ObjectId id);
     void markChanged(ObjectId id);
     void addChange(ObjectId id, const ObjectPtr& newObject, const ObjectPtr& oldObject);
@@ -170,21 +170,21 @@ private:
     ObjectPtr findNextCommittedLocked(ObjectId fromId) const;
     [[noreturn]] void raise(int code, ObjectId id) const;
 
-    const ArrayId id_;
-    Database* const database_;
-    quint32 flags_ = kArrayBinaryFlag;
-    QString name_;
-    const quint32 maxObjects_;
+    const ArrayId m_id;
+    Database* const m_database;
+    quint32 m_flags = kArrayBinaryFlag;
+    QString m_name;
+    const quint32 m_maxObjects;
 
-    std::vector<ObjectPtr> slots_;
-    quint32 objectCount_ = 0;
-    ObjectId nextId_ = 0;
-    FreeIdList freeIds_;
-    boost::dynamic_bitset<> changed_;
+    std::vector<ObjectPtr> m_slots;
+    quint32 m_objectCount = 0;
+    ObjectId m_nextId = 0;
+    FreeIdList m_freeIds;
+    boost::dynamic_bitset<> m_changed;
 
-    ObjectListenerSet objectListeners_;
-    ArrayListenerSet arrayListeners_;
-    ArrayChangeSet changes_;
+    ObjectListenerSet m_objectListeners;
+    ArrayListenerSet m_arrayListeners;
+    ArrayChangeSet m_changes;
     bool m_collectChanges = true;
 };
 

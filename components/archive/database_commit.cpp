@@ -29,28 +29,28 @@ void Database::commitContext()
 
     locks.acquire(ReaderLock);
     const quint32 stamp = quint32(QDateTime::currentSecsSinceEpoch());
-    for (ArrayId arrayId : arrayIds_)
-        arrays_[arrayId]->collectChanges(arrays_[arrayId]->hasListeners());
+    for (ArrayId arrayId : m_arrayIds)
+        m_arrays[arrayId]->collectChanges(m_arrays[arrayId]->hasListeners());
     bool changed = false;
     try {
         changed = applyEdits(*transaction, stamp);
     } catch (const archive_exception&) {
         giveBackAddIds(*transaction);
-        for (ArrayId arrayId : arrayIds_)
-            arrays_[arrayId]->discardChangeSet();
+        for (ArrayId arrayId : m_arrayIds)
+            m_arrays[arrayId]->discardChangeSet();
         throw;
     }
     transaction.reset();
     if (changed) {
-        modified_ = true;
+        m_modified = true;
         emit requestAutoSaveTimer();
     }
     locks.release(ReaderLock);
 
     std::vector<std::pair<Array*, std::shared_ptr<ArrayChangeSet>>> changeSets;
-    changeSets.reserve(arrayIds_.size());
-    for (ArrayId arrayId : arrayIds_)
-        changeSets.emplace_back(arrays_[arrayId].get(), arrays_[arrayId]->takeChangeSet());
+    changeSets.reserve(m_arrayIds.size());
+    for (ArrayId arrayId : m_arrayIds)
+        changeSets.emplace_back(m_arrays[arrayId].get(), m_arrays[arrayId]->takeChangeSet());
 
     // Taking the transponder lock before letting the next commit in keeps the
     // deliveries in commit order.

@@ -220,18 +220,18 @@ void saveArrayToFolder(const Database& database, Array& array, const QString& fo
 class ArrayContext
 {
 public:
-    ArrayContext(InStream& in, ArrayId arrayId) : in_(in)
+    ArrayContext(InStream& in, ArrayId arrayId) : m_in(in)
     {
-        in_.setContextValue(InStream::ArrayIdContext, QVariant(arrayId));
+        m_in.setContextValue(InStream::ArrayIdContext, QVariant(arrayId));
     }
     ~ArrayContext()
     {
-        in_.setContextValue(InStream::ObjectIdContext, QVariant());
-        in_.setContextValue(InStream::ArrayIdContext, QVariant());
+        m_in.setContextValue(InStream::ObjectIdContext, QVariant());
+        m_in.setContextValue(InStream::ArrayIdContext, QVariant());
     }
 
 private:
-    InStream& in_;
+    InStream& m_in;
 };
 
 } // namespace
@@ -281,31 +281,31 @@ void writeArrayObjects(OutStream& out, const Array& array, ObjectId first, Objec
 
 void DatabaseStorage::configure(const DatabaseSettings& settings)
 {
-    singleFile_ = settings.singleFile;
-    binary_ = settings.binary;
+    m_singleFile = settings.singleFile;
+    m_binary = settings.binary;
 }
 
 void DatabaseStorage::clear()
 {
-    path_.clear();
-    uuid_ = QUuid();
-    secondUuid_ = QUuid();
+    m_path.clear();
+    m_uuid = QUuid();
+    m_secondUuid = QUuid();
 }
 
 void DatabaseStorage::create(const Database& database, const QString& path, const QByteArray& extra)
 {
-    path_ = path;
-    extra_ = extra;
+    m_path = path;
+    m_extra = extra;
     if (QFileInfo::exists(path))
         raise(database, 5);
-    uuid_ = QUuid::createUuid();
-    secondUuid_ = QUuid();
+    m_uuid = QUuid::createUuid();
+    m_secondUuid = QUuid();
 }
 
 void DatabaseStorage::load(Database& database, DatabaseOpenParameters& parameters)
 {
-    path_ = parameters.path;
-    extra_ = parameters.extra;
+    m_path = parameters.path;
+    m_extra = parameters.extra;
     const QFileInfo info(parameters.path);
     if (!info.exists())
         raise(database, 5);
@@ -332,9 +332,9 @@ void DatabaseStorage::loadFolder(Database& database, DatabaseOpenParameters& par
     if (stream.status() != QDataStream::Ok)
         second = QUuid(); // an older header ends after the database identifier
     parameters.extra = extra;
-    uuid_ = uuid;
-    secondUuid_ = second;
-    singleFile_ = false;
+    m_uuid = uuid;
+    m_secondUuid = second;
+    m_singleFile = false;
 
     const std::vector<ArrayId>& arrayIds = database.arrayIds();
     ProgressStage progress(parameters.progress, unsigned(arrayIds.size()));
@@ -366,10 +366,10 @@ void DatabaseStorage::loadSingleFile(Database& database, DatabaseOpenParameters&
     if (section == StreamCode::ArchiveDatabase)
         *in >> second;
     in->checkStatus();
-    uuid_ = uuid;
-    secondUuid_ = second;
-    singleFile_ = true;
-    binary_ = binary;
+    m_uuid = uuid;
+    m_secondUuid = second;
+    m_singleFile = true;
+    m_binary = binary;
 
     ProgressStage progress(parameters.progress, unsigned(database.arrayIds().size()));
     for (unsigned index = 0;; ++index) {
@@ -391,8 +391,8 @@ void DatabaseStorage::loadSingleFile(Database& database, DatabaseOpenParameters&
 void DatabaseStorage::save(Database& database, bool force, bool newSecondId)
 {
     if (newSecondId)
-        secondUuid_ = QUuid::createUuid();
-    if (singleFile_)
+        m_secondUuid = QUuid::createUuid();
+    if (m_singleFile)
         saveSingleFile(database, force);
     else
         saveFolder(database, force);
@@ -400,9 +400,9 @@ void DatabaseStorage::save(Database& database, bool force, bool newSecondId)
 
 void DatabaseStorage::saveSingleFile(Database& database, bool force)
 {
-    writeStreamFile(database, kNoId, binary_, path_, &extra_, [&](OutStream& out) {
+    writeStreamFile(database, kNoId, m_binary, m_path, &m_extra, [&](OutStream& out) {
         out.beginSection(StreamCode::ArchiveDatabase, true);
-        out << uuid_ << secondUuid_;
+        out << m_uuid << m_secondUuid;
         for (ArrayId arrayId : database.arrayIds()) {
             const Array& array = *database.array(arrayId);
             out << quint32(arrayId);
@@ -420,20 +420,20 @@ void DatabaseStorage::saveSingleFile(Database& database, bool force)
 
 void DatabaseStorage::saveFolder(Database& database, bool force)
 {
-    QDir().mkdir(path_);
-    if (!QFileInfo(path_).isDir())
+    QDir().mkdir(m_path);
+    if (!QFileInfo(m_path).isDir())
         raise(database, 7);
     for (ArrayId arrayId : database.arrayIds())
-        saveArrayToFolder(database, *database.array(arrayId), path_, force);
+        saveArrayToFolder(database, *database.array(arrayId), m_path, force);
 
     // The header goes last: it is what marks the folder as a database.
-    replaceFile(database, kNoId, path_ + QLatin1Char('/') + database.settings().headerName,
+    replaceFile(database, kNoId, m_path + QLatin1Char('/') + database.settings().headerName,
                 [&](const QString& temporary) {
                     QFile file(temporary);
                     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
                         raise(database, 7);
                     QDataStream stream(&file);
-                    stream << extra_ << uuid_ << secondUuid_;
+                    stream << m_extra << m_uuid << m_secondUuid;
                     const bool written = stream.status() == QDataStream::Ok && file.flush();
                     file.close();
                     if (!written || file.error() != QFileDevice::NoError)
@@ -459,35 +459,35 @@ void DatabaseStorage::saveArray(Database& database, ArrayId arrayId, const QStri
 
 void Database::open(DatabaseOpenParameters& parameters)
 {
-    if (!initialised_)
+    if (!m_initialised)
         raise(4);
     DatabaseLocks locks(*this, AllLocks);
     if (parameters.openExisting) {
-        storage_.load(*this, parameters);
+        m_storage.load(*this, parameters);
         return;
     }
-    storage_.create(*this, parameters.path, parameters.extra);
-    modified_ = true;
+    m_storage.create(*this, parameters.path, parameters.extra);
+    m_modified = true;
     emit requestAutoSaveTimer();
 }
 
 void Database::save(bool force, bool newSecondId)
 {
-    if (!initialised_)
+    if (!m_initialised)
         raise(4);
     DatabaseLocks locks(*this, SaveLock);
-    if (!modified_ && !force)
+    if (!m_modified && !force)
         return;
-    storage_.save(*this, force, newSecondId);
+    m_storage.save(*this, force, newSecondId);
     // Still under the save lock: a commit waiting for it marks the database
     // modified again afterwards, so its changes are not forgotten.
-    modified_ = false;
+    m_modified = false;
 }
 
 bool Database::saveArray(ArrayId arrayId, const QString& folder)
 {
     DatabaseLocks locks(*this, SaveLock);
-    storage_.saveArray(*this, arrayId, folder);
+    m_storage.saveArray(*this, arrayId, folder);
     return true;
 }
 
@@ -495,15 +495,15 @@ void Database::setDatabaseUuid(const QUuid& uuid)
 {
     {
         DatabaseLocks locks(*this, SaveLock);
-        storage_.setUuid(uuid);
-        modified_ = true;
+        m_storage.setUuid(uuid);
+        m_modified = true;
     }
     emit requestAutoSaveTimer();
 }
 
 void Database::startAutoSaveTimer()
 {
-    autoSave_.restart();
+    m_autoSave.restart();
 }
 
 // ---------------------------------------------------------------- free functions

@@ -62,14 +62,14 @@ public:
     // Forgets the path and the identifiers.
     void clear();
 
-    const QString& path() const { return path_; }
-    const QByteArray& extra() const { return extra_; }
-    const QUuid& uuid() const { return uuid_; }
-    void setUuid(const QUuid& uuid) { uuid_ = uuid; }
+    const QString& path() const { return m_path; }
+    const QByteArray& extra() const { return m_extra; }
+    const QUuid& uuid() const { return m_uuid; }
+    void setUuid(const QUuid& uuid) { m_uuid = uuid; }
     // Null when the stored data had none; renewed by a save that asks for it.
-    const QUuid& secondUuid() const { return secondUuid_; }
-    bool isSingleFile() const { return singleFile_; }
-    bool isBinary() const { return binary_; }
+    const QUuid& secondUuid() const { return m_secondUuid; }
+    bool isSingleFile() const { return m_singleFile; }
+    bool isBinary() const { return m_binary; }
 
     // A new database at a path that must not exist yet (code 5); nothing is
     // written until the first save.
@@ -92,12 +92,12 @@ private:
     void saveFolder(Database& database, bool force);
     void saveSingleFile(Database& database, bool force);
 
-    QString path_;
-    QByteArray extra_;
-    QUuid uuid_;
-    QUuid secondUuid_;
-    bool singleFile_ = false;
-    bool binary_ = true;
+    QString m_path;
+    QByteArray m_extra;
+    QUuid m_uuid;
+    QUuid m_secondUuid;
+    bool m_singleFile = false;
+    bool m_binary = true;
 };
 
 // One array section. Reading sets context value 1 of the stream to the array

@@ -10,16 +10,16 @@ namespace Archive {
 EditContext::EditContext(DatabaseId databaseId)
 {
     Database& database = resolveDatabase(databaseId);
-    databaseId_ = database.id();
+    m_databaseId = database.id();
     database.beginContext();
 }
 
 EditContext::~EditContext()
 {
-    if (committed_)
+    if (m_committed)
         return;
     try {
-        resolveDatabase(databaseId_).rollbackContext();
+        resolveDatabase(m_databaseId).rollbackContext();
     } catch (const std::exception& e) {
         debugPrintf("EditContext rollback failed: %s\n", e.what());
     } catch (...) {
@@ -29,8 +29,8 @@ EditContext::~EditContext()
 
 void EditContext::commit()
 {
-    resolveDatabase(databaseId_).commitContext();
-    committed_ = true;
+    resolveDatabase(m_databaseId).commitContext();
+    m_committed = true;
 }
 
 } // namespace Archive

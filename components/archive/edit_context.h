@@ -29,13 +29,13 @@ public:
     // Raises what the commit raises (code 1 for a stale record); the
     // transaction is gone afterwards either way.
     void commit();
-    bool isCommitted() const { return committed_; }
+    bool isCommitted() const { return m_committed; }
 
 private:
     // The resolved id, so that a change of the current database meanwhile
     // cannot make the guard end another database's transaction.
-    DatabaseId databaseId_;
-    bool committed_ = false;
+    DatabaseId m_databaseId;
+    bool m_committed = false;
 };
 
 } // namespace Archive

@@ -17,14 +17,14 @@ void InStream::setContextValue(int index, const QVariant& value)
 {
     if (index < 0)
         return;
-    if (index >= context_.size())
-        context_.resize(index + 1);
-    context_[index] = value;
+    if (index >= m_context.size())
+        m_context.resize(index + 1);
+    m_context[index] = value;
 }
 
 QVariant InStream::contextValue(int index) const
 {
-    return index >= 0 && index < context_.size() ? context_.at(index) : QVariant();
+    return index >= 0 && index < m_context.size() ? m_context.at(index) : QVariant();
 }
 
 quint32 InStream::readCount()
@@ -64,11 +64,11 @@ void InStream::tagMismatch(quint32 expected)
 }
 
 InStream::NestingGuard::NestingGuard(InStream& in)
-    : in_(in)
+    : m_in(in)
 {
-    if (in_.nesting_ >= kMaxNesting)
+    if (m_in.m_nesting >= kMaxNesting)
         throw std::runtime_error("Error reading from file, nesting too deep");
-    ++in_.nesting_;
+    ++m_in.m_nesting;
 }
 
 void badObjectLookup(quint32 code)

@@ -57,15 +57,15 @@ class version_exception : public std::runtime_error
 {
 public:
     version_exception(quint16 supported, quint16 found)
-        : std::runtime_error("File version too new"), supported_(supported), found_(found)
+        : std::runtime_error("File version too new"), m_supported(supported), m_found(found)
     {
     }
-    quint16 supported() const { return supported_; }
-    quint16 found() const { return found_; }
+    quint16 supported() const { return m_supported; }
+    quint16 found() const { return m_found; }
 
 private:
-    quint16 supported_;
-    quint16 found_;
+    quint16 m_supported;
+    quint16 m_found;
 };
 
 class InStream
@@ -77,8 +77,8 @@ public:
     InStream& operator=(const InStream&) = delete;
 
     // The format version of the data being read; 0xFFFF until a file is opened.
-    quint16 version() const { return version_; }
-    void setVersion(quint16 version) { version_ = version; }
+    quint16 version() const { return m_version; }
+    void setVersion(quint16 version) { m_version = version; }
 
     // Facts the owner of the stream passes down to the object readers: while
     // a database array is read, the id of the object being read and the id of
@@ -140,12 +140,12 @@ public:
     {
     public:
         explicit NestingGuard(InStream& in);
-        ~NestingGuard() { --in_.nesting_; }
+        ~NestingGuard() { --m_in.m_nesting; }
         NestingGuard(const NestingGuard&) = delete;
         NestingGuard& operator=(const NestingGuard&) = delete;
 
     private:
-        InStream& in_;
+        InStream& m_in;
     };
 
 protected:
@@ -160,9 +160,9 @@ protected:
 private:
     static constexpr int kMaxNesting = 512;
 
-    int nesting_ = 0;
-    quint16 version_ = 0xFFFF;
-    QVector<QVariant> context_;
+    int m_nesting = 0;
+    quint16 m_version = 0xFFFF;
+    QVector<QVariant> m_context;
 };
 
 template <class E>

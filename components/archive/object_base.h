@@ -48,11 +48,11 @@ public:
     // Every concrete class overrides it; the base itself answers null.
     virtual ObjectBase* clone() const;
 
-    ObjectId getId() const { return id_; }
-    void setId(ObjectId id) { id_ = id; }
+    ObjectId getId() const { return m_id; }
+    void setId(ObjectId id) { m_id = id; }
 
 private:
-    ObjectId id_ = kNoObjectId;
+    ObjectId m_id = kNoObjectId;
 };
 
 class PointerBase
@@ -75,52 +75,52 @@ public:
     explicit operator bool() const { return isObject(); }
 
     // The object, or null for null and for both markers.
-    ObjectBase* object() const { return isObject() ? ptr_.get() : nullptr; }
+    ObjectBase* object() const { return isObject() ? m_ptr.get() : nullptr; }
 
-    quint32 sequence() const { return sequence_; }
-    quint32 stamp() const { return stamp_; }
-    void setSequence(quint32 sequence) { sequence_ = sequence; }
-    void setStamp(quint32 stamp) { stamp_ = stamp; }
+    quint32 sequence() const { return m_sequence; }
+    quint32 stamp() const { return m_stamp; }
+    void setSequence(quint32 sequence) { m_sequence = sequence; }
+    void setStamp(quint32 stamp) { m_stamp = stamp; }
 
-    long useCount() const { return ptr_.use_count(); }
+    long useCount() const { return m_ptr.use_count(); }
     void reset()
     {
-        ptr_.reset();
-        sequence_ = 0;
-        stamp_ = 0;
+        m_ptr.reset();
+        m_sequence = 0;
+        m_stamp = 0;
     }
 
-    friend bool operator==(const PointerBase& a, const PointerBase& b) { return a.ptr_ == b.ptr_; }
-    friend bool operator!=(const PointerBase& a, const PointerBase& b) { return a.ptr_ != b.ptr_; }
+    friend bool operator==(const PointerBase& a, const PointerBase& b) { return a.m_ptr == b.m_ptr; }
+    friend bool operator!=(const PointerBase& a, const PointerBase& b) { return a.m_ptr != b.m_ptr; }
 
 protected:
     PointerBase() = default;
     PointerBase(ObjectBase* object, quint32 sequence, quint32 stamp)
-        : ptr_(object), sequence_(sequence), stamp_(stamp)
+        : m_ptr(object), m_sequence(sequence), m_stamp(stamp)
     {
     }
 
-    quintptr raw() const { return reinterpret_cast<quintptr>(ptr_.get()); }
+    quintptr raw() const { return reinterpret_cast<quintptr>(m_ptr.get()); }
     // Shares source's object (or marker) when hold is true, else becomes null;
     // sequence and stamp are copied in every case.
     void assignFrom(const PointerBase& source, bool hold)
     {
         if (hold)
-            ptr_ = source.ptr_;
+            m_ptr = source.m_ptr;
         else
-            ptr_.reset();
-        sequence_ = source.sequence_;
-        stamp_ = source.stamp_;
+            m_ptr.reset();
+        m_sequence = source.m_sequence;
+        m_stamp = source.m_stamp;
     }
     void makeMarker(quintptr marker)
     {
-        ptr_ = std::shared_ptr<ObjectBase>(reinterpret_cast<ObjectBase*>(marker), CustomDeleter());
+        m_ptr = std::shared_ptr<ObjectBase>(reinterpret_cast<ObjectBase*>(marker), CustomDeleter());
     }
 
 private:
-    std::shared_ptr<ObjectBase> ptr_;
-    quint32 sequence_ = 0;
-    quint32 stamp_ = 0;
+    std::shared_ptr<ObjectBase> m_ptr;
+    quint32 m_sequence = 0;
+    quint32 m_stamp = 0;
 };
 
 template <class T>

@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 OutStream::OutStream(quint16 version)
-    : version_(version)
+    : m_version(version)
 {
     // Every stream needs the names of its own codes.
     ObjectRegistry::registerCoreTypes();

@@ -61,7 +61,7 @@ public:
     OutStream& operator=(const OutStream&) = delete;
 
     // The format version written into the header.
-    quint16 version() const { return version_; }
+    quint16 version() const { return m_version; }
 
     virtual bool isOpen() const = 0;
 
@@ -120,7 +120,7 @@ protected:
     static void reportClose(bool ok, bool quiet, const char* warning);
 
 private:
-    quint16 version_;
+    quint16 m_version;
 };
 
 template <class E>

@@ -155,23 +155,23 @@ TextInStream::~TextInStream()
 
 void TextInStream::close()
 {
-    text_.setDevice(nullptr);
-    if (file_.isOpen())
-        file_.close();
-    buffer_.clear();
-    bufferPos_ = 0;
+    m_text.setDevice(nullptr);
+    if (m_file.isOpen())
+        m_file.close();
+    m_buffer.clear();
+    m_bufferPos = 0;
     m_charsBefore = 0;
-    tagOpen_ = false;
-    hasPending_ = false;
+    m_tagOpen = false;
+    m_hasPending = false;
 }
 
 void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArray* extra)
 {
     close();
-    openFile(file_, path);
-    m_size = file_.size();
-    text_.setDevice(&file_);
-    text_.setCodec("UTF-8");
+    openFile(m_file, path);
+    m_size = m_file.size();
+    m_text.setDevice(&m_file);
+    m_text.setCodec("UTF-8");
 
     try {
         QString line;
@@ -203,26 +203,26 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
 
 bool TextInStream::isOpen() const
 {
-    return file_.isOpen() && file_.isReadable();
+    return m_file.isOpen() && m_file.isReadable();
 }
 
 bool TextInStream::fill()
 {
-    if (bufferPos_ < buffer_.size())
+    if (m_bufferPos < m_buffer.size())
         return true;
-    if (!file_.isOpen())
+    if (!m_file.isOpen())
         return false;
-    m_charsBefore += buffer_.size();
-    buffer_ = text_.read(kReadBlock);
-    bufferPos_ = 0;
-    return !buffer_.isEmpty();
+    m_charsBefore += m_buffer.size();
+    m_buffer = m_text.read(kReadBlock);
+    m_bufferPos = 0;
+    return !m_buffer.isEmpty();
 }
 
 bool TextInStream::nextChar(QChar& c)
 {
     if (!fill())
         return false;
-    c = buffer_.at(bufferPos_++);
+    c = m_buffer.at(m_bufferPos++);
     return true;
 }
 
@@ -232,16 +232,16 @@ bool TextInStream::nextChar(QChar& c)
 bool TextInStream::scanTo(QChar stop, QString* into, int limit)
 {
     while (fill()) {
-        const int at = buffer_.indexOf(stop, bufferPos_);
-        const int end = at >= 0 ? at : buffer_.size();
+        const int at = m_buffer.indexOf(stop, m_bufferPos);
+        const int end = at >= 0 ? at : m_buffer.size();
         if (into) {
-            if (limit >= 0 && into->size() + (end - bufferPos_) > limit)
+            if (limit >= 0 && into->size() + (end - m_bufferPos) > limit)
                 fail("Error reading from file");
-            into->append(buffer_.constData() + bufferPos_, end - bufferPos_);
+            into->append(m_buffer.constData() + m_bufferPos, end - m_bufferPos);
         }
-        bufferPos_ = end;
+        m_bufferPos = end;
         if (at >= 0) {
-            ++bufferPos_;
+            ++m_bufferPos;
             return true;
         }
     }
@@ -278,17 +278,17 @@ bool TextInStream::readLine(QString& line)
 // "Error reading from file", or a tag mismatch where a closing tag is due.
 const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
 {
-    if (hasPending_)
-        return pending_;
+    if (m_hasPending)
+        return m_pending;
     const auto endOfData = [&] {
         if (closingExpected != 0xFFFFFFFFu)
             tagMismatch(closingExpected);
         fail("Error reading from file");
     };
-    if (!tagOpen_ && !scanTo(QLatin1Char('<'), nullptr, -1))
+    if (!m_tagOpen && !scanTo(QLatin1Char('<'), nullptr, -1))
         endOfData();
-    tagOpen_ = false;
-    Tag& tag = pending_;
+    m_tagOpen = false;
+    Tag& tag = m_pending;
     tag.raw.resize(0);
     if (!scanTo(QLatin1Char('>'), &tag.raw, kMaxTagLength))
         endOfData();
@@ -317,8 +317,8 @@ const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
             tag.hasCode = true;
         }
     }
-    hasPending_ = true;
-    return pending_;
+    m_hasPending = true;
+    return m_pending;
 }
 
 bool TextInStream::nextTagIsClosing()
@@ -357,7 +357,7 @@ void TextInStream::beginSection(quint32 code)
     const Tag& tag = nextTag(0xFFFFFFFFu);
     if (tag.closing || tag.name() != expected || (tag.hasCode && tag.code != code))
         tagMismatch(code);
-    hasPending_ = false;
+    m_hasPending = false;
 }
 
 void TextInStream::endSection(quint32 code)
@@ -368,16 +368,16 @@ void TextInStream::endSection(quint32 code)
     const Tag& tag = nextTag(code);
     if (!tag.closing || tag.name() != expected)
         tagMismatch(code);
-    hasPending_ = false;
+    m_hasPending = false;
 }
 
 // The element's text: everything up to the next '<', which opens the closing tag.
 QString TextInStream::readText()
 {
     QString text;
-    if (hasPending_)
+    if (m_hasPending)
         return text;
-    tagOpen_ = scanTo(QLatin1Char('<'), &text, -1);
+    m_tagOpen = scanTo(QLatin1Char('<'), &text, -1);
     return text;
 }
 
@@ -550,7 +550,7 @@ int TextInStream::readRaw(char* data, int length)
 {
     if (length <= 0)
         return 0;
-    if (hasPending_)
+    if (m_hasPending)
         fail("Error reading from file");
     QChar c;
     do {
@@ -582,7 +582,7 @@ qint64 TextInStream::bytesRemaining() const
 {
     // Every character takes at least one byte of UTF-8.
     // Against the size taken at opening: asking the file is a system call.
-    return file_.isOpen() ? std::max<qint64>(0, m_size - (m_charsBefore + bufferPos_)) : 0;
+    return m_file.isOpen() ? std::max<qint64>(0, m_size - (m_charsBefore + m_bufferPos)) : 0;
 }
 
 // --- TextOutStream ----------------------------------------------------------
@@ -623,25 +623,25 @@ QString TextOutStream::unescape(const QString& text)
 void TextOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
-    createFile(file_, path);
+    createFile(m_file, path);
     // No byte-order mark, as QTextStream writes UTF-8; the encoder keeps a
     // surrogate pair whole across two flushes.
     m_encoder.reset(QTextCodec::codecForName("UTF-8")->makeEncoder(QTextCodec::IgnoreHeader));
     m_writeFailed = false;
     m_pending.clear();
     m_pending.reserve(kFlushSize + 4096);
-    atLineStart_ = true;
-    containerDepths_.clear();
+    m_atLineStart = true;
+    m_containerDepths.clear();
     const QByteArray encoded = extra ? extra->toPercentEncoding() : QByteArray();
     write(QLatin1String(kTextStreamHeader) + QLatin1String("\n\n"));
     write(QLatin1String(kStreamDataStart) + QString::fromLatin1(encoded) + QLatin1String("\">\n"));
     write(QStringLiteral("<ArchiveStream version=\"%1\">\n").arg(version()));
-    depth_ = 1;
+    m_depth = 1;
 }
 
 bool TextOutStream::isOpen() const
 {
-    return file_.isOpen() && file_.isWritable();
+    return m_file.isOpen() && m_file.isWritable();
 }
 
 void TextOutStream::close()
@@ -651,17 +651,17 @@ void TextOutStream::close()
 
 void TextOutStream::finish(bool quiet)
 {
-    if (!file_.isOpen())
+    if (!m_file.isOpen())
         return;
     write(QStringLiteral("</ArchiveStream>\n"));
-    depth_ = 0;
-    containerDepths_.clear();
+    m_depth = 0;
+    m_containerDepths.clear();
     flushPending();
     const bool ok = !m_writeFailed;
     m_encoder.reset();
     m_pending.clear();
     m_pending.squeeze();
-    reportClose(closeFile(file_) && ok, quiet, "TextOutStream file flush failed");
+    reportClose(closeFile(m_file) && ok, quiet, "TextOutStream file flush failed");
 }
 
 void TextOutStream::flushPending()
@@ -669,7 +669,7 @@ void TextOutStream::flushPending()
     if (m_pending.isEmpty())
         return;
     const QByteArray bytes = m_encoder->fromUnicode(m_pending);
-    if (!m_writeFailed && file_.write(bytes) != bytes.size())
+    if (!m_writeFailed && m_file.write(bytes) != bytes.size())
         m_writeFailed = true;
     m_pending.resize(0);
 }
@@ -679,7 +679,7 @@ void TextOutStream::append(const QChar* text, int length)
     if (length <= 0)
         return;
     m_pending.append(text, length);
-    atLineStart_ = text[length - 1] == QLatin1Char('\n');
+    m_atLineStart = text[length - 1] == QLatin1Char('\n');
     if (m_pending.size() >= kFlushSize)
         flushPending();
 }
@@ -715,22 +715,22 @@ const TextOutStream::Element& TextOutStream::element(quint32 code)
 void TextOutStream::beginSection(quint32 code, bool container)
 {
     const Element& tag = element(code);
-    indent(depth_);
+    indent(m_depth);
     write(tag.open);
     if (container) {
         append(&kNewLine, 1);
-        containerDepths_.push_back(depth_);
+        m_containerDepths.push_back(m_depth);
     }
-    ++depth_;
+    ++m_depth;
 }
 
 void TextOutStream::endSection(quint32 code)
 {
     const Element& tag = element(code);
-    --depth_;
-    if (!containerDepths_.empty() && containerDepths_.back() == depth_) {
-        indent(depth_);
-        containerDepths_.pop_back();
+    --m_depth;
+    if (!m_containerDepths.empty() && m_containerDepths.back() == m_depth) {
+        indent(m_depth);
+        m_containerDepths.pop_back();
     }
     write(tag.close);
 }
@@ -740,8 +740,8 @@ int TextOutStream::writeRaw(const char* data, int length)
     if (length <= 0)
         return 0;
     const QString hex = QString::fromLatin1(QByteArray::fromRawData(data, length).toHex().toUpper());
-    if (atLineStart_) {
-        indent(depth_);
+    if (m_atLineStart) {
+        indent(m_depth);
         write(hex);
         append(&kNewLine, 1);
     } else {

@@ -108,18 +108,18 @@ private:
     template <class T>
     InStream& readReal(quint32 code, T& value);
 
-    QFile file_;
-    QTextStream text_;
-    QString buffer_;
-    int bufferPos_ = 0;
-    qint64 m_charsBefore = 0; // characters of the blocks before buffer_
+    QFile m_file;
+    QTextStream m_text;
+    QString m_buffer;
+    int m_bufferPos = 0;
+    qint64 m_charsBefore = 0; // characters of the blocks before m_buffer
     // Element names by code and codes by name, looked up once per stream.
     std::unordered_map<quint32, QString> m_names;
     QHash<QString, quint32> m_codes;
     qint64 m_size = 0; // the file's size when it was opened
-    bool tagOpen_ = false; // the '<' of the next tag is consumed
-    bool hasPending_ = false;
-    Tag pending_;
+    bool m_tagOpen = false; // the '<' of the next tag is consumed
+    bool m_hasPending = false;
+    Tag m_pending;
 };
 
 class TextOutStream : public OutStream
@@ -186,13 +186,13 @@ private:
     void flushPending();
     void finish(bool quiet);
 
-    QFile file_;
+    QFile m_file;
     // Text is gathered here and encoded in blocks of kFlushSize.
     QString m_pending;
     std::unique_ptr<QTextEncoder> m_encoder;
     bool m_writeFailed = false;
     std::unordered_map<quint32, Element> m_elements;
-    int depth_ = 0;
-    std::deque<int> containerDepths_;
-    bool atLineStart_ = true;
+    int m_depth = 0;
+    std::deque<int> m_containerDepths;
+    bool m_atLineStart = true;
 };

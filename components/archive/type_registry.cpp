@@ -34,23 +34,23 @@ Record abstractObjectRecord(quint32 code, const QString& name)
 
 void Registry::registerType(const Record& record)
 {
-    if (byCode_.count(record.code))
+    if (m_byCode.count(record.code))
         throw std::logic_error(
             QStringLiteral("Duplicate registration for code %1").arg(record.code).toStdString());
-    byCode_.emplace(record.code, record);
+    m_byCode.emplace(record.code, record);
     // A shared name stands for its lowest code, so the start-up order of the
     // components cannot change what a stored text element reads back as.
-    auto it = byName_.find(record.name);
-    if (it == byName_.end())
-        byName_.emplace(record.name, record.code);
+    auto it = m_byName.find(record.name);
+    if (it == m_byName.end())
+        m_byName.emplace(record.name, record.code);
     else if (record.code < it->second)
         it->second = record.code;
 }
 
 const Record* Registry::find(quint32 code) const
 {
-    const auto it = byCode_.find(code);
-    return it == byCode_.end() ? nullptr : &it->second;
+    const auto it = m_byCode.find(code);
+    return it == m_byCode.end() ? nullptr : &it->second;
 }
 
 const Record& Registry::lookup(quint32 code) const
@@ -63,8 +63,8 @@ const Record& Registry::lookup(quint32 code) const
 
 quint32 Registry::codeForName(const QString& name) const
 {
-    const auto it = byName_.find(name);
-    if (it == byName_.end())
+    const auto it = m_byName.find(name);
+    if (it == m_byName.end())
         fail(QStringLiteral("Bad registry lookup, string %1").arg(name));
     return it->second;
 }

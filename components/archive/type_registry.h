@@ -120,14 +120,14 @@ public:
         return std::unique_ptr<T>(static_cast<T*>(makeValue(code, typeid(T))));
     }
 
-    std::size_t size() const { return byCode_.size(); }
+    std::size_t size() const { return m_byCode.size(); }
 
 private:
     void* makeValue(quint32 code, const std::type_info& type) const;
     const Record& lookup(quint32 code) const;
 
-    std::map<quint32, Record> byCode_;
-    std::map<QString, quint32> byName_;
+    std::map<quint32, Record> m_byCode;
+    std::map<QString, quint32> m_byName;
 };
 
 // The process-wide registry, created empty on first use.

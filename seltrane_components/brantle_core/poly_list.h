@@ -34,14 +34,14 @@ public:
     list_node& operator=(const list_node&) noexcept { return *this; }
     ~list_node() = default;
 
-    bool isLinked() const { return next_ != nullptr; }
+    bool isLinked() const { return m_next != nullptr; }
 
 private:
     template <class>
     friend class poly_list;
 
-    list_node* next_ = nullptr;
-    list_node* prev_ = nullptr;
+    list_node* m_next = nullptr;
+    list_node* m_prev = nullptr;
 };
 
 template <class T>
@@ -64,29 +64,29 @@ public:
 
         basic_iterator() = default;
         // An element pointer names that element's position (null stays null).
-        basic_iterator(V* element) : node_(toNode(element)) {}
+        basic_iterator(V* element) : m_node(toNode(element)) {}
         template <class V2, class N2,
                   class = std::enable_if_t<std::is_convertible<V2*, V*>::value>>
-        basic_iterator(const basic_iterator<V2, N2>& other) : node_(other.node_) {}
+        basic_iterator(const basic_iterator<V2, N2>& other) : m_node(other.m_node) {}
 
-        reference operator*() const { return *toElement(node_); }
-        pointer operator->() const { return toElement(node_); }
-        basic_iterator& operator++() { node_ = node_->next_; return *this; }
+        reference operator*() const { return *toElement(m_node); }
+        pointer operator->() const { return toElement(m_node); }
+        basic_iterator& operator++() { m_node = m_node->m_next; return *this; }
         basic_iterator operator++(int) { basic_iterator old = *this; ++*this; return old; }
-        basic_iterator& operator--() { node_ = node_->prev_; return *this; }
+        basic_iterator& operator--() { m_node = m_node->m_prev; return *this; }
         basic_iterator operator--(int) { basic_iterator old = *this; --*this; return old; }
-        bool isNull() const { return node_ == nullptr; }
+        bool isNull() const { return m_node == nullptr; }
 
         template <class V2, class N2>
-        bool operator==(const basic_iterator<V2, N2>& other) const { return node_ == other.node_; }
+        bool operator==(const basic_iterator<V2, N2>& other) const { return m_node == other.m_node; }
         template <class V2, class N2>
-        bool operator!=(const basic_iterator<V2, N2>& other) const { return node_ != other.node_; }
+        bool operator!=(const basic_iterator<V2, N2>& other) const { return m_node != other.m_node; }
 
     private:
         friend class poly_list;
         template <class, class>
         friend class basic_iterator;
-        explicit basic_iterator(N* n, int) : node_(n) {}
+        explicit basic_iterator(N* n, int) : m_node(n) {}
         static N* toNode(V* element) { return element; }
         static V* toElement(N* n)
         {
@@ -94,24 +94,24 @@ public:
                                                                     const base_element, base_element>*>(n));
         }
 
-        N* node_ = nullptr;
+        N* m_node = nullptr;
     };
 
     using iterator = basic_iterator<T, node>;
     using const_iterator = basic_iterator<const T, const node>;
 
-    poly_list() { sentinel_.next_ = sentinel_.prev_ = &sentinel_; }
+    poly_list() { m_sentinel.m_next = m_sentinel.m_prev = &m_sentinel; }
     ~poly_list() { clear(); }
     poly_list(const poly_list&) = delete;
     poly_list& operator=(const poly_list&) = delete;
 
-    std::uint32_t size() const { return count_; }
-    bool empty() const { return count_ == 0; }
+    std::uint32_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
 
-    iterator begin() { return iterator(sentinel_.next_, 0); }
-    iterator end() { return iterator(&sentinel_, 0); }
-    const_iterator begin() const { return const_iterator(sentinel_.next_, 0); }
-    const_iterator end() const { return const_iterator(&sentinel_, 0); }
+    iterator begin() { return iterator(m_sentinel.m_next, 0); }
+    iterator end() { return iterator(&m_sentinel, 0); }
+    const_iterator begin() const { return const_iterator(m_sentinel.m_next, 0); }
+    const_iterator end() const { return const_iterator(&m_sentinel, 0); }
 
     // The first and last elements, null when the list is empty.
     T* front() { return empty() ? nullptr : &*begin(); }
@@ -129,13 +129,13 @@ public:
         if (!element || static_cast<node*>(element)->isLinked())
             throw std::logic_error("poly_list insert failed as object already in a list");
         node* n = element;
-        node* after = position.node_;
-        node* before = after->prev_;
-        n->prev_ = before;
-        n->next_ = after;
-        before->next_ = n;
-        after->prev_ = n;
-        ++count_;
+        node* after = position.m_node;
+        node* before = after->m_prev;
+        n->m_prev = before;
+        n->m_next = after;
+        before->m_next = n;
+        after->m_prev = n;
+        ++m_count;
         return iterator(n, 0);
     }
     void push_front(T* element) { insert(begin(), element); }
@@ -149,7 +149,7 @@ public:
     {
         checkRange(first, last);
         while (first != last) {
-            node* n = first.node_;
+            node* n = first.m_node;
             ++first;
             unlinkNode(n);
             delete toElement(n);
@@ -173,7 +173,7 @@ public:
         node* n = &element;
         if (!n->isLinked())
             throw std::logic_error("poly_list unlink failed as object not in list");
-        node* next = n->next_;
+        node* next = n->m_next;
         unlinkNode(n);
         return iterator(next, 0);
     }
@@ -191,22 +191,22 @@ private:
     {
         if (first.isNull() || last.isNull())
             throw std::logic_error("poly_list iterator invalid");
-        for (const node* n = first.node_; n != last.node_; n = n->next_) {
-            if (n == &sentinel_ || n == nullptr)
+        for (const node* n = first.m_node; n != last.m_node; n = n->m_next) {
+            if (n == &m_sentinel || n == nullptr)
                 throw std::logic_error("poly_list iterator invalid");
         }
     }
 
     void unlinkNode(node* n)
     {
-        n->prev_->next_ = n->next_;
-        n->next_->prev_ = n->prev_;
-        n->next_ = n->prev_ = nullptr;
-        --count_;
+        n->m_prev->m_next = n->m_next;
+        n->m_next->m_prev = n->m_prev;
+        n->m_next = n->m_prev = nullptr;
+        --m_count;
     }
 
-    mutable node sentinel_;
-    std::uint32_t count_ = 0;
+    mutable node m_sentinel;
+    std::uint32_t m_count = 0;
 };
 
 #endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H

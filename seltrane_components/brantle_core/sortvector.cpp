@@ -6,7 +6,7 @@ sortvector_el::~sortvector_el() = default;
 
 bool sortvector_el::lessThan(const sortvector_el& other) const
 {
-    return id_ < other.id_;
+    return m_id < other.m_id;
 }
 
 sortvector_el* sortvector_el::clone() const

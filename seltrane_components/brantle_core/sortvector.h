@@ -22,12 +22,12 @@ class sortvector_el : public list_node<sortvector_el>
 {
 public:
     sortvector_el() = default;
-    explicit sortvector_el(std::uint16_t id) : id_(id) {}
+    explicit sortvector_el(std::uint16_t id) : m_id(id) {}
     // A copy keeps the id and is in no list.
-    sortvector_el(const sortvector_el& other) : list_node<sortvector_el>(other), id_(other.id_) {}
+    sortvector_el(const sortvector_el& other) : list_node<sortvector_el>(other), m_id(other.m_id) {}
     sortvector_el& operator=(const sortvector_el& other)
     {
-        id_ = other.id_;
+        m_id = other.m_id;
         return *this;
     }
     virtual ~sortvector_el();
@@ -38,13 +38,13 @@ public:
     // override it to copy themselves; the table's copy relies on that.
     virtual sortvector_el* clone() const;
 
-    std::uint16_t id() const { return id_; }
+    std::uint16_t id() const { return m_id; }
     // For readers that fill an element before inserting it under its own id;
     // the table sets the id itself on insert.
-    void setId(std::uint16_t id) { id_ = id; }
+    void setId(std::uint16_t id) { m_id = id; }
 
 private:
-    std::uint16_t id_ = 0;
+    std::uint16_t m_id = 0;
 };
 
 // Reports an access to an id without an element (fatal). Shared by both
@@ -64,14 +64,14 @@ public:
 
     // A growth chunk of 0 counts as 1; the maximum is capped at 65536.
     sortvector(std::uint32_t chunk, std::uint32_t maximum)
-        : maximum_(std::min(maximum, kMaximumLimit)),
-          chunk_(std::max<std::uint32_t>(1, std::min(chunk, maximum_)))
+        : m_maximum(std::min(maximum, kMaximumLimit)),
+          m_chunk(std::max<std::uint32_t>(1, std::min(chunk, m_maximum)))
     {
-        slots_.resize(std::min(chunk_, maximum_), nullptr);
+        m_slots.resize(std::min(m_chunk, m_maximum), nullptr);
     }
 
     sortvector(const sortvector& other)
-        : maximum_(other.maximum_), chunk_(other.chunk_)
+        : m_maximum(other.m_maximum), m_chunk(other.m_chunk)
     {
         copyElementsFrom(other);
     }
@@ -80,14 +80,14 @@ public:
     {
         if (this != &other) {
             clear();
-            maximum_ = other.maximum_;
-            chunk_ = other.chunk_;
+            m_maximum = other.m_maximum;
+            m_chunk = other.m_chunk;
             copyElementsFrom(other);
         }
         return *this;
     }
 
-    ~sortvector() { elements_.erase(elements_.begin(), elements_.end()); }
+    ~sortvector() { m_elements.erase(m_elements.begin(), m_elements.end()); }
 
     // Takes ownership of `element` and files it under `id`, or under the
     // lowest free id when id is kNoId; returns the id. Returns -1 when it
@@ -100,25 +100,25 @@ public:
         if (id == kNoId) {
             id = lowestFreeSlot();
             if (id == kNoId) {
-                grow(static_cast<std::uint64_t>(slots_.size()) + chunk_);
+                grow(static_cast<std::uint64_t>(m_slots.size()) + m_chunk);
                 id = lowestFreeSlot();
                 if (id == kNoId)
                     return -1;
             }
         } else {
-            if (id >= maximum_)
+            if (id >= m_maximum)
                 return -1;
-            const std::uint64_t n = slots_.size();
+            const std::uint64_t n = m_slots.size();
             if (id >= n)
-                grow(n + static_cast<std::uint64_t>(chunk_) * ((id - n) / chunk_ + 1));
+                grow(n + static_cast<std::uint64_t>(m_chunk) * ((id - n) / m_chunk + 1));
         }
-        if (id >= slots_.size() || slots_[id] != nullptr)
+        if (id >= m_slots.size() || m_slots[id] != nullptr)
             return -1;
 
         element->setId(static_cast<std::uint16_t>(id));
         linkOrdered(element);
-        slots_[id] = element;
-        highestId_ = std::max(highestId_, static_cast<std::int32_t>(id));
+        m_slots[id] = element;
+        m_highestId = std::max(m_highestId, static_cast<std::int32_t>(id));
         return static_cast<int>(id);
     }
 
@@ -126,20 +126,20 @@ public:
     // Use find for ids that come from file data.
     T* operator[](std::uint32_t id)
     {
-        if (id >= slots_.size() || slots_[id] == nullptr)
+        if (id >= m_slots.size() || m_slots[id] == nullptr)
             sortvectorMissingElement(276);
-        return slots_[id];
+        return m_slots[id];
     }
     const T* operator[](std::uint32_t id) const
     {
-        if (id >= slots_.size() || slots_[id] == nullptr)
+        if (id >= m_slots.size() || m_slots[id] == nullptr)
             sortvectorMissingElement(285);
-        return slots_[id];
+        return m_slots[id];
     }
 
     // The element with this id, or null.
-    T* find(std::uint32_t id) { return id < slots_.size() ? slots_[id] : nullptr; }
-    const T* find(std::uint32_t id) const { return id < slots_.size() ? slots_[id] : nullptr; }
+    T* find(std::uint32_t id) { return id < m_slots.size() ? m_slots[id] : nullptr; }
+    const T* find(std::uint32_t id) const { return id < m_slots.size() ? m_slots[id] : nullptr; }
     bool exists(std::uint32_t id) const { return find(id) != nullptr; }
 
     // Deletes the element with this id; false when there is none.
@@ -148,50 +148,50 @@ public:
         T* element = find(id);
         if (!element)
             return false;
-        slots_[id] = nullptr;
-        elements_.erase(iterator(element));
-        if (static_cast<std::int32_t>(id) == highestId_)
-            highestId_ = highestUsedSlot();
+        m_slots[id] = nullptr;
+        m_elements.erase(iterator(element));
+        if (static_cast<std::int32_t>(id) == m_highestId)
+            m_highestId = highestUsedSlot();
         return true;
     }
 
     // Deletes every element; the slots stay.
     void clear()
     {
-        elements_.clear();
-        std::fill(slots_.begin(), slots_.end(), nullptr);
-        highestId_ = -1;
+        m_elements.clear();
+        std::fill(m_slots.begin(), m_slots.end(), nullptr);
+        m_highestId = -1;
     }
 
     // The first element in list order, null when empty.
-    T* first() { return elements_.front(); }
-    const T* first() const { return elements_.front(); }
+    T* first() { return m_elements.front(); }
+    const T* first() const { return m_elements.front(); }
 
     // The elements in list order.
-    iterator begin() { return elements_.begin(); }
-    iterator end() { return elements_.end(); }
-    const_iterator begin() const { return elements_.begin(); }
-    const_iterator end() const { return elements_.end(); }
+    iterator begin() { return m_elements.begin(); }
+    iterator end() { return m_elements.end(); }
+    const_iterator begin() const { return m_elements.begin(); }
+    const_iterator end() const { return m_elements.end(); }
 
-    std::uint32_t size() const { return elements_.size(); }
-    bool empty() const { return elements_.empty(); }
-    std::uint32_t slotCount() const { return static_cast<std::uint32_t>(slots_.size()); }
-    std::uint32_t maximumSize() const { return maximum_; }
-    std::uint32_t growthChunk() const { return chunk_; }
+    std::uint32_t size() const { return m_elements.size(); }
+    bool empty() const { return m_elements.empty(); }
+    std::uint32_t slotCount() const { return static_cast<std::uint32_t>(m_slots.size()); }
+    std::uint32_t maximumSize() const { return m_maximum; }
+    std::uint32_t growthChunk() const { return m_chunk; }
     // The highest id in use, -1 while there is none.
-    std::int32_t highestId() const { return highestId_; }
+    std::int32_t highestId() const { return m_highestId; }
 
 private:
     std::uint32_t lowestFreeSlot() const
     {
-        const auto it = std::find(slots_.begin(), slots_.end(), nullptr);
-        return it == slots_.end() ? kNoId : static_cast<std::uint32_t>(it - slots_.begin());
+        const auto it = std::find(m_slots.begin(), m_slots.end(), nullptr);
+        return it == m_slots.end() ? kNoId : static_cast<std::uint32_t>(it - m_slots.begin());
     }
 
     std::int32_t highestUsedSlot() const
     {
-        for (std::size_t i = slots_.size(); i-- > 0;) {
-            if (slots_[i])
+        for (std::size_t i = m_slots.size(); i-- > 0;) {
+            if (m_slots[i])
                 return static_cast<std::int32_t>(i);
         }
         return -1;
@@ -199,9 +199,9 @@ private:
 
     void grow(std::uint64_t newSize)
     {
-        newSize = std::min<std::uint64_t>(newSize, maximum_);
-        if (newSize > slots_.size())
-            slots_.resize(static_cast<std::size_t>(newSize), nullptr);
+        newSize = std::min<std::uint64_t>(newSize, m_maximum);
+        if (newSize > m_slots.size())
+            m_slots.resize(static_cast<std::size_t>(newSize), nullptr);
     }
 
     // Walks from the back and links the element directly after the first
@@ -209,21 +209,21 @@ private:
     // newer element before the older ones.
     void linkOrdered(T* element)
     {
-        iterator position = elements_.end();
-        while (position != elements_.begin()) {
+        iterator position = m_elements.end();
+        while (position != m_elements.begin()) {
             iterator previous = position;
             --previous;
             if (previous->lessThan(*element))
                 break;
             position = previous;
         }
-        elements_.insert(position, element);
+        m_elements.insert(position, element);
     }
 
     void copyElementsFrom(const sortvector& other)
     {
-        slots_.assign(other.slots_.size(), nullptr);
-        for (const T& element : other.elements_) {
+        m_slots.assign(other.m_slots.size(), nullptr);
+        for (const T& element : other.m_elements) {
             sortvector_el* copy = element.clone();
             T* typed = dynamic_cast<T*>(copy);
             if (!typed) {
@@ -231,17 +231,17 @@ private:
                 throw std::logic_error("sortvector element clone has the wrong type");
             }
             typed->setId(element.id());
-            elements_.push_back(typed);
-            slots_[element.id()] = typed;
+            m_elements.push_back(typed);
+            m_slots[element.id()] = typed;
         }
-        highestId_ = other.highestId_;
+        m_highestId = other.m_highestId;
     }
 
-    std::vector<T*> slots_;
-    poly_list<T> elements_;
-    std::uint32_t maximum_;
-    std::uint32_t chunk_;
-    std::int32_t highestId_ = -1;
+    std::vector<T*> m_slots;
+    poly_list<T> m_elements;
+    std::uint32_t m_maximum;
+    std::uint32_t m_chunk;
+    std::int32_t m_highestId = -1;
 };
 
 #endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H

@@ -21,9 +21,9 @@ public:
     static std::uint64_t wordCountFor(std::uint32_t bitCount);
     static std::uint64_t byteCountFor(std::uint32_t bitCount);
 
-    std::uint32_t size() const { return bitCount_; }
-    bool isEmpty() const { return bitCount_ == 0; }
-    const std::vector<std::uint32_t>& words() const { return words_; }
+    std::uint32_t size() const { return m_bitCount; }
+    bool isEmpty() const { return m_bitCount == 0; }
+    const std::vector<std::uint32_t>& words() const { return m_words; }
 
     // False for an index at or beyond the bit count.
     bool testBit(std::uint32_t index) const;
@@ -55,8 +55,8 @@ public:
 private:
     void clearBitsBeyondCount();
 
-    std::vector<std::uint32_t> words_;
-    std::uint32_t bitCount_ = 0;
+    std::vector<std::uint32_t> m_words;
+    std::uint32_t m_bitCount = 0;
 };
 
 #endif  // SELTRANE_COMPONENTS_OS_BIT_VECTOR_H

@@ -1,6 +1,6 @@
 #include "seltrane_components/os/date_time.h"
 
-DateTime::DateTime() : bytes_(unsetBytes())
+DateTime::DateTime() : m_bytes(unsetBytes())
 {
 }
 
@@ -12,11 +12,11 @@ const DateTime::Bytes& DateTime::unsetBytes()
 
 std::uint8_t DateTime::byte(int index) const
 {
-    return index >= 0 && index < kByteCount ? bytes_[static_cast<std::size_t>(index)] : 0;
+    return index >= 0 && index < kByteCount ? m_bytes[static_cast<std::size_t>(index)] : 0;
 }
 
 void DateTime::setByte(int index, std::uint8_t value)
 {
     if (index >= 0 && index < kByteCount)
-        bytes_[static_cast<std::size_t>(index)] = value;
+        m_bytes[static_cast<std::size_t>(index)] = value;
 }

@@ -17,22 +17,22 @@ public:
 
     // The unset value.
     DateTime();
-    explicit DateTime(const Bytes& bytes) : bytes_(bytes) {}
+    explicit DateTime(const Bytes& bytes) : m_bytes(bytes) {}
 
     static const Bytes& unsetBytes();
-    bool isUnset() const { return bytes_ == unsetBytes(); }
+    bool isUnset() const { return m_bytes == unsetBytes(); }
 
-    const Bytes& bytes() const { return bytes_; }
-    Bytes& bytes() { return bytes_; }
+    const Bytes& bytes() const { return m_bytes; }
+    Bytes& bytes() { return m_bytes; }
     // Index 0 to 6; an index outside answers 0 and changes nothing.
     std::uint8_t byte(int index) const;
     void setByte(int index, std::uint8_t value);
 
-    bool operator==(const DateTime& other) const { return bytes_ == other.bytes_; }
-    bool operator!=(const DateTime& other) const { return bytes_ != other.bytes_; }
+    bool operator==(const DateTime& other) const { return m_bytes == other.m_bytes; }
+    bool operator!=(const DateTime& other) const { return m_bytes != other.m_bytes; }
 
 private:
-    Bytes bytes_;
+    Bytes m_bytes;
 };
 
 #endif  // SELTRANE_COMPONENTS_OS_DATE_TIME_H

@@ -2,7 +2,7 @@
 
 #include <new>
 
-Image::Image() : body_(std::make_shared<Internals>())
+Image::Image() : m_body(std::make_shared<Internals>())
 {
 }
 
@@ -22,14 +22,14 @@ Image::Image(int width, int height, int format) : Image()
         Plane plane;
         plane.bytes.assign(static_cast<std::size_t>(size), 0);
         plane.stride = static_cast<std::uint32_t>(stride);
-        body_->planes.push_back(std::move(plane));
+        m_body->planes.push_back(std::move(plane));
     } catch (const std::bad_alloc&) {
-        body_->planes.clear();
+        m_body->planes.clear();
         return;
     }
-    body_->format = format;
-    body_->width = width;
-    body_->height = height;
+    m_body->format = format;
+    m_body->width = width;
+    m_body->height = height;
 }
 
 int Image::bitsPerPixel(int format)
@@ -49,13 +49,13 @@ const Image::Plane* Image::plane(int index) const
 {
     if (index < 0 || index >= planeCount())
         return nullptr;
-    return &body_->planes[static_cast<std::size_t>(index)];
+    return &m_body->planes[static_cast<std::size_t>(index)];
 }
 
 unsigned char* Image::bits(int index)
 {
     const Plane* p = plane(index);
-    return p ? body_->planes[static_cast<std::size_t>(index)].bytes.data() : nullptr;
+    return p ? m_body->planes[static_cast<std::size_t>(index)].bytes.data() : nullptr;
 }
 
 const unsigned char* Image::bits(int index) const

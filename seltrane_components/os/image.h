@@ -20,11 +20,11 @@ public:
     Image();
     Image(int width, int height, int format);
 
-    int width() const { return body_->width; }
-    int height() const { return body_->height; }
-    int format() const { return body_->format; }
-    bool isEmpty() const { return body_->planes.empty(); }
-    int planeCount() const { return static_cast<int>(body_->planes.size()); }
+    int width() const { return m_body->width; }
+    int height() const { return m_body->height; }
+    int format() const { return m_body->format; }
+    bool isEmpty() const { return m_body->planes.empty(); }
+    int planeCount() const { return static_cast<int>(m_body->planes.size()); }
 
     // The plane's bytes; null for an index not below the plane count.
     unsigned char* bits(int plane);
@@ -53,7 +53,7 @@ private:
 
     const Plane* plane(int index) const;
 
-    std::shared_ptr<Internals> body_;
+    std::shared_ptr<Internals> m_body;
 };
 
 #endif  // SELTRANE_COMPONENTS_OS_IMAGE_H

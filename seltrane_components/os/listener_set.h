@@ -38,37 +38,37 @@ public:
     {
         if (!listener)
             return false;
-        std::lock_guard<RecursiveLock> guard(lock_);
-        return listeners_.insert(listener).second;
+        std::lock_guard<RecursiveLock> guard(m_lock);
+        return m_listeners.insert(listener).second;
     }
 
     // False when the listener was not present.
     bool remove(ListenerType* listener)
     {
-        std::lock_guard<RecursiveLock> guard(lock_);
-        return listeners_.erase(listener) != 0;
+        std::lock_guard<RecursiveLock> guard(m_lock);
+        return m_listeners.erase(listener) != 0;
     }
 
     bool contains(ListenerType* listener) const
     {
-        std::lock_guard<RecursiveLock> guard(lock_);
-        return listeners_.count(listener) != 0;
+        std::lock_guard<RecursiveLock> guard(m_lock);
+        return m_listeners.count(listener) != 0;
     }
 
     std::size_t size() const
     {
-        std::lock_guard<RecursiveLock> guard(lock_);
-        return listeners_.size();
+        std::lock_guard<RecursiveLock> guard(m_lock);
+        return m_listeners.size();
     }
 
-    RecursiveLock& lock() const { return lock_; }
+    RecursiveLock& lock() const { return m_lock; }
 
 private:
     template <class S>
     friend void notifyListeners(ListenerSet<S>& set, const S& signal);
 
-    mutable RecursiveLock lock_;
-    std::set<ListenerType*> listeners_;
+    mutable RecursiveLock m_lock;
+    std::set<ListenerType*> m_listeners;
 };
 
 // Calls notify(signal) on every listener in address order under the set's lock.
@@ -77,12 +77,12 @@ private:
 template <class Signal>
 void notifyListeners(ListenerSet<Signal>& set, const Signal& signal)
 {
-    std::lock_guard<RecursiveLock> guard(set.lock_);
-    auto it = set.listeners_.begin();
-    while (it != set.listeners_.end()) {
+    std::lock_guard<RecursiveLock> guard(set.m_lock);
+    auto it = set.m_listeners.begin();
+    while (it != set.m_listeners.end()) {
         Listener<Signal>* listener = *it;
         listener->notify(signal);
-        it = set.listeners_.upper_bound(listener);
+        it = set.m_listeners.upper_bound(listener);
     }
 }
 

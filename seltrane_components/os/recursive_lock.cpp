@@ -3,24 +3,24 @@
 void RecursiveLock::lock()
 {
     if (isOwnedByCurrentThread()) {
-        ++count_;
+        ++m_count;
         return;
     }
-    mutex_.lock();
-    owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
-    count_ = 1;
+    m_mutex.lock();
+    m_owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    m_count = 1;
 }
 
 bool RecursiveLock::try_lock()
 {
     if (isOwnedByCurrentThread()) {
-        ++count_;
+        ++m_count;
         return true;
     }
-    if (!mutex_.try_lock())
+    if (!m_mutex.try_lock())
         return false;
-    owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
-    count_ = 1;
+    m_owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    m_count = 1;
     return true;
 }
 
@@ -28,9 +28,9 @@ void RecursiveLock::unlock()
 {
     if (!isOwnedByCurrentThread())
         return;
-    if (--count_ == 0) {
-        owner_.store(std::thread::id(), std::memory_order_relaxed);
-        mutex_.unlock();
+    if (--m_count == 0) {
+        m_owner.store(std::thread::id(), std::memory_order_relaxed);
+        m_mutex.unlock();
     }
 }
 
@@ -38,10 +38,10 @@ bool RecursiveLock::isOwnedByCurrentThread() const
 {
     // Only the calling thread can store its own id here, so a relaxed load is
     // enough to tell whether it is the owner.
-    return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    return m_owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
 }
 
 std::uint32_t RecursiveLock::holdCount() const
 {
-    return isOwnedByCurrentThread() ? count_ : 0;
+    return isOwnedByCurrentThread() ? m_count : 0;
 }

@@ -39,9 +39,9 @@ public:
     std::uint32_t holdCount() const;
 
 private:
-    std::mutex mutex_;
-    std::atomic<std::thread::id> owner_{std::thread::id()};
-    std::uint32_t count_ = 0;  // touched only by the owner
+    std::mutex m_mutex;
+    std::atomic<std::thread::id> m_owner{std::thread::id()};
+    std::uint32_t m_count = 0;  // touched only by the owner
 };
 
 #endif  // SELTRANE_COMPONENTS_OS_RECURSIVE_LOCK_H

@@ -124,32 +124,32 @@ class Outcomes
 public:
     void run(const Damaged& d, const std::function<void()>& read)
     {
-        if (failures_ >= 5)
+        if (m_failures >= 5)
             return;
         try {
             read();
-            ++succeeded_;
+            ++m_succeeded;
         } catch (const std::runtime_error&) {
-            ++refused_;
+            ++m_refused;
         } catch (const std::exception& e) {
             ADD_FAILURE() << d.what << ": undocumented " << typeid(e).name() << ": " << e.what();
-            ++failures_;
+            ++m_failures;
         } catch (...) {
             ADD_FAILURE() << d.what << ": a non-standard exception";
-            ++failures_;
+            ++m_failures;
         }
     }
     // A loop must have reached past the readers' first checks, not only failed.
     void expectBothOutcomes() const
     {
-        EXPECT_GT(succeeded_, 0);
-        EXPECT_GT(refused_, 0);
+        EXPECT_GT(m_succeeded, 0);
+        EXPECT_GT(m_refused, 0);
     }
 
 private:
-    int succeeded_ = 0;
-    int refused_ = 0;
-    int failures_ = 0;
+    int m_succeeded = 0;
+    int m_refused = 0;
+    int m_failures = 0;
 };
 
 } // namespace Corruption

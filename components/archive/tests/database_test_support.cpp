@@ -128,8 +128,8 @@ Archive::Array& DatabaseFixture::array(Archive::ArrayId arrayId)
 void Recorder::record(const Entry& entry)
 {
     {
-        std::lock_guard<std::mutex> guard(mutex_);
-        entries_.push_back(entry);
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_entries.push_back(entry);
     }
     if (onSignal)
         onSignal();
@@ -147,13 +147,13 @@ void Recorder::notify(const Archive::ArrayChangeSignal& signal)
 
 std::vector<Recorder::Entry> Recorder::entries() const
 {
-    std::lock_guard<std::mutex> guard(mutex_);
-    return entries_;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_entries;
 }
 
-Recorder::Recorder(std::initializer_list<Archive::Array*> arrays) : arrays_(arrays)
+Recorder::Recorder(std::initializer_list<Archive::Array*> arrays) : m_arrays(arrays)
 {
-    for (Archive::Array* array : arrays_) {
+    for (Archive::Array* array : m_arrays) {
         array->objectListeners().add(this);
         array->arrayListeners().add(this);
     }
@@ -161,7 +161,7 @@ Recorder::Recorder(std::initializer_list<Archive::Array*> arrays) : arrays_(arra
 
 Recorder::~Recorder()
 {
-    for (Archive::Array* array : arrays_) {
+    for (Archive::Array* array : m_arrays) {
         array->objectListeners().remove(this);
         array->arrayListeners().remove(this);
     }

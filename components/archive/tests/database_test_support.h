@@ -103,9 +103,9 @@ public:
 private:
     void record(const Entry& entry);
 
-    std::vector<Archive::Array*> arrays_;
-    mutable std::mutex mutex_;
-    std::vector<Entry> entries_;
+    std::vector<Archive::Array*> m_arrays;
+    mutable std::mutex m_mutex;
+    std::vector<Entry> m_entries;
 };
 
 } // namespace DatabaseTest

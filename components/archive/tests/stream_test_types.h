@@ -230,7 +230,7 @@ template <class Out, class In>
 class EncodingTest : public ::testing::Test
 {
 protected:
-    EncodingTest(const QByteArray& head, const QByteArray& tail) : head_(head), tail_(tail) {}
+    EncodingTest(const QByteArray& head, const QByteArray& tail) : m_head(head), m_tail(tail) {}
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
@@ -246,13 +246,13 @@ protected:
         write(out);
         out.close();
         const QByteArray bytes = readFile(path());
-        EXPECT_TRUE(bytes.startsWith(head_) && bytes.endsWith(tail_)) << bytes.toHex().constData();
-        return bytes.mid(head_.size(), bytes.size() - head_.size() - tail_.size());
+        EXPECT_TRUE(bytes.startsWith(m_head) && bytes.endsWith(m_tail)) << bytes.toHex().constData();
+        return bytes.mid(m_head.size(), bytes.size() - m_head.size() - m_tail.size());
     }
 
     void read(const QByteArray& bodyBytes, const std::function<void(InStream&)>& reader)
     {
-        writeFile(path(), head_ + bodyBytes + tail_);
+        writeFile(path(), m_head + bodyBytes + m_tail);
         In in;
         in.open(path(), 157);
         reader(in);
@@ -261,8 +261,8 @@ protected:
     QTemporaryDir dir;
 
 private:
-    QByteArray head_;
-    QByteArray tail_;
+    QByteArray m_head;
+    QByteArray m_tail;
 };
 
 } // namespace StreamTest
