@@ -3,8 +3,8 @@
 // projects it creates.
 //
 // Constants only; any thread.
-#ifndef MORVANT_APP_IDENTITY_H
-#define MORVANT_APP_IDENTITY_H
+#ifndef APPLICATIONS_MORVANT_APP_IDENTITY_H
+#define APPLICATIONS_MORVANT_APP_IDENTITY_H
 
 #include "seltrane_components/os/version.h"
 
@@ -30,4 +30,4 @@ inline Version programVersion()
 
 }  // namespace AppIdentity
 
-#endif  // MORVANT_APP_IDENTITY_H
+#endif // APPLICATIONS_MORVANT_APP_IDENTITY_H

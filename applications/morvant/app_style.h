@@ -3,8 +3,8 @@
 // stand out.
 //
 // GUI thread only.
-#ifndef MORVANT_APP_STYLE_H
-#define MORVANT_APP_STYLE_H
+#ifndef APPLICATIONS_MORVANT_APP_STYLE_H
+#define APPLICATIONS_MORVANT_APP_STYLE_H
 
 #include <QFont>
 
@@ -22,4 +22,4 @@ QFont largeFont();
 
 }  // namespace AppStyle
 
-#endif  // MORVANT_APP_STYLE_H
+#endif // APPLICATIONS_MORVANT_APP_STYLE_H

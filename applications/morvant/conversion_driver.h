@@ -19,8 +19,8 @@
 //
 // GUI thread only: the progress tracker lets the event loop run, so the
 // caller must keep the user from starting another operation meanwhile.
-#ifndef MORVANT_CONVERSION_DRIVER_H
-#define MORVANT_CONVERSION_DRIVER_H
+#ifndef APPLICATIONS_MORVANT_CONVERSION_DRIVER_H
+#define APPLICATIONS_MORVANT_CONVERSION_DRIVER_H
 
 #include "applications/morvant/id_maps.h"
 #include "components/archive/object_base.h"
@@ -109,4 +109,4 @@ private:
 // errors, what() for the others.
 QString exceptionText(const std::exception& error);
 
-#endif  // MORVANT_CONVERSION_DRIVER_H
+#endif // APPLICATIONS_MORVANT_CONVERSION_DRIVER_H

@@ -7,8 +7,8 @@
 // only say that it did not open it. Nothing here owns state.
 //
 // Thread safety: any thread.
-#ifndef MORVANT_FAILURE_ADVICE_H
-#define MORVANT_FAILURE_ADVICE_H
+#ifndef APPLICATIONS_MORVANT_FAILURE_ADVICE_H
+#define APPLICATIONS_MORVANT_FAILURE_ADVICE_H
 
 #include "components/quilshow/show/show_base.h"
 
@@ -27,4 +27,4 @@ QString noShowFileAdvice(const QString& inputPath);
 // After the project could not be saved as path, for the system's reason.
 QString saveFailureAdvice(const QString& path, const QString& reason);
 
-#endif  // MORVANT_FAILURE_ADVICE_H
+#endif // APPLICATIONS_MORVANT_FAILURE_ADVICE_H

@@ -4,8 +4,8 @@
 //
 // Owned by the conversion driver and cleared at the start of each
 // conversion. GUI thread only.
-#ifndef MORVANT_ID_MAPS_H
-#define MORVANT_ID_MAPS_H
+#ifndef APPLICATIONS_MORVANT_ID_MAPS_H
+#define APPLICATIONS_MORVANT_ID_MAPS_H
 
 #include "components/archive/object_base.h"
 
@@ -79,4 +79,4 @@ private:
     std::set<quint32> m_taken;
 };
 
-#endif  // MORVANT_ID_MAPS_H
+#endif // APPLICATIONS_MORVANT_ID_MAPS_H

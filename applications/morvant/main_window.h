@@ -15,8 +15,8 @@
 //
 // GUI thread only. During a conversion or a save the window keeps handling
 // events; its buttons are disabled and it refuses to close meanwhile.
-#ifndef MORVANT_MAIN_WINDOW_H
-#define MORVANT_MAIN_WINDOW_H
+#ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
+#define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 
 #include <QMainWindow>
 #include <QString>
@@ -108,4 +108,4 @@ private:
     QPushButton* m_saveButton;
 };
 
-#endif  // MORVANT_MAIN_WINDOW_H
+#endif // APPLICATIONS_MORVANT_MAIN_WINDOW_H

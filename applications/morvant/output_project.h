@@ -7,8 +7,8 @@
 // the database; destroying it resets and closes the database, leaves no
 // database current, forgets the resources met and removes the working
 // folder. GUI thread only.
-#ifndef MORVANT_OUTPUT_PROJECT_H
-#define MORVANT_OUTPUT_PROJECT_H
+#ifndef APPLICATIONS_MORVANT_OUTPUT_PROJECT_H
+#define APPLICATIONS_MORVANT_OUTPUT_PROJECT_H
 
 #include "components/archive/object_base.h"
 
@@ -57,4 +57,4 @@ private:
     std::unique_ptr<TarvelVistrelProject> m_project;
 };
 
-#endif  // MORVANT_OUTPUT_PROJECT_H
+#endif // APPLICATIONS_MORVANT_OUTPUT_PROJECT_H

@@ -12,8 +12,8 @@
 //
 // GUI thread only; the log handler may be called from any thread and hands
 // the text to the GUI thread.
-#ifndef MORVANT_SHOW_CONVERTER_APP_H
-#define MORVANT_SHOW_CONVERTER_APP_H
+#ifndef APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H
+#define APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H
 
 #include "applications/morvant/conversion_driver.h"
 
@@ -50,4 +50,4 @@ private:
 // The running application; null before main makes it and after it is gone.
 extern ShowConverterApp* theApp;
 
-#endif  // MORVANT_SHOW_CONVERTER_APP_H
+#endif // APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H

@@ -6,8 +6,8 @@
 // it. A lock left behind by a crashed instance is taken over.
 //
 // One thread (main's) uses an object.
-#ifndef MORVANT_SINGLE_INSTANCE_H
-#define MORVANT_SINGLE_INSTANCE_H
+#ifndef APPLICATIONS_MORVANT_SINGLE_INSTANCE_H
+#define APPLICATIONS_MORVANT_SINGLE_INSTANCE_H
 
 #include <QString>
 
@@ -36,4 +36,4 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-#endif  // MORVANT_SINGLE_INSTANCE_H
+#endif // APPLICATIONS_MORVANT_SINGLE_INSTANCE_H

@@ -147,4 +147,4 @@ decimal ArchiveDirectory<T, A>::addObject(decimal number, T* object, Archive::Ob
 // none or more than one. databaseId 0 is the current database.
 Archive::ObjectId singleObjectId(Archive::ArrayId arrayId, Archive::DatabaseId databaseId = 0);
 
-#endif  // ARCHIVE_ARCHIVE_DIRECTORY_H
+#endif // ARCHIVE_ARCHIVE_DIRECTORY_H

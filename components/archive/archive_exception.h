@@ -5,7 +5,8 @@
 // The text returned by what() is formatted once, at construction, so what()
 // is cheap, never allocates and is safe to call from any thread.
 // messageForCode() gives the translated message of a code from the fixed table.
-#pragma once
+#ifndef ARCHIVE_ARCHIVE_EXCEPTION_H
+#define ARCHIVE_ARCHIVE_EXCEPTION_H
 
 #include <QString>
 
@@ -44,3 +45,5 @@ private:
 };
 
 } // namespace Archive
+
+#endif // ARCHIVE_ARCHIVE_EXCEPTION_H

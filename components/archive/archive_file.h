@@ -159,4 +159,4 @@ private:
     QString m_errorString;
 };
 
-#endif  // ARCHIVE_ARCHIVE_FILE_H
+#endif // ARCHIVE_ARCHIVE_FILE_H

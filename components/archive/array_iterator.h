@@ -12,7 +12,8 @@
 // array belongs to its database and must outlive the iterator.
 // Threads: one thread uses an iterator; each step takes the database lock it
 // needs, so the array may change between steps.
-#pragma once
+#ifndef ARCHIVE_ARRAY_ITERATOR_H
+#define ARCHIVE_ARRAY_ITERATOR_H
 
 #include "components/archive/database_array.h"
 #include "components/archive/object_base.h"
@@ -54,3 +55,5 @@ private:
 };
 
 } // namespace Archive
+
+#endif // ARCHIVE_ARRAY_ITERATOR_H

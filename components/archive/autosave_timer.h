@@ -13,7 +13,8 @@
 // database's. Threads: a QObject; restart() and stop() must run in the
 // object's thread (the database reaches it through a queued or direct
 // connection from requestAutoSaveTimer), and the save runs there too.
-#pragma once
+#ifndef ARCHIVE_AUTOSAVE_TIMER_H
+#define ARCHIVE_AUTOSAVE_TIMER_H
 
 #include <QObject>
 
@@ -56,3 +57,5 @@ private:
 };
 
 } // namespace Archive
+
+#endif // ARCHIVE_AUTOSAVE_TIMER_H

@@ -18,7 +18,8 @@
 //
 // Ownership: a stream owns its file; a device given by setDevice stays the
 // caller's and must outlive the stream. One thread uses a stream at a time.
-#pragma once
+#ifndef ARCHIVE_BINARY_STREAM_H
+#define ARCHIVE_BINARY_STREAM_H
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
@@ -153,3 +154,5 @@ private:
     QIODevice* m_device = nullptr;
     QDataStream m_stream;
 };
+
+#endif // ARCHIVE_BINARY_STREAM_H

@@ -22,7 +22,8 @@
 // A handle kept across a commit carries the sequence number it was taken
 // with. Removing an object through such a stale handle is recorded, but the
 // next commit then fails with code 1: fetch the object again after a commit.
-#pragma once
+#ifndef ARCHIVE_DATABASE_H
+#define ARCHIVE_DATABASE_H
 
 #include "components/archive/array_iterator.h"
 #include "components/archive/autosave_timer.h"
@@ -238,3 +239,5 @@ void getArrayName(QString& name, ArrayId arrayId, DatabaseId databaseId = 0);
 quint32 getArraySize(ArrayId arrayId, DatabaseId databaseId = 0);
 
 } // namespace Archive
+
+#endif // ARCHIVE_DATABASE_H

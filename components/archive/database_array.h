@@ -20,7 +20,8 @@
 // context lock (and, for applies, its reader lock) held. committed(),
 // findNextCommitted() and findNext() may be called from any thread; they take
 // the database's reader lock themselves. Listener sets guard themselves.
-#pragma once
+#ifndef ARCHIVE_DATABASE_ARRAY_H
+#define ARCHIVE_DATABASE_ARRAY_H
 
 #include "components/archive/database_settings.h"
 #include "components/archive/object_base.h"
@@ -201,3 +202,5 @@ inline quint32 nextGenerationSequence(quint32 sequence)
 }
 
 } // namespace Archive
+
+#endif // ARCHIVE_DATABASE_ARRAY_H

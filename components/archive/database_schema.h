@@ -9,7 +9,8 @@
 //
 // Thread safety: the tables are built on first use and only read afterwards;
 // any thread.
-#pragma once
+#ifndef ARCHIVE_DATABASE_SCHEMA_H
+#define ARCHIVE_DATABASE_SCHEMA_H
 
 #include "components/archive/database_settings.h"
 
@@ -40,3 +41,5 @@ inline QString migrationEntryName()
 }
 
 } // namespace Archive
+
+#endif // ARCHIVE_DATABASE_SCHEMA_H

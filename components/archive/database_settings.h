@@ -7,7 +7,8 @@
 // never stored, and changes to such an array never mark the database modified.
 //
 // Thread safety: plain values; no locking.
-#pragma once
+#ifndef ARCHIVE_DATABASE_SETTINGS_H
+#define ARCHIVE_DATABASE_SETTINGS_H
 
 #include "components/archive/object_base.h"
 
@@ -46,3 +47,5 @@ constexpr quint32 kArrayFieldMask = 0x3FFFFFFFu;
 constexpr quint32 kNotStoredField = 0x3FFFFFFFu;
 
 } // namespace Archive
+
+#endif // ARCHIVE_DATABASE_SETTINGS_H

@@ -23,7 +23,8 @@
 // changes the database's arrays. Threads: the database calls it with its
 // locks held (all four to open, the save lock to save); it is not guarded
 // itself.
-#pragma once
+#ifndef ARCHIVE_DATABASE_STORAGE_H
+#define ARCHIVE_DATABASE_STORAGE_H
 
 #include "components/archive/database_settings.h"
 #include "components/archive/object_base.h"
@@ -107,3 +108,5 @@ void readArrayObjects(InStream& in, Array& array);
 void writeArrayObjects(OutStream& out, const Array& array, ObjectId first, ObjectId end);
 
 } // namespace Archive
+
+#endif // ARCHIVE_DATABASE_STORAGE_H

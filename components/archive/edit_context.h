@@ -12,7 +12,8 @@
 // never throws, not even when the database was closed meanwhile.
 //
 // Threads: a guard belongs to the thread that made it.
-#pragma once
+#ifndef ARCHIVE_EDIT_CONTEXT_H
+#define ARCHIVE_EDIT_CONTEXT_H
 
 #include "components/archive/object_base.h"
 
@@ -39,3 +40,5 @@ private:
 };
 
 } // namespace Archive
+
+#endif // ARCHIVE_EDIT_CONTEXT_H

@@ -10,7 +10,8 @@
 // references to the objects they hold. Only the owning thread reads or
 // changes a transaction. A transaction still open when its thread ends is
 // freed then (see Database).
-#pragma once
+#ifndef ARCHIVE_EDIT_TRANSACTION_H
+#define ARCHIVE_EDIT_TRANSACTION_H
 
 #include "components/archive/object_base.h"
 
@@ -70,3 +71,5 @@ struct TransactionTable
 };
 
 } // namespace Archive
+
+#endif // ARCHIVE_EDIT_TRANSACTION_H

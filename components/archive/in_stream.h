@@ -13,7 +13,8 @@
 // version_exception when opening newer data, and the registry's errors. Counts
 // read from the stream are checked against the data remaining before anything
 // is allocated. One thread uses a stream at a time.
-#pragma once
+#ifndef ARCHIVE_IN_STREAM_H
+#define ARCHIVE_IN_STREAM_H
 
 #include "components/archive/object_base.h"
 #include "components/archive/stream_codes.h"
@@ -377,3 +378,5 @@ InStream& operator>>(InStream& in, std::pair<A, B>& p)
     in.endSection(StreamCode::Pair);
     return in;
 }
+
+#endif // ARCHIVE_IN_STREAM_H

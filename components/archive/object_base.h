@@ -13,7 +13,8 @@
 // Threads: reference counts are atomic, so handles to one object may be copied
 // and dropped on several threads; the object itself is not guarded (committed
 // objects are only read; an object being edited belongs to one thread).
-#pragma once
+#ifndef ARCHIVE_OBJECT_BASE_H
+#define ARCHIVE_OBJECT_BASE_H
 
 #include <QtGlobal>
 
@@ -224,3 +225,5 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+
+#endif // ARCHIVE_OBJECT_BASE_H

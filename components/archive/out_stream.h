@@ -15,7 +15,8 @@
 // "Error writing to file"; only a close() that returns means the data is
 // complete. The destructor closes without throwing. One thread uses a stream
 // at a time.
-#pragma once
+#ifndef ARCHIVE_OUT_STREAM_H
+#define ARCHIVE_OUT_STREAM_H
 
 #include "components/archive/object_base.h"
 #include "components/archive/stream_codes.h"
@@ -265,3 +266,5 @@ OutStream& operator<<(OutStream& out, const std::pair<A, B>& p)
     out.endSection(StreamCode::Pair);
     return out;
 }
+
+#endif // ARCHIVE_OUT_STREAM_H

@@ -87,4 +87,4 @@ private:
     std::vector<std::thread> m_workers;
 };
 
-#endif  // ARCHIVE_PARALLEL_GZIP_WRITER_H
+#endif // ARCHIVE_PARALLEL_GZIP_WRITER_H

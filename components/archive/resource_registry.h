@@ -100,4 +100,4 @@ private:
     Records m_records;
 };
 
-#endif  // ARCHIVE_RESOURCE_REGISTRY_H
+#endif // ARCHIVE_RESOURCE_REGISTRY_H

@@ -1,7 +1,8 @@
 // Registry codes that the object streams themselves use to tag sections and,
 // in the text form, to name elements. The registry (type_registry.h) ties each
 // of them to its stored name; these constants only spare callers the numbers.
-#pragma once
+#ifndef ARCHIVE_STREAM_CODES_H
+#define ARCHIVE_STREAM_CODES_H
 
 #include <QtGlobal>
 
@@ -55,3 +56,5 @@ enum : quint32 {
 };
 
 } // namespace StreamCode
+
+#endif // ARCHIVE_STREAM_CODES_H

@@ -1,6 +1,7 @@
 // Compile-time helpers shared by InStream and OutStream: what counts as a
 // nested value block, and the one-byte form of enumerations.
-#pragma once
+#ifndef ARCHIVE_STREAM_TRAITS_H
+#define ARCHIVE_STREAM_TRAITS_H
 
 #include <type_traits>
 #include <utility>
@@ -40,3 +41,5 @@ ByteEnum<E> asByte(E& value)
     static_assert(std::is_enum<std::remove_const_t<E>>::value, "asByte takes an enumeration");
     return ByteEnum<E>{value};
 }
+
+#endif // ARCHIVE_STREAM_TRAITS_H

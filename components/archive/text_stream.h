@@ -19,7 +19,8 @@
 // Writing: only a close() that returns means the data is complete (it throws
 // "Error writing to file"); the destructor closes without throwing.
 // Ownership: each stream owns its file. One thread uses a stream at a time.
-#pragma once
+#ifndef ARCHIVE_TEXT_STREAM_H
+#define ARCHIVE_TEXT_STREAM_H
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
@@ -105,8 +106,6 @@ private:
     QString readElement(quint32 openCode, quint32 closeCode);
     template <class T>
     InStream& readInteger(quint32 code, T& value);
-    template <class T>
-    InStream& readReal(quint32 code, T& value);
 
     QFile m_file;
     QTextStream m_text;
@@ -196,3 +195,5 @@ private:
     std::deque<int> m_containerDepths;
     bool m_atLineStart = true;
 };
+
+#endif // ARCHIVE_TEXT_STREAM_H

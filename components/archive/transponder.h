@@ -13,7 +13,8 @@
 // re-emit what they receive as a Qt signal. The caller adds one to an array's
 // listener set (Archive::Array::arrayListeners / objectListeners) and removes
 // it before destroying it; the set does not own it.
-#pragma once
+#ifndef ARCHIVE_TRANSPONDER_H
+#define ARCHIVE_TRANSPONDER_H
 
 #include "components/archive/object_base.h"
 #include "seltrane_components/os/listener_set.h"
@@ -121,3 +122,5 @@ signals:
 
 Q_DECLARE_METATYPE(Archive::ObjectChangeSignal)
 Q_DECLARE_METATYPE(Archive::ArrayChangeSignal)
+
+#endif // ARCHIVE_TRANSPONDER_H

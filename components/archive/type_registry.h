@@ -15,7 +15,8 @@
 // from the same start-up path, before anything streams. After start-up the
 // process-wide registry is only read, from any thread. A private Registry
 // instance serves tests.
-#pragma once
+#ifndef ARCHIVE_TYPE_REGISTRY_H
+#define ARCHIVE_TYPE_REGISTRY_H
 
 #include <QString>
 
@@ -149,3 +150,5 @@ std::unique_ptr<T> createValue(quint32 code)
 void registerCoreTypes();
 
 } // namespace ObjectRegistry
+
+#endif // ARCHIVE_TYPE_REGISTRY_H

@@ -9,7 +9,8 @@
 // grows faster than their input (regular expressions), are refused. A
 // refused or short value leaves the stream's status not Ok and the value
 // invalid. Stateless; any thread.
-#pragma once
+#ifndef ARCHIVE_VARIANT_CODEC_H
+#define ARCHIVE_VARIANT_CODEC_H
 
 #include <QDataStream>
 #include <QVariant>
@@ -20,3 +21,5 @@ void write(QDataStream& stream, const QVariant& value);
 void read(QDataStream& stream, QVariant& value);
 
 } // namespace VariantCodec
+
+#endif // ARCHIVE_VARIANT_CODEC_H

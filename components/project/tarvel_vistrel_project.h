@@ -128,4 +128,4 @@ private:
     std::mutex m_saveMutex;
 };
 
-#endif  // PROJECT_TARVEL_VISTREL_PROJECT_H
+#endif // PROJECT_TARVEL_VISTREL_PROJECT_H

@@ -209,4 +209,4 @@ private:
     std::uint32_t m_count = 0;
 };
 
-#endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H
+#endif // SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H

@@ -244,4 +244,4 @@ private:
     std::int32_t m_highestId = -1;
 };
 
-#endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H
+#endif // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H

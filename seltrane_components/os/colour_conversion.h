@@ -18,4 +18,4 @@ void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, 
 void rgbToHsi(unsigned red, unsigned green, unsigned blue, unsigned& hue, unsigned& saturation,
               unsigned& value);
 
-#endif  // SELTRANE_COMPONENTS_OS_COLOUR_CONVERSION_H
+#endif // SELTRANE_COMPONENTS_OS_COLOUR_CONVERSION_H

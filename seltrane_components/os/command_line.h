@@ -5,8 +5,8 @@
 //
 // Built once from main's argc/argv; argv[0] (the program) is always skipped.
 // Immutable after construction, so any thread may read it.
-#ifndef SELTRANE_OS_COMMAND_LINE_H
-#define SELTRANE_OS_COMMAND_LINE_H
+#ifndef SELTRANE_COMPONENTS_OS_COMMAND_LINE_H
+#define SELTRANE_COMPONENTS_OS_COMMAND_LINE_H
 
 #include <QMap>
 #include <QString>
@@ -31,4 +31,4 @@ private:
     QStringList m_positional;
 };
 
-#endif  // SELTRANE_OS_COMMAND_LINE_H
+#endif // SELTRANE_COMPONENTS_OS_COMMAND_LINE_H

@@ -9,8 +9,8 @@
 // the file system has no holes, make it write gigabytes of zeros.
 //
 // Thread safety: one thread uses a guard.
-#ifndef SELTRANE_OS_EXPANSION_GUARD_H
-#define SELTRANE_OS_EXPANSION_GUARD_H
+#ifndef SELTRANE_COMPONENTS_OS_EXPANSION_GUARD_H
+#define SELTRANE_COMPONENTS_OS_EXPANSION_GUARD_H
 
 #include <QString>
 #include <QStringList>
@@ -53,4 +53,4 @@ private:
     QStringList m_folders;
 };
 
-#endif  // SELTRANE_OS_EXPANSION_GUARD_H
+#endif // SELTRANE_COMPONENTS_OS_EXPANSION_GUARD_H

@@ -33,4 +33,4 @@ QString& sanitiseFileName(QString& name, QChar replacement);
 // and refused, as is the root folder. Changes no permissions.
 bool removeDirectoryRecursively(const QString& path, bool keepFolder = false);
 
-#endif  // SELTRANE_COMPONENTS_OS_FILE_UTILS_H
+#endif // SELTRANE_COMPONENTS_OS_FILE_UTILS_H

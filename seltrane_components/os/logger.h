@@ -14,8 +14,8 @@
 // ascending order of their function addresses. A handler must not call back
 // into the logger, and one that touches the GUI must post the text to the
 // GUI thread itself. The text pointer is valid only during the call.
-#ifndef SELTRANE_OS_LOGGER_H
-#define SELTRANE_OS_LOGGER_H
+#ifndef SELTRANE_COMPONENTS_OS_LOGGER_H
+#define SELTRANE_COMPONENTS_OS_LOGGER_H
 
 #include <QtGlobal>
 
@@ -42,4 +42,4 @@ void addLogHandler(LogHandler handler, void* userData);
 // Removes handler; removing one that is not registered does nothing.
 void removeLogHandler(LogHandler handler);
 
-#endif  // SELTRANE_OS_LOGGER_H
+#endif // SELTRANE_COMPONENTS_OS_LOGGER_H

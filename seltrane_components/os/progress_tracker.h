@@ -14,8 +14,8 @@
 // Thread safety: one thread uses a tracker. Only the cancel flag may be
 // touched from other threads (set by whoever asks for cancellation, tested
 // by the operation between items).
-#ifndef SELTRANE_OS_PROGRESS_TRACKER_H
-#define SELTRANE_OS_PROGRESS_TRACKER_H
+#ifndef SELTRANE_COMPONENTS_OS_PROGRESS_TRACKER_H
+#define SELTRANE_COMPONENTS_OS_PROGRESS_TRACKER_H
 
 #include <QString>
 #include <QtGlobal>
@@ -127,4 +127,4 @@ private:
     ProgressTracker* m_tracker;
 };
 
-#endif  // SELTRANE_OS_PROGRESS_TRACKER_H
+#endif // SELTRANE_COMPONENTS_OS_PROGRESS_TRACKER_H

@@ -44,4 +44,4 @@ private:
     std::uint32_t m_count = 0;  // touched only by the owner
 };
 
-#endif  // SELTRANE_COMPONENTS_OS_RECURSIVE_LOCK_H
+#endif // SELTRANE_COMPONENTS_OS_RECURSIVE_LOCK_H

@@ -54,4 +54,4 @@ void reportFailedCheck(bool fatal, const char* message, int line, const char* fi
     ((expr) ? (::reportFailedCheck(false, "Logic error: '" #expr "' is TRUE", __LINE__, __FILE__), true) \
             : false)
 
-#endif  // SELTRANE_COMPONENTS_OS_REPORT_ERROR_H
+#endif // SELTRANE_COMPONENTS_OS_REPORT_ERROR_H

@@ -4,8 +4,8 @@
 //
 // It parses and prints the human form ("2.5.3 BETA4", "2.5.3.BETA4") and
 // travels inside stored data as four bytes. A plain value type; any thread.
-#ifndef SELTRANE_OS_VERSION_H
-#define SELTRANE_OS_VERSION_H
+#ifndef SELTRANE_COMPONENTS_OS_VERSION_H
+#define SELTRANE_COMPONENTS_OS_VERSION_H
 
 #include <QByteArray>
 #include <QString>
@@ -59,4 +59,4 @@ private:
     quint8 m_tag = 0;
 };
 
-#endif  // SELTRANE_OS_VERSION_H
+#endif // SELTRANE_COMPONENTS_OS_VERSION_H

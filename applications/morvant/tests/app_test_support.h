@@ -1,8 +1,8 @@
 // Test support for the converter: a driver with one scripted step, file dialogs and an unsaved-result
 // question answered by the test, and a fixture with a window on that driver and a temporary folder of
 // its own (to see what conversions leave behind). GUI thread only.
-#ifndef MORVANT_TESTS_APP_TEST_SUPPORT_H
-#define MORVANT_TESTS_APP_TEST_SUPPORT_H
+#ifndef APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
+#define APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
 
 #include "applications/common/util/file_dialogs.h"
 #include "applications/common/util/tests/settings_fixture.h"
@@ -90,4 +90,4 @@ protected:
 QByteArray packArchive(int kind, const std::vector<std::pair<QString, QByteArray>>& files);
 QByteArray readBytes(const QString& path);
 
-#endif  // MORVANT_TESTS_APP_TEST_SUPPORT_H
+#endif // APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H

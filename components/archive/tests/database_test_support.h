@@ -1,7 +1,8 @@
 // Test support for the object database: a small object class under
 // test-only codes, a schema and settings, a fixture that creates and closes
 // one current database per test, and a listener that records what it gets.
-#pragma once
+#ifndef ARCHIVE_TESTS_DATABASE_TEST_SUPPORT_H
+#define ARCHIVE_TESTS_DATABASE_TEST_SUPPORT_H
 
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
@@ -109,3 +110,5 @@ private:
 };
 
 } // namespace DatabaseTest
+
+#endif // ARCHIVE_TESTS_DATABASE_TEST_SUPPORT_H

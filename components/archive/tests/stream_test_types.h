@@ -2,7 +2,8 @@
 // idiom every class follows (a nested value block, containers, a version
 // gate), a sample of every stream form, streams of either encoding, a fixture
 // for golden stream bodies, and file helpers. One test thread.
-#pragma once
+#ifndef ARCHIVE_TESTS_STREAM_TEST_TYPES_H
+#define ARCHIVE_TESTS_STREAM_TEST_TYPES_H
 
 #include "components/archive/binary_stream.h"
 #include "components/archive/object_base.h"
@@ -266,3 +267,5 @@ private:
 };
 
 } // namespace StreamTest
+
+#endif // ARCHIVE_TESTS_STREAM_TEST_TYPES_H

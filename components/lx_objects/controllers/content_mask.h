@@ -8,8 +8,8 @@
 // angle was stored in turns and is read back in degrees.
 //
 // A plain value; one thread uses an object at a time.
-#ifndef LX_OBJECTS_CONTENT_MASK_H
-#define LX_OBJECTS_CONTENT_MASK_H
+#ifndef LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H
+#define LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H
 
 #include <QPointF>
 #include <QSize>
@@ -47,4 +47,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif  // LX_OBJECTS_CONTENT_MASK_H
+#endif // LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H

@@ -13,8 +13,8 @@
 // a caller may call them without knowing which type has what.
 //
 // Owned by the database like every archive object; one thread edits a copy.
-#ifndef LX_OBJECTS_CONTROLLER_H
-#define LX_OBJECTS_CONTROLLER_H
+#ifndef LX_OBJECTS_CONTROLLERS_CONTROLLER_H
+#define LX_OBJECTS_CONTROLLERS_CONTROLLER_H
 
 #include "components/archive/object_base.h"
 #include "components/lx_objects/controllers/content_mask.h"
@@ -205,4 +205,4 @@ private:
     ControllerSettings m_settings;
 };
 
-#endif  // LX_OBJECTS_CONTROLLER_H
+#endif // LX_OBJECTS_CONTROLLERS_CONTROLLER_H

@@ -15,8 +15,8 @@
 //
 // Owned by the database like every archive object; one thread edits a copy.
 // The targets and instances are plain values held by it.
-#ifndef LX_OBJECTS_COMPOSITION_H
-#define LX_OBJECTS_COMPOSITION_H
+#ifndef LX_OBJECTS_MEDIA_COMPOSITION_H
+#define LX_OBJECTS_MEDIA_COMPOSITION_H
 
 #include "components/archive/object_base.h"
 
@@ -104,4 +104,4 @@ private:
     std::map<quint8, ContentTarget> m_targets;
 };
 
-#endif  // LX_OBJECTS_COMPOSITION_H
+#endif // LX_OBJECTS_MEDIA_COMPOSITION_H

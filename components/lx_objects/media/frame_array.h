@@ -9,8 +9,8 @@
 // as far as they carry the same facts.
 //
 // Owned by the database like every archive object; one thread edits a copy.
-#ifndef LX_OBJECTS_FRAME_ARRAY_H
-#define LX_OBJECTS_FRAME_ARRAY_H
+#ifndef LX_OBJECTS_MEDIA_FRAME_ARRAY_H
+#define LX_OBJECTS_MEDIA_FRAME_ARRAY_H
 
 #include "components/archive/object_base.h"
 
@@ -45,4 +45,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif  // LX_OBJECTS_FRAME_ARRAY_H
+#endif // LX_OBJECTS_MEDIA_FRAME_ARRAY_H

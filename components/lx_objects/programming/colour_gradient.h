@@ -13,8 +13,8 @@
 //
 // Plain values: an owner holds them (a custom-preset property holds its
 // gradient by pointer); one thread uses a value at a time.
-#ifndef LX_OBJECTS_COLOUR_GRADIENT_H
-#define LX_OBJECTS_COLOUR_GRADIENT_H
+#ifndef LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
+#define LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
 
 #include <QtGlobal>
 
@@ -119,4 +119,4 @@ private:
     std::map<int, quint16> m_ids;
 };
 
-#endif  // LX_OBJECTS_COLOUR_GRADIENT_H
+#endif // LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H

@@ -8,8 +8,8 @@
 // replaces the streamed fields.
 //
 // A plain value held by timeline presets; one thread uses a value at a time.
-#ifndef LX_OBJECTS_CONTOUR_PARAMETERS_H
-#define LX_OBJECTS_CONTOUR_PARAMETERS_H
+#ifndef LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H
+#define LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H
 
 #include <QtGlobal>
 
@@ -43,4 +43,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif  // LX_OBJECTS_CONTOUR_PARAMETERS_H
+#endif // LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H

@@ -20,8 +20,8 @@
 // type-4 property may hold no gradient: it is written as an empty one and
 // copied as none. The CustomPreset object is owned by the database like
 // every archive object; one thread uses a value or edits a copy.
-#ifndef LX_OBJECTS_CUSTOM_PRESET_H
-#define LX_OBJECTS_CUSTOM_PRESET_H
+#ifndef LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
+#define LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
 
 #include "components/archive/object_base.h"
 #include "components/lx_objects/programming/colour_gradient.h"
@@ -151,4 +151,4 @@ private:
     CustomPresetPropertyMap m_properties;
 };
 
-#endif  // LX_OBJECTS_CUSTOM_PRESET_H
+#endif // LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H

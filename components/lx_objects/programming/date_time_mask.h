@@ -15,8 +15,8 @@
 // keeps its real-time selections in the same bit sets.
 //
 // A plain value; one thread uses an object at a time.
-#ifndef LX_OBJECTS_DATE_TIME_MASK_H
-#define LX_OBJECTS_DATE_TIME_MASK_H
+#ifndef LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H
+#define LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H
 
 #include <QtGlobal>
 
@@ -89,4 +89,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif  // LX_OBJECTS_DATE_TIME_MASK_H
+#endif // LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H

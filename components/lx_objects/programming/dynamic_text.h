@@ -11,8 +11,8 @@
 //
 // Plain values held by the timeline's text presets; one thread uses a value
 // at a time.
-#ifndef LX_OBJECTS_DYNAMIC_TEXT_H
-#define LX_OBJECTS_DYNAMIC_TEXT_H
+#ifndef LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
+#define LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
 
 #include <QString>
 
@@ -111,4 +111,4 @@ private:
     std::list<DynamicTextPart> m_parts;
 };
 
-#endif  // LX_OBJECTS_DYNAMIC_TEXT_H
+#endif // LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H

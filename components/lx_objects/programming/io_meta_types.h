@@ -13,8 +13,8 @@
 // per entry the QString key and the QVariant value. Reading replaces the map;
 // a value of a type without stream operators fails the read with the stream's
 // error.
-#ifndef LX_OBJECTS_IO_META_TYPES_H
-#define LX_OBJECTS_IO_META_TYPES_H
+#ifndef LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H
+#define LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H
 
 #include <QDataStream>
 #include <QMap>
@@ -46,4 +46,4 @@ using IoMPropertyMap = QMap<QString, QVariant>;
 void readPropertyMap(InStream& in, IoMPropertyMap& map);
 void writePropertyMap(OutStream& out, const IoMPropertyMap& map);
 
-#endif  // LX_OBJECTS_IO_META_TYPES_H
+#endif // LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H

@@ -5,8 +5,8 @@
 //
 // Header-only, so that the version-1 reader shares it without linking the
 // object library. Pure functions; any thread.
-#ifndef LX_OBJECTS_PACKED_TIME_H
-#define LX_OBJECTS_PACKED_TIME_H
+#ifndef LX_OBJECTS_PROGRAMMING_PACKED_TIME_H
+#define LX_OBJECTS_PROGRAMMING_PACKED_TIME_H
 
 #include <QtGlobal>
 
@@ -44,4 +44,4 @@ inline quint32 decodePackedTime(quint16 code)
 
 }  // namespace Quil
 
-#endif  // LX_OBJECTS_PACKED_TIME_H
+#endif // LX_OBJECTS_PROGRAMMING_PACKED_TIME_H

@@ -19,8 +19,8 @@
 // `ioModuleData` (a std::shared_ptr<IoMTriggerData>, made when read).
 //
 // Plain values and constant tables; any thread.
-#ifndef LX_OBJECTS_PARAMETER_BLOCK_H
-#define LX_OBJECTS_PARAMETER_BLOCK_H
+#ifndef LX_OBJECTS_PROGRAMMING_PARAMETER_BLOCK_H
+#define LX_OBJECTS_PROGRAMMING_PARAMETER_BLOCK_H
 
 #include "components/archive/fields.h"
 #include "components/lx_objects/programming/date_time_mask.h"
@@ -207,4 +207,4 @@ void bodyParameterFields(F& f, Body& body, const ParameterRow& row)
     }
 }
 
-#endif  // LX_OBJECTS_PARAMETER_BLOCK_H
+#endif // LX_OBJECTS_PROGRAMMING_PARAMETER_BLOCK_H

@@ -9,8 +9,8 @@
 // registerPresetTypeCategories() enters the program's pairs; it runs from
 // registerObjectTypes(). Registration and the queries may run on any thread
 // (one lock); the queries answer copies.
-#ifndef LX_OBJECTS_PRESET_CATEGORIES_H
-#define LX_OBJECTS_PRESET_CATEGORIES_H
+#ifndef LX_OBJECTS_PROGRAMMING_PRESET_CATEGORIES_H
+#define LX_OBJECTS_PROGRAMMING_PRESET_CATEGORIES_H
 
 #include <boost/dynamic_bitset.hpp>
 
@@ -26,4 +26,4 @@ void registerPresetTypeCategories();
 boost::dynamic_bitset<> presetTypesOfCategory(int category);
 boost::dynamic_bitset<> categoriesOfPresetType(int presetType);
 
-#endif  // LX_OBJECTS_PRESET_CATEGORIES_H
+#endif // LX_OBJECTS_PROGRAMMING_PRESET_CATEGORIES_H

@@ -6,8 +6,8 @@
 // slot holding the text read last.
 //
 // Owned by the database like every archive object; one thread edits a copy.
-#ifndef LX_OBJECTS_TEXT_SLOT_VALUES_H
-#define LX_OBJECTS_TEXT_SLOT_VALUES_H
+#ifndef LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H
+#define LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H
 
 #include "components/archive/object_base.h"
 
@@ -38,4 +38,4 @@ private:
     std::map<QString, QString> m_slotTexts;
 };
 
-#endif  // LX_OBJECTS_TEXT_SLOT_VALUES_H
+#endif // LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H

@@ -17,8 +17,8 @@
 // Owned by the database like every archive object; one thread edits a copy.
 // TriggerData is used by one thread at a time; setTriggerType reads the
 // current database (the DALI interfaces of array 12).
-#ifndef LX_OBJECTS_TRIGGER_H
-#define LX_OBJECTS_TRIGGER_H
+#ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_H
+#define LX_OBJECTS_PROGRAMMING_TRIGGER_H
 
 #include "components/archive/object_base.h"
 #include "components/lx_objects/programming/date_time_mask.h"
@@ -152,4 +152,4 @@ private:
     std::list<int> m_actions;
 };
 
-#endif  // LX_OBJECTS_TRIGGER_H
+#endif // LX_OBJECTS_PROGRAMMING_TRIGGER_H

@@ -15,8 +15,8 @@
 // (copyIoMTriggerData), so two bodies never share it.
 //
 // Plain values; one thread uses an object at a time.
-#ifndef LX_OBJECTS_TRIGGER_VALUES_H
-#define LX_OBJECTS_TRIGGER_VALUES_H
+#ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H
+#define LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H
 
 #include "components/lx_objects/programming/io_meta_types.h"
 
@@ -151,4 +151,4 @@ InStream& operator>>(InStream& in, IdList<std::list<int>> field);
 OutStream& operator<<(OutStream& out, IdList<const std::list<int>> field);
 OutStream& operator<<(OutStream& out, IdList<std::list<int>> field);
 
-#endif  // LX_OBJECTS_TRIGGER_VALUES_H
+#endif // LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H

@@ -3,8 +3,8 @@
 // converted project keeps them as objects 7 and 8 of array 0.
 //
 // Ownership and threads: as for every archive object (archive_directory.h).
-#ifndef LX_OBJECTS_DIRECTORIES_H
-#define LX_OBJECTS_DIRECTORIES_H
+#ifndef LX_OBJECTS_PROJECT_DIRECTORIES_H
+#define LX_OBJECTS_PROJECT_DIRECTORIES_H
 
 #include "components/archive/archive_directory.h"
 
@@ -26,4 +26,4 @@ struct DirectoryTypeCode<DaliScene>
 typedef ArchiveDirectory<Trigger, 16> TriggerDirectory;
 typedef ArchiveDirectory<DaliScene, 13> DaliSceneDirectory;
 
-#endif  // LX_OBJECTS_DIRECTORIES_H
+#endif // LX_OBJECTS_PROJECT_DIRECTORIES_H

@@ -5,9 +5,9 @@
 // registerObjectTypes() must run before anything streams a project; it is
 // idempotent and may be called from any thread. Afterwards the registry is
 // only read.
-#ifndef LX_OBJECTS_OBJECT_TYPES_H
-#define LX_OBJECTS_OBJECT_TYPES_H
+#ifndef LX_OBJECTS_PROJECT_OBJECT_TYPES_H
+#define LX_OBJECTS_PROJECT_OBJECT_TYPES_H
 
 void registerObjectTypes();
 
-#endif  // LX_OBJECTS_OBJECT_TYPES_H
+#endif // LX_OBJECTS_PROJECT_OBJECT_TYPES_H

@@ -3,8 +3,8 @@
 // header: the creator serialises it with operator<< into a QByteArray.
 //
 // A plain value type; any thread.
-#ifndef LX_OBJECTS_PROJECT_CREATOR_INFO_H
-#define LX_OBJECTS_PROJECT_CREATOR_INFO_H
+#ifndef LX_OBJECTS_PROJECT_PROJECT_CREATOR_INFO_H
+#define LX_OBJECTS_PROJECT_PROJECT_CREATOR_INFO_H
 
 #include "seltrane_components/os/version.h"
 
@@ -28,4 +28,4 @@ struct ProjectCreatorInfo
 // (major, minor, patch, tag), then the text.
 QDataStream& operator<<(QDataStream& stream, const ProjectCreatorInfo& info);
 
-#endif  // LX_OBJECTS_PROJECT_CREATOR_INFO_H
+#endif // LX_OBJECTS_PROJECT_PROJECT_CREATOR_INFO_H

@@ -3,8 +3,8 @@
 // test older versions field by field; writers always write this one.
 //
 // Plain values and a pure function; any thread.
-#ifndef LX_OBJECTS_PROJECT_DATABASE_H
-#define LX_OBJECTS_PROJECT_DATABASE_H
+#ifndef LX_OBJECTS_PROJECT_PROJECT_DATABASE_H
+#define LX_OBJECTS_PROJECT_PROJECT_DATABASE_H
 
 #include "components/archive/database_settings.h"
 
@@ -17,4 +17,4 @@ const quint16 kProjectStreamVersion = 157;
 // 0x7FFFFFFF for both turns autosave off.
 Archive::DatabaseSettings makeDatabaseSettings(qint32 idleDelay, qint32 maxDelay);
 
-#endif  // LX_OBJECTS_PROJECT_DATABASE_H
+#endif // LX_OBJECTS_PROJECT_PROJECT_DATABASE_H

@@ -5,8 +5,8 @@
 // front of the map; the reader skips it when the next section is not a map.
 //
 // Owned by the database like every archive object; one thread edits a copy.
-#ifndef LX_OBJECTS_RESOURCE_KEYS_H
-#define LX_OBJECTS_RESOURCE_KEYS_H
+#ifndef LX_OBJECTS_PROJECT_RESOURCE_KEYS_H
+#define LX_OBJECTS_PROJECT_RESOURCE_KEYS_H
 
 #include "components/archive/object_base.h"
 
@@ -31,4 +31,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif  // LX_OBJECTS_RESOURCE_KEYS_H
+#endif // LX_OBJECTS_PROJECT_RESOURCE_KEYS_H

@@ -118,4 +118,4 @@ inline ContentMask sampleMask()
     return mask;
 }
 
-#endif  // LX_OBJECTS_TESTS_STREAM_BYTES_H
+#endif // LX_OBJECTS_TESTS_STREAM_BYTES_H

@@ -56,4 +56,4 @@ public:
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_BUNDLER_H
+#endif // QUILSHOW_SHOW_BUNDLER_H

@@ -124,4 +124,4 @@ public:
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_DALI_H
+#endif // QUILSHOW_SHOW_DALI_H

@@ -134,4 +134,4 @@ private:
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_DYNAMIC_TEXT_H
+#endif // QUILSHOW_SHOW_DYNAMIC_TEXT_H

@@ -160,4 +160,4 @@ std::map<quint32, quint16>& elementValueMap();
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_FIXTURE_MODEL_H
+#endif // QUILSHOW_SHOW_FIXTURE_MODEL_H

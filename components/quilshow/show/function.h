@@ -56,4 +56,4 @@ bool lowersFunctionRenumberThreshold(quint32 id, quint16 version);
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_FUNCTION_H
+#endif // QUILSHOW_SHOW_FUNCTION_H

@@ -124,4 +124,4 @@ public:
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_OUTPUT_NODE_H
+#endif // QUILSHOW_SHOW_OUTPUT_NODE_H

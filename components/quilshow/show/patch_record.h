@@ -90,4 +90,4 @@ std::unique_ptr<PatchRecord> readPatchRecord(ShowStreamer& in);
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_PATCH_RECORD_H
+#endif // QUILSHOW_SHOW_PATCH_RECORD_H

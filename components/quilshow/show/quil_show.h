@@ -98,4 +98,4 @@ private:
     Quil::DynamicTextShowComponent m_dynamicText{&modified};
 };
 
-#endif  // QUILSHOW_SHOW_QUIL_SHOW_H
+#endif // QUILSHOW_SHOW_QUIL_SHOW_H

@@ -85,4 +85,4 @@ void destroyShow(bool doIt);
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_SHOW_BASE_H
+#endif // QUILSHOW_SHOW_SHOW_BASE_H

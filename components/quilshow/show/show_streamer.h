@@ -176,4 +176,4 @@ private:
 
 }  // namespace Quil
 
-#endif  // QUILSHOW_SHOW_SHOW_STREAMER_H
+#endif // QUILSHOW_SHOW_SHOW_STREAMER_H

@@ -64,4 +64,4 @@ protected:
     Quil::ShowStreamer in{0x8484};
 };
 
-#endif  // QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
+#endif // QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H

@@ -123,4 +123,4 @@ std::string errorOf(F f)
     return "no error";
 }
 
-#endif  // QUILSHOW_TESTS_SHOW_WRITER_H
+#endif // QUILSHOW_TESTS_SHOW_WRITER_H
