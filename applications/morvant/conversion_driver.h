@@ -62,13 +62,10 @@ public:
     void closeOutputProject();
 
     const IdMaps& idMaps() const { return m_idMaps; }
-    const FreeFontNumbers& freeFontNumbers() const { return m_freeFontNumbers; }
     // The output project's database, Archive::kNoDatabase when there is none.
     Archive::DatabaseId outputDatabaseId() const;
     // The working folder of the output project; empty when there is none.
     QString outputFolder() const;
-    // The folder of the input being expanded; empty between conversions.
-    QString temporaryFolder() const { return m_temporaryFolder; }
 
 protected:
     // One conversion step: a progress line and the work, which runs inside

@@ -32,7 +32,6 @@ public:
 
     // The show named on the command line; empty when none was.
     QString inputPath() const { return m_inputPath; }
-    MainWindow* mainWindow() const { return m_window; }
 
     // The logger's handler: levels below kLogInfo go to the main window's
     // error pane, the others to its report pane.

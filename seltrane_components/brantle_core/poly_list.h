@@ -138,7 +138,6 @@ public:
         ++m_count;
         return iterator(n, 0);
     }
-    void push_front(T* element) { insert(begin(), element); }
     void push_back(T* element) { insert(end(), element); }
 
     // Unlinks and deletes every element from first up to, not including, last;

@@ -65,6 +65,13 @@ TEST(SortVector, IdsGrowthAndLimits)
     EXPECT_EQ(given.insert(nullptr), -1);
     EXPECT_EQ(given.insert(e), -1) << "an element already filed must not be filed twice";
 
+    EXPECT_EQ(given.highestId(), 30);
+
+    // The growth chunk is never above the maximum; highest id -1 while empty.
+    const sortvector<Item> small(10, 4);
+    EXPECT_EQ(small.growthChunk(), 4u);
+    EXPECT_EQ(small.highestId(), -1);
+
     // A chunk of 0 grows by one; the maximum is capped at 65536 ids.
     sortvector<Item> zeroChunk(0, 3);
     EXPECT_EQ(zeroChunk.insert(new Item, 1), 1);
