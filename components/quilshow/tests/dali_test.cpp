@@ -36,9 +36,8 @@ TEST_F(DaliTest, FixtureRecordAtItsVersions)
         EXPECT_EQ(c.flag, fixture.flag);
         EXPECT_EQ(c.text, fixture.text);
     }
-    ShowWriter wrongEnd(400);
-    wrongEnd.u16(0x012A).u16(1).u16(2).u16(0).u32(0).u16(0x012C);
-    EXPECT_EQ("Magic number doesn't match 299", errorOf([&] { DALIFixture().stream(open(wrongEnd)); }));
+    EXPECT_EQ("Magic number doesn't match 299",
+              errorOf([&] { DALIFixture().stream(open(hexBody(400, "2a01 0100 0200 0000 00000000 2c01"))); }));
 }
 
 TEST_F(DaliTest, FixturesAreLinkedToShowFixturesOnce)
