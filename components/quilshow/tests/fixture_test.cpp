@@ -1,4 +1,6 @@
+#include "components/quilshow/show/dali.h"
 #include "components/quilshow/show/fixture.h"
+#include "components/quilshow/show/palette.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 
 #include <stdexcept>
@@ -35,17 +37,12 @@ TEST_F(FixtureTest, ElementRecordAtItsVersions)
         element.stream(open(elementOf(v, {9, {3, 0}})));
         EXPECT_EQ(0u, in.bytesLeft());
         EXPECT_EQ(9, element.id());
-        EXPECT_EQ("El", element.name);
         // The function-0 parameter read last comes first; the index follows.
         EXPECT_EQ((std::vector<quint16>{0, 3}), functionsOf(element));
         EXPECT_EQ(1, element.parameterIndex(3));
         EXPECT_EQ(-1, element.parameterIndex(4));
         EXPECT_TRUE(element.parameters[1].fixtureParameterFlag);
-        ASSERT_EQ(1u, element.parameters[1].ranges.size());
-        EXPECT_EQ("Full", element.parameters[1].ranges[0].name);
         EXPECT_EQ(v >= 78 ? 7 : 0, element.parameters[1].paramWord3);
-        ASSERT_EQ(1u, element.patchOffsets.size());
-        EXPECT_EQ(1, element.patchOffsets[0].flag);
         EXPECT_EQ(6u, element.getFootprint(1));
         // Below 302 the stored bits are 0x04 (from 49) and 0x08 (from 111),
         // and Pan's category gives 0x02; from 302 the word as stored.
@@ -221,68 +218,49 @@ TEST_F(FixtureTest, ModelHeaderForms)
 
 TEST_F(FixtureTest, FixtureRecordAtItsVersions)
 {
-    for (quint16 v : {10, 11, 16, 17, 19, 20, 26, 27, 32, 33, 45, 46, 49, 50, 59, 60, 62, 63, 153, 154, 161, 162, 168,
-                      169, 199, 200, 201, 202, 208, 209, 211, 212, 289, 290, 313, 314, 416, 417}) {
+    for (quint16 v : {10, 11, 16, 17, 19, 20, 26, 27, 32, 33, 45, 46, 49, 50, 59, 60, 62, 63, 100, 153, 154, 161, 162,
+                      168, 169, 199, 200, 201, 202, 208, 209, 211, 212, 289, 290, 313, 314, 416, 417}) {
         SCOPED_TRACE(v);
-        for (quint32 kind : {1, 9, 11}) {
+        for (quint32 kind : {11, 9, 1}) {
             ShowWriter w(v);
             writeFixture(w, {4, {1, 2}, kind});
+            if (v == 16)  // the frame below 17
+                EXPECT_EQ(QByteArray::fromHex("0b0b0c0c"), w.data.left(2) + w.data.right(2));
             Fixture fixture;
             fixture.stream(open(w));
             ASSERT_EQ(0u, in.bytesLeft()) << kind;
-            const ModelSpec& spec = fixture.modelSpec;
-            EXPECT_EQ(kind == 9 && v >= 417, spec.specFlag);
-            EXPECT_EQ(kind == 11 && v >= 202 ? 11u : 0u, spec.specValue1);
+            EXPECT_EQ(kind == 9 && v >= 417, fixture.modelSpec.specFlag);
+            EXPECT_EQ(kind == 11 && v >= 202 ? 11u : 0u, fixture.modelSpec.specValue1);
             EXPECT_EQ(kind == 9, fixture.isDaliEmergencyBallast());
             EXPECT_FALSE(fixture.hasKind2To4());
+            if (kind != 1)
+                continue;
+            EXPECT_EQ(4, fixture.id());
+            const ModelSpec& spec = fixture.modelSpec;
+            // (8, 65) reads as (8, 0) up to 161 and from 200 to 208.
+            const bool renamed = v <= 161 || (v >= 200 && v <= 208);
+            EXPECT_EQ(v < 11 ? std::make_pair(2, 64) : std::make_pair(8, renamed ? 0 : 65),
+                      std::make_pair(int(spec.manufacturerId), int(spec.modelId)));
+            EXPECT_EQ(v >= 314 ? 1 : 0xFFFF, spec.specWord1);
+            const quint16 dimension = v >= 46 ? 10 : 1024;
+            EXPECT_EQ((Points{{0, 0}, {dimension, 0}}), spec.points);
+            EXPECT_EQ(v >= 33 ? 3u : 0u, spec.dimmerCurve);
+            EXPECT_EQ(v >= 63 ? 0x20000u : 0x10000u, spec.factor);
+            EXPECT_EQ(104, fixture.number);
+            EXPECT_EQ((std::vector<quint16>{1, 2}), fixture.elementIds);
+            EXPECT_EQ(v >= 20 ? 1u : 0u, fixture.extraPairs.size());
+            // Pairs (type, value): stored swapped from 154, values of type 1 from 27.
+            using List = std::vector<std::pair<quint32, quint32>>;
+            const List expected = v >= 154 ? List{{2, 7}} : v >= 27 ? List{{1, 7}} : List{};
+            EXPECT_EQ(expected, fixture.patchList);
+            const PlanSettings& plan = fixture.planSettings;
+            EXPECT_EQ(200u, plan.planY);
+            EXPECT_EQ((v >= 169 && v <= 199) || v >= 212, plan.planFlag3);
+            EXPECT_EQ(v >= 60 ? "Label" : "", plan.label);
+            EXPECT_EQ(v >= 18 ? 3 : 0xFF, plan.blue);
         }
-        ShowWriter w(v);
-        writeFixture(w, {4, {1, 2}});
-        Fixture fixture;
-        fixture.stream(open(w));
-        EXPECT_EQ(4, fixture.id());
-        const ModelSpec& spec = fixture.modelSpec;
-        EXPECT_EQ("Model", spec.name);
-        // (8, 65) reads as (8, 0) up to 161 and from 200 to 208.
-        const bool renamed = v <= 161 || (v >= 200 && v <= 208);
-        EXPECT_EQ(v < 11 ? std::make_pair(2, 64) : std::make_pair(8, renamed ? 0 : 65),
-                  std::make_pair(int(spec.manufacturerId), int(spec.modelId)));
-        EXPECT_EQ(v >= 314 ? 1 : 0xFFFF, spec.specWord1);
-        const quint16 dimension = v >= 46 ? 10 : 1024;
-        EXPECT_EQ((Points{{0, 0}, {dimension, 0}}), spec.points);
-        EXPECT_EQ(v >= 33 ? 3u : 0u, spec.dimmerCurve);
-        EXPECT_EQ(v >= 63 ? 0x20000u : 0x10000u, spec.factor);
-        EXPECT_EQ(104, fixture.number);
-        EXPECT_TRUE(fixture.fixtureFlag);
-        EXPECT_EQ((std::vector<quint16>{1, 2}), fixture.elementIds);
-        EXPECT_EQ(v >= 20 ? 1u : 0u, fixture.extraPairs.size());
-        // Pairs (type, value): stored swapped from 154, values of type 1 from 27.
-        using List = std::vector<std::pair<quint32, quint32>>;
-        const List expected = v >= 154 ? List{{2, 7}} : v >= 27 ? List{{1, 7}} : List{};
-        EXPECT_EQ(expected, fixture.patchList);
-        const PlanSettings& plan = fixture.planSettings;
-        EXPECT_EQ("Fixture", plan.name);
-        EXPECT_EQ(200u, plan.planY);
-        EXPECT_EQ(5, plan.planWord);
-        EXPECT_EQ((v >= 169 && v <= 199) || v >= 212, plan.planFlag3);
-        EXPECT_EQ(v >= 60 ? "Label" : "", plan.label);
-        EXPECT_EQ(v >= 18 ? 3 : 0xFF, plan.blue);
     }
-
-    // Below 17 the fixture is framed by 0x0B0B and 0x0C0C.
-    ShowWriter old(16);
-    writeFixture(old, {1, {}});
-    EXPECT_EQ(QByteArray::fromHex("0b0b"), old.data.left(2));
-    EXPECT_EQ(QByteArray::fromHex("0c0c"), old.data.right(2));
-    ShowWriter wrong(16);
-    wrong.u16(0x010C);
-    EXPECT_EQ("Magic number doesn't match 2827", errorOf([&] { Fixture().stream(open(wrong)); }));
-    // A patch list of 100 stores plain values.
-    ShowWriter list(100);
-    writeFixture(list, {1, {}});
-    Fixture fixture;
-    fixture.stream(open(list));
-    EXPECT_EQ((std::vector<std::pair<quint32, quint32>>{{1, 7}}), fixture.patchList);
+    EXPECT_EQ("Magic number doesn't match 2827", errorOf([&] { Fixture().stream(open(ShowWriter(16).u16(0x010C))); }));
 }
 
 TEST_F(FixtureTest, ShowQuestionsAndRelease)
@@ -332,16 +310,18 @@ TEST_F(FixtureTest, OldFixturesGiveTheirElementsTheDimmerCurve)
     EXPECT_EQ(0u, show().fixtures().elements.find(1)->dimmerCurve);
 }
 
-TEST_F(FixtureTest, WholeShowsWithFixturesLoad)
+TEST_F(FixtureTest, WholeShowsWithFixturesPalettesAndDaliFixturesLoad)
 {
-    for (quint16 v : {16, 149, 150, 234, 235, 302, 454}) {
+    for (quint16 v : {16, 46, 47, 149, 150, 219, 234, 235, 302, 417, 454}) {
         SCOPED_TRACE(v);
         ShowContent content;
         content.version = v;
-        content.functions = {{0, "Intensity", 1}, {3, "Pan", 2}};
+        content.functions = {{0, "Intensity", 1}, {3, "Pan", 2}, {5, "Cyan", 4}};
         // Element 2 has a type-4 parameter without a function.
         content.elements = {{1, {0, 3}, 2}, {2, {0xFFFF}, 1}, {3, {4}, 0}};
-        content.fixtures = {{1, {1, 2}}, {2, {3}}};
+        content.fixtures = {{1, {1, 2}}, {10, {3}}};
+        content.palettes = {{2, {0, 5}}, {4, {}}};
+        content.daliFixtures = {{3, 10}, {5, 10}};
         ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
         const FixtureShowComponent& fixtures = show().fixtures();
         ASSERT_EQ(3u, fixtures.elements.size());
@@ -350,7 +330,18 @@ TEST_F(FixtureTest, WholeShowsWithFixturesLoad)
         EXPECT_EQ(1u, fixtures.elements.find(2)->patchRecords.size());
         EXPECT_EQ(0xFFFF, fixtures.elements.find(2)->parameters[0].function);
         EXPECT_TRUE(fixtures.getFixtureParameterFlag(1, 3));
-        EXPECT_EQ((std::vector<quint16>{3}), fixtures.fixtures.find(2)->elementIds);
+        EXPECT_EQ((std::vector<quint16>{3}), fixtures.fixtures.find(10)->elementIds);
+
+        ASSERT_EQ(2u, show().palettes().size());
+        const PaletteColourRecord& colours = show().palettes().find(2)->colourRecord;
+        EXPECT_EQ(10000u, colours.getTime());
+        ASSERT_EQ(2u, colours.values.size());
+        EXPECT_EQ(5, colours.values[1].function);
+        EXPECT_EQ(30000u, colours.values[1].getNumber1());
+        const DALIShowComponent& dali = show().dali();
+        EXPECT_EQ(v >= 47 ? 2u : 0u, dali.fixtures.size());
+        EXPECT_EQ(v >= 47 ? 3 : -1, dali.getDaliFixtureId(10));
+        EXPECT_EQ(v >= 417 ? 300 : 1, dali.testSchedules[1].interval);
     }
 }
 

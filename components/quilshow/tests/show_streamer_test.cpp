@@ -1,13 +1,10 @@
 #include "components/quilshow/show/dali.h"
 #include "components/quilshow/show/dynamic_text.h"
 #include "components/quilshow/show/output_node.h"
-#include "components/quilshow/show/show_streamer.h"
-#include "show_writer.h"
+#include "components/quilshow/tests/show_load_fixture.h"
 #include "tests/support/peak_memory.h"
 
 #include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <tuple>
@@ -16,26 +13,7 @@ using namespace Quil;
 
 namespace {
 
-class ShowStreamerTest : public ::testing::Test
-{
-protected:
-    // Writes `body` after a header of `version` and opens it, expecting 0x8484.
-    void openWith(quint16 version, const QByteArray& body)
-    {
-        in.close();
-        ShowWriter w(version);
-        w.header(0x8484).raw(body);
-        ASSERT_TRUE(writeFile(path(), w.data));
-        ASSERT_TRUE(in.open(path().toStdString(), ShowStreamer::BINARY_IN));
-        ASSERT_EQ(version, in.readVersion());
-    }
-
-    void open(const ShowWriter& body) { openWith(body.version, body.data); }
-    QString path() const { return dir.filePath("show.kvq"); }
-
-    QTemporaryDir dir;
-    ShowStreamer in{0x8484};
-};
+typedef ShowLoadFixture ShowStreamerTest;
 
 TEST_F(ShowStreamerTest, HeaderMagicAndModes)
 {
@@ -61,12 +39,8 @@ TEST_F(ShowStreamerTest, HeaderMagicAndModes)
     QFile file(path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QByteArray::fromHex("33ff93930000" "33ff"), file.readAll());
-    try {
-        ShowStreamer(0).open(path().toStdString(), ShowStreamer::CLOSED);
-        FAIL() << "no error";
-    } catch (const std::logic_error& e) {
-        EXPECT_STREQ("Unable to open stream, invalid mode", e.what());
-    }
+    EXPECT_EQ("Unable to open stream, invalid mode",
+              errorOf<std::logic_error>([&] { ShowStreamer(0).open(path().toStdString(), ShowStreamer::CLOSED); }));
 }
 
 TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
@@ -74,17 +48,14 @@ TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
     // Counts are 16-bit below version 98.
     std::string value;
     for (const auto& c : {std::make_pair(97, "0300616263"), std::make_pair(98, "03000000616263")}) {
-        openWith(static_cast<quint16>(c.first), QByteArray::fromHex(c.second));
-        in.readString(value);
+        open(hexBody(static_cast<quint16>(c.first), c.second)).readString(value);
         EXPECT_EQ("abc", value);
     }
     // Texts are UTF-16 below version 10.
-    openWith(9, ShowWriter(9).text(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC")).data);
-    in.readText(value);
+    open(ShowWriter(9).text(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"))).readText(value);
     EXPECT_EQ(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"), Quil::toQString(value));
     // Not UTF-8: Latin-1.
-    openWith(10, QByteArray::fromHex("0300" "41e942" "1501"));
-    in.readText(value);
+    open(hexBody(10, "0300 41e942 1501")).readText(value);
     EXPECT_EQ(QString::fromLatin1("A\xE9" "B"), Quil::toQString(value));
     EXPECT_EQ(QString("ab"), Quil::toQString(std::string("ab\0cd", 5)));
     EXPECT_EQ("Magic number doesn't match 276", errorOf([&] { in.expectMarker(276); }));
@@ -97,7 +68,7 @@ TEST_F(ShowStreamerTest, Collections)
     body.count(2).u32(4).u32(1).u32(2).u32(4).u32(3).u32(5);      // pair map, key repeated
     body.count(2).u32(1).count(1).u16(3).u32(1).count(1).u16(4);  // u16 set map, merged
     body.count(2).u32(1).count(1).u16(9).text("G").u32(1).count(1).u16(8).text("H");
-    openWith(454, body.data);
+    open(body);
     std::map<quint32, std::pair<quint32, quint32>> pairMap;
     in.readU32PairMap(pairMap);
     EXPECT_EQ((std::map<quint32, std::pair<quint32, quint32>>{{4, {3, 5}}}), pairMap);
@@ -114,7 +85,7 @@ TEST_F(ShowStreamerTest, Collections)
 TEST_F(ShowStreamerTest, ShortOrHostileDataFailsWithoutAllocating)
 {
     const char* error = "Error reading/writing from file";
-    openWith(454, QByteArray::fromHex("785634"));
+    open(hexBody(454, "785634"));
     quint32 value = 0;
     EXPECT_EQ(error, errorOf([&] { in.readU32(value); }));
     // Counts far beyond the file: refused before anything is sized to them.
@@ -129,13 +100,12 @@ TEST_F(ShowStreamerTest, ShortOrHostileDataFailsWithoutAllocating)
         {454, [&] { in.readGroupMap(groups); }},  {9, [&] { in.readText(text); }},
     };
     for (const auto& read : reads) {
-        openWith(read.first, QByteArray::fromHex(read.first < 98 ? "ffff" : "ffffffff") + QByteArray(64, '\0'));
+        open(hexBody(read.first, read.first < 98 ? "ffff" : "ffffffff").raw(QByteArray(64, '\0')));
         EXPECT_EQ(error, errorOf(read.second));
     }
 
     // Exactly enough is fine.
-    openWith(454, QByteArray::fromHex("02000000" "6869"));
-    in.readString(text);
+    open(hexBody(454, "02000000 6869")).readString(text);
     EXPECT_EQ("hi", text);
 }
 

@@ -111,6 +111,12 @@ QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& fil
 
 bool writeFile(const QString& path, const QByteArray& data);
 
+// The bytes given in hex (spaces allowed) as a stream body of `version`.
+inline ShowWriter hexBody(quint16 version, const char* hex)
+{
+    return ShowWriter(version).raw(QByteArray::fromHex(hex));
+}
+
 // The text of the `Error` that `f` throws, or "no error".
 template <typename Error = std::runtime_error, typename F>
 std::string errorOf(F f)
