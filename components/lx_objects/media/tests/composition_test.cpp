@@ -1,8 +1,5 @@
-#include "components/archive/tests/corruption.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/tests/stream_bytes.h"
-
-#include "tests/support/stream_check.h"
 
 #include <gtest/gtest.h>
 
@@ -92,16 +89,8 @@ TEST(Composition, StreamFormAndOlderLayouts)
 
 TEST(Composition, DamagedStreams)
 {
-    registerObjectTypes();
     Composition composition = sample();
     composition.targets()[9].instances[1] = ContentTargetInstance();
-    const QByteArray bytes = objectPointerBytes(composition);
-    Corruption::Outcomes outcomes;
-    const quint16 versions[] = {61, 119, 149, kProjectStreamVersion};
-    int index = 0;
-    Corruption::forEachDamage(bytes, 29, 600, 2, [&](const Corruption::Damaged& d) {
-        const quint16 version = versions[index++ % std::size(versions)];
-        outcomes.run(d, [&] { readObjectAt(d.bytes, version); });
-    });
-    outcomes.expectBothOutcomes();
+    expectDamageHandled(objectPointerBytes(composition), {61, 119, 149, kProjectStreamVersion}, 29, 600, 2,
+                        readOneObject);
 }
