@@ -23,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 using StreamCheck::hex;
 
@@ -55,49 +56,40 @@ inline QByteArray objectPointerBytes(const Archive::ObjectBase& object)
     return streamBytes([&](OutStream& out) { writeObjectPointer(out, &object); });
 }
 
-// Reads bytes written by objectPointerBytes at `version`, through the
-// registry as a project load does.
-inline std::unique_ptr<Archive::ObjectBase> readObjectAt(const QByteArray& bytes, quint16 version)
+template <class T>
+QByteArray blockBytes(const T& value)
+{
+    return streamBytes([&](OutStream& out) { out << value; });
+}
+
+inline void readOneObject(InStream& in)
 {
     std::unique_ptr<Archive::ObjectBase> object;
-    readStream(bytes, version, [&](InStream& in) { readObjectPointer(in, object); });
-    return object;
+    readObjectPointer(in, object);
 }
 
-// Every strict prefix of a written object, read through the object-pointer
-// reader, fails with an exception (never a crash, never a quiet success).
-inline ::testing::AssertionResult everyStrictPrefixFails(const QByteArray& bytes,
-                                                         quint16 version = kProjectStreamVersion)
-{
-    // The whole must read, or every prefix would fail for the wrong reason.
-    registerObjectTypes();
-    std::unique_ptr<Archive::ObjectBase> whole;
-    if (readStream(bytes, version, [&](InStream& in) { readObjectPointer(in, whole); }) != 0 || !whole)
-        return ::testing::AssertionFailure() << "the whole object does not read";
-    for (int length = 0; length < bytes.size(); ++length) {
-        try {
-            readObjectAt(bytes.left(length), version);
-        } catch (const std::exception&) {
-            continue;
-        }
-        return ::testing::AssertionFailure() << "a prefix of " << length << " of " << bytes.size() << " bytes read";
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// The same for a value inside its block (bytes as `out << value` writes them).
+// Every strict prefix of `value` as its owner writes it (an object behind its
+// code, a value in its block), read back through the registry, fails with an
+// exception: never a crash, never a quiet success.
 template <class T>
-::testing::AssertionResult everyStrictBlockPrefixFails(const QByteArray& bytes,
-                                                       quint16 version = kProjectStreamVersion)
+::testing::AssertionResult everyStrictPrefixFails(const T& value)
 {
     registerObjectTypes();
-    T whole;
-    if (readStream(bytes, version, [&](InStream& in) { in >> whole; }) != 0)
-        return ::testing::AssertionFailure() << "the whole value does not read";
+    constexpr bool isObject = std::is_base_of<Archive::ObjectBase, T>::value;
+    QByteArray bytes;
+    std::function<void(InStream&)> read = readOneObject;
+    if constexpr (isObject) {
+        bytes = objectPointerBytes(value);
+    } else {
+        bytes = blockBytes(value);
+        read = [](InStream& in) { T fresh; in >> fresh; };
+    }
+    // The whole must read, or every prefix would fail for the wrong reason.
+    if (readStream(bytes, kProjectStreamVersion, read) != 0)
+        return ::testing::AssertionFailure() << "the whole does not read";
     for (int length = 0; length < bytes.size(); ++length) {
         try {
-            T value;
-            readStream(bytes.left(length), version, [&](InStream& in) { in >> value; });
+            readStream(bytes.left(length), kProjectStreamVersion, read);
         } catch (const std::exception&) {
             continue;
         }
@@ -120,12 +112,6 @@ inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint
         outcomes.run(d, [&] { readStream(d.bytes, version, read); });
     });
     outcomes.expectBothOutcomes();
-}
-
-inline void readOneObject(InStream& in)
-{
-    std::unique_ptr<Archive::ObjectBase> object;
-    readObjectPointer(in, object);
 }
 
 // A project database at `path`, current while it lives; opened with

@@ -74,7 +74,7 @@ TEST(Controller, StreamForms)
                      "010000"))                         // flags
                   .toHex());
     expectRoundTrip(qmb);
-    EXPECT_TRUE(everyStrictPrefixFails(objectPointerBytes(qmb)));
+    EXPECT_TRUE(everyStrictPrefixFails(qmb));
 
     // The settings block of each other type; only types 4 and 5 carry masks.
     const QByteArray common = hex("ffffffff 0000 ffffffff 000800000000 00000002 00009600080100 ffffffff")

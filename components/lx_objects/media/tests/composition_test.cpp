@@ -57,7 +57,7 @@ TEST(Composition, StreamFormAndOlderLayouts)
     }
     EXPECT_TRUE(StreamCheck::stableRoundTrip(composition, kProjectStreamVersion));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(Composition(), kProjectStreamVersion));
-    EXPECT_TRUE(everyStrictPrefixFails(objectPointerBytes(composition)));
+    EXPECT_TRUE(everyStrictPrefixFails(composition));
     EXPECT_EQ(writtenBytes(Composition()).toHex(), hex("ffffffff 00000000 ffffffff 0008 00000000").toHex());
 
     // A damaged angle from before 150 keeps the low 32 bits of its degrees.

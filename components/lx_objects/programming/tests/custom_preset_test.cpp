@@ -133,7 +133,7 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
     };
     EXPECT_EQ(writtenBytes(preset).toHex(), (StreamCheck::bytesAt(kProjectStreamVersion, layout) + map).toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(preset, kProjectStreamVersion));
-    EXPECT_TRUE(everyStrictPrefixFails(objectPointerBytes(preset)));
+    EXPECT_TRUE(everyStrictPrefixFails(preset));
     const QByteArray colourOnly = hex("0008 00000001 00000002 0062 00b8 0102 0003 102030");
     for (const quint16 version : StreamCheck::gateVersions(layout, kProjectStreamVersion)) {
         SCOPED_TRACE(version);
