@@ -221,9 +221,6 @@ TEST(Trigger, Gates)
         EXPECT_EQ(body.secondControllerSelection, v >= 140 ? 3 : NoSecondControllerSelection);
         EXPECT_EQ(body.parameters.get<quint64>(0), 0x0000001212345678ull);
         EXPECT_EQ(trigger.text2(), QStringLiteral("a"));
-        EXPECT_TRUE(trigger.name().isNull());
-        EXPECT_EQ(trigger.option(), 7);
-        EXPECT_FALSE(trigger.flagC());
         // Versions 150 to 154 stored the flag inverted; before 150 it keeps true.
         EXPECT_EQ(trigger.flagB(), v < 155);
         EXPECT_EQ(trigger.conditions(), (std::list<int>{4, 6}));
