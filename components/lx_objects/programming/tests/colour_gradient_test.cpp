@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <stdexcept>
+#include <tuple>
 
 // Found by argument-dependent lookup: failures show the channels.
 void PrintTo(const RGBData& c, std::ostream* os)
@@ -36,21 +37,16 @@ TEST(RGBData, ConstructorsSettersAndScale)
         EXPECT_EQ(c, rgb(1, 2, 3, 4, e.second, 0x13)) << e.first;
     }
 
-    const struct
-    {
-        quint8 kind;
-        quint32 factor;
-        RGBData expected;
-    } scales[] = {
+    const std::tuple<quint8, quint32, RGBData> scales[] = {
         {7, 0x8000, rgb(128, 64, 1, 9, 9, 7)},          // halved, rounded
         {0x1F, 0x10000, rgb(255, 128, 1, 9, 9, 0x1F)},  // 1.0 keeps the colour
         {7, 0x20000, rgb(255, 255, 2, 9, 9, 7)},        // doubled, held at 255
         {3, 0x8000, rgb(255, 128, 1, 9, 9, 3)},         // not all three low bits: unchanged
     };
-    for (const auto& s : scales) {
-        RGBData c = rgb(255, 128, 1, 9, 9, s.kind);
-        c.scale(s.factor);
-        EXPECT_EQ(c, s.expected) << int(s.kind) << " " << s.factor;
+    for (const auto& [kind, factor, expected] : scales) {
+        RGBData c = rgb(255, 128, 1, 9, 9, kind);
+        c.scale(factor);
+        EXPECT_EQ(c, expected) << int(kind) << " " << factor;
     }
 
     EXPECT_EQ(rgb(255, 0, 0, 0, 0, 0).level(), 65536u);
@@ -165,16 +161,13 @@ TEST(ColourGradient, StreamForm)
     EXPECT_THROW(readBytes(read, hex("ffff 0000 0000 010203040506 8000")), std::runtime_error);
 
     // Below 103 the kind byte meant explicit (1) or not.
-    const struct
-    {
-        quint16 version;
-        quint8 stored, kind;
-    } kinds[] = {{102, 1, 31}, {102, 5, 0}, {102, 31, 0}, {103, 1, 1}, {103, 5, 5}};
-    for (const auto& k : kinds) {
+    const std::tuple<quint16, quint8, quint8> kinds[] = {
+        {102, 1, 31}, {102, 5, 0}, {102, 31, 0}, {103, 1, 1}, {103, 5, 5}};
+    for (const auto& [version, stored, kind] : kinds) {
         ColourGradient old;
-        const QByteArray stop = hex("0001 0000 0000 0a0b0c0d0e") + char(k.stored) + hex("8000");
-        EXPECT_EQ(readBytes(old, stop, k.version), 0);
-        EXPECT_EQ(old.stops().at(0).colour, rgb(10, 11, 12, 13, 14, k.kind)) << k.version << " " << int(k.stored);
+        const QByteArray stop = hex("0001 0000 0000 0a0b0c0d0e") + char(stored) + hex("8000");
+        EXPECT_EQ(readBytes(old, stop, version), 0);
+        EXPECT_EQ(old.stops().at(0).colour, rgb(10, 11, 12, 13, 14, kind)) << version << " " << int(stored);
     }
     EXPECT_TRUE(StreamCheck::stableRoundTrip(rgb(1, 2, 3, 4, 5, 6), kProjectStreamVersion));
 }

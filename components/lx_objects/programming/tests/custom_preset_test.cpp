@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 using StreamCheck::Chunk;
 using StreamCheck::kNewest;
@@ -40,11 +41,7 @@ CustomPresetProperty propertyOfType(CustomPresetProperty::Type type)
 TEST(CustomPresetProperty, StreamFormsByType)
 {
     registerObjectTypes();
-    const struct
-    {
-        quint32 type;
-        QByteArray value;
-    } forms[] = {
+    const std::tuple<quint32, QByteArray> forms[] = {
         {0, hex("01")},
         {1, hex("ffffffff 80000000 7fffffff 00000001")},
         {2, hex("3fe0000000000000 bff0000000000000 4000000000000000 02")},
@@ -53,10 +50,10 @@ TEST(CustomPresetProperty, StreamFormsByType)
         {5, QByteArray()},
         {7, QByteArray()},  // kept as its number, no value
     };
-    for (const auto& form : forms) {
-        SCOPED_TRACE(form.type);
-        const CustomPresetProperty p = propertyOfType(CustomPresetProperty::Type(form.type));
-        const QByteArray bytes = hex("0102 00") + QByteArray(1, char(form.type)) + form.value;
+    for (const auto& [type, value] : forms) {
+        SCOPED_TRACE(type);
+        const CustomPresetProperty p = propertyOfType(CustomPresetProperty::Type(type));
+        const QByteArray bytes = hex("0102 00") + QByteArray(1, char(type)) + value;
         EXPECT_EQ(writtenBytes(p).toHex(), bytes.toHex());
         EXPECT_TRUE(StreamCheck::stableRoundTrip(p, kProjectStreamVersion));
     }
@@ -186,17 +183,14 @@ TEST(ContourParameters, StreamFormsByKind)
     EXPECT_EQ(owned.b, 0);
 
     // Below 84 a narrow c above 8 reads as 8.
-    const struct
-    {
-        quint16 kind, version, stored;
-        quint32 c;
-    } fixes[] = {{5, 83, 12, 8}, {5, 84, 12, 12}, {4, 83, 9, 8}, {5, 83, 3, 3}};
-    for (const auto& fix : fixes) {
+    const std::tuple<quint16, quint16, quint16, quint32> fixes[] = {
+        {5, 83, 12, 8}, {5, 84, 12, 12}, {4, 83, 9, 8}, {5, 83, 3, 3}};
+    for (const auto& [kind, version, stored, c] : fixes) {
         ContourParameters read;
-        const QByteArray bytes = hex("00") + QByteArray(1, char(fix.kind)) + hex("0001 0002 00")
-            + QByteArray(1, char(fix.stored)) + hex("0004");
-        EXPECT_EQ(readBytes(read, bytes, fix.version), 0);
-        EXPECT_EQ(read.c, fix.c) << fix.kind << " " << fix.version << " " << fix.stored;
+        const QByteArray bytes = hex("00") + QByteArray(1, char(kind)) + hex("0001 0002 00")
+            + QByteArray(1, char(stored)) + hex("0004");
+        EXPECT_EQ(readBytes(read, bytes, version), 0);
+        EXPECT_EQ(read.c, c) << kind << " " << version << " " << stored;
     }
     ContourParameters wide;
     EXPECT_EQ(readBytes(wide, hex("0000 0001 0002 0000000c 0004"), 83), 0);  // the wide form keeps it

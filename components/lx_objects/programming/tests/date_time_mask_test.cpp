@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -59,12 +60,8 @@ TEST(DateTimeMask, Setters)
         }
         return std::string("no failure");
     };
-    const struct
-    {
-        const char* what;
-        std::function<void(DateTimeMask&)> change;
-        std::function<bool(const DateTimeMask&)> expect;
-    } cases[] = {
+    using Case = std::tuple<const char*, std::function<void(DateTimeMask&)>, std::function<bool(const DateTimeMask&)>>;
+    const Case cases[] = {
         {"every weekday", [](DateTimeMask& m) { m.setWeekdays(7, true, false); },
          [](const DateTimeMask& m) { return m.weekdays.all(); }},
         {"no weekday", [](DateTimeMask& m) { m.weekdays.set(), m.setWeekdays(7, false, false); },
@@ -94,21 +91,16 @@ TEST(DateTimeMask, Setters)
              return m.hours.to_ulong() == 0x1000u && m.minutes.to_ullong() == 1u && m.seconds.to_ullong() == 1u;
          }},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, change, expect] : cases) {
+        SCOPED_TRACE(what);
         DateTimeMask mask;
-        c.change(mask);
-        EXPECT_TRUE(c.expect(mask));
+        change(mask);
+        EXPECT_TRUE(expect(mask));
     }
 
     // A value outside its unit fails, after an exclusive change has cleared
     // the unit; only -1 (and 0 for days and months) means the whole unit.
-    const struct
-    {
-        const char* what;
-        std::function<void(DateTimeMask&)> change;
-        std::function<bool(const DateTimeMask&)> left;
-    } failures[] = {
+    const Case failures[] = {
         {"weekday 8", [](DateTimeMask& m) { m.setWeekdays(8, true, false); },
          [](const DateTimeMask& m) { return m.weekdays.all(); }},
         {"year 1999", [](DateTimeMask& m) { m.setYears(1999, true, false); },
@@ -128,10 +120,10 @@ TEST(DateTimeMask, Setters)
         {"second 60", [](DateTimeMask& m) { m.setTime(1, 2, 60); },
          [](const DateTimeMask& m) { return m.hours.count() == 1 && m.minutes.count() == 1 && m.seconds.none(); }},
     };
-    for (const auto& f : failures) {
-        SCOPED_TRACE(f.what);
+    for (const auto& [what, change, left] : failures) {
+        SCOPED_TRACE(what);
         DateTimeMask mask = everything();
-        EXPECT_EQ(outOfRange(f.change, mask), "invalid bitset<N> position");
-        EXPECT_TRUE(f.left(mask));
+        EXPECT_EQ(outOfRange(change, mask), "invalid bitset<N> position");
+        EXPECT_TRUE(left(mask));
     }
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -27,11 +28,7 @@ DynamicTextPart part(quint8 kind, const char* text) { return DynamicTextPart{kin
 
 TEST(DynamicText, SetTextParses)
 {
-    const struct
-    {
-        const char* text;
-        Parts parts;
-    } cases[] = {
+    const std::tuple<const char*, Parts> cases[] = {
         {"Hello <name>!", {part(1, "Hello "), part(2, "name"), part(1, "!")}},
         {"a\\<b", {part(1, "a<b")}},
         {"a\\\\b", {part(1, "a\\b")}},
@@ -45,9 +42,9 @@ TEST(DynamicText, SetTextParses)
         {"a<>b", {part(1, "a"), part(1, "b")}},
         {"< slot name >", {part(2, " slot name ")}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(partsOf(QString::fromUtf8(c.text)), c.parts);
+    for (const auto& [text, parts] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(partsOf(QString::fromUtf8(text)), parts);
     }
 
     DynamicText dynamic;

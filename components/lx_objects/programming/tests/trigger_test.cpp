@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <tuple>
 
 using StreamCheck::Chunk;
 using StreamCheck::kNewest;
@@ -84,12 +85,8 @@ TEST(Trigger, NewTriggerAndTypeDefaults)
 
 TEST(Trigger, TypeChanges)
 {
-    const struct
-    {
-        const char* what;
-        std::function<void(TriggerData&)> steps;
-        std::function<bool(const TriggerData&)> expect;
-    } cases[] = {
+    using Case = std::tuple<const char*, std::function<void(TriggerData&)>, std::function<bool(const TriggerData&)>>;
+    const Case cases[] = {
         {"2 to 3 keeps the first word",
          [](TriggerData& b) { setTriggerType(b, 2), b.parameters.set<quint32>(0, 5), setTriggerType(b, 3); },
          [](const TriggerData& b) { return b.parameters.get<quint32>(0) == 5; }},
@@ -176,11 +173,11 @@ TEST(Trigger, TypeChanges)
          },
          [](const TriggerData& b) { return !b.ioModuleData && b.text.isNull(); }},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, steps, expect] : cases) {
+        SCOPED_TRACE(what);
         TriggerData body;
-        c.steps(body);
-        EXPECT_TRUE(c.expect(body));
+        steps(body);
+        EXPECT_TRUE(expect(body));
     }
 
     Trigger trigger;

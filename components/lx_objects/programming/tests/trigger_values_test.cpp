@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -59,21 +60,16 @@ TEST(TriggerValues, StreamForms)
     EXPECT_EQ(ids, (std::list<int>{1, 5, -1}));
 
     // A count beyond the data fails before anything is allocated.
-    const struct
-    {
-        const char* what;
-        QByteArray bytes;
-        std::function<void(InStream&)> read;
-    } hostile[] = {
+    const std::tuple<const char*, QByteArray, std::function<void(InStream&)>> hostile[] = {
         {"bytes", withHugeCount(serial, 4), [](InStream& in) { SerialString s; in >> s; }},
         {"wildcards", withHugeCount(serial, 12), [](InStream& in) { SerialString s; in >> s; }},
         {"messages", withHugeCount(midi, 2), [](InStream& in) { std::vector<MidiMessage> m; in >> m; }},
         {"message data", withHugeCount(midi, 12), [](InStream& in) { std::vector<MidiMessage> m; in >> m; }},
         {"ids", hex("0007 7fffffff 00000005"), [](InStream& in) { std::list<int> l; in >> idList(l); }},
     };
-    for (const auto& h : hostile) {
-        SCOPED_TRACE(h.what);
-        EXPECT_THROW(readStream(h.bytes, kProjectStreamVersion, h.read), std::runtime_error);
+    for (const auto& [what, bytes, read] : hostile) {
+        SCOPED_TRACE(what);
+        EXPECT_THROW(readStream(bytes, kProjectStreamVersion, read), std::runtime_error);
     }
 }
 
