@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using StreamCheck::Chunk;
 using StreamCheck::kNewest;
 
@@ -78,13 +76,6 @@ TEST(Composition, StreamFormAndOlderLayouts)
     ASSERT_EQ(twice.targets().size(), 1u);
     EXPECT_EQ(twice.targets().at(4).angle, 5);
     EXPECT_THROW(readBytes(twice, hex("ffffffff 00000000 00000000 0008 7fffffff 04")), std::runtime_error);
-
-    // The clone copies the targets with their instances.
-    Composition source = sample();
-    std::unique_ptr<Composition> copy(source.clone());
-    source.targets().at(3).instances.clear();
-    EXPECT_EQ(copy->targets().at(3).instances.size(), 1u);
-    EXPECT_EQ(writtenBytes(*copy), writtenBytes(composition));
 }
 
 TEST(Composition, DamagedStreams)
