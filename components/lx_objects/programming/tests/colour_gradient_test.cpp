@@ -146,6 +146,7 @@ TEST(ColourGradient, StreamForm)
     EXPECT_EQ(writtenBytes(g).toHex(), bytes.toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(g, kProjectStreamVersion));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(ColourGradient(), kProjectStreamVersion));
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(rgb(1, 2, 3, 4, 5, 6), kProjectStreamVersion));
 
     // Reading replaces; ids are 16 bits read back zero-extended, and a
     // position met twice is one stop named by its last id.
