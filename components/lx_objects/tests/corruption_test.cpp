@@ -1,25 +1,26 @@
-// Damaged project objects read from binary streams at the versions their
-// readers tell apart: a reader either succeeds or throws a
-// std::runtime_error; the sanitizer builds watch for the rest.
-#include "components/archive/tests/corruption.h"
+// Damaged project objects read at the versions their readers tell apart: a
+// reader either succeeds or throws a std::runtime_error; the sanitizer builds
+// watch for the rest.
 #include "components/lx_objects/controllers/controller.h"
-#include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/media/frame_array.h"
-#include "components/lx_objects/project/object_types.h"
+#include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/custom_preset.h"
+#include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/text_slot_values.h"
+#include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 
 namespace {
 
 // Controllers of every type with masks, a frame array, resource keys and a
 // directory written field by field (entering numbers needs a database,
 // reading them does not).
-void writeSamples(OutStream& out)
+void writeProjectSamples(OutStream& out)
 {
     for (quint8 type = 0; type <= 7; ++type) {
         Controller controller;
@@ -44,12 +45,42 @@ void writeSamples(OutStream& out)
     out.endSection(code);
 }
 
-void readSamples(InStream& in)
+// A custom preset with every property type, text slot values and the preset
+// values.
+void writePresetSamples(OutStream& out)
 {
-    for (int i = 0; i < 11; ++i) {
-        std::unique_ptr<Archive::ObjectBase> object;
-        readObjectPointer(in, object);
+    CustomPreset preset;
+    preset.setName(QStringLiteral("preset")), preset.setScript(QStringLiteral("return 1"));
+    for (quint32 type = 0; type <= 7; ++type) {
+        CustomPresetProperty& p = preset.properties()[QString::number(type)];
+        p.setType(CustomPresetProperty::Type(type));
+        if (p.gradient()) {
+            p.gradient()->addPoint(0, RGBData(1, 2, 3, 4));
+            p.gradient()->addPoint(900, RGBData(5, 6, 7, 8));
+        }
     }
+    writeObjectPointer(out, &preset);
+    TextSlotValues values;
+    values.setSlotText(QStringLiteral("a"), QStringLiteral("one"));
+    values.setSlotText(QStringLiteral("b"), QStringLiteral("two"));
+    writeObjectPointer(out, &values);
+    DynamicText text;
+    text.setText(QStringLiteral("Hello <name>, <when>!"));
+    out << text << TextProperties();
+    for (const quint16 kind : {0, 5, 7}) {
+        ContourParameters contour;
+        contour.kind = kind;
+        out << contour;
+    }
+}
+
+void readPresetSamples(InStream& in)
+{
+    readOneObject(in), readOneObject(in);
+    DynamicText text;
+    TextProperties properties;
+    ContourParameters contours[3];
+    in >> text >> properties >> contours[0] >> contours[1] >> contours[2];
 }
 
 }  // namespace
@@ -57,13 +88,12 @@ void readSamples(InStream& in)
 TEST(LxCorruption, DamagedStreams)
 {
     registerObjectTypes();
-    Corruption::Outcomes outcomes;
     // Newer data read as older is one more kind of damage.
-    const quint16 versions[] = {9, 61, 77, 112, 121, 130, 149, kProjectStreamVersion};
-    int index = 0;
-    Corruption::forEachDamage(streamBytes(writeSamples), 30, 1200, 5, [&](const Corruption::Damaged& d) {
-        const quint16 version = versions[index++ % std::size(versions)];
-        outcomes.run(d, [&] { readStream(d.bytes, version, readSamples); });
-    });
-    outcomes.expectBothOutcomes();
+    expectDamageHandled(streamBytes(writeProjectSamples), {9, 61, 77, 112, 121, 130, 149, kProjectStreamVersion}, 30,
+                        1200, 5, [](InStream& in) {
+                            for (int i = 0; i < 11; ++i)
+                                readOneObject(in);
+                        });
+    expectDamageHandled(streamBytes(writePresetSamples), {69, 83, 102, kProjectStreamVersion}, 17, 1000, 3,
+                        readPresetSamples);
 }

@@ -1,10 +1,15 @@
 // Helpers of the stream tests: an object's bytes in a headerless binary
-// stream, bytes read back at a chosen version, a text stream file and a
-// content mask with every field set. One test thread.
+// stream, bytes read back at a chosen version, a scratch project database and
+// a content mask with every field set. One test thread.
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
 #include "components/archive/binary_stream.h"
+#include "components/archive/database.h"
+#include "components/archive/database_schema.h"
+#include "components/archive/database_storage.h"
+#include "components/archive/edit_context.h"
+#include "components/archive/tests/corruption.h"
 #include "components/archive/text_stream.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/project/object_types.h"
@@ -18,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 using StreamCheck::hex;
 
@@ -50,49 +56,40 @@ inline QByteArray objectPointerBytes(const Archive::ObjectBase& object)
     return streamBytes([&](OutStream& out) { writeObjectPointer(out, &object); });
 }
 
-// Reads bytes written by objectPointerBytes at `version`, through the
-// registry as a project load does.
-inline std::unique_ptr<Archive::ObjectBase> readObjectAt(const QByteArray& bytes, quint16 version)
+template <class T>
+QByteArray blockBytes(const T& value)
+{
+    return streamBytes([&](OutStream& out) { out << value; });
+}
+
+inline void readOneObject(InStream& in)
 {
     std::unique_ptr<Archive::ObjectBase> object;
-    readStream(bytes, version, [&](InStream& in) { readObjectPointer(in, object); });
-    return object;
+    readObjectPointer(in, object);
 }
 
-// Every strict prefix of a written object, read through the object-pointer
-// reader, fails with an exception (never a crash, never a quiet success).
-inline ::testing::AssertionResult everyStrictPrefixFails(const QByteArray& bytes,
-                                                         quint16 version = kProjectStreamVersion)
-{
-    // The whole must read, or every prefix would fail for the wrong reason.
-    registerObjectTypes();
-    std::unique_ptr<Archive::ObjectBase> whole;
-    if (readStream(bytes, version, [&](InStream& in) { readObjectPointer(in, whole); }) != 0 || !whole)
-        return ::testing::AssertionFailure() << "the whole object does not read";
-    for (int length = 0; length < bytes.size(); ++length) {
-        try {
-            readObjectAt(bytes.left(length), version);
-        } catch (const std::exception&) {
-            continue;
-        }
-        return ::testing::AssertionFailure() << "a prefix of " << length << " of " << bytes.size() << " bytes read";
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// The same for a value inside its block (bytes as `out << value` writes them).
+// Every strict prefix of `value` as its owner writes it (an object behind its
+// code, a value in its block), read back through the registry, fails with an
+// exception: never a crash, never a quiet success.
 template <class T>
-::testing::AssertionResult everyStrictBlockPrefixFails(const QByteArray& bytes,
-                                                       quint16 version = kProjectStreamVersion)
+::testing::AssertionResult everyStrictPrefixFails(const T& value)
 {
     registerObjectTypes();
-    T whole;
-    if (readStream(bytes, version, [&](InStream& in) { in >> whole; }) != 0)
-        return ::testing::AssertionFailure() << "the whole value does not read";
+    constexpr bool isObject = std::is_base_of<Archive::ObjectBase, T>::value;
+    QByteArray bytes;
+    std::function<void(InStream&)> read = readOneObject;
+    if constexpr (isObject) {
+        bytes = objectPointerBytes(value);
+    } else {
+        bytes = blockBytes(value);
+        read = [](InStream& in) { T fresh; in >> fresh; };
+    }
+    // The whole must read, or every prefix would fail for the wrong reason.
+    if (readStream(bytes, kProjectStreamVersion, read) != 0)
+        return ::testing::AssertionFailure() << "the whole does not read";
     for (int length = 0; length < bytes.size(); ++length) {
         try {
-            T value;
-            readStream(bytes.left(length), version, [&](InStream& in) { in >> value; });
+            readStream(bytes.left(length), kProjectStreamVersion, read);
         } catch (const std::exception&) {
             continue;
         }
@@ -101,13 +98,67 @@ template <class T>
     return ::testing::AssertionSuccess();
 }
 
-inline void writeTextFile(const QString& path, const std::function<void(OutStream&)>& writeFields)
+// Damaged copies of `bytes` (a sweep every `stride` bytes, then `count` random
+// ones from `seed`), read by `read` at each of `versions` in turn: each reads
+// or throws a std::runtime_error, and both happen.
+inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint16>& versions, quint32 seed,
+                                int count, int stride, const std::function<void(InStream&)>& read)
 {
-    TextOutStream out(kProjectStreamVersion);
-    out.open(path);
-    writeFields(out);
-    out.close();
+    registerObjectTypes();
+    Corruption::Outcomes outcomes;
+    std::size_t index = 0;
+    Corruption::forEachDamage(bytes, seed, count, stride, [&](const Corruption::Damaged& d) {
+        const quint16 version = versions[index++ % versions.size()];
+        outcomes.run(d, [&] { readStream(d.bytes, version, read); });
+    });
+    outcomes.expectBothOutcomes();
 }
+
+// A project database at `path`, current while it lives; opened with
+// `existing`, it holds what an earlier one saved there.
+class ScratchDatabase
+{
+public:
+    explicit ScratchDatabase(const QString& path, bool existing = false)
+    {
+        m_id = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+        Archive::DatabaseOpenParameters open;
+        open.path = path;
+        open.openExisting = existing;
+        open.supportedVersion = kProjectStreamVersion;
+        Archive::openDatabase(open, m_id);
+        Archive::setCurrentDatabase(m_id);
+    }
+    ~ScratchDatabase()
+    {
+        Archive::resetDatabase(m_id);
+        Archive::closeDatabase(m_id);
+        Archive::setCurrentDatabase(Archive::kNoDatabase);
+    }
+    Archive::DatabaseId id() const { return m_id; }
+
+    // Adds and commits `object` (owned from here on); answers its id.
+    Archive::ObjectId add(Archive::ArrayId array, Archive::ObjectBase* object,
+                          Archive::ObjectId id = Archive::kNoObjectId)
+    {
+        Archive::EditContext context(m_id);
+        Archive::ObjectPtr pointer(object);
+        Archive::addObject(array, id, pointer, m_id);
+        context.commit();
+        return id;
+    }
+
+    template <class T>
+    Archive::Pointer<T> committed(Archive::ArrayId array, Archive::ObjectId id) const
+    {
+        Archive::ObjectPtr object;
+        Archive::getCommittedObject(object, array, id, m_id);
+        return Archive::dynamicPointerCast<T>(object);
+    }
+
+private:
+    Archive::DatabaseId m_id;
+};
 
 inline ContentMask sampleMask()
 {

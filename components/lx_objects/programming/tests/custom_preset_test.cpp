@@ -2,11 +2,10 @@
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
-#include "tests/support/stream_check.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 using StreamCheck::Chunk;
 using StreamCheck::kNewest;
@@ -42,11 +41,7 @@ CustomPresetProperty propertyOfType(CustomPresetProperty::Type type)
 TEST(CustomPresetProperty, StreamFormsByType)
 {
     registerObjectTypes();
-    const struct
-    {
-        quint32 type;
-        QByteArray value;
-    } forms[] = {
+    const std::tuple<quint32, QByteArray> forms[] = {
         {0, hex("01")},
         {1, hex("ffffffff 80000000 7fffffff 00000001")},
         {2, hex("3fe0000000000000 bff0000000000000 4000000000000000 02")},
@@ -55,29 +50,23 @@ TEST(CustomPresetProperty, StreamFormsByType)
         {5, QByteArray()},
         {7, QByteArray()},  // kept as its number, no value
     };
-    for (const auto& form : forms) {
-        SCOPED_TRACE(form.type);
-        const CustomPresetProperty p = propertyOfType(CustomPresetProperty::Type(form.type));
-        const QByteArray bytes = hex("0102 00") + QByteArray(1, char(form.type)) + form.value;
+    for (const auto& [type, value] : forms) {
+        SCOPED_TRACE(type);
+        const CustomPresetProperty p = propertyOfType(CustomPresetProperty::Type(type));
+        const QByteArray bytes = hex("0102 00") + QByteArray(1, char(type)) + value;
         EXPECT_EQ(writtenBytes(p).toHex(), bytes.toHex());
-        CustomPresetProperty read;
-        read.marker = 0;
-        EXPECT_EQ(readBytes(read, bytes), 0);
-        EXPECT_EQ(read.type(), form.type);
-        EXPECT_EQ(read.marker, 1);
-        EXPECT_EQ(writtenBytes(read), bytes);
         EXPECT_TRUE(StreamCheck::stableRoundTrip(p, kProjectStreamVersion));
     }
-
-    // The type is stored in 16 bits and read back zero-extended.
+    // A read sets the marker; the type is 16 bits, read back zero-extended.
     CustomPresetProperty wide;
+    wide.marker = 0;
     EXPECT_EQ(readBytes(wide, hex("0000 ffff")), 0);
     EXPECT_EQ(wide.type(), 0xFFFFu);
+    EXPECT_EQ(wide.marker, 1);
 }
 
 TEST(CustomPresetProperty, OwnsItsGradient)
 {
-    // A copy keeps its own gradient after the source is gone.
     auto source = std::make_unique<CustomPresetProperty>(propertyOfType(CustomPresetProperty::GradientType));
     CustomPresetProperty copy(*source);
     CustomPresetProperty assigned;
@@ -92,7 +81,7 @@ TEST(CustomPresetProperty, OwnsItsGradient)
     assigned = same;
     EXPECT_EQ(*assigned.gradient(), twoStops());
 
-    // Setting type 4 makes an empty gradient, another type drops it.
+    // Type 4 makes an empty gradient, another type drops it.
     CustomPresetProperty p;
     p.setType(CustomPresetProperty::GradientType);
     ASSERT_TRUE(p.gradient());
@@ -102,8 +91,7 @@ TEST(CustomPresetProperty, OwnsItsGradient)
     p.setGradient(std::make_unique<ColourGradient>());
     EXPECT_FALSE(p.gradient());
 
-    // None held: written as an empty gradient, copied as none, read back
-    // with an empty one.
+    // None held: written as count 0, copied as none, read back empty.
     p.setType(CustomPresetProperty::GradientType);
     p.setGradient(nullptr);
     EXPECT_EQ(writtenBytes(p).toHex(), hex("0000 0004 00b9 0000").toHex());
@@ -113,8 +101,8 @@ TEST(CustomPresetProperty, OwnsItsGradient)
     ASSERT_TRUE(read.gradient());
     EXPECT_TRUE(read.gradient()->stops().empty());
 
-    // Reading over a gradient property frees the old gradient (the sanitizer
-    // build sees a leak or a double free), whatever the new type.
+    // Reading frees the old gradient, whatever the new type (the sanitizer
+    // build sees a leak or a double free).
     CustomPresetProperty reread = copy;
     EXPECT_EQ(readBytes(reread, hex("0000 0003 010203")), 0);
     EXPECT_FALSE(reread.gradient());
@@ -142,8 +130,7 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
     };
     EXPECT_EQ(writtenBytes(preset).toHex(), (StreamCheck::bytesAt(kProjectStreamVersion, layout) + map).toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(preset, kProjectStreamVersion));
-    EXPECT_TRUE(everyStrictPrefixFails(objectPointerBytes(preset)));
-    // The gates, with a map that reads alike at every version.
+    EXPECT_TRUE(everyStrictPrefixFails(preset));
     const QByteArray colourOnly = hex("0008 00000001 00000002 0062 00b8 0102 0003 102030");
     for (const quint16 version : StreamCheck::gateVersions(layout, kProjectStreamVersion)) {
         SCOPED_TRACE(version);
@@ -154,7 +141,6 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
         EXPECT_EQ(read.bytecode(), QByteArray("kept"));
     }
 
-    // The clone copies all four members, the gradient deeply.
     std::unique_ptr<CustomPreset> copy(preset.clone());
     preset.properties().clear();
     EXPECT_EQ(copy->bytecode(), QByteArray("compiled"));
@@ -179,41 +165,32 @@ TEST(ContourParameters, StreamFormsByKind)
     EXPECT_EQ(writtenBytes(fresh).toHex(), hex("0000 0000 0000 00010000 0001").toHex());
     EXPECT_EQ(fresh.flag, 0);
 
-    const struct
-    {
-        quint16 kind;
-        const char* rest;
-    } forms[] = {
-        {0, "0102 fffe 00012345 0004"}, {3, "0102 fffe 00012345 0004"}, {6, "0102 fffe 00012345 0004"},
-        {4, "0102 fffe 2345 0004"},     {5, "0102 fffe 2345 0004"},     {7, ""},
+    const std::pair<quint16, const char*> forms[] = {
+        {0, "0102 fffe 00012345 0004"}, {6, "0102 fffe 00012345 0004"}, {4, "0102 fffe 2345 0004"},
+        {5, "0102 fffe 2345 0004"},     {7, ""},
     };
     for (const auto& form : forms) {
-        SCOPED_TRACE(form.kind);
+        SCOPED_TRACE(form.first);
         ContourParameters contour;
-        contour.kind = form.kind, contour.a = 0x0102, contour.b = -2, contour.c = 0x12345, contour.d = 4;
-        const QByteArray bytes = hex("00") + QByteArray(1, char(form.kind)) + hex(form.rest);
-        EXPECT_EQ(writtenBytes(contour).toHex(), bytes.toHex());
-        ContourParameters read;
-        read.flag = 1;
-        EXPECT_EQ(readBytes(read, bytes), 0);
-        EXPECT_EQ(read.flag, 1);  // the owner's, not the stream's
-        EXPECT_EQ(read.b, form.kind == 7 ? 0 : -2);
-        EXPECT_EQ(writtenBytes(read), bytes);
+        contour.kind = form.first, contour.a = 0x0102, contour.b = -2, contour.c = 0x12345, contour.d = 4;
+        EXPECT_EQ(writtenBytes(contour).toHex(), (hex("00") + char(form.first) + hex(form.second)).toHex());
         EXPECT_TRUE(StreamCheck::stableRoundTrip(contour, kProjectStreamVersion));
     }
+    ContourParameters owned;
+    owned.flag = 1, owned.b = 5;
+    EXPECT_EQ(readBytes(owned, hex("0007")), 0);
+    EXPECT_EQ(owned.flag, 1);  // the owner's, not the stream's
+    EXPECT_EQ(owned.b, 0);
 
     // Below 84 a narrow c above 8 reads as 8.
-    const struct
-    {
-        quint16 kind, version, stored;
-        quint32 c;
-    } fixes[] = {{5, 83, 12, 8}, {5, 84, 12, 12}, {4, 83, 9, 8}, {4, 83, 8, 8}, {5, 83, 3, 3}};
-    for (const auto& fix : fixes) {
+    const std::tuple<quint16, quint16, quint16, quint32> fixes[] = {
+        {5, 83, 12, 8}, {5, 84, 12, 12}, {4, 83, 9, 8}, {5, 83, 3, 3}};
+    for (const auto& [kind, version, stored, c] : fixes) {
         ContourParameters read;
-        const QByteArray bytes = hex("00") + QByteArray(1, char(fix.kind)) + hex("0001 0002 00")
-            + QByteArray(1, char(fix.stored)) + hex("0004");
-        EXPECT_EQ(readBytes(read, bytes, fix.version), 0);
-        EXPECT_EQ(read.c, fix.c) << fix.kind << " " << fix.version << " " << fix.stored;
+        const QByteArray bytes = hex("00") + QByteArray(1, char(kind)) + hex("0001 0002 00")
+            + QByteArray(1, char(stored)) + hex("0004");
+        EXPECT_EQ(readBytes(read, bytes, version), 0);
+        EXPECT_EQ(read.c, c) << kind << " " << version << " " << stored;
     }
     ContourParameters wide;
     EXPECT_EQ(readBytes(wide, hex("0000 0001 0002 0000000c 0004"), 83), 0);  // the wide form keeps it

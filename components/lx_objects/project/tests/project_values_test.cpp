@@ -22,10 +22,15 @@ TEST(ProjectValues, ResourceKeysAndCreatorRecord)
         EXPECT_EQ(readBytes(read, bytes), 0);
         EXPECT_EQ(read.keys, keys.keys);
     }
+    // The older form through the text stream too.
     QTemporaryDir folder;
-    keys.keys = {{3, QStringLiteral("x <y>")}};
     const QString path = folder.filePath(QStringLiteral("keys.tarvt"));
-    writeTextFile(path, [&](OutStream& out) { out << quint32(42), keys.write(out); });
+    {
+        TextOutStream out(kProjectStreamVersion);
+        out.open(path);
+        out << quint32(42), keys.write(out);
+        out.close();
+    }
     TextInStream in;
     in.open(path, kProjectStreamVersion);
     ResourceKeys read;

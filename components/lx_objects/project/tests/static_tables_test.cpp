@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <tuple>
+
 TEST(StaticTables, FolderNamesFontAndNameTables)
 {
     const QStringList folders = {kCustomCertificateFolder, kCustomThemeFolder, kFrameArraysFolder,
@@ -14,14 +16,7 @@ TEST(StaticTables, FolderNamesFontAndNameTables)
                              "web_interface"));
     EXPECT_EQ(QString(kDefaultFontFamily), QStringLiteral("DejaVu Sans"));
 
-    const struct
-    {
-        NameTable table;
-        int size;
-        const char* context;
-        const char* first;
-        const char* last;
-    } tables[] = {
+    const std::tuple<NameTable, int, const char*, const char*, const char*> tables[] = {
         {NameTable::XFadePath, 15, "XFade Path", "Default", "Unknown"},
         {NameTable::XFadePathShort, 14, "XFade Path", "Default", "Intensity First"},
         {NameTable::DviResolution, 7, "DVI Resolution String", "Auto", "Unknown"},
@@ -34,14 +29,14 @@ TEST(StaticTables, FolderNamesFontAndNameTables)
         {NameTable::SkewType, 8, "Skew Type", "None", "Unknown"},
         {NameTable::DimmerCurveName, 8, "Dimmer curve name", "Linear", "Square Law"},
     };
-    for (const auto& t : tables) {
-        SCOPED_TRACE(t.context);
-        EXPECT_EQ(nameTableSize(t.table), t.size);
-        EXPECT_STREQ(nameTableContext(t.table), t.context);
-        EXPECT_EQ(nameTableEntry(t.table, 0), QLatin1String(t.first));
-        EXPECT_EQ(nameTableEntry(t.table, t.size - 1), QLatin1String(t.last));
-        EXPECT_EQ(nameTableEntry(t.table, t.size), QString());
-        EXPECT_EQ(nameTableEntry(t.table, -1), QString());
+    for (const auto& [table, size, context, first, last] : tables) {
+        SCOPED_TRACE(context);
+        EXPECT_EQ(nameTableSize(table), size);
+        EXPECT_STREQ(nameTableContext(table), context);
+        EXPECT_EQ(nameTableEntry(table, 0), QLatin1String(first));
+        EXPECT_EQ(nameTableEntry(table, size - 1), QLatin1String(last));
+        EXPECT_EQ(nameTableEntry(table, size), QString());
+        EXPECT_EQ(nameTableEntry(table, -1), QString());
     }
     EXPECT_EQ(nameTableEntry(NameTable::EffectShapeShort, 5), QStringLiteral("Cosine"));
     for (int i = 6; i < 18; ++i)
