@@ -268,25 +268,6 @@ TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)
     EXPECT_EQ(loadedValue(kThings, 0), 42);
 }
 
-namespace {
-
-std::mutex g_logMutex;
-std::vector<std::pair<int, std::string>> g_log;
-
-void captureLog(int level, qint64, const char* text, void*)
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    g_log.emplace_back(level, text);
-}
-
-std::size_t logSize()
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    return g_log.size();
-}
-
-} // namespace
-
 TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
 {
     DatabaseSettings s = settings();
@@ -308,12 +289,28 @@ TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
     QTRY_VERIFY_WITH_TIMEOUT(!database.isModified(), 2000);
     EXPECT_TRUE(QFileInfo(path + "/things.tarv").isFile());
 
-    addLogHandler(captureLog, nullptr);
+    struct Log
+    {
+        std::mutex mutex;
+        std::vector<std::pair<int, std::string>> lines;
+        std::size_t size()
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            return lines.size();
+        }
+    };
+    static Log log; // outlives a failed wait that leaves the handler in place
+    const LogHandler capture = [](int level, qint64, const char* text, void* data) {
+        Log* log = static_cast<Log*>(data);
+        std::lock_guard<std::mutex> lock(log->mutex);
+        log->lines.emplace_back(level, text);
+    };
     ASSERT_TRUE(QDir().mkdir(path + "/things.tarv.part"));
+    addLogHandler(capture, &log);
     add(2);
-    QTRY_COMPARE_WITH_TIMEOUT(logSize(), std::size_t(1), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(log.size(), std::size_t(1), 2000);
     QTest::qWait(100); // the timers stopped all the same: no second attempt
-    removeLogHandler(captureLog);
-    EXPECT_EQ(g_log, (std::vector<std::pair<int, std::string>>{{kLogAutosaveError, "Error autosaving database\n"}}));
+    removeLogHandler(capture);
+    EXPECT_EQ(log.lines, (std::vector<std::pair<int, std::string>>{{kLogAutosaveError, "Error autosaving database\n"}}));
     EXPECT_TRUE(database.isModified());
 }
