@@ -75,12 +75,10 @@ TEST_F(DirectoryTest, AddsUnderNumbersAndRefusesTakenOnes)
 
     // Golden bytes of both maps; ids in order of adding.
     ItemDirectory two;
-    {
-        Archive::EditContext context(db);
+    DatabaseTest::inTransaction(db, [&] {
         two.addObject(3.0, new Item, nullptr, db);
         two.addObject(-0.5, new Item, nullptr, db);
-        context.commit();
-    }
+    });
     EXPECT_EQ(StreamCheck::binaryBytes(157, [&](OutStream& out) { two.write(out); }).toHex(), QByteArray("0034" "0035"
                                         "0008" "00000002" "bfe0000000000000" "00000008" "4008000000000000" "00000007"
                                         "0008" "00000002" "00000007" "4008000000000000" "00000008" "bfe0000000000000"));

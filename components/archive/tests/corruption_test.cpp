@@ -67,8 +67,7 @@ void saveShapes(const QString& path, const DatabaseSettings& settings)
 {
     using namespace DatabaseTest;
     const DatabaseId db = createDatabase(settings, schema());
-    {
-        EditContext context(db);
+    inTransaction(db, [&] {
         const std::tuple<ArrayId, const char*, ObjectId> shapes[] = {
             {kThings, "zero", kNoObjectId}, {kThings, "one", kNoObjectId}, {kThings, "seven", 7},
             {kRuns, "r0", kNoObjectId},     {kRuns, "r3", 3},              {kSmall, "s", kNoObjectId}};
@@ -81,13 +80,8 @@ void saveShapes(const QString& path, const DatabaseSettings& settings)
             ObjectId objectId = id;
             addObject(arrayId, objectId, object, db);
         }
-        context.commit();
-    }
-    {
-        EditContext context(db);
-        removeThing(db, 1);
-        context.commit();
-    }
+    });
+    inTransaction(db, [&] { removeThing(db, 1); });
     DatabaseOpenParameters create{path, 157, false, nullptr, 0, QByteArray("creator")};
     openDatabase(create, db);
     saveDatabase(db, kSaveForce);

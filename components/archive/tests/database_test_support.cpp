@@ -65,6 +65,13 @@ void removeThing(Archive::DatabaseId db, Archive::ObjectId id, Archive::ArrayId 
     Archive::removeObject(arrayId, object, db);
 }
 
+void inTransaction(Archive::DatabaseId db, const std::function<void()>& change)
+{
+    Archive::EditContext context(db);
+    change();
+    context.commit();
+}
+
 int codeOf(const std::function<void()>& fn)
 {
     try {
@@ -91,26 +98,24 @@ std::vector<Archive::ObjectId> DatabaseFixture::addThings(const std::vector<qint
                                                           Archive::ArrayId arrayId)
 {
     std::vector<Archive::ObjectId> ids;
-    Archive::EditContext context(db);
-    for (qint32 value : values)
-        ids.push_back(addThing(db, value, Archive::kNoObjectId, arrayId));
-    context.commit();
+    inTransaction(db, [&] {
+        for (qint32 value : values)
+            ids.push_back(addThing(db, value, Archive::kNoObjectId, arrayId));
+    });
     return ids;
 }
 
 void DatabaseFixture::removeIds(const std::vector<Archive::ObjectId>& ids, Archive::ArrayId arrayId)
 {
-    Archive::EditContext context(db);
-    for (Archive::ObjectId id : ids)
-        removeThing(db, id, arrayId);
-    context.commit();
+    inTransaction(db, [&] {
+        for (Archive::ObjectId id : ids)
+            removeThing(db, id, arrayId);
+    });
 }
 
 void DatabaseFixture::edit(Archive::ObjectId id, qint32 value, Archive::ArrayId arrayId)
 {
-    Archive::EditContext context(db);
-    editThing(db, id, value, arrayId);
-    context.commit();
+    inTransaction(db, [&] { editThing(db, id, value, arrayId); });
 }
 
 qint32 DatabaseFixture::committedValue(Archive::ObjectId id, Archive::ArrayId arrayId)

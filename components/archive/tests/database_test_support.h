@@ -59,6 +59,9 @@ Archive::ObjectPtr editThing(Archive::DatabaseId db, Archive::ObjectId id, qint3
                              Archive::ArrayId arrayId = kThings);
 void removeThing(Archive::DatabaseId db, Archive::ObjectId id, Archive::ArrayId arrayId = kThings);
 
+// Runs change inside one transaction of db and commits it.
+void inTransaction(Archive::DatabaseId db, const std::function<void()>& change);
+
 // The code of the archive_exception that fn raises, or -1 when it raises none.
 int codeOf(const std::function<void()>& fn);
 

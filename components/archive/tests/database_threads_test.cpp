@@ -95,21 +95,19 @@ TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
             try {
                 for (int round = 0; round < kRounds; ++round) {
                     std::vector<ObjectId> added;
-                    {
-                        EditContext context(db);
+                    inTransaction(db, [&] {
                         for (int i = 0; i < kPerRound; ++i)
                             added.push_back(addThing(db, t * 100000 + round * 100 + i));
-                        context.commit();
-                    }
+                    });
                     // Remove every other one: past 100 free ids all threads reuse them.
-                    EditContext context(db);
-                    for (int i = 0; i < kPerRound; ++i) {
-                        if (i % 2)
-                            removeThing(db, added[i]);
-                        else
-                            kept[t][added[i]] = t * 100000 + round * 100 + i;
-                    }
-                    context.commit();
+                    inTransaction(db, [&] {
+                        for (int i = 0; i < kPerRound; ++i) {
+                            if (i % 2)
+                                removeThing(db, added[i]);
+                            else
+                                kept[t][added[i]] = t * 100000 + round * 100 + i;
+                        }
+                    });
                 }
             } catch (const std::exception& e) {
                 ADD_FAILURE() << e.what();
