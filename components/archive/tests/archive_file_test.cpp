@@ -85,7 +85,7 @@ QByteArray rawTar(const std::vector<RawEntry>& entries, bool gzip = false)
         archive_entry_set_size(entry, hasData ? e.content.size() : 0);
         if (e.dataAt >= 0)
             archive_entry_sparse_add_entry(entry, e.dataAt, e.dataSize);
-        archive_write_header(a, entry);
+        EXPECT_EQ(archive_write_header(a, entry), ARCHIVE_OK) << e.name;
         // A sparse entry takes the whole content and keeps its data regions.
         if (hasData) {
             EXPECT_EQ(archive_write_data(a, e.content.constData(), size_t(e.content.size())), e.content.size());
