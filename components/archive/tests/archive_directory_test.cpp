@@ -1,10 +1,9 @@
 #include "components/archive/archive_directory.h"
-#include "components/archive/binary_stream.h"
 #include "components/archive/type_registry.h"
 
 #include "database_test_support.h"
+#include "tests/support/stream_check.h"
 
-#include <QBuffer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -76,20 +75,11 @@ TEST_F(DirectoryTest, AddsUnderNumbersAndRefusesTakenOnes)
 
     // Golden bytes of both maps; ids in order of adding.
     ItemDirectory two;
-    {
-        Archive::EditContext context(db);
+    DatabaseTest::inTransaction(db, [&] {
         two.addObject(3.0, new Item, nullptr, db);
         two.addObject(-0.5, new Item, nullptr, db);
-        context.commit();
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    BinaryOutStream out(157);
-    out.setDevice(&buffer);
-    two.write(out);
-    out.close();
-    EXPECT_EQ(bytes.toHex(), QByteArray("0034" "0035"
+    });
+    EXPECT_EQ(StreamCheck::binaryBytes(157, [&](OutStream& out) { two.write(out); }).toHex(), QByteArray("0034" "0035"
                                         "0008" "00000002" "bfe0000000000000" "00000008" "4008000000000000" "00000007"
                                         "0008" "00000002" "00000007" "4008000000000000" "00000008" "bfe0000000000000"));
 }

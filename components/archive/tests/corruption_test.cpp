@@ -62,29 +62,14 @@ TEST_F(CorruptionTest, DamagedStreams)
 
 // --- database files
 
-constexpr ArrayId kShapes = 2;
-constexpr ArrayId kRuns = 5;
-constexpr ArrayId kSmall = 9;
-
-const ArraySchemaRow* shapeSchema()
-{
-    static const ArraySchemaRow rows[] = {
-        {kShapes, 0x80000000u, "shapes", 1000},
-        {kRuns, 0x80000002u, "runs", 100},
-        {kSmall, 0x80000000u, "small", 3},
-        {kSchemaEnd, 0, QString(), 0},
-    };
-    return rows;
-}
-
 // Saves a database with objects, a freed id and run files at path.
 void saveShapes(const QString& path, const DatabaseSettings& settings)
 {
-    const DatabaseId db = createDatabase(settings, shapeSchema());
-    {
-        EditContext context(db);
+    using namespace DatabaseTest;
+    const DatabaseId db = createDatabase(settings, schema());
+    inTransaction(db, [&] {
         const std::tuple<ArrayId, const char*, ObjectId> shapes[] = {
-            {kShapes, "zero", kNoObjectId}, {kShapes, "one", kNoObjectId}, {kShapes, "seven", 7},
+            {kThings, "zero", kNoObjectId}, {kThings, "one", kNoObjectId}, {kThings, "seven", 7},
             {kRuns, "r0", kNoObjectId},     {kRuns, "r3", 3},              {kSmall, "s", kNoObjectId}};
         for (const auto& [arrayId, name, id] : shapes) {
             auto* shape = new Shape;
@@ -95,15 +80,8 @@ void saveShapes(const QString& path, const DatabaseSettings& settings)
             ObjectId objectId = id;
             addObject(arrayId, objectId, object, db);
         }
-        context.commit();
-    }
-    {
-        EditContext context(db);
-        ObjectPtr object;
-        getObject(object, kShapes, 1, db);
-        removeObject(kShapes, object, db);
-        context.commit();
-    }
+    });
+    inTransaction(db, [&] { removeThing(db, 1); });
     DatabaseOpenParameters create{path, 157, false, nullptr, 0, QByteArray("creator")};
     openDatabase(create, db);
     saveDatabase(db, kSaveForce);
@@ -113,12 +91,12 @@ void saveShapes(const QString& path, const DatabaseSettings& settings)
 // Opens the stored database at path in a new database and walks its objects.
 void loadShapes(const QString& path, const DatabaseSettings& settings)
 {
-    const DatabaseId db = createDatabase(settings, shapeSchema());
+    const DatabaseId db = createDatabase(settings, DatabaseTest::schema());
     try {
         DatabaseOpenParameters open{path, 157, true, nullptr, 0, QByteArray()};
         openDatabase(open, db);
-        for (const ArraySchemaRow* row = shapeSchema(); row->arrayId != kSchemaEnd; ++row) {
-            const Array* array = getArray(row->arrayId, db);
+        for (const ArrayId arrayId : {DatabaseTest::kThings, DatabaseTest::kRuns, DatabaseTest::kSmall}) {
+            const Array* array = getArray(arrayId, db);
             for (ObjectId id = 0; id < array->slotCount(); ++id) {
                 const auto shape = dynamicPointerCast<Shape>(array->committed(id));
                 if (shape.isObject() && shape->getId() != id)

@@ -43,12 +43,12 @@ protected:
     void fill()
     {
         addThings({0, 1, 2});
-        EditContext context(db);
-        addThing(db, 7, 7);
-        addThing(db, 100, kNoObjectId, kRuns);
-        addThing(db, 103, 3, kRuns);
-        removeThing(db, 2);
-        context.commit();
+        inTransaction(db, [&] {
+            addThing(db, 7, 7);
+            addThing(db, 100, kNoObjectId, kRuns);
+            addThing(db, 103, 3, kRuns);
+            removeThing(db, 2);
+        });
         edit(1, 11);
         edit(1, 111);
     }
@@ -107,13 +107,11 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
     EXPECT_EQ(lastFound.extra, creator);
     EXPECT_EQ(lastFound.foundVersion, 157);
     // Loaded ids are taken; the freed id 2 keeps its numbers.
-    {
-        EditContext context(copy);
+    inTransaction(copy, [&] {
         EXPECT_EQ(addThing(copy, 8), 8u);
         EXPECT_EQ(addThing(copy, 22, 2), 2u);
         EXPECT_EQ(codeOf([&] { addThing(copy, 0, 7); }), 16);
-        context.commit();
-    }
+    });
     EXPECT_EQ(getArray(kThings, copy)->committed(2).sequence(), 0x02000003u);
 
     // Unchanged: nothing rewritten, not even a removed run; a change rewrites
@@ -137,9 +135,7 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
 
 TEST_F(StorageTest, GoldenBytesOfHeaderAndArrayFiles)
 {
-    EditContext context(db);
-    addThing(db, 5, 2); // slots 0 and 1 stay empty, never used
-    context.commit();
+    inTransaction(db, [&] { addThing(db, 5, 2); }); // slots 0 and 1 stay empty, never used
     const quint32 stamp = array().committed(2).stamp();
     create(db, path, QByteArray("xy"));
     save(db);
@@ -169,12 +165,10 @@ TEST_F(StorageTest, SingleFileRoundTripBinaryAndText)
     for (const bool binary : {true, false}) {
         SCOPED_TRACE(binary);
         const DatabaseId source = newDatabase(settings(true, binary));
-        {
-            EditContext context(source);
+        inTransaction(source, [&] {
             addThing(source, 1);
             addThing(source, 103, 3, kRuns);
-            context.commit();
-        }
+        });
         const QString file = dir.filePath(binary ? "one.tarv" : "one.tarvt");
         create(source, file, QByteArray("creator"));
         save(source);
@@ -268,25 +262,6 @@ TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)
     EXPECT_EQ(loadedValue(kThings, 0), 42);
 }
 
-namespace {
-
-std::mutex g_logMutex;
-std::vector<std::pair<int, std::string>> g_log;
-
-void captureLog(int level, qint64, const char* text, void*)
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    g_log.emplace_back(level, text);
-}
-
-std::size_t logSize()
-{
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    return g_log.size();
-}
-
-} // namespace
-
 TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
 {
     DatabaseSettings s = settings();
@@ -298,22 +273,33 @@ TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
 
     create(target, path); // a new database is modified and asks for an autosave
     QTRY_VERIFY_WITH_TIMEOUT(!database.isModified(), 2000);
-    const auto add = [&](qint32 value) {
-        EditContext context(target);
-        addThing(target, value);
-        context.commit();
-    };
-    add(1);
+    inTransaction(target, [&] { addThing(target, 1); });
     EXPECT_TRUE(database.isModified());
     QTRY_VERIFY_WITH_TIMEOUT(!database.isModified(), 2000);
     EXPECT_TRUE(QFileInfo(path + "/things.tarv").isFile());
 
-    addLogHandler(captureLog, nullptr);
+    struct Log
+    {
+        std::mutex mutex;
+        std::vector<std::pair<int, std::string>> lines;
+        std::size_t size()
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            return lines.size();
+        }
+    };
+    static Log log; // outlives a failed wait that leaves the handler in place
+    const LogHandler capture = [](int level, qint64, const char* text, void* data) {
+        Log* log = static_cast<Log*>(data);
+        std::lock_guard<std::mutex> lock(log->mutex);
+        log->lines.emplace_back(level, text);
+    };
     ASSERT_TRUE(QDir().mkdir(path + "/things.tarv.part"));
-    add(2);
-    QTRY_COMPARE_WITH_TIMEOUT(logSize(), std::size_t(1), 2000);
+    addLogHandler(capture, &log);
+    inTransaction(target, [&] { addThing(target, 2); });
+    QTRY_COMPARE_WITH_TIMEOUT(log.size(), std::size_t(1), 2000);
     QTest::qWait(100); // the timers stopped all the same: no second attempt
-    removeLogHandler(captureLog);
-    EXPECT_EQ(g_log, (std::vector<std::pair<int, std::string>>{{kLogAutosaveError, "Error autosaving database\n"}}));
+    removeLogHandler(capture);
+    EXPECT_EQ(log.lines, (std::vector<std::pair<int, std::string>>{{kLogAutosaveError, "Error autosaving database\n"}}));
     EXPECT_TRUE(database.isModified());
 }

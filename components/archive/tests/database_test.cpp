@@ -19,11 +19,7 @@ TEST_F(DatabaseFixture, SequenceNumbers)
     // A removal adds 1; an add into the freed slot raises both parts.
     removeIds({id});
     EXPECT_EQ(array().committed(id).sequence(), 0x01000004u);
-    {
-        EditContext context(db);
-        addThing(db, 5, id);
-        context.commit();
-    }
+    inTransaction(db, [&] { addThing(db, 5, id); });
     EXPECT_EQ(array().committed(id).sequence(), 0x02000005u);
 
     // An edit count that would wrap fails the commit, as stored data expects.

@@ -36,10 +36,10 @@ qint32 seenValue(DatabaseId db, ObjectId id)
 
 } // namespace
 
-TEST_F(DatabaseFixture, PendingChangesAreInvisibleToOtherThreads)
+TEST_F(DatabaseFixture, PendingChangesAreInvisibleAndTheSecondCommitOfAnObjectFails)
 {
     const auto ids = addThings({1});
-    std::promise<void> madeChanges, checked;
+    std::promise<void> aChanged, bChanged;
     ObjectId added = kNoObjectId;
     std::thread a([&] {
         EditContext context(db);
@@ -47,42 +47,25 @@ TEST_F(DatabaseFixture, PendingChangesAreInvisibleToOtherThreads)
         editThing(db, ids[0], 2);
         EXPECT_EQ(seenValue(db, added), 7);
         EXPECT_EQ(seenValue(db, ids[0]), 2);
-        madeChanges.set_value();
-        checked.get_future().wait();
+        aChanged.set_value();
+        bChanged.get_future().wait();
         context.commit();
     });
-    madeChanges.get_future().wait();
+    aChanged.get_future().wait();
     EXPECT_EQ(seenValue(db, added), -1);
     EXPECT_EQ(seenValue(db, ids[0]), 1);
     EXPECT_EQ(getArraySize(kThings, db), 1u);
-    checked.set_value();
-    a.join();
-    EXPECT_EQ(committedValue(added), 7);
-    EXPECT_EQ(committedValue(ids[0]), 2);
-}
-
-TEST_F(DatabaseFixture, SecondCommitOfTheSameObjectFails)
-{
-    const auto ids = addThings({0, 1, 2, 3, 4});
-    std::promise<void> aEdited, bEdited;
-    std::thread a([&] {
-        EditContext context(db);
-        editThing(db, ids[4], 100);
-        aEdited.set_value();
-        bEdited.get_future().wait();
-        context.commit();
-    });
-    aEdited.get_future().wait();
     EditContext context(db);
-    editThing(db, ids[4], 200);
-    const ObjectId added = addThing(db, 9);
-    bEdited.set_value();
+    editThing(db, ids[0], 200);
+    const ObjectId ours = addThing(db, 9);
+    bChanged.set_value();
     a.join();
     EXPECT_EQ(codeOf([&] { context.commit(); }), 1);
     EXPECT_FALSE(resolveDatabase(db).hasContext());
-    EXPECT_EQ(committedValue(ids[4]), 100);
-    EXPECT_EQ(getArraySize(kThings, db), 5u);
-    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId>{added}));
+    EXPECT_EQ(committedValue(added), 7);
+    EXPECT_EQ(committedValue(ids[0]), 2);
+    EXPECT_EQ(getArraySize(kThings, db), 2u);
+    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId>{ours}));
 }
 
 TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
@@ -95,21 +78,19 @@ TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
             try {
                 for (int round = 0; round < kRounds; ++round) {
                     std::vector<ObjectId> added;
-                    {
-                        EditContext context(db);
+                    inTransaction(db, [&] {
                         for (int i = 0; i < kPerRound; ++i)
                             added.push_back(addThing(db, t * 100000 + round * 100 + i));
-                        context.commit();
-                    }
+                    });
                     // Remove every other one: past 100 free ids all threads reuse them.
-                    EditContext context(db);
-                    for (int i = 0; i < kPerRound; ++i) {
-                        if (i % 2)
-                            removeThing(db, added[i]);
-                        else
-                            kept[t][added[i]] = t * 100000 + round * 100 + i;
-                    }
-                    context.commit();
+                    inTransaction(db, [&] {
+                        for (int i = 0; i < kPerRound; ++i) {
+                            if (i % 2)
+                                removeThing(db, added[i]);
+                            else
+                                kept[t][added[i]] = t * 100000 + round * 100 + i;
+                        }
+                    });
                 }
             } catch (const std::exception& e) {
                 ADD_FAILURE() << e.what();

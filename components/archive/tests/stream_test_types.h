@@ -151,7 +151,7 @@ struct Sample
                                                QByteArray("yz"), dateTimes[0]}}};
         variant = QVariantList{map, QVariant(int(QMetaType::QVariant), &inner)};
         shape->name = QStringLiteral("shape");
-        shape->mode = Mode::Steady;
+        shape->mode = Mode::Blink;
         shape->points = {{1, 2}, {3, 4}};
         shape->labels = {{-1, QStringLiteral("l")}, {2, QString()}};
         tree.children.resize(2);
