@@ -104,7 +104,7 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
 
     Archive::ObjectPtr removed = Archive::ObjectPtr::removedMarker();
     removed.setSequence(11);
-    EXPECT_TRUE(removed.isRemovedMarker() && !removed.isObject() && !removed.get());
+    EXPECT_TRUE(removed.isRemovedMarker() && removed.isMarker() && !removed.isObject() && !removed.get());
     EXPECT_EQ(errorOf([&] { removed->getId(); }), "Dereferenced an object pointer that holds no object");
     auto castRemoved = Archive::dynamicPointerCast<Counted>(removed);
     EXPECT_TRUE(castRemoved.isRemovedMarker() && castRemoved.sequence() == 11u);
@@ -113,6 +113,7 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
     removed.reset(); // the last reference to the marker deletes nothing
 
     auto reserved = Archive::ObjectPtr::reservedMarker();
+    EXPECT_TRUE(reserved.isMarker() && !reserved.isRemovedMarker() && !Archive::ObjectPtr().isMarker());
     EXPECT_TRUE(Archive::dynamicPointerCast<Counted>(reserved).isNull());
     EXPECT_TRUE(Archive::staticPointerCast<Counted>(reserved).isNull());
 }

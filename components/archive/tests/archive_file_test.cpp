@@ -136,6 +136,16 @@ TEST(ArchiveFile, GnuTarHeaders)
     }
     EXPECT_EQ(field(4, 124, 11), "00000001274");
     EXPECT_EQ(field(4, 0, 11), QByteArray("data/b.txt\0", 11));
+
+    // A buffer counts its bytes, and whole 8 KB blocks towards the estimate.
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    ArchiveFile archive;
+    ASSERT_TRUE(archive.open(ArchiveFile::WriteMode, &out, ArchiveFile::TarKind));
+    ASSERT_TRUE(archive.addBuffer(QByteArray(5000, 'x'), QStringLiteral("x.bin")));
+    EXPECT_EQ(archive.dataBytesWritten(), 5000);
+    EXPECT_EQ(archive.estimatedArchiveSize(), 8192);
+    EXPECT_TRUE(archive.close());
 }
 
 TEST(ArchiveFile, RoundTripTarAndZipWithNonAsciiNamesInAnyLocale)

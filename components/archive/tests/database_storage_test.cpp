@@ -1,6 +1,7 @@
 #include "database_test_support.h"
 #include "stream_test_types.h"
 
+#include "components/archive/autosave_timer.h"
 #include "components/archive/database_storage.h"
 #include "seltrane_components/os/logger.h"
 
@@ -104,6 +105,7 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
     const DatabaseId copy = load(path);
     expectSameArrays(db, copy);
     EXPECT_EQ(storageOf(copy).uuid(), storageOf(db).uuid());
+    EXPECT_FALSE(storageOf(copy).isSingleFile());
     EXPECT_EQ(lastFound.extra, creator);
     EXPECT_EQ(lastFound.foundVersion, 157);
     // Loaded ids are taken; the freed id 2 keeps its numbers.
@@ -181,7 +183,9 @@ TEST_F(StorageTest, SingleFileRoundTripBinaryAndText)
         const DatabaseId copy = load(file, settings(true, binary));
         expectSameArrays(source, copy);
         EXPECT_EQ(storageOf(copy).isBinary(), binary);
+        EXPECT_TRUE(storageOf(copy).isSingleFile());
         EXPECT_EQ(storageOf(copy).uuid(), storageOf(source).uuid());
+        EXPECT_EQ(storageOf(copy).secondUuid(), storageOf(source).secondUuid());
         EXPECT_EQ(lastFound.extra, QByteArray("creator"));
     }
 }
@@ -260,6 +264,21 @@ TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)
     EXPECT_TRUE(resolveDatabase(db).isModified());
     save(db);
     EXPECT_EQ(loadedValue(kThings, 0), 42);
+}
+
+TEST(AutoSaveTimer, IdleTimerRestartsMaximumTimerRunsOnceAndAFireStopsBoth)
+{
+    int saves = 0;
+    Archive::AutoSaveTimer timer;
+    timer.setSaveFunction([&] { ++saves; });
+    timer.setDelays(20, 1000);
+    timer.restart();
+    EXPECT_TRUE(timer.isIdleTimerRunning() && timer.isMaxTimerRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(saves, 1, 2000);
+    EXPECT_FALSE(timer.isIdleTimerRunning() || timer.isMaxTimerRunning());
+    timer.setDelays(Archive::kAutoSaveOff, 1000);  // autosave off: nothing starts
+    timer.restart();
+    EXPECT_FALSE(timer.isIdleTimerRunning() || timer.isMaxTimerRunning());
 }
 
 TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)

@@ -106,8 +106,11 @@ TEST_F(DatabaseFixture, TransactionStateErrors)
         // A nested transaction is refused and leaves the open one intact.
         EXPECT_EQ(codeOf([&] { EditContext nested(db); }), 13);
         EXPECT_TRUE(database.hasContext());
+        EXPECT_FALSE(context.isCommitted());
         context.commit();
+        EXPECT_TRUE(context.isCommitted());
     }
+    EXPECT_TRUE(database.isInitialised());
     // A change to an array that is never stored does not mark the database.
     database.reset();
     addThings({1}, kCues);

@@ -34,6 +34,7 @@ TEST(ColourPalette, ModelListsLivePalettesOnce)
 TEST(ColourSwatch, DestroyingTheActiveSwatch)
 {
     auto active = std::make_unique<ColourSwatch>(), other = std::make_unique<ColourSwatch>();
+    EXPECT_EQ(active->entryCount(), 3u);
     QSignalSpy activeSpy(active.get(), &ColourSwatch::activeSwatchChanged);
     QSignalSpy otherSpy(other.get(), &ColourSwatch::activeSwatchChanged);
     ColourSwatch::setActiveSwatch(active.get());

@@ -83,6 +83,18 @@ TEST(Trigger, NewTriggerAndTypeDefaults)
     EXPECT_EQ(writtenBytes(bodyOfType(17)).toHex(), hex("11 fffffffb fffffffa 00000005 00").toHex());
 }
 
+TEST(Trigger, HeaderFieldsRoundTrip)
+{
+    registerObjectTypes();
+    Trigger trigger;
+    trigger.setName(QStringLiteral("n")), trigger.setText2(QStringLiteral("t")), trigger.setSortValue(9);
+    trigger.setFlagA(false), trigger.setFlagC(false);
+    Trigger read;
+    ASSERT_EQ(readBytes(read, writtenBytes(trigger)), 0);
+    EXPECT_TRUE(read.name() == QStringLiteral("n") && read.text2() == QStringLiteral("t"));
+    EXPECT_TRUE(read.sortValue() == 9u && !read.flagA() && !read.flagC());
+}
+
 TEST(Trigger, TypeChanges)
 {
     using Case = std::tuple<const char*, std::function<void(TriggerData&)>, std::function<bool(const TriggerData&)>>;
