@@ -37,19 +37,18 @@ void note(const std::string& name, double s, const QString& target)
     best.second = QFileInfo(target).size();
 }
 
-bool havePigz()
-{
-    return std::system("command -v pigz > /dev/null 2>&1") == 0;
-}
+bool havePigz() { return std::system("command -v pigz > /dev/null 2>&1") == 0; }
 
 // Words drawn from a small vocabulary with a skewed random choice: about
 // 3:1 under gzip, like project files and logs.
 QByteArray makeData(qint64 size, quint64& state)
 {
-    static const char* const kWords[] = {
-        "fixture", "universe", "channel", "timeline", "preset", "trigger", "colour", "intensity",
-        "0", "1", "255", "128", "<group>", "</group>", "id=", "name=", "\n", " ", "\t", "scene",
-        "controller", "dali", "sacn", "artnet", "cue", "fade", "=", ";", "{", "}", "matrix", "pixel"};
+    static const char* const kWords[] = {"fixture", "universe",  "channel",    "timeline", "preset", "trigger",
+                                         "colour",  "intensity", "0",          "1",        "255",    "128",
+                                         "<group>", "</group>",  "id=",        "name=",    "\n",     " ",
+                                         "\t",      "scene",     "controller", "dali",     "sacn",   "artnet",
+                                         "cue",     "fade",      "=",          ";",        "{",      "}",
+                                         "matrix",  "pixel"};
     QByteArray data;
     data.reserve(static_cast<int>(size + 32));
     while (data.size() < size) {
@@ -108,8 +107,8 @@ void BM_ArchiveFilePack(benchmark::State& state)
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         ArchiveFile archive;
         archive.setCompressionThreads(threads);
-        const bool ok = archive.open(ArchiveFile::WriteMode, &file, ArchiveFile::TarGzKind)
-            && archive.addPath(source) && archive.close();
+        const bool ok = archive.open(ArchiveFile::WriteMode, &file, ArchiveFile::TarGzKind) && archive.addPath(source)
+            && archive.close();
         file.close();
         if (!ok)
             state.SkipWithError(archive.errorString().toUtf8().constData());
@@ -138,10 +137,7 @@ void runCommand(benchmark::State& state, const std::string& name, const QString&
     state.counters["MB"] = QFileInfo(target).size() / 1e6;
 }
 
-void BM_TarCzf(benchmark::State& state)
-{
-    runCommand(state, "tar-czf", "gzip -6");
-}
+void BM_TarCzf(benchmark::State& state) { runCommand(state, "tar-czf", "gzip -6"); }
 
 void BM_TarPigz4(benchmark::State& state)
 {

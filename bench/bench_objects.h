@@ -144,6 +144,6 @@ inline Archive::ObjectPtr readSampleReference(QDataStream& in, QIODevice& device
     return object;
 }
 
-} // namespace Bench
+}  // namespace Bench
 
-#endif // BENCH_BENCH_OBJECTS_H
+#endif  // BENCH_BENCH_OBJECTS_H

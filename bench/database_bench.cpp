@@ -41,7 +41,7 @@ Archive::DatabaseId benchDatabase()
 
 void reportMemory(benchmark::State& state, int count)
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["maxrss_MB"] = double(usage.ru_maxrss) / 1024.0;
     state.counters["bytes_per_object"] = double(usage.ru_maxrss) * 1024.0 / count;
@@ -78,7 +78,7 @@ void mapAndVector(int count)
         Archive::ObjectPtr object(new BenchObject(i));
         const quint32 id = next++;
         object->setId(id);
-        records.emplace_hint(records.end(), std::make_pair(kArray, id), Record{1, object});
+        records.emplace_hint(records.end(), std::make_pair(kArray, id), Record {1, object});
     }
     for (auto& [key, record] : records) {
         if (key.second >= slotTable.size())
@@ -95,7 +95,8 @@ void BM_AddCommitReset(benchmark::State& state)
 {
     const Archive::DatabaseId db = benchDatabase();
     const int count = int(state.range(0));
-    Bench::sideBySide(state, [&] { addCommitReset(db, count); }, [&] { mapAndVector(count); });
+    Bench::sideBySide(
+        state, [&] { addCommitReset(db, count); }, [&] { mapAndVector(count); });
     state.SetItemsProcessed(state.iterations() * count);
 }
 
@@ -109,7 +110,7 @@ void BM_PeakMemory(benchmark::State& state)
     reportMemory(state, count);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_AddCommitReset)->Arg(1000)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemory)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -77,10 +77,7 @@ QString pathOf(Layout layout)
 }
 
 // The file that holds the objects.
-QString objectFileOf(Layout layout)
-{
-    return layout == Folder ? pathOf(Folder) + "/objects.tarv" : pathOf(layout);
-}
+QString objectFileOf(Layout layout) { return layout == Folder ? pathOf(Folder) + "/objects.tarv" : pathOf(layout); }
 
 // A database per layout holding the objects, saved once; it stays open for
 // the save benchmarks.
@@ -178,7 +175,8 @@ void BM_DatabaseLoad(benchmark::State& state)
             state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
     } else {
-        Bench::sideBySide(state, [&] { loadDatabase(layout); }, [&] { loadReference(layout); });
+        Bench::sideBySide(
+            state, [&] { loadDatabase(layout); }, [&] { loadReference(layout); });
     }
     state.SetBytesProcessed(qint64(state.iterations()) * QFile(objectFileOf(layout)).size());
 }
@@ -220,10 +218,15 @@ void BM_CatSave(benchmark::State& state)
                objectFileOf(layout));
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_Prepare)->Iterations(1);
-BENCHMARK(BM_DatabaseLoad)->Arg(Folder)->Arg(SingleBinary)->Arg(SingleText)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatabaseLoad)
+    ->Arg(Folder)
+    ->Arg(SingleBinary)
+    ->Arg(SingleText)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatLoad)->Arg(Folder)->Arg(SingleBinary)->Arg(SingleText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DatabaseSave)->Arg(Folder)->Arg(SingleBinary)->Arg(SingleText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CatSave)->Arg(Folder)->Arg(SingleBinary)->Arg(SingleText)->Unit(benchmark::kMillisecond);

@@ -21,10 +21,7 @@ namespace {
 constexpr int kObjects = 100000;
 constexpr quint16 kVersion = 157;
 
-const std::vector<Bench::Sample>& samples()
-{
-    return Bench::samples(kObjects);
-}
+const std::vector<Bench::Sample>& samples() { return Bench::samples(kObjects); }
 
 QByteArray writeWithObjectStream()
 {
@@ -158,7 +155,7 @@ void BM_DataStreamReadFile(benchmark::State& state)
     state.SetBytesProcessed(qint64(state.iterations()) * QFile(path).size());
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_ObjectStreamWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DataStreamWrite)->Unit(benchmark::kMillisecond);

@@ -40,6 +40,6 @@ void sideBySide(benchmark::State& state, Ours ours, Reference reference)
     state.counters["ratio"] = referenceTotal > 0 ? oursTotal / referenceTotal : 0;
 }
 
-} // namespace Bench
+}  // namespace Bench
 
-#endif // BENCH_SIDE_BY_SIDE_H
+#endif  // BENCH_SIDE_BY_SIDE_H

@@ -21,10 +21,7 @@ namespace {
 constexpr int kObjects = 100000;
 constexpr quint16 kVersion = 157;
 
-const std::vector<Bench::Sample>& samples()
-{
-    return Bench::samples(kObjects);
-}
+const std::vector<Bench::Sample>& samples() { return Bench::samples(kObjects); }
 
 QTemporaryDir& folder()
 {
@@ -47,10 +44,7 @@ void writeWithTextStream(const QString& path)
     out.close();
 }
 
-QString number(double value)
-{
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
+QString number(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
 
 // The fewest significant digits that read back as the same float.
 QString floatNumber(float value)
@@ -65,7 +59,11 @@ QString floatNumber(float value)
 
 QString escaped(QString text)
 {
-    return text.replace('&', "&amp").replace('<', "&lt").replace('>', "&gt").replace('"', "&quot").replace('\'', "&apos");
+    return text.replace('&', "&amp")
+        .replace('<', "&lt")
+        .replace('>', "&gt")
+        .replace('"', "&quot")
+        .replace('\'', "&apos");
 }
 
 // The same bytes by hand.
@@ -145,7 +143,7 @@ void expectLine(QTextStream& in, QString& line, const char* text)
 
 void readWithLineParser(const QString& path)
 {
-    static const QString kNames[] = {"int32", "uint32", "int16", "uint16", "int8", "uint8", "int64",
+    static const QString kNames[] = {"int32",  "uint32", "int16", "uint16", "int8",    "uint8", "int64",
                                      "uint64", "double", "float", "string", "QPointF", "uint32"};
     QFile file(path);
     file.open(QIODevice::ReadOnly);
@@ -174,8 +172,13 @@ void readWithLineParser(const QString& path)
         s->h = next(7).toULongLong(&ok);
         s->i = next(8).toDouble(&ok);
         s->j = float(next(9).toDouble(&ok));
-        s->name = next(10).toString().replace("&lt", "<").replace("&gt", ">").replace("&quot", "\"").replace(
-            "&apos", "'").replace("&amp", "&");
+        s->name = next(10)
+                      .toString()
+                      .replace("&lt", "<")
+                      .replace("&gt", ">")
+                      .replace("&quot", "\"")
+                      .replace("&apos", "'")
+                      .replace("&amp", "&");
         const QVector<QStringRef> parts = next(11).split(',');
         if (parts.size() != 2)
             throw std::runtime_error("bad point");
@@ -228,7 +231,7 @@ void BM_LineParserRead(benchmark::State& state)
     state.SetBytesProcessed(qint64(state.iterations()) * QFile(path).size());
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_TextStreamWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QTextStreamWrite)->Unit(benchmark::kMillisecond);

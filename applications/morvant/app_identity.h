@@ -23,11 +23,8 @@ constexpr char kInstanceGuid[] = "{5d0c7f3a-8e41-4b6f-9a52-1c3e7b9d2f60}";
 
 // The version stored in every converted project; the versioned settings use
 // the same one.
-inline Version programVersion()
-{
-    return Version(2, 5, 3);
-}
+inline Version programVersion() { return Version(2, 5, 3); }
 
 }  // namespace AppIdentity
 
-#endif // APPLICATIONS_MORVANT_APP_IDENTITY_H
+#endif  // APPLICATIONS_MORVANT_APP_IDENTITY_H

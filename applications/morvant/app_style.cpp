@@ -16,14 +16,8 @@ void install(QApplication& application)
     application.setFont(::normalFont);
 }
 
-QFont normalFont()
-{
-    return ::normalFont;
-}
+QFont normalFont() { return ::normalFont; }
 
-QFont largeFont()
-{
-    return ::largeFont;
-}
+QFont largeFont() { return ::largeFont; }
 
 }  // namespace AppStyle

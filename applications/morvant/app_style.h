@@ -22,4 +22,4 @@ QFont largeFont();
 
 }  // namespace AppStyle
 
-#endif // APPLICATIONS_MORVANT_APP_STYLE_H
+#endif  // APPLICATIONS_MORVANT_APP_STYLE_H

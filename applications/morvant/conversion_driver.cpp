@@ -26,10 +26,7 @@
 
 namespace {
 
-std::string nativePath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
+std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 void logLoadFailure(const QString& reason)
 {
@@ -37,10 +34,7 @@ void logLoadFailure(const QString& reason)
 }
 
 // The plain-words line that follows a failure's own message.
-void logAdvice(const QString& advice)
-{
-    logMessage(kLogWarning, "%s", advice.toUtf8().constData());
-}
+void logAdvice(const QString& advice) { logMessage(kLogWarning, "%s", advice.toUtf8().constData()); }
 
 // Runs a function when the scope ends, however it ends.
 template <class F>
@@ -61,9 +55,8 @@ private:
 QString exceptionText(const std::exception& error)
 {
     if (const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error)) {
-        return QStringLiteral("%1: %2")
-            .arg(Archive::archive_exception::messageForCode(archiveError->code()),
-                 QString::fromUtf8(archiveError->what()));
+        return QStringLiteral("%1: %2").arg(Archive::archive_exception::messageForCode(archiveError->code()),
+                                            QString::fromUtf8(archiveError->what()));
     }
     return QString::fromUtf8(error.what());
 }
@@ -135,8 +128,7 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         return true;
     } catch (const std::exception& error) {
         // The edit context has rolled the transaction back by now.
-        logMessage(kLogWarning, "Failed to convert the input project (%s)",
-                   exceptionText(error).toUtf8().constData());
+        logMessage(kLogWarning, "Failed to convert the input project (%s)", exceptionText(error).toUtf8().constData());
         logAdvice(QObject::tr("The show was read, but converting it failed, so no project was made. Keep the show "
                               "and report this message with it."));
         return false;
@@ -176,8 +168,7 @@ bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& pr
         else
             logMessage(kLogWarning, "Failed to load the input project, result = %u", result.code);
         // A bundle was expanded by the load: the advice is about the show inside.
-        const QString bundledShow =
-            isBundle ? Quil::Bundler::findShowFile(m_temporaryFolder, kind) : QString();
+        const QString bundledShow = isBundle ? Quil::Bundler::findShowFile(m_temporaryFolder, kind) : QString();
         logAdvice(loadFailureAdvice(path, bundledShow.isEmpty() ? showPath : bundledShow, result));
         return false;
     }
@@ -249,35 +240,20 @@ void ConversionDriver::createOutputProject()
     m_outputProject->create();
 }
 
-void ConversionDriver::initialiseOutputProject()
-{
-    m_outputProject->initialise();
-}
+void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise(); }
 
-void ConversionDriver::copyOutputResources()
-{
-    m_outputProject->copyResources();
-}
+void ConversionDriver::copyOutputResources() { m_outputProject->copyResources(); }
 
-void ConversionDriver::closeOutputProject()
-{
-    m_outputProject.reset();
-}
+void ConversionDriver::closeOutputProject() { m_outputProject.reset(); }
 
-bool ConversionDriver::hasOutputProject() const
-{
-    return m_outputProject != nullptr;
-}
+bool ConversionDriver::hasOutputProject() const { return m_outputProject != nullptr; }
 
 Archive::DatabaseId ConversionDriver::outputDatabaseId() const
 {
     return m_outputProject ? m_outputProject->databaseId() : Archive::kNoDatabase;
 }
 
-QString ConversionDriver::outputFolder() const
-{
-    return m_outputProject ? m_outputProject->folderPath() : QString();
-}
+QString ConversionDriver::outputFolder() const { return m_outputProject ? m_outputProject->folderPath() : QString(); }
 
 bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& progress)
 {

@@ -106,4 +106,4 @@ private:
 // errors, what() for the others.
 QString exceptionText(const std::exception& error);
 
-#endif // APPLICATIONS_MORVANT_CONVERSION_DRIVER_H
+#endif  // APPLICATIONS_MORVANT_CONVERSION_DRIVER_H

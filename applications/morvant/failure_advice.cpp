@@ -21,10 +21,7 @@ const char kNoShowFile[] = "The bundle holds no show file";
 const int kTarMarkOffset = 257;
 const int kHeadSize = 512;
 
-QString quoted(const QString& path)
-{
-    return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"');
-}
+QString quoted(const QString& path) { return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"'); }
 
 // The show kind whose files carry this file-type magic; empty for none.
 QString kindOfMagic(quint32 magic)
@@ -39,8 +36,7 @@ QString kindOfMagic(quint32 magic)
 QString nameEnding(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix();
-    return suffix.isEmpty() ? QObject::tr("has no ending such as .kvq")
-                            : QObject::tr("ends in \".%1\"").arg(suffix);
+    return suffix.isEmpty() ? QObject::tr("has no ending such as .kvq") : QObject::tr("ends in \".%1\"").arg(suffix);
 }
 
 // The archive form the first bytes announce; empty when none.
@@ -127,9 +123,9 @@ QString bundleAdvice(const QString& inputPath, const QString& reason)
 QString readFailureAdvice(const QString& inputPath, const QString& showPath, const QString& message)
 {
     const bool insideBundle = showPath != inputPath;
-    const QString name = insideBundle ? QObject::tr("The show file %1 in %2")
-                                            .arg(quoted(QFileInfo(showPath).fileName()), quoted(inputPath))
-                                      : QObject::tr("The show %1").arg(quoted(inputPath));
+    const QString name = insideBundle
+        ? QObject::tr("The show file %1 in %2").arg(quoted(QFileInfo(showPath).fileName()), quoted(inputPath))
+        : QObject::tr("The show %1").arg(quoted(inputPath));
     if (message.startsWith(QLatin1String(kUnsupportedSectionPrefix))) {
         const QString section = message.mid(int(sizeof kUnsupportedSectionPrefix) - 1);
         return QObject::tr("%1 is not damaged, but it holds %2, which this version of the converter cannot convert "

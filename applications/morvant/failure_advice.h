@@ -27,4 +27,4 @@ QString noShowFileAdvice(const QString& inputPath);
 // After the project could not be saved as path, for the system's reason.
 QString saveFailureAdvice(const QString& path, const QString& reason);
 
-#endif // APPLICATIONS_MORVANT_FAILURE_ADVICE_H
+#endif  // APPLICATIONS_MORVANT_FAILURE_ADVICE_H

@@ -6,10 +6,7 @@ void IdMaps::clear()
         kindMap.clear();
 }
 
-void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id)
-{
-    map(kind)[quilId] = id;
-}
+void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id) { map(kind)[quilId] = id; }
 
 Archive::ObjectId IdMaps::find(IdKind kind, quint32 quilId) const
 {
@@ -18,15 +15,9 @@ Archive::ObjectId IdMaps::find(IdKind kind, quint32 quilId) const
     return it == kindMap.end() ? Archive::kNoObjectId : it->second;
 }
 
-bool IdMaps::contains(IdKind kind, quint32 quilId) const
-{
-    return map(kind).count(quilId) != 0;
-}
+bool IdMaps::contains(IdKind kind, quint32 quilId) const { return map(kind).count(quilId) != 0; }
 
-std::size_t IdMaps::size(IdKind kind) const
-{
-    return map(kind).size();
-}
+std::size_t IdMaps::size(IdKind kind) const { return map(kind).size(); }
 
 bool IdMaps::isEmpty() const
 {

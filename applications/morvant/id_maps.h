@@ -79,4 +79,4 @@ private:
     std::set<quint32> m_taken;
 };
 
-#endif // APPLICATIONS_MORVANT_ID_MAPS_H
+#endif  // APPLICATIONS_MORVANT_ID_MAPS_H

@@ -57,8 +57,7 @@ QGroupBox* framed(const QString& title, QWidget* content)
 
 }  // namespace
 
-MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent)
-    : QMainWindow(parent), m_driver(driver)
+MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent) : QMainWindow(parent), m_driver(driver)
 {
     setWindowTitle(tr("Show Converter"));
 
@@ -112,10 +111,7 @@ MainWindow::~MainWindow()
         s_instance = nullptr;
 }
 
-MainWindow* MainWindow::instance()
-{
-    return s_instance;
-}
+MainWindow* MainWindow::instance() { return s_instance; }
 
 void MainWindow::restoreGeometry()
 {
@@ -138,8 +134,7 @@ void MainWindow::browse()
     location.settingsKey = QLatin1String(kInputPathKey);
     location.standardLocation = QStandardPaths::DocumentsLocation;
     const QString filter = tr("Design projects (*.kvq *.kvx);;Other projects (*.wvq *.wvx *.jvq *.jvx)");
-    const QString path =
-        openFileDialog(this, location, QString(), tr("Select input file"), filter, nullptr, m_chooser);
+    const QString path = openFileDialog(this, location, QString(), tr("Select input file"), filter, nullptr, m_chooser);
     if (!path.isEmpty())
         convert(path);
 }
@@ -188,9 +183,9 @@ bool MainWindow::save()
     const QVariant lastOutput = settings->value(location.settingsKey, QVariant(), false);
     // The file is replaced atomically by the save, so the dialog must not
     // delete it beforehand.
-    const QString path = saveFileDialog(this, tr("Select output file"), tr("Project File"), QStringLiteral("kv2"),
-                                        QFileInfo(m_inputPath).completeBaseName(), location, SaveAskOverwrite,
-                                        nullptr, m_chooser);
+    const QString path =
+        saveFileDialog(this, tr("Select output file"), tr("Project File"), QStringLiteral("kv2"),
+                       QFileInfo(m_inputPath).completeBaseName(), location, SaveAskOverwrite, nullptr, m_chooser);
     if (path.isEmpty())
         return false;
 
@@ -222,15 +217,9 @@ bool MainWindow::save()
     return saved;
 }
 
-void MainWindow::addReport(const QString& text)
-{
-    appendLine(m_reportPane, text);
-}
+void MainWindow::addReport(const QString& text) { appendLine(m_reportPane, text); }
 
-void MainWindow::addError(const QString& text)
-{
-    appendLine(m_errorPane, text);
-}
+void MainWindow::addError(const QString& text) { appendLine(m_errorPane, text); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

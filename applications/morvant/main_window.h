@@ -108,4 +108,4 @@ private:
     QPushButton* m_saveButton;
 };
 
-#endif // APPLICATIONS_MORVANT_MAIN_WINDOW_H
+#endif  // APPLICATIONS_MORVANT_MAIN_WINDOW_H

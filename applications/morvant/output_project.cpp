@@ -19,10 +19,7 @@
 
 OutputProject::OutputProject() = default;
 
-OutputProject::~OutputProject()
-{
-    close();
-}
+OutputProject::~OutputProject() { close(); }
 
 void OutputProject::create()
 {
@@ -57,10 +54,7 @@ void OutputProject::initialise()
     Archive::addObject(0, id, daliScenes, database);
 }
 
-void OutputProject::copyResources()
-{
-    m_project->copyResources(kResourceMask, ResourceRegistry::instance());
-}
+void OutputProject::copyResources() { m_project->copyResources(kResourceMask, ResourceRegistry::instance()); }
 
 bool OutputProject::save(const QString& path, ProgressTracker& progress)
 {
@@ -79,10 +73,7 @@ Archive::DatabaseId OutputProject::databaseId() const
     return m_project ? m_project->databaseId() : Archive::kNoDatabase;
 }
 
-QString OutputProject::folderPath() const
-{
-    return m_project ? m_project->folderPath() : QString();
-}
+QString OutputProject::folderPath() const { return m_project ? m_project->folderPath() : QString(); }
 
 void OutputProject::close()
 {

@@ -57,4 +57,4 @@ private:
     std::unique_ptr<TarvelVistrelProject> m_project;
 };
 
-#endif // APPLICATIONS_MORVANT_OUTPUT_PROJECT_H
+#endif  // APPLICATIONS_MORVANT_OUTPUT_PROJECT_H

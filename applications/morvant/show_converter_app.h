@@ -49,4 +49,4 @@ private:
 // The running application; null before main makes it and after it is gone.
 extern ShowConverterApp* theApp;
 
-#endif // APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H
+#endif  // APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H

@@ -12,12 +12,6 @@ SingleInstanceLock::SingleInstanceLock(const QString& name)
 
 SingleInstanceLock::~SingleInstanceLock() = default;
 
-bool SingleInstanceLock::acquire()
-{
-    return m_lock->isLocked() || m_lock->tryLock(0);
-}
+bool SingleInstanceLock::acquire() { return m_lock->isLocked() || m_lock->tryLock(0); }
 
-bool SingleInstanceLock::isHeld() const
-{
-    return m_lock->isLocked();
-}
+bool SingleInstanceLock::isHeld() const { return m_lock->isLocked(); }

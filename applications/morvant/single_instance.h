@@ -36,4 +36,4 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-#endif // APPLICATIONS_MORVANT_SINGLE_INSTANCE_H
+#endif  // APPLICATIONS_MORVANT_SINGLE_INSTANCE_H

@@ -34,10 +34,7 @@ void DirectoryBase::read(InStream& in)
     });
 }
 
-void DirectoryBase::write(OutStream& out) const
-{
-    out << m_numberToId << m_idToNumber;
-}
+void DirectoryBase::write(OutStream& out) const { out << m_numberToId << m_idToNumber; }
 
 decimal DirectoryBase::nextFreeNumber(decimal start) const
 {

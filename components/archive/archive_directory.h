@@ -130,8 +130,7 @@ decimal ArchiveDirectory<T, A>::addObject(decimal number, T* object, Archive::Ob
 {
     DirectoryBase::checkNumber(number);
     if (this->containsNumber(number))
-        throw Archive::archive_exception(DirectoryBase::kNumberUsedError, Archive::kNoObjectId, A,
-                                         databaseId);
+        throw Archive::archive_exception(DirectoryBase::kNumberUsedError, Archive::kNoObjectId, A, databaseId);
     if (number == std::numeric_limits<decimal>::infinity())
         number = this->nextFreeNumber(1.0);
 
@@ -147,4 +146,4 @@ decimal ArchiveDirectory<T, A>::addObject(decimal number, T* object, Archive::Ob
 // none or more than one. databaseId 0 is the current database.
 Archive::ObjectId singleObjectId(Archive::ArrayId arrayId, Archive::DatabaseId databaseId = 0);
 
-#endif // ARCHIVE_ARCHIVE_DIRECTORY_H
+#endif  // ARCHIVE_ARCHIVE_DIRECTORY_H

@@ -7,11 +7,8 @@
 namespace Archive {
 
 archive_exception::archive_exception(int code, quint32 objectId, quint32 arrayId, quint32 databaseId)
-    : std::runtime_error(std::string())
-    , m_code(code)
-    , m_databaseId(databaseId)
-    , m_arrayId(arrayId)
-    , m_objectId(objectId)
+    : std::runtime_error(std::string()), m_code(code), m_databaseId(databaseId), m_arrayId(arrayId),
+      m_objectId(objectId)
 {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, "Archive error %d (ObjId %u, ArrayId %u, dbId %u)", m_code,
@@ -19,10 +16,7 @@ archive_exception::archive_exception(int code, quint32 objectId, quint32 arrayId
     m_text = buffer;
 }
 
-const char* archive_exception::what() const noexcept
-{
-    return m_text.c_str();
-}
+const char* archive_exception::what() const noexcept { return m_text.c_str(); }
 
 const std::map<int, QString>& archive_exception::messageTable()
 {
@@ -72,4 +66,4 @@ QString archive_exception::messageForCode(int code)
     return it != table.end() ? it->second : QObject::tr("Unknown error");
 }
 
-} // namespace Archive
+}  // namespace Archive

@@ -21,8 +21,7 @@ class archive_exception : public std::runtime_error
 public:
     static constexpr quint32 kNoId = 0xFFFFFFFFu;
 
-    archive_exception(int code, quint32 objectId = kNoId, quint32 arrayId = kNoId,
-                      quint32 databaseId = kNoId);
+    archive_exception(int code, quint32 objectId = kNoId, quint32 arrayId = kNoId, quint32 databaseId = kNoId);
 
     // "Archive error %d (ObjId %u, ArrayId %u, dbId %u)".
     const char* what() const noexcept override;
@@ -44,6 +43,6 @@ private:
     std::string m_text;
 };
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_ARCHIVE_EXCEPTION_H
+#endif  // ARCHIVE_ARCHIVE_EXCEPTION_H

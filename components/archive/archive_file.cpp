@@ -27,20 +27,11 @@ namespace {
 // Large reads keep the copy cheap next to compression.
 const qint64 kCopyBlock = 64 * 1024;
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("ArchiveFile", text);
-}
+QString tr(const char* text) { return QCoreApplication::translate("ArchiveFile", text); }
 
-QString errnoText(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
+QString errnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
-ArchiveFile* self(void* data)
-{
-    return static_cast<ArchiveFile*>(data);
-}
+ArchiveFile* self(void* data) { return static_cast<ArchiveFile*>(data); }
 
 int openStep(struct archive* a, void* data)
 {
@@ -51,10 +42,7 @@ int openStep(struct archive* a, void* data)
 }
 
 // The device stays open: its owner closes it.
-int closeStep(struct archive*, void*)
-{
-    return ARCHIVE_OK;
-}
+int closeStep(struct archive*, void*) { return ARCHIVE_OK; }
 
 la_ssize_t readStep(struct archive* a, void* data, const void** buffer)
 {
@@ -98,8 +86,7 @@ bool isWithin(const QString& canonicalPath, const QString& canonicalRoot)
         return false;
     if (canonicalPath == canonicalRoot)
         return true;
-    const QString prefix = canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot
-                                                                     : canonicalRoot + QLatin1Char('/');
+    const QString prefix = canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot : canonicalRoot + QLatin1Char('/');
     return canonicalPath.startsWith(prefix);
 }
 
@@ -107,15 +94,9 @@ bool isWithin(const QString& canonicalPath, const QString& canonicalRoot)
 
 ArchiveFile::ArchiveFile() = default;
 
-ArchiveFile::~ArchiveFile()
-{
-    close();
-}
+ArchiveFile::~ArchiveFile() { close(); }
 
-bool ArchiveFile::deviceIsOpen() const
-{
-    return m_device && m_device->isOpen();
-}
+bool ArchiveFile::deviceIsOpen() const { return m_device && m_device->isOpen(); }
 
 bool ArchiveFile::fail(const QString& message)
 {
@@ -174,8 +155,8 @@ bool ArchiveFile::open(int mode, QIODevice* device, int kind)
             archive_write_set_format_option(m_handle, "zip", "hdrcharset", "UTF-8");
         } else {
             archive_write_set_format_gnutar(m_handle);
-            const int threads = m_compressionThreads > 0 ? m_compressionThreads
-                                                         : ParallelGzipWriter::defaultThreadCount();
+            const int threads =
+                m_compressionThreads > 0 ? m_compressionThreads : ParallelGzipWriter::defaultThreadCount();
             if (kind == TarGzKind && threads > 1) {
                 // libarchive's default gzip level; no time in the header.
                 m_gzip = std::make_unique<ParallelGzipWriter>(
@@ -245,10 +226,7 @@ bool ArchiveFile::checkReader()
     return true;
 }
 
-bool ArchiveFile::addPath(const QString& path)
-{
-    return addPathUnder(path, QString());
-}
+bool ArchiveFile::addPath(const QString& path) { return addPathUnder(path, QString()); }
 
 bool ArchiveFile::addPathUnder(const QString& path, const QString& entryName)
 {
@@ -258,8 +236,7 @@ bool ArchiveFile::addPathUnder(const QString& path, const QString& entryName)
     return addEntry(path, QString(), entryName, openFolders);
 }
 
-bool ArchiveFile::addEntry(const QString& path, const QString& prefix, const QString& name,
-                           QSet<QString>& openFolders)
+bool ArchiveFile::addEntry(const QString& path, const QString& prefix, const QString& name, QSet<QString>& openFolders)
 {
     QString entryName = prefix.isEmpty() ? QString() : prefix + QLatin1Char('/');
     entryName += name.isEmpty() ? QFileInfo(QDir::cleanPath(path)).fileName() : name;
@@ -283,8 +260,8 @@ bool ArchiveFile::addFolder(const QString& path, const QString& entryName, QSet<
         return false;
     openFolders.insert(canonical);
     // Sorted, so the same folder always gives the same archive.
-    QStringList names = QDir(path).entryList(
-        QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names =
+        QDir(path).entryList(QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
     std::sort(names.begin(), names.end());
     for (const QString& name : names) {
         if (!addEntry(path + QLatin1Char('/') + name, entryName, QString(), openFolders))
@@ -341,8 +318,7 @@ bool ArchiveFile::addEmptyFile(const QString& entryName)
     return true;
 }
 
-bool ArchiveFile::writeHeader(const QString& entryName, unsigned type, unsigned perm, qint64 size,
-                              bool stampNow)
+bool ArchiveFile::writeHeader(const QString& entryName, unsigned type, unsigned perm, qint64 size, bool stampNow)
 {
     struct archive_entry* entry = archive_entry_new();
     // Tar names are the UTF-8 bytes as they are: libarchive's conversion of
@@ -395,8 +371,8 @@ void ArchiveFile::countEntry(qint64 size)
 qint64 ArchiveFile::deviceWrite(const void* buffer, size_t size)
 {
     const char* data = static_cast<const char*>(buffer);
-    const bool ok = m_gzip ? m_gzip->write(data, static_cast<qint64>(size))
-                           : writeToDevice(data, static_cast<qint64>(size));
+    const bool ok =
+        m_gzip ? m_gzip->write(data, static_cast<qint64>(size)) : writeToDevice(data, static_cast<qint64>(size));
     return ok ? static_cast<qint64>(size) : -1;
 }
 
@@ -423,8 +399,7 @@ qint64 ArchiveFile::deviceRead(const void** buffer)
     if (m_reportingRead && m_expectedInputSize > 0) {
         // The byte position, scaled onto the stage opened for reading.
         const quint64 done = static_cast<quint64>(std::min(m_inputPosition, m_expectedInputSize));
-        const unsigned step = static_cast<unsigned>(done * kProgressSteps
-                                                    / static_cast<quint64>(m_expectedInputSize));
+        const unsigned step = static_cast<unsigned>(done * kProgressSteps / static_cast<quint64>(m_expectedInputSize));
         if (step > m_lastReadStep) {
             m_lastReadStep = step;
             m_tracker->setStep(step);
@@ -537,8 +512,8 @@ bool ArchiveFile::failOverLimit(const QString& name, const ExpansionGuard& guard
                     .arg(guard.limit()));
 }
 
-bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
-                               const QString& canonicalRoot, ExpansionGuard& guard)
+bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot,
+                               ExpansionGuard& guard)
 {
     QString name;
     if (!readEntryName(entry, name))
@@ -549,8 +524,7 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
 
     const unsigned type = archive_entry_filetype(entry);
     const char* hardlink = archive_entry_hardlink(entry) ? archive_entry_hardlink_utf8(entry) : nullptr;
-    if ((archive_entry_hardlink(entry) && !hardlink)
-        || (type == AE_IFLNK && !archive_entry_symlink_utf8(entry)))
+    if ((archive_entry_hardlink(entry) && !hardlink) || (type == AE_IFLNK && !archive_entry_symlink_utf8(entry)))
         return fail(tr("The link target of %1 cannot be read").arg(name));
     if (hardlink || type == AE_IFLNK) {
         // Links are not recreated; one that points out is a hostile archive.
@@ -589,8 +563,8 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
         return fail(tr("The archive entry %1 lies outside the target folder").arg(name));
 
     const mode_t mode = (archive_entry_perm(entry) & 0777) | 0600;
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return fail(tr("Cannot create the file %1: %2").arg(path, errnoText(errno)));
     guard.addFile(path);
@@ -600,8 +574,8 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     return ok;
 }
 
-bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& target,
-                                 struct archive_entry* entry, ExpansionGuard& guard)
+bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& target, struct archive_entry* entry,
+                                 ExpansionGuard& guard)
 {
     const bool sized = archive_entry_size_is_set(entry) != 0;
     const qint64 declared = sized ? std::max<qint64>(archive_entry_size(entry), 0) : 0;

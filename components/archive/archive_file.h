@@ -107,12 +107,10 @@ public:
     static const unsigned kProgressSteps = 1000;
 
 private:
-    bool addEntry(const QString& path, const QString& prefix, const QString& name,
-                  QSet<QString>& openFolders);
+    bool addEntry(const QString& path, const QString& prefix, const QString& name, QSet<QString>& openFolders);
     bool addFolder(const QString& path, const QString& entryName, QSet<QString>& openFolders);
     bool addFile(const QString& path, const QString& entryName);
-    bool writeHeader(const QString& entryName, unsigned type, unsigned perm, qint64 size,
-                     bool stampNow);
+    bool writeHeader(const QString& entryName, unsigned type, unsigned perm, qint64 size, bool stampNow);
     bool writeData(const char* data, qint64 size);
     bool writeToDevice(const char* data, qint64 size);
     void countEntry(qint64 size);
@@ -150,7 +148,7 @@ private:
     ProgressTracker* m_tracker = nullptr;
     struct archive* m_handle = nullptr;
     int m_compressionThreads = 0;
-    std::unique_ptr<ParallelGzipWriter> m_gzip; // between the tar writer and the device
+    std::unique_ptr<ParallelGzipWriter> m_gzip;  // between the tar writer and the device
     int m_mode = ReadMode;
     int m_kind = TarGzKind;
     bool m_damaged = false;
@@ -159,4 +157,4 @@ private:
     QString m_errorString;
 };
 
-#endif // ARCHIVE_ARCHIVE_FILE_H
+#endif  // ARCHIVE_ARCHIVE_FILE_H

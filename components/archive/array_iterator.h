@@ -54,6 +54,6 @@ private:
     bool m_seePending = false;
 };
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_ARRAY_ITERATOR_H
+#endif  // ARCHIVE_ARRAY_ITERATOR_H

@@ -10,12 +10,9 @@ namespace Archive {
 
 namespace {
 
-bool isOn(qint32 delay)
-{
-    return delay >= 0 && delay != kAutoSaveOff;
-}
+bool isOn(qint32 delay) { return delay >= 0 && delay != kAutoSaveOff; }
 
-} // namespace
+}  // namespace
 
 AutoSaveTimer::AutoSaveTimer(QObject* parent) : QObject(parent) {}
 
@@ -67,4 +64,4 @@ void AutoSaveTimer::timerEvent(QTimerEvent* event)
     stop();
 }
 
-} // namespace Archive
+}  // namespace Archive

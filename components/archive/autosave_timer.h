@@ -56,6 +56,6 @@ private:
     int m_maxTimer = 0;
 };
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_AUTOSAVE_TIMER_H
+#endif  // ARCHIVE_AUTOSAVE_TIMER_H

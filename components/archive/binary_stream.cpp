@@ -7,23 +7,17 @@
 
 namespace {
 
-constexpr int kDataStreamVersion = QDataStream::Qt_5_4; // 16
+constexpr int kDataStreamVersion = QDataStream::Qt_5_4;  // 16
 
-[[noreturn]] void fail(const char* text)
-{
-    throw std::runtime_error(text);
-}
+[[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
 
-} // namespace
+}  // namespace
 
 // --- BinaryInStream ---------------------------------------------------------
 
 BinaryInStream::BinaryInStream() = default;
 
-BinaryInStream::~BinaryInStream()
-{
-    close();
-}
+BinaryInStream::~BinaryInStream() { close(); }
 
 void BinaryInStream::close()
 {
@@ -72,15 +66,9 @@ void BinaryInStream::setDevice(QIODevice* device)
     m_size = device && !device->isSequential() ? device->size() : -1;
 }
 
-bool BinaryInStream::isOpen() const
-{
-    return m_device != nullptr || (m_file.isOpen() && m_file.isReadable());
-}
+bool BinaryInStream::isOpen() const { return m_device != nullptr || (m_file.isOpen() && m_file.isReadable()); }
 
-QIODevice* BinaryInStream::activeDevice() const
-{
-    return m_stream.device();
-}
+QIODevice* BinaryInStream::activeDevice() const { return m_stream.device(); }
 
 InStream& BinaryInStream::operator>>(QStringList& value)
 {
@@ -142,10 +130,7 @@ void BinaryInStream::endSection(quint32)
     checkStatus();
 }
 
-int BinaryInStream::readRaw(char* data, int length)
-{
-    return m_stream.readRawData(data, length);
-}
+int BinaryInStream::readRaw(char* data, int length) { return m_stream.readRawData(data, length); }
 
 quint16 BinaryInStream::peekSection()
 {
@@ -178,15 +163,9 @@ qint64 BinaryInStream::bytesRemaining() const
 
 // --- BinaryOutStream --------------------------------------------------------
 
-BinaryOutStream::BinaryOutStream(quint16 version)
-    : OutStream(version)
-{
-}
+BinaryOutStream::BinaryOutStream(quint16 version) : OutStream(version) {}
 
-BinaryOutStream::~BinaryOutStream()
-{
-    finish(true);
-}
+BinaryOutStream::~BinaryOutStream() { finish(true); }
 
 void BinaryOutStream::open(const QString& path, const QByteArray* extra)
 {
@@ -209,15 +188,9 @@ void BinaryOutStream::setDevice(QIODevice* device)
     m_stream.resetStatus();
 }
 
-bool BinaryOutStream::isOpen() const
-{
-    return m_device != nullptr || (m_file.isOpen() && m_file.isWritable());
-}
+bool BinaryOutStream::isOpen() const { return m_device != nullptr || (m_file.isOpen() && m_file.isWritable()); }
 
-void BinaryOutStream::close()
-{
-    finish(false);
-}
+void BinaryOutStream::close() { finish(false); }
 
 void BinaryOutStream::finish(bool quiet)
 {
@@ -270,14 +243,8 @@ OutStream& BinaryOutStream::operator<<(qint16 value) { return writePlain(value);
 OutStream& BinaryOutStream::operator<<(qint32 value) { return writePlain(value); }
 OutStream& BinaryOutStream::operator<<(qint64 value) { return writePlain(value); }
 
-void BinaryOutStream::beginSection(quint32 code, bool)
-{
-    m_stream << qint16(code);
-}
+void BinaryOutStream::beginSection(quint32 code, bool) { m_stream << qint16(code); }
 
 void BinaryOutStream::endSection(quint32) {}
 
-int BinaryOutStream::writeRaw(const char* data, int length)
-{
-    return m_stream.writeRawData(data, length);
-}
+int BinaryOutStream::writeRaw(const char* data, int length) { return m_stream.writeRawData(data, length); }

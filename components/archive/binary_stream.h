@@ -93,7 +93,7 @@ private:
     QFile m_file;
     QIODevice* m_device = nullptr;
     QDataStream m_stream;
-    qint64 m_size = -1; // -1 for a sequential device
+    qint64 m_size = -1;  // -1 for a sequential device
 };
 
 class BinaryOutStream : public OutStream
@@ -155,4 +155,4 @@ private:
     QDataStream m_stream;
 };
 
-#endif // ARCHIVE_BINARY_STREAM_H
+#endif  // ARCHIVE_BINARY_STREAM_H

@@ -25,7 +25,7 @@ Registry& registry()
 // transaction left behind by an ended thread is never taken for a new one's.
 quint64 currentThreadToken()
 {
-    static std::atomic<quint64> next{1};
+    static std::atomic<quint64> next {1};
     thread_local const quint64 token = next.fetch_add(1);
     return token;
 }
@@ -99,32 +99,24 @@ void noteTransactionOfThisThread(const std::shared_ptr<TransactionTable>& table,
     transactions.note(table, token);
 }
 
-} // namespace
+}  // namespace
 
 TransactionTable::TransactionTable()
     : serial([] {
-          static std::atomic<quint64> next{1};
+          static std::atomic<quint64> next {1};
           return next.fetch_add(1);
       }())
-{
-}
+{}
 
 // ---------------------------------------------------------------- locks
 
-DatabaseLocks::DatabaseLocks(const Database& database, int locks) : m_database(database)
-{
-    acquire(locks);
-}
+DatabaseLocks::DatabaseLocks(const Database& database, int locks) : m_database(database) { acquire(locks); }
 
-DatabaseLocks::~DatabaseLocks()
-{
-    release(m_held);
-}
+DatabaseLocks::~DatabaseLocks() { release(m_held); }
 
 void DatabaseLocks::acquire(int locks)
 {
-    for (int which : {Database::ContextLock, Database::SaveLock, Database::TransponderLock,
-                      Database::ReaderLock}) {
+    for (int which : {Database::ContextLock, Database::SaveLock, Database::TransponderLock, Database::ReaderLock}) {
         if ((locks & which) && !(m_held & which)) {
             m_database.lock(Database::Lock(which)).lock();
             m_held |= which;
@@ -134,8 +126,7 @@ void DatabaseLocks::acquire(int locks)
 
 void DatabaseLocks::release(int locks)
 {
-    for (int which : {Database::ReaderLock, Database::TransponderLock, Database::SaveLock,
-                      Database::ContextLock}) {
+    for (int which : {Database::ReaderLock, Database::TransponderLock, Database::SaveLock, Database::ContextLock}) {
         if ((locks & which) && (m_held & which)) {
             m_database.lock(Database::Lock(which)).unlock();
             m_held &= ~which;
@@ -196,8 +187,7 @@ void Database::init(const DatabaseSettings& settings, const ArraySchemaRow* sche
         m_settings.maxDelay = qint32(std::min<qint64>(minimumMax, 0x7FFFFFFF));
     m_storage.configure(m_settings);
     m_autoSave.setDelays(m_settings.idleDelay, m_settings.maxDelay);
-    connect(this, &Database::requestAutoSaveTimer, this, &Database::startAutoSaveTimer,
-            Qt::UniqueConnection);
+    connect(this, &Database::requestAutoSaveTimer, this, &Database::startAutoSaveTimer, Qt::UniqueConnection);
     m_initialised = true;
 }
 
@@ -217,10 +207,7 @@ void Database::reset()
     m_modified = false;
 }
 
-Array* Database::array(ArrayId arrayId) const
-{
-    return arrayId < m_arrays.size() ? m_arrays[arrayId].get() : nullptr;
-}
+Array* Database::array(ArrayId arrayId) const { return arrayId < m_arrays.size() ? m_arrays[arrayId].get() : nullptr; }
 
 Array& Database::requireArray(ArrayId arrayId) const
 {
@@ -261,7 +248,7 @@ std::unique_ptr<EditTransaction> Database::takeTransaction()
         taken = std::move(it->second);
         m_transactions->byThread.erase(it);
     }
-    cachedTransaction() = CachedTransaction{m_transactions->serial, nullptr};
+    cachedTransaction() = CachedTransaction {m_transactions->serial, nullptr};
     return taken;
 }
 
@@ -283,7 +270,7 @@ void Database::beginContext()
         if (slot)
             raise(13);
         slot = std::make_unique<EditTransaction>();
-        cachedTransaction() = CachedTransaction{m_transactions->serial, slot.get()};
+        cachedTransaction() = CachedTransaction {m_transactions->serial, slot.get()};
     }
     noteTransactionOfThisThread(m_transactions, token);
 }
@@ -303,8 +290,8 @@ void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)
     // New ids mostly grow, so the end is the usual place of the record.
     auto& records = transaction.records;
     const std::size_t before = records.size();
-    const auto inserted = records.emplace_hint(records.end(), RecordKey{arrayId, reserved},
-                                               ChangeRecord{ChangeRecord::Add, ObjectPtr(), 0});
+    const auto inserted = records.emplace_hint(records.end(), RecordKey {arrayId, reserved},
+                                               ChangeRecord {ChangeRecord::Add, ObjectPtr(), 0});
     // Only a reset between the reservations of one transaction can hand out
     // an id twice; the first record keeps it.
     if (records.size() == before)
@@ -321,7 +308,7 @@ ObjectPtr Database::getObject(ArrayId arrayId, ObjectId objectId) const
     DatabaseLocks locks(*this, ReaderLock);
     if (!isDeliveringSignals()) {
         if (const EditTransaction* transaction = currentTransaction()) {
-            const auto it = transaction->records.find(RecordKey{arrayId, objectId});
+            const auto it = transaction->records.find(RecordKey {arrayId, objectId});
             if (it != transaction->records.end())
                 return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
         }
@@ -342,13 +329,13 @@ ObjectPtr Database::editObject(ArrayId arrayId, ObjectId objectId)
     const Array& array = requireArray(arrayId);
     DatabaseLocks locks(*this, ContextLock);
     EditTransaction& transaction = requireTransaction(arrayId, objectId);
-    const RecordKey key{arrayId, objectId};
+    const RecordKey key {arrayId, objectId};
     const auto it = transaction.records.find(key);
     if (it != transaction.records.end())
         return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
     ObjectPtr copy = array.cloneForEdit(objectId);
     if (copy.isObject())
-        transaction.records.emplace(key, ChangeRecord{ChangeRecord::Edit, copy, 0});
+        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Edit, copy, 0});
     return copy;
 }
 
@@ -363,10 +350,10 @@ void Database::removeObject(ArrayId arrayId, const ObjectPtr& object)
     requireArray(arrayId);
     DatabaseLocks locks(*this, ContextLock);
     EditTransaction& transaction = requireTransaction(arrayId, objectId);
-    const RecordKey key{arrayId, objectId};
+    const RecordKey key {arrayId, objectId};
     const auto it = transaction.records.find(key);
     if (it == transaction.records.end()) {
-        transaction.records.emplace(key, ChangeRecord{ChangeRecord::Removal, ObjectPtr(), object.sequence()});
+        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Removal, ObjectPtr(), object.sequence()});
         return;
     }
     ChangeRecord& record = it->second;
@@ -395,8 +382,7 @@ Database& resolveDatabase(DatabaseId databaseId)
     return *it->second;
 }
 
-DatabaseId createDatabase(const DatabaseSettings& settings, const ArraySchemaRow* schema,
-                          DatabaseId databaseId)
+DatabaseId createDatabase(const DatabaseSettings& settings, const ArraySchemaRow* schema, DatabaseId databaseId)
 {
     Registry& reg = registry();
     DatabaseId id = databaseId;
@@ -435,10 +421,7 @@ void closeDatabase(DatabaseId databaseId)
         reg.current = kNoDatabase;
 }
 
-void resetDatabase(DatabaseId databaseId)
-{
-    resolveDatabase(databaseId).reset();
-}
+void resetDatabase(DatabaseId databaseId) { resolveDatabase(databaseId).reset(); }
 
 void addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object, DatabaseId databaseId)
 {
@@ -489,4 +472,4 @@ quint32 getArraySize(ArrayId arrayId, DatabaseId databaseId)
     return array->objectCount();
 }
 
-} // namespace Archive
+}  // namespace Archive

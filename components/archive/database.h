@@ -134,8 +134,7 @@ private:
     std::unique_ptr<EditTransaction> takeTransaction();
     bool applyEdits(EditTransaction& transaction, quint32 stamp);
     void giveBackAddIds(EditTransaction& transaction);
-    [[noreturn]] void raise(int code, ArrayId arrayId = 0xFFFFFFFFu,
-                            ObjectId objectId = kNoObjectId) const;
+    [[noreturn]] void raise(int code, ArrayId arrayId = 0xFFFFFFFFu, ObjectId objectId = kNoObjectId) const;
     void refuseWhileDelivering(ArrayId arrayId) const;
 
     DatabaseId m_id = kNoDatabase;
@@ -146,7 +145,7 @@ private:
 
     DatabaseStorage m_storage;
     // Set by commits on any thread; cleared by a save under the save lock.
-    std::atomic<bool> m_modified{false};
+    std::atomic<bool> m_modified {false};
     AutoSaveTimer m_autoSave;
 
     mutable RecursiveLock m_contextLock;
@@ -218,8 +217,7 @@ void setDatabaseUuid(const QUuid& uuid, DatabaseId databaseId = 0);
 // thread holds a different version of the object.
 void addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object, DatabaseId databaseId = 0);
 void getObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId = 0);
-void getCommittedObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId,
-                        DatabaseId databaseId = 0);
+void getCommittedObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId = 0);
 void editObject(ObjectPtr& object, ArrayId arrayId, ObjectId objectId, DatabaseId databaseId = 0);
 void removeObject(ArrayId arrayId, const ObjectPtr& object, DatabaseId databaseId = 0);
 
@@ -238,6 +236,6 @@ Array* getArray(ArrayId arrayId, DatabaseId databaseId = 0);
 void getArrayName(QString& name, ArrayId arrayId, DatabaseId databaseId = 0);
 quint32 getArraySize(ArrayId arrayId, DatabaseId databaseId = 0);
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_DATABASE_H
+#endif  // ARCHIVE_DATABASE_H

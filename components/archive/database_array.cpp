@@ -11,17 +11,11 @@ namespace {
 
 constexpr quint32 kLowMask = 0x00FFFFFFu;
 
-quint32 lowPart(quint32 sequence)
-{
-    return sequence & kLowMask;
-}
+quint32 lowPart(quint32 sequence) { return sequence & kLowMask; }
 
-quint32 highPart(quint32 sequence)
-{
-    return sequence >> 24;
-}
+quint32 highPart(quint32 sequence) { return sequence >> 24; }
 
-} // namespace
+}  // namespace
 
 void FreeIdList::append(ObjectId id)
 {
@@ -57,20 +51,13 @@ void FreeIdList::clear()
 
 Array::Array(ArrayId id, quint32 maxObjects, Database* database)
     : m_id(id), m_database(database), m_maxObjects(maxObjects)
-{
-}
+{}
 
 Array::~Array() = default;
 
-DatabaseId Array::databaseId() const
-{
-    return m_database ? m_database->id() : kNoDatabase;
-}
+DatabaseId Array::databaseId() const { return m_database ? m_database->id() : kNoDatabase; }
 
-void Array::raise(int code, ObjectId id) const
-{
-    throw archive_exception(code, id, m_id, databaseId());
-}
+void Array::raise(int code, ObjectId id) const { throw archive_exception(code, id, m_id, databaseId()); }
 
 quint32 Array::replaceStorageField(quint32 field)
 {
@@ -116,15 +103,9 @@ void Array::freeId(ObjectId id)
         m_freeIds.append(id);
 }
 
-quint32 Array::sequenceOf(ObjectId id) const
-{
-    return id < m_slots.size() ? m_slots[id].sequence() : 0;
-}
+quint32 Array::sequenceOf(ObjectId id) const { return id < m_slots.size() ? m_slots[id].sequence() : 0; }
 
-ObjectPtr Array::committed(ObjectId id) const
-{
-    return id < m_slots.size() ? m_slots[id] : ObjectPtr();
-}
+ObjectPtr Array::committed(ObjectId id) const { return id < m_slots.size() ? m_slots[id] : ObjectPtr(); }
 
 ObjectPtr Array::cloneForEdit(ObjectId id) const
 {
@@ -160,8 +141,7 @@ ObjectPtr Array::findNextCommittedLocked(ObjectId fromId) const
 
 ObjectPtr Array::findNext(ObjectId fromId) const
 {
-    const EditTransaction* transaction =
-        m_database->isDeliveringSignals() ? nullptr : m_database->currentTransaction();
+    const EditTransaction* transaction = m_database->isDeliveringSignals() ? nullptr : m_database->currentTransaction();
     if (!transaction)
         return findNextCommitted(fromId);
 
@@ -172,12 +152,12 @@ ObjectPtr Array::findNext(ObjectId fromId) const
     };
 
     std::size_t slot = 0;
-    auto record = records.lower_bound(RecordKey{m_id, 0});
+    auto record = records.lower_bound(RecordKey {m_id, 0});
     if (fromId != kNoObjectId) {
-        if (fromId >= m_slots.size() && !inArray(records.lower_bound(RecordKey{m_id, fromId})))
+        if (fromId >= m_slots.size() && !inArray(records.lower_bound(RecordKey {m_id, fromId})))
             raise(12, fromId);
         slot = std::size_t(fromId) + 1;
-        record = records.upper_bound(RecordKey{m_id, fromId});
+        record = records.upper_bound(RecordKey {m_id, fromId});
     }
 
     for (;;) {
@@ -235,7 +215,7 @@ bool Array::canRemove(ObjectId id, quint32 sequence, bool force)
 void Array::growTo(ObjectId id)
 {
     if (id == m_slots.size())
-        m_slots.emplace_back(); // the usual add past the end
+        m_slots.emplace_back();  // the usual add past the end
     else if (id > m_slots.size())
         m_slots.resize(std::size_t(id) + 1);
 }
@@ -276,7 +256,7 @@ void Array::addChange(ObjectId id, const ObjectPtr& newObject, const ObjectPtr& 
         return;
     // Commit applies in increasing id, so the end is the usual place; a change
     // for an id already in the set is not added again.
-    m_changes.emplace_hint(m_changes.end(), ArrayObjectChange{id, newObject, oldObject});
+    m_changes.emplace_hint(m_changes.end(), ArrayObjectChange {id, newObject, oldObject});
 }
 
 void Array::applyAdd(ObjectId id, ObjectPtr object, quint32 stamp, bool force)
@@ -340,8 +320,7 @@ void Array::deliverChanges(const std::shared_ptr<ArrayChangeSet>& changes)
     const DatabaseId databaseId = this->databaseId();
     if (m_objectListeners.size() != 0) {
         for (const ArrayObjectChange& change : *changes) {
-            const ObjectChangeSignal signal(databaseId, m_id, change.objectId, change.newObject,
-                                            change.oldObject);
+            const ObjectChangeSignal signal(databaseId, m_id, change.objectId, change.newObject, change.oldObject);
             notifyListeners(m_objectListeners, signal);
         }
     }
@@ -374,7 +353,7 @@ void Array::loadSlot(ObjectId id, const ObjectPtr& object, quint32 sequence, qui
             raise(9, id);
     } else if (!holdsObject(id)) {
         ObjectId exact = id;
-        reserveId(exact); // a refused reservation is ignored
+        reserveId(exact);  // a refused reservation is ignored
     }
     if (holdsObject(placed))
         raise(9, placed);
@@ -387,4 +366,4 @@ void Array::loadSlot(ObjectId id, const ObjectPtr& object, quint32 sequence, qui
     ++m_objectCount;
 }
 
-} // namespace Archive
+}  // namespace Archive

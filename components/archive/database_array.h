@@ -191,16 +191,13 @@ private:
 
 // Sequence arithmetic of commit: an edit raises the low 24 bits by one, an add
 // raises both the low 24 and the high 8 bits by one (each wrapping).
-inline quint32 nextEditSequence(quint32 sequence)
-{
-    return (sequence & 0xFF000000u) | ((sequence + 1) & 0x00FFFFFFu);
-}
+inline quint32 nextEditSequence(quint32 sequence) { return (sequence & 0xFF000000u) | ((sequence + 1) & 0x00FFFFFFu); }
 
 inline quint32 nextGenerationSequence(quint32 sequence)
 {
     return ((((sequence >> 24) + 1) & 0xFFu) << 24) | ((sequence + 1) & 0x00FFFFFFu);
 }
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_DATABASE_ARRAY_H
+#endif  // ARCHIVE_DATABASE_ARRAY_H

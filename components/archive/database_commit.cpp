@@ -13,7 +13,7 @@ namespace {
 // Delivery slower than this is worth a line in the debugger output.
 constexpr std::uint64_t kSlowDeliveryMicroseconds = 5000;
 
-} // namespace
+}  // namespace
 
 void Database::commitContext()
 {
@@ -61,8 +61,7 @@ void Database::commitContext()
         entry.first->deliverChanges(entry.second);
     const std::uint64_t elapsed = elapsedMicroseconds() - start;
     if (elapsed > kSlowDeliveryMicroseconds)
-        debugPrintf("WARNING - Database::commitContext() transponders took %lldus\n",
-                    static_cast<long long>(elapsed));
+        debugPrintf("WARNING - Database::commitContext() transponders took %lldus\n", static_cast<long long>(elapsed));
     locks.release(TransponderLock);
 }
 
@@ -74,7 +73,7 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
     bool allPass = true;
     // Per array the highest id added: its slots grow once, not per add.
     std::vector<std::pair<Array*, ObjectId>> highestAdds;
-    Array* array = nullptr; // the records run array by array
+    Array* array = nullptr;  // the records run array by array
     for (auto it = records.begin(); it != records.end();) {
         if (!array || array->id() != it->first.arrayId)
             array = &requireArray(it->first.arrayId);
@@ -90,7 +89,7 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
             allPass = array->canAdd(id, record.object.sequence(), false) && allPass;
             if (highestAdds.empty() || highestAdds.back().first != array)
                 highestAdds.emplace_back(array, id);
-            highestAdds.back().second = id; // records run in increasing id
+            highestAdds.back().second = id;  // records run in increasing id
             break;
         case ChangeRecord::Removal:
             allPass = array->canRemove(id, record.expectedSequence, false) && allPass;
@@ -128,9 +127,8 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
             else
                 array->applyRemoval(key.objectId, record.expectedSequence, stamp, false);
         } catch (const archive_exception& e) {
-            debugPrintf("%s\n", (std::string(e.what())
-                                 + " - unable to handle archive exception when applying edits")
-                                    .c_str());
+            debugPrintf("%s\n",
+                        (std::string(e.what()) + " - unable to handle archive exception when applying edits").c_str());
         }
         if (array->isStored())
             changed = true;
@@ -149,8 +147,7 @@ void Database::giveBackAddIds(EditTransaction& transaction)
         if (Array* array = this->array(it->first.arrayId)) {
             try {
                 array->giveBackId(it->first.objectId);
-            } catch (const archive_exception&) {
-            }
+            } catch (const archive_exception&) {}
         }
         it = transaction.records.erase(it);
     }
@@ -179,4 +176,4 @@ void Database::rollbackContext()
         raise(0);
 }
 
-} // namespace Archive
+}  // namespace Archive

@@ -8,7 +8,7 @@ constexpr quint32 kStoredBinary = kArrayBinaryFlag;
 // Cue lists live in the database but are written by the project itself.
 constexpr quint32 kNeverStored = kArrayBinaryFlag | kNotStoredField;
 
-} // namespace
+}  // namespace
 
 const ArraySchemaRow* projectSchema()
 {
@@ -74,4 +74,4 @@ const ArraySchemaRow* vuxSchema()
     return rows;
 }
 
-} // namespace Archive
+}  // namespace Archive

@@ -22,24 +22,15 @@ const ArraySchemaRow* projectSchema();
 const ArraySchemaRow* vuxSchema();
 
 // The database folder inside a project's working folder.
-inline QString projectDatabaseFolderName()
-{
-    return QStringLiteral("archive.tarv");
-}
+inline QString projectDatabaseFolderName() { return QStringLiteral("archive.tarv"); }
 
 // The header file inside the database folder; its time is the project's
 // modification time.
-inline QString projectHeaderName()
-{
-    return QStringLiteral(".tarvel_project");
-}
+inline QString projectHeaderName() { return QStringLiteral(".tarvel_project"); }
 
 // The manifest entry of a project file.
-inline QString migrationEntryName()
-{
-    return QStringLiteral(".migration");
-}
+inline QString migrationEntryName() { return QStringLiteral(".migration"); }
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_DATABASE_SCHEMA_H
+#endif  // ARCHIVE_DATABASE_SCHEMA_H

@@ -19,15 +19,15 @@ namespace Archive {
 
 struct DatabaseSettings
 {
-    QString name;                  // the application word of the database
-    bool singleFile = false;       // one stream file (true) or the folder layout
-    bool binary = true;            // single-file layout: binary or text stream
-    QString binarySuffix;          // suffix of binary stream files
-    QString textSuffix;            // suffix of text stream files
-    QString headerName;            // header file inside a database folder
-    quint16 version = 0;           // stream version written and accepted
-    qint32 idleDelay = 0x7FFFFFFF; // ms after the last change; 0x7FFFFFFF: no autosave
-    qint32 maxDelay = 0x7FFFFFFF;  // longest wait of a change for an autosave
+    QString name;                   // the application word of the database
+    bool singleFile = false;        // one stream file (true) or the folder layout
+    bool binary = true;             // single-file layout: binary or text stream
+    QString binarySuffix;           // suffix of binary stream files
+    QString textSuffix;             // suffix of text stream files
+    QString headerName;             // header file inside a database folder
+    quint16 version = 0;            // stream version written and accepted
+    qint32 idleDelay = 0x7FFFFFFF;  // ms after the last change; 0x7FFFFFFF: no autosave
+    qint32 maxDelay = 0x7FFFFFFF;   // longest wait of a change for an autosave
 };
 
 struct ArraySchemaRow
@@ -46,6 +46,6 @@ constexpr quint32 kArrayTextFlag = 0x40000000u;
 constexpr quint32 kArrayFieldMask = 0x3FFFFFFFu;
 constexpr quint32 kNotStoredField = 0x3FFFFFFFu;
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_DATABASE_SETTINGS_H
+#endif  // ARCHIVE_DATABASE_SETTINGS_H

@@ -26,8 +26,7 @@ namespace {
 
 constexpr quint32 kNoId = 0xFFFFFFFFu;
 
-[[noreturn]] void raise(const Database& database, int code, ArrayId arrayId = kNoId,
-                        ObjectId objectId = kNoId)
+[[noreturn]] void raise(const Database& database, int code, ArrayId arrayId = kNoId, ObjectId objectId = kNoId)
 {
     throw archive_exception(code, objectId, arrayId, database.id());
 }
@@ -40,8 +39,7 @@ std::unique_ptr<InStream> openInFile(const QString& path, quint16 supportedVersi
     return stream;
 }
 
-std::unique_ptr<InStream> openInStream(bool binary, const QString& path, quint16 supportedVersion,
-                                       QByteArray* extra)
+std::unique_ptr<InStream> openInStream(bool binary, const QString& path, quint16 supportedVersion, QByteArray* extra)
 {
     return binary ? openInFile<BinaryInStream>(path, supportedVersion, extra)
                   : openInFile<TextInStream>(path, supportedVersion, extra);
@@ -55,8 +53,7 @@ std::unique_ptr<OutStream> openOutFile(quint16 version, const QString& path, con
     return stream;
 }
 
-std::unique_ptr<OutStream> openOutStream(bool binary, quint16 version, const QString& path,
-                                         const QByteArray* extra)
+std::unique_ptr<OutStream> openOutStream(bool binary, quint16 version, const QString& path, const QByteArray* extra)
 {
     return binary ? openOutFile<BinaryOutStream>(version, path, extra)
                   : openOutFile<TextOutStream>(version, path, extra);
@@ -78,8 +75,7 @@ void replaceFile(const Database& database, ArrayId arrayId, const QString& targe
         write(temporary);
         if (!syncToDisk(temporary))
             raise(database, 7, arrayId);
-        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData())
-            != 0)
+        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
             raise(database, 7, arrayId);
     } catch (...) {
         QFile::remove(temporary);
@@ -91,17 +87,13 @@ void writeStreamFile(const Database& database, ArrayId arrayId, bool binary, con
                      const QByteArray* extra, const std::function<void(OutStream&)>& body)
 {
     replaceFile(database, arrayId, target, [&](const QString& temporary) {
-        const std::unique_ptr<OutStream> out =
-            openOutStream(binary, database.settings().version, temporary, extra);
+        const std::unique_ptr<OutStream> out = openOutStream(binary, database.settings().version, temporary, extra);
         body(*out);
         out->close();
     });
 }
 
-bool isBinaryArray(const Array& array)
-{
-    return (array.flags() & kArrayBinaryFlag) != 0;
-}
+bool isBinaryArray(const Array& array) { return (array.flags() & kArrayBinaryFlag) != 0; }
 
 void setArrayEncoding(Array& array, bool binary)
 {
@@ -127,16 +119,15 @@ quint32 runLength(const Database& database, const Array& array, const QString& f
     return quint32(last - first + 1);
 }
 
-void loadArrayFile(Array& array, const QString& path, bool binary, quint16 supportedVersion,
-                   quint16& foundVersion)
+void loadArrayFile(Array& array, const QString& path, bool binary, quint16 supportedVersion, quint16& foundVersion)
 {
     const std::unique_ptr<InStream> in = openInStream(binary, path, supportedVersion, nullptr);
     readArrayObjects(*in, array);
     foundVersion = std::max(foundVersion, in->version());
 }
 
-void loadArrayFromFolder(const Database& database, Array& array, const QString& folder,
-                         quint16 supportedVersion, quint16& foundVersion)
+void loadArrayFromFolder(const Database& database, Array& array, const QString& folder, quint16 supportedVersion,
+                         quint16& foundVersion)
 {
     if (!array.isStored())
         return;
@@ -145,7 +136,7 @@ void loadArrayFromFolder(const Database& database, Array& array, const QString& 
     if (QFileInfo(base).isDir()) {
         const QDir dir(base);
         const auto list = [&](const QString& suffix) {
-            return dir.entryList(QStringList{QStringLiteral("*.") + suffix}, QDir::Files, QDir::Name);
+            return dir.entryList(QStringList {QStringLiteral("*.") + suffix}, QDir::Files, QDir::Name);
         };
         QStringList files = list(settings.binarySuffix);
         const bool binary = !files.isEmpty();
@@ -166,8 +157,7 @@ void loadArrayFromFolder(const Database& database, Array& array, const QString& 
         return;
     }
     for (const bool binary : {true, false}) {
-        const QString path =
-            base + QLatin1Char('.') + (binary ? settings.binarySuffix : settings.textSuffix);
+        const QString path = base + QLatin1Char('.') + (binary ? settings.binarySuffix : settings.textSuffix);
         if (QFileInfo::exists(path)) {
             setArrayEncoding(array, binary);
             loadArrayFile(array, path, binary, supportedVersion, foundVersion);
@@ -189,9 +179,8 @@ void saveArrayToFolder(const Database& database, Array& array, const QString& fo
     const QString suffix = QLatin1Char('.') + arraySuffix(database, array);
     const quint32 slotCount = array.slotCount();
     const auto writeSlots = [&](const QString& target, quint64 first, quint64 end) {
-        writeStreamFile(database, array.id(), binary, target, nullptr, [&](OutStream& out) {
-            writeArrayObjects(out, array, ObjectId(first), ObjectId(end));
-        });
+        writeStreamFile(database, array.id(), binary, target, nullptr,
+                        [&](OutStream& out) { writeArrayObjects(out, array, ObjectId(first), ObjectId(end)); });
     };
 
     if (field == 0) {
@@ -206,8 +195,7 @@ void saveArrayToFolder(const Database& database, Array& array, const QString& fo
             const qint64 changed = array.nextChangedId(qint64(first) - 1);
             if (!force && (changed < 0 || quint64(changed) > last))
                 continue;
-            const QString name = field == 1 ? QString::number(first)
-                                            : QStringLiteral("%1-%2").arg(first).arg(last);
+            const QString name = field == 1 ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
             writeSlots(subFolder + QLatin1Char('/') + name + suffix, first,
                        std::min<quint64>(first + field, slotCount));
         }
@@ -234,7 +222,7 @@ private:
     InStream& m_in;
 };
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- array sections
 
@@ -330,7 +318,7 @@ void DatabaseStorage::loadFolder(Database& database, DatabaseOpenParameters& par
     QUuid second;
     stream >> second;
     if (stream.status() != QDataStream::Ok)
-        second = QUuid(); // an older header ends after the database identifier
+        second = QUuid();  // an older header ends after the database identifier
     parameters.extra = extra;
     m_uuid = uuid;
     m_secondUuid = second;
@@ -340,8 +328,8 @@ void DatabaseStorage::loadFolder(Database& database, DatabaseOpenParameters& par
     ProgressStage progress(parameters.progress, unsigned(arrayIds.size()));
     for (std::size_t index = 0; index < arrayIds.size(); ++index) {
         progress.step(unsigned(index));
-        loadArrayFromFolder(database, *database.array(arrayIds[index]), parameters.path,
-                            parameters.supportedVersion, parameters.foundVersion);
+        loadArrayFromFolder(database, *database.array(arrayIds[index]), parameters.path, parameters.supportedVersion,
+                            parameters.foundVersion);
     }
 }
 
@@ -501,10 +489,7 @@ void Database::setDatabaseUuid(const QUuid& uuid)
     emit requestAutoSaveTimer();
 }
 
-void Database::startAutoSaveTimer()
-{
-    m_autoSave.restart();
-}
+void Database::startAutoSaveTimer() { m_autoSave.restart(); }
 
 // ---------------------------------------------------------------- free functions
 
@@ -513,10 +498,7 @@ void openDatabase(DatabaseOpenParameters& parameters, DatabaseId databaseId)
     resolveDatabase(databaseId).open(parameters);
 }
 
-void setDatabaseUuid(const QUuid& uuid, DatabaseId databaseId)
-{
-    resolveDatabase(databaseId).setDatabaseUuid(uuid);
-}
+void setDatabaseUuid(const QUuid& uuid, DatabaseId databaseId) { resolveDatabase(databaseId).setDatabaseUuid(uuid); }
 
 void saveDatabase(DatabaseId databaseId, quint32 flags)
 {
@@ -528,4 +510,4 @@ bool saveArray(ArrayId arrayId, const QString& folder, DatabaseId databaseId)
     return resolveDatabase(databaseId).saveArray(arrayId, folder);
 }
 
-} // namespace Archive
+}  // namespace Archive

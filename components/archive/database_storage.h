@@ -45,11 +45,11 @@ class Database;
 // What Archive::openDatabase is given.
 struct DatabaseOpenParameters
 {
-    QString path;                  // the database file or folder
-    quint16 supportedVersion = 0;  // highest stream version accepted
-    bool openExisting = false;     // false: create a new database at path
-    ProgressTracker* progress = nullptr; // one step per array while loading
-    quint16 foundVersion = 0;      // out: the stream version of the data read
+    QString path;                         // the database file or folder
+    quint16 supportedVersion = 0;         // highest stream version accepted
+    bool openExisting = false;            // false: create a new database at path
+    ProgressTracker* progress = nullptr;  // one step per array while loading
+    quint16 foundVersion = 0;             // out: the stream version of the data read
     // In: the creator record the database writes on every later save.
     // Out: the record read from the stored data.
     QByteArray extra;
@@ -107,6 +107,6 @@ void readArrayObjects(InStream& in, Array& array);
 // The slots first to end - 1 of the array.
 void writeArrayObjects(OutStream& out, const Array& array, ObjectId first, ObjectId end);
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_DATABASE_STORAGE_H
+#endif  // ARCHIVE_DATABASE_STORAGE_H

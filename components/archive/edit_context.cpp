@@ -33,4 +33,4 @@ void EditContext::commit()
     m_committed = true;
 }
 
-} // namespace Archive
+}  // namespace Archive

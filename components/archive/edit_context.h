@@ -39,6 +39,6 @@ private:
     bool m_committed = false;
 };
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_EDIT_CONTEXT_H
+#endif  // ARCHIVE_EDIT_CONTEXT_H

@@ -28,7 +28,7 @@ struct ChangeRecord
         Edit = 0,
         Add = 1,
         Removal = 2,
-        Release = 4, // an add removed again in the same transaction
+        Release = 4,  // an add removed again in the same transaction
     };
 
     quint32 kind = Edit;
@@ -70,6 +70,6 @@ struct TransactionTable
     std::unordered_map<quint64, std::unique_ptr<EditTransaction>> byThread;
 };
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_EDIT_TRANSACTION_H
+#endif  // ARCHIVE_EDIT_TRANSACTION_H

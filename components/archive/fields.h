@@ -107,12 +107,10 @@ struct MapCode<QHash<K, V>>
 // std::map iterates pairs; QMap and QHash iterators carry key() and value().
 template <class It, class = void>
 struct HasKey : std::false_type
-{
-};
+{};
 template <class It>
 struct HasKey<It, std::void_t<decltype(std::declval<const It&>().key())>> : std::true_type
-{
-};
+{};
 
 template <class It>
 const auto& keyOf(const It& it)
@@ -132,7 +130,7 @@ const auto& valueOf(const It& it)
         return it->second;
 }
 
-} // namespace FieldDetail
+}  // namespace FieldDetail
 
 // A scalar or enumeration held in T and stored as Stored (an integer type):
 // written cut to Stored, read back converted (zero- or sign-extended as
@@ -146,7 +144,7 @@ struct StoredAs
 template <class Stored, class T>
 StoredAs<Stored, T> storedAs(T& value)
 {
-    return StoredAs<Stored, T>{value};
+    return StoredAs<Stored, T> {value};
 }
 
 // A map whose keys (and, unless ValueStored is void, values) are stored at
@@ -160,7 +158,7 @@ struct MapStoredAs
 template <class KeyStored, class ValueStored = void, class M>
 MapStoredAs<KeyStored, ValueStored, M> mapStoredAs(M& map)
 {
-    return MapStoredAs<KeyStored, ValueStored, M>{map};
+    return MapStoredAs<KeyStored, ValueStored, M> {map};
 }
 
 // A sequence whose elements are stored at another width; read replaces it.
@@ -173,14 +171,14 @@ struct ElementsStoredAs
 template <class Stored, class C>
 ElementsStoredAs<Stored, C> elementsStoredAs(C& container)
 {
-    return ElementsStoredAs<Stored, C>{container};
+    return ElementsStoredAs<Stored, C> {container};
 }
 
 template <class Stored, class T>
 InStream& operator>>(InStream& in, StoredAs<Stored, T> field)
 {
     static_assert(!std::is_const<T>::value, "cannot read into a constant");
-    Stored stored{};
+    Stored stored {};
     in >> stored;
     field.value = FieldDetail::fromStored<T>(stored);
     return in;
@@ -199,7 +197,7 @@ InStream& operator>>(InStream& in, MapStoredAs<KeyStored, ValueStored, M> field)
     using Key = typename M::key_type;
     using Value = typename M::mapped_type;
     StreamDetail::readContainer(in, FieldDetail::MapCode<std::remove_cv_t<M>>::value, field.map, [&] {
-        KeyStored key{};
+        KeyStored key {};
         in >> key;
         Value& slot = field.map[FieldDetail::fromStored<Key>(key)];
         if constexpr (std::is_void<ValueStored>::value)
@@ -233,7 +231,7 @@ InStream& operator>>(InStream& in, ElementsStoredAs<Stored, C> field)
     static_assert(!std::is_const<C>::value, "cannot read into a constant");
     using T = typename C::value_type;
     StreamDetail::readContainer(in, FieldDetail::SequenceCode<C>::value, field.container, [&] {
-        Stored stored{};
+        Stored stored {};
         in >> stored;
         field.container.push_back(FieldDetail::fromStored<T>(stored));
     });
@@ -263,7 +261,7 @@ struct InlineFields
 template <class T>
 InlineFields<T> inlineFields(T& value)
 {
-    return InlineFields<T>{value};
+    return InlineFields<T> {value};
 }
 
 template <class T>
@@ -290,9 +288,7 @@ template <class F, class... T>
 class FieldGate
 {
 public:
-    FieldGate(F& f, bool present, T&&... fields) : m_f(f), m_present(present), m_fields(std::forward<T>(fields)...)
-    {
-    }
+    FieldGate(F& f, bool present, T&&... fields) : m_f(f), m_present(present), m_fields(std::forward<T>(fields)...) {}
 
     // Older data sets the field to value (one field only); writers ignore it.
     template <class V>
@@ -384,7 +380,7 @@ public:
     FieldReader& droppedWhen(Pred pred, Stored)
     {
         if (pred(m_in.version())) {
-            Stored unused{};
+            Stored unused {};
             m_in >> unused;
         }
         return *this;
@@ -430,10 +426,11 @@ public:
     {
         return *this;
     }
+
 private:
     OutStream& m_out;
 };
 
-} // namespace Archive
+}  // namespace Archive
 
-#endif // ARCHIVE_FIELDS_H
+#endif  // ARCHIVE_FIELDS_H

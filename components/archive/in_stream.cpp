@@ -34,9 +34,7 @@ quint32 InStream::readCount()
     checkStatus();
     if (qint64(count) > bytesRemaining())
         throw std::runtime_error(
-            QStringLiteral("Error reading from file, count %1 exceeds the data remaining")
-                .arg(count)
-                .toStdString());
+            QStringLiteral("Error reading from file, count %1 exceeds the data remaining").arg(count).toStdString());
     return count;
 }
 
@@ -63,8 +61,7 @@ void InStream::tagMismatch(quint32 expected)
                                  .toStdString());
 }
 
-InStream::NestingGuard::NestingGuard(InStream& in)
-    : m_in(in)
+InStream::NestingGuard::NestingGuard(InStream& in) : m_in(in)
 {
     if (m_in.m_nesting >= kMaxNesting)
         throw std::runtime_error("Error reading from file, nesting too deep");
@@ -73,8 +70,7 @@ InStream::NestingGuard::NestingGuard(InStream& in)
 
 void badObjectLookup(quint32 code)
 {
-    throw std::runtime_error(
-        QStringLiteral("Bad registry lookup, id %1").arg(code).toLatin1().toStdString());
+    throw std::runtime_error(QStringLiteral("Bad registry lookup, id %1").arg(code).toLatin1().toStdString());
 }
 
 void readObjectPointer(InStream& in, std::unique_ptr<Archive::ObjectBase>& target)

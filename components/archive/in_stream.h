@@ -4,10 +4,9 @@
 // A class reads and writes through its one field list (fields.h), which
 // states each field once with its version gates:
 //     f(s.name)(s.flags).since(62, s.extra);
-// and hands it a FieldReader over this stream. Scalars and Qt value types are virtual operators; containers, nested value
-// blocks (any type with read(InStream&), write(OutStream&) const and
-// typeCode()), enums stored as one byte (asByte) and owned object pointers are
-// templates below, written once for both encodings.
+// and hands it a FieldReader over this stream. Scalars and Qt value types are virtual operators; containers, nested
+// value blocks (any type with read(InStream&), write(OutStream&) const and typeCode()), enums stored as one byte
+// (asByte) and owned object pointers are templates below, written once for both encodings.
 //
 // Failures throw: std::runtime_error with the stream's fixed texts,
 // version_exception when opening newer data, and the registry's errors. Counts
@@ -59,8 +58,7 @@ class version_exception : public std::runtime_error
 public:
     version_exception(quint16 supported, quint16 found)
         : std::runtime_error("File version too new"), m_supported(supported), m_found(found)
-    {
-    }
+    {}
     quint16 supported() const { return m_supported; }
     quint16 found() const { return m_found; }
 
@@ -205,13 +203,10 @@ namespace StreamDetail {
 
 template <class C, class = void>
 struct HasReserve : std::false_type
-{
-};
+{};
 template <class C>
-struct HasReserve<C, std::void_t<typename C::value_type, decltype(std::declval<C&>().reserve(1))>>
-    : std::true_type
-{
-};
+struct HasReserve<C, std::void_t<typename C::value_type, decltype(std::declval<C&>().reserve(1))>> : std::true_type
+{};
 
 // Room for what the data can hold, and never more than 1 MiB ahead of the
 // elements actually read: past that the container grows with what is read,
@@ -247,7 +242,7 @@ template <class C>
 void readSequence(InStream& in, quint32 code, C& container)
 {
     readContainer(in, code, container, [&] {
-        typename C::value_type element{};
+        typename C::value_type element {};
         in >> element;
         container.push_back(std::move(element));
     });
@@ -257,7 +252,7 @@ template <class C>
 void readSet(InStream& in, quint32 code, C& container)
 {
     readContainer(in, code, container, [&] {
-        typename C::value_type element{};
+        typename C::value_type element {};
         in >> element;
         container.insert(std::move(element));
     });
@@ -268,13 +263,13 @@ template <class C, class K>
 void readMap(InStream& in, quint32 code, C& container)
 {
     readContainer(in, code, container, [&] {
-        K key{};
+        K key {};
         in >> key;
         in >> container[key];
     });
 }
 
-} // namespace StreamDetail
+}  // namespace StreamDetail
 
 // A nested value or object held by value: a block of its own code.
 template <class T, std::enable_if_t<StreamDetail::IsBlock<T>::value, int> = 0>
@@ -379,4 +374,4 @@ InStream& operator>>(InStream& in, std::pair<A, B>& p)
     return in;
 }
 
-#endif // ARCHIVE_IN_STREAM_H
+#endif  // ARCHIVE_IN_STREAM_H

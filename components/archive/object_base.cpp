@@ -11,19 +11,13 @@ void ObjectBase::read(InStream&) {}
 
 void ObjectBase::write(OutStream&) const {}
 
-quint32 ObjectBase::typeCode() const
-{
-    return StreamCode::ObjectBase;
-}
+quint32 ObjectBase::typeCode() const { return StreamCode::ObjectBase; }
 
 ObjectBase::~ObjectBase() = default;
 
-ObjectBase* ObjectBase::clone() const
-{
-    return nullptr;
-}
+ObjectBase* ObjectBase::clone() const { return nullptr; }
 
-} // namespace Archive
+}  // namespace Archive
 
 // Stored in the order second, third, first.
 template <class F, class Self>

@@ -98,8 +98,7 @@ protected:
     PointerBase() = default;
     PointerBase(ObjectBase* object, quint32 sequence, quint32 stamp)
         : m_ptr(object), m_sequence(sequence), m_stamp(stamp)
-    {
-    }
+    {}
 
     quintptr raw() const { return reinterpret_cast<quintptr>(m_ptr.get()); }
     // Shares source's object (or marker) when hold is true, else becomes null;
@@ -132,10 +131,7 @@ class Pointer : public PointerBase
 public:
     Pointer() = default;
     // Takes ownership of a newly created object (deleted if wrapping fails).
-    explicit Pointer(T* object, quint32 sequence = 0, quint32 stamp = 0)
-        : PointerBase(object, sequence, stamp)
-    {
-    }
+    explicit Pointer(T* object, quint32 sequence = 0, quint32 stamp = 0) : PointerBase(object, sequence, stamp) {}
     // Converts implicitly only upwards, from a class derived from T; any other
     // conversion goes through dynamicPointerCast or staticPointerCast, so a
     // wrong handle cannot turn into a silent null far from its cause.
@@ -161,8 +157,8 @@ public:
     static Pointer dynamicCast(const PointerBase& source)
     {
         Pointer result;
-        const bool hold = source.isRemovedMarker()
-            || (source.isObject() && dynamic_cast<T*>(source.object()) != nullptr);
+        const bool hold =
+            source.isRemovedMarker() || (source.isObject() && dynamic_cast<T*>(source.object()) != nullptr);
         result.assignFrom(source, hold);
         return result;
     }
@@ -198,7 +194,7 @@ Pointer<T> staticPointerCast(const PointerBase& source)
     return Pointer<T>::staticCast(source);
 }
 
-} // namespace Archive
+}  // namespace Archive
 
 // Three words whose meaning the classes that stream lists of tags give them.
 // Streamed as a block of code 55 holding second, third, first.
@@ -226,4 +222,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif // ARCHIVE_OBJECT_BASE_H
+#endif  // ARCHIVE_OBJECT_BASE_H

@@ -7,8 +7,7 @@
 
 #include <stdexcept>
 
-OutStream::OutStream(quint16 version)
-    : m_version(version)
+OutStream::OutStream(quint16 version) : m_version(version)
 {
     // Every stream needs the names of its own codes.
     ObjectRegistry::registerCoreTypes();

@@ -95,7 +95,7 @@ public:
 
     OutStream& operator<<(char) = delete;
     template <class T>
-    OutStream& operator<<(const T*) = delete; // would be written as a bool
+    OutStream& operator<<(const T*) = delete;  // would be written as a bool
     template <class E, std::enable_if_t<std::is_enum<E>::value, int> = 0>
     OutStream& operator<<(E) = delete;
 
@@ -175,7 +175,7 @@ void writeQtMap(OutStream& out, quint32 code, const C& container)
     out.endSection(code);
 }
 
-} // namespace StreamDetail
+}  // namespace StreamDetail
 
 template <class T, std::enable_if_t<StreamDetail::IsBlock<T>::value, int> = 0>
 OutStream& operator<<(OutStream& out, const T& value)
@@ -267,4 +267,4 @@ OutStream& operator<<(OutStream& out, const std::pair<A, B>& p)
     return out;
 }
 
-#endif // ARCHIVE_OUT_STREAM_H
+#endif  // ARCHIVE_OUT_STREAM_H

@@ -12,12 +12,12 @@ void putLittleEndian(char* at, quint32 value)
         at[i] = char((value >> (8 * i)) & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 struct ParallelGzipWriter::Block
 {
     std::shared_ptr<const QByteArray> input;
-    std::shared_ptr<const QByteArray> previous; // null for the first block
+    std::shared_ptr<const QByteArray> previous;  // null for the first block
     bool last = false;
     // Set by the worker before done.
     QByteArray output;
@@ -46,8 +46,8 @@ public:
     void compress(Block& block)
     {
         block.ok = m_ok && run(block);
-        block.crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(block.input->constData()),
-                                  uInt(block.input->size())));
+        block.crc =
+            quint32(crc32(0, reinterpret_cast<const Bytef*>(block.input->constData()), uInt(block.input->size())));
     }
 
 private:
@@ -57,8 +57,8 @@ private:
             return false;
         if (block.previous && !block.previous->isEmpty()) {
             const int n = std::min(kWindowSize, block.previous->size());
-            const auto* window = reinterpret_cast<const Bytef*>(block.previous->constData())
-                + (block.previous->size() - n);
+            const auto* window =
+                reinterpret_cast<const Bytef*>(block.previous->constData()) + (block.previous->size() - n);
             if (deflateSetDictionary(&m_stream, window, uInt(n)) != Z_OK)
                 return false;
         }
@@ -76,8 +76,7 @@ private:
             produced = block.output.size() - int(m_stream.avail_out);
             if (r == Z_STREAM_ERROR)
                 return false;
-            const bool complete = block.last ? r == Z_STREAM_END
-                                             : m_stream.avail_in == 0 && m_stream.avail_out != 0;
+            const bool complete = block.last ? r == Z_STREAM_END : m_stream.avail_in == 0 && m_stream.avail_out != 0;
             if (complete)
                 break;
             if (m_stream.avail_out == 0)
@@ -89,7 +88,7 @@ private:
         return true;
     }
 
-    z_stream m_stream{};
+    z_stream m_stream {};
     bool m_ok = false;
 };
 
@@ -118,10 +117,7 @@ ParallelGzipWriter::~ParallelGzipWriter()
         worker.join();
 }
 
-int ParallelGzipWriter::defaultThreadCount()
-{
-    return int(std::max(1u, std::thread::hardware_concurrency()));
-}
+int ParallelGzipWriter::defaultThreadCount() { return int(std::max(1u, std::thread::hardware_concurrency())); }
 
 void ParallelGzipWriter::work()
 {

@@ -73,11 +73,11 @@ private:
     std::shared_ptr<const QByteArray> m_previous;
     std::deque<std::shared_ptr<Block>> m_inFlight;
     quint32 m_crc = 0;
-    quint32 m_length = 0; // modulo 2^32, as the trailer stores it
+    quint32 m_length = 0;  // modulo 2^32, as the trailer stores it
     bool m_headerWritten = false;
     bool m_finished = false;
     bool m_failed = false;
-    std::unique_ptr<Deflater> m_ownDeflater; // the caller's, when there are no workers
+    std::unique_ptr<Deflater> m_ownDeflater;  // the caller's, when there are no workers
 
     std::mutex m_mutex;
     std::condition_variable m_workReady;
@@ -87,4 +87,4 @@ private:
     std::vector<std::thread> m_workers;
 };
 
-#endif // ARCHIVE_PARALLEL_GZIP_WRITER_H
+#endif  // ARCHIVE_PARALLEL_GZIP_WRITER_H

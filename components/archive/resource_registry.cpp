@@ -20,8 +20,8 @@ const qint64 kCompareBlock = 64 * 1024;
 
 int lowestBitIndex(unsigned value)
 {
-    static const int kPositions[32] = {0,  1,  28, 2,  29, 14, 24, 3,  30, 22, 20, 15, 25, 17, 4,  8,
-                                       31, 27, 13, 23, 21, 19, 16, 7,  26, 12, 18, 6,  11, 5,  10, 9};
+    static const int kPositions[32] = {0,  1,  28, 2,  29, 14, 24, 3, 30, 22, 20, 15, 25, 17, 4,  8,
+                                       31, 27, 13, 23, 21, 19, 16, 7, 26, 12, 18, 6,  11, 5,  10, 9};
     return kPositions[((value & (0u - value)) * 0x077CB531u) >> 27];
 }
 
@@ -33,8 +33,7 @@ bool sameContent(const QString& a, const QString& b)
         return true;
     QFile fileA(a);
     QFile fileB(b);
-    if (!fileA.open(QIODevice::ReadOnly) || !fileB.open(QIODevice::ReadOnly)
-        || fileA.size() != fileB.size())
+    if (!fileA.open(QIODevice::ReadOnly) || !fileB.open(QIODevice::ReadOnly) || fileA.size() != fileB.size())
         return false;
     QByteArray blockA(kCompareBlock, Qt::Uninitialized);
     QByteArray blockB(kCompareBlock, Qt::Uninitialized);
@@ -171,8 +170,8 @@ void ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryM
 }
 
 bool ResourceRegistry::addToArchive(ArchiveFile& archive, const QString& folderName, unsigned categoryMask,
-                                    const std::set<QUuid>& alwaysInclude,
-                                    const std::set<QUuid>& placeholders, ProgressTracker* tracker)
+                                    const std::set<QUuid>& alwaysInclude, const std::set<QUuid>& placeholders,
+                                    ProgressTracker* tracker)
 {
     QString prefix = folderName;
     if (!prefix.endsWith(QLatin1Char('/')))

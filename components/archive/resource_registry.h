@@ -69,15 +69,17 @@ private:
         QByteArray fingerprint;
         QString sourcePath;
         QString copiedPath;
-        std::array<quint32, 32> counters{};
+        std::array<quint32, 32> counters {};
         quint32 categoryMask = 0;
         bool kept = false;
 
         QString currentPath() const { return copiedPath.isEmpty() ? sourcePath : copiedPath; }
         bool inUse(unsigned mask) const;
     };
-    struct ByFingerprint {};
-    struct ById {};
+    struct ByFingerprint
+    {};
+    struct ById
+    {};
 
     typedef boost::multi_index_container<
         Record,
@@ -87,9 +89,8 @@ private:
             boost::multi_index::ordered_non_unique<
                 boost::multi_index::tag<ByFingerprint>,
                 boost::multi_index::member<Record, QByteArray, &Record::fingerprint>>,
-            boost::multi_index::ordered_unique<
-                boost::multi_index::tag<ById>,
-                boost::multi_index::member<Record, QUuid, &Record::id>>>>
+            boost::multi_index::ordered_unique<boost::multi_index::tag<ById>,
+                                               boost::multi_index::member<Record, QUuid, &Record::id>>>>
         Records;
 
     ResourceRegistry() = default;
@@ -100,4 +101,4 @@ private:
     Records m_records;
 };
 
-#endif // ARCHIVE_RESOURCE_REGISTRY_H
+#endif  // ARCHIVE_RESOURCE_REGISTRY_H

@@ -25,7 +25,7 @@ enum : quint32 {
     String = 13,
     Uuid = 14,
     Pair = 16,
-    Point = 17, // never registered: the text form of a QPoint fails on it
+    Point = 17,  // never registered: the text form of a QPoint fails on it
     Null = 18,
     Bitset = 19,
     Hash = 20,
@@ -55,6 +55,6 @@ enum : quint32 {
     ArchiveDatabase = 56,
 };
 
-} // namespace StreamCode
+}  // namespace StreamCode
 
-#endif // ARCHIVE_STREAM_CODES_H
+#endif  // ARCHIVE_STREAM_CODES_H

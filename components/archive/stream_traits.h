@@ -15,17 +15,15 @@ namespace StreamDetail {
 // streamed as a block of its own code.
 template <class T, class = void>
 struct IsBlock : std::false_type
-{
-};
+{};
 template <class T>
 struct IsBlock<T,
                std::void_t<decltype(std::declval<T&>().read(std::declval<InStream&>())),
                            decltype(std::declval<const T&>().write(std::declval<OutStream&>())),
                            decltype(std::declval<const T&>().typeCode())>> : std::true_type
-{
-};
+{};
 
-} // namespace StreamDetail
+}  // namespace StreamDetail
 
 // An enumeration held in a wider field, streamed as its low byte and read back
 // zero-extended: in >> asByte(mode); out << asByte(mode);
@@ -39,7 +37,7 @@ template <class E>
 ByteEnum<E> asByte(E& value)
 {
     static_assert(std::is_enum<std::remove_const_t<E>>::value, "asByte takes an enumeration");
-    return ByteEnum<E>{value};
+    return ByteEnum<E> {value};
 }
 
-#endif // ARCHIVE_STREAM_TRAITS_H
+#endif  // ARCHIVE_STREAM_TRAITS_H

@@ -46,7 +46,7 @@ InStream& InStream::operator>>(BitVector& value)
             throw std::runtime_error("Error reading from file");
         checkStatus();
     }
-    value.setRawBytes(bitCount, bytes); // bits at and beyond the count are dropped
+    value.setRawBytes(bitCount, bytes);  // bits at and beyond the count are dropped
     endSection(StreamCode::BitVector);
     return *this;
 }

@@ -16,21 +16,15 @@
 
 namespace {
 
-constexpr int kDataStreamVersion = QDataStream::Qt_5_4; // 16, as the binary form
+constexpr int kDataStreamVersion = QDataStream::Qt_5_4;  // 16, as the binary form
 constexpr int kMaxTagLength = 4096;
 constexpr int kMaxHeaderLineLength = 16 << 20;
 const char kStreamDataStart[] = "<StreamData version=\"";
 const QChar kNewLine = QLatin1Char('\n');
 
-[[noreturn]] void fail(const char* text)
-{
-    throw std::runtime_error(text);
-}
+[[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
 
-QString indentation(int depth)
-{
-    return QString(std::max(depth, 0) * 4, QLatin1Char(' '));
-}
+QString indentation(int depth) { return QString(std::max(depth, 0) * 4, QLatin1Char(' ')); }
 
 // The shortest text that reads back as the same value.
 QString formatDouble(double value)
@@ -142,16 +136,13 @@ int hexValue(QChar c)
     return -1;
 }
 
-} // namespace
+}  // namespace
 
 // --- TextInStream -----------------------------------------------------------
 
 TextInStream::TextInStream() = default;
 
-TextInStream::~TextInStream()
-{
-    close();
-}
+TextInStream::~TextInStream() { close(); }
 
 void TextInStream::close()
 {
@@ -201,10 +192,7 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
     }
 }
 
-bool TextInStream::isOpen() const
-{
-    return m_file.isOpen() && m_file.isReadable();
-}
+bool TextInStream::isOpen() const { return m_file.isOpen() && m_file.isReadable(); }
 
 bool TextInStream::fill()
 {
@@ -321,10 +309,7 @@ const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
     return m_pending;
 }
 
-bool TextInStream::nextTagIsClosing()
-{
-    return nextTag(0xFFFFFFFFu).closing;
-}
+bool TextInStream::nextTagIsClosing() { return nextTag(0xFFFFFFFFu).closing; }
 
 quint16 TextInStream::peekSection()
 {
@@ -344,8 +329,7 @@ quint16 TextInStream::peekSection()
     // A code attribute must be a code registered under the element's name.
     const ObjectRegistry::Record* record = ObjectRegistry::instance().find(tag.code);
     if (!record || record->name != name || tag.code > 0xFFFFu)
-        throw std::runtime_error(
-            QStringLiteral("Bad registry lookup, string %1").arg(name).toLatin1().toStdString());
+        throw std::runtime_error(QStringLiteral("Bad registry lookup, string %1").arg(name).toLatin1().toStdString());
     return quint16(tag.code);
 }
 
@@ -432,7 +416,7 @@ InStream& TextInStream::operator>>(QStringList& value)
 InStream& TextInStream::operator>>(QVariant& value)
 {
     const QString text = readElement(StreamCode::Variant, StreamCode::Variant).trimmed();
-    if (text.isEmpty()) // earlier writers stored no content
+    if (text.isEmpty())  // earlier writers stored no content
         return *this;
     QByteArray bytes = QByteArray::fromPercentEncoding(text.toLatin1());
     QBuffer buffer(&bytes);
@@ -493,8 +477,7 @@ InStream& TextInStream::operator>>(QUuid& value)
 
 InStream& TextInStream::operator>>(QByteArray& value)
 {
-    value = QByteArray::fromPercentEncoding(
-        readElement(StreamCode::ByteArray, StreamCode::ByteArray).toLatin1());
+    value = QByteArray::fromPercentEncoding(readElement(StreamCode::ByteArray, StreamCode::ByteArray).toLatin1());
     return *this;
 }
 
@@ -587,15 +570,9 @@ qint64 TextInStream::bytesRemaining() const
 
 // --- TextOutStream ----------------------------------------------------------
 
-TextOutStream::TextOutStream(quint16 version)
-    : OutStream(version)
-{
-}
+TextOutStream::TextOutStream(quint16 version) : OutStream(version) {}
 
-TextOutStream::~TextOutStream()
-{
-    finish(true);
-}
+TextOutStream::~TextOutStream() { finish(true); }
 
 QString TextOutStream::escape(const QString& text)
 {
@@ -639,15 +616,9 @@ void TextOutStream::open(const QString& path, const QByteArray* extra)
     m_depth = 1;
 }
 
-bool TextOutStream::isOpen() const
-{
-    return m_file.isOpen() && m_file.isWritable();
-}
+bool TextOutStream::isOpen() const { return m_file.isOpen() && m_file.isWritable(); }
 
-void TextOutStream::close()
-{
-    finish(false);
-}
+void TextOutStream::close() { finish(false); }
 
 void TextOutStream::finish(bool quiet)
 {
@@ -684,10 +655,7 @@ void TextOutStream::append(const QChar* text, int length)
         flushPending();
 }
 
-void TextOutStream::write(const QString& text)
-{
-    append(text.constData(), text.size());
-}
+void TextOutStream::write(const QString& text) { append(text.constData(), text.size()); }
 
 void TextOutStream::indent(int depth)
 {
@@ -855,11 +823,35 @@ OutStream& TextOutStream::operator<<(float value)
     return writeElement(StreamCode::Float, StreamCode::Float, formatFloat(value));
 }
 
-OutStream& TextOutStream::operator<<(quint8 value) { return writeElement(StreamCode::UInt8, StreamCode::UInt8, QString::number(value)); }
-OutStream& TextOutStream::operator<<(quint16 value) { return writeElement(StreamCode::UInt16, StreamCode::UInt16, QString::number(value)); }
-OutStream& TextOutStream::operator<<(quint32 value) { return writeElement(StreamCode::UInt32, StreamCode::UInt32, QString::number(value)); }
-OutStream& TextOutStream::operator<<(quint64 value) { return writeElement(StreamCode::UInt64, StreamCode::UInt64, QString::number(value)); }
-OutStream& TextOutStream::operator<<(qint8 value) { return writeElement(StreamCode::Int8, StreamCode::Int8, QString::number(value)); }
-OutStream& TextOutStream::operator<<(qint16 value) { return writeElement(StreamCode::Int16, StreamCode::Int16, QString::number(value)); }
-OutStream& TextOutStream::operator<<(qint32 value) { return writeElement(StreamCode::Int32, StreamCode::Int32, QString::number(value)); }
-OutStream& TextOutStream::operator<<(qint64 value) { return writeElement(StreamCode::Int64, StreamCode::Int64, QString::number(value)); }
+OutStream& TextOutStream::operator<<(quint8 value)
+{
+    return writeElement(StreamCode::UInt8, StreamCode::UInt8, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(quint16 value)
+{
+    return writeElement(StreamCode::UInt16, StreamCode::UInt16, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(quint32 value)
+{
+    return writeElement(StreamCode::UInt32, StreamCode::UInt32, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(quint64 value)
+{
+    return writeElement(StreamCode::UInt64, StreamCode::UInt64, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(qint8 value)
+{
+    return writeElement(StreamCode::Int8, StreamCode::Int8, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(qint16 value)
+{
+    return writeElement(StreamCode::Int16, StreamCode::Int16, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(qint32 value)
+{
+    return writeElement(StreamCode::Int32, StreamCode::Int32, QString::number(value));
+}
+OutStream& TextOutStream::operator<<(qint64 value)
+{
+    return writeElement(StreamCode::Int64, StreamCode::Int64, QString::number(value));
+}

@@ -89,11 +89,11 @@ private:
         int nameFrom = 0;
         int nameLength = 0;
         bool closing = false;
-        quint32 code = 0; // from a code attribute, else the name's code
+        quint32 code = 0;  // from a code attribute, else the name's code
         bool hasCode = false;
         QStringRef name() const { return raw.midRef(nameFrom, nameLength); }
     };
-    static constexpr int kReadBlock = 64 * 1024; // characters decoded at a time
+    static constexpr int kReadBlock = 64 * 1024;  // characters decoded at a time
 
     bool fill();
     bool nextChar(QChar& c);
@@ -111,12 +111,12 @@ private:
     QTextStream m_text;
     QString m_buffer;
     int m_bufferPos = 0;
-    qint64 m_charsBefore = 0; // characters of the blocks before m_buffer
+    qint64 m_charsBefore = 0;  // characters of the blocks before m_buffer
     // Element names by code and codes by name, looked up once per stream.
     std::unordered_map<quint32, QString> m_names;
     QHash<QString, quint32> m_codes;
-    qint64 m_size = 0; // the file's size when it was opened
-    bool m_tagOpen = false; // the '<' of the next tag is consumed
+    qint64 m_size = 0;       // the file's size when it was opened
+    bool m_tagOpen = false;  // the '<' of the next tag is consumed
     bool m_hasPending = false;
     Tag m_pending;
 };
@@ -172,10 +172,10 @@ private:
     // The text of an element's tags, made once per code and stream.
     struct Element
     {
-        QString open;  // "<name>" or "<name code="N">"
-        QString close; // "</name>\n"
+        QString open;   // "<name>" or "<name code="N">"
+        QString close;  // "</name>\n"
     };
-    static constexpr int kFlushSize = 64 * 1024; // characters
+    static constexpr int kFlushSize = 64 * 1024;  // characters
 
     OutStream& writeElement(quint32 openCode, quint32 closeCode, const QString& text);
     const Element& element(quint32 code);
@@ -196,4 +196,4 @@ private:
     bool m_atLineStart = true;
 };
 
-#endif // ARCHIVE_TEXT_STREAM_H
+#endif  // ARCHIVE_TEXT_STREAM_H

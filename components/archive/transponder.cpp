@@ -8,19 +8,13 @@ ArrayTransponder::ArrayTransponder(QObject* parent) : QObject(parent)
     qRegisterMetaType<Archive::ArrayChangeSignal>();
 }
 
-void ArrayTransponder::notify(const ArrayChangeSignal& signal)
-{
-    emit arrayChanged(signal);
-}
+void ArrayTransponder::notify(const ArrayChangeSignal& signal) { emit arrayChanged(signal); }
 
 ObjectTransponder::ObjectTransponder(QObject* parent) : QObject(parent)
 {
     qRegisterMetaType<Archive::ObjectChangeSignal>();
 }
 
-void ObjectTransponder::notify(const ObjectChangeSignal& signal)
-{
-    emit objectChanged(signal);
-}
+void ObjectTransponder::notify(const ObjectChangeSignal& signal) { emit objectChanged(signal); }
 
-} // namespace Archive
+}  // namespace Archive

@@ -34,7 +34,7 @@ public:
     virtual ~Signal() = default;
 };
 
-} // namespace Transponder
+}  // namespace Transponder
 
 namespace Archive {
 
@@ -46,10 +46,7 @@ struct ArrayObjectChange
     ObjectPtr newObject;
     ObjectPtr oldObject;
 
-    friend bool operator<(const ArrayObjectChange& a, const ArrayObjectChange& b)
-    {
-        return a.objectId < b.objectId;
-    }
+    friend bool operator<(const ArrayObjectChange& a, const ArrayObjectChange& b) { return a.objectId < b.objectId; }
 };
 
 // The changes of one array in one commit, ordered by object id; the first
@@ -60,12 +57,10 @@ class ObjectChangeSignal : public Transponder::Signal
 {
 public:
     ObjectChangeSignal() = default;
-    ObjectChangeSignal(DatabaseId databaseId, ArrayId arrayId, ObjectId objectId,
-                       const ObjectPtr& newObject, const ObjectPtr& oldObject)
-        : databaseId(databaseId), arrayId(arrayId), objectId(objectId),
-          newObject(newObject), oldObject(oldObject)
-    {
-    }
+    ObjectChangeSignal(DatabaseId databaseId, ArrayId arrayId, ObjectId objectId, const ObjectPtr& newObject,
+                       const ObjectPtr& oldObject)
+        : databaseId(databaseId), arrayId(arrayId), objectId(objectId), newObject(newObject), oldObject(oldObject)
+    {}
 
     DatabaseId databaseId = 0xFFFFFFFFu;
     ArrayId arrayId = 0xFFFFFFFFu;
@@ -78,11 +73,9 @@ class ArrayChangeSignal : public Transponder::Signal
 {
 public:
     ArrayChangeSignal() = default;
-    ArrayChangeSignal(DatabaseId databaseId, ArrayId arrayId,
-                      std::shared_ptr<const ArrayChangeSet> changes)
+    ArrayChangeSignal(DatabaseId databaseId, ArrayId arrayId, std::shared_ptr<const ArrayChangeSet> changes)
         : databaseId(databaseId), arrayId(arrayId), changes(std::move(changes))
-    {
-    }
+    {}
 
     DatabaseId databaseId = 0xFFFFFFFFu;
     ArrayId arrayId = 0xFFFFFFFFu;
@@ -118,9 +111,9 @@ signals:
     void objectChanged(const Archive::ObjectChangeSignal& signal);
 };
 
-} // namespace Archive
+}  // namespace Archive
 
 Q_DECLARE_METATYPE(Archive::ObjectChangeSignal)
 Q_DECLARE_METATYPE(Archive::ArrayChangeSignal)
 
-#endif // ARCHIVE_TRANSPONDER_H
+#endif  // ARCHIVE_TRANSPONDER_H

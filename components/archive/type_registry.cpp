@@ -10,33 +10,29 @@ namespace ObjectRegistry {
 
 namespace {
 
-[[noreturn]] void fail(const QString& text)
-{
-    throw std::runtime_error(text.toLatin1().toStdString());
-}
+[[noreturn]] void fail(const QString& text) { throw std::runtime_error(text.toLatin1().toStdString()); }
 
-} // namespace
+}  // namespace
 
 Record primitiveRecord(quint32 code, const QString& name)
 {
-    return Record{code, name, Kind::Primitive, nullptr, nullptr, nullptr};
+    return Record {code, name, Kind::Primitive, nullptr, nullptr, nullptr};
 }
 
 Record coreRecord(quint32 code, const QString& name)
 {
-    return Record{code, name, Kind::Core, nullptr, nullptr, nullptr};
+    return Record {code, name, Kind::Core, nullptr, nullptr, nullptr};
 }
 
 Record abstractObjectRecord(quint32 code, const QString& name)
 {
-    return Record{code, name, Kind::Object, nullptr, nullptr, nullptr};
+    return Record {code, name, Kind::Object, nullptr, nullptr, nullptr};
 }
 
 void Registry::registerType(const Record& record)
 {
     if (m_byCode.count(record.code))
-        throw std::logic_error(
-            QStringLiteral("Duplicate registration for code %1").arg(record.code).toStdString());
+        throw std::logic_error(QStringLiteral("Duplicate registration for code %1").arg(record.code).toStdString());
     m_byCode.emplace(record.code, record);
     // A shared name stands for its lowest code, so the start-up order of the
     // components cannot change what a stored text element reads back as.
@@ -91,8 +87,7 @@ Archive::ObjectBase* Registry::create(quint32 code) const
 void* Registry::makeValue(quint32 code, const std::type_info& type) const
 {
     const Record& record = lookup(code);
-    if ((record.kind != Kind::Value && record.kind != Kind::Record) || !record.valueType
-        || *record.valueType != type)
+    if ((record.kind != Kind::Value && record.kind != Kind::Record) || !record.valueType || *record.valueType != type)
         fail(QStringLiteral("Bad registry lookup, id %1").arg(code));
     if (!record.valueFactory)
         fail(QStringLiteral("Trying to make an abstract object, id %1").arg(code));
@@ -105,51 +100,37 @@ Registry& instance()
     return registry;
 }
 
-void registerType(const Record& record)
-{
-    instance().registerType(record);
-}
+void registerType(const Record& record) { instance().registerType(record); }
 
-quint32 codeForName(const QString& name)
-{
-    return instance().codeForName(name);
-}
+quint32 codeForName(const QString& name) { return instance().codeForName(name); }
 
-QString nameForCode(quint32 code)
-{
-    return instance().nameForCode(code);
-}
+QString nameForCode(quint32 code) { return instance().nameForCode(code); }
 
-Archive::ObjectBase* create(quint32 code)
-{
-    return instance().create(code);
-}
+Archive::ObjectBase* create(quint32 code) { return instance().create(code); }
 
 void registerCoreTypes()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         static const char* const primitives[] = {
-            "int32", "int16", "int8", "uint32", "uint16", "uint8", "vector", "list", "map", "set",
-            "float", "double", "bool", "string", "QUuid", nullptr, "pair", nullptr, "NULL",
-            "bitset", "QHash", "QByteArray", "QDateTime", "QDate", "bitvector", "QTime", "QRect",
-            "QSize", "uint64", "QPointF", "QSizeF", "QList", "QVariant", "QStringList", "array",
-            "DateTime", "int64"};
+            "int32",     "int16",       "int8",  "uint32",   "uint16", "uint8",      "vector",    "list",
+            "map",       "set",         "float", "double",   "bool",   "string",     "QUuid",     nullptr,
+            "pair",      nullptr,       "NULL",  "bitset",   "QHash",  "QByteArray", "QDateTime", "QDate",
+            "bitvector", "QTime",       "QRect", "QSize",    "uint64", "QPointF",    "QSizeF",    "QList",
+            "QVariant",  "QStringList", "array", "DateTime", "int64"};
         Registry& registry = instance();
         for (quint32 code = 0; code < sizeof primitives / sizeof *primitives; ++code) {
             if (primitives[code])
                 registry.registerType(primitiveRecord(code, QString::fromLatin1(primitives[code])));
         }
-        registry.registerType(coreRecord(StreamCode::OldFormatArchiveDatabase,
-                                         QStringLiteral("OldFormatArchiveDatabase")));
+        registry.registerType(
+            coreRecord(StreamCode::OldFormatArchiveDatabase, QStringLiteral("OldFormatArchiveDatabase")));
         registry.registerType(coreRecord(StreamCode::ArchiveArray, QStringLiteral("ArchiveArray")));
-        registry.registerType(
-            objectRecord<Archive::ObjectBase>(StreamCode::ObjectBase, QStringLiteral("ObjectBase")));
-        registry.registerType(
-            coreRecord(StreamCode::ArchiveFileObjectPtr, QStringLiteral("ArchiveFileObjectPtr")));
+        registry.registerType(objectRecord<Archive::ObjectBase>(StreamCode::ObjectBase, QStringLiteral("ObjectBase")));
+        registry.registerType(coreRecord(StreamCode::ArchiveFileObjectPtr, QStringLiteral("ArchiveFileObjectPtr")));
         registry.registerType(valueRecord<ObjectTag>(StreamCode::ObjectTag, QStringLiteral("ObjectTag")));
         registry.registerType(coreRecord(StreamCode::ArchiveDatabase, QStringLiteral("ArchiveDatabase")));
     });
 }
 
-} // namespace ObjectRegistry
+}  // namespace ObjectRegistry

@@ -31,11 +31,11 @@ class ObjectBase;
 namespace ObjectRegistry {
 
 enum class Kind : quint8 {
-    Primitive, // the streams' scalars and containers, codes 0 to 36
-    Core,      // the store's own section codes
-    Object,    // derives from Archive::ObjectBase
-    Record,    // polymorphic record outside the object hierarchy
-    Value,     // plain value type
+    Primitive,  // the streams' scalars and containers, codes 0 to 36
+    Core,       // the store's own section codes
+    Object,     // derives from Archive::ObjectBase
+    Record,     // polymorphic record outside the object hierarchy
+    Value,      // plain value type
 };
 
 using ObjectFactory = Archive::ObjectBase* (*)();
@@ -46,9 +46,9 @@ struct Record
     quint32 code = 0;
     QString name;
     Kind kind = Kind::Primitive;
-    ObjectFactory objectFactory = nullptr;    // Kind::Object; null when abstract
-    ValueFactory valueFactory = nullptr;      // Kind::Value and Kind::Record
-    const std::type_info* valueType = nullptr; // what valueFactory returns
+    ObjectFactory objectFactory = nullptr;      // Kind::Object; null when abstract
+    ValueFactory valueFactory = nullptr;        // Kind::Value and Kind::Record
+    const std::type_info* valueType = nullptr;  // what valueFactory returns
 };
 
 // Record builders: a registration states its code, its name and its class.
@@ -59,7 +59,7 @@ Record abstractObjectRecord(quint32 code, const QString& name);
 template <class T>
 Record objectRecord(quint32 code, const QString& name)
 {
-    Record r{code, name, Kind::Object, nullptr, nullptr, nullptr};
+    Record r {code, name, Kind::Object, nullptr, nullptr, nullptr};
     r.objectFactory = []() -> Archive::ObjectBase* { return new T; };
     return r;
 }
@@ -67,7 +67,7 @@ Record objectRecord(quint32 code, const QString& name)
 template <class T>
 Record valueRecord(quint32 code, const QString& name)
 {
-    Record r{code, name, Kind::Value, nullptr, nullptr, &typeid(T)};
+    Record r {code, name, Kind::Value, nullptr, nullptr, &typeid(T)};
     r.valueFactory = []() -> void* { return new T; };
     return r;
 }
@@ -90,7 +90,7 @@ Record valueRecord(const QString& name)
 template <class Root, class T>
 Record polymorphicRecord(quint32 code, const QString& name)
 {
-    Record r{code, name, Kind::Record, nullptr, nullptr, &typeid(Root)};
+    Record r {code, name, Kind::Record, nullptr, nullptr, &typeid(Root)};
     r.valueFactory = []() -> void* { return static_cast<Root*>(new T); };
     return r;
 }
@@ -98,7 +98,7 @@ Record polymorphicRecord(quint32 code, const QString& name)
 template <class Root>
 Record abstractRecord(quint32 code, const QString& name)
 {
-    return Record{code, name, Kind::Record, nullptr, nullptr, &typeid(Root)};
+    return Record {code, name, Kind::Record, nullptr, nullptr, &typeid(Root)};
 }
 
 class Registry
@@ -149,6 +149,6 @@ std::unique_ptr<T> createValue(quint32 code)
 // directories register it). Safe to call any number of times, from any thread.
 void registerCoreTypes();
 
-} // namespace ObjectRegistry
+}  // namespace ObjectRegistry
 
-#endif // ARCHIVE_TYPE_REGISTRY_H
+#endif  // ARCHIVE_TYPE_REGISTRY_H

@@ -13,10 +13,7 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
-bool ok(const QDataStream& stream)
-{
-    return stream.status() == QDataStream::Ok;
-}
+bool ok(const QDataStream& stream) { return stream.status() == QDataStream::Ok; }
 
 void corrupt(QDataStream& stream)
 {
@@ -195,7 +192,7 @@ void readValue(QDataStream& stream, QVariant& value, int depth)
         value = loaded;
 }
 
-} // namespace
+}  // namespace
 
 void write(QDataStream& stream, const QVariant& value)
 {
@@ -220,4 +217,4 @@ void read(QDataStream& stream, QVariant& value)
         value = QVariant();
 }
 
-} // namespace VariantCodec
+}  // namespace VariantCodec

@@ -20,6 +20,6 @@ namespace VariantCodec {
 void write(QDataStream& stream, const QVariant& value);
 void read(QDataStream& stream, QVariant& value);
 
-} // namespace VariantCodec
+}  // namespace VariantCodec
 
-#endif // ARCHIVE_VARIANT_CODEC_H
+#endif  // ARCHIVE_VARIANT_CODEC_H

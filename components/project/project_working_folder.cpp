@@ -28,8 +28,7 @@ QString withTrailingSlash(QString folder)
 
 ProjectWorkingFolder::ProjectWorkingFolder(bool keepFolder, quint32 keptFolderLimit)
     : m_keptFolderLimit(keptFolderLimit), m_keepFolder(keepFolder)
-{
-}
+{}
 
 ProjectWorkingFolder::~ProjectWorkingFolder()
 {
@@ -55,40 +54,19 @@ void ProjectWorkingFolder::setFilePath(const QString& path)
     m_renameTo = parent + folderNameFor(path, projectUuid());
 }
 
-QDateTime ProjectWorkingFolder::lastModified(const QString&) const
-{
-    return QDateTime();
-}
+QDateTime ProjectWorkingFolder::lastModified(const QString&) const { return QDateTime(); }
 
-int ProjectWorkingFolder::clearCachedData(const QString&, QString*)
-{
-    return 0;
-}
+int ProjectWorkingFolder::clearCachedData(const QString&, QString*) { return 0; }
 
-bool ProjectWorkingFolder::queryBreakLock()
-{
-    return false;
-}
+bool ProjectWorkingFolder::queryBreakLock() { return false; }
 
-bool ProjectWorkingFolder::writeHeader(QIODevice*)
-{
-    return true;
-}
+bool ProjectWorkingFolder::writeHeader(QIODevice*) { return true; }
 
-int ProjectWorkingFolder::readHeader(QIODevice*, QString*)
-{
-    return 0;
-}
+int ProjectWorkingFolder::readHeader(QIODevice*, QString*) { return 0; }
 
-bool ProjectWorkingFolder::upgradeFolder(const QString&)
-{
-    return true;
-}
+bool ProjectWorkingFolder::upgradeFolder(const QString&) { return true; }
 
-bool ProjectWorkingFolder::save(QIODevice*, quint64*, ProgressTracker*)
-{
-    return false;
-}
+bool ProjectWorkingFolder::save(QIODevice*, quint64*, ProgressTracker*) { return false; }
 
 QString ProjectWorkingFolder::folderNameFor(const QString& filePath, const QUuid& uuid)
 {
@@ -118,16 +96,13 @@ bool ProjectWorkingFolder::create(const QUuid& uuid, const QString& filePath)
     return true;
 }
 
-QString ProjectWorkingFolder::parentFolder() const
-{
-    return withTrailingSlash(projectsFolder());
-}
+QString ProjectWorkingFolder::parentFolder() const { return withTrailingSlash(projectsFolder()); }
 
 void ProjectWorkingFolder::removeStaleFolders(const QString& parent) const
 {
     // Links are never followed: a link to a folder elsewhere is not ours to sweep.
-    const QFileInfoList folders = QDir(parent).entryInfoList(
-        QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
+    const QFileInfoList folders =
+        QDir(parent).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
 
     std::multimap<QDateTime, QString> dated;  // equal times keep listing order
     QStringList undated;
@@ -175,8 +150,8 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
     // Bounded: a folder that another live process holds is reported, not
     // waited on for ever.
     if (!m_lock->tryLock(kLockWaitMs)) {
-        m_lastError = QObject::tr("Failed to lock the working folder - error %1")
-                          .arg(static_cast<int>(m_lock->error()));
+        m_lastError =
+            QObject::tr("Failed to lock the working folder - error %1").arg(static_cast<int>(m_lock->error()));
         m_lock.reset();
         if (createdHere)
             removeDirectoryRecursively(path, false);
@@ -197,9 +172,8 @@ bool ProjectWorkingFolder::saveToFile(const QString& path, ProgressTracker* prog
     }
     // Returning without commit() discards the new file and keeps the old one.
     if (!writeHeader(&file)) {
-        m_lastError = file.error() != QFileDevice::NoError
-            ? errorMessage(file.error())
-            : QObject::tr("Unable to create the project archive");
+        m_lastError = file.error() != QFileDevice::NoError ? errorMessage(file.error())
+                                                           : QObject::tr("Unable to create the project archive");
         return false;
     }
     quint64 counter = 0;

@@ -88,4 +88,4 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-#endif // PROJECT_PROJECT_WORKING_FOLDER_H
+#endif  // PROJECT_PROJECT_WORKING_FOLDER_H

@@ -15,8 +15,7 @@ const int kIdentityBytes = 16;
 
 TarvelBaseProject::TarvelBaseProject(bool keepFolder, quint32 keptFolderLimit)
     : ProjectWorkingFolder(keepFolder, keptFolderLimit)
-{
-}
+{}
 
 TarvelBaseProject::~TarvelBaseProject() = default;
 
@@ -26,10 +25,7 @@ bool TarvelBaseProject::create(const QUuid& uuid, const QString& filePath)
     return ProjectWorkingFolder::create(uuid, filePath);
 }
 
-QUuid TarvelBaseProject::projectUuid() const
-{
-    return m_header.projectId;
-}
+QUuid TarvelBaseProject::projectUuid() const { return m_header.projectId; }
 
 QString TarvelBaseProject::projectsFolder() const
 {

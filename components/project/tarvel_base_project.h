@@ -54,4 +54,4 @@ private:
     ProjectFileHeader m_header;
 };
 
-#endif // PROJECT_TARVEL_BASE_PROJECT_H
+#endif  // PROJECT_TARVEL_BASE_PROJECT_H

@@ -45,8 +45,7 @@ void writeManifestRecord(OutStream& stream, const ManifestRecord& record)
 
 TarvelVistrelProject::TarvelVistrelProject(bool keepFolder)
     : QObject(nullptr), TarvelBaseProject(keepFolder, kKeptFolderLimit)
-{
-}
+{}
 
 TarvelVistrelProject::~TarvelVistrelProject() = default;
 
@@ -141,9 +140,8 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
 
         tracker.setStep(1);
         tracker.setStatusText(QObject::tr("Saving resources..."));
-        if (!ResourceRegistry::instance()->addToArchive(archive, kResourcesFolder,
-                                                        options.resourceMask, options.alwaysInclude,
-                                                        options.placeholders, &tracker))
+        if (!ResourceRegistry::instance()->addToArchive(archive, kResourcesFolder, options.resourceMask,
+                                                        options.alwaysInclude, options.placeholders, &tracker))
             return tracker.isCancelled() ? cancelled() : failedToAdd(kResourcesFolder);
 
         tracker.setStep(2);
@@ -186,8 +184,7 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
     return true;
 }
 
-bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 controllerId,
-                                                 ProgressTracker& tracker)
+bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 controllerId, ProgressTracker& tracker)
 {
     std::lock_guard<std::mutex> lock(m_saveMutex);
     const quint32 databaseId = saveDatabaseId();
@@ -198,8 +195,7 @@ bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 co
         return failedToAdd(database);
     // The files directly in the folder; the cue lists of every controller
     // are replaced by this controller's own.
-    const QFileInfoList files =
-        databaseFolder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+    const QFileInfoList files = databaseFolder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
     for (const QFileInfo& file : files) {
         if (file.fileName() == QLatin1String(kCueListFile))
             continue;
@@ -247,8 +243,7 @@ bool TarvelVistrelProject::addMatrixEffects(ArchiveFile& archive, const ProjectS
             const QString entry = frames + name + QStringLiteral(".fa");
             const bool added = options.placeholders.count(frame)
                 ? archive.addEmptyFile(entry)
-                : archive.addPathUnder(folderPath() + QLatin1Char('/') + frames + name + QStringLiteral(".ffa"),
-                                       entry);
+                : archive.addPathUnder(folderPath() + QLatin1Char('/') + frames + name + QStringLiteral(".ffa"), entry);
             if (!added)
                 return failedToAdd(entry);
         }
@@ -265,17 +260,14 @@ bool TarvelVistrelProject::addManifest(ArchiveFile& archive, const ProjectSaveOp
     buffer.open(QIODevice::WriteOnly);
     BinaryOutStream out(kProjectStreamVersion);
     out.setDevice(&buffer);
-    writeManifestRecord(out, ManifestRecord{static_cast<quint32>(options.controllerId),
-                                            static_cast<quint32>(options.second)});
+    writeManifestRecord(
+        out, ManifestRecord {static_cast<quint32>(options.controllerId), static_cast<quint32>(options.second)});
     out.close();
     const QString entry = Archive::migrationEntryName();
     return archive.addBuffer(manifest, entry) || failedToAdd(entry);
 }
 
-quint32 TarvelVistrelProject::saveDatabaseId() const
-{
-    return m_databaseId == kNoDatabase ? 0 : m_databaseId;
-}
+quint32 TarvelVistrelProject::saveDatabaseId() const { return m_databaseId == kNoDatabase ? 0 : m_databaseId; }
 
 bool TarvelVistrelProject::failedToAdd(const QString& entryName)
 {

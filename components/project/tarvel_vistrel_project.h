@@ -122,10 +122,10 @@ private:
     quint32 m_databaseId = kNoDatabase;
     Version m_version;
     quint32 m_resourceMask = 0;
-    ColourSwatch m_swatch{nullptr};
-    ColourPalette m_palette{nullptr};
+    ColourSwatch m_swatch {nullptr};
+    ColourPalette m_palette {nullptr};
     quint16 m_flags = 0;
     std::mutex m_saveMutex;
 };
 
-#endif // PROJECT_TARVEL_VISTREL_PROJECT_H
+#endif  // PROJECT_TARVEL_VISTREL_PROJECT_H

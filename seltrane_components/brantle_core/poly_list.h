@@ -65,22 +65,46 @@ public:
         basic_iterator() = default;
         // An element pointer names that element's position (null stays null).
         basic_iterator(V* element) : m_node(toNode(element)) {}
-        template <class V2, class N2,
-                  class = std::enable_if_t<std::is_convertible<V2*, V*>::value>>
-        basic_iterator(const basic_iterator<V2, N2>& other) : m_node(other.m_node) {}
+        template <class V2, class N2, class = std::enable_if_t<std::is_convertible<V2*, V*>::value>>
+        basic_iterator(const basic_iterator<V2, N2>& other) : m_node(other.m_node)
+        {}
 
         reference operator*() const { return *toElement(m_node); }
         pointer operator->() const { return toElement(m_node); }
-        basic_iterator& operator++() { m_node = m_node->m_next; return *this; }
-        basic_iterator operator++(int) { basic_iterator old = *this; ++*this; return old; }
-        basic_iterator& operator--() { m_node = m_node->m_prev; return *this; }
-        basic_iterator operator--(int) { basic_iterator old = *this; --*this; return old; }
+        basic_iterator& operator++()
+        {
+            m_node = m_node->m_next;
+            return *this;
+        }
+        basic_iterator operator++(int)
+        {
+            basic_iterator old = *this;
+            ++*this;
+            return old;
+        }
+        basic_iterator& operator--()
+        {
+            m_node = m_node->m_prev;
+            return *this;
+        }
+        basic_iterator operator--(int)
+        {
+            basic_iterator old = *this;
+            --*this;
+            return old;
+        }
         bool isNull() const { return m_node == nullptr; }
 
         template <class V2, class N2>
-        bool operator==(const basic_iterator<V2, N2>& other) const { return m_node == other.m_node; }
+        bool operator==(const basic_iterator<V2, N2>& other) const
+        {
+            return m_node == other.m_node;
+        }
         template <class V2, class N2>
-        bool operator!=(const basic_iterator<V2, N2>& other) const { return m_node != other.m_node; }
+        bool operator!=(const basic_iterator<V2, N2>& other) const
+        {
+            return m_node != other.m_node;
+        }
 
     private:
         friend class poly_list;
@@ -90,8 +114,8 @@ public:
         static N* toNode(V* element) { return element; }
         static V* toElement(N* n)
         {
-            return static_cast<V*>(static_cast<std::conditional_t<std::is_const<V>::value,
-                                                                    const base_element, base_element>*>(n));
+            return static_cast<V*>(
+                static_cast<std::conditional_t<std::is_const<V>::value, const base_element, base_element>*>(n));
         }
 
         N* m_node = nullptr;
@@ -208,4 +232,4 @@ private:
     std::uint32_t m_count = 0;
 };
 
-#endif // SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H
+#endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H

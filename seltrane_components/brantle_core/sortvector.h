@@ -64,14 +64,12 @@ public:
 
     // A growth chunk of 0 counts as 1; the maximum is capped at 65536.
     sortvector(std::uint32_t chunk, std::uint32_t maximum)
-        : m_maximum(std::min(maximum, kMaximumLimit)),
-          m_chunk(std::max<std::uint32_t>(1, std::min(chunk, m_maximum)))
+        : m_maximum(std::min(maximum, kMaximumLimit)), m_chunk(std::max<std::uint32_t>(1, std::min(chunk, m_maximum)))
     {
         m_slots.resize(std::min(m_chunk, m_maximum), nullptr);
     }
 
-    sortvector(const sortvector& other)
-        : m_maximum(other.m_maximum), m_chunk(other.m_chunk)
+    sortvector(const sortvector& other) : m_maximum(other.m_maximum), m_chunk(other.m_chunk)
     {
         copyElementsFrom(other);
     }
@@ -244,4 +242,4 @@ private:
     std::int32_t m_highestId = -1;
 };
 
-#endif // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H
+#endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H

@@ -14,10 +14,7 @@ std::uint64_t BitVector::wordCountFor(std::uint32_t bitCount)
     return (static_cast<std::uint64_t>(bitCount) + 31) / 32;
 }
 
-std::uint64_t BitVector::byteCountFor(std::uint32_t bitCount)
-{
-    return (static_cast<std::uint64_t>(bitCount) + 7) / 8;
-}
+std::uint64_t BitVector::byteCountFor(std::uint32_t bitCount) { return (static_cast<std::uint64_t>(bitCount) + 7) / 8; }
 
 bool BitVector::testBit(std::uint32_t index) const
 {
@@ -38,10 +35,7 @@ bool BitVector::setBit(std::uint32_t index, bool value)
     return true;
 }
 
-void BitVector::clearAll()
-{
-    std::fill(m_words.begin(), m_words.end(), 0u);
-}
+void BitVector::clearAll() { std::fill(m_words.begin(), m_words.end(), 0u); }
 
 void BitVector::resize(std::uint32_t bitCount)
 {
@@ -86,8 +80,8 @@ void BitVector::setRawBytes(std::uint32_t bitCount, const QByteArray& bytes)
 {
     m_words.assign(static_cast<std::size_t>(wordCountFor(bitCount)), 0u);
     m_bitCount = bitCount;
-    const std::uint64_t count = std::min<std::uint64_t>(byteCountFor(bitCount),
-                                                        static_cast<std::uint64_t>(bytes.size()));
+    const std::uint64_t count =
+        std::min<std::uint64_t>(byteCountFor(bitCount), static_cast<std::uint64_t>(bytes.size()));
     for (std::uint64_t i = 0; i < count; ++i) {
         const auto byte = static_cast<std::uint8_t>(bytes[static_cast<int>(i)]);
         m_words[i / 4] |= static_cast<std::uint32_t>(byte) << (8 * (i % 4));

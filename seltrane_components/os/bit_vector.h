@@ -59,4 +59,4 @@ private:
     std::uint32_t m_bitCount = 0;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_BIT_VECTOR_H
+#endif  // SELTRANE_COMPONENTS_OS_BIT_VECTOR_H

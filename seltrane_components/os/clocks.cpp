@@ -13,10 +13,7 @@ std::uint64_t steadyNow()
 
 }  // namespace
 
-std::uint64_t tickCount64()
-{
-    return steadyNow<std::chrono::milliseconds>();
-}
+std::uint64_t tickCount64() { return steadyNow<std::chrono::milliseconds>(); }
 
 std::int64_t elapsedMs()
 {
@@ -24,7 +21,4 @@ std::int64_t elapsedMs()
     return static_cast<std::int64_t>(tickCount64() - base);
 }
 
-std::uint64_t elapsedMicroseconds()
-{
-    return steadyNow<std::chrono::microseconds>();
-}
+std::uint64_t elapsedMicroseconds() { return steadyNow<std::chrono::microseconds>(); }

@@ -17,4 +17,4 @@ std::int64_t elapsedMs();
 // Microseconds since a fixed point in the past; for measuring intervals.
 std::uint64_t elapsedMicroseconds();
 
-#endif // SELTRANE_COMPONENTS_OS_CLOCKS_H
+#endif  // SELTRANE_COMPONENTS_OS_CLOCKS_H

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, unsigned& green,
-              unsigned& blue)
+void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, unsigned& green, unsigned& blue)
 {
     saturation = std::min(saturation, 65536u);
     const auto level = static_cast<std::uint32_t>(std::clamp(value, 0, 65536));
@@ -14,9 +13,11 @@ void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, 
     const std::uint32_t up = ((f + 254) * 255) >> 16;
     const std::uint32_t down = 255 - up;
 
-    static const struct { int r, g, b; } kSectors[6] = {
-        // 0 = 255, 1 = up, 2 = down, 3 = 0
-        {0, 1, 3}, {2, 0, 3}, {3, 0, 1}, {3, 2, 0}, {1, 3, 0}, {0, 3, 2}};
+    static const struct
+    {
+        int r, g, b;
+    } kSectors[6] = {// 0 = 255, 1 = up, 2 = down, 3 = 0
+                     {0, 1, 3}, {2, 0, 3}, {3, 0, 1}, {3, 2, 0}, {1, 3, 0}, {0, 3, 2}};
     const std::uint32_t levels[4] = {255, up, down, 0};
     const auto& row = kSectors[sector];
 
@@ -29,8 +30,7 @@ void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, 
     blue = shade(levels[row.b]);
 }
 
-void rgbToHsi(unsigned red, unsigned green, unsigned blue, unsigned& hue, unsigned& saturation,
-              unsigned& value)
+void rgbToHsi(unsigned red, unsigned green, unsigned blue, unsigned& hue, unsigned& saturation, unsigned& value)
 {
     red = std::min(red, 255u);
     green = std::min(green, 255u);

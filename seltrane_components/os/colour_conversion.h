@@ -11,11 +11,9 @@
 
 // Saturation above 65536 acts as 65536, value outside 0 to 65536 as the
 // nearer end, so every channel stays within 0 to 255.
-void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, unsigned& green,
-              unsigned& blue);
+void hsiToRgb(std::uint16_t hue, unsigned saturation, int value, unsigned& red, unsigned& green, unsigned& blue);
 
 // Inputs above 255 act as 255. A hue of a full turn may come out as 65536.
-void rgbToHsi(unsigned red, unsigned green, unsigned blue, unsigned& hue, unsigned& saturation,
-              unsigned& value);
+void rgbToHsi(unsigned red, unsigned green, unsigned blue, unsigned& hue, unsigned& saturation, unsigned& value);
 
-#endif // SELTRANE_COMPONENTS_OS_COLOUR_CONVERSION_H
+#endif  // SELTRANE_COMPONENTS_OS_COLOUR_CONVERSION_H

@@ -5,8 +5,7 @@
 
 CommandLine::CommandLine(int argc, char** argv)
 {
-    static const QRegularExpression shortOption(
-        QRegularExpression::anchoredPattern(QStringLiteral("-([A-Za-z0-9]+)")));
+    static const QRegularExpression shortOption(QRegularExpression::anchoredPattern(QStringLiteral("-([A-Za-z0-9]+)")));
     static const QRegularExpression longOption(
         QRegularExpression::anchoredPattern(QStringLiteral("--([^ =]+)(?:=([^ ]*))?")));
 
@@ -55,7 +54,4 @@ CommandLine::CommandLine(int argc, char** argv)
     }
 }
 
-QString CommandLine::positional(int index) const
-{
-    return m_positional.value(index);
-}
+QString CommandLine::positional(int index) const { return m_positional.value(index); }

@@ -31,4 +31,4 @@ private:
     QStringList m_positional;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_COMMAND_LINE_H
+#endif  // SELTRANE_COMPONENTS_OS_COMMAND_LINE_H

@@ -8,7 +8,7 @@ using Table = std::array<std::uint32_t, 256>;
 
 Table makeTable()
 {
-    Table table{};
+    Table table {};
     for (std::uint32_t i = 0; i < 256; ++i) {
         std::uint32_t value = i << 24;
         for (int bit = 0; bit < 8; ++bit)

@@ -11,4 +11,4 @@
 // A length of 0 or less returns crc unchanged.
 std::uint32_t crc32(const unsigned char* data, int length, std::uint32_t crc);
 
-#endif // SELTRANE_COMPONENTS_OS_CRC32_H
+#endif  // SELTRANE_COMPONENTS_OS_CRC32_H

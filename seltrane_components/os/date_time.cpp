@@ -1,8 +1,6 @@
 #include "seltrane_components/os/date_time.h"
 
-DateTime::DateTime() : m_bytes(unsetBytes())
-{
-}
+DateTime::DateTime() : m_bytes(unsetBytes()) {}
 
 const DateTime::Bytes& DateTime::unsetBytes()
 {

@@ -35,4 +35,4 @@ private:
     Bytes m_bytes;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_DATE_TIME_H
+#endif  // SELTRANE_COMPONENTS_OS_DATE_TIME_H

@@ -16,8 +16,7 @@ qint64 ExpansionGuard::defaultLimit(qint64 inputSize)
 
 ExpansionGuard::ExpansionGuard(qint64 limit, qint64 inputSize)
     : m_limit(limit < 0 ? defaultLimit(inputSize) : std::min(limit, std::numeric_limits<qint64>::max() / 2))
-{
-}
+{}
 
 bool ExpansionGuard::take(qint64 bytes)
 {

@@ -53,4 +53,4 @@ private:
     QStringList m_folders;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_EXPANSION_GUARD_H
+#endif  // SELTRANE_COMPONENTS_OS_EXPANSION_GUARD_H

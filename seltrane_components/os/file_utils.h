@@ -11,8 +11,7 @@
 #include <QString>
 
 // The header line of the text object stream.
-inline constexpr char kTextStreamHeader[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\" ?>";
+inline constexpr char kTextStreamHeader[] = "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\" ?>";
 
 // The text of a QFileDevice::FileError code, translated; "Unknown error" for a
 // code that is not one of them.
@@ -33,4 +32,4 @@ QString& sanitiseFileName(QString& name, QChar replacement);
 // and refused, as is the root folder. Changes no permissions.
 bool removeDirectoryRecursively(const QString& path, bool keepFolder = false);
 
-#endif // SELTRANE_COMPONENTS_OS_FILE_UTILS_H
+#endif  // SELTRANE_COMPONENTS_OS_FILE_UTILS_H

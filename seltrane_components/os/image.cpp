@@ -2,9 +2,7 @@
 
 #include <new>
 
-Image::Image() : m_body(std::make_shared<Internals>())
-{
-}
+Image::Image() : m_body(std::make_shared<Internals>()) {}
 
 Image::Image(int width, int height, int format) : Image()
 {

@@ -56,4 +56,4 @@ private:
     std::shared_ptr<Internals> m_body;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_IMAGE_H
+#endif  // SELTRANE_COMPONENTS_OS_IMAGE_H

@@ -86,4 +86,4 @@ void notifyListeners(ListenerSet<Signal>& set, const Signal& signal)
     }
 }
 
-#endif // SELTRANE_COMPONENTS_OS_LISTENER_SET_H
+#endif  // SELTRANE_COMPONENTS_OS_LISTENER_SET_H

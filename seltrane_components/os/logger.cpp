@@ -34,8 +34,7 @@ QMutex& loggerLock()
 int utf8Cut(const char* text, int maxLength)
 {
     int start = maxLength - 1;
-    while (start > 0 && maxLength - start < 4
-           && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+    while (start > 0 && maxLength - start < 4 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
         --start;
     if (start < 0)
         return 0;
@@ -88,8 +87,7 @@ void logMessageV(int level, const char* format, va_list arguments)
         // must not keep the message from the others.
         try {
             entry.first(level, now, text, entry.second);
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 

@@ -42,4 +42,4 @@ void addLogHandler(LogHandler handler, void* userData);
 // Removes handler; removing one that is not registered does nothing.
 void removeLogHandler(LogHandler handler);
 
-#endif // SELTRANE_COMPONENTS_OS_LOGGER_H
+#endif  // SELTRANE_COMPONENTS_OS_LOGGER_H

@@ -11,4 +11,4 @@
 // (0xC0A80001 -> "192.168.0.1").
 std::string ipv4ToString(std::uint32_t address);
 
-#endif // SELTRANE_COMPONENTS_OS_NET_UTILS_H
+#endif  // SELTRANE_COMPONENTS_OS_NET_UTILS_H

@@ -10,14 +10,10 @@ const quint64 kMaxReportedTotal = 0x7FFFFFFF;
 
 }  // namespace
 
-ProgressTracker::ProgressTracker(ProgressCallback progressCallback, TextCallback textCallback,
-                                 void* userData)
-    : m_progressCallback(progressCallback),
-      m_textCallback(textCallback),
-      m_userData(userData),
+ProgressTracker::ProgressTracker(ProgressCallback progressCallback, TextCallback textCallback, void* userData)
+    : m_progressCallback(progressCallback), m_textCallback(textCallback), m_userData(userData),
       m_cancel(std::make_shared<std::atomic_bool>(false))
-{
-}
+{}
 
 ProgressTracker::~ProgressTracker()
 {
@@ -113,8 +109,7 @@ void ProgressTracker::setStatusText(const QString& text)
 
 bool ProgressTracker::withinDelay() const
 {
-    return m_delayMs > 0
-           && std::chrono::steady_clock::now() - m_startTime < std::chrono::milliseconds(m_delayMs);
+    return m_delayMs > 0 && std::chrono::steady_clock::now() - m_startTime < std::chrono::milliseconds(m_delayMs);
 }
 
 void ProgressTracker::reportProgress()

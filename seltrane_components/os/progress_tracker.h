@@ -34,8 +34,7 @@ public:
     // (title, status, user data)
     typedef void (*TextCallback)(const QString& title, const QString& status, void* userData);
 
-    explicit ProgressTracker(ProgressCallback progressCallback = nullptr,
-                             TextCallback textCallback = nullptr,
+    explicit ProgressTracker(ProgressCallback progressCallback = nullptr, TextCallback textCallback = nullptr,
                              void* userData = nullptr);
     // Tells a reporting receiver 1 of 1 when stages are still open.
     ~ProgressTracker();
@@ -127,4 +126,4 @@ private:
     ProgressTracker* m_tracker;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_PROGRESS_TRACKER_H
+#endif  // SELTRANE_COMPONENTS_OS_PROGRESS_TRACKER_H

@@ -41,7 +41,4 @@ bool RecursiveLock::isOwnedByCurrentThread() const
     return m_owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
 }
 
-std::uint32_t RecursiveLock::holdCount() const
-{
-    return isOwnedByCurrentThread() ? m_count : 0;
-}
+std::uint32_t RecursiveLock::holdCount() const { return isOwnedByCurrentThread() ? m_count : 0; }

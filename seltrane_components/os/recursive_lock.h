@@ -40,8 +40,8 @@ public:
 
 private:
     std::mutex m_mutex;
-    std::atomic<std::thread::id> m_owner{std::thread::id()};
+    std::atomic<std::thread::id> m_owner {std::thread::id()};
     std::uint32_t m_count = 0;  // touched only by the owner
 };
 
-#endif // SELTRANE_COMPONENTS_OS_RECURSIVE_LOCK_H
+#endif  // SELTRANE_COMPONENTS_OS_RECURSIVE_LOCK_H

@@ -17,8 +17,7 @@ void outputDebugString(const char* text)
 
 void writeErrorLine(const std::string& message, int line, const char* sourcePath)
 {
-    debugPrintf("Error %s at line %d in file %s\n", message.c_str(), line,
-                sourcePath ? sourcePath : "");
+    debugPrintf("Error %s at line %d in file %s\n", message.c_str(), line, sourcePath ? sourcePath : "");
 }
 
 }  // namespace

@@ -33,25 +33,21 @@ std::string sourcePathBelowRoot(const char* file);
 void reportFailedCheck(bool fatal, const char* message, int line, const char* file);
 
 // Stops the program when `expr` is false.
-#define SELTRANE_ASSERT(expr)                                                          \
-    ((expr) ? static_cast<void>(0)                                                     \
-            : ::reportFailedCheck(true, "Assert: '" #expr "' is FALSE", __LINE__, __FILE__))
+#define SELTRANE_ASSERT(expr)                                                                                          \
+    ((expr) ? static_cast<void>(0) : ::reportFailedCheck(true, "Assert: '" #expr "' is FALSE", __LINE__, __FILE__))
 
 // Stops the program when `expr` is true.
-#define SELTRANE_TRAP(expr)                                                            \
-    ((expr) ? ::reportFailedCheck(true, "Trap: '" #expr "' is TRUE", __LINE__, __FILE__) \
-            : static_cast<void>(0))
+#define SELTRANE_TRAP(expr)                                                                                            \
+    ((expr) ? ::reportFailedCheck(true, "Trap: '" #expr "' is TRUE", __LINE__, __FILE__) : static_cast<void>(0))
 
 // Reports a logic error when `expr` is false; yields the truth of `expr` so the
 // caller can take its own way out: if (!SELTRANE_LOGIC_CHECK(ok)) return;
-#define SELTRANE_LOGIC_CHECK(expr)                                                     \
-    ((expr) ? true                                                                     \
-            : (::reportFailedCheck(false, "Logic error: '" #expr "' is FALSE", __LINE__, __FILE__), false))
+#define SELTRANE_LOGIC_CHECK(expr)                                                                                     \
+    ((expr) ? true : (::reportFailedCheck(false, "Logic error: '" #expr "' is FALSE", __LINE__, __FILE__), false))
 
 // Reports a logic error when `expr` is true; yields the truth of `expr`:
 // if (SELTRANE_LOGIC_TRAP(used)) return;
-#define SELTRANE_LOGIC_TRAP(expr)                                                      \
-    ((expr) ? (::reportFailedCheck(false, "Logic error: '" #expr "' is TRUE", __LINE__, __FILE__), true) \
-            : false)
+#define SELTRANE_LOGIC_TRAP(expr)                                                                                      \
+    ((expr) ? (::reportFailedCheck(false, "Logic error: '" #expr "' is TRUE", __LINE__, __FILE__), true) : false)
 
-#endif // SELTRANE_COMPONENTS_OS_REPORT_ERROR_H
+#endif  // SELTRANE_COMPONENTS_OS_REPORT_ERROR_H

@@ -29,8 +29,7 @@ Version Version::parse(const QString& text)
     if (!match.hasMatch())
         return Version();
 
-    Version version(static_cast<quint8>(match.captured(1).toUInt()),
-                    static_cast<quint8>(match.captured(2).toUInt()),
+    Version version(static_cast<quint8>(match.captured(1).toUInt()), static_cast<quint8>(match.captured(2).toUInt()),
                     static_cast<quint8>(match.captured(3).toUInt()));
     const QString kind = match.captured(4);
     for (const KindName& entry : kKindNames) {
@@ -57,10 +56,7 @@ std::string Version::toStdString(bool longForm) const
     return text;
 }
 
-QString Version::toString(bool longForm) const
-{
-    return QString::fromStdString(toStdString(longForm));
-}
+QString Version::toString(bool longForm) const { return QString::fromStdString(toStdString(longForm)); }
 
 QByteArray Version::toByteArray() const
 {

@@ -21,8 +21,7 @@ public:
     Version() = default;
     Version(quint8 major, quint8 minor, quint8 patch = 0, quint8 tag = 0)
         : m_major(major), m_minor(minor), m_patch(patch), m_tag(tag)
-    {
-    }
+    {}
 
     // Parses "major.minor[.patch][( |.)(RC|BETA|DEBUG)number]"; anything else
     // gives the all-zero value. Numbers are kept modulo 256; a kind number
@@ -47,8 +46,7 @@ public:
 
     friend bool operator==(const Version& a, const Version& b)
     {
-        return a.m_major == b.m_major && a.m_minor == b.m_minor && a.m_patch == b.m_patch
-               && a.m_tag == b.m_tag;
+        return a.m_major == b.m_major && a.m_minor == b.m_minor && a.m_patch == b.m_patch && a.m_tag == b.m_tag;
     }
     friend bool operator!=(const Version& a, const Version& b) { return !(a == b); }
 
@@ -59,4 +57,4 @@ private:
     quint8 m_tag = 0;
 };
 
-#endif // SELTRANE_COMPONENTS_OS_VERSION_H
+#endif  // SELTRANE_COMPONENTS_OS_VERSION_H

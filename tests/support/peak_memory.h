@@ -39,4 +39,4 @@ inline qint64 resetPeakMemory()
 
 }  // namespace TestSupport
 
-#endif // TESTS_SUPPORT_PEAK_MEMORY_H
+#endif  // TESTS_SUPPORT_PEAK_MEMORY_H

@@ -56,7 +56,7 @@ inline QByteArray bytesAt(quint16 version, const std::vector<Chunk>& chunks)
 // newest: each gate seen from both sides.
 inline std::vector<quint16> gateVersions(const std::vector<Chunk>& chunks, quint16 newest)
 {
-    std::vector<quint16> versions{newest};
+    std::vector<quint16> versions {newest};
     for (const Chunk& chunk : chunks) {
         for (const quint16 edge : {chunk.from, chunk.until}) {
             if (edge == 0 || edge == kNewest || edge > newest)
@@ -106,8 +106,8 @@ template <class T>
         return ::testing::AssertionFailure() << left << " bytes left unread";
     const QByteArray second = binaryBytes(version, [&](OutStream& out) { read.write(out); });
     if (second != first)
-        return ::testing::AssertionFailure() << "binary\n  first:  " << first.toHex().constData()
-                                             << "\n  second: " << second.toHex().constData();
+        return ::testing::AssertionFailure()
+            << "binary\n  first:  " << first.toHex().constData() << "\n  second: " << second.toHex().constData();
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("value.txt"));
@@ -125,11 +125,11 @@ template <class T>
     }
     const QByteArray third = binaryBytes(version, [&](OutStream& out) { fromText.write(out); });
     if (third != first)
-        return ::testing::AssertionFailure() << "text\n  first: " << first.toHex().constData()
-                                             << "\n  text:  " << third.toHex().constData();
+        return ::testing::AssertionFailure()
+            << "text\n  first: " << first.toHex().constData() << "\n  text:  " << third.toHex().constData();
     return ::testing::AssertionSuccess();
 }
 
-} // namespace StreamCheck
+}  // namespace StreamCheck
 
-#endif // TESTS_SUPPORT_STREAM_CHECK_H
+#endif  // TESTS_SUPPORT_STREAM_CHECK_H

@@ -3,8 +3,8 @@
 // private home so no test touches the user's settings or data, or another
 // test's, and a headless QApplication.
 #include <QApplication>
-#include <QStandardPaths>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 

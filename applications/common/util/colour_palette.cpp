@@ -1,14 +1,8 @@
 #include "applications/common/util/colour_palette.h"
 
-ColourPalette::ColourPalette(QObject* parent)
-    : QObject(parent)
-{
-}
+ColourPalette::ColourPalette(QObject* parent) : QObject(parent) {}
 
-ColourPalette::~ColourPalette()
-{
-    ColourPaletteModel::instance()->removePalette(this);
-}
+ColourPalette::~ColourPalette() { ColourPaletteModel::instance()->removePalette(this); }
 
 ColourPaletteModel* ColourPaletteModel::instance()
 {
@@ -45,10 +39,7 @@ QModelIndex ColourPaletteModel::index(int row, int column, const QModelIndex& pa
     return createIndex(row, column, m_palettes.at(row));
 }
 
-QModelIndex ColourPaletteModel::parent(const QModelIndex&) const
-{
-    return QModelIndex();
-}
+QModelIndex ColourPaletteModel::parent(const QModelIndex&) const { return QModelIndex(); }
 
 int ColourPaletteModel::rowCount(const QModelIndex& parent) const
 {
@@ -57,12 +48,6 @@ int ColourPaletteModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : m_palettes.size();
 }
 
-int ColourPaletteModel::columnCount(const QModelIndex&) const
-{
-    return 1;
-}
+int ColourPaletteModel::columnCount(const QModelIndex&) const { return 1; }
 
-QVariant ColourPaletteModel::data(const QModelIndex&, int) const
-{
-    return QVariant();
-}
+QVariant ColourPaletteModel::data(const QModelIndex&, int) const { return QVariant(); }

@@ -60,4 +60,4 @@ private:
     QList<ColourPalette*> m_palettes;
 };
 
-#endif // APPLICATIONS_COMMON_UTIL_COLOUR_PALETTE_H
+#endif  // APPLICATIONS_COMMON_UTIL_COLOUR_PALETTE_H

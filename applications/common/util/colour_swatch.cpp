@@ -4,13 +4,9 @@ namespace {
 
 ColourSwatch* s_activeSwatch = nullptr;
 
-} // namespace
+}  // namespace
 
-ColourSwatch::ColourSwatch(QObject* parent)
-    : QObject(parent)
-{
-    resizeEntries(3, Entry());
-}
+ColourSwatch::ColourSwatch(QObject* parent) : QObject(parent) { resizeEntries(3, Entry()); }
 
 ColourSwatch::~ColourSwatch()
 {
@@ -20,10 +16,7 @@ ColourSwatch::~ColourSwatch()
     }
 }
 
-ColourSwatch* ColourSwatch::activeSwatch()
-{
-    return s_activeSwatch;
-}
+ColourSwatch* ColourSwatch::activeSwatch() { return s_activeSwatch; }
 
 void ColourSwatch::setActiveSwatch(ColourSwatch* swatch)
 {
@@ -31,7 +24,7 @@ void ColourSwatch::setActiveSwatch(ColourSwatch* swatch)
         return;
     ColourSwatch* const previous = s_activeSwatch;
     s_activeSwatch = swatch;
-    emit (swatch ? swatch : previous)->activeSwatchChanged();
+    emit(swatch ? swatch : previous)->activeSwatchChanged();
 }
 
 void ColourSwatch::resizeEntries(quint32 count, const Entry& fill)

@@ -53,4 +53,4 @@ private:
     std::list<Entry> m_entries;
 };
 
-#endif // APPLICATIONS_COMMON_UTIL_COLOUR_SWATCH_H
+#endif  // APPLICATIONS_COMMON_UTIL_COLOUR_SWATCH_H

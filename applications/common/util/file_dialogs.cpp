@@ -24,7 +24,7 @@ bool canReplace(const QString& path)
     return info.isFile() && info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
 }
 
-} // namespace
+}  // namespace
 
 FileDialogChooser::~FileDialogChooser() = default;
 
@@ -89,9 +89,9 @@ QString openFileDialog(QWidget* parent, const FileDialogLocation& location, cons
     return path;
 }
 
-QString saveFileDialog(QWidget* parent, const QString& caption, const QString& filterTitle,
-                       const QString& extension, const QString& suggestedName,
-                       const FileDialogLocation& location, int flags, int* status, FileDialogChooser* chooser)
+QString saveFileDialog(QWidget* parent, const QString& caption, const QString& filterTitle, const QString& extension,
+                       const QString& suggestedName, const FileDialogLocation& location, int flags, int* status,
+                       FileDialogChooser* chooser)
 {
     FileDialogChooser& ask = chooserOrDefault(chooser);
     int result = SaveFileChosen;

@@ -51,11 +51,11 @@ class FileDialogChooser
 public:
     virtual ~FileDialogChooser();
 
-    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& start,
-                                 const QString& filter, QString* selectedFilter);
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+                                 QString* selectedFilter);
     // Must not ask about overwriting; saveFileDialog() does.
-    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& start,
-                                 const QString& filter, QString* selectedFilter);
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+                                 QString* selectedFilter);
     virtual int askOverwrite(const QString& path, bool offerSkip, QWidget* parent);
     virtual void showError(QWidget* parent, const QString& title, const QString& text);
 };
@@ -68,10 +68,9 @@ QString openFileDialog(QWidget* parent, const FileDialogLocation& location, cons
 
 // The file to save to (null when nothing should be saved), ending with
 // "." + extension; status receives a SaveFileDialogStatus when not null.
-QString saveFileDialog(QWidget* parent, const QString& caption, const QString& filterTitle,
-                       const QString& extension, const QString& suggestedName,
-                       const FileDialogLocation& location, int flags = SaveAskOverwrite, int* status = nullptr,
-                       FileDialogChooser* chooser = nullptr);
+QString saveFileDialog(QWidget* parent, const QString& caption, const QString& filterTitle, const QString& extension,
+                       const QString& suggestedName, const FileDialogLocation& location, int flags = SaveAskOverwrite,
+                       int* status = nullptr, FileDialogChooser* chooser = nullptr);
 
 // Asks whether path may be overwritten; returns an OverwriteAnswer.  "Skip"
 // is offered only with offerSkip.  Cancel is the default button, so Enter
@@ -84,4 +83,4 @@ int askOverwrite(const QString& path, bool offerSkip, QWidget* parent);
 // the home folder when there is none or it cannot be made.  Never empty.
 QString defaultFolder(const FileDialogLocation& location, bool asFolder);
 
-#endif // APPLICATIONS_COMMON_UTIL_FILE_DIALOGS_H
+#endif  // APPLICATIONS_COMMON_UTIL_FILE_DIALOGS_H

@@ -6,12 +6,9 @@
 
 namespace {
 
-QRect availableArea(const QScreen* screen)
-{
-    return screen ? screen->availableGeometry() : QRect();
-}
+QRect availableArea(const QScreen* screen) { return screen ? screen->availableGeometry() : QRect(); }
 
-} // namespace
+}  // namespace
 
 void fitRectToArea(QRect& rect, const QRect& area)
 {

@@ -26,4 +26,4 @@ void ensureRectOnScreen(QRect& rect);
 void fitRectToArea(QRect& rect, const QRect& area);
 void ensureRectOnAreas(QRect& rect, const QVector<QRect>& areas, const QRect& defaultArea);
 
-#endif // APPLICATIONS_COMMON_UTIL_SCREEN_UTILS_H
+#endif  // APPLICATIONS_COMMON_UTIL_SCREEN_UTILS_H

@@ -4,9 +4,7 @@
 #include <QEvent>
 #include <QLineEdit>
 
-SpecialValueTextSelector::SpecialValueTextSelector(QAbstractSpinBox* spinBox)
-    : QObject(spinBox)
-    , m_spinBox(spinBox)
+SpecialValueTextSelector::SpecialValueTextSelector(QAbstractSpinBox* spinBox) : QObject(spinBox), m_spinBox(spinBox)
 {
     for (QObject* child : spinBox->children()) {
         if (auto* lineEdit = qobject_cast<QLineEdit*>(child)) {

@@ -4,10 +4,7 @@
 #include <QEvent>
 #include <QWidget>
 
-StyleAnimation::StyleAnimation(QObject* target)
-    : QAbstractAnimation(target)
-{
-}
+StyleAnimation::StyleAnimation(QObject* target) : QAbstractAnimation(target) {}
 
 StyleAnimation::~StyleAnimation() = default;
 
@@ -28,16 +25,9 @@ void StyleAnimation::updateCurrentTime(int)
     }
 }
 
-bool StyleAnimation::isUpdateNeeded() const
-{
-    return currentTime() > m_delay;
-}
+bool StyleAnimation::isUpdateNeeded() const { return currentTime() > m_delay; }
 
-ProgressStyleAnimation::ProgressStyleAnimation(int speed, QObject* target)
-    : StyleAnimation(target)
-    , m_speed(speed)
-{
-}
+ProgressStyleAnimation::ProgressStyleAnimation(int speed, QObject* target) : StyleAnimation(target), m_speed(speed) {}
 
 int ProgressStyleAnimation::animationStep() const
 {

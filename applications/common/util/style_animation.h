@@ -56,4 +56,4 @@ private:
     mutable int m_step = -1;
 };
 
-#endif // APPLICATIONS_COMMON_UTIL_STYLE_ANIMATION_H
+#endif  // APPLICATIONS_COMMON_UTIL_STYLE_ANIMATION_H

@@ -6,7 +6,6 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCalendarWidget>
-#include <qdrawutil.h>
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +16,7 @@
 #include <QTabBar>
 #include <QTextCharFormat>
 #include <QTransform>
+#include <qdrawutil.h>
 
 #include <algorithm>
 
@@ -35,10 +35,7 @@ QFont normalFont;
 QFont smallFont;
 QFont largeFont;
 
-void initTarvelStyleResources()
-{
-    Q_INIT_RESOURCE(tarvel_style);
-}
+void initTarvelStyleResources() { Q_INIT_RESOURCE(tarvel_style); }
 
 namespace {
 
@@ -81,10 +78,7 @@ QTransform rotationAbout(int width, int height, int angle)
 }
 
 // x / 255 rounded, for x a product of two 8-bit values (either sign).
-int divideBy255(int x)
-{
-    return (x + (x >> 8) + 128) >> 8;
-}
+int divideBy255(int x) { return (x + (x >> 8) + 128) >> 8; }
 
 void setRoleColours(QPalette& palette, QPalette::ColorRole role, const QColor& all, const QColor& disabled)
 {
@@ -94,17 +88,11 @@ void setRoleColours(QPalette& palette, QPalette::ColorRole role, const QColor& a
 
 // A rectangle one pixel short at the right and bottom, for outlines drawn
 // half a pixel in under antialiasing.
-QRect outlineRect(const QRect& rect)
-{
-    return rect.adjusted(0, 0, -1, -1);
-}
+QRect outlineRect(const QRect& rect) { return rect.adjusted(0, 0, -1, -1); }
 
-} // namespace
+}  // namespace
 
-int roundStyleDpi(qreal logicalDpi)
-{
-    return std::max(96, qRound(logicalDpi / 96.0) * 96);
-}
+int roundStyleDpi(qreal logicalDpi) { return std::max(96, qRound(logicalDpi / 96.0) * 96); }
 
 int styleDpi()
 {
@@ -133,15 +121,16 @@ QImage colouriseImage(const QImage& source, const QColor& colour)
             const int grey = qGreen(pixel), weight = qBlue(pixel) - qRed(pixel);
             const int alpha = divideBy255(qAlpha(pixel) * ac);
             // A strong tint on a light grey must saturate, not wrap round to dark.
-            const auto channel = [&](int c) { return std::min(std::clamp(grey + divideBy255(weight * c), 0, 255), alpha); };
+            const auto channel = [&](int c) {
+                return std::min(std::clamp(grey + divideBy255(weight * c), 0, 255), alpha);
+            };
             line[x] = qRgba(channel(rc), channel(gc), channel(bc), alpha);
         }
     }
     return image;
 }
 
-TarvelStyle::TarvelStyle()
-    : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+TarvelStyle::TarvelStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
 {
     setRoleColours(m_palette, QPalette::Window, colourOffWhite, colourOffWhite);
     setRoleColours(m_palette, QPalette::Button, colourButtonGrey, colourLightGrey);
@@ -177,10 +166,7 @@ TarvelStyle::~TarvelStyle()
     m_animations.clear();
 }
 
-QPalette TarvelStyle::standardPalette() const
-{
-    return m_palette;
-}
+QPalette TarvelStyle::standardPalette() const { return m_palette; }
 
 void TarvelStyle::polish(QWidget* widget)
 {
@@ -301,8 +287,8 @@ QIcon TarvelStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
 
 QPixmap TarvelStyle::colourisedPixmap(const QString& path, const QColor& colour, int angle) const
 {
-    const QString key = QLatin1String("$tarvel-colourised-") + path + QString::number(colour.rgba(), 16)
-        + QString::number(angle);
+    const QString key =
+        QLatin1String("$tarvel-colourised-") + path + QString::number(colour.rgba(), 16) + QString::number(angle);
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
@@ -532,15 +518,16 @@ void TarvelStyle::drawTabClose(const QStyleOption* option, QPainter* painter, co
         icons.tabClose.addFile(QStringLiteral(":/style/close_tab_down.svg"), QSize(), QIcon::Normal, QIcon::On);
         icons.tabClose.addFile(QStringLiteral(":/style/close_tab_hover.svg"), QSize(), QIcon::Active, QIcon::Off);
     }
-    const int size = std::min({option->rect.width(), option->rect.height(),
-                               proxy()->pixelMetric(PM_SmallIconSize, option, widget)});
+    const int size =
+        std::min({option->rect.width(), option->rect.height(), proxy()->pixelMetric(PM_SmallIconSize, option, widget)});
     const State state = option->state;
     QIcon::Mode mode = QIcon::Normal;
     if (!(state & State_Enabled) || !(state & (State_Raised | State_Sunken | State_Selected)))
         mode = QIcon::Disabled;
     else if (state & State_Raised)
         mode = QIcon::Active;
-    const QPixmap pixmap = icons.tabClose.pixmap(QSize(size, size), mode, state & State_Sunken ? QIcon::On : QIcon::Off);
+    const QPixmap pixmap =
+        icons.tabClose.pixmap(QSize(size, size), mode, state & State_Sunken ? QIcon::On : QIcon::Off);
     proxy()->drawItemPixmap(painter, option->rect, Qt::AlignCenter, pixmap);
 }
 

@@ -98,8 +98,7 @@ public:
     QPixmap highDpiPixmap(const QSize& size) const;
     // Draws pixmap into target as a nine-patch: the margins keep their size,
     // the rest stretches.
-    void drawBorderPixmap(QPainter* painter, const QRect& target, const QMargins& margins,
-                          const QPixmap& pixmap) const;
+    void drawBorderPixmap(QPainter* painter, const QRect& target, const QMargins& margins, const QPixmap& pixmap) const;
 
     // Starts animation for its parent (the target widget), replacing the
     // target's running one.  An animation without a parent would never be
@@ -120,4 +119,4 @@ private:
     mutable std::map<const QObject*, QPointer<StyleAnimation>> m_animations;
 };
 
-#endif // APPLICATIONS_COMMON_UTIL_TARVEL_STYLE_H
+#endif  // APPLICATIONS_COMMON_UTIL_TARVEL_STYLE_H

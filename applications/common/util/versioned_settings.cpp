@@ -30,25 +30,19 @@ int kindRank(quint8 tag)
     }
 }
 
-void syncInstance()
-{
-    VersionedSettings::instance()->sync();
-}
+void syncInstance() { VersionedSettings::instance()->sync(); }
 
-} // namespace
+}  // namespace
 
 bool VersionedSettings::VersionOrder::operator()(const Version& a, const Version& b) const
 {
     const auto key = [](const Version& v) {
-        return std::make_tuple(v.majorVersion(), v.minorVersion(), v.patchVersion(), kindRank(v.tag()),
-                               v.tag() & 0x3F);
+        return std::make_tuple(v.majorVersion(), v.minorVersion(), v.patchVersion(), kindRank(v.tag()), v.tag() & 0x3F);
     };
     return key(a) < key(b);
 }
 
-VersionedSettings::VersionedSettings(const Version& version, QObject* parent)
-    : QObject(parent)
-    , m_version(version)
+VersionedSettings::VersionedSettings(const Version& version, QObject* parent) : QObject(parent), m_version(version)
 {
     if (hasNumbers(m_version))
         m_group = m_version.toString(true);
@@ -135,10 +129,7 @@ void VersionedSettings::removeGroup(const QString& name, bool alsoOlder)
     }
 }
 
-void VersionedSettings::sync()
-{
-    m_settings.sync();
-}
+void VersionedSettings::sync() { m_settings.sync(); }
 
 void VersionedSettings::findOlderGroups()
 {

@@ -16,8 +16,8 @@
 // version that has it, and copied into this version's group on first read.
 // An older group holding "InheritsOlderVersions" = false stops the search at
 // itself (and for its own version); "ClearSettingsOnStartup" = true wipes this
-// version's group at the next start, after which it inherits nothing.  The all-zero version keeps its keys at the top level and
-// inherits nothing.
+// version's group at the next start, after which it inherits nothing.  The all-zero version keeps its keys at the top
+// level and inherits nothing.
 //
 // The settings are the application's default QSettings (organisation and
 // application names as set on QCoreApplication when this object is made).
@@ -73,4 +73,4 @@ private:
     std::map<Version, OlderGroup, VersionOrder> m_olderGroups;
 };
 
-#endif // APPLICATIONS_COMMON_UTIL_VERSIONED_SETTINGS_H
+#endif  // APPLICATIONS_COMMON_UTIL_VERSIONED_SETTINGS_H

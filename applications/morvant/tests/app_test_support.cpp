@@ -17,7 +17,7 @@ const std::vector<ConversionDriver::Step>& ScriptedDriver::steps() const
         auto& self = static_cast<ScriptedDriver&>(driver);
         self.step(self);
     };
-    static const std::vector<Step> none, scripted{{"Scripted step", run}};
+    static const std::vector<Step> none, scripted {{"Scripted step", run}};
     return step ? scripted : none;
 }
 

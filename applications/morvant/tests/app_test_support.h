@@ -76,13 +76,13 @@ protected:
     void TearDown() override;
 
     QString input(const QString& name, const QByteArray& bytes);
-    bool convert(const QString& path);  // also checks that the temporary folder is empty afterwards
+    bool convert(const QString& path);     // also checks that the temporary folder is empty afterwards
     QString text(const char* name) const;  // of the label or pane `name`
 
     QTemporaryDir folder;
     ScriptedDriver driver;
     ScriptedChooser chooser;
-    ScriptedWindow window{&driver};
+    ScriptedWindow window {&driver};
     QByteArray savedTmpDir;
 };
 
@@ -90,4 +90,4 @@ protected:
 QByteArray packArchive(int kind, const std::vector<std::pair<QString, QByteArray>>& files);
 QByteArray readBytes(const QString& path);
 
-#endif // APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
+#endif  // APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H

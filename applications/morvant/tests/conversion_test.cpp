@@ -54,10 +54,11 @@ typedef AppFixture ConversionTest;
 TEST_F(ConversionTest, EveryInputFormConvertsAndSaves)
 {
     const QByteArray show = buildShow({});
-    const std::vector<std::pair<QString, QByteArray>> files{{QStringLiteral("notes.txt"), "notes"},
-                                                            {QString::fromUtf8("Sc\xC3\xA8ne/inner.kvq"), show}};
+    const std::vector<std::pair<QString, QByteArray>> files {{QStringLiteral("notes.txt"), "notes"},
+                                                             {QString::fromUtf8("Sc\xC3\xA8ne/inner.kvq"), show}};
     const std::pair<const char*, QByteArray> inputs[] = {
-        {"plain.kvq", show}, {"bundle.kvx", buildBundle({{"media/clip.txt", "clip"}, {"my show.kvq", show}})},
+        {"plain.kvq", show},
+        {"bundle.kvx", buildBundle({{"media/clip.txt", "clip"}, {"my show.kvq", show}})},
         {"tarred.kvx", packArchive(ArchiveFile::TarGzKind, files)},
         {"Foyer \xC3\xA9t\xC3\xA9 50%.kvx", packArchive(ArchiveFile::ZipKind, files)}};
     QString earlierFolder;
@@ -71,9 +72,10 @@ TEST_F(ConversionTest, EveryInputFormConvertsAndSaves)
         chooser.saveAnswer = folder.filePath(QString::fromUtf8(entry.first) + QStringLiteral("-out"));
         ASSERT_TRUE(window.save());
         const QString saved = chooser.saveAnswer + QStringLiteral(".kv2");
-        EXPECT_EQ(text("reportPane"), QStringLiteral("Loading the input project\nCreating the output project\n"
-                                                     "Saving the output project\nThe output project was saved as ")
-                                          + saved);
+        EXPECT_EQ(text("reportPane"),
+                  QStringLiteral("Loading the input project\nCreating the output project\n"
+                                 "Saving the output project\nThe output project was saved as ")
+                      + saved);
         expectSavedProject(saved, Archive::resolveDatabase(driver.outputDatabaseId()).databaseUuid());
     }
 }
@@ -97,41 +99,66 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
         QString errors;
     };
     const Case cases[] = {
-        {"missing.kvq", "-", notOpened + "%1 does not exist: it may have been moved, renamed or deleted. Choose the "
-                                         "show again."},
-        {"empty.kvq", "", notOpened + "%1 is empty (0 bytes) and holds no show: it was probably not saved completely. "
-                                      "Choose an earlier copy of the show."},
-        {"folder.kvq", "/", notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
-                                        "it."},
-        {"folder.kvx", "/", notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
-                                        "it."},
-        {"renamed.txt", show, notOpened + "%1 is a version-1 show of the kind .kvq, but its name ends in \".txt\", so "
-                                          "it was not read as one: rename it to end in .kvq and choose it again."},
-        {"other.wvq", show, notOpened + "%1 is a version-1 show of the kind .kvq, but its name ends in \".wvq\", so "
-                                        "it was not read as one: rename it to end in .kvq and choose it again."},
-        {"notes.kvq", "Lighting notes, not a show", notOpened + "%1 is not a version-1 show: its first bytes are not "
-             "those of a show, a bundle, a tar or a zip archive. Choose a show file (.kvq) or bundle (.kvx)."},
-        {"archive.kvq", tarred, notOpened + "%1 is a gzip-compressed tar archive, but only files ending in .kvx, .wvx "
-                                            "or .jvx are opened as archives: rename it to end in .kvx and choose it "
-                                            "again."},
-        {"cut.kvx", tarred.left(30), notOpened + "%1 starts like a gzip-compressed tar archive but cannot be read as "
-                                                 "one: it is damaged or incomplete. Choose an earlier copy of it."},
+        {"missing.kvq", "-",
+         notOpened
+             + "%1 does not exist: it may have been moved, renamed or deleted. Choose the "
+               "show again."},
+        {"empty.kvq", "",
+         notOpened
+             + "%1 is empty (0 bytes) and holds no show: it was probably not saved completely. "
+               "Choose an earlier copy of the show."},
+        {"folder.kvq", "/",
+         notOpened
+             + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
+               "it."},
+        {"folder.kvx", "/",
+         notOpened
+             + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
+               "it."},
+        {"renamed.txt", show,
+         notOpened
+             + "%1 is a version-1 show of the kind .kvq, but its name ends in \".txt\", so "
+               "it was not read as one: rename it to end in .kvq and choose it again."},
+        {"other.wvq", show,
+         notOpened
+             + "%1 is a version-1 show of the kind .kvq, but its name ends in \".wvq\", so "
+               "it was not read as one: rename it to end in .kvq and choose it again."},
+        {"notes.kvq", "Lighting notes, not a show",
+         notOpened
+             + "%1 is not a version-1 show: its first bytes are not "
+               "those of a show, a bundle, a tar or a zip archive. Choose a show file (.kvq) or bundle (.kvx)."},
+        {"archive.kvq", tarred,
+         notOpened
+             + "%1 is a gzip-compressed tar archive, but only files ending in .kvx, .wvx "
+               "or .jvx are opened as archives: rename it to end in .kvx and choose it "
+               "again."},
+        {"cut.kvx", tarred.left(30),
+         notOpened
+             + "%1 starts like a gzip-compressed tar archive but cannot be read as "
+               "one: it is damaged or incomplete. Choose an earlier copy of it."},
         {"new.kvx", packArchive(ArchiveFile::TarGzKind, {{QStringLiteral("s.kvq"), buildShow(tooNew)}}),
          "Failed to load the input project, error = attempting to load show created in a newer version of software "
          "(3.2.1)\n%1 was saved by a newer version of the show software than this converter reads; nothing was "
          "converted. Use a newer version of the converter."},
-        {"short.kvq", show.left(40), "Error reading/writing from file\nFailed to load the input project, result = 3\n"
-                                     "The show %1" + damaged.arg(40)},
-        {"bundled.kvx", buildBundle({{"a.kvq", show.left(45)}}), "Error reading/writing from file\nFailed to load "
-             "the input project, result = 3\nThe show file \"a.kvq\" in %1" + damaged.arg(45)},
-        {"triggers.kvq", buildShow(unsupported), "Unsupported version-1 section: triggers\nFailed to load the input "
-             "project, result = 3\nThe show %1 is not damaged, but it holds triggers, which this version of the "
-             "converter cannot convert yet; nothing was converted. Keep the show as it is."},
-        {"noshow.kvx", buildBundle({{"readme.txt", "no show"}}), "Failed to load the input project, error = The "
-             "bundle holds no show file\n%1 was opened, but it holds no version-1 show file of its kind (such as a "
-             ".kvq file for a .kvx): choose the bundle or archive that holds the show."},
-        {"broken.kvx", buildBundle({{"a.kvq", "x"}}, "7"), "Failed to load the input project, error = Bad file start "
-             "magicnum\nThe bundle %1 is damaged or incomplete and cannot be expanded. Choose an earlier copy of it."},
+        {"short.kvq", show.left(40),
+         "Error reading/writing from file\nFailed to load the input project, result = 3\n"
+         "The show %1"
+             + damaged.arg(40)},
+        {"bundled.kvx", buildBundle({{"a.kvq", show.left(45)}}),
+         "Error reading/writing from file\nFailed to load "
+         "the input project, result = 3\nThe show file \"a.kvq\" in %1"
+             + damaged.arg(45)},
+        {"triggers.kvq", buildShow(unsupported),
+         "Unsupported version-1 section: triggers\nFailed to load the input "
+         "project, result = 3\nThe show %1 is not damaged, but it holds triggers, which this version of the "
+         "converter cannot convert yet; nothing was converted. Keep the show as it is."},
+        {"noshow.kvx", buildBundle({{"readme.txt", "no show"}}),
+         "Failed to load the input project, error = The "
+         "bundle holds no show file\n%1 was opened, but it holds no version-1 show file of its kind (such as a "
+         ".kvq file for a .kvx): choose the bundle or archive that holds the show."},
+        {"broken.kvx", buildBundle({{"a.kvq", "x"}}, "7"),
+         "Failed to load the input project, error = Bad file start "
+         "magicnum\nThe bundle %1 is damaged or incomplete and cannot be expanded. Choose an earlier copy of it."},
     };
     // A failed conversion also drops the earlier result: the bar is reset, the line red, nothing to save.
     ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), show)));
@@ -160,8 +187,10 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
         const QString locked = input(QStringLiteral("locked.kvq"), show);
         ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::WriteOwner));
         EXPECT_FALSE(convert(locked));
-        EXPECT_EQ(text("errorPane"), notOpened + '"' + locked + "\" cannot be read (Permission denied): check that "
-                                                                "you may read it, then choose it again.");
+        EXPECT_EQ(text("errorPane"),
+                  notOpened + '"' + locked
+                      + "\" cannot be read (Permission denied): check that "
+                        "you may read it, then choose it again.");
     }
 }
 
@@ -182,9 +211,11 @@ TEST_F(ConversionTest, ASparseShowInATarFailsWithoutTheMemoryItAsksFor)
     EXPECT_EQ(text("errorPane"),
               "Failed to load the input project, error = The archive entry show.kvq would take the extracted files "
               "beyond the limit of 11520 bytes for this archive: it is damaged or hostile, and nothing extracted "
-              "from it was kept\nThe archive \"" + QDir::toNativeSeparators(path) + "\" could not be expanded: it "
-              "may be damaged or incomplete, or the disk may be full. Choose an earlier copy, or free some space "
-              "and try again.");
+              "from it was kept\nThe archive \""
+                  + QDir::toNativeSeparators(path)
+                  + "\" could not be expanded: it "
+                    "may be damaged or incomplete, or the disk may be full. Choose an earlier copy, or free some space "
+                    "and try again.");
 }
 
 TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFileAndSaysWhy)
@@ -200,10 +231,11 @@ TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFileAndSaysWhy)
     EXPECT_EQ(readBytes(target), old);
     const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you may write "
                                           "to, check that the disk has free space, then save again.");
-    EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to compress the output project (Saving was cancelled)\n")
-                                     + advice.arg(target, QStringLiteral("Saving was cancelled")));
+    EXPECT_EQ(text("errorPane"),
+              QStringLiteral("Failed to compress the output project (Saving was cancelled)\n")
+                  + advice.arg(target, QStringLiteral("Saving was cancelled")));
     EXPECT_EQ(driver.saveFailure(), advice.arg(target, QStringLiteral("Saving was cancelled")));
-    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("existing*")}), QStringList{"existing.kv2"});
+    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("existing*")}), QStringList {"existing.kv2"});
     // The project is still there and saves over the old file.
     ProgressTracker progress;
     EXPECT_TRUE(driver.saveOutputProject(target, progress) && readBytes(target) != old);
@@ -223,9 +255,10 @@ TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
     EXPECT_FALSE(convert(input(QStringLiteral("b.kvx"), buildBundle({{"s.kvq", buildShow({})}}))));
     EXPECT_EQ(text("reportPane"),
               QStringLiteral("Loading the input project\nCreating the output project\nScripted step"));
-    EXPECT_EQ(text("errorPane"), QStringLiteral("Failed to convert the input project (no such controller)\nThe show "
-                                                "was read, but converting it failed, so no project was made. Keep the "
-                                                "show and report this message with it."));
+    EXPECT_EQ(text("errorPane"),
+              QStringLiteral("Failed to convert the input project (no such controller)\nThe show "
+                             "was read, but converting it failed, so no project was made. Keep the "
+                             "show and report this message with it."));
     // Rolled back and closed: the database is gone, and so is the project.
     EXPECT_NE(database, Archive::kNoDatabase);
     EXPECT_EQ(Archive::getArray(0, database), nullptr);

@@ -9,10 +9,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QScreen>
 #include <QSysInfo>
+#include <QTest>
+#include <QTimer>
 #include <QUuid>
 
 #include <tuple>
@@ -38,12 +38,15 @@ TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversionAndOnClose)
 {
     window.show();
     window.browse();
-    EXPECT_EQ(chooser.asked, QStringList{QStringLiteral("Select input file|Design projects (*.kvq *.kvx);;"
-                                                        "Other projects (*.wvq *.wvx *.jvq *.jvx)")});
+    EXPECT_EQ(chooser.asked,
+              QStringList {QStringLiteral("Select input file|Design projects (*.kvq *.kvx);;"
+                                          "Other projects (*.wvq *.wvx *.jvq *.jvx)")});
     EXPECT_EQ(setting(MainWindow::kInputPathKey).toString(), chooser.openAnswer);
     // Answer, the save works, saves and conversions so far: a failed save stops the new conversion.
     const std::tuple<int, bool, int, int> steps[] = {{QMessageBox::Cancel, true, 0, 1},
-        {QMessageBox::Save, false, 1, 1}, {QMessageBox::Save, true, 2, 2}, {QMessageBox::Discard, true, 2, 3}};
+                                                     {QMessageBox::Save, false, 1, 1},
+                                                     {QMessageBox::Save, true, 2, 2},
+                                                     {QMessageBox::Discard, true, 2, 3}};
     for (const auto& step : steps) {
         window.answer = std::get<0>(step);
         driver.failSave = !std::get<1>(step);
@@ -124,7 +127,7 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
     VersionedSettings::instance()->remove(QLatin1String(MainWindow::kOutputPathKey));
     window.browse();
     const QString good = folder.filePath(QStringLiteral("out.kv2"));
-    std::vector<std::pair<QString, QString>> failures{{good + "/x.kv2", "Error 20 (Not a directory)"}};
+    std::vector<std::pair<QString, QString>> failures {{good + "/x.kv2", "Error 20 (Not a directory)"}};
     if (geteuid() != 0) {
         const QString readOnly = folder.filePath(QStringLiteral("read-only"));
         ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("read-only")));
@@ -145,7 +148,8 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
                 EXPECT_FALSE(window.save());
                 const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you "
                                                       "may write to, check that the disk has free space, then save "
-                                                      "again.").arg(failure.first, failure.second);
+                                                      "again.")
+                                           .arg(failure.first, failure.second);
                 EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed") + advice);
                 EXPECT_EQ(text("errorPane"),
                           "Failed to compress the output project (" + failure.second + ")\n" + advice);
@@ -161,8 +165,8 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
         chooser.saveAnswer = good;
         ASSERT_TRUE(window.save());
         EXPECT_EQ(text("errorPane"), QString());
-        EXPECT_EQ(text("reportPane"), conversionReport + "\nSaving the output project\nThe output project was saved as "
-                                          + good);
+        EXPECT_EQ(text("reportPane"),
+                  conversionReport + "\nSaving the output project\nThe output project was saved as " + good);
         EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete"));
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
         EXPECT_FALSE(window.hasUnsavedResult());

@@ -23,15 +23,14 @@ struct Counted : Archive::ObjectBase
 int Counted::alive = 0;
 
 struct Other : Archive::ObjectBase
-{
-};
+{};
 
-} // namespace
+}  // namespace
 
 TEST(TypeRegistry, CoreLookupsAndErrors)
 {
     ObjectRegistry::registerCoreTypes();
-    ObjectRegistry::registerCoreTypes(); // idempotent
+    ObjectRegistry::registerCoreTypes();  // idempotent
     EXPECT_EQ(ObjectRegistry::nameForCode(52), QStringLiteral("ObjectBase"));
     EXPECT_EQ(ObjectRegistry::codeForName(QStringLiteral("QStringList")), 33u);
 
@@ -50,7 +49,7 @@ TEST(TypeRegistry, PrivateInstanceDuplicatesAndSharedNames)
 {
     using namespace ObjectRegistry;
     Registry reg;
-    EXPECT_EQ(reg.find(0), nullptr); // a new registry is valid and empty
+    EXPECT_EQ(reg.find(0), nullptr);  // a new registry is valid and empty
 
     reg.registerType(primitiveRecord(7, QStringLiteral("list")));
     EXPECT_EQ(errorOf([&] { reg.registerType(primitiveRecord(7, QStringLiteral("other"))); }),
@@ -97,7 +96,7 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
         // A clone is a new object without an id.
         typed->setId(42);
         EXPECT_EQ(std::unique_ptr<Counted>(typed->clone())->getId(), Archive::kNoObjectId);
-        ptr = ptr; // self-assignment keeps the object
+        ptr = ptr;  // self-assignment keeps the object
         EXPECT_EQ(ptr.useCount(), 3);
     }
     EXPECT_EQ(Counted::alive, 0);
@@ -110,7 +109,7 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
     EXPECT_TRUE(castRemoved.isRemovedMarker() && castRemoved.sequence() == 11u);
     EXPECT_TRUE(Archive::staticPointerCast<Counted>(removed).isRemovedMarker());
     castRemoved.reset();
-    removed.reset(); // the last reference to the marker deletes nothing
+    removed.reset();  // the last reference to the marker deletes nothing
 
     auto reserved = Archive::ObjectPtr::reservedMarker();
     EXPECT_TRUE(reserved.isMarker() && !reserved.isRemovedMarker() && !Archive::ObjectPtr().isMarker());

@@ -14,8 +14,8 @@
 
 #include <clocale>
 #include <random>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -58,7 +58,7 @@ struct RawEntry
     const char* link = nullptr;
     const char* hardlink = nullptr;
     QByteArray content = "bad";
-    qint64 dataAt = -1; // a sparse file: holes but for content's bytes from here
+    qint64 dataAt = -1;  // a sparse file: holes but for content's bytes from here
     qint64 dataSize = 0;
 };
 
@@ -228,7 +228,8 @@ TEST(ArchiveFile, DeclaredSizesWithoutDataFail)
 {
     // zip-entry-declared-size.zip: one stored entry "P" with no data and a
     // declared size of 0x61000000.
-    const QByteArray zip = QByteArray::fromHex("504b0304001400080000bc9a865d07d66f9000000000000000610100000050504b0506");
+    const QByteArray zip =
+        QByteArray::fromHex("504b0304001400080000bc9a865d07d66f9000000000000000610100000050504b0506");
     QTemporaryDir dir;
     // The default bound (64 times 35 bytes) refuses the declared size at once;
     // under a bound that allows it, the missing data fails the entry.
@@ -275,7 +276,7 @@ TEST(ArchiveFile, TheBoundStopsBombsAndKeepsRealSparseFiles)
     std::mt19937 random(11);
     for (char& byte : data)
         byte = char(random());
-    RawEntry holes{"holes.bin"};
+    RawEntry holes {"holes.bin"};
     holes.content = QByteArray(512 * 1024, '\0').replace(100 * 1024, data.size(), data);
     holes.dataAt = 100 * 1024;
     holes.dataSize = data.size();

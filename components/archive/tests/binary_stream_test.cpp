@@ -56,7 +56,7 @@ private:
     int m_seeks = 0;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(BinaryStreamTest, HeaderExtraBytesErrorsAndVersionTooNew)
 {
@@ -65,7 +65,7 @@ TEST_F(BinaryStreamTest, HeaderExtraBytesErrorsAndVersionTooNew)
     {
         BinaryOutStream out(157);
         out.open(path(), &extra);
-    } // the destructor closes
+    }  // the destructor closes
     EXPECT_EQ(readFile(path()), hex("5C5CFF335C5C33FF009D000000026162"));
     BinaryInStream in;
     QByteArray readExtra;
@@ -85,7 +85,7 @@ TEST_F(BinaryStreamTest, HeaderExtraBytesErrorsAndVersionTooNew)
         EXPECT_EQ(e.supported(), 157);
         EXPECT_EQ(e.found(), 158);
     }
-    EXPECT_EQ(readExtra, hex("AA")); // read before the version is judged
+    EXPECT_EQ(readExtra, hex("AA"));  // read before the version is judged
     in.open(path(), 158);
     EXPECT_EQ(in.version(), 158);
 }
@@ -95,34 +95,52 @@ TEST_F(BinaryStreamTest, GoldenBytes)
     BitVector bits(9);
     bits.setBit(0);
     bits.setBit(8);
-    const ObjectTag tag{3, 1, 2};
+    const ObjectTag tag {3, 1, 2};
     const QByteArray bytes = body([&](OutStream& out) {
         out << 0.1f << QString() << QString(QLatin1String("")) << QStringLiteral("Ab") << true << qint16(-2)
             << quint64(1) << QUuid(QStringLiteral("{00112233-4455-6677-8899-aabbccddeeff}")) << QPoint(-1, 2);
-        out << std::vector<quint32>{7, 9} << std::map<qint8, bool>{{1, true}} << std::set<quint8>{3}
-            << QList<quint8>{4} << QHash<quint8, quint8>{{5, 6}} << std::list<quint8>{8}
-            << std::array<quint8, 2>{{1, 2}} << std::pair<quint8, quint8>(1, 2);
+        out << std::vector<quint32> {7, 9} << std::map<qint8, bool> {{1, true}} << std::set<quint8> {3}
+            << QList<quint8> {4} << QHash<quint8, quint8> {{5, 6}} << std::list<quint8> {8}
+            << std::array<quint8, 2> {{1, 2}} << std::pair<quint8, quint8>(1, 2);
         writeObjectPointer(out, nullptr);
         out << tag << bits << BitVector(0) << DateTime();
     });
-    EXPECT_EQ(bytes, hex("3FB99999A0000000" // the float as the double nearest to it
-                         "FFFFFFFF" "00000000" "0000000400410062" "01" "FFFE" "0000000000000001"
-                         "00112233445566778899AABBCCDDEEFF" "FFFFFFFF00000002"
-                         "0006" "00000002" "00000007" "00000009"
-                         "0008000000010101" "00090000000103" "001F0000000104" "0014000000010506"
-                         "00070000000108" "0022000000020102" "0010000000020102"
-                         "0012" "0037000000010000000200000003"
-                         "0018000000090101" "001800000000" "0023FFFFFF07FFFFFF"));
+    EXPECT_EQ(bytes,
+              hex("3FB99999A0000000"  // the float as the double nearest to it
+                  "FFFFFFFF"
+                  "00000000"
+                  "0000000400410062"
+                  "01"
+                  "FFFE"
+                  "0000000000000001"
+                  "00112233445566778899AABBCCDDEEFF"
+                  "FFFFFFFF00000002"
+                  "0006"
+                  "00000002"
+                  "00000007"
+                  "00000009"
+                  "0008000000010101"
+                  "00090000000103"
+                  "001F0000000104"
+                  "0014000000010506"
+                  "00070000000108"
+                  "0022000000020102"
+                  "0010000000020102"
+                  "0012"
+                  "0037000000010000000200000003"
+                  "0018000000090101"
+                  "001800000000"
+                  "0023FFFFFF07FFFFFF"));
     read(bytes.mid(51, 8), [](InStream& in) {
         QPoint point;
         in >> point;
-        EXPECT_EQ(point, QPoint(-1, 2)); // only the binary form has QPoint
+        EXPECT_EQ(point, QPoint(-1, 2));  // only the binary form has QPoint
     });
     // Stray bits beyond the count are dropped on reading.
     read(hex("00180000000901FF"), [](InStream& in) {
         BitVector v;
         in >> v;
-        EXPECT_EQ(v.words(), std::vector<std::uint32_t>{0x101});
+        EXPECT_EQ(v.words(), std::vector<std::uint32_t> {0x101});
     });
 }
 
@@ -152,23 +170,47 @@ TEST_F(BinaryStreamTest, BadSectionsHugeCountsAndDeepNesting)
         in.checkStatus();
     };
     const QByteArray wrapper = hex("0000002900");
-    const auto nested = [](int depth) {
-        return hex("238F000600000001").repeated(depth) + hex("238F000600000000");
-    };
+    const auto nested = [](int depth) { return hex("238F000600000001").repeated(depth) + hex("238F000600000000"); };
     const struct
     {
         QByteArray bytes;
         std::function<void(InStream&)> reader;
         std::string error;
     } rows[] = {
-        {hex("0037"), [](InStream& in) { in.peekSection(); in.beginSection(6); },
+        {hex("0037"),
+         [](InStream& in) {
+             in.peekSection();
+             in.beginSection(6);
+         },
          "Tag mismatch when trying to read opening tag vector"},
         // A peek leaves the section unread; at the end it fails.
-        {hex("0037"), [](InStream& in) { in.peekSection(); in.beginSection(55); in.endSection(55); in.peekSection(); },
+        {hex("0037"),
+         [](InStream& in) {
+             in.peekSection();
+             in.beginSection(55);
+             in.endSection(55);
+             in.peekSection();
+         },
          bad},
-        {hex("0006FFFFFFFF"), [](InStream& in) { std::vector<QString> v; in >> v; }, huge},
-        {hex("0021FFFFFFFF"), [](InStream& in) { QStringList l; in.beginSection(33); in >> l; }, huge},
-        {hex("0018FFFFFFFF00"), [](InStream& in) { BitVector bits; in >> bits; }, bad},
+        {hex("0006FFFFFFFF"),
+         [](InStream& in) {
+             std::vector<QString> v;
+             in >> v;
+         },
+         huge},
+        {hex("0021FFFFFFFF"),
+         [](InStream& in) {
+             QStringList l;
+             in.beginSection(33);
+             in >> l;
+         },
+         huge},
+        {hex("0018FFFFFFFF00"),
+         [](InStream& in) {
+             BitVector bits;
+             in >> bits;
+         },
+         bad},
         // A QVariantList (type 9) claiming 0x7FFFFFFF elements, a type Qt reads
         // unchecked, both inside a variant (41), and variants nested deeper than
         // any stored value.
@@ -177,9 +219,23 @@ TEST_F(BinaryStreamTest, BadSectionsHugeCountsAndDeepNesting)
         {wrapper + hex("00000047007FFFFFFF"), readVariant, bad},
         {wrapper.repeated(200000) + hex("0000000200"), readVariant, bad},
         // An element that runs out stops the container at once.
-        {hex("00060000000300000001"), [](InStream& in) { std::vector<quint32> v; in >> v; }, bad},
-        {nested(100), [](InStream& in) { StreamTest::Node root; in >> root; }, std::string()},
-        {nested(600), [](InStream& in) { StreamTest::Node root; in >> root; },
+        {hex("00060000000300000001"),
+         [](InStream& in) {
+             std::vector<quint32> v;
+             in >> v;
+         },
+         bad},
+        {nested(100),
+         [](InStream& in) {
+             StreamTest::Node root;
+             in >> root;
+         },
+         std::string()},
+        {nested(600),
+         [](InStream& in) {
+             StreamTest::Node root;
+             in >> root;
+         },
          "Error reading from file, nesting too deep"},
     };
     for (const auto& row : rows) {
@@ -252,7 +308,7 @@ TEST_F(BinaryStreamTest, FileThatShrinksOrGrowsWhileReadFails)
     const struct
     {
         QByteArray bytes;
-        qint64 sizeAtOpen; // a sparse tail when larger than the bytes
+        qint64 sizeAtOpen;  // a sparse tail when larger than the bytes
         qint64 newSize;
         std::function<void(InStream&)> reader;
         std::string error;
@@ -263,7 +319,11 @@ TEST_F(BinaryStreamTest, FileThatShrinksOrGrowsWhileReadFails)
          "Error reading from file, count 20000 exceeds the data remaining"},
         // 512 MiB of bits counted against a file of 600 MB that then shrinks:
         // the bytes are taken as they come, not allocated up front.
-        {hex("0018FFFFFFFF"), 600000000, 3000000, [](InStream& in) { BitVector bits; in >> bits; },
+        {hex("0018FFFFFFFF"), 600000000, 3000000,
+         [](InStream& in) {
+             BitVector bits;
+             in >> bits;
+         },
          "Error reading from file"},
     };
     for (const auto& row : rows) {

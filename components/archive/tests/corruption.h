@@ -48,9 +48,8 @@ inline void damageOnce(std::mt19937& rng, Damaged& d)
     const int at = int(below(quint32(size)));
     const int length = 1 + int(below(std::min(16, size - at)));
     static const char kFill[] = {'\x00', '\xFF', '\x7F'};
-    static const char* const kHuge[] = {"\xFF\xFF\xFF\xFF", "\x7F\xFF\xFF\xFF", "\xFF\xFF\xFF\x7F",
-                                        "\x80\x00\x00\x00", "\x00\x00\x00\x80", "\xFF\xFF",
-                                        "\x00\xFF\xFF\xFF", "\xFF\xFF\xFF\x00"};
+    static const char* const kHuge[] = {"\xFF\xFF\xFF\xFF", "\x7F\xFF\xFF\xFF", "\xFF\xFF\xFF\x7F", "\x80\x00\x00\x00",
+                                        "\x00\x00\x00\x80", "\xFF\xFF",         "\x00\xFF\xFF\xFF", "\xFF\xFF\xFF\x00"};
     static const char* const kNames[] = {"flip bit", "fill", "huge value", "copy", "cut", "truncate", "random"};
     const quint32 kind = below(7);
     switch (kind) {
@@ -83,7 +82,7 @@ inline void damageOnce(std::mt19937& rng, Damaged& d)
     d.what += (d.what.empty() ? "" : "; ") + std::string(kNames[kind]) + " at " + std::to_string(at);
 }
 
-} // namespace Detail
+}  // namespace Detail
 
 // Calls visit with every copy of the sweep (every stride-th offset; stride 0
 // skips the sweep) and then with `randomCount` random copies from `seed`, each
@@ -91,24 +90,27 @@ inline void damageOnce(std::mt19937& rng, Damaged& d)
 inline void forEachDamage(const QByteArray& original, quint32 seed, int randomCount, int stride,
                           const std::function<void(const Damaged&)>& visit)
 {
-    static const QByteArray kSweep[] = {QByteArray("\xFF\xFF\xFF\xFF", 4), QByteArray("\x7F\xFF\xFF\xFF", 4),
-                                        QByteArray("\xFF\xFF\xFF\x7F", 4), QByteArray(1, '\x00'),
-                                        QByteArray(1, '\xFF'),               QByteArray(1, '\x7F')};
+    static const QByteArray kSweep[] = {QByteArray("\xFF\xFF\xFF\xFF", 4),
+                                        QByteArray("\x7F\xFF\xFF\xFF", 4),
+                                        QByteArray("\xFF\xFF\xFF\x7F", 4),
+                                        QByteArray(1, '\x00'),
+                                        QByteArray(1, '\xFF'),
+                                        QByteArray(1, '\x7F')};
     for (int at = 0; stride > 0 && at < original.size(); at += stride) {
         for (const QByteArray& with : kSweep) {
-            Damaged d{original, "write " + with.toHex().toUpper().toStdString() + " at " + std::to_string(at)};
+            Damaged d {original, "write " + with.toHex().toUpper().toStdString() + " at " + std::to_string(at)};
             Detail::overwrite(d.bytes, at, with);
             if (d.bytes != original)
                 visit(d);
         }
         const int bit = (at / stride) % 8;
-        Damaged flipped{original, "flip bit " + std::to_string(bit) + " at " + std::to_string(at)};
+        Damaged flipped {original, "flip bit " + std::to_string(bit) + " at " + std::to_string(at)};
         flipped.bytes[at] = char(flipped.bytes[at] ^ (1 << bit));
         visit(flipped);
     }
     std::mt19937 rng(seed);
     for (int i = 0; i < randomCount; ++i) {
-        Damaged d{original, std::string()};
+        Damaged d {original, std::string()};
         const int count = 1 + int(rng() % 3);
         for (int k = 0; k < count && !d.bytes.isEmpty(); ++k)
             Detail::damageOnce(rng, d);
@@ -152,6 +154,6 @@ private:
     int m_failures = 0;
 };
 
-} // namespace Corruption
+}  // namespace Corruption
 
-#endif // ARCHIVE_TESTS_CORRUPTION_H
+#endif  // ARCHIVE_TESTS_CORRUPTION_H

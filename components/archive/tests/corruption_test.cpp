@@ -53,9 +53,9 @@ TEST_F(CorruptionTest, DamagedStreams)
         Outcomes perEncoding;
         Corruption::forEachDamage(original, text ? 2 : 1, text ? 800 : 1500, text ? 16 : 2,
                                   [&](const Corruption::Damaged& d) {
-            StreamTest::writeFile(path, d.bytes);
-            perEncoding.run(d, read);
-        });
+                                      StreamTest::writeFile(path, d.bytes);
+                                      perEncoding.run(d, read);
+                                  });
         perEncoding.expectBothOutcomes();
     }
 }
@@ -68,9 +68,12 @@ void saveShapes(const QString& path, const DatabaseSettings& settings)
     using namespace DatabaseTest;
     const DatabaseId db = createDatabase(settings, schema());
     inTransaction(db, [&] {
-        const std::tuple<ArrayId, const char*, ObjectId> shapes[] = {
-            {kThings, "zero", kNoObjectId}, {kThings, "one", kNoObjectId}, {kThings, "seven", 7},
-            {kRuns, "r0", kNoObjectId},     {kRuns, "r3", 3},              {kSmall, "s", kNoObjectId}};
+        const std::tuple<ArrayId, const char*, ObjectId> shapes[] = {{kThings, "zero", kNoObjectId},
+                                                                     {kThings, "one", kNoObjectId},
+                                                                     {kThings, "seven", 7},
+                                                                     {kRuns, "r0", kNoObjectId},
+                                                                     {kRuns, "r3", 3},
+                                                                     {kSmall, "s", kNoObjectId}};
         for (const auto& [arrayId, name, id] : shapes) {
             auto* shape = new Shape;
             shape->name = QLatin1String(name);
@@ -82,7 +85,7 @@ void saveShapes(const QString& path, const DatabaseSettings& settings)
         }
     });
     inTransaction(db, [&] { removeThing(db, 1); });
-    DatabaseOpenParameters create{path, 157, false, nullptr, 0, QByteArray("creator")};
+    DatabaseOpenParameters create {path, 157, false, nullptr, 0, QByteArray("creator")};
     openDatabase(create, db);
     saveDatabase(db, kSaveForce);
     closeDatabase(db);
@@ -93,7 +96,7 @@ void loadShapes(const QString& path, const DatabaseSettings& settings)
 {
     const DatabaseId db = createDatabase(settings, DatabaseTest::schema());
     try {
-        DatabaseOpenParameters open{path, 157, true, nullptr, 0, QByteArray()};
+        DatabaseOpenParameters open {path, 157, true, nullptr, 0, QByteArray()};
         openDatabase(open, db);
         for (const ArrayId arrayId : {DatabaseTest::kThings, DatabaseTest::kRuns, DatabaseTest::kSmall}) {
             const Array* array = getArray(arrayId, db);
@@ -120,14 +123,14 @@ TEST_F(CorruptionTest, DamagedDatabases)
         bool binary;
         int randomCount;
         int stride;
-    } forms[] = {{"project", false, true, 150, 2}, {"single.tarv", true, true, 200, 6},
-                 {"single.tarvt", true, false, 200, 32}};
+    } forms[] = {
+        {"project", false, true, 150, 2}, {"single.tarv", true, true, 200, 6}, {"single.tarvt", true, false, 200, 32}};
     quint32 seed = 10;
     for (const auto& form : forms) {
         const QString path = dir.filePath(form.name);
         const DatabaseSettings settings = DatabaseTest::settings(form.singleFile, form.binary);
         saveShapes(path, settings);
-        QStringList files{path};
+        QStringList files {path};
         if (!form.singleFile) {
             ASSERT_TRUE(QFileInfo(path + "/.tarvel_project").isFile());
             ASSERT_TRUE(QFileInfo(path + "/runs/2-3.tarv").isFile());
@@ -143,9 +146,9 @@ TEST_F(CorruptionTest, DamagedDatabases)
             loadShapes(path, settings);
             Corruption::forEachDamage(original, seed++, form.randomCount, form.stride,
                                       [&](const Corruption::Damaged& d) {
-                StreamTest::writeFile(file, d.bytes);
-                outcomes.run(d, [&] { loadShapes(path, settings); });
-            });
+                                          StreamTest::writeFile(file, d.bytes);
+                                          outcomes.run(d, [&] { loadShapes(path, settings); });
+                                      });
             StreamTest::writeFile(file, original);
         }
     }
@@ -178,28 +181,28 @@ TEST_F(CorruptionTest, DamagedArchivesListOrExtractOrAnswerFalse)
         SCOPED_TRACE(kind);
         const QByteArray original = packed(kind);
         const int readKind = kind == ArchiveFile::ZipKind ? ArchiveFile::ZipKind : ArchiveFile::TarGzKind;
-        Corruption::forEachDamage(original, 20 + kind, 200, kind == ArchiveFile::TarKind ? 16 : 8,
-                                  [&](const Corruption::Damaged& d) {
-            StreamTest::writeFile(path, d.bytes);
-            QStringList names;
-            ArchiveFile::openFile(path, names);
+        Corruption::forEachDamage(
+            original, 20 + kind, 200, kind == ArchiveFile::TarKind ? 16 : 8, [&](const Corruption::Damaged& d) {
+                StreamTest::writeFile(path, d.bytes);
+                QStringList names;
+                ArchiveFile::openFile(path, names);
 
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            ArchiveFile archive;
-            const QString root = dir.filePath(QStringLiteral("out%1").arg(round++));
-            // A zip reader looks at the data when it opens.
-            if (archive.open(ArchiveFile::ReadMode, &file, readKind) && archive.extractTo(root))
-                ++extracted;
-            else
-                ++refused;
-            archive.close();
-            // Nothing lands beside the target folder.
-            QStringList beside = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-            beside.removeAll(QFileInfo(root).fileName());
-            EXPECT_EQ(beside, QStringList{QStringLiteral("packed")}) << d.what;
-            EXPECT_TRUE(QDir(root).removeRecursively()) << d.what;
-        });
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+                ArchiveFile archive;
+                const QString root = dir.filePath(QStringLiteral("out%1").arg(round++));
+                // A zip reader looks at the data when it opens.
+                if (archive.open(ArchiveFile::ReadMode, &file, readKind) && archive.extractTo(root))
+                    ++extracted;
+                else
+                    ++refused;
+                archive.close();
+                // Nothing lands beside the target folder.
+                QStringList beside = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+                beside.removeAll(QFileInfo(root).fileName());
+                EXPECT_EQ(beside, QStringList {QStringLiteral("packed")}) << d.what;
+                EXPECT_TRUE(QDir(root).removeRecursively()) << d.what;
+            });
     }
     EXPECT_GT(extracted, 0);
     EXPECT_GT(refused, 0);
@@ -231,4 +234,4 @@ TEST_F(CorruptionTest, HugeZipOffsetsBehindAPrefix)
     }
 }
 
-} // namespace
+}  // namespace

@@ -67,14 +67,14 @@ protected:
     }
     void create(DatabaseId target, const QString& at, const QByteArray& extra = QByteArray())
     {
-        DatabaseOpenParameters p{at, 157, false, nullptr, 0, extra};
+        DatabaseOpenParameters p {at, 157, false, nullptr, 0, extra};
         openDatabase(p, target);
     }
     // A new database loaded from at; lastFound holds what the open found.
     DatabaseId load(const QString& at, const DatabaseSettings& s = settings())
     {
         const DatabaseId target = newDatabase(s);
-        lastFound = DatabaseOpenParameters{at, 157, true, nullptr, 0, QByteArray()};
+        lastFound = DatabaseOpenParameters {at, 157, true, nullptr, 0, QByteArray()};
         openDatabase(lastFound, target);
         return target;
     }
@@ -88,19 +88,19 @@ protected:
     DatabaseOpenParameters lastFound;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
 {
     fill();
     const QByteArray creator = QByteArray::fromHex("00000001000000040102030400000000");
     create(db, path, creator);
-    EXPECT_FALSE(QFileInfo::exists(path)); // nothing is written before the first save
+    EXPECT_FALSE(QFileInfo::exists(path));  // nothing is written before the first save
     save(db);
     EXPECT_TRUE(QFileInfo(path + "/runs/0-1.tarv").isFile());
     EXPECT_TRUE(QFileInfo(path + "/runs/2-3.tarv").isFile());
     EXPECT_EQ(QDir(path).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-              QStringList({".tarvel_project", "things.tarv"})); // never-stored and empty arrays get none
+              QStringList({".tarvel_project", "things.tarv"}));  // never-stored and empty arrays get none
 
     const DatabaseId copy = load(path);
     expectSameArrays(db, copy);
@@ -127,7 +127,7 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
     EXPECT_EQ(loadedValue(kRuns, 3), 333);
     EXPECT_EQ(readFile(path + "/things.tarv"), things);
     save(db, true);
-    EXPECT_EQ(QDir(path + "/runs").entryList(QDir::Files).size(), 2); // no leftovers of the safe write
+    EXPECT_EQ(QDir(path + "/runs").entryList(QDir::Files).size(), 2);  // no leftovers of the safe write
 
     // One array on its own, whatever its storage field; an unknown one is refused.
     EXPECT_TRUE(saveArray(kCues, dir.path(), db));
@@ -137,7 +137,7 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
 
 TEST_F(StorageTest, GoldenBytesOfHeaderAndArrayFiles)
 {
-    inTransaction(db, [&] { addThing(db, 5, 2); }); // slots 0 and 1 stay empty, never used
+    inTransaction(db, [&] { addThing(db, 5, 2); });  // slots 0 and 1 stay empty, never used
     const quint32 stamp = array().committed(2).stamp();
     create(db, path, QByteArray("xy"));
     save(db);
@@ -151,14 +151,27 @@ TEST_F(StorageTest, GoldenBytesOfHeaderAndArrayFiles)
 
     QByteArray stampBytes;
     QDataStream(&stampBytes, QIODevice::WriteOnly) << stamp;
-    const QByteArray expected = QByteArray::fromHex("5C5CFF335C5C33FF" // magic
-                                                    "009D"             // version 157
-                                                    "FFFFFFFF"         // no extra bytes
-                                                    "0033" "00000003"  // section 51, 3 slots
-                                                    "0034" "00000000" "00000000" "00000000" "0012"
-                                                    "0034" "00000001" "00000000" "00000000" "0012"
-                                                    "0034" "00000002" "01000001")
-        + stampBytes + QByteArray::fromHex("EA61" "00000005");
+    const QByteArray expected = QByteArray::fromHex("5C5CFF335C5C33FF"  // magic
+                                                    "009D"              // version 157
+                                                    "FFFFFFFF"          // no extra bytes
+                                                    "0033"
+                                                    "00000003"  // section 51, 3 slots
+                                                    "0034"
+                                                    "00000000"
+                                                    "00000000"
+                                                    "00000000"
+                                                    "0012"
+                                                    "0034"
+                                                    "00000001"
+                                                    "00000000"
+                                                    "00000000"
+                                                    "0012"
+                                                    "0034"
+                                                    "00000002"
+                                                    "01000001")
+        + stampBytes
+        + QByteArray::fromHex("EA61"
+                              "00000005");
     EXPECT_EQ(readFile(path + "/things.tarv").toHex(), expected.toHex());
 }
 
@@ -197,15 +210,15 @@ TEST_F(StorageTest, DamagedDataRaisesArrayLoadError)
     save(db);
     // An array file of Things at the given ids.
     const auto writeSmall = [&](const std::vector<const char*>& ids) {
-        QByteArray bytes = QByteArray::fromHex("5C5CFF335C5C33FF009DFFFFFFFF0033") + char(0) + char(0) + char(0)
-                           + char(ids.size());
+        QByteArray bytes =
+            QByteArray::fromHex("5C5CFF335C5C33FF009DFFFFFFFF0033") + char(0) + char(0) + char(0) + char(ids.size());
         for (const char* id : ids)
             bytes += QByteArray::fromHex(QByteArray("0034") + id + "0100000100000001EA6100000004");
         StreamTest::writeFile(path + "/small.tarv", bytes);
     };
-    writeSmall({"FFFFFFF0"}); // above the maximum: small holds 3 objects
+    writeSmall({"FFFFFFF0"});  // above the maximum: small holds 3 objects
     EXPECT_EQ(codeOf([&] { load(path); }), 9);
-    writeSmall({"00000001", "00000001"}); // two objects with one id
+    writeSmall({"00000001", "00000001"});  // two objects with one id
     EXPECT_EQ(codeOf([&] { load(path); }), 9);
     writeSmall({"00000002"});
     EXPECT_NO_THROW(load(path));
@@ -233,7 +246,7 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     ASSERT_TRUE(QDir().mkdir(path + "/things.tarv.part"));
     EXPECT_THROW(save(db), std::runtime_error);
     EXPECT_EQ(readFile(path + "/things.tarv"), things);
-    EXPECT_TRUE(array().isChanged(0)); // still to be saved
+    EXPECT_TRUE(array().isChanged(0));  // still to be saved
     ASSERT_TRUE(QDir().rmdir(path + "/things.tarv.part"));
 
     // The header cannot replace what is there: code 7, still modified.
@@ -257,7 +270,7 @@ TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)
     {
         DatabaseLocks hold(resolveDatabase(db), Database::SaveLock);
         writer = std::thread([&] { edit(0, 42); });
-        QTest::qWait(30); // the writer now waits for the save lock in its commit
+        QTest::qWait(30);  // the writer now waits for the save lock in its commit
         save(db, true);
     }
     writer.join();
@@ -290,7 +303,7 @@ TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
     Database& database = resolveDatabase(target);
     EXPECT_EQ(database.settings().maxDelay, 80);
 
-    create(target, path); // a new database is modified and asks for an autosave
+    create(target, path);  // a new database is modified and asks for an autosave
     QTRY_VERIFY_WITH_TIMEOUT(!database.isModified(), 2000);
     inTransaction(target, [&] { addThing(target, 1); });
     EXPECT_TRUE(database.isModified());
@@ -307,7 +320,7 @@ TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
             return lines.size();
         }
     };
-    static Log log; // outlives a failed wait that leaves the handler in place
+    static Log log;  // outlives a failed wait that leaves the handler in place
     const LogHandler capture = [](int level, qint64, const char* text, void* data) {
         Log* log = static_cast<Log*>(data);
         std::lock_guard<std::mutex> lock(log->mutex);
@@ -317,8 +330,9 @@ TEST_F(StorageTest, AutosaveFollowsCommitsAndLogsFailures)
     addLogHandler(capture, &log);
     inTransaction(target, [&] { addThing(target, 2); });
     QTRY_COMPARE_WITH_TIMEOUT(log.size(), std::size_t(1), 2000);
-    QTest::qWait(100); // the timers stopped all the same: no second attempt
+    QTest::qWait(100);  // the timers stopped all the same: no second attempt
     removeLogHandler(capture);
-    EXPECT_EQ(log.lines, (std::vector<std::pair<int, std::string>>{{kLogAutosaveError, "Error autosaving database\n"}}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::pair<int, std::string>> {{kLogAutosaveError, "Error autosaving database\n"}}));
     EXPECT_TRUE(database.isModified());
 }

@@ -31,19 +31,19 @@ TEST_F(DatabaseFixture, SequenceNumbers)
 
 TEST_F(DatabaseFixture, IdAllocationThresholdAndFreeList)
 {
-    EXPECT_EQ(addThings(std::vector<qint32>(10, 0)), (std::vector<ObjectId>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(addThings(std::vector<qint32>(10, 0)), (std::vector<ObjectId> {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     removeIds({3, 5});
     // Up to 100 free ids are held back; with 101 the oldest comes back first.
-    EXPECT_EQ(addThings({0, 0}), (std::vector<ObjectId>{10, 11}));
+    EXPECT_EQ(addThings({0, 0}), (std::vector<ObjectId> {10, 11}));
     removeIds(addThings(std::vector<qint32>(99, 0)));
     EXPECT_EQ(array().freeIds().size(), 101u);
-    EXPECT_EQ(addThings({0}), (std::vector<ObjectId>{3}));
-    EXPECT_EQ(addThings({0}), (std::vector<ObjectId>{111}));
+    EXPECT_EQ(addThings({0}), (std::vector<ObjectId> {3}));
+    EXPECT_EQ(addThings({0}), (std::vector<ObjectId> {111}));
 
     // Explicit ids: 7 in a fresh array frees 0..6, then 4 is taken off the list.
     for (ObjectId id : {7u, 4u})
         ASSERT_TRUE(array(kOthers).reserveId(id));
-    EXPECT_EQ(array(kOthers).freeIds(), (std::vector<ObjectId>{0, 1, 2, 3, 5, 6}));
+    EXPECT_EQ(array(kOthers).freeIds(), (std::vector<ObjectId> {0, 1, 2, 3, 5, 6}));
 
     // Above the maximum, occupied, or a full array: code 16 and nothing recorded.
     const auto small = addThings({1, 2, 3}, kSmall);
@@ -59,7 +59,7 @@ TEST_F(DatabaseFixture, IdAllocationThresholdAndFreeList)
 TEST_F(DatabaseFixture, CombiningRulesAndSignalOrder)
 {
     const auto ids = addThings({1, 2, 3, 4});
-    Recorder recorder{&array(kThings), &array(kOthers)};
+    Recorder recorder {&array(kThings), &array(kOthers)};
 
     EditContext context(db);
     addThing(db, 4, kNoObjectId, kOthers);
@@ -86,7 +86,7 @@ TEST_F(DatabaseFixture, CombiningRulesAndSignalOrder)
     EXPECT_EQ(committedValue(ids[0]), 100);
     EXPECT_EQ(committedValue(ids[1]), -1);
     EXPECT_EQ(getArraySize(kThings), 2u);
-    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId>{added, ids[1], ids[2]}));
+    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId> {added, ids[1], ids[2]}));
     // Per array in schema order ("others" after "things"): one signal per
     // changed object in id order, then one array signal.
     const auto entries = recorder.entries();
@@ -128,10 +128,9 @@ TEST_F(DatabaseFixture, GuardRollsBackAndSurvivesClosedDatabase)
         for (int i = 0; i < 3; ++i)
             addThing(db, i);
         throw std::runtime_error("unwind");
-    } catch (const std::runtime_error&) {
-    }
+    } catch (const std::runtime_error&) {}
     EXPECT_EQ(committedValue(ids[0]), 1);
-    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId>{1, 2, 3}));
+    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId> {1, 2, 3}));
     EXPECT_FALSE(resolveDatabase(db).hasContext());
 
     // The guard outlives its database: its destructor must not throw.
@@ -163,7 +162,7 @@ TEST_F(DatabaseFixture, FailedCommitGivesBackAddIds)
     // 5 and 6 lie beyond what the reset allocator handed out: not put on the
     // free list, so no id is ever handed out twice.
     EXPECT_TRUE(array().freeIds().empty());
-    EXPECT_EQ(addThings({0}), (std::vector<ObjectId>{4}));
+    EXPECT_EQ(addThings({0}), (std::vector<ObjectId> {4}));
 }
 
 TEST_F(DatabaseFixture, ChangesReachOnlyListenersOfTheirCommitAndTwoDatabasesShareAThread)
@@ -171,7 +170,7 @@ TEST_F(DatabaseFixture, ChangesReachOnlyListenersOfTheirCommitAndTwoDatabasesSha
     // A commit nobody listens to keeps no changes for a later listener.
     addThings({1, 2, 3});
     {
-        Recorder recorder{&array(kThings)};
+        Recorder recorder {&array(kThings)};
         addThings({4});
         const auto entries = recorder.entries();
         ASSERT_EQ(entries.size(), 2u);

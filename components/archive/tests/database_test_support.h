@@ -34,10 +34,7 @@ public:
     qint32 value;
 };
 
-inline Archive::ObjectPtr newThing(qint32 value)
-{
-    return Archive::ObjectPtr(new Thing(value));
-}
+inline Archive::ObjectPtr newThing(qint32 value) { return Archive::ObjectPtr(new Thing(value)); }
 
 // -1 for anything but a Thing.
 inline qint32 valueOf(const Archive::ObjectPtr& object)
@@ -178,10 +175,10 @@ public:
     {
         bool arraySignal;
         Archive::ArrayId arrayId;
-        Archive::ObjectId objectId; // kNoObjectId for an array signal
+        Archive::ObjectId objectId;  // kNoObjectId for an array signal
         bool hasNew;
         bool hasOld;
-        std::size_t changeCount; // array signal only
+        std::size_t changeCount;  // array signal only
     };
 
     explicit Recorder(std::initializer_list<Archive::Array*> arrays) : m_arrays(arrays)
@@ -213,7 +210,7 @@ public:
         return m_entries;
     }
 
-    std::function<void()> onSignal; // called on the delivering thread
+    std::function<void()> onSignal;  // called on the delivering thread
 
 private:
     void record(const Entry& entry)
@@ -231,6 +228,6 @@ private:
     std::vector<Entry> m_entries;
 };
 
-} // namespace DatabaseTest
+}  // namespace DatabaseTest
 
-#endif // ARCHIVE_TESTS_DATABASE_TEST_SUPPORT_H
+#endif  // ARCHIVE_TESTS_DATABASE_TEST_SUPPORT_H

@@ -26,7 +26,6 @@ void waitOrDie(std::future<void>& done, const char* what)
     done.get();
 }
 
-
 qint32 seenValue(DatabaseId db, ObjectId id)
 {
     ObjectPtr seen;
@@ -34,7 +33,7 @@ qint32 seenValue(DatabaseId db, ObjectId id)
     return valueOf(seen);
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(DatabaseFixture, PendingChangesAreInvisibleAndTheSecondCommitOfAnObjectFails)
 {
@@ -65,7 +64,7 @@ TEST_F(DatabaseFixture, PendingChangesAreInvisibleAndTheSecondCommitOfAnObjectFa
     EXPECT_EQ(committedValue(added), 7);
     EXPECT_EQ(committedValue(ids[0]), 2);
     EXPECT_EQ(getArraySize(kThings, db), 2u);
-    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId>{ours}));
+    EXPECT_EQ(array().freeIds(), (std::vector<ObjectId> {ours}));
 }
 
 TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
@@ -108,7 +107,7 @@ TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
     }
     EXPECT_EQ(all.size(), std::size_t(kThreads * kRounds * kPerRound / 2));
     EXPECT_EQ(getArraySize(kThings, db), all.size());
-    EXPECT_LT(array().nextId(), quint32(kThreads * kRounds * kPerRound)); // freed ids came back
+    EXPECT_LT(array().nextId(), quint32(kThreads * kRounds * kPerRound));  // freed ids came back
 }
 
 TEST_F(DatabaseFixture, ExplicitIdReservedByAnotherThread)
@@ -123,7 +122,7 @@ TEST_F(DatabaseFixture, ExplicitIdReservedByAnotherThread)
     });
     reserved.get_future().wait();
     EditContext context(db);
-    EXPECT_EQ(codeOf([&] { addThing(db, 6, 5); }), 16); // reserved by the other thread
+    EXPECT_EQ(codeOf([&] { addThing(db, 6, 5); }), 16);  // reserved by the other thread
     tried.set_value();
     a.join();
     EXPECT_EQ(addThing(db, 6, 5), 5u);
@@ -150,7 +149,7 @@ TEST_F(DatabaseFixture, TransactionLeftOpenByAnEndedThreadIsFreed)
         closed.get_future().wait();
     });
     opened.get_future().wait();
-    EXPECT_EQ(added.useCount(), 3); // ours and one record per database
+    EXPECT_EQ(added.useCount(), 3);  // ours and one record per database
     closeDatabase(other);
     EXPECT_EQ(added.useCount(), 2);
     closed.set_value();
@@ -158,13 +157,13 @@ TEST_F(DatabaseFixture, TransactionLeftOpenByAnEndedThreadIsFreed)
     EXPECT_EQ(added.useCount(), 1);
     EXPECT_FALSE(resolveDatabase(db).hasContext());
     // The thread's reserved id stays taken; a new transaction works as usual.
-    EXPECT_EQ(addThings({3}), (std::vector<ObjectId>{2}));
+    EXPECT_EQ(addThings({3}), (std::vector<ObjectId> {2}));
 }
 
 TEST_F(DatabaseFixture, ListenersReadButCannotEdit)
 {
     const auto ids = addThings({1});
-    Recorder recorder{&array()};
+    Recorder recorder {&array()};
     std::vector<int> codes;
     qint32 valueSeen = -1;
     bool otherThreadBegan = false;
@@ -187,7 +186,7 @@ TEST_F(DatabaseFixture, ListenersReadButCannotEdit)
     EditContext context(db);
     editThing(db, ids[0], 42);
     context.commit();
-    EXPECT_EQ(codes, (std::vector<int>{15, 15, 15, 15}));
+    EXPECT_EQ(codes, (std::vector<int> {15, 15, 15, 15}));
     EXPECT_EQ(valueSeen, 42);
     EXPECT_TRUE(otherThreadBegan);
     EXPECT_EQ(recorder.entries().size(), 2u);
@@ -198,14 +197,14 @@ TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
 {
     // Listeners read while another thread resets: reset must take the
     // transponder lock before the reader lock, as readers inside listeners do.
-    Recorder recorder{&array()};
+    Recorder recorder {&array()};
     recorder.onSignal = [&] {
         ObjectPtr seen;
         getObject(seen, kThings, 0, db);
         getArraySize(kThings, db);
     };
-    std::atomic<bool> stop{false};
-    std::atomic<int> commits{0}, resets{0};
+    std::atomic<bool> stop {false};
+    std::atomic<int> commits {0}, resets {0};
     auto committer = std::async(std::launch::async, [&] {
         for (int i = 0; i < 400 && !stop; ++i) {
             try {

@@ -24,15 +24,15 @@ constexpr quint16 kVersion = 160;
 struct Sample
 {
     quint8 first = 0;
-    quint32 fromNewKept = 7;         // since 62, older keeps it
-    quint32 fromNewFallback = 2;     // since 81, older sets 9
-    bool predicate = false;          // 56 and later except 62; else true
-    quint32 wideByte = 0;            // held in 32 bits, stored in 8
-    Kind kind = Kind::Plain;         // an enumeration stored in 8 bits
-    qint32 signedByte = 0;           // stored in 8 bits, sign-extended
-    std::map<qint32, QString> texts; // keys stored as quint32; one text below 38
-    QMap<qint16, quint32> levels;    // keys as quint8, values as quint16
-    std::vector<int> steps;          // elements as quint8
+    quint32 fromNewKept = 7;          // since 62, older keeps it
+    quint32 fromNewFallback = 2;      // since 81, older sets 9
+    bool predicate = false;           // 56 and later except 62; else true
+    quint32 wideByte = 0;             // held in 32 bits, stored in 8
+    Kind kind = Kind::Plain;          // an enumeration stored in 8 bits
+    qint32 signedByte = 0;            // stored in 8 bits, sign-extended
+    std::map<qint32, QString> texts;  // keys stored as quint32; one text below 38
+    QMap<qint16, quint32> levels;     // keys as quint8, values as quint16
+    std::vector<int> steps;           // elements as quint8
     quint16 type = 0;
     quint32 typeOneValue = 0;
 
@@ -90,7 +90,7 @@ QByteArray written(const Sample& s)
     return StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { s.write(out); });
 }
 
-} // namespace
+}  // namespace
 
 TEST(Fields, WriterWritesEveryFieldInTheNewestLayout)
 {
@@ -125,7 +125,7 @@ TEST(Fields, ReaderTestsEachGate)
         {0, kNewest, "0008 00000001 03 2345  0006 00000002 01 02  0001 00000044"},
     };
     const std::vector<quint16> versions = StreamCheck::gateVersions(layout, kVersion);
-    EXPECT_EQ(versions, (std::vector<quint16>{37, 38, 55, 56, 61, 62, 63, 80, 81, 111, 112, 119, 120, 124, 125, 160}));
+    EXPECT_EQ(versions, (std::vector<quint16> {37, 38, 55, 56, 61, 62, 63, 80, 81, 111, 112, 119, 120, 124, 125, 160}));
     for (const quint16 v : versions) {
         SCOPED_TRACE(v);
         Sample s;
@@ -138,11 +138,12 @@ TEST(Fields, ReaderTestsEachGate)
         EXPECT_EQ(s.predicate, !(v >= 56 && v != 62));
         EXPECT_EQ(s.wideByte, 0xFFu);  // zero-extended
         EXPECT_EQ(s.kind, Kind(0xF7));
-        EXPECT_EQ(s.signedByte, -2);   // sign-extended
-        EXPECT_EQ(s.texts, v >= 38 ? (std::map<qint32, QString>{{-1, QStringLiteral("a")}})
-                                   : (std::map<qint32, QString>{{0, QStringLiteral("b")}}));
-        EXPECT_EQ(s.levels, (QMap<qint16, quint32>{{3, 0x2345}}));
-        EXPECT_EQ(s.steps, (std::vector<int>{1, 2}));
+        EXPECT_EQ(s.signedByte, -2);  // sign-extended
+        EXPECT_EQ(s.texts,
+                  v >= 38 ? (std::map<qint32, QString> {{-1, QStringLiteral("a")}})
+                          : (std::map<qint32, QString> {{0, QStringLiteral("b")}}));
+        EXPECT_EQ(s.levels, (QMap<qint16, quint32> {{3, 0x2345}}));
+        EXPECT_EQ(s.steps, (std::vector<int> {1, 2}));
         EXPECT_EQ(s.typeOneValue, 0x44u);
     }
 
@@ -151,9 +152,8 @@ TEST(Fields, ReaderTestsEachGate)
     Sample used = filled();
     used.steps = {9, 9, 9};
     ASSERT_EQ(StreamCheck::readBinary(written(filled()), kVersion, [&](InStream& in) { used.read(in); }), 0);
-    EXPECT_EQ(used.steps, (std::vector<int>{1, 2}));
+    EXPECT_EQ(used.steps, (std::vector<int> {1, 2}));
     QByteArray hostile = written(filled());
     hostile.replace(hostile.indexOf(hex("0006 00000002")) + 2, 4, hex("7fffffff"));
-    EXPECT_THROW(StreamCheck::readBinary(hostile, kVersion, [&](InStream& in) { used.read(in); }),
-                 std::runtime_error);
+    EXPECT_THROW(StreamCheck::readBinary(hostile, kVersion, [&](InStream& in) { used.read(in); }), std::runtime_error);
 }

@@ -23,8 +23,8 @@ namespace {
 // Text-like data that compresses about 3:1, so blocks carry real matches.
 QByteArray sampleText(int size, unsigned seed)
 {
-    static const char* const kWords[] = {"fixture", "universe", "channel", "cue", "fade", "0", "255",
-                                         "\n", " ", "<group>", "id=", "scene", "pixel", ";"};
+    static const char* const kWords[] = {"fixture", "universe", "channel", "cue", "fade",  "0",     "255",
+                                         "\n",      " ",        "<group>", "id=", "scene", "pixel", ";"};
     std::mt19937 rng(seed);
     QByteArray data;
     while (data.size() < size) {
@@ -53,7 +53,7 @@ QByteArray compress(const QByteArray& input, int threads, int chunk = 10240)
 // Everything a gzip stream holds, or a null array when zlib refuses it.
 QByteArray gunzip(const QByteArray& gz)
 {
-    z_stream z{};
+    z_stream z {};
     if (inflateInit2(&z, 16 + 15) != Z_OK)
         return QByteArray();
     QByteArray out;
@@ -93,14 +93,18 @@ private:
     qint64 m_written = 0;
 };
 
-} // namespace
+}  // namespace
 
 TEST(ParallelGzipWriter, SameBytesForEveryThreadCountAndReadableByZlibAndGzip)
 {
     const int block = ParallelGzipWriter::kBlockSize;
     const QByteArray inputs[] = {
-        QByteArray(), QByteArray("x"), sampleText(block, 1), sampleText(block + 1, 2),
-        sampleText(3 * block - 7, 3), QByteArray(block * 2 + 5, '\0'),
+        QByteArray(),
+        QByteArray("x"),
+        sampleText(block, 1),
+        sampleText(block + 1, 2),
+        sampleText(3 * block - 7, 3),
+        QByteArray(block * 2 + 5, '\0'),
     };
     for (const QByteArray& input : inputs) {
         const QByteArray one = compress(input, 1);

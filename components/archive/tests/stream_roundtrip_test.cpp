@@ -6,7 +6,7 @@ using StreamTest::errorOf;
 
 namespace {
 
-class RoundTrip : public ::testing::TestWithParam<bool> // true: text
+class RoundTrip : public ::testing::TestWithParam<bool>  // true: text
 {
 protected:
     void SetUp() override
@@ -21,7 +21,7 @@ protected:
     QTemporaryDir dir;
 };
 
-} // namespace
+}  // namespace
 
 // What is read back writes the same bytes again: every value exactly, signed
 // zeros, offsets from UTC and all (the text form has no null string); an enum
@@ -45,10 +45,10 @@ TEST_P(RoundTrip, EveryTypedOperation)
     {
         auto in = StreamTest::openReader(path(), text(), &readExtra);
         read.read(*in);
-        EXPECT_FALSE(errorOf([&] { in->peekSection(); }).empty()); // nothing more to read
+        EXPECT_FALSE(errorOf([&] { in->peekSection(); }).empty());  // nothing more to read
     }
     EXPECT_EQ(readExtra, extra);
-    EXPECT_EQ(read.shape->mode, static_cast<StreamTest::Mode>(0xF7)); // the low byte of Blink
+    EXPECT_EQ(read.shape->mode, static_cast<StreamTest::Mode>(0xF7));  // the low byte of Blink
     EXPECT_EQ(write(read), written);
 }
 
@@ -73,6 +73,4 @@ TEST_P(RoundTrip, OpenErrorsAndFailedWrites)
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, RoundTrip, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Text" : "Binary";
-                         });
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Text" : "Binary"; });

@@ -62,10 +62,7 @@ public:
             in >> flags;
         in >> asByte(mode) >> origin >> points >> labels;
     }
-    void write(OutStream& out) const override
-    {
-        out << name << flags << asByte(mode) << origin << points << labels;
-    }
+    void write(OutStream& out) const override { out << name << flags << asByte(mode) << origin << points << labels; }
     Shape* clone() const override { return new Shape(*this); }
 };
 
@@ -104,21 +101,21 @@ inline void registerTestTypes()
 struct Sample
 {
     DateTime dateTime;
-    BitVector bits{70};
-    QStringList strings{QString(), QStringLiteral("\u03b1 <&> \u03b2"), QStringLiteral("line\nbreak")};
+    BitVector bits {70};
+    QStringList strings {QString(), QStringLiteral("\u03b1 <&> \u03b2"), QStringLiteral("line\nbreak")};
     QVariant variant;
-    QSizeF sizeF{1.25, -1e-300};
-    QSize size{-3, 4};
-    QRect rect{-1, 2, 30, 40};
-    QTime time{23, 59, 58, 7};
-    QDate date{1999, 2, 28};
+    QSizeF sizeF {1.25, -1e-300};
+    QSize size {-3, 4};
+    QRect rect {-1, 2, 30, 40};
+    QTime time {23, 59, 58, 7};
+    QDate date {1999, 2, 28};
     std::array<QDateTime, 4> dateTimes = {QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC),
                                           QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3, 400), Qt::LocalTime),
                                           QDateTime(QDate(2026, 1, 6), QTime(1, 2, 3), Qt::OffsetFromUTC, -5400),
                                           QDateTime()};
     QUuid uuid = QUuid(QStringLiteral("{0a112233-4455-6677-8899-aabbccddeeff}"));
     QByteArray bytes = QByteArray("\0\x01<>%\xFF", 6);
-    QPointF pointF{0.1, -2.5e10};
+    QPointF pointF {0.1, -2.5e10};
     QString text = QStringLiteral("&lt; stays &lt; and \"quotes\" 'too'");
     bool flag = true;
     std::array<double, 5> reals = {0.1, -0.0, 1e308, std::numeric_limits<double>::denorm_min(),
@@ -128,14 +125,14 @@ struct Sample
     quint64 u64 = 0xFFFFFFFFFFFFFFFFull;
     qint8 i8 = -128;
     qint64 i64 = std::numeric_limits<qint64>::min();
-    std::list<std::pair<qint32, QString>> pairs{{1, QStringLiteral("one")}};
-    QHash<QString, QVector<quint16>> hash{{QStringLiteral("h"), {1, 2}}};
-    QMap<quint32, std::set<qint64>> qmap{{5, {-1, 1}}, {6, {}}};
-    std::array<ObjectTag, 2> tags{};
-    QList<Point> qlist{{1, -1}};
-    QSet<quint32> qset{4, 8};
-    std::vector<bool> flags{true, false, true};
-    std::unique_ptr<Shape> shape = std::make_unique<ShapeVariant>(); // a shared name
+    std::list<std::pair<qint32, QString>> pairs {{1, QStringLiteral("one")}};
+    QHash<QString, QVector<quint16>> hash {{QStringLiteral("h"), {1, 2}}};
+    QMap<quint32, std::set<qint64>> qmap {{5, {-1, 1}}, {6, {}}};
+    std::array<ObjectTag, 2> tags {};
+    QList<Point> qlist {{1, -1}};
+    QSet<quint32> qset {4, 8};
+    std::vector<bool> flags {true, false, true};
+    std::unique_ptr<Shape> shape = std::make_unique<ShapeVariant>();  // a shared name
     std::unique_ptr<Archive::ObjectBase> none;
     Node tree;
 
@@ -145,11 +142,12 @@ struct Sample
         bits.setBit(0);
         bits.setBit(69);
         tags[1].first = 1;
-        const QVariant inner(QVariantList{QStringLiteral("inner"), 5});
-        const QVariant map = QVariantMap{
-            {QStringLiteral("k"), QVariantList{1, QStringLiteral("two"), 3.5, QStringList{QStringLiteral("x")},
-                                               QByteArray("yz"), dateTimes[0]}}};
-        variant = QVariantList{map, QVariant(int(QMetaType::QVariant), &inner)};
+        const QVariant inner(QVariantList {QStringLiteral("inner"), 5});
+        const QVariant map =
+            QVariantMap {{QStringLiteral("k"),
+                          QVariantList {1, QStringLiteral("two"), 3.5, QStringList {QStringLiteral("x")},
+                                        QByteArray("yz"), dateTimes[0]}}};
+        variant = QVariantList {map, QVariant(int(QMetaType::QVariant), &inner)};
         shape->name = QStringLiteral("shape");
         shape->mode = Mode::Blink;
         shape->points = {{1, 2}, {3, 4}};
@@ -266,6 +264,6 @@ private:
     QByteArray m_tail;
 };
 
-} // namespace StreamTest
+}  // namespace StreamTest
 
-#endif // ARCHIVE_TESTS_STREAM_TEST_TYPES_H
+#endif  // ARCHIVE_TESTS_STREAM_TEST_TYPES_H

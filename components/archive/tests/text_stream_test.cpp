@@ -20,7 +20,7 @@ protected:
     TextStreamTest() : EncodingTest(kHead, kTail) {}
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(TextStreamTest, HeaderLinesErrorsAndVersionTooNew)
 {
@@ -29,11 +29,12 @@ TEST_F(TextStreamTest, HeaderLinesErrorsAndVersionTooNew)
     {
         TextOutStream out(157);
         out.open(path(), &extra);
-    } // the destructor closes
-    EXPECT_EQ(readFile(path()), "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\" ?>\n\n"
-                                "<StreamData version=\"a%20b%25%01\">\n"
-                                "<ArchiveStream version=\"157\">\n"
-                                "</ArchiveStream>\n");
+    }  // the destructor closes
+    EXPECT_EQ(readFile(path()),
+              "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\" ?>\n\n"
+              "<StreamData version=\"a%20b%25%01\">\n"
+              "<ArchiveStream version=\"157\">\n"
+              "</ArchiveStream>\n");
     TextInStream in;
 
     // Up to two empty lines before StreamData; a third is taken as that line.
@@ -66,75 +67,76 @@ TEST_F(TextStreamTest, GoldenText)
         bits.setBit(quint32(i));
     DateTime dateTime;
     dateTime.setByte(0, 1);
-    const ObjectTag tag{3, 1, 2};
+    const ObjectTag tag {3, 1, 2};
     const QByteArray text = body([&](OutStream& out) {
-        out << std::vector<quint32>{7, 9} << QStringLiteral("a<b & \"c\"") << QStringLiteral("&amp");
+        out << std::vector<quint32> {7, 9} << QStringLiteral("a<b & \"c\"") << QStringLiteral("&amp");
         writeObjectPointer(out, nullptr);
-        out << std::map<qint8, bool>{{-1, true}} << QStringLiteral("\u00e9");
+        out << std::map<qint8, bool> {{-1, true}} << QStringLiteral("\u00e9");
         out << 0.1f << 0.1 << 1.0 / 3 << QByteArray("a<b%") << QDate(2026, 12, 6) << QTime(12, 34, 56, 789)
-            << QStringList{QStringLiteral("x")} << QVariant(qint32(5)) << bits << QRect(1, 2, 3, 4)
+            << QStringList {QStringLiteral("x")} << QVariant(qint32(5)) << bits << QRect(1, 2, 3, 4)
             << QDateTime(QDate(2026, 12, 6), QTime(1, 2, 3), Qt::UTC) << dateTime << tag;
         // A section that is not a container keeps its children on its own line
         // and closes without indentation.
         out.beginSection(StreamCode::ObjectTag, false);
         out << quint32(5);
         out.endSection(StreamCode::ObjectTag);
-        out << StreamTest::Point{1, -2};
-        out.beginSection(9102, false); // a shared name carries its code
+        out << StreamTest::Point {1, -2};
+        out.beginSection(9102, false);  // a shared name carries its code
         out.endSection(9102);
     });
-    EXPECT_EQ(text, "    <vector>\n"
-                    "        <uint32>2</uint32>\n"
-                    "        <uint32>7</uint32>\n"
-                    "        <uint32>9</uint32>\n"
-                    "    </vector>\n"
-                    "    <string>a&ltb &amp &quotc&quot</string>\n"
-                    "    <string>&ampamp</string>\n"
-                    "    <NULL></NULL>\n"
-                    "    <map>\n"
-                    "        <uint32>1</uint32>\n"
-                    "        <int8>-1</int8>\n"
-                    "        <bool>1</bool>\n"
-                    "    </map>\n"
-                    "    <string>\xC3\xA9</string>\n" // UTF-8
-                    "    <float>0.1</float>\n"
-                    "    <double>0.1</double>\n"
-                    "    <double>0.3333333333333333</double>\n"
-                    "    <QByteArray>a%3Cb%25</QByteArray>\n"
-                    "    <QDate>Sun Dec 6 2026</QDateTime>\n" // closed as QDateTime, as stored files have it
-                    "    <QTime>12:34:56.789</QTime>\n"
-                    "    <QStringList>\n"
-                    "        <uint32>1</uint32>\n"
-                    "        <string>x</string>\n"
-                    "    </QStringList>\n"
-                    "    <QVariant>%00%00%00%02%00%00%00%00%05</QVariant>\n"
-                    "    <bitvector>\n"
-                    "        <uint32>12</uint32>\n"
-                    "        AB08\n"
-                    "    </bitvector>\n"
-                    "    <QRect>1,2,3,4</QRect>\n"
-                    "    <QDateTime>Sun Dec 6 01:02:03 2026 GMT</QDateTime>\n"
-                    "    <DateTime>\n"
-                    "        <uint8>1</uint8>\n"
-                    "        <uint8>255</uint8>\n"
-                    "        <uint8>255</uint8>\n"
-                    "        <uint8>7</uint8>\n"
-                    "        <uint8>255</uint8>\n"
-                    "        <uint8>255</uint8>\n"
-                    "        <uint8>255</uint8>\n"
-                    "    </DateTime>\n"
-                    "    <ObjectTag>\n"
-                    "        <uint32>1</uint32>\n" // second, third, first
-                    "        <uint32>2</uint32>\n"
-                    "        <uint32>3</uint32>\n"
-                    "    </ObjectTag>\n"
-                    "    <ObjectTag>        <uint32>5</uint32>\n"
-                    "</ObjectTag>\n"
-                    "    <Point>\n"
-                    "        <int32>1</int32>\n"
-                    "        <int32>-2</int32>\n"
-                    "    </Point>\n"
-                    "    <Shape code=\"9102\"></Shape>\n");
+    EXPECT_EQ(text,
+              "    <vector>\n"
+              "        <uint32>2</uint32>\n"
+              "        <uint32>7</uint32>\n"
+              "        <uint32>9</uint32>\n"
+              "    </vector>\n"
+              "    <string>a&ltb &amp &quotc&quot</string>\n"
+              "    <string>&ampamp</string>\n"
+              "    <NULL></NULL>\n"
+              "    <map>\n"
+              "        <uint32>1</uint32>\n"
+              "        <int8>-1</int8>\n"
+              "        <bool>1</bool>\n"
+              "    </map>\n"
+              "    <string>\xC3\xA9</string>\n"  // UTF-8
+              "    <float>0.1</float>\n"
+              "    <double>0.1</double>\n"
+              "    <double>0.3333333333333333</double>\n"
+              "    <QByteArray>a%3Cb%25</QByteArray>\n"
+              "    <QDate>Sun Dec 6 2026</QDateTime>\n"  // closed as QDateTime, as stored files have it
+              "    <QTime>12:34:56.789</QTime>\n"
+              "    <QStringList>\n"
+              "        <uint32>1</uint32>\n"
+              "        <string>x</string>\n"
+              "    </QStringList>\n"
+              "    <QVariant>%00%00%00%02%00%00%00%00%05</QVariant>\n"
+              "    <bitvector>\n"
+              "        <uint32>12</uint32>\n"
+              "        AB08\n"
+              "    </bitvector>\n"
+              "    <QRect>1,2,3,4</QRect>\n"
+              "    <QDateTime>Sun Dec 6 01:02:03 2026 GMT</QDateTime>\n"
+              "    <DateTime>\n"
+              "        <uint8>1</uint8>\n"
+              "        <uint8>255</uint8>\n"
+              "        <uint8>255</uint8>\n"
+              "        <uint8>7</uint8>\n"
+              "        <uint8>255</uint8>\n"
+              "        <uint8>255</uint8>\n"
+              "        <uint8>255</uint8>\n"
+              "    </DateTime>\n"
+              "    <ObjectTag>\n"
+              "        <uint32>1</uint32>\n"  // second, third, first
+              "        <uint32>2</uint32>\n"
+              "        <uint32>3</uint32>\n"
+              "    </ObjectTag>\n"
+              "    <ObjectTag>        <uint32>5</uint32>\n"
+              "</ObjectTag>\n"
+              "    <Point>\n"
+              "        <int32>1</int32>\n"
+              "        <int32>-2</int32>\n"
+              "    </Point>\n"
+              "    <Shape code=\"9102\"></Shape>\n");
     read(text, [](InStream& in) {
         std::vector<quint32> v;
         QString a, b;
@@ -143,10 +145,10 @@ TEST_F(TextStreamTest, GoldenText)
     });
     // Earlier writers left QStringList and QVariant elements empty.
     read("<QStringList></QStringList><QVariant></QVariant>", [](InStream& in) {
-        QStringList list{QStringLiteral("kept")};
+        QStringList list {QStringLiteral("kept")};
         QVariant variant(7);
         in >> list >> variant;
-        EXPECT_TRUE(list == QStringList{QStringLiteral("kept")} && variant == QVariant(7));
+        EXPECT_TRUE(list == QStringList {QStringLiteral("kept")} && variant == QVariant(7));
     });
 }
 
@@ -159,24 +161,54 @@ TEST_F(TextStreamTest, BadAndShortInput)
         std::function<void(InStream&)> reader;
         std::string error;
     } rows[] = {
-        {"<uint32>2</uint32>", [](InStream& in) { qint32 v; in >> v; },
+        {"<uint32>2</uint32>",
+         [](InStream& in) {
+             qint32 v;
+             in >> v;
+         },
          "Tag mismatch when trying to read opening tag int32"},
-        {"<uint32>2</int32>", [](InStream& in) { quint32 v; in >> v; },
+        {"<uint32>2</int32>",
+         [](InStream& in) {
+             quint32 v;
+             in >> v;
+         },
          "Tag mismatch when trying to read opening tag uint32"},
-        {"<uint32>x2</uint32>", [](InStream& in) { quint32 v; in >> v; }, bad},
-        {"<vector><uint32>4294967295</uint32></vector>", [](InStream& in) { std::vector<QString> v; in >> v; },
+        {"<uint32>x2</uint32>",
+         [](InStream& in) {
+             quint32 v;
+             in >> v;
+         },
+         bad},
+        {"<vector><uint32>4294967295</uint32></vector>",
+         [](InStream& in) {
+             std::vector<QString> v;
+             in >> v;
+         },
          "Error reading from file, count 4294967295 exceeds the data remaining"},
-        {"<bitvector><uint32>16</uint32>AZ00</bitvector>", [](InStream& in) { BitVector v; in >> v; }, bad},
-        {"<QVariant>%00%00%00%09%00%7F%FF%FF%FF</QVariant>", [](InStream& in) { QVariant v; in >> v; }, bad},
+        {"<bitvector><uint32>16</uint32>AZ00</bitvector>",
+         [](InStream& in) {
+             BitVector v;
+             in >> v;
+         },
+         bad},
+        {"<QVariant>%00%00%00%09%00%7F%FF%FF%FF</QVariant>",
+         [](InStream& in) {
+             QVariant v;
+             in >> v;
+         },
+         bad},
         // A code attribute must belong to the element's name.
-        {"<Shape code=\"55\"></Shape>", [](InStream& in) { in.peekSection(); },
-         "Bad registry lookup, string Shape"},
-        {"<int32>1</int32>", [](InStream& in) { QPoint p; in >> p; }, "Bad registry lookup, number 17"},
+        {"<Shape code=\"55\"></Shape>", [](InStream& in) { in.peekSection(); }, "Bad registry lookup, string Shape"},
+        {"<int32>1</int32>",
+         [](InStream& in) {
+             QPoint p;
+             in >> p;
+         },
+         "Bad registry lookup, number 17"},
     };
     for (const auto& row : rows) {
-        read(row.text, [&](InStream& in) {
-            EXPECT_EQ(errorOf([&] { row.reader(in); }), row.error) << row.text.constData();
-        });
+        read(row.text,
+             [&](InStream& in) { EXPECT_EQ(errorOf([&] { row.reader(in); }), row.error) << row.text.constData(); });
     }
     // End of data where a closing tag is due, and then where a tag is.
     writeFile(path(), kHead + "<vector>\n<uint32>0</uint32>\n");
@@ -193,7 +225,7 @@ TEST_F(TextStreamTest, BadAndShortInput)
         quint8 a = 0;
         qint8 b = 0;
         in >> a >> b;
-        EXPECT_EQ(a, 44); // the low eight bits
+        EXPECT_EQ(a, 44);  // the low eight bits
         EXPECT_EQ(b, -1);
     });
 }

@@ -16,8 +16,8 @@ TEST(VariantCodec, BothStreamsRefuseRegularExpressionsAtOnce)
     // compiles it even when copied, so the values are built as bytes.
     const QString pattern = QStringLiteral("((a{1000}){1000}){1000}");
     QByteArray regExp;
-    QDataStream(&regExp, QIODevice::WriteOnly) << quint32(QMetaType::QRegExp) << qint8(0) << pattern << quint8(1)
-                                               << quint8(0) << quint8(0);
+    QDataStream(&regExp, QIODevice::WriteOnly)
+        << quint32(QMetaType::QRegExp) << qint8(0) << pattern << quint8(1) << quint8(0) << quint8(0);
     QByteArray regularExpression;
     QDataStream(&regularExpression, QIODevice::WriteOnly)
         << quint32(QMetaType::QRegularExpression) << qint8(0) << pattern << quint32(0);
@@ -29,7 +29,8 @@ TEST(VariantCodec, BothStreamsRefuseRegularExpressionsAtOnce)
             StreamTest::openWriter(path, text)->close();
             QByteArray file = StreamTest::readFile(path);
             if (text)
-                file.insert(file.indexOf("</ArchiveStream>"), "<QVariant>" + form.toPercentEncoding() + "</QVariant>\n");
+                file.insert(file.indexOf("</ArchiveStream>"),
+                            "<QVariant>" + form.toPercentEncoding() + "</QVariant>\n");
             else
                 file += form;
             StreamTest::writeFile(path, file);

@@ -47,4 +47,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif // LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H
+#endif  // LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H

@@ -232,11 +232,11 @@ quint32 Controller::daliInterfaceId() const { return hasSetting(kType3) ? m_sett
 bool Controller::hasDaliInterface() const { return hasSetting(kType3) && m_settings.hasDaliInterface; }
 
 // One line per setting: the types that have it, then the field.
-#define CONTROLLER_SETTER(setter, Arg, types, field, expr) \
-    void Controller::setter(Arg value)                     \
-    {                                                      \
-        if (hasSetting(types))                             \
-            m_settings.field = expr;                       \
+#define CONTROLLER_SETTER(setter, Arg, types, field, expr)                                                             \
+    void Controller::setter(Arg value)                                                                                 \
+    {                                                                                                                  \
+        if (hasSetting(types))                                                                                         \
+            m_settings.field = expr;                                                                                   \
     }
 
 CONTROLLER_SETTER(setDmxRefresh, quint8, kTypes1To5, dmxRefresh, value)

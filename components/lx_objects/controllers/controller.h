@@ -142,39 +142,39 @@ public:
 
     // Typed setters: each changes its setting only for the types that have it;
     // the comment names the settings() member it sets and those types.
-    void setDmxRefresh(quint8 value);  // dmxRefresh (types 1-5)
-    void setTimeSource(quint8 value);  // timeSource (type 1)
-    void setOption8A(quint8 value);  // option8A (types 1, 3)
-    void setOption8B(quint8 value);  // option8B (types 1, 3)
-    void setIpAddress(qint32 value);  // ipAddress (types 1-5)
-    void setSubnetMask(qint32 value);  // subnetMask (types 1-5)
-    void setPanelOption96(quint8 value);  // autoAddress (types 2, 4, 5)
-    void setDmxInSource(quint8 value);  // dmxInSource (types 1-5)
-    void setDmxInSourceValue(quint16 value);  // dmxInSourceValue (types 1-5)
-    void setDmxInSource2(quint8 value);  // dmxInSource2 (types 1, 3)
+    void setDmxRefresh(quint8 value);          // dmxRefresh (types 1-5)
+    void setTimeSource(quint8 value);          // timeSource (type 1)
+    void setOption8A(quint8 value);            // option8A (types 1, 3)
+    void setOption8B(quint8 value);            // option8B (types 1, 3)
+    void setIpAddress(qint32 value);           // ipAddress (types 1-5)
+    void setSubnetMask(qint32 value);          // subnetMask (types 1-5)
+    void setPanelOption96(quint8 value);       // autoAddress (types 2, 4, 5)
+    void setDmxInSource(quint8 value);         // dmxInSource (types 1-5)
+    void setDmxInSourceValue(quint16 value);   // dmxInSourceValue (types 1-5)
+    void setDmxInSource2(quint8 value);        // dmxInSource2 (types 1, 3)
     void setDmxInSource2Value(quint16 value);  // dmxInSource2Value (types 1, 3)
-    void setDmxInSource3(quint8 value);  // dmxInSource3 (type 1)
+    void setDmxInSource3(quint8 value);        // dmxInSource3 (type 1)
     void setDmxInSource3Value(quint16 value);  // dmxInSource3Value (type 1)
-    void setDmxInValue4(quint16 value);  // dmxInValue4 (types 1, 3)
-    void setOption16(quint16 value);  // option16 (types 2, 4, 5)
-    void setOption32A(quint32 value);  // option32A (type 2)
-    void setOption32B(qint32 value);  // option32B (types 2, 4, 5)
-    void setOption32C(qint32 value);  // option32C (types 2, 4, 5)
-    void setOption32D(quint32 value);  // proxyControllerId (type 1)
-    void setSerial2BaudRate(quint32 value);  // serial2BaudRate (type 2)
-    void setSerial2DataBits(quint8 value);  // serial2DataBits (type 2)
-    void setSerial2StopBits(quint8 value);  // serial2StopBits (type 2)
-    void setSerial2Parity(quint32 value);  // serial2Parity (type 2)
-    void setSerial2Mode(quint32 value);  // serialMode (type 1)
-    void setHasDaliInterface(quint8 value);  // hasDaliInterface (type 3)
-    void setDaliInterfaceId(quint32 value);  // daliInterfaceId (type 3)
-    void setOption8C(quint8 value);  // touch.option8C (types 3, 6)
-    void setOption8D(quint8 value);  // touch.option8D (types 3, 6)
-    void setOption8E(quint8 value);  // touch.option8E (types 3, 6)
-    void setOption8F(quint8 value);  // touch.option8F (types 3, 6)
-    void setSecondIpAddress(qint32 value);  // touch.secondIpAddress (types 3, 6)
-    void setSecondSubnetMask(qint32 value);  // touch.secondSubnetMask (types 3, 6)
-    void setOption32E(qint32 value);  // option32E (types 3, 6)
+    void setDmxInValue4(quint16 value);        // dmxInValue4 (types 1, 3)
+    void setOption16(quint16 value);           // option16 (types 2, 4, 5)
+    void setOption32A(quint32 value);          // option32A (type 2)
+    void setOption32B(qint32 value);           // option32B (types 2, 4, 5)
+    void setOption32C(qint32 value);           // option32C (types 2, 4, 5)
+    void setOption32D(quint32 value);          // proxyControllerId (type 1)
+    void setSerial2BaudRate(quint32 value);    // serial2BaudRate (type 2)
+    void setSerial2DataBits(quint8 value);     // serial2DataBits (type 2)
+    void setSerial2StopBits(quint8 value);     // serial2StopBits (type 2)
+    void setSerial2Parity(quint32 value);      // serial2Parity (type 2)
+    void setSerial2Mode(quint32 value);        // serialMode (type 1)
+    void setHasDaliInterface(quint8 value);    // hasDaliInterface (type 3)
+    void setDaliInterfaceId(quint32 value);    // daliInterfaceId (type 3)
+    void setOption8C(quint8 value);            // touch.option8C (types 3, 6)
+    void setOption8D(quint8 value);            // touch.option8D (types 3, 6)
+    void setOption8E(quint8 value);            // touch.option8E (types 3, 6)
+    void setOption8F(quint8 value);            // touch.option8F (types 3, 6)
+    void setSecondIpAddress(qint32 value);     // touch.secondIpAddress (types 3, 6)
+    void setSecondSubnetMask(qint32 value);    // touch.secondSubnetMask (types 3, 6)
+    void setOption32E(qint32 value);           // option32E (types 3, 6)
 
     quint32 channelCapacity = 512;
     quint32 referenceId = 0xFFFFFFFF;  // an object id, -1 none
@@ -201,8 +201,8 @@ private:
     quint8 m_type = UnknownType;
     QString m_name;
     std::map<qint32, QString> m_texts;
-    std::array<ControllerInput, kInputCount> m_inputs{};
+    std::array<ControllerInput, kInputCount> m_inputs {};
     ControllerSettings m_settings;
 };
 
-#endif // LX_OBJECTS_CONTROLLERS_CONTROLLER_H
+#endif  // LX_OBJECTS_CONTROLLERS_CONTROLLER_H

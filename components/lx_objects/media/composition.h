@@ -104,4 +104,4 @@ private:
     std::map<quint8, ContentTarget> m_targets;
 };
 
-#endif // LX_OBJECTS_MEDIA_COMPOSITION_H
+#endif  // LX_OBJECTS_MEDIA_COMPOSITION_H

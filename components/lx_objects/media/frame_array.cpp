@@ -28,7 +28,7 @@ struct IdentityTable
 template <class Uuid, class Frames>
 IdentityTable<Uuid, Frames> identityTable(Uuid& own, Frames& frames)
 {
-    return IdentityTable<Uuid, Frames>{own, frames};
+    return IdentityTable<Uuid, Frames> {own, frames};
 }
 
 template <class Frames>

@@ -45,4 +45,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif // LX_OBJECTS_MEDIA_FRAME_ARRAY_H
+#endif  // LX_OBJECTS_MEDIA_FRAME_ARRAY_H

@@ -22,8 +22,7 @@ int interpolate(int a, int b, float t) { return static_cast<int>(static_cast<flo
 RGBData::RGBData(int red, int green, int blue, int alpha)
     : red(clampedByte(red)), green(clampedByte(green)), blue(clampedByte(blue)), alpha(clampedByte(alpha)),
       kind(kExplicitKind)
-{
-}
+{}
 
 void RGBData::setExtra(int value)
 {
@@ -136,8 +135,7 @@ RGBData ColourGradient::lookup(quint16 position, bool normalised, quint32* level
             *level = quint32(interpolate(int(a.level()), int(b.level()), t));
         a = a.normalised(), b = b.normalised();
     }
-    RGBData result(interpolate(a.red, b.red, t), interpolate(a.green, b.green, t), interpolate(a.blue, b.blue, t),
-                   255);
+    RGBData result(interpolate(a.red, b.red, t), interpolate(a.green, b.green, t), interpolate(a.blue, b.blue, t), 255);
     result.setExtra(interpolate(a.extra, b.extra, t));
     return result;
 }

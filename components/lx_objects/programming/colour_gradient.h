@@ -119,4 +119,4 @@ private:
     std::map<int, quint16> m_ids;
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
+#endif  // LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H

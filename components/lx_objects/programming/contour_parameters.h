@@ -25,7 +25,7 @@ struct ContourParameters
     qint16 b = 0;
     quint32 c = 65536;  // 1.0
     quint16 d = 1;
-    quint8 flag = 0;    // the owner's; not streamed
+    quint8 flag = 0;  // the owner's; not streamed
 
     quint32 typeCode() const { return kTypeCode; }
     void read(InStream& in);
@@ -33,8 +33,7 @@ struct ContourParameters
 
     bool operator==(const ContourParameters& other) const
     {
-        return kind == other.kind && a == other.a && b == other.b && c == other.c && d == other.d
-            && flag == other.flag;
+        return kind == other.kind && a == other.a && b == other.b && c == other.c && d == other.d && flag == other.flag;
     }
     bool operator!=(const ContourParameters& other) const { return !(*this == other); }
 
@@ -43,4 +42,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H
+#endif  // LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H

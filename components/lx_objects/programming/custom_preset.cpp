@@ -15,7 +15,7 @@ struct OwnedGradient
 template <class Pointer>
 OwnedGradient<Pointer> ownedGradient(Pointer& gradient)
 {
-    return OwnedGradient<Pointer>{gradient};
+    return OwnedGradient<Pointer> {gradient};
 }
 
 template <class Pointer>
@@ -39,10 +39,9 @@ std::unique_ptr<ColourGradient> copyOf(const std::unique_ptr<ColourGradient>& gr
 }  // namespace
 
 CustomPresetProperty::CustomPresetProperty(const CustomPresetProperty& other)
-    : index(other.index), boolValue(other.boolValue), integer(other.integer), real(other.real),
-      colour(other.colour), marker(other.marker), m_type(other.m_type), m_gradient(copyOf(other.m_gradient))
-{
-}
+    : index(other.index), boolValue(other.boolValue), integer(other.integer), real(other.real), colour(other.colour),
+      marker(other.marker), m_type(other.m_type), m_gradient(copyOf(other.m_gradient))
+{}
 
 CustomPresetProperty& CustomPresetProperty::operator=(const CustomPresetProperty& other)
 {

@@ -151,4 +151,4 @@ private:
     CustomPresetPropertyMap m_properties;
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
+#endif  // LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H

@@ -30,10 +30,7 @@ void setFlag(std::bitset<N>& bits, int position, bool on, bool exclusive)
 // A unit counted from `first`: the literal -1 stays the whole unit, every
 // other value becomes its offset (so first - 1 also means the whole unit,
 // which days and months rely on for 0).
-int offsetPosition(int value, int first)
-{
-    return value == kWholeUnit ? kWholeUnit : value - first;
-}
+int offsetPosition(int value, int first) { return value == kWholeUnit ? kWholeUnit : value - first; }
 
 // A unit stored as a raw run of bytes in the stream.
 template <std::size_t N, class Bits>
@@ -57,7 +54,7 @@ RawBits<N, const std::bitset<N>> raw(const std::bitset<N>& bits)
 template <std::size_t N>
 InStream& operator>>(InStream& in, RawBits<N, std::bitset<N>> field)
 {
-    std::array<quint8, bitsetByteCount(N)> bytes{};
+    std::array<quint8, bitsetByteCount(N)> bytes {};
     if (in.readRaw(reinterpret_cast<char*>(bytes.data()), int(bytes.size())) != int(bytes.size())) {
         in.checkStatus();
         throw std::runtime_error("Error reading from file");
@@ -69,7 +66,7 @@ InStream& operator>>(InStream& in, RawBits<N, std::bitset<N>> field)
 template <std::size_t N>
 OutStream& operator<<(OutStream& out, RawBits<N, const std::bitset<N>> field)
 {
-    std::array<quint8, bitsetByteCount(N)> bytes{};
+    std::array<quint8, bitsetByteCount(N)> bytes {};
     bitsetToBytes(field.bits, bytes.data());
     out.writeRaw(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
     return out;
@@ -141,6 +138,6 @@ void DateTimeMask::setTime(int hour, int minute, int second)
 
 bool DateTimeMask::operator==(const DateTimeMask& other) const
 {
-    return seconds == other.seconds && minutes == other.minutes && hours == other.hours
-        && weekdays == other.weekdays && days == other.days && months == other.months && years == other.years;
+    return seconds == other.seconds && minutes == other.minutes && hours == other.hours && weekdays == other.weekdays
+        && days == other.days && months == other.months && years == other.years;
 }

@@ -55,13 +55,13 @@ struct DateTimeMask
     static constexpr quint32 kTypeCode = 161;
     static constexpr int kFirstYear = 2000;
 
-    std::bitset<60> seconds;   // bit v: second v
-    std::bitset<60> minutes;   // bit v: minute v
-    std::bitset<24> hours;     // bit v: hour v
-    std::bitset<7> weekdays;   // bit v: weekday v
-    std::bitset<31> days;      // bit v - 1: day v of the month
-    std::bitset<12> months;    // bit v - 1: month v
-    std::bitset<100> years;    // bit v - 2000: year v
+    std::bitset<60> seconds;  // bit v: second v
+    std::bitset<60> minutes;  // bit v: minute v
+    std::bitset<24> hours;    // bit v: hour v
+    std::bitset<7> weekdays;  // bit v: weekday v
+    std::bitset<31> days;     // bit v - 1: day v of the month
+    std::bitset<12> months;   // bit v - 1: month v
+    std::bitset<100> years;   // bit v - 2000: year v
 
     // Each sets (on) or clears one flag; exclusive clears the unit first.
     void setSeconds(int second, bool on, bool exclusive);
@@ -89,4 +89,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H
+#endif  // LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H

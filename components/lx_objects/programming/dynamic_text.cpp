@@ -6,8 +6,8 @@ template <class F, class Self>
 void TextProperties::fields(F& f, Self& s)
 {
     using Archive::storedAs;
-    f(s.param1, storedAs<quint8>(s.direction), s.flag, storedAs<quint8>(s.alignment),
-      storedAs<quint8>(s.orientation), s.param2, s.param3, s.param4, storedAs<quint8>(s.changeBehaviour), s.param5);
+    f(s.param1, storedAs<quint8>(s.direction), s.flag, storedAs<quint8>(s.alignment), storedAs<quint8>(s.orientation),
+      s.param2, s.param3, s.param4, storedAs<quint8>(s.changeBehaviour), s.param5);
 }
 
 void TextProperties::read(InStream& in)
@@ -24,10 +24,9 @@ void TextProperties::write(OutStream& out) const
 
 bool TextProperties::operator==(const TextProperties& other) const
 {
-    return param1 == other.param1 && direction == other.direction && flag == other.flag
-        && alignment == other.alignment && orientation == other.orientation && param2 == other.param2
-        && param3 == other.param3 && param4 == other.param4 && changeBehaviour == other.changeBehaviour
-        && param5 == other.param5;
+    return param1 == other.param1 && direction == other.direction && flag == other.flag && alignment == other.alignment
+        && orientation == other.orientation && param2 == other.param2 && param3 == other.param3
+        && param4 == other.param4 && changeBehaviour == other.changeBehaviour && param5 == other.param5;
 }
 
 template <class F, class Self>
@@ -57,7 +56,7 @@ void DynamicText::setText(const QString& text)
     bool escaped = false;
     const auto flush = [&](quint8 kind) {
         if (!buffer.isEmpty())
-            m_parts.push_back(DynamicTextPart{kind, buffer});
+            m_parts.push_back(DynamicTextPart {kind, buffer});
         buffer.clear();
     };
     for (const QChar c : text) {

@@ -33,14 +33,14 @@ struct TextProperties
     static constexpr quint32 kTypeCode = 195;
 
     quint32 param1 = 0xFFFFFFFF;
-    TextDirection direction{};
+    TextDirection direction {};
     quint8 flag = 0;
-    TextAlignment alignment{};
-    TextOrientation orientation{};
+    TextAlignment alignment {};
+    TextOrientation orientation {};
     quint8 param2 = 0;
     quint8 param3 = 0;
     qint32 param4 = 0;
-    TextChangeBehaviour changeBehaviour{};
+    TextChangeBehaviour changeBehaviour {};
     quint16 param5 = 4;
 
     quint32 typeCode() const { return kTypeCode; }
@@ -111,4 +111,4 @@ private:
     std::list<DynamicTextPart> m_parts;
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
+#endif  // LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H

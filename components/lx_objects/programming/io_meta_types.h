@@ -27,7 +27,7 @@ class OutStream;
 
 struct IoMVariable
 {
-    int type = 0;            // stored as 8 bits
+    int type = 0;  // stored as 8 bits
     quint16 index = 0xFFFF;
 
     bool operator==(const IoMVariable& other) const { return type == other.type && index == other.index; }
@@ -46,4 +46,4 @@ using IoMPropertyMap = QMap<QString, QVariant>;
 void readPropertyMap(InStream& in, IoMPropertyMap& map);
 void writePropertyMap(OutStream& out, const IoMPropertyMap& map);
 
-#endif // LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H
+#endif  // LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H

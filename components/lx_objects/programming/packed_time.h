@@ -44,4 +44,4 @@ inline quint32 decodePackedTime(quint16 code)
 
 }  // namespace Quil
 
-#endif // LX_OBJECTS_PROGRAMMING_PACKED_TIME_H
+#endif  // LX_OBJECTS_PROGRAMMING_PACKED_TIME_H

@@ -38,7 +38,7 @@
 template <std::size_t N>
 struct ParameterBlock
 {
-    alignas(8) std::array<quint8, N> bytes{};
+    alignas(8) std::array<quint8, N> bytes {};
 
     // Little-endian at offset; offset + sizeof(T) must lie within the block.
     template <class T>
@@ -76,9 +76,9 @@ private:
 };
 
 enum class ParameterKind : quint8 {
-    UInt8,         // a byte
-    ByteInWord,    // a u32 holding a byte: one uint8 on the stream
-    Bool,          // a byte, streamed as bool
+    UInt8,       // a byte
+    ByteInWord,  // a u32 holding a byte: one uint8 on the stream
+    Bool,        // a byte, streamed as bool
     Int16,
     UInt16,
     UInt32,
@@ -119,7 +119,7 @@ struct BlockValue
 template <class Stored, class Held, std::size_t N>
 InStream& operator>>(InStream& in, BlockValue<Stored, Held, ParameterBlock<N>> value)
 {
-    Stored stored{};
+    Stored stored {};
     in >> stored;
     value.block.template set<Held>(value.offset, Held(stored));
     return in;
@@ -138,7 +138,7 @@ OutStream& operator<<(OutStream& out, BlockValue<Stored, Held, const ParameterBl
 template <class Stored, class Held, class F, class Block>
 void blockField(F& f, Block& block, const ParameterItem& item)
 {
-    BlockValue<Stored, Held, Block> value{block, item.offset};
+    BlockValue<Stored, Held, Block> value {block, item.offset};
     f.since(item.since, value).orRead([&](InStream& in, auto&) {
         if (item.olderForm)
             item.olderForm(in, block.bytes.data());
@@ -151,7 +151,7 @@ void valueField(F& f, Value& value, const ParameterItem& item)
     f.since(item.since, value);
 }
 
-} // namespace ParameterDetail
+}  // namespace ParameterDetail
 
 // Streams what `row` lists of `body` through f (Archive::FieldReader or
 // FieldWriter).
@@ -207,4 +207,4 @@ void bodyParameterFields(F& f, Body& body, const ParameterRow& row)
     }
 }
 
-#endif // LX_OBJECTS_PROGRAMMING_PARAMETER_BLOCK_H
+#endif  // LX_OBJECTS_PROGRAMMING_PARAMETER_BLOCK_H

@@ -26,4 +26,4 @@ void registerPresetTypeCategories();
 boost::dynamic_bitset<> presetTypesOfCategory(int category);
 boost::dynamic_bitset<> categoriesOfPresetType(int presetType);
 
-#endif // LX_OBJECTS_PROGRAMMING_PRESET_CATEGORIES_H
+#endif  // LX_OBJECTS_PROGRAMMING_PRESET_CATEGORIES_H

@@ -38,4 +38,4 @@ private:
     std::map<QString, QString> m_slotTexts;
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H
+#endif  // LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H

@@ -25,13 +25,13 @@ bool oneOf(int value, std::initializer_list<int> values)
 
 ParameterItem at(ParameterKind kind, quint8 offset, bool (*present)(const quint8*) = nullptr)
 {
-    ParameterItem item{kind};
+    ParameterItem item {kind};
     item.offset = offset;
     item.present = present;
     return item;
 }
 
-ParameterItem value(ParameterKind kind) { return ParameterItem{kind}; }
+ParameterItem value(ParameterKind kind) { return ParameterItem {kind}; }
 
 // Type 16: the DALI command at 4 selects the bytes that follow.
 bool daliCommandHasByte6(const quint8* block) { return block[4] <= 4; }
@@ -39,10 +39,7 @@ bool daliCommandHasByte7(const quint8* block) { return block[4] == 0 || block[4]
 
 // Type 30: the command word at 0 selects the words that follow.
 quint16 commandWord(const quint8* block) { return quint16(block[0] | (block[1] << 8)); }
-bool commandHasTwoWords(const quint8* block)
-{
-    return commandWord(block) >= 0x4000 && commandWord(block) <= 0x4005;
-}
+bool commandHasTwoWords(const quint8* block) { return commandWord(block) >= 0x4000 && commandWord(block) <= 0x4005; }
 bool commandHasThreeWords(const quint8* block) { return commandWord(block) == 0x4000; }
 
 // Type 18 before version 120 held a 32-bit address: bytes 0 to 3 take it and
@@ -70,44 +67,44 @@ std::vector<ParameterRow> makeTriggerRows()
     const ParameterRow serialOnly = {value(K::Serial)};
     const ParameterRow oneWord = {at(K::UInt32, 0)};
     return {
-        {},                                                                                  // 0
-        {},                                                                                  // 1
-        twoWords,                                                                            // 2
-        twoWords,                                                                            // 3
-        twoWords,                                                                            // 4
-        twoWords,                                                                            // 5
-        {value(K::Mask)},                                                                    // 6
-        eventWithValue,                                                                      // 7
-        eventWithValue,                                                                      // 8
-        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::ByteInWord, 4)},                     // 9
+        {},                                                                                                 // 0
+        {},                                                                                                 // 1
+        twoWords,                                                                                           // 2
+        twoWords,                                                                                           // 3
+        twoWords,                                                                                           // 4
+        twoWords,                                                                                           // 5
+        {value(K::Mask)},                                                                                   // 6
+        eventWithValue,                                                                                     // 7
+        eventWithValue,                                                                                     // 8
+        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::ByteInWord, 4)},                                    // 9
         {value(K::RemoteDevice), at(K::UInt8, 0), at(K::UInt8, 1), at(K::UInt8, 2), at(K::ByteInWord, 4)},  // 10
-        {value(K::RemoteDevice), at(K::ByteInWord, 0), value(K::Serial)},                    // 11
-        {at(K::ByteInWord, 0), value(K::Serial), at(K::UInt16, 4)},                          // 12
-        {at(K::UInt16, 0), at(K::UInt8, 2), at(K::UInt8, 3), at(K::ByteInWord, 4)},          // 13
-        {value(K::RemoteDevice), value(K::Midi)},                                            // 14
+        {value(K::RemoteDevice), at(K::ByteInWord, 0), value(K::Serial)},                                   // 11
+        {at(K::ByteInWord, 0), value(K::Serial), at(K::UInt16, 4)},                                         // 12
+        {at(K::UInt16, 0), at(K::UInt8, 2), at(K::UInt8, 3), at(K::ByteInWord, 4)},                         // 13
+        {value(K::RemoteDevice), value(K::Midi)},                                                           // 14
         {value(K::RemoteDevice), at(K::UInt8, 0), at(K::UInt8, 1), at(K::Bool, 2), at(K::UInt8, 3), at(K::UInt8, 4),
-         at(K::ByteInWord, 8)},                                                              // 15
+         at(K::ByteInWord, 8)},  // 15
         {at(K::UInt32, 0), at(K::UInt8, 4), at(K::UInt8, 5), at(K::UInt8, 6, daliCommandHasByte6),
-         at(K::UInt8, 7, daliCommandHasByte7)},                                              // 16
-        {at(K::UInt32, 0), at(K::UInt8, 4)},                                                 // 17
-        {wideAddress, at(K::UInt8, 8), at(K::Bool, 9)},                                      // 18
-        keyOnly,                                                                             // 19
-        keyOnly,                                                                             // 20
-        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::ByteInWord, 4)},                     // 21
-        {value(K::Serial), at(K::ByteInWord, 0)},                                            // 22
-        serialOnly,                                                                          // 23
-        serialOnly,                                                                          // 24
-        {value(K::Serial), at(K::Bool, 0)},                                                  // 25
-        {value(K::Serial), value(K::Text)},                                                  // 26
-        {at(K::ByteInWord, 0), at(K::Int16, 4), at(K::Int16, 6), at(K::ByteInWord, 8)},      // 27
-        {at(K::Bool, 0)},                                                                    // 28
-        {},                                                                                  // 29
+         at(K::UInt8, 7, daliCommandHasByte7)},                                          // 16
+        {at(K::UInt32, 0), at(K::UInt8, 4)},                                             // 17
+        {wideAddress, at(K::UInt8, 8), at(K::Bool, 9)},                                  // 18
+        keyOnly,                                                                         // 19
+        keyOnly,                                                                         // 20
+        {value(K::RemoteDevice), at(K::UInt8, 0), at(K::ByteInWord, 4)},                 // 21
+        {value(K::Serial), at(K::ByteInWord, 0)},                                        // 22
+        serialOnly,                                                                      // 23
+        serialOnly,                                                                      // 24
+        {value(K::Serial), at(K::Bool, 0)},                                              // 25
+        {value(K::Serial), value(K::Text)},                                              // 26
+        {at(K::ByteInWord, 0), at(K::Int16, 4), at(K::Int16, 6), at(K::ByteInWord, 8)},  // 27
+        {at(K::Bool, 0)},                                                                // 28
+        {},                                                                              // 29
         {at(K::UInt16, 0), at(K::UInt32, 4, commandHasTwoWords), at(K::UInt32, 8, commandHasTwoWords),
-         at(K::UInt32, 12, commandHasThreeWords)},                                           // 30
-        oneWord,                                                                             // 31
-        oneWord,                                                                             // 32
-        {value(K::IoModule)},                                                                // 33
-        {at(K::ByteInWord, 0)},                                                              // 34
+         at(K::UInt32, 12, commandHasThreeWords)},  // 30
+        oneWord,                                    // 31
+        oneWord,                                    // 32
+        {value(K::IoModule)},                       // 33
+        {at(K::ByteInWord, 0)},                     // 34
     };
 }
 
@@ -126,16 +123,13 @@ InStream& operator>>(InStream& in, TypeByte<TriggerData> field)
     return in;
 }
 
-OutStream& operator<<(OutStream& out, TypeByte<const TriggerData> field)
-{
-    return out << quint8(field.body.type());
-}
+OutStream& operator<<(OutStream& out, TypeByte<const TriggerData> field) { return out << quint8(field.body.type()); }
 
 // ---- type changes ----
 
 bool related(int oldType, int newType)
 {
-    for (const auto& group : {std::initializer_list<int>{2, 3, 4, 5}, {11, 12}, {31, 32}}) {
+    for (const auto& group : {std::initializer_list<int> {2, 3, 4, 5}, {11, 12}, {31, 32}}) {
         if (oneOf(oldType, group) && oneOf(newType, group))
             return true;
     }
@@ -147,7 +141,7 @@ void applyKeyRule(RDKey& key, int type)
 {
     const auto keepOr = [&key](std::initializer_list<int> kept, quint8 otherType) {
         if (!oneOf(key.type, kept))
-            key = RDKey{otherType, 0};
+            key = RDKey {otherType, 0};
     };
     switch (type) {
     case 9:
@@ -309,15 +303,9 @@ const ParameterRow& triggerParameterRow(int type)
 // ---- TriggerData ----
 
 TriggerData::TriggerData(const TriggerData& other)
-    : controllerSelection(other.controllerSelection),
-      secondControllerSelection(other.secondControllerSelection),
-      mask(other.mask),
-      serialString(other.serialString),
-      text(other.text),
-      midiMessages(other.midiMessages),
-      remoteDevice(other.remoteDevice),
-      parameters(other.parameters),
-      m_type(other.m_type)
+    : controllerSelection(other.controllerSelection), secondControllerSelection(other.secondControllerSelection),
+      mask(other.mask), serialString(other.serialString), text(other.text), midiMessages(other.midiMessages),
+      remoteDevice(other.remoteDevice), parameters(other.parameters), m_type(other.m_type)
 {
     copyIoMTriggerData(ioModuleData, other.ioModuleData);
 }
@@ -353,7 +341,7 @@ void TriggerData::setType(int type)
 template <class F, class Self>
 void TriggerData::fields(F& f, Self& s)
 {
-    f.since(100, TypeByte<Self>{s});
+    f.since(100, TypeByte<Self> {s});
     f(Archive::storedAs<quint32>(s.controllerSelection));
     f.since(140, Archive::storedAs<quint32>(s.secondControllerSelection));
     bodyParameterFields(f, s, triggerParameterRow(s.m_type));
@@ -382,8 +370,8 @@ void TriggerData::write(OutStream& out) const
 
 bool TriggerData::operator==(const TriggerData& other) const
 {
-    const bool sameIoModuleData = ioModuleData && other.ioModuleData ? *ioModuleData == *other.ioModuleData
-                                                                     : ioModuleData == other.ioModuleData;
+    const bool sameIoModuleData =
+        ioModuleData && other.ioModuleData ? *ioModuleData == *other.ioModuleData : ioModuleData == other.ioModuleData;
     return m_type == other.m_type && controllerSelection == other.controllerSelection
         && secondControllerSelection == other.secondControllerSelection && mask == other.mask
         && serialString == other.serialString && text == other.text && midiMessages == other.midiMessages

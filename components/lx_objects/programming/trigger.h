@@ -38,7 +38,7 @@ enum ControllerSelection : qint32 {
     RemoteDeviceControllerSelection = -3,  // the device named by the body's key
     FixedControllerSelection = -4,
     DaliControllerSelection = -5,
-    NoSecondControllerSelection = -6,      // a new body's second selection
+    NoSecondControllerSelection = -6,  // a new body's second selection
     IoModuleControllerSelection = -7,
 };
 
@@ -152,4 +152,4 @@ private:
     std::list<int> m_actions;
 };
 
-#endif // LX_OBJECTS_PROGRAMMING_TRIGGER_H
+#endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_H

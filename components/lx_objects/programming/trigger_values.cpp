@@ -116,5 +116,5 @@ OutStream& operator<<(OutStream& out, IdList<const std::list<int>> field)
 
 OutStream& operator<<(OutStream& out, IdList<std::list<int>> field)
 {
-    return out << IdList<const std::list<int>>{field.ids};
+    return out << IdList<const std::list<int>> {field.ids};
 }

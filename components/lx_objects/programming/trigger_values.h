@@ -81,10 +81,7 @@ struct SerialString
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const SerialString& other) const
-    {
-        return bytes == other.bytes && wildcards == other.wildcards;
-    }
+    bool operator==(const SerialString& other) const { return bytes == other.bytes && wildcards == other.wildcards; }
     bool operator!=(const SerialString& other) const { return !(*this == other); }
 };
 
@@ -144,11 +141,11 @@ template <class L>
 IdList<L> idList(L& ids)
 {
     static_assert(std::is_same<std::remove_const_t<L>, std::list<int>>::value, "id lists are std::list<int>");
-    return IdList<L>{ids};
+    return IdList<L> {ids};
 }
 
 InStream& operator>>(InStream& in, IdList<std::list<int>> field);
 OutStream& operator<<(OutStream& out, IdList<const std::list<int>> field);
 OutStream& operator<<(OutStream& out, IdList<std::list<int>> field);
 
-#endif // LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H
+#endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H

@@ -26,4 +26,4 @@ struct DirectoryTypeCode<DaliScene>
 typedef ArchiveDirectory<Trigger, 16> TriggerDirectory;
 typedef ArchiveDirectory<DaliScene, 13> DaliSceneDirectory;
 
-#endif // LX_OBJECTS_PROJECT_DIRECTORIES_H
+#endif  // LX_OBJECTS_PROJECT_DIRECTORIES_H

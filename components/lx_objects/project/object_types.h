@@ -10,4 +10,4 @@
 
 void registerObjectTypes();
 
-#endif // LX_OBJECTS_PROJECT_OBJECT_TYPES_H
+#endif  // LX_OBJECTS_PROJECT_OBJECT_TYPES_H

@@ -28,4 +28,4 @@ struct ProjectCreatorInfo
 // (major, minor, patch, tag), then the text.
 QDataStream& operator<<(QDataStream& stream, const ProjectCreatorInfo& info);
 
-#endif // LX_OBJECTS_PROJECT_PROJECT_CREATOR_INFO_H
+#endif  // LX_OBJECTS_PROJECT_PROJECT_CREATOR_INFO_H

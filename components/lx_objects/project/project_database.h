@@ -17,4 +17,4 @@ const quint16 kProjectStreamVersion = 157;
 // 0x7FFFFFFF for both turns autosave off.
 Archive::DatabaseSettings makeDatabaseSettings(qint32 idleDelay, qint32 maxDelay);
 
-#endif // LX_OBJECTS_PROJECT_PROJECT_DATABASE_H
+#endif  // LX_OBJECTS_PROJECT_PROJECT_DATABASE_H

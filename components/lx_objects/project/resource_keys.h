@@ -31,4 +31,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif // LX_OBJECTS_PROJECT_RESOURCE_KEYS_H
+#endif  // LX_OBJECTS_PROJECT_RESOURCE_KEYS_H

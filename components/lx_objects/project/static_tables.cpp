@@ -13,24 +13,23 @@ struct Entry
 
 #define XFADE(text) QT_TRANSLATE_NOOP3("QObject", text, "XFade Path")
 const Entry kXFadePath[] = {
-    XFADE("Default"),      XFADE("Linear"),       XFADE("Start"),        XFADE("End"),
-    XFADE("Braked"),       XFADE("Accelerated"),  XFADE("Damped"),       XFADE("Overshoot"),
-    XFADE("Col At Start"), XFADE("Col At End"),   XFADE("Int At Start"), XFADE("Int At End"),
+    XFADE("Default"),      XFADE("Linear"),          XFADE("Start"),        XFADE("End"),
+    XFADE("Braked"),       XFADE("Accelerated"),     XFADE("Damped"),       XFADE("Overshoot"),
+    XFADE("Col At Start"), XFADE("Col At End"),      XFADE("Int At Start"), XFADE("Int At End"),
     XFADE("Colour First"), XFADE("Intensity First"), XFADE("Unknown"),
 };
 #undef XFADE
 
 #define DVI(text) QT_TRANSLATE_NOOP3("QObject", text, "DVI Resolution String")
 const Entry kDviResolution[] = {
-    DVI("Auto"), DVI("1920x1080"), DVI("1600x1200"), DVI("1280x1024"), DVI("1440x900"), DVI("1024x768"),
-    DVI("Unknown"),
+    DVI("Auto"), DVI("1920x1080"), DVI("1600x1200"), DVI("1280x1024"), DVI("1440x900"), DVI("1024x768"), DVI("Unknown"),
 };
 #undef DVI
 
 #define SHAPE(text) QT_TRANSLATE_NOOP3("QObject", text, "Effect shape name")
 const Entry kEffectShape[] = {
-    SHAPE("None"), SHAPE("Sine"), SHAPE("Cosine"), SHAPE("Square"), SHAPE("Triangle"), SHAPE("Ramp Up"),
-    SHAPE("Ramp Down"), SHAPE("Unknown"),
+    SHAPE("None"),     SHAPE("Sine"),    SHAPE("Cosine"),    SHAPE("Square"),
+    SHAPE("Triangle"), SHAPE("Ramp Up"), SHAPE("Ramp Down"), SHAPE("Unknown"),
 };
 const Entry kEffectShapeShort[] = {
     SHAPE("None"), SHAPE("Square"), SHAPE("Triangle"), SHAPE("Sawtooth"), SHAPE("Sine"), SHAPE("Cosine"),
@@ -41,8 +40,8 @@ const Entry kEffectShapeShort[] = {
 
 #define KIND(text) QT_TRANSLATE_NOOP3("QObject", text, "Kind")
 const Entry kKind[] = {
-    KIND("Intensity"), KIND("Position"),   KIND("Colour"), KIND("Beam Image"), KIND("Beam Shape"),
-    KIND("Media"),     KIND("Control"),    KIND("Calculated"), KIND("DALI"),   KIND("Unknown"),
+    KIND("Intensity"), KIND("Position"), KIND("Colour"),     KIND("Beam Image"), KIND("Beam Shape"),
+    KIND("Media"),     KIND("Control"),  KIND("Calculated"), KIND("DALI"),       KIND("Unknown"),
 };
 #undef KIND
 
@@ -54,23 +53,29 @@ const Entry kOffsetStyle[] = {
 
 #define SKEW2D(text) QT_TRANSLATE_NOOP3("QObject", text, "2D Skew Type")
 const Entry kSkew2DType[] = {
-    SKEW2D("None"),          SKEW2D("Wipe"),          SKEW2D("Iris Open"),          SKEW2D("Iris Close"),
-    SKEW2D("Radial Wipe (CW)"), SKEW2D("Curtain Open"), SKEW2D("Curtain Close"), SKEW2D("Radial Wipe (CCW)"),
+    SKEW2D("None"),
+    SKEW2D("Wipe"),
+    SKEW2D("Iris Open"),
+    SKEW2D("Iris Close"),
+    SKEW2D("Radial Wipe (CW)"),
+    SKEW2D("Curtain Open"),
+    SKEW2D("Curtain Close"),
+    SKEW2D("Radial Wipe (CCW)"),
     SKEW2D("Unknown"),
 };
 #undef SKEW2D
 
 #define DIRECTION(text) QT_TRANSLATE_NOOP3("QObject", text, "Skew Direction")
 const Entry kSkewDirection[] = {
-    DIRECTION("Forwards"), DIRECTION("Backwards"), DIRECTION("In"), DIRECTION("Out"), DIRECTION("Shuffled"),
-    DIRECTION("Unknown"),
+    DIRECTION("Forwards"), DIRECTION("Backwards"), DIRECTION("In"),
+    DIRECTION("Out"),      DIRECTION("Shuffled"),  DIRECTION("Unknown"),
 };
 #undef DIRECTION
 
 #define SKEW(text) QT_TRANSLATE_NOOP3("QObject", text, "Skew Type")
 const Entry kSkewType[] = {
-    SKEW("None"),      SKEW("Snaps"),     SKEW("Individually"), SKEW("Wave"),
-    SKEW("Spread"),    SKEW("Staggered"), SKEW("Multispeed"),   SKEW("Unknown"),
+    SKEW("None"),   SKEW("Snaps"),     SKEW("Individually"), SKEW("Wave"),
+    SKEW("Spread"), SKEW("Staggered"), SKEW("Multispeed"),   SKEW("Unknown"),
 };
 #undef SKEW
 
@@ -91,7 +96,7 @@ struct Table
 template <std::size_t N>
 Table table(const Entry (&entries)[N])
 {
-    return Table{entries, int(N), entries[0].comment};
+    return Table {entries, int(N), entries[0].comment};
 }
 
 Table tableOf(NameTable which)
@@ -123,7 +128,7 @@ Table tableOf(NameTable which)
     case NameTable::DimmerCurveName:
         return table(kDimmerCurveName);
     }
-    return Table{nullptr, 0, ""};
+    return Table {nullptr, 0, ""};
 }
 
 }  // namespace

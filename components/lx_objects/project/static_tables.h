@@ -27,8 +27,8 @@ constexpr QLatin1String kWebInterfaceFolder("web_interface");
 constexpr QLatin1String kDefaultFontFamily("DejaVu Sans");
 
 enum class NameTable {
-    XFadePath,         // 15 entries, ending in "Unknown"
-    XFadePathShort,    // the first 14 of XFadePath
+    XFadePath,       // 15 entries, ending in "Unknown"
+    XFadePathShort,  // the first 14 of XFadePath
     DviResolution,
     EffectShape,       // 8 entries, ending in "Unknown"
     EffectShapeShort,  // 18 entries: six names, then twelve empty
@@ -46,4 +46,4 @@ const char* nameTableContext(NameTable table);
 // The source text of the entry; an empty string outside the table.
 QString nameTableEntry(NameTable table, int index);
 
-#endif // LX_OBJECTS_PROJECT_STATIC_TABLES_H
+#endif  // LX_OBJECTS_PROJECT_STATIC_TABLES_H

@@ -40,7 +40,7 @@ void writeProjectSamples(OutStream& out)
     out.beginSection(StreamCode::ObjectBase, true);
     out.endSection(StreamCode::ObjectBase);
     out.beginSection(DirectoryBase::kTypeCode, true);
-    out << std::map<double, quint32>{{1, 4}, {2.5, 9}} << std::map<quint32, double>{{4, 1}, {9, 2.5}};
+    out << std::map<double, quint32> {{1, 4}, {2.5, 9}} << std::map<quint32, double> {{4, 1}, {9, 2.5}};
     out.endSection(DirectoryBase::kTypeCode);
     out.endSection(code);
 }

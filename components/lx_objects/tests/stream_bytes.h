@@ -82,7 +82,10 @@ template <class T>
         bytes = objectPointerBytes(value);
     } else {
         bytes = blockBytes(value);
-        read = [](InStream& in) { T fresh; in >> fresh; };
+        read = [](InStream& in) {
+            T fresh;
+            in >> fresh;
+        };
     }
     // The whole must read, or every prefix would fail for the wrong reason.
     if (readStream(bytes, kProjectStreamVersion, read) != 0)
@@ -101,8 +104,8 @@ template <class T>
 // Damaged copies of `bytes` (a sweep every `stride` bytes, then `count` random
 // ones from `seed`), read by `read` at each of `versions` in turn: each reads
 // or throws a std::runtime_error, and both happen.
-inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint16>& versions, quint32 seed,
-                                int count, int stride, const std::function<void(InStream&)>& read)
+inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint16>& versions, quint32 seed, int count,
+                                int stride, const std::function<void(InStream&)>& read)
 {
     registerObjectTypes();
     Corruption::Outcomes outcomes;
@@ -169,4 +172,4 @@ inline ContentMask sampleMask()
     return mask;
 }
 
-#endif // LX_OBJECTS_TESTS_STREAM_BYTES_H
+#endif  // LX_OBJECTS_TESTS_STREAM_BYTES_H

@@ -23,12 +23,15 @@ int readFrom(TarvelBaseProject& project, QByteArray bytes, QString* error)
 TEST(ProjectHeader, GoldenBytesAndReadResults)
 {
     TarvelBaseProject project(false, 6);
-    project.setHeader(ProjectFileHeader{kUuid, 5, 258});
+    project.setHeader(ProjectFileHeader {kUuid, 5, 258});
     QByteArray written;
     QBuffer buffer(&written);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(project.writeHeader(&buffer));
-    EXPECT_EQ(written.toHex(), QByteArray("546172760002" "00112233445566778899aabbccddeeff" "0500000102"));
+    EXPECT_EQ(written.toHex(),
+              QByteArray("546172760002"
+                         "00112233445566778899aabbccddeeff"
+                         "0500000102"));
 
     // Older versions stop early and leave the later fields as they were;
     // data ending inside the header takes nothing over (-2); bad headers
@@ -39,9 +42,13 @@ TEST(ProjectHeader, GoldenBytesAndReadResults)
         int length, result, flag;
         const char* error;
     } cases[] = {
-        {"546172760000", 22, 22, 5, ""},  {"546172760001", 23, 23, 7, ""}, {"546172760002", 0, -2, 7, ""},
-        {"546172760002", 26, -2, 7, ""},  {"546172760001", 22, -2, 7, ""},
-        {"546172760003", 27, -1, 7, "File format is too new"}, {"546172770002", 27, -1, 7, "Unrecognised file format"},
+        {"546172760000", 22, 22, 5, ""},
+        {"546172760001", 23, 23, 7, ""},
+        {"546172760002", 0, -2, 7, ""},
+        {"546172760002", 26, -2, 7, ""},
+        {"546172760001", 22, -2, 7, ""},
+        {"546172760003", 27, -1, 7, "File format is too new"},
+        {"546172770002", 27, -1, 7, "Unrecognised file format"},
         {"54617276ffff", 27, -1, 7, "Unrecognised file format"},
     };
     TarvelBaseProject reader(false, 6);
@@ -76,5 +83,5 @@ TEST(ProjectHeader, UpgradeRenamesThePaletteArray)
     TarvelBaseProject project(false, 6);
     writeFile(folder.filePath("archive.tarv/palette.tarv"));
     EXPECT_TRUE(project.upgradeFolder(folder.path()));
-    EXPECT_EQ(QDir(folder.filePath("archive.tarv")).entryList(QDir::Files), QStringList{"scene.tarv"});
+    EXPECT_EQ(QDir(folder.filePath("archive.tarv")).entryList(QDir::Files), QStringList {"scene.tarv"});
 }

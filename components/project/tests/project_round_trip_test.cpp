@@ -3,8 +3,8 @@
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
 #include "components/lx_objects/controllers/controller.h"
-#include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_creator_info.h"
 #include "components/lx_objects/project/project_database.h"
@@ -140,8 +140,9 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
     EXPECT_EQ(reader.projectUuid(), uuid);
     file.seek(22);
     EXPECT_EQ(file.read(5), QByteArray(5, '\0'));
-    EXPECT_EQ(archiveEntries(&file), "archive.tarv/ archive.tarv/.tarvel_project archive.tarv/controller.tarv "
-                                     "archive.tarv/frame_array.tarv archive.tarv/misc.tarv");
+    EXPECT_EQ(archiveEntries(&file),
+              "archive.tarv/ archive.tarv/.tarvel_project archive.tarv/controller.tarv "
+              "archive.tarv/frame_array.tarv archive.tarv/misc.tarv");
     file.seek(27);
     QTemporaryDir unpacked;
     ASSERT_TRUE(extractArchive(&file, unpacked.path()));

@@ -89,8 +89,9 @@ TEST(ProjectSave, QueryBreakLockAndSharedColours)
             }
         });
         EXPECT_TRUE(project.queryBreakLock());
-        EXPECT_EQ(text, QStringLiteral("Project is locked|This project is open in another instance of "
-                                       "Corvane Vistrel. Do you want to break the lock?"));
+        EXPECT_EQ(text,
+                  QStringLiteral("Project is locked|This project is open in another instance of "
+                                 "Corvane Vistrel. Do you want to break the lock?"));
     }
     EXPECT_EQ(ColourPaletteModel::instance()->rowCount(), rows);
     EXPECT_EQ(ColourSwatch::activeSwatch(), &active);

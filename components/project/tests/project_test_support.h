@@ -44,4 +44,4 @@ inline bool extractArchive(QIODevice* device, const QString& folder)
     return archive.open(ArchiveFile::ReadMode, device, ArchiveFile::TarGzKind) && archive.extractTo(folder);
 }
 
-#endif // PROJECT_TESTS_PROJECT_TEST_SUPPORT_H
+#endif  // PROJECT_TESTS_PROJECT_TEST_SUPPORT_H

@@ -29,10 +29,7 @@ const quint8 kEndMagic[16] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
 // Start magic, name length, size and end magic.
 const quint64 kMinimumRecordSize = 16 + 2 + 4 + 16;
 
-[[noreturn]] void fail(const char* text)
-{
-    throw std::runtime_error(text);
-}
+[[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
 
 void expectMagic(std::istream& in, const quint8 (&magic)[16], const char* error)
 {
@@ -141,8 +138,8 @@ bool Bundler::isBundle(const std::string& path)
     return qFromLittleEndian<quint32>(bytes) == kMagic;
 }
 
-void Bundler::unbundle(const std::string& bundlePath, const std::string& destination,
-                       ProgressTracker& progress, OverwriteCallback overwriteCallback)
+void Bundler::unbundle(const std::string& bundlePath, const std::string& destination, ProgressTracker& progress,
+                       OverwriteCallback overwriteCallback)
 {
     this->destination = destination;
     std::ifstream in(bundlePath, std::ios::binary);
@@ -173,7 +170,8 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
 
         const std::string::size_type lastSeparator = name.rfind('/');
         if (lastSeparator != std::string::npos)
-            guard.makeFolder(QFile::decodeName(QByteArray::fromStdString(destination + "/" + name.substr(0, lastSeparator))));
+            guard.makeFolder(
+                QFile::decodeName(QByteArray::fromStdString(destination + "/" + name.substr(0, lastSeparator))));
         const std::string fullPath = destination + "/" + name;
 
         bool write = true;

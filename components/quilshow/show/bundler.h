@@ -38,8 +38,8 @@ public:
     // True when the file opens and starts with the bundle magic.
     static bool isBundle(const std::string& path);
 
-    void unbundle(const std::string& bundlePath, const std::string& destination,
-                  ProgressTracker& progress, OverwriteCallback overwriteCallback = nullptr);
+    void unbundle(const std::string& bundlePath, const std::string& destination, ProgressTracker& progress,
+                  OverwriteCallback overwriteCallback = nullptr);
 
     // The show file of an expanded bundle in `folder`: the top-level file
     // whose kind opens with the same file-type magic as the bundle's kind,
@@ -56,4 +56,4 @@ public:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_BUNDLER_H
+#endif  // QUILSHOW_SHOW_BUNDLER_H

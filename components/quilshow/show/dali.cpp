@@ -39,15 +39,9 @@ void DaliTestSchedule::stream(ShowStreamer& in)
     interval = byteInterval;
 }
 
-void DALIInterface::stream(ShowStreamer&)
-{
-    throwUnsupportedSection("DALI interfaces");
-}
+void DALIInterface::stream(ShowStreamer&) { throwUnsupportedSection("DALI interfaces"); }
 
-void DALIScene::stream(ShowStreamer&)
-{
-    throwUnsupportedSection("DALI scenes");
-}
+void DALIScene::stream(ShowStreamer&) { throwUnsupportedSection("DALI scenes"); }
 
 void DALIFixture::stream(ShowStreamer& in)
 {

@@ -76,7 +76,7 @@ public:
     quint16 fixtureId = 0xFFFF;
     quint8 interfaceId = 0xFF;
     quint8 shortAddress = 0xFF;
-    std::array<quint8, 7> ballastSettings{{0x00, 0xFE, 0x01, 0xFF, 0, 7, 0}};
+    std::array<quint8, 7> ballastSettings {{0x00, 0xFE, 0x01, 0xFF, 0, 7, 0}};
     std::string text;
     bool flag = false;
 };
@@ -124,4 +124,4 @@ public:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_DALI_H
+#endif  // QUILSHOW_SHOW_DALI_H

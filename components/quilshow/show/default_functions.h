@@ -28,4 +28,4 @@ Function* makeDefaultFunction(int row);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_DEFAULT_FUNCTIONS_H
+#endif  // QUILSHOW_SHOW_DEFAULT_FUNCTIONS_H

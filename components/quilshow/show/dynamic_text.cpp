@@ -135,7 +135,7 @@ void DynamicTextShowComponent::completeOldPreset(DynamicTextPreset& preset, quin
         ++font->presetCount;
     if (version >= 393)
         return;
-    FontData::Metrics noMetrics{};
+    FontData::Metrics noMetrics {};
     const FontData::Metrics* metrics = &noMetrics;
     if (font) {
         if (font->metricsStale && metricsProvider) {

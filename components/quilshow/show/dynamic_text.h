@@ -35,7 +35,7 @@ public:
     void stream(ShowStreamer& in) override;
 
     // Filled by a metrics provider; zero while none computed them.
-    Metrics metrics{};
+    Metrics metrics {};
     bool metricsStale = true;
     std::string name;        // show text
     std::string secondName;  // show text
@@ -134,4 +134,4 @@ private:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_DYNAMIC_TEXT_H
+#endif  // QUILSHOW_SHOW_DYNAMIC_TEXT_H

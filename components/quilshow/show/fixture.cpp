@@ -77,18 +77,11 @@ void Fixture::stream(ShowStreamer& in)
 
 FixtureShowComponent::FixtureShowComponent()
     : elements(kTableGrowth, kMaximumCount), fixtures(kTableGrowth, kMaximumCount)
-{
-}
+{}
 
-FixtureShowComponent::~FixtureShowComponent()
-{
-    clear();
-}
+FixtureShowComponent::~FixtureShowComponent() { clear(); }
 
-void FixtureShowComponent::readElements(ShowStreamer& in)
-{
-    readItemList(in, elements);
-}
+void FixtureShowComponent::readElements(ShowStreamer& in) { readItemList(in, elements); }
 
 void FixtureShowComponent::readFixtures(ShowStreamer& in)
 {
@@ -151,9 +144,6 @@ bool FixtureShowComponent::getFixtureParameterFlag(quint32 fixtureId, quint32 fu
     return index >= 0 && element->parameters[index].fixtureParameterFlag;
 }
 
-const ModelSpec& FixtureShowComponent::getModelSpec(quint32 fixtureId) const
-{
-    return fixtureOf(fixtureId).modelSpec;
-}
+const ModelSpec& FixtureShowComponent::getModelSpec(quint32 fixtureId) const { return fixtureOf(fixtureId).modelSpec; }
 
 }  // namespace Quil

@@ -104,4 +104,4 @@ private:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_FIXTURE_H
+#endif  // QUILSHOW_SHOW_FIXTURE_H

@@ -47,4 +47,4 @@ private:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_FIXTURE_ELEMENT_H
+#endif  // QUILSHOW_SHOW_FIXTURE_ELEMENT_H

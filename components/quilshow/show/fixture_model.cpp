@@ -20,10 +20,7 @@ const quint64 kMinimumRangeSize = 14;
 const quint64 kPatchOffsetSize = 3;
 const quint64 kPatchPointSize = 7;
 
-quint16 clampDimension(quint16 value)
-{
-    return qBound<quint16>(4, value, 1024);
-}
+quint16 clampDimension(quint16 value) { return qBound<quint16>(4, value, 1024); }
 
 // An id that would not fit the 16-bit field names no function, rather than
 // wrapping onto a real one.
@@ -37,7 +34,12 @@ quint16 currentFunctionId(quint16 stored, quint16 version)
 bool isOffsetFunction(quint16 function)
 {
     switch (function) {
-    case 5: case 6: case 7: case 21: case 22: case 30:
+    case 5:
+    case 6:
+    case 7:
+    case 21:
+    case 22:
+    case 30:
         return true;
     default:
         return false;
@@ -47,23 +49,28 @@ bool isOffsetFunction(quint16 function)
 quint16 oldManufacturerId(quint8 stored)
 {
     switch (stored) {
-    case 25: return 44;
-    case 36: return 67;
-    case 77: return 46;
-    case 88: return 2;
-    case 92: return 54;
-    case 94: return 55;
-    case 255: return 0xFFFF;
-    default: return stored;
+    case 25:
+        return 44;
+    case 36:
+        return 67;
+    case 77:
+        return 46;
+    case 88:
+        return 2;
+    case 92:
+        return 54;
+    case 94:
+        return 55;
+    case 255:
+        return 0xFFFF;
+    default:
+        return stored;
     }
 }
 
 }  // namespace
 
-void throwGridTooLarge()
-{
-    throw std::runtime_error("Error reading/writing from file");
-}
+void throwGridTooLarge() { throw std::runtime_error("Error reading/writing from file"); }
 
 std::map<quint32, quint16>& elementValueMap()
 {

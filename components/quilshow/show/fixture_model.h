@@ -87,7 +87,7 @@ struct ModelSpec
     quint16 specWord1 = 0xFFFF;
     quint16 specWord2 = 0xFFFF;
     quint8 specByte1 = 0;
-    std::vector<std::pair<quint16, quint16>> points{{0, 0}};
+    std::vector<std::pair<quint16, quint16>> points {{0, 0}};
     quint32 specFlagByte = 1;
     quint32 specValue2 = 0;
     quint32 specValue3 = 0;
@@ -160,4 +160,4 @@ std::map<quint32, quint16>& elementValueMap();
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_FIXTURE_MODEL_H
+#endif  // QUILSHOW_SHOW_FIXTURE_MODEL_H

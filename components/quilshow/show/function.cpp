@@ -21,15 +21,9 @@ void Function::stream(ShowStreamer& in)
     in.expectMarker(in.marker(0x0103, 0x0202));
 }
 
-quint32 functionRenumberThreshold()
-{
-    return g_renumberThreshold;
-}
+quint32 functionRenumberThreshold() { return g_renumberThreshold; }
 
-void setFunctionRenumberThreshold(quint32 threshold)
-{
-    g_renumberThreshold = threshold;
-}
+void setFunctionRenumberThreshold(quint32 threshold) { g_renumberThreshold = threshold; }
 
 quint32 renumberFunction(quint32 id, quint16 version)
 {

@@ -22,8 +22,7 @@ public:
     Function() = default;
     Function(quint16 id, const std::string& name, quint32 categoryMask)
         : ShowThing(id), name(name), categoryMask(categoryMask)
-    {
-    }
+    {}
 
     sortvector_el* clone() const override { return new Function(*this); }
     // Marker 0x0102 (0x0101 below version 17), u16 id, show text name, u32
@@ -56,4 +55,4 @@ bool lowersFunctionRenumberThreshold(quint32 id, quint16 version);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_FUNCTION_H
+#endif  // QUILSHOW_SHOW_FUNCTION_H

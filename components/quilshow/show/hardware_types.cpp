@@ -2,10 +2,7 @@
 
 namespace Quil {
 
-bool isKelvoType(int type)
-{
-    return type == 3 || type == 7;
-}
+bool isKelvoType(int type) { return type == 3 || type == 7; }
 
 bool isQMBType(int type, quint16 generation)
 {
@@ -16,20 +13,11 @@ bool isQMBType(int type, quint16 generation)
     return false;
 }
 
-bool isHardwareType9or10(int type)
-{
-    return type == 9 || type == 10;
-}
+bool isHardwareType9or10(int type) { return type == 9 || type == 10; }
 
-bool isKNVType(int type)
-{
-    return type == 11 || type == 12 || type == 14;
-}
+bool isKNVType(int type) { return type == 11 || type == 12 || type == 14; }
 
-bool isQMBZType(int type)
-{
-    return type == 4 || type == 8;
-}
+bool isQMBZType(int type) { return type == 4 || type == 8; }
 
 bool areHardwareTypesCompatible(int a, int b)
 {

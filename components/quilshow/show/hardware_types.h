@@ -23,4 +23,4 @@ bool areHardwareTypesCompatible(int a, int b);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_HARDWARE_TYPES_H
+#endif  // QUILSHOW_SHOW_HARDWARE_TYPES_H

@@ -40,10 +40,8 @@ void KiNETPowerSupply::stream(ShowStreamer& in)
 
 void OutputNodeInterfaceConfig::stream(ShowStreamer&, OutputNodeLegacyRecord&) {}
 
-OutputNode::OutputNode()
-    : outputSettings(kOutputSettingCount, {1, 10}), powerSupplies(1024, 1024), universeKeys(64, 64)
-{
-}
+OutputNode::OutputNode() : outputSettings(kOutputSettingCount, {1, 10}), powerSupplies(1024, 1024), universeKeys(64, 64)
+{}
 
 void OutputNode::stream(ShowStreamer& in)
 {

@@ -67,7 +67,7 @@ struct OutputNodeLegacyRecord
     static constexpr quint16 kNoOutput = 64;
     static constexpr quint16 kNoValueKey = 63999;
     quint16 outputIndex[2] = {kNoOutput, kNoOutput};
-    std::pair<quint32, quint32> outputSetting{0, 0};
+    std::pair<quint32, quint32> outputSetting {0, 0};
     quint16 valueKey[2] = {kNoValueKey, kNoValueKey};
     quint32 value = 0;
 };
@@ -124,4 +124,4 @@ public:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_OUTPUT_NODE_H
+#endif  // QUILSHOW_SHOW_OUTPUT_NODE_H

@@ -37,10 +37,7 @@ quint32 scaled(quint32 number, quint32 exponent)
     return number;
 }
 
-bool numbersInFieldB16(quint32 kind)
-{
-    return kind == kKindPacked || kind == kKindHalvesB;
-}
+bool numbersInFieldB16(quint32 kind) { return kind == kKindPacked || kind == kKindHalvesB; }
 
 }  // namespace
 
@@ -99,25 +96,13 @@ quint32 PaletteValue::getNumber1() const
     return scaled(number1Bits(), exponent());
 }
 
-quint32 PaletteValue::getNumber2() const
-{
-    return numbersInFieldB16(kind()) ? 0 : scaled(number2Bits(), exponent());
-}
+quint32 PaletteValue::getNumber2() const { return numbersInFieldB16(kind()) ? 0 : scaled(number2Bits(), exponent()); }
 
-quint32 PaletteValue::getNumber3() const
-{
-    return scaled(fieldB16(), exponent());
-}
+quint32 PaletteValue::getNumber3() const { return scaled(fieldB16(), exponent()); }
 
-quint32 PaletteValue::getTimeA() const
-{
-    return decodePackedTime(timeA);
-}
+quint32 PaletteValue::getTimeA() const { return decodePackedTime(timeA); }
 
-quint32 PaletteValue::getTimeB() const
-{
-    return decodePackedTime(timeB);
-}
+quint32 PaletteValue::getTimeB() const { return decodePackedTime(timeB); }
 
 void PaletteColourRecord::stream(ShowStreamer& in)
 {
@@ -148,20 +133,11 @@ void PaletteColourRecord::stream(ShowStreamer& in)
     in.expectMarker(in.marker(0x0111, 0x1010));
 }
 
-quint32 PaletteColourRecord::getTime() const
-{
-    return decodePackedTime(time);
-}
+quint32 PaletteColourRecord::getTime() const { return decodePackedTime(time); }
 
-void PaletteColourRecord::setTime(qint32 milliseconds)
-{
-    time = encodeTime16(milliseconds);
-}
+void PaletteColourRecord::setTime(qint32 milliseconds) { time = encodeTime16(milliseconds); }
 
-Palette::Palette()
-{
-    colourRecord.setTime(200);
-}
+Palette::Palette() { colourRecord.setTime(200); }
 
 void Palette::stream(ShowStreamer& in)
 {

@@ -99,4 +99,4 @@ public:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_PALETTE_H
+#endif  // QUILSHOW_SHOW_PALETTE_H

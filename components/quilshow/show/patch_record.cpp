@@ -14,16 +14,26 @@ const quint16 kKindedPatchVersion = 150;
 std::unique_ptr<PatchRecord> makePatchRecord(quint16 kind)
 {
     switch (kind) {
-    case DmxPatchRecord::kKind: return std::make_unique<DmxPatchRecord>();
-    case PathportPatchRecord::kKind: return std::make_unique<PathportPatchRecord>();
-    case ArtNetPatchRecord::kKind: return std::make_unique<ArtNetPatchRecord>();
-    case Net2PatchRecord::kKind: return std::make_unique<Net2PatchRecord>();
-    case KiNETPatchRecord::kKind: return std::make_unique<KiNETPatchRecord>();
-    case SACNPatchRecord::kKind: return std::make_unique<SACNPatchRecord>();
-    case FlipDotPatchRecord::kKind: return std::make_unique<FlipDotPatchRecord>();
-    case LumalivePatchRecord::kKind: return std::make_unique<LumalivePatchRecord>();
-    case DsxDmxPatchRecord::kKind: return std::make_unique<DsxDmxPatchRecord>();
-    default: throw std::runtime_error("Error loading patch");
+    case DmxPatchRecord::kKind:
+        return std::make_unique<DmxPatchRecord>();
+    case PathportPatchRecord::kKind:
+        return std::make_unique<PathportPatchRecord>();
+    case ArtNetPatchRecord::kKind:
+        return std::make_unique<ArtNetPatchRecord>();
+    case Net2PatchRecord::kKind:
+        return std::make_unique<Net2PatchRecord>();
+    case KiNETPatchRecord::kKind:
+        return std::make_unique<KiNETPatchRecord>();
+    case SACNPatchRecord::kKind:
+        return std::make_unique<SACNPatchRecord>();
+    case FlipDotPatchRecord::kKind:
+        return std::make_unique<FlipDotPatchRecord>();
+    case LumalivePatchRecord::kKind:
+        return std::make_unique<LumalivePatchRecord>();
+    case DsxDmxPatchRecord::kKind:
+        return std::make_unique<DsxDmxPatchRecord>();
+    default:
+        throw std::runtime_error("Error loading patch");
     }
 }
 

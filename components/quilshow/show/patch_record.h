@@ -53,14 +53,21 @@ public:
     quint32 kind() const override { return Kind; }
 };
 
-class DmxPatchRecord final : public PatchRecordOf<DmxPatchRecord, UniverseBasedPatchRecord, 0x001> {};
-class PathportPatchRecord final : public PatchRecordOf<PathportPatchRecord, UniverseBasedPatchRecord, 0x002> {};
-class ArtNetPatchRecord final : public PatchRecordOf<ArtNetPatchRecord, UniverseBasedPatchRecord, 0x004> {};
-class Net2PatchRecord final : public PatchRecordOf<Net2PatchRecord, UniverseBasedPatchRecord, 0x008> {};
-class SACNPatchRecord final : public PatchRecordOf<SACNPatchRecord, UniverseBasedPatchRecord, 0x020> {};
-class FlipDotPatchRecord final : public PatchRecordOf<FlipDotPatchRecord, UniverseBasedPatchRecord, 0x100> {};
+class DmxPatchRecord final : public PatchRecordOf<DmxPatchRecord, UniverseBasedPatchRecord, 0x001>
+{};
+class PathportPatchRecord final : public PatchRecordOf<PathportPatchRecord, UniverseBasedPatchRecord, 0x002>
+{};
+class ArtNetPatchRecord final : public PatchRecordOf<ArtNetPatchRecord, UniverseBasedPatchRecord, 0x004>
+{};
+class Net2PatchRecord final : public PatchRecordOf<Net2PatchRecord, UniverseBasedPatchRecord, 0x008>
+{};
+class SACNPatchRecord final : public PatchRecordOf<SACNPatchRecord, UniverseBasedPatchRecord, 0x020>
+{};
+class FlipDotPatchRecord final : public PatchRecordOf<FlipDotPatchRecord, UniverseBasedPatchRecord, 0x100>
+{};
 // The universe is the id of a DSX DMX universe key of the output node.
-class DsxDmxPatchRecord final : public PatchRecordOf<DsxDmxPatchRecord, UniverseBasedPatchRecord, 0x400> {};
+class DsxDmxPatchRecord final : public PatchRecordOf<DsxDmxPatchRecord, UniverseBasedPatchRecord, 0x400>
+{};
 
 class KiNETPatchRecord final : public PatchRecordOf<KiNETPatchRecord, PatchRecord, 0x010>
 {
@@ -90,4 +97,4 @@ std::unique_ptr<PatchRecord> readPatchRecord(ShowStreamer& in);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_PATCH_RECORD_H
+#endif  // QUILSHOW_SHOW_PATCH_RECORD_H

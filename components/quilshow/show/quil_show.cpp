@@ -21,10 +21,7 @@ const quint32 kMaximumFunctionCount = 256;
 // Ids 0 to 65534: records use 0xFFFF for "none".
 const quint32 kMaximumPaletteCount = 0xFFFF;
 
-void readEmpty(QuilShow&, ShowStreamer& in, const char* name)
-{
-    readEmptySection(in, name);
-}
+void readEmpty(QuilShow&, ShowStreamer& in, const char* name) { readEmptySection(in, name); }
 
 }  // namespace
 
@@ -32,8 +29,7 @@ const std::vector<QuilShow::Section>& QuilShow::sections()
 {
     static const std::vector<Section> table = {
         {"functions", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.readFunctions(in); }},
-        {"output nodes", 0, kAnyVersion,
-         [](QuilShow& s, ShowStreamer& in, const char*) { s.m_outputNodes.read(in); }},
+        {"output nodes", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_outputNodes.read(in); }},
         {"show settings", 0, kAnyVersion,
          [](QuilShow& s, ShowStreamer& in, const char*) { s.settings.stream(in, s.folder); }},
         {"groups", 0, 164, [](QuilShow& s, ShowStreamer& in, const char*) { s.readGroups(in); }, 200, 211},
@@ -41,8 +37,7 @@ const std::vector<QuilShow::Section>& QuilShow::sections()
          [](QuilShow& s, ShowStreamer& in, const char*) { in.readUuid(s.m_identifier); }},
         {"fixture elements", 0, kAnyVersion,
          [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readElements(in); }},
-        {"fixtures", 0, kAnyVersion,
-         [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readFixtures(in); }},
+        {"fixtures", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_fixtures.readFixtures(in); }},
         {"palettes", 0, kAnyVersion,
          [](QuilShow& s, ShowStreamer& in, const char*) { readItemList(in, s.m_palettes); }},
         {"DALI", 0, kAnyVersion, [](QuilShow& s, ShowStreamer& in, const char*) { s.m_dali.read(in); }},
@@ -167,10 +162,7 @@ void QuilShow::readGroups(ShowStreamer& in)
         m_groups[entry.first].members = std::move(entry.second);
 }
 
-void QuilShow::addGroup(quint32 id)
-{
-    m_groups.emplace(id, ShowGroup());
-}
+void QuilShow::addGroup(quint32 id) { m_groups.emplace(id, ShowGroup()); }
 
 void QuilShow::clearGroupMembers(quint32 id)
 {

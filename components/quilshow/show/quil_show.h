@@ -90,12 +90,12 @@ private:
     sortvector<Quil::Function> m_functions;
     Quil::OutputNodeShowComponent m_outputNodes;
     std::map<quint32, Quil::ShowGroup> m_groups;
-    std::array<quint8, 16> m_identifier{};
+    std::array<quint8, 16> m_identifier {};
     Quil::FixtureShowComponent m_fixtures;
     sortvector<Quil::Palette> m_palettes;
     Quil::DALIShowComponent m_dali;
     // Adding fonts or presets marks the show modified.
-    Quil::DynamicTextShowComponent m_dynamicText{&modified};
+    Quil::DynamicTextShowComponent m_dynamicText {&modified};
 };
 
-#endif // QUILSHOW_SHOW_QUIL_SHOW_H
+#endif  // QUILSHOW_SHOW_QUIL_SHOW_H

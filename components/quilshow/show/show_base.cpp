@@ -24,8 +24,7 @@ std::string tooNewMessage(const ShowBase& show)
 {
     std::string message = "attempting to load show created in a newer version of software";
     if (show.streamVersion >= 107) {
-        const std::string version =
-            std::to_string(show.savedByMajor) + "." + std::to_string(show.savedByMinor);
+        const std::string version = std::to_string(show.savedByMajor) + "." + std::to_string(show.savedByMinor);
         if (show.savedByBuild & 0x80)
             message += " (" + version + " BETA " + std::to_string(show.savedByBuild & 0x7F) + ")";
         else
@@ -40,10 +39,7 @@ ShowBase::ShowBase() = default;
 
 ShowBase::~ShowBase() = default;
 
-void ShowBase::init(int)
-{
-    reset();
-}
+void ShowBase::init(int) { reset(); }
 
 void ShowBase::reset()
 {
@@ -122,8 +118,7 @@ ShowLoadResult loadShow(const std::string& path, quint32 fileTypeMagic, Progress
     setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
     elementValueMap().clear();
     ShowLoadResult result = _gpShow->load(path, fileTypeMagic, progress);
-    if (result.code == kShowLoaded && _gpShow->streamVersion < 287 &&
-        !_gpShow->settings.webInterfaceText.empty()) {
+    if (result.code == kShowLoaded && _gpShow->streamVersion < 287 && !_gpShow->settings.webInterfaceText.empty()) {
         _gpShow->settings.dataBytes.clear();
     }
     return result;

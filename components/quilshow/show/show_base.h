@@ -27,9 +27,9 @@ const quint16 kNewestShowVersion = 454;
 
 enum ShowLoadCode : quint32 {
     kShowLoaded = 0,
-    kShowNotOpened = 1,     // no such file, or its header did not match
-    kShowTooNew = 2,        // written by a newer program; the message says which
-    kShowReadFailed = 3,    // damaged or unsupported content (logged at level 130, and the message)
+    kShowNotOpened = 1,   // no such file, or its header did not match
+    kShowTooNew = 2,      // written by a newer program; the message says which
+    kShowReadFailed = 3,  // damaged or unsupported content (logged at level 130, and the message)
 };
 
 struct ShowLoadResult
@@ -85,4 +85,4 @@ void destroyShow(bool doIt);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_BASE_H
+#endif  // QUILSHOW_SHOW_SHOW_BASE_H

@@ -21,8 +21,8 @@ ShowLoadResult loadShowFile(const QString& path, const QString& kind, const QStr
             return {kShowNotOpened, "No folder to expand the bundle into"};
         try {
             Bundler bundler;
-            bundler.unbundle(QFile::encodeName(path).toStdString(),
-                             QFile::encodeName(bundleFolder).toStdString(), progress);
+            bundler.unbundle(QFile::encodeName(path).toStdString(), QFile::encodeName(bundleFolder).toStdString(),
+                             progress);
         } catch (const std::runtime_error& e) {
             return {kShowNotOpened, e.what()};
         }

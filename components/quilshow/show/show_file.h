@@ -26,4 +26,4 @@ ShowLoadResult loadShowFile(const QString& path, const QString& kind, const QStr
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_FILE_H
+#endif  // QUILSHOW_SHOW_SHOW_FILE_H

@@ -20,4 +20,4 @@ struct ShowGroup
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_GROUP_H
+#endif  // QUILSHOW_SHOW_SHOW_GROUP_H

@@ -12,7 +12,7 @@ struct KindMagic
 };
 
 const KindMagic kKindMagics[] = {
-    {"kvq", 0x8484, false}, {"kvx", 0x8484, true}, {"wvq", 0x9393, false},
+    {"kvq", 0x8484, false}, {"kvx", 0x8484, true},  {"wvq", 0x9393, false},
     {"wvx", 0x9393, true},  {"jvq", 0x7575, false}, {"jvx", 0x7575, true},
 };
 

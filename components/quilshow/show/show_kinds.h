@@ -20,4 +20,4 @@ bool isBundleKind(const QString& kind);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_KINDS_H
+#endif  // QUILSHOW_SHOW_SHOW_KINDS_H

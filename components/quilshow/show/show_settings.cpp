@@ -10,10 +10,7 @@ namespace Quil {
 
 namespace {
 
-void readColour(ShowStreamer& in, ShowColour& colour)
-{
-    in.readU8(colour.r).readU8(colour.g).readU8(colour.b);
-}
+void readColour(ShowStreamer& in, ShowColour& colour) { in.readU8(colour.r).readU8(colour.g).readU8(colour.b); }
 
 void readColourList(ShowStreamer& in, std::vector<ShowColour>& list)
 {
@@ -23,7 +20,7 @@ void readColourList(ShowStreamer& in, std::vector<ShowColour>& list)
     list.clear();
     list.reserve(count);
     for (quint16 i = 0; i < count; ++i) {
-        ShowColour colour{0, 0, 0};
+        ShowColour colour {0, 0, 0};
         readColour(in, colour);
         list.push_back(colour);
     }
@@ -59,10 +56,7 @@ qint16 timeZoneFromFloat(quint32 bits)
 
 }  // namespace
 
-ShowSettings::ShowSettings() : daylightSaving{{0, 1, 0, 0, 1, 0}}
-{
-    reset();
-}
+ShowSettings::ShowSettings() : daylightSaving {{0, 1, 0, 0, 1, 0}} { reset(); }
 
 void ShowSettings::reset()
 {
@@ -93,8 +87,8 @@ void ShowSettings::stream(ShowStreamer& in, const std::string& showFolder)
     else
         streamOld(in);
     if (!backgroundImagePath.empty() && backgroundImagePath[0] == '.')
-        backgroundImagePath = showFolder + "/" +
-                              (backgroundImagePath.size() > 2 ? backgroundImagePath.substr(2) : std::string());
+        backgroundImagePath =
+            showFolder + "/" + (backgroundImagePath.size() > 2 ? backgroundImagePath.substr(2) : std::string());
     in.expectMarker(in.marker(0x0115, 0x6060));
 }
 

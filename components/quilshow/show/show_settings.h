@@ -75,4 +75,4 @@ private:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_SETTINGS_H
+#endif  // QUILSHOW_SHOW_SHOW_SETTINGS_H

@@ -27,10 +27,7 @@ T byteReversed(T value)
 
 }  // namespace
 
-void ShowStreamer::throwReadError()
-{
-    throw std::runtime_error(kReadError);
-}
+void ShowStreamer::throwReadError() { throw std::runtime_error(kReadError); }
 
 QString toQString(const std::string& text)
 {
@@ -388,8 +385,7 @@ ShowStreamer& ShowStreamer::readU32PairMap(std::map<quint32, std::pair<quint32, 
     return *this;
 }
 
-ShowStreamer& ShowStreamer::readU32PairMapVector(
-    std::vector<std::map<quint32, std::pair<quint32, quint32>>>& value)
+ShowStreamer& ShowStreamer::readU32PairMapVector(std::vector<std::map<quint32, std::pair<quint32, quint32>>>& value)
 {
     const quint32 count = readCount();
     checkAvailable(count, countSize());

@@ -84,10 +84,7 @@ public:
     // differs.
     quint16 expectMarker(quint16 expected);
     // The marker of a record: `current` from version 17, `old` below it.
-    quint16 marker(quint16 current, quint16 old) const
-    {
-        return version < kNewMarkerVersion ? old : current;
-    }
+    quint16 marker(quint16 current, quint16 old) const { return version < kNewMarkerVersion ? old : current; }
 
     // Throws the read error unless `count` elements of at least `elementSize`
     // bytes each can still be in the file.
@@ -122,8 +119,7 @@ public:
     ShowStreamer& readU32Vector(std::vector<quint32>& value);
     ShowStreamer& readU16PairVector(std::vector<std::pair<quint16, quint16>>& value);
     ShowStreamer& readU32PairMap(std::map<quint32, std::pair<quint32, quint32>>& value);
-    ShowStreamer& readU32PairMapVector(
-        std::vector<std::map<quint32, std::pair<quint32, quint32>>>& value);
+    ShowStreamer& readU32PairMapVector(std::vector<std::map<quint32, std::pair<quint32, quint32>>>& value);
     ShowStreamer& readU16SetMap(std::map<quint32, std::set<quint16>>& value);
     ShowStreamer& readU32SetMap(std::map<quint32, std::set<quint32>>& value);
     ShowStreamer& readGroupMap(std::map<quint32, ShowGroup>& value);
@@ -176,4 +172,4 @@ private:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_STREAMER_H
+#endif  // QUILSHOW_SHOW_SHOW_STREAMER_H

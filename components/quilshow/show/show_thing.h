@@ -70,4 +70,4 @@ void readItemList(ShowStreamer& in, sortvector<T>& table)
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_SHOW_THING_H
+#endif  // QUILSHOW_SHOW_SHOW_THING_H

@@ -52,4 +52,4 @@ private:
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_TWO_KEY_TABLE_H
+#endif  // QUILSHOW_SHOW_TWO_KEY_TABLE_H

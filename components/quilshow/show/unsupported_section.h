@@ -18,4 +18,4 @@ void readEmptySection(ShowStreamer& in, const char* name);
 
 }  // namespace Quil
 
-#endif // QUILSHOW_SHOW_UNSUPPORTED_SECTION_H
+#endif  // QUILSHOW_SHOW_UNSUPPORTED_SECTION_H

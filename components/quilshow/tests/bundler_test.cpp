@@ -45,7 +45,10 @@ TEST_F(BundlerTest, ExpandsFilesAndFolders)
 {
     EXPECT_TRUE(expands(buildBundle({{"a/b\\c.txt", "hello"}, {"empty.bin", ""}, {"a/..b/c..txt", "dots"}}, " 3")));
     EXPECT_EQ(1u, bundler.version);
-    EXPECT_EQ("hello" "" "dots", contentOf("a/b/c.txt") + contentOf("empty.bin") + contentOf("a/..b/c..txt"));
+    EXPECT_EQ("hello"
+              ""
+              "dots",
+              contentOf("a/b/c.txt") + contentOf("empty.bin") + contentOf("a/..b/c..txt"));
     EXPECT_TRUE(expands(buildBundle({}, "0")));
 
     const QString probe = dir.filePath("probe");
@@ -104,8 +107,9 @@ TEST_F(BundlerTest, BoundAndProgressStageHoldOnEveryWayOut)
     const std::tuple<QByteArray, qint64, std::string> cases[] = {
         {cutAfterCount, -1, "Bad file start magicnum"},
         {two.left(two.size() - 20), -1, "Error reading bundled file"},
-        {two, 7, "The bundled file b/c/second.txt would take the expanded files beyond the limit of 7 bytes for "
-                 "this bundle: it is damaged, and nothing expanded from it was kept"},
+        {two, 7,
+         "The bundled file b/c/second.txt would take the expanded files beyond the limit of 7 bytes for "
+         "this bundle: it is damaged, and nothing expanded from it was kept"},
         {two, 8, "no error"},
     };
     for (const auto& [bytes, limit, error] : cases) {
@@ -130,8 +134,9 @@ TEST_F(BundlerTest, BoundAndProgressStageHoldOnEveryWayOut)
 
 TEST_F(BundlerTest, RefusesNamesOutsideTheDestination)
 {
-    const std::vector<QByteArray> names{"../evil.txt", "a/../../evil.txt", "a\\..\\..\\evil.txt", "/evil.txt",
-                                        "\\evil.txt", "C:evil.txt", "..", QByteArray("a\0b", 3)};
+    const std::vector<QByteArray> names {"../evil.txt", "a/../../evil.txt",   "a\\..\\..\\evil.txt",
+                                         "/evil.txt",   "\\evil.txt",         "C:evil.txt",
+                                         "..",          QByteArray("a\0b", 3)};
     for (const QByteArray& name : names) {
         EXPECT_EQ("Bad bundled file name", expand(buildBundle({{name, "x"}}))) << name.constData();
     }
@@ -140,7 +145,7 @@ TEST_F(BundlerTest, RefusesNamesOutsideTheDestination)
 
     // A Latin-1 name is written as the text the show's own references decode to.
     EXPECT_TRUE(expands(buildBundle({{"caf\xE9.txt", "latin"}, {"\xC3\xA9t\xC3\xA9.txt", "utf"}})));
-    EXPECT_EQ((QStringList{QString::fromUtf8("caf\xC3\xA9.txt"), QString::fromUtf8("\xC3\xA9t\xC3\xA9.txt")}),
+    EXPECT_EQ((QStringList {QString::fromUtf8("caf\xC3\xA9.txt"), QString::fromUtf8("\xC3\xA9t\xC3\xA9.txt")}),
               QDir(destination()).entryList(QDir::Files, QDir::Name));
 }
 

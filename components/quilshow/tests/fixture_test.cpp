@@ -38,7 +38,7 @@ TEST_F(FixtureTest, ElementRecordAtItsVersions)
         EXPECT_EQ(0u, in.bytesLeft());
         EXPECT_EQ(9, element.id());
         // The function-0 parameter read last comes first; the index follows.
-        EXPECT_EQ((std::vector<quint16>{0, 3}), functionsOf(element));
+        EXPECT_EQ((std::vector<quint16> {0, 3}), functionsOf(element));
         EXPECT_EQ(1, element.parameterIndex(3));
         EXPECT_EQ(-1, element.parameterIndex(4));
         EXPECT_TRUE(element.parameters[1].fixtureParameterFlag);
@@ -178,15 +178,15 @@ TEST_F(FixtureTest, ModelHeaderForms)
     }
 
     ModelSpec grid;
-    grid.stream(open(ShowWriter(289).string("M").u16(1).u16(8).u16(1).u16(3).u16(2).u16(10).u16(20).u32(0).u32(0)
-                         .u8(1).u32(1)));
-    EXPECT_EQ((Points{{0, 0}, {10, 0}, {20, 0}, {0, 20}, {10, 20}, {20, 20}}), grid.points);
+    grid.stream(open(
+        ShowWriter(289).string("M").u16(1).u16(8).u16(1).u16(3).u16(2).u16(10).u16(20).u32(0).u32(0).u8(1).u32(1)));
+    EXPECT_EQ((Points {{0, 0}, {10, 0}, {20, 0}, {0, 20}, {10, 20}, {20, 20}}), grid.points);
     EXPECT_EQ(std::make_pair(30u, 40u), grid.extent());
 
     // Dimensions are kept within 4 to 1024 in every form.
     ModelSpec clamped;
-    clamped.stream(open(ShowWriter(290).string("M").u16(1).u16(8).u16(1).count(0).u16(2).u16(5000).u32(0).u32(0)
-                            .u8(1).u32(1)));
+    clamped.stream(
+        open(ShowWriter(290).string("M").u16(1).u16(8).u16(1).count(0).u16(2).u16(5000).u32(0).u32(0).u8(1).u32(1)));
     EXPECT_TRUE(clamped.points.empty());
     EXPECT_EQ(std::make_pair(4u, 1024u), clamped.extent());
     FixtureModelElement element;
@@ -201,8 +201,19 @@ TEST_F(FixtureTest, ModelHeaderForms)
     for (const auto& c : {std::make_pair(256, "no error"), std::make_pair(257, "Error reading/writing from file")}) {
         ModelSpec big;
         EXPECT_EQ(c.second, errorOf([&] {
-                      big.stream(open(ShowWriter(100).string("M").u16(1).u16(8).u16(1).u16(quint16(c.first)).u16(256)
-                                          .u16(10).u16(10).u32(0).u32(0).u8(1).u32(1)));
+                      big.stream(open(ShowWriter(100)
+                                          .string("M")
+                                          .u16(1)
+                                          .u16(8)
+                                          .u16(1)
+                                          .u16(quint16(c.first))
+                                          .u16(256)
+                                          .u16(10)
+                                          .u16(10)
+                                          .u32(0)
+                                          .u32(0)
+                                          .u8(1)
+                                          .u32(1)));
                   }));
     }
     for (quint16 fixtureCount : {1, 2}) {
@@ -218,8 +229,9 @@ TEST_F(FixtureTest, ModelHeaderForms)
 
 TEST_F(FixtureTest, FixtureRecordAtItsVersions)
 {
-    for (quint16 v : {10, 11, 16, 17, 19, 20, 26, 27, 32, 33, 45, 46, 49, 50, 59, 60, 62, 63, 100, 153, 154, 161, 162,
-                      168, 169, 199, 200, 201, 202, 208, 209, 211, 212, 289, 290, 313, 314, 416, 417}) {
+    for (quint16 v :
+         {10,  11,  16,  17,  19,  20,  26,  27,  32,  33,  45,  46,  49,  50,  59,  60,  62,  63,  100, 153,
+          154, 161, 162, 168, 169, 199, 200, 201, 202, 208, 209, 211, 212, 289, 290, 313, 314, 416, 417}) {
         SCOPED_TRACE(v);
         for (quint32 kind : {11, 9, 1}) {
             ShowWriter w(v);
@@ -243,15 +255,15 @@ TEST_F(FixtureTest, FixtureRecordAtItsVersions)
                       std::make_pair(int(spec.manufacturerId), int(spec.modelId)));
             EXPECT_EQ(v >= 314 ? 1 : 0xFFFF, spec.specWord1);
             const quint16 dimension = v >= 46 ? 10 : 1024;
-            EXPECT_EQ((Points{{0, 0}, {dimension, 0}}), spec.points);
+            EXPECT_EQ((Points {{0, 0}, {dimension, 0}}), spec.points);
             EXPECT_EQ(v >= 33 ? 3u : 0u, spec.dimmerCurve);
             EXPECT_EQ(v >= 63 ? 0x20000u : 0x10000u, spec.factor);
             EXPECT_EQ(104, fixture.number);
-            EXPECT_EQ((std::vector<quint16>{1, 2}), fixture.elementIds);
+            EXPECT_EQ((std::vector<quint16> {1, 2}), fixture.elementIds);
             EXPECT_EQ(v >= 20 ? 1u : 0u, fixture.extraPairs.size());
             // Pairs (type, value): stored swapped from 154, values of type 1 from 27.
             using List = std::vector<std::pair<quint32, quint32>>;
-            const List expected = v >= 154 ? List{{2, 7}} : v >= 27 ? List{{1, 7}} : List{};
+            const List expected = v >= 154 ? List {{2, 7}} : v >= 27 ? List {{1, 7}} : List {};
             EXPECT_EQ(expected, fixture.patchList);
             const PlanSettings& plan = fixture.planSettings;
             EXPECT_EQ(200u, plan.planY);
@@ -272,11 +284,11 @@ TEST_F(FixtureTest, ShowQuestionsAndRelease)
     FixtureShowComponent& fixtures = show().fixtures();
     ASSERT_EQ(3u, fixtures.fixtures.size());
     EXPECT_TRUE(fixtures.getFixtureParameterFlag(1, 3));
-    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 4));      // only the first element counts
-    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 40));     // no such function
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 4));   // only the first element counts
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 40));  // no such function
     EXPECT_FALSE(fixtures.getFixtureParameterFlag(1, 0x10003));
-    EXPECT_FALSE(fixtures.getFixtureParameterFlag(2, 3));      // no elements
-    EXPECT_FALSE(fixtures.getFixtureParameterFlag(3, 3));      // first element missing
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(2, 3));  // no elements
+    EXPECT_FALSE(fixtures.getFixtureParameterFlag(3, 3));  // first element missing
     EXPECT_EQ("Invalid fixture", errorOf<std::logic_error>([&] { fixtures.getFixtureParameterFlag(7, 3); }));
     EXPECT_EQ("Invalid fixture", errorOf<std::logic_error>([&] { fixtures.getModelSpec(7); }));
     EXPECT_EQ(65, fixtures.getModelSpec(1).modelId);
@@ -330,7 +342,7 @@ TEST_F(FixtureTest, WholeShowsWithFixturesPalettesAndDaliFixturesLoad)
         EXPECT_EQ(1u, fixtures.elements.find(2)->patchRecords.size());
         EXPECT_EQ(0xFFFF, fixtures.elements.find(2)->parameters[0].function);
         EXPECT_TRUE(fixtures.getFixtureParameterFlag(1, 3));
-        EXPECT_EQ((std::vector<quint16>{3}), fixtures.fixtures.find(10)->elementIds);
+        EXPECT_EQ((std::vector<quint16> {3}), fixtures.fixtures.find(10)->elementIds);
 
         ASSERT_EQ(2u, show().palettes().size());
         const PaletteColourRecord& colours = show().palettes().find(2)->colourRecord;

@@ -66,8 +66,8 @@ TEST_F(PaletteTest, ValueFormsAndNumbers)
     // Kind 0x006 is read in the general form at 237, in halves from 238.
     for (quint16 v : {237, 238}) {
         PaletteValue value;
-        value.stream(open(valueRecord(v, 0, 0x006, v >= 238 ? std::vector<quint16>{3, 1, 2}
-                                                            : std::vector<quint16>{0xFF, 3, 1, 2})));
+        value.stream(open(valueRecord(
+            v, 0, 0x006, v >= 238 ? std::vector<quint16> {3, 1, 2} : std::vector<quint16> {0xFF, 3, 1, 2})));
         EXPECT_EQ(0u, in.bytesLeft()) << v;
         EXPECT_EQ(v >= 238 ? 0x00020001u : 0x002001FFu, value.wordC) << v;
     }
@@ -94,7 +94,7 @@ TEST_F(PaletteTest, ValueFunctionsFollowTheFunctionTable)
         quint32 threshold;
         quint16 stored;
         quint8 current;
-    } cases[] = {{200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34}, {66, 128, 22, 32},
+    } cases[] = {{200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34},  {66, 128, 22, 32},
                  {67, 128, 23, 32},  {110, 23, 23, 32},  {302, 128, 31, 31}, {302, 128, 0x1F0, 0xF0}};
     for (const auto& c : cases) {
         setFunctionRenumberThreshold(c.threshold);
@@ -128,7 +128,7 @@ TEST_F(PaletteTest, ColourRecordAndPalette)
         EXPECT_EQ(10000u, record.getTime());
         EXPECT_EQ(4, record.skewDirection);
         ASSERT_EQ(2u, record.skewGroups.size());
-        EXPECT_EQ((std::vector<quint32>{2, 3}), record.skewGroups[0].at(5));
+        EXPECT_EQ((std::vector<quint32> {2, 3}), record.skewGroups[0].at(5));
         EXPECT_TRUE(record.skewGroups[1].empty());
     }
     PaletteColourRecord timed;

@@ -43,8 +43,8 @@ TEST_F(PatchRecordTest, GoldenRecordsOfEachForm)
     EXPECT_EQ("Error loading patch", errorOf([&] { readPatchRecord(open(hexBody(150, "0300 3401"))); }));
 
     // The old form below 150 counts channels from 1; a stored 0 wraps.
-    for (const auto& c : {std::make_pair(16, "0505 01 0500 0300 0000 0606"),
-                          std::make_pair(149, "0601 01 0500 0300 0b00 0701")}) {
+    for (const auto& c :
+         {std::make_pair(16, "0505 01 0500 0300 0000 0606"), std::make_pair(149, "0601 01 0500 0300 0b00 0701")}) {
         record = readPatchRecord(open(hexBody(c.first, c.second)));
         ASSERT_EQ(0x001u, record->kind()) << c.first;
         EXPECT_EQ(c.first == 16 ? 65535 : 10, static_cast<const DmxPatchRecord&>(*record).channel);
@@ -60,10 +60,10 @@ TEST_F(PatchRecordTest, EveryKindReadsAndClonesItsFields)
     {
         quint16 kind;
         std::function<PatchRecord*()> make;
-    } kinds[] = {{0x001, [] { return new DmxPatchRecord; }},      {0x002, [] { return new PathportPatchRecord; }},
-                 {0x004, [] { return new ArtNetPatchRecord; }},   {0x008, [] { return new Net2PatchRecord; }},
-                 {0x020, [] { return new SACNPatchRecord; }},     {0x100, [] { return new FlipDotPatchRecord; }},
-                 {0x400, [] { return new DsxDmxPatchRecord; }},   {0x010, [] { return new KiNETPatchRecord; }},
+    } kinds[] = {{0x001, [] { return new DmxPatchRecord; }},     {0x002, [] { return new PathportPatchRecord; }},
+                 {0x004, [] { return new ArtNetPatchRecord; }},  {0x008, [] { return new Net2PatchRecord; }},
+                 {0x020, [] { return new SACNPatchRecord; }},    {0x100, [] { return new FlipDotPatchRecord; }},
+                 {0x400, [] { return new DsxDmxPatchRecord; }},  {0x010, [] { return new KiNETPatchRecord; }},
                  {0x200, [] { return new LumalivePatchRecord; }}};
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.kind);

@@ -61,7 +61,7 @@ protected:
 
     QTemporaryDir dir;
     std::vector<std::pair<int, std::string>> log;
-    Quil::ShowStreamer in{0x8484};
+    Quil::ShowStreamer in {0x8484};
 };
 
-#endif // QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H
+#endif  // QUILSHOW_TESTS_SHOW_LOAD_FIXTURE_H

@@ -28,8 +28,7 @@ TEST_F(ShowLoadingTest, NewShowDefaultsAndLifetime)
         text.addFont();
     EXPECT_EQ(-1, text.addFont());
     // A full preset table changes nothing, and makes no font for the preset.
-    while (text.addTextPreset() >= 0) {
-    }
+    while (text.addTextPreset() >= 0) {}
     EXPECT_EQ(1024u, text.textPresets.size());
     show().modified = 0;
     EXPECT_EQ(-1, text.addTextPreset());
@@ -122,7 +121,7 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
         const ShowSettings& s = show().settings;
         EXPECT_EQ(v >= 15 ? -20 : 0, s.timeZoneOffset);
         // Shows below 287 with a web interface text lose the data bytes.
-        EXPECT_EQ((v >= 287 ? std::vector<quint8>{1, 2, 3} : std::vector<quint8>{}), s.dataBytes);
+        EXPECT_EQ((v >= 287 ? std::vector<quint8> {1, 2, 3} : std::vector<quint8> {}), s.dataBytes);
         EXPECT_EQ(folder() + "/media/a.png", s.backgroundImagePath);
         EXPECT_EQ(v < 46 ? 20 : (v >= 168 && !(v >= 200 && v <= 211)) ? 55 : -1, s.settingsValue);
         EXPECT_EQ(v >= 99 && ((v >= 157 && v <= 199) || v >= 208) ? 2u : 0u, s.idList.size());
@@ -192,7 +191,7 @@ TEST_F(ShowLoadingTest, DefaultFunctionUpdatesAndRenumbering)
 
     // Older shows: ids are renumbered (24 lowers the threshold), and each load starts from the default one.
     content.version = 130;
-    for (const auto& f : {ShowContent::FunctionRecord{24, "Mine", 2}, ShowContent::FunctionRecord{40, "Other", 2}}) {
+    for (const auto& f : {ShowContent::FunctionRecord {24, "Mine", 2}, ShowContent::FunctionRecord {40, "Other", 2}}) {
         content.functions = {{0, "Intensity", 1}, f};
         ASSERT_EQ(kShowLoaded, load(content).code);
         EXPECT_EQ(f.name.toStdString(), show().function(f.id == 24 ? 33 : 44)->name);
@@ -210,9 +209,8 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
         quint32 offset;       // stored from 393, else derived
         quint16 sourceKind;   // 245 to 279 and from 282
         const char* upper;    // from 362, cut below 389
-    } cases[] = {{220, 1, 0, 0, 0, "%X"},         {250, 7, 1, 40, 2, "%X"},
-                 {280, 7, 1, 40, 0, "%X"},        {370, 7, 1, 40, 2, "%Xef"},
-                 {389, 7, 1, 40, 2, "ab%Xcd%Xef"}, {454, 7, 0, 1234, 2, "ab%Xcd%Xef"}};
+    } cases[] = {{220, 1, 0, 0, 0, "%X"},    {250, 7, 1, 40, 2, "%X"},         {280, 7, 1, 40, 0, "%X"},
+                 {370, 7, 1, 40, 2, "%Xef"}, {389, 7, 1, 40, 2, "ab%Xcd%Xef"}, {454, 7, 0, 1234, 2, "ab%Xcd%Xef"}};
     for (const auto& e : cases) {
         SCOPED_TRACE(e.version);
         ShowContent content;

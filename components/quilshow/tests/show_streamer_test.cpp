@@ -19,8 +19,8 @@ TEST_F(ShowStreamerTest, HeaderMagicAndModes)
 {
     // Stored magic, guard word, expected magic, opens.
     const std::tuple<quint32, quint16, quint32, bool> cases[] = {
-        {0x9393, 0xFF33, 0x9393, true},  {0x8484, 0xFF33, 0x9393, false}, {0x8484, 0x1234, 0x8484, false},
-        {0x006C6971, 0x1234, 0x7575, true}, {0x006C6971, 0xFF33, 0, true}, {0x8484, 0xFF33, 0, false}};
+        {0x9393, 0xFF33, 0x9393, true},     {0x8484, 0xFF33, 0x9393, false}, {0x8484, 0x1234, 0x8484, false},
+        {0x006C6971, 0x1234, 0x7575, true}, {0x006C6971, 0xFF33, 0, true},   {0x8484, 0xFF33, 0, false}};
     for (const auto& c : cases) {
         ASSERT_TRUE(writeFile(path(), ShowWriter().header(std::get<0>(c), std::get<1>(c)).data));
         ShowStreamer streamer(std::get<2>(c));
@@ -38,7 +38,9 @@ TEST_F(ShowStreamerTest, HeaderMagicAndModes)
     out.close();
     QFile file(path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QByteArray::fromHex("33ff93930000" "33ff"), file.readAll());
+    EXPECT_EQ(QByteArray::fromHex("33ff93930000"
+                                  "33ff"),
+              file.readAll());
     EXPECT_EQ("Unable to open stream, invalid mode",
               errorOf<std::logic_error>([&] { ShowStreamer(0).open(path().toStdString(), ShowStreamer::CLOSED); }));
 }
@@ -56,7 +58,9 @@ TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
     EXPECT_EQ(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"), Quil::toQString(value));
     // Not UTF-8: Latin-1.
     open(hexBody(10, "0300 41e942 1501")).readText(value);
-    EXPECT_EQ(QString::fromLatin1("A\xE9" "B"), Quil::toQString(value));
+    EXPECT_EQ(QString::fromLatin1("A\xE9"
+                                  "B"),
+              Quil::toQString(value));
     EXPECT_EQ(QString("ab"), Quil::toQString(std::string("ab\0cd", 5)));
     EXPECT_EQ("Magic number doesn't match 276", errorOf([&] { in.expectMarker(276); }));
     EXPECT_EQ(0x0101, in.marker(0x0102, 0x0101));
@@ -71,13 +75,13 @@ TEST_F(ShowStreamerTest, Collections)
     open(body);
     std::map<quint32, std::pair<quint32, quint32>> pairMap;
     in.readU32PairMap(pairMap);
-    EXPECT_EQ((std::map<quint32, std::pair<quint32, quint32>>{{4, {3, 5}}}), pairMap);
+    EXPECT_EQ((std::map<quint32, std::pair<quint32, quint32>> {{4, {3, 5}}}), pairMap);
     std::map<quint32, std::set<quint16>> setMap;
     in.readU16SetMap(setMap);
-    EXPECT_EQ((std::set<quint16>{3, 4}), setMap[1]);
+    EXPECT_EQ((std::set<quint16> {3, 4}), setMap[1]);
     std::map<quint32, Quil::ShowGroup> groups;
     in.readGroupMap(groups);
-    EXPECT_EQ((std::set<quint16>{8, 9}), groups[1].members);
+    EXPECT_EQ((std::set<quint16> {8, 9}), groups[1].members);
     EXPECT_EQ("H", groups[1].name);
     EXPECT_EQ(0u, in.bytesLeft());
 }
@@ -114,7 +118,8 @@ TEST_F(ShowStreamerTest, ACountBeyondWhatTheFileDeliversFailsAfterReadingIt)
     // The show of sparse-show-in-tar.kvx: a version-454 header whose header
     // text claims 0xF0000000 bytes, followed by a hole to 4.5 GB. The size
     // taken at open backs the count; the file then delivers its 35 bytes only.
-    const QByteArray header = QByteArray::fromHex("33ff8484000033ffc6010302" "01cdab5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a00"
+    const QByteArray header = QByteArray::fromHex("33ff8484000033ffc6010302"
+                                                  "01cdab5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a00"
                                                   "0000f0");
     ASSERT_EQ(35, header.size());
     ASSERT_TRUE(writeFile(path(), header));

@@ -22,8 +22,11 @@ bool writeFile(const QString& path, const QByteArray& data)
 
 namespace {
 
-const QByteArray kDaylight = QByteArray::fromHex("01030000" "0a00");
-const QByteArray kColourList = QByteArray::fromHex("0200" "070809" "0a0b0c");
+const QByteArray kDaylight = QByteArray::fromHex("01030000"
+                                                 "0a00");
+const QByteArray kColourList = QByteArray::fromHex("0200"
+                                                   "070809"
+                                                   "0a0b0c");
 
 void writeSettingsCurrent(ShowWriter& w, const QByteArray& image)
 {
@@ -136,7 +139,11 @@ void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>&
     if (v >= 116)
         w.u16(0);
     if (v >= 417)
-        w.raw(QByteArray::fromHex("0100" "031122" "02ff0f010304" "003344" "2c01"));
+        w.raw(QByteArray::fromHex("0100"
+                                  "031122"
+                                  "02ff0f010304"
+                                  "003344"
+                                  "2c01"));
 }
 
 void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture)
@@ -169,8 +176,8 @@ void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette)
         if (v < 96)
             w.u16(0);
         w.u16(function).u16(0x1234).u16(1).u16(0x001).u16(2);  // valueA, B0, kind, B6
-        w.u16(0xAB).u16(5).u16(6).u16(300);                     // byte, B16, number2, number1
-        w.u16(2).u16(3).u16(4).u16(0x2001);                     // e, B29, B12, time A
+        w.u16(0xAB).u16(5).u16(6).u16(300);                    // byte, B16, number2, number1
+        w.u16(2).u16(3).u16(4).u16(0x2001);                    // e, B29, B12, time A
         if (v < 26)
             w.u16(0);
         w.u16(200);

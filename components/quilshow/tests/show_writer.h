@@ -51,11 +51,21 @@ private:
 // from version 219, font 2 with text preset 5).
 struct ShowContent
 {
-    struct FunctionRecord { quint16 id; QString name; quint32 mask; };
+    struct FunctionRecord
+    {
+        quint16 id;
+        QString name;
+        quint32 mask;
+    };
     // One parameter per function (of type 4 for 0xFFFF; the parameter of
     // function 3 carries the fixture parameter flag), `patchRecords` records alternating DMX (node 5,
     // universe 3, channel = position) and, from 150, KiNET (supply 4, port 1).
-    struct ElementRecord { quint16 id; std::vector<quint16> functions; quint16 patchRecords = 2; };
+    struct ElementRecord
+    {
+        quint16 id;
+        std::vector<quint16> functions;
+        quint16 patchRecords = 2;
+    };
     // Manufacturer 8 and model 65 (88 and 1 below 11), a grid of dimension
     // 10 (from 290 the points (0, 0) and (10, 0)), dimmer curve 3, factor
     // 0x20000; number id + 100; patch list value 7 (type 2 from version 154);
@@ -71,9 +81,17 @@ struct ShowContent
     // Name "Palette", fade time 0x20B5 (10 s), skew type 2 and direction 1,
     // one skew group {5: [1, 2]}; one value of kind 0x001 per function
     // (value2 = position, number1Bits 300, exponent 2, times 0x2001 and 200).
-    struct PaletteRecord { quint16 id; std::vector<quint16> functions; };
+    struct PaletteRecord
+    {
+        quint16 id;
+        std::vector<quint16> functions;
+    };
     // Interface 1, short address 2, settings 10 to 16, flag true, text "Ballast".
-    struct DaliFixtureRecord { quint16 id; quint16 fixtureId; };
+    struct DaliFixtureRecord
+    {
+        quint16 id;
+        quint16 fixtureId;
+    };
 
     quint16 version = 454;
     quint32 magic = 0x8484;
@@ -129,4 +147,4 @@ std::string errorOf(F f)
     return "no error";
 }
 
-#endif // QUILSHOW_TESTS_SHOW_WRITER_H
+#endif  // QUILSHOW_TESTS_SHOW_WRITER_H

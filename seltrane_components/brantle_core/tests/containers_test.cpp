@@ -11,9 +11,21 @@ namespace {
 // Counts live elements so the tests see every delete.
 struct Item : sortvector_el
 {
-    explicit Item(int tag = 0, int* live = nullptr) : tag(tag), live(live) { if (live) ++*live; }
-    Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live) { if (live) ++*live; }
-    ~Item() override { if (live) --*live; }
+    explicit Item(int tag = 0, int* live = nullptr) : tag(tag), live(live)
+    {
+        if (live)
+            ++*live;
+    }
+    Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live)
+    {
+        if (live)
+            ++*live;
+    }
+    ~Item() override
+    {
+        if (live)
+            --*live;
+    }
     sortvector_el* clone() const override { return new Item(*this); }
     int tag, *live;
 };
@@ -84,7 +96,7 @@ TEST(SortVector, IdsGrowthAndLimits)
     sortvector<TaggedItem> tagged(16, 256);
     for (int tag : {1, 7, 1, 0})
         tagged.insert(new TaggedItem(tag));
-    EXPECT_EQ(idsInOrder(tagged), (std::vector<int>{3, 2, 0, 1}));
+    EXPECT_EQ(idsInOrder(tagged), (std::vector<int> {3, 2, 0, 1}));
 }
 
 TEST(SortVector, CopyClonesAndDestructorDeletes)
@@ -96,7 +108,7 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         table.insert(new Item(20, &live), 3);
         sortvector<Item> copy(table);
         EXPECT_EQ(live, 4);
-        EXPECT_EQ(idsInOrder(copy), (std::vector<int>{3, 7}));
+        EXPECT_EQ(idsInOrder(copy), (std::vector<int> {3, 7}));
         EXPECT_NE(copy[7], table[7]);
         EXPECT_EQ(copy[7]->tag, 10);
 
@@ -115,8 +127,9 @@ TEST(SortVectorDeathTest, MissingElementIsFatal)
 {
     sortvector<Item> table(4, 4);
     table.insert(new Item);
-    EXPECT_DEATH(table[1], "Error Assert: 'vector\\[id\\] != nullptr' is FALSE at line 276 in file "
-                           "seltrane_components.brantle_core/sortvector");
+    EXPECT_DEATH(table[1],
+                 "Error Assert: 'vector\\[id\\] != nullptr' is FALSE at line 276 in file "
+                 "seltrane_components.brantle_core/sortvector");
     const sortvector<Item>& constant = table;
     EXPECT_DEATH(constant[100], "at line 285");
 }
@@ -131,8 +144,12 @@ struct Node : list_node<Node>
 template <class Action>
 void expectLogicError(Action action, const char* text)
 {
-    try { action(); ADD_FAILURE() << "no exception, expected " << text; }
-    catch (const std::logic_error& error) { EXPECT_STREQ(error.what(), text); }
+    try {
+        action();
+        ADD_FAILURE() << "no exception, expected " << text;
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ(error.what(), text);
+    }
 }
 
 TEST(PolyList, EraseAndUnlink)

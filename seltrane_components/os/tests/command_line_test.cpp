@@ -21,8 +21,11 @@ std::string parsed(const std::vector<std::string>& words)
     const CommandLine line(static_cast<int>(storage.size()), argv.data());
     QStringList parts;
     for (auto it = line.options().begin(); it != line.options().end(); ++it)
-        parts << it.key() + (it.value().isNull() ? "" : it.value().type() == QVariant::String ? "=" : "=?") +
-                     it.value().toString();
+        parts << it.key()
+                + (it.value().isNull()                         ? ""
+                       : it.value().type() == QVariant::String ? "="
+                                                               : "=?")
+                + it.value().toString();
     parts << QStringLiteral("|");
     for (int i = 0; i < line.positionalCount(); ++i)
         parts << "[" + line.positional(i) + "]";
@@ -33,15 +36,23 @@ std::string parsed(const std::vector<std::string>& words)
 TEST(CommandLine, Table)
 {
     const std::string self = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    const struct { std::vector<std::string> words; const char* expected; } cases[] = {
+    const struct
+    {
+        std::vector<std::string> words;
+        const char* expected;
+    } cases[] = {
         // The program is always skipped, however it is named.
         {{self, "/shows/a.kvq"}, "| [/shows/a.kvq]"},
         // Short options: the last letter of a group is pending a value.
-        {{"p", "-v", "file"}, "v=file |"}, {{"p", "-v", "--", "file"}, "v | [file]"}, {{"p", "-a1bc", "x"}, "a b c=x |"},
+        {{"p", "-v", "file"}, "v=file |"},
+        {{"p", "-v", "--", "file"}, "v | [file]"},
+        {{"p", "-a1bc", "x"}, "a b c=x |"},
         // A group of digits records nothing and keeps what was pending.
-        {{"p", "-q", "-5", "word", "next"}, "q=word | [next]"}, {{"p", "-v", "one", "-v"}, "v |"},
+        {{"p", "-q", "-5", "word", "next"}, "q=word | [next]"},
+        {{"p", "-v", "one", "-v"}, "v |"},
         // Long options.
-        {{"p", "--mode=fast", "x"}, "mode=fast | [x]"}, {{"p", "--mode=", "x"}, "mode=x |"},
+        {{"p", "--mode=fast", "x"}, "mode=fast | [x]"},
+        {{"p", "--mode=", "x"}, "mode=x |"},
         {{"p", "--mode", "--other", "y"}, "mode= other=y |"},
         {{"p", "-v", "--mode=fast", "word"}, "mode=fast v | [word]"},
         {{"p", "-name=value", "-", "a b", "--x y", "f\xC3\xBCr.kvq"},

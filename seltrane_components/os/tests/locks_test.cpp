@@ -28,7 +28,7 @@ TEST(RecursiveLock, OwnershipAndExclusionAcrossThreads)
 
     // Nested holds exclude other threads.
     int counter = 0;  // guarded by lock
-    std::atomic<int> inside{0}, overlaps{0};
+    std::atomic<int> inside {0}, overlaps {0};
     auto work = [&] {
         for (int i = 0; i < 2000; ++i) {
             std::lock_guard<RecursiveLock> outer(lock);
@@ -47,7 +47,12 @@ TEST(RecursiveLock, OwnershipAndExclusionAcrossThreads)
 
 struct Recorder : Listener<std::uint32_t>
 {
-    void notify(const std::uint32_t& signal) override { calls.push_back(signal); if (action) action(signal); }
+    void notify(const std::uint32_t& signal) override
+    {
+        calls.push_back(signal);
+        if (action)
+            action(signal);
+    }
     std::vector<std::uint32_t> calls;
     std::function<void(std::uint32_t)> action;
 };
@@ -71,18 +76,27 @@ TEST(ListenerSet, ChangesDuringDeliveryAndFromOtherThreads)
         set.remove(first);
         set.remove(third);
     };
-    second->action = [&](std::uint32_t signal) { if (signal == 1) notifyListeners(set, 2u); };
+    second->action = [&](std::uint32_t signal) {
+        if (signal == 1)
+            notifyListeners(set, 2u);
+    };
     notifyListeners(set, 1u);
-    EXPECT_EQ(first->calls, (std::vector<std::uint32_t>{7u, 1u}));
-    EXPECT_EQ(second->calls, (std::vector<std::uint32_t>{1u, 2u}));  // removed at 7
-    EXPECT_EQ(third->calls, std::vector<std::uint32_t>{7u});
+    EXPECT_EQ(first->calls, (std::vector<std::uint32_t> {7u, 1u}));
+    EXPECT_EQ(second->calls, (std::vector<std::uint32_t> {1u, 2u}));  // removed at 7
+    EXPECT_EQ(third->calls, std::vector<std::uint32_t> {7u});
     EXPECT_FALSE(set.lock().isOwnedByCurrentThread());
 
     // Notifying from one thread while another changes the set.
-    static std::atomic<int> delivered{0};
-    struct Counter : Listener<std::uint32_t> { void notify(const std::uint32_t&) override { ++delivered; } } counter;
+    static std::atomic<int> delivered {0};
+    struct Counter : Listener<std::uint32_t>
+    {
+        void notify(const std::uint32_t&) override { ++delivered; }
+    } counter;
     set.add(&counter);
-    std::thread notifier([&] { for (int i = 0; i < 2000; ++i) notifyListeners(set, 1u); });
+    std::thread notifier([&] {
+        for (int i = 0; i < 2000; ++i)
+            notifyListeners(set, 1u);
+    });
     std::thread changer([&] {
         for (int i = 0; i < 2000; ++i) {
             Counter transient;

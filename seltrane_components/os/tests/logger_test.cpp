@@ -23,13 +23,13 @@ struct Record
 
 // Written only from handlers, which the logger serialises; read after the logging threads have joined.
 std::vector<Record> g_records;
-std::atomic<int> g_inside{0}, g_overlaps{0};
+std::atomic<int> g_inside {0}, g_overlaps {0};
 
 template <int Id>
 void handler(int level, qint64 time, const char* text, void* userData)
 {
     g_overlaps += g_inside++;
-    g_records.push_back(Record{Id, level, time, text, userData});
+    g_records.push_back(Record {Id, level, time, text, userData});
     --g_inside;
 }
 const LogHandler handlerA = handler<1>, handlerB = handler<2>;
@@ -52,14 +52,29 @@ TEST_F(LoggerTest, NewlineRulesAndLengthLimit)
     EXPECT_TRUE(g_records.empty());
     addLogHandler(handlerA, nullptr);
     const std::string a510(510, 'a'), a509(509, 'a'), a507(507, 'a');
-    const struct { int level; std::string text, expected; } cases[] = {
-        {130, "abc", "abc\n"}, {130, "abc\n", "abc\n"}, {104, "abc", "abc"}, {111, "abc", "abc"},
-        {112, "abc", "abc\n"}, {103, "abc", "abc\n"}, {130, "", ""}, {130, "a\n\n", "a\n\n"}, {-1, "abc", "abc\n"},
+    const struct
+    {
+        int level;
+        std::string text, expected;
+    } cases[] = {
+        {130, "abc", "abc\n"},
+        {130, "abc\n", "abc\n"},
+        {104, "abc", "abc"},
+        {111, "abc", "abc"},
+        {112, "abc", "abc\n"},
+        {103, "abc", "abc\n"},
+        {130, "", ""},
+        {130, "a\n\n", "a\n\n"},
+        {-1, "abc", "abc\n"},
         // 511 bytes at most; the newline only where there is room.
-        {130, a510, a510 + "\n"}, {130, a510 + "b", a510 + "b"}, {104, std::string(600, 'd'), std::string(511, 'd')},
+        {130, a510, a510 + "\n"},
+        {130, a510 + "b", a510 + "b"},
+        {104, std::string(600, 'd'), std::string(511, 'd')},
         // U+00FC is two bytes, U+20AC three, U+1F600 four: none may be split.
-        {130, a510 + "\xC3\xBC", a510}, {130, a509 + "\xC3\xBC", a509 + "\xC3\xBC"},
-        {130, a509 + "\xE2\x82\xAC", a509}, {130, a507 + "\xF0\x9F\x98\x80xyz", a507 + "\xF0\x9F\x98\x80"},
+        {130, a510 + "\xC3\xBC", a510},
+        {130, a509 + "\xC3\xBC", a509 + "\xC3\xBC"},
+        {130, a509 + "\xE2\x82\xAC", a509},
+        {130, a507 + "\xF0\x9F\x98\x80xyz", a507 + "\xF0\x9F\x98\x80"},
     };
     for (const auto& c : cases) {
         g_records.clear();
@@ -101,13 +116,16 @@ TEST_F(LoggerTest, ThreadsNeverRunHandlersConcurrently)
     addLogHandler(handlerA, nullptr);
     addLogHandler(handlerB, nullptr);
     static const int kThreads = 4, kMessages = 300;
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop {false};
     // Changes of the table wait for dispatches in progress.
     std::thread churn([&stop] {
         for (; !stop; removeLogHandler(throwingHandler))
             addLogHandler(throwingHandler, nullptr);
     });
-    const auto work = [](int t) { for (int i = 0; i < kMessages; ++i) logMessage(130 + t, "%d %d", t, i); };
+    const auto work = [](int t) {
+        for (int i = 0; i < kMessages; ++i)
+            logMessage(130 + t, "%d %d", t, i);
+    };
     std::thread threads[kThreads] = {std::thread(work, 0), std::thread(work, 1), std::thread(work, 2),
                                      std::thread(work, 3)};
     for (std::thread& thread : threads)

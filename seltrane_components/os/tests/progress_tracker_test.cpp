@@ -32,18 +32,31 @@ void run(ProgressTracker& tracker, const std::string& script)
         for (std::string n; std::getline(args, n, ',');)
             numbers.push_back(static_cast<unsigned>(std::stoul(n)));
         switch (op[0]) {
-        case 'b': tracker.begin(numbers.at(0)); break;
-        case 'w': tracker.beginWeighted(numbers); break;
-        case 's': tracker.setStep(numbers.at(0)); break;
-        case 'a': tracker.advance(numbers.at(0)); break;
-        default: tracker.end();
+        case 'b':
+            tracker.begin(numbers.at(0));
+            break;
+        case 'w':
+            tracker.beginWeighted(numbers);
+            break;
+        case 's':
+            tracker.setStep(numbers.at(0));
+            break;
+        case 'a':
+            tracker.advance(numbers.at(0));
+            break;
+        default:
+            tracker.end();
         }
     }
 }
 
 TEST(ProgressTracker, ScriptedStagesAndWideFolds)
 {
-    const struct { const char* script; Events expected; } cases[] = {
+    const struct
+    {
+        const char* script;
+        Events expected;
+    } cases[] = {
         // Step 0 and the caller's last "all done" are ignored; calls with no stage open do nothing.
         {"b5 s0 s2 s5 s7 e s1 a1 e", {"0/5", "2/5", "5/5"}},
         // Advance never reaches the end, nor wraps past it.
@@ -65,9 +78,13 @@ TEST(ProgressTracker, ScriptedStagesAndWideFolds)
 
     // 5000050000 / 10^10 in 32 bits would wrap; past 64 bits the innermost stages drop out of the fold,
     // yet every step still reports a fraction strictly between start and end, and 1 of 10^10 is not the start.
-    const struct { const char* script; double fraction, precision; } wide[] = {
-        {"b100000 s50000 b100000 s50000", 0.500005, 1e-7}, {"b100000 b100000 s1", 0, 1e-9},
-        {"b100000 s50000 b100000 s49999 s1 b100000 s99999 b100000 s99999", 0.500000002, 1e-8}};
+    const struct
+    {
+        const char* script;
+        double fraction, precision;
+    } wide[] = {{"b100000 s50000 b100000 s50000", 0.500005, 1e-7},
+                {"b100000 b100000 s1", 0, 1e-9},
+                {"b100000 s50000 b100000 s49999 s1 b100000 s99999 b100000 s99999", 0.500000002, 1e-8}};
     for (const auto& c : wide) {
         run(tracker, c.script);
         const std::string& last = events.back();
@@ -89,7 +106,7 @@ TEST(ProgressTracker, DelayTextsCancelAndDestruction)
         EXPECT_TRUE(events.empty());
         std::this_thread::sleep_for(std::chrono::milliseconds(80));
         run(tracker, "s2 e");  // the pending texts go out with every later report
-        EXPECT_EQ(events, (Events{"Loading|", "2/10", "Loading|", "10/10"}));
+        EXPECT_EQ(events, (Events {"Loading|", "2/10", "Loading|", "10/10"}));
         events.clear();
         tracker.setTextReportsSuppressed(true);
         tracker.setStatusText(QStringLiteral("quiet"));
@@ -99,14 +116,14 @@ TEST(ProgressTracker, DelayTextsCancelAndDestruction)
         EXPECT_FALSE(ProgressTracker().isCancelled());  // each tracker has its own flag
     }
     // Destroyed while running: the receiver hears 1 of 1.
-    EXPECT_EQ(events, (Events{"0/2", "1/1"}));
+    EXPECT_EQ(events, (Events {"0/2", "1/1"}));
 
     // Without a progress callback nothing opens and only texts are reported.
     events.clear();
     ProgressTracker inert(nullptr, onText, &events);
     run(inert, "b5 s2 a1 e e");
     inert.setStatusText(QStringLiteral("Status"));
-    EXPECT_EQ(events, (Events{"|Status"}));
+    EXPECT_EQ(events, (Events {"|Status"}));
     EXPECT_EQ(inert.statusText(), QStringLiteral("Status"));
     EXPECT_TRUE(inert.titleText().isEmpty());  // texts start empty
 }

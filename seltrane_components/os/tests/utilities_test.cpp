@@ -35,13 +35,15 @@ TEST(ReportErrorDeathTest, LinesChecksAndStops)
     const int line = __LINE__ + 1;
     EXPECT_FALSE(SELTRANE_LOGIC_CHECK(zero == 1));
     EXPECT_FALSE(SELTRANE_LOGIC_TRAP(zero));
-    EXPECT_EQ(GetCapturedStderr(), std::string(511, 'x') +
-                                       "Error Logic error: 'a' is TRUE at line 12 in file components\\x\n"
-                                       "Error Logic error: 'zero == 1' is FALSE at line " + std::to_string(line) +
-                                       " in file seltrane_components/os/tests/utilities_test\n");
+    EXPECT_EQ(GetCapturedStderr(),
+              std::string(511, 'x')
+                  + "Error Logic error: 'a' is TRUE at line 12 in file components\\x\n"
+                    "Error Logic error: 'zero == 1' is FALSE at line "
+                  + std::to_string(line) + " in file seltrane_components/os/tests/utilities_test\n");
     EXPECT_EQ(sourcePathBelowRoot("/x/components/archive/a.b/c.cpp"), "components/archive/a.b/c");
-    EXPECT_DEATH(SELTRANE_ASSERT(zero == 4), "Error Assert: 'zero == 4' is FALSE at line [0-9]+ in file "
-                                             "seltrane_components/os/tests/utilities_test");
+    EXPECT_DEATH(SELTRANE_ASSERT(zero == 4),
+                 "Error Assert: 'zero == 4' is FALSE at line [0-9]+ in file "
+                 "seltrane_components/os/tests/utilities_test");
     EXPECT_DEATH(SELTRANE_TRAP(zero + 1), "Error Trap: 'zero \\+ 1' is TRUE at line");
 }
 
@@ -60,12 +62,12 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
     EXPECT_EQ(bits.rawBytes(), QByteArray("\x02\x00\x00\x00\x80", 5));
     // Stray bits beyond the count and missing bytes come back as zero.
     bits.setRawBytes(12, QByteArray("\xFF\xFF\xFF", 3));
-    EXPECT_EQ(bits.words(), std::vector<std::uint32_t>{0xFFFu});
+    EXPECT_EQ(bits.words(), std::vector<std::uint32_t> {0xFFFu});
     bits.setRawBytes(40, QByteArray("\x02", 1));
     EXPECT_EQ(bits, BitVector(40, 1));
 
     DateTime date;
-    EXPECT_EQ(date.bytes(), (DateTime::Bytes{0xFF, 0xFF, 0xFF, 0x07, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(date.bytes(), (DateTime::Bytes {0xFF, 0xFF, 0xFF, 0x07, 0xFF, 0xFF, 0xFF}));
     date.setByte(7, 1);  // out of range: ignored
     EXPECT_TRUE(date.isUnset());
     EXPECT_LE(elapsedMs(), 1000) << "the base is taken at the first call";
@@ -88,16 +90,20 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
 TEST(ColourConversion, TableRoundTripsAndRanges)
 {
     // Each way, then back within one step of each channel; red comes out as a full turn.
-    const struct { Triple rgb, hsi; } table[] = {{Triple{0, 64, 128}, Triple{38251, 65536, 32897}},
-                                                 {Triple{127, 255, 0}, Triple{16406, 65536, 65536}},
-                                                 {Triple{255, 0, 0}, Triple{65536, 65536, 65536}}};
+    const struct
+    {
+        Triple rgb, hsi;
+    } table[] = {{Triple {0, 64, 128}, Triple {38251, 65536, 32897}},
+                 {Triple {127, 255, 0}, Triple {16406, 65536, 65536}},
+                 {Triple {255, 0, 0}, Triple {65536, 65536, 65536}}};
     unsigned a, b, c, h, s, v;
     for (const auto& t : table) {
         rgbToHsi(std::get<0>(t.rgb), std::get<1>(t.rgb), std::get<2>(t.rgb), h, s, v);
         EXPECT_EQ(Triple(h, s, v), t.hsi);
         hsiToRgb(static_cast<std::uint16_t>(h), s, static_cast<int>(v), a, b, c);
-        EXPECT_LE(std::abs(int(a) - int(std::get<0>(t.rgb))) + std::abs(int(b) - int(std::get<1>(t.rgb))) +
-                      std::abs(int(c) - int(std::get<2>(t.rgb))), 3);
+        EXPECT_LE(std::abs(int(a) - int(std::get<0>(t.rgb))) + std::abs(int(b) - int(std::get<1>(t.rgb)))
+                      + std::abs(int(c) - int(std::get<2>(t.rgb))),
+                  3);
     }
     // Out-of-range input acts as the nearer end.
     rgbToHsi(1000, 300, 256, h, s, v);
@@ -115,8 +121,9 @@ TEST(FileUtils, RemoveDirectoryRefusesRelativeAndRootAndNeverFollowsLinks)
     const QString relative = QDir::current().relativeFilePath(victim);
     CaptureStderr();
     EXPECT_FALSE(removeDirectoryRecursively(relative));
-    EXPECT_EQ(GetCapturedStderr(), "Error Tried to delete non-absolute path " + relative.toStdString() +
-                                       " at line 58 in file seltrane_components\\os\\file_system\n");
+    EXPECT_EQ(GetCapturedStderr(),
+              "Error Tried to delete non-absolute path " + relative.toStdString()
+                  + " at line 58 in file seltrane_components\\os\\file_system\n");
     EXPECT_FALSE(removeDirectoryRecursively(QStringLiteral("/")));
     QFile::setPermissions(victim, QFileDevice::ReadOwner);
     EXPECT_TRUE(removeDirectoryRecursively(victim));  // a read-only file goes too
@@ -124,8 +131,8 @@ TEST(FileUtils, RemoveDirectoryRefusesRelativeAndRootAndNeverFollowsLinks)
     const QString outside = temp.path() + "/outside", keep = outside + "/deep/keep", tree = temp.path() + "/tree";
     ASSERT_TRUE(QDir().mkpath(outside + "/deep") && QDir().mkpath(tree + "/sub/.hidden"));
     ASSERT_TRUE(writeFile(keep) && writeFile(tree + "/sub/.hidden/file"));
-    ASSERT_TRUE(QFile::link(outside, tree + "/sub/link") && QFile::link(keep, tree + "/filelink") &&
-                QFile::link(temp.path() + "/nowhere", tree + "/dangling"));
+    ASSERT_TRUE(QFile::link(outside, tree + "/sub/link") && QFile::link(keep, tree + "/filelink")
+                && QFile::link(temp.path() + "/nowhere", tree + "/dangling"));
     QFile::setPermissions(keep, QFileDevice::ReadOwner);
     // keepFolder empties the folder and keeps it; the link targets and their permissions stay.
     EXPECT_TRUE(removeDirectoryRecursively(tree, true));

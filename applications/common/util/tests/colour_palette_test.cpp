@@ -25,9 +25,11 @@ TEST(ColourPalette, ModelListsLivePalettesOnce)
     QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
     first.reset();
     ASSERT_EQ(removed.count(), 1);
-    EXPECT_EQ(removed.at(0).mid(1), (QList<QVariant>{0, 0}));
+    EXPECT_EQ(removed.at(0).mid(1), (QList<QVariant> {0, 0}));
     EXPECT_EQ(model->index(0, 0).internalPointer(), second.get());
-    { ColourPalette unlisted; }  // leaves the model alone
+    {
+        ColourPalette unlisted;
+    }  // leaves the model alone
     EXPECT_EQ(removed.count(), 1);
 }
 

@@ -1,6 +1,6 @@
 #include "applications/common/util/file_dialogs.h"
-#include "applications/common/util/versioned_settings.h"
 #include "applications/common/util/tests/settings_fixture.h"
+#include "applications/common/util/versioned_settings.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,10 +16,19 @@ namespace {
 struct ScriptedChooser : FileDialogChooser
 {
     QString openFileName(QWidget*, const QString&, const QString& start, const QString& filter, QString*) override
-    { shown = start + '|' + filter; return answer; }
+    {
+        shown = start + '|' + filter;
+        return answer;
+    }
     QString saveFileName(QWidget* p, const QString& c, const QString& s, const QString& f, QString* sf) override
-    { return openFileName(p, c, s, f, sf); }
-    int askOverwrite(const QString& path, bool, QWidget*) override { asked << path; return overwriteAnswer; }
+    {
+        return openFileName(p, c, s, f, sf);
+    }
+    int askOverwrite(const QString& path, bool, QWidget*) override
+    {
+        asked << path;
+        return overwriteAnswer;
+    }
     void showError(QWidget*, const QString& title, const QString& text) override { errors << title + '|' + text; }
 
     QString answer, shown;
@@ -45,11 +54,11 @@ protected:
     const QString kKey = QStringLiteral("LastOutputFilePath");
     QTemporaryDir dir;
     ScriptedChooser chooser;
-    const FileDialogLocation location{kKey, QStandardPaths::AppDataLocation, QString()};
+    const FileDialogLocation location {kKey, QStandardPaths::AppDataLocation, QString()};
     int status = -1;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(FileDialogsTest, SaveCleansTheNameAndNeverDeletesTheUsersFile)
 {
@@ -82,13 +91,13 @@ TEST_F(FileDialogsTest, SaveCleansTheNameAndNeverDeletesTheUsersFile)
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.kv2"));
     chooser.answer = dir.filePath("folder.kv2");
     EXPECT_TRUE(save(SaveAskOverwrite | SaveReplaceExisting, &status).isNull() && status == SaveFileNotReplaceable);
-    EXPECT_EQ(chooser.errors, QStringList{"Error|Cannot overwrite " + chooser.answer});
+    EXPECT_EQ(chooser.errors, QStringList {"Error|Cannot overwrite " + chooser.answer});
 }
 
 TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
 {
     const QString appData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const FileDialogLocation unkeyed{QString(), QStandardPaths::AppDataLocation, "dialog-test/projects"};
+    const FileDialogLocation unkeyed {QString(), QStandardPaths::AppDataLocation, "dialog-test/projects"};
     const auto open = [this](const FileDialogLocation& where, const QString& start) {
         return openFileDialog(nullptr, where, start, "Select input file", "*.kvq", nullptr, &chooser);
     };
@@ -115,7 +124,7 @@ TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
     ASSERT_EQ(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents);
     QDir(documents).removeRecursively();
     dir.remove();
-    const FileDialogLocation inDocuments{kKey, QStandardPaths::DocumentsLocation, QString()};
+    const FileDialogLocation inDocuments {kKey, QStandardPaths::DocumentsLocation, QString()};
     for (bool asFolder : {false, true}) {
         EXPECT_EQ(defaultFolder(inDocuments, asFolder), documents);
         EXPECT_TRUE(QFileInfo(documents).isDir());
@@ -130,7 +139,7 @@ TEST_F(FileDialogsTest, AskOverwriteOffersTheRightButtons)
         QTimer::singleShot(5, [buttonText, &seen] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            seen = QStringList{box->windowTitle(), box->text(), box->informativeText(), box->defaultButton()->text()};
+            seen = QStringList {box->windowTitle(), box->text(), box->informativeText(), box->defaultButton()->text()};
             for (QAbstractButton* button : box->buttons())
                 seen << button->text();
             box->buttons().at(seen.indexOf(buttonText, 4) - 4)->click();

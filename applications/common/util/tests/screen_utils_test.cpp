@@ -17,12 +17,20 @@ QRect centred(int width, int height, const QRect& area)
 TEST(ScreenUtils, FitAndEnsureOnAreas)
 {
     const QRect area(100, 50, 800, 600), lost(4000, 4000, 640, 480), touching(3199, 1023, 400, 300);
-    const QVector<QRect> areas{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};  // touching: 1 pixel on #2
+    const QVector<QRect> areas {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};  // touching: 1 pixel on #2
     // Each case fits to the area, or with areas given ensures the rect on them; no screen leaves it alone.
-    const struct { QRect rect, area; QVector<QRect> areas; QRect expected; } cases[] = {
-        {QRect(0, 0, 1000, 700), area, {}, area}, {QRect(-5000, 3000, 200, 100), area, {}, centred(200, 100, area)},
-        {QRect(0, 0, 300, 900), area, {}, centred(300, 600, area)}, {lost, QRect(), {}, lost},
-        {touching, {}, areas, touching}, {QRect(4000, 0, 400, 300), {}, areas, centred(400, 300, areas.at(0))},
+    const struct
+    {
+        QRect rect, area;
+        QVector<QRect> areas;
+        QRect expected;
+    } cases[] = {
+        {QRect(0, 0, 1000, 700), area, {}, area},
+        {QRect(-5000, 3000, 200, 100), area, {}, centred(200, 100, area)},
+        {QRect(0, 0, 300, 900), area, {}, centred(300, 600, area)},
+        {lost, QRect(), {}, lost},
+        {touching, {}, areas, touching},
+        {QRect(4000, 0, 400, 300), {}, areas, centred(400, 300, areas.at(0))},
     };
     for (auto c : cases) {
         c.areas.isEmpty() ? fitRectToArea(c.rect, c.area) : ensureRectOnAreas(c.rect, c.areas, c.areas.value(0));
@@ -39,4 +47,4 @@ TEST(ScreenUtils, FitAndEnsureOnAreas)
     EXPECT_EQ(lostOnScreen, rect);
 }
 
-} // namespace
+}  // namespace

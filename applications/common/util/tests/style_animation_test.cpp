@@ -32,7 +32,10 @@ TEST_F(StyleAnimationTest, OneUpdatePerStep)
     ProgressStyleAnimation animation(60, &target);
     EXPECT_EQ(animation.duration(), -1);
     // Time in ms, then the step and the updates so far.
-    const struct { int time, step, updates; } ticks[] = {
+    const struct
+    {
+        int time, step, updates;
+    } ticks[] = {
         {0, 0, 0},  // not past the delay yet
         {10, 0, 1}, {16, 0, 1}, {17, 1, 2}, {33, 1, 2}, {34, 2, 3}, {1000, 60, 4}, {1000, 60, 4},
     };
@@ -120,4 +123,4 @@ TEST_F(StyleAnimationTest, OneAnimationPerTarget)
     EXPECT_EQ(style()->animation(nullptr), nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -52,7 +52,8 @@ protected:
 };
 
 // The pixel at (x, y) is the expected colour within tolerance on each channel.
-inline ::testing::AssertionResult pixelNear(const QImage& image, int x, int y, const QColor& expected, int tolerance = 0)
+inline ::testing::AssertionResult pixelNear(const QImage& image, int x, int y, const QColor& expected,
+                                            int tolerance = 0)
 {
     const QColor actual = image.pixelColor(x, y);
     const int diff = std::max({std::abs(actual.red() - expected.red()), std::abs(actual.green() - expected.green()),
@@ -63,10 +64,7 @@ inline ::testing::AssertionResult pixelNear(const QImage& image, int x, int y, c
                                          << ", expected " << qPrintable(expected.name());
 }
 
-inline QColor grey(int value)
-{
-    return QColor(value, value, value);
-}
+inline QColor grey(int value) { return QColor(value, value, value); }
 
 // True when every pixel of image is white.
 inline bool allWhite(const QImage& image)
@@ -78,4 +76,4 @@ inline bool allWhite(const QImage& image)
     return true;
 }
 
-#endif // APPLICATIONS_COMMON_UTIL_TESTS_STYLE_FIXTURE_H
+#endif  // APPLICATIONS_COMMON_UTIL_TESTS_STYLE_FIXTURE_H

@@ -20,20 +20,25 @@ TEST(ColouriseImage, ShadeAndTint)
 {
     const QColor accent(0, 128, 255);
     // Pixels and results premultiplied, as A, R, G, B.
-    const struct { int in[4]; QColor colour; int out[4]; } cases[] = {
-        {{255, 0, 0, 255}, grey(77), {255, 77, 77, 77}},                 // pure tint gives the colour
-        {{128, 0, 0, 128}, accent, {128, 0, 64, 128}},                   // at half alpha, half of it
-        {{200, 50, 120, 50}, accent, {200, 120, 120, 120}},              // no tint: the grey in every channel
-        {{255, 0, 100, 200}, accent, {255, 100, 200, 255}},              // a strong tint saturates, not wraps
-        {{255, 200, 10, 0}, accent, {255, 10, 0, 0}},                    // a negative weight stops at 0
-        {{255, 0, 0, 255}, QColor(255, 0, 0, 128), {128, 128, 0, 0}},    // the colour's alpha scales the pixel's
+    const struct
+    {
+        int in[4];
+        QColor colour;
+        int out[4];
+    } cases[] = {
+        {{255, 0, 0, 255}, grey(77), {255, 77, 77, 77}},               // pure tint gives the colour
+        {{128, 0, 0, 128}, accent, {128, 0, 64, 128}},                 // at half alpha, half of it
+        {{200, 50, 120, 50}, accent, {200, 120, 120, 120}},            // no tint: the grey in every channel
+        {{255, 0, 100, 200}, accent, {255, 100, 200, 255}},            // a strong tint saturates, not wraps
+        {{255, 200, 10, 0}, accent, {255, 10, 0, 0}},                  // a negative weight stops at 0
+        {{255, 0, 0, 255}, QColor(255, 0, 0, 128), {128, 128, 0, 0}},  // the colour's alpha scales the pixel's
     };
     for (const auto& c : cases) {
         const QImage out = colouriseImage(pixelImage(c.in[0], c.in[1], c.in[2], c.in[3]), c.colour);
         ASSERT_EQ(out.format(), QImage::Format_ARGB32_Premultiplied);
         const QRgb pixel = reinterpret_cast<const QRgb*>(out.constScanLine(0))[0];
-        EXPECT_EQ((std::array<int, 4>{qAlpha(pixel), qRed(pixel), qGreen(pixel), qBlue(pixel)}),
-                  (std::array<int, 4>{c.out[0], c.out[1], c.out[2], c.out[3]}))
+        EXPECT_EQ((std::array<int, 4> {qAlpha(pixel), qRed(pixel), qGreen(pixel), qBlue(pixel)}),
+                  (std::array<int, 4> {c.out[0], c.out[1], c.out[2], c.out[3]}))
             << c.in[0] << ',' << c.in[1] << ',' << c.in[2] << ',' << c.in[3];
     }
 }
@@ -79,11 +84,18 @@ TEST_F(StylePixmapTest, Primitives)
     const QRect group(0, 0, 200, 100), tabs(0, 0, 200, 50);
     const QColor accent(0, 128, 255), white = grey(255);
     // The group frame starts below the title line.
-    const int top =
-        std::max(QFontMetrics(QApplication::font()).height(), style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
+    const int top = std::max(QFontMetrics(QApplication::font()).height(),
+                             style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
     // One pixel of each, within 1 for antialiased edges.
-    const struct { const char* what; QStyle::PrimitiveElement element; QStyle::State state; QRect rect; QPoint at;
-                   QColor expected; } cases[] = {
+    const struct
+    {
+        const char* what;
+        QStyle::PrimitiveElement element;
+        QStyle::State state;
+        QRect rect;
+        QPoint at;
+        QColor expected;
+    } cases[] = {
         {"frame", QStyle::PE_Frame, {}, wide, {10, 10}, grey(242)},
         {"menu edge", QStyle::PE_PanelMenu, {}, wide, {0, 10}, grey(77)},
         {"menu inside", QStyle::PE_PanelMenu, {}, wide, {10, 10}, grey(253)},
@@ -112,7 +124,8 @@ TEST_F(StylePixmapTest, Primitives)
     }
 
     // A checked box shows a tick in the button text colour, centre left clear.
-    const QImage ticked = paint(QStyle::PE_IndicatorCheckBox, option<QStyleOptionButton>(box, QStyle::State_On), box.size());
+    const QImage ticked =
+        paint(QStyle::PE_IndicatorCheckBox, option<QStyleOptionButton>(box, QStyle::State_On), box.size());
     EXPECT_TRUE(pixelNear(ticked, 11, 8, accent, 60));
     EXPECT_TRUE(pixelNear(ticked, 4, 4, grey(253)));
 
@@ -121,17 +134,22 @@ TEST_F(StylePixmapTest, Primitives)
     const QImage focus = paint(QStyle::PE_FrameFocusRect,
                                option<QStyleOptionFocusRect>(wide, QStyle::State_KeyboardFocusChange), wide.size());
     EXPECT_TRUE(pixelNear(focus, 10, 10, QColor(248, 252, 255), 1));
-    EXPECT_TRUE(allWhite(paint(QStyle::PE_FrameFocusRect,
-                               option<QStyleOption>(wide, QStyle::State_KeyboardFocusChange), wide.size())));
+    EXPECT_TRUE(allWhite(
+        paint(QStyle::PE_FrameFocusRect, option<QStyleOption>(wide, QStyle::State_KeyboardFocusChange), wide.size())));
 
     // Arrows: nothing in a sliver; each direction points its own way.
     EXPECT_TRUE(allWhite(paint(QStyle::PE_IndicatorArrowDown, option(QRect(5, 0, 1, 20)), wide.size())));
     EXPECT_TRUE(allWhite(paint(QStyle::PE_IndicatorArrowUp, option(QRect(0, 5, 20, 1)), wide.size())));
     // Full-colour pixels in one row (or column) across the arrow's base and across its tip.
-    const struct { QStyle::PrimitiveElement element; bool rows; int base, tip; } arrows[] = {
-        {QStyle::PE_IndicatorArrowDown, true, 6, 10},  {QStyle::PE_IndicatorSpinDown, true, 6, 10},
-        {QStyle::PE_IndicatorArrowUp, true, 9, 5},     {QStyle::PE_IndicatorSpinUp, true, 9, 5},
-        {QStyle::PE_IndicatorArrowLeft, false, 9, 5},  {QStyle::PE_IndicatorArrowRight, false, 6, 10},
+    const struct
+    {
+        QStyle::PrimitiveElement element;
+        bool rows;
+        int base, tip;
+    } arrows[] = {
+        {QStyle::PE_IndicatorArrowDown, true, 6, 10}, {QStyle::PE_IndicatorSpinDown, true, 6, 10},
+        {QStyle::PE_IndicatorArrowUp, true, 9, 5},    {QStyle::PE_IndicatorSpinUp, true, 9, 5},
+        {QStyle::PE_IndicatorArrowLeft, false, 9, 5}, {QStyle::PE_IndicatorArrowRight, false, 6, 10},
     };
     for (const auto& a : arrows) {
         const QImage image = paint(a.element, option(box), box.size());
@@ -146,4 +164,4 @@ TEST_F(StylePixmapTest, Primitives)
     }
 }
 
-} // namespace
+}  // namespace

@@ -34,16 +34,29 @@ using TarvelStyleTest = StyleTest;
 
 TEST_F(TarvelStyleTest, PaletteAndFonts)
 {
-    const struct { QPalette::ColorRole role; QColor all, disabled; } roles[] = {
-        {QPalette::Window, grey(253), grey(253)}, {QPalette::Button, grey(230), grey(242)},
-        {QPalette::Base, grey(253), grey(230)}, {QPalette::AlternateBase, grey(230), grey(242)},
-        {QPalette::Text, grey(0), grey(192)}, {QPalette::WindowText, grey(77), grey(192)},
-        {QPalette::ButtonText, QColor(0, 128, 255), grey(192)}, {QPalette::BrightText, QColor(192, 227, 255), grey(153)},
-        {QPalette::Link, QColor(0, 128, 255), grey(192)}, {QPalette::LinkVisited, QColor(44, 104, 153), grey(230)},
-        {QPalette::ToolTipBase, grey(230), grey(230)}, {QPalette::ToolTipText, grey(77), grey(77)},
-        {QPalette::Light, grey(253), grey(230)}, {QPalette::Midlight, grey(242), grey(230)},
-        {QPalette::Mid, grey(153), grey(192)}, {QPalette::Dark, grey(77), grey(192)},
-        {QPalette::Shadow, grey(0), grey(77)}, {QPalette::Highlight, QColor(192, 227, 255), grey(192)},
+    const struct
+    {
+        QPalette::ColorRole role;
+        QColor all, disabled;
+    } roles[] = {
+        {QPalette::Window, grey(253), grey(253)},
+        {QPalette::Button, grey(230), grey(242)},
+        {QPalette::Base, grey(253), grey(230)},
+        {QPalette::AlternateBase, grey(230), grey(242)},
+        {QPalette::Text, grey(0), grey(192)},
+        {QPalette::WindowText, grey(77), grey(192)},
+        {QPalette::ButtonText, QColor(0, 128, 255), grey(192)},
+        {QPalette::BrightText, QColor(192, 227, 255), grey(153)},
+        {QPalette::Link, QColor(0, 128, 255), grey(192)},
+        {QPalette::LinkVisited, QColor(44, 104, 153), grey(230)},
+        {QPalette::ToolTipBase, grey(230), grey(230)},
+        {QPalette::ToolTipText, grey(77), grey(77)},
+        {QPalette::Light, grey(253), grey(230)},
+        {QPalette::Midlight, grey(242), grey(230)},
+        {QPalette::Mid, grey(153), grey(192)},
+        {QPalette::Dark, grey(77), grey(192)},
+        {QPalette::Shadow, grey(0), grey(77)},
+        {QPalette::Highlight, QColor(192, 227, 255), grey(192)},
         {QPalette::HighlightedText, grey(0), grey(230)},
     };
     // The style's own and the application's, which the fixture set from it.
@@ -63,13 +76,25 @@ TEST_F(TarvelStyleTest, PaletteAndFonts)
 
 TEST_F(TarvelStyleTest, MetricsHintsAndScale)
 {
-    const struct { int metric, value; } metrics[] = {
-        {QStyle::PM_DefaultFrameWidth, 1}, {QStyle::PM_ScrollBarExtent, 14}, {QStyle::PM_ScrollBarSliderMin, 10},
-        {QStyle::PM_TabBarTabOverlap, -2}, {QStyle::PM_TabBarTabHSpace, 12}, {QStyle::PM_TabBarTabVSpace, 17},
-        {QStyle::PM_TabBarBaseHeight, 0}, {QStyle::PM_TabBarBaseOverlap, 4}, {QStyle::PM_SplitterWidth, 4},
-        {QStyle::PM_TabBarTabShiftHorizontal, 0}, {QStyle::PM_TabBarTabShiftVertical, 0},
-        {QStyle::PM_TabCloseIndicatorWidth, 12}, {QStyle::PM_TabCloseIndicatorHeight, 12},
-        {int(QStyle::PM_CustomBase), 14}, {int(QStyle::PM_CustomBase + 1), 8},
+    const struct
+    {
+        int metric, value;
+    } metrics[] = {
+        {QStyle::PM_DefaultFrameWidth, 1},
+        {QStyle::PM_ScrollBarExtent, 14},
+        {QStyle::PM_ScrollBarSliderMin, 10},
+        {QStyle::PM_TabBarTabOverlap, -2},
+        {QStyle::PM_TabBarTabHSpace, 12},
+        {QStyle::PM_TabBarTabVSpace, 17},
+        {QStyle::PM_TabBarBaseHeight, 0},
+        {QStyle::PM_TabBarBaseOverlap, 4},
+        {QStyle::PM_SplitterWidth, 4},
+        {QStyle::PM_TabBarTabShiftHorizontal, 0},
+        {QStyle::PM_TabBarTabShiftVertical, 0},
+        {QStyle::PM_TabCloseIndicatorWidth, 12},
+        {QStyle::PM_TabCloseIndicatorHeight, 12},
+        {int(QStyle::PM_CustomBase), 14},
+        {int(QStyle::PM_CustomBase + 1), 8},
     };
     for (const auto& m : metrics)
         EXPECT_EQ(style()->pixelMetric(QStyle::PixelMetric(m.metric)), m.value) << m.metric;
@@ -79,8 +104,11 @@ TEST_F(TarvelStyleTest, MetricsHintsAndScale)
     EXPECT_EQ(style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons), 1);
 
     // A screen below 48 DPI must not scale every metric to nothing.
-    const struct { qreal dpi; int rounded; } dpis[] = {{100, 96}, {143, 96}, {144, 192}, {239, 192},
-                                                       {240, 288}, {30, 96}, {0, 96}};
+    const struct
+    {
+        qreal dpi;
+        int rounded;
+    } dpis[] = {{100, 96}, {143, 96}, {144, 192}, {239, 192}, {240, 288}, {30, 96}, {0, 96}};
     for (const auto& d : dpis)
         EXPECT_EQ(roundStyleDpi(d.dpi), d.rounded) << d.dpi;
     EXPECT_EQ(styleDpi(), 96);  // the offscreen screen has 100
@@ -181,6 +209,6 @@ TEST_F(TarvelStyleTest, StandardIcons)
     }
 }
 
-} // namespace
+}  // namespace
 
 #include "tarvel_style_test.moc"

@@ -1,5 +1,5 @@
-#include "applications/common/util/versioned_settings.h"
 #include "applications/common/util/tests/settings_fixture.h"
+#include "applications/common/util/versioned_settings.h"
 
 namespace {
 
@@ -15,19 +15,28 @@ protected:
     static QVariant stored(const char* key) { return QSettings().value(key); }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(VersionedSettingsTest, InheritsKeyByKeyFromOlderVersionsOnly)
 {
     // Pre-release kinds rank DEBUG < BETA < RC < the release itself.
-    store({{"2.5.0/Other", 1}, {"2.4.1/Path", "/from/2.4.1"}, {"2.4.1/Other", 2}, {"2.4.0/Path", "/old"},
-           {"2.6.0/A", "newer"}, {"Geometry/C", "geometry"}, {"2.5.3.RC1/D", "rc"}, {"2.5.3.DEBUG9/E", "debug"},
+    store({{"2.5.0/Other", 1},
+           {"2.4.1/Path", "/from/2.4.1"},
+           {"2.4.1/Other", 2},
+           {"2.4.0/Path", "/old"},
+           {"2.6.0/A", "newer"},
+           {"Geometry/C", "geometry"},
+           {"2.5.3.RC1/D", "rc"},
+           {"2.5.3.DEBUG9/E", "debug"},
            {"2.5.3.BETA2/G", "beta2"}});
     VersionedSettings settings(Version(2, 5, 3));
     VersionedSettings beta(Version(2, 5, 3, Version::Beta | 1));
     EXPECT_EQ(settings.value("Path", "default").toString(), "/from/2.4.1");
     EXPECT_EQ(settings.value("Missing", "default").toString(), "default");
-    const struct { const char *key, *release, *beta; } cases[] = {
+    const struct
+    {
+        const char *key, *release, *beta;
+    } cases[] = {
         {"Other", "1", "1"}, {"A", "", ""}, {"C", "", ""}, {"D", "rc", ""}, {"E", "debug", "debug"}, {"G", "beta2", ""},
     };
     for (const auto& c : cases) {
@@ -45,8 +54,12 @@ TEST_F(VersionedSettingsTest, InheritsKeyByKeyFromOlderVersionsOnly)
 
 TEST_F(VersionedSettingsTest, ClearOnStartupAndTheTopLevel)
 {
-    store({{"2.5.3/ClearSettingsOnStartup", true}, {"2.5.3/Path", "/mine"}, {"2.5.3/Geometry/Main", QRect(1, 2, 3, 4)},
-           {"2.4.1/Path", "/older"}, {"ClearSettingsOnStartup", true}, {"Loose", 1}});
+    store({{"2.5.3/ClearSettingsOnStartup", true},
+           {"2.5.3/Path", "/mine"},
+           {"2.5.3/Geometry/Main", QRect(1, 2, 3, 4)},
+           {"2.4.1/Path", "/older"},
+           {"ClearSettingsOnStartup", true},
+           {"Loose", 1}});
     EXPECT_EQ(VersionedSettings(Version(2, 5, 3)).value("Path", "default").toString(), "default");
     QSettings raw;
     EXPECT_EQ(raw.allKeys().filter("2.5.3/").size(), 2);
@@ -56,7 +69,7 @@ TEST_F(VersionedSettingsTest, ClearOnStartupAndTheTopLevel)
     // A later version reading through the cleared one stops there.
     EXPECT_FALSE(VersionedSettings(Version(2, 6, 0)).value("Path").isValid());
     // Version zero uses the top level; wiping it spares the groups of real versions.
-    VersionedSettings top{Version()};
+    VersionedSettings top {Version()};
     EXPECT_FALSE(top.value("Loose").isValid());
     top.setValue("Path", "/top");
     top.sync();
@@ -67,8 +80,13 @@ TEST_F(VersionedSettingsTest, ClearOnStartupAndTheTopLevel)
 
 TEST_F(VersionedSettingsTest, RemoveReachesOlderGroupsOnlyWhenAsked)
 {
-    store({{"2.5.3/Key", 1}, {"2.5.0/InheritsOlderVersions", false}, {"2.5.0/Key", 2}, {"2.4.1/Key", 3},
-           {"2.5.3/Grid/Size", 4}, {"2.4.1/Grid/Snap", 6}, {"2.6.0/Key", 7}});
+    store({{"2.5.3/Key", 1},
+           {"2.5.0/InheritsOlderVersions", false},
+           {"2.5.0/Key", 2},
+           {"2.4.1/Key", 3},
+           {"2.5.3/Grid/Size", 4},
+           {"2.4.1/Grid/Snap", 6},
+           {"2.6.0/Key", 7}});
     VersionedSettings settings(Version(2, 5, 3));
     settings.remove("Key");
     EXPECT_TRUE(stored("2.5.0/Key").isValid());

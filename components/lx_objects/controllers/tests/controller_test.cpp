@@ -61,25 +61,25 @@ TEST(Controller, StreamForms)
     };
     setAll(qmb);
     EXPECT_EQ(writtenBytes(qmb).toHex(),
-              (hex("0100000400ffffffff0007"             // type, capacity, reference, number
-                   "00000006006100200062"               // name "a b"
-                   "00080000000100000000000000020073"   // texts {0: "s"}
-                   "00000002"                           // general option
-                   "00004b0007020200000005"             // serial port, auxiliary value
-                   "010304")                            // input 0
+              (hex("0100000400ffffffff0007"            // type, capacity, reference, number
+                   "00000006006100200062"              // name "a b"
+                   "00080000000100000000000000020073"  // texts {0: "s"}
+                   "00000002"                          // general option
+                   "00004b0007020200000005"            // serial port, auxiliary value
+                   "010304")                           // input 0
                + hex("020032").repeated(7)
-               + hex("0302"                             // refresh, time source
-                     "00000000010001"                   // shared words B, C; 8A, flag E, 8B
-                     "0a000001ffffff000000"             // address, mask, shared word A
-                     "0000000c041234052345000601345603" // proxy, DMX inputs, serial mode
-                     "010000"))                         // flags
+               + hex("0302"                              // refresh, time source
+                     "00000000010001"                    // shared words B, C; 8A, flag E, 8B
+                     "0a000001ffffff000000"              // address, mask, shared word A
+                     "0000000c041234052345000601345603"  // proxy, DMX inputs, serial mode
+                     "010000"))                          // flags
                   .toHex());
     expectRoundTrip(qmb);
     EXPECT_TRUE(everyStrictPrefixFails(qmb));
 
     // The settings block of each other type; only types 4 and 5 carry masks.
-    const QByteArray common = hex("ffffffff 0000 ffffffff 000800000000 00000002 00009600080100 ffffffff")
-        + hex("020032").repeated(8);
+    const QByteArray common =
+        hex("ffffffff 0000 ffffffff 000800000000 00000002 00009600080100 ffffffff") + hex("020032").repeated(8);
     const std::tuple<quint8, const char*, void (*)(Controller&), QByteArray> forms[] = {
         {2, "00002800",
          [](Controller& c) {
@@ -125,20 +125,51 @@ using StreamCheck::bytesAt;
 using StreamCheck::Chunk;
 
 constexpr quint16 N = 0xFFFF;
-#define DROPPED_WORD {0, 112, "deadbeef"}, {120, 125, "deadbeef"}
+#define DROPPED_WORD                                                                                                   \
+    {0, 112, "deadbeef"}, { 120, 125, "deadbeef" }
 
 // The settings block of each type as the versions held it.
 const std::map<int, std::vector<Chunk>> kSettings = {
-    {1, {{0, N, "0203"}, {104, N, "0b0b0c0c"}, {0, N, "01"}, {126, N, "00"}, {0, N, "00 00000001 00000002"},
-         DROPPED_WORD, {153, N, "0a0a"}, {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}}},
-    {2, {{0, N, "02"}, {56, 62, "00"}, {63, N, "00"}, {0, N, "000012c0 07 02 01 00000001 00000002"}, DROPPED_WORD,
-         {0, N, "00 00000003 00000004 00000005 0006"}, {134, N, "07"}, {0, N, "080009"}, {69, N, "01 0280 01e0"}}},
-    {3, {{0, N, "02 01 00000001 00000002"}, DROPPED_WORD, {153, N, "0a0a"}, {0, N, "030004"}, {10, N, "05 0006 0007"},
-         {0, N, "01 02 00000003 00000004 00 00 01 0000000c"}, {104, N, "0b0b0c0c"}, {0, N, "01"}, {129, N, "00"},
-         {0, N, "0000000d"}}},
-    {4, {{66, N, "02 0a000003 ff000000"}, DROPPED_WORD, {66, N, "00"}, {124, N, "01 fffffffb 00000006 0007 08"},
-         {66, N, "09000a"}, {0, N, "0000000b"}, {62, N, "000800000001040102"}, {77, N, "00000002006d"},
-         {62, N, kSampleMaskBlock + 16}}},  // the mask's name came in at 77
+    {1,
+     {{0, N, "0203"},
+      {104, N, "0b0b0c0c"},
+      {0, N, "01"},
+      {126, N, "00"},
+      {0, N, "00 00000001 00000002"},
+      DROPPED_WORD,
+      {153, N, "0a0a"},
+      {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}}},
+    {2,
+     {{0, N, "02"},
+      {56, 62, "00"},
+      {63, N, "00"},
+      {0, N, "000012c0 07 02 01 00000001 00000002"},
+      DROPPED_WORD,
+      {0, N, "00 00000003 00000004 00000005 0006"},
+      {134, N, "07"},
+      {0, N, "080009"},
+      {69, N, "01 0280 01e0"}}},
+    {3,
+     {{0, N, "02 01 00000001 00000002"},
+      DROPPED_WORD,
+      {153, N, "0a0a"},
+      {0, N, "030004"},
+      {10, N, "05 0006 0007"},
+      {0, N, "01 02 00000003 00000004 00 00 01 0000000c"},
+      {104, N, "0b0b0c0c"},
+      {0, N, "01"},
+      {129, N, "00"},
+      {0, N, "0000000d"}}},
+    {4,
+     {{66, N, "02 0a000003 ff000000"},
+      DROPPED_WORD,
+      {66, N, "00"},
+      {124, N, "01 fffffffb 00000006 0007 08"},
+      {66, N, "09000a"},
+      {0, N, "0000000b"},
+      {62, N, "000800000001040102"},
+      {77, N, "00000002006d"},
+      {62, N, kSampleMaskBlock + 16}}},  // the mask's name came in at 77
     {6, {{0, N, "01 02 00000003 00000004 00 01 00000005"}}},
     {0, {}},
 };
@@ -148,11 +179,15 @@ const std::map<int, std::vector<Chunk>> kSettings = {
 
 TEST(Controller, VersionGatesOnRead)
 {
-    const std::vector<Chunk> common = {  // the fields in front of the settings block
-        {0, N, "00000064"}, {135, N, "0000004d"}, {0, N, "000300000002006e"},    // capacity, reference, number, name
-        {138, N, "0008 00000001 00000000 00000002 0074"}, {0, 138, "000000020074"},  // texts
-        {81, N, "00000009"}, {0, N, "00002580 08 01 03 00000004"},                   // general option, serial port
-        {0, N, "000102030405060708090a0b0c0d0e0f1011121314151617"}};
+    const std::vector<Chunk> common = {// the fields in front of the settings block
+                                       {0, N, "00000064"},
+                                       {135, N, "0000004d"},
+                                       {0, N, "000300000002006e"},  // capacity, reference, number, name
+                                       {138, N, "0008 00000001 00000000 00000002 0074"},
+                                       {0, 138, "000000020074"},  // texts
+                                       {81, N, "00000009"},
+                                       {0, N, "00002580 08 01 03 00000004"},  // general option, serial port
+                                       {0, N, "000102030405060708090a0b0c0d0e0f1011121314151617"}};
     const std::vector<Chunk> flags = {{0, N, "01"}, {78, N, "0101"}};
     std::vector<Chunk> everyChunk = common;
     everyChunk.insert(everyChunk.end(), flags.begin(), flags.end());
@@ -167,7 +202,7 @@ TEST(Controller, VersionGatesOnRead)
             ASSERT_EQ(readBytes(c, bytes, version), 0);
             EXPECT_EQ(c.referenceId, version >= 135 ? 77u : 0xFFFFFFFFu);
             EXPECT_EQ(c.generalOption, version >= 81 ? 9u : 2u);
-            EXPECT_EQ(c.texts(), (std::map<qint32, QString>{{0, QStringLiteral("t")}}));
+            EXPECT_EQ(c.texts(), (std::map<qint32, QString> {{0, QStringLiteral("t")}}));
             EXPECT_EQ(c.flagC, version >= 78);
             const bool shared = layout.first == 1 || layout.first == 3;
             EXPECT_EQ(c.settings().sharedWordA, shared && version >= 153 ? 0x0A0A : 0);

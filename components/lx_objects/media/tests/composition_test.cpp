@@ -15,7 +15,7 @@ Composition sample()
     ContentTarget& target = c.targets()[3];
     target.size = QSize(10, 20), target.angle = 90, target.position = QPointF(1.5, -2);
     target.flagA = true;
-    target.instances[2] = ContentTargetInstance{QPointF(0, 0.25), 7};
+    target.instances[2] = ContentTargetInstance {QPointF(0, 0.25), 7};
     return c;
 }
 

@@ -11,8 +11,8 @@ TEST(FrameArray, StreamFormAndOlderLayouts)
     array.uuid = own;
     array.frames[0] = first;
     array.index = 5;
-    const QByteArray expected = hex("0022 00000029") + own.toRfc4122() + first.toRfc4122()
-        + QByteArray(39 * 16, '\0') + hex("00000005");
+    const QByteArray expected =
+        hex("0022 00000029") + own.toRfc4122() + first.toRfc4122() + QByteArray(39 * 16, '\0') + hex("00000005");
     EXPECT_EQ(writtenBytes(array).toHex(), expected.toHex());
     FrameArray read;
     EXPECT_EQ(readBytes(read, expected), 0);

@@ -116,7 +116,7 @@ TEST(ColourGradient, AddPoint)
     EXPECT_EQ(g.stops().at(300).colour, RGBData(1, 2, 3, 4));
     EXPECT_EQ(g.addPoint(300, rgb(7, 7, 7, 7, 7, 0xFF)), 1);
     EXPECT_EQ(g.stops().at(300).colour, rgb(7, 7, 7, 7, 7, 0xFF));
-    EXPECT_EQ(g.ids(), (std::map<int, quint16>{{0, 100}, {1, 300}, {2, 200}, {3, 400}}));
+    EXPECT_EQ(g.ids(), (std::map<int, quint16> {{0, 100}, {1, 300}, {2, 200}, {3, 400}}));
 
     // The highest id present plus one, whatever order the ids came in.
     ColourGradient read;
@@ -155,10 +155,10 @@ TEST(ColourGradient, StreamForm)
     EXPECT_EQ(readBytes(read, bytes), 0);
     EXPECT_EQ(read, g);
     EXPECT_EQ(readBytes(read, hex("0001 0007 ffff 000000ff801f 1234")), 0);
-    EXPECT_EQ(read.ids(), (std::map<int, quint16>{{0xFFFF, 7}}));
+    EXPECT_EQ(read.ids(), (std::map<int, quint16> {{0xFFFF, 7}}));
     EXPECT_EQ(read.stops().at(7).aux, 0x1234);
     EXPECT_EQ(readBytes(read, hex("0002 0007 0001 000000ff801f 0000 0007 0002 000000ff801f 0000")), 0);
-    EXPECT_EQ(read.ids(), (std::map<int, quint16>{{2, 7}}));
+    EXPECT_EQ(read.ids(), (std::map<int, quint16> {{2, 7}}));
     EXPECT_THROW(readBytes(read, hex("ffff 0000 0000 010203040506 8000")), std::runtime_error);
 
     // Below 103 the kind byte meant explicit (1) or not.

@@ -149,8 +149,9 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
     // A name met twice reads into one property; the map is replaced.
     CustomPresetPropertyMap properties;
     properties.properties[QStringLiteral("old")] = CustomPresetProperty();
-    EXPECT_EQ(readBytes(properties, hex("0008 00000002 00000002 0061 00b8 0001 0004 00b9 0000"
-                                        "00000002 0061 00b8 0002 0000 01")),
+    EXPECT_EQ(readBytes(properties,
+                        hex("0008 00000002 00000002 0061 00b8 0001 0004 00b9 0000"
+                            "00000002 0061 00b8 0002 0000 01")),
               0);
     ASSERT_EQ(properties.properties.size(), 1u);
     const CustomPresetProperty& a = properties.properties.at(QStringLiteral("a"));
@@ -166,8 +167,11 @@ TEST(ContourParameters, StreamFormsByKind)
     EXPECT_EQ(fresh.flag, 0);
 
     const std::pair<quint16, const char*> forms[] = {
-        {0, "0102 fffe 00012345 0004"}, {6, "0102 fffe 00012345 0004"}, {4, "0102 fffe 2345 0004"},
-        {5, "0102 fffe 2345 0004"},     {7, ""},
+        {0, "0102 fffe 00012345 0004"},
+        {6, "0102 fffe 00012345 0004"},
+        {4, "0102 fffe 2345 0004"},
+        {5, "0102 fffe 2345 0004"},
+        {7, ""},
     };
     for (const auto& form : forms) {
         SCOPED_TRACE(form.first);
@@ -187,8 +191,8 @@ TEST(ContourParameters, StreamFormsByKind)
         {5, 83, 12, 8}, {5, 84, 12, 12}, {4, 83, 9, 8}, {5, 83, 3, 3}};
     for (const auto& [kind, version, stored, c] : fixes) {
         ContourParameters read;
-        const QByteArray bytes = hex("00") + QByteArray(1, char(kind)) + hex("0001 0002 00")
-            + QByteArray(1, char(stored)) + hex("0004");
+        const QByteArray bytes =
+            hex("00") + QByteArray(1, char(kind)) + hex("0001 0002 00") + QByteArray(1, char(stored)) + hex("0004");
         EXPECT_EQ(readBytes(read, bytes, version), 0);
         EXPECT_EQ(read.c, c) << kind << " " << version << " " << stored;
     }

@@ -29,9 +29,9 @@ TEST(DateTimeMask, StreamForm)
 
     // Spare high bits are ignored: a weekday byte ff is the seven weekdays.
     DateTimeMask read;
-    EXPECT_EQ(readStream(hex("00a1") + QByteArray(39, char(0xFF)), kProjectStreamVersion,
-                         [&](InStream& in) { in >> read; }),
-              0);
+    EXPECT_EQ(
+        readStream(hex("00a1") + QByteArray(39, char(0xFF)), kProjectStreamVersion, [&](InStream& in) { in >> read; }),
+        0);
     EXPECT_EQ(read, everything());
 
     // The converters alone: flag i is byte i / 8, bit i % 8.

@@ -22,7 +22,7 @@ Parts partsOf(const QString& text)
     return Parts(dynamic.parts().begin(), dynamic.parts().end());
 }
 
-DynamicTextPart part(quint8 kind, const char* text) { return DynamicTextPart{kind, QString::fromUtf8(text)}; }
+DynamicTextPart part(quint8 kind, const char* text) { return DynamicTextPart {kind, QString::fromUtf8(text)}; }
 
 }  // namespace
 
@@ -50,7 +50,7 @@ TEST(DynamicText, SetTextParses)
     DynamicText dynamic;
     dynamic.setText(QStringLiteral("<a>"));
     dynamic.setText(QStringLiteral("b"));
-    EXPECT_EQ(Parts(dynamic.parts().begin(), dynamic.parts().end()), Parts{part(1, "b")});
+    EXPECT_EQ(Parts(dynamic.parts().begin(), dynamic.parts().end()), Parts {part(1, "b")});
 }
 
 TEST(DynamicText, StreamForms)
@@ -83,7 +83,7 @@ TEST(DynamicText, StreamForms)
     EXPECT_TRUE(StreamCheck::stableRoundTrip(dynamic, kProjectStreamVersion));
     // The parts are read as stored, not parsed again.
     EXPECT_EQ(readBytes(read, hex("00000002 0078  0007 00000001 00c6 07 00000002 0079")), 0);
-    EXPECT_EQ(Parts(read.parts().begin(), read.parts().end()), Parts{part(7, "y")});
+    EXPECT_EQ(Parts(read.parts().begin(), read.parts().end()), Parts {part(7, "y")});
     EXPECT_THROW(readBytes(read, hex("ffffffff 0007 7fffffff 00c6 01 ffffffff")), std::runtime_error);
 }
 
@@ -110,7 +110,7 @@ TEST(TextSlotValues, SlotsStreamAndStore)
     EXPECT_EQ(read.slotTexts(), expected);
     // A name met twice is one slot with the text read last.
     EXPECT_EQ(readBytes(read, hex("0008 00000002 00000002 0061 00000002 0031 00000002 0061 00000002 0039")), 0);
-    EXPECT_EQ(read.slotTexts(), (std::map<QString, QString>{{QStringLiteral("a"), QStringLiteral("9")}}));
+    EXPECT_EQ(read.slotTexts(), (std::map<QString, QString> {{QStringLiteral("a"), QStringLiteral("9")}}));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(values, kProjectStreamVersion));
     EXPECT_TRUE(everyStrictPrefixFails(values));
 

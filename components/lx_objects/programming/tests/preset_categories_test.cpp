@@ -34,7 +34,7 @@ std::set<int> ids(const char* runs)
 TEST(PresetCategories, TheRelationBothWays)
 {
     registerObjectTypes();
-    const std::set<int> expected[] = {ids("0-13"), ids("0 2-5 8-11 13 200-211 213-219"), ids("100"),
+    const std::set<int> expected[] = {ids("0-13"),    ids("0 2-5 8-11 13 200-211 213-219"),  ids("100"),
                                       ids("300-303"), ids("0 3-5 10 11 13 200-205 207-214"), ids("200 208")};
     std::size_t pairs = 0;
     for (int category = 0; category < 6; ++category) {
@@ -45,8 +45,8 @@ TEST(PresetCategories, TheRelationBothWays)
             EXPECT_TRUE(categoriesOfPresetType(type).test(std::size_t(category))) << type;
     }
     EXPECT_EQ(pairs, 71u);
-    EXPECT_EQ(members(categoriesOfPresetType(212)), (std::set<int>{4}));
-    EXPECT_EQ(members(categoriesOfPresetType(100)), (std::set<int>{2}));
+    EXPECT_EQ(members(categoriesOfPresetType(212)), (std::set<int> {4}));
+    EXPECT_EQ(members(categoriesOfPresetType(100)), (std::set<int> {2}));
     // A set grows to the highest index entered plus one.
     EXPECT_EQ(presetTypesOfCategory(4).size(), 215u);
     EXPECT_EQ(categoriesOfPresetType(200).size(), 6u);
@@ -58,6 +58,6 @@ TEST(PresetCategories, TheRelationBothWays)
     registerPresetTypeCategories();
     registerTimelineKindPair(-1, 2);
     registerTimelineKindPair(100, -3);
-    EXPECT_EQ(members(presetTypesOfCategory(2)), (std::set<int>{100}));
+    EXPECT_EQ(members(presetTypesOfCategory(2)), (std::set<int> {100}));
     EXPECT_EQ(categoriesOfPresetType(100).size(), 3u);
 }

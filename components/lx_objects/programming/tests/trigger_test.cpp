@@ -54,9 +54,9 @@ TriggerData filledBody(int type, std::mt19937& random)
 TEST(Trigger, NewTriggerAndTypeDefaults)
 {
     registerObjectTypes();
-    EXPECT_EQ(objectPointerBytes(Trigger()).toHex(),
-              hex("006b ffffffff ffffffff 00000000 00 01 01 01 0007 00000000 0007 00000000 23 fffffffe fffffffa")
-                  .toHex());
+    EXPECT_EQ(
+        objectPointerBytes(Trigger()).toHex(),
+        hex("006b ffffffff ffffffff 00000000 00 01 01 01 0007 00000000 0007 00000000 23 fffffffe fffffffa").toHex());
 
     const TriggerData realTime = bodyOfType(6);
     EXPECT_EQ(realTime.controllerSelection, FixedControllerSelection);
@@ -140,36 +140,52 @@ TEST(Trigger, TypeChanges)
          },
          [](const TriggerData& b) { return b.text == QStringLiteral("t") && !b.serialString.isEmpty(); }},
         {"9 with the local device does not follow it",
-         [](TriggerData& b) { b.remoteDevice = {100, 0}, setTriggerType(b, 9); },
+         [](TriggerData& b) {
+             b.remoteDevice = {100, 0}, setTriggerType(b, 9);
+         },
          [](const TriggerData& b) { return b.controllerSelection == DefaultControllerSelection; }},
         {"9 with a remote device follows it",
-         [](TriggerData& b) { b.remoteDevice = {101, 3}, setTriggerType(b, 9); },
+         [](TriggerData& b) {
+             b.remoteDevice = {101, 3}, setTriggerType(b, 9);
+         },
          [](const TriggerData& b) {
-             return b.controllerSelection == RemoteDeviceControllerSelection && b.remoteDevice == RDKey{101, 3}
-                 && b.parameters.get<quint8>(0) == 255;
+             return b.controllerSelection == RemoteDeviceControllerSelection && b.remoteDevice == RDKey {101, 3}
+             && b.parameters.get<quint8>(0) == 255;
          }},
         {"9 to 2 gives the default back",
-         [](TriggerData& b) { b.remoteDevice = {101, 3}, setTriggerType(b, 9), setTriggerType(b, 2); },
+         [](TriggerData& b) {
+             b.remoteDevice = {101, 3}, setTriggerType(b, 9), setTriggerType(b, 2);
+         },
          [](const TriggerData& b) { return b.controllerSelection == DefaultControllerSelection; }},
         {"2 to 3 keeps a chosen controller",
          [](TriggerData& b) { setTriggerType(b, 2), b.controllerSelection = 7, setTriggerType(b, 3); },
          [](const TriggerData& b) { return b.controllerSelection == 7; }},
-        {"a new body without a device gets the local one",
-         [](TriggerData& b) { setTriggerType(b, 10); },
+        {"a new body without a device gets the local one", [](TriggerData& b) { setTriggerType(b, 10); },
          [](const TriggerData& b) {
-             return b.remoteDevice == RDKey{100, 0} && b.controllerSelection == DefaultControllerSelection;
+             return b.remoteDevice == RDKey {100, 0} && b.controllerSelection == DefaultControllerSelection;
          }},
         {"14 keeps an audio unit at index 0",
-         [](TriggerData& b) { b.remoteDevice = {105, 7}, setTriggerType(b, 14); },
+         [](TriggerData& b) {
+             b.remoteDevice = {105, 7}, setTriggerType(b, 14);
+         },
          [](const TriggerData& b) {
-             return b.remoteDevice == RDKey{105, 0} && b.controllerSelection == RemoteDeviceControllerSelection;
+             return b.remoteDevice == RDKey {105, 0} && b.controllerSelection == RemoteDeviceControllerSelection;
          }},
-        {"15 takes an audio unit", [](TriggerData& b) { b.remoteDevice = {101, 1}, setTriggerType(b, 15); },
-         [](const TriggerData& b) { return b.remoteDevice == RDKey{105, 0} && b.parameters.get<quint8>(1) == 2; }},
-        {"21 keeps a button panel", [](TriggerData& b) { b.remoteDevice = {107, 2}, setTriggerType(b, 21); },
-         [](const TriggerData& b) { return b.remoteDevice == RDKey{107, 2}; }},
-        {"bytes the new type does not set stay",
-         [](TriggerData& b) { setTriggerType(b, 13), setTriggerType(b, 28); },
+        {"15 takes an audio unit",
+         [](TriggerData& b) {
+             b.remoteDevice = {101, 1}, setTriggerType(b, 15);
+         },
+         [](const TriggerData& b) {
+             return b.remoteDevice == RDKey {105, 0} && b.parameters.get<quint8>(1) == 2;
+         }},
+        {"21 keeps a button panel",
+         [](TriggerData& b) {
+             b.remoteDevice = {107, 2}, setTriggerType(b, 21);
+         },
+         [](const TriggerData& b) {
+             return b.remoteDevice == RDKey {107, 2};
+         }},
+        {"bytes the new type does not set stay", [](TriggerData& b) { setTriggerType(b, 13), setTriggerType(b, 28); },
          [](const TriggerData& b) { return b.parameters.get<quint8>(3) == 255 && b.parameters.get<quint8>(0) == 0; }},
         {"30 and 27",
          [](TriggerData& b) { setTriggerType(b, 27), b.parameters.set<quint64>(8, 0), setTriggerType(b, 30); },
@@ -199,9 +215,9 @@ TEST(Trigger, TypeChanges)
     EXPECT_EQ(trigger.insertCondition(6, 0), 0);
     EXPECT_EQ(trigger.insertCondition(7, 2), 2);
     EXPECT_EQ(trigger.insertCondition(8, 6), 6);
-    EXPECT_EQ(trigger.conditions(), (std::list<int>{6, 1, 7, 2, 3, 5, 8}));
+    EXPECT_EQ(trigger.conditions(), (std::list<int> {6, 1, 7, 2, 3, 5, 8}));
     EXPECT_EQ(trigger.insertAction(4, 9), 0);
-    EXPECT_EQ(trigger.actions(), (std::list<int>{4}));
+    EXPECT_EQ(trigger.actions(), (std::list<int> {4}));
 }
 
 TEST(Trigger, Gates)
@@ -232,7 +248,7 @@ TEST(Trigger, Gates)
         EXPECT_EQ(trigger.text2(), QStringLiteral("a"));
         // Versions 150 to 154 stored the flag inverted; before 150 it keeps true.
         EXPECT_EQ(trigger.flagB(), v < 155);
-        EXPECT_EQ(trigger.conditions(), (std::list<int>{4, 6}));
+        EXPECT_EQ(trigger.conditions(), (std::list<int> {4, 6}));
         if (v == 119) {
             EXPECT_EQ(writtenBytes(body).toHex(), hex("12 fffffffb fffffffa 0000001212345678 00 01").toHex());
         }
@@ -295,7 +311,7 @@ TEST(Trigger, ReadReplacesAndCopiesOwnTheirData)
     used.insertCondition(9, -1);
     EXPECT_EQ(readBytes(used, bytes), 0);
     EXPECT_TRUE(used == trigger);
-    EXPECT_EQ(used.conditions(), (std::list<int>{1}));
+    EXPECT_EQ(used.conditions(), (std::list<int> {1}));
 
     std::unique_ptr<Trigger> copy(trigger.clone());
     EXPECT_EQ(copy->getId(), Archive::kNoObjectId);

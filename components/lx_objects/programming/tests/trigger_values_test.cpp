@@ -21,10 +21,7 @@ SerialString sampleSerial()
 }
 
 // The bytes with the count field at `at` claiming far more than follows.
-QByteArray withHugeCount(QByteArray bytes, int at)
-{
-    return bytes.replace(at, 4, hex("7fffffff"));
-}
+QByteArray withHugeCount(QByteArray bytes, int at) { return bytes.replace(at, 4, hex("7fffffff")); }
 
 }  // namespace
 
@@ -39,8 +36,8 @@ TEST(TriggerValues, StreamForms)
     MidiMessage note;
     note.byte1 = 0x90, note.byte2 = 0x40, note.data = {1, 2};
     const QByteArray midi = hex("0006 00000002 00a3 90 40 0006 00000002 01 02 00a3 00 00 0006 00000000");
-    EXPECT_EQ(blockBytes(std::vector<MidiMessage>{note, MidiMessage()}).toHex(), midi.toHex());
-    const std::list<int> written{5, -1};
+    EXPECT_EQ(blockBytes(std::vector<MidiMessage> {note, MidiMessage()}).toHex(), midi.toHex());
+    const std::list<int> written {5, -1};
     EXPECT_EQ(blockBytes(idList(written)).toHex(), hex("0007 00000002 00000005 ffffffff").toHex());
 
     // Reading replaces vectors; an id list appends.
@@ -48,17 +45,37 @@ TEST(TriggerValues, StreamForms)
     used.bytes = {9, 9, 9};
     readStream(serial, kProjectStreamVersion, [&](InStream& in) { in >> used; });
     EXPECT_EQ(used, sampleSerial());
-    std::list<int> ids{1};
+    std::list<int> ids {1};
     readStream(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
-    EXPECT_EQ(ids, (std::list<int>{1, 5, -1}));
+    EXPECT_EQ(ids, (std::list<int> {1, 5, -1}));
 
     // A count beyond the data fails before anything is allocated.
     const std::tuple<const char*, QByteArray, std::function<void(InStream&)>> hostile[] = {
-        {"bytes", withHugeCount(serial, 4), [](InStream& in) { SerialString s; in >> s; }},
-        {"wildcards", withHugeCount(serial, 12), [](InStream& in) { SerialString s; in >> s; }},
-        {"messages", withHugeCount(midi, 2), [](InStream& in) { std::vector<MidiMessage> m; in >> m; }},
-        {"message data", withHugeCount(midi, 12), [](InStream& in) { std::vector<MidiMessage> m; in >> m; }},
-        {"ids", hex("0007 7fffffff 00000005"), [](InStream& in) { std::list<int> l; in >> idList(l); }},
+        {"bytes", withHugeCount(serial, 4),
+         [](InStream& in) {
+             SerialString s;
+             in >> s;
+         }},
+        {"wildcards", withHugeCount(serial, 12),
+         [](InStream& in) {
+             SerialString s;
+             in >> s;
+         }},
+        {"messages", withHugeCount(midi, 2),
+         [](InStream& in) {
+             std::vector<MidiMessage> m;
+             in >> m;
+         }},
+        {"message data", withHugeCount(midi, 12),
+         [](InStream& in) {
+             std::vector<MidiMessage> m;
+             in >> m;
+         }},
+        {"ids", hex("0007 7fffffff 00000005"),
+         [](InStream& in) {
+             std::list<int> l;
+             in >> idList(l);
+         }},
     };
     for (const auto& [what, bytes, read] : hostile) {
         SCOPED_TRACE(what);

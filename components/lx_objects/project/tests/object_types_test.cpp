@@ -68,10 +68,11 @@ template <class... T>
 void expectValueRows()
 {
     const auto check = [](quint32 code, bool created) { EXPECT_TRUE(created) << "no value of " << code; };
-    (check(T::kTypeCode, [] {
-         const std::unique_ptr<T> value = ObjectRegistry::createValue<T>(T::kTypeCode);
-         return value && value->typeCode() == T::kTypeCode;
-     }()),
+    (check(T::kTypeCode,
+           [] {
+               const std::unique_ptr<T> value = ObjectRegistry::createValue<T>(T::kTypeCode);
+               return value && value->typeCode() == T::kTypeCode;
+           }()),
      ...);
 }
 
@@ -109,9 +110,9 @@ TEST(ObjectTypes, RegisteredRowsMatchTheTable)
         ++present;
         SCOPED_TRACE(code);
         EXPECT_EQ(ObjectRegistry::nameForCode(code), name);
-        const auto kind = std::map<QChar, ObjectRegistry::Kind>{{'O', ObjectRegistry::Kind::Object},
-                                                                {'V', ObjectRegistry::Kind::Value},
-                                                                {'R', ObjectRegistry::Kind::Record}}
+        const auto kind = std::map<QChar, ObjectRegistry::Kind> {{'O', ObjectRegistry::Kind::Object},
+                                                                 {'V', ObjectRegistry::Kind::Value},
+                                                                 {'R', ObjectRegistry::Kind::Record}}
                               .at(tokens[i + 2][0]);
         EXPECT_EQ(record->kind, kind);
         EXPECT_EQ(record->objectFactory || record->valueFactory, !abstract);
