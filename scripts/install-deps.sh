@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build ccache pkg-config
+  build-essential cmake ninja-build ccache pkg-config clang-format
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev
   libarchive-dev zlib1g-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
