@@ -171,10 +171,10 @@ TEST_F(FixtureTest, ModelHeaderForms)
     EXPECT_EQ(0x10000u, old.factor);
     EXPECT_EQ(std::make_pair(1024u, 1024u), old.extent());
     for (const auto& c : {std::make_pair(25, 44), std::make_pair(255, 0xFFFF), std::make_pair(7, 7)}) {
-        ModelSpec spec;
-        spec.stream(open(ShowWriter(10).string("M").u16(1).u8(quint8(c.first)).u8(255).u16(1).u16(1).u32(0)));
-        EXPECT_EQ(c.second, spec.manufacturerId);
-        EXPECT_EQ(0xFFFF, spec.modelId);
+        ModelSpec modelSpec;
+        modelSpec.stream(open(ShowWriter(10).string("M").u16(1).u8(quint8(c.first)).u8(255).u16(1).u16(1).u32(0)));
+        EXPECT_EQ(c.second, modelSpec.manufacturerId);
+        EXPECT_EQ(0xFFFF, modelSpec.modelId);
     }
 
     ModelSpec grid;
@@ -248,16 +248,16 @@ TEST_F(FixtureTest, FixtureRecordAtItsVersions)
             if (kind != 1)
                 continue;
             EXPECT_EQ(4, fixture.id());
-            const ModelSpec& spec = fixture.modelSpec;
+            const ModelSpec& modelSpec = fixture.modelSpec;
             // (8, 65) reads as (8, 0) up to 161 and from 200 to 208.
             const bool renamed = v <= 161 || (v >= 200 && v <= 208);
             EXPECT_EQ(v < 11 ? std::make_pair(2, 64) : std::make_pair(8, renamed ? 0 : 65),
-                      std::make_pair(int(spec.manufacturerId), int(spec.modelId)));
-            EXPECT_EQ(v >= 314 ? 1 : 0xFFFF, spec.specWord1);
+                      std::make_pair(int(modelSpec.manufacturerId), int(modelSpec.modelId)));
+            EXPECT_EQ(v >= 314 ? 1 : 0xFFFF, modelSpec.specWord1);
             const quint16 dimension = v >= 46 ? 10 : 1024;
-            EXPECT_EQ((Points {{0, 0}, {dimension, 0}}), spec.points);
-            EXPECT_EQ(v >= 33 ? 3u : 0u, spec.dimmerCurve);
-            EXPECT_EQ(v >= 63 ? 0x20000u : 0x10000u, spec.factor);
+            EXPECT_EQ((Points {{0, 0}, {dimension, 0}}), modelSpec.points);
+            EXPECT_EQ(v >= 33 ? 3u : 0u, modelSpec.dimmerCurve);
+            EXPECT_EQ(v >= 63 ? 0x20000u : 0x10000u, modelSpec.factor);
             EXPECT_EQ(104, fixture.number);
             EXPECT_EQ((std::vector<quint16> {1, 2}), fixture.elementIds);
             EXPECT_EQ(v >= 20 ? 1u : 0u, fixture.extraPairs.size());
