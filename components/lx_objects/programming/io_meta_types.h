@@ -46,4 +46,29 @@ using IoMPropertyMap = QMap<QString, QVariant>;
 void readPropertyMap(InStream& in, IoMPropertyMap& map);
 void writePropertyMap(OutStream& out, const IoMPropertyMap& map);
 
+// The property map as an entry of a field list: f(propertyMapField(s.properties)).
+template <class M>
+struct PropertyMapField
+{
+    M& map;
+};
+
+template <class M>
+PropertyMapField<M> propertyMapField(M& map)
+{
+    return PropertyMapField<M> {map};
+}
+
+inline InStream& operator>>(InStream& in, PropertyMapField<IoMPropertyMap> field)
+{
+    readPropertyMap(in, field.map);
+    return in;
+}
+
+inline OutStream& operator<<(OutStream& out, PropertyMapField<const IoMPropertyMap> field)
+{
+    writePropertyMap(out, field.map);
+    return out;
+}
+
 #endif  // LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H

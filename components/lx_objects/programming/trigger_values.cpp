@@ -4,23 +4,43 @@
 
 // ---- RDKey ----
 
-void RDKey::read(InStream& in) { in >> type >> index; }
+template <class F, class Self>
+void RDKey::fields(F& f, Self& s)
+{
+    f(s.type, s.index);
+}
 
-void RDKey::write(OutStream& out) const { out << type << index; }
+void RDKey::read(InStream& in)
+{
+    Archive::FieldReader r(in);
+    fields(r, *this);
+}
+
+void RDKey::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
 
 // ---- TriggerWildcard ----
+
+template <class F, class Self>
+void TriggerWildcard::fields(F& f, Self& s)
+{
+    f(s.kind, s.value1, s.value2).since(87, s.extra)(s.value3);
+}
 
 void TriggerWildcard::read(InStream& in)
 {
     *this = TriggerWildcard();
     Archive::FieldReader r(in);
-    r(kind, value1, value2).since(87, extra)(value3);
+    fields(r, *this);
 }
 
 void TriggerWildcard::write(OutStream& out) const
 {
     Archive::FieldWriter w(out);
-    w(kind, value1, value2).since(87, extra)(value3);
+    fields(w, *this);
 }
 
 bool TriggerWildcard::operator==(const TriggerWildcard& other) const
@@ -37,28 +57,62 @@ void SerialString::clear()
     wildcards.clear();
 }
 
-void SerialString::read(InStream& in) { in >> bytes >> wildcards; }
+template <class F, class Self>
+void SerialString::fields(F& f, Self& s)
+{
+    f(s.bytes, s.wildcards);
+}
 
-void SerialString::write(OutStream& out) const { out << bytes << wildcards; }
+void SerialString::read(InStream& in)
+{
+    Archive::FieldReader r(in);
+    fields(r, *this);
+}
+
+void SerialString::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
 
 // ---- MidiMessage ----
 
-void MidiMessage::read(InStream& in) { in >> byte1 >> byte2 >> data; }
+template <class F, class Self>
+void MidiMessage::fields(F& f, Self& s)
+{
+    f(s.byte1, s.byte2, s.data);
+}
 
-void MidiMessage::write(OutStream& out) const { out << byte1 << byte2 << data; }
+void MidiMessage::read(InStream& in)
+{
+    Archive::FieldReader r(in);
+    fields(r, *this);
+}
+
+void MidiMessage::write(OutStream& out) const
+{
+    Archive::FieldWriter w(out);
+    fields(w, *this);
+}
 
 // ---- IoMTriggerData ----
 
+template <class F, class Self>
+void IoMTriggerData::fields(F& f, Self& s)
+{
+    f(s.typeIndex, s.moduleId, propertyMapField(s.properties));
+}
+
 void IoMTriggerData::read(InStream& in)
 {
-    in >> typeIndex >> moduleId;
-    readPropertyMap(in, properties);
+    Archive::FieldReader r(in);
+    fields(r, *this);
 }
 
 void IoMTriggerData::write(OutStream& out) const
 {
-    out << typeIndex << moduleId;
-    writePropertyMap(out, properties);
+    Archive::FieldWriter w(out);
+    fields(w, *this);
 }
 
 InStream& operator>>(InStream& in, std::shared_ptr<IoMTriggerData>& data)

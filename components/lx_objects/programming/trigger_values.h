@@ -45,6 +45,10 @@ struct RDKey
 
     bool operator==(const RDKey& other) const { return type == other.type && index == other.index; }
     bool operator!=(const RDKey& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 // One placeholder of a serial string. Data older than version 87 has no
@@ -65,6 +69,10 @@ struct TriggerWildcard
 
     bool operator==(const TriggerWildcard& other) const;
     bool operator!=(const TriggerWildcard& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 struct SerialString
@@ -83,6 +91,10 @@ struct SerialString
 
     bool operator==(const SerialString& other) const { return bytes == other.bytes && wildcards == other.wildcards; }
     bool operator!=(const SerialString& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 struct MidiMessage
@@ -102,6 +114,10 @@ struct MidiMessage
         return byte1 == other.byte1 && byte2 == other.byte2 && data == other.data;
     }
     bool operator!=(const MidiMessage& other) const { return !(*this == other); }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 // The IO-module part of a body: which type of which module, and its
@@ -119,6 +135,10 @@ struct IoMTriggerData
     {
         return typeIndex == other.typeIndex && moduleId == other.moduleId && properties == other.properties;
     }
+
+private:
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 // A body's holder as a stream value: null writes the data of a new holder,
