@@ -105,32 +105,13 @@ TEST_F(BinaryStreamTest, GoldenBytes)
         writeObjectPointer(out, nullptr);
         out << tag << bits << BitVector(0) << DateTime();
     });
+    // The float is stored as the double nearest to it.
     EXPECT_EQ(bytes,
-              hex("3FB99999A0000000"  // the float as the double nearest to it
-                  "FFFFFFFF"
-                  "00000000"
-                  "0000000400410062"
-                  "01"
-                  "FFFE"
-                  "0000000000000001"
-                  "00112233445566778899AABBCCDDEEFF"
-                  "FFFFFFFF00000002"
-                  "0006"
-                  "00000002"
-                  "00000007"
-                  "00000009"
-                  "0008000000010101"
-                  "00090000000103"
-                  "001F0000000104"
-                  "0014000000010506"
-                  "00070000000108"
-                  "0022000000020102"
-                  "0010000000020102"
-                  "0012"
-                  "0037000000010000000200000003"
-                  "0018000000090101"
-                  "001800000000"
-                  "0023FFFFFF07FFFFFF"));
+              hex("3FB99999A0000000 FFFFFFFF 00000000 0000000400410062 01 FFFE 0000000000000001"
+                  "00112233445566778899AABBCCDDEEFF FFFFFFFF00000002"
+                  "0006 00000002 00000007 00000009 0008000000010101 00090000000103 001F0000000104"
+                  "0014000000010506 00070000000108 0022000000020102 0010000000020102"
+                  "0012 0037000000010000000200000003 0018000000090101 001800000000 0023FFFFFF07FFFFFF"));
     read(bytes.mid(51, 8), [](InStream& in) {
         QPoint point;
         in >> point;
@@ -192,12 +173,7 @@ TEST_F(BinaryStreamTest, BadSectionsHugeCountsAndDeepNesting)
              in.peekSection();
          },
          bad},
-        {hex("0006FFFFFFFF"),
-         [](InStream& in) {
-             std::vector<QString> v;
-             in >> v;
-         },
-         huge},
+        {hex("0006FFFFFFFF"), StreamTest::reads<std::vector<QString>>(), huge},
         {hex("0021FFFFFFFF"),
          [](InStream& in) {
              QStringList l;
@@ -205,12 +181,7 @@ TEST_F(BinaryStreamTest, BadSectionsHugeCountsAndDeepNesting)
              in >> l;
          },
          huge},
-        {hex("0018FFFFFFFF00"),
-         [](InStream& in) {
-             BitVector bits;
-             in >> bits;
-         },
-         bad},
+        {hex("0018FFFFFFFF00"), StreamTest::reads<BitVector>(), bad},
         // A QVariantList (type 9) claiming 0x7FFFFFFF elements, a type Qt reads
         // unchecked, both inside a variant (41), and variants nested deeper than
         // any stored value.
@@ -219,24 +190,9 @@ TEST_F(BinaryStreamTest, BadSectionsHugeCountsAndDeepNesting)
         {wrapper + hex("00000047007FFFFFFF"), readVariant, bad},
         {wrapper.repeated(200000) + hex("0000000200"), readVariant, bad},
         // An element that runs out stops the container at once.
-        {hex("00060000000300000001"),
-         [](InStream& in) {
-             std::vector<quint32> v;
-             in >> v;
-         },
-         bad},
-        {nested(100),
-         [](InStream& in) {
-             StreamTest::Node root;
-             in >> root;
-         },
-         std::string()},
-        {nested(600),
-         [](InStream& in) {
-             StreamTest::Node root;
-             in >> root;
-         },
-         "Error reading from file, nesting too deep"},
+        {hex("00060000000300000001"), StreamTest::reads<std::vector<quint32>>(), bad},
+        {nested(100), StreamTest::reads<StreamTest::Node>(), std::string()},
+        {nested(600), StreamTest::reads<StreamTest::Node>(), "Error reading from file, nesting too deep"},
     };
     for (const auto& row : rows) {
         read(row.bytes, [&](InStream& in) {
@@ -319,12 +275,7 @@ TEST_F(BinaryStreamTest, FileThatShrinksOrGrowsWhileReadFails)
          "Error reading from file, count 20000 exceeds the data remaining"},
         // 512 MiB of bits counted against a file of 600 MB that then shrinks:
         // the bytes are taken as they come, not allocated up front.
-        {hex("0018FFFFFFFF"), 600000000, 3000000,
-         [](InStream& in) {
-             BitVector bits;
-             in >> bits;
-         },
-         "Error reading from file"},
+        {hex("0018FFFFFFFF"), 600000000, 3000000, StreamTest::reads<BitVector>(), "Error reading from file"},
     };
     for (const auto& row : rows) {
         writeFile(path(), kHeader157 + row.bytes);

@@ -211,6 +211,16 @@ inline std::unique_ptr<InStream> openReader(const QString& path, bool text, QByt
     return opened(std::make_unique<BinaryInStream>(), path, quint16(157), extra);
 }
 
+// A reader of one T, for tables of hostile input.
+template <class T>
+std::function<void(InStream&)> reads()
+{
+    return [](InStream& in) {
+        T value;
+        in >> value;
+    };
+}
+
 // The message of the std::exception that f throws, or "" when none.
 template <class F>
 std::string errorOf(F f)

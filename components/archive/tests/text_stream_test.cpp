@@ -161,50 +161,16 @@ TEST_F(TextStreamTest, BadAndShortInput)
         std::function<void(InStream&)> reader;
         std::string error;
     } rows[] = {
-        {"<uint32>2</uint32>",
-         [](InStream& in) {
-             qint32 v;
-             in >> v;
-         },
-         "Tag mismatch when trying to read opening tag int32"},
-        {"<uint32>2</int32>",
-         [](InStream& in) {
-             quint32 v;
-             in >> v;
-         },
-         "Tag mismatch when trying to read opening tag uint32"},
-        {"<uint32>x2</uint32>",
-         [](InStream& in) {
-             quint32 v;
-             in >> v;
-         },
-         bad},
-        {"<vector><uint32>4294967295</uint32></vector>",
-         [](InStream& in) {
-             std::vector<QString> v;
-             in >> v;
-         },
+        {"<uint32>2</uint32>", StreamTest::reads<qint32>(), "Tag mismatch when trying to read opening tag int32"},
+        {"<uint32>2</int32>", StreamTest::reads<quint32>(), "Tag mismatch when trying to read opening tag uint32"},
+        {"<uint32>x2</uint32>", StreamTest::reads<quint32>(), bad},
+        {"<vector><uint32>4294967295</uint32></vector>", StreamTest::reads<std::vector<QString>>(),
          "Error reading from file, count 4294967295 exceeds the data remaining"},
-        {"<bitvector><uint32>16</uint32>AZ00</bitvector>",
-         [](InStream& in) {
-             BitVector v;
-             in >> v;
-         },
-         bad},
-        {"<QVariant>%00%00%00%09%00%7F%FF%FF%FF</QVariant>",
-         [](InStream& in) {
-             QVariant v;
-             in >> v;
-         },
-         bad},
+        {"<bitvector><uint32>16</uint32>AZ00</bitvector>", StreamTest::reads<BitVector>(), bad},
+        {"<QVariant>%00%00%00%09%00%7F%FF%FF%FF</QVariant>", StreamTest::reads<QVariant>(), bad},
         // A code attribute must belong to the element's name.
         {"<Shape code=\"55\"></Shape>", [](InStream& in) { in.peekSection(); }, "Bad registry lookup, string Shape"},
-        {"<int32>1</int32>",
-         [](InStream& in) {
-             QPoint p;
-             in >> p;
-         },
-         "Bad registry lookup, number 17"},
+        {"<int32>1</int32>", StreamTest::reads<QPoint>(), "Bad registry lookup, number 17"},
     };
     for (const auto& row : rows) {
         read(row.text,
