@@ -116,22 +116,16 @@ void loadShapes(const QString& path, const DatabaseSettings& settings)
 // Damages each file of each stored form in turn, the others intact.
 TEST_F(CorruptionTest, DamagedDatabases)
 {
-    const struct
-    {
-        const char* name;
-        bool singleFile;
-        bool binary;
-        int randomCount;
-        int stride;
-    } forms[] = {
+    // Name, single file, binary, random copies, sweep stride.
+    const std::tuple<const char*, bool, bool, int, int> forms[] = {
         {"project", false, true, 150, 2}, {"single.tarv", true, true, 200, 6}, {"single.tarvt", true, false, 200, 32}};
     quint32 seed = 10;
-    for (const auto& form : forms) {
-        const QString path = dir.filePath(form.name);
-        const DatabaseSettings settings = DatabaseTest::settings(form.singleFile, form.binary);
+    for (const auto& [name, singleFile, binary, randomCount, stride] : forms) {
+        const QString path = dir.filePath(name);
+        const DatabaseSettings settings = DatabaseTest::settings(singleFile, binary);
         saveShapes(path, settings);
         QStringList files {path};
-        if (!form.singleFile) {
+        if (!singleFile) {
             ASSERT_TRUE(QFileInfo(path + "/.tarvel_project").isFile());
             ASSERT_TRUE(QFileInfo(path + "/runs/2-3.tarv").isFile());
             files.clear();
@@ -144,11 +138,10 @@ TEST_F(CorruptionTest, DamagedDatabases)
             SCOPED_TRACE(file.toStdString());
             const QByteArray original = StreamTest::readFile(file);
             loadShapes(path, settings);
-            Corruption::forEachDamage(original, seed++, form.randomCount, form.stride,
-                                      [&](const Corruption::Damaged& d) {
-                                          StreamTest::writeFile(file, d.bytes);
-                                          outcomes.run(d, [&] { loadShapes(path, settings); });
-                                      });
+            Corruption::forEachDamage(original, seed++, randomCount, stride, [&](const Corruption::Damaged& d) {
+                StreamTest::writeFile(file, d.bytes);
+                outcomes.run(d, [&] { loadShapes(path, settings); });
+            });
             StreamTest::writeFile(file, original);
         }
     }

@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace StreamTest {
@@ -265,6 +266,18 @@ protected:
         In in;
         in.open(path(), 157);
         reader(in);
+    }
+
+    // Rows of a body, what reads it and the error that stops it ("" for none).
+    using Rows = std::vector<std::tuple<QByteArray, std::function<void(InStream&)>, std::string>>;
+    void expectErrors(const Rows& rows)
+    {
+        for (const auto& row : rows) {
+            read(std::get<0>(row), [&](InStream& in) {
+                EXPECT_EQ(errorOf([&] { std::get<1>(row)(in); }), std::get<2>(row))
+                    << std::get<0>(row).toHex().left(40).constData();
+            });
+        }
     }
 
     QTemporaryDir dir;

@@ -155,12 +155,7 @@ TEST_F(TextStreamTest, GoldenText)
 TEST_F(TextStreamTest, BadAndShortInput)
 {
     const std::string bad = "Error reading from file";
-    const struct
-    {
-        QByteArray text;
-        std::function<void(InStream&)> reader;
-        std::string error;
-    } rows[] = {
+    expectErrors({
         {"<uint32>2</uint32>", StreamTest::reads<qint32>(), "Tag mismatch when trying to read opening tag int32"},
         {"<uint32>2</int32>", StreamTest::reads<quint32>(), "Tag mismatch when trying to read opening tag uint32"},
         {"<uint32>x2</uint32>", StreamTest::reads<quint32>(), bad},
@@ -171,11 +166,7 @@ TEST_F(TextStreamTest, BadAndShortInput)
         // A code attribute must belong to the element's name.
         {"<Shape code=\"55\"></Shape>", [](InStream& in) { in.peekSection(); }, "Bad registry lookup, string Shape"},
         {"<int32>1</int32>", StreamTest::reads<QPoint>(), "Bad registry lookup, number 17"},
-    };
-    for (const auto& row : rows) {
-        read(row.text,
-             [&](InStream& in) { EXPECT_EQ(errorOf([&] { row.reader(in); }), row.error) << row.text.constData(); });
-    }
+    });
     // End of data where a closing tag is due, and then where a tag is.
     writeFile(path(), kHead + "<vector>\n<uint32>0</uint32>\n");
     TextInStream in;
