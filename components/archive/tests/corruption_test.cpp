@@ -7,9 +7,9 @@
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
 
-#include "corruption.h"
 #include "database_test_support.h"
 #include "stream_test_types.h"
+#include "tests/support/corruption.h"
 
 #include <QBuffer>
 #include <QDir>
