@@ -60,7 +60,6 @@ private:
 
 TEST_F(BinaryStreamTest, HeaderExtraBytesErrorsAndVersionTooNew)
 {
-    EXPECT_EQ(body([](OutStream&) {}), QByteArray());
     const QByteArray extra("ab");
     {
         BinaryOutStream out(157);
@@ -81,9 +80,7 @@ TEST_F(BinaryStreamTest, HeaderExtraBytesErrorsAndVersionTooNew)
         in.open(path(), 157, &readExtra);
         FAIL() << "newer file accepted";
     } catch (const version_exception& e) {
-        EXPECT_STREQ(e.what(), "File version too new");
-        EXPECT_EQ(e.supported(), 157);
-        EXPECT_EQ(e.found(), 158);
+        EXPECT_TRUE(std::string(e.what()) == "File version too new" && e.supported() == 157 && e.found() == 158);
     }
     EXPECT_EQ(readExtra, hex("AA"));  // read before the version is judged
     in.open(path(), 158);
@@ -129,8 +126,7 @@ TEST_F(BinaryStreamTest, TruncatedBodyFailsAtTheSectionEnd)
         read(bytes.left(cut), [&](InStream& in) {
             std::unique_ptr<Archive::ObjectBase> object;
             const std::string error = errorOf([&] { readObjectPointer(in, object); });
-            EXPECT_EQ(error.rfind("Error reading from file", 0), 0u) << "cut " << cut << ": " << error;
-            EXPECT_EQ(object, nullptr);
+            EXPECT_TRUE(error.rfind("Error reading from file", 0) == 0 && !object) << "cut " << cut << ": " << error;
         });
     }
 }

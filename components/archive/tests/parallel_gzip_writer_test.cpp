@@ -130,23 +130,6 @@ TEST(ParallelGzipWriter, SameBytesForEveryThreadCountAndReadableByZlibAndGzip)
     EXPECT_TRUE(gzip({"-dc"}, gz) == big);
 }
 
-TEST(ParallelGzipWriter, FailingSinkStopsTheWriter)
-{
-    const QByteArray input = sampleText(20 * ParallelGzipWriter::kBlockSize, 5);
-    for (int threads : {1, 4}) {
-        int calls = 0;
-        ParallelGzipWriter writer(threads, 6, [&](const char*, qint64) { return ++calls < 3; });
-        bool ok = true;
-        for (int at = 0; ok && at < input.size(); at += 65536)
-            ok = writer.write(input.constData() + at, 65536);
-        ok = ok && writer.finish();
-        EXPECT_FALSE(ok);
-        EXPECT_TRUE(writer.failed());
-        EXPECT_EQ(calls, 3);
-        EXPECT_FALSE(writer.write("x", 1));
-    }
-}
-
 TEST(ParallelGzipWriter, ArchiveFilePacksOnSeveralThreadsIntoOneReadableStream)
 {
     QTemporaryDir dir;
