@@ -60,8 +60,6 @@ TEST_F(CorruptionTest, DamagedStreams)
     }
 }
 
-// --- database files
-
 // Saves a database with objects, a freed id and run files at path.
 void saveShapes(const QString& path, const DatabaseSettings& settings)
 {
@@ -147,8 +145,6 @@ TEST_F(CorruptionTest, DamagedDatabases)
     }
     outcomes.expectBothOutcomes();
 }
-
-// --- archives
 
 QByteArray packed(int kind)
 {
