@@ -95,7 +95,7 @@ private:
 
 }  // namespace
 
-TEST(ParallelGzipWriter, SameBytesForEveryThreadCountAndReadableByZlibAndGzip)
+TEST(ParallelGzipWriter, SameBytesForEveryThreadCountReadableByZlibAndGzipAndAFailingSink)
 {
     const int block = ParallelGzipWriter::kBlockSize;
     const QByteArray inputs[] = {
@@ -128,6 +128,16 @@ TEST(ParallelGzipWriter, SameBytesForEveryThreadCountAndReadableByZlibAndGzip)
     };
     EXPECT_LT(double(gz.size()), gzip({"-6", "-c"}, big).size() * 1.01);
     EXPECT_TRUE(gzip({"-dc"}, gz) == big);
+
+    // A sink that fails stops the writer at once, on one thread or several.
+    for (int threads : {1, 4}) {
+        int calls = 0;
+        ParallelGzipWriter writer(threads, 6, [&](const char*, qint64) { return ++calls < 3; });
+        bool ok = true;
+        for (int at = 0; ok && at < big.size(); at += 65536)
+            ok = writer.write(big.constData() + at, 65536);
+        EXPECT_TRUE(!(ok && writer.finish()) && writer.failed() && calls == 3 && !writer.write("x", 1)) << threads;
+    }
 }
 
 TEST(ParallelGzipWriter, ArchiveFilePacksOnSeveralThreadsIntoOneReadableStream)
