@@ -4,8 +4,6 @@
 #include "database_test_support.h"
 #include "tests/support/stream_check.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <limits>
 

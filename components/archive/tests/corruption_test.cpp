@@ -2,20 +2,15 @@
 // succeeds or fails in its documented way (a std::runtime_error; false for the
 // archive reader), and never crashes, hangs or over-allocates (the sanitizers watch).
 #include "components/archive/archive_file.h"
-#include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
-#include "components/archive/edit_context.h"
 
 #include "database_test_support.h"
 #include "stream_test_types.h"
 #include "tests/support/corruption.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QDirIterator>
-
-#include <gtest/gtest.h>
 
 using namespace Archive;
 using Corruption::Outcomes;

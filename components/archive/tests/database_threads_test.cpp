@@ -1,7 +1,5 @@
 #include "database_test_support.h"
 
-#include "components/archive/archive_exception.h"
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>

@@ -3,8 +3,6 @@
 
 #include "tests/support/stream_check.h"
 
-#include <gtest/gtest.h>
-
 #include <QMap>
 
 #include <map>

@@ -8,9 +8,7 @@
 
 #include <QBuffer>
 #include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <random>
