@@ -5,8 +5,6 @@
 
 #include "stream_test_types.h"
 
-#include <gtest/gtest.h>
-
 using StreamTest::errorOf;
 
 namespace {

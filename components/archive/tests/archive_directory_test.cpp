@@ -4,8 +4,6 @@
 #include "database_test_support.h"
 #include "tests/support/stream_check.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <limits>
 
@@ -80,19 +78,8 @@ TEST_F(DirectoryTest, AddsUnderNumbersAndRefusesTakenOnes)
         two.addObject(-0.5, new Item, nullptr, db);
     });
     EXPECT_EQ(StreamCheck::binaryBytes(157, [&](OutStream& out) { two.write(out); }).toHex(),
-              QByteArray("0034"
-                         "0035"
-                         "0008"
-                         "00000002"
-                         "bfe0000000000000"
-                         "00000008"
-                         "4008000000000000"
-                         "00000007"
-                         "0008"
-                         "00000002"
-                         "00000007"
-                         "4008000000000000"
-                         "00000008"
-                         "bfe0000000000000"));
+              StreamCheck::hex("0034 0035 0008 00000002 bfe0000000000000 00000008 4008000000000000 00000007"
+                               " 0008 00000002 00000007 4008000000000000 00000008 bfe0000000000000")
+                  .toHex());
     EXPECT_EQ(two.idToNumber(), (std::map<Archive::ObjectId, decimal> {{7, 3.0}, {8, -0.5}}));
 }

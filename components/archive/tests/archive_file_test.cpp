@@ -3,21 +3,13 @@
 #include "stream_test_types.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <gtest/gtest.h>
 
 #include <clocale>
 #include <random>
-#include <string>
 #include <sys/stat.h>
-#include <utility>
-#include <vector>
 
 using StreamTest::readFile;
 using StreamTest::writeFile;
@@ -87,9 +79,8 @@ QByteArray rawTar(const std::vector<RawEntry>& entries, bool gzip = false)
             archive_entry_sparse_add_entry(entry, e.dataAt, e.dataSize);
         EXPECT_EQ(archive_write_header(a, entry), ARCHIVE_OK) << e.name;
         // A sparse entry takes the whole content and keeps its data regions.
-        if (hasData) {
-            EXPECT_EQ(archive_write_data(a, e.content.constData(), size_t(e.content.size())), e.content.size());
-        }
+        EXPECT_TRUE(!hasData
+                    || archive_write_data(a, e.content.constData(), size_t(e.content.size())) == e.content.size());
         archive_entry_free(entry);
     }
     archive_write_free(a);
@@ -192,14 +183,10 @@ TEST(ArchiveFile, ExtractionStaysInsideRoot)
     for (const auto& [entries, ok] : cases) {
         QString error;
         EXPECT_EQ(extract(rawTar(entries), root, &error), ok) << entries[0].name;
-        if (!ok) {
-            EXPECT_TRUE(error.contains(entries[0].name)) << error.toStdString();
-        }
+        EXPECT_TRUE(ok || error.contains(entries[0].name)) << error.toStdString();
     }
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("root/x")));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("x")));
-    EXPECT_FALSE(QFileInfo::exists("/abs"));
-    EXPECT_FALSE(QFileInfo(root + "/d/link").isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("root/x")) || QFileInfo::exists(dir.filePath("x"))
+                 || QFileInfo::exists("/abs") || QFileInfo(root + "/d/link").isSymLink());
     EXPECT_EQ(readFile(root + "/ok.txt"), "bad");
 
     // A link already on disk inside the root does not carry files out.
@@ -218,10 +205,8 @@ TEST(ArchiveFile, SourceShrinkingMidEntryFailsTheSave)
     ArchiveFile archive;
     ASSERT_TRUE(archive.open(ArchiveFile::WriteMode, &device, ArchiveFile::TarKind));
     EXPECT_FALSE(archive.addPath(victim));
-    EXPECT_TRUE(archive.isDamaged());
-    EXPECT_TRUE(archive.errorString().contains("victim.bin"));
-    EXPECT_FALSE(archive.addBuffer("more", "more"));
-    EXPECT_FALSE(archive.close());
+    EXPECT_TRUE(archive.isDamaged() && archive.errorString().contains("victim.bin"));
+    EXPECT_FALSE(archive.addBuffer("more", "more") || archive.close());
 }
 
 TEST(ArchiveFile, DeclaredSizesWithoutDataFail)
@@ -292,9 +277,7 @@ TEST(ArchiveFile, TheBoundStopsBombsAndKeepsRealSparseFiles)
     QFile probe(dir.filePath("probe"));
     ASSERT_TRUE(probe.open(QIODevice::WriteOnly) && probe.resize(512 * 1024));
     probe.close();
-    if (allocated(probe.fileName()) < 64 * 1024) {
-        EXPECT_LT(allocated(out + "/holes.bin"), 128 * 1024);
-    }
+    EXPECT_TRUE(allocated(probe.fileName()) >= 64 * 1024 || allocated(out + "/holes.bin") < 128 * 1024);
     QDir(dir.filePath("out")).removeRecursively();
     EXPECT_FALSE(extract(sparse, out, &error, ArchiveFile::TarGzKind, 512 * 1024 - 1));
     EXPECT_TRUE(error.startsWith("The archive entry holes.bin would take the extracted files beyond the limit of "

@@ -2,20 +2,15 @@
 // succeeds or fails in its documented way (a std::runtime_error; false for the
 // archive reader), and never crashes, hangs or over-allocates (the sanitizers watch).
 #include "components/archive/archive_file.h"
-#include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
-#include "components/archive/edit_context.h"
 
-#include "corruption.h"
 #include "database_test_support.h"
 #include "stream_test_types.h"
+#include "tests/support/corruption.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QDirIterator>
-
-#include <gtest/gtest.h>
 
 using namespace Archive;
 using Corruption::Outcomes;
@@ -59,8 +54,6 @@ TEST_F(CorruptionTest, DamagedStreams)
         perEncoding.expectBothOutcomes();
     }
 }
-
-// --- database files
 
 // Saves a database with objects, a freed id and run files at path.
 void saveShapes(const QString& path, const DatabaseSettings& settings)
@@ -116,22 +109,16 @@ void loadShapes(const QString& path, const DatabaseSettings& settings)
 // Damages each file of each stored form in turn, the others intact.
 TEST_F(CorruptionTest, DamagedDatabases)
 {
-    const struct
-    {
-        const char* name;
-        bool singleFile;
-        bool binary;
-        int randomCount;
-        int stride;
-    } forms[] = {
+    // Name, single file, binary, random copies, sweep stride.
+    const std::tuple<const char*, bool, bool, int, int> forms[] = {
         {"project", false, true, 150, 2}, {"single.tarv", true, true, 200, 6}, {"single.tarvt", true, false, 200, 32}};
     quint32 seed = 10;
-    for (const auto& form : forms) {
-        const QString path = dir.filePath(form.name);
-        const DatabaseSettings settings = DatabaseTest::settings(form.singleFile, form.binary);
+    for (const auto& [name, singleFile, binary, randomCount, stride] : forms) {
+        const QString path = dir.filePath(name);
+        const DatabaseSettings settings = DatabaseTest::settings(singleFile, binary);
         saveShapes(path, settings);
         QStringList files {path};
-        if (!form.singleFile) {
+        if (!singleFile) {
             ASSERT_TRUE(QFileInfo(path + "/.tarvel_project").isFile());
             ASSERT_TRUE(QFileInfo(path + "/runs/2-3.tarv").isFile());
             files.clear();
@@ -144,18 +131,15 @@ TEST_F(CorruptionTest, DamagedDatabases)
             SCOPED_TRACE(file.toStdString());
             const QByteArray original = StreamTest::readFile(file);
             loadShapes(path, settings);
-            Corruption::forEachDamage(original, seed++, form.randomCount, form.stride,
-                                      [&](const Corruption::Damaged& d) {
-                                          StreamTest::writeFile(file, d.bytes);
-                                          outcomes.run(d, [&] { loadShapes(path, settings); });
-                                      });
+            Corruption::forEachDamage(original, seed++, randomCount, stride, [&](const Corruption::Damaged& d) {
+                StreamTest::writeFile(file, d.bytes);
+                outcomes.run(d, [&] { loadShapes(path, settings); });
+            });
             StreamTest::writeFile(file, original);
         }
     }
     outcomes.expectBothOutcomes();
 }
-
-// --- archives
 
 QByteArray packed(int kind)
 {

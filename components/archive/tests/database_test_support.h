@@ -176,25 +176,12 @@ public:
         bool arraySignal;
         Archive::ArrayId arrayId;
         Archive::ObjectId objectId;  // kNoObjectId for an array signal
-        bool hasNew;
-        bool hasOld;
+        bool hasNew, hasOld;
         std::size_t changeCount;  // array signal only
     };
 
-    explicit Recorder(std::initializer_list<Archive::Array*> arrays) : m_arrays(arrays)
-    {
-        for (Archive::Array* array : m_arrays) {
-            array->objectListeners().add(this);
-            array->arrayListeners().add(this);
-        }
-    }
-    ~Recorder() override
-    {
-        for (Archive::Array* array : m_arrays) {
-            array->objectListeners().remove(this);
-            array->arrayListeners().remove(this);
-        }
-    }
+    explicit Recorder(std::initializer_list<Archive::Array*> arrays) : m_arrays(arrays) { listen(true); }
+    ~Recorder() override { listen(false); }
 
     void notify(const Archive::ObjectChangeSignal& signal) override
     {
@@ -213,6 +200,13 @@ public:
     std::function<void()> onSignal;  // called on the delivering thread
 
 private:
+    void listen(bool on)
+    {
+        for (Archive::Array* array : m_arrays) {
+            on ? array->objectListeners().add(this) : array->objectListeners().remove(this);
+            on ? array->arrayListeners().add(this) : array->arrayListeners().remove(this);
+        }
+    }
     void record(const Entry& entry)
     {
         {

@@ -1,7 +1,5 @@
 #include "database_test_support.h"
 
-#include "components/archive/archive_exception.h"
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -44,26 +42,21 @@ TEST_F(DatabaseFixture, PendingChangesAreInvisibleAndTheSecondCommitOfAnObjectFa
         EditContext context(db);
         added = addThing(db, 7);
         editThing(db, ids[0], 2);
-        EXPECT_EQ(seenValue(db, added), 7);
-        EXPECT_EQ(seenValue(db, ids[0]), 2);
+        EXPECT_TRUE(seenValue(db, added) == 7 && seenValue(db, ids[0]) == 2);
         aChanged.set_value();
         bChanged.get_future().wait();
         context.commit();
     });
     aChanged.get_future().wait();
-    EXPECT_EQ(seenValue(db, added), -1);
-    EXPECT_EQ(seenValue(db, ids[0]), 1);
-    EXPECT_EQ(getArraySize(kThings, db), 1u);
+    EXPECT_TRUE(seenValue(db, added) == -1 && seenValue(db, ids[0]) == 1 && getArraySize(kThings, db) == 1u);
     EditContext context(db);
     editThing(db, ids[0], 200);
     const ObjectId ours = addThing(db, 9);
     bChanged.set_value();
     a.join();
     EXPECT_EQ(codeOf([&] { context.commit(); }), 1);
-    EXPECT_FALSE(resolveDatabase(db).hasContext());
-    EXPECT_EQ(committedValue(added), 7);
-    EXPECT_EQ(committedValue(ids[0]), 2);
-    EXPECT_EQ(getArraySize(kThings, db), 2u);
+    EXPECT_TRUE(!resolveDatabase(db).hasContext() && committedValue(added) == 7 && committedValue(ids[0]) == 2
+                && getArraySize(kThings, db) == 2u);
     EXPECT_EQ(array().freeIds(), (std::vector<ObjectId> {ours}));
 }
 
@@ -105,8 +98,8 @@ TEST_F(DatabaseFixture, ConcurrentAddsGetUniqueIds)
             EXPECT_EQ(committedValue(id), value);
         }
     }
-    EXPECT_EQ(all.size(), std::size_t(kThreads * kRounds * kPerRound / 2));
-    EXPECT_EQ(getArraySize(kThings, db), all.size());
+    EXPECT_TRUE(all.size() == std::size_t(kThreads * kRounds * kPerRound / 2)
+                && getArraySize(kThings, db) == all.size());
     EXPECT_LT(array().nextId(), quint32(kThreads * kRounds * kPerRound));  // freed ids came back
 }
 
@@ -154,8 +147,7 @@ TEST_F(DatabaseFixture, TransactionLeftOpenByAnEndedThreadIsFreed)
     EXPECT_EQ(added.useCount(), 2);
     closed.set_value();
     worker.join();
-    EXPECT_EQ(added.useCount(), 1);
-    EXPECT_FALSE(resolveDatabase(db).hasContext());
+    EXPECT_TRUE(added.useCount() == 1 && !resolveDatabase(db).hasContext());
     // The thread's reserved id stays taken; a new transaction works as usual.
     EXPECT_EQ(addThings({3}), (std::vector<ObjectId> {2}));
 }
@@ -187,10 +179,8 @@ TEST_F(DatabaseFixture, ListenersReadButCannotEdit)
     editThing(db, ids[0], 42);
     context.commit();
     EXPECT_EQ(codes, (std::vector<int> {15, 15, 15, 15}));
-    EXPECT_EQ(valueSeen, 42);
-    EXPECT_TRUE(otherThreadBegan);
-    EXPECT_EQ(recorder.entries().size(), 2u);
-    EXPECT_FALSE(resolveDatabase(db).isDeliveringSignals());
+    EXPECT_TRUE(valueSeen == 42 && otherThreadBegan && recorder.entries().size() == 2u
+                && !resolveDatabase(db).isDeliveringSignals());
 }
 
 TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
@@ -230,6 +220,5 @@ TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
     });
     waitOrDie(committer, "commits against resetDatabase");
     waitOrDie(resetter, "resetDatabase against commits");
-    EXPECT_GT(commits.load(), 0);
-    EXPECT_GT(resets.load(), 0);
+    EXPECT_TRUE(commits > 0 && resets > 0);
 }

@@ -3,11 +3,10 @@
 
 #include "tests/support/stream_check.h"
 
-#include <gtest/gtest.h>
-
 #include <QMap>
 
 #include <map>
+#include <tuple>
 #include <vector>
 
 using StreamCheck::Chunk;
@@ -131,20 +130,17 @@ TEST(Fields, ReaderTestsEachGate)
         Sample s;
         const QByteArray bytes = StreamCheck::bytesAt(v, layout);
         ASSERT_EQ(StreamCheck::readBinary(bytes, v, [&](InStream& in) { s.read(in); }), 0);
-        EXPECT_EQ(s.first, 0x11);
-        EXPECT_EQ(s.fromNewKept, v >= 62 ? 0x22u : 7u);
-        EXPECT_EQ(s.fromNewFallback, v >= 81 ? 0x33u : 9u);
-        // Stored as 00 where present; absent at 62 and below 56, falling back to true.
-        EXPECT_EQ(s.predicate, !(v >= 56 && v != 62));
-        EXPECT_EQ(s.wideByte, 0xFFu);  // zero-extended
-        EXPECT_EQ(s.kind, Kind(0xF7));
-        EXPECT_EQ(s.signedByte, -2);  // sign-extended
+        // The predicate's field is 00 where present; absent at 62 and below 56,
+        // it falls back to true. Narrow fields are zero- or sign-extended.
+        EXPECT_EQ(std::make_tuple(s.first, s.fromNewKept, s.fromNewFallback, s.predicate, s.wideByte, s.kind,
+                                  s.signedByte, s.typeOneValue),
+                  std::make_tuple(quint8(0x11), v >= 62 ? 0x22u : 7u, v >= 81 ? 0x33u : 9u, !(v >= 56 && v != 62),
+                                  0xFFu, Kind(0xF7), -2, 0x44u));
         EXPECT_EQ(s.texts,
                   v >= 38 ? (std::map<qint32, QString> {{-1, QStringLiteral("a")}})
                           : (std::map<qint32, QString> {{0, QStringLiteral("b")}}));
         EXPECT_EQ(s.levels, (QMap<qint16, quint32> {{3, 0x2345}}));
         EXPECT_EQ(s.steps, (std::vector<int> {1, 2}));
-        EXPECT_EQ(s.typeOneValue, 0x44u);
     }
 
     // Containers read through an adaptor replace what was there, and refuse a

@@ -8,9 +8,7 @@
 
 #include <QBuffer>
 #include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <random>
@@ -95,7 +93,7 @@ private:
 
 }  // namespace
 
-TEST(ParallelGzipWriter, SameBytesForEveryThreadCountAndReadableByZlibAndGzip)
+TEST(ParallelGzipWriter, SameBytesForEveryThreadCountReadableByZlibAndGzipAndAFailingSink)
 {
     const int block = ParallelGzipWriter::kBlockSize;
     const QByteArray inputs[] = {
@@ -128,22 +126,15 @@ TEST(ParallelGzipWriter, SameBytesForEveryThreadCountAndReadableByZlibAndGzip)
     };
     EXPECT_LT(double(gz.size()), gzip({"-6", "-c"}, big).size() * 1.01);
     EXPECT_TRUE(gzip({"-dc"}, gz) == big);
-}
 
-TEST(ParallelGzipWriter, FailingSinkStopsTheWriter)
-{
-    const QByteArray input = sampleText(20 * ParallelGzipWriter::kBlockSize, 5);
+    // A sink that fails stops the writer at once, on one thread or several.
     for (int threads : {1, 4}) {
         int calls = 0;
         ParallelGzipWriter writer(threads, 6, [&](const char*, qint64) { return ++calls < 3; });
         bool ok = true;
-        for (int at = 0; ok && at < input.size(); at += 65536)
-            ok = writer.write(input.constData() + at, 65536);
-        ok = ok && writer.finish();
-        EXPECT_FALSE(ok);
-        EXPECT_TRUE(writer.failed());
-        EXPECT_EQ(calls, 3);
-        EXPECT_FALSE(writer.write("x", 1));
+        for (int at = 0; ok && at < big.size(); at += 65536)
+            ok = writer.write(big.constData() + at, 65536);
+        EXPECT_TRUE(!(ok && writer.finish()) && writer.failed() && calls == 3 && !writer.write("x", 1)) << threads;
     }
 }
 

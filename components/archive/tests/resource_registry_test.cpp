@@ -2,10 +2,6 @@
 
 #include "stream_test_types.h"
 
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 TEST(ResourceRegistry, IdentifiesFilesByWholeContent)
 {
     ResourceRegistry* registry = ResourceRegistry::instance();

@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace StreamTest {
@@ -211,6 +212,16 @@ inline std::unique_ptr<InStream> openReader(const QString& path, bool text, QByt
     return opened(std::make_unique<BinaryInStream>(), path, quint16(157), extra);
 }
 
+// A reader of one T, for tables of hostile input.
+template <class T>
+std::function<void(InStream&)> reads()
+{
+    return [](InStream& in) {
+        T value;
+        in >> value;
+    };
+}
+
 // The message of the std::exception that f throws, or "" when none.
 template <class F>
 std::string errorOf(F f)
@@ -255,6 +266,18 @@ protected:
         In in;
         in.open(path(), 157);
         reader(in);
+    }
+
+    // Rows of a body, what reads it and the error that stops it ("" for none).
+    using Rows = std::vector<std::tuple<QByteArray, std::function<void(InStream&)>, std::string>>;
+    void expectErrors(const Rows& rows)
+    {
+        for (const auto& row : rows) {
+            read(std::get<0>(row), [&](InStream& in) {
+                EXPECT_EQ(errorOf([&] { std::get<1>(row)(in); }), std::get<2>(row))
+                    << std::get<0>(row).toHex().left(40).constData();
+            });
+        }
     }
 
     QTemporaryDir dir;

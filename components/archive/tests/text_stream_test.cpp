@@ -24,7 +24,6 @@ protected:
 
 TEST_F(TextStreamTest, HeaderLinesErrorsAndVersionTooNew)
 {
-    EXPECT_EQ(body([](OutStream&) {}), QByteArray());
     const QByteArray extra("a b%\x01");
     {
         TextOutStream out(157);
@@ -137,12 +136,6 @@ TEST_F(TextStreamTest, GoldenText)
               "        <int32>-2</int32>\n"
               "    </Point>\n"
               "    <Shape code=\"9102\"></Shape>\n");
-    read(text, [](InStream& in) {
-        std::vector<quint32> v;
-        QString a, b;
-        in >> v >> a >> b;
-        EXPECT_TRUE(a == QStringLiteral("a<b & \"c\"") && b == QStringLiteral("&amp"));
-    });
     // Earlier writers left QStringList and QVariant elements empty.
     read("<QStringList></QStringList><QVariant></QVariant>", [](InStream& in) {
         QStringList list {QStringLiteral("kept")};
@@ -155,61 +148,18 @@ TEST_F(TextStreamTest, GoldenText)
 TEST_F(TextStreamTest, BadAndShortInput)
 {
     const std::string bad = "Error reading from file";
-    const struct
-    {
-        QByteArray text;
-        std::function<void(InStream&)> reader;
-        std::string error;
-    } rows[] = {
-        {"<uint32>2</uint32>",
-         [](InStream& in) {
-             qint32 v;
-             in >> v;
-         },
-         "Tag mismatch when trying to read opening tag int32"},
-        {"<uint32>2</int32>",
-         [](InStream& in) {
-             quint32 v;
-             in >> v;
-         },
-         "Tag mismatch when trying to read opening tag uint32"},
-        {"<uint32>x2</uint32>",
-         [](InStream& in) {
-             quint32 v;
-             in >> v;
-         },
-         bad},
-        {"<vector><uint32>4294967295</uint32></vector>",
-         [](InStream& in) {
-             std::vector<QString> v;
-             in >> v;
-         },
+    expectErrors({
+        {"<uint32>2</uint32>", StreamTest::reads<qint32>(), "Tag mismatch when trying to read opening tag int32"},
+        {"<uint32>2</int32>", StreamTest::reads<quint32>(), "Tag mismatch when trying to read opening tag uint32"},
+        {"<uint32>x2</uint32>", StreamTest::reads<quint32>(), bad},
+        {"<vector><uint32>4294967295</uint32></vector>", StreamTest::reads<std::vector<QString>>(),
          "Error reading from file, count 4294967295 exceeds the data remaining"},
-        {"<bitvector><uint32>16</uint32>AZ00</bitvector>",
-         [](InStream& in) {
-             BitVector v;
-             in >> v;
-         },
-         bad},
-        {"<QVariant>%00%00%00%09%00%7F%FF%FF%FF</QVariant>",
-         [](InStream& in) {
-             QVariant v;
-             in >> v;
-         },
-         bad},
+        {"<bitvector><uint32>16</uint32>AZ00</bitvector>", StreamTest::reads<BitVector>(), bad},
+        {"<QVariant>%00%00%00%09%00%7F%FF%FF%FF</QVariant>", StreamTest::reads<QVariant>(), bad},
         // A code attribute must belong to the element's name.
         {"<Shape code=\"55\"></Shape>", [](InStream& in) { in.peekSection(); }, "Bad registry lookup, string Shape"},
-        {"<int32>1</int32>",
-         [](InStream& in) {
-             QPoint p;
-             in >> p;
-         },
-         "Bad registry lookup, number 17"},
-    };
-    for (const auto& row : rows) {
-        read(row.text,
-             [&](InStream& in) { EXPECT_EQ(errorOf([&] { row.reader(in); }), row.error) << row.text.constData(); });
-    }
+        {"<int32>1</int32>", StreamTest::reads<QPoint>(), "Bad registry lookup, number 17"},
+    });
     // End of data where a closing tag is due, and then where a tag is.
     writeFile(path(), kHead + "<vector>\n<uint32>0</uint32>\n");
     TextInStream in;

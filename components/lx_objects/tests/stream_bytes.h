@@ -9,11 +9,11 @@
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
-#include "components/archive/tests/corruption.h"
 #include "components/archive/text_stream.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_database.h"
+#include "tests/support/corruption.h"
 #include "tests/support/stream_check.h"
 
 #include <gtest/gtest.h>

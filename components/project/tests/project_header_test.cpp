@@ -1,6 +1,6 @@
-#include "components/archive/tests/corruption.h"
 #include "components/project/tarvel_base_project.h"
 #include "components/project/tests/project_test_support.h"
+#include "tests/support/corruption.h"
 
 #include <gtest/gtest.h>
 

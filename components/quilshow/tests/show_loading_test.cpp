@@ -1,7 +1,7 @@
-#include "components/archive/tests/corruption.h"
 #include "components/quilshow/show/default_functions.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 #include "seltrane_components/os/progress_tracker.h"
+#include "tests/support/corruption.h"
 
 #include <QDir>
 #include <QRegularExpression>

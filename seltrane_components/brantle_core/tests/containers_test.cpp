@@ -8,24 +8,14 @@
 
 namespace {
 
-// Counts live elements so the tests see every delete.
+// Counts live elements (in a counter of the test's own, or a spare one) so
+// the tests see every delete.
+int g_spare = 0;
 struct Item : sortvector_el
 {
-    explicit Item(int tag = 0, int* live = nullptr) : tag(tag), live(live)
-    {
-        if (live)
-            ++*live;
-    }
-    Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live)
-    {
-        if (live)
-            ++*live;
-    }
-    ~Item() override
-    {
-        if (live)
-            --*live;
-    }
+    explicit Item(int tag = 0, int* live = &g_spare) : tag(tag), live(live) { ++*live; }
+    Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live) { ++*live; }
+    ~Item() override { --*live; }
     sortvector_el* clone() const override { return new Item(*this); }
     int tag, *live;
 };
@@ -53,8 +43,7 @@ TEST(SortVector, IdsGrowthAndLimits)
     sortvector<Item> table(10, 25);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(table.insert(new Item), i);
-    EXPECT_TRUE(table.remove(1));
-    EXPECT_FALSE(table.remove(1));
+    EXPECT_TRUE(table.remove(1) && !table.remove(1));
     EXPECT_EQ(table.insert(new Item), 1);
     // Growth by chunk up to the maximum; beyond it nothing is filed.
     for (int i = 3; i < 25; ++i) {
@@ -62,35 +51,26 @@ TEST(SortVector, IdsGrowthAndLimits)
         EXPECT_EQ(table.slotCount(), i < 10 ? 10u : i < 20 ? 20u : 25u);
     }
     Item extra;
-    EXPECT_EQ(table.insert(&extra), -1);
-    EXPECT_FALSE(extra.isLinked());
+    EXPECT_TRUE(table.insert(&extra) == -1 && !extra.isLinked());
 
     // A given id grows the table by whole chunks; a taken or too large id fails without growing.
     sortvector<Item> given(10, 256);
     Item* e = new Item;
-    EXPECT_EQ(given.insert(e, 30), 30);
-    EXPECT_EQ(given.slotCount(), 40u);
-    EXPECT_EQ(given[30], e);
+    EXPECT_TRUE(given.insert(e, 30) == 30 && given.slotCount() == 40u && given[30] == e);
     for (unsigned id : {30u, 300u, 0xFFFFFFFEu})
         EXPECT_EQ(given.insert(&extra, id), -1) << id;
-    EXPECT_EQ(given.slotCount(), 40u);
-    EXPECT_EQ(given.insert(nullptr), -1);
-    EXPECT_EQ(given.insert(e), -1) << "an element already filed must not be filed twice";
-
+    // Nor a null element, nor one already filed.
+    EXPECT_TRUE(given.slotCount() == 40u && given.insert(nullptr) == -1 && given.insert(e) == -1);
     EXPECT_EQ(given.highestId(), 30);
 
     // The growth chunk is never above the maximum; highest id -1 while empty.
     const sortvector<Item> small(10, 4);
-    EXPECT_EQ(small.growthChunk(), 4u);
-    EXPECT_EQ(small.highestId(), -1);
+    EXPECT_TRUE(small.growthChunk() == 4u && small.highestId() == -1);
 
     // A chunk of 0 grows by one; the maximum is capped at 65536 ids.
-    sortvector<Item> zeroChunk(0, 3);
-    EXPECT_EQ(zeroChunk.insert(new Item, 1), 1);
-    EXPECT_EQ(zeroChunk.slotCount(), 2u);
-    sortvector<Item> huge(100000, 200000);
-    EXPECT_EQ(huge.insert(new Item, 65535), 65535);
-    EXPECT_EQ(huge.insert(&extra, 65536), -1);
+    sortvector<Item> zeroChunk(0, 3), huge(100000, 200000);
+    EXPECT_TRUE(zeroChunk.insert(new Item, 1) == 1 && zeroChunk.slotCount() == 2u);
+    EXPECT_TRUE(huge.insert(new Item, 65535) == 65535 && huge.insert(&extra, 65536) == -1);
 
     // Walks in order, newer equals first.
     sortvector<TaggedItem> tagged(16, 256);
@@ -107,16 +87,13 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         table.insert(new Item(10, &live), 7);
         table.insert(new Item(20, &live), 3);
         sortvector<Item> copy(table);
-        EXPECT_EQ(live, 4);
         EXPECT_EQ(idsInOrder(copy), (std::vector<int> {3, 7}));
-        EXPECT_NE(copy[7], table[7]);
-        EXPECT_EQ(copy[7]->tag, 10);
+        EXPECT_TRUE(live == 4 && copy[7] != table[7] && copy[7]->tag == 10);
 
         sortvector<Item> assigned(1, 1);
         assigned.insert(new Item(0, &live));
         assigned = copy;
-        EXPECT_EQ(live, 6);
-        EXPECT_EQ(assigned[3]->tag, 20);
+        EXPECT_TRUE(live == 6 && assigned[3]->tag == 20);
         assigned.clear();
         EXPECT_EQ(live, 4);
     }
@@ -163,19 +140,16 @@ TEST(PolyList, EraseAndUnlink)
     EXPECT_THROW(list.erase(nodes[2], nodes[1]), std::logic_error);
     EXPECT_THROW(list.erase(nodes[0], poly_list<Node>::iterator()), std::logic_error);
     EXPECT_THROW(list.erase(poly_list<Node>::iterator(), list.end()), std::logic_error);
-    EXPECT_EQ(live, 4);
-    EXPECT_EQ(list.size(), 4u);
+    EXPECT_TRUE(live == 4 && list.size() == 4u);
 
     // Unlinked elements belong to the caller.
-    EXPECT_EQ(&*list.unlink(*nodes[1]), nodes[2]);
-    EXPECT_FALSE(nodes[1]->isLinked());
+    EXPECT_TRUE(&*list.unlink(*nodes[1]) == nodes[2] && !nodes[1]->isLinked());
     expectLogicError([&] { list.unlink(*nodes[1]); }, "poly_list unlink failed as object not in list");
     EXPECT_THROW(list.unlink(poly_list<Node>::iterator()), std::logic_error);
     delete nodes[1];
 
-    EXPECT_EQ(list.erase(nodes[0], nodes[3]), poly_list<Node>::iterator(nodes[3]));
-    EXPECT_EQ(live, 1);
-    EXPECT_EQ(list.back(), nodes[3]);
+    EXPECT_TRUE(list.erase(nodes[0], nodes[3]) == poly_list<Node>::iterator(nodes[3]) && live == 1
+                && list.back() == nodes[3]);
     expectLogicError([&] { list.erase(nodes[3], nullptr); }, "poly_list iterator invalid");
     list.clear();
     EXPECT_EQ(live, 0);

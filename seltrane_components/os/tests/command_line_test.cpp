@@ -20,12 +20,10 @@ std::string parsed(const std::vector<std::string>& words)
         argv.push_back(&word[0]);
     const CommandLine line(static_cast<int>(storage.size()), argv.data());
     QStringList parts;
-    for (auto it = line.options().begin(); it != line.options().end(); ++it)
-        parts << it.key()
-                + (it.value().isNull()                         ? ""
-                       : it.value().type() == QVariant::String ? "="
-                                                               : "=?")
-                + it.value().toString();
+    for (auto it = line.options().begin(); it != line.options().end(); ++it) {
+        const QVariant& v = it.value();
+        parts << it.key() + (v.isNull() ? "" : v.type() == QVariant::String ? "=" : "=?") + v.toString();
+    }
     parts << QStringLiteral("|");
     for (int i = 0; i < line.positionalCount(); ++i)
         parts << "[" + line.positional(i) + "]";
@@ -36,11 +34,7 @@ std::string parsed(const std::vector<std::string>& words)
 TEST(CommandLine, Table)
 {
     const std::string self = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    const struct
-    {
-        std::vector<std::string> words;
-        const char* expected;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
         // The program is always skipped, however it is named.
         {{self, "/shows/a.kvq"}, "| [/shows/a.kvq]"},
         // Short options: the last letter of a group is pending a value.
@@ -58,8 +52,8 @@ TEST(CommandLine, Table)
         {{"p", "-name=value", "-", "a b", "--x y", "f\xC3\xBCr.kvq"},
          "| [-name=value] [-] [a b] [--x y] [f\xC3\xBCr.kvq]"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(parsed(c.words), c.expected) << c.words.back();
+    for (const auto& [words, expected] : cases)
+        EXPECT_EQ(parsed(words), expected) << words.back();
     EXPECT_EQ(CommandLine(0, nullptr).positionalCount(), 0);
 }
 

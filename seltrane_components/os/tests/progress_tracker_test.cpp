@@ -31,32 +31,18 @@ void run(ProgressTracker& tracker, const std::string& script)
         std::vector<unsigned> numbers;
         for (std::string n; std::getline(args, n, ',');)
             numbers.push_back(static_cast<unsigned>(std::stoul(n)));
-        switch (op[0]) {
-        case 'b':
-            tracker.begin(numbers.at(0));
-            break;
-        case 'w':
-            tracker.beginWeighted(numbers);
-            break;
-        case 's':
-            tracker.setStep(numbers.at(0));
-            break;
-        case 'a':
-            tracker.advance(numbers.at(0));
-            break;
-        default:
-            tracker.end();
-        }
+        const char kind = op[0];
+        kind == 'b'       ? tracker.begin(numbers.at(0))
+            : kind == 'w' ? tracker.beginWeighted(numbers)
+            : kind == 's' ? tracker.setStep(numbers.at(0))
+            : kind == 'a' ? tracker.advance(numbers.at(0))
+                          : tracker.end();
     }
 }
 
 TEST(ProgressTracker, ScriptedStagesAndWideFolds)
 {
-    const struct
-    {
-        const char* script;
-        Events expected;
-    } cases[] = {
+    const std::pair<const char*, Events> cases[] = {
         // Step 0 and the caller's last "all done" are ignored; calls with no stage open do nothing.
         {"b5 s0 s2 s5 s7 e s1 a1 e", {"0/5", "2/5", "5/5"}},
         // Advance never reaches the end, nor wraps past it.
@@ -69,28 +55,25 @@ TEST(ProgressTracker, ScriptedStagesAndWideFolds)
     };
     Events events;
     ProgressTracker tracker(onProgress, nullptr, &events);  // one tracker: every run starts afresh
-    for (const auto& c : cases) {
+    for (const auto& [script, expected] : cases) {
         events.clear();
-        run(tracker, c.script);
-        EXPECT_EQ(events, c.expected) << c.script;
-        EXPECT_EQ(tracker.depth(), 0) << c.script;
+        run(tracker, script);
+        EXPECT_EQ(events, expected) << script;
+        EXPECT_EQ(tracker.depth(), 0) << script;
     }
 
     // 5000050000 / 10^10 in 32 bits would wrap; past 64 bits the innermost stages drop out of the fold,
     // yet every step still reports a fraction strictly between start and end, and 1 of 10^10 is not the start.
-    const struct
-    {
-        const char* script;
-        double fraction, precision;
-    } wide[] = {{"b100000 s50000 b100000 s50000", 0.500005, 1e-7},
-                {"b100000 b100000 s1", 0, 1e-9},
-                {"b100000 s50000 b100000 s49999 s1 b100000 s99999 b100000 s99999", 0.500000002, 1e-8}};
-    for (const auto& c : wide) {
-        run(tracker, c.script);
+    const std::tuple<const char*, double, double> wide[] = {
+        {"b100000 s50000 b100000 s50000", 0.500005, 1e-7},
+        {"b100000 b100000 s1", 0, 1e-9},
+        {"b100000 s50000 b100000 s49999 s1 b100000 s99999 b100000 s99999", 0.500000002, 1e-8}};
+    for (const auto& [script, fraction, precision] : wide) {
+        run(tracker, script);
         const std::string& last = events.back();
         const double done = std::stod(last), total = std::stod(last.substr(last.find('/') + 1));
-        EXPECT_NEAR(done / total, c.fraction, c.precision) << c.script;
-        EXPECT_TRUE(done > 0 && total <= 0x7FFFFFFF) << c.script;
+        EXPECT_NEAR(done / total, fraction, precision) << script;
+        EXPECT_TRUE(done > 0 && total <= 0x7FFFFFFF) << script;
         run(tracker, "e e e e");
     }
 }
@@ -124,8 +107,7 @@ TEST(ProgressTracker, DelayTextsCancelAndDestruction)
     run(inert, "b5 s2 a1 e e");
     inert.setStatusText(QStringLiteral("Status"));
     EXPECT_EQ(events, (Events {"|Status"}));
-    EXPECT_EQ(inert.statusText(), QStringLiteral("Status"));
-    EXPECT_TRUE(inert.titleText().isEmpty());  // texts start empty
+    EXPECT_TRUE(inert.statusText() == QStringLiteral("Status") && inert.titleText().isEmpty());
 }
 
 }  // namespace

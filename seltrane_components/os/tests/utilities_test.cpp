@@ -51,8 +51,7 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
 {
     BitVector bits(70, 69);
     EXPECT_FALSE(bits.setBit(70) || bits.testBit(70) || BitVector(5, 5).testBit(5));
-    EXPECT_EQ(bits.findNextSet(0), 69);
-    EXPECT_EQ(BitVector::byteCountFor(0xFFFFFFFFu), 0x20000000u);
+    EXPECT_TRUE(bits.findNextSet(0) == 69 && BitVector::byteCountFor(0xFFFFFFFFu) == 0x20000000u);
     bits.resize(64);  // shrinking clears the bits beyond the new count
     bits.resize(70);
     EXPECT_EQ(bits.findNextSet(-1), -1);
@@ -67,9 +66,9 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
     EXPECT_EQ(bits, BitVector(40, 1));
 
     DateTime date;
-    EXPECT_EQ(date.bytes(), (DateTime::Bytes {0xFF, 0xFF, 0xFF, 0x07, 0xFF, 0xFF, 0xFF}));
     date.setByte(7, 1);  // out of range: ignored
     EXPECT_TRUE(date.isUnset());
+    EXPECT_EQ(date.bytes(), (DateTime::Bytes {0xFF, 0xFF, 0xFF, 0x07, 0xFF, 0xFF, 0xFF}));
     EXPECT_LE(elapsedMs(), 1000) << "the base is taken at the first call";
     EXPECT_NEAR(static_cast<double>(elapsedMicroseconds() / 1000), static_cast<double>(tickCount64()), 50.0);
     EXPECT_EQ(ipv4ToString(0xC0A80001u), "192.168.0.1");
@@ -80,30 +79,27 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
     EXPECT_EQ(crc32(digits + 4, 5, crc32(digits, 4, 0xFFFFFFFFu)), 0x0376E6E7u);
 
     EXPECT_EQ(errorMessage(14) + errorMessage(15), "The file could not be copiedUnknown error");
-    for (const auto& n : {std::make_pair(".a<b>:c", "a_b__c"), std::make_pair("..x", ".x"),
-                          std::make_pair("\\/?|*^<>:\"", "__________"), std::make_pair("..", "_")}) {
-        QString name = QString::fromUtf8(n.first);
-        EXPECT_EQ(sanitiseFileName(name, QLatin1Char('_')), n.second) << n.first;
+    const std::pair<const char*, const char*> names[] = {
+        {".a<b>:c", "a_b__c"}, {"..x", ".x"}, {"\\/?|*^<>:\"", "__________"}, {"..", "_"}};
+    for (const auto& [text, sanitised] : names) {
+        QString name = QString::fromUtf8(text);
+        EXPECT_EQ(sanitiseFileName(name, QLatin1Char('_')), sanitised) << text;
     }
 }
 
 TEST(ColourConversion, TableRoundTripsAndRanges)
 {
     // Each way, then back within one step of each channel; red comes out as a full turn.
-    const struct
-    {
-        Triple rgb, hsi;
-    } table[] = {{Triple {0, 64, 128}, Triple {38251, 65536, 32897}},
-                 {Triple {127, 255, 0}, Triple {16406, 65536, 65536}},
-                 {Triple {255, 0, 0}, Triple {65536, 65536, 65536}}};
+    const std::pair<Triple, Triple> table[] = {{{0, 64, 128}, {38251, 65536, 32897}},
+                                               {{127, 255, 0}, {16406, 65536, 65536}},
+                                               {{255, 0, 0}, {65536, 65536, 65536}}};
     unsigned a, b, c, h, s, v;
-    for (const auto& t : table) {
-        rgbToHsi(std::get<0>(t.rgb), std::get<1>(t.rgb), std::get<2>(t.rgb), h, s, v);
-        EXPECT_EQ(Triple(h, s, v), t.hsi);
+    for (const auto& [rgb, hsi] : table) {
+        const auto [red, green, blue] = rgb;
+        rgbToHsi(red, green, blue, h, s, v);
+        EXPECT_EQ(Triple(h, s, v), hsi);
         hsiToRgb(static_cast<std::uint16_t>(h), s, static_cast<int>(v), a, b, c);
-        EXPECT_LE(std::abs(int(a) - int(std::get<0>(t.rgb))) + std::abs(int(b) - int(std::get<1>(t.rgb)))
-                      + std::abs(int(c) - int(std::get<2>(t.rgb))),
-                  3);
+        EXPECT_LE(std::abs(int(a - red)) + std::abs(int(b - green)) + std::abs(int(c - blue)), 3);
     }
     // Out-of-range input acts as the nearer end.
     rgbToHsi(1000, 300, 256, h, s, v);

@@ -6,8 +6,8 @@
 // version_exception and archive_exception are). The sanitizers watch the rest.
 // Header-only, for components that do not link the archive library. One test
 // thread.
-#ifndef ARCHIVE_TESTS_CORRUPTION_H
-#define ARCHIVE_TESTS_CORRUPTION_H
+#ifndef TESTS_SUPPORT_CORRUPTION_H
+#define TESTS_SUPPORT_CORRUPTION_H
 
 #include <QByteArray>
 
@@ -156,4 +156,4 @@ private:
 
 }  // namespace Corruption
 
-#endif  // ARCHIVE_TESTS_CORRUPTION_H
+#endif  // TESTS_SUPPORT_CORRUPTION_H
