@@ -4,24 +4,16 @@
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
-#include "components/archive/binary_stream.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
-#include "components/archive/text_stream.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_database.h"
 #include "tests/support/corruption.h"
 #include "tests/support/stream_check.h"
 
-#include <gtest/gtest.h>
-
-#include <QBuffer>
-#include <QByteArray>
-
-#include <functional>
 #include <memory>
 #include <type_traits>
 
@@ -68,6 +60,13 @@ inline void readOneObject(InStream& in)
     readObjectPointer(in, object);
 }
 
+template <class T>
+void readValue(InStream& in)
+{
+    T value;
+    in >> value;
+}
+
 // Every strict prefix of `value` as its owner writes it (an object behind its
 // code, a value in its block), read back through the registry, fails with an
 // exception: never a crash, never a quiet success.
@@ -75,18 +74,12 @@ template <class T>
 ::testing::AssertionResult everyStrictPrefixFails(const T& value)
 {
     registerObjectTypes();
-    constexpr bool isObject = std::is_base_of<Archive::ObjectBase, T>::value;
     QByteArray bytes;
     std::function<void(InStream&)> read = readOneObject;
-    if constexpr (isObject) {
+    if constexpr (std::is_base_of<Archive::ObjectBase, T>::value)
         bytes = objectPointerBytes(value);
-    } else {
-        bytes = blockBytes(value);
-        read = [](InStream& in) {
-            T fresh;
-            in >> fresh;
-        };
-    }
+    else
+        bytes = blockBytes(value), read = readValue<T>;
     // The whole must read, or every prefix would fail for the wrong reason.
     if (readStream(bytes, kProjectStreamVersion, read) != 0)
         return ::testing::AssertionFailure() << "the whole does not read";

@@ -42,10 +42,8 @@ TEST(DynamicText, SetTextParses)
         {"a<>b", {part(1, "a"), part(1, "b")}},
         {"< slot name >", {part(2, " slot name ")}},
     };
-    for (const auto& [text, parts] : cases) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(partsOf(QString::fromUtf8(text)), parts);
-    }
+    for (const auto& [text, parts] : cases)
+        EXPECT_EQ(partsOf(QString::fromUtf8(text)), parts) << text;
 
     DynamicText dynamic;
     dynamic.setText(QStringLiteral("<a>"));

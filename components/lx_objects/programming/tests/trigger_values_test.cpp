@@ -23,13 +23,6 @@ SerialString sampleSerial()
 // The bytes with the count field at `at` claiming far more than follows.
 QByteArray withHugeCount(QByteArray bytes, int at) { return bytes.replace(at, 4, hex("7fffffff")); }
 
-template <class T>
-void readOne(InStream& in)
-{
-    T value;
-    in >> value;
-}
-
 }  // namespace
 
 TEST(TriggerValues, StreamForms)
@@ -58,10 +51,10 @@ TEST(TriggerValues, StreamForms)
 
     // A count beyond the data fails before anything is allocated.
     const std::pair<QByteArray, std::function<void(InStream&)>> hostile[] = {
-        {withHugeCount(serial, 4), readOne<SerialString>},
-        {withHugeCount(serial, 12), readOne<SerialString>},
-        {withHugeCount(midi, 2), readOne<std::vector<MidiMessage>>},
-        {withHugeCount(midi, 12), readOne<std::vector<MidiMessage>>},
+        {withHugeCount(serial, 4), readValue<SerialString>},
+        {withHugeCount(serial, 12), readValue<SerialString>},
+        {withHugeCount(midi, 2), readValue<std::vector<MidiMessage>>},
+        {withHugeCount(midi, 12), readValue<std::vector<MidiMessage>>},
         {hex("0007 7fffffff 00000005"),
          [](InStream& in) {
              std::list<int> ids;
@@ -80,13 +73,12 @@ TEST(TriggerValues, WildcardGate)
         {0, StreamCheck::kNewest, "0004"},
     };
     for (const quint16 v : StreamCheck::gateVersions(layout, kProjectStreamVersion)) {
-        SCOPED_TRACE(v);
         TriggerWildcard wildcard;
         wildcard.extra = 5;  // a read replaces it
         EXPECT_EQ(readBytes(wildcard, StreamCheck::bytesAt(v, layout), v), 0);
         // Written again it has the newest form, the word 0 when older data lacked it.
         const char* const newest = v >= 87 ? "03 0001 0002 00000009 0004" : "03 0001 0002 00000000 0004";
-        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(newest).toHex());
+        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(newest).toHex()) << v;
     }
 }
 
