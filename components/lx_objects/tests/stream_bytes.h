@@ -110,19 +110,20 @@ inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint
     outcomes.expectBothOutcomes();
 }
 
-// A project database at `path`, current while it lives; opened with
-// `existing`, it holds what an earlier one saved there.
+// A project database at `path` (of `schema`, with `extra` in its header),
+// current while it lives; opened with `existing`, it holds what an earlier one
+// saved there.
 class ScratchDatabase
 {
 public:
-    explicit ScratchDatabase(const QString& path, bool existing = false)
+    explicit ScratchDatabase(const QString& path, bool existing = false,
+                             const Archive::ArraySchemaRow* schema = Archive::projectSchema(),
+                             const QByteArray& extra = QByteArray())
     {
-        m_id = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
-        Archive::DatabaseOpenParameters open;
-        open.path = path;
-        open.openExisting = existing;
-        open.supportedVersion = kProjectStreamVersion;
-        Archive::openDatabase(open, m_id);
+        m_id = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), schema);
+        m_open.path = path, m_open.openExisting = existing, m_open.extra = extra;
+        m_open.supportedVersion = kProjectStreamVersion;
+        Archive::openDatabase(m_open, m_id);
         Archive::setCurrentDatabase(m_id);
     }
     ~ScratchDatabase()
@@ -132,6 +133,7 @@ public:
         Archive::setCurrentDatabase(Archive::kNoDatabase);
     }
     Archive::DatabaseId id() const { return m_id; }
+    quint16 foundVersion() const { return m_open.foundVersion; }
 
     // Adds and commits `object` (owned from here on); answers its id.
     Archive::ObjectId add(Archive::ArrayId array, Archive::ObjectBase* object,
@@ -153,6 +155,7 @@ public:
     }
 
 private:
+    Archive::DatabaseOpenParameters m_open;
     Archive::DatabaseId m_id;
 };
 
