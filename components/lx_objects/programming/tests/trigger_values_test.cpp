@@ -100,10 +100,8 @@ TEST(TriggerValues, IoModuleData)
     EXPECT_EQ(read.properties.value(QStringLiteral("v")).value<IoMVariable>(), variable);
 
     QByteArray raw;
-    {
-        QDataStream stream(&raw, QIODevice::WriteOnly);
-        stream << variable;
-    }
+    QDataStream stream(&raw, QIODevice::WriteOnly);
+    stream << variable;
     EXPECT_EQ(raw.toHex(), hex("c8 8001").toHex());
 
     // A value of a type no one registered fails the read.
