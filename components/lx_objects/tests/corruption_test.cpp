@@ -94,8 +94,8 @@ TEST(LxCorruption, DamagedStreams)
 {
     registerObjectTypes();
     // Newer data read as older is one more kind of damage.
-    expectDamageHandled(streamBytes(writeProjectSamples), {9, 61, 77, 112, 119, 121, 130, 149, kProjectStreamVersion}, 30,
-                        1200, 5, [](InStream& in) {
+    expectDamageHandled(streamBytes(writeProjectSamples), {9, 61, 77, 112, 119, 121, 130, 149, kProjectStreamVersion},
+                        30, 1200, 5, [](InStream& in) {
                             for (int i = 0; i < 12; ++i)
                                 readOneObject(in);
                         });
