@@ -249,10 +249,8 @@ TEST(Trigger, DirectorySavesAndReloads)
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("archive.tarv"));
     std::vector<Trigger> originals(2);
-    originals[0].setName(QStringLiteral("first"));
-    originals[0].setData(bodyOfType(6));
-    originals[1].setData(bodyOfType(14));
-    originals[1].insertCondition(12, -1);
+    originals[0].setName(QStringLiteral("first")), originals[0].setData(bodyOfType(6));
+    originals[1].setData(bodyOfType(14)), originals[1].insertCondition(12, -1);
     std::map<decimal, Archive::ObjectId> numbers;
     {
         ScratchDatabase database(path);
