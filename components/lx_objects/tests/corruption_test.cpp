@@ -92,7 +92,6 @@ void readPresetSamples(InStream& in)
 
 TEST(LxCorruption, DamagedStreams)
 {
-    registerObjectTypes();
     // Newer data read as older is one more kind of damage.
     expectDamageHandled(streamBytes(writeProjectSamples), {9, 61, 77, 112, 119, 121, 130, 149, kProjectStreamVersion},
                         30, 1200, 5, [](InStream& in) {

@@ -19,6 +19,16 @@
 
 using StreamCheck::hex;
 
+// Fills the registry once before the first test: objects are read through it
+// and the text stream names blocks by their registered names.
+class ObjectTypesEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { registerObjectTypes(); }
+};
+inline ::testing::Environment* const kObjectTypesEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ObjectTypesEnvironment);
+
 inline QByteArray streamBytes(const std::function<void(OutStream&)>& writeFields)
 {
     return StreamCheck::binaryBytes(kProjectStreamVersion, writeFields);
@@ -73,7 +83,6 @@ void readValue(InStream& in)
 template <class T>
 ::testing::AssertionResult everyStrictPrefixFails(const T& value)
 {
-    registerObjectTypes();
     QByteArray bytes;
     std::function<void(InStream&)> read = readOneObject;
     if constexpr (std::is_base_of<Archive::ObjectBase, T>::value)
@@ -100,7 +109,6 @@ template <class T>
 inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint16>& versions, quint32 seed, int count,
                                 int stride, const std::function<void(InStream&)>& read)
 {
-    registerObjectTypes();
     Corruption::Outcomes outcomes;
     std::size_t index = 0;
     Corruption::forEachDamage(bytes, seed, count, stride, [&](const Corruption::Damaged& d) {

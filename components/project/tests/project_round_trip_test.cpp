@@ -31,7 +31,6 @@ QByteArray savedFor(TarvelVistrelProject& project, const ProjectSaveOptions& opt
 // then the file unpacked and its database opened again.
 TEST(ProjectRoundTrip, SavedProjectOpensAgain)
 {
-    registerObjectTypes();
     QTemporaryDir output;
     const QString target = output.filePath(QStringLiteral("show.kv2"));
     const QUuid uuid = QUuid::createUuid();

@@ -23,7 +23,6 @@ Composition sample()
 
 TEST(Composition, StreamFormAndOlderLayouts)
 {
-    registerObjectTypes();
     const Composition composition = sample();
     const std::vector<Chunk> layout = {
         {0, kNewest, "00000002 0063 00000001 00000002"},

@@ -40,7 +40,6 @@ CustomPresetProperty propertyOfType(CustomPresetProperty::Type type)
 
 TEST(CustomPresetProperty, StreamFormsByType)
 {
-    registerObjectTypes();
     const std::tuple<quint32, QByteArray> forms[] = {
         {0, hex("01")},
         {1, hex("ffffffff 80000000 7fffffff 00000001")},
@@ -105,7 +104,6 @@ TEST(CustomPresetProperty, OwnsItsGradient)
 
 TEST(CustomPreset, StreamFormAndOlderLayout)
 {
-    registerObjectTypes();
     CustomPreset preset;
     preset.setName(QStringLiteral("p"));
     preset.setScript(QStringLiteral("s"));
@@ -152,7 +150,6 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
 
 TEST(ContourParameters, StreamFormsByKind)
 {
-    registerObjectTypes();
     ContourParameters fresh;
     EXPECT_EQ(writtenBytes(fresh).toHex(), hex("0000 0000 0000 00010000 0001").toHex());
     EXPECT_EQ(fresh.flag, 0);

@@ -21,7 +21,6 @@ DateTimeMask everything()
 
 TEST(DateTimeMask, StreamForm)
 {
-    registerObjectTypes();
     EXPECT_EQ(blockBytes(DateTimeMask()).toHex(), (hex("00a1") + QByteArray(39, '\0')).toHex());
     const QByteArray all =
         hex("00a1 ffffffffffffff0f ffffffffffffff0f ffffff 7f ffffff7f ff0f ffffffffffffffffffffffff0f");

@@ -53,7 +53,6 @@ TEST(DynamicText, SetTextParses)
 
 TEST(DynamicText, StreamForms)
 {
-    registerObjectTypes();  // the text stream names blocks by their registered names
     EXPECT_EQ(writtenBytes(TextProperties()).toHex(), hex("ffffffff 00 00 00 00 00 00 00000000 00 0004").toHex());
     TextProperties properties;
     properties.param1 = 7, properties.direction = TextDirection(5), properties.flag = 1;
@@ -81,7 +80,6 @@ TEST(DynamicText, StreamForms)
 
 TEST(TextSlotValues, SlotsStreamAndStore)
 {
-    registerObjectTypes();
     TextSlotValues values;
     values.setSlotText(QStringLiteral("x"), QString());  // nothing to remove
     EXPECT_TRUE(values.slotTexts().empty());

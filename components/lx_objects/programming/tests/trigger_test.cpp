@@ -53,7 +53,6 @@ TriggerData filledBody(int type, std::mt19937& random)
 
 TEST(Trigger, NewTriggerAndTypeDefaults)
 {
-    registerObjectTypes();
     EXPECT_EQ(
         objectPointerBytes(Trigger()).toHex(),
         hex("006b ffffffff ffffffff 00000000 00 01 01 01 0007 00000000 0007 00000000 23 fffffffe fffffffa").toHex());
@@ -154,7 +153,6 @@ TEST(Trigger, TypeChangesAndInserts)
 
 TEST(Trigger, Gates)
 {
-    registerObjectTypes();
     // A DALI address trigger as each version held it.
     const std::vector<Chunk> dali = {
         {0, 100, "12"},
@@ -201,7 +199,6 @@ TEST(Trigger, Gates)
 
 TEST(Trigger, EveryTypeRoundTrips)
 {
-    registerObjectTypes();
     std::mt19937 random(15);
     for (int type = 0; type <= 36; ++type) {
         const int stored = type == 36 ? 200 : type;  // a type byte no version knows is kept
@@ -219,7 +216,6 @@ TEST(Trigger, EveryTypeRoundTrips)
 
 TEST(Trigger, ReadReplacesAndCopiesOwnTheirData)
 {
-    registerObjectTypes();
     Trigger trigger;
     trigger.insertCondition(1, -1), trigger.insertAction(2, -1);
     TriggerData body = bodyOfType(33);
@@ -245,7 +241,6 @@ TEST(Trigger, ReadReplacesAndCopiesOwnTheirData)
 
 TEST(Trigger, DirectorySavesAndReloads)
 {
-    registerObjectTypes();
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("archive.tarv"));
     std::vector<Trigger> originals(2);

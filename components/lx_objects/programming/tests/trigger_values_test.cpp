@@ -27,7 +27,6 @@ QByteArray withHugeCount(QByteArray bytes, int at) { return bytes.replace(at, 4,
 
 TEST(TriggerValues, StreamForms)
 {
-    registerObjectTypes();
     EXPECT_EQ(blockBytes(RDKey()).toHex(), hex("00a2 ff 00").toHex());
     EXPECT_EQ(blockBytes(SerialString()).toHex(), hex("00a4 0006 00000000 0006 00000000").toHex());
     const QByteArray serial = hex("00a4 0006 00000002 41 0d"
@@ -84,7 +83,6 @@ TEST(TriggerValues, WildcardGate)
 
 TEST(TriggerValues, IoModuleData)
 {
-    registerObjectTypes();
     EXPECT_EQ(writtenBytes(IoMTriggerData()).toHex(), hex("ffff ffffffff 0008 00000000").toHex());
 
     IoMTriggerData data;

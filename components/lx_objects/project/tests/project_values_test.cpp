@@ -10,7 +10,6 @@
 
 TEST(ProjectValues, ResourceKeysAndCreatorRecord)
 {
-    registerObjectTypes();
     ResourceKeys keys;
     keys.keys = {{1, QStringLiteral("a")}, {7, QString()}};
     const QByteArray map = hex("0008 00000002 0000000100000002 0061 00000007ffffffff");
