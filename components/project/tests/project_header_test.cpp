@@ -30,10 +30,7 @@ TEST(ProjectHeader, GoldenBytesAndReadResults)
     QBuffer buffer(&written);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(project.writeHeader(&buffer));
-    EXPECT_EQ(written.toHex(),
-              QByteArray("546172760002"
-                         "00112233445566778899aabbccddeeff"
-                         "0500000102"));
+    EXPECT_EQ(written.toHex(), hex("546172760002 00112233445566778899aabbccddeeff 0500000102").toHex());
 
     // Older versions stop early and leave the later fields as they were;
     // data ending inside the header takes nothing over (-2); bad headers

@@ -110,9 +110,8 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
     preset.setBytecode(QByteArray("compiled"));
     preset.properties()[QStringLiteral("b")] = propertyOfType(CustomPresetProperty::ColourType);
     preset.properties()[QStringLiteral("a")] = propertyOfType(CustomPresetProperty::GradientType);
-    const QByteArray map = hex("0008 00000002"
-                               "00000002 0061 00b8 0102 0004 00b9")
-        + hex(kTwoStops) + hex("00000002 0062 00b8 0102 0003 102030");
+    const QByteArray map = hex("0008 00000002 00000002 0061 00b8 0102 0004 00b9") + hex(kTwoStops)
+        + hex("00000002 0062 00b8 0102 0003 102030");
     const std::vector<Chunk> layout = {
         {0, kNewest, "00000002 0070 00000002 0073"},
         {0, 70, "00000003 616263"},  // compiled bytes of older data

@@ -38,10 +38,7 @@ TEST(ProjectValues, ResourceKeysAndCreatorRecord)
 
     ProjectCreatorInfo info;
     info.programVersion = Version(2, 5, 3, 0x82);
-    EXPECT_EQ(info.toByteArray().toHex(),
-              QByteArray("0000000100000004"
-                         "02050382"
-                         "ffffffff"));
+    EXPECT_EQ(info.toByteArray().toHex(), hex("00000001 00000004 02050382 ffffffff").toHex());
     info.text = QStringLiteral("x");
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
