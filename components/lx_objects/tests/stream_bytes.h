@@ -18,6 +18,7 @@
 #include <type_traits>
 
 using StreamCheck::hex;
+using StreamCheck::readBinary;  // answers the number of bytes left unread
 
 // Fills the registry once before the first test: objects are read through it
 // and the text stream names blocks by their registered names.
@@ -40,16 +41,10 @@ QByteArray writtenBytes(const T& value)
     return streamBytes([&](OutStream& out) { value.write(out); });
 }
 
-// Answers the number of bytes left unread.
-inline qint64 readStream(const QByteArray& bytes, quint16 version, const std::function<void(InStream&)>& readFields)
-{
-    return StreamCheck::readBinary(bytes, version, readFields);
-}
-
 template <class T>
 qint64 readBytes(T& value, const QByteArray& bytes, quint16 version = kProjectStreamVersion)
 {
-    return readStream(bytes, version, [&](InStream& in) { value.read(in); });
+    return readBinary(bytes, version, [&](InStream& in) { value.read(in); });
 }
 
 // An object as an owned-pointer field holds it: its block behind its code.
@@ -90,11 +85,11 @@ template <class T>
     else
         bytes = blockBytes(value), read = readValue<T>;
     // The whole must read, or every prefix would fail for the wrong reason.
-    if (readStream(bytes, kProjectStreamVersion, read) != 0)
+    if (readBinary(bytes, kProjectStreamVersion, read) != 0)
         return ::testing::AssertionFailure() << "the whole does not read";
     for (int length = 0; length < bytes.size(); ++length) {
         try {
-            readStream(bytes.left(length), kProjectStreamVersion, read);
+            readBinary(bytes.left(length), kProjectStreamVersion, read);
         } catch (const std::exception&) {
             continue;
         }
@@ -113,7 +108,7 @@ inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint
     std::size_t index = 0;
     Corruption::forEachDamage(bytes, seed, count, stride, [&](const Corruption::Damaged& d) {
         const quint16 version = versions[index++ % versions.size()];
-        outcomes.run(d, [&] { readStream(d.bytes, version, read); });
+        outcomes.run(d, [&] { readBinary(d.bytes, version, read); });
     });
     outcomes.expectBothOutcomes();
 }

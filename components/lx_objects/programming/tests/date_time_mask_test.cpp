@@ -29,7 +29,7 @@ TEST(DateTimeMask, StreamForm)
     // Spare high bits are ignored: a weekday byte ff is the seven weekdays.
     DateTimeMask read;
     EXPECT_EQ(
-        readStream(hex("00a1") + QByteArray(39, char(0xFF)), kProjectStreamVersion, [&](InStream& in) { in >> read; }),
+        readBinary(hex("00a1") + QByteArray(39, char(0xFF)), kProjectStreamVersion, [&](InStream& in) { in >> read; }),
         0);
     EXPECT_EQ(read, everything());
 

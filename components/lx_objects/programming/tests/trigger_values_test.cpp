@@ -42,10 +42,10 @@ TEST(TriggerValues, StreamForms)
     // Reading replaces vectors; an id list appends.
     SerialString used;
     used.bytes = {9, 9, 9};
-    readStream(serial, kProjectStreamVersion, [&](InStream& in) { in >> used; });
+    readBinary(serial, kProjectStreamVersion, [&](InStream& in) { in >> used; });
     EXPECT_EQ(used, sampleSerial());
     std::list<int> ids {1};
-    readStream(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
+    readBinary(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
     EXPECT_EQ(ids, (std::list<int> {1, 5, -1}));
 
     // A count beyond the data fails before anything is allocated.
@@ -61,7 +61,7 @@ TEST(TriggerValues, StreamForms)
          }},
     };
     for (const auto& [bytes, read] : hostile)
-        EXPECT_THROW(readStream(bytes, kProjectStreamVersion, read), std::runtime_error) << bytes.toHex().constData();
+        EXPECT_THROW(readBinary(bytes, kProjectStreamVersion, read), std::runtime_error) << bytes.toHex().constData();
 }
 
 TEST(TriggerValues, WildcardGate)
