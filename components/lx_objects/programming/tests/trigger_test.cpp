@@ -31,15 +31,11 @@ TriggerData filledBody(int type, std::mt19937& random)
     TriggerData body = bodyOfType(type);
     for (quint8& byte : body.parameters.bytes)
         byte = quint8(random());
-    body.secondControllerSelection = 4;
-    body.mask.setDate(2030, 0, 17);
-    body.serialString.bytes = {1, 2, 3};
-    body.serialString.wildcards.resize(1);
-    body.text = QStringLiteral("text");
+    body.secondControllerSelection = 4, body.remoteDevice.index = 3, body.text = QStringLiteral("text");
+    body.mask.setDate(2030, 0, 17), body.serialString.bytes = {1, 2, 3}, body.serialString.wildcards.resize(1);
     MidiMessage message;
     message.byte1 = 0xB0, message.data = {7};
     body.midiMessages = {message};
-    body.remoteDevice.index = 3;
     if (body.ioModuleData) {
         IoMVariable variable;
         variable.type = 1, variable.index = 2;
