@@ -2,6 +2,7 @@
 // reader either succeeds or throws a std::runtime_error; the sanitizer builds
 // watch for the rest.
 #include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/contour_parameters.h"
 #include "components/lx_objects/programming/custom_preset.h"
@@ -17,8 +18,8 @@
 
 namespace {
 
-// Controllers of every type with masks, a frame array, resource keys and a
-// directory written field by field (entering numbers needs a database,
+// Controllers of every type with masks, a frame array, a composition,
+// resource keys and a directory written field by field (entering numbers needs a database,
 // reading them does not).
 void writeProjectSamples(OutStream& out)
 {
@@ -32,6 +33,10 @@ void writeProjectSamples(OutStream& out)
     FrameArray frames;
     frames.frames[39] = QUuid::createUuid();
     writeObjectPointer(out, &frames);
+    Composition composition;
+    composition.targets()[3].instances[2].position = QPointF(0, 0.25);
+    composition.targets()[9].flagA = true;
+    writeObjectPointer(out, &composition);
     ResourceKeys keys;
     keys.keys = {{1, QStringLiteral("one")}, {0xFFFFFFFF, QStringLiteral("last")}};
     writeObjectPointer(out, &keys);
@@ -87,11 +92,10 @@ void readPresetSamples(InStream& in)
 
 TEST(LxCorruption, DamagedStreams)
 {
-    registerObjectTypes();
     // Newer data read as older is one more kind of damage.
-    expectDamageHandled(streamBytes(writeProjectSamples), {9, 61, 77, 112, 121, 130, 149, kProjectStreamVersion}, 30,
-                        1200, 5, [](InStream& in) {
-                            for (int i = 0; i < 11; ++i)
+    expectDamageHandled(streamBytes(writeProjectSamples), {9, 61, 77, 112, 119, 121, 130, 149, kProjectStreamVersion},
+                        30, 1200, 5, [](InStream& in) {
+                            for (int i = 0; i < 12; ++i)
                                 readOneObject(in);
                         });
     expectDamageHandled(streamBytes(writePresetSamples), {69, 83, 102, kProjectStreamVersion}, 17, 1000, 3,

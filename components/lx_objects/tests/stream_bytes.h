@@ -4,28 +4,31 @@
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
-#include "components/archive/binary_stream.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
-#include "components/archive/text_stream.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_database.h"
 #include "tests/support/corruption.h"
 #include "tests/support/stream_check.h"
 
-#include <gtest/gtest.h>
-
-#include <QBuffer>
-#include <QByteArray>
-
-#include <functional>
 #include <memory>
 #include <type_traits>
 
 using StreamCheck::hex;
+using StreamCheck::readBinary;  // answers the number of bytes left unread
+
+// Fills the registry once before the first test: objects are read through it
+// and the text stream names blocks by their registered names.
+class ObjectTypesEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { registerObjectTypes(); }
+};
+inline ::testing::Environment* const kObjectTypesEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ObjectTypesEnvironment);
 
 inline QByteArray streamBytes(const std::function<void(OutStream&)>& writeFields)
 {
@@ -38,16 +41,10 @@ QByteArray writtenBytes(const T& value)
     return streamBytes([&](OutStream& out) { value.write(out); });
 }
 
-// Answers the number of bytes left unread.
-inline qint64 readStream(const QByteArray& bytes, quint16 version, const std::function<void(InStream&)>& readFields)
-{
-    return StreamCheck::readBinary(bytes, version, readFields);
-}
-
 template <class T>
 qint64 readBytes(T& value, const QByteArray& bytes, quint16 version = kProjectStreamVersion)
 {
-    return readStream(bytes, version, [&](InStream& in) { value.read(in); });
+    return readBinary(bytes, version, [&](InStream& in) { value.read(in); });
 }
 
 // An object as an owned-pointer field holds it: its block behind its code.
@@ -68,31 +65,31 @@ inline void readOneObject(InStream& in)
     readObjectPointer(in, object);
 }
 
+template <class T>
+void readValue(InStream& in)
+{
+    T value;
+    in >> value;
+}
+
 // Every strict prefix of `value` as its owner writes it (an object behind its
 // code, a value in its block), read back through the registry, fails with an
 // exception: never a crash, never a quiet success.
 template <class T>
 ::testing::AssertionResult everyStrictPrefixFails(const T& value)
 {
-    registerObjectTypes();
-    constexpr bool isObject = std::is_base_of<Archive::ObjectBase, T>::value;
     QByteArray bytes;
     std::function<void(InStream&)> read = readOneObject;
-    if constexpr (isObject) {
+    if constexpr (std::is_base_of<Archive::ObjectBase, T>::value)
         bytes = objectPointerBytes(value);
-    } else {
-        bytes = blockBytes(value);
-        read = [](InStream& in) {
-            T fresh;
-            in >> fresh;
-        };
-    }
+    else
+        bytes = blockBytes(value), read = readValue<T>;
     // The whole must read, or every prefix would fail for the wrong reason.
-    if (readStream(bytes, kProjectStreamVersion, read) != 0)
+    if (readBinary(bytes, kProjectStreamVersion, read) != 0)
         return ::testing::AssertionFailure() << "the whole does not read";
     for (int length = 0; length < bytes.size(); ++length) {
         try {
-            readStream(bytes.left(length), kProjectStreamVersion, read);
+            readBinary(bytes.left(length), kProjectStreamVersion, read);
         } catch (const std::exception&) {
             continue;
         }
@@ -107,29 +104,29 @@ template <class T>
 inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint16>& versions, quint32 seed, int count,
                                 int stride, const std::function<void(InStream&)>& read)
 {
-    registerObjectTypes();
     Corruption::Outcomes outcomes;
     std::size_t index = 0;
     Corruption::forEachDamage(bytes, seed, count, stride, [&](const Corruption::Damaged& d) {
         const quint16 version = versions[index++ % versions.size()];
-        outcomes.run(d, [&] { readStream(d.bytes, version, read); });
+        outcomes.run(d, [&] { readBinary(d.bytes, version, read); });
     });
     outcomes.expectBothOutcomes();
 }
 
-// A project database at `path`, current while it lives; opened with
-// `existing`, it holds what an earlier one saved there.
+// A project database at `path` (of `schema`, with `extra` in its header),
+// current while it lives; opened with `existing`, it holds what an earlier one
+// saved there.
 class ScratchDatabase
 {
 public:
-    explicit ScratchDatabase(const QString& path, bool existing = false)
+    explicit ScratchDatabase(const QString& path, bool existing = false,
+                             const Archive::ArraySchemaRow* schema = Archive::projectSchema(),
+                             const QByteArray& extra = QByteArray())
     {
-        m_id = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
-        Archive::DatabaseOpenParameters open;
-        open.path = path;
-        open.openExisting = existing;
-        open.supportedVersion = kProjectStreamVersion;
-        Archive::openDatabase(open, m_id);
+        m_id = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), schema);
+        m_open.path = path, m_open.openExisting = existing, m_open.extra = extra;
+        m_open.supportedVersion = kProjectStreamVersion;
+        Archive::openDatabase(m_open, m_id);
         Archive::setCurrentDatabase(m_id);
     }
     ~ScratchDatabase()
@@ -139,6 +136,7 @@ public:
         Archive::setCurrentDatabase(Archive::kNoDatabase);
     }
     Archive::DatabaseId id() const { return m_id; }
+    quint16 foundVersion() const { return m_open.foundVersion; }
 
     // Adds and commits `object` (owned from here on); answers its id.
     Archive::ObjectId add(Archive::ArrayId array, Archive::ObjectBase* object,
@@ -160,6 +158,7 @@ public:
     }
 
 private:
+    Archive::DatabaseOpenParameters m_open;
     Archive::DatabaseId m_id;
 };
 

@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
+#include <tuple>
+
 namespace {
 
 const QUuid kUuid(QStringLiteral("{00112233-4455-6677-8899-aabbccddeeff}"));
@@ -28,20 +30,12 @@ TEST(ProjectHeader, GoldenBytesAndReadResults)
     QBuffer buffer(&written);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(project.writeHeader(&buffer));
-    EXPECT_EQ(written.toHex(),
-              QByteArray("546172760002"
-                         "00112233445566778899aabbccddeeff"
-                         "0500000102"));
+    EXPECT_EQ(written.toHex(), hex("546172760002 00112233445566778899aabbccddeeff 0500000102").toHex());
 
     // Older versions stop early and leave the later fields as they were;
     // data ending inside the header takes nothing over (-2); bad headers
     // give -1 and a message.
-    const struct
-    {
-        const char* magicAndVersion;
-        int length, result, flag;
-        const char* error;
-    } cases[] = {
+    const std::tuple<const char*, int, int, int, const char*> cases[] = {
         {"546172760000", 22, 22, 5, ""},
         {"546172760001", 23, 23, 7, ""},
         {"546172760002", 0, -2, 7, ""},
@@ -54,13 +48,12 @@ TEST(ProjectHeader, GoldenBytesAndReadResults)
     TarvelBaseProject reader(false, 6);
     QString error;
     EXPECT_EQ(readFrom(reader, written, &error), 27);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.magicAndVersion) + " " + std::to_string(c.length));
+    for (const auto& [magicAndVersion, length, result, flag, message] : cases) {
         error.clear();
-        const QByteArray bytes = hex(c.magicAndVersion) + kUuid.toRfc4122() + hex("07000000ff");
-        EXPECT_EQ(readFrom(reader, bytes.left(c.length), &error), c.result);
-        EXPECT_EQ(reader.header().flag, c.flag);
-        EXPECT_EQ(error, QString::fromLatin1(c.error));
+        const QByteArray bytes = hex(magicAndVersion) + kUuid.toRfc4122() + hex("07000000ff");
+        EXPECT_EQ(readFrom(reader, bytes.left(length), &error), result) << magicAndVersion << " " << length;
+        EXPECT_EQ(reader.header().flag, flag) << magicAndVersion << " " << length;
+        EXPECT_EQ(error, QString::fromLatin1(message));
     }
     EXPECT_TRUE(reader.projectUuid() == kUuid && reader.header().value == 258);
     EXPECT_EQ(reader.readHeader(nullptr, &error), -1);

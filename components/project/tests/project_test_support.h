@@ -4,6 +4,7 @@
 #define PROJECT_TESTS_PROJECT_TEST_SUPPORT_H
 
 #include "components/archive/archive_file.h"
+#include "tests/support/stream_check.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-inline QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+using StreamCheck::hex;
 
 // Writes content to path, making the folders on the way.
 inline void writeFile(const QString& path, const QByteArray& content = QByteArray())

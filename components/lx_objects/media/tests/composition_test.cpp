@@ -23,7 +23,6 @@ Composition sample()
 
 TEST(Composition, StreamFormAndOlderLayouts)
 {
-    registerObjectTypes();
     const Composition composition = sample();
     const std::vector<Chunk> layout = {
         {0, kNewest, "00000002 0063 00000001 00000002"},
@@ -37,24 +36,18 @@ TEST(Composition, StreamFormAndOlderLayouts)
     std::vector<quint16> versions = StreamCheck::gateVersions(layout, kProjectStreamVersion);
     versions.insert(versions.end(), {149, 150});
     for (const quint16 version : versions) {
-        SCOPED_TRACE(version);
         Composition read;
         read.targets()[9] = ContentTarget();
         ASSERT_EQ(readBytes(read, StreamCheck::bytesAt(version, layout), version), 0);
-        EXPECT_EQ(read.name(), QStringLiteral("c"));
-        EXPECT_TRUE(read.settingA() == 1 && read.settingB() == 2);
-        if (version < 62) {
-            EXPECT_TRUE(read.targets().empty());
-            continue;
-        }
-        ContentTarget expected = composition.targets().at(3);
-        expected.flagA = version >= 120;
-        expected.angle = version < 150 ? 90 * 360 : 90;
-        ASSERT_EQ(read.targets().size(), 1u);
-        EXPECT_EQ(read.targets().at(3), expected);
+        Composition expected = composition;
+        ContentTarget& target = expected.targets()[3];
+        target.flagA = version >= 120;
+        target.angle = version < 150 ? 90 * 360 : 90;  // turns before 150
+        if (version < 62)
+            expected.targets().clear();
+        EXPECT_EQ(writtenBytes(read).toHex(), writtenBytes(expected).toHex()) << version;
     }
     EXPECT_TRUE(StreamCheck::stableRoundTrip(composition, kProjectStreamVersion));
-    EXPECT_TRUE(StreamCheck::stableRoundTrip(Composition(), kProjectStreamVersion));
     EXPECT_TRUE(everyStrictPrefixFails(composition));
     EXPECT_EQ(writtenBytes(Composition()).toHex(), hex("ffffffff 00000000 ffffffff 0008 00000000").toHex());
 
@@ -76,12 +69,4 @@ TEST(Composition, StreamFormAndOlderLayouts)
     ASSERT_EQ(twice.targets().size(), 1u);
     EXPECT_EQ(twice.targets().at(4).angle, 5);
     EXPECT_THROW(readBytes(twice, hex("ffffffff 00000000 00000000 0008 7fffffff 04")), std::runtime_error);
-}
-
-TEST(Composition, DamagedStreams)
-{
-    Composition composition = sample();
-    composition.targets()[9].instances[1] = ContentTargetInstance();
-    expectDamageHandled(objectPointerBytes(composition), {61, 119, 149, kProjectStreamVersion}, 29, 600, 2,
-                        readOneObject);
 }

@@ -9,28 +9,14 @@ namespace {
 
 TEST(PackedTime, EncodesAtEachStepAndItsEdges)
 {
-    const std::pair<qint32, quint16> cases[] = {{0, 0},
-                                                {200, 200},
-                                                {8191, 0x1FFF},
-                                                {8192, 0x2000},
-                                                {8199, 0x2000},
-                                                {8200, 0x2001},
-                                                {10000, 0x20B5},
-                                                {90109, 0x3FFF},
-                                                {90110, 0x4000},
-                                                {120000, 0x412B},
-                                                {1728489, 0x7FFF},
-                                                {1728490, 0x8000},
-                                                {3600000, 0x874F},
-                                                {34496089, 0xFFFF},
-                                                {34496090, 0xFFFF},
-                                                {std::numeric_limits<qint32>::max(), 0xFFFF},
-                                                // Negative times are taken as 0, not as their low bits.
-                                                {-1, 0},
-                                                {-100, 0},
-                                                {std::numeric_limits<qint32>::min(), 0}};
-    for (const auto& [milliseconds, code] : cases)
-        EXPECT_EQ(code, encodeTime16(milliseconds)) << milliseconds;
+    // Negative times are taken as 0, not as their low bits.
+    const qint32 max = std::numeric_limits<qint32>::max(), min = std::numeric_limits<qint32>::min();
+    const qint32 times[] = {0,       200,     8191,    8192,     8199,     8200, 10000, 90109, 90110, 120000,
+                            1728489, 1728490, 3600000, 34496089, 34496090, max,  -1,    -100,  min};
+    const quint16 codes[] = {0,      200,    0x1FFF, 0x2000, 0x2000, 0x2001, 0x20B5, 0x3FFF, 0x4000, 0x412B,
+                             0x7FFF, 0x8000, 0x874F, 0xFFFF, 0xFFFF, 0xFFFF, 0,      0,      0};
+    for (std::size_t i = 0; i < std::size(times); ++i)
+        EXPECT_EQ(codes[i], encodeTime16(times[i])) << times[i];
 }
 
 TEST(PackedTime, DecodingIsTheInverseForEveryCode)

@@ -36,21 +36,13 @@ TEST(PresetCategories, TheRelationBothWays)
     registerObjectTypes();
     const std::set<int> expected[] = {ids("0-13"),    ids("0 2-5 8-11 13 200-211 213-219"),  ids("100"),
                                       ids("300-303"), ids("0 3-5 10 11 13 200-205 207-214"), ids("200 208")};
-    std::size_t pairs = 0;
     for (int category = 0; category < 6; ++category) {
-        SCOPED_TRACE(category);
-        EXPECT_EQ(members(presetTypesOfCategory(category)), expected[category]);
-        pairs += expected[category].size();
+        EXPECT_EQ(members(presetTypesOfCategory(category)), expected[category]) << category;
         for (const int type : expected[category])
             EXPECT_TRUE(categoriesOfPresetType(type).test(std::size_t(category))) << type;
     }
-    EXPECT_EQ(pairs, 71u);
     EXPECT_EQ(members(categoriesOfPresetType(212)), (std::set<int> {4}));
     EXPECT_EQ(members(categoriesOfPresetType(100)), (std::set<int> {2}));
-    // A set grows to the highest index entered plus one.
-    EXPECT_EQ(presetTypesOfCategory(4).size(), 215u);
-    EXPECT_EQ(categoriesOfPresetType(200).size(), 6u);
-    EXPECT_EQ(categoriesOfPresetType(206).size(), 2u);
     EXPECT_TRUE(presetTypesOfCategory(6).empty());
     EXPECT_TRUE(categoriesOfPresetType(14).empty());
 

@@ -27,7 +27,6 @@ QByteArray withHugeCount(QByteArray bytes, int at) { return bytes.replace(at, 4,
 
 TEST(TriggerValues, StreamForms)
 {
-    registerObjectTypes();
     EXPECT_EQ(blockBytes(RDKey()).toHex(), hex("00a2 ff 00").toHex());
     EXPECT_EQ(blockBytes(SerialString()).toHex(), hex("00a4 0006 00000000 0006 00000000").toHex());
     const QByteArray serial = hex("00a4 0006 00000002 41 0d"
@@ -43,44 +42,26 @@ TEST(TriggerValues, StreamForms)
     // Reading replaces vectors; an id list appends.
     SerialString used;
     used.bytes = {9, 9, 9};
-    readStream(serial, kProjectStreamVersion, [&](InStream& in) { in >> used; });
+    readBinary(serial, kProjectStreamVersion, [&](InStream& in) { in >> used; });
     EXPECT_EQ(used, sampleSerial());
     std::list<int> ids {1};
-    readStream(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
+    readBinary(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
     EXPECT_EQ(ids, (std::list<int> {1, 5, -1}));
 
     // A count beyond the data fails before anything is allocated.
-    const std::tuple<const char*, QByteArray, std::function<void(InStream&)>> hostile[] = {
-        {"bytes", withHugeCount(serial, 4),
+    const std::pair<QByteArray, std::function<void(InStream&)>> hostile[] = {
+        {withHugeCount(serial, 4), readValue<SerialString>},
+        {withHugeCount(serial, 12), readValue<SerialString>},
+        {withHugeCount(midi, 2), readValue<std::vector<MidiMessage>>},
+        {withHugeCount(midi, 12), readValue<std::vector<MidiMessage>>},
+        {hex("0007 7fffffff 00000005"),
          [](InStream& in) {
-             SerialString s;
-             in >> s;
-         }},
-        {"wildcards", withHugeCount(serial, 12),
-         [](InStream& in) {
-             SerialString s;
-             in >> s;
-         }},
-        {"messages", withHugeCount(midi, 2),
-         [](InStream& in) {
-             std::vector<MidiMessage> m;
-             in >> m;
-         }},
-        {"message data", withHugeCount(midi, 12),
-         [](InStream& in) {
-             std::vector<MidiMessage> m;
-             in >> m;
-         }},
-        {"ids", hex("0007 7fffffff 00000005"),
-         [](InStream& in) {
-             std::list<int> l;
-             in >> idList(l);
+             std::list<int> ids;
+             in >> idList(ids);
          }},
     };
-    for (const auto& [what, bytes, read] : hostile) {
-        SCOPED_TRACE(what);
-        EXPECT_THROW(readStream(bytes, kProjectStreamVersion, read), std::runtime_error);
-    }
+    for (const auto& [bytes, read] : hostile)
+        EXPECT_THROW(readBinary(bytes, kProjectStreamVersion, read), std::runtime_error) << bytes.toHex().constData();
 }
 
 TEST(TriggerValues, WildcardGate)
@@ -91,19 +72,17 @@ TEST(TriggerValues, WildcardGate)
         {0, StreamCheck::kNewest, "0004"},
     };
     for (const quint16 v : StreamCheck::gateVersions(layout, kProjectStreamVersion)) {
-        SCOPED_TRACE(v);
         TriggerWildcard wildcard;
         wildcard.extra = 5;  // a read replaces it
         EXPECT_EQ(readBytes(wildcard, StreamCheck::bytesAt(v, layout), v), 0);
         // Written again it has the newest form, the word 0 when older data lacked it.
         const char* const newest = v >= 87 ? "03 0001 0002 00000009 0004" : "03 0001 0002 00000000 0004";
-        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(newest).toHex());
+        EXPECT_EQ(writtenBytes(wildcard).toHex(), hex(newest).toHex()) << v;
     }
 }
 
 TEST(TriggerValues, IoModuleData)
 {
-    registerObjectTypes();
     EXPECT_EQ(writtenBytes(IoMTriggerData()).toHex(), hex("ffff ffffffff 0008 00000000").toHex());
 
     IoMTriggerData data;
@@ -119,10 +98,8 @@ TEST(TriggerValues, IoModuleData)
     EXPECT_EQ(read.properties.value(QStringLiteral("v")).value<IoMVariable>(), variable);
 
     QByteArray raw;
-    {
-        QDataStream stream(&raw, QIODevice::WriteOnly);
-        stream << variable;
-    }
+    QDataStream stream(&raw, QIODevice::WriteOnly);
+    stream << variable;
     EXPECT_EQ(raw.toHex(), hex("c8 8001").toHex());
 
     // A value of a type no one registered fails the read.

@@ -108,14 +108,12 @@ TEST(ObjectTypes, RegisteredRowsMatchTheTable)
         if (!record)
             continue;  // its class is not part of the program yet
         ++present;
-        SCOPED_TRACE(code);
-        EXPECT_EQ(ObjectRegistry::nameForCode(code), name);
-        const auto kind = std::map<QChar, ObjectRegistry::Kind> {{'O', ObjectRegistry::Kind::Object},
-                                                                 {'V', ObjectRegistry::Kind::Value},
-                                                                 {'R', ObjectRegistry::Kind::Record}}
-                              .at(tokens[i + 2][0]);
-        EXPECT_EQ(record->kind, kind);
-        EXPECT_EQ(record->objectFactory || record->valueFactory, !abstract);
+        EXPECT_EQ(ObjectRegistry::nameForCode(code), name) << code;
+        const ObjectRegistry::Kind kinds[] = {ObjectRegistry::Kind::Object, ObjectRegistry::Kind::Value,
+                                              ObjectRegistry::Kind::Record};
+        const ObjectRegistry::Kind kind = kinds[QStringLiteral("OVR").indexOf(tokens[i + 2][0])];
+        EXPECT_EQ(record->kind, kind) << code;
+        EXPECT_EQ(record->objectFactory || record->valueFactory, !abstract) << code;
         if (registry.find(firstCodeOfName.at(name))) {
             EXPECT_EQ(ObjectRegistry::codeForName(name), firstCodeOfName.at(name));
         }

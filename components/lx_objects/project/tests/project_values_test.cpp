@@ -10,7 +10,6 @@
 
 TEST(ProjectValues, ResourceKeysAndCreatorRecord)
 {
-    registerObjectTypes();
     ResourceKeys keys;
     keys.keys = {{1, QStringLiteral("a")}, {7, QString()}};
     const QByteArray map = hex("0008 00000002 0000000100000002 0061 00000007ffffffff");
@@ -39,10 +38,7 @@ TEST(ProjectValues, ResourceKeysAndCreatorRecord)
 
     ProjectCreatorInfo info;
     info.programVersion = Version(2, 5, 3, 0x82);
-    EXPECT_EQ(info.toByteArray().toHex(),
-              QByteArray("0000000100000004"
-                         "02050382"
-                         "ffffffff"));
+    EXPECT_EQ(info.toByteArray().toHex(), hex("00000001 00000004 02050382 ffffffff").toHex());
     info.text = QStringLiteral("x");
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
