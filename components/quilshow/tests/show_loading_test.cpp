@@ -1,4 +1,6 @@
 #include "components/quilshow/show/default_functions.h"
+#include "components/quilshow/show/fixture.h"
+#include "components/quilshow/show/palette.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 #include "seltrane_components/os/progress_tracker.h"
 #include "tests/support/corruption.h"
@@ -8,6 +10,7 @@
 
 #include <exception>
 #include <limits>
+#include <tuple>
 
 using namespace Quil;
 
@@ -105,18 +108,24 @@ TEST_F(ShowLoadingTest, TruncatedShowsFailWithCodeThree)
 
 TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
 {
-    for (quint16 v : {3, 8, 14, 16, 20, 50, 97, 98, 99, 160, 164, 200, 208, 212, 219, 287, 302, 356, 454}) {
+    for (quint16 v : {3,   8,   14,  16,  20,  46,  47,  50,  97,  98,  99,  149, 150,
+                      160, 164, 200, 208, 212, 219, 234, 235, 287, 302, 356, 417, 454}) {
         SCOPED_TRACE(v);
         ShowContent content;
         content.version = v;
-        content.functions = {{0, "Intensity", 1}, {5, "Cyan", 4}};
+        content.functions = {{0, "Intensity", 1}, {3, "Pan", 2}, {5, "Cyan", 4}};
         content.groups[7] = {{1, 2}, "Front"};
+        // Element 2 has a type-4 parameter without a function.
+        content.elements = {{1, {0, 3}, 2}, {2, {0xFFFF}, 1}, {3, {4}, 0}};
+        content.fixtures = {{1, {1, 2}}, {10, {3}}};
+        content.palettes = {{2, {0, 5}}, {4, {}}};
+        content.daliFixtures = {{3, 10}, {5, 10}};
         ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
         EXPECT_EQ(v, show().streamVersion);
         EXPECT_TRUE(log.empty());
         EXPECT_EQ("Cyan", show().function(5)->name);
-        // Stored 0 and 5; added: 23 to 29 below 303, 1 below 313, 22 and 30 below 403.
-        EXPECT_EQ(2u + (v < 303 ? 7 : 0) + (v < 313 ? 1 : 0) + (v < 403 ? 2 : 0), show().functions().size());
+        // Stored 0, 3 and 5; added: 23 to 29 below 303, 1 below 313, 22 and 30 below 403.
+        EXPECT_EQ(3u + (v < 303 ? 7 : 0) + (v < 313 ? 1 : 0) + (v < 403 ? 2 : 0), show().functions().size());
 
         const ShowSettings& s = show().settings;
         EXPECT_EQ(v >= 15 ? -20 : 0, s.timeZoneOffset);
@@ -125,8 +134,9 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
         EXPECT_EQ(folder() + "/media/a.png", s.backgroundImagePath);
         EXPECT_EQ(v < 46 ? 20 : (v >= 168 && !(v >= 200 && v <= 211)) ? 55 : -1, s.settingsValue);
         EXPECT_EQ(v >= 99 && ((v >= 157 && v <= 199) || v >= 208) ? 2u : 0u, s.idList.size());
-        ASSERT_EQ(v < 164 || (v >= 200 && v <= 210) ? 1u : 0u, show().groups().size());
-        if (!show().groups().empty()) {
+        const bool hasGroups = v < 164 || (v >= 200 && v <= 210);
+        ASSERT_EQ(hasGroups ? 1u : 0u, show().groups().size());
+        if (hasGroups) {
             EXPECT_EQ((v >= 158 && v <= 199) || v >= 208 ? "Front" : "", show().groups().at(7).name);
         }
         EXPECT_EQ(15, show().showIdentifier()[15]);
@@ -140,8 +150,25 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
         }
         EXPECT_EQ(v >= 384 ? 3 : -1, nodes.lookupId(4));
         EXPECT_EQ(v >= 394 ? 1u : 0u, nodes.remoteDevices.size());
-        EXPECT_EQ(v >= 417 ? 300 : 1, show().dali().testSchedules[1].interval);
         EXPECT_EQ(v >= 219 ? 1u : 0u, show().dynamicText().textPresets.size());
+
+        const FixtureShowComponent& fixtures = show().fixtures();
+        ASSERT_EQ(std::make_pair(3u, 2u), std::make_pair(fixtures.elements.size(), fixtures.fixtures.size()));
+        EXPECT_EQ(std::make_pair(2u, 1u),
+                  std::make_pair(fixtures.elements.find(1)->patchRecords.size(),
+                                 fixtures.elements.find(2)->patchRecords.size()));
+        EXPECT_EQ(0xFFFF, fixtures.elements.find(2)->parameters[0].function);
+        EXPECT_TRUE(fixtures.getFixtureParameterFlag(1, 3));
+        EXPECT_EQ((std::vector<quint16> {3}), fixtures.fixtures.find(10)->elementIds);
+        ASSERT_EQ(2u, show().palettes().size());
+        const PaletteColourRecord& colours = show().palettes().find(2)->colourRecord;
+        ASSERT_EQ(2u, colours.values.size());
+        EXPECT_EQ(std::make_tuple(10000u, 5, 30000u),
+                  std::make_tuple(colours.getTime(), int(colours.values[1].function), colours.values[1].getNumber1()));
+        const DALIShowComponent& dali = show().dali();
+        EXPECT_EQ(v >= 47 ? 2u : 0u, dali.fixtures.size());
+        EXPECT_EQ(v >= 47 ? 3 : -1, dali.getDaliFixtureId(10));
+        EXPECT_EQ(v >= 417 ? 300 : 1, dali.testSchedules[1].interval);
     }
 }
 

@@ -31,6 +31,8 @@ public:
     ShowWriter& text(const QString& value);
     // Guard words, magic and the stream version.
     ShowWriter& header(quint32 magic, quint16 guard = 0xFF33) { return u16(guard).u32(magic).u16(guard).u16(version); }
+    // The rest of the chain is written only when `present` (a field of some versions).
+    ShowWriter& when(bool present);
 
     quint16 version;
     QByteArray data;
@@ -46,9 +48,8 @@ private:
     }
 };
 
-// Content of a whole show. Every other section holds the fixed items the
-// writer puts in (output node 3, filled settings, DALI test schedules and,
-// from version 219, font 2 with text preset 5).
+// Content of a whole show. Every other section holds fixed items (output node
+// 3, filled settings, DALI test schedules, from 219 font 2 with text preset 5).
 struct ShowContent
 {
     struct FunctionRecord
@@ -108,18 +109,13 @@ struct ShowContent
     quint16 triggerCount = 0;
 };
 
-// The dynamic-text section of buildShow.
+// Sections and records of buildShow, in the writer's version.
 void writeDynamicText(ShowWriter& w);
-// The DALI section of buildShow.
 void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures);
-
-// One fixture element record and one fixture record, in the writer's version.
 void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element);
 void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture);
 void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette);
 void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture);
-
-// The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);
 
 // A version-1 bundle of the given files (name -> content); `countText` is the
