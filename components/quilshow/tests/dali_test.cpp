@@ -1,6 +1,8 @@
 #include "components/quilshow/show/dali.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 
+#include <tuple>
+
 using namespace Quil;
 
 namespace {
@@ -30,13 +32,9 @@ TEST_F(DaliTest, FixtureRecordAtItsVersions)
         DALIFixture fixture;
         fixture.stream(open(w));
         EXPECT_EQ(0u, in.bytesLeft());
-        EXPECT_EQ(4, fixture.id());
-        EXPECT_EQ(10, fixture.fixtureId);
-        EXPECT_EQ(1, fixture.interfaceId);
-        EXPECT_EQ(2, fixture.shortAddress);
-        EXPECT_EQ(c.settings, fixture.ballastSettings);
-        EXPECT_EQ(c.flag, fixture.flag);
-        EXPECT_EQ(c.text, fixture.text);
+        EXPECT_EQ(std::make_tuple(4, 10, 1, 2, c.settings, c.flag, std::string(c.text)),
+                  std::make_tuple(int(fixture.id()), int(fixture.fixtureId), int(fixture.interfaceId),
+                                  int(fixture.shortAddress), fixture.ballastSettings, fixture.flag, fixture.text));
     }
     EXPECT_EQ("Magic number doesn't match 299",
               errorOf([&] { DALIFixture().stream(open(hexBody(400, "2a01 0100 0200 0000 00000000 2c01"))); }));
@@ -51,15 +49,11 @@ TEST_F(DaliTest, FixturesAreLinkedToShowFixturesOnce)
     dali.read(open(w));
     EXPECT_EQ(0u, in.bytesLeft());
     EXPECT_EQ(3u, dali.fixtures.size());
-    EXPECT_EQ(3, dali.getDaliFixtureId(10));
-    EXPECT_EQ(10, dali.getFixtureId(3));
-    EXPECT_EQ(10, dali.getFixtureId(0x10003));  // taken as 16 bits
-    EXPECT_EQ(-1, dali.getFixtureId(5));
-    EXPECT_EQ(7, dali.getDaliFixtureId(0xFFFF));
-    EXPECT_EQ(-1, dali.getDaliFixtureId(0x1000A));
-    EXPECT_EQ(-1, dali.getDaliFixtureId(11));
-    EXPECT_FALSE(dali.testFlags[0]);
-    EXPECT_EQ(1, dali.testSchedules[0].interval);
+    // Ids are taken as 16 bits.
+    EXPECT_EQ((std::vector<qint64> {3, 10, 10, -1, 7, -1, -1}),
+              (std::vector<qint64> {dali.getDaliFixtureId(10), dali.getFixtureId(3), dali.getFixtureId(0x10003),
+                                    dali.getFixtureId(5), dali.getDaliFixtureId(0xFFFF), dali.getDaliFixtureId(0x1000A),
+                                    dali.getDaliFixtureId(11)}));
 
     dali.clear();
     EXPECT_TRUE(dali.fixtures.empty());

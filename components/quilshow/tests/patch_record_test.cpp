@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 using namespace Quil;
 
@@ -17,28 +18,24 @@ TEST_F(PatchRecordTest, GoldenRecordsOfEachForm)
         readPatchRecord(open(hexBody(150, "0100 3401 0601 01 0500 0701 0300 0a00 3501")));
     ASSERT_EQ(0x001u, record->kind());
     const auto& dmx = static_cast<const DmxPatchRecord&>(*record);
-    EXPECT_EQ(5, dmx.outputNodeId);
-    EXPECT_EQ(1, dmx.patchPointType);
-    EXPECT_EQ(3, dmx.universe);
-    EXPECT_EQ(10, dmx.channel);
-    EXPECT_EQ(0u, in.bytesLeft());
+    EXPECT_EQ(std::make_tuple(5, 1, 3, 10, 0u),
+              std::make_tuple(int(dmx.outputNodeId), int(dmx.patchPointType), int(dmx.universe), int(dmx.channel),
+                              in.bytesLeft()));
 
     // KiNET closes with its opening marker.
     record = readPatchRecord(open(hexBody(150, "1000 3601 0601 02 0200 0701 0400 0100 0700 3601")));
     ASSERT_EQ(0x010u, record->kind());
     const auto& kinet = static_cast<const KiNETPatchRecord&>(*record);
-    EXPECT_EQ(2, kinet.outputNodeId);
-    EXPECT_EQ(2, kinet.patchPointType);
-    EXPECT_EQ(4, kinet.powerSupplyId);
-    EXPECT_EQ(1, kinet.port);
-    EXPECT_EQ(7, kinet.channel);
+    EXPECT_EQ(std::make_tuple(2, 2, 4, 1, 7),
+              std::make_tuple(int(kinet.outputNodeId), int(kinet.patchPointType), int(kinet.powerSupplyId),
+                              int(kinet.port), int(kinet.channel)));
     EXPECT_EQ("Magic number doesn't match 310",
               errorOf([&] { readPatchRecord(open(hexBody(150, "1000 3601 0601 02 0200 0701 0400 0100 0700 3701"))); }));
 
     record = readPatchRecord(open(hexBody(454, "0002 4e01 0601 00 0900 0701 3412 4e01")));
     ASSERT_EQ(0x200u, record->kind());
-    EXPECT_EQ(0x1234, static_cast<const LumalivePatchRecord&>(*record).address);
-    EXPECT_EQ(9, record->outputNodeId);
+    EXPECT_EQ(std::make_pair(0x1234, 9),
+              std::make_pair(int(static_cast<const LumalivePatchRecord&>(*record).address), int(record->outputNodeId)));
 
     EXPECT_EQ("Error loading patch", errorOf([&] { readPatchRecord(open(hexBody(150, "0300 3401"))); }));
 
@@ -47,8 +44,8 @@ TEST_F(PatchRecordTest, GoldenRecordsOfEachForm)
          {std::make_pair(16, "0505 01 0500 0300 0000 0606"), std::make_pair(149, "0601 01 0500 0300 0b00 0701")}) {
         record = readPatchRecord(open(hexBody(c.first, c.second)));
         ASSERT_EQ(0x001u, record->kind()) << c.first;
-        EXPECT_EQ(c.first == 16 ? 65535 : 10, static_cast<const DmxPatchRecord&>(*record).channel);
-        EXPECT_EQ(3, static_cast<const DmxPatchRecord&>(*record).universe);
+        const auto& old = static_cast<const DmxPatchRecord&>(*record);
+        EXPECT_EQ(std::make_pair(c.first == 16 ? 65535 : 10, 3), std::make_pair(int(old.channel), int(old.universe)));
     }
     EXPECT_EQ("Magic number doesn't match 1285",
               errorOf([&] { readPatchRecord(open(hexBody(16, "0601 01 0500 0300 0000 0701"))); }));
@@ -83,18 +80,17 @@ TEST_F(PatchRecordTest, EveryKindReadsAndClonesItsFields)
         list.clear();
         EXPECT_FALSE(copy->isLinked());
         ASSERT_EQ(k.kind, copy->kind());
-        EXPECT_EQ(8, copy->outputNodeId);
-        EXPECT_EQ(1, copy->patchPointType);
-        if (auto* universe = dynamic_cast<UniverseBasedPatchRecord*>(copy.get())) {
-            EXPECT_EQ(6, universe->universe);
-            EXPECT_EQ(9, universe->channel);
-        } else if (auto* kinet = dynamic_cast<KiNETPatchRecord*>(copy.get())) {
-            EXPECT_EQ(6, kinet->powerSupplyId);
-            EXPECT_EQ(2, kinet->port);
-            EXPECT_EQ(9, kinet->channel);
-        } else {
-            EXPECT_EQ(9, static_cast<LumalivePatchRecord&>(*copy).address);
-        }
+        std::vector<int> fields {copy->outputNodeId, copy->patchPointType};
+        if (auto* universe = dynamic_cast<UniverseBasedPatchRecord*>(copy.get()))
+            fields.insert(fields.end(), {universe->universe, universe->channel});
+        else if (auto* kinet = dynamic_cast<KiNETPatchRecord*>(copy.get()))
+            fields.insert(fields.end(), {kinet->powerSupplyId, kinet->port, kinet->channel});
+        else
+            fields.push_back(static_cast<LumalivePatchRecord&>(*copy).address);
+        const std::vector<int> expected = k.kind == 0x010 ? std::vector<int> {8, 1, 6, 2, 9}
+            : k.kind == 0x200                             ? std::vector<int> {8, 1, 9}
+                                                          : std::vector<int> {8, 1, 6, 9};
+        EXPECT_EQ(expected, fields);
     }
 }
 
