@@ -1,10 +1,10 @@
-// Test support for the converter: a driver with one scripted step, file dialogs and an unsaved-result
-// question answered by the test, and a fixture with a window on that driver and a temporary folder of
+// Test support for the converter: a driver with one scripted step, an unsaved-result question answered
+// by the test, and a fixture with a window on that driver and a temporary folder of
 // its own (to see what conversions leave behind). GUI thread only.
 #ifndef APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
 #define APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
 
-#include "applications/common/util/file_dialogs.h"
+#include "applications/common/util/tests/scripted_chooser.h"
 #include "applications/common/util/tests/settings_fixture.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/main_window.h"
@@ -27,34 +27,6 @@ public:
     bool failSave = false;  // the save then fails as cancelled, without writing
     QStringList saved;
     QByteArray bytesAtSave;  // the target's when the save began
-};
-
-// Records every question in `asked`, in order.
-class ScriptedChooser : public FileDialogChooser
-{
-public:
-    QString openFileName(QWidget*, const QString& caption, const QString&, const QString& filter, QString*) override
-    {
-        asked << caption + QLatin1Char('|') + filter;
-        return openAnswer;
-    }
-    QString saveFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
-                         QString*) override
-    {
-        asked << caption + QLatin1Char('|') + filter + QLatin1Char('|') + start;
-        return saveAnswer;
-    }
-    int askOverwrite(const QString& path, bool offerSkip, QWidget* parent) override
-    {
-        asked << QStringLiteral("overwrite ") + path;
-        return realOverwriteQuestion ? FileDialogChooser::askOverwrite(path, offerSkip, parent) : overwriteAnswer;
-    }
-    void showError(QWidget*, const QString& title, const QString& text) override { asked << title + text; }
-
-    QString openAnswer, saveAnswer;
-    int overwriteAnswer = OverwriteFile;
-    bool realOverwriteQuestion = false;  // the message box itself asks
-    QStringList asked;
 };
 
 class ScriptedWindow : public MainWindow

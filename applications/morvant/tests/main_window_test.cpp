@@ -38,9 +38,9 @@ TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversionAndOnClose)
 {
     window.show();
     window.browse();
-    EXPECT_EQ(chooser.asked,
-              QStringList {QStringLiteral("Select input file|Design projects (*.kvq *.kvx);;"
-                                          "Other projects (*.wvq *.wvx *.jvq *.jvx)")});
+    ASSERT_EQ(chooser.asked.size(), 1);
+    EXPECT_TRUE(chooser.asked[0].startsWith(
+        "Select input file|Design projects (*.kvq *.kvx);;Other projects (*.wvq *.wvx *.jvq *.jvx)|"));
     EXPECT_EQ(setting(MainWindow::kInputPathKey).toString(), chooser.openAnswer);
     // Answer, the save works, saves and conversions so far: a failed save stops the new conversion.
     const std::tuple<int, bool, int, int> steps[] = {{QMessageBox::Cancel, true, 0, 1},
@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
                                                       "may write to, check that the disk has free space, then save "
                                                       "again.")
                                            .arg(failure.first, failure.second);
-                EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed") + advice);
+                EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed|") + advice);
                 EXPECT_EQ(text("errorPane"),
                           "Failed to compress the output project (" + failure.second + ")\n" + advice);
                 EXPECT_EQ(text("reportPane"), conversionReport + QStringLiteral("\nSaving the output project"));
