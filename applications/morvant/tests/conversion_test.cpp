@@ -204,26 +204,6 @@ TEST_F(ConversionTest, ASparseShowInATarFailsWithoutTheMemoryItAsksFor)
                     "and try again.");
 }
 
-TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFileAndSaysWhy)
-{
-    ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), buildShow({}))));
-    const QString target = folder.filePath(QStringLiteral("existing.kv2"));
-    const QByteArray old("the user's earlier project \x00\x01\x02", 31);
-    ASSERT_TRUE(writeFile(target, old));
-    // The save stops half-way (as when cancelled); nothing replaces the file.
-    ProgressTracker cancelled;
-    cancelled.cancelFlag()->store(true);
-    EXPECT_FALSE(driver.saveOutputProject(target, cancelled));
-    EXPECT_EQ(readBytes(target), old);
-    EXPECT_TRUE(
-        driver.saveFailure().startsWith("The project was not saved as \"" + target + "\": Saving was cancelled."));
-    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("existing*")}), QStringList {"existing.kv2"});
-    // The project is still there and saves over the old file.
-    ProgressTracker progress;
-    EXPECT_TRUE(driver.saveOutputProject(target, progress) && readBytes(target) != old);
-    EXPECT_EQ(driver.saveFailure(), QString());
-}
-
 TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
 {
     Archive::DatabaseId database = Archive::kNoDatabase;

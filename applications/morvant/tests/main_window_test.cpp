@@ -4,6 +4,7 @@
 #include "seltrane_components/os/logger.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -95,14 +96,16 @@ TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRuns)
     EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("project\nScripted step")) && !window.isBusy());
 }
 
-TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriver)
+TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriverAndEnterKeepsIt)
 {
+    window.show();
     window.browse();
     chooser.asked.clear();
     const QString target = folder.filePath(QStringLiteral("out.kv2"));
     ASSERT_TRUE(writeFile(target, "old project"));
 
-    // The user agrees to overwrite; the file is unchanged when the save starts and survives a failed one.
+    // The user agrees to overwrite; the file is unchanged when the save starts and survives a failed one, with
+    // nothing left beside it.
     driver.failSave = true;
     EXPECT_FALSE(window.save());
     ASSERT_EQ(chooser.asked.size(), 3);
@@ -110,15 +113,28 @@ TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriver)
     EXPECT_TRUE(chooser.asked[0].endsWith(QStringLiteral("/my show")));
     EXPECT_EQ(chooser.asked[1], QStringLiteral("overwrite ") + target);
     EXPECT_EQ(driver.bytesAtSave + readBytes(target), QByteArray("old projectold project"));
+    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("out*")}), QStringList {"out.kv2"});
     EXPECT_TRUE(window.hasUnsavedResult());
 
-    driver.failSave = false;
+    // Cancel is the overwrite question's default: Enter keeps the file.
+    chooser.realOverwriteQuestion = true;
+    QString defaultButton;
+    QTimer::singleShot(5, [&defaultButton] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        defaultButton = box->defaultButton()->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_FALSE(window.save());
+    EXPECT_EQ(defaultButton, QStringLiteral("Cancel"));
+    EXPECT_EQ(readBytes(target), QByteArray("old project"));
+    EXPECT_EQ(driver.saved.size(), 1);
+
+    chooser.realOverwriteQuestion = driver.failSave = false;
     EXPECT_TRUE(window.save());
+    EXPECT_NE(readBytes(target), QByteArray("old project"));
     EXPECT_FALSE(window.hasUnsavedResult());
     EXPECT_EQ(setting(MainWindow::kOutputPathKey).toString(), target);
-    chooser.overwriteAnswer = CancelOverwrite;
-    EXPECT_FALSE(window.save());
-    EXPECT_EQ(driver.saved.size(), 2);
 }
 
 // Below a plain file nobody may write, root included; as an ordinary user a read-only folder fails too.
@@ -171,27 +187,6 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
         EXPECT_FALSE(window.hasUnsavedResult());
     }
-}
-
-TEST_F(MainWindowTest, EnterInTheOverwriteQuestionKeepsTheFile)
-{
-    window.show();
-    window.browse();
-    const QString target = folder.filePath(QStringLiteral("out.kv2"));
-    ASSERT_TRUE(writeFile(target, "old project"));
-    chooser.realOverwriteQuestion = true;
-    QString defaultButton;
-    QTimer::singleShot(5, [&defaultButton] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        defaultButton = box->defaultButton()->text();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    EXPECT_FALSE(window.save());
-    EXPECT_EQ(defaultButton, QStringLiteral("Cancel"));
-    EXPECT_EQ(readBytes(target), QByteArray("old project"));
-    EXPECT_TRUE(driver.saved.isEmpty() && window.hasUnsavedResult());
-    EXPECT_EQ(chooser.asked.last(), QStringLiteral("overwrite ") + target);
 }
 
 TEST_F(MainWindowTest, GeometryIsRestoredOntoAScreen)
