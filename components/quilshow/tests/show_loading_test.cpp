@@ -18,6 +18,21 @@ namespace {
 
 typedef ShowLoadFixture ShowLoadingTest;
 
+// A show with an item in every section the reader takes.
+ShowContent filledShow(quint16 version)
+{
+    ShowContent content;
+    content.version = version;
+    content.functions = {{0, "Intensity", 1}, {3, "Pan", 2}, {5, "Cyan", 4}};
+    content.groups[7] = {{1, 2}, "Front"};
+    // Element 2 has a type-4 parameter without a function.
+    content.elements = {{1, {0, 3}, 2}, {2, {0xFFFF}, 1}, {3, {4}, 0}};
+    content.fixtures = {{1, {1, 2}}, {10, {3}}};
+    content.palettes = {{2, {0, 5}}, {4, {}}};
+    content.daliFixtures = {{3, 10}, {5, 10}};
+    return content;
+}
+
 TEST_F(ShowLoadingTest, NewShowDefaultsAndLifetime)
 {
     ASSERT_EQ(31u, show().functions().size());
@@ -111,16 +126,7 @@ TEST_F(ShowLoadingTest, WholeShowsLoadAtEveryVersion)
     for (quint16 v : {3,   8,   14,  16,  20,  46,  47,  50,  97,  98,  99,  149, 150,
                       160, 164, 200, 208, 212, 219, 234, 235, 287, 302, 356, 417, 454}) {
         SCOPED_TRACE(v);
-        ShowContent content;
-        content.version = v;
-        content.functions = {{0, "Intensity", 1}, {3, "Pan", 2}, {5, "Cyan", 4}};
-        content.groups[7] = {{1, 2}, "Front"};
-        // Element 2 has a type-4 parameter without a function.
-        content.elements = {{1, {0, 3}, 2}, {2, {0xFFFF}, 1}, {3, {4}, 0}};
-        content.fixtures = {{1, {1, 2}}, {10, {3}}};
-        content.palettes = {{2, {0, 5}}, {4, {}}};
-        content.daliFixtures = {{3, 10}, {5, 10}};
-        ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
+        ASSERT_EQ(kShowLoaded, load(filledShow(v)).code) << firstLog();
         EXPECT_EQ(v, show().streamVersion);
         EXPECT_TRUE(log.empty());
         EXPECT_EQ("Cyan", show().function(5)->name);
@@ -212,9 +218,8 @@ TEST_F(ShowLoadingTest, DefaultFunctionUpdatesAndRenumbering)
         content.functions.push_back({id, QString("F%1").arg(id), 1});
     ASSERT_EQ(kShowLoaded, load(content).code);
     EXPECT_EQ(31u, show().functions().size());
-    EXPECT_EQ("Colour Temp Correct", show().function(1)->name);
-    EXPECT_EQ("Old White", show().function(22)->name);
-    EXPECT_EQ("F5", show().function(5)->name);
+    EXPECT_EQ(std::make_tuple(std::string("Colour Temp Correct"), std::string("Old White"), std::string("F5")),
+              std::make_tuple(show().function(1)->name, show().function(22)->name, show().function(5)->name));
 
     // Older shows: ids are renumbered (24 lowers the threshold), and each load starts from the default one.
     content.version = 130;
@@ -244,14 +249,11 @@ TEST_F(ShowLoadingTest, DynamicTextAtItsVersions)
         content.version = e.version;
         ASSERT_EQ(kShowLoaded, load(content).code) << firstLog();
         const DynamicTextShowComponent& text = show().dynamicText();
-        EXPECT_EQ(e.fontPresets, text.getFont(2).presetCount);
-        EXPECT_EQ(e.version >= 222 ? 1u : DynamicTextShowComponent::kTimeSource, text.textSources.at("time"));
         const DynamicTextPreset& preset = text.getTextPreset(5);
-        EXPECT_EQ(e.direction, preset.direction);
-        EXPECT_EQ(e.offset, preset.offset);
-        EXPECT_EQ(e.sourceKind, preset.sourceKind);
-        EXPECT_EQ(e.version >= 226 ? 50 : 0, preset.valueB);
-        EXPECT_EQ(e.upper, text.upperCaseFormat);
+        EXPECT_EQ(std::make_tuple(e.fontPresets, e.version >= 222 ? 1u : DynamicTextShowComponent::kTimeSource,
+                                  e.direction, e.offset, e.sourceKind, e.version >= 226 ? 50 : 0, std::string(e.upper)),
+                  std::make_tuple(text.getFont(2).presetCount, text.textSources.at("time"), preset.direction,
+                                  preset.offset, preset.sourceKind, int(preset.valueB), text.upperCaseFormat));
     }
 }
 
@@ -279,19 +281,6 @@ TEST_F(ShowLoadingTest, LoadsShowFilesAndBundlesByKind)
 // Damaged shows and bundles: whatever the damage, a load ends in one of the
 // documented results and never in a crash, a hang or an allocation the file
 // does not pay for (the sanitizer builds watch for those).
-QByteArray filledShow(quint16 version)
-{
-    ShowContent content;
-    content.version = version;
-    content.functions = {{0, "Intensity", 1}, {5, "Cyan", 4}, {40, "Mine", 2}};
-    content.groups[7] = {{1, 2}, "Front"};
-    content.elements = {{1, {0, 3}, 2}};
-    content.fixtures = {{1, {1}}};
-    content.palettes = {{1, {0, 5}}};
-    content.daliFixtures = {{1, 1}};
-    return buildShow(content);
-}
-
 class ShowCorruptionTest : public ShowLoadFixture
 {
 protected:
@@ -328,7 +317,7 @@ TEST_F(ShowCorruptionTest, DamagedShowsLoadOrFailWithTheirCode)
 {
     for (quint16 version : {16, 98, 219, 454}) {
         SCOPED_TRACE(version);
-        const QByteArray original = filledShow(version);
+        const QByteArray original = buildShow(filledShow(version));
         ASSERT_EQ(kShowLoaded, load(original).code);
         Corruption::forEachDamage(original, version, 300, 2, [&](const Corruption::Damaged& d) {
             if (failures < 5)
@@ -339,7 +328,7 @@ TEST_F(ShowCorruptionTest, DamagedShowsLoadOrFailWithTheirCode)
 
 TEST_F(ShowCorruptionTest, DamagedBundlesExpandOrFailWithTheirCode)
 {
-    const QByteArray original = buildBundle({{"media/notes.txt", "notes"}, {"show.kvq", filledShow(454)}});
+    const QByteArray original = buildBundle({{"media/notes.txt", "notes"}, {"show.kvq", buildShow(filledShow(454))}});
     const QString bundlePath = dir.filePath("bundle.kvx");
     int round = 0;
     Corruption::forEachDamage(original, 7, 300, 3, [&](const Corruption::Damaged& d) {

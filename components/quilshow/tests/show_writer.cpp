@@ -35,16 +35,14 @@ namespace {
 const QByteArray kDaylight = QByteArray::fromHex("010300000a00");
 const QByteArray kColourList = QByteArray::fromHex("02000708090a0b0c");
 
-void writeSettingsCurrent(ShowWriter& w, const QByteArray& image)
+void writeSettingsCurrent(ShowWriter& w, const ShowContent& content)
 {
     const quint16 v = w.version;
     w.text("Project").text("Client").text("Notes");
     w.u8(51).u8(30).u8(1).u8(0).u8(7).u8(0).u16(static_cast<quint16>(-20)).raw(kDaylight);
-    w.u32(7).string("\x01\x02\x03").string(image).u32(1024).u32(768).u8(10).u8(20).u8(30);
-    if (v >= 168 && !(v >= 200 && v <= 211))
-        w.u32(55);
-    else
-        w.u8(255);
+    w.u32(7).string("\x01\x02\x03").string(content.backgroundImagePath).u32(1024).u32(768).u8(10).u8(20).u8(30);
+    w.when(v >= 168 && !(v >= 200 && v <= 211)).u32(55);
+    w.when(v < 168 || (v >= 200 && v <= 211)).u8(255);
     w.boolean(true).u16(16).boolean(true).u8(1).u8(2).u8(3).u8(4).u8(5).u8(6);
     w.when(v < 357).u8(0xEE);
     w.raw(kColourList).string("web").count(1).count(1).u32(5).u32(6).u32(7);
@@ -58,10 +56,8 @@ void writeSettingsOld(ShowWriter& w, const ShowContent& content)
     w.when(v >= 4).u8(51).u8(30).u8(99).u8(1).u8(0).u8(7).u8(99).u8(0);
     quint32 floatBits = 0;
     std::memcpy(&floatBits, &content.oldTimeZone, sizeof floatBits);
-    if (v >= 24)
-        w.u16(static_cast<quint16>(v >= 48 ? -20 : -5));
-    else
-        w.when(v >= 15).u32(floatBits);
+    w.when(v >= 24).u16(static_cast<quint16>(v >= 48 ? -20 : -5));
+    w.when(v >= 15 && v < 24).u32(floatBits);
     w.string(content.backgroundImagePath).u32(1024).u32(768).u8(10).u8(20).u8(30);
     w.u8(255).boolean(true).u16(16).boolean(true);
     w.when(v >= 59).u8(1).u8(2).u8(3).u8(4).u8(5).u8(6);
@@ -200,10 +196,8 @@ void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element)
     w.when(v >= 49 && v < 302).boolean(true);
     w.when(v < 302).boolean(false);
     w.u16(10).u16(10);
-    if (v >= 302)
-        w.u16(0x04);
-    else
-        w.when(v >= 111).boolean(true);
+    w.when(v >= 302).u16(0x04);
+    w.when(v >= 111 && v < 302).boolean(true);
     w.when(v >= 304 && v <= 352).u16(42);
     w.count(element.patchRecords);
     for (quint16 i = 0; i < element.patchRecords; ++i) {
@@ -222,15 +216,11 @@ void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture)
     const quint16 v = w.version;
     const bool old = v < 17;
     w.u16(old ? 0x0B0B : 0x010C).u16(fixture.id).string("Model").u16(static_cast<quint16>(fixture.kind));
-    if (v < 11)
-        w.u8(88).u8(1);
-    else
-        w.u16(8).u16(65);
+    w.when(v < 11).u8(88).u8(1);
+    w.when(v >= 11).u16(8).u16(65);
     w.when(v >= 314).u16(1).u16(2).u8(3);
-    if (v < 290)
-        w.u16(fixture.columns).u16(fixture.rows).when(v >= 46).u16(10).u16(10);
-    else
-        w.count(2).u16(0).u16(0).u16(10).u16(0).u16(10).u16(10);
+    w.when(v < 290).u16(fixture.columns).u16(fixture.rows).when(v >= 46).u16(10).u16(10);
+    w.when(v >= 290).count(2).u16(0).u16(0).u16(10).u16(0).u16(10).u16(10);
     w.u32(0).when(v >= 33).u32(3);
     w.when(fixture.kind == 9 && v >= 417).boolean(true);
     w.when(fixture.kind == 11 && v >= 202).u32(11);
@@ -265,10 +255,7 @@ QByteArray buildShow(const ShowContent& content)
     }
     writeOutputNodes(w);
     w.u16(v < 17 ? 0x5050 : 0x0114);
-    if (v >= 99)
-        writeSettingsCurrent(w, content.backgroundImagePath);
-    else
-        writeSettingsOld(w, content);
+    (v >= 99 ? writeSettingsCurrent : writeSettingsOld)(w, content);
     w.u16(v < 17 ? 0x6060 : 0x0115);
     writeGroups(w, content);
     w.raw(QByteArray::fromHex("000102030405060708090a0b0c0d0e0f"));
