@@ -14,25 +14,19 @@ TEST_F(DaliTest, FixtureRecordAtItsVersions)
     // Four settings over the defaults (0, 0xFE, 1, 0xFF, 0, 7, 0), two more from 401, one more from 416; the flag
     // from 428, the text from 430.
     EXPECT_EQ((std::array<quint8, 7> {{0, 0xFE, 1, 0xFF, 0, 7, 0}}), DALIFixture().ballastSettings);
-    const struct
-    {
-        quint16 version;
-        std::array<quint8, 7> settings;
-        bool flag;
-        const char* text;
-    } cases[] = {{400, {{10, 11, 12, 13, 0, 7, 0}}, false, ""},
-                 {401, {{10, 11, 12, 13, 14, 15, 0}}, false, ""},
-                 {416, {{10, 11, 12, 13, 14, 15, 16}}, false, ""},
-                 {428, {{10, 11, 12, 13, 14, 15, 16}}, true, ""},
-                 {430, {{10, 11, 12, 13, 14, 15, 16}}, true, "Ballast"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.version);
-        ShowWriter w(c.version);
+    const std::tuple<quint16, std::array<quint8, 7>, bool, std::string> cases[] = {
+        {400, {{10, 11, 12, 13, 0, 7, 0}}, false, ""},
+        {401, {{10, 11, 12, 13, 14, 15, 0}}, false, ""},
+        {416, {{10, 11, 12, 13, 14, 15, 16}}, false, ""},
+        {428, {{10, 11, 12, 13, 14, 15, 16}}, true, ""},
+        {430, {{10, 11, 12, 13, 14, 15, 16}}, true, "Ballast"}};
+    for (const auto& [version, settings, flag, text] : cases) {
+        ShowWriter w(version);
         writeDaliFixture(w, {4, 10});
         DALIFixture fixture;
         fixture.stream(open(w));
         EXPECT_EQ(0u, in.bytesLeft());
-        EXPECT_EQ(std::make_tuple(4, 10, 1, 2, c.settings, c.flag, std::string(c.text)),
+        EXPECT_EQ(std::make_tuple(4, 10, 1, 2, settings, flag, text),
                   std::make_tuple(int(fixture.id()), int(fixture.fixtureId), int(fixture.interfaceId),
                                   int(fixture.shortAddress), fixture.ballastSettings, fixture.flag, fixture.text));
     }

@@ -69,12 +69,7 @@ TEST_F(FixtureTest, ElementRecordAtItsVersions)
 
 TEST_F(FixtureTest, FunctionRenumberingOfParameters)
 {
-    const struct
-    {
-        quint16 version;
-        quint32 threshold;
-        std::vector<quint16> stored, current;
-    } cases[] = {
+    const std::tuple<quint16, quint32, std::vector<quint16>, std::vector<quint16>> cases[] = {
         {66, 128, {22, 21, 0xFFFF}, {32, 21, 0xFFFF}},
         {67, 128, {22, 23, 0xFFFF}, {22, 32, 0xFFFF}},
         {130, 23, {25, 40, 0xFFFF}, {34, 44, 0xFFFF}},
@@ -82,11 +77,11 @@ TEST_F(FixtureTest, FunctionRenumberingOfParameters)
         {110, 23, {22, 23, 0xFFF8}, {22, 32, 0xFFFF}},  // an id that would wrap names no function
         {302, 23, {25, 40}, {25, 40}},
     };
-    for (const auto& c : cases) {
-        setFunctionRenumberThreshold(c.threshold);
+    for (const auto& [version, threshold, stored, current] : cases) {
+        setFunctionRenumberThreshold(threshold);
         FixtureElement element;
-        element.stream(open(elementOf(c.version, {1, c.stored})));
-        EXPECT_EQ(c.current, functionsOf(element)) << c.version;
+        element.stream(open(elementOf(version, {1, stored})));
+        EXPECT_EQ(current, functionsOf(element)) << version;
         // "No function" sets no flag bit, like a function the show lacks.
         EXPECT_EQ(0, element.flags & FixtureModelElement::kFlagCategorisedFunction);
     }
@@ -96,23 +91,19 @@ TEST_F(FixtureTest, FunctionRenumberingOfParameters)
 
 TEST_F(FixtureTest, ParameterChecksAddingAndFlags)
 {
-    const struct
-    {
-        quint32 type;
-        quint16 function, patchOffset;
-        bool noPatchOffset, ranges;
-        const char* error;
-    } checks[] = {{5, 1, 0, false, true, "Invalid parameter type"},
-                  {0, 0xFFFF, 0, false, true, "Invalid parameter function"},
-                  {4, 0xFFFF, 0xFFFF, false, false, "Invalid patch offset"},
-                  {0, 1, 0xFFFF, true, false, "No paramranges specified"},
-                  {4, 0xFFFF, 0xFFFF, true, false, "no error"}};
-    for (const auto& c : checks) {
+    // Type, function, patch offset, no patch offset, a range.
+    const std::tuple<quint32, quint16, quint16, bool, bool, const char*> checks[] = {
+        {5, 1, 0, false, true, "Invalid parameter type"},
+        {0, 0xFFFF, 0, false, true, "Invalid parameter function"},
+        {4, 0xFFFF, 0xFFFF, false, false, "Invalid patch offset"},
+        {0, 1, 0xFFFF, true, false, "No paramranges specified"},
+        {4, 0xFFFF, 0xFFFF, true, false, "no error"}};
+    for (const auto& [type, function, offset, noOffset, ranges, error] : checks) {
         Parameter p;
         std::tie(p.type, p.function, p.patchOffset, p.noPatchOffset) =
-            std::make_tuple(c.type, c.function, c.patchOffset, c.noPatchOffset);
-        p.ranges.resize(c.ranges ? 1 : 0);
-        EXPECT_EQ(c.error, errorOf([&] { p.validate(); }));
+            std::make_tuple(type, function, offset, noOffset);
+        p.ranges.resize(ranges ? 1 : 0);
+        EXPECT_EQ(error, errorOf([&] { p.validate(); }));
     }
 
     FixtureModelElement element;
@@ -132,19 +123,14 @@ TEST_F(FixtureTest, ParameterChecksAddingAndFlags)
 
     // Offset functions set 0x01 only when patched; categories come from the
     // show's function (Pan has one, a calculated function none, 40 is absent).
-    const struct
-    {
-        quint16 function;
-        bool noPatchOffset;
-        quint16 flags;
-    } flagCases[] = {{5, false, 0x01}, {30, true, 0}, {3, true, 0x02}, {23, true, 0}, {40, false, 0}, {0, false, 0}};
-    for (const auto& c : flagCases) {
+    const std::tuple<quint16, bool, quint16> flagCases[] = {{5, false, 0x01}, {30, true, 0},  {3, true, 0x02},
+                                                            {23, true, 0},    {40, false, 0}, {0, false, 0}};
+    for (const auto& [function, noPatchOffset, flags] : flagCases) {
         FixtureModelElement e;
         e.parameters.resize(1);
-        e.parameters[0].function = c.function;
-        e.parameters[0].noPatchOffset = c.noPatchOffset;
+        std::tie(e.parameters[0].function, e.parameters[0].noPatchOffset) = std::make_tuple(function, noPatchOffset);
         e.updateFlags();
-        EXPECT_EQ(c.flags, e.flags) << c.function;
+        EXPECT_EQ(flags, e.flags) << function;
     }
 
     FixtureModelElement points;
@@ -277,21 +263,17 @@ TEST_F(FixtureTest, ShowQuestionsAndRelease)
 TEST_F(FixtureTest, OldFixturesGiveTheirElementsTheDimmerCurve)
 {
     // Element 2 is missing: below 235 the update fails the load.
-    const struct
-    {
-        quint16 version;
-        std::vector<quint16> elementIds;
-        int code, dimmerCurve;
-    } cases[] = {{234, {1}, kShowLoaded, 3}, {234, {1, 2}, kShowReadFailed, -1}, {235, {1, 2}, kShowLoaded, 0}};
-    for (const auto& c : cases) {
+    const std::tuple<quint16, std::vector<quint16>, int, int> cases[] = {
+        {234, {1}, kShowLoaded, 3}, {234, {1, 2}, kShowReadFailed, -1}, {235, {1, 2}, kShowLoaded, 0}};
+    for (const auto& [version, elementIds, code, dimmerCurve] : cases) {
         ShowContent content;
-        content.version = c.version;
+        content.version = version;
         content.elements = {{1, {0}}};
-        content.fixtures = {{1, c.elementIds}};
-        EXPECT_EQ(c.code, load(content).code);
-        EXPECT_EQ(c.code == kShowLoaded ? "" : "Unknown fixture element id\n", firstLog());
-        if (c.code == kShowLoaded) {
-            EXPECT_EQ(c.dimmerCurve, int(show().fixtures().elements.find(1)->dimmerCurve));
+        content.fixtures = {{1, elementIds}};
+        EXPECT_EQ(code, load(content).code);
+        EXPECT_EQ(code == kShowLoaded ? "" : "Unknown fixture element id\n", firstLog());
+        if (code == kShowLoaded) {
+            EXPECT_EQ(dimmerCurve, int(show().fixtures().elements.find(1)->dimmerCurve));
         }
     }
 }

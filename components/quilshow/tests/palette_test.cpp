@@ -78,21 +78,16 @@ TEST_F(PaletteTest, ValueFormsAndNumbers)
 TEST_F(PaletteTest, ValueFunctionsFollowTheFunctionTable)
 {
     // Function 31 at 200 moves to 35 like the table's own function 31.
-    const struct
-    {
-        quint16 version;
-        quint32 threshold;
-        quint16 stored;
-        quint8 current;
-    } cases[] = {{200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34},  {66, 128, 22, 32},
-                 {67, 128, 23, 32},  {110, 23, 23, 32},  {302, 128, 31, 31}, {302, 128, 0x1F0, 0xF0}};
-    for (const auto& c : cases) {
-        setFunctionRenumberThreshold(c.threshold);
+    const std::tuple<quint16, quint32, quint16, quint8> cases[] = {
+        {200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34},  {66, 128, 22, 32},
+        {67, 128, 23, 32},  {110, 23, 23, 32},  {302, 128, 31, 31}, {302, 128, 0x1F0, 0xF0}};
+    for (const auto& [version, threshold, stored, current] : cases) {
+        setFunctionRenumberThreshold(threshold);
         PaletteValue value;
-        value.stream(open(valueRecord(c.version, c.stored, 1, {0, 0, 0, 0})));
+        value.stream(open(valueRecord(version, stored, 1, {0, 0, 0, 0})));
         EXPECT_EQ(0u, in.bytesLeft());
-        EXPECT_EQ(c.current, value.function) << c.version << " " << c.stored;
-        EXPECT_EQ(c.current, renumberFunction(c.stored & 0xFF, c.version) & 0xFF);
+        EXPECT_EQ(current, value.function) << version << " " << stored;
+        EXPECT_EQ(current, renumberFunction(stored & 0xFF, version) & 0xFF);
     }
     setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
 }

@@ -1,7 +1,6 @@
 #include "components/quilshow/show/patch_record.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 
-#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -53,33 +52,26 @@ TEST_F(PatchRecordTest, GoldenRecordsOfEachForm)
 
 TEST_F(PatchRecordTest, EveryKindReadsAndClonesItsFields)
 {
-    const struct
-    {
-        quint16 kind;
-        std::function<PatchRecord*()> make;
-    } kinds[] = {{0x001, [] { return new DmxPatchRecord; }},     {0x002, [] { return new PathportPatchRecord; }},
-                 {0x004, [] { return new ArtNetPatchRecord; }},  {0x008, [] { return new Net2PatchRecord; }},
-                 {0x020, [] { return new SACNPatchRecord; }},    {0x100, [] { return new FlipDotPatchRecord; }},
-                 {0x400, [] { return new DsxDmxPatchRecord; }},  {0x010, [] { return new KiNETPatchRecord; }},
-                 {0x200, [] { return new LumalivePatchRecord; }}};
-    for (const auto& k : kinds) {
-        SCOPED_TRACE(k.kind);
-        EXPECT_EQ(k.kind, std::unique_ptr<PatchRecord>(k.make())->kind());
-        ShowWriter w(454);
-        w.u16(k.kind);
-        if (k.kind == 0x010)
-            w.u16(0x0136).u16(0x0106).u8(1).u16(8).u16(0x0107).u16(6).u16(2).u16(9).u16(0x0136);
-        else if (k.kind == 0x200)
-            w.u16(0x014E).u16(0x0106).u8(1).u16(8).u16(0x0107).u16(9).u16(0x014E);
-        else
-            w.u16(0x0134).u16(0x0106).u8(1).u16(8).u16(0x0107).u16(6).u16(9).u16(0x0135);
-        std::unique_ptr<PatchRecord> read = readPatchRecord(open(w));
+    // Node 8, type 1, then universe 6 and channel 9; KiNET supply 6, port 2, channel 9; Lumalive address 9.
+    const std::vector<int> universeFields {8, 1, 6, 9};
+    const char* universeBody = "3401 0601 01 0800 0701 0600 0900 3501";
+    const std::tuple<quint16, const char*, std::vector<int>> kinds[] = {
+        {0x001, universeBody, universeFields},
+        {0x002, universeBody, universeFields},
+        {0x004, universeBody, universeFields},
+        {0x008, universeBody, universeFields},
+        {0x020, universeBody, universeFields},
+        {0x100, universeBody, universeFields},
+        {0x400, universeBody, universeFields},
+        {0x010, "3601 0601 01 0800 0701 0600 0200 0900 3601", {8, 1, 6, 2, 9}},
+        {0x200, "4e01 0601 01 0800 0701 0900 4e01", {8, 1, 9}}};
+    for (const auto& [kind, body, expected] : kinds) {
         poly_list<PatchRecord> list;
-        list.push_back(read.release());
+        list.push_back(readPatchRecord(open(ShowWriter(454).u16(kind).raw(QByteArray::fromHex(body)))).release());
         std::unique_ptr<PatchRecord> copy(list.front()->clone());
         list.clear();
         EXPECT_FALSE(copy->isLinked());
-        ASSERT_EQ(k.kind, copy->kind());
+        ASSERT_EQ(kind, copy->kind());
         std::vector<int> fields {copy->outputNodeId, copy->patchPointType};
         if (auto* universe = dynamic_cast<UniverseBasedPatchRecord*>(copy.get()))
             fields.insert(fields.end(), {universe->universe, universe->channel});
@@ -87,10 +79,7 @@ TEST_F(PatchRecordTest, EveryKindReadsAndClonesItsFields)
             fields.insert(fields.end(), {kinet->powerSupplyId, kinet->port, kinet->channel});
         else
             fields.push_back(static_cast<LumalivePatchRecord&>(*copy).address);
-        const std::vector<int> expected = k.kind == 0x010 ? std::vector<int> {8, 1, 6, 2, 9}
-            : k.kind == 0x200                             ? std::vector<int> {8, 1, 9}
-                                                          : std::vector<int> {8, 1, 6, 9};
-        EXPECT_EQ(expected, fields);
+        EXPECT_EQ(expected, fields) << kind;
     }
 }
 
