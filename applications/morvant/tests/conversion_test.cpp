@@ -144,8 +144,7 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
          "the show."},
         {"broken.kvx", buildBundle({{"a.kvq", "x"}}, "7"),
          "Failed to load the input project, error = Bad file start magicnum\nThe bundle %1 is damaged or incomplete "
-         "and cannot be expanded. Choose an earlier copy of it."},
-    };
+         "and cannot be expanded. Choose an earlier copy of it."}};
     // A failed conversion also drops the earlier result: the bar is reset, the line red, nothing to save.
     ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), show)));
     const QString earlierFolder = driver.outputFolder();

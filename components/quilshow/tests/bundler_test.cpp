@@ -102,8 +102,7 @@ TEST_F(BundlerTest, ErrorTextsBoundAndProgressStage)
         {two, 7,
          "The bundled file b/c/second.txt would take the expanded files beyond the limit of 7 bytes for "
          "this bundle: it is damaged, and nothing expanded from it was kept"},
-        {two, 8, "no error"},
-    };
+        {two, 8, "no error"}};
     for (const auto& [bytes, limit, error] : cases) {
         QDir(destination()).removeRecursively();
         bundler.sizeLimit = limit;

@@ -75,8 +75,7 @@ TEST_F(FixtureTest, FunctionRenumberingOfParameters)
         {130, 23, {25, 40, 0xFFFF}, {34, 44, 0xFFFF}},
         {130, 128, {25, 40, 31, 0xFFFF}, {25, 44, 35, 0xFFFF}},
         {110, 23, {22, 23, 0xFFF8}, {22, 32, 0xFFFF}},  // an id that would wrap names no function
-        {302, 23, {25, 40}, {25, 40}},
-    };
+        {302, 23, {25, 40}, {25, 40}}};
     for (const auto& [version, threshold, stored, current] : cases) {
         setFunctionRenumberThreshold(threshold);
         FixtureElement element;

@@ -101,8 +101,7 @@ TEST_F(ShowStreamerTest, ShortOrHostileDataFailsWithoutAllocating)
     const std::pair<quint16, std::function<void()>> reads[] = {
         {454, [&] { in.readString(text); }},      {454, [&] { in.readBytes(bytes); }},
         {454, [&] { in.readU32Vector(vector); }}, {454, [&] { in.readU32PairMapVector(maps); }},
-        {454, [&] { in.readGroupMap(groups); }},  {9, [&] { in.readText(text); }},
-    };
+        {454, [&] { in.readGroupMap(groups); }},  {9, [&] { in.readText(text); }}};
     for (const auto& read : reads) {
         open(hexBody(read.first, read.first < 98 ? "ffff" : "ffffffff").raw(QByteArray(64, '\0')));
         EXPECT_EQ(error, errorOf(read.second));

@@ -35,10 +35,8 @@ TEST_F(StyleAnimationTest, OneUpdatePerStep)
     const struct
     {
         int time, step, updates;
-    } ticks[] = {
-        {0, 0, 0},  // not past the delay yet
-        {10, 0, 1}, {16, 0, 1}, {17, 1, 2}, {33, 1, 2}, {34, 2, 3}, {1000, 60, 4}, {1000, 60, 4},
-    };
+    } ticks[] = {{0, 0, 0},  // not past the delay yet
+                 {10, 0, 1}, {16, 0, 1}, {17, 1, 2}, {33, 1, 2}, {34, 2, 3}, {1000, 60, 4}, {1000, 60, 4}};
     for (const auto& t : ticks) {
         animation.setCurrentTime(t.time);
         EXPECT_EQ(animation.animationStep(), t.step) << t.time;

@@ -38,27 +38,25 @@ TEST_F(TarvelStyleTest, PaletteAndFonts)
     {
         QPalette::ColorRole role;
         QColor all, disabled;
-    } roles[] = {
-        {QPalette::Window, grey(253), grey(253)},
-        {QPalette::Button, grey(230), grey(242)},
-        {QPalette::Base, grey(253), grey(230)},
-        {QPalette::AlternateBase, grey(230), grey(242)},
-        {QPalette::Text, grey(0), grey(192)},
-        {QPalette::WindowText, grey(77), grey(192)},
-        {QPalette::ButtonText, QColor(0, 128, 255), grey(192)},
-        {QPalette::BrightText, QColor(192, 227, 255), grey(153)},
-        {QPalette::Link, QColor(0, 128, 255), grey(192)},
-        {QPalette::LinkVisited, QColor(44, 104, 153), grey(230)},
-        {QPalette::ToolTipBase, grey(230), grey(230)},
-        {QPalette::ToolTipText, grey(77), grey(77)},
-        {QPalette::Light, grey(253), grey(230)},
-        {QPalette::Midlight, grey(242), grey(230)},
-        {QPalette::Mid, grey(153), grey(192)},
-        {QPalette::Dark, grey(77), grey(192)},
-        {QPalette::Shadow, grey(0), grey(77)},
-        {QPalette::Highlight, QColor(192, 227, 255), grey(192)},
-        {QPalette::HighlightedText, grey(0), grey(230)},
-    };
+    } roles[] = {{QPalette::Window, grey(253), grey(253)},
+                 {QPalette::Button, grey(230), grey(242)},
+                 {QPalette::Base, grey(253), grey(230)},
+                 {QPalette::AlternateBase, grey(230), grey(242)},
+                 {QPalette::Text, grey(0), grey(192)},
+                 {QPalette::WindowText, grey(77), grey(192)},
+                 {QPalette::ButtonText, QColor(0, 128, 255), grey(192)},
+                 {QPalette::BrightText, QColor(192, 227, 255), grey(153)},
+                 {QPalette::Link, QColor(0, 128, 255), grey(192)},
+                 {QPalette::LinkVisited, QColor(44, 104, 153), grey(230)},
+                 {QPalette::ToolTipBase, grey(230), grey(230)},
+                 {QPalette::ToolTipText, grey(77), grey(77)},
+                 {QPalette::Light, grey(253), grey(230)},
+                 {QPalette::Midlight, grey(242), grey(230)},
+                 {QPalette::Mid, grey(153), grey(192)},
+                 {QPalette::Dark, grey(77), grey(192)},
+                 {QPalette::Shadow, grey(0), grey(77)},
+                 {QPalette::Highlight, QColor(192, 227, 255), grey(192)},
+                 {QPalette::HighlightedText, grey(0), grey(230)}};
     // The style's own and the application's, which the fixture set from it.
     for (const QPalette& palette : {style()->standardPalette(), QApplication::palette()}) {
         for (const auto& r : roles) {
@@ -79,23 +77,21 @@ TEST_F(TarvelStyleTest, MetricsHintsAndScale)
     const struct
     {
         int metric, value;
-    } metrics[] = {
-        {QStyle::PM_DefaultFrameWidth, 1},
-        {QStyle::PM_ScrollBarExtent, 14},
-        {QStyle::PM_ScrollBarSliderMin, 10},
-        {QStyle::PM_TabBarTabOverlap, -2},
-        {QStyle::PM_TabBarTabHSpace, 12},
-        {QStyle::PM_TabBarTabVSpace, 17},
-        {QStyle::PM_TabBarBaseHeight, 0},
-        {QStyle::PM_TabBarBaseOverlap, 4},
-        {QStyle::PM_SplitterWidth, 4},
-        {QStyle::PM_TabBarTabShiftHorizontal, 0},
-        {QStyle::PM_TabBarTabShiftVertical, 0},
-        {QStyle::PM_TabCloseIndicatorWidth, 12},
-        {QStyle::PM_TabCloseIndicatorHeight, 12},
-        {int(QStyle::PM_CustomBase), 14},
-        {int(QStyle::PM_CustomBase + 1), 8},
-    };
+    } metrics[] = {{QStyle::PM_DefaultFrameWidth, 1},
+                   {QStyle::PM_ScrollBarExtent, 14},
+                   {QStyle::PM_ScrollBarSliderMin, 10},
+                   {QStyle::PM_TabBarTabOverlap, -2},
+                   {QStyle::PM_TabBarTabHSpace, 12},
+                   {QStyle::PM_TabBarTabVSpace, 17},
+                   {QStyle::PM_TabBarBaseHeight, 0},
+                   {QStyle::PM_TabBarBaseOverlap, 4},
+                   {QStyle::PM_SplitterWidth, 4},
+                   {QStyle::PM_TabBarTabShiftHorizontal, 0},
+                   {QStyle::PM_TabBarTabShiftVertical, 0},
+                   {QStyle::PM_TabCloseIndicatorWidth, 12},
+                   {QStyle::PM_TabCloseIndicatorHeight, 12},
+                   {int(QStyle::PM_CustomBase), 14},
+                   {int(QStyle::PM_CustomBase + 1), 8}};
     for (const auto& m : metrics)
         EXPECT_EQ(style()->pixelMetric(QStyle::PixelMetric(m.metric)), m.value) << m.metric;
 

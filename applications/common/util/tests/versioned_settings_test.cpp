@@ -36,9 +36,8 @@ TEST_F(VersionedSettingsTest, InheritsKeyByKeyFromOlderVersionsOnly)
     const struct
     {
         const char *key, *release, *beta;
-    } cases[] = {
-        {"Other", "1", "1"}, {"A", "", ""}, {"C", "", ""}, {"D", "rc", ""}, {"E", "debug", "debug"}, {"G", "beta2", ""},
-    };
+    } cases[] = {{"Other", "1", "1"}, {"A", "", ""},           {"C", "", ""},
+                 {"D", "rc", ""},     {"E", "debug", "debug"}, {"G", "beta2", ""}};
     for (const auto& c : cases) {
         EXPECT_EQ(settings.value(c.key).toString(), c.release) << c.key;
         EXPECT_EQ(beta.value(c.key).toString(), c.beta) << c.key;
