@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -92,19 +93,14 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
     const QString damaged = QStringLiteral(" is damaged or incomplete: its content goes on past the end of the file at "
                                            "byte %2. It was probably cut short while being copied or saved; choose a "
                                            "complete copy.");
-    struct Case
-    {
-        const char* name;
-        QByteArray bytes;  // "-" makes no file, "/" a folder
-        QString errors;
-    };
     const QString folderText =
         notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside it.";
     const QString renamed = notOpened
         + "%1 is a version-1 show of the kind .kvq, but its name ends in \"%2\", so it was not read as one: rename it "
           "to end in .kvq and choose it again.";
     const QString readFailed = "Error reading/writing from file\nFailed to load the input project, result = 3\n";
-    const Case cases[] = {
+    // Name, bytes ("-" makes no file, "/" a folder), the error pane.
+    const std::tuple<const char*, QByteArray, QString> cases[] = {
         {"missing.kvq", "-",
          notOpened + "%1 does not exist: it may have been moved, renamed or deleted. Choose the show again."},
         {"empty.kvq", "",
@@ -151,16 +147,16 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
     const auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
     const auto* result = window.findChild<QLabel*>(QStringLiteral("resultLabel"));
     const auto* saveButton = window.findChild<QPushButton*>(QStringLiteral("saveButton"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path = folder.filePath(QLatin1String(c.name));
-        if (c.bytes == "/")
-            ASSERT_TRUE(QDir(folder.path()).mkdir(QLatin1String(c.name)));
-        else if (c.bytes != "-")
-            input(QLatin1String(c.name), c.bytes);
+    for (const auto& [name, bytes, errors] : cases) {
+        SCOPED_TRACE(name);
+        const QString path = folder.filePath(QLatin1String(name));
+        if (bytes == "/")
+            ASSERT_TRUE(QDir(folder.path()).mkdir(QLatin1String(name)));
+        else if (bytes != "-")
+            input(QLatin1String(name), bytes);
         EXPECT_FALSE(convert(path));
         EXPECT_FALSE(QFileInfo::exists(earlierFolder));
-        EXPECT_EQ(text("errorPane"), c.errors.arg('"' + QDir::toNativeSeparators(path) + '"'));
+        EXPECT_EQ(text("errorPane"), errors.arg('"' + QDir::toNativeSeparators(path) + '"'));
         EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion failed"));
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(200, 0, 0));
         EXPECT_EQ(bar->value(), bar->minimum() - 1);  // reset: no percentage shown

@@ -83,38 +83,31 @@ TEST_F(StylePixmapTest, Primitives)
     const int top = std::max(QFontMetrics(QApplication::font()).height(),
                              style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
     // One pixel of each, within 1 for antialiased edges.
-    const struct
-    {
-        const char* what;
-        QStyle::PrimitiveElement element;
-        QStyle::State state;
-        QRect rect;
-        QPoint at;
-        QColor expected;
-    } cases[] = {{"frame", QStyle::PE_Frame, {}, wide, {10, 10}, grey(242)},
-                 {"menu edge", QStyle::PE_PanelMenu, {}, wide, {0, 10}, grey(77)},
-                 {"menu inside", QStyle::PE_PanelMenu, {}, wide, {10, 10}, grey(253)},
-                 {"menu frame", QStyle::PE_FrameMenu, {}, wide, {10, 10}, white},
-                 {"check box", QStyle::PE_IndicatorCheckBox, {}, box, {8, 8}, grey(253)},
-                 {"sunken check box", QStyle::PE_IndicatorCheckBox, QStyle::State_Sunken, box, {8, 8}, grey(230)},
-                 {"check box edge", QStyle::PE_IndicatorCheckBox, {}, box, {0, 8}, grey(77)},
-                 {"partly checked", QStyle::PE_IndicatorCheckBox, QStyle::State_NoChange, box, {8, 8}, accent},
-                 {"radio button", QStyle::PE_IndicatorRadioButton, {}, box, {8, 8}, grey(253)},
-                 {"checked radio button", QStyle::PE_IndicatorRadioButton, QStyle::State_On, box, {8, 8}, accent},
-                 // The close button: hover artwork when raised, pressed artwork when sunken.
-                 {"tab close raised", QStyle::PE_IndicatorTabClose, QStyle::State_Raised, box, {8, 2}, grey(230)},
-                 {"tab close sunken", QStyle::PE_IndicatorTabClose, QStyle::State_Sunken, box, {8, 2}, accent},
-                 // The nine-patch frames, stretched.
-                 {"group frame", QStyle::PE_FrameGroupBox, {}, group, {100, 60}, grey(242)},
-                 {"group frame edge", QStyle::PE_FrameGroupBox, {}, group, {0, 60}, grey(204)},
-                 {"group frame title line", QStyle::PE_FrameGroupBox, {}, group, {100, top - 1}, white},
-                 {"group frame top", QStyle::PE_FrameGroupBox, {}, group, {100, top}, grey(204)},
-                 {"tab frame top", QStyle::PE_FrameTabWidget, {}, tabs, {100, 0}, grey(230)},
-                 {"tab frame", QStyle::PE_FrameTabWidget, {}, tabs, {100, 25}, grey(253)},
-                 {"tab frame edge", QStyle::PE_FrameTabWidget, {}, tabs, {199, 25}, grey(204)}};
-    for (const auto& c : cases) {
-        const QImage image = paint(c.element, option<QStyleOptionButton>(c.rect, c.state), c.rect.size());
-        EXPECT_TRUE(pixelNear(image, c.at.x(), c.at.y(), c.expected, 1)) << c.what;
+    const std::tuple<const char*, QStyle::PrimitiveElement, QStyle::State, QRect, QPoint, QColor> cases[] = {
+        {"frame", QStyle::PE_Frame, {}, wide, {10, 10}, grey(242)},
+        {"menu edge", QStyle::PE_PanelMenu, {}, wide, {0, 10}, grey(77)},
+        {"menu inside", QStyle::PE_PanelMenu, {}, wide, {10, 10}, grey(253)},
+        {"menu frame", QStyle::PE_FrameMenu, {}, wide, {10, 10}, white},
+        {"check box", QStyle::PE_IndicatorCheckBox, {}, box, {8, 8}, grey(253)},
+        {"sunken check box", QStyle::PE_IndicatorCheckBox, QStyle::State_Sunken, box, {8, 8}, grey(230)},
+        {"check box edge", QStyle::PE_IndicatorCheckBox, {}, box, {0, 8}, grey(77)},
+        {"partly checked", QStyle::PE_IndicatorCheckBox, QStyle::State_NoChange, box, {8, 8}, accent},
+        {"radio button", QStyle::PE_IndicatorRadioButton, {}, box, {8, 8}, grey(253)},
+        {"checked radio button", QStyle::PE_IndicatorRadioButton, QStyle::State_On, box, {8, 8}, accent},
+        // The close button: hover artwork when raised, pressed artwork when sunken.
+        {"tab close raised", QStyle::PE_IndicatorTabClose, QStyle::State_Raised, box, {8, 2}, grey(230)},
+        {"tab close sunken", QStyle::PE_IndicatorTabClose, QStyle::State_Sunken, box, {8, 2}, accent},
+        // The nine-patch frames, stretched.
+        {"group frame", QStyle::PE_FrameGroupBox, {}, group, {100, 60}, grey(242)},
+        {"group frame edge", QStyle::PE_FrameGroupBox, {}, group, {0, 60}, grey(204)},
+        {"group frame title line", QStyle::PE_FrameGroupBox, {}, group, {100, top - 1}, white},
+        {"group frame top", QStyle::PE_FrameGroupBox, {}, group, {100, top}, grey(204)},
+        {"tab frame top", QStyle::PE_FrameTabWidget, {}, tabs, {100, 0}, grey(230)},
+        {"tab frame", QStyle::PE_FrameTabWidget, {}, tabs, {100, 25}, grey(253)},
+        {"tab frame edge", QStyle::PE_FrameTabWidget, {}, tabs, {199, 25}, grey(204)}};
+    for (const auto& [what, element, state, rect, at, expected] : cases) {
+        const QImage image = paint(element, option<QStyleOptionButton>(rect, state), rect.size());
+        EXPECT_TRUE(pixelNear(image, at.x(), at.y(), expected, 1)) << what;
     }
 
     // A checked box shows a tick in the button text colour, centre left clear.
