@@ -1,16 +1,11 @@
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/single_instance.h"
 #include "applications/morvant/tests/app_test_support.h"
-#include "seltrane_components/os/logger.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSysInfo>
 #include <QTest>
 #include <QTimer>
@@ -18,8 +13,6 @@
 
 #include <tuple>
 #include <unistd.h>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -66,21 +59,8 @@ TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversionAndOnClose)
     EXPECT_EQ(window.questions, 6);
 }
 
-// Every level below 132 is an error; 132 and above are report lines.
-TEST_F(MainWindowTest, LogLevelsBelow132ReachTheErrorPane)
-{
-    window.show();
-    driver.step = [](ScriptedDriver&) {
-        logMessage(114, "autosave");
-        logMessage(131, "warning");
-        logMessage(132, "information");
-    };
-    window.browse();
-    EXPECT_EQ(text("errorPane"), QStringLiteral("autosave\nwarning"));
-    EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("Scripted step\ninformation")));
-}
-
-TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRuns)
+// While a conversion runs nothing else starts; log levels below 132 are errors, 132 and above report lines.
+TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRunsAndItsLogIsShown)
 {
     window.show();
     bool refused = false;
@@ -89,11 +69,15 @@ TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRuns)
         window.browse();
         window.convert(chooser.openAnswer);
         EXPECT_FALSE(window.save());
+        logMessage(114, "autosave");
+        logMessage(131, "warning");
+        logMessage(132, "information");
     };
     window.browse();
     EXPECT_TRUE(refused);
     EXPECT_EQ(chooser.asked.size(), 1);
-    EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("project\nScripted step")) && !window.isBusy());
+    EXPECT_EQ(text("errorPane"), QStringLiteral("autosave\nwarning"));
+    EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("project\nScripted step\ninformation")) && !window.isBusy());
 }
 
 TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriverAndEnterKeepsIt)
@@ -166,11 +150,12 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
                                                       "may write to, check that the disk has free space, then save "
                                                       "again.")
                                            .arg(failure.first, failure.second);
-                EXPECT_EQ(chooser.asked.last(), QStringLiteral("Save failed|") + advice);
-                EXPECT_EQ(text("errorPane"),
-                          "Failed to compress the output project (" + failure.second + ")\n" + advice);
-                EXPECT_EQ(text("reportPane"), conversionReport + QStringLiteral("\nSaving the output project"));
-                EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete; the project was not saved"));
+                EXPECT_EQ(
+                    (QStringList {chooser.asked.last(), text("errorPane"), text("reportPane"), text("resultLabel")}),
+                    (QStringList {"Save failed|" + advice,
+                                  "Failed to compress the output project (" + failure.second + ")\n" + advice,
+                                  conversionReport + "\nSaving the output project",
+                                  "Conversion complete; the project was not saved"}));
                 EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(190, 100, 0));
                 EXPECT_EQ(bar->value(), bar->minimum() - 1);
                 EXPECT_TRUE(saveButton->isEnabled());
@@ -187,20 +172,6 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
         EXPECT_FALSE(window.hasUnsavedResult());
     }
-}
-
-TEST_F(MainWindowTest, GeometryIsRestoredOntoAScreen)
-{
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    // Saved on a monitor that is gone: moved to the primary screen; one still on a screen is kept.
-    const QRect kept(area.topLeft() + QPoint(10, 20), QSize(300, 200));
-    for (const QRect& saved : {QRect(area.right() + 5000, 10, 300, 200), kept}) {
-        VersionedSettings::instance()->setValue(QLatin1String(MainWindow::kGeometryKey), saved);
-        window.restoreGeometry();
-        EXPECT_TRUE(area.intersects(window.geometry()));
-        EXPECT_EQ(window.geometry().size(), QSize(300, 200));
-    }
-    EXPECT_EQ(window.geometry(), kept);
 }
 
 TEST(SingleInstanceLockTest, OneHolderAtATimeAndStaleLocksAreTakenOver)
