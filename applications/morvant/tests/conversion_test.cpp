@@ -1,17 +1,13 @@
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/tests/app_test_support.h"
-#include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/project_creator_info.h"
 #include "components/lx_objects/project/project_database.h"
 #include "components/project/tarvel_base_project.h"
-#include "seltrane_components/os/progress_tracker.h"
 #include "tests/support/peak_memory.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
