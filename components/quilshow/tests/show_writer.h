@@ -58,19 +58,16 @@ struct ShowContent
         QString name;
         quint32 mask;
     };
-    // One parameter per function (of type 4 for 0xFFFF; the parameter of
-    // function 3 carries the fixture parameter flag), `patchRecords` records alternating DMX (node 5,
-    // universe 3, channel = position) and, from 150, KiNET (supply 4, port 1).
+    // One parameter per function (type 4 for 0xFFFF; function 3's carries the fixture parameter flag), then
+    // `patchRecords` records alternating DMX (node 5, universe 3, channel = position) and, from 150, KiNET.
     struct ElementRecord
     {
         quint16 id;
         std::vector<quint16> functions;
         quint16 patchRecords = 2;
     };
-    // Manufacturer 8 and model 65 (88 and 1 below 11), a grid of dimension
-    // 10 (from 290 the points (0, 0) and (10, 0)), dimmer curve 3, factor
-    // 0x20000; number id + 100; patch list value 7 (type 2 from version 154);
-    // plan name "Fixture", label "Label", colour 1, 2, 3.
+    // Manufacturer 8, model 65 (88 and 1 below 11), dimension 10 (from 290 points (0, 0) and (10, 0)), dimmer
+    // curve 3, factor 0x20000; number id + 100; patch list value 7 (type 2 from 154); label "Label", blue 3.
     struct FixtureRecord
     {
         quint16 id;
@@ -79,8 +76,7 @@ struct ShowContent
         quint16 columns = 2;
         quint16 rows = 1;
     };
-    // Name "Palette", fade time 0x20B5 (10 s), skew type 2 and direction 1,
-    // one skew group {5: [1, 2]}; one value of kind 0x001 per function
+    // Name "Palette", time 0x20B5 (10 s), skew type 2, group {5: [1, 2]}; per function a value of kind 0x001
     // (value2 = position, number1Bits 300, exponent 2, times 0x2001 and 200).
     struct PaletteRecord
     {
