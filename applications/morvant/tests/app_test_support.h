@@ -1,60 +1,75 @@
-// Test support for the converter: a driver with one scripted step, file dialogs and an unsaved-result
-// question answered by the test, and a fixture with a window on that driver and a temporary folder of
-// its own (to see what conversions leave behind). GUI thread only.
+// Test support for the converter: a driver with one scripted step, an unsaved-result question answered by the
+// test, and a fixture with a window on that driver and a temporary folder of its own (to see what conversions
+// leave behind). GUI thread only.
 #ifndef APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
 #define APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H
 
-#include "applications/common/util/file_dialogs.h"
+#include "applications/common/util/tests/scripted_chooser.h"
 #include "applications/common/util/tests/settings_fixture.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/main_window.h"
+#include "applications/morvant/show_converter_app.h"
+#include "components/archive/archive_file.h"
+#include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/tests/show_writer.h"
+#include "seltrane_components/os/logger.h"
+#include "seltrane_components/os/progress_tracker.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <gtest/gtest.h>
 
 #include <functional>
+
+inline QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The files packed as a tar.gz (kind 0) or zip (kind 2) archive.
+inline QByteArray packArchive(int kind, const std::vector<std::pair<QString, QByteArray>>& files)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ArchiveFile archive;
+    bool ok = archive.open(ArchiveFile::WriteMode, &buffer, kind);
+    for (const auto& file : files)
+        ok = ok && archive.addBuffer(file.second, file.first);
+    return ok && archive.close() ? buffer.data() : QByteArray();
+}
 
 class ScriptedDriver : public ConversionDriver
 {
 public:
     // With `step` set, the conversion runs one step, "Scripted step", that calls it.
-    const std::vector<Step>& steps() const override;
-    bool saveOutputProject(const QString& path, ProgressTracker& progress) override;
+    const std::vector<Step>& steps() const override
+    {
+        static const auto run = [](ConversionDriver& driver, ProgressTracker&) {
+            auto& self = static_cast<ScriptedDriver&>(driver);
+            self.step(self);
+        };
+        static const std::vector<Step> none, scripted {{"Scripted step", run}};
+        return step ? scripted : none;
+    }
+    bool saveOutputProject(const QString& path, ProgressTracker& progress) override
+    {
+        saved << path;
+        bytesAtSave = readBytes(path);
+        // A save cancelled before it starts fails the way a real one does.
+        ProgressTracker cancelled;
+        cancelled.cancelFlag()->store(true);
+        return ConversionDriver::saveOutputProject(path, failSave ? cancelled : progress);
+    }
 
     std::function<void(ScriptedDriver&)> step;
     bool failSave = false;  // the save then fails as cancelled, without writing
     QStringList saved;
     QByteArray bytesAtSave;  // the target's when the save began
-};
-
-// Records every question in `asked`, in order.
-class ScriptedChooser : public FileDialogChooser
-{
-public:
-    QString openFileName(QWidget*, const QString& caption, const QString&, const QString& filter, QString*) override
-    {
-        asked << caption + QLatin1Char('|') + filter;
-        return openAnswer;
-    }
-    QString saveFileName(QWidget*, const QString& caption, const QString& start, const QString& filter,
-                         QString*) override
-    {
-        asked << caption + QLatin1Char('|') + filter + QLatin1Char('|') + start;
-        return saveAnswer;
-    }
-    int askOverwrite(const QString& path, bool offerSkip, QWidget* parent) override
-    {
-        asked << QStringLiteral("overwrite ") + path;
-        return realOverwriteQuestion ? FileDialogChooser::askOverwrite(path, offerSkip, parent) : overwriteAnswer;
-    }
-    void showError(QWidget*, const QString& title, const QString& text) override { asked << title + text; }
-
-    QString openAnswer, saveAnswer;
-    int overwriteAnswer = OverwriteFile;
-    bool realOverwriteQuestion = false;  // the message box itself asks
-    QStringList asked;
 };
 
 class ScriptedWindow : public MainWindow
@@ -72,22 +87,45 @@ protected:
 class AppFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("tmp")));
+        qputenv("TMPDIR", QFile::encodeName(folder.filePath(QStringLiteral("tmp"))));
+        addLogHandler(&ShowConverterApp::onLogMessage, nullptr);
+        window.setFileDialogChooser(&chooser);
+    }
+    void TearDown() override
+    {
+        removeLogHandler(&ShowConverterApp::onLogMessage);
+        EXPECT_EQ(Quil::_gpShow, nullptr);
+        savedTmpDir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", savedTmpDir);
+    }
 
-    QString input(const QString& name, const QByteArray& bytes);
-    bool convert(const QString& path);     // also checks that the temporary folder is empty afterwards
-    QString text(const char* name) const;  // of the label or pane `name`
+    QString input(const QString& name, const QByteArray& bytes)
+    {
+        EXPECT_TRUE(writeFile(folder.filePath(name), bytes));
+        return folder.filePath(name);
+    }
+    // Also checks that the temporary folder is empty afterwards.
+    bool convert(const QString& path)
+    {
+        window.convert(path);
+        EXPECT_EQ(QDir::temp().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        return text("resultLabel") == QStringLiteral("Conversion complete");
+    }
+    // Of the label or pane `name`.
+    QString text(const char* name) const
+    {
+        const QWidget* widget = window.findChild<QWidget*>(QLatin1String(name));
+        const QVariant label = widget->property("text");
+        return label.isValid() ? label.toString() : widget->property("plainText").toString();
+    }
 
+    QByteArray savedTmpDir = qgetenv("TMPDIR");
     QTemporaryDir folder;
     ScriptedDriver driver;
     ScriptedChooser chooser;
     ScriptedWindow window {&driver};
-    QByteArray savedTmpDir;
 };
-
-// The files packed as a tar.gz (kind 0) or zip (kind 2) archive.
-QByteArray packArchive(int kind, const std::vector<std::pair<QString, QByteArray>>& files);
-QByteArray readBytes(const QString& path);
 
 #endif  // APPLICATIONS_MORVANT_TESTS_APP_TEST_SUPPORT_H

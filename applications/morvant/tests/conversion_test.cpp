@@ -1,22 +1,19 @@
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/tests/app_test_support.h"
-#include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/project_creator_info.h"
 #include "components/lx_objects/project/project_database.h"
 #include "components/project/tarvel_base_project.h"
-#include "seltrane_components/os/progress_tracker.h"
 #include "tests/support/peak_memory.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -92,90 +89,70 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
     const QString damaged = QStringLiteral(" is damaged or incomplete: its content goes on past the end of the file at "
                                            "byte %2. It was probably cut short while being copied or saved; choose a "
                                            "complete copy.");
-    struct Case
-    {
-        const char* name;
-        QByteArray bytes;  // "-" makes no file, "/" a folder
-        QString errors;
-    };
-    const Case cases[] = {
+    const QString folderText =
+        notOpened + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside it.";
+    const QString renamed = notOpened
+        + "%1 is a version-1 show of the kind .kvq, but its name ends in \"%2\", so it was not read as one: rename it "
+          "to end in .kvq and choose it again.";
+    const QString readFailed = "Error reading/writing from file\nFailed to load the input project, result = 3\n";
+    // Name, bytes ("-" makes no file, "/" a folder), the error pane.
+    const std::tuple<const char*, QByteArray, QString> cases[] = {
         {"missing.kvq", "-",
-         notOpened
-             + "%1 does not exist: it may have been moved, renamed or deleted. Choose the "
-               "show again."},
+         notOpened + "%1 does not exist: it may have been moved, renamed or deleted. Choose the show again."},
         {"empty.kvq", "",
          notOpened
-             + "%1 is empty (0 bytes) and holds no show: it was probably not saved completely. "
-               "Choose an earlier copy of the show."},
-        {"folder.kvq", "/",
-         notOpened
-             + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
-               "it."},
-        {"folder.kvx", "/",
-         notOpened
-             + "%1 is a folder, not a show file: choose the show file (.kvq or .kvx) inside "
-               "it."},
-        {"renamed.txt", show,
-         notOpened
-             + "%1 is a version-1 show of the kind .kvq, but its name ends in \".txt\", so "
-               "it was not read as one: rename it to end in .kvq and choose it again."},
-        {"other.wvq", show,
-         notOpened
-             + "%1 is a version-1 show of the kind .kvq, but its name ends in \".wvq\", so "
-               "it was not read as one: rename it to end in .kvq and choose it again."},
+             + "%1 is empty (0 bytes) and holds no show: it was probably not saved completely. Choose an earlier copy "
+               "of the show."},
+        {"folder.kvq", "/", folderText},
+        {"folder.kvx", "/", folderText},
+        {"renamed.txt", show, renamed.arg("%1", ".txt")},
+        {"other.wvq", show, renamed.arg("%1", ".wvq")},
         {"notes.kvq", "Lighting notes, not a show",
          notOpened
-             + "%1 is not a version-1 show: its first bytes are not "
-               "those of a show, a bundle, a tar or a zip archive. Choose a show file (.kvq) or bundle (.kvx)."},
+             + "%1 is not a version-1 show: its first bytes are not those of a show, a bundle, a tar or a zip archive. "
+               "Choose a show file (.kvq) or bundle (.kvx)."},
         {"archive.kvq", tarred,
          notOpened
-             + "%1 is a gzip-compressed tar archive, but only files ending in .kvx, .wvx "
-               "or .jvx are opened as archives: rename it to end in .kvx and choose it "
-               "again."},
+             + "%1 is a gzip-compressed tar archive, but only files ending in .kvx, .wvx or .jvx are opened as "
+               "archives: rename it to end in .kvx and choose it again."},
         {"cut.kvx", tarred.left(30),
          notOpened
-             + "%1 starts like a gzip-compressed tar archive but cannot be read as "
-               "one: it is damaged or incomplete. Choose an earlier copy of it."},
+             + "%1 starts like a gzip-compressed tar archive but cannot be read as one: it is damaged or incomplete. "
+               "Choose an earlier copy of it."},
         {"new.kvx", packArchive(ArchiveFile::TarGzKind, {{QStringLiteral("s.kvq"), buildShow(tooNew)}}),
          "Failed to load the input project, error = attempting to load show created in a newer version of software "
          "(3.2.1)\n%1 was saved by a newer version of the show software than this converter reads; nothing was "
          "converted. Use a newer version of the converter."},
-        {"short.kvq", show.left(40),
-         "Error reading/writing from file\nFailed to load the input project, result = 3\n"
-         "The show %1"
-             + damaged.arg(40)},
+        {"short.kvq", show.left(40), readFailed + "The show %1" + damaged.arg(40)},
         {"bundled.kvx", buildBundle({{"a.kvq", show.left(45)}}),
-         "Error reading/writing from file\nFailed to load "
-         "the input project, result = 3\nThe show file \"a.kvq\" in %1"
-             + damaged.arg(45)},
+         readFailed + "The show file \"a.kvq\" in %1" + damaged.arg(45)},
         {"triggers.kvq", buildShow(unsupported),
-         "Unsupported version-1 section: triggers\nFailed to load the input "
-         "project, result = 3\nThe show %1 is not damaged, but it holds triggers, which this version of the "
-         "converter cannot convert yet; nothing was converted. Keep the show as it is."},
+         "Unsupported version-1 section: triggers\nFailed to load the input project, result = 3\nThe show %1 is not "
+         "damaged, but it holds triggers, which this version of the converter cannot convert yet; nothing was "
+         "converted. Keep the show as it is."},
         {"noshow.kvx", buildBundle({{"readme.txt", "no show"}}),
-         "Failed to load the input project, error = The "
-         "bundle holds no show file\n%1 was opened, but it holds no version-1 show file of its kind (such as a "
-         ".kvq file for a .kvx): choose the bundle or archive that holds the show."},
+         "Failed to load the input project, error = The bundle holds no show file\n%1 was opened, but it holds no "
+         "version-1 show file of its kind (such as a .kvq file for a .kvx): choose the bundle or archive that holds "
+         "the show."},
         {"broken.kvx", buildBundle({{"a.kvq", "x"}}, "7"),
-         "Failed to load the input project, error = Bad file start "
-         "magicnum\nThe bundle %1 is damaged or incomplete and cannot be expanded. Choose an earlier copy of it."},
-    };
+         "Failed to load the input project, error = Bad file start magicnum\nThe bundle %1 is damaged or incomplete "
+         "and cannot be expanded. Choose an earlier copy of it."}};
     // A failed conversion also drops the earlier result: the bar is reset, the line red, nothing to save.
     ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), show)));
     const QString earlierFolder = driver.outputFolder();
     const auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
     const auto* result = window.findChild<QLabel*>(QStringLiteral("resultLabel"));
     const auto* saveButton = window.findChild<QPushButton*>(QStringLiteral("saveButton"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path = folder.filePath(QLatin1String(c.name));
-        if (c.bytes == "/")
-            ASSERT_TRUE(QDir(folder.path()).mkdir(QLatin1String(c.name)));
-        else if (c.bytes != "-")
-            input(QLatin1String(c.name), c.bytes);
+    for (const auto& [name, bytes, errors] : cases) {
+        SCOPED_TRACE(name);
+        const QString path = folder.filePath(QLatin1String(name));
+        if (bytes == "/")
+            ASSERT_TRUE(QDir(folder.path()).mkdir(QLatin1String(name)));
+        else if (bytes != "-")
+            input(QLatin1String(name), bytes);
         EXPECT_FALSE(convert(path));
         EXPECT_FALSE(QFileInfo::exists(earlierFolder));
-        EXPECT_EQ(text("errorPane"), c.errors.arg('"' + QDir::toNativeSeparators(path) + '"'));
+        EXPECT_EQ(text("errorPane"), errors.arg('"' + QDir::toNativeSeparators(path) + '"'));
         EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion failed"));
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(200, 0, 0));
         EXPECT_EQ(bar->value(), bar->minimum() - 1);  // reset: no percentage shown
@@ -216,30 +193,6 @@ TEST_F(ConversionTest, ASparseShowInATarFailsWithoutTheMemoryItAsksFor)
                   + "\" could not be expanded: it "
                     "may be damaged or incomplete, or the disk may be full. Choose an earlier copy, or free some space "
                     "and try again.");
-}
-
-TEST_F(ConversionTest, AFailedSaveKeepsTheExistingFileAndSaysWhy)
-{
-    ASSERT_TRUE(convert(input(QStringLiteral("good.kvq"), buildShow({}))));
-    const QString target = folder.filePath(QStringLiteral("existing.kv2"));
-    const QByteArray old("the user's earlier project \x00\x01\x02", 31);
-    ASSERT_TRUE(writeFile(target, old));
-    // The save stops half-way (as when cancelled); nothing replaces the file.
-    ProgressTracker cancelled;
-    cancelled.cancelFlag()->store(true);
-    EXPECT_FALSE(driver.saveOutputProject(target, cancelled));
-    EXPECT_EQ(readBytes(target), old);
-    const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you may write "
-                                          "to, check that the disk has free space, then save again.");
-    EXPECT_EQ(text("errorPane"),
-              QStringLiteral("Failed to compress the output project (Saving was cancelled)\n")
-                  + advice.arg(target, QStringLiteral("Saving was cancelled")));
-    EXPECT_EQ(driver.saveFailure(), advice.arg(target, QStringLiteral("Saving was cancelled")));
-    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("existing*")}), QStringList {"existing.kv2"});
-    // The project is still there and saves over the old file.
-    ProgressTracker progress;
-    EXPECT_TRUE(driver.saveOutputProject(target, progress) && readBytes(target) != old);
-    EXPECT_EQ(driver.saveFailure(), QString());
 }
 
 TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)

@@ -1,6 +1,8 @@
 #include "components/quilshow/show/palette.h"
 #include "components/quilshow/tests/show_load_fixture.h"
 
+#include <tuple>
+
 using namespace Quil;
 
 namespace {
@@ -32,36 +34,26 @@ TEST_F(PaletteTest, ValueFormsAndNumbers)
         PaletteValue value;
         value.stream(open(valueRecord(302, 9, quint16(c.first), {0x01AB, 7, 12, 300})));
         EXPECT_EQ(0u, in.bytesLeft());
-        EXPECT_EQ(c.second, value.getNumber1());
-        EXPECT_EQ(1200u, value.getNumber2());
-        EXPECT_EQ(700u, value.getNumber3());
-        EXPECT_EQ(0x102, value.value2);
-        EXPECT_EQ(9, value.function);
-        EXPECT_EQ(0x1234u, value.valueA());
+        EXPECT_EQ(std::make_tuple(c.second, 1200u, 700u, 0x102, 9, 0x1234u),
+                  std::make_tuple(value.getNumber1(), value.getNumber2(), value.getNumber3(), int(value.value2),
+                                  int(value.function), value.valueA()));
         // Narrow fields keep the low bits of their word.
-        EXPECT_EQ(1u, value.fieldB0());
-        EXPECT_EQ(2u, value.fieldB6());
-        EXPECT_EQ(9u, value.fieldB12());
-        EXPECT_EQ(5u, value.fieldB29());
-        EXPECT_EQ(0xABu, value.byteValue());
-        EXPECT_EQ(8200u, value.getTimeA());
-        EXPECT_EQ(200u, value.getTimeB());
+        EXPECT_EQ(std::make_tuple(1u, 2u, 9u, 5u, 0xABu, 8200u, 200u),
+                  std::make_tuple(value.fieldB0(), value.fieldB6(), value.fieldB12(), value.fieldB29(),
+                                  value.byteValue(), value.getTimeA(), value.getTimeB()));
     }
 
     // Kind 0x402 (masked from 0xF402) from 238: B16 and two halves.
     PaletteValue halves;
     halves.stream(open(valueRecord(302, 0, 0xF402, {40, 0x5678, 0x9ABC})));
-    EXPECT_EQ(0x402u, halves.kind());
-    EXPECT_EQ(4000u, halves.getNumber1());
-    EXPECT_EQ(0u, halves.getNumber2());
-    EXPECT_EQ(0x9ABC5678u, halves.wordC);
+    EXPECT_EQ(std::make_tuple(0x402u, 4000u, 0u, 0x9ABC5678u),
+              std::make_tuple(halves.kind(), halves.getNumber1(), halves.getNumber2(), halves.wordC));
 
     // Kind 0x100: B16 then the low bytes of four words.
     PaletteValue packed;
     packed.stream(open(valueRecord(302, 0, 0x100, {3, 0x1101, 0x1102, 0x1103, 0x1104})));
-    EXPECT_EQ(0x04030201u, packed.wordC);
-    EXPECT_EQ(300u, packed.getNumber1());
-    EXPECT_EQ(0u, packed.getNumber2());
+    EXPECT_EQ(std::make_tuple(0x04030201u, 300u, 0u),
+              std::make_tuple(packed.wordC, packed.getNumber1(), packed.getNumber2()));
 
     // Kind 0x006 is read in the general form at 237, in halves from 238.
     for (quint16 v : {237, 238}) {
@@ -80,29 +72,22 @@ TEST_F(PaletteTest, ValueFormsAndNumbers)
     PaletteValue early;
     early.stream(open(old));
     EXPECT_EQ(0u, in.bytesLeft());
-    EXPECT_EQ(4, early.value2);
-    EXPECT_EQ(5, early.function);
-    EXPECT_EQ(300u, early.getTimeB());
+    EXPECT_EQ(std::make_tuple(4, 5, 300u), std::make_tuple(int(early.value2), int(early.function), early.getTimeB()));
 }
 
 TEST_F(PaletteTest, ValueFunctionsFollowTheFunctionTable)
 {
     // Function 31 at 200 moves to 35 like the table's own function 31.
-    const struct
-    {
-        quint16 version;
-        quint32 threshold;
-        quint16 stored;
-        quint8 current;
-    } cases[] = {{200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34},  {66, 128, 22, 32},
-                 {67, 128, 23, 32},  {110, 23, 23, 32},  {302, 128, 31, 31}, {302, 128, 0x1F0, 0xF0}};
-    for (const auto& c : cases) {
-        setFunctionRenumberThreshold(c.threshold);
+    const std::tuple<quint16, quint32, quint16, quint8> cases[] = {
+        {200, 128, 31, 35}, {200, 128, 32, 36}, {200, 23, 25, 34},  {66, 128, 22, 32},
+        {67, 128, 23, 32},  {110, 23, 23, 32},  {302, 128, 31, 31}, {302, 128, 0x1F0, 0xF0}};
+    for (const auto& [version, threshold, stored, current] : cases) {
+        setFunctionRenumberThreshold(threshold);
         PaletteValue value;
-        value.stream(open(valueRecord(c.version, c.stored, 1, {0, 0, 0, 0})));
+        value.stream(open(valueRecord(version, stored, 1, {0, 0, 0, 0})));
         EXPECT_EQ(0u, in.bytesLeft());
-        EXPECT_EQ(c.current, value.function) << c.version << " " << c.stored;
-        EXPECT_EQ(c.current, renumberFunction(c.stored & 0xFF, c.version) & 0xFF);
+        EXPECT_EQ(current, value.function) << version << " " << stored;
+        EXPECT_EQ(current, renumberFunction(stored & 0xFF, version) & 0xFF);
     }
     setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
 }
@@ -124,9 +109,8 @@ TEST_F(PaletteTest, ColourRecordAndPalette)
         record.values.resize(3);
         record.stream(open(w));
         EXPECT_EQ(0u, in.bytesLeft()) << v;
-        EXPECT_TRUE(record.values.empty());
-        EXPECT_EQ(10000u, record.getTime());
-        EXPECT_EQ(4, record.skewDirection);
+        EXPECT_EQ(std::make_tuple(true, 10000u, 4),
+                  std::make_tuple(record.values.empty(), record.getTime(), int(record.skewDirection)));
         ASSERT_EQ(2u, record.skewGroups.size());
         EXPECT_EQ((std::vector<quint32> {2, 3}), record.skewGroups[0].at(5));
         EXPECT_TRUE(record.skewGroups[1].empty());
@@ -150,19 +134,15 @@ TEST_F(PaletteTest, ColourRecordAndPalette)
         ShowWriter w(v);
         writePalette(w, {7, {3, 5}});
         if (v == 16) {
-            EXPECT_EQ(QByteArray::fromHex("f0f0"), w.data.left(2));
-            EXPECT_EQ(QByteArray::fromHex("1111"), w.data.right(2));
+            EXPECT_EQ(QByteArray::fromHex("f0f01111"), w.data.left(2) + w.data.right(2));
         }
         Palette palette;
         palette.stream(open(w));
         EXPECT_EQ(0u, in.bytesLeft()) << v;
-        EXPECT_EQ(7, palette.id());
-        EXPECT_EQ("Palette", palette.name);
-        EXPECT_EQ(4u, palette.paletteValue);
-        EXPECT_EQ(v >= 36 ? 8 : 1, palette.word2);
         ASSERT_EQ(2u, palette.colourRecord.values.size());
-        EXPECT_EQ(1, palette.colourRecord.values[1].value2);
-        EXPECT_EQ(2, palette.colourRecord.skewType);
+        EXPECT_EQ(std::make_tuple(7, std::string("Palette"), 4u, v >= 36 ? 8 : 1, 1, 2),
+                  std::make_tuple(int(palette.id()), palette.name, palette.paletteValue, int(palette.word2),
+                                  int(palette.colourRecord.values[1].value2), int(palette.colourRecord.skewType)));
     }
 }
 

@@ -38,9 +38,7 @@ TEST_F(ShowStreamerTest, HeaderMagicAndModes)
     out.close();
     QFile file(path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QByteArray::fromHex("33ff93930000"
-                                  "33ff"),
-              file.readAll());
+    EXPECT_EQ(QByteArray::fromHex("33ff9393000033ff"), file.readAll());
     EXPECT_EQ("Unable to open stream, invalid mode",
               errorOf<std::logic_error>([&] { ShowStreamer(0).open(path().toStdString(), ShowStreamer::CLOSED); }));
 }
@@ -58,9 +56,7 @@ TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
     EXPECT_EQ(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"), Quil::toQString(value));
     // Not UTF-8: Latin-1.
     open(hexBody(10, "0300 41e942 1501")).readText(value);
-    EXPECT_EQ(QString::fromLatin1("A\xE9"
-                                  "B"),
-              Quil::toQString(value));
+    EXPECT_EQ(QString::fromLatin1("A\xE9\x42"), Quil::toQString(value));
     EXPECT_EQ(QString("ab"), Quil::toQString(std::string("ab\0cd", 5)));
     EXPECT_EQ("Magic number doesn't match 276", errorOf([&] { in.expectMarker(276); }));
     EXPECT_EQ(0x0101, in.marker(0x0102, 0x0101));
@@ -101,8 +97,7 @@ TEST_F(ShowStreamerTest, ShortOrHostileDataFailsWithoutAllocating)
     const std::pair<quint16, std::function<void()>> reads[] = {
         {454, [&] { in.readString(text); }},      {454, [&] { in.readBytes(bytes); }},
         {454, [&] { in.readU32Vector(vector); }}, {454, [&] { in.readU32PairMapVector(maps); }},
-        {454, [&] { in.readGroupMap(groups); }},  {9, [&] { in.readText(text); }},
-    };
+        {454, [&] { in.readGroupMap(groups); }},  {9, [&] { in.readText(text); }}};
     for (const auto& read : reads) {
         open(hexBody(read.first, read.first < 98 ? "ffff" : "ffffffff").raw(QByteArray(64, '\0')));
         EXPECT_EQ(error, errorOf(read.second));

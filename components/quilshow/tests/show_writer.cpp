@@ -4,6 +4,16 @@
 
 #include <cstring>
 
+ShowWriter& ShowWriter::when(bool present)
+{
+    if (present)
+        return *this;
+    static thread_local ShowWriter sink;
+    sink.version = version;
+    sink.data.clear();
+    return sink;
+}
+
 ShowWriter& ShowWriter::text(const QString& value)
 {
     if (version >= 10)
@@ -22,93 +32,60 @@ bool writeFile(const QString& path, const QByteArray& data)
 
 namespace {
 
-const QByteArray kDaylight = QByteArray::fromHex("01030000"
-                                                 "0a00");
-const QByteArray kColourList = QByteArray::fromHex("0200"
-                                                   "070809"
-                                                   "0a0b0c");
+const QByteArray kDaylight = QByteArray::fromHex("010300000a00");
+const QByteArray kColourList = QByteArray::fromHex("02000708090a0b0c");
 
-void writeSettingsCurrent(ShowWriter& w, const QByteArray& image)
+void writeSettingsCurrent(ShowWriter& w, const ShowContent& content)
 {
     const quint16 v = w.version;
     w.text("Project").text("Client").text("Notes");
     w.u8(51).u8(30).u8(1).u8(0).u8(7).u8(0).u16(static_cast<quint16>(-20)).raw(kDaylight);
-    w.u32(7).string("\x01\x02\x03").string(image).u32(1024).u32(768).u8(10).u8(20).u8(30);
-    if (v >= 168 && !(v >= 200 && v <= 211))
-        w.u32(55);
-    else
-        w.u8(255);
+    w.u32(7).string("\x01\x02\x03").string(content.backgroundImagePath).u32(1024).u32(768).u8(10).u8(20).u8(30);
+    w.when(v >= 168 && !(v >= 200 && v <= 211)).u32(55);
+    w.when(v < 168 || (v >= 200 && v <= 211)).u8(255);
     w.boolean(true).u16(16).boolean(true).u8(1).u8(2).u8(3).u8(4).u8(5).u8(6);
-    if (v < 357)
-        w.u8(0xEE);
+    w.when(v < 357).u8(0xEE);
     w.raw(kColourList).string("web").count(1).count(1).u32(5).u32(6).u32(7);
-    if ((v >= 157 && v <= 199) || v >= 208)
-        w.count(2).u32(9).u32(10);
+    w.when((v >= 157 && v <= 199) || v >= 208).count(2).u32(9).u32(10);
 }
 
 void writeSettingsOld(ShowWriter& w, const ShowContent& content)
 {
     const quint16 v = w.version;
     w.text("Project").text("Client");
-    if (v >= 4)
-        w.u8(51).u8(30).u8(99).u8(1).u8(0).u8(7).u8(99).u8(0);
-    if (v >= 48) {
-        w.u16(static_cast<quint16>(-20));
-    } else if (v >= 24) {
-        w.u16(static_cast<quint16>(-5));
-    } else if (v >= 15) {
-        quint32 bits = 0;
-        std::memcpy(&bits, &content.oldTimeZone, sizeof bits);
-        w.u32(bits);
-    }
+    w.when(v >= 4).u8(51).u8(30).u8(99).u8(1).u8(0).u8(7).u8(99).u8(0);
+    quint32 floatBits = 0;
+    std::memcpy(&floatBits, &content.oldTimeZone, sizeof floatBits);
+    w.when(v >= 24).u16(static_cast<quint16>(v >= 48 ? -20 : -5));
+    w.when(v >= 15 && v < 24).u32(floatBits);
     w.string(content.backgroundImagePath).u32(1024).u32(768).u8(10).u8(20).u8(30);
     w.u8(255).boolean(true).u16(16).boolean(true);
-    if (v >= 59)
-        w.u8(1).u8(2).u8(3).u8(4).u8(5).u8(6);
-    if (v < 21)
-        w.string("gone").u32(0).u32(0);
+    w.when(v >= 59).u8(1).u8(2).u8(3).u8(4).u8(5).u8(6);
+    w.when(v < 21).string("gone").u32(0).u32(0);
     w.text("Notes");
-    if (v < 21)
-        w.u32(1).u32(2).u32(3).u32(4);
+    w.when(v < 21).u32(1).u32(2).u32(3).u32(4);
     w.u8(0xEE);
-    if (v >= 7)
-        w.u32(7);
-    if (v >= 9)
-        w.raw(kColourList);
-    if (v >= 69)
-        w.string("web").string("\x01\x02\x03");
-    if (v >= 78)
-        w.count(1).count(1).u32(5).u32(6).u32(7);
-    if (v >= 85)
-        w.raw(kDaylight);
+    w.when(v >= 7).u32(7);
+    w.when(v >= 9).raw(kColourList);
+    w.when(v >= 69).string("web").string("\x01\x02\x03");
+    w.when(v >= 78).count(1).count(1).u32(5).u32(6).u32(7);
+    w.when(v >= 85).raw(kDaylight);
 }
 
 void writeOutputNodes(ShowWriter& w)
 {
     const quint16 v = w.version;
-    w.u16(1);
-    if (v >= 150)
-        w.u16(0x0132);
+    w.u16(1).when(v >= 150).u16(0x0132);
     w.u16(3);
-    if (v >= 427)
-        w.boolean(true).count(2).u32(1).u32(2);
-    if (v >= 288)
-        w.count(2).u32(5).u32(6).u32(7).u32(8);
-    if (v >= 305)
-        w.count(1).u32(4).u32(9);
-    if (v >= 154) {
-        w.u16(1).u16(0).u32(2).u32(0x0A000001);
-        if ((v >= 171 && v <= 199) || v >= 218)
-            w.u32(12).text("PSU").text("x");
-    }
-    if (v >= 394)
-        w.u16(1).u16(1).u16(5).u8(2);
-    if (v >= 150)
-        w.u16(0x0133);
-    if (v >= 384)
-        w.u16(1).u32(3).u32(4);
-    if (v >= 394)
-        w.count(1).u16(5).u8(2).u32(77);
+    w.when(v >= 427).boolean(true).count(2).u32(1).u32(2);
+    w.when(v >= 288).count(2).u32(5).u32(6).u32(7).u32(8);
+    w.when(v >= 305).count(1).u32(4).u32(9);
+    w.when(v >= 154).u16(1).u16(0).u32(2).u32(0x0A000001);
+    w.when(v >= 154 && ((v >= 171 && v <= 199) || v >= 218)).u32(12).text("PSU").text("x");
+    w.when(v >= 394).u16(1).u16(1).u16(5).u8(2);
+    w.when(v >= 150).u16(0x0133);
+    w.when(v >= 384).u16(1).u32(3).u32(4);
+    w.when(v >= 394).count(1).u16(5).u8(2).u32(77);
 }
 
 void writeGroups(ShowWriter& w, const ShowContent& content)
@@ -121,8 +98,7 @@ void writeGroups(ShowWriter& w, const ShowContent& content)
         w.u32(group.first).count(static_cast<quint32>(group.second.first.size()));
         for (quint16 member : group.second.first)
             w.u16(member);
-        if ((v >= 158 && v <= 199) || v >= 208)
-            w.text(group.second.second);
+        w.when((v >= 158 && v <= 199) || v >= 208).text(group.second.second);
     }
 }
 
@@ -136,28 +112,18 @@ void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>&
     w.u16(0).u16(static_cast<quint16>(fixtures.size()));
     for (const auto& fixture : fixtures)
         writeDaliFixture(w, fixture);
-    if (v >= 116)
-        w.u16(0);
-    if (v >= 417)
-        w.raw(QByteArray::fromHex("0100"
-                                  "031122"
-                                  "02ff0f010304"
-                                  "003344"
-                                  "2c01"));
+    w.when(v >= 116).u16(0);
+    w.when(v >= 417).raw(QByteArray::fromHex("0100031122 02ff0f010304 003344 2c01"));
 }
 
 void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture)
 {
     const quint16 v = w.version;
     w.u16(0x012A).u16(fixture.id).u16(fixture.fixtureId).u8(1).u8(2).u8(10).u8(11).u8(12).u8(13);
-    if (v >= 401)
-        w.u8(14).u8(15);
-    if (v >= 416)
-        w.u8(16);
-    if (v >= 428)
-        w.boolean(true);
-    if (v >= 430)
-        w.text("Ballast");
+    w.when(v >= 401).u8(14).u8(15);
+    w.when(v >= 416).u8(16);
+    w.when(v >= 428).boolean(true);
+    w.when(v >= 430).text("Ballast");
     w.u16(0x012B);
 }
 
@@ -169,29 +135,17 @@ void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette)
     w.u16(old ? 0x0F0F : 0x0110).count(static_cast<quint32>(palette.functions.size()));
     quint16 position = 0;
     for (quint16 function : palette.functions) {
-        w.u16(old ? 0x0D0D : 0x010E);
-        if (v < 96)
-            w.u16(0).u16(0);
-        w.u16(position++);
-        if (v < 96)
-            w.u16(0);
-        w.u16(function).u16(0x1234).u16(1).u16(0x001).u16(2);  // valueA, B0, kind, B6
-        w.u16(0xAB).u16(5).u16(6).u16(300);                    // byte, B16, number2, number1
-        w.u16(2).u16(3).u16(4).u16(0x2001);                    // e, B29, B12, time A
-        if (v < 26)
-            w.u16(0);
-        w.u16(200);
-        if (v < 26)
-            w.u16(0);
+        w.u16(old ? 0x0D0D : 0x010E).when(v < 96).u16(0).u16(0);
+        w.u16(position++).when(v < 96).u16(0);
+        w.u16(function).u16(0x1234).u16(1).u16(0x001).u16(2);    // valueA, B0, kind, B6
+        w.u16(0xAB).u16(5).u16(6).u16(300);                      // byte, B16, number2, number1
+        w.u16(2).u16(3).u16(4).u16(0x2001).when(v < 26).u16(0);  // e, B29, B12, time A
+        w.u16(200).when(v < 26).u16(0);
         w.u16(old ? 0x0E0E : 0x010F);
     }
-    w.u16(0x20B5);
-    if (v < 26)
-        w.u16(0);
+    w.u16(0x20B5).when(v < 26).u16(0);
     w.u16(2).u16(1).count(1).count(1).u32(5).count(2).u32(1).u32(2);
-    w.u16(old ? 0x1010 : 0x0111);
-    if (v >= 36)
-        w.u16(7).u16(8);
+    w.u16(old ? 0x1010 : 0x0111).when(v >= 36).u16(7).u16(8);
     w.u16(old ? 0x1111 : 0x011F);
 }
 
@@ -200,43 +154,26 @@ void writeDynamicText(ShowWriter& w)
     const quint16 v = w.version;
     if (v < 219)
         return;
-    w.u16(1);
-    if (v >= 213)
-        w.u16(0x013C);
+    w.u16(1).when(v >= 213).u16(0x013C);
     w.u16(2).text("Arial").text("Bold").u32(24).u8(1).u8(0);
-    if (v >= 241)
-        w.u8(0);
-    if (v >= 214)
-        w.u32(7);
-    if (v >= 213)
-        w.u16(0x013D);
-    if (v >= 222)
-        w.u16(1).u16(0x0144).u16(1).text("time").text("12:00").u16(0x0145);
+    w.when(v >= 241).u8(0);
+    w.when(v >= 214).u32(7);
+    w.when(v >= 213).u16(0x013D);
+    w.when(v >= 222).u16(1).u16(0x0144).u16(1).text("time").text("12:00").u16(0x0145);
     w.u16(1).u16(0x0142).u16(5).u32(2).u16(1).u32(100).u16(2).u32(200);
     w.count(1).text("Hello").count(2).u32(3).u32(4).u32(2).u16(0).u8(9).u16(2);
-    if (v >= 231)
-        w.u16(1);
+    w.when(v >= 231).u16(1);
     w.u8(0).u8(8);
-    if (v >= 393)
-        w.u32(1234);
-    if (v < 240)
-        w.u8(0xEE);
-    if (v >= 223)
-        w.u16(3);
-    if (v >= 224)
-        w.u16(6);
-    if ((v >= 245 && v <= 279) || v >= 282)
-        w.u16(2).u16(77);
-    w.u16(40);
-    if (v >= 226)
-        w.u16(50);
+    w.when(v >= 393).u32(1234);
+    w.when(v < 240).u8(0xEE);
+    w.when(v >= 223).u16(3);
+    w.when(v >= 224).u16(6);
+    w.when((v >= 245 && v <= 279) || v >= 282).u16(2).u16(77);
+    w.u16(40).when(v >= 226).u16(50);
     w.u16(0x0143);
-    if (v >= 221)
-        w.count(1).u32(2).count(1).u32(5);
-    if (v >= 222)
-        w.count(1).u32(9).count(1).u32(5);
-    if (v >= 362)
-        w.string("ab%Xcd%Xef").string("%x");
+    w.when(v >= 221).count(1).u32(2).count(1).u32(5);
+    w.when(v >= 222).count(1).u32(9).count(1).u32(5);
+    w.when(v >= 362).string("ab%Xcd%Xef").string("%x");
 }
 
 void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element)
@@ -250,26 +187,18 @@ void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element)
         w.u16(old ? 0x0707 : 0x0108).u16(function == 0xFFFF ? 4 : 0).u16(function).u16(0).u16(1).u16(255).u16(1);
         w.boolean(function == 3).boolean(false).boolean(false);
         w.u16(1).u16(old ? 0x0909 : 0x010A).u16(0).u16(255).string("Full").u16(2).u16(0);
-        w.u16(old ? 0x0A0A : 0x010B);
-        if (v >= 78)
-            w.u16(7);
+        w.u16(old ? 0x0A0A : 0x010B).when(v >= 78).u16(7);
         w.u16(old ? 0x0808 : 0x0109);
     }
     w.u16(1).u16(0).u8(1);
     w.u16(1).u16(old ? 0x3030 : 0x0112).u8(1).u16(6).u16(old ? 0x4040 : 0x0113);
     w.u16(360).u16(0).u16(220).u16(0).boolean(false);
-    if (v < 302) {
-        if (v >= 49)
-            w.boolean(true);
-        w.boolean(false);
-    }
+    w.when(v >= 49 && v < 302).boolean(true);
+    w.when(v < 302).boolean(false);
     w.u16(10).u16(10);
-    if (v >= 302)
-        w.u16(0x04);
-    else if (v >= 111)
-        w.boolean(true);
-    if (v >= 304 && v <= 352)
-        w.u16(42);
+    w.when(v >= 302).u16(0x04);
+    w.when(v >= 111 && v < 302).boolean(true);
+    w.when(v >= 304 && v <= 352).u16(42);
     w.count(element.patchRecords);
     for (quint16 i = 0; i < element.patchRecords; ++i) {
         if (v < 150)
@@ -286,70 +215,39 @@ void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture)
 {
     const quint16 v = w.version;
     const bool old = v < 17;
-    w.u16(old ? 0x0B0B : 0x010C).u16(fixture.id);
-    w.string("Model").u16(static_cast<quint16>(fixture.kind));
-    if (v < 11)
-        w.u8(88).u8(1);
-    else
-        w.u16(8).u16(65);
-    if (v >= 314)
-        w.u16(1).u16(2).u8(3);
-    if (v < 290) {
-        w.u16(fixture.columns).u16(fixture.rows);
-        if (v >= 46)
-            w.u16(10).u16(10);
-    } else {
-        w.count(2).u16(0).u16(0).u16(10).u16(0).u16(10).u16(10);
-    }
-    w.u32(0);
-    if (v >= 33)
-        w.u32(3);
-    if (fixture.kind == 9 && v >= 417)
-        w.boolean(true);
-    if (fixture.kind == 11 && v >= 202)
-        w.u32(11);
-    if (v >= 50)
-        w.u8(1);
-    if (v >= 63)
-        w.u32(0x20000);
-    w.u16(fixture.id + 100).boolean(true);
-    w.u16(static_cast<quint16>(fixture.elementIds.size()));
+    w.u16(old ? 0x0B0B : 0x010C).u16(fixture.id).string("Model").u16(static_cast<quint16>(fixture.kind));
+    w.when(v < 11).u8(88).u8(1);
+    w.when(v >= 11).u16(8).u16(65);
+    w.when(v >= 314).u16(1).u16(2).u8(3);
+    w.when(v < 290).u16(fixture.columns).u16(fixture.rows).when(v >= 46).u16(10).u16(10);
+    w.when(v >= 290).count(2).u16(0).u16(0).u16(10).u16(0).u16(10).u16(10);
+    w.u32(0).when(v >= 33).u32(3);
+    w.when(fixture.kind == 9 && v >= 417).boolean(true);
+    w.when(fixture.kind == 11 && v >= 202).u32(11);
+    w.when(v >= 50).u8(1);
+    w.when(v >= 63).u32(0x20000);
+    w.u16(fixture.id + 100).boolean(true).u16(static_cast<quint16>(fixture.elementIds.size()));
     for (quint16 id : fixture.elementIds)
         w.u16(id);
-    if (v >= 20)
-        w.u16(1).u32(1).u32(2);
-    if (v >= 154)
-        w.count(1).u32(7).u32(2);
-    else if (v >= 27)
-        w.count(1).u32(7);
+    w.when(v >= 20).u16(1).u32(1).u32(2);
+    w.when(v >= 27).count(1).u32(7).when(v >= 154).u32(2);
     w.u16(old ? 0x7070 : 0x0116).text("Fixture").u32(100).u32(200).boolean(false).boolean(false).u16(5);
-    if ((v >= 169 && v <= 199) || v >= 212)
-        w.boolean(true);
-    if (v >= 60)
-        w.text("Label").text("Three");
-    if (v < 21)
-        w.u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
-    if (v >= 18)
-        w.u8(1).u8(2).u8(3);
-    w.u16(old ? 0x8080 : 0x0117);
-    w.u16(old ? 0x0C0C : 0x010D);
+    w.when((v >= 169 && v <= 199) || v >= 212).boolean(true);
+    w.when(v >= 60).text("Label").text("Three");
+    w.when(v < 21).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+    w.when(v >= 18).u8(1).u8(2).u8(3);
+    w.u16(old ? 0x8080 : 0x0117).u16(old ? 0x0C0C : 0x010D);
 }
 
 QByteArray buildShow(const ShowContent& content)
 {
     ShowWriter w(content.version);
     const quint16 v = content.version;
-    w.header(content.magic);
-    if (v >= 107)
-        w.u8(content.savedBy[0]).u8(content.savedBy[1]).u8(content.savedBy[2]);
-    if (v >= 300)
-        w.u16(0xABCD);
-    if (v >= 306)
-        w.raw(QByteArray(16, '\x5A'));
-    if (v >= 124)
-        w.string("header");
-    if (v >= 62)
-        w.u8(0x77);
+    w.header(content.magic).when(v >= 107).u8(content.savedBy[0]).u8(content.savedBy[1]).u8(content.savedBy[2]);
+    w.when(v >= 300).u16(0xABCD);
+    w.when(v >= 306).raw(QByteArray(16, '\x5A'));
+    w.when(v >= 124).string("header");
+    w.when(v >= 62).u8(0x77);
     w.u16(static_cast<quint16>(content.functions.size()));
     for (const auto& function : content.functions) {
         w.u16(v < 17 ? 0x0101 : 0x0102).u16(function.id).text(function.name).u32(function.mask);
@@ -357,14 +255,10 @@ QByteArray buildShow(const ShowContent& content)
     }
     writeOutputNodes(w);
     w.u16(v < 17 ? 0x5050 : 0x0114);
-    if (v >= 99)
-        writeSettingsCurrent(w, content.backgroundImagePath);
-    else
-        writeSettingsOld(w, content);
+    (v >= 99 ? writeSettingsCurrent : writeSettingsOld)(w, content);
     w.u16(v < 17 ? 0x6060 : 0x0115);
     writeGroups(w, content);
-    for (int i = 0; i < 16; ++i)
-        w.u8(static_cast<quint8>(i));
+    w.raw(QByteArray::fromHex("000102030405060708090a0b0c0d0e0f"));
     w.u16(static_cast<quint16>(content.elements.size()));
     for (const auto& element : content.elements)
         writeElement(w, element);
@@ -383,14 +277,14 @@ QByteArray buildShow(const ShowContent& content)
 
 QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& files, const QByteArray& countText)
 {
-    static const char start[] = "\x10\x20\x30\x40\x50\x60\x70\x80\x90\xA0\xB0\xC0\xD0\xE0\xF0";
-    static const char end[] = "\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA\xBB\xCC\xDD\xEE\xFF";
+    const QByteArray start = QByteArray::fromHex("102030405060708090a0b0c0d0e0f000");
+    const QByteArray end = QByteArray::fromHex("112233445566778899aabbccddeeff00");
     ShowWriter w;
     w.u32(0x0190BC62).u32(1);
     w.raw(countText.isEmpty() ? QByteArray::number(static_cast<int>(files.size())) : countText);
     for (const auto& file : files) {
-        w.raw(QByteArray(start, 16)).u16(static_cast<quint16>(file.first.size())).raw(file.first);
-        w.u32(static_cast<quint32>(file.second.size())).raw(file.second).raw(QByteArray(end, 16));
+        w.raw(start).u16(static_cast<quint16>(file.first.size())).raw(file.first);
+        w.u32(static_cast<quint32>(file.second.size())).raw(file.second).raw(end);
     }
     return w.data;
 }

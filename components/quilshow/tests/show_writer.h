@@ -31,6 +31,8 @@ public:
     ShowWriter& text(const QString& value);
     // Guard words, magic and the stream version.
     ShowWriter& header(quint32 magic, quint16 guard = 0xFF33) { return u16(guard).u32(magic).u16(guard).u16(version); }
+    // The rest of the chain is written only when `present` (a field of some versions).
+    ShowWriter& when(bool present);
 
     quint16 version;
     QByteArray data;
@@ -46,9 +48,8 @@ private:
     }
 };
 
-// Content of a whole show. Every other section holds the fixed items the
-// writer puts in (output node 3, filled settings, DALI test schedules and,
-// from version 219, font 2 with text preset 5).
+// Content of a whole show. Every other section holds fixed items (output node
+// 3, filled settings, DALI test schedules, from 219 font 2 with text preset 5).
 struct ShowContent
 {
     struct FunctionRecord
@@ -57,19 +58,16 @@ struct ShowContent
         QString name;
         quint32 mask;
     };
-    // One parameter per function (of type 4 for 0xFFFF; the parameter of
-    // function 3 carries the fixture parameter flag), `patchRecords` records alternating DMX (node 5,
-    // universe 3, channel = position) and, from 150, KiNET (supply 4, port 1).
+    // One parameter per function (type 4 for 0xFFFF; function 3's carries the fixture parameter flag), then
+    // `patchRecords` records alternating DMX (node 5, universe 3, channel = position) and, from 150, KiNET.
     struct ElementRecord
     {
         quint16 id;
         std::vector<quint16> functions;
         quint16 patchRecords = 2;
     };
-    // Manufacturer 8 and model 65 (88 and 1 below 11), a grid of dimension
-    // 10 (from 290 the points (0, 0) and (10, 0)), dimmer curve 3, factor
-    // 0x20000; number id + 100; patch list value 7 (type 2 from version 154);
-    // plan name "Fixture", label "Label", colour 1, 2, 3.
+    // Manufacturer 8, model 65 (88 and 1 below 11), dimension 10 (from 290 points (0, 0) and (10, 0)), dimmer
+    // curve 3, factor 0x20000; number id + 100; patch list value 7 (type 2 from 154); label "Label", blue 3.
     struct FixtureRecord
     {
         quint16 id;
@@ -78,8 +76,7 @@ struct ShowContent
         quint16 columns = 2;
         quint16 rows = 1;
     };
-    // Name "Palette", fade time 0x20B5 (10 s), skew type 2 and direction 1,
-    // one skew group {5: [1, 2]}; one value of kind 0x001 per function
+    // Name "Palette", time 0x20B5 (10 s), skew type 2, group {5: [1, 2]}; per function a value of kind 0x001
     // (value2 = position, number1Bits 300, exponent 2, times 0x2001 and 200).
     struct PaletteRecord
     {
@@ -108,18 +105,13 @@ struct ShowContent
     quint16 triggerCount = 0;
 };
 
-// The dynamic-text section of buildShow.
+// Sections and records of buildShow, in the writer's version.
 void writeDynamicText(ShowWriter& w);
-// The DALI section of buildShow.
 void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures);
-
-// One fixture element record and one fixture record, in the writer's version.
 void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element);
 void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture);
 void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette);
 void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture);
-
-// The bytes of a whole show file.
 QByteArray buildShow(const ShowContent& content);
 
 // A version-1 bundle of the given files (name -> content); `countText` is the

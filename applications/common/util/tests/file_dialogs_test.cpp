@@ -1,4 +1,5 @@
 #include "applications/common/util/file_dialogs.h"
+#include "applications/common/util/tests/scripted_chooser.h"
 #include "applications/common/util/tests/settings_fixture.h"
 #include "applications/common/util/versioned_settings.h"
 
@@ -11,30 +12,6 @@
 #include <QTimer>
 
 namespace {
-
-// Answers in place of the user and records what the dialogs were shown.
-struct ScriptedChooser : FileDialogChooser
-{
-    QString openFileName(QWidget*, const QString&, const QString& start, const QString& filter, QString*) override
-    {
-        shown = start + '|' + filter;
-        return answer;
-    }
-    QString saveFileName(QWidget* p, const QString& c, const QString& s, const QString& f, QString* sf) override
-    {
-        return openFileName(p, c, s, f, sf);
-    }
-    int askOverwrite(const QString& path, bool, QWidget*) override
-    {
-        asked << path;
-        return overwriteAnswer;
-    }
-    void showError(QWidget*, const QString& title, const QString& text) override { errors << title + '|' + text; }
-
-    QString answer, shown;
-    int overwriteAnswer = OverwriteFile;
-    QStringList asked, errors;
-};
 
 // The versioned settings instance outlives the tests, so the key is removed after each.
 class FileDialogsTest : public OwnSettingsTest
@@ -64,34 +41,35 @@ TEST_F(FileDialogsTest, SaveCleansTheNameAndNeverDeletesTheUsersFile)
 {
     for (const auto& c : {std::make_pair("show.KV2", "show.KV2.kv2"), std::make_pair("a:b?c", "a_b_c.kv2"),
                           std::make_pair(".hidden", "hidden.kv2"), std::make_pair("show", "show.kv2")}) {
-        chooser.answer = dir.filePath(c.first);
+        chooser.saveAnswer = dir.filePath(c.first);
         EXPECT_EQ(save(SaveAskOverwrite, &status), dir.filePath(c.second)) << c.first;
         EXPECT_EQ(remembered(), dir.filePath(c.second));
     }
-    EXPECT_EQ(chooser.shown, dir.path() + "|Project File (*.kv2)");  // starts in the remembered folder
-    chooser.answer.clear();
+    EXPECT_EQ(chooser.asked.last(), "Select|Project File (*.kv2)|" + dir.path());  // starts in the remembered folder
+    chooser.saveAnswer.clear();
     EXPECT_TRUE(save(SaveAskOverwrite, &status).isNull() && status == SaveFileCancelled);
     EXPECT_EQ(remembered(), dir.filePath("show.kv2"));  // cancelling stores nothing new
 
     QFile file(dir.filePath("show.kv2"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("user data") == 9);
     file.close();
-    chooser.answer = dir.filePath("show");
+    chooser.saveAnswer = dir.filePath("show");
     EXPECT_EQ(save(0, &status), file.fileName());  // without the flag nobody is asked
     chooser.overwriteAnswer = CancelOverwrite;
     EXPECT_TRUE(save(SaveAskOverwrite, &status).isNull() && status == SaveFileOverwriteDeclined);
     chooser.overwriteAnswer = OverwriteFile;
     EXPECT_EQ(save(SaveAskOverwrite | SaveReplaceExisting, &status), file.fileName());
     EXPECT_EQ(status, SaveFileChosen);
-    EXPECT_EQ(chooser.asked, QStringList({file.fileName(), file.fileName()}));
+    EXPECT_EQ(chooser.asked.filter("overwrite "),
+              QStringList({"overwrite " + file.fileName(), "overwrite " + file.fileName()}));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "user data");
 
     // Something a saved file cannot replace is reported at once.
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.kv2"));
-    chooser.answer = dir.filePath("folder.kv2");
+    chooser.saveAnswer = dir.filePath("folder.kv2");
     EXPECT_TRUE(save(SaveAskOverwrite | SaveReplaceExisting, &status).isNull() && status == SaveFileNotReplaceable);
-    EXPECT_EQ(chooser.errors, QStringList {"Error|Cannot overwrite " + chooser.answer});
+    EXPECT_EQ(chooser.asked.last(), "Error|Cannot overwrite " + chooser.saveAnswer);
 }
 
 TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
@@ -101,22 +79,22 @@ TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
     const auto open = [this](const FileDialogLocation& where, const QString& start) {
         return openFileDialog(nullptr, where, start, "Select input file", "*.kvq", nullptr, &chooser);
     };
-    chooser.answer = dir.filePath("show.kvq");
-    ASSERT_TRUE(QFile(chooser.answer).open(QIODevice::WriteOnly));
+    chooser.openAnswer = dir.filePath("show.kvq");
+    ASSERT_TRUE(QFile(chooser.openAnswer).open(QIODevice::WriteOnly));
     open(unkeyed, QString());  // made when missing; remembers nothing
-    EXPECT_EQ(chooser.shown, appData + "/dialog-test/projects|*.kvq");
+    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + appData + "/dialog-test/projects");
     EXPECT_TRUE(QFileInfo(appData + "/dialog-test/projects").isDir());
     QDir(appData).removeRecursively();  // the application name, so the folder, is this test's own
 
     // An existing file is the start itself (its folder for a folder); a file gone away: its folder.
-    EXPECT_EQ(open(location, QString()), chooser.answer);
+    EXPECT_EQ(open(location, QString()), chooser.openAnswer);
     const QString existing = remembered();
     open(location, QString());
-    EXPECT_EQ(chooser.shown, existing + "|*.kvq");
+    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + existing);
     EXPECT_EQ(defaultFolder(location, true), dir.path());
     QFile::remove(existing);
     open(location, QString());
-    EXPECT_EQ(chooser.shown, dir.path() + "|*.kvq");
+    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + dir.path());
 
     // Once the folder is gone too: the documents folder, made when missing (a dialog given a missing folder would
     // type its name into the name box), never the process's current folder.

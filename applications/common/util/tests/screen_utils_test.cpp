@@ -24,14 +24,12 @@ TEST(ScreenUtils, FitAndEnsureOnAreas)
         QRect rect, area;
         QVector<QRect> areas;
         QRect expected;
-    } cases[] = {
-        {QRect(0, 0, 1000, 700), area, {}, area},
-        {QRect(-5000, 3000, 200, 100), area, {}, centred(200, 100, area)},
-        {QRect(0, 0, 300, 900), area, {}, centred(300, 600, area)},
-        {lost, QRect(), {}, lost},
-        {touching, {}, areas, touching},
-        {QRect(4000, 0, 400, 300), {}, areas, centred(400, 300, areas.at(0))},
-    };
+    } cases[] = {{QRect(0, 0, 1000, 700), area, {}, area},
+                 {QRect(-5000, 3000, 200, 100), area, {}, centred(200, 100, area)},
+                 {QRect(0, 0, 300, 900), area, {}, centred(300, 600, area)},
+                 {lost, QRect(), {}, lost},
+                 {touching, {}, areas, touching},
+                 {QRect(4000, 0, 400, 300), {}, areas, centred(400, 300, areas.at(0))}};
     for (auto c : cases) {
         c.areas.isEmpty() ? fitRectToArea(c.rect, c.area) : ensureRectOnAreas(c.rect, c.areas, c.areas.value(0));
         EXPECT_EQ(c.rect, c.expected);

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <tuple>
+
 namespace {
 
 // Counts the update events a target receives.
@@ -32,17 +34,13 @@ TEST_F(StyleAnimationTest, OneUpdatePerStep)
     ProgressStyleAnimation animation(60, &target);
     EXPECT_EQ(animation.duration(), -1);
     // Time in ms, then the step and the updates so far.
-    const struct
-    {
-        int time, step, updates;
-    } ticks[] = {
-        {0, 0, 0},  // not past the delay yet
-        {10, 0, 1}, {16, 0, 1}, {17, 1, 2}, {33, 1, 2}, {34, 2, 3}, {1000, 60, 4}, {1000, 60, 4},
-    };
-    for (const auto& t : ticks) {
-        animation.setCurrentTime(t.time);
-        EXPECT_EQ(animation.animationStep(), t.step) << t.time;
-        EXPECT_EQ(counter.count, t.updates) << t.time;
+    const std::tuple<int, int, int> ticks[] = {{0, 0, 0},  // not past the delay yet
+                                               {10, 0, 1}, {16, 0, 1},    {17, 1, 2},   {33, 1, 2},
+                                               {34, 2, 3}, {1000, 60, 4}, {1000, 60, 4}};
+    for (const auto& [time, step, updates] : ticks) {
+        animation.setCurrentTime(time);
+        EXPECT_EQ(animation.animationStep(), step) << time;
+        EXPECT_EQ(counter.count, updates) << time;
     }
 
     // The plain animation updates on every tick past its delay.

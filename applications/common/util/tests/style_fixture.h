@@ -69,11 +69,9 @@ inline QColor grey(int value) { return QColor(value, value, value); }
 // True when every pixel of image is white.
 inline bool allWhite(const QImage& image)
 {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255))
-                return false;
-    return true;
+    QImage white(image.size(), image.format());
+    white.fill(Qt::white);
+    return image == white;
 }
 
 #endif  // APPLICATIONS_COMMON_UTIL_TESTS_STYLE_FIXTURE_H

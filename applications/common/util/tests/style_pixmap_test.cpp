@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPixmapCache>
 
+#include <tuple>
+
 namespace {
 
 using StylePixmapTest = StyleTest;
@@ -20,12 +22,7 @@ TEST(ColouriseImage, ShadeAndTint)
 {
     const QColor accent(0, 128, 255);
     // Pixels and results premultiplied, as A, R, G, B.
-    const struct
-    {
-        int in[4];
-        QColor colour;
-        int out[4];
-    } cases[] = {
+    const std::tuple<std::array<int, 4>, QColor, std::array<int, 4>> cases[] = {
         {{255, 0, 0, 255}, grey(77), {255, 77, 77, 77}},               // pure tint gives the colour
         {{128, 0, 0, 128}, accent, {128, 0, 64, 128}},                 // at half alpha, half of it
         {{200, 50, 120, 50}, accent, {200, 120, 120, 120}},            // no tint: the grey in every channel
@@ -33,13 +30,12 @@ TEST(ColouriseImage, ShadeAndTint)
         {{255, 200, 10, 0}, accent, {255, 10, 0, 0}},                  // a negative weight stops at 0
         {{255, 0, 0, 255}, QColor(255, 0, 0, 128), {128, 128, 0, 0}},  // the colour's alpha scales the pixel's
     };
-    for (const auto& c : cases) {
-        const QImage out = colouriseImage(pixelImage(c.in[0], c.in[1], c.in[2], c.in[3]), c.colour);
+    for (const auto& [in, colour, expected] : cases) {
+        const QImage out = colouriseImage(pixelImage(in[0], in[1], in[2], in[3]), colour);
         ASSERT_EQ(out.format(), QImage::Format_ARGB32_Premultiplied);
         const QRgb pixel = reinterpret_cast<const QRgb*>(out.constScanLine(0))[0];
-        EXPECT_EQ((std::array<int, 4> {qAlpha(pixel), qRed(pixel), qGreen(pixel), qBlue(pixel)}),
-                  (std::array<int, 4> {c.out[0], c.out[1], c.out[2], c.out[3]}))
-            << c.in[0] << ',' << c.in[1] << ',' << c.in[2] << ',' << c.in[3];
+        EXPECT_EQ((std::array<int, 4> {qAlpha(pixel), qRed(pixel), qGreen(pixel), qBlue(pixel)}), expected)
+            << in[0] << ',' << in[1] << ',' << in[2] << ',' << in[3];
     }
 }
 
@@ -87,15 +83,7 @@ TEST_F(StylePixmapTest, Primitives)
     const int top = std::max(QFontMetrics(QApplication::font()).height(),
                              style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight));
     // One pixel of each, within 1 for antialiased edges.
-    const struct
-    {
-        const char* what;
-        QStyle::PrimitiveElement element;
-        QStyle::State state;
-        QRect rect;
-        QPoint at;
-        QColor expected;
-    } cases[] = {
+    const std::tuple<const char*, QStyle::PrimitiveElement, QStyle::State, QRect, QPoint, QColor> cases[] = {
         {"frame", QStyle::PE_Frame, {}, wide, {10, 10}, grey(242)},
         {"menu edge", QStyle::PE_PanelMenu, {}, wide, {0, 10}, grey(77)},
         {"menu inside", QStyle::PE_PanelMenu, {}, wide, {10, 10}, grey(253)},
@@ -116,11 +104,10 @@ TEST_F(StylePixmapTest, Primitives)
         {"group frame top", QStyle::PE_FrameGroupBox, {}, group, {100, top}, grey(204)},
         {"tab frame top", QStyle::PE_FrameTabWidget, {}, tabs, {100, 0}, grey(230)},
         {"tab frame", QStyle::PE_FrameTabWidget, {}, tabs, {100, 25}, grey(253)},
-        {"tab frame edge", QStyle::PE_FrameTabWidget, {}, tabs, {199, 25}, grey(204)},
-    };
-    for (const auto& c : cases) {
-        const QImage image = paint(c.element, option<QStyleOptionButton>(c.rect, c.state), c.rect.size());
-        EXPECT_TRUE(pixelNear(image, c.at.x(), c.at.y(), c.expected, 1)) << c.what;
+        {"tab frame edge", QStyle::PE_FrameTabWidget, {}, tabs, {199, 25}, grey(204)}};
+    for (const auto& [what, element, state, rect, at, expected] : cases) {
+        const QImage image = paint(element, option<QStyleOptionButton>(rect, state), rect.size());
+        EXPECT_TRUE(pixelNear(image, at.x(), at.y(), expected, 1)) << what;
     }
 
     // A checked box shows a tick in the button text colour, centre left clear.
@@ -141,26 +128,20 @@ TEST_F(StylePixmapTest, Primitives)
     EXPECT_TRUE(allWhite(paint(QStyle::PE_IndicatorArrowDown, option(QRect(5, 0, 1, 20)), wide.size())));
     EXPECT_TRUE(allWhite(paint(QStyle::PE_IndicatorArrowUp, option(QRect(0, 5, 20, 1)), wide.size())));
     // Full-colour pixels in one row (or column) across the arrow's base and across its tip.
-    const struct
-    {
-        QStyle::PrimitiveElement element;
-        bool rows;
-        int base, tip;
-    } arrows[] = {
+    const std::tuple<QStyle::PrimitiveElement, bool, int, int> arrows[] = {
         {QStyle::PE_IndicatorArrowDown, true, 6, 10}, {QStyle::PE_IndicatorSpinDown, true, 6, 10},
         {QStyle::PE_IndicatorArrowUp, true, 9, 5},    {QStyle::PE_IndicatorSpinUp, true, 9, 5},
-        {QStyle::PE_IndicatorArrowLeft, false, 9, 5}, {QStyle::PE_IndicatorArrowRight, false, 6, 10},
-    };
-    for (const auto& a : arrows) {
-        const QImage image = paint(a.element, option(box), box.size());
+        {QStyle::PE_IndicatorArrowLeft, false, 9, 5}, {QStyle::PE_IndicatorArrowRight, false, 6, 10}};
+    for (const auto& [element, rows, base, tip] : arrows) {
+        const QImage image = paint(element, option(box), box.size());
         const auto across = [&](int line) {
             int count = 0;
             for (int i = 0; i < 16; ++i)
-                count += image.pixel(a.rows ? i : line, a.rows ? line : i) == qRgb(77, 77, 77);
+                count += image.pixel(rows ? i : line, rows ? line : i) == qRgb(77, 77, 77);
             return count;
         };
-        EXPECT_GE(across(a.base), 6) << a.element;
-        EXPECT_EQ(across(a.tip), 0) << a.element;
+        EXPECT_GE(across(base), 6) << element;
+        EXPECT_EQ(across(tip), 0) << element;
     }
 }
 

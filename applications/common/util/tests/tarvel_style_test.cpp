@@ -13,6 +13,8 @@
 #include <QTextCharFormat>
 #include <QToolButton>
 
+#include <tuple>
+
 namespace {
 
 // A widget class of that name from outside the program, which is also a tool button.
@@ -34,11 +36,7 @@ using TarvelStyleTest = StyleTest;
 
 TEST_F(TarvelStyleTest, PaletteAndFonts)
 {
-    const struct
-    {
-        QPalette::ColorRole role;
-        QColor all, disabled;
-    } roles[] = {
+    const std::tuple<QPalette::ColorRole, QColor, QColor> roles[] = {
         {QPalette::Window, grey(253), grey(253)},
         {QPalette::Button, grey(230), grey(242)},
         {QPalette::Base, grey(253), grey(230)},
@@ -57,16 +55,15 @@ TEST_F(TarvelStyleTest, PaletteAndFonts)
         {QPalette::Dark, grey(77), grey(192)},
         {QPalette::Shadow, grey(0), grey(77)},
         {QPalette::Highlight, QColor(192, 227, 255), grey(192)},
-        {QPalette::HighlightedText, grey(0), grey(230)},
-    };
+        {QPalette::HighlightedText, grey(0), grey(230)}};
     // The style's own and the application's, which the fixture set from it.
     for (const QPalette& palette : {style()->standardPalette(), QApplication::palette()}) {
-        for (const auto& r : roles) {
-            SCOPED_TRACE(r.role);
-            EXPECT_EQ(palette.color(QPalette::Active, r.role), r.all);
-            EXPECT_EQ(palette.color(QPalette::Inactive, r.role), r.all);
-            EXPECT_EQ(palette.color(QPalette::Disabled, r.role), r.disabled);
-            EXPECT_EQ(palette.brush(QPalette::Disabled, r.role).style(), Qt::SolidPattern);
+        for (const auto& [role, all, disabled] : roles) {
+            SCOPED_TRACE(role);
+            EXPECT_EQ(palette.color(QPalette::Active, role), all);
+            EXPECT_EQ(palette.color(QPalette::Inactive, role), all);
+            EXPECT_EQ(palette.color(QPalette::Disabled, role), disabled);
+            EXPECT_EQ(palette.brush(QPalette::Disabled, role).style(), Qt::SolidPattern);
         }
     }
     EXPECT_EQ(normalFont.pointSize(), 8);
@@ -76,41 +73,32 @@ TEST_F(TarvelStyleTest, PaletteAndFonts)
 
 TEST_F(TarvelStyleTest, MetricsHintsAndScale)
 {
-    const struct
-    {
-        int metric, value;
-    } metrics[] = {
-        {QStyle::PM_DefaultFrameWidth, 1},
-        {QStyle::PM_ScrollBarExtent, 14},
-        {QStyle::PM_ScrollBarSliderMin, 10},
-        {QStyle::PM_TabBarTabOverlap, -2},
-        {QStyle::PM_TabBarTabHSpace, 12},
-        {QStyle::PM_TabBarTabVSpace, 17},
-        {QStyle::PM_TabBarBaseHeight, 0},
-        {QStyle::PM_TabBarBaseOverlap, 4},
-        {QStyle::PM_SplitterWidth, 4},
-        {QStyle::PM_TabBarTabShiftHorizontal, 0},
-        {QStyle::PM_TabBarTabShiftVertical, 0},
-        {QStyle::PM_TabCloseIndicatorWidth, 12},
-        {QStyle::PM_TabCloseIndicatorHeight, 12},
-        {int(QStyle::PM_CustomBase), 14},
-        {int(QStyle::PM_CustomBase + 1), 8},
-    };
-    for (const auto& m : metrics)
-        EXPECT_EQ(style()->pixelMetric(QStyle::PixelMetric(m.metric)), m.value) << m.metric;
+    const std::tuple<int, int> metrics[] = {{QStyle::PM_DefaultFrameWidth, 1},
+                                            {QStyle::PM_ScrollBarExtent, 14},
+                                            {QStyle::PM_ScrollBarSliderMin, 10},
+                                            {QStyle::PM_TabBarTabOverlap, -2},
+                                            {QStyle::PM_TabBarTabHSpace, 12},
+                                            {QStyle::PM_TabBarTabVSpace, 17},
+                                            {QStyle::PM_TabBarBaseHeight, 0},
+                                            {QStyle::PM_TabBarBaseOverlap, 4},
+                                            {QStyle::PM_SplitterWidth, 4},
+                                            {QStyle::PM_TabBarTabShiftHorizontal, 0},
+                                            {QStyle::PM_TabBarTabShiftVertical, 0},
+                                            {QStyle::PM_TabCloseIndicatorWidth, 12},
+                                            {QStyle::PM_TabCloseIndicatorHeight, 12},
+                                            {int(QStyle::PM_CustomBase), 14},
+                                            {int(QStyle::PM_CustomBase + 1), 8}};
+    for (const auto& [metric, value] : metrics)
+        EXPECT_EQ(style()->pixelMetric(QStyle::PixelMetric(metric)), value) << metric;
 
     EXPECT_EQ(style()->styleHint(QStyle::SH_TabBar_Alignment), 132);
     EXPECT_EQ(style()->styleHint(QStyle::SH_TabBar_PreferNoArrows), 1);
     EXPECT_EQ(style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons), 1);
 
     // A screen below 48 DPI must not scale every metric to nothing.
-    const struct
-    {
-        qreal dpi;
-        int rounded;
-    } dpis[] = {{100, 96}, {143, 96}, {144, 192}, {239, 192}, {240, 288}, {30, 96}, {0, 96}};
-    for (const auto& d : dpis)
-        EXPECT_EQ(roundStyleDpi(d.dpi), d.rounded) << d.dpi;
+    const std::tuple<qreal, int> dpis[] = {{100, 96}, {143, 96}, {144, 192}, {239, 192}, {240, 288}, {30, 96}, {0, 96}};
+    for (const auto& [dpi, rounded] : dpis)
+        EXPECT_EQ(roundStyleDpi(dpi), rounded) << dpi;
     EXPECT_EQ(styleDpi(), 96);  // the offscreen screen has 100
     QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
     EXPECT_EQ(styleDpi(), 96);

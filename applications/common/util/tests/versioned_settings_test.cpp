@@ -1,6 +1,8 @@
 #include "applications/common/util/tests/settings_fixture.h"
 #include "applications/common/util/versioned_settings.h"
 
+#include <tuple>
+
 namespace {
 
 class VersionedSettingsTest : public OwnSettingsTest
@@ -33,15 +35,12 @@ TEST_F(VersionedSettingsTest, InheritsKeyByKeyFromOlderVersionsOnly)
     VersionedSettings beta(Version(2, 5, 3, Version::Beta | 1));
     EXPECT_EQ(settings.value("Path", "default").toString(), "/from/2.4.1");
     EXPECT_EQ(settings.value("Missing", "default").toString(), "default");
-    const struct
-    {
-        const char *key, *release, *beta;
-    } cases[] = {
-        {"Other", "1", "1"}, {"A", "", ""}, {"C", "", ""}, {"D", "rc", ""}, {"E", "debug", "debug"}, {"G", "beta2", ""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(settings.value(c.key).toString(), c.release) << c.key;
-        EXPECT_EQ(beta.value(c.key).toString(), c.beta) << c.key;
+    const std::tuple<const char*, const char*, const char*> cases[] = {{"Other", "1", "1"},     {"A", "", ""},
+                                                                       {"C", "", ""},           {"D", "rc", ""},
+                                                                       {"E", "debug", "debug"}, {"G", "beta2", ""}};
+    for (const auto& [key, release, inBeta] : cases) {
+        EXPECT_EQ(settings.value(key).toString(), release) << key;
+        EXPECT_EQ(beta.value(key).toString(), inBeta) << key;
     }
     // Once copied, the older group is no longer consulted; without inheritance only the own group counts.
     settings.sync();
