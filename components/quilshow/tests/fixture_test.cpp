@@ -201,20 +201,20 @@ TEST_F(FixtureTest, FixtureRecordAtItsVersions)
             Fixture fixture;
             fixture.stream(open(w));
             ASSERT_EQ(0u, in.bytesLeft()) << kind;
-            const ModelSpec& spec = fixture.modelSpec;
+            const ModelSpec& header = fixture.modelSpec;
             EXPECT_EQ(std::make_tuple(kind == 9 && v >= 417, kind == 11 && v >= 202 ? 11u : 0u, kind == 9, false),
-                      std::make_tuple(spec.specFlag, spec.specValue1, fixture.isDaliEmergencyBallast(),
+                      std::make_tuple(header.specFlag, header.specValue1, fixture.isDaliEmergencyBallast(),
                                       fixture.hasKind2To4()));
             if (kind != 1)
                 continue;
             // (8, 65) reads as (8, 0) up to 161 and from 200 to 208.
             const bool renamed = v <= 161 || (v >= 200 && v <= 208);
             EXPECT_EQ(v < 11 ? std::make_pair(2, 64) : std::make_pair(8, renamed ? 0 : 65),
-                      std::make_pair(int(spec.manufacturerId), int(spec.modelId)));
+                      std::make_pair(int(header.manufacturerId), int(header.modelId)));
             const quint16 dimension = v >= 46 ? 10 : 1024;
-            EXPECT_EQ((Points {{0, 0}, {dimension, 0}}), spec.points);
+            EXPECT_EQ((Points {{0, 0}, {dimension, 0}}), header.points);
             EXPECT_EQ(std::make_tuple(v >= 314 ? 1 : 0xFFFF, v >= 33 ? 3u : 0u, v >= 63 ? 0x20000u : 0x10000u),
-                      std::make_tuple(int(spec.specWord1), spec.dimmerCurve, spec.factor));
+                      std::make_tuple(int(header.specWord1), header.dimmerCurve, header.factor));
             EXPECT_EQ(
                 std::make_tuple(4, 104, std::vector<quint16>({1, 2}), v >= 20 ? 1u : 0u),
                 std::make_tuple(int(fixture.id()), int(fixture.number), fixture.elementIds, fixture.extraPairs.size()));
