@@ -27,7 +27,8 @@
 // of a gated field (fn(InStream&, field...)), or the class reads before or
 // after the list; fix-ups of old data follow the list in read().
 //
-// The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields) are plain stream
+// The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields,
+// anyCountArray) are plain stream
 // values and serve outside a list as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
@@ -35,6 +36,7 @@
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
 
+#include <algorithm>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -277,6 +279,66 @@ template <class T>
 OutStream& operator<<(OutStream& out, InlineFields<T> field)
 {
     field.value.write(out);
+    return out;
+}
+
+// A fixed array (section 34) read whatever count the data stores: older or
+// damaged data may hold fewer or more values than the array, so the first
+// ones are kept, missing ones reset and extra ones read and dropped. Written
+// as the array, behind a leading value that some layouts keep in the same
+// section (anyCountArray(lead, values)).
+template <class Lead, class Array>
+struct AnyCountArray
+{
+    Lead* lead;
+    Array& values;
+};
+
+template <class Array>
+auto anyCountArray(Array& values)
+{
+    using Element = std::remove_reference_t<decltype(values[0])>;
+    return AnyCountArray<Element, Array> {nullptr, values};
+}
+
+template <class Lead, class Array>
+AnyCountArray<Lead, Array> anyCountArray(Lead& lead, Array& values)
+{
+    return AnyCountArray<Lead, Array> {&lead, values};
+}
+
+template <class Lead, class Array>
+InStream& operator>>(InStream& in, AnyCountArray<Lead, Array> field)
+{
+    static_assert(!std::is_const<Array>::value, "cannot read into a constant");
+    using T = typename Array::value_type;
+    in.beginSection(StreamCode::Array);
+    const quint32 count = in.readCount();
+    const quint32 first = field.lead ? 1 : 0;
+    std::fill(field.values.begin(), field.values.end(), T());
+    for (quint32 i = 0; i < count; ++i) {
+        T value {};
+        in >> value;
+        in.checkStatus();
+        if (i < first)
+            *field.lead = value;
+        else if (i - first < field.values.size())
+            field.values[i - first] = value;
+    }
+    in.endSection(StreamCode::Array);
+    return in;
+}
+
+template <class Lead, class Array>
+OutStream& operator<<(OutStream& out, AnyCountArray<Lead, Array> field)
+{
+    out.beginSection(StreamCode::Array, true);
+    out.writeCount(std::size_t(field.values.size()) + (field.lead ? 1 : 0));
+    if (field.lead)
+        out << *field.lead;
+    for (const auto& value : field.values)
+        out << value;
+    out.endSection(StreamCode::Array);
     return out;
 }
 

@@ -153,3 +153,21 @@ TEST(Fields, ReaderTestsEachGate)
     hostile.replace(hostile.indexOf(hex("0006 00000002")) + 2, 4, hex("7fffffff"));
     EXPECT_THROW(StreamCheck::readBinary(hostile, kVersion, [&](InStream& in) { used.read(in); }), std::runtime_error);
 }
+
+TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)
+{
+    quint8 lead = 7;
+    std::array<quint8, 3> values {1, 2, 3};
+    const QByteArray bytes = StreamCheck::binaryBytes(
+        kVersion, [&](OutStream& out) { out << Archive::anyCountArray(std::as_const(lead), std::as_const(values)); });
+    EXPECT_EQ(bytes.toHex(), hex("0022 00000004 07 01 02 03").toHex());
+    // Values are stored in the element's own width: a longer section is cut,
+    // a shorter one leaves zeros, the lead taken from the front.
+    const auto read = [&](const char* stored) {
+        StreamCheck::readBinary(hex(stored), kVersion, [&](InStream& in) { in >> Archive::anyCountArray(values); });
+        return values;
+    };
+    EXPECT_EQ(read("0022 00000005 09 08 07 06 05"), (std::array<quint8, 3> {9, 8, 7}));
+    EXPECT_EQ(read("0022 00000001 04"), (std::array<quint8, 3> {4, 0, 0}));
+    EXPECT_THROW(read("0022 7fffffff 01"), std::runtime_error);
+}
