@@ -3,33 +3,46 @@
 // The stored format is positional and untagged, so a writer and a reader
 // written apart can drift (two fields of one type swapped, a gated field
 // forgotten) and still round-trip on their own bytes. Instead each class
-// lists its fields in the newest layout with their version gates:
+// lists its fields in the newest layout with their version gates, privately,
+// and lets the two helpers below reach the list:
 //
-//     template <class F, class Self>
-//     static void fields(F& f, Self& s)
-//     {
-//         f(s.m_name)(s.m_flags);
-//         f.since(62, s.m_extra);                              // older data keeps the value
-//         f.since(81, s.m_option).orSet(2);                    // older data sets 2
-//         f.when([](quint16 v) { return v >= 56 && v != 62; }, s.m_videoOption).orSet(true);
-//         f.droppedBefore(112, quint32());                    // old data only
-//         f(Archive::storedAs<quint8>(s.m_parity));            // 32 bits held, 8 stored
-//         f(Archive::mapStoredAs<quint32>(s.m_texts));          // qint32 keys stored as quint32
-//         switch (s.m_type) { case 1: f(s.m_a); break; default: break; }
-//     }
-//     void read(InStream& in) override { Archive::FieldReader r(in); fields(r, *this); }
-//     void write(OutStream& out) const override { Archive::FieldWriter w(out); fields(w, *this); }
+//     class Mask {
+//     public:
+//         void read(InStream& in) { Archive::readFields(in, *this); }
+//         void write(OutStream& out) const { Archive::writeFields(out, *this); }
+//         bool operator==(const Mask&) const = default;
+//     private:
+//         friend class Archive::FieldAccess;
+//         template <class F, class Self>
+//         static void fields(F& f, Self& s)
+//         {
+//             f(s.m_name, s.m_flags);
+//             f.since(62, s.m_extra);                                // older data has the default
+//             f.since(81, s.m_option).orSet(2);                      // older data sets 2
+//             f.when([](quint16 v) { return v >= 56 && v != 62; }, s.m_video).orSet(true);
+//             f.droppedBefore(112, quint32());                      // old data only, skipped
+//             f.onlyBefore(100, s.m_type);                          // old data only, kept
+//             f(Archive::storedAs<quint8>(s.m_parity));              // 32 bits held, 8 stored
+//             switch (s.m_type) { case 1: f(s.m_a); break; default: break; }
+//         }
+//     };
 //
-// FieldWriter writes every field and never tests a version; Self is const
-// there, so a list that mutates does not compile on the write path.
-// FieldReader tests each gate against the data's version. A layout that
-// differs entirely at old versions is read by hand: orRead(fn) reads in place
-// of a gated field (fn(InStream&, field...)), or the class reads before or
-// after the list; fix-ups of old data follow the list in read().
-//
-// The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields,
-// anyCountArray) are plain stream
-// values and serve outside a list as well: in >> storedAs<quint8>(x).
+// Conventions:
+// - Reading starts from a default-constructed value: a field that older data
+//   lacks has its default unless its gate sets a fallback. An archive object
+//   keeps its object id (ObjectBase's assignment leaves the id alone). A class
+//   that must keep something else says why in a private resetForRead().
+// - One gate per statement and the gate first (f.since(87, s.extra);):
+//   nothing chains after a gate or after a plain entry. A predicate shows its
+//   version numbers in the list.
+// - FieldWriter writes every field and never tests a version; Self is const
+//   there, so a list that mutates does not compile on the write path.
+// - A layout that differs entirely at old versions is read by hand: orRead(fn)
+//   reads in place of a gated field (fn(InStream&, field...)); fix-ups of old
+//   data follow readFields() in the class's read().
+// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields,
+//   anyCountArray, counted) are plain stream values and serve outside a list
+//   as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
 
@@ -37,6 +50,9 @@
 #include "components/archive/out_stream.h"
 
 #include <algorithm>
+#include <iterator>
+#include <limits>
+#include <stdexcept>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -342,53 +358,180 @@ OutStream& operator<<(OutStream& out, AnyCountArray<Lead, Array> field)
     return out;
 }
 
-// ---- the two directions -----------------------------------------------
+// A sequence stored as a bare count of type Count followed by its elements,
+// with no section code of its own. Each element is read into a fresh value
+// and handed to onRead(container, element), which files it (the default
+// appends to a sequence, or inserts into a set or map keeping what is there);
+// map entries are read as their key, then their value. The count is checked
+// against the bytes remaining before anything is read.
+//     f(Archive::counted<quint32>(s.markers));
+//     f(Archive::counted<quint16>(s.stops, [](auto& stops, auto&& entry) { ... }));
+struct AppendElement
+{
+    template <class C, class E>
+    void operator()(C& container, E&& element) const
+    {
+        if constexpr (requires { container.push_back(std::move(element)); })
+            container.push_back(std::move(element));
+        else
+            container.insert(std::move(element));
+    }
+};
 
-// What a gate answers: further fields chain on, and a reader whose data lacks
-// the gated field(s) can set a fallback or read an older form instead.
+template <class Count, class C, class OnRead>
+struct Counted
+{
+    C& container;
+    OnRead onRead;
+};
+
+template <class Count, class C, class OnRead = AppendElement>
+Counted<Count, C, OnRead> counted(C& container, OnRead onRead = OnRead())
+{
+    static_assert(std::is_integral<Count>::value && std::is_unsigned<Count>::value, "a count is unsigned");
+    return Counted<Count, C, OnRead> {container, std::move(onRead)};
+}
+
+namespace FieldDetail {
+
+template <class C>
+struct ElementOf
+{
+    using type = typename C::value_type;
+};
+template <class C>
+    requires requires { typename C::mapped_type; }
+struct ElementOf<C>
+{
+    using type = std::pair<std::remove_const_t<typename C::key_type>, typename C::mapped_type>;
+};
+
+// A part of an element: a value with a field list but no code of its own is
+// stored inline, anything else as its stream operators store it.
+template <class E>
+void readPart(InStream& in, E& part)
+{
+    if constexpr (requires { part.read(in); } && !StreamDetail::IsBlock<E>::value)
+        in >> inlineFields(part);
+    else
+        in >> part;
+}
+
+template <class E>
+void writePart(OutStream& out, const E& part)
+{
+    if constexpr (requires { part.write(out); } && !StreamDetail::IsBlock<E>::value)
+        out << inlineFields(part);
+    else
+        out << part;
+}
+
+template <class E>
+void readElement(InStream& in, E& element)
+{
+    if constexpr (requires { element.first, element.second; }) {
+        readPart(in, element.first);
+        readPart(in, element.second);
+    } else {
+        readPart(in, element);
+    }
+}
+
+template <class E>
+void writeElement(OutStream& out, const E& element)
+{
+    if constexpr (requires { element.first, element.second; }) {
+        writePart(out, element.first);
+        writePart(out, element.second);
+    } else {
+        writePart(out, element);
+    }
+}
+
+}  // namespace FieldDetail
+
+template <class Count, class C, class OnRead>
+InStream& operator>>(InStream& in, Counted<Count, C, OnRead> field)
+{
+    static_assert(!std::is_const<C>::value, "cannot read into a constant");
+    using Element = typename FieldDetail::ElementOf<C>::type;
+    Count stored = 0;
+    in >> stored;
+    in.checkStatus();
+    in.checkCount(stored);
+    field.container.clear();
+    for (Count i = 0; i < stored; ++i) {
+        Element element {};
+        FieldDetail::readElement(in, element);
+        in.checkStatus();
+        field.onRead(field.container, std::move(element));
+    }
+    return in;
+}
+
+template <class Count, class C, class OnRead>
+OutStream& operator<<(OutStream& out, Counted<Count, C, OnRead> field)
+{
+    const auto size = std::size(field.container);
+    if (quint64(size) > quint64(std::numeric_limits<Count>::max()))
+        throw std::length_error("Too many elements for their count");
+    out << Count(size);
+    for (const auto& element : field.container)
+        FieldDetail::writeElement(out, element);
+    return out;
+}
+
+// ---- the one access point and the two directions -----------------------
+
+// Reaches a class's private field list and its reset rule; a class names it
+// its friend (friend class Archive::FieldAccess;) and keeps both private.
+class FieldAccess
+{
+public:
+    template <class F, class T>
+    static void fields(F& f, T& s)
+    {
+        std::remove_const_t<T>::fields(f, s);
+    }
+
+    // Reading starts from a default-constructed value unless the class keeps
+    // something and says why in resetForRead().
+    template <class T>
+    static void resetForRead(T& s)
+    {
+        if constexpr (requires { s.resetForRead(); })
+            s.resetForRead();
+        else
+            s = T();
+    }
+};
+
+// What a gate answers: a reader whose data lacks the gated field(s) can set a
+// fallback or read an older form instead. Nothing chains after it.
 template <class F, class... T>
 class FieldGate
 {
 public:
     FieldGate(F& f, bool present, T&&... fields) : m_f(f), m_present(present), m_fields(std::forward<T>(fields)...) {}
-
     // Older data sets the field to value (one field only); writers ignore it.
     template <class V>
-    F& orSet(const V& value)
+    void orSet(const V& value)
     {
         static_assert(sizeof...(T) == 1, "orSet takes a gate of one field");
         if constexpr (F::kReading) {
             if (!m_present)
                 std::get<0>(m_fields) = value;
         }
-        return m_f;
     }
 
     // Older data is read by fn(InStream&, field...) instead; writers ignore it.
     template <class Fn>
-    F& orRead(Fn&& fn)
+    void orRead(Fn&& fn)
     {
         if constexpr (F::kReading) {
             if (!m_present)
                 std::apply([&](auto&&... fields) { fn(m_f.stream(), fields...); }, m_fields);
         }
-        return m_f;
-    }
-
-    template <class... U>
-    F& operator()(U&&... fields)
-    {
-        return m_f(std::forward<U>(fields)...);
-    }
-    template <class... U>
-    auto since(quint16 version, U&&... fields)
-    {
-        return m_f.since(version, std::forward<U>(fields)...);
-    }
-    template <class Pred, class... U>
-    auto when(Pred pred, U&&... fields)
-    {
-        return m_f.when(pred, std::forward<U>(fields)...);
     }
 
 private:
@@ -410,10 +553,9 @@ public:
 
     // Fields of every version.
     template <class... T>
-    FieldReader& operator()(T&&... fields)
+    void operator()(T&&... fields)
     {
         ((m_in >> std::forward<T>(fields)), ...);
-        return *this;
     }
     // Fields stored from `version` on.
     template <class... T>
@@ -433,19 +575,26 @@ public:
     // A value of Stored's type that only data older than `version` carries:
     // f.droppedBefore(112, quint32());
     template <class Stored>
-    FieldReader& droppedBefore(quint16 version, Stored stored)
+    void droppedBefore(quint16 version, Stored stored)
     {
-        return droppedWhen([version](quint16 v) { return v < version; }, stored);
+        droppedWhen([version](quint16 v) { return v < version; }, stored);
     }
     // ... that only the versions for which pred(version) holds carry.
     template <class Pred, class Stored>
-    FieldReader& droppedWhen(Pred pred, Stored)
+    void droppedWhen(Pred pred, Stored)
     {
         if (pred(m_in.version())) {
             Stored unused {};
             m_in >> unused;
         }
-        return *this;
+    }
+    // Fields that only data older than `version` stores, read into the
+    // object and never written (newer data keeps them elsewhere).
+    template <class... T>
+    void onlyBefore(quint16 version, T&&... fields)
+    {
+        if (m_in.version() < version)
+            (*this)(std::forward<T>(fields)...);
     }
 
 private:
@@ -461,10 +610,9 @@ public:
     explicit FieldWriter(OutStream& out) : m_out(out) {}
 
     template <class... T>
-    FieldWriter& operator()(T&&... fields)
+    void operator()(T&&... fields)
     {
         ((m_out << std::forward<T>(fields)), ...);
-        return *this;
     }
     template <class... T>
     FieldGate<FieldWriter, T...> since(quint16, T&&... fields)
@@ -479,19 +627,35 @@ public:
         return FieldGate<FieldWriter, T...>(*this, true, std::forward<T>(fields)...);
     }
     template <class Stored>
-    FieldWriter& droppedBefore(quint16, Stored)
-    {
-        return *this;
-    }
+    void droppedBefore(quint16, Stored)
+    {}
     template <class Pred, class Stored>
-    FieldWriter& droppedWhen(Pred, Stored)
-    {
-        return *this;
-    }
+    void droppedWhen(Pred, Stored)
+    {}
+    template <class... T>
+    void onlyBefore(quint16, T&&...)
+    {}
 
 private:
     OutStream& m_out;
 };
+
+// A class's read() and write(): the whole list in one direction. Reading
+// starts from the reset rule above.
+template <class T>
+void readFields(InStream& in, T& s)
+{
+    FieldAccess::resetForRead(s);
+    FieldReader reader(in);
+    FieldAccess::fields(reader, s);
+}
+
+template <class T>
+void writeFields(OutStream& out, const T& s)
+{
+    FieldWriter writer(out);
+    FieldAccess::fields(writer, s);
+}
 
 }  // namespace Archive
 

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 InStream::InStream()
 {
     // Every stream needs the names of its own codes.
@@ -32,10 +34,15 @@ quint32 InStream::readCount()
     quint32 count = 0;
     *this >> count;
     checkStatus();
-    if (qint64(count) > bytesRemaining())
+    checkCount(count);
+    return count;
+}
+
+void InStream::checkCount(quint64 count) const
+{
+    if (count > quint64(std::max<qint64>(0, bytesRemaining())))
         throw std::runtime_error(
             QStringLiteral("Error reading from file, count %1 exceeds the data remaining").arg(count).toStdString());
-    return count;
 }
 
 void InStream::openFile(QFile& file, const QString& path)

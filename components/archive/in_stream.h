@@ -132,6 +132,9 @@ public:
     // An element count: every element takes at least one byte, so a count
     // above the bytes remaining is refused before anything is allocated.
     quint32 readCount();
+    // The same check for a count read in another form: throws "Error reading
+    // from file, count %1 exceeds the data remaining".
+    void checkCount(quint64 count) const;
 
     // Held while a nested block or object is read: a type that contains
     // itself must not let the data drive the recursion past the stack.

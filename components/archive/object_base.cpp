@@ -26,14 +26,6 @@ void ObjectTag::fields(F& f, Self& s)
     f(s.second, s.third, s.first);
 }
 
-void ObjectTag::read(InStream& in)
-{
-    Archive::FieldReader reader(in);
-    fields(reader, *this);
-}
+void ObjectTag::read(InStream& in) { Archive::readFields(in, *this); }
 
-void ObjectTag::write(OutStream& out) const
-{
-    Archive::FieldWriter writer(out);
-    fields(writer, *this);
-}
+void ObjectTag::write(OutStream& out) const { Archive::writeFields(out, *this); }

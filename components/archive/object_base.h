@@ -16,14 +16,13 @@
 #ifndef ARCHIVE_OBJECT_BASE_H
 #define ARCHIVE_OBJECT_BASE_H
 
+#include "components/archive/stream_fwd.h"
+
 #include <QtGlobal>
 
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
-
-class InStream;
-class OutStream;
 
 namespace Archive {
 
@@ -51,6 +50,11 @@ public:
 
     ObjectId getId() const { return m_id; }
     void setId(ObjectId id) { m_id = id; }
+
+    // Objects compare by content: the id is where the database keeps an
+    // object, not part of it (a clone equals its source). Lets derived
+    // classes default their comparison.
+    bool operator==(const ObjectBase&) const { return true; }
 
 private:
     ObjectId m_id = kNoObjectId;
@@ -211,13 +215,10 @@ public:
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    friend bool operator==(const ObjectTag& a, const ObjectTag& b)
-    {
-        return a.first == b.first && a.second == b.second && a.third == b.third;
-    }
-    friend bool operator!=(const ObjectTag& a, const ObjectTag& b) { return !(a == b); }
+    bool operator==(const ObjectTag&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };

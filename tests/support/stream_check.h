@@ -3,13 +3,18 @@
 // version held, and the round trip through both encodings. Header-only: a
 // test executable that links the archive component includes it. One thread.
 //
-// A gate table is written from the class's field list, not from its code:
+// A gate table is written from what the versions stored, not from the code:
 //     const std::vector<StreamCheck::Chunk> layout = {
 //         {0, kNewest, "0001"},          // every version
 //         {62, kNewest, "00000007"},     // from 62 on
 //         {0, 112, "deadbeef"},          // a word only older data carries
+//         {0, 150, ""},                  // a fix-up of older values: both edges read
 //     };
-//     for (quint16 v : StreamCheck::gateVersions(layout, kNewestVersion)) { read bytesAt(v, layout) at v ... }
+//     StreamCheck::expectGateReads<Mask>(layout, kNewestVersion, [](quint16 v) { Mask m; ...; return m; });
+// compares the whole value read at every version next to an edge with the
+// whole value expected there, so a moved fix-up edge or a changed fallback
+// fails as surely as a moved byte. A count or a type selector gets a targeted
+// damage row: StreamCheck::damagedReadFails(bytes, offset, "ffffffff", ...).
 #ifndef TESTS_SUPPORT_STREAM_CHECK_H
 #define TESTS_SUPPORT_STREAM_CHECK_H
 
@@ -24,6 +29,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace StreamCheck {
@@ -92,6 +98,51 @@ inline qint64 readBinary(QByteArray bytes, quint16 version, const std::function<
     in.setVersion(version);
     readFields(in);
     return buffer.bytesAvailable();
+}
+
+inline std::string hexOf(const QByteArray& bytes) { return bytes.toHex().toStdString(); }
+
+// Reads the bytes that each version next to an edge of `layout` holds into a
+// fresh T (by read(value, stream)) and compares the whole value with
+// expected(version); a mismatch shows both as written bytes.
+template <class T>
+void expectGateReads(
+    const std::vector<Chunk>& layout, quint16 newest, const std::function<T(quint16)>& expected,
+    const std::function<void(T&, InStream&)>& read = [](T& value, InStream& in) { value.read(in); })
+{
+    for (const quint16 version : gateVersions(layout, newest)) {
+        T value;
+        const qint64 left = readBinary(bytesAt(version, layout), version, [&](InStream& in) { read(value, in); });
+        EXPECT_EQ(left, 0) << "version " << version;
+        const T want = expected(version);
+        if (!(value == want)) {
+            const auto written = [newest](const T& v) {
+                return hexOf(binaryBytes(newest, [&](OutStream& out) { v.write(out); }));
+            };
+            ADD_FAILURE() << "version " << version << " read a different value\n  read:     " << written(value)
+                          << "\n  expected: " << written(want);
+        }
+    }
+}
+
+// `bytes` with the run at `offset` replaced by `replacement` (hex), read by
+// `read` at `version`: the read must fail with exactly `message`.
+inline ::testing::AssertionResult damagedReadFails(QByteArray bytes, int offset, const char* replacement,
+                                                   quint16 version, const std::string& message,
+                                                   const std::function<void(InStream&)>& read)
+{
+    const QByteArray patch = QByteArray::fromHex(replacement);
+    if (offset < 0 || offset + patch.size() > bytes.size())
+        return ::testing::AssertionFailure() << "offset " << offset << " lies outside the " << bytes.size() << " bytes";
+    bytes.replace(offset, patch.size(), patch);
+    try {
+        readBinary(bytes, version, read);
+    } catch (const std::exception& e) {
+        if (e.what() == message)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "failed with \"" << e.what() << "\", expected \"" << message << "\"";
+    }
+    return ::testing::AssertionFailure() << "read without failing";
 }
 
 // Written, read into a fresh T and written again, a value gives the same

@@ -1,4 +1,5 @@
 #include "components/archive/fields.h"
+#include "components/archive/value_ptr.h"
 #include "components/archive/type_registry.h"
 
 #include "tests/support/stream_check.h"
@@ -20,8 +21,9 @@ enum class Kind : quint16 { Plain = 1, Wide = 0x1F7 };
 constexpr quint16 kVersion = 160;
 
 // One entry of every kind a field list offers.
-struct Sample
+class Sample
 {
+public:
     quint8 first = 0;
     quint32 fromNewKept = 7;          // since 62, older keeps it
     quint32 fromNewFallback = 2;      // since 81, older sets 9
@@ -34,12 +36,22 @@ struct Sample
     std::vector<int> steps;           // elements as quint8
     quint16 type = 0;
     quint32 typeOneValue = 0;
+    quint8 oldOnly = 5;  // stored before 100 only
 
+    quint32 typeCode() const { return 9300; }
+    void read(InStream& in) { Archive::readFields(in, *this); }
+    void write(OutStream& out) const { Archive::writeFields(out, *this); }
+    bool operator==(const Sample&) const = default;
+
+private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s)
     {
-        f(s.first).since(62, s.fromNewKept);
+        f(s.first);
+        f.since(62, s.fromNewKept);
         f.since(81, s.fromNewFallback).orSet(9);
+        f.onlyBefore(100, s.oldOnly);
         f.when([](quint16 v) { return v >= 56 && v != 62; }, s.predicate).orSet(true);
         f.droppedWhen([](quint16 v) { return v < 112 || (v >= 120 && v < 125); }, quint32());
         f(Archive::storedAs<quint8>(s.wideByte), Archive::storedAs<quint8>(s.kind),
@@ -57,18 +69,6 @@ struct Sample
         default:
             break;
         }
-    }
-
-    quint32 typeCode() const { return 9300; }
-    void read(InStream& in)
-    {
-        Archive::FieldReader r(in);
-        fields(r, *this);
-    }
-    void write(OutStream& out) const
-    {
-        Archive::FieldWriter w(out);
-        fields(w, *this);
     }
 };
 
@@ -114,6 +114,7 @@ TEST(Fields, ReaderTestsEachGate)
         {0, kNewest, "11"},
         {62, kNewest, "00000022"},
         {81, kNewest, "00000033"},
+        {0, 100, "66"},
         {56, 62, "00"},
         {63, kNewest, "00"},
         {0, 112, "deadbeef"},
@@ -123,35 +124,35 @@ TEST(Fields, ReaderTestsEachGate)
         {0, 38, "00000002 0062"},
         {0, kNewest, "0008 00000001 03 2345  0006 00000002 01 02  0001 00000044"},
     };
-    const std::vector<quint16> versions = StreamCheck::gateVersions(layout, kVersion);
-    EXPECT_EQ(versions, (std::vector<quint16> {37, 38, 55, 56, 61, 62, 63, 80, 81, 111, 112, 119, 120, 124, 125, 160}));
-    for (const quint16 v : versions) {
-        SCOPED_TRACE(v);
+    EXPECT_EQ(StreamCheck::gateVersions(layout, kVersion),
+              (std::vector<quint16> {37, 38, 55, 56, 61, 62, 63, 80, 81, 99, 100, 111, 112, 119, 120, 124, 125, 160}));
+    // Narrow fields are zero- or sign-extended; the predicate's field is 00
+    // where present, and absent (at 62 and below 56) it falls back to true.
+    const auto expectedAt = [](quint16 v) {
         Sample s;
-        const QByteArray bytes = StreamCheck::bytesAt(v, layout);
-        ASSERT_EQ(StreamCheck::readBinary(bytes, v, [&](InStream& in) { s.read(in); }), 0);
-        // The predicate's field is 00 where present; absent at 62 and below 56,
-        // it falls back to true. Narrow fields are zero- or sign-extended.
-        EXPECT_EQ(std::make_tuple(s.first, s.fromNewKept, s.fromNewFallback, s.predicate, s.wideByte, s.kind,
-                                  s.signedByte, s.typeOneValue),
-                  std::make_tuple(quint8(0x11), v >= 62 ? 0x22u : 7u, v >= 81 ? 0x33u : 9u, !(v >= 56 && v != 62),
-                                  0xFFu, Kind(0xF7), -2, 0x44u));
-        EXPECT_EQ(s.texts,
-                  v >= 38 ? (std::map<qint32, QString> {{-1, QStringLiteral("a")}})
-                          : (std::map<qint32, QString> {{0, QStringLiteral("b")}}));
-        EXPECT_EQ(s.levels, (QMap<qint16, quint32> {{3, 0x2345}}));
-        EXPECT_EQ(s.steps, (std::vector<int> {1, 2}));
-    }
+        s.first = 0x11, s.fromNewKept = v >= 62 ? 0x22 : 7, s.fromNewFallback = v >= 81 ? 0x33 : 9;
+        s.oldOnly = v < 100 ? 0x66 : 5, s.predicate = !(v >= 56 && v != 62);
+        s.wideByte = 0xFF, s.kind = Kind(0xF7), s.signedByte = -2;
+        s.texts = {{v >= 38 ? -1 : 0, QString::fromLatin1(v >= 38 ? "a" : "b")}};
+        s.levels = {{3, 0x2345}}, s.steps = {1, 2}, s.type = 1, s.typeOneValue = 0x44;
+        return s;
+    };
+    StreamCheck::expectGateReads<Sample>(layout, kVersion, expectedAt);
 
     // Containers read through an adaptor replace what was there, and refuse a
     // count the data cannot hold before allocating.
+    // Reading starts from a default value: what older data lacks is not
+    // left over from before.
     Sample used = filled();
-    used.steps = {9, 9, 9};
+    used.steps = {9, 9, 9}, used.oldOnly = 1;
     ASSERT_EQ(StreamCheck::readBinary(written(filled()), kVersion, [&](InStream& in) { used.read(in); }), 0);
-    EXPECT_EQ(used.steps, (std::vector<int> {1, 2}));
-    QByteArray hostile = written(filled());
-    hostile.replace(hostile.indexOf(hex("0006 00000002")) + 2, 4, hex("7fffffff"));
-    EXPECT_THROW(StreamCheck::readBinary(hostile, kVersion, [&](InStream& in) { used.read(in); }), std::runtime_error);
+    Sample fresh;
+    StreamCheck::readBinary(written(filled()), kVersion, [&](InStream& in) { fresh.read(in); });
+    EXPECT_EQ(used, fresh);
+    EXPECT_TRUE(StreamCheck::damagedReadFails(written(filled()), written(filled()).indexOf(hex("0006 00000002")) + 2,
+                                              "7fffffff", kVersion,
+                                              "Error reading from file, count 2147483647 exceeds the data remaining",
+                                              [&](InStream& in) { used.read(in); }));
 }
 
 TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)
@@ -170,4 +171,109 @@ TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)
     EXPECT_EQ(read("0022 00000005 09 08 07 06 05"), (std::array<quint8, 3> {9, 8, 7}));
     EXPECT_EQ(read("0022 00000001 04"), (std::array<quint8, 3> {4, 0, 0}));
     EXPECT_THROW(read("0022 7fffffff 01"), std::runtime_error);
+}
+
+namespace {
+
+// A bare-counted list of pairs and a map filed by a hook that keeps the
+// first entry of a key; the tag survives a read, as a class's own reset rule
+// says.
+struct Marks
+{
+    std::vector<std::pair<qint32, quint32>> marks;
+    std::map<quint32, QString> texts;
+    int tag = 0;
+
+    void read(InStream& in) { Archive::readFields(in, *this); }
+    void write(OutStream& out) const { Archive::writeFields(out, *this); }
+    bool operator==(const Marks&) const = default;
+
+private:
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s)
+    {
+        f(Archive::counted<quint32>(s.marks));
+        f(Archive::counted<quint16>(s.texts, [](auto& texts, auto&& entry) { texts.insert(entry); }));
+    }
+    void resetForRead()
+    {
+        const int kept = tag;
+        *this = Marks();
+        tag = kept;
+    }
+};
+
+}  // namespace
+
+TEST(Fields, CountedSequencesAndTheResetRule)
+{
+    ObjectRegistry::registerCoreTypes();
+    Marks m;
+    m.marks = {{10, 1}, {-20, 2}};
+    m.texts = {{7, QStringLiteral("a")}};
+    const QByteArray bytes = StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { m.write(out); });
+    EXPECT_EQ(bytes.toHex(), hex("00000002 0000000a 00000001 ffffffec 00000002  0001 00000007 00000002 0061").toHex());
+    EXPECT_TRUE(StreamCheck::stableRoundTrip(m, kVersion));
+
+    // A key stored twice: the hook keeps the first. The tag is the class's
+    // to keep; everything else starts again.
+    Marks read;
+    read.tag = 3, read.marks = {{1, 1}};
+    ASSERT_EQ(StreamCheck::readBinary(hex("00000000 0002 00000007 00000002 0061 00000007 00000002 0062"), kVersion,
+                                      [&](InStream& in) { read.read(in); }),
+              0);
+    EXPECT_TRUE(read.marks.empty());
+    EXPECT_EQ(read.texts, (std::map<quint32, QString> {{7, QStringLiteral("a")}}));
+    EXPECT_EQ(read.tag, 3);
+
+    // A count the data cannot back fails before anything is read or kept.
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 0, "7fffffff", kVersion,
+                                              "Error reading from file, count 2147483647 exceeds the data remaining",
+                                              [&](InStream& in) { read.read(in); }));
+    // More than the count's width holds is refused on writing.
+    Marks tooMany;
+    for (quint32 i = 0; i <= 0xFFFF; ++i)
+        tooMany.texts.emplace(i, QString());
+    EXPECT_THROW(StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { tooMany.write(out); }), std::length_error);
+}
+
+namespace {
+
+struct Shape
+{
+    virtual ~Shape() = default;
+    virtual Shape* clone() const { return new Shape(*this); }
+    virtual int corners() const { return 0; }
+    bool operator==(const Shape& other) const { return corners() == other.corners(); }
+};
+
+struct Square : Shape
+{
+    Square* clone() const override { return new Square(*this); }
+    int corners() const override { return 4; }
+};
+
+}  // namespace
+
+TEST(Fields, ValuePtrCopiesAndComparesWhatItOwns)
+{
+    Archive::ValuePtr<std::vector<int>> a = Archive::ValuePtr<std::vector<int>>::make(3, 1);
+    Archive::ValuePtr<std::vector<int>> b = a;
+    EXPECT_NE(a.get(), b.get());
+    EXPECT_EQ(a, b);
+    b->push_back(2);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a->size(), 3u);
+    const Archive::ValuePtr<std::vector<int>> none;
+    EXPECT_EQ(none, Archive::ValuePtr<std::vector<int>>());
+    EXPECT_NE(none, a);
+    b = none;
+    EXPECT_FALSE(b);
+
+    // A base pointer copies the derived object whole.
+    const Archive::ValuePtr<Shape> square(new Square);
+    const Archive::ValuePtr<Shape> copy = square;
+    EXPECT_EQ(copy->corners(), 4);
+    EXPECT_EQ(copy, square);
 }

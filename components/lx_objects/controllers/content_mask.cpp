@@ -11,8 +11,7 @@ void ContentMask::fields(F& f, Self& s)
 
 void ContentMask::read(InStream& in)
 {
-    Archive::FieldReader reader(in);
-    fields(reader, *this);
+    Archive::readFields(in, *this);
     // Turns to degrees; a stored value too large for degrees wraps rather
     // than overflowing.
     if (in.version() < 150)
@@ -21,13 +20,6 @@ void ContentMask::read(InStream& in)
 
 void ContentMask::write(OutStream& out) const
 {
-    Archive::FieldWriter writer(out);
-    fields(writer, *this);
+    Archive::writeFields(out, *this);
 }
 
-bool ContentMask::operator==(const ContentMask& other) const
-{
-    return name == other.name && position == other.position && size == other.size && angle == other.angle
-        && offset == other.offset && valueA == other.valueA && valueB == other.valueB && factor1 == other.factor1
-        && factor2 == other.factor2 && factor3 == other.factor3 && factor4 == other.factor4;
-}

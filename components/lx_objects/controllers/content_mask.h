@@ -11,13 +11,12 @@
 #ifndef LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H
 #define LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H
 
+#include "components/archive/stream_fwd.h"
+
 #include <QPointF>
 #include <QSize>
 #include <QString>
 #include <QtGlobal>
-
-class InStream;
-class OutStream;
 
 struct ContentMask
 {
@@ -39,10 +38,10 @@ struct ContentMask
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const ContentMask& other) const;
-    bool operator!=(const ContentMask& other) const { return !(*this == other); }
+    bool operator==(const ContentMask&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };

@@ -18,9 +18,6 @@ constexpr quint32 kTypes4And5 = typeBit(4) | typeBit(5);
 
 bool typeIn(quint8 type, quint32 typeMask) { return type < 32 && ((typeMask >> type) & 1u) != 0; }
 
-// A word that some versions carried in the middle of the address settings.
-bool carriesDroppedWord(quint16 version) { return version < 112 || (version >= 120 && version < 125); }
-
 template <class F, class Touch>
 void touchFields(F& f, Touch& t)
 {
@@ -35,7 +32,10 @@ template <class F, class Self>
 void Controller::fields(F& f, Self& s)
 {
     using Archive::storedAs;
-    f(s.m_type, s.channelCapacity).since(135, s.referenceId);
+    // A word that some versions carried in the middle of the address settings.
+    const auto droppedWord = [](quint16 v) { return v < 112 || (v >= 120 && v < 125); };
+    f(s.m_type, s.channelCapacity);
+    f.since(135, s.referenceId);
     f(s.number, s.m_name);
     // Older data has one text, which becomes key 0.
     f.since(138, Archive::mapStoredAs<quint32>(s.m_texts)).orRead([](InStream& in, auto& texts) {
@@ -50,37 +50,49 @@ void Controller::fields(F& f, Self& s)
     auto& st = s.m_settings;
     switch (s.m_type) {
     case QmbType:
-        f(st.dmxRefresh, st.timeSource).since(104, st.sharedWordB, st.sharedWordC);
-        f(st.option8A).since(126, st.sharedFlagE).orSet(true);
-        f(st.option8B, st.ipAddress, st.subnetMask).droppedWhen(carriesDroppedWord, quint32());
+        f(st.dmxRefresh, st.timeSource);
+        f.since(104, st.sharedWordB, st.sharedWordC);
+        f(st.option8A);
+        f.since(126, st.sharedFlagE).orSet(true);
+        f(st.option8B, st.ipAddress, st.subnetMask);
+        f.droppedWhen(droppedWord, quint32());
         f.since(153, st.sharedWordA);
         f(st.proxyControllerId, st.dmxInSource2, st.dmxInSource2Value, st.dmxInSource3, st.dmxInSource3Value,
           st.dmxInValue4, st.dmxInSource, st.dmxInSourceValue, storedAs<quint8>(st.serialMode));
         break;
     case QmbZType:
-        f(st.dmxRefresh).when([](quint16 v) { return v >= 56 && v != 62; }, st.option8G).orSet(true);
+        f(st.dmxRefresh);
+        f.when([](quint16 v) { return v >= 56 && v != 62; }, st.option8G).orSet(true);
         f(st.serial2BaudRate, st.serial2DataBits, st.serial2StopBits, storedAs<quint8>(st.serial2Parity));
-        f(st.ipAddress, st.subnetMask).droppedWhen(carriesDroppedWord, quint32());
-        f(st.autoAddress, st.option32A, st.option32B, st.option32C, st.option16).since(134, st.option8H);
-        f(st.dmxInSource, st.dmxInSourceValue).since(69, st.videoOption, st.videoWidth, st.videoHeight);
+        f(st.ipAddress, st.subnetMask);
+        f.droppedWhen(droppedWord, quint32());
+        f(st.autoAddress, st.option32A, st.option32B, st.option32C, st.option16);
+        f.since(134, st.option8H);
+        f(st.dmxInSource, st.dmxInSourceValue);
+        f.since(69, st.videoOption, st.videoWidth, st.videoHeight);
         break;
     case KnvType:
-        f(st.dmxRefresh, st.option8B, st.ipAddress, st.subnetMask).droppedWhen(carriesDroppedWord, quint32());
+        f(st.dmxRefresh, st.option8B, st.ipAddress, st.subnetMask);
+        f.droppedWhen(droppedWord, quint32());
         f.since(153, st.sharedWordA);
-        f(st.dmxInSource, st.dmxInSourceValue).since(10, st.dmxInSource2, st.dmxInSource2Value, st.dmxInValue4);
+        f(st.dmxInSource, st.dmxInSourceValue);
+        f.since(10, st.dmxInSource2, st.dmxInSource2Value, st.dmxInValue4);
         touchFields(f, st.touch);
-        f(st.hasDaliInterface, st.daliInterfaceId).since(104, st.sharedWordB, st.sharedWordC);
-        f(st.option8A).since(129, st.sharedFlagE).orSet(true);
+        f(st.hasDaliInterface, st.daliInterfaceId);
+        f.since(104, st.sharedWordB, st.sharedWordC);
+        f(st.option8A);
+        f.since(129, st.sharedFlagE).orSet(true);
         f(st.option32E);
         break;
     case GzeType:
     case GzePlusType:
         f.since(66, st.dmxRefresh, st.ipAddress, st.subnetMask);
-        f.droppedWhen(carriesDroppedWord, quint32());
+        f.droppedWhen(droppedWord, quint32());
         f.since(66, st.autoAddress);
         f.since(124, st.option8I, st.option32B, st.option32C, st.option16, st.option8J);
         f.since(66, st.dmxInSource, st.dmxInSourceValue);
-        f(st.option32A).since(62, s.contentMasks);
+        f(st.option32A);
+        f.since(62, s.contentMasks);
         break;
     case NqaType:
         touchFields(f, st.touch);
@@ -89,23 +101,19 @@ void Controller::fields(F& f, Self& s)
     default:
         break;
     }
-    f(s.flagA).since(78, s.flagB, s.flagC);
+    f(s.flagA);
+    f.since(78, s.flagB, s.flagC);
 }
 
 void Controller::read(InStream& in)
 {
-    // Reading replaces: settings the data lacks take their defaults.
-    m_settings = ControllerSettings();
-    contentMasks.clear();
-    Archive::FieldReader reader(in);
-    fields(reader, *this);
+    Archive::readFields(in, *this);
     m_texts.emplace(0, QString());  // only when key 0 is missing
 }
 
 void Controller::write(OutStream& out) const
 {
-    Archive::FieldWriter writer(out);
-    fields(writer, *this);
+    Archive::writeFields(out, *this);
 }
 
 void Controller::setType(quint8 type)

@@ -30,6 +30,8 @@ struct ControllerInput
     quint8 inputType = 2;
     quint8 data1 = 0;
     quint8 data2 = 50;
+
+    bool operator==(const ControllerInput&) const = default;
 };
 
 // The touch-panel settings of types 3 and 6.
@@ -41,6 +43,8 @@ struct ControllerTouchSettings
     quint32 secondSubnetMask = 3;
     bool option8C = true;
     bool option8F = true;
+
+    bool operator==(const ControllerTouchSettings&) const = default;
 };
 
 // The settings that depend on the controller type. A field counts only for
@@ -86,6 +90,8 @@ struct ControllerSettings
     quint32 option32E = 0xFFFFFFFF;          // 3, 6
     bool option8I = false;                   // 4, 5
     quint8 option8J = 0;                     // 4, 5
+
+    bool operator==(const ControllerSettings&) const = default;
 };
 
 class Controller : public Archive::ObjectBase
@@ -191,8 +197,10 @@ public:
     bool flagB = false;
     bool flagC = false;
 
+    bool operator==(const Controller&) const = default;
+
 private:
-    // The stream layout, for both directions (components/archive/fields.h).
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
     // Whether the current type is one of typeMask (bit n for type n).

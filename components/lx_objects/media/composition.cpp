@@ -10,14 +10,12 @@ void ContentTargetInstance::fields(F& f, Self& s)
 
 void ContentTargetInstance::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void ContentTargetInstance::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 template <class F, class Self>
@@ -30,9 +28,7 @@ void ContentTarget::fields(F& f, Self& s)
 
 void ContentTarget::read(InStream& in)
 {
-    *this = ContentTarget();
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
     // Turns to degrees, keeping the low 32 bits: a damaged value wraps
     // instead of overflowing.
     if (in.version() < 150)
@@ -41,15 +37,9 @@ void ContentTarget::read(InStream& in)
 
 void ContentTarget::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
-bool ContentTarget::operator==(const ContentTarget& other) const
-{
-    return size == other.size && angle == other.angle && position == other.position && flagA == other.flagA
-        && flagB == other.flagB && instances == other.instances;
-}
 
 template <class F, class Self>
 void Composition::fields(F& f, Self& s)
@@ -60,13 +50,10 @@ void Composition::fields(F& f, Self& s)
 
 void Composition::read(InStream& in)
 {
-    m_targets.clear();
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void Composition::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }

@@ -18,6 +18,7 @@
 #ifndef LX_OBJECTS_MEDIA_COMPOSITION_H
 #define LX_OBJECTS_MEDIA_COMPOSITION_H
 
+#include "components/archive/stream_fwd.h"
 #include "components/archive/object_base.h"
 
 #include <QPointF>
@@ -25,9 +26,6 @@
 #include <QString>
 
 #include <map>
-
-class InStream;
-class OutStream;
 
 struct ContentTargetInstance
 {
@@ -40,13 +38,10 @@ struct ContentTargetInstance
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const ContentTargetInstance& other) const
-    {
-        return position == other.position && value == other.value;
-    }
-    bool operator!=(const ContentTargetInstance& other) const { return !(*this == other); }
+    bool operator==(const ContentTargetInstance&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -66,10 +61,10 @@ struct ContentTarget
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const ContentTarget& other) const;
-    bool operator!=(const ContentTarget& other) const { return !(*this == other); }
+    bool operator==(const ContentTarget&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -94,7 +89,10 @@ public:
     std::map<quint8, ContentTarget>& targets() { return m_targets; }
     const std::map<quint8, ContentTarget>& targets() const { return m_targets; }
 
+    bool operator==(const Composition&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 

@@ -34,13 +34,10 @@ void FrameArray::fields(F& f, Self& s)
 
 void FrameArray::read(InStream& in)
 {
-    frames.fill(QUuid());
-    Archive::FieldReader reader(in);
-    fields(reader, *this);
+    Archive::readFields(in, *this);
 }
 
 void FrameArray::write(OutStream& out) const
 {
-    Archive::FieldWriter writer(out);
-    fields(writer, *this);
+    Archive::writeFields(out, *this);
 }

@@ -40,7 +40,10 @@ public:
     std::array<QUuid, kFrameCount> frames;
     qint32 index = -1;
 
+    bool operator==(const FrameArray&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };

@@ -64,23 +64,16 @@ void RGBData::fields(F& f, Self& s)
 
 void RGBData::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
     if (in.version() < 103)
         kind = kind == 1 ? kExplicitKind : 0;
 }
 
 void RGBData::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
-bool RGBData::operator==(const RGBData& other) const
-{
-    return red == other.red && green == other.green && blue == other.blue && alpha == other.alpha
-        && extra == other.extra && kind == other.kind;
-}
 
 int ColourGradient::addPoint(quint16 position, const RGBData& colour)
 {
@@ -140,39 +133,32 @@ RGBData ColourGradient::lookup(quint16 position, bool normalised, quint32* level
     return result;
 }
 
-template <class F, class Stop>
-void ColourGradient::stopFields(F& f, Stop& stop)
+// A stop is stored without a block of its own, behind its position.
+template <class F, class Self>
+void GradientStop::fields(F& f, Self& s)
 {
-    f(Archive::storedAs<quint16>(stop.id), Archive::inlineFields(stop.colour), stop.aux);
+    f(Archive::storedAs<quint16>(s.id), Archive::inlineFields(s.colour), s.aux);
 }
 
-void ColourGradient::read(InStream& in)
+void GradientStop::read(InStream& in) { Archive::readFields(in, *this); }
+
+void GradientStop::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void ColourGradient::fields(F& f, Self& s)
 {
-    m_stops.clear();
-    m_ids.clear();
-    quint16 count = 0;
-    in >> count;
-    Archive::FieldReader r(in);
-    for (quint16 i = 0; i < count; ++i) {
-        quint16 position = 0;
-        in >> position;
-        const auto slot = m_stops.try_emplace(position);
-        GradientStop& stop = slot.first->second;
-        // A position met twice is one stop: its earlier id no longer names it.
-        if (!slot.second && m_ids.count(stop.id) && m_ids[stop.id] == position)
-            m_ids.erase(stop.id);
-        stopFields(r, stop);
-        m_ids[stop.id] = position;
-        in.checkStatus();
-    }
+    // A position met twice is one stop: its earlier id no longer names it.
+    const auto fileStop = [&s](auto& stops, auto&& entry) {
+        const auto [position, stop] = entry;
+        const auto old = stops.find(position);
+        if (old != stops.end() && s.m_ids.count(old->second.id) && s.m_ids[old->second.id] == position)
+            s.m_ids.erase(old->second.id);
+        stops[position] = stop;
+        s.m_ids[stop.id] = position;
+    };
+    f(Archive::counted<quint16>(s.m_stops, fileStop));
 }
 
-void ColourGradient::write(OutStream& out) const
-{
-    out << static_cast<quint16>(m_stops.size());
-    Archive::FieldWriter w(out);
-    for (const auto& entry : m_stops) {
-        out << entry.first;
-        stopFields(w, entry.second);
-    }
-}
+void ColourGradient::read(InStream& in) { Archive::readFields(in, *this); }
+
+void ColourGradient::write(OutStream& out) const { Archive::writeFields(out, *this); }

@@ -5,24 +5,19 @@
 // and an aux word, and a lookup that interpolates linearly between the two
 // stops around a position.
 //
-// Stream forms: RGBData is its six bytes (data older than version 103 held
-// another kind byte: 1 stood for an explicit colour, anything else for none);
-// a gradient is a uint16 stop count, then per stop in position order the
-// position, the id's low 16 bits, the six colour bytes and aux. Reading
-// replaces the gradient.
+// Reading replaces the gradient; a position stored twice is one stop.
 //
 // Plain values: an owner holds them (a custom-preset property holds its
 // gradient by pointer); one thread uses a value at a time.
 #ifndef LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
 #define LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
 
+#include "components/archive/stream_fwd.h"
+
 #include <QtGlobal>
 
 #include <cstddef>
 #include <map>
-
-class InStream;
-class OutStream;
 
 struct RGBData
 {
@@ -54,8 +49,7 @@ struct RGBData
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const RGBData& other) const;
-    bool operator!=(const RGBData& other) const { return !(*this == other); }
+    bool operator==(const RGBData&) const = default;
 
     quint8 red = 0;
     quint8 green = 0;
@@ -65,6 +59,7 @@ struct RGBData
     quint8 kind = 0x18;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -75,10 +70,15 @@ struct GradientStop
     RGBData colour;
     quint16 aux = 0x8000;  // carried for the scripts; nothing here reads it
 
-    bool operator==(const GradientStop& other) const
-    {
-        return id == other.id && colour == other.colour && aux == other.aux;
-    }
+    void read(InStream& in);
+    void write(OutStream& out) const;
+
+    bool operator==(const GradientStop&) const = default;
+
+private:
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 };
 
 class ColourGradient
@@ -108,12 +108,12 @@ public:
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const ColourGradient& other) const { return m_stops == other.m_stops && m_ids == other.m_ids; }
-    bool operator!=(const ColourGradient& other) const { return !(*this == other); }
+    bool operator==(const ColourGradient&) const = default;
 
 private:
-    template <class F, class Stop>
-    static void stopFields(F& f, Stop& stop);
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
 
     std::map<quint16, GradientStop> m_stops;
     std::map<int, quint16> m_ids;

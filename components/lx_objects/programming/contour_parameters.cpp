@@ -30,19 +30,21 @@ void ContourParameters::fields(F& f, Self& s)
     }
 }
 
-void ContourParameters::read(InStream& in)
+void ContourParameters::resetForRead()
 {
     const quint8 ownersFlag = flag;
     *this = ContourParameters();
     flag = ownersFlag;
-    Archive::FieldReader r(in);
-    fields(r, *this);
+}
+
+void ContourParameters::read(InStream& in)
+{
+    Archive::readFields(in, *this);
     if (in.version() < 84 && hasNarrowFields(kind) && c > 8)
         c = 8;
 }
 
 void ContourParameters::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }

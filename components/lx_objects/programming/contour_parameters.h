@@ -1,20 +1,15 @@
 // ContourParameters describes one contour shape of a timeline preset: a kind
 // and four values whose meaning the kind gives (the scripts set them).
 //
-// Stream form: kind (uint16), then for kinds 0 to 3 and 6: a (uint16),
-// b (int16), c (uint32, 16.16 fixed point), d (uint16); for kinds 4 and 5
-// a, b, c and d as uint16 (data older than version 84 held c at 8 at most:
-// a larger value reads as 8); other kinds carry nothing more. Reading
-// replaces the streamed fields.
+// The values carried depend on the kind; kinds 4 and 5 hold them narrower.
 //
 // A plain value held by timeline presets; one thread uses a value at a time.
 #ifndef LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H
 #define LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H
 
-#include <QtGlobal>
+#include "components/archive/stream_fwd.h"
 
-class InStream;
-class OutStream;
+#include <QtGlobal>
 
 struct ContourParameters
 {
@@ -31,15 +26,14 @@ struct ContourParameters
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const ContourParameters& other) const
-    {
-        return kind == other.kind && a == other.a && b == other.b && c == other.c && d == other.d && flag == other.flag;
-    }
-    bool operator!=(const ContourParameters& other) const { return !(*this == other); }
+    bool operator==(const ContourParameters&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    // Keeps the owner's flag, which the stream does not carry.
+    void resetForRead();
 };
 
 #endif  // LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H

@@ -21,7 +21,7 @@ OwnedGradient<Pointer> ownedGradient(Pointer& gradient)
 template <class Pointer>
 InStream& operator>>(InStream& in, OwnedGradient<Pointer> field)
 {
-    field.gradient = std::make_unique<ColourGradient>();
+    field.gradient = Archive::ValuePtr<ColourGradient>::make();
     return in >> *field.gradient;
 }
 
@@ -31,26 +31,7 @@ OutStream& operator<<(OutStream& out, OwnedGradient<Pointer> field)
     return field.gradient ? out << *field.gradient : out << ColourGradient();
 }
 
-std::unique_ptr<ColourGradient> copyOf(const std::unique_ptr<ColourGradient>& gradient)
-{
-    return gradient ? std::make_unique<ColourGradient>(*gradient) : nullptr;
-}
-
 }  // namespace
-
-CustomPresetProperty::CustomPresetProperty(const CustomPresetProperty& other)
-    : index(other.index), boolValue(other.boolValue), integer(other.integer), real(other.real), colour(other.colour),
-      marker(other.marker), m_type(other.m_type), m_gradient(copyOf(other.m_gradient))
-{}
-
-CustomPresetProperty& CustomPresetProperty::operator=(const CustomPresetProperty& other)
-{
-    if (this != &other) {
-        CustomPresetProperty copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
-}
 
 void CustomPresetProperty::setType(Type type)
 {
@@ -58,12 +39,12 @@ void CustomPresetProperty::setType(Type type)
     if (type != GradientType)
         m_gradient.reset();
     else if (!m_gradient)
-        m_gradient = std::make_unique<ColourGradient>();
+        m_gradient = Archive::ValuePtr<ColourGradient>::make();
 }
 
 void CustomPresetProperty::setGradient(std::unique_ptr<ColourGradient> gradient)
 {
-    m_gradient = m_type == GradientType ? std::move(gradient) : nullptr;
+    m_gradient = Archive::ValuePtr<ColourGradient>(m_type == GradientType ? std::move(gradient) : nullptr);
 }
 
 template <class F, class Self>
@@ -93,15 +74,12 @@ void CustomPresetProperty::fields(F& f, Self& s)
 
 void CustomPresetProperty::read(InStream& in)
 {
-    *this = CustomPresetProperty();  // frees the old gradient first
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void CustomPresetProperty::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 template <class F, class Self>
@@ -112,14 +90,12 @@ void CustomPresetPropertyMap::fields(F& f, Self& s)
 
 void CustomPresetPropertyMap::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void CustomPresetPropertyMap::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 template <class F, class Self>
@@ -130,14 +106,19 @@ void CustomPreset::fields(F& f, Self& s)
     f(s.m_properties);
 }
 
+void CustomPreset::resetForRead()
+{
+    QByteArray bytecode = std::move(m_bytecode);
+    *this = CustomPreset();
+    m_bytecode = std::move(bytecode);
+}
+
 void CustomPreset::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void CustomPreset::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }

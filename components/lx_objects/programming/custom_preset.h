@@ -6,15 +6,8 @@
 // the property map. Timeline presets of the custom kind hold a property map
 // of their own.
 //
-// Stream forms: a property is index and type (uint16 each), then by type:
-// 0 a bool; 1 default, minimum, maximum and step (int32); 2 default, minimum
-// and maximum (double) and a resolution byte; 3 red, green and blue bytes;
-// 4 a gradient block (code 185); 5 and any other type nothing more. The map
-// is a map section (code 8) of names, each followed by a property block (code
-// 184). A CustomPreset is its name, its script and the map in a block of code
-// 183 (data older than version 70 held compiled bytes behind the script,
-// which are dropped); the compiled form is not stored. Reading replaces what
-// is stored; a name met twice in a map reads into one property.
+// The compiled form of a script is not stored; a name met twice in a map
+// reads into one property.
 //
 // Ownership: a property of type 4 owns its gradient; copies are deep. A
 // type-4 property may hold no gradient: it is written as an empty one and
@@ -24,6 +17,7 @@
 #define LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
 
 #include "components/archive/object_base.h"
+#include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 
 #include <QByteArray>
@@ -52,6 +46,8 @@ public:
         qint32 minimum = 0;
         qint32 maximum = 0;
         qint32 step = 0;
+
+        bool operator==(const IntegerValue&) const = default;
     };
     struct FloatValue
     {
@@ -59,21 +55,20 @@ public:
         double minimum = 0.0;
         double maximum = 0.0;
         quint8 resolution = 0;
+
+        bool operator==(const FloatValue&) const = default;
     };
     struct ColourValue
     {
         quint8 red = 0;
         quint8 green = 0;
         quint8 blue = 0;
+
+        bool operator==(const ColourValue&) const = default;
     };
 
     // Type 5 (none), index 0, marker 1.
     CustomPresetProperty() = default;
-    CustomPresetProperty(const CustomPresetProperty& other);
-    CustomPresetProperty& operator=(const CustomPresetProperty& other);
-    CustomPresetProperty(CustomPresetProperty&& other) noexcept = default;
-    CustomPresetProperty& operator=(CustomPresetProperty&& other) noexcept = default;
-    ~CustomPresetProperty() = default;
 
     // A number outside 0 to 5 is kept and streams no value.
     Type type() const { return m_type; }
@@ -96,12 +91,15 @@ public:
     ColourValue colour;
     quint8 marker = 1;  // copied, not streamed
 
+    bool operator==(const CustomPresetProperty&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 
     Type m_type = NoType;
-    std::unique_ptr<ColourGradient> m_gradient;
+    Archive::ValuePtr<ColourGradient> m_gradient;
 };
 
 // The registry names it "CustomPreset", as the object that holds it.
@@ -115,7 +113,10 @@ struct CustomPresetPropertyMap
     void read(InStream& in);
     void write(OutStream& out) const;
 
+    bool operator==(const CustomPresetPropertyMap&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -141,9 +142,14 @@ public:
     std::map<QString, CustomPresetProperty>& properties() { return m_properties.properties; }
     const std::map<QString, CustomPresetProperty>& properties() const { return m_properties.properties; }
 
+    bool operator==(const CustomPreset&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    // Keeps the compiled form, which is not stored.
+    void resetForRead();
 
     QString m_name;
     QString m_script;

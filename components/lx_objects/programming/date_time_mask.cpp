@@ -82,14 +82,12 @@ void DateTimeMask::fields(F& f, Self& s)
 
 void DateTimeMask::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void DateTimeMask::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 void DateTimeMask::setSeconds(int second, bool on, bool exclusive) { setFlag(seconds, second, on, exclusive); }
@@ -136,8 +134,3 @@ void DateTimeMask::setTime(int hour, int minute, int second)
     setSeconds(second, true, true);
 }
 
-bool DateTimeMask::operator==(const DateTimeMask& other) const
-{
-    return seconds == other.seconds && minutes == other.minutes && hours == other.hours && weekdays == other.weekdays
-        && days == other.days && months == other.months && years == other.years;
-}

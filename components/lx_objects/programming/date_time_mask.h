@@ -18,13 +18,12 @@
 #ifndef LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H
 #define LX_OBJECTS_PROGRAMMING_DATE_TIME_MASK_H
 
+#include "components/archive/stream_fwd.h"
+
 #include <QtGlobal>
 
 #include <bitset>
 #include <cstddef>
-
-class InStream;
-class OutStream;
 
 // The number of bytes a run of N flags takes.
 constexpr std::size_t bitsetByteCount(std::size_t bits) { return (bits + 7) / 8; }
@@ -81,10 +80,10 @@ struct DateTimeMask
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const DateTimeMask& other) const;
-    bool operator!=(const DateTimeMask& other) const { return !(*this == other); }
+    bool operator==(const DateTimeMask&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };

@@ -12,22 +12,14 @@ void TextProperties::fields(F& f, Self& s)
 
 void TextProperties::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void TextProperties::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
-bool TextProperties::operator==(const TextProperties& other) const
-{
-    return param1 == other.param1 && direction == other.direction && flag == other.flag && alignment == other.alignment
-        && orientation == other.orientation && param2 == other.param2 && param3 == other.param3
-        && param4 == other.param4 && changeBehaviour == other.changeBehaviour && param5 == other.param5;
-}
 
 template <class F, class Self>
 void DynamicTextPart::fields(F& f, Self& s)
@@ -37,14 +29,12 @@ void DynamicTextPart::fields(F& f, Self& s)
 
 void DynamicTextPart::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void DynamicTextPart::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 void DynamicText::setText(const QString& text)
@@ -91,12 +81,10 @@ void DynamicText::fields(F& f, Self& s)
 
 void DynamicText::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void DynamicText::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }

@@ -14,12 +14,11 @@
 #ifndef LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
 #define LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
 
+#include "components/archive/stream_fwd.h"
+
 #include <QString>
 
 #include <list>
-
-class InStream;
-class OutStream;
 
 // Text direction 0 to 5, alignment 0 to 3, orientation 0 to 2, change
 // behaviour 0 to 3: the converter maps the version-1 values into these ranges.
@@ -47,10 +46,10 @@ struct TextProperties
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const TextProperties& other) const;
-    bool operator!=(const TextProperties& other) const { return !(*this == other); }
+    bool operator==(const TextProperties&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -72,10 +71,10 @@ struct DynamicTextPart
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const DynamicTextPart& other) const { return kind == other.kind && text == other.text; }
-    bool operator!=(const DynamicTextPart& other) const { return !(*this == other); }
+    bool operator==(const DynamicTextPart&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -100,10 +99,10 @@ public:
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const DynamicText& other) const { return m_text == other.m_text && m_parts == other.m_parts; }
-    bool operator!=(const DynamicText& other) const { return !(*this == other); }
+    bool operator==(const DynamicText&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 

@@ -26,6 +26,8 @@ void registerIoMetaTypes()
     std::call_once(once, [] {
         qRegisterMetaType<IoMVariable>("IoMVariable");
         qRegisterMetaTypeStreamOperators<IoMVariable>("IoMVariable");
+        // Without it QVariant compares the raw bytes, padding included.
+        QMetaType::registerEqualsComparator<IoMVariable>();
     });
 }
 

@@ -6,8 +6,9 @@
 // then qint16 index; a read takes the type byte as unsigned.
 //
 // registerIoMetaTypes() registers every IO meta type with Qt, with its stream
-// operators; the map readers and writers call it first, so a stored value of
-// those types can be read wherever a map is. Idempotent; any thread.
+// operators and its equality (QVariant compares unregistered types byte by
+// byte); start-up and the map readers and writers call it first, so a stored
+// value of those types can be read wherever a map is. Idempotent; any thread.
 //
 // readPropertyMap / writePropertyMap: a map section (code 8), u32 count, then
 // per entry the QString key and the QVariant value. Reading replaces the map;
@@ -30,8 +31,7 @@ struct IoMVariable
     int type = 0;  // stored as 8 bits
     quint16 index = 0xFFFF;
 
-    bool operator==(const IoMVariable& other) const { return type == other.type && index == other.index; }
-    bool operator!=(const IoMVariable& other) const { return !(*this == other); }
+    bool operator==(const IoMVariable&) const = default;
 };
 
 Q_DECLARE_METATYPE(IoMVariable)

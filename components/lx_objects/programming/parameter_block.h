@@ -16,7 +16,7 @@
 //
 // A body passed to bodyParameterFields has the members `parameters`,
 // `remoteDevice`, `serialString`, `text`, `midiMessages`, `mask` and
-// `ioModuleData` (a std::shared_ptr<IoMTriggerData>, made when read).
+// `ioModuleData` (an Archive::ValuePtr<IoMTriggerData>, made when read).
 //
 // Plain values and constant tables; any thread.
 #ifndef LX_OBJECTS_PROGRAMMING_PARAMETER_BLOCK_H
@@ -64,8 +64,7 @@ struct ParameterBlock
             bytes[offset + i] = quint8(bits >> (8 * i));
     }
 
-    bool operator==(const ParameterBlock& other) const { return bytes == other.bytes; }
-    bool operator!=(const ParameterBlock& other) const { return bytes != other.bytes; }
+    bool operator==(const ParameterBlock&) const = default;
 
 private:
     static void checkRange(std::size_t offset, std::size_t width)

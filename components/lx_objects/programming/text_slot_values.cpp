@@ -18,12 +18,10 @@ void TextSlotValues::fields(F& f, Self& s)
 
 void TextSlotValues::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void TextSlotValues::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }

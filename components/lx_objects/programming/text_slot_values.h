@@ -31,7 +31,10 @@ public:
     void setSlotText(const QString& name, const QString& text);
     const std::map<QString, QString>& slotTexts() const { return m_slotTexts; }
 
+    bool operator==(const TextSlotValues&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 

@@ -115,6 +115,12 @@ struct TypeByte
     Body& body;
 };
 
+template <class Body>
+TypeByte<Body> typeByte(Body& body)
+{
+    return TypeByte<Body> {body};
+}
+
 InStream& operator>>(InStream& in, TypeByte<TriggerData> field)
 {
     quint8 type = 0;
@@ -302,31 +308,6 @@ const ParameterRow& triggerParameterRow(int type)
 
 // ---- TriggerData ----
 
-TriggerData::TriggerData(const TriggerData& other)
-    : controllerSelection(other.controllerSelection), secondControllerSelection(other.secondControllerSelection),
-      mask(other.mask), serialString(other.serialString), text(other.text), midiMessages(other.midiMessages),
-      remoteDevice(other.remoteDevice), parameters(other.parameters), m_type(other.m_type)
-{
-    copyIoMTriggerData(ioModuleData, other.ioModuleData);
-}
-
-TriggerData& TriggerData::operator=(const TriggerData& other)
-{
-    if (this == &other)
-        return *this;
-    controllerSelection = other.controllerSelection;
-    secondControllerSelection = other.secondControllerSelection;
-    mask = other.mask;
-    serialString = other.serialString;
-    text = other.text;
-    midiMessages = other.midiMessages;
-    remoteDevice = other.remoteDevice;
-    parameters = other.parameters;
-    m_type = other.m_type;
-    copyIoMTriggerData(ioModuleData, other.ioModuleData);
-    return *this;
-}
-
 void TriggerData::setType(int type)
 {
     if (type == m_type)
@@ -335,27 +316,29 @@ void TriggerData::setType(int type)
         ioModuleData.reset();
     m_type = type;
     if (type == kIoModuleType)
-        ioModuleData = std::make_shared<IoMTriggerData>();
+        ioModuleData = Archive::ValuePtr<IoMTriggerData>::make();
 }
 
 template <class F, class Self>
 void TriggerData::fields(F& f, Self& s)
 {
-    f.since(100, TypeByte<Self> {s});
+    f.since(100, typeByte(s));
     f(Archive::storedAs<quint32>(s.controllerSelection));
     f.since(140, Archive::storedAs<quint32>(s.secondControllerSelection));
     bodyParameterFields(f, s, triggerParameterRow(s.m_type));
 }
 
-void TriggerData::read(InStream& in)
+void TriggerData::resetForRead()
 {
     // Older data has no type here: the owner read it before.
     const int typeFromOwner = m_type;
     *this = TriggerData();
-    if (in.version() < 100)
-        setType(typeFromOwner);
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    setType(typeFromOwner);
+}
+
+void TriggerData::read(InStream& in)
+{
+    Archive::readFields(in, *this);
     if (oneOf(m_type, {16, 17, 18}))
         controllerSelection = DaliControllerSelection;
     if (m_type == kIoModuleType && in.version() < 142)
@@ -364,18 +347,7 @@ void TriggerData::read(InStream& in)
 
 void TriggerData::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
-}
-
-bool TriggerData::operator==(const TriggerData& other) const
-{
-    const bool sameIoModuleData =
-        ioModuleData && other.ioModuleData ? *ioModuleData == *other.ioModuleData : ioModuleData == other.ioModuleData;
-    return m_type == other.m_type && controllerSelection == other.controllerSelection
-        && secondControllerSelection == other.secondControllerSelection && mask == other.mask
-        && serialString == other.serialString && text == other.text && midiMessages == other.midiMessages
-        && remoteDevice == other.remoteDevice && parameters == other.parameters && sameIoModuleData;
+    Archive::writeFields(out, *this);
 }
 
 void setTriggerType(TriggerData& body, int type)
@@ -403,18 +375,6 @@ void setTriggerType(TriggerData& body, int type)
 
 // ---- Trigger ----
 
-InStream& operator>>(InStream& in, TriggerData& body)
-{
-    body.read(in);
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, const TriggerData& body)
-{
-    body.write(out);
-    return out;
-}
-
 namespace {
 
 int insertId(std::list<int>& ids, int id, int position)
@@ -432,30 +392,24 @@ int insertId(std::list<int>& ids, int id, int position)
 template <class F, class Self>
 void Trigger::fields(F& f, Self& s)
 {
-    f(s.m_name, s.m_text2, s.m_sortValue, s.m_option, s.m_flagA, s.m_flagC).since(150, s.m_flagB);
-    f(idList(s.m_conditions), idList(s.m_actions), s.m_body);
+    // Older data has the body's type first; newer data has it in the body.
+    f.onlyBefore(100, typeByte(s.m_body));
+    f(s.m_name, s.m_text2, s.m_sortValue, s.m_option, s.m_flagA, s.m_flagC);
+    f.since(150, s.m_flagB);
+    f(idList(s.m_conditions), idList(s.m_actions), Archive::inlineFields(s.m_body));
 }
 
 void Trigger::read(InStream& in)
 {
-    *this = Trigger();  // the id stays
-    const quint16 version = in.version();
-    if (version < 100) {
-        quint8 type = 0;
-        in >> type;
-        m_body.setType(type);
-    }
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
     // Those versions stored the flag inverted.
-    if (version >= 150 && version < 155)
+    if (in.version() >= 150 && in.version() < 155)
         m_flagB = !m_flagB;
 }
 
 void Trigger::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 void Trigger::setData(const TriggerData& data) { m_body = data; }
@@ -463,11 +417,3 @@ void Trigger::setData(const TriggerData& data) { m_body = data; }
 int Trigger::insertCondition(int id, int position) { return insertId(m_conditions, id, position); }
 
 int Trigger::insertAction(int id, int position) { return insertId(m_actions, id, position); }
-
-bool Trigger::operator==(const Trigger& other) const
-{
-    return m_name == other.m_name && m_text2 == other.m_text2 && m_body == other.m_body
-        && m_sortValue == other.m_sortValue && m_option == other.m_option && m_flagA == other.m_flagA
-        && m_flagB == other.m_flagB && m_flagC == other.m_flagC && m_conditions == other.m_conditions
-        && m_actions == other.m_actions;
-}

@@ -21,6 +21,7 @@
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_H
 
 #include "components/archive/object_base.h"
+#include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/parameter_block.h"
 #include "components/lx_objects/programming/trigger_values.h"
@@ -50,10 +51,6 @@ public:
     static constexpr int kIoModuleType = 33;
     static constexpr std::size_t kParameterBytes = 16;
 
-    TriggerData() = default;
-    TriggerData(const TriggerData& other);
-    TriggerData& operator=(const TriggerData& other);
-
     int type() const { return m_type; }
     // Stores the type; entering type 33 makes new IO-module data and leaving
     // it drops the data. Nothing else changes.
@@ -62,8 +59,7 @@ public:
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const TriggerData& other) const;
-    bool operator!=(const TriggerData& other) const { return !(*this == other); }
+    bool operator==(const TriggerData&) const = default;
 
     qint32 controllerSelection = DefaultControllerSelection;
     qint32 secondControllerSelection = NoSecondControllerSelection;
@@ -73,19 +69,19 @@ public:
     std::vector<MidiMessage> midiMessages;
     RDKey remoteDevice;
     // Non-null only while the type is 33.
-    std::shared_ptr<IoMTriggerData> ioModuleData;
+    Archive::ValuePtr<IoMTriggerData> ioModuleData;
     ParameterBlock<kParameterBytes> parameters;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    // Keeps the type: older data stores it in the owner, which reads it first.
+    void resetForRead();
 
     int m_type = kNoneType;
 };
 
-// A body inside its owner's stream: no block of its own.
-InStream& operator>>(InStream& in, TriggerData& body);
-OutStream& operator<<(OutStream& out, const TriggerData& body);
 
 // Changes body's type with the new type's defaults and controller selection.
 void setTriggerType(TriggerData& body, int type);
@@ -133,10 +129,10 @@ public:
     int insertCondition(int id, int position);
     int insertAction(int id, int position);
 
-    bool operator==(const Trigger& other) const;
-    bool operator!=(const Trigger& other) const { return !(*this == other); }
+    bool operator==(const Trigger&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 

@@ -12,14 +12,12 @@ void RDKey::fields(F& f, Self& s)
 
 void RDKey::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void RDKey::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 // ---- TriggerWildcard ----
@@ -27,26 +25,19 @@ void RDKey::write(OutStream& out) const
 template <class F, class Self>
 void TriggerWildcard::fields(F& f, Self& s)
 {
-    f(s.kind, s.value1, s.value2).since(87, s.extra)(s.value3);
+    f(s.kind, s.value1, s.value2);
+    f.since(87, s.extra);
+    f(s.value3);
 }
 
 void TriggerWildcard::read(InStream& in)
 {
-    *this = TriggerWildcard();
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void TriggerWildcard::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
-}
-
-bool TriggerWildcard::operator==(const TriggerWildcard& other) const
-{
-    return kind == other.kind && value1 == other.value1 && value2 == other.value2 && extra == other.extra
-        && value3 == other.value3;
+    Archive::writeFields(out, *this);
 }
 
 // ---- SerialString ----
@@ -65,14 +56,12 @@ void SerialString::fields(F& f, Self& s)
 
 void SerialString::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void SerialString::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 // ---- MidiMessage ----
@@ -85,14 +74,12 @@ void MidiMessage::fields(F& f, Self& s)
 
 void MidiMessage::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void MidiMessage::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
 // ---- IoMTriggerData ----
@@ -105,46 +92,29 @@ void IoMTriggerData::fields(F& f, Self& s)
 
 void IoMTriggerData::read(InStream& in)
 {
-    Archive::FieldReader r(in);
-    fields(r, *this);
+    Archive::readFields(in, *this);
 }
 
 void IoMTriggerData::write(OutStream& out) const
 {
-    Archive::FieldWriter w(out);
-    fields(w, *this);
+    Archive::writeFields(out, *this);
 }
 
-InStream& operator>>(InStream& in, std::shared_ptr<IoMTriggerData>& data)
+InStream& operator>>(InStream& in, Archive::ValuePtr<IoMTriggerData>& data)
 {
     if (!data)
-        data = std::make_shared<IoMTriggerData>();
+        data = Archive::ValuePtr<IoMTriggerData>::make();
     data->read(in);
     return in;
 }
 
-OutStream& operator<<(OutStream& out, const std::shared_ptr<IoMTriggerData>& data)
+OutStream& operator<<(OutStream& out, const Archive::ValuePtr<IoMTriggerData>& data)
 {
     if (data)
         data->write(out);
     else
         IoMTriggerData().write(out);
     return out;
-}
-
-void copyIoMTriggerData(std::shared_ptr<IoMTriggerData>& target, const std::shared_ptr<IoMTriggerData>& source)
-{
-    if (!source) {
-        target.reset();
-        return;
-    }
-    if (&target == &source)
-        return;
-    // A target that shares the source's data gets its own.
-    if (!target || target == source)
-        target = std::make_shared<IoMTriggerData>(*source);
-    else
-        *target = *source;
 }
 
 // ---- id lists ----

@@ -10,14 +10,16 @@
 // u32 count, u32 ids). Reading an id list appends to the list; owners that
 // replace their lists empty them first.
 //
-// Bodies hold IoMTriggerData through a shared pointer that is null except
-// for their family's IO-module type; copying a body copies the data
-// (copyIoMTriggerData), so two bodies never share it.
+// Bodies hold IoMTriggerData through an Archive::ValuePtr that is null
+// except for their family's IO-module type, so copies of a body never share
+// it and compare it by value.
 //
 // Plain values; one thread uses an object at a time.
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_VALUES_H
 
+#include "components/archive/stream_fwd.h"
+#include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/io_meta_types.h"
 
 #include <QtGlobal>
@@ -26,9 +28,6 @@
 #include <memory>
 #include <type_traits>
 #include <vector>
-
-class InStream;
-class OutStream;
 
 struct RDKey
 {
@@ -43,10 +42,10 @@ struct RDKey
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const RDKey& other) const { return type == other.type && index == other.index; }
-    bool operator!=(const RDKey& other) const { return !(*this == other); }
+    bool operator==(const RDKey&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -67,10 +66,10 @@ struct TriggerWildcard
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const TriggerWildcard& other) const;
-    bool operator!=(const TriggerWildcard& other) const { return !(*this == other); }
+    bool operator==(const TriggerWildcard&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -89,10 +88,10 @@ struct SerialString
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const SerialString& other) const { return bytes == other.bytes && wildcards == other.wildcards; }
-    bool operator!=(const SerialString& other) const { return !(*this == other); }
+    bool operator==(const SerialString&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -109,13 +108,10 @@ struct MidiMessage
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const MidiMessage& other) const
-    {
-        return byte1 == other.byte1 && byte2 == other.byte2 && data == other.data;
-    }
-    bool operator!=(const MidiMessage& other) const { return !(*this == other); }
+    bool operator==(const MidiMessage&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
@@ -131,23 +127,18 @@ struct IoMTriggerData
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const IoMTriggerData& other) const
-    {
-        return typeIndex == other.typeIndex && moduleId == other.moduleId && properties == other.properties;
-    }
+    bool operator==(const IoMTriggerData&) const = default;
 
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
 
 // A body's holder as a stream value: null writes the data of a new holder,
 // and a read into null makes one.
-InStream& operator>>(InStream& in, std::shared_ptr<IoMTriggerData>& data);
-OutStream& operator<<(OutStream& out, const std::shared_ptr<IoMTriggerData>& data);
-
-// target gets its own copy of source's data, or null when source has none.
-void copyIoMTriggerData(std::shared_ptr<IoMTriggerData>& target, const std::shared_ptr<IoMTriggerData>& source);
+InStream& operator>>(InStream& in, Archive::ValuePtr<IoMTriggerData>& data);
+OutStream& operator<<(OutStream& out, const Archive::ValuePtr<IoMTriggerData>& data);
 
 // A list of object ids as a stream value: in >> idList(ids) appends what the
 // data holds, out << idList(ids) writes the list.

@@ -6,6 +6,7 @@
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/programming/io_meta_types.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
 #include "components/lx_objects/programming/custom_preset.h"
@@ -79,5 +80,6 @@ void registerObjectTypes()
         registerDirectoryBaseType();
         registerProjectTypes();
         registerPresetTypeCategories();
+        registerIoMetaTypes();
     });
 }

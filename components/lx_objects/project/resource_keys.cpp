@@ -15,12 +15,10 @@ void ResourceKeys::read(InStream& in)
         quint32 unused = 0;
         in >> unused;
     }
-    Archive::FieldReader reader(in);
-    fields(reader, *this);
+    Archive::readFields(in, *this);
 }
 
 void ResourceKeys::write(OutStream& out) const
 {
-    Archive::FieldWriter writer(out);
-    fields(writer, *this);
+    Archive::writeFields(out, *this);
 }

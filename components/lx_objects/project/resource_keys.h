@@ -26,7 +26,10 @@ public:
 
     std::map<quint32, QString> keys;
 
+    bool operator==(const ResourceKeys&) const = default;
+
 private:
+    friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };

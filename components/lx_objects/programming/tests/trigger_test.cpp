@@ -232,7 +232,7 @@ TEST(Trigger, ReadReplacesAndCopiesOwnTheirData)
     std::unique_ptr<Trigger> copy(trigger.clone());
     EXPECT_EQ(copy->getId(), Archive::kNoObjectId);
     EXPECT_TRUE(*copy == trigger);
-    EXPECT_NE(copy->data().ioModuleData, trigger.data().ioModuleData);
+    EXPECT_NE(copy->data().ioModuleData.get(), trigger.data().ioModuleData.get());
 }
 
 TEST(Trigger, DirectorySavesAndReloads)

@@ -1,10 +1,13 @@
 #include "components/lx_objects/programming/io_meta_types.h"
+#include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <list>
+#include <new>
 #include <tuple>
 #include <vector>
 
@@ -107,12 +110,20 @@ TEST(TriggerValues, IoModuleData)
     unknown.replace("IoMVariable", "IoMVariablX");
     EXPECT_THROW(readBytes(read, unknown), std::runtime_error);
 
-    // Copies never share, not even with a pointer that already did.
-    const auto source = std::make_shared<IoMTriggerData>(data);
-    std::shared_ptr<IoMTriggerData> shared = source;
-    copyIoMTriggerData(shared, source);
-    ASSERT_NE(shared, source);
-    EXPECT_TRUE(*shared == data);
-    copyIoMTriggerData(shared, nullptr);
-    EXPECT_FALSE(shared);
+    // Equal variables built in storage holding different bytes (padding
+    // included) compare equal inside QVariants and inside two triggers.
+    alignas(IoMVariable) unsigned char storageA[sizeof(IoMVariable)];
+    alignas(IoMVariable) unsigned char storageB[sizeof(IoMVariable)];
+    std::memset(storageA, 0x00, sizeof storageA);
+    std::memset(storageB, 0xA5, sizeof storageB);
+    const IoMVariable* a = new (storageA) IoMVariable(variable);
+    const IoMVariable* b = new (storageB) IoMVariable(variable);
+    EXPECT_EQ(QVariant::fromValue(*a), QVariant::fromValue(*b));
+    TriggerData bodyA, bodyB;
+    setTriggerType(bodyA, TriggerData::kIoModuleType), setTriggerType(bodyB, TriggerData::kIoModuleType);
+    bodyA.ioModuleData->properties[QStringLiteral("v")] = QVariant::fromValue(*a);
+    bodyB.ioModuleData->properties[QStringLiteral("v")] = QVariant::fromValue(*b);
+    Trigger triggerA, triggerB;
+    triggerA.setData(bodyA), triggerB.setData(bodyB);
+    EXPECT_EQ(triggerA, triggerB);
 }
