@@ -400,7 +400,7 @@ struct ElementOf
     using type = typename C::value_type;
 };
 template <class C>
-    requires requires { typename C::mapped_type; }
+requires requires { typename C::mapped_type; }
 struct ElementOf<C>
 {
     using type = std::pair<std::remove_const_t<typename C::key_type>, typename C::mapped_type>;

@@ -1,6 +1,6 @@
 #include "components/archive/fields.h"
-#include "components/archive/value_ptr.h"
 #include "components/archive/type_registry.h"
+#include "components/archive/value_ptr.h"
 
 #include "tests/support/stream_check.h"
 
@@ -149,10 +149,9 @@ TEST(Fields, ReaderTestsEachGate)
     Sample fresh;
     StreamCheck::readBinary(written(filled()), kVersion, [&](InStream& in) { fresh.read(in); });
     EXPECT_EQ(used, fresh);
-    EXPECT_TRUE(StreamCheck::damagedReadFails(written(filled()), written(filled()).indexOf(hex("0006 00000002")) + 2,
-                                              "7fffffff", kVersion,
-                                              "Error reading from file, count 2147483647 exceeds the data remaining",
-                                              [&](InStream& in) { used.read(in); }));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(
+        written(filled()), written(filled()).indexOf(hex("0006 00000002")) + 2, "7fffffff", kVersion,
+        "Error reading from file, count 2147483647 exceeds the data remaining", [&](InStream& in) { used.read(in); }));
 }
 
 TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)

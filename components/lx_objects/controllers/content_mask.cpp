@@ -18,8 +18,4 @@ void ContentMask::read(InStream& in)
         angle = static_cast<qint32>(static_cast<quint32>(angle) * 360u);
 }
 
-void ContentMask::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
-
+void ContentMask::write(OutStream& out) const { Archive::writeFields(out, *this); }

@@ -111,10 +111,7 @@ void Controller::read(InStream& in)
     m_texts.emplace(0, QString());  // only when key 0 is missing
 }
 
-void Controller::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void Controller::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void Controller::setType(quint8 type)
 {

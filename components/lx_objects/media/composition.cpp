@@ -8,15 +8,9 @@ void ContentTargetInstance::fields(F& f, Self& s)
     f(s.position, s.value);
 }
 
-void ContentTargetInstance::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void ContentTargetInstance::read(InStream& in) { Archive::readFields(in, *this); }
 
-void ContentTargetInstance::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void ContentTargetInstance::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void ContentTarget::fields(F& f, Self& s)
@@ -35,11 +29,7 @@ void ContentTarget::read(InStream& in)
         angle = static_cast<qint32>(static_cast<quint32>(angle) * 360u);
 }
 
-void ContentTarget::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
-
+void ContentTarget::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void Composition::fields(F& f, Self& s)
@@ -48,12 +38,6 @@ void Composition::fields(F& f, Self& s)
     f.since(62, s.m_targets);
 }
 
-void Composition::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void Composition::read(InStream& in) { Archive::readFields(in, *this); }
 
-void Composition::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void Composition::write(OutStream& out) const { Archive::writeFields(out, *this); }

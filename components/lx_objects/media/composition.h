@@ -18,8 +18,8 @@
 #ifndef LX_OBJECTS_MEDIA_COMPOSITION_H
 #define LX_OBJECTS_MEDIA_COMPOSITION_H
 
-#include "components/archive/stream_fwd.h"
 #include "components/archive/object_base.h"
+#include "components/archive/stream_fwd.h"
 
 #include <QPointF>
 #include <QSize>

@@ -32,12 +32,6 @@ void FrameArray::fields(F& f, Self& s)
         });
 }
 
-void FrameArray::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void FrameArray::read(InStream& in) { Archive::readFields(in, *this); }
 
-void FrameArray::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void FrameArray::write(OutStream& out) const { Archive::writeFields(out, *this); }

@@ -69,11 +69,7 @@ void RGBData::read(InStream& in)
         kind = kind == 1 ? kExplicitKind : 0;
 }
 
-void RGBData::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
-
+void RGBData::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 int ColourGradient::addPoint(quint16 position, const RGBData& colour)
 {

@@ -44,7 +44,4 @@ void ContourParameters::read(InStream& in)
         c = 8;
 }
 
-void ContourParameters::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void ContourParameters::write(OutStream& out) const { Archive::writeFields(out, *this); }

@@ -72,15 +72,9 @@ void CustomPresetProperty::fields(F& f, Self& s)
     }
 }
 
-void CustomPresetProperty::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void CustomPresetProperty::read(InStream& in) { Archive::readFields(in, *this); }
 
-void CustomPresetProperty::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void CustomPresetProperty::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void CustomPresetPropertyMap::fields(F& f, Self& s)
@@ -88,15 +82,9 @@ void CustomPresetPropertyMap::fields(F& f, Self& s)
     f(s.properties);
 }
 
-void CustomPresetPropertyMap::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void CustomPresetPropertyMap::read(InStream& in) { Archive::readFields(in, *this); }
 
-void CustomPresetPropertyMap::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void CustomPresetPropertyMap::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void CustomPreset::fields(F& f, Self& s)
@@ -113,12 +101,6 @@ void CustomPreset::resetForRead()
     m_bytecode = std::move(bytecode);
 }
 
-void CustomPreset::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void CustomPreset::read(InStream& in) { Archive::readFields(in, *this); }
 
-void CustomPreset::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void CustomPreset::write(OutStream& out) const { Archive::writeFields(out, *this); }

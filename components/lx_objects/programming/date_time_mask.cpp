@@ -80,15 +80,9 @@ void DateTimeMask::fields(F& f, Self& s)
     f(raw(s.seconds), raw(s.minutes), raw(s.hours), raw(s.weekdays), raw(s.days), raw(s.months), raw(s.years));
 }
 
-void DateTimeMask::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void DateTimeMask::read(InStream& in) { Archive::readFields(in, *this); }
 
-void DateTimeMask::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void DateTimeMask::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void DateTimeMask::setSeconds(int second, bool on, bool exclusive) { setFlag(seconds, second, on, exclusive); }
 
@@ -133,4 +127,3 @@ void DateTimeMask::setTime(int hour, int minute, int second)
     setMinutes(minute, true, true);
     setSeconds(second, true, true);
 }
-

@@ -345,10 +345,7 @@ void TriggerData::read(InStream& in)
         controllerSelection = IoModuleControllerSelection;
 }
 
-void TriggerData::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void TriggerData::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void setTriggerType(TriggerData& body, int type)
 {
@@ -407,10 +404,7 @@ void Trigger::read(InStream& in)
         m_flagB = !m_flagB;
 }
 
-void Trigger::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void Trigger::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void Trigger::setData(const TriggerData& data) { m_body = data; }
 

@@ -82,7 +82,6 @@ private:
     int m_type = kNoneType;
 };
 
-
 // Changes body's type with the new type's defaults and controller selection.
 void setTriggerType(TriggerData& body, int type);
 

@@ -10,15 +10,9 @@ void RDKey::fields(F& f, Self& s)
     f(s.type, s.index);
 }
 
-void RDKey::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void RDKey::read(InStream& in) { Archive::readFields(in, *this); }
 
-void RDKey::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void RDKey::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 // ---- TriggerWildcard ----
 
@@ -30,15 +24,9 @@ void TriggerWildcard::fields(F& f, Self& s)
     f(s.value3);
 }
 
-void TriggerWildcard::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void TriggerWildcard::read(InStream& in) { Archive::readFields(in, *this); }
 
-void TriggerWildcard::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void TriggerWildcard::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 // ---- SerialString ----
 
@@ -54,15 +42,9 @@ void SerialString::fields(F& f, Self& s)
     f(s.bytes, s.wildcards);
 }
 
-void SerialString::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void SerialString::read(InStream& in) { Archive::readFields(in, *this); }
 
-void SerialString::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void SerialString::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 // ---- MidiMessage ----
 
@@ -72,15 +54,9 @@ void MidiMessage::fields(F& f, Self& s)
     f(s.byte1, s.byte2, s.data);
 }
 
-void MidiMessage::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void MidiMessage::read(InStream& in) { Archive::readFields(in, *this); }
 
-void MidiMessage::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void MidiMessage::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 // ---- IoMTriggerData ----
 
@@ -90,15 +66,9 @@ void IoMTriggerData::fields(F& f, Self& s)
     f(s.typeIndex, s.moduleId, propertyMapField(s.properties));
 }
 
-void IoMTriggerData::read(InStream& in)
-{
-    Archive::readFields(in, *this);
-}
+void IoMTriggerData::read(InStream& in) { Archive::readFields(in, *this); }
 
-void IoMTriggerData::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void IoMTriggerData::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 InStream& operator>>(InStream& in, Archive::ValuePtr<IoMTriggerData>& data)
 {

@@ -18,7 +18,4 @@ void ResourceKeys::read(InStream& in)
     Archive::readFields(in, *this);
 }
 
-void ResourceKeys::write(OutStream& out) const
-{
-    Archive::writeFields(out, *this);
-}
+void ResourceKeys::write(OutStream& out) const { Archive::writeFields(out, *this); }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,11 +36,12 @@ TEST(ReportErrorDeathTest, LinesChecksAndStops)
     const int line = __LINE__ + 1;
     EXPECT_FALSE(SELTRANE_LOGIC_CHECK(zero == 1));
     EXPECT_FALSE(SELTRANE_LOGIC_TRAP(zero));
-    EXPECT_EQ(GetCapturedStderr(),
-              std::string(511, 'x')
-                  + "Error Logic error: 'a' is TRUE at line 12 in file components\\x\n"
-                    "Error Logic error: 'zero == 1' is FALSE at line "
-                  + std::to_string(line) + " in file seltrane_components/os/tests/utilities_test\n");
+    const QString expected = QString(511, QLatin1Char('x'))
+        + QStringLiteral("Error Logic error: 'a' is TRUE at line 12 in file components\\x\n"
+                         "Error Logic error: 'zero == 1' is FALSE at line %1 in file "
+                         "seltrane_components/os/tests/utilities_test\n")
+              .arg(line);
+    EXPECT_EQ(GetCapturedStderr(), expected.toStdString());
     EXPECT_EQ(sourcePathBelowRoot("/x/components/archive/a.b/c.cpp"), "components/archive/a.b/c");
     EXPECT_DEATH(SELTRANE_ASSERT(zero == 4),
                  "Error Assert: 'zero == 4' is FALSE at line [0-9]+ in file "
