@@ -48,13 +48,11 @@ TEST(CustomPresetProperty, OwnsItsGradient)
     CustomPresetProperty p;
     p.setType(CustomPresetProperty::GradientType);
     EXPECT_TRUE(p.gradient() && p.gradient()->stops().empty());
-    p.setType(CustomPresetProperty::ColourType);
-    p.setGradient(std::make_unique<ColourGradient>());
+    p.setType(CustomPresetProperty::ColourType), p.setGradient(std::make_unique<ColourGradient>());
     EXPECT_FALSE(p.gradient());
 
     // None held: written as count 0, copied as none, read back empty.
-    p.setType(CustomPresetProperty::GradientType);
-    p.setGradient(nullptr);
+    p.setType(CustomPresetProperty::GradientType), p.setGradient(nullptr);
     EXPECT_EQ(writtenBytes(p).toHex(), hex("0000 0004 00b9 0000").toHex());
     EXPECT_FALSE(CustomPresetProperty(p).gradient());
     CustomPresetProperty read;

@@ -58,7 +58,6 @@ TEST(DynamicText, ReadsAsStored)
 
     // The parts are read as stored, not parsed again.
     DynamicText read;
-    read.setText(QStringLiteral("a<b>"));
     EXPECT_EQ(readBytes(read, hex("00000002 0078  0007 00000001 00c6 07 00000002 0079")), 0);
     EXPECT_EQ(Parts(read.parts().begin(), read.parts().end()), Parts {part(7, "y")});
 }

@@ -68,6 +68,13 @@ TEST(Trigger, NewTriggerAndTypeDefaults)
     EXPECT_EQ(writtenBytes(bodyOfType(18)).toHex(), hex("12 fffffffb fffffffa ffffffffffc0ff05 00 01").toHex());
     EXPECT_EQ(writtenBytes(bodyOfType(16)).toHex(), hex("10 fffffffb fffffffa 00000005 00 c0 00 fe").toHex());
     EXPECT_EQ(writtenBytes(bodyOfType(17)).toHex(), hex("11 fffffffb fffffffa 00000005 00").toHex());
+
+    TriggerData midi = bodyOfType(14);  // a vector of messages behind the local device
+    midi.midiMessages = {MidiMessage {0x90, 0x40, {1, 2}}, MidiMessage()};
+    EXPECT_EQ(
+        writtenBytes(midi).toHex(),
+        hex("0e fffffffe fffffffa 00a2 64 00 0006 00000002 00a3 90 40 0006 00000002 01 02 00a3 00 00 0006 00000000")
+            .toHex());
 }
 
 TEST(Trigger, TypeChangesAndInserts)
@@ -202,13 +209,11 @@ TEST(Trigger, DamagedCountAndType)
     trigger.setData(bodyOfType(2)), trigger.insertCondition(3, -1);
     const QByteArray bytes = writtenBytes(trigger);
     const auto read = [](InStream& in) { Trigger().read(in); };
-    const int conditions = bytes.indexOf(hex("0007 00000001")) + 2;
-    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, conditions, "7fffffff", kProjectStreamVersion,
-                                              "Error reading from file, count 2147483647 exceeds the data remaining",
-                                              read));
+    EXPECT_TRUE(
+        StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("0007 00000001")) + 2, "7fffffff", kProjectStreamVersion,
+                                      "Error reading from file, count 2147483647 exceeds the data remaining", read));
     // Type 2 as type 14: its parameter words do not make a device key.
-    const int type = bytes.indexOf(hex("02 fffffffe"));
-    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, type, "0e", kProjectStreamVersion,
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("02 fffffffe")), "0e", kProjectStreamVersion,
                                               "Tag mismatch when trying to read opening tag RDKey", read));
 
     // Reading an id list appends.
@@ -284,12 +289,10 @@ TEST(TriggerValues, IoModuleData)
 {
     // Equal variables built in storage holding different bytes (padding
     // included) compare equal inside QVariants and inside two triggers.
-    alignas(IoMVariable) unsigned char storageA[sizeof(IoMVariable)];
-    alignas(IoMVariable) unsigned char storageB[sizeof(IoMVariable)];
-    std::memset(storageA, 0x00, sizeof storageA);
-    std::memset(storageB, 0xA5, sizeof storageB);
-    const IoMVariable* a = new (storageA) IoMVariable {200, 0x8001};
-    const IoMVariable* b = new (storageB) IoMVariable {200, 0x8001};
+    alignas(IoMVariable) unsigned char storage[2][sizeof(IoMVariable)];
+    std::memset(storage[0], 0x00, sizeof storage[0]), std::memset(storage[1], 0xA5, sizeof storage[1]);
+    const IoMVariable* a = new (storage[0]) IoMVariable {200, 0x8001};
+    const IoMVariable* b = new (storage[1]) IoMVariable {200, 0x8001};
     EXPECT_EQ(QVariant::fromValue(*a), QVariant::fromValue(*b));
     TriggerData bodyA = bodyOfType(TriggerData::kIoModuleType), bodyB = bodyA;
     bodyA.ioModuleData->properties[QStringLiteral("v")] = QVariant::fromValue(*a);
