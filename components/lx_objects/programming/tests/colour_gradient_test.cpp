@@ -5,7 +5,6 @@
 
 #include <initializer_list>
 #include <stdexcept>
-#include <string>
 #include <tuple>
 #include <utility>
 
@@ -129,7 +128,7 @@ TEST(ColourGradient, AddPoint)
 
 TEST(ColourGradient, ReadsAndOldKinds)
 {
-    // Reading replaces; ids are 16 bits read back zero-extended, and a
+    // Ids are 16 bits read back zero-extended, and a
     // position met twice is one stop named by its last id.
     ColourGradient read;
     EXPECT_EQ(readBytes(read, hex("0001 0007 ffff 000000ff801f 1234")), 0);
@@ -139,10 +138,10 @@ TEST(ColourGradient, ReadsAndOldKinds)
     EXPECT_EQ(read.ids(), (std::map<int, quint16> {{2, 7}}));
 
     // Below 103 the kind byte meant explicit (1) or not.
-    for (const auto& [stored, old] : {std::pair(1, 31), std::pair(5, 0), std::pair(31, 0)}) {
-        const std::string bytes = "0a0b0c0d0e" + QByteArray(1, char(stored)).toHex().toStdString();
+    const std::tuple<const char*, int, int> kinds[] = {
+        {"0a0b0c0d0e01", 1, 31}, {"0a0b0c0d0e05", 5, 0}, {"0a0b0c0d0e1f", 31, 0}};
+    for (const auto& [bytes, stored, old] : kinds)
         StreamCheck::expectGateReads<RGBData>(
-            {{0, StreamCheck::kNewest, bytes.c_str()}, {0, 103, ""}}, kProjectStreamVersion,
+            {{0, StreamCheck::kNewest, bytes}, {0, 103, ""}}, kProjectStreamVersion,
             [&](quint16 v) { return rgb(10, 11, 12, 13, 14, v < 103 ? old : stored); });
-    }
 }

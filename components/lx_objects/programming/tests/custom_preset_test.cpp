@@ -24,11 +24,10 @@ ColourGradient twoStops()
 CustomPresetProperty propertyOfType(CustomPresetProperty::Type type)
 {
     CustomPresetProperty p;
-    p.index = 0x0102;
+    p.index = 0x0102, p.colour = {0x10, 0x20, 0x30};
     p.setType(type);
-    p.colour = {0x10, 0x20, 0x30};
-    if (type == CustomPresetProperty::GradientType)
-        p.setGradient(std::make_unique<ColourGradient>(twoStops()));
+    if (p.gradient())
+        *p.gradient() = twoStops();
     return p;
 }
 
@@ -118,10 +117,9 @@ TEST(ContourParameters, NarrowValuesOfOldData)
         {5, "0005 0001 0002 0003 0004", 3, 3},
         {0, "0000 0001 0002 0000000c 0004", 12, 12}  // the wide form keeps it
     };
-    for (const auto& [kind, bytes, stored, old] : rows) {
+    for (const auto& [kind, bytes, stored, old] : rows)
         StreamCheck::expectGateReads<ContourParameters>(
             {{0, kNewest, bytes}, {0, 84, ""}}, kProjectStreamVersion,
             [&](quint16 v) { return ContourParameters {kind, 1, 2, v < 84 ? old : stored, 4, 1}; },
             [](ContourParameters& read, InStream& in) { read.flag = 1, read.read(in); });
-    }
 }

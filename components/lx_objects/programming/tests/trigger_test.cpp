@@ -9,19 +9,25 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <new>
 #include <random>
+#include <tuple>
+#include <utility>
 
 using StreamCheck::Chunk;
 using StreamCheck::kNewest;
 
 namespace {
 
-TriggerData bodyOfType(int type)
+// A body of the type with its defaults, then the given parameter bytes.
+TriggerData bodyOfType(int type, std::initializer_list<std::pair<std::size_t, quint8>> bytes = {})
 {
     TriggerData body;
     setTriggerType(body, type);
+    for (const auto& [offset, byte] : bytes)
+        body.parameters.bytes[offset] = byte;
     return body;
 }
 
@@ -41,20 +47,36 @@ TriggerData filledBody(int type, std::mt19937& random)
 
 }  // namespace
 
-TEST(Trigger, NewTriggerAndTypeDefaults)
+TEST(Trigger, NewTriggerBodiesAndSelectors)
 {
     EXPECT_EQ(
         objectPointerBytes(Trigger()).toHex(),
         hex("006b ffffffff ffffffff 00000000 00 01 01 01 0007 00000000 0007 00000000 23 fffffffe fffffffa").toHex());
-
     DateTimeMask everyHour;
     everyHour.hours.set(), everyHour.minutes.set(0), everyHour.seconds.set(0), everyHour.weekdays.set();
     everyHour.days.set(), everyHour.months.set(), everyHour.years.set();
     EXPECT_TRUE(bodyOfType(6).mask == everyHour && bodyOfType(6).controllerSelection == FixedControllerSelection);
 
-    // The DALI types name the only committed DALI interface, or none.
-    EXPECT_EQ(writtenBytes(bodyOfType(18)).toHex(), hex("12 fffffffb fffffffa ffffffffffc0ffff 00 01").toHex());
-    EXPECT_EQ(bodyOfType(16).parameters.get<quint32>(0), 0xFFFFFFFFu);
+    // Without a DALI interface the DALI types name none. A selector picks the
+    // parameters that follow it: type 16 the DALI command at byte 4, type 30
+    // the command word at 0. Messages are a vector behind the local device.
+    TriggerData midi = bodyOfType(14);
+    midi.midiMessages = {MidiMessage {0x90, 0x40, {1, 2}}, MidiMessage()};
+    const std::pair<TriggerData, const char*> bodies[] = {
+        {bodyOfType(18), "12 fffffffb fffffffa ffffffffffc0ffff 00 01"},
+        {bodyOfType(16, {{4, 3}}), "10 fffffffb fffffffa ffffffff 03 c0 00 fe"},
+        {bodyOfType(16, {{4, 4}}), "10 fffffffb fffffffa ffffffff 04 c0 00"},
+        {bodyOfType(16, {{4, 5}}), "10 fffffffb fffffffa ffffffff 05 c0"},
+        {bodyOfType(30, {{0, 0xFF}, {1, 0x3F}}), "1e fffffffc fffffffa 3fff"},
+        {bodyOfType(30), "1e fffffffc fffffffa 4000 00000000 00000000 00000000"},
+        {bodyOfType(30, {{0, 5}}), "1e fffffffc fffffffa 4005 00000000 00000000"},
+        {bodyOfType(30, {{0, 6}}), "1e fffffffc fffffffa 4006"},
+        {midi,
+         "0e fffffffe fffffffa 00a2 64 00 0006 00000002 00a3 90 40 0006 00000002 01 02 00a3 00 00 0006 00000000"}};
+    for (const auto& [body, bytes] : bodies)
+        EXPECT_EQ(StreamCheck::hexOf(writtenBytes(body)), StreamCheck::hexOf(hex(bytes)));
+
+    // They name the only committed DALI interface.
     QTemporaryDir folder;
     ScratchDatabase database(folder.filePath(QStringLiteral("archive.tarv")));
     {
@@ -68,13 +90,6 @@ TEST(Trigger, NewTriggerAndTypeDefaults)
     EXPECT_EQ(writtenBytes(bodyOfType(18)).toHex(), hex("12 fffffffb fffffffa ffffffffffc0ff05 00 01").toHex());
     EXPECT_EQ(writtenBytes(bodyOfType(16)).toHex(), hex("10 fffffffb fffffffa 00000005 00 c0 00 fe").toHex());
     EXPECT_EQ(writtenBytes(bodyOfType(17)).toHex(), hex("11 fffffffb fffffffa 00000005 00").toHex());
-
-    TriggerData midi = bodyOfType(14);  // a vector of messages behind the local device
-    midi.midiMessages = {MidiMessage {0x90, 0x40, {1, 2}}, MidiMessage()};
-    EXPECT_EQ(
-        writtenBytes(midi).toHex(),
-        hex("0e fffffffe fffffffa 00a2 64 00 0006 00000002 00a3 90 40 0006 00000002 01 02 00a3 00 00 0006 00000000")
-            .toHex());
 }
 
 TEST(Trigger, TypeChangesAndInserts)
@@ -134,13 +149,12 @@ TEST(Trigger, TypeChangesAndInserts)
     setTriggerType(b, 34);
     EXPECT_TRUE(!b.ioModuleData && b.text.isNull());
 
+    // Each insert answers the position it used.
     Trigger trigger;
-    for (int id : {1, 2, 3})
-        trigger.insertCondition(id, -1);
-    EXPECT_EQ(trigger.insertCondition(5, -1), 3);
-    EXPECT_EQ(trigger.insertCondition(6, 0), 0);
-    EXPECT_EQ(trigger.insertCondition(7, 2), 2);
-    EXPECT_EQ(trigger.insertCondition(8, 6), 6);
+    for (const auto& [id, position, used] :
+         {std::tuple(1, -1, 0), std::tuple(2, -1, 1), std::tuple(3, -1, 2), std::tuple(5, -1, 3), std::tuple(6, 0, 0),
+          std::tuple(7, 2, 2), std::tuple(8, 6, 6)})
+        EXPECT_EQ(trigger.insertCondition(id, position), used) << id;
     EXPECT_EQ(trigger.conditions(), (std::list<int> {6, 1, 7, 2, 3, 5, 8}));
     EXPECT_EQ(trigger.insertAction(4, 9), 0);
     EXPECT_EQ(trigger.actions(), (std::list<int> {4}));
@@ -240,9 +254,8 @@ TEST(Trigger, EveryTypeRoundTripsAndReadsOverAnother)
         // Over the trigger of the type before: no doubled ids, no IO-module
         // data left over. Copies own their IO-module data.
         Trigger fresh;
-        EXPECT_EQ(readBytes(fresh, writtenBytes(trigger)), 0);
-        EXPECT_EQ(readBytes(previous, writtenBytes(trigger)), 0);
-        EXPECT_TRUE(previous == fresh);
+        const QByteArray bytes = writtenBytes(trigger);
+        EXPECT_TRUE(readBytes(fresh, bytes) == 0 && readBytes(previous, bytes) == 0 && previous == fresh);
         const std::unique_ptr<Trigger> copy(trigger.clone());
         EXPECT_TRUE(*copy == trigger && copy->getId() == Archive::kNoObjectId);
         EXPECT_TRUE(!trigger.data().ioModuleData
@@ -276,12 +289,10 @@ TEST(Trigger, DirectorySavesAndReloads)
     }
     ScratchDatabase database(path, true);
     const auto triggers = database.committed<TriggerDirectory>(0, 7);
-    ASSERT_TRUE(triggers);
-    EXPECT_EQ(triggers->numberToId(), numbers);
+    EXPECT_TRUE(triggers && triggers->numberToId() == numbers);
     for (std::size_t i = 0; i < originals.size(); ++i) {
         const auto trigger = database.committed<Trigger>(Trigger::kArrayId, numbers.at(decimal(i + 1)));
-        ASSERT_TRUE(trigger);
-        EXPECT_TRUE(*trigger == originals[i]);
+        EXPECT_TRUE(trigger && *trigger == originals[i]);
     }
 }
 
