@@ -1,11 +1,12 @@
 // The value types of the project objects without version gates, one table
 // for all, a block per family: each type lists its forms as their owner
 // stores them (a value in its block, an object behind its code) with the
-// golden bytes of the newest version. Each form writes its bytes, reads back whole (also over every
-// other form of its type: reading replaces), round-trips through both
-// encodings and fails on every strict prefix. A type with a count or a type
-// selector adds a targeted damage row: one named run damaged, the exact
-// message asserted. Gates and fix-ups of old data stay in each family's tests.
+// golden bytes of the newest version. Each form writes its bytes, reads back
+// whole (also over every other form of its type: reading replaces),
+// round-trips through both encodings and fails on every strict prefix. A type
+// with a count or a type selector adds a targeted damage row: one named run
+// damaged, the exact message asserted. Gates and fix-ups of old data stay in
+// each family's tests. One test thread.
 #include "components/lx_objects/programming/contour_parameters.h"
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
