@@ -5,6 +5,7 @@
 #include <QCalendarWidget>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmapCache>
 #include <QSpinBox>
@@ -173,14 +174,23 @@ TEST_F(TarvelStyleTest, SpecialValueTextSelectedWholeOnPress)
 
 TEST_F(TarvelStyleTest, StandardIcons)
 {
-    for (auto icon : {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxCritical}) {
-        const QPixmap pixmap = style()->standardIcon(icon).pixmap(16, 16);
-        EXPECT_EQ(pixmap.size(), QSize(16, 16)) << icon;
-        EXPECT_EQ(pixmap.toImage().pixelColor(8, 1).alpha(), 255) << icon;  // drawn, not blank
+    // Each message icon is the program's own drawing, at any size: opaque in the middle, clear in the corner.
+    for (auto icon : {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical,
+                      QStyle::SP_MessageBoxQuestion}) {
+        for (int size : {16, 32}) {
+            const QImage image = style()->standardIcon(icon).pixmap(size, size).toImage();
+            EXPECT_EQ(image.size(), QSize(size, size)) << icon;
+            EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255) << icon;
+            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << icon;
+        }
     }
-    // The program carries no such resources.
-    for (auto icon : {QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxQuestion})
-        EXPECT_TRUE(style()->standardIcon(icon).pixmap(16, 16).isNull()) << icon;
+    EXPECT_FALSE(style()->standardIcon(QStyle::SP_ArrowLeft).isNull()
+                 || style()->standardIcon(QStyle::SP_ArrowRight).isNull());
+    // Dialog buttons carry text only, rather than a mix of stock raster icons and none.
+    EXPECT_EQ(style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
+    QMessageBox box(QMessageBox::Question, "t", "t", QMessageBox::Ok | QMessageBox::Save | QMessageBox::Cancel);
+    for (QAbstractButton* button : box.buttons())
+        EXPECT_TRUE(button->icon().isNull()) << button->text().toStdString();
 
     // Both arrows are built on the first call, whatever it asked for. The artwork points down: +90 turns it
     // clockwise to point left.
