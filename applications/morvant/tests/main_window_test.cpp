@@ -1,11 +1,15 @@
 #include "applications/common/util/versioned_settings.h"
+#include "applications/morvant/app_style.h"
 #include "applications/morvant/single_instance.h"
 #include "applications/morvant/tests/app_test_support.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTest>
 #include <QTimer>
@@ -63,9 +67,9 @@ TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversionAndOnClose)
 TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRunsAndItsLogIsShown)
 {
     window.show();
-    bool refused = false;
+    bool busy = false;
     driver.step = [&](ScriptedDriver&) {
-        refused = window.isBusy() && !window.close();
+        busy = window.isBusy();
         window.browse();
         window.convert(chooser.openAnswer);
         EXPECT_FALSE(window.save());
@@ -74,7 +78,7 @@ TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRunsAndItsLogIsShown)
         logMessage(132, "information");
     };
     window.browse();
-    EXPECT_TRUE(refused);
+    EXPECT_TRUE(busy);
     EXPECT_EQ(chooser.asked.size(), 1);
     EXPECT_EQ(text("errorPane"), QStringLiteral("autosave\nwarning"));
     EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("project\nScripted step\ninformation")) && !window.isBusy());
@@ -172,6 +176,105 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
         EXPECT_FALSE(window.hasUnsavedResult());
     }
+}
+
+TEST_F(MainWindowTest, ALongPathIsElidedAndNeverWidensTheWindow)
+{
+    const auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("inputLabel"));
+    EXPECT_EQ(bar->text(), QString());  // idle: empty, not 0%
+    window.resize(760, 560);
+    window.show();
+    QString path = folder.path();
+    const QString segment = '/' + QString(79, 'x');
+    while (path.size() + segment.size() <= 490)
+        path += segment;
+    path += '/' + QString(495 - path.size(), 'y') + ".kvq";
+    ASSERT_EQ(path.size(), 500);
+    window.convert(path);
+    QApplication::processEvents();
+    EXPECT_EQ(window.width(), 760);
+    EXPECT_LT(window.minimumSizeHint().width(), 500);  // nor keeps it from narrowing
+    EXPECT_EQ(label->toolTip(), path);
+    EXPECT_TRUE(label->text().contains(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+
+    // A geometry saved wider than the screen, as the window once grew, comes back cut to it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    VersionedSettings::instance()->setValue(QLatin1String(MainWindow::kGeometryKey), QRect(10, 10, 2981, 560));
+    window.restoreGeometry();
+    EXPECT_EQ(window.geometry().width(), area.width());
+    EXPECT_TRUE(area.contains(window.geometry()));
+}
+
+// The step is held open while the close is requested; the next step never runs, nothing is left behind, and a
+// close during a save lets the save finish.
+TEST_F(MainWindowTest, ACloseDuringTheWorkIsHonouredWhenItReturns)
+{
+    window.show();
+    QString workingFolder;
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    int steps = 0;
+    driver.stepCount = 2;
+    driver.step = [&](ScriptedDriver& self) {
+        ++steps;
+        workingFolder = self.outputFolder();
+        cursor = QGuiApplication::overrideCursor()->shape();
+        EXPECT_FALSE(window.close());
+        EXPECT_TRUE(window.isVisible());
+    };
+    window.browse();
+    EXPECT_EQ(steps, 1);
+    EXPECT_EQ(cursor, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("Scripted step\nThe conversion was cancelled")));
+    EXPECT_FALSE(workingFolder.isEmpty() || QFileInfo::exists(workingFolder) || driver.hasOutputProject());
+    EXPECT_EQ(QDir::temp().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(window.questions, 0);
+
+    driver.step = nullptr;
+    window.show();
+    window.browse();
+    driver.duringSave = [this] { EXPECT_FALSE(window.close()); };
+    window.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    EXPECT_EQ(driver.saved, QStringList {chooser.saveAnswer + ".kv2"});
+    EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
+}
+
+// As the program starts: its style, the window, and both questions answered by the message boxes themselves.
+TEST_F(MainWindowTest, BothQuestionsShowTheProgramsIconsWithoutAQtWarning)
+{
+    static QStringList warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            // The headless platform cannot size windows from their contents; a screen can.
+            if (type != QtDebugMsg && type != QtInfoMsg && !text.startsWith("This plugin does not support"))
+                warnings << text;
+        });
+    AppStyle::install(*qApp);
+    window.restoreGeometry();
+    window.show();
+    window.browse();
+    const QString target = chooser.saveAnswer + ".kv2";
+    ASSERT_TRUE(writeFile(target, "old project"));
+    QStringList answered;
+    const auto answerNextBox = [&answered](QMessageBox::StandardButton button) {
+        QTimer::singleShot(5, [&answered, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            answered << box->windowTitle() + (box->iconPixmap().isNull() ? " without icon" : "");
+            box->button(button)->click();
+        });
+    };
+    chooser.realOverwriteQuestion = window.realQuestion = true;
+    answerNextBox(QMessageBox::Cancel);
+    EXPECT_FALSE(window.save());
+    answerNextBox(QMessageBox::Discard);
+    window.browse();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(answered, (QStringList {"Overwrite", "Unsaved project"}));
+    EXPECT_EQ(warnings, QStringList());
 }
 
 TEST(SingleInstanceLockTest, OneHolderAtATimeAndStaleLocksAreTakenOver)
