@@ -8,29 +8,18 @@ bash scripts/install-deps.sh
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 # --- script checks: run.sh and install-deps.sh ---
 (
-  scratch="$(mktemp -d)"
-  trap 'rm -rf "$scratch"' EXIT
-  repo="$PWD"
-  # run.sh hands the program a relative path resolved against the caller's
-  # folder, and an absolute path and an option as they are.
-  mkdir -p "$scratch/build/applications/morvant" "$scratch/caller"
-  printf '#!/bin/sh\nprintf "%%s\\n" "$@"\n' >"$scratch/build/applications/morvant/morvant"
-  chmod +x "$scratch/build/applications/morvant/morvant"
-  got="$(cd "$scratch/caller" && BUILD_DIR="$scratch/build" "$repo/scripts/run.sh" --x=1 "my show.kvq" /a/../b.kvq)"
-  want="$(printf '%s\n' --x=1 "$scratch/caller/my show.kvq" /a/../b.kvq)"
-  [ "$got" = "$want" ] || { echo "run.sh passed the program: $got" >&2; exit 1; }
-  # Not root and no sudo: one line saying to run it as root, a failure, and no apt-get.
-  mkdir "$scratch/bin"
-  printf '#!/bin/sh\necho 1000\n' >"$scratch/bin/id"
-  printf '#!/bin/sh\nexit 1\n' >"$scratch/bin/dpkg-query"
-  printf '#!/bin/sh\ntouch "%s/apt-get-ran"\n' "$scratch" >"$scratch/bin/apt-get"
-  chmod +x "$scratch/bin/"*
-  ln -s "$(command -v grep)" "$scratch/bin/grep"
-  if PATH="$scratch/bin" "$BASH" scripts/install-deps.sh >"$scratch/out" 2>&1 \
-    || [ "$(wc -l <"$scratch/out")" -ne 1 ] || ! grep -q "as root" "$scratch/out" || [ -e "$scratch/apt-get-ran" ]; then
-    echo "install-deps.sh without root or sudo did not stop with one line:" >&2
-    cat "$scratch/out" >&2
-    exit 1
+  repo="$PWD" scratch="$(mktemp -d)" && trap 'rm -rf "$scratch"' EXIT && cd "$scratch"
+  mkdir -p caller bin build/applications/morvant
+  # run.sh resolves a relative path against the caller's folder; an absolute path and an option pass as they are.
+  printf '#!/bin/sh\nprintf "%%s\\n" "$@"\n' >build/applications/morvant/morvant
+  printf '#!/bin/sh\necho 1000\n' >bin/id && printf '#!/bin/sh\nexit 1\n' >bin/dpkg-query && printf '#!/bin/sh\ntouch ran\n' >bin/apt-get
+  chmod +x build/applications/morvant/morvant bin/* && ln -s "$(command -v grep)" bin/grep
+  got="$(cd caller && BUILD_DIR="$scratch/build" "$repo/scripts/run.sh" -x "my show.kvq" /a/../b.kvq)"
+  [ "$got" = "$(printf '%s\n' -x "$scratch/caller/my show.kvq" /a/../b.kvq)" ] || { echo "run.sh passed: $got" >&2; exit 1; }
+  # Neither root nor sudo: a failure with one line saying to run it as root, and no apt-get.
+  if PATH="$scratch/bin" "$BASH" "$repo/scripts/install-deps.sh" >out 2>&1 || [ "$(wc -l <out)" -ne 1 ] \
+    || ! grep -q "as root" out || [ -e ran ]; then
+    echo "install-deps.sh without root or sudo:" >&2 && cat out >&2 && exit 1
   fi
 )
 # --- end of script checks ---

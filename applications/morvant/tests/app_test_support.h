@@ -58,8 +58,6 @@ public:
     }
     bool saveOutputProject(const QString& path, ProgressTracker& progress) override
     {
-        if (duringSave)
-            duringSave();
         saved << path;
         bytesAtSave = readBytes(path);
         // A save cancelled before it starts fails the way a real one does.
@@ -70,7 +68,6 @@ public:
 
     std::function<void(ScriptedDriver&)> step;
     int stepCount = 1;
-    std::function<void()> duringSave;
     bool failSave = false;  // the save then fails as cancelled, without writing
     QStringList saved;
     QByteArray bytesAtSave;  // the target's when the save began
@@ -91,8 +88,7 @@ public:
 protected:
     int askAboutUnsavedResult() override
     {
-        ++questions;
-        return realQuestion ? MainWindow::askAboutUnsavedResult() : answer;
+        return ++questions, realQuestion ? MainWindow::askAboutUnsavedResult() : answer;
     }
 };
 
