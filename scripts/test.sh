@@ -33,6 +33,6 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORVANT_SANITIZE=ON
 cmake --build build/test -j "$JOBS"
 (cd build/test && ctest --output-on-failure -j "$JOBS" --timeout 600)
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DBUILD_TESTING=ON
 cmake --build build/release -j "$JOBS"
 (cd build/release && ctest --output-on-failure -j "$JOBS" --timeout 600)
