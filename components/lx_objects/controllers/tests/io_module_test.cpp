@@ -198,6 +198,7 @@ TEST(IoModule, EveryGateAndTheNewestBytes)
     EXPECT_TRUE(StreamCheck::stableRoundTrip(newest.configuration.templatesFor(18)[0], kProjectStreamVersion));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(newest.configuration.propertyTemplates[0], kProjectStreamVersion));
     EXPECT_EQ(writtenBytes(*std::unique_ptr<IoModule>(newest.clone())), bytes);
+    EXPECT_TRUE(everyStrictPrefixFails(newest));
     EXPECT_EQ(newest.configuration.templatesFor(16).size(), 1u);
     EXPECT_TRUE(newest.configuration.templatesFor(17).empty());
 
