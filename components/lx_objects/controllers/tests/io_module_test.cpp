@@ -90,7 +90,10 @@ IoMTriggerConditionActionTemplate sampleTemplate(quint16 version, bool underActi
     return t;
 }
 
-std::string contributorBytes(const std::string& name) { return "011a" + qs(name) + qs("d") + "00000009 687474703a2f2f782f"; }
+std::string contributorBytes(const std::string& name)
+{
+    return "011a" + qs(name) + qs("d") + "00000009 687474703a2f2f782f";
+}
 
 IoMContributor sampleContributor(const char* name)
 {
@@ -204,23 +207,23 @@ TEST(IoModule, EveryGateAndTheNewestBytes)
 
     // One targeted row per count: the pattern, and where in it the count is.
     const std::pair<const char*, int> counts[] = {
-        {"0006 00000001 011a", 2},            // contributors
-        {"0009 00000001", 2},                 // string set
-        {"0006 00000001 0116", 2},            // property templates
+        {"0006 00000001 011a", 2},           // contributors
+        {"0009 00000001", 2},                // string set
+        {"0006 00000001 0116", 2},           // property templates
         {"0078 01 0006 00000001 0116", 5},   // extra property templates
-        {"0007 00000001", 2},                 // a property's strings
-        {"0008 00000002 00000010", 2},        // templates
-        {"00000010 0006 00000001", 6},        // the templates under a key
-        {"0008 00000001 014b", 2},            // type numbers
-        {"0008 00000001 00000003", 2},        // index maps
-        {"00000003 0008 00000001 0004", 6},   // one index map
-        {"0008 00000002 00000002 0073", 2},   // properties
+        {"0007 00000001", 2},                // a property's strings
+        {"0008 00000002 00000010", 2},       // templates
+        {"00000010 0006 00000001", 6},       // the templates under a key
+        {"0008 00000001 014b", 2},           // type numbers
+        {"0008 00000001 00000003", 2},       // index maps
+        {"00000003 0008 00000001 0004", 6},  // one index map
+        {"0008 00000002 00000002 0073", 2},  // properties
     };
     for (const auto& [pattern, at] : counts) {
         const int offset = bytes.indexOf(hex(pattern));
         ASSERT_GE(offset, 0) << pattern;
-        EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, offset + at, "7fffffff", kProjectStreamVersion,
-                                                  kCountTooLarge, [](InStream& in) { IoModule().read(in); }))
+        EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, offset + at, "7fffffff", kProjectStreamVersion, kCountTooLarge,
+                                                  [](InStream& in) { IoModule().read(in); }))
             << pattern;
     }
     // A value of a type no one registered is refused.
@@ -268,8 +271,7 @@ TEST(IoModule, EditorKinds)
          },
          "0115 00 0007 00000001 0010 00000002 00000002 0061 00000002 00 00000001 ffffffff"},
         {1, nullptr, "0115 01 00000000 000000ff 00000001 ffffffff 00000000"},
-        {2,
-         [](IoMPropertyEditorTemplate& e) { e.dataAs<IoMRealEditor>()->unit = QStringLiteral("m"); },
+        {2, [](IoMPropertyEditorTemplate& e) { e.dataAs<IoMRealEditor>()->unit = QStringLiteral("m"); },
          "0115 02 0000000000000000 3ff0000000000000 3fb999999999999a 00000002 006d 00000002"},
         {3, nullptr, "0115 03 ffffffff"},
         {4, [](IoMPropertyEditorTemplate& e) { e.dataAs<IoMSwitchEditor>()->value = true; }, "0115 04 01"},
@@ -300,8 +302,9 @@ TEST(IoModule, EditorKinds)
     // Before 133 the choices were a map by label.
     const std::vector<Chunk> layout = {
         {0, kNewest, "00"},
-        {133, kNewest, "0007 00000002 0010 00000002 00000002 0062 00000002 00 00000001 "
-                       "0010 00000002 00000002 0061 00000002 00 00000002"},
+        {133, kNewest,
+         "0007 00000002 0010 00000002 00000002 0062 00000002 00 00000001 "
+         "0010 00000002 00000002 0061 00000002 00 00000002"},
         {0, 133, "0008 00000002 00000002 0061 00000002 00 00000002 00000002 0062 00000002 00 00000001"},
         {0, kNewest, "00000001"},
     };
@@ -366,8 +369,8 @@ TEST(IoMTypeTracker, NewTrackerAndOldData)
 TEST(IoMetaTypes, ResourcesAsStoredInValues)
 {
     registerIoMetaTypes();
-    for (const char* name : {"SerialResource", "DigitalInputResource", "DigitalOutputResource", "AnalogInputResource",
-                             "IoMVariable"}) {
+    for (const char* name :
+         {"SerialResource", "DigitalInputResource", "DigitalOutputResource", "AnalogInputResource", "IoMVariable"}) {
         const int type = QMetaType::type(name);
         EXPECT_NE(type, QMetaType::UnknownType) << name;
         EXPECT_EQ(QByteArray(QMetaType::typeName(type)), QByteArray(name));
