@@ -340,10 +340,16 @@ void bodyParameterFields(F& f, Body& body, const ParameterRow& row)
             f.droppedWhen([&item](quint16 v) { return item.storedAt(v); }, quint16());
             break;
         case ParameterKind::RemoteDevice:
-            valueField(f, body.remoteDevice, item);
+            if constexpr (requires { body.remoteDevice; })
+                valueField(f, body.remoteDevice, item);
+            else
+                missingValue();
             break;
         case ParameterKind::KeyIndex:
-            valueField(f, body.remoteDevice.index, item);
+            if constexpr (requires { body.remoteDevice.index; })
+                valueField(f, body.remoteDevice.index, item);
+            else
+                missingValue();
             break;
         case ParameterKind::Serial:
             if constexpr (requires { body.serialString; })
@@ -370,7 +376,10 @@ void bodyParameterFields(F& f, Body& body, const ParameterRow& row)
                 missingValue();
             break;
         case ParameterKind::IoModule:
-            valueField(f, body.ioModuleData, item);
+            if constexpr (requires { body.ioModuleData; })
+                valueField(f, body.ioModuleData, item);
+            else
+                missingValue();
             break;
         }
     }

@@ -56,29 +56,29 @@ ParameterItem withOlderForm(ParameterItem item, void (*olderForm)(InStream&, qui
 
 std::vector<ParameterRow> makeActionRows()
 {
-    const ParameterRow cue = {at(K::UInt32, 0), at(K::UInt16, 4)};
-    const ParameterRow cueWithTime = {at(K::UInt32, 0), at(K::UInt16, 4), at(K::UInt32, 8)};
-    const ParameterRow cueWithRate = {at(K::UInt32, 0), at(K::UInt16, 4), at(K::UInt32, 8), at(K::UInt16, 12)};
-    const ParameterRow target = {at(K::UInt8, 0),   at(K::UInt32, 4),  at(K::UInt16, 8),
-                                 at(K::UInt8, 10),  at(K::UInt16, 12), at(K::Int32, 16),
-                                 at(K::UInt16, 20), at(K::Int32, 24),  at(K::UInt16, 28)};
-    const ParameterRow daliCommand = {at(K::UInt8, 0),
-                                      at(K::UInt32, 4),
-                                      at(K::UInt16, 8),
-                                      at(K::Int32, 12),
-                                      at(K::UInt16, 16),
-                                      since(16, at(K::UInt16, 18)),
-                                      at(K::UInt8, 21),
-                                      at(K::UInt8, 22),
-                                      at(K::UInt8, 23),
-                                      at(K::UInt16, 28),
-                                      at(K::UInt16, 30),
-                                      at(K::UInt16, 32),
-                                      since(9, at(K::UInt8, 20)),
-                                      since(9, at(K::UInt16, 26), 0xFFFF),
-                                      since(100, at(K::UInt8, 24)),
-                                      since(100, at(K::UInt16, 34), 0xFFFF),
-                                      at(K::LowFiveBits, 36)};
+    const ParameterRow timeline = {at(K::UInt32, 0), at(K::UInt16, 4)};
+    const ParameterRow timelineAndWord = {at(K::UInt32, 0), at(K::UInt16, 4), at(K::UInt32, 8)};
+    const ParameterRow timelineAndTwoWords = {at(K::UInt32, 0), at(K::UInt16, 4), at(K::UInt32, 8), at(K::UInt16, 12)};
+    const ParameterRow twoTimes = {at(K::UInt8, 0),   at(K::UInt32, 4),  at(K::UInt16, 8),
+                                   at(K::UInt8, 10),  at(K::UInt16, 12), at(K::Int32, 16),
+                                   at(K::UInt16, 20), at(K::Int32, 24),  at(K::UInt16, 28)};
+    const ParameterRow oneTimeAndFiveBits = {at(K::UInt8, 0),
+                                             at(K::UInt32, 4),
+                                             at(K::UInt16, 8),
+                                             at(K::Int32, 12),
+                                             at(K::UInt16, 16),
+                                             since(16, at(K::UInt16, 18)),
+                                             at(K::UInt8, 21),
+                                             at(K::UInt8, 22),
+                                             at(K::UInt8, 23),
+                                             at(K::UInt16, 28),
+                                             at(K::UInt16, 30),
+                                             at(K::UInt16, 32),
+                                             since(9, at(K::UInt8, 20)),
+                                             since(9, at(K::UInt16, 26), 0xFFFF),
+                                             since(100, at(K::UInt8, 24)),
+                                             since(100, at(K::UInt16, 34), 0xFFFF),
+                                             at(K::LowFiveBits, 36)};
     const ParameterRow daliAddress = {withOlderForm(since(120, at(K::UInt64, 0)), readShortDaliAddress),
                                       at(K::UInt16, 8), at(K::UInt16, 10)};
     const ParameterRow serialWithWord = {value(K::Serial), value(K::Text), at(K::UInt16, 0)};
@@ -87,24 +87,24 @@ std::vector<ParameterRow> makeActionRows()
     const ParameterItem oldWordFirst = withOlderForm(since(85, at(K::UInt16, 0)), dropOldWord);
     const ParameterItem oldPair = storedWhen(oldPairStored, value(K::DroppedUInt16));
     return {
-        cue,                                                                                        // 0
-        cueWithTime,                                                                                // 1
-        cueWithTime,                                                                                // 2
+        timeline,                                                                                   // 0
+        timelineAndWord,                                                                            // 1
+        timelineAndWord,                                                                            // 2
         {at(K::UInt32, 0), since(9, at(K::UInt8, 4), 1), since(11, at(K::UInt32, 8), 0xFFFFFFFF)},  // 3
-        cue,                                                                                        // 4
-        cue,                                                                                        // 5
+        timeline,                                                                                   // 4
+        timeline,                                                                                   // 5
         {},                                                                                         // 6
         {},                                                                                         // 7
-        cueWithRate,                                                                                // 8
-        cueWithRate,                                                                                // 9
+        timelineAndTwoWords,                                                                        // 8
+        timelineAndTwoWords,                                                                        // 9
         {at(K::UInt16, 0), at(K::UInt16, 2), at(K::Bool, 4)},                                       // 10
         {at(K::UInt32, 0)},                                                                         // 11
         {},                                                                                         // 12
-        target,                                                                                     // 13
-        target,                                                                                     // 14
-        target,                                                                                     // 15
-        daliCommand,                                                                                // 16
-        daliCommand,                                                                                // 17
+        twoTimes,                                                                                   // 13
+        twoTimes,                                                                                   // 14
+        twoTimes,                                                                                   // 15
+        oneTimeAndFiveBits,                                                                         // 16
+        oneTimeAndFiveBits,                                                                         // 17
         {value(K::Serial), at(K::UInt16, 0), at(K::UInt16, 2), value(K::Text)},                     // 18
         {at(K::ByteInWord, 0), at(K::ByteInWord, 4), at(K::Int32, 8)},                              // 19
         {value(K::RemoteDevice), at(K::ByteInWord, 0), value(K::Serial)},                           // 20
@@ -157,43 +157,44 @@ std::vector<ParameterRow> makeActionRows()
 
 std::vector<DefaultRow> makeActionDefaults()
 {
-    const DefaultRow cue = unlessRelated({idOf(DefaultSource::Timeline, K::UInt32, 0), to(K::UInt16, 4, 0xFFFF)});
-    const auto target = [](quint64 at10, quint64 altAt10, quint64 altAt12) {
+    const DefaultRow timeline = unlessRelated({idOf(DefaultSource::Timeline, K::UInt32, 0), to(K::UInt16, 4, 0xFFFF)});
+    const auto twoTimes = [](quint64 at10, quint64 altAt10, quint64 altAt12) {
         return unlessRelated({to(K::UInt8, 0, 3), to(K::UInt32, 4, 0xFFFFFFFF), to(K::UInt16, 8, 0xFFFF),
                               alt(K::UInt8, 10, at10, altAt10), alt(K::UInt16, 12, 0xFFFF, altAt12),
                               to(K::Int32, 16, 0), to(K::UInt16, 20, 0xFFFF), to(K::Int32, 24, 0),
                               to(K::UInt16, 28, 0xFFFF)});
     };
-    const DefaultRow daliTarget =
+    const DefaultRow oneTimeHead =
         unlessRelated({to(K::UInt8, 0, 3), to(K::UInt32, 4, 0xFFFFFFFF), to(K::UInt16, 8, 0xFFFF), to(K::Int32, 12, 0),
                        to(K::UInt16, 16, 0xFFFF)});
     const DefaultRow scene = unlessRelated({idOf(DefaultSource::Scene, K::UInt32, 0), to(K::UInt16, 4, 0xFFFF)});
     const ParameterDefault sceneTime = to(K::UInt32, 8, 200);
-    const DefaultRow cueStep = unlessRelated({to(K::UInt16, 0, 0), to(K::UInt16, 2, 0xFFFF), to(K::UInt8, 4, 255)});
+    const DefaultRow leadingThree =
+        unlessRelated({to(K::UInt16, 0, 0), to(K::UInt16, 2, 0xFFFF), to(K::UInt8, 4, 255)});
     const DefaultRow serialWithWord = {to(K::UInt16, 0, 0xFFFF)};
     return {
-        cue,                                                                        // 0
-        cue + DefaultRow {unlessOldType(2, to(K::UInt32, 8, 200))},                 // 1
-        cue + DefaultRow {unlessOldType(1, to(K::UInt32, 8, 200))},                 // 2
-        {to(K::UInt32, 0, 200), to(K::UInt8, 4, 3), to(K::UInt32, 8, 0xFFFFFFFF)},  // 3
-        cue,                                                                        // 4
-        cue,                                                                        // 5
-        {},                                                                         // 6
-        {},                                                                         // 7
-        cue + DefaultRow {to(K::UInt32, 8, 0x10000), to(K::UInt16, 12, 0xFFFF)},    // 8
-        cue + DefaultRow {to(K::UInt32, 8, 0), to(K::UInt16, 12, 0xFFFF)},          // 9
-        {to(K::UInt16, 0, 1), to(K::UInt16, 2, 0xFFFF), to(K::Bool, 4, 0)},         // 10
-        {to(K::UInt32, 0, 0xFFFFFFFF)},                                             // 11
-        {},                                                                         // 12
-        target(100, 255, 0),                                                        // 13
-        target(10, 10, 0xFFFF),                                                     // 14
-        target(10, 10, 0xFFFF),                                                     // 15
-        daliTarget
+        timeline,                                                                      // 0
+        timeline + DefaultRow {unlessOldType(2, to(K::UInt32, 8, 200))},               // 1
+        timeline + DefaultRow {unlessOldType(1, to(K::UInt32, 8, 200))},               // 2
+        {to(K::UInt32, 0, 200), to(K::UInt8, 4, 3), to(K::UInt32, 8, 0xFFFFFFFF)},     // 3
+        timeline,                                                                      // 4
+        timeline,                                                                      // 5
+        {},                                                                            // 6
+        {},                                                                            // 7
+        timeline + DefaultRow {to(K::UInt32, 8, 0x10000), to(K::UInt16, 12, 0xFFFF)},  // 8
+        timeline + DefaultRow {to(K::UInt32, 8, 0), to(K::UInt16, 12, 0xFFFF)},        // 9
+        {to(K::UInt16, 0, 1), to(K::UInt16, 2, 0xFFFF), to(K::Bool, 4, 0)},            // 10
+        {to(K::UInt32, 0, 0xFFFFFFFF)},                                                // 11
+        {},                                                                            // 12
+        twoTimes(100, 255, 0),                                                         // 13
+        twoTimes(10, 10, 0xFFFF),                                                      // 14
+        twoTimes(10, 10, 0xFFFF),                                                      // 15
+        oneTimeHead
             + DefaultRow {to(K::UInt16, 18, 0), to(K::UInt8, 20, 255), to(K::UInt8, 21, 0), to(K::UInt8, 22, 0),
                           to(K::UInt8, 23, 0), to(K::UInt8, 24, 128), to(K::UInt16, 26, 0xFFFF),
                           alt(K::UInt16, 28, 0xFFFF, 0), alt(K::UInt16, 30, 0xFFFF, 1), alt(K::UInt16, 32, 0xFFFF, 2),
                           to(K::UInt16, 34, 0xFFFF), to(K::LowFiveBits, 36, 15)},  // 16
-        daliTarget
+        oneTimeHead
             + DefaultRow {to(K::UInt16, 26, 0xFFFF), to(K::UInt16, 28, 0xFFFF), to(K::UInt16, 30, 0xFFFF),
                           to(K::UInt16, 32, 0xFFFF), to(K::UInt16, 34, 0xFFFF)},   // 17
         {alt(K::UInt16, 0, 0xFFFF, 0), to(K::UInt16, 2, 0xFFFF)},                  // 18
@@ -229,11 +230,11 @@ std::vector<DefaultRow> makeActionDefaults()
         scene + DefaultRow {unlessRelated(sceneTime)},      // 41
         scene + DefaultRow {unlessOldType(43, sceneTime)},  // 42
         scene + DefaultRow {unlessOldType(42, sceneTime)},  // 43
-        cueStep
+        leadingThree
             + DefaultRow {to(K::UInt16, 8, 0), to(K::UInt16, 20, 1), to(K::UInt16, 22, 0xFFFF), to(K::Int32, 24, 0),
                           to(K::UInt16, 28, 0xFFFF), to(K::Int32, 32, 0), to(K::UInt16, 36, 0xFFFF),
                           to(K::Bool, 38, 0)},  // 44
-        cueStep
+        leadingThree
             + DefaultRow {to(K::UInt16, 8, 0), to(K::UInt16, 10, 0xFFFF), to(K::Int32, 12, 0),
                           to(K::UInt16, 16, 0xFFFF), to(K::Int32, 20, 0), to(K::UInt16, 24, 0xFFFF)},  // 45
         {},                                                                                            // 46
