@@ -203,7 +203,6 @@ private:
     enum class Scope { None, Fixture, Element, Parameter };
     enum SeenSet { kModelSeen, kElementSeen, kParameterSeen };
 
-    bool header(int keyword, const QString& value);
     void bodyLine(int keyword, const QString& keywordText, const QString& value);
     bool modelKeyword(int keyword, const QString& value);
     bool elementKeyword(int keyword, const QString& value);
