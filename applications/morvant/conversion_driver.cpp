@@ -6,6 +6,7 @@
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
+#include "components/fixture_library/fixture_library.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/bundler.h"
@@ -300,7 +301,11 @@ void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise()
 
 void ConversionDriver::copyOutputResources() { m_outputProject->copyResources(); }
 
-void ConversionDriver::closeOutputProject() { m_outputProject.reset(); }
+void ConversionDriver::closeOutputProject()
+{
+    m_outputProject.reset();
+    FixtureLibrary::instance().clearProjectModels();
+}
 
 bool ConversionDriver::hasOutputProject() const { return m_outputProject != nullptr; }
 

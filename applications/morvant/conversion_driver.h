@@ -60,7 +60,8 @@ public:
     // system's reason; empty when it did not fail.
     QString saveFailure() const { return m_saveFailure; }
     virtual bool hasOutputProject() const;
-    // Drops the output project, its database and the resources it met.
+    // Drops the output project, its database, the resources it met and the
+    // fixture library's project models.
     void closeOutputProject();
 
     const IdMaps& idMaps() const { return m_idMaps; }

@@ -19,6 +19,8 @@
 #include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
+#include "components/lx_objects/programming/trigger_action.h"
+#include "components/lx_objects/programming/trigger_condition.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
@@ -33,6 +35,8 @@ void registerProjectTypes()
     using namespace ObjectRegistry;
     const Record records[] = {
         objectRecord<Trigger>(QStringLiteral("Trigger")),
+        objectRecord<TriggerCondition>(QStringLiteral("TriggerCondition")),
+        objectRecord<TriggerAction>(QStringLiteral("TriggerAction")),
         objectRecord<Controller>(QStringLiteral("Controller")),
         valueRecord<RangeMode>(QStringLiteral("RangeMode")),
         valueRecord<ParamRange>(QStringLiteral("ParamRange")),
