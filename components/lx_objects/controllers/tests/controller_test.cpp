@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <tuple>
 #include <vector>
 
 namespace {
+
+using StreamCheck::Chunk;
+constexpr quint16 N = StreamCheck::kNewest;
 
 Controller controllerOfType(quint8 type)
 {
@@ -24,9 +26,233 @@ const char kSampleMaskBlock[] = "0102 00000002006d 3ff8000000000000c000000000000
                                 "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
                                 "40000000000000000000000000000000";
 
+// A gate table row that also says what the reader makes of it: data of the
+// versions [from, until) holds `stored`, which reads as what the newest
+// layout holds as `read` (the same when null). The settings are the class's
+// own, so the expected object is the newest layout's bytes read back; each
+// fix-up or fallback is a row of its own, so both its edges are read.
+struct Row
+{
+    quint16 from;
+    quint16 until;
+    const char* stored;
+    const char* read = nullptr;
+};
+using Rows = std::vector<Row>;
+
+Rows operator+(Rows rows, const Rows& more) { return rows.insert(rows.end(), more.begin(), more.end()), rows; }
+
+std::vector<Chunk> storedLayout(const Rows& rows)
+{
+    std::vector<Chunk> chunks;
+    for (const Row& row : rows)
+        chunks.push_back({row.from, row.until, row.stored});
+    return chunks;
+}
+
+Controller expectedAt(const Rows& rows, quint16 version)
+{
+    std::vector<Chunk> chunks;
+    for (const Row& row : rows)
+        chunks.push_back({row.from, row.until, row.read ? row.read : row.stored});
+    Controller controller;
+    EXPECT_EQ(readBytes(controller, StreamCheck::bytesAt(version, chunks)), 0) << version;
+    return controller;
+}
+
+const char kTexts[] = "0008 00000001 00000000 00000002 0074";
+#define DROPPED_WORD                                                                                                   \
+    {0, 112, "deadbeef", ""}, { 120, 125, "deadbeef", "" }
+
+// The fields in front of the settings block and behind it.
+const Rows kCommon = {{0, N, "00000064"},  // capacity
+                      {135, N, "0000004d"},
+                      {0, 135, "", "ffffffff"},     // reference
+                      {0, N, "0003 00000002006e"},  // number, name
+                      {138, N, kTexts},
+                      {0, 138, "00000002 0074", kTexts},  // one text was key 0
+                      {81, N, "00000009"},
+                      {0, 81, "", "00000002"},                                      // general option
+                      {0, N, "00002580 08 01 03 00000004"},                         // serial port, auxiliary value
+                      {0, N, "000102030405060708090a0b0c0d0e0f1011121314151617"}};  // the inputs
+const Rows kFlags = {{0, N, "01"}, {78, N, "0101"}, {0, 78, "", "0000"}};
+
+const Rows kGzeSettings = {{66, N, "02 0a000003 ff000000"},
+                           {0, 66, "", "01 00000000 00000000"},
+                           DROPPED_WORD,
+                           {66, N, "00"},
+                           {0, 66, "", "01"},
+                           {124, N, "01 fffffffb 00000006 0007 08"},
+                           {0, 124, "", "00 00000000 00000000 0001 00"},
+                           {66, N, "09000a"},
+                           {0, 66, "", "00ffff"},
+                           {0, N, "0000000b"},
+                           // One mask; its name came in at 77, and before 150 its angle was in turns.
+                           {62, N, "0008 00000001 04 0102"},
+                           {0, 62, "", "0008 00000000"},
+                           {77, N, "00000002006d"},
+                           {62, 77, "", "ffffffff"},
+                           {62, N, "3ff8000000000000c000000000000000 00000280000001e0"},
+                           {150, N, "7fffffff"},
+                           {62, 150, "7fffffff", "fffffe98"},  // wraps, never overflows
+                           {62, N,
+                            "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
+                            "40000000000000000000000000000000"}};
+const ControllerSettings kGzeNewest = {.dmxRefresh = 2,
+                                       .ipAddress = 0x0A000003,
+                                       .subnetMask = 0xFF000000,
+                                       .dmxInSource = 9,
+                                       .dmxInSourceValue = 10,
+                                       .autoAddress = false,
+                                       .option32A = 11,
+                                       .option32B = -5,
+                                       .option32C = 6,
+                                       .option16 = 7,
+                                       .option8I = true,
+                                       .option8J = 8};
+
+// Each type's settings block as the versions held it, and the settings its
+// newest form holds.
+const std::tuple<const char*, Rows, ControllerSettings> kForms[] = {
+    {"00", {}, {}},
+    {"01",
+     {{0, N, "0203"},
+      {104, N, "0b0b0c0c"},
+      {0, 104, "", "00000000"},
+      {0, N, "01"},
+      {126, N, "00"},
+      {0, 126, "", "01"},
+      {0, N, "00 00000001 00000002"},
+      DROPPED_WORD,
+      {153, N, "0a0a"},
+      {0, 153, "", "0000"},
+      {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}},
+     {.dmxRefresh = 2,
+      .timeSource = 3,
+      .sharedWordA = 0x0A0A,
+      .sharedWordB = 0x0B0B,
+      .sharedWordC = 0x0C0C,
+      .option8A = true,
+      .ipAddress = 1,
+      .subnetMask = 2,
+      .proxyControllerId = 5,
+      .dmxInSource2 = 6,
+      .dmxInSource2Value = 7,
+      .dmxInSource3 = 8,
+      .dmxInSource3Value = 9,
+      .dmxInValue4 = 10,
+      .dmxInSource = 11,
+      .dmxInSourceValue = 12,
+      .serialMode = 3}},
+    {"02",
+     {{0, N, "02"},
+      {56, 62, "00"},
+      {63, N, "00"},
+      {0, 56, "", "01"},
+      {62, 63, "", "01"},
+      {0, N, "000012c0 07 02 01 00000001 00000002"},
+      DROPPED_WORD,
+      {0, N, "00 00000003 00000004 00000005 0006"},
+      {134, N, "07"},
+      {0, 134, "", "00"},
+      {0, N, "080009"},
+      {69, N, "01 0280 01e0"},
+      {0, 69, "", "00 0780 0438"}},
+     {.dmxRefresh = 2,
+      .ipAddress = 1,
+      .subnetMask = 2,
+      .dmxInSource = 8,
+      .dmxInSourceValue = 9,
+      .serial2BaudRate = 4800,
+      .serial2DataBits = 7,
+      .serial2StopBits = 2,
+      .serial2Parity = 1,
+      .autoAddress = false,
+      .option32A = 3,
+      .option32B = 4,
+      .option32C = 5,
+      .option16 = 6,
+      .option8H = 7,
+      .videoOption = true,
+      .videoWidth = 640,
+      .videoHeight = 480}},
+    {"03",
+     {{0, N, "02 01 00000001 00000002"},
+      DROPPED_WORD,
+      {153, N, "0a0a"},
+      {0, 153, "", "0000"},
+      {0, N, "030004"},
+      {10, N, "05 0006 0007"},
+      {0, 10, "", "00 ffff 0000"},
+      {0, N, "01 02 00000003 00000004 00 00 01 0000000c"},
+      {104, N, "0b0b0c0c"},
+      {0, 104, "", "00000000"},
+      {0, N, "01"},
+      {129, N, "00"},
+      {0, 129, "", "01"},
+      {0, N, "0000000d"}},
+     {.dmxRefresh = 2,
+      .sharedWordA = 0x0A0A,
+      .sharedWordB = 0x0B0B,
+      .sharedWordC = 0x0C0C,
+      .option8A = true,
+      .option8B = true,
+      .ipAddress = 1,
+      .subnetMask = 2,
+      .dmxInSource2 = 5,
+      .dmxInSource2Value = 6,
+      .dmxInValue4 = 7,
+      .dmxInSource = 3,
+      .dmxInSourceValue = 4,
+      .touch = {1, 2, 3, 4, false, false},
+      .hasDaliInterface = true,
+      .daliInterfaceId = 12,
+      .option32E = 13}},
+    {"04", kGzeSettings, kGzeNewest},
+    {"05", kGzeSettings, kGzeNewest},
+    {"06", {{0, N, "01 02 00000003 00000004 00 01 00000005"}}, {.touch = {1, 2, 3, 4, false, true}, .option32E = 5}},
+    {"ff", {}, {}},
+};
+#undef DROPPED_WORD
+
 }  // namespace
 
-TEST(Controller, StreamForms)
+TEST(Controller, EveryTypeAtEveryVersion)
+{
+    ContentMask mask = sampleMask();
+    mask.angle = 0x7FFFFFFF;
+    for (const auto& [type, settings, newestSettings] : kForms) {
+        SCOPED_TRACE(type);
+        const Rows rows = Rows {{0, N, type}} + kCommon + settings + kFlags;
+        const Controller newest = expectedAt(rows, kProjectStreamVersion);
+        EXPECT_EQ(newest.settings(), newestSettings);
+        std::map<quint8, ContentMask> masks;
+        if (newest.type() == 4 || newest.type() == 5)
+            masks[4] = mask;
+        EXPECT_EQ(newest.contentMasks, masks);
+        EXPECT_EQ(writtenBytes(newest), StreamCheck::bytesAt(kProjectStreamVersion, storedLayout(rows)));
+        StreamCheck::expectGateReads<Controller>(storedLayout(rows), kProjectStreamVersion,
+                                                 [&rows](quint16 v) { return expectedAt(rows, v); });
+    }
+
+    // The fields every type has, set through the class's own members.
+    Controller common = controllerOfType(0xFF);
+    common.channelCapacity = 100, common.referenceId = 77, common.number = 3, common.setName(QStringLiteral("n"));
+    common.setText(QStringLiteral("t"), 0), common.generalOption = 9, common.serialBaudRate = 9600;
+    common.serialParity = 3, common.auxiliaryValue = 4, common.flagA = common.flagB = common.flagC = true;
+    for (int i = 0; i < Controller::kInputCount; ++i)
+        common.setInputType(i, quint8(3 * i)), common.setInputData1(i, quint8(3 * i + 1)),
+            common.setInputData2(i, quint8(3 * i + 2));
+    EXPECT_EQ(expectedAt(Rows {{0, N, "ff"}} + kCommon + kFlags, kProjectStreamVersion), common);
+
+    // A damaged mask count is refused before anything is allocated.
+    const QByteArray bytes = writtenBytes(controllerOfType(Controller::GzeType));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.size() - 7, "7fffffff", kProjectStreamVersion,
+                                              "Error reading from file, count 2147483647 exceeds the data remaining",
+                                              [](InStream& in) { Controller().read(in); }));
+}
+
+TEST(Controller, StreamFormsOfTheSetters)
 {
     Controller qmb = controllerOfType(Controller::QmbType);
     qmb.number = 7, qmb.setName(QStringLiteral("a\nb")), qmb.setText(QStringLiteral("s"), 0);
@@ -41,10 +267,6 @@ TEST(Controller, StreamForms)
         c.setSerial2Mode(0x103);  // one byte in the stream
     };
     setAll(qmb);
-    // Type, capacity, reference, number, name "a b", texts {0: "s"}, general
-    // option, serial port, auxiliary value, the inputs; refresh, time source,
-    // shared words B and C, 8A, flag E, 8B, address, mask, shared word A,
-    // proxy, DMX inputs, serial mode; flags.
     EXPECT_EQ(writtenBytes(qmb).toHex(),
               (hex("01 00000400 ffffffff 0007 00000006006100200062 00080000000100000000000000020073 00000002 "
                    "00004b00070202 00000005 010304")
@@ -52,7 +274,7 @@ TEST(Controller, StreamForms)
                + hex("0302 00000000 01 00 01 0a000001 ffffff00 0000 0000000c 04 1234 05 2345 0006 01 3456 03 010000"))
                   .toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(qmb, kProjectStreamVersion));
-    EXPECT_EQ(writtenBytes(*std::unique_ptr<Controller>(qmb.clone())), writtenBytes(qmb));
+    EXPECT_EQ(*std::unique_ptr<Controller>(qmb.clone()), qmb);
     EXPECT_TRUE(everyStrictPrefixFails(qmb));
 
     // The settings block of each other type; only types 4 and 5 carry masks.
@@ -89,113 +311,7 @@ TEST(Controller, StreamForms)
         controller.setText(QString(), 0);  // every read gives text 0
         EXPECT_EQ(writtenBytes(read).toHex(), writtenBytes(controller).toHex()) << int(type);
     }
-
-    // The mask alone; before 150 its angle is in turns, and a hostile angle
-    // wraps instead of overflowing.
-    ContentMask mask = sampleMask();
-    EXPECT_EQ(writtenBytes(mask).toHex(), hex(kSampleMaskBlock).mid(2).toHex());
-    mask.angle = 0x7FFFFFFF;
-    EXPECT_EQ(readBytes(mask, writtenBytes(mask), 149), 0);
-    EXPECT_EQ(mask.angle, qint32(quint32(0x7FFFFFFF) * 360u));
-}
-
-namespace {
-
-using StreamCheck::bytesAt;
-using StreamCheck::Chunk;
-
-constexpr quint16 N = 0xFFFF;
-#define DROPPED_WORD                                                                                                   \
-    {0, 112, "deadbeef"}, { 120, 125, "deadbeef" }
-
-// The settings block of each type as the versions held it.
-const std::map<int, std::vector<Chunk>> kSettings = {
-    {1,
-     {{0, N, "0203"},
-      {104, N, "0b0b0c0c"},
-      {0, N, "01"},
-      {126, N, "00"},
-      {0, N, "00 00000001 00000002"},
-      DROPPED_WORD,
-      {153, N, "0a0a"},
-      {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}}},
-    {2,
-     {{0, N, "02"},
-      {56, 62, "00"},
-      {63, N, "00"},
-      {0, N, "000012c0 07 02 01 00000001 00000002"},
-      DROPPED_WORD,
-      {0, N, "00 00000003 00000004 00000005 0006"},
-      {134, N, "07"},
-      {0, N, "080009"},
-      {69, N, "01 0280 01e0"}}},
-    {3,
-     {{0, N, "02 01 00000001 00000002"},
-      DROPPED_WORD,
-      {153, N, "0a0a"},
-      {0, N, "030004"},
-      {10, N, "05 0006 0007"},
-      {0, N, "01 02 00000003 00000004 00 00 01 0000000c"},
-      {104, N, "0b0b0c0c"},
-      {0, N, "01"},
-      {129, N, "00"},
-      {0, N, "0000000d"}}},
-    {4,
-     {{66, N, "02 0a000003 ff000000"},
-      DROPPED_WORD,
-      {66, N, "00"},
-      {124, N, "01 fffffffb 00000006 0007 08"},
-      {66, N, "09000a"},
-      {0, N, "0000000b"},
-      {62, N, "000800000001040102"},
-      {77, N, "00000002006d"},
-      {62, N, kSampleMaskBlock + 18}}},  // the mask's name came in at 77
-    {6, {{0, N, "01 02 00000003 00000004 00 01 00000005"}}},
-    {0, {}},
-};
-#undef DROPPED_WORD
-
-}  // namespace
-
-TEST(Controller, VersionGatesOnRead)
-{
-    const std::vector<Chunk> common = {// the fields in front of the settings block
-                                       {0, N, "00000064"},
-                                       {135, N, "0000004d"},
-                                       {0, N, "000300000002006e"},  // capacity, reference, number, name
-                                       {138, N, "0008 00000001 00000000 00000002 0074"},
-                                       {0, 138, "000000020074"},  // texts
-                                       {81, N, "00000009"},
-                                       {0, N, "00002580 08 01 03 00000004"},  // general option, serial port
-                                       {0, N, "000102030405060708090a0b0c0d0e0f1011121314151617"}};
-    const std::vector<Chunk> flags = {{0, N, "01"}, {78, N, "0101"}};
-    std::vector<Chunk> everyChunk = common;
-    everyChunk.insert(everyChunk.end(), flags.begin(), flags.end());
-    for (const auto& layout : kSettings)
-        everyChunk.insert(everyChunk.end(), layout.second.begin(), layout.second.end());
-    for (const quint16 version : StreamCheck::gateVersions(everyChunk, kProjectStreamVersion)) {
-        for (const auto& layout : kSettings) {
-            SCOPED_TRACE(std::to_string(version) + " type " + std::to_string(layout.first));
-            const QByteArray bytes = QByteArray(1, char(layout.first)) + bytesAt(version, common)
-                + bytesAt(version, layout.second) + bytesAt(version, flags);
-            Controller c;
-            ASSERT_EQ(readBytes(c, bytes, version), 0);
-            EXPECT_EQ(c.referenceId, version >= 135 ? 77u : 0xFFFFFFFFu);
-            EXPECT_EQ(c.generalOption, version >= 81 ? 9u : 2u);
-            EXPECT_EQ(c.texts(), (std::map<qint32, QString> {{0, QStringLiteral("t")}}));
-            EXPECT_EQ(c.flagC, version >= 78);
-            const bool shared = layout.first == 1 || layout.first == 3;
-            EXPECT_EQ(c.settings().sharedWordA, shared && version >= 153 ? 0x0A0A : 0);
-            EXPECT_EQ(c.settings().sharedWordB, shared && version >= 104 ? 0x0B0B : 0);
-            EXPECT_EQ(c.contentMasks.size(), layout.first == 4 && version >= 62 ? 1u : 0u);
-        }
-    }
-
-    // A hostile mask count is refused before anything is allocated.
-    QByteArray hostile = writtenBytes(controllerOfType(Controller::GzeType));
-    hostile.replace(hostile.lastIndexOf(hex("0008")) + 2, 4, hex("ffffffff"));
-    Controller refused;
-    EXPECT_THROW(readBytes(refused, hostile), std::runtime_error);
+    EXPECT_EQ(writtenBytes(sampleMask()).toHex(), hex(kSampleMaskBlock).mid(2).toHex());
 }
 
 TEST(Controller, SetTypeCarriesSharedSettings)
