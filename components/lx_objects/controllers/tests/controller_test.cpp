@@ -1,7 +1,5 @@
 #include "components/lx_objects/controllers/controller.h"
-#include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/tests/stream_bytes.h"
-#include "tests/support/stream_check.h"
 
 #include <gtest/gtest.h>
 
@@ -26,17 +24,18 @@ const char kSampleMaskBlock[] = "0102 00000002006d 3ff8000000000000c000000000000
                                 "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
                                 "40000000000000000000000000000000";
 
-// A gate table row that also says what the reader makes of it: data of the
-// versions [from, until) holds `stored`, which reads as what the newest
-// layout holds as `read` (the same when null). The settings are the class's
-// own, so the expected object is the newest layout's bytes read back; each
-// fix-up or fallback is a row of its own, so both its edges are read.
+// A gate table row that also says what a reader makes of older data: data
+// of the versions [from, until) holds `stored`; a row open to the newest
+// version is a field of the newest layout, whose bytes in data older than
+// `from` read as `before` (nothing when null). Rows that end earlier are old
+// data only. The settings are the class's own, so the object expected at a
+// version is the newest layout's bytes of what it must read as, read back.
 struct Row
 {
     quint16 from;
     quint16 until;
     const char* stored;
-    const char* read = nullptr;
+    const char* before = nullptr;
 };
 using Rows = std::vector<Row>;
 
@@ -52,185 +51,113 @@ std::vector<Chunk> storedLayout(const Rows& rows)
 
 Controller expectedAt(const Rows& rows, quint16 version)
 {
-    std::vector<Chunk> chunks;
-    for (const Row& row : rows)
-        chunks.push_back({row.from, row.until, row.read ? row.read : row.stored});
+    QByteArray newest;
+    for (const Row& row : rows) {
+        if (row.until == N)
+            newest += hex(version >= row.from ? row.stored : row.before ? row.before : "");
+    }
     Controller controller;
-    EXPECT_EQ(readBytes(controller, StreamCheck::bytesAt(version, chunks)), 0) << version;
+    EXPECT_EQ(readBytes(controller, newest), 0) << version;
     return controller;
 }
 
 const char kTexts[] = "0008 00000001 00000000 00000002 0074";
-#define DROPPED_WORD                                                                                                   \
-    {0, 112, "deadbeef", ""}, { 120, 125, "deadbeef", "" }
 
-// The fields in front of the settings block and behind it.
-const Rows kCommon = {{0, N, "00000064"},  // capacity
-                      {135, N, "0000004d"},
-                      {0, 135, "", "ffffffff"},     // reference
-                      {0, N, "0003 00000002006e"},  // number, name
-                      {138, N, kTexts},
-                      {0, 138, "00000002 0074", kTexts},  // one text was key 0
-                      {81, N, "00000009"},
-                      {0, 81, "", "00000002"},                                      // general option
-                      {0, N, "00002580 08 01 03 00000004"},                         // serial port, auxiliary value
-                      {0, N, "000102030405060708090a0b0c0d0e0f1011121314151617"}};  // the inputs
-const Rows kFlags = {{0, N, "01"}, {78, N, "0101"}, {0, 78, "", "0000"}};
+// The fields in front of the settings block (capacity, reference, number,
+// name, texts: one text was key 0, general option, serial port, auxiliary
+// value, inputs) and the flags behind it.
+const Rows kCommon = {{0, N, "00000064"},
+                      {135, N, "0000004d", "ffffffff"},
+                      {0, N, "0003 00000002006e"},
+                      {138, N, kTexts, kTexts},
+                      {0, 138, "00000002 0074"},
+                      {81, N, "00000009", "00000002"},
+                      {0, N, "00002580 08 01 03 00000004 000102030405060708090a0b0c0d0e0f1011121314151617"}};
+const Rows kFlags = {{0, N, "01"}, {78, N, "0101", "0000"}};
 
-const Rows kGzeSettings = {{66, N, "02 0a000003 ff000000"},
-                           {0, 66, "", "01 00000000 00000000"},
-                           DROPPED_WORD,
-                           {66, N, "00"},
-                           {0, 66, "", "01"},
-                           {124, N, "01 fffffffb 00000006 0007 08"},
-                           {0, 124, "", "00 00000000 00000000 0001 00"},
-                           {66, N, "09000a"},
-                           {0, 66, "", "00ffff"},
-                           {0, N, "0000000b"},
-                           // One mask; its name came in at 77, and before 150 its angle was in turns.
-                           {62, N, "0008 00000001 04 0102"},
-                           {0, 62, "", "0008 00000000"},
-                           {77, N, "00000002006d"},
-                           {62, 77, "", "ffffffff"},
-                           {62, N, "3ff8000000000000c000000000000000 00000280000001e0"},
-                           {150, N, "7fffffff"},
-                           {62, 150, "7fffffff", "fffffe98"},  // wraps, never overflows
-                           {62, N,
-                            "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
-                            "40000000000000000000000000000000"}};
-const ControllerSettings kGzeNewest = {.dmxRefresh = 2,
-                                       .ipAddress = 0x0A000003,
-                                       .subnetMask = 0xFF000000,
-                                       .dmxInSource = 9,
-                                       .dmxInSourceValue = 10,
-                                       .autoAddress = false,
-                                       .option32A = 11,
-                                       .option32B = -5,
-                                       .option32C = 6,
-                                       .option16 = 7,
-                                       .option8I = true,
-                                       .option8J = 8};
+// Each type's settings block as the versions held it. A word that some
+// versions carried in the middle of the address settings is dropped.
+const Rows kQmb = {
+    {0, N, "0203"},         {104, N, "0b0b0c0c", "00000000"}, {0, N, "01"},
+    {126, N, "00", "01"},   {0, N, "00 00000001 00000002"},   {0, 112, "deadbeef"},
+    {120, 125, "deadbeef"}, {153, N, "0a0a", "0000"},         {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}};
+const Rows kQmbZ = {{0, N, "02"},
+                    {56, 62, "01"},  // reads as the fallback of 62 and older
+                    {63, N, "00", "01"},
+                    {0, N, "000012c0 07 02 01 00000001 00000002"},
+                    {0, 112, "deadbeef"},
+                    {120, 125, "deadbeef"},
+                    {0, N, "00 00000003 00000004 00000005 0006"},
+                    {134, N, "07", "00"},
+                    {0, N, "080009"},
+                    {69, N, "01 0280 01e0", "00 0780 0438"}};
+const Rows kKnv = {{0, N, "02 01 00000001 00000002"},
+                   {0, 112, "deadbeef"},
+                   {120, 125, "deadbeef"},
+                   {153, N, "0a0a", "0000"},
+                   {0, N, "030004"},
+                   {10, N, "05 0006 0007", "00 ffff 0000"},
+                   {0, N, "01 02 00000003 00000004 00 00 01 0000000c"},
+                   {104, N, "0b0b0c0c", "00000000"},
+                   {0, N, "01"},
+                   {129, N, "00", "01"},
+                   {0, N, "0000000d"}};
+const Rows kGze = {{66, N, "02 0a000003 ff000000", "01 00000000 00000000"},
+                   {0, 112, "deadbeef"},
+                   {120, 125, "deadbeef"},
+                   {66, N, "00", "01"},
+                   {124, N, "01 fffffffb 00000006 0007 08", "00 00000000 00000000 0001 00"},
+                   {66, N, "09000a", "00ffff"},
+                   {0, N, "0000000b"},
+                   {62, N, "0008 00000000", "0008 00000000"}};
 
-// Each type's settings block as the versions held it, and the settings its
-// newest form holds.
-const std::tuple<const char*, Rows, ControllerSettings> kForms[] = {
-    {"00", {}, {}},
-    {"01",
-     {{0, N, "0203"},
-      {104, N, "0b0b0c0c"},
-      {0, 104, "", "00000000"},
-      {0, N, "01"},
-      {126, N, "00"},
-      {0, 126, "", "01"},
-      {0, N, "00 00000001 00000002"},
-      DROPPED_WORD,
-      {153, N, "0a0a"},
-      {0, 153, "", "0000"},
-      {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}},
-     {.dmxRefresh = 2,
-      .timeSource = 3,
-      .sharedWordA = 0x0A0A,
-      .sharedWordB = 0x0B0B,
-      .sharedWordC = 0x0C0C,
-      .option8A = true,
-      .ipAddress = 1,
-      .subnetMask = 2,
-      .proxyControllerId = 5,
-      .dmxInSource2 = 6,
-      .dmxInSource2Value = 7,
-      .dmxInSource3 = 8,
-      .dmxInSource3Value = 9,
-      .dmxInValue4 = 10,
-      .dmxInSource = 11,
-      .dmxInSourceValue = 12,
-      .serialMode = 3}},
-    {"02",
-     {{0, N, "02"},
-      {56, 62, "00"},
-      {63, N, "00"},
-      {0, 56, "", "01"},
-      {62, 63, "", "01"},
-      {0, N, "000012c0 07 02 01 00000001 00000002"},
-      DROPPED_WORD,
-      {0, N, "00 00000003 00000004 00000005 0006"},
-      {134, N, "07"},
-      {0, 134, "", "00"},
-      {0, N, "080009"},
-      {69, N, "01 0280 01e0"},
-      {0, 69, "", "00 0780 0438"}},
-     {.dmxRefresh = 2,
-      .ipAddress = 1,
-      .subnetMask = 2,
-      .dmxInSource = 8,
-      .dmxInSourceValue = 9,
-      .serial2BaudRate = 4800,
-      .serial2DataBits = 7,
-      .serial2StopBits = 2,
-      .serial2Parity = 1,
-      .autoAddress = false,
-      .option32A = 3,
-      .option32B = 4,
-      .option32C = 5,
-      .option16 = 6,
-      .option8H = 7,
-      .videoOption = true,
-      .videoWidth = 640,
-      .videoHeight = 480}},
-    {"03",
-     {{0, N, "02 01 00000001 00000002"},
-      DROPPED_WORD,
-      {153, N, "0a0a"},
-      {0, 153, "", "0000"},
-      {0, N, "030004"},
-      {10, N, "05 0006 0007"},
-      {0, 10, "", "00 ffff 0000"},
-      {0, N, "01 02 00000003 00000004 00 00 01 0000000c"},
-      {104, N, "0b0b0c0c"},
-      {0, 104, "", "00000000"},
-      {0, N, "01"},
-      {129, N, "00"},
-      {0, 129, "", "01"},
-      {0, N, "0000000d"}},
-     {.dmxRefresh = 2,
-      .sharedWordA = 0x0A0A,
-      .sharedWordB = 0x0B0B,
-      .sharedWordC = 0x0C0C,
-      .option8A = true,
-      .option8B = true,
-      .ipAddress = 1,
-      .subnetMask = 2,
-      .dmxInSource2 = 5,
-      .dmxInSource2Value = 6,
-      .dmxInValue4 = 7,
-      .dmxInSource = 3,
-      .dmxInSourceValue = 4,
-      .touch = {1, 2, 3, 4, false, false},
-      .hasDaliInterface = true,
-      .daliInterfaceId = 12,
-      .option32E = 13}},
-    {"04", kGzeSettings, kGzeNewest},
-    {"05", kGzeSettings, kGzeNewest},
-    {"06", {{0, N, "01 02 00000003 00000004 00 01 00000005"}}, {.touch = {1, 2, 3, 4, false, true}, .option32E = 5}},
-    {"ff", {}, {}},
+// The settings the newest form of each type's block holds.
+using SetUp = void (*)(ControllerSettings&);
+const SetUp kGzeSettings = [](ControllerSettings& s) {
+    s.dmxRefresh = 2, s.ipAddress = 0x0A000003, s.subnetMask = 0xFF000000, s.dmxInSource = 9;
+    s.dmxInSourceValue = 10, s.autoAddress = false, s.option32A = 11, s.option32B = -5, s.option32C = 6;
+    s.option16 = 7, s.option8I = true, s.option8J = 8;
 };
-#undef DROPPED_WORD
+const std::tuple<const char*, Rows, SetUp> kForms[] = {
+    {"00", {}, [](ControllerSettings&) {}},
+    {"01", kQmb,
+     [](ControllerSettings& s) {
+         s.dmxRefresh = 2, s.timeSource = 3, s.sharedWordA = 0x0A0A, s.sharedWordB = 0x0B0B, s.sharedWordC = 0x0C0C;
+         s.option8A = true, s.ipAddress = 1, s.subnetMask = 2, s.proxyControllerId = 5, s.dmxInSource2 = 6;
+         s.dmxInSource2Value = 7, s.dmxInSource3 = 8, s.dmxInSource3Value = 9, s.dmxInValue4 = 10;
+         s.dmxInSource = 11, s.dmxInSourceValue = 12, s.serialMode = 3;
+     }},
+    {"02", kQmbZ,
+     [](ControllerSettings& s) {
+         s.dmxRefresh = 2, s.ipAddress = 1, s.subnetMask = 2, s.dmxInSource = 8, s.dmxInSourceValue = 9;
+         s.serial2BaudRate = 4800, s.serial2DataBits = 7, s.serial2StopBits = 2, s.serial2Parity = 1;
+         s.autoAddress = false, s.option32A = 3, s.option32B = 4, s.option32C = 5, s.option16 = 6, s.option8H = 7;
+         s.videoOption = true, s.videoWidth = 640, s.videoHeight = 480;
+     }},
+    {"03", kKnv,
+     [](ControllerSettings& s) {
+         s.dmxRefresh = 2, s.sharedWordA = 0x0A0A, s.sharedWordB = 0x0B0B, s.sharedWordC = 0x0C0C;
+         s.option8A = s.option8B = true, s.ipAddress = 1, s.subnetMask = 2, s.dmxInSource2 = 5;
+         s.dmxInSource2Value = 6, s.dmxInValue4 = 7, s.dmxInSource = 3, s.dmxInSourceValue = 4;
+         s.touch = {1, 2, 3, 4, false, false}, s.hasDaliInterface = true, s.daliInterfaceId = 12, s.option32E = 13;
+     }},
+    {"04", kGze, kGzeSettings},
+    {"05", kGze, kGzeSettings},
+    {"06",
+     {{0, N, "01 02 00000003 00000004 00 01 00000005"}},
+     [](ControllerSettings& s) { s.touch = {1, 2, 3, 4, false, true}, s.option32E = 5; }},
+    {"ff", {}, [](ControllerSettings&) {}}};
 
 }  // namespace
 
 TEST(Controller, EveryTypeAtEveryVersion)
 {
-    ContentMask mask = sampleMask();
-    mask.angle = 0x7FFFFFFF;
-    for (const auto& [type, settings, newestSettings] : kForms) {
+    for (const auto& [type, settings, setUp] : kForms) {
         SCOPED_TRACE(type);
         const Rows rows = Rows {{0, N, type}} + kCommon + settings + kFlags;
-        const Controller newest = expectedAt(rows, kProjectStreamVersion);
-        EXPECT_EQ(newest.settings(), newestSettings);
-        std::map<quint8, ContentMask> masks;
-        if (newest.type() == 4 || newest.type() == 5)
-            masks[4] = mask;
-        EXPECT_EQ(newest.contentMasks, masks);
-        EXPECT_EQ(writtenBytes(newest), StreamCheck::bytesAt(kProjectStreamVersion, storedLayout(rows)));
+        ControllerSettings newest;
+        setUp(newest);
+        EXPECT_EQ(expectedAt(rows, kProjectStreamVersion).settings(), newest);
         StreamCheck::expectGateReads<Controller>(storedLayout(rows), kProjectStreamVersion,
                                                  [&rows](quint16 v) { return expectedAt(rows, v); });
     }
@@ -243,13 +170,34 @@ TEST(Controller, EveryTypeAtEveryVersion)
     for (int i = 0; i < Controller::kInputCount; ++i)
         common.setInputType(i, quint8(3 * i)), common.setInputData1(i, quint8(3 * i + 1)),
             common.setInputData2(i, quint8(3 * i + 2));
-    EXPECT_EQ(expectedAt(Rows {{0, N, "ff"}} + kCommon + kFlags, kProjectStreamVersion), common);
+    const Rows rows = Rows {{0, N, "ff"}} + kCommon + kFlags;
+    EXPECT_EQ(writtenBytes(common), StreamCheck::bytesAt(kProjectStreamVersion, storedLayout(rows)));
+    EXPECT_EQ(expectedAt(rows, kProjectStreamVersion), common);
 
     // A damaged mask count is refused before anything is allocated.
     const QByteArray bytes = writtenBytes(controllerOfType(Controller::GzeType));
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.size() - 7, "7fffffff", kProjectStreamVersion,
                                               "Error reading from file, count 2147483647 exceeds the data remaining",
                                               [](InStream& in) { Controller().read(in); }));
+}
+
+TEST(Controller, ContentMaskGates)
+{
+    // The name came in at 77; before 150 the angle was in turns, and a
+    // hostile one wraps instead of overflowing.
+    const std::vector<Chunk> layout = {
+        {77, N, "00000002006d"},
+        {0, N, "3ff8000000000000c000000000000000 00000280000001e0 7fffffff"},
+        {0, 150, ""},
+        {0, N,
+         "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
+         "40000000000000000000000000000000"}};
+    StreamCheck::expectGateReads<ContentMask>(layout, kProjectStreamVersion, [](quint16 v) {
+        ContentMask mask = sampleMask();
+        mask.name = v >= 77 ? mask.name : QString();
+        mask.angle = v >= 150 ? 0x7FFFFFFF : -360;
+        return mask;
+    });
 }
 
 TEST(Controller, StreamFormsOfTheSetters)
