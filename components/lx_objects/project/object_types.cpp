@@ -16,6 +16,7 @@
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/programming/io_meta_types.h"
+#include "components/lx_objects/programming/particle_system.h"
 #include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
@@ -74,6 +75,7 @@ void registerProjectTypes()
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
         valueRecord<HueTable>(QStringLiteral("HueTable")),
+        valueRecord<ParticleSystem>(QStringLiteral("ParticleSystem")),
         objectRecord<IoModule>(QStringLiteral("IoModule")),
         valueRecord<IoMPropertyEditorTemplate>(QStringLiteral("IoMPropertyEditorTemplate")),
         valueRecord<IoMPropertyTemplate>(QStringLiteral("IoMPropertyTemplate")),
