@@ -300,14 +300,17 @@ OutStream& operator<<(OutStream& out, InlineFields<T> field)
 
 // A fixed array (section 34) read whatever count the data stores: older or
 // damaged data may hold fewer or more values than the array, so the first
-// ones are kept, missing ones reset and extra ones read and dropped. Written
+// ones are kept, missing ones set to the fill value (a zero value unless
+// given: anyCountArray(values, fill)) and extra ones read and dropped. Written
 // as the array, behind a leading value that some layouts keep in the same
 // section (anyCountArray(lead, values)).
 template <class Lead, class Array>
 struct AnyCountArray
 {
+    using Element = std::remove_cv_t<std::remove_reference_t<decltype(std::declval<Array&>()[0])>>;
     Lead* lead;
     Array& values;
+    Element fill {};
 };
 
 template <class Array>
@@ -317,7 +320,15 @@ auto anyCountArray(Array& values)
     return AnyCountArray<Element, Array> {nullptr, values};
 }
 
+template <class Array>
+auto anyCountArray(Array& values, std::remove_cv_t<std::remove_reference_t<decltype(values[0])>> fill)
+{
+    using Element = std::remove_reference_t<decltype(values[0])>;
+    return AnyCountArray<Element, Array> {nullptr, values, fill};
+}
+
 template <class Lead, class Array>
+requires requires(Array& a) { std::begin(a); }
 AnyCountArray<Lead, Array> anyCountArray(Lead& lead, Array& values)
 {
     return AnyCountArray<Lead, Array> {&lead, values};
@@ -331,7 +342,7 @@ InStream& operator>>(InStream& in, AnyCountArray<Lead, Array> field)
     in.beginSection(StreamCode::Array);
     const quint32 count = in.readCount();
     const quint32 first = field.lead ? 1 : 0;
-    std::fill(field.values.begin(), field.values.end(), T());
+    std::fill(field.values.begin(), field.values.end(), field.fill);
     for (quint32 i = 0; i < count; ++i) {
         T value {};
         in >> value;

@@ -170,6 +170,10 @@ TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)
     EXPECT_EQ(read("0022 00000005 09 08 07 06 05"), (std::array<quint8, 3> {9, 8, 7}));
     EXPECT_EQ(read("0022 00000001 04"), (std::array<quint8, 3> {4, 0, 0}));
     EXPECT_THROW(read("0022 7fffffff 01"), std::runtime_error);
+    // With a fill value, what a short section lacks takes that value.
+    StreamCheck::readBinary(hex("0022 00000001 04"), kVersion,
+                            [&](InStream& in) { in >> Archive::anyCountArray(values, quint8(0xFF)); });
+    EXPECT_EQ(values, (std::array<quint8, 3> {4, 0xFF, 0xFF}));
 }
 
 namespace {

@@ -4,6 +4,8 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/io_module.h"
+#include "components/lx_objects/controllers/remote_device.h"
+#include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/function.h"
@@ -54,6 +56,7 @@ void registerProjectTypes()
         valueRecord<RDKey>(QStringLiteral("RDKey")),
         valueRecord<MidiMessage>(QStringLiteral("MidiMessage")),
         valueRecord<SerialString>(QStringLiteral("SerialString")),
+        objectRecord<RemoteDevice>(QStringLiteral("RemoteDevice")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
@@ -62,6 +65,8 @@ void registerProjectTypes()
         valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
         valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
         valueRecord<RGBData>(QStringLiteral("RGBData")),
+        objectRecord<Universe>(QStringLiteral("Universe")),
+        valueRecord<UniverseKey>(QStringLiteral("Universe")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
@@ -71,6 +76,7 @@ void registerProjectTypes()
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
+        valueRecord<GzePatchRecord>(QStringLiteral("GzePatchRecord")),
         valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
