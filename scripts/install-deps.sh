@@ -8,7 +8,7 @@ PACKAGES=(
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev
   libarchive-dev zlib1g-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth imagemagick x11-apps xdotool locales
+  xvfb xauth imagemagick x11-apps xdotool locales fonts-dejavu-core
 )
 if [[ "${1:-}" == "--bench" ]]; then
   PACKAGES+=(pigz)

@@ -4,14 +4,21 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/io_module.h"
+#include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
+#include "components/lx_objects/fixtures/fixture_instance.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/media/bitmap_font.h"
 #include "components/lx_objects/media/composition.h"
+#include "components/lx_objects/media/font_data.h"
 #include "components/lx_objects/media/frame_array.h"
+#include "components/lx_objects/media/free_user_numbers.h"
+#include "components/lx_objects/media/media_clip.h"
+#include "components/lx_objects/media/pixture_container.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
 #include "components/lx_objects/programming/custom_preset.h"
@@ -24,8 +31,10 @@
 #include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_action.h"
 #include "components/lx_objects/programming/trigger_condition.h"
+#include "components/lx_objects/programming/trigger_script.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/project/layout.h"
 #include "components/lx_objects/project/resource_keys.h"
 
 #include <mutex>
@@ -47,11 +56,13 @@ void registerProjectTypes()
         valueRecord<ConstChanInfo>(QStringLiteral("ConstChanInfo")),
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
         valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
+        objectRecord<FixtureInstance>(QStringLiteral("FixtureInstance")),
         objectRecord<Function>(QStringLiteral("Function")),
         valueRecord<PatchMapEntry>(QStringLiteral("PatchMapEntry")),
         objectRecord<Group>(QStringLiteral("Group")),
         valueRecord<FixOrGroupKey>(QStringLiteral("FixOrGroupKey")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
+        objectRecord<Layout>(QStringLiteral("Layout")),
         valueRecord<DateTimeMask>(QStringLiteral("DateTimeMask")),
         valueRecord<RDKey>(QStringLiteral("RDKey")),
         valueRecord<MidiMessage>(QStringLiteral("MidiMessage")),
@@ -59,25 +70,35 @@ void registerProjectTypes()
         objectRecord<RemoteDevice>(QStringLiteral("RemoteDevice")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
+        valueRecord<LayoutProperties>(QStringLiteral("LayoutProperties")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        objectRecord<MediaClip>(QStringLiteral("MediaClip")),
         objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
         valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
         valueRecord<RGBData>(QStringLiteral("RGBData")),
+        objectRecord<TriggerScript>(QStringLiteral("TriggerScript")),
         objectRecord<Universe>(QStringLiteral("Universe")),
         valueRecord<UniverseKey>(QStringLiteral("Universe")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
         valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
+        objectRecord<KinetPowerSupply>(QStringLiteral("KinetPowerSupply")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
+        objectRecord<FontData>(QStringLiteral("FontData")),
+        valueRecord<BitmapFont>(QStringLiteral("BitmapFont")),
+        valueRecord<LegacyBitmapFontMetrics>(QStringLiteral("LegacyBitmapFontMetrics")),
         objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
         valueRecord<GzePatchRecord>(QStringLiteral("GzePatchRecord")),
         valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
+        valueRecord<FreeUserNumbers>(QStringLiteral("FreeUserNumbers")),
+        objectRecord<PixtureContainer>(QStringLiteral("PixtureContainer")),
+        valueRecord<Pixture>(QStringLiteral("Pixture")),
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
         valueRecord<HueTable>(QStringLiteral("HueTable")),
@@ -93,6 +114,7 @@ void registerProjectTypes()
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
+        valueRecord<Glyph>(QStringLiteral("BitmapFont")),
     };
     for (const Record& record : records)
         registerType(record);

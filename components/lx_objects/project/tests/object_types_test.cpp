@@ -2,13 +2,17 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
+#include "components/lx_objects/media/bitmap_font.h"
 #include "components/lx_objects/media/composition.h"
+#include "components/lx_objects/media/free_user_numbers.h"
+#include "components/lx_objects/media/pixture_container.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/programming/trigger_values.h"
+#include "components/lx_objects/project/layout.h"
 #include "components/lx_objects/project/object_types.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +89,8 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
                     TextProperties, DynamicText, DynamicTextPart, ContentTarget, ContentTargetInstance, ContentMask,
                     DateTimeMask, RDKey, MidiMessage, SerialString, TriggerWildcard, RangeMode, ParamRange, Parameter,
                     ConstChanInfo, PatchPointData, FixtureModelSpec, PatchMapEntry, FixtureModelElement, HueTable,
-                    FixtureModelKey, DuplicateChanInfo>();
+                    FixtureModelKey, DuplicateChanInfo, LayoutProperties, BitmapFont, LegacyBitmapFontMetrics,
+                    FreeUserNumbers, Pixture, Glyph>();
 }
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)

@@ -1,0 +1,45 @@
+// FontData (array 11) is one dynamic-text font: its name and number, the
+// font it was made from (family, size, style flags) and the bitmap font
+// rendered from it for the controllers.
+//
+// Owned by the database like every archive object; one thread edits a copy.
+#ifndef LX_OBJECTS_MEDIA_FONT_DATA_H
+#define LX_OBJECTS_MEDIA_FONT_DATA_H
+
+#include "components/archive/object_base.h"
+#include "components/lx_objects/media/bitmap_font.h"
+
+#include <QString>
+
+class FontData : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 202;
+    static constexpr Archive::ArrayId kArrayId = 11;
+    // styleFlags bits.
+    static constexpr quint8 kBold = 0x01;
+    static constexpr quint8 kItalic = 0x02;
+    static constexpr quint8 kAntialiased = 0x04;
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    FontData* clone() const override { return new FontData(*this); }
+
+    bool operator==(const FontData&) const = default;
+
+    QString name;
+    quint32 number = 0;  // dynamic-text font number
+    QString family;
+    quint32 size = 16;
+    quint8 styleFlags = 0;
+    quint8 option = 1;
+    BitmapFont bitmap;
+
+private:
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+#endif  // LX_OBJECTS_MEDIA_FONT_DATA_H
