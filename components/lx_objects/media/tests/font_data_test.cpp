@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <utility>
 
@@ -36,27 +37,18 @@ FontData sampleFont()
 // empty glyphs at column 0.
 std::string legacyMetrics()
 {
-    std::string records;
+    const std::map<int, const char*> placed = {
+        {65, "00000001 00000002 00000001 00000002 00000003"},
+        {66, "00000001 00000005 00000000 00000000 00000000"},
+        {67, "ffffffff 00000001 00000000 00000000 00000000"},
+        {68, "7fffffff 7fffffff 00000000 00000000 00000000"},
+    };
+    std::string bytes = "00cd 00000002 00000001";
     for (int code = 32; code < 256; ++code) {
-        switch (code) {
-        case 65:
-            records += "00000001 00000002 00000001 00000002 00000003 ";
-            break;
-        case 66:
-            records += "00000001 00000005 00000000 00000000 00000000 ";
-            break;
-        case 67:
-            records += "ffffffff 00000001 00000000 00000000 00000000 ";
-            break;
-        case 68:
-            records += "7fffffff 7fffffff 00000000 00000000 00000000 ";
-            break;
-        default:
-            records += std::string(40, '0') + " ";
-            break;
-        }
+        const auto found = placed.find(code);
+        bytes.append(" ").append(found != placed.end() ? found->second : "0000000000000000000000000000000000000000");
     }
-    return "00cd 00000002 00000001 " + records + "0006 00000006 0000 0007 00c8 11111111 22222222 00000007";
+    return bytes.append(" 0006 00000006 0000 0007 00c8 11111111 22222222 00000007");
 }
 
 }  // namespace
