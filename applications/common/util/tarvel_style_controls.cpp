@@ -19,8 +19,8 @@ const QString kTintArrowPath = QStringLiteral(":/style/tarvel_arrow_disabled.png
 
 // Busy stripes repeat every this many pixels.
 constexpr int kStripePeriod = 22;
-// The first and last pixels of a scroll bar's track are left to the groove.
-constexpr int kScrollBarTrackEnd = 3;
+// The slider's track keeps this many pixels of groove clear at each end of a scroll bar.
+constexpr int kScrollBarTrackInset = 2;
 
 bool isVertical(QTabBar::Shape shape)
 {
@@ -603,7 +603,7 @@ QRect TarvelStyle::scrollBarRect(const QStyleOptionSlider* bar, SubControl subCo
 {
     const bool horizontal = bar->orientation == Qt::Horizontal;
     const QRect& rect = bar->rect;
-    const int track = std::max(0, (horizontal ? rect.width() : rect.height()) - 1 - kScrollBarTrackEnd);
+    const int track = std::max(0, (horizontal ? rect.width() : rect.height()) - 2 * kScrollBarTrackInset);
     // A range of nothing, or a backwards one, fills the track: it must not
     // divide by a page step of 0 plus an empty or negative range.
     int length = track;
@@ -617,7 +617,8 @@ QRect TarvelStyle::scrollBarRect(const QStyleOptionSlider* bar, SubControl subCo
         length = std::min(length, track);
     }
     const int start =
-        sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition, track - length, bar->upsideDown) + 2;
+        sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition, track - length, bar->upsideDown)
+        + kScrollBarTrackInset;
     // From first to last along the bar (inclusive), the whole thickness across.
     const auto along = [&](int first, int last) {
         const QRect part = horizontal ? QRect(QPoint(first, 0), QPoint(last, rect.height() - 1))

