@@ -27,6 +27,7 @@ struct UnspecifiedValue
     quint32 typeCode() const { return T::kTypeCode; }
     void read(InStream&) { throwNoStreamLayout(T::kTypeCode); }
     void write(OutStream&) const { throwNoStreamLayout(T::kTypeCode); }
+    bool operator==(const UnspecifiedValue&) const = default;
 };
 
 // An archive object class of code T::kTypeCode, derived from Base, without a

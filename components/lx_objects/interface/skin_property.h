@@ -39,7 +39,11 @@ public:
     virtual bool assign(const SkinProperty& other) = 0;
     virtual SkinProperty* clone() const = 0;
 
-protected:
+private:
+    // Only a kind compares, by its value: two properties seen through the
+    // base are not comparable.
+    template <quint32, ValueKind, class>
+    friend class TypedSkinProperty;
     bool operator==(const SkinProperty&) const = default;
 };
 
