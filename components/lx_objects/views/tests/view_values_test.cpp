@@ -70,6 +70,8 @@ TEST(ViewValues, BrowserPathsOrderByWholeElements)
     EXPECT_EQ(paths.size(), 2u);
 
     EXPECT_EQ(blockBytes(one).toHex(), hex("010d 00000008 0100000000000000").toHex());
+    EXPECT_TRUE(StreamCheck::damagedReadFails(blockBytes(one), 2, "7fffffff", kProjectStreamVersion,
+                                              "Error reading from file", readValue<BrowserModelPath>));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(pathOf("0100000000000000 02"), kProjectStreamVersion));
 }
 
