@@ -22,7 +22,7 @@ public:
     using PlanScene::m_axisLock, PlanScene::m_backgroundFitMode, PlanScene::m_backgroundImage,
         PlanScene::m_backgroundImageRect, PlanScene::m_backgroundImageScale, PlanScene::m_bandItem,
         PlanScene::m_gridStep, PlanScene::m_gridStyle, PlanScene::m_lassoItem, PlanScene::m_liveSelection,
-        PlanScene::m_majorLineEvery, PlanScene::m_moveId, PlanScene::m_unit;
+        PlanScene::m_majorLineEvery, PlanScene::m_moveId, PlanScene::m_selectionShapeMode, PlanScene::m_unit;
 
     enum PressAction { None, Lasso, Drag };
 
@@ -309,7 +309,8 @@ TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
              s.move({520, 520}), s.release({520, 520}, Qt::LeftButton, Mod::ControlModifier);
          },
          {"pressed 1", "rect 0", "apply 0 S", "rect 1", "apply 0 S"}},
-        {[](RecordingScene& s) {  // the band takes the item it contains, the release's modifiers
+        {[](RecordingScene& s) {  // the band takes the item it meets, the release's modifiers
+             s.m_selectionShapeMode = 1;
              s.press({90, 90}), s.move({120, 120}), s.release({120, 120}, Qt::LeftButton, Mod::ControlModifier);
          },
          {"pressed 1", "rect 1", "apply 1 C"}},
