@@ -6,7 +6,6 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,9 +19,10 @@ class RecordingScene : public PlanScene
 {
 public:
     using PlanScene::m_axisLock, PlanScene::m_backgroundFitMode, PlanScene::m_backgroundImage,
-        PlanScene::m_backgroundImageRect, PlanScene::m_backgroundImageScale, PlanScene::m_bandItem,
-        PlanScene::m_gridStep, PlanScene::m_gridStyle, PlanScene::m_lassoItem, PlanScene::m_liveSelection,
-        PlanScene::m_majorLineEvery, PlanScene::m_moveId, PlanScene::m_selectionShapeMode, PlanScene::m_unit;
+        PlanScene::m_backgroundImagePath, PlanScene::m_backgroundImageRect, PlanScene::m_backgroundImageScale,
+        PlanScene::m_bandItem, PlanScene::m_gridStep, PlanScene::m_gridStyle, PlanScene::m_lassoItem,
+        PlanScene::m_liveSelection, PlanScene::m_majorLineEvery, PlanScene::m_moveId, PlanScene::m_selectionShapeMode,
+        PlanScene::m_unit;
 
     enum PressAction { None, Lasso, Drag };
 
@@ -65,35 +65,28 @@ public:
             QString(modifiers & Qt::ShiftModifier ? "S" : "") + (modifiers & Qt::ControlModifier ? "C" : "");
         log << QString("apply %1 %2").arg(items.size()).arg(keys);
     }
-    bool nudgeSelection(const QPointF& d) override
-    {
-        log << QString("nudge %1,%2").arg(d.x()).arg(d.y());
-        return true;
-    }
+    bool note(const QString& line, bool result = true) { return log << line, result; }
+    bool nudgeSelection(const QPointF& d) override { return note(QString("nudge %1,%2").arg(d.x()).arg(d.y())); }
     void deleteSelection(Qt::KeyboardModifiers) override { log << "delete"; }
-    bool duplicateSelection(Qt::KeyboardModifiers) override
-    {
-        log << "duplicate";
-        return duplicates;
-    }
+    bool duplicateSelection(Qt::KeyboardModifiers) override { return note("duplicate", duplicates); }
     QRectF dragItemsBounds() const override { return itemsBounds; }
     bool dragBy(const QPointF& d, Qt::KeyboardModifiers) override
     {
-        log << QString("dragBy %1,%2").arg(d.x()).arg(d.y());
-        return true;
+        return note(QString("dragBy %1,%2").arg(d.x()).arg(d.y()));
     }
     bool moveItems(const QPointF& d, int id, bool f) override
     {
-        log << QString("move %1,%2 id %3 final %4").arg(d.x()).arg(d.y()).arg(id).arg(f);
-        return true;
+        return note(QString("move %1,%2 id %3 final %4").arg(d.x()).arg(d.y()).arg(id).arg(f));
     }
     void dragFinished() override { log << "finished"; }
 
     // Mouse events as a view delivers them; screen positions equal scene ones.
+    static constexpr auto Press = QEvent::GraphicsSceneMousePress, Move = QEvent::GraphicsSceneMouseMove,
+                          Release = QEvent::GraphicsSceneMouseRelease;
     void mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers modifiers = {})
     {
-        if (type == QEvent::GraphicsSceneMousePress || type == QEvent::GraphicsSceneMouseDoubleClick)
+        if (type == Press || type == QEvent::GraphicsSceneMouseDoubleClick)
             m_down[button] = at.toPoint();
         QGraphicsSceneMouseEvent event(type);
         event.setScenePos(at);
@@ -105,18 +98,10 @@ public:
         event.setModifiers(modifiers);
         QCoreApplication::sendEvent(this, &event);
     }
-    void press(QPointF at, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {})
-    {
-        mouse(QEvent::GraphicsSceneMousePress, at, b, b, m);
-    }
-    void move(QPointF at, Qt::MouseButtons b = Qt::LeftButton, Qt::KeyboardModifiers m = {})
-    {
-        mouse(QEvent::GraphicsSceneMouseMove, at, Qt::NoButton, b, m);
-    }
-    void release(QPointF at, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {})
-    {
-        mouse(QEvent::GraphicsSceneMouseRelease, at, b, Qt::NoButton, m);
-    }
+    using Keys = Qt::KeyboardModifiers;
+    void press(QPointF at, Qt::MouseButton b = Qt::LeftButton, Keys m = {}) { mouse(Press, at, b, b, m); }
+    void move(QPointF at, Qt::MouseButtons b = Qt::LeftButton, Keys m = {}) { mouse(Move, at, Qt::NoButton, b, m); }
+    void release(QPointF at, Qt::MouseButton b = Qt::LeftButton, Keys m = {}) { mouse(Release, at, b, {}, m); }
     void key(int key, Qt::KeyboardModifiers modifiers = {}, QEvent::Type type = QEvent::KeyPress)
     {
         QKeyEvent event(type, key, modifiers);
@@ -174,7 +159,6 @@ TEST_F(PlanSceneTest, LineGridOutsideBandAndSelectionItems)
         };
         const int edge = row(299).indexOf(QRegularExpression("[^o]"));
         ASSERT_GT(edge, 10);
-        EXPECT_EQ(row(5), QString(300, 'o'));
         QString expected = QString(edge, 'o') + QString(300 - edge, 'w');
         for (int x = edge + 20; every == 5 && x < 300; x += 20)
             expected[x] = 'g';
@@ -245,6 +229,14 @@ TEST_F(PlanSceneTest, BackgroundImageFitModes)
         scene.m_backgroundFitMode = sample.mode;
         EXPECT_TRUE(pixelNear(render(scene, {200, 100}), sample.x, sample.y, sample.colour)) << sample.mode;
     }
+
+    // Each scene drops its reference to the shared image; a path not shared is left alone.
+    auto& shared = PlanScene::sharedBackgroundImages();
+    shared.insert("plan.png", {QPixmap(1, 1), 2});
+    for (int refs : {1, 0, 0}) {
+        RecordingScene().m_backgroundImagePath = "plan.png";
+        EXPECT_EQ(shared.value("plan.png").refCount, refs);
+    }
 }
 
 TEST_F(PlanSceneTest, ZoomLevelAndZoomToRect)
@@ -266,11 +258,10 @@ TEST_F(PlanSceneTest, ZoomLevelAndZoomToRect)
         EXPECT_EQ(controller.zoomOutAction()->isEnabled(), out) << asked;
         EXPECT_EQ(plain.count(), int(announced)) << asked;
         EXPECT_EQ(withOperation.count(), int(announced)) << asked;
+        plain.clear();
         if (announced) {
-            EXPECT_EQ(plain.takeFirst().at(0).toUInt(), level);
-            const QVariantList args = withOperation.takeFirst();
-            EXPECT_EQ(args.at(0).toUInt(), level);
-            EXPECT_EQ(args.at(1).value<PlanTransformController::ZoomOperation>(), PlanTransformController::SetZoom);
+            EXPECT_EQ(withOperation.takeFirst(),
+                      (QVariantList {level, QVariant::fromValue(PlanTransformController::SetZoom)}));
         }
     }
 
@@ -321,8 +312,8 @@ TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
          {"pressed 1", "polygon 1", "apply 1 "}},
         {[](RecordingScene& s) {  // a right press and release during a band change nothing
              s.press({90, 90}), s.move({120, 120});
-             s.mouse(QEvent::GraphicsSceneMousePress, {120, 120}, Qt::RightButton, Qt::LeftButton | Qt::RightButton);
-             s.mouse(QEvent::GraphicsSceneMouseRelease, {120, 120}, Qt::RightButton, Qt::LeftButton);
+             s.mouse(s.Press, {120, 120}, Qt::RightButton, Qt::LeftButton | Qt::RightButton);
+             s.mouse(s.Release, {120, 120}, Qt::RightButton, Qt::LeftButton);
              s.key(Qt::Key_D, Mod::ControlModifier);  // ignored during a band
              EXPECT_EQ(s.mode(), PlanScene::BandDragging);
              s.key(Qt::Key_Escape), s.release({120, 120});
@@ -378,7 +369,6 @@ TEST_F(PlanSceneTest, ItemDrags)
     scene.move({30, 40});
     // Committed after 250 ms, and finally on release, within the limits.
     QTRY_VERIFY_WITH_TIMEOUT(scene.log.contains("move 25,35 id 0 final 0"), 2000);
-    EXPECT_TRUE(scene.log.contains("move 25,35 id 0 final 0"));
     scene.move({2000, 40});
     scene.release({2000, 40});
     EXPECT_EQ(scene.log,
