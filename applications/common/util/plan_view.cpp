@@ -32,12 +32,13 @@ void PlanView::applyZoomRect(const QRectF& rect)
         return;
 
     setTransformationAnchor(QGraphicsView::NoAnchor);
-    // At the maximum zoom a scene unit spans base scale x maximum / 100 pixels.
-    const double leastFraction = 100.0 / (m_baseScale * maximum);
+    // At the maximum zoom a pixel spans 100 / (base scale x maximum) scene
+    // units; a smaller rectangle would zoom further.
+    const double unitsPerPixel = 100.0 / (m_baseScale * maximum);
     QRectF target = rect.normalized();
     const QPointF centre = target.center();
-    target.setWidth(std::max(target.width(), viewport()->width() * leastFraction));
-    target.setHeight(std::max(target.height(), viewport()->height() * leastFraction));
+    target.setWidth(std::max(target.width(), viewport()->width() * unitsPerPixel));
+    target.setHeight(std::max(target.height(), viewport()->height() * unitsPerPixel));
     target.moveCenter(centre);
     fitInView(target, Qt::KeepAspectRatio);
     const double level = transform().m22() * 100.0 / m_baseScale;
