@@ -40,9 +40,9 @@
 // - A layout that differs entirely at old versions is read by hand: orRead(fn)
 //   reads in place of a gated field (fn(InStream&, field...)); fix-ups of old
 //   data follow readFields() in the class's read().
-// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields,
-//   anyCountArray, counted) are plain stream values and serve outside a list
-//   as well: in >> storedAs<quint8>(x).
+// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, vector32,
+//   inlineFields, anyCountArray, counted) are plain stream values and serve
+//   outside a list as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
 
@@ -265,6 +265,58 @@ OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
     for (const auto& element : field.container)
         out << FieldDetail::toStored<Stored>(element);
     out.endSection(code);
+    return out;
+}
+
+// A vector of 32-bit values (quint32 or qint32) in the form many project
+// classes share: a vector section, a u32 count, each element. A count above
+// kMaxVector32 fails with std::length_error "vector<T> too long" as the
+// stored format's readers always refused it, before the count is checked
+// against the data remaining; elements are appended as they are read.
+inline constexpr quint32 kMaxVector32 = 0x3FFFFFFF;
+
+template <class C>
+struct Vector32
+{
+    C& values;
+};
+
+template <class C>
+Vector32<C> vector32(C& values)
+{
+    using T = typename std::remove_const_t<C>::value_type;
+    static_assert(std::is_same<T, quint32>::value || std::is_same<T, qint32>::value, "32-bit elements");
+    return Vector32<C> {values};
+}
+
+template <class C>
+InStream& operator>>(InStream& in, Vector32<C> field)
+{
+    static_assert(!std::is_const<C>::value, "cannot read into a constant");
+    using T = typename C::value_type;
+    in.beginSection(StreamCode::Vector);
+    quint32 count = 0;
+    in >> count;
+    in.checkStatus();
+    if (count > kMaxVector32)
+        throw std::length_error("vector<T> too long");
+    in.checkCount(count);
+    field.values.clear();
+    StreamDetail::reserveFor(in, field.values, count, qint64(sizeof(T)));
+    for (quint32 i = 0; i < count; ++i) {
+        T value = 0;
+        in >> value;
+        in.checkStatus();
+        field.values.push_back(value);
+    }
+    in.endSection(StreamCode::Vector);
+    return in;
+}
+
+template <class C>
+OutStream& operator<<(OutStream& out, Vector32<C> field)
+{
+    StreamDetail::writeSequence(out, StreamCode::Vector, field.values);
     return out;
 }
 

@@ -12,6 +12,9 @@
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/interface/interface_objects.h"
+#include "components/lx_objects/interface/interface_theme.h"
+#include "components/lx_objects/interface/skin_property.h"
 #include "components/lx_objects/media/bitmap_font.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/font_data.h"
@@ -35,7 +38,10 @@
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/layout.h"
+#include "components/lx_objects/project/location_data.h"
 #include "components/lx_objects/project/resource_keys.h"
+#include "components/lx_objects/views/new_interface_data.h"
+#include "components/lx_objects/views/view_values.h"
 
 #include <mutex>
 
@@ -55,6 +61,8 @@ void registerProjectTypes()
         valueRecord<Parameter>(QStringLiteral("Parameter")),
         valueRecord<ConstChanInfo>(QStringLiteral("ConstChanInfo")),
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
+        valueRecord<GeoCoord>(QStringLiteral("GeoCoord")),
+        valueRecord<DaylightSavingRule>(QStringLiteral("DaylightSavingRule")),
         valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
         objectRecord<FixtureInstance>(QStringLiteral("FixtureInstance")),
         objectRecord<Function>(QStringLiteral("Function")),
@@ -63,10 +71,42 @@ void registerProjectTypes()
         valueRecord<FixOrGroupKey>(QStringLiteral("FixOrGroupKey")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
         objectRecord<Layout>(QStringLiteral("Layout")),
+        valueRecord<InterfaceConfigurationHeader>(QStringLiteral("InterfaceConfigurationHeader")),
+        objectRecord<InterfaceConfiguration>(QStringLiteral("InterfaceConfiguration")),
+        abstractObjectRecord(InterfaceControl::kTypeCode, QStringLiteral("InterfaceControl")),
+        objectRecord<InterfaceButton>(QStringLiteral("InterfaceButton")),
+        objectRecord<InterfaceSlider>(QStringLiteral("InterfaceSlider")),
+        objectRecord<InterfaceColourPicker>(QStringLiteral("InterfaceColourPicker")),
+        objectRecord<InterfaceKeypad>(QStringLiteral("InterfaceKeypad")),
+        objectRecord<InterfaceLabel>(QStringLiteral("InterfaceLabel")),
+        objectRecord<InterfaceClock>(QStringLiteral("InterfaceClock")),
+        valueRecord<NavigationButtons>(QStringLiteral("NavigationButtons")),
+        objectRecord<InterfacePage>(QStringLiteral("InterfacePage")),
+        objectRecord<InterfacePageSwitcher>(QStringLiteral("InterfacePageSwitcher")),
+        valueRecord<SkinTransition>(QStringLiteral("SkinTransition")),
+        valueRecord<InterfaceSkin>(QStringLiteral("InterfaceSkin")),
+        valueRecord<InterfaceSkinSet>(QStringLiteral("InterfaceSkinSet")),
+        valueRecord<SkinPropertyKey>(QStringLiteral("SkinPropertyKey")),
+        abstractRecord<SkinProperty>(SkinProperty::kTypeCode, QStringLiteral("SkinProperty")),
+        polymorphicRecord<SkinProperty, IntSkinProperty>(IntSkinProperty::kTypeCode, QStringLiteral("IntSkinProperty")),
+        polymorphicRecord<SkinProperty, DoubleSkinProperty>(DoubleSkinProperty::kTypeCode,
+                                                            QStringLiteral("DoubleSkinProperty")),
+        polymorphicRecord<SkinProperty, BoolSkinProperty>(BoolSkinProperty::kTypeCode,
+                                                          QStringLiteral("BoolSkinProperty")),
+        polymorphicRecord<SkinProperty, StringSkinProperty>(StringSkinProperty::kTypeCode,
+                                                            QStringLiteral("StringSkinProperty")),
+        polymorphicRecord<SkinProperty, ColourSkinProperty>(ColourSkinProperty::kTypeCode,
+                                                            QStringLiteral("ColourSkinProperty")),
+        polymorphicRecord<SkinProperty, ImageSkinProperty>(ImageSkinProperty::kTypeCode,
+                                                           QStringLiteral("ImageSkinProperty")),
+        valueRecord<ImageData>(QStringLiteral("ImageData")),
+        valueRecord<SharedImageData>(QStringLiteral("SharedImageData")),
+        objectRecord<InterfaceTheme>(QStringLiteral("InterfaceTheme")),
         valueRecord<DateTimeMask>(QStringLiteral("DateTimeMask")),
         valueRecord<RDKey>(QStringLiteral("RDKey")),
         valueRecord<MidiMessage>(QStringLiteral("MidiMessage")),
         valueRecord<SerialString>(QStringLiteral("SerialString")),
+        valueRecord<PlanTransformData>(QStringLiteral("PlanTransformData")),
         objectRecord<RemoteDevice>(QStringLiteral("RemoteDevice")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
@@ -81,6 +121,7 @@ void registerProjectTypes()
         objectRecord<TriggerScript>(QStringLiteral("TriggerScript")),
         objectRecord<Universe>(QStringLiteral("Universe")),
         valueRecord<UniverseKey>(QStringLiteral("Universe")),
+        valueRecord<TimelineTransformData>(QStringLiteral("TimelineTransformData")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
@@ -101,7 +142,10 @@ void registerProjectTypes()
         valueRecord<Pixture>(QStringLiteral("Pixture")),
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
+        valueRecord<BrowserModelPath>(QStringLiteral("BrowserModelPath")),
         valueRecord<HueTable>(QStringLiteral("HueTable")),
+        valueRecord<NewInterfacePageData>(QStringLiteral("NewInterfacePageData")),
+        valueRecord<NavigationButtonData>(QStringLiteral("NavigationButtonData")),
         valueRecord<ParticleSystem>(QStringLiteral("ParticleSystem")),
         objectRecord<IoModule>(QStringLiteral("IoModule")),
         valueRecord<IoMPropertyEditorTemplate>(QStringLiteral("IoMPropertyEditorTemplate")),
@@ -111,10 +155,13 @@ void registerProjectTypes()
         valueRecord<IoMContributor>(QStringLiteral("IoMContributor")),
         valueRecord<IoMPackage>(QStringLiteral("IoMPackage")),
         objectRecord<IoMTypeTracker>(QStringLiteral("IoMTypeTracker")),
+        valueRecord<SourceCodeEditorData>(QStringLiteral("SourceCodeEditorData")),
+        valueRecord<NewInterfaceData>(QStringLiteral("NewInterfaceData")),
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
         valueRecord<Glyph>(QStringLiteral("BitmapFont")),
+        valueRecord<LocationData>(QStringLiteral("LocationData")),
     };
     for (const Record& record : records)
         registerType(record);
