@@ -2,6 +2,7 @@
 
 #include "components/archive/fields.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -9,7 +10,13 @@ namespace {
 // The old form: metrics, one bitmap holding every glyph's columns of
 // `height` bytes (one grey value a pixel), two numbers nothing uses and the
 // first header number. A glyph whose numbers are negative or whose columns
-// lie outside the bitmap is left out; the others convert.
+// lie outside the bitmap is left out; the others convert. Glyphs may share
+// columns, but a file must not make the converted glyphs many times larger
+// than the bitmap it stored: past kMaxExpansion times the bitmap (or 64 KiB),
+// further glyphs are left out.
+constexpr qint64 kMaxExpansion = 8;
+constexpr qint64 kMinBudget = 64 * 1024;
+
 void readLegacyFont(InStream& in, std::map<quint16, Glyph>& glyphs, qint32& header2, qint32& height, qint32& header0)
 {
     LegacyBitmapFontMetrics metrics;
@@ -21,6 +28,7 @@ void readLegacyFont(InStream& in, std::map<quint16, Glyph>& glyphs, qint32& head
     header2 = metrics.header2;
 
     const qint64 cellHeight = metrics.height;
+    qint64 budget = std::max(kMinBudget, kMaxExpansion * qint64(bitmap.size()));
     for (std::size_t g = 0; g < LegacyBitmapFontMetrics::kGlyphCount; ++g) {
         const LegacyBitmapFontMetrics::Record& record = metrics.records[g];
         if (cellHeight < 0 || record[0] < 0 || record[1] < 0)
@@ -28,8 +36,9 @@ void readLegacyFont(InStream& in, std::map<quint16, Glyph>& glyphs, qint32& head
         // 64 bits: the numbers come from the file.
         const qint64 start = qint64(record[0]) * cellHeight;
         const qint64 length = qint64(record[1]) * cellHeight;
-        if (start + length > qint64(bitmap.size()))
+        if (start + length > qint64(bitmap.size()) || length > budget)
             continue;
+        budget -= length;
         Glyph glyph;
         glyph.width = record[1];
         glyph.metric1 = record[2];

@@ -111,3 +111,20 @@ TEST(FontData, MovesTakeTheGlyphs)
     EXPECT_EQ(constructed, sampleFont().bitmap);
     EXPECT_TRUE(target.glyphs.empty());
 }
+
+TEST(FontData, OldGlyphsSharingColumnsCannotGrowPastTheirBudget)
+{
+    // Every glyph covers the whole 16 KiB bitmap: a real font's glyphs lie
+    // side by side, so only eight bitmaps' worth (128 KiB) convert.
+    std::string record;
+    for (int code = 32; code < 256; ++code)
+        record += " 00000000 00004000 00000000 00000000 00000000";
+    const QByteArray bytes =
+        hex(("00000002 0046 00000002 00000002 0041 0000000c 05 00cc 00cd 00000001 00000000" + record + " 0006 00004000")
+                .c_str())
+        + QByteArray(16384, '\1') + hex("11111111 22222222 00000007");
+    FontData font;
+    ASSERT_EQ(readBytes(font, bytes, 136), 0);
+    EXPECT_EQ(font.bitmap.glyphs.size(), 8u);
+    EXPECT_EQ(font.bitmap.glyphs.begin()->second.alpha.size(), 16384u);
+}
