@@ -197,7 +197,11 @@ TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
     std::atomic<bool> stop {false};
     std::atomic<int> commits {0}, resets {0};
     auto committer = std::async(std::launch::async, [&] {
-        for (int i = 0; i < 400 && !stop; ++i) {
+        // Started threads may run one after the other: the commits begin once
+        // the resets have, and go on past their rounds until one has landed.
+        while (resets == 0)
+            std::this_thread::yield();
+        for (int i = 0; i < 400 || commits == 0; ++i) {
             try {
                 EditContext context(db);
                 addThing(db, i);
