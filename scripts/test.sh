@@ -36,3 +36,36 @@ cmake --build build/test -j "$JOBS"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DBUILD_TESTING=ON
 cmake --build build/release -j "$JOBS"
 (cd build/release && ctest --output-on-failure -j "$JOBS" --timeout 600)
+
+# --- ThreadSanitizer (begin) ---
+# The test executables of the components whose data threads share, built
+# alone (their targets only) with ThreadSanitizer at -O1, which compiles a
+# fifth faster than -O2 and runs about as fast; each runs in one shard per
+# core. Any report stops its shard with a non-zero exit and fails the run.
+cd "$(git rev-parse --show-toplevel)"
+TSAN_TARGETS=(seltrane_os_tests archive_tests)
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" \
+  -DMORVANT_TSAN=ON -DBUILD_TESTING=ON
+cmake --build build/tsan -j "$JOBS" --target "${TSAN_TARGETS[@]}"
+tsan_failed=0
+for target in "${TSAN_TARGETS[@]}"; do
+  exe="$(find build/tsan -type f -name "$target" -perm -u+x | head -n 1)"
+  [[ -n "$exe" ]] || { echo "ThreadSanitizer: $target was not built" >&2; exit 1; }
+  pids=()
+  for ((shard = 0; shard < JOBS; shard++)); do
+    QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1" \
+      GTEST_TOTAL_SHARDS="$JOBS" GTEST_SHARD_INDEX="$shard" "$exe" >"build/tsan/$target.$shard.log" 2>&1 &
+    pids+=("$!")
+  done
+  for ((shard = 0; shard < JOBS; shard++)); do
+    if wait "${pids[shard]}"; then
+      echo "ThreadSanitizer: $exe shard $shard/$JOBS: $(grep -E '^\[  PASSED  \]' "build/tsan/$target.$shard.log")"
+    else
+      echo "ThreadSanitizer: $exe shard $shard/$JOBS failed:" >&2
+      cat "build/tsan/$target.$shard.log" >&2
+      tsan_failed=1
+    fi
+  done
+done
+((tsan_failed == 0))
+# --- ThreadSanitizer (end) ---

@@ -14,8 +14,10 @@
 // only committed state. Commit is optimistic: a record that another thread
 // made stale fails the whole commit (code 1) with nothing applied. The four
 // recursive locks are always taken in the order context, save, transponder,
-// reader. Change signals are delivered on the committing thread while it holds
-// the transponder lock; listeners may read but not edit (code 15).
+// reader; a listener set's lock comes between transponder and reader (a
+// listener is called under it and may read). Change signals are delivered on
+// the committing thread while it holds the transponder lock; listeners may
+// read but not edit (code 15).
 // The registry functions (createDatabase, setCurrentDatabase, closeDatabase)
 // take no lock: call them while no other thread uses the registry.
 //

@@ -138,6 +138,8 @@ public:
     // Whether the apply operations collect a change set: a commit turns it
     // off for an array nobody listens to, which then costs no node per
     // object. A listener added while such a commit applies misses that one.
+    // hasListeners takes no lock: the commit asks it under the reader lock,
+    // which listeners take inside their sets' locks.
     void collectChanges(bool collect) { m_collectChanges = collect; }
     bool hasListeners() { return m_objectListeners.size() != 0 || m_arrayListeners.size() != 0; }
     // Delivers one commit's changes: one object signal per change, then one

@@ -5,12 +5,18 @@
 // The set does not own its listeners: a listener removes itself before it is
 // destroyed. A listener is called with the set's lock held, may notify again
 // on the same thread and may add or remove listeners (itself included) while
-// it is being called. All operations may be called from any thread.
+// it is being called; once remove() has returned on another thread, the
+// listener is not being called. All operations may be called from any thread.
+//
+// size() takes no lock, so that a thread holding locks which listeners take
+// (a database asking whether to collect changes) can ask it without taking
+// the set's lock after them.
 #ifndef SELTRANE_COMPONENTS_OS_LISTENER_SET_H
 #define SELTRANE_COMPONENTS_OS_LISTENER_SET_H
 
 #include "seltrane_components/os/recursive_lock.h"
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <set>
@@ -39,14 +45,18 @@ public:
         if (!listener)
             return false;
         std::lock_guard<RecursiveLock> guard(m_lock);
-        return m_listeners.insert(listener).second;
+        const bool added = m_listeners.insert(listener).second;
+        m_size.store(m_listeners.size(), std::memory_order_release);
+        return added;
     }
 
     // False when the listener was not present.
     bool remove(ListenerType* listener)
     {
         std::lock_guard<RecursiveLock> guard(m_lock);
-        return m_listeners.erase(listener) != 0;
+        const bool removed = m_listeners.erase(listener) != 0;
+        m_size.store(m_listeners.size(), std::memory_order_release);
+        return removed;
     }
 
     bool contains(ListenerType* listener) const
@@ -55,11 +65,9 @@ public:
         return m_listeners.count(listener) != 0;
     }
 
-    std::size_t size() const
-    {
-        std::lock_guard<RecursiveLock> guard(m_lock);
-        return m_listeners.size();
-    }
+    // Without the lock: a listener that another thread adds or removes at the
+    // same moment may or may not be counted yet.
+    std::size_t size() const { return m_size.load(std::memory_order_acquire); }
 
     RecursiveLock& lock() const { return m_lock; }
 
@@ -69,6 +77,8 @@ private:
 
     mutable RecursiveLock m_lock;
     std::set<ListenerType*> m_listeners;
+    // m_listeners.size(), written under m_lock, read without it.
+    std::atomic<std::size_t> m_size {0};
 };
 
 // Calls notify(signal) on every listener in address order under the set's lock.

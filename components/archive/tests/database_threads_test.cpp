@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <map>
 #include <set>
@@ -196,7 +197,11 @@ TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
     std::atomic<bool> stop {false};
     std::atomic<int> commits {0}, resets {0};
     auto committer = std::async(std::launch::async, [&] {
-        for (int i = 0; i < 400 && !stop; ++i) {
+        // Started threads may run one after the other: the commits begin once
+        // the resets have, and go on past their rounds until one has landed.
+        while (resets == 0)
+            std::this_thread::yield();
+        for (int i = 0; i < 400 || commits == 0; ++i) {
             try {
                 EditContext context(db);
                 addThing(db, i);
@@ -221,4 +226,71 @@ TEST_F(DatabaseFixture, CommitsAgainstResetDoNotDeadlock)
     waitOrDie(committer, "commits against resetDatabase");
     waitOrDie(resetter, "resetDatabase against commits");
     EXPECT_TRUE(commits > 0 && resets > 0);
+}
+
+TEST_F(DatabaseFixture, CommitsWhileListenersReadDoNotDeadlock)
+{
+    // Two threads commit to one array while listeners read every changed
+    // object: a commit asks whether the array has listeners while it holds the
+    // reader lock, and a listener reads while its set's lock is held.
+    constexpr int kRounds = 300;
+    const auto ids = addThings({0, 0});  // one object edited by each committer
+
+    // Reads each changed object on the delivering thread; no value ever goes
+    // back, so what it reads is the signal's version or a later one.
+    struct Reader : ObjectListener
+    {
+        void notify(const ObjectChangeSignal& signal) override
+        {
+            ObjectPtr seen;
+            getObject(seen, signal.arrayId, signal.objectId, signal.databaseId);
+            if (valueOf(seen) < valueOf(signal.newObject))
+                ++stale;
+            ++reads;
+            if (onRead)
+                onRead();
+        }
+        std::atomic<int> reads {0}, stale {0};
+        std::function<void()> onRead;
+    };
+    Reader reader;
+    array().objectListeners().add(&reader);
+
+    std::atomic<int> committing {2};
+    auto committer = [&](ObjectId own) {
+        try {
+            for (int round = 1; round <= kRounds; ++round) {
+                inTransaction(db, [&] {
+                    addThing(db, round);
+                    editThing(db, own, round);
+                });
+            }
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+        }
+        --committing;
+    };
+    auto a = std::async(std::launch::async, committer, ids[0]);
+    auto b = std::async(std::launch::async, committer, ids[1]);
+
+    // A third thread's listener reads too and removes itself while it is
+    // called; its thread adds it again until the commits end.
+    Reader visitor;
+    visitor.onRead = [&] { array().objectListeners().remove(&visitor); };
+    auto third = std::async(std::launch::async, [&] {
+        while (committing > 0) {
+            if (!array().objectListeners().contains(&visitor))
+                array().objectListeners().add(&visitor);
+            std::this_thread::yield();
+        }
+        array().objectListeners().remove(&visitor);
+    });
+    waitOrDie(a, "first committer against reading listeners");
+    waitOrDie(b, "second committer against reading listeners");
+    waitOrDie(third, "listener added and removed during commits");
+    array().objectListeners().remove(&reader);
+
+    EXPECT_TRUE(reader.reads == 2 * kRounds * 2 && reader.stale == 0 && visitor.stale == 0);
+    EXPECT_TRUE(committedValue(ids[0]) == kRounds && committedValue(ids[1]) == kRounds
+                && getArraySize(kThings, db) == 2u + 2 * kRounds);
 }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -68,8 +70,17 @@ TEST(ListenerSet, ChangesDuringDeliveryAndFromOtherThreads)
     set.add(second);
 
     // The first removes itself and the third; the second re-notifies once.
+    // Another thread counts the listeners meanwhile: size() takes no lock.
+    std::thread counting;
+    std::promise<std::size_t> counted;
     first->action = [&](std::uint32_t) {
         EXPECT_TRUE(set.lock().isOwnedByCurrentThread());
+        counting = std::thread([&] { counted.set_value(set.size()); });
+        auto count = counted.get_future();
+        if (count.wait_for(std::chrono::seconds(30)) == std::future_status::ready)
+            EXPECT_EQ(count.get(), 3u);
+        else
+            ADD_FAILURE() << "size() waited for the set's lock";
         set.remove(first);
         set.remove(third);
     };
@@ -78,6 +89,8 @@ TEST(ListenerSet, ChangesDuringDeliveryAndFromOtherThreads)
             notifyListeners(set, 2u);
     };
     notifyListeners(set, 1u);
+    counting.join();
+    EXPECT_EQ(set.size(), 1u);
     EXPECT_EQ(first->calls, (std::vector<std::uint32_t> {7u, 1u}));
     EXPECT_EQ(second->calls, (std::vector<std::uint32_t> {1u, 2u}));  // removed at 7
     EXPECT_EQ(third->calls, std::vector<std::uint32_t> {7u});
