@@ -421,6 +421,22 @@ OutStream& operator<<(OutStream& out, AnyCountArray<Lead, Array> field)
     return out;
 }
 
+// Refuses a container whose size the stored count of type Count cannot
+// hold, before anything of it is written: a cut count would desync everything
+// after it. Throws std::runtime_error "Too many entries in <owner>: <size>,
+// at most <limit>".
+template <class Count>
+void checkEntryCount(std::size_t size, const char* owner)
+{
+    constexpr quint64 limit = std::numeric_limits<Count>::max();
+    if (quint64(size) > limit)
+        throw std::runtime_error(QStringLiteral("Too many entries in %1: %2, at most %3")
+                                     .arg(QLatin1String(owner))
+                                     .arg(quint64(size))
+                                     .arg(limit)
+                                     .toStdString());
+}
+
 // A sequence stored as a bare count of type Count followed by its elements,
 // with no section code of its own. Each element is read into a fresh value
 // and handed to onRead(container, element), which files it (the default

@@ -41,7 +41,13 @@
 #include "components/lx_objects/project/location_data.h"
 #include "components/lx_objects/project/resource_keys.h"
 #include "components/lx_objects/views/new_interface_data.h"
+#include "components/lx_objects/views/user_interface_state.h"
+#include "components/lx_objects/views/view_states.h"
 #include "components/lx_objects/views/view_values.h"
+#include "components/lx_objects/views/web_interface_properties.h"
+#include "components/lx_objects/vux/media_resource.h"
+#include "components/lx_objects/vux/panorama.h"
+#include "components/lx_objects/vux/project.h"
 
 #include <mutex>
 
@@ -52,6 +58,7 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
+        objectRecord<UserInterfaceState>(QStringLiteral("UserInterfaceState")),
         objectRecord<Trigger>(QStringLiteral("Trigger")),
         objectRecord<TriggerCondition>(QStringLiteral("TriggerCondition")),
         objectRecord<TriggerAction>(QStringLiteral("TriggerAction")),
@@ -112,6 +119,7 @@ void registerProjectTypes()
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         valueRecord<LayoutProperties>(QStringLiteral("LayoutProperties")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        objectRecord<WebInterfaceProperties>(QStringLiteral("WebInterfaceProperties")),
         objectRecord<MediaClip>(QStringLiteral("MediaClip")),
         objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
@@ -142,6 +150,16 @@ void registerProjectTypes()
         valueRecord<Pixture>(QStringLiteral("Pixture")),
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
+        objectRecord<ColourDataState>(QStringLiteral("ColourDataState")),
+        objectRecord<BrowserState>(QStringLiteral("BrowserState")),
+        objectRecord<LayoutManagerState>(QStringLiteral("LayoutManagerState")),
+        objectRecord<InterfaceManagerState>(QStringLiteral("InterfaceManagerState")),
+        objectRecord<ReportWidgetState>(QStringLiteral("ReportWidgetState")),
+        objectRecord<ExportWizardState>(QStringLiteral("ExportWizardState")),
+        objectRecord<PixelMatrixViewState>(QStringLiteral("PixelMatrixViewState")),
+        objectRecord<DaliViewState>(QStringLiteral("DaliViewState")),
+        objectRecord<TimelineViewState>(QStringLiteral("TimelineViewState")),
+        objectRecord<TriggerViewState>(QStringLiteral("TriggerViewState")),
         valueRecord<BrowserModelPath>(QStringLiteral("BrowserModelPath")),
         valueRecord<HueTable>(QStringLiteral("HueTable")),
         valueRecord<NewInterfacePageData>(QStringLiteral("NewInterfacePageData")),
@@ -159,9 +177,22 @@ void registerProjectTypes()
         valueRecord<NewInterfaceData>(QStringLiteral("NewInterfaceData")),
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
+        objectRecord<IoMManagerState>(QStringLiteral("IoMManagerState")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
+        objectRecord<PatchViewState>(QStringLiteral("PatchViewState")),
         valueRecord<Glyph>(QStringLiteral("BitmapFont")),
+        objectRecord<Vux::Project>(QStringLiteral("Vux")),
+        objectRecord<Vux::Panorama>(QStringLiteral("Vux")),
+        objectRecord<Vux::PanoramaViewState>(QStringLiteral("Vux")),
+        objectRecord<Vux::ProjectViewState>(QStringLiteral("Vux")),
+        objectRecord<Vux::PanoramaContentInstance>(QStringLiteral("Vux")),
+        valueRecord<Vux::MediaResourceKey>(QStringLiteral("Vux")),
+        objectRecord<Vux::MediaResource>(QStringLiteral("Vux")),
         valueRecord<LocationData>(QStringLiteral("LocationData")),
+        objectRecord<Vux::ScheduleViewState>(QStringLiteral("Vux")),
+        valueRecord<Vux::PasswordKey>(QStringLiteral("NodeKey")),
+        objectRecord<Vux::PasswordStore>(QStringLiteral("Vux")),
+        objectRecord<Vux::OverrideProperties>(QStringLiteral("Vux")),
     };
     for (const Record& record : records)
         registerType(record);

@@ -1,0 +1,89 @@
+#include "components/lx_objects/views/view_states.h"
+
+#include "components/archive/fields.h"
+
+template <class F, class Self>
+void ColourDataState::fields(F& f, Self& s)
+{
+    f(Archive::vector32(s.firstColours), Archive::vector32(s.secondColours));
+}
+
+void ColourDataState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void ColourDataState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void BrowserState::fields(F& f, Self& s)
+{
+    f(s.paths);
+}
+
+void BrowserState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void BrowserState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void InterfaceManagerState::fields(F& f, Self& s)
+{
+    baseFields(f, s);
+    f.since(107, s.newInterface);
+    f.since(75, s.newPages);
+}
+
+void InterfaceManagerState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void InterfaceManagerState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void ReportWidgetState::fields(F& f, Self& s)
+{
+    f(s.pairMaps);
+}
+
+void ReportWidgetState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void ReportWidgetState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void ExportWizardState::fields(F& f, Self& s)
+{
+    f(s.stringSets);
+}
+
+void ExportWizardState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void ExportWizardState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void TimelineViewState::fields(F& f, Self& s)
+{
+    baseFields(f, s);
+    f(s.timelineTransforms);
+    f.since(106, s.shortValues);
+}
+
+void TimelineViewState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void TimelineViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void TriggerViewState::fields(F& f, Self& s)
+{
+    baseFields(f, s);
+    f(Archive::vector32(s.intValues));
+    f.since(101, s.editorStates);
+}
+
+void TriggerViewState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void TriggerViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template <class F, class Self>
+void PatchViewState::fields(F& f, Self& s)
+{
+    f(s.valuesByKey);
+}
+
+void PatchViewState::read(InStream& in) { Archive::readFields(in, *this); }
+
+void PatchViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
