@@ -13,12 +13,52 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <tuple>
+
+namespace {
+
+// Passes at most `budget` bytes of the packed project on to the file, then
+// refuses every write: the archive fails when it is closed.
+class ShortDevice : public QIODevice
+{
+public:
+    ShortDevice(QIODevice* target, qint64 budget) : m_target(target), m_budget(budget) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return size > m_budget ? -1 : (m_budget -= size, m_target->write(data, size));
+    }
+
+private:
+    QIODevice* m_target;
+    qint64 m_budget;
+};
+
+class ShortProject : public TarvelVistrelProject
+{
+public:
+    ShortProject() : TarvelVistrelProject(false) {}
+    bool save(QIODevice* device, quint64* counter, ProgressTracker* progress) override
+    {
+        if (budget < 0)
+            return TarvelVistrelProject::save(device, counter, progress);
+        ShortDevice limited(device, budget);
+        return TarvelVistrelProject::save(&limited, counter, progress);
+    }
+
+    qint64 budget = -1;
+};
+
+}  // namespace
+
 // A working folder with a database folder and both custom folders, saved
-// over an earlier file.
+// over an earlier file: every failure says why and keeps that file.
 TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
 {
     QTemporaryDir output;
-    TarvelVistrelProject project(false);
+    ShortProject project;
     ASSERT_TRUE(project.create(QUuid::createUuid(), QString())) << project.lastError().toStdString();
     const QString folder = project.folderPath() + QStringLiteral("/");
     writeFile(folder + QStringLiteral("archive.tarv/.tarvel_project"), "header");
@@ -27,19 +67,26 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     const QString target = output.path() + QStringLiteral("/show.kv2");
     writeFile(target, "previous");
 
-    // Cancelled, a folder that cannot be packed (a link back into itself),
-    // a target folder that does not exist.
+    // Cancelled, a folder that cannot be packed (a link back into itself), a
+    // target folder that does not exist, compressed data that cannot be
+    // written when the archive is finished.
     ProgressTracker cancelling;
     cancelling.cancelFlag()->store(true);
-    EXPECT_FALSE(project.saveToFile(target, &cancelling));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Saving was cancelled"));
     const QString loop = folder + QStringLiteral("custom_theme/loop");
-    ASSERT_TRUE(QFile::link(folder + QStringLiteral("custom_theme"), loop));
-    EXPECT_FALSE(project.saveToFile(target, nullptr));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Failed to add custom_theme to the project archive"));
-    QFile::remove(loop);
-    EXPECT_FALSE(project.saveToFile(output.path() + QStringLiteral("/missing/show.kv2"), nullptr));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Error 2 (No such file or directory)"));
+    const std::tuple<ProgressTracker*, QString, qint64, const char*> failures[] = {
+        {&cancelling, target, -1, "Saving was cancelled"},
+        {nullptr, target, -2, "Failed to add custom_theme to the project archive"},
+        {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), -1, "Error 2 (No such file or directory)"},
+        {nullptr, target, 0,
+         "Failed to save the project (Cannot finish the archive: the compressed data could not be written)"}};
+    for (const auto& [progress, path, budget, message] : failures) {
+        ASSERT_TRUE(budget != -2 || QFile::link(folder + QStringLiteral("custom_theme"), loop));
+        project.budget = budget;
+        EXPECT_FALSE(project.saveToFile(path, progress));
+        EXPECT_EQ(project.lastError(), QString::fromLatin1(message));
+        QFile::remove(loop);
+    }
+    project.budget = -1;
     EXPECT_EQ(readAll(target), "previous");
     EXPECT_EQ(QDir(output.path()).entryList(QDir::Files), QStringList({QStringLiteral("show.kv2")}));
 
