@@ -17,6 +17,7 @@ struct Item : sortvector_el
     Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live) { ++*live; }
     ~Item() override { --*live; }
     sortvector_el* clone() const override { return new Item(*this); }
+    bool operator==(const Item& other) const { return sortvector_el::operator==(other) && tag == other.tag; }
     int tag, *live;
 };
 
@@ -89,11 +90,19 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         sortvector<Item> copy(table);
         EXPECT_EQ(idsInOrder(copy), (std::vector<int> {3, 7}));
         EXPECT_TRUE(live == 4 && copy[7] != table[7] && copy[7]->tag == 10);
+        // Equal: the same elements under the same ids, whatever the room.
+        EXPECT_TRUE(copy == table);
+        copy[7]->tag = 11;
+        EXPECT_FALSE(copy == table);
+        copy[7]->tag = 10;
 
         sortvector<Item> assigned(1, 1);
         assigned.insert(new Item(0, &live));
         assigned = copy;
-        EXPECT_TRUE(live == 6 && assigned[3]->tag == 20);
+        EXPECT_TRUE(live == 6 && assigned[3]->tag == 20 && assigned == copy);
+        assigned.remove(7);
+        assigned.insert(new Item(10, &live), 8);
+        EXPECT_FALSE(assigned == copy);
         assigned.clear();
         EXPECT_EQ(live, 4);
     }
