@@ -91,7 +91,12 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
             EXPECT_TRUE(savedFor(project, options).isEmpty());
             EXPECT_EQ(project.lastError(), QString::fromLatin1(failure.second));
         }
-        options.controllerId = 3;
+        // A frame that is neither on disk nor a placeholder.
+        options.controllerId = 3, options.placeholders.clear();
+        EXPECT_TRUE(savedFor(project, options).isEmpty());
+        EXPECT_EQ(project.lastError(),
+                  QStringLiteral("Failed to add framearrays/%1.fa to the project archive").arg(frame.toString()));
+        options.placeholders = {frame};
         EXPECT_FALSE(savedFor(project, options).isEmpty());
     }
 
