@@ -17,38 +17,24 @@
 
 namespace {
 
-// Passes at most `budget` bytes of the packed project on to the file, then
-// refuses every write: the archive fails when it is closed.
-class ShortDevice : public QIODevice
+// Refuses every byte: a save fails when its archive is closed, which is when
+// the compressed project reaches the file.
+struct RefusingDevice : QIODevice
 {
-public:
-    ShortDevice(QIODevice* target, qint64 budget) : m_target(target), m_budget(budget) { open(QIODevice::WriteOnly); }
-
-protected:
+    RefusingDevice() { open(QIODevice::WriteOnly); }
     qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        return size > m_budget ? -1 : (m_budget -= size, m_target->write(data, size));
-    }
-
-private:
-    QIODevice* m_target;
-    qint64 m_budget;
+    qint64 writeData(const char*, qint64) override { return -1; }
 };
 
-class ShortProject : public TarvelVistrelProject
+struct RefusingProject : TarvelVistrelProject
 {
-public:
-    ShortProject() : TarvelVistrelProject(false) {}
+    RefusingProject() : TarvelVistrelProject(false) {}
     bool save(QIODevice* device, quint64* counter, ProgressTracker* progress) override
     {
-        if (budget < 0)
-            return TarvelVistrelProject::save(device, counter, progress);
-        ShortDevice limited(device, budget);
-        return TarvelVistrelProject::save(&limited, counter, progress);
+        RefusingDevice refusing;
+        return TarvelVistrelProject::save(refuse ? &refusing : device, counter, progress);
     }
-
-    qint64 budget = -1;
+    bool refuse = false;
 };
 
 }  // namespace
@@ -58,7 +44,7 @@ public:
 TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
 {
     QTemporaryDir output;
-    ShortProject project;
+    RefusingProject project;
     ASSERT_TRUE(project.create(QUuid::createUuid(), QString())) << project.lastError().toStdString();
     const QString folder = project.folderPath() + QStringLiteral("/");
     writeFile(folder + QStringLiteral("archive.tarv/.tarvel_project"), "header");
@@ -73,20 +59,21 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     ProgressTracker cancelling;
     cancelling.cancelFlag()->store(true);
     const QString loop = folder + QStringLiteral("custom_theme/loop");
-    const std::tuple<ProgressTracker*, QString, qint64, const char*> failures[] = {
-        {&cancelling, target, -1, "Saving was cancelled"},
-        {nullptr, target, -2, "Failed to add custom_theme to the project archive"},
-        {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), -1, "Error 2 (No such file or directory)"},
-        {nullptr, target, 0,
+    const std::tuple<ProgressTracker*, QString, bool, const char*> failures[] = {
+        {&cancelling, target, false, "Saving was cancelled"},
+        {nullptr, target, false, "Failed to add custom_theme to the project archive"},
+        {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), false, "Error 2 (No such file or directory)"},
+        {nullptr, target, true,
          "Failed to save the project (Cannot finish the archive: the compressed data could not be written)"}};
-    for (const auto& [progress, path, budget, message] : failures) {
-        ASSERT_TRUE(budget != -2 || QFile::link(folder + QStringLiteral("custom_theme"), loop));
-        project.budget = budget;
+    for (const auto& [progress, path, refuse, message] : failures) {
+        const bool looped = QString::fromLatin1(message).contains(QStringLiteral("custom_theme"));
+        ASSERT_TRUE(!looped || QFile::link(folder + QStringLiteral("custom_theme"), loop));
+        project.refuse = refuse;
         EXPECT_FALSE(project.saveToFile(path, progress));
         EXPECT_EQ(project.lastError(), QString::fromLatin1(message));
         QFile::remove(loop);
     }
-    project.budget = -1;
+    project.refuse = false;
     EXPECT_EQ(readAll(target), "previous");
     EXPECT_EQ(QDir(output.path()).entryList(QDir::Files), QStringList({QStringLiteral("show.kv2")}));
 
