@@ -12,11 +12,10 @@ typedef ShowLoadFixture DaliTest;
 TEST_F(DaliTest, FixturesAreLinkedToShowFixturesOnce)
 {
     // 3 and 5 both name fixture 10: the lower id keeps it. 7 names no fixture (0xFFFF).
-    ShowTable section = {{0, kAll, "0000 0400"}};
-    for (const auto& [id, fixtureId] : {std::make_pair(5, 10), {3, 10}, {7, 0xFFFF}, {7, 11}}) {
-        const ShowTable rows = daliFixtureRows(quint16(id), quint16(fixtureId));
-        section.insert(section.end(), rows.begin(), rows.end());
-    }
+    // No interfaces, the fixtures, no scenes.
+    ShowTable section =
+        sectionOf({daliFixtureRows(5, 10), daliFixtureRows(3, 10), daliFixtureRows(7, 0xFFFF), daliFixtureRows(7, 11)});
+    section.insert(section.begin(), {0, kAll, "0000"});
     section.push_back({0, kAll, "0000"});
     DALIShowComponent dali;
     dali.read(open(416, section));

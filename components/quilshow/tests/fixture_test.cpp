@@ -20,15 +20,6 @@ std::vector<quint16> functionsOf(const FixtureElement& element)
     return functions;
 }
 
-// An item list of the given records.
-ShowTable sectionOf(const std::vector<ShowTable>& records)
-{
-    ShowTable section = {{0, kAll, hex16(quint16(records.size()))}};
-    for (const ShowTable& rows : records)
-        section.insert(section.end(), rows.begin(), rows.end());
-    return section;
-}
-
 // A model header below 290: a grid of `columns` x `rows` points.
 ShowWriter oldHeader(quint16 version, quint16 columns, quint16 rows)
 {
@@ -153,11 +144,7 @@ TEST_F(FixtureTest, ModelHeaderForms)
     EXPECT_EQ("no error", errorOf([&] { ModelSpec().stream(open(oldHeader(100, 256, 256))); }));
     EXPECT_EQ("Error reading/writing from file", errorOf([&] { ModelSpec().stream(open(oldHeader(100, 257, 256))); }));
     for (quint16 fixtureCount : {1, 2}) {
-        ShowTable section = {{0, kAll, hex16(fixtureCount)}};
-        for (quint16 id = 0; id < fixtureCount; ++id) {
-            const ShowTable rows = fixtureRows(id, {}, 1, 256, 256);
-            section.insert(section.end(), rows.begin(), rows.end());
-        }
+        const ShowTable section = sectionOf(std::vector<ShowTable>(fixtureCount, fixtureRows(0, {}, 1, 256, 256)));
         FixtureShowComponent component;
         EXPECT_EQ(fixtureCount == 1 ? "no error" : "Error reading/writing from file",
                   errorOf([&] { component.readFixtures(open(100, section)); }));

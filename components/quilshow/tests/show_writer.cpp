@@ -135,6 +135,14 @@ void append(ShowTable& to, const ShowTable& rows) { to.insert(to.end(), rows.beg
 
 }  // namespace
 
+ShowTable sectionOf(const std::vector<ShowTable>& records)
+{
+    ShowTable section = {{0, kAll, hex16(quint16(records.size()))}};
+    for (const ShowTable& rows : records)
+        append(section, rows);
+    return section;
+}
+
 ShowTable daliFixtureRows(quint16 id, quint16 fixtureId)
 {
     return rowsOf("2a01" + hex16(id) + hex16(fixtureId)

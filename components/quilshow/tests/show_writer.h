@@ -101,6 +101,8 @@ ShowTable elementRows(quint16 id, const std::vector<quint16>& functions, quint16
 ShowTable fixtureRows(quint16 id, const std::vector<quint16>& elementIds, quint16 kind, quint16 columns = 2,
                       quint16 gridRows = 1);
 ShowTable daliFixtureRows(quint16 id, quint16 fixtureId);
+// An item list: a u16 count, then the records.
+ShowTable sectionOf(const std::vector<ShowTable>& records);
 
 struct ShowContent
 {
