@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build ccache pkg-config clang-format
+  build-essential cmake ninja-build ccache pkg-config clang-format git
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev
   libarchive-dev zlib1g-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -23,7 +23,14 @@ done
 
 if ((${#missing[@]})); then
   SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  if [ "$(id -u)" -ne 0 ]; then
+    # A minimal Debian has no sudo: only root can install then.
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Missing packages (${missing[*]}) and no sudo: run $0 as root to install them." >&2
+      exit 1
+    fi
+    SUDO="sudo"
+  fi
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

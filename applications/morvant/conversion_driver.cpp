@@ -6,6 +6,7 @@
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
+#include "components/fixture_library/fixture_library.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/bundler.h"
@@ -35,6 +36,17 @@ void logLoadFailure(const QString& reason)
 
 // The plain-words line that follows a failure's own message.
 void logAdvice(const QString& advice) { logMessage(kLogWarning, "%s", advice.toUtf8().constData()); }
+
+// A bundle or archive is expanded before its show is read.
+bool expandsFirst(const QString& path)
+{
+    return Quil::Bundler::isBundle(nativePath(path)) || Quil::isBundleKind(QFileInfo(path).suffix());
+}
+
+// Expanding writes every byte of the input again, most of a conversion's work
+// for a bundle of media: it weighs as much as all later steps together, and
+// nine times reading the show.
+const unsigned kExpandingWeight = 9;
 
 // Runs a function when the scope ends, however it ends.
 template <class F>
@@ -91,12 +103,15 @@ bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
     m_idMaps.clear();
     m_freeFontNumbers.clear();
 
-    progress.begin(kProgressSteps);
+    std::vector<unsigned> weights(kProgressSteps, 1);
+    if (expandsFirst(path))
+        weights[0] = kProgressSteps - 1;
+    progress.beginWeighted(weights);
     bool converted = false;
     {
         const auto unload = [this] { unloadInputProject(); };
         ScopeExit<decltype(unload)> unloadGuard(unload);
-        if (loadInputProject(path, progress)) {
+        if (loadInputProject(path, progress) && !stopRequested(progress)) {
             progress.setStep(1);
             converted = runConversion(progress);
         }
@@ -114,14 +129,19 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         createOutputProject();
         progress.setStep(2);
 
+        // Leaving before the commit rolls the transaction back.
         Archive::EditContext context(outputDatabaseId());
         initialiseOutputProject();
         unsigned step = 3;
         for (const Step& conversionStep : steps()) {
+            if (stopRequested(progress))
+                return false;
             logMessage(kLogInfo, "%s", conversionStep.progressText);
             conversionStep.run(*this, progress);
             progress.setStep(step++);
         }
+        if (stopRequested(progress))
+            return false;
         copyOutputResources();
         progress.setStep(kProgressSteps - 1);
         context.commit();
@@ -135,6 +155,14 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
     }
 }
 
+bool ConversionDriver::stopRequested(const ProgressTracker& progress)
+{
+    if (!progress.isCancelled())
+        return false;
+    logMessage(kLogInfo, "The conversion was cancelled");
+    return true;
+}
+
 bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& progress)
 {
     logMessage(kLogInfo, "Loading the input project");
@@ -142,37 +170,66 @@ bool ConversionDriver::loadInputProject(const QString& path, ProgressTracker& pr
     QString showPath = path;
 
     const bool isBundle = Quil::Bundler::isBundle(nativePath(path));
+    const bool expands = isBundle || Quil::isBundleKind(kind);
+    // Expanding, then reading the show: one stage, so that the bar only rises.
+    if (expands)
+        progress.beginWeighted({kExpandingWeight, 1});
+    const auto endStage = [&progress, expands] {
+        if (expands)
+            progress.end();
+    };
+    ScopeExit<decltype(endStage)> stageGuard(endStage);
+
+    Quil::ShowLoadResult result;
     if (isBundle) {
-        // Expanded by the show loader into a folder of ours.
         if (!makeTemporaryFolder())
             return false;
-    } else if (Quil::isBundleKind(kind)) {
+        result = expandBundle(path, kind, progress, &showPath);
+    } else if (expands) {
         bool isArchive = false;
         if (!extractArchive(path, progress, &isArchive))
             return false;
         // A bundle kind that is no archive may still be a plain show file.
         if (isArchive)
             showPath = Quil::Bundler::findShowFile(m_temporaryFolder, kind);
+        if (showPath.isEmpty()) {
+            logLoadFailure(QStringLiteral("The bundle holds no show file"));
+            logAdvice(noShowFileAdvice(path));
+            return false;
+        }
     }
-    if (showPath.isEmpty()) {
-        logLoadFailure(QStringLiteral("The bundle holds no show file"));
-        logAdvice(noShowFileAdvice(path));
-        return false;
+    if (result.code == Quil::kShowLoaded) {
+        if (expands)
+            progress.setStep(1);
+        result = Quil::loadShowFile(showPath, kind, m_temporaryFolder, progress);
     }
-
-    const Quil::ShowLoadResult result = Quil::loadShowFile(showPath, kind, m_temporaryFolder, progress);
     if (result.code != Quil::kShowLoaded) {
         // The reader has logged the text of content it could not read.
         if (!result.message.empty() && result.code != Quil::kShowReadFailed)
             logLoadFailure(QString::fromStdString(result.message));
         else
             logMessage(kLogWarning, "Failed to load the input project, result = %u", result.code);
-        // A bundle was expanded by the load: the advice is about the show inside.
+        // After a bundle's expansion the advice is about the show inside.
         const QString bundledShow = isBundle ? Quil::Bundler::findShowFile(m_temporaryFolder, kind) : QString();
         logAdvice(loadFailureAdvice(path, bundledShow.isEmpty() ? showPath : bundledShow, result));
         return false;
     }
     return true;
+}
+
+Quil::ShowLoadResult ConversionDriver::expandBundle(const QString& path, const QString& kind, ProgressTracker& progress,
+                                                    QString* showPath)
+{
+    try {
+        Quil::Bundler bundler;
+        bundler.unbundle(nativePath(path), nativePath(m_temporaryFolder), progress);
+    } catch (const std::runtime_error& error) {
+        return {Quil::kShowNotOpened, error.what()};
+    }
+    *showPath = Quil::Bundler::findShowFile(m_temporaryFolder, kind);
+    if (showPath->isEmpty())
+        return {Quil::kShowNotOpened, "The bundle holds no show file"};
+    return {};
 }
 
 void ConversionDriver::unloadInputProject()
@@ -210,11 +267,11 @@ bool ConversionDriver::extractArchive(const QString& path, ProgressTracker& prog
     if (!file.open(QIODevice::ReadOnly))
         return true;
     for (int kind : {int(ArchiveFile::TarGzKind), int(ArchiveFile::ZipKind)}) {
-        // Listing first tells the format apart before anything is written.
+        // The first entry tells the format apart before anything is written.
         QStringList names;
         {
             ArchiveFile probe;
-            if (!file.seek(0) || !probe.open(ArchiveFile::ReadMode, &file, kind) || !probe.listEntries(names))
+            if (!file.seek(0) || !probe.open(ArchiveFile::ReadMode, &file, kind) || !probe.listEntries(names, 1))
                 continue;
         }
         *isArchive = true;
@@ -244,7 +301,11 @@ void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise()
 
 void ConversionDriver::copyOutputResources() { m_outputProject->copyResources(); }
 
-void ConversionDriver::closeOutputProject() { m_outputProject.reset(); }
+void ConversionDriver::closeOutputProject()
+{
+    m_outputProject.reset();
+    FixtureLibrary::instance().clearProjectModels();
+}
 
 bool ConversionDriver::hasOutputProject() const { return m_outputProject != nullptr; }
 

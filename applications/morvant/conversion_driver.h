@@ -24,6 +24,7 @@
 
 #include "applications/morvant/id_maps.h"
 #include "components/archive/object_base.h"
+#include "components/quilshow/show/show_base.h"
 
 #include <QString>
 
@@ -48,7 +49,8 @@ public:
 
     // Converts the show at path into a new output project; false when the
     // conversion failed (the reasons are logged, and no output project is
-    // left).
+    // left). Setting the tracker's cancel flag stops it at the next step
+    // boundary, as a failure.
     virtual bool convert(const QString& path, ProgressTracker& progress);
     // Writes the output project as one kv2 file at path, replacing an
     // existing file only once the new one is complete; false (reason
@@ -58,7 +60,8 @@ public:
     // system's reason; empty when it did not fail.
     QString saveFailure() const { return m_saveFailure; }
     virtual bool hasOutputProject() const;
-    // Drops the output project, its database and the resources it met.
+    // Drops the output project, its database, the resources it met and the
+    // fixture library's project models.
     void closeOutputProject();
 
     const IdMaps& idMaps() const { return m_idMaps; }
@@ -93,6 +96,12 @@ protected:
     FreeFontNumbers m_freeFontNumbers;
 
 private:
+    // True, and logged, once the user asked the conversion to stop.
+    static bool stopRequested(const ProgressTracker& progress);
+    // Expands the version-1 bundle at path into the temporary folder and
+    // finds its show file; the result says why that failed.
+    Quil::ShowLoadResult expandBundle(const QString& path, const QString& kind, ProgressTracker& progress,
+                                      QString* showPath);
     bool makeTemporaryFolder();
     bool extractArchive(const QString& path, ProgressTracker& progress, bool* isArchive);
     bool runConversion(ProgressTracker& progress);

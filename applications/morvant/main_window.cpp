@@ -12,12 +12,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -47,6 +49,50 @@ QPlainTextEdit* makePane(const QString& objectName)
     return pane;
 }
 
+// A path in one line whatever its length: elided in the middle to the width
+// the layout gives it, whole in the tooltip. Its text never widens the window.
+class PathLabel : public QLabel
+{
+public:
+    PathLabel() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
+
+    void setPath(const QString& path)
+    {
+        m_path = path;
+        setToolTip(path);
+        elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        elide();
+    }
+
+private:
+    void elide() { setText(fontMetrics().elidedText(m_path, Qt::ElideMiddle, contentsRect().width())); }
+
+    QString m_path;
+};
+
+// The available area of the screen that holds most of rect; null without
+// screens.
+QRect areaHolding(const QRect& rect)
+{
+    QRect best;
+    qint64 bestOverlap = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect overlap = screen->availableGeometry().intersected(rect);
+        const qint64 size = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        if (size > bestOverlap) {
+            best = screen->availableGeometry();
+            bestOverlap = size;
+        }
+    }
+    return best;
+}
+
 QGroupBox* framed(const QString& title, QWidget* content)
 {
     auto* box = new QGroupBox(title);
@@ -63,12 +109,13 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent) : QMainWindow(
 
     m_browseButton = new QPushButton(tr("Select input file..."));
     m_browseButton->setObjectName(QStringLiteral("browseButton"));
-    m_inputLabel = new QLabel;
+    m_inputLabel = new PathLabel;
     m_inputLabel->setObjectName(QStringLiteral("inputLabel"));
     m_inputLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_progressBar = new QProgressBar;
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
-    m_progressBar->setValue(0);
+    // Empty, not "0%", until a conversion starts.
+    m_progressBar->reset();
     m_resultLabel = new QLabel;
     m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
     m_reportPane = makePane(QStringLiteral("reportPane"));
@@ -100,7 +147,10 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent) : QMainWindow(
     setCentralWidget(central);
 
     connect(m_browseButton, &QPushButton::clicked, this, &MainWindow::browse);
-    connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] {
+        save();
+        closeIfRequested();
+    });
 
     s_instance = this;
 }
@@ -117,8 +167,11 @@ void MainWindow::restoreGeometry()
 {
     QRect rect = VersionedSettings::instance()->value(QLatin1String(kGeometryKey)).toRect();
     if (rect.isValid()) {
-        // The screen it was on may be gone.
+        // The screen it was on may be gone, or smaller now.
         ensureRectOnScreen(rect);
+        const QRect area = areaHolding(rect);
+        if (rect.width() > area.width() || rect.height() > area.height())
+            fitRectToArea(rect, area);
     } else {
         rect = QRect(QPoint(0, 0), kDefaultSize);
         fitRectToScreen(rect, this);
@@ -128,7 +181,7 @@ void MainWindow::restoreGeometry()
 
 void MainWindow::browse()
 {
-    if (m_busy || !resolveUnsavedResult())
+    if (m_busy || !resolveUnsavedResult() || closeIfRequested())
         return;
     FileDialogLocation location;
     location.settingsKey = QLatin1String(kInputPathKey);
@@ -146,7 +199,7 @@ void MainWindow::convert(const QString& path)
     setBusy(true);
     m_inputPath = path;
     m_unsavedResult = false;
-    m_inputLabel->setText(QDir::toNativeSeparators(path));
+    static_cast<PathLabel*>(m_inputLabel)->setPath(QDir::toNativeSeparators(path));
     m_reportPane->clear();
     m_errorPane->clear();
     m_resultLabel->clear();
@@ -155,7 +208,9 @@ void MainWindow::convert(const QString& path)
     bool converted = false;
     {
         ProgressTracker progress(&MainWindow::onProgress, nullptr, m_progressBar);
+        m_conversion = &progress;
         converted = m_driver->convert(path, progress);
+        m_conversion = nullptr;
     }
     m_unsavedResult = converted;
     if (converted) {
@@ -168,6 +223,7 @@ void MainWindow::convert(const QString& path)
     m_conversionReportLines = lineCount(m_reportPane);
     m_conversionErrorLines = lineCount(m_errorPane);
     setBusy(false);
+    closeIfRequested();
 }
 
 bool MainWindow::save()
@@ -223,7 +279,18 @@ void MainWindow::addError(const QString& text) { appendLine(m_errorPane, text); 
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_busy || !resolveUnsavedResult()) {
+    if (m_busy) {
+        // Honoured once the work returns; a conversion stops at its next step.
+        m_closeRequested = true;
+        if (m_conversion)
+            m_conversion->cancelFlag()->store(true);
+        event->ignore();
+        return;
+    }
+    const bool mayClose = resolveUnsavedResult();
+    // This close answers any request made meanwhile, by a save it started.
+    m_closeRequested = false;
+    if (!mayClose) {
         event->ignore();
         return;
     }
@@ -249,6 +316,15 @@ void MainWindow::onProgress(quint32 done, quint32 total, void* userData)
     QCoreApplication::processEvents();
 }
 
+bool MainWindow::closeIfRequested()
+{
+    if (!m_closeRequested)
+        return false;
+    m_closeRequested = false;
+    close();
+    return true;
+}
+
 bool MainWindow::resolveUnsavedResult()
 {
     if (!m_unsavedResult)
@@ -266,6 +342,12 @@ bool MainWindow::resolveUnsavedResult()
 
 void MainWindow::setBusy(bool busy)
 {
+    if (busy != m_busy) {
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    }
     m_busy = busy;
     m_browseButton->setEnabled(!busy);
     m_saveButton->setEnabled(!busy && m_driver->hasOutputProject());

@@ -14,7 +14,9 @@
 // (setFileDialogChooser and askAboutUnsavedResult).
 //
 // GUI thread only. During a conversion or a save the window keeps handling
-// events; its buttons are disabled and it refuses to close meanwhile.
+// events; its buttons are disabled and the wait cursor shows. A close
+// requested meanwhile is honoured when the work returns: a conversion stops
+// at its next step, a save runs to its end.
 #ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
 #define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 
@@ -22,6 +24,7 @@
 #include <QString>
 
 class ConversionDriver;
+class ProgressTracker;
 class QColor;
 class FileDialogChooser;
 class QLabel;
@@ -83,6 +86,9 @@ private:
 
     // True when the caller may go on: nothing unsaved, saved, or discarded.
     bool resolveUnsavedResult();
+    // Closes the window when a close was requested while it was busy; true
+    // when there was such a request.
+    bool closeIfRequested();
     void setBusy(bool busy);
     void showResult(const QString& text, const QColor& colour);
     static void appendLine(QPlainTextEdit* pane, const QString& text);
@@ -95,6 +101,9 @@ private:
     QString m_inputPath;
     bool m_busy = false;
     bool m_unsavedResult = false;
+    bool m_closeRequested = false;
+    // The running conversion's tracker, whose cancel flag a close sets.
+    ProgressTracker* m_conversion = nullptr;
     // The panes' lines once the conversion ended.
     int m_conversionReportLines = 0;
     int m_conversionErrorLines = 0;

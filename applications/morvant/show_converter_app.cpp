@@ -3,6 +3,7 @@
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/app_style.h"
 #include "applications/morvant/main_window.h"
+#include "components/fixture_library/load_fixture_libraries.h"
 #include "seltrane_components/os/command_line.h"
 #include "seltrane_components/os/logger.h"
 
@@ -40,6 +41,8 @@ void ShowConverterApp::start()
     addLogHandler(&ShowConverterApp::onLogMessage, nullptr);
 
     m_window = new MainWindow(this);
+    // After the window: the log handler shows nothing before it exists.
+    loadFixtureLibraries();
     m_window->restoreGeometry();
     m_window->show();
     if (!m_inputPath.isEmpty())

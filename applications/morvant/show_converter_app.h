@@ -1,8 +1,9 @@
 // ShowConverterApp is the converter program: the Qt application object and
 // the conversion driver in one. Its constructor sets the names under which
 // the settings live, installs the style, reads the command line and queues
-// start(); start() connects the logger to the main window, shows the window
-// and, when the command line named a show, converts it at once. When the
+// start(); start() connects the logger to the main window, loads the fixture
+// library and the KiNET list, shows the window and, when the command line
+// named a show, converts it at once. When the
 // event loop ends, onAboutToQuit() closes the output project, disconnects
 // the logger and deletes the window.
 //

@@ -428,7 +428,6 @@ void ArchiveFile::beginReadProgress()
     if (!m_tracker)
         return;
     m_tracker->begin(kProgressSteps);
-    m_reportingRead = true;
     m_lastReadStep = 0;
 }
 
@@ -462,6 +461,9 @@ bool ArchiveFile::forEachEntry(const std::function<bool(struct archive_entry*)>&
             ok = failArchive(tr("Cannot read the archive"));
             break;
         }
+        // From the first header on: a zip reader reads its directory at the
+        // end first and only then the entries from the start.
+        m_reportingRead = m_tracker != nullptr;
         if (!handle(entry)) {
             ok = false;
             break;
@@ -471,17 +473,24 @@ bool ArchiveFile::forEachEntry(const std::function<bool(struct archive_entry*)>&
     return ok;
 }
 
-bool ArchiveFile::listEntries(QStringList& names)
+bool ArchiveFile::listEntries(QStringList& names, int maxEntries)
 {
     if (!checkReader())
         return false;
-    return forEachEntry([&](struct archive_entry* entry) {
+    int listed = 0;
+    bool enough = false;
+    const bool ok = forEachEntry([&](struct archive_entry* entry) {
         QString name;
         if (!readEntryName(entry, name))
             return false;
         names.append(name);
+        if (++listed == maxEntries) {
+            enough = true;
+            return false;
+        }
         return archive_read_data_skip(m_handle) == ARCHIVE_OK || failArchive(tr("Cannot read the archive"));
     });
+    return ok || enough;
 }
 
 bool ArchiveFile::extractTo(const QString& rootFolder, const ExtractOptions& options)

@@ -83,8 +83,10 @@ public:
     bool addBuffer(const QByteArray& data, const QString& entryName);
     bool addEmptyFile(const QString& entryName);
 
-    // Reader only: appends every entry's path name in archive order.
-    bool listEntries(QStringList& names);
+    // Reader only: appends every entry's path name in archive order, or the
+    // first maxEntries when that is above 0 (enough to tell the format apart
+    // without reading the whole archive).
+    bool listEntries(QStringList& names, int maxEntries = 0);
     // Reader only: unpacks folder and file entries below rootFolder; refuses
     // any entry that would land outside it, links pointing out included.
     // Links pointing inside and special entries are skipped.
@@ -94,8 +96,9 @@ public:
     // Lists the entries of a tar (plain or gzip) or zip file on disk.
     static bool openFile(const QString& path, QStringList& names);
 
-    // Reading reports the input position, scaled to the stage of
-    // kProgressSteps steps that extraction and listing open.
+    // Reading reports the input position from the first entry header on,
+    // scaled to the stage of kProgressSteps steps that extraction and listing
+    // open.
     void setProgressTracker(ProgressTracker* tracker) { m_tracker = tracker; }
 
     qint64 dataBytesWritten() const { return m_dataBytesWritten; }

@@ -24,8 +24,6 @@ const QChar kNewLine = QLatin1Char('\n');
 
 [[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
 
-QString indentation(int depth) { return QString(std::max(depth, 0) * 4, QLatin1Char(' ')); }
-
 // The shortest text that reads back as the same value.
 QString formatDouble(double value)
 {

@@ -43,8 +43,10 @@ Version Version::parse(const QString& text)
 std::string Version::toStdString(bool longForm) const
 {
     std::string text = std::to_string(m_major) + "." + std::to_string(m_minor);
-    if (longForm || m_patch > 0)
-        text += "." + std::to_string(m_patch);
+    if (longForm || m_patch > 0) {
+        text += '.';
+        text += std::to_string(m_patch);
+    }
     if (m_tag > kNumberMask) {
         text += longForm ? "." : " ";
         for (const KindName& entry : kKindNames) {

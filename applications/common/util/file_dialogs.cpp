@@ -143,8 +143,8 @@ QString saveFileDialog(QWidget* parent, const QString& caption, const QString& f
 
 int askOverwrite(const QString& path, bool offerSkip, QWidget* parent)
 {
-    QMessageBox box(parent);
-    box.setWindowTitle(QObject::tr("Overwrite"));
+    // A warning: the answer may lose the file there now.
+    QMessageBox box(QMessageBox::Warning, QObject::tr("Overwrite"), QString(), QMessageBox::NoButton, parent);
     box.setText(QObject::tr("%1 already exists.").arg(path));
     box.setInformativeText(QObject::tr("Do you want to overwrite it?"));
     QPushButton* overwrite = box.addButton(QObject::tr("Overwrite"), QMessageBox::YesRole);

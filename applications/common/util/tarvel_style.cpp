@@ -254,6 +254,9 @@ int TarvelStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWi
         return 1;
     case SH_Slider_AbsoluteSetButtons:
         return Qt::LeftButton;
+    case SH_DialogButtonBox_ButtonsHaveIcons:
+        // The platform's stock button icons do not match the flat artwork.
+        return 0;
     default:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }

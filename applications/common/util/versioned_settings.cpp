@@ -30,6 +30,13 @@ int kindRank(quint8 tag)
     }
 }
 
+const QString kFavouritesGroup = QStringLiteral("FixtureFavourites");
+
+QString favouriteKey(quint16 manufacturerId, quint16 modelId, quint8 modeId)
+{
+    return QStringLiteral("%1/%2-%3-%4").arg(kFavouritesGroup).arg(manufacturerId).arg(modelId).arg(modeId);
+}
+
 void syncInstance() { VersionedSettings::instance()->sync(); }
 
 }  // namespace
@@ -128,6 +135,18 @@ void VersionedSettings::removeGroup(const QString& name, bool alsoOlder)
             removeIn(older.second.group);
     }
 }
+
+bool VersionedSettings::isFavourite(quint16 manufacturerId, quint16 modelId, quint8 modeId)
+{
+    return value(favouriteKey(manufacturerId, modelId, modeId), false).toBool();
+}
+
+void VersionedSettings::setFavourite(quint16 manufacturerId, quint16 modelId, quint8 modeId, bool favourite)
+{
+    setValue(favouriteKey(manufacturerId, modelId, modeId), favourite);
+}
+
+void VersionedSettings::clearFavourites() { removeGroup(kFavouritesGroup, true); }
 
 void VersionedSettings::sync() { m_settings.sync(); }
 

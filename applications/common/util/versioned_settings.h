@@ -46,6 +46,14 @@ public:
     // Removes everything below the sub-group name; an empty name is ignored.
     void removeGroup(const QString& name, bool alsoOlder = false);
 
+    // Fixture favourites, by a fixture type's manufacturer, model and mode,
+    // under "FixtureFavourites/<manufacturer>-<model>-<mode>". Taking a
+    // favourite back stores false, and clearing reaches older versions too,
+    // so neither is undone by inheritance.
+    bool isFavourite(quint16 manufacturerId, quint16 modelId, quint8 modeId);
+    void setFavourite(quint16 manufacturerId, quint16 modelId, quint8 modeId, bool favourite);
+    void clearFavourites();
+
     // Writes pending changes to permanent storage.
     void sync();
 

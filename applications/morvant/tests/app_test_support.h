@@ -46,15 +46,15 @@ inline QByteArray packArchive(int kind, const std::vector<std::pair<QString, QBy
 class ScriptedDriver : public ConversionDriver
 {
 public:
-    // With `step` set, the conversion runs one step, "Scripted step", that calls it.
+    // With `step` set, the conversion runs `stepCount` steps, "Scripted step", that call it.
     const std::vector<Step>& steps() const override
     {
         static const auto run = [](ConversionDriver& driver, ProgressTracker&) {
             auto& self = static_cast<ScriptedDriver&>(driver);
             self.step(self);
         };
-        static const std::vector<Step> none, scripted {{"Scripted step", run}};
-        return step ? scripted : none;
+        m_steps.assign(step ? stepCount : 0, Step {"Scripted step", run});
+        return m_steps;
     }
     bool saveOutputProject(const QString& path, ProgressTracker& progress) override
     {
@@ -67,9 +67,13 @@ public:
     }
 
     std::function<void(ScriptedDriver&)> step;
+    int stepCount = 1;
     bool failSave = false;  // the save then fails as cancelled, without writing
     QStringList saved;
     QByteArray bytesAtSave;  // the target's when the save began
+
+private:
+    mutable std::vector<Step> m_steps;
 };
 
 class ScriptedWindow : public MainWindow
@@ -78,10 +82,14 @@ public:
     using MainWindow::MainWindow;
 
     int answer = QMessageBox::Discard;
+    bool realQuestion = false;  // the message box itself asks
     int questions = 0;
 
 protected:
-    int askAboutUnsavedResult() override { return ++questions, answer; }
+    int askAboutUnsavedResult() override
+    {
+        return ++questions, realQuestion ? MainWindow::askAboutUnsavedResult() : answer;
+    }
 };
 
 class AppFixture : public ::testing::Test

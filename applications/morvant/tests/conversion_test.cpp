@@ -12,7 +12,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRandomGenerator>
 
+#include <algorithm>
+#include <set>
 #include <tuple>
 #include <unistd.h>
 
@@ -193,6 +196,33 @@ TEST_F(ConversionTest, ASparseShowInATarFailsWithoutTheMemoryItAsksFor)
                   + "\" could not be expanded: it "
                     "may be damaged or incomplete, or the disk may be full. Choose an earlier copy, or free some space "
                     "and try again.");
+}
+
+// Expanding is the first nine tenths of the bar's first half, moved by the bytes read; reading the show after it
+// never takes the bar back.
+TEST_F(ConversionTest, ExpandingA50MBBundleMovesTheBarWhileItRuns)
+{
+    QByteArray media(50 << 20, Qt::Uninitialized);  // as incompressible as media are
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(media.data()), media.size() / 4);
+    const std::vector<std::pair<QString, QByteArray>> files {{"media/clip.bin", media}, {"s.kvq", buildShow({})}};
+    const std::pair<const char*, QByteArray> inputs[] = {
+        {"bundle.kvx", buildBundle({{"media/clip.bin", media}, {"s.kvq", buildShow({})}})},
+        {"tarred.kvx", packArchive(ArchiveFile::TarGzKind, files)},
+        {"zipped.kvx", packArchive(ArchiveFile::ZipKind, files)}};
+    for (const auto& [name, bytes] : inputs) {
+        SCOPED_TRACE(name);
+        std::vector<double> seen;
+        const auto record = [](quint32 done, quint32 total, void* seen) {
+            static_cast<std::vector<double>*>(seen)->push_back(double(done) / total);
+        };
+        ProgressTracker progress(record, nullptr, &seen);
+        ASSERT_TRUE(driver.convert(input(QLatin1String(name), bytes), progress));
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        const std::set<double> expanding(std::upper_bound(seen.begin(), seen.end(), 0.0),
+                                         std::lower_bound(seen.begin(), seen.end(), 0.5 * 0.9));
+        EXPECT_GE(expanding.size(), 10u);
+        EXPECT_EQ(seen.back(), 1.0);
+    }
 }
 
 TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)

@@ -1,11 +1,15 @@
 #include "applications/common/util/versioned_settings.h"
+#include "applications/morvant/app_style.h"
 #include "applications/morvant/single_instance.h"
 #include "applications/morvant/tests/app_test_support.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTest>
 #include <QTimer>
@@ -63,9 +67,9 @@ TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversionAndOnClose)
 TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRunsAndItsLogIsShown)
 {
     window.show();
-    bool refused = false;
+    bool busy = false;
     driver.step = [&](ScriptedDriver&) {
-        refused = window.isBusy() && !window.close();
+        busy = window.isBusy();
         window.browse();
         window.convert(chooser.openAnswer);
         EXPECT_FALSE(window.save());
@@ -74,7 +78,7 @@ TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRunsAndItsLogIsShown)
         logMessage(132, "information");
     };
     window.browse();
-    EXPECT_TRUE(refused);
+    EXPECT_TRUE(busy);
     EXPECT_EQ(chooser.asked.size(), 1);
     EXPECT_EQ(text("errorPane"), QStringLiteral("autosave\nwarning"));
     EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("project\nScripted step\ninformation")) && !window.isBusy());
@@ -172,6 +176,85 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
         EXPECT_FALSE(window.hasUnsavedResult());
     }
+}
+
+TEST_F(MainWindowTest, ALongPathIsElidedAndNeverWidensTheWindow)
+{
+    EXPECT_EQ(window.findChild<QProgressBar*>(QStringLiteral("progressBar"))->text(), QString());  // idle: no 0%
+    window.resize(760, 560);
+    window.show();
+    QString path = folder.path() + '/';
+    path += QString(496 - path.size(), 'x') + ".kvq";
+    for (int i = path.size() - 90; i > folder.path().size(); i -= 90)
+        path[i] = '/';
+    window.convert(path);
+    QApplication::processEvents();
+    EXPECT_EQ(window.width(), 760);
+    EXPECT_LT(window.minimumSizeHint().width(), 500);  // nor keeps it from narrowing
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("inputLabel"));
+    EXPECT_TRUE(label->toolTip() == path && label->text().contains(QChar(0x2026)));
+
+    // A geometry saved wider than the screen, as the window once grew, comes back cut to it.
+    VersionedSettings::instance()->setValue(QLatin1String(MainWindow::kGeometryKey), QRect(10, 10, 2981, 560));
+    window.restoreGeometry();
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(window.geometry()));
+}
+
+// The close comes while the first of two steps is held open: the second never runs and nothing is left behind. A
+// close during a save lets the save finish.
+TEST_F(MainWindowTest, ACloseDuringTheWorkIsHonouredWhenItReturns)
+{
+    window.show();
+    QString workingFolder;
+    driver.stepCount = 2;
+    driver.step = [&](ScriptedDriver& self) {
+        EXPECT_TRUE(workingFolder.isEmpty());
+        workingFolder = self.outputFolder();
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        EXPECT_FALSE(window.close() || !window.isVisible());
+    };
+    window.browse();
+    EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("Scripted step\nThe conversion was cancelled")));
+    EXPECT_FALSE(window.isVisible() || QFileInfo::exists(workingFolder) || QGuiApplication::overrideCursor());
+    EXPECT_EQ(QDir::temp().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+
+    driver.step = nullptr;
+    window.show();
+    window.browse();
+    QTimer::singleShot(0, &window, &QWidget::close);  // delivered while the save reports its progress
+    window.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
+    EXPECT_EQ(driver.saved.size(), 1);
+    EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
+}
+
+// As the program starts, with its style; both questions are answered in their own message boxes.
+TEST_F(MainWindowTest, BothQuestionsShowTheirIconsWithoutAQtWarning)
+{
+    static QStringList warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            // The headless platform cannot size windows from their contents; a screen can.
+            if (type != QtDebugMsg && type != QtInfoMsg && !text.startsWith("This plugin does not support"))
+                warnings << text;
+        });
+    AppStyle::install(*qApp);
+    window.show();
+    window.browse();
+    ASSERT_TRUE(writeFile(chooser.saveAnswer + ".kv2", "old project"));
+    chooser.realOverwriteQuestion = window.realQuestion = true;
+    QStringList answered;
+    for (QMessageBox::StandardButton answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
+        QTimer::singleShot(5, [&answered, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            answered << box->windowTitle() + (box->iconPixmap().isNull() ? " without icon" : "");
+            box->button(answer)->click();
+        });
+        answer == QMessageBox::Cancel ? void(window.save()) : window.browse();
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(answered, (QStringList {"Overwrite", "Unsaved project"}));
+    EXPECT_EQ(warnings, QStringList());
 }
 
 TEST(SingleInstanceLockTest, OneHolderAtATimeAndStaleLocksAreTakenOver)

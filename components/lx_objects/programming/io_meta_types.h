@@ -5,6 +5,12 @@
 // stored as one byte) and a 16-bit index. Its QDataStream form is qint8 type,
 // then qint16 index; a read takes the type byte as unsigned.
 //
+// The resource types name one input or output of a device: its kind and
+// number (the shape of a remote-device key, kind 255 meaning none) and, but
+// for a serial port, the index of the input or output on it. Their registered
+// names ("SerialResource", "DigitalInputResource", "DigitalOutputResource",
+// "AnalogInputResource") and QDataStream forms are part of stored projects.
+//
 // registerIoMetaTypes() registers every IO meta type with Qt, with its stream
 // operators and its equality (QVariant compares unregistered types byte by
 // byte); start-up and the map readers and writers call it first, so a stored
@@ -34,10 +40,56 @@ struct IoMVariable
     bool operator==(const IoMVariable&) const = default;
 };
 
+struct SerialResource
+{
+    quint8 deviceType = 255;
+    quint8 deviceNumber = 0;
+
+    bool operator==(const SerialResource&) const = default;
+};
+
+// The inputs and outputs that a device numbers: one record shape, three
+// meta types.
+struct IndexedIoResource
+{
+    quint8 deviceType = 255;
+    quint8 deviceNumber = 0;
+    qint32 index = 0;
+
+    bool operator==(const IndexedIoResource&) const = default;
+};
+
+struct DigitalInputResource : IndexedIoResource
+{
+    bool operator==(const DigitalInputResource&) const = default;
+};
+
+struct DigitalOutputResource : IndexedIoResource
+{
+    bool operator==(const DigitalOutputResource&) const = default;
+};
+
+struct AnalogInputResource : IndexedIoResource
+{
+    bool operator==(const AnalogInputResource&) const = default;
+};
+
 Q_DECLARE_METATYPE(IoMVariable)
+Q_DECLARE_METATYPE(SerialResource)
+Q_DECLARE_METATYPE(DigitalInputResource)
+Q_DECLARE_METATYPE(DigitalOutputResource)
+Q_DECLARE_METATYPE(AnalogInputResource)
 
 QDataStream& operator<<(QDataStream& stream, const IoMVariable& variable);
 QDataStream& operator>>(QDataStream& stream, IoMVariable& variable);
+QDataStream& operator<<(QDataStream& stream, const SerialResource& resource);
+QDataStream& operator>>(QDataStream& stream, SerialResource& resource);
+QDataStream& operator<<(QDataStream& stream, const DigitalInputResource& resource);
+QDataStream& operator>>(QDataStream& stream, DigitalInputResource& resource);
+QDataStream& operator<<(QDataStream& stream, const DigitalOutputResource& resource);
+QDataStream& operator>>(QDataStream& stream, DigitalOutputResource& resource);
+QDataStream& operator<<(QDataStream& stream, const AnalogInputResource& resource);
+QDataStream& operator>>(QDataStream& stream, AnalogInputResource& resource);
 
 void registerIoMetaTypes();
 

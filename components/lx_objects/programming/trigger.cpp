@@ -23,15 +23,8 @@ bool oneOf(int value, std::initializer_list<int> values)
 
 // ---- the stream rows ----
 
-ParameterItem at(ParameterKind kind, quint8 offset, bool (*present)(const quint8*) = nullptr)
-{
-    ParameterItem item {kind};
-    item.offset = offset;
-    item.present = present;
-    return item;
-}
-
-ParameterItem value(ParameterKind kind) { return ParameterItem {kind}; }
+using ParameterRows::at;
+using ParameterRows::value;
 
 // Type 16: the DALI command at 4 selects the bytes that follow.
 bool daliCommandHasByte6(const quint8* block) { return block[4] <= 4; }
@@ -41,19 +34,6 @@ bool daliCommandHasByte7(const quint8* block) { return block[4] == 0 || block[4]
 quint16 commandWord(const quint8* block) { return quint16(block[0] | (block[1] << 8)); }
 bool commandHasTwoWords(const quint8* block) { return commandWord(block) >= 0x4000 && commandWord(block) <= 0x4005; }
 bool commandHasThreeWords(const quint8* block) { return commandWord(block) == 0x4000; }
-
-// Type 18 before version 120 held a 32-bit address: bytes 0 to 3 take it and
-// bytes 4 to 7 its top byte.
-void readShortDaliAddress(InStream& in, quint8* block)
-{
-    quint32 address = 0;
-    in >> address;
-    for (int i = 0; i < 4; ++i)
-        block[i] = quint8(address >> (8 * i));
-    const quint32 high = address >> 24;
-    for (int i = 0; i < 4; ++i)
-        block[4 + i] = quint8(high >> (8 * i));
-}
 
 std::vector<ParameterRow> makeTriggerRows()
 {
@@ -107,29 +87,6 @@ std::vector<ParameterRow> makeTriggerRows()
         {at(K::ByteInWord, 0)},                     // 34
     };
 }
-
-// The body's type as one byte on the stream; reading it sets the type.
-template <class Body>
-struct TypeByte
-{
-    Body& body;
-};
-
-template <class Body>
-TypeByte<Body> typeByte(Body& body)
-{
-    return TypeByte<Body> {body};
-}
-
-InStream& operator>>(InStream& in, TypeByte<TriggerData> field)
-{
-    quint8 type = 0;
-    in >> type;
-    field.body.setType(type);
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, TypeByte<const TriggerData> field) { return out << quint8(field.body.type()); }
 
 // ---- type changes ----
 

@@ -3,7 +3,11 @@
 #include "components/archive/type_registry.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
+#include "components/lx_objects/controllers/io_module.h"
+#include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
+#include "components/lx_objects/fixtures/function.h"
+#include "components/lx_objects/fixtures/group.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/colour_gradient.h"
@@ -15,6 +19,8 @@
 #include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
+#include "components/lx_objects/programming/trigger_action.h"
+#include "components/lx_objects/programming/trigger_condition.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/resource_keys.h"
@@ -29,6 +35,8 @@ void registerProjectTypes()
     using namespace ObjectRegistry;
     const Record records[] = {
         objectRecord<Trigger>(QStringLiteral("Trigger")),
+        objectRecord<TriggerCondition>(QStringLiteral("TriggerCondition")),
+        objectRecord<TriggerAction>(QStringLiteral("TriggerAction")),
         objectRecord<Controller>(QStringLiteral("Controller")),
         valueRecord<RangeMode>(QStringLiteral("RangeMode")),
         valueRecord<ParamRange>(QStringLiteral("ParamRange")),
@@ -36,7 +44,10 @@ void registerProjectTypes()
         valueRecord<ConstChanInfo>(QStringLiteral("ConstChanInfo")),
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
         valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
+        objectRecord<Function>(QStringLiteral("Function")),
         valueRecord<PatchMapEntry>(QStringLiteral("PatchMapEntry")),
+        objectRecord<Group>(QStringLiteral("Group")),
+        valueRecord<FixOrGroupKey>(QStringLiteral("FixOrGroupKey")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
         valueRecord<DateTimeMask>(QStringLiteral("DateTimeMask")),
         valueRecord<RDKey>(QStringLiteral("RDKey")),
@@ -63,8 +74,17 @@ void registerProjectTypes()
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
         valueRecord<HueTable>(QStringLiteral("HueTable")),
+        objectRecord<IoModule>(QStringLiteral("IoModule")),
+        valueRecord<IoMPropertyEditorTemplate>(QStringLiteral("IoMPropertyEditorTemplate")),
+        valueRecord<IoMPropertyTemplate>(QStringLiteral("IoMPropertyTemplate")),
+        valueRecord<IoMTriggerConditionActionTemplate>(QStringLiteral("IoMTriggerConditionActionTemplate")),
+        valueRecord<IoMConfiguration>(QStringLiteral("IoMConfiguration")),
+        valueRecord<IoMContributor>(QStringLiteral("IoMContributor")),
+        valueRecord<IoMPackage>(QStringLiteral("IoMPackage")),
+        objectRecord<IoMTypeTracker>(QStringLiteral("IoMTypeTracker")),
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
+        valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
     };
     for (const Record& record : records)
         registerType(record);

@@ -26,8 +26,8 @@ const quint8 kStartMagic[16] = {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80,
 const quint8 kEndMagic[16] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
                               0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00};
 
-// Start magic, name length, size and end magic.
-const quint64 kMinimumRecordSize = 16 + 2 + 4 + 16;
+// The stage an expansion reports in: bytes read of the bundle against its size.
+const unsigned kProgressSteps = 1000;
 
 [[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
 
@@ -102,9 +102,32 @@ std::string safeRelativeName(std::string name)
     return name;
 }
 
+// Moves the stage on to the share of the bundle read so far, so that one
+// large file does not hold it still.
+class ReadProgress
+{
+public:
+    ReadProgress(ProgressTracker& tracker, std::istream& in, std::streamoff size)
+        : m_stage(&tracker, kProgressSteps), m_in(in), m_size(size)
+    {}
+    void update()
+    {
+        const std::streamoff position = m_in.tellg();
+        if (m_size <= 0 || position <= 0)
+            return;
+        m_stage.step(static_cast<unsigned>(quint64(std::min(position, m_size)) * kProgressSteps / quint64(m_size)));
+    }
+
+private:
+    ProgressStage m_stage;  // ended however the expansion ends
+    std::istream& m_in;
+    std::streamoff m_size;
+};
+
 // Copies `size` bytes of the file `name`; what is written counts against the
 // bound as it arrives, so a damaged size reads short before it counts.
-void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard& guard, const std::string& name)
+void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard& guard, const std::string& name,
+              ReadProgress& progress)
 {
     char buffer[65536];
     while (size > 0) {
@@ -122,6 +145,7 @@ void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard
         if (out && !out->write(buffer, chunk))
             fail("Error writing unbundled file");
         size -= static_cast<quint32>(chunk);
+        progress.update();
     }
 }
 
@@ -150,16 +174,12 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
     version = readLittleEndian<quint32>(in, "Bad bundler magicnum");
     const quint32 count = readFileCount(in);
 
-    // A hostile count must not swamp the caller's progress arithmetic: no
-    // more records fit than the file can hold.
     const std::streamoff position = in.tellg();
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(position);
-    const quint64 fitting = size > position ? quint64(size - position) / kMinimumRecordSize + 1 : 1;
     ExpansionGuard guard(sizeLimit, size);
-    // Ended however the expansion ends.
-    ProgressStage stage(&progress, static_cast<unsigned>(std::min<quint64>(count, fitting)));
+    ReadProgress readProgress(progress, in, size);
     for (quint32 i = 0; i < count; ++i) {
         expectMagic(in, kStartMagic, "Bad file start magicnum");
         const quint16 nameLength = readLittleEndian<quint16>(in, "Error reading bundled file");
@@ -189,14 +209,14 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
             guard.addFile(QFile::decodeName(QByteArray::fromStdString(fullPath)));
         }
         const quint32 size = readLittleEndian<quint32>(in, "Error reading bundled file");
-        copyData(in, write ? &out : nullptr, size, guard, name);
+        copyData(in, write ? &out : nullptr, size, guard, name, readProgress);
         if (write) {
             out.close();
             if (out.fail())
                 fail("Error writing unbundled file");
         }
         expectMagic(in, kEndMagic, "Bad file end magicnum");
-        stage.step(i);
+        readProgress.update();
     }
 }
 

@@ -10,7 +10,8 @@
 // before the error, except one stopped by the size bound (sizeLimit), which
 // removes what it wrote.
 // Every failure is a std::runtime_error with a fixed text (the bound's names
-// the file).
+// the file). An expansion opens one stage on the caller's tracker and moves it
+// by the bytes read against the bundle's size.
 //
 // Thread safety: a Bundler is used by one thread; it holds only the version
 // and destination of its last expansion.

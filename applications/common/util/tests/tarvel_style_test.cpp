@@ -173,14 +173,17 @@ TEST_F(TarvelStyleTest, SpecialValueTextSelectedWholeOnPress)
 
 TEST_F(TarvelStyleTest, StandardIcons)
 {
-    for (auto icon : {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxCritical}) {
-        const QPixmap pixmap = style()->standardIcon(icon).pixmap(16, 16);
-        EXPECT_EQ(pixmap.size(), QSize(16, 16)) << icon;
-        EXPECT_EQ(pixmap.toImage().pixelColor(8, 1).alpha(), 255) << icon;  // drawn, not blank
+    // Each message icon is the program's own drawing: opaque in the middle, clear in the corner.
+    for (auto icon : {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical,
+                      QStyle::SP_MessageBoxQuestion}) {
+        const QImage image = style()->standardIcon(icon).pixmap(32, 32).toImage();
+        EXPECT_EQ(image.size(), QSize(32, 32)) << icon;
+        EXPECT_EQ(std::make_pair(image.pixelColor(16, 16).alpha(), image.pixelColor(0, 0).alpha()),
+                  std::make_pair(255, 0))
+            << icon;
     }
-    // The program carries no such resources.
-    for (auto icon : {QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxQuestion})
-        EXPECT_TRUE(style()->standardIcon(icon).pixmap(16, 16).isNull()) << icon;
+    // Dialog buttons carry text only, rather than a mix of stock raster icons and none.
+    EXPECT_EQ(style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
 
     // Both arrows are built on the first call, whatever it asked for. The artwork points down: +90 turns it
     // clockwise to point left.

@@ -98,3 +98,24 @@ TEST_F(VersionedSettingsTest, RemoveReachesOlderGroupsOnlyWhenAsked)
     EXPECT_EQ(stored("2.6.0/Key").toInt(), 7);
     EXPECT_FALSE(stored("2.5.0/InheritsOlderVersions").toBool());
 }
+
+TEST_F(VersionedSettingsTest, FixtureFavouritesLastAcrossInstancesAndStayCleared)
+{
+    store({{"2.4.1/FixtureFavourites/7-8-0", true}, {"2.4.1/FixtureFavourites/7-9-0", true}});
+    {
+        VersionedSettings settings(Version(2, 5, 3));
+        settings.setFavourite(1, 1023, 2, true);
+        settings.setFavourite(7, 9, 0, false);
+        settings.sync();
+    }
+    EXPECT_TRUE(stored("2.5.3/FixtureFavourites/1-1023-2").toBool());
+    VersionedSettings settings(Version(2, 5, 3));
+    EXPECT_TRUE(settings.isFavourite(1, 1023, 2));
+    EXPECT_FALSE(settings.isFavourite(1, 1023, 1));
+    EXPECT_TRUE(settings.isFavourite(7, 8, 0));   // from the older version
+    EXPECT_FALSE(settings.isFavourite(7, 9, 0));  // taken back, not inherited again
+    settings.clearFavourites();
+    settings.sync();
+    EXPECT_FALSE(VersionedSettings(Version(2, 5, 3)).isFavourite(7, 8, 0));
+    EXPECT_TRUE(QSettings().allKeys().filter("FixtureFavourites").isEmpty());
+}

@@ -1,0 +1,104 @@
+// FixtureLibrary is the index of the fixture models the program knows: the
+// models of the definition files in three folders (the system library beside
+// the program, the user library and the downloaded copies), their
+// manufacturer, function and colour lists, and the fixture models of the
+// project being converted.
+//
+// Each folder is searched recursively for "*.fixture"; its lists
+// ("manufacturers.csv", "functions.csv", "colours.csv") sit at its top. The
+// user library wins over the downloads and both over the system library; in
+// one folder the first file in name order wins and a later copy is reported.
+// List entries of a later folder replace earlier ones by id. A model with
+// product id 65535 is known by its UUID only and never matches a key.
+//
+// Models are handed out shared and const: a later load replaces the library's
+// entries but never changes a model that a caller holds.
+//
+// instance() is made on first use and lives until the process ends. GUI
+// thread only, like every caller of it.
+#ifndef FIXTURE_LIBRARY_FIXTURE_LIBRARY_H
+#define FIXTURE_LIBRARY_FIXTURE_LIBRARY_H
+
+#include "components/archive/object_base.h"
+#include "components/fixture_library/fixture_library_types.h"
+
+#include <QRgb>
+#include <QString>
+#include <QUuid>
+
+#include <map>
+#include <memory>
+
+class MessageHandler;
+
+class FixtureLibrary
+{
+public:
+    using ModelPtr = std::shared_ptr<const FixtureModel>;
+
+    static FixtureLibrary& instance();
+
+    // Replaces the library's models and lists by those of the folders (an
+    // empty or missing folder holds none); keeps the project models. Every
+    // problem goes to messages.
+    void load(const QString& systemFolder, const QString& userFolder, const QString& downloadsFolder,
+              MessageHandler& messages);
+    // Adds the models of one definition file, as a file of the loaded folder
+    // that holds it (a file elsewhere counts as the user's); a model from the
+    // same file as before replaces its older copy. The number of models the
+    // file gave.
+    int addFile(const QString& path, MessageHandler& messages);
+
+    // The model of the lowest mode of a manufacturer's model; null when none.
+    ModelPtr find(quint16 manufacturerId, quint16 modelId) const;
+    ModelPtr find(const FixtureModelKey& key) const;
+    // A model by its UUID, also one with product id 65535.
+    ModelPtr findByUuid(const QUuid& uuid) const;
+
+    const std::map<quint16, FixtureLibraryTypes::Manufacturer>& manufacturers() const { return m_manufacturers; }
+    const std::map<quint32, FixtureLibraryTypes::Function>& functions() const { return m_functions; }
+    const std::map<QString, QRgb>& colours() const { return m_colours; }
+
+    // The fixture models the converted project holds, by key; a second model
+    // under one key replaces the first. Cleared when the project closes.
+    void addProjectModel(const FixtureModelKey& key, const FixtureModel& model);
+    const std::map<FixtureModelKey, ModelPtr>& projectModels() const { return m_projectModels; }
+    void clearProjectModels() { m_projectModels.clear(); }
+
+    // A copy of the library's model of key for a project, its parameters and
+    // function names moved to the project's function ids; null when the
+    // library has no such model.
+    Archive::Pointer<FixtureModel> modelForProject(const FixtureModelKey& key,
+                                                   const std::map<quint32, quint32>& functionIdMap) const;
+
+private:
+    // In rising precedence; also the load order.
+    enum Source { kSystem, kDownloads, kUser, kSourceCount };
+
+    struct Entry
+    {
+        ModelPtr model;
+        Source source = kSystem;
+        QString path;
+    };
+
+    void loadFolder(Source source, MessageHandler& messages);
+    void loadLists(const QString& folder, MessageHandler& messages);
+    int addDefinitions(const QString& path, Source source, MessageHandler& messages);
+    // Enters entry unless one of higher precedence, or of the same folder
+    // and an earlier file, holds key; a clash in one folder is reported when
+    // report is set.
+    template <class Key>
+    void enter(std::map<Key, Entry>& index, const Key& key, const Entry& entry, MessageHandler& messages, bool report);
+    Source sourceOf(const QString& path) const;
+
+    QString m_folders[kSourceCount];
+    std::map<FixtureModelKey, Entry> m_models;
+    std::map<QUuid, Entry> m_uuidModels;
+    std::map<quint16, FixtureLibraryTypes::Manufacturer> m_manufacturers;
+    std::map<quint32, FixtureLibraryTypes::Function> m_functions;
+    std::map<QString, QRgb> m_colours;
+    std::map<FixtureModelKey, ModelPtr> m_projectModels;
+};
+
+#endif  // FIXTURE_LIBRARY_FIXTURE_LIBRARY_H

@@ -1,0 +1,293 @@
+#include "components/fixture_library/fixture_file.h"
+#include "components/fixture_library/message_handler.h"
+
+#include <QBuffer>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using FixtureLibraryTypes::FixtureDefinition;
+
+namespace {
+
+HueTable testHueTable()
+{
+    HueTable table;
+    table.header = 3;
+    for (std::size_t i = 0; i < HueTable::kSize; ++i)
+        table.table[i] = quint8(i * 7);
+    return table;
+}
+
+QString hueDigits()
+{
+    const HueTable table = testHueTable();
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(table.table.data()), 2048).toHex());
+}
+
+// Two blocks: one with every mapped keyword (and unmapped ones, comments and
+// blank lines), then a plain spot.
+QStringList goodLines()
+{
+    return QStringLiteral(R"(// A library file
+version = 1
+count = 2
+
+fixture = Wash Bar
+manuid = 12
+modelid = 345
+modeid = 2
+estaid = 4660
+rdmkey = 4660, 17, 1
+rdmkey = 4660, 18, 0
+uuid = {6f1d3c52-2b9e-4c55-9d34-0b1f1c2d3e4f}
+class = led
+shape = square
+dimensions = 40, 2000
+dimmercurve = squarelaw
+personality = 3
+generator = 2.17
+geometry = 0, 0
+geometry = 1.5, -2
+patchmap = fixture, 1
+patchmap = 7, 0
+huetable = 3, %1
+element = Cell A
+hidden = 0
+invert_intensity = 1
+hueparams = 1
+white_mode = additive
+patchgroup = intensity, 2
+patchgroup = 5, 3
+constant = 4, 200
+duplicate = 0, 1
+parameter = Intensity, 0
+type = ltp16bit
+default = 0
+highlight = 65535
+crossfade = snap
+range = 0, 65535, Dim +, %
+parameter = Pan, 2
+type = ltp8bit
+deflection = 540
+offset = 90
+range = 0, 255, snap, CENTRE, scan, WRAP
+element = Cell B
+output = 1
+parameter = Tilt, 0
+type = htp8bit
+deflection = 270
+offset = 10
+range = 0, 255, Tilt
+parameter = Strobe, -
+range = 0, 10, Off
+patchgroup = fixture, 1
+fixture = Spot
+manuid = 12
+modelid = 346
+class = spot
+dimensions = 4, 4
+geometry = 0, 0
+element = Head
+patchgroup = fixture, 1
+parameter = Intensity, 0
+range = 0, 255)")
+        .arg(hueDigits())
+        .split(QLatin1Char('\n'));
+}
+
+Parameter parameter(qint32 type, quint16 patchOffset, std::vector<ParamRange> ranges)
+{
+    Parameter p;
+    p.type = type, p.patchOffset = patchOffset, p.ranges = std::move(ranges);
+    return p;
+}
+
+// The first block of goodLines, built by hand.
+FixtureDefinition washBar()
+{
+    FixtureDefinition d;
+    d.key = {12, 345, 2};
+    FixtureModelSpec& spec = d.model.modelSpec;
+    spec.manufacturerId = 12, spec.productId = 345, spec.name = QStringLiteral("Wash Bar");
+    spec.keys = {{4660, 17, 1}, {4660, 18, 0}};
+    spec.uuid = QUuid(QStringLiteral("{6f1d3c52-2b9e-4c55-9d34-0b1f1c2d3e4f}"));
+    spec.modelClass = 4, spec.shape = 0, spec.dimensionX = 40, spec.dimensionY = 1024;
+    spec.dimmerCurve = 7, spec.personality = 3, spec.generatorVersion = 2 * 256 + 17;
+    spec.geometry = {{0, 0}, {98304, -131072}};
+    d.model.patchMap = {{1, 1}, {7, 0}};
+    d.model.functionNames = {{0, "Intensity"}, {7, "Strobe"}, {8, "Pan"}, {9, "Tilt"}};
+    d.model.hueTables = {testHueTable()};
+
+    FixtureModelElement a;
+    a.name = QStringLiteral("Cell A");
+    a.flags = FixtureModelElement::kInvertIntensity | FixtureModelElement::kHueParameters
+        | FixtureModelElement::kAdditiveWhite;
+    a.patchPoints = {{0, 2}, {5, 3}};
+    a.constantChannels = {{4, 200}};
+    a.duplicateChannels = {{0, 1}};
+    a.panDeflection = 540, a.panOffset = 90;
+    a.parameters[0] = parameter(2, 0, {{0, 65535, QStringLiteral("Dim +"), 0x02 | 0x10, {}}});
+    a.parameters[0].highlightValue = 65535, a.parameters[0].crossfade = 2, a.parameters[0].paramDimmerCurve = 7;
+    a.parameters[8] = parameter(0, 2, {{0, 255, QStringLiteral("snap, scan"), 0x04 | 0x20, {1 << 1 | 1 << 10}}});
+
+    FixtureModelElement b;
+    b.name = QStringLiteral("Cell B");
+    b.tiltDeflection = 270, b.tiltOffset = 10;
+    b.patchPoints = {{1, 1}};
+    b.parameters[9] = parameter(1, 0, {{0, 255, QStringLiteral("Tilt"), 0, {}}});
+    b.parameters[7] = parameter(-1, Parameter::kNoPatchOffset, {{0, 10, QStringLiteral("Off"), 0, {}}});
+    b.parameters[7].unpatched = true;
+    d.model.editElements() = {a, b};
+    return d;
+}
+
+struct Parsed
+{
+    std::vector<FixtureDefinition> definitions;
+    QStringList messages;
+};
+
+Parsed parse(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    ConcatenatingMessageHandler messages;
+    Parsed parsed;
+    parsed.definitions = parseFixtureFile(buffer, QStringLiteral("test.fixture"), messages);
+    parsed.messages = messages.messages();
+    return parsed;
+}
+
+QByteArray written(const std::vector<FixtureDefinition>& definitions)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(writeFixtureFile(buffer, definitions));
+    return buffer.data();
+}
+
+}  // namespace
+
+TEST(FixtureFile, EveryMappedKeywordGivesTheModelBuiltByHand)
+{
+    FixtureDefinition expected = washBar();
+    QString message;
+    ASSERT_TRUE(expected.model.validate(message)) << message.toStdString();
+    // Validation gave each element's first patch point the group of its patch map entry.
+    EXPECT_EQ(expected.model.elements()[0].patchPoints.front().group, 1u);
+    EXPECT_EQ(expected.model.elements()[1].patchPoints.front().group, 7u);
+
+    // CRLF line ends and a byte-order mark read the same as LF.
+    for (const QByteArray& bytes :
+         {goodLines().join('\n').toUtf8(), "\xEF\xBB\xBF" + goodLines().join(QStringLiteral("\r\n")).toUtf8()}) {
+        const Parsed parsed = parse(bytes);
+        EXPECT_EQ(parsed.messages, QStringList());
+        ASSERT_EQ(parsed.definitions.size(), 2u);
+        EXPECT_TRUE(parsed.definitions[0] == expected);
+        EXPECT_EQ(parsed.definitions[1].model.modelSpec.name, QStringLiteral("Spot"));
+        EXPECT_EQ(parsed.definitions[1].key, (FixtureModelKey {12, 346, 0}));
+    }
+}
+
+TEST(FixtureFile, WriteThenParseIsEqualAndStable)
+{
+    const Parsed parsed = parse(goodLines().join('\n').toUtf8());
+    ASSERT_EQ(parsed.definitions.size(), 2u);
+    const QByteArray first = written(parsed.definitions);
+    const Parsed again = parse(first);
+    EXPECT_EQ(again.messages, QStringList());
+    EXPECT_TRUE(again.definitions == parsed.definitions);
+    EXPECT_EQ(written(again.definitions), first);
+
+    EXPECT_EQ(written({parsed.definitions[1]}),
+              QByteArray("version = 1\r\n"
+                         "count = 1\r\n"
+                         "fixture = Spot\r\n"
+                         "manuid = 12\r\n"
+                         "modelid = 346\r\n"
+                         "modeid = 0\r\n"
+                         "class = spot\r\n"
+                         "shape = circular\r\n"
+                         "dimensions = 4, 4\r\n"
+                         "dimmercurve = linear\r\n"
+                         "geometry = 0, 0\r\n"
+                         "element = Head\r\n"
+                         "patchgroup = fixture, 1\r\n"
+                         "parameter = Intensity, 0\r\n"
+                         "default = 0\r\n"
+                         "highlight = 0\r\n"
+                         "crossfade = linear\r\n"
+                         "range = 0, 255\r\n"));
+
+    // A line break in a name would start a line of its own.
+    std::vector<FixtureDefinition> broken = {parsed.definitions[1]};
+    broken[0].model.modelSpec.name = QStringLiteral("Spot\r\nspot\rx\ny");
+    broken[0].model.editElements()[0].name = QStringLiteral("Head\nmanuid = 99");
+    const Parsed mended = parse(written(broken));
+    EXPECT_EQ(mended.messages, QStringList());
+    ASSERT_EQ(mended.definitions.size(), 1u);
+    EXPECT_EQ(mended.definitions[0].model.modelSpec.name, QStringLiteral("Spot spot x y"));
+    EXPECT_EQ(mended.definitions[0].model.elements()[0].name, QStringLiteral("Head manuid = 99"));
+    EXPECT_EQ(mended.definitions[0].model.modelSpec.manufacturerId, 12);
+}
+
+TEST(FixtureFile, OneChangedLineGivesItsErrorAndDropsOnlyItsBlock)
+{
+    const QString shortTable = QStringLiteral("3, ") + hueDigits().left(4094);
+    // Line to change, its new text, the line reported, the message, whether the whole file is refused (else
+    // the Wash Bar block is dropped and the Spot still loads).
+    const std::tuple<const char*, QString, int, QString, bool> cases[] = {
+        {"manuid = 12", "manuid = 65536", 6, "Invalid value 65536", false},
+        {"modelid = 345", "modelid = 1024", 7, "Model id is greater than allowed maximum (1023)", false},
+        {"class = led", "class = LED", 13, "Invalid model class", false},
+        {"shape = square", "shape = round", 14, "Invalid element shape", false},
+        {"dimmercurve = squarelaw", "dimmercurve = s-curve", 16, "Invalid dimmer curve", false},
+        {"estaid = 4660", "modeid = 1", 9, "Duplicate fixture keyword found", false},
+        {"geometry = 1.5, -2", "geometry = 1.5", 20, "Invalid value 1.5", false},
+        {"huetable = 3", "huetable = " + shortTable, 23, "Invalid value " + shortTable.left(40) + "...", false},
+        {"hidden = 0", "manuid = 3", 25, "Keyword manuid is not allowed here", false},
+        {"hidden = 0", "hidden = 2", 25, "Invalid value 2", false},
+        {"white_mode = additive", "white_mode = warm", 28, "Invalid white mode", false},
+        {"type = ltp16bit", "type = ltp32bit", 34, "Invalid parameter type", false},
+        {"default = 0", "deflection = 5", 35, "deflection keyword is not allowed in function Intensity", false},
+        {"highlight = 65535", "offset = 5", 36, "offset keyword is not allowed in function Intensity", false},
+        {"crossfade = snap", "crossfade = fast", 37, "Invalid crossfade type", false},
+        {"parameter = Pan, 2", "parameter = Zoom, 2", 39, "Unknown function Zoom", false},
+        {"output = 1", "outputs = 1", 45, "Unknown keyword outputs", false},
+        {"range = 0, 255, Tilt", "default = 3", 46, "No paramranges specified", false},
+        {"patchgroup = fixture, 1", "patchgroup = fixture, 2", 44,
+         "Number of channels in element doesn't match total footprint", false},
+        {"hidden = 0", "hidden = 1", 5, "Geometry does not match visible element count", false},
+        {"version = 1", "version = 2", 2, "Unsupported file version 2", true},
+        {"// A library file", "fixture = Early", 1, "Unsupported file version", true},
+        {"count = 2", "count = 4294967295", 3, "Fixture count doesn't match", true},
+        {"count = 2", "", 5, "Fixture count doesn't match", true}};
+    for (const auto& [original, changed, line, message, wholeFile] : cases) {
+        QStringList lines = goodLines();
+        const int index = lines.indexOf(QRegularExpression("^" + QRegularExpression::escape(original) + ".*"));
+        ASSERT_GE(index, 0) << original;
+        lines[index] = changed;
+        const Parsed parsed = parse(lines.join('\n').toUtf8());
+        EXPECT_EQ(parsed.messages, QStringList(QStringLiteral("test.fixture: Line %1: %2").arg(line).arg(message)))
+            << original;
+        ASSERT_EQ(parsed.definitions.size(), wholeFile ? 0u : 1u) << original;
+        if (!wholeFile) {
+            EXPECT_EQ(parsed.definitions[0].model.modelSpec.name, QStringLiteral("Spot")) << original;
+        }
+    }
+}
+
+TEST(FixtureFile, LargeFilesAreRefusedUnread)
+{
+    QByteArray bytes = goodLines().join('\n').toUtf8() + '\n';
+    bytes += QByteArray(int(16 * 1024 * 1024 - bytes.size()), ' ');
+    const Parsed atBound = parse(bytes);
+    EXPECT_EQ(atBound.messages, QStringList());
+    EXPECT_EQ(atBound.definitions.size(), 2u);
+    bytes += ' ';
+    const Parsed over = parse(bytes);
+    EXPECT_EQ(over.messages, QStringList(QStringLiteral("test.fixture: The file is larger than 16 MiB")));
+    EXPECT_TRUE(over.definitions.empty());
+}
