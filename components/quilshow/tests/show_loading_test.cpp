@@ -89,8 +89,7 @@ TEST_F(ShowLoadingTest, VersionGateMagicAndProgress)
     progress.begin(2, 0);
     for (quint16 triggers : {0, 2}) {
         ShowContent c;
-        c.tables.rest = {
-            {0, kAll, "0000 0000" + hex16(triggers) + "0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000"}};
+        c.triggerCount = triggers;
         ASSERT_TRUE(writeFile(path(), buildShow(c)));
         EXPECT_EQ(triggers ? kShowReadFailed : kShowLoaded, loadShow(path().toStdString(), 0x8484, &progress).code);
         EXPECT_EQ(1, progress.depth());

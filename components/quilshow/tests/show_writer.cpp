@@ -243,13 +243,12 @@ ShowTables::ShowTables()
         "[282-: 0200 4d00] 2800 [226-: 3200] 4301 [221-: #1 02000000 #1 05000000] [222-: #1 09000000 #1 05000000]"
         "[362-: \"ab%Xcd%Xef\" \"%x\"] [362-389:]",
         219);
-    rest = rowsOf("0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000");
 }
 
 std::vector<const ShowTable*> ShowTables::all() const
 {
-    return {&header,   &functions, &outputNodes, &settings, &groups,      &identifier,
-            &elements, &fixtures,  &palettes,    &dali,     &dynamicText, &rest};
+    return {&header,   &functions, &outputNodes, &settings, &groups,     &identifier,
+            &elements, &fixtures,  &palettes,    &dali,     &dynamicText};
 }
 
 QByteArray buildShow(const ShowContent& content)
@@ -257,7 +256,11 @@ QByteArray buildShow(const ShowContent& content)
     QByteArray bytes = ShowWriter(content.version).header(content.magic).data;
     for (const ShowTable* table : content.tables.all())
         bytes += bytesAt(content.version, *table);
-    return bytes;
+    // The sections after dynamic text, empty but for the triggers.
+    ShowWriter rest(content.version);
+    for (int section = 0; section < 14; ++section)
+        rest.u16(section == 2 ? content.triggerCount : 0);
+    return bytes + rest.data;
 }
 
 QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& files, const QByteArray& countText)

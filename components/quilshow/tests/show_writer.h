@@ -92,7 +92,7 @@ std::vector<quint16> gateVersions(const std::vector<const ShowTable*>& tables);
 struct ShowTables
 {
     ShowTable header, functions, outputNodes, settings, groups, identifier, elements, fixtures, palettes, dali,
-        dynamicText, rest;
+        dynamicText;
     ShowTables();
     std::vector<const ShowTable*> all() const;
 };
@@ -111,6 +111,8 @@ struct ShowContent
     quint16 version;
     quint32 magic = 0x8484;
     ShowTables tables;
+    // Items in the triggers section, which the reader refuses.
+    quint16 triggerCount = 0;
 };
 QByteArray buildShow(const ShowContent& content);
 
