@@ -271,6 +271,12 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     EXPECT_FALSE(resolveDatabase(db).isModified());
     EXPECT_EQ(readFile(path + "/.tarvel_project"), header);
     EXPECT_EQ(loadedValue(kThings, 0), 1000);
+
+    // A file where the run folder goes: code 7.
+    ASSERT_TRUE(QDir(path + "/runs").removeRecursively());
+    StreamTest::writeFile(path + "/runs", "file");
+    edit(3, 7, kRuns);
+    EXPECT_EQ(codeOf([&] { save(db); }), 7);
 }
 
 TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)

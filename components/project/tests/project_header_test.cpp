@@ -28,6 +28,8 @@ TEST(ProjectHeader, GoldenBytesVersionGatesAndBounds)
     QBuffer buffer(&written);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(project.writeHeader(&buffer));
+    RefusingDevice refusing;
+    EXPECT_FALSE(project.writeHeader(&refusing));
     EXPECT_EQ(written.toHex(), hex("546172760002 00112233445566778899aabbccddeeff 0500000102").toHex());
 
     // Each version holds the fields up to its own; the later ones keep what

@@ -17,15 +17,8 @@
 
 namespace {
 
-// Refuses every byte: a save fails when its archive is closed, which is when
-// the compressed project reaches the file.
-struct RefusingDevice : QIODevice
-{
-    RefusingDevice() { open(QIODevice::WriteOnly); }
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64) override { return -1; }
-};
-
+// Its save fails when the archive is closed, which is when the compressed
+// project reaches the refusing device.
 struct RefusingProject : TarvelVistrelProject
 {
     RefusingProject() : TarvelVistrelProject(false) {}

@@ -37,13 +37,21 @@ TEST_F(FixtureTest, RecordsWithAnotherMarkerFail)
 
 TEST_F(FixtureTest, FunctionRenumberingOfParameters)
 {
+    // Each numbering edge from both sides with the threshold not lowered (the gate sweep has it lowered).
+    for (const quint16 version : {66, 67, 98, 99, 126, 127, 301, 302}) {
+        const std::vector<quint16> current = version < 67 ? std::vector<quint16> {32, 33, 41, 50}
+            : version < 99                                ? std::vector<quint16> {22, 32, 40, 49}
+            : version < 127                               ? std::vector<quint16> {22, 23, 31, 40}
+            : version < 302                               ? std::vector<quint16> {22, 23, 35, 44}
+                                                          : std::vector<quint16> {22, 23, 31, 40};
+        FixtureElement element;
+        element.stream(open(version, elementRows(1, {22, 23, 31, 40}, 2)));
+        EXPECT_EQ(current, functionsOf(element)) << version;
+    }
     const std::tuple<quint16, quint32, std::vector<quint16>, std::vector<quint16>> cases[] = {
-        {66, 128, {22, 21, 0xFFFF}, {32, 21, 0xFFFF}},
-        {67, 128, {22, 23, 0xFFFF}, {22, 32, 0xFFFF}},
         {130, 23, {25, 40, 0xFFFF}, {34, 44, 0xFFFF}},
         {130, 128, {25, 40, 31, 0xFFFF}, {25, 44, 35, 0xFFFF}},
-        {110, 23, {22, 23, 0xFFF8}, {22, 32, 0xFFFF}},  // an id that would wrap names no function
-        {302, 23, {25, 40}, {25, 40}}};
+        {110, 23, {22, 23, 0xFFF8}, {22, 32, 0xFFFF}}};  // an id that would wrap names no function
     for (const auto& [version, threshold, stored, current] : cases) {
         setFunctionRenumberThreshold(threshold);
         FixtureElement element;

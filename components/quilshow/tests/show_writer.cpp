@@ -178,7 +178,8 @@ ShowTable fixtureRows(quint16 id, const std::vector<quint16>& elementIds, quint1
     for (const quint16 elementId : elementIds)
         listed += hex16(elementId);
     return rowsOf("<010C|0B0B>" + hex16(id) + "\"Model\"" + hex16(kind)
-                  + "[-11: 58 01] [11-: 0800 4100] [314-: 0100 0200 03] [-290:" + hex16(columns) + hex16(gridRows)
+                  + "[-11: 58 01] [11-: 0800 4100] [11-162:] [200-209:] [314-: 0100 0200 03] [-290:" + hex16(columns)
+                  + hex16(gridRows)
                   + "] [46-290: 0a00 0a00] [290-: #2 0000 0000 0a00 0000 0a00 0a00] 00000000 [33-: 03000000]"
                   + (kind == 9 ? "[417-: 01]" : "") + (kind == 11 ? "[202-: 0b000000]" : "")
                   + "[50-: 00] [63-: 00000200]" + hex16(id + 100) + "01" + listed
