@@ -187,21 +187,10 @@ TEST_F(ShowLoadingTest, BackgroundPathResolvesAgainstTheAbsoluteShowFolder)
     }
 }
 
-TEST_F(ShowLoadingTest, DefaultFunctionUpdatesAndRenumbering)
+TEST_F(ShowLoadingTest, FunctionsLowerTheRenumberingThresholdForOneLoad)
 {
-    // Stored functions 0 to 22 at 302: 1 and 22 take the default names, 23 to 30 join.
-    ShowContent content {302};
-    content.tables.functions = {{0, kAll, "1700"}};
-    for (quint16 id = 0; id <= 22; ++id)
-        content.tables.functions.push_back(
-            {0, kAll, "<0102|0101>" + hex16(id) + "'F" + std::to_string(id) + "' 01000000 <0103|0202>"});
-    ASSERT_EQ(kShowLoaded, load(content).code);
-    EXPECT_EQ(31u, show().functions().size());
-    EXPECT_EQ(std::make_tuple(std::string("Colour Temp Correct"), std::string("Old White"), std::string("F5")),
-              std::make_tuple(show().function(1)->name, show().function(22)->name, show().function(5)->name));
-
     // At 130, 24 lowers the threshold and 40 does not; each load starts from the default one.
-    content.version = 130;
+    ShowContent content {130};
     for (const auto& [stored, current] : {std::make_pair(24, 33), std::make_pair(40, 44)}) {
         content.tables.functions = {{0, kAll, "0100 0201" + hex16(quint16(stored)) + "'Mine' 02000000 0301"}};
         ASSERT_EQ(kShowLoaded, load(content).code);
