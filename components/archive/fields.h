@@ -40,9 +40,9 @@
 // - A layout that differs entirely at old versions is read by hand: orRead(fn)
 //   reads in place of a gated field (fn(InStream&, field...)); fix-ups of old
 //   data follow readFields() in the class's read().
-// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, inlineFields,
-//   anyCountArray, counted) are plain stream values and serve outside a list
-//   as well: in >> storedAs<quint8>(x).
+// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, vector32,
+//   inlineFields, anyCountArray, counted) are plain stream values and serve
+//   outside a list as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
 
@@ -268,6 +268,58 @@ OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
     return out;
 }
 
+// A vector of 32-bit values (quint32 or qint32) in the form many project
+// classes share: a vector section, a u32 count, each element. A count above
+// kMaxVector32 fails with std::length_error "vector<T> too long" as the
+// stored format's readers always refused it, before the count is checked
+// against the data remaining; elements are appended as they are read.
+inline constexpr quint32 kMaxVector32 = 0x3FFFFFFF;
+
+template <class C>
+struct Vector32
+{
+    C& values;
+};
+
+template <class C>
+Vector32<C> vector32(C& values)
+{
+    using T = typename std::remove_const_t<C>::value_type;
+    static_assert(std::is_same<T, quint32>::value || std::is_same<T, qint32>::value, "32-bit elements");
+    return Vector32<C> {values};
+}
+
+template <class C>
+InStream& operator>>(InStream& in, Vector32<C> field)
+{
+    static_assert(!std::is_const<C>::value, "cannot read into a constant");
+    using T = typename C::value_type;
+    in.beginSection(StreamCode::Vector);
+    quint32 count = 0;
+    in >> count;
+    in.checkStatus();
+    if (count > kMaxVector32)
+        throw std::length_error("vector<T> too long");
+    in.checkCount(count);
+    field.values.clear();
+    StreamDetail::reserveFor(in, field.values, count, qint64(sizeof(T)));
+    for (quint32 i = 0; i < count; ++i) {
+        T value = 0;
+        in >> value;
+        in.checkStatus();
+        field.values.push_back(value);
+    }
+    in.endSection(StreamCode::Vector);
+    return in;
+}
+
+template <class C>
+OutStream& operator<<(OutStream& out, Vector32<C> field)
+{
+    StreamDetail::writeSequence(out, StreamCode::Vector, field.values);
+    return out;
+}
+
 // A value block streamed as its own fields, without the section of its code,
 // where a layout embeds one inline.
 template <class T>
@@ -300,14 +352,17 @@ OutStream& operator<<(OutStream& out, InlineFields<T> field)
 
 // A fixed array (section 34) read whatever count the data stores: older or
 // damaged data may hold fewer or more values than the array, so the first
-// ones are kept, missing ones reset and extra ones read and dropped. Written
+// ones are kept, missing ones set to the fill value (a zero value unless
+// given: anyCountArray(values, fill)) and extra ones read and dropped. Written
 // as the array, behind a leading value that some layouts keep in the same
 // section (anyCountArray(lead, values)).
 template <class Lead, class Array>
 struct AnyCountArray
 {
+    using Element = std::remove_cv_t<std::remove_reference_t<decltype(std::declval<Array&>()[0])>>;
     Lead* lead;
     Array& values;
+    Element fill {};
 };
 
 template <class Array>
@@ -317,7 +372,15 @@ auto anyCountArray(Array& values)
     return AnyCountArray<Element, Array> {nullptr, values};
 }
 
+template <class Array>
+auto anyCountArray(Array& values, std::remove_cv_t<std::remove_reference_t<decltype(values[0])>> fill)
+{
+    using Element = std::remove_reference_t<decltype(values[0])>;
+    return AnyCountArray<Element, Array> {nullptr, values, fill};
+}
+
 template <class Lead, class Array>
+requires requires(Array& a) { std::begin(a); }
 AnyCountArray<Lead, Array> anyCountArray(Lead& lead, Array& values)
 {
     return AnyCountArray<Lead, Array> {&lead, values};
@@ -331,7 +394,7 @@ InStream& operator>>(InStream& in, AnyCountArray<Lead, Array> field)
     in.beginSection(StreamCode::Array);
     const quint32 count = in.readCount();
     const quint32 first = field.lead ? 1 : 0;
-    std::fill(field.values.begin(), field.values.end(), T());
+    std::fill(field.values.begin(), field.values.end(), field.fill);
     for (quint32 i = 0; i < count; ++i) {
         T value {};
         in >> value;

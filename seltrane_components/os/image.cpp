@@ -1,5 +1,6 @@
 #include "seltrane_components/os/image.h"
 
+#include <algorithm>
 #include <new>
 
 Image::Image() : m_body(std::make_shared<Internals>()) {}
@@ -72,4 +73,15 @@ std::uint32_t Image::byteCount(int index) const
 {
     const Plane* p = plane(index);
     return p ? static_cast<std::uint32_t>(p->bytes.size()) : 0;
+}
+
+bool Image::operator==(const Image& other) const
+{
+    if (m_body == other.m_body)
+        return true;
+    if (format() != other.format() || width() != other.width() || height() != other.height())
+        return false;
+    const auto samePlane = [](const Plane& a, const Plane& b) { return a.stride == b.stride && a.bytes == b.bytes; };
+    return std::equal(m_body->planes.begin(), m_body->planes.end(), other.m_body->planes.begin(),
+                      other.m_body->planes.end(), samePlane);
 }

@@ -37,6 +37,9 @@ public:
     // Bits a pixel of a supported format, 0 for any other.
     static int bitsPerPixel(int format);
 
+    // Same format, size and plane bytes, whether or not the body is shared.
+    bool operator==(const Image& other) const;
+
 private:
     struct Plane
     {

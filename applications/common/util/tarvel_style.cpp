@@ -323,18 +323,19 @@ QPixmap TarvelStyle::rotatedPixmap(const QString& path, int angle) const
 
 QString TarvelStyle::styleOptionKey(const QString& name, const QStyleOption* option, const QSize& size) const
 {
-    QString key = name + QString::number(uint(option->state), 16) + QString::number(int(option->direction), 16);
+    // Separated: run together, 0x12 x 0x3 and 0x1 x 0x23 would read the same.
+    QStringList parts {name, QString::number(uint(option->state), 16), QString::number(int(option->direction), 16)};
     if (option->type >= QStyleOption::SO_Complex)
-        key += QString::number(uint(static_cast<const QStyleOptionComplex*>(option)->activeSubControls));
+        parts << QString::number(uint(static_cast<const QStyleOptionComplex*>(option)->activeSubControls));
     else
-        key += QLatin1String("0u");
-    key += QString::number(option->palette.cacheKey(), 16) + QString::number(size.width(), 16)
-        + QString::number(size.height(), 16);
+        parts << QStringLiteral("0u");
+    parts << QString::number(quint64(option->palette.cacheKey()), 16) << QString::number(size.width(), 16)
+          << QString::number(size.height(), 16);
     if (const auto* spinBox = qstyleoption_cast<const QStyleOptionSpinBox*>(option)) {
-        key += QString::number(int(spinBox->buttonSymbols), 16) + QString::number(uint(spinBox->stepEnabled), 16)
-            + QLatin1String(spinBox->frame ? "1" : "0");
+        parts << QString::number(int(spinBox->buttonSymbols), 16) << QString::number(uint(spinBox->stepEnabled), 16)
+              << QLatin1String(spinBox->frame ? "1" : "0");
     }
-    return key;
+    return parts.join(QLatin1Char(','));
 }
 
 QPixmap TarvelStyle::highDpiPixmap(const QSize& size) const

@@ -8,9 +8,15 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QRect>
 
 #include <map>
 
+class QStyleOptionComboBox;
+class QStyleOptionGroupBox;
+class QStyleOptionProgressBar;
+class QStyleOptionSlider;
+class QStyleOptionTab;
 class StyleAnimation;
 
 // The program's colours, shared with drawing code outside the style.  All
@@ -53,9 +59,12 @@ double styleScaled(double value);
 QImage colouriseImage(const QImage& image, const QColor& colour);
 
 // TarvelStyle is the program's widget style: a light grey and blue proxy over
-// Qt's Fusion, with its own palette, metrics, icons and primitive elements.
-// Images it draws are recoloured and rotated once and then kept in Qt's
-// process-wide QPixmapCache.  It keeps one animation per animated widget;
+// Qt's Fusion, with its own palette, metrics, icons, primitive elements and
+// the controls it paints itself (tabs, progress bars, tool-button labels,
+// splitters, tool bars, combo boxes, scroll bars, group boxes) with their
+// geometry.  Images it draws are recoloured and rotated once, and combo boxes
+// painted once per size and state, and then kept in Qt's process-wide
+// QPixmapCache.  It keeps one animation per animated widget;
 // the widget owns the animation, the style only a weak reference.
 //
 // Make one with new and hand it to QApplication::setStyle, which owns it.
@@ -80,19 +89,35 @@ public:
     QPalette standardPalette() const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+    QRect subElementRect(SubElement element, const QStyleOption* option,
+                         const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget = nullptr) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl subControl,
+                         const QWidget* widget = nullptr) const override;
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                     const QWidget* widget = nullptr) const override;
     int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
                   QStyleHintReturn* returnData = nullptr) const override;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contentsSize,
+                           const QWidget* widget = nullptr) const override;
     QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
                        const QWidget* widget = nullptr) const override;
+
+    // The text and icon rectangles of a tab, clear of the strip under it and
+    // of its buttons.  A vertical tab's are in its own turned coordinates,
+    // (0, 0) at the start of its text.  iconRect stays empty without an icon.
+    void tabLayout(const QStyleOptionTab* option, const QWidget* widget, QRect* textRect, QRect* iconRect) const;
 
     // The resource image at path recoloured by colouriseImage and turned by
     // angle degrees (clockwise); null when path does not load.  Cached.
     QPixmap colourisedPixmap(const QString& path, const QColor& colour, int angle) const;
     // The resource image at path turned by angle degrees.  Cached.
     QPixmap rotatedPixmap(const QString& path, int angle) const;
-    // A pixmap cache key for drawing named name with option at size.
+    // A pixmap cache key for drawing named name with option at size.  Its
+    // numbers are separated, so no two options share one.
     QString styleOptionKey(const QString& name, const QStyleOption* option, const QSize& size) const;
     // A pixmap of size logical pixels at the application's device pixel ratio.
     QPixmap highDpiPixmap(const QSize& size) const;
@@ -114,6 +139,18 @@ private:
     void drawCheckBox(const QStyleOption* option, QPainter* painter) const;
     void drawRadioButton(const QStyleOption* option, QPainter* painter) const;
     void drawTabClose(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
+
+    void drawTabShape(const QStyleOptionTab* tab, QPainter* painter, const QWidget* widget) const;
+    void drawTabLabel(const QStyleOptionTab* tab, QPainter* painter, const QWidget* widget) const;
+    void drawProgressContents(const QStyleOptionProgressBar* bar, QPainter* painter, const QWidget* widget) const;
+    void drawProgressLabel(const QStyleOptionProgressBar* bar, QPainter* painter) const;
+    void drawComboBox(const QStyleOptionComboBox* box, QPainter* painter, const QWidget* widget) const;
+    void paintComboBox(const QStyleOptionComboBox* box, QPainter* painter, const QWidget* widget) const;
+    void drawScrollBar(const QStyleOptionSlider* bar, QPainter* painter, const QWidget* widget) const;
+    void drawGroupBox(const QStyleOptionGroupBox* box, QPainter* painter, const QWidget* widget) const;
+    QRect scrollBarRect(const QStyleOptionSlider* bar, SubControl subControl, const QWidget* widget) const;
+    QRect groupBoxRect(const QStyleOptionGroupBox* box, SubControl subControl, const QWidget* widget) const;
+    QRect tabButtonRect(const QStyleOptionTab* tab, bool left, const QWidget* widget) const;
 
     QPalette m_palette;
     mutable std::map<const QObject*, QPointer<StyleAnimation>> m_animations;

@@ -2,6 +2,7 @@
 #include "components/archive/type_registry.h"
 #include "components/archive/value_ptr.h"
 
+#include "tests/support/peak_memory.h"
 #include "tests/support/stream_check.h"
 
 #include <QMap>
@@ -170,6 +171,10 @@ TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)
     EXPECT_EQ(read("0022 00000005 09 08 07 06 05"), (std::array<quint8, 3> {9, 8, 7}));
     EXPECT_EQ(read("0022 00000001 04"), (std::array<quint8, 3> {4, 0, 0}));
     EXPECT_THROW(read("0022 7fffffff 01"), std::runtime_error);
+    // With a fill value, what a short section lacks takes that value.
+    StreamCheck::readBinary(hex("0022 00000001 04"), kVersion,
+                            [&](InStream& in) { in >> Archive::anyCountArray(values, quint8(0xFF)); });
+    EXPECT_EQ(values, (std::array<quint8, 3> {4, 0xFF, 0xFF}));
 }
 
 namespace {
@@ -275,4 +280,32 @@ TEST(Fields, ValuePtrCopiesAndComparesWhatItOwns)
     const Archive::ValuePtr<Shape> copy = square;
     EXPECT_EQ(copy->corners(), 4);
     EXPECT_EQ(copy, square);
+}
+
+TEST(Fields, Vector32StoredFormAndCountLimits)
+{
+    const std::vector<quint32> none;
+    EXPECT_EQ(StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { out << Archive::vector32(none); }).toHex(),
+              "000600000000");
+    const std::vector<qint32> values {-1, 7};
+    const QByteArray bytes = hex("0006 00000002 ffffffff 00000007");
+    EXPECT_EQ(StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { out << Archive::vector32(values); }), bytes);
+    std::vector<qint32> read {5, 5, 5};
+    const auto readInto = [&read](InStream& in) { in >> Archive::vector32(read); };
+    EXPECT_EQ(StreamCheck::readBinary(bytes, kVersion, readInto), 0);
+    EXPECT_EQ(read, values);
+    EXPECT_EQ(StreamCheck::readBinary(hex("0006 00000000"), kVersion, readInto), 0);
+    EXPECT_TRUE(read.empty());
+
+    // The stored format's own limit comes first, then the data remaining;
+    // neither reserves what the count asks for.
+    const qint64 before = TestSupport::resetPeakMemory();
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "40000000", kVersion, "vector<T> too long", readInto));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "3fffffff", kVersion,
+                                              "Error reading from file, count 1073741823 exceeds the data remaining",
+                                              readInto));
+    const QByteArray twenty = hex("0006 000f4240") + QByteArray(14, '\x01');
+    EXPECT_TRUE(StreamCheck::damagedReadFails(
+        twenty, 0, "", kVersion, "Error reading from file, count 1000000 exceeds the data remaining", readInto));
+    EXPECT_LT(TestSupport::peakMemoryBytes() - before, 16 << 20);
 }

@@ -1,11 +1,7 @@
 // ContentMask is one placement of content on a controller's output: a named
-// rectangle with a position, a size, an angle, an offset and six values that
-// the program carries without interpreting them. A controller keeps its masks
-// in a map by number and streams each as a block of code 258.
-//
-// Stream form: name, position, size, angle, offset, valueA, valueB, factor1
-// to factor4. Data older than version 77 has no name; before version 150 the
-// angle was stored in turns and is read back in degrees.
+// rectangle with a position, a size, an angle (in degrees), an offset and six
+// values that the program carries without interpreting them. A controller
+// owns its masks, in a map by number.
 //
 // A plain value; one thread uses an object at a time.
 #ifndef LX_OBJECTS_CONTROLLERS_CONTENT_MASK_H

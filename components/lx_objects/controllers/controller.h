@@ -69,12 +69,12 @@ struct ControllerSettings
     quint16 dmxInValue4 = 0;                 // 1, 3
     quint8 dmxInSource = 0;                  // 1-5
     quint16 dmxInSourceValue = 65535;        // 1-5
-    quint32 serialMode = 1;                  // 1; streamed as one byte
+    quint32 serialMode = 1;                  // 1
     bool option8G = false;                   // 2
     quint32 serial2BaudRate = 38400;         // 2
     quint8 serial2DataBits = 8;              // 2
     quint8 serial2StopBits = 1;              // 2
-    quint32 serial2Parity = 0;               // 2; streamed as one byte
+    quint32 serial2Parity = 0;               // 2
     bool autoAddress = true;                 // 2, 4, 5
     quint32 option32A = 0xFFFFFFFF;          // 2, 4, 5
     qint32 option32B = 0;                    // 2, 4, 5
@@ -84,7 +84,7 @@ struct ControllerSettings
     bool videoOption = false;                // 2
     quint16 videoWidth = 1920;               // 2
     quint16 videoHeight = 1080;              // 2
-    ControllerTouchSettings touch;           // 3, 6
+    ControllerTouchSettings touch {};        // 3, 6
     bool hasDaliInterface = false;           // 3
     quint32 daliInterfaceId = 0xFFFFFFFF;    // 3: object id, -1 none
     quint32 option32E = 0xFFFFFFFF;          // 3, 6
@@ -189,9 +189,9 @@ public:
     quint32 serialBaudRate = 38400;
     quint8 serialDataBits = 8;
     quint8 serialStopBits = 1;
-    quint32 serialParity = 0;  // 0 to 3; streamed as one byte
+    quint32 serialParity = 0;  // 0 to 3
     quint32 auxiliaryValue = 0xFFFFFFFF;
-    // Streamed for types 4 and 5 only.
+    // Saved for types 4 and 5 only.
     std::map<quint8, ContentMask> contentMasks;
     bool flagA = false;
     bool flagB = false;

@@ -1,17 +1,8 @@
 // A Composition (array 36) groups content targets: numbered placements, each
-// with a size, an angle, a position, two flags and numbered instances
-// (ContentTargetInstance: a position and a value). The program carries the
-// settings and values without interpreting them; only a project load makes
-// compositions.
-//
-// Stream form: name, settingA, settingB, then the targets as a map section
-// (code 8) of a key byte and a target block (code 253): size, angle,
-// position, flagA, flagB and the instances as a map section of a key byte and
-// an instance block (code 257) holding position and value. Data older than
-// version 62 has no targets, older than 120 no flags; before version 150 the
-// angle was stored in turns and is read back in degrees (wrapping, as a
-// damaged value must not overflow). Reading replaces; a key met twice reads
-// into one entry.
+// with a size, an angle (in degrees), a position, two flags and numbered
+// instances (ContentTargetInstance: a position and a value). The program
+// carries the settings and values without interpreting them; only a project
+// load makes compositions.
 //
 // Owned by the database like every archive object; one thread edits a copy.
 // The targets and instances are plain values held by it.

@@ -4,10 +4,6 @@
 // framearrays/{frame}.ffa; a per-controller project save packs the frame of
 // its controller from every frame array.
 //
-// Stream form: a fixed array (code 34) of 41 identities (the array's own
-// first, then the 40 frames), then the index as uint32. Older layouts are read
-// as far as they carry the same facts.
-//
 // Owned by the database like every archive object; one thread edits a copy.
 #ifndef LX_OBJECTS_MEDIA_FRAME_ARRAY_H
 #define LX_OBJECTS_MEDIA_FRAME_ARRAY_H

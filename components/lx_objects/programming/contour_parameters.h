@@ -1,8 +1,6 @@
 // ContourParameters describes one contour shape of a timeline preset: a kind
 // and four values whose meaning the kind gives (the scripts set them).
 //
-// The values carried depend on the kind; kinds 4 and 5 hold them narrower.
-//
 // A plain value held by timeline presets; one thread uses a value at a time.
 #ifndef LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H
 #define LX_OBJECTS_PROGRAMMING_CONTOUR_PARAMETERS_H

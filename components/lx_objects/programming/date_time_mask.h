@@ -7,9 +7,7 @@
 // The setters take a unit value; -1 stands for the whole unit (set or clear
 // every flag of it), and for days and months 0 does too. Any other value
 // outside the unit raises std::out_of_range("invalid bitset<N> position"),
-// after an exclusive setter has cleared the unit. Stream form: the seven
-// units as raw runs of 8, 8, 3, 1, 4, 2 and 13 bytes, least significant bit
-// first, spare high bits 0.
+// after an exclusive setter has cleared the unit.
 //
 // The byte converters below are shared with the version-1 show reader, which
 // keeps its real-time selections in the same bit sets.

@@ -1,13 +1,8 @@
 // The values of a text preset. DynamicText is a display text in which slot
 // names between "<" and ">" stand for values filled in at show time, kept
 // with its parse into parts (DynamicTextPart: literal text or a slot name);
-// TextProperties holds the preset's layout settings.
-//
-// Stream forms: DynamicText is its text, then a list (code 7) of part blocks
-// (code 198), each a kind byte and a text; TextProperties is param1 (uint32),
-// direction, flag, alignment, orientation, param2, param3 (bytes), param4
-// (int32), change behaviour (byte) and param5 (uint16). The enumerations are
-// stored as their low byte and read back zero-extended. Reading replaces.
+// TextProperties holds the preset's layout settings. A read takes the parts
+// as stored, without parsing the text again.
 //
 // Plain values held by the timeline's text presets; one thread uses a value
 // at a time.

@@ -1,9 +1,7 @@
 // The Qt meta types that IO-module property maps carry inside QVariant
 // values, and the one stream form of such a map.
 //
-// IoMVariable names a variable of an IO module: a type (held as an integer,
-// stored as one byte) and a 16-bit index. Its QDataStream form is qint8 type,
-// then qint16 index; a read takes the type byte as unsigned.
+// IoMVariable names a variable of an IO module: a type and an index.
 //
 // The resource types name one input or output of a device: its kind and
 // number (the shape of a remote-device key, kind 255 meaning none) and, but
@@ -16,10 +14,8 @@
 // byte); start-up and the map readers and writers call it first, so a stored
 // value of those types can be read wherever a map is. Idempotent; any thread.
 //
-// readPropertyMap / writePropertyMap: a map section (code 8), u32 count, then
-// per entry the QString key and the QVariant value. Reading replaces the map;
-// a value of a type without stream operators fails the read with the stream's
-// error.
+// readPropertyMap replaces the map; a value of a type without stream
+// operators fails the read with the stream's error.
 #ifndef LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H
 #define LX_OBJECTS_PROGRAMMING_IO_META_TYPES_H
 
@@ -34,7 +30,7 @@ class OutStream;
 
 struct IoMVariable
 {
-    int type = 0;  // stored as 8 bits
+    int type = 0;  // stored as 8 bits, read back unsigned
     quint16 index = 0xFFFF;
 
     bool operator==(const IoMVariable&) const = default;

@@ -1,9 +1,7 @@
 // TextSlotValues holds the project-wide values of the dynamic-text slots: one
 // text per slot name. A project has one, in array 0 under id 11.
 //
-// Stream form: a map (code 8): uint32 count, then per slot in name order its
-// name and its text. Reading replaces the values; a name met twice is one
-// slot holding the text read last.
+// A name stored twice reads as one slot holding the text read last.
 //
 // Owned by the database like every archive object; one thread edits a copy.
 #ifndef LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H

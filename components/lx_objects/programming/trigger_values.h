@@ -1,14 +1,8 @@
 // The small values that trigger, trigger action and trigger condition bodies
-// embed, each streamed as a block of its own registry code:
-//
-//   RDKey (162)            a remote device: kind and number of that kind
-//   SerialString (164)     fixed bytes and TriggerWildcard placeholders (168)
-//   MidiMessage (163)      two bytes and a data vector; bodies keep a vector
-//   IoMTriggerData         the IO-module part of a body (no block of its own)
-//
-// and the id lists of a trigger's conditions and actions (list section 7,
-// u32 count, u32 ids). Reading an id list appends to the list; owners that
-// replace their lists empty them first.
+// embed: a remote device (RDKey), a serial string with its placeholders, MIDI
+// messages (bodies keep a vector), the IO-module part of a body, and the id
+// lists of a trigger's conditions and actions. Reading an id list appends to
+// the list; owners that replace their lists empty them first.
 //
 // Bodies hold IoMTriggerData through an Archive::ValuePtr that is null
 // except for their family's IO-module type, so copies of a body never share
@@ -50,8 +44,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-// One placeholder of a serial string. Data older than version 87 has no
-// `extra` word; it stays 0.
+// One placeholder of a serial string.
 struct TriggerWildcard
 {
     static constexpr quint32 kTypeCode = 168;
@@ -117,7 +110,7 @@ private:
 };
 
 // The IO-module part of a body: which type of which module, and its
-// property values. Stream form: u16, u32, then the property map.
+// property values.
 struct IoMTriggerData
 {
     quint16 typeIndex = 0xFFFF;

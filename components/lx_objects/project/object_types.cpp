@@ -4,10 +4,15 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/io_module.h"
+#include "components/lx_objects/controllers/remote_device.h"
+#include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/interface/interface_objects.h"
+#include "components/lx_objects/interface/interface_theme.h"
+#include "components/lx_objects/interface/skin_property.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/programming/colour_gradient.h"
@@ -16,6 +21,7 @@
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/programming/io_meta_types.h"
+#include "components/lx_objects/programming/particle_system.h"
 #include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/trigger.h"
@@ -23,7 +29,10 @@
 #include "components/lx_objects/programming/trigger_condition.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/project/location_data.h"
 #include "components/lx_objects/project/resource_keys.h"
+#include "components/lx_objects/views/new_interface_data.h"
+#include "components/lx_objects/views/view_values.h"
 
 #include <mutex>
 
@@ -43,16 +52,51 @@ void registerProjectTypes()
         valueRecord<Parameter>(QStringLiteral("Parameter")),
         valueRecord<ConstChanInfo>(QStringLiteral("ConstChanInfo")),
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
+        valueRecord<GeoCoord>(QStringLiteral("GeoCoord")),
+        valueRecord<DaylightSavingRule>(QStringLiteral("DaylightSavingRule")),
         valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
         objectRecord<Function>(QStringLiteral("Function")),
         valueRecord<PatchMapEntry>(QStringLiteral("PatchMapEntry")),
         objectRecord<Group>(QStringLiteral("Group")),
         valueRecord<FixOrGroupKey>(QStringLiteral("FixOrGroupKey")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
+        valueRecord<InterfaceConfigurationHeader>(QStringLiteral("InterfaceConfigurationHeader")),
+        objectRecord<InterfaceConfiguration>(QStringLiteral("InterfaceConfiguration")),
+        abstractObjectRecord(InterfaceControl::kTypeCode, QStringLiteral("InterfaceControl")),
+        objectRecord<InterfaceButton>(QStringLiteral("InterfaceButton")),
+        objectRecord<InterfaceSlider>(QStringLiteral("InterfaceSlider")),
+        objectRecord<InterfaceColourPicker>(QStringLiteral("InterfaceColourPicker")),
+        objectRecord<InterfaceKeypad>(QStringLiteral("InterfaceKeypad")),
+        objectRecord<InterfaceLabel>(QStringLiteral("InterfaceLabel")),
+        objectRecord<InterfaceClock>(QStringLiteral("InterfaceClock")),
+        valueRecord<NavigationButtons>(QStringLiteral("NavigationButtons")),
+        objectRecord<InterfacePage>(QStringLiteral("InterfacePage")),
+        objectRecord<InterfacePageSwitcher>(QStringLiteral("InterfacePageSwitcher")),
+        valueRecord<SkinTransition>(QStringLiteral("SkinTransition")),
+        valueRecord<InterfaceSkin>(QStringLiteral("InterfaceSkin")),
+        valueRecord<InterfaceSkinSet>(QStringLiteral("InterfaceSkinSet")),
+        valueRecord<SkinPropertyKey>(QStringLiteral("SkinPropertyKey")),
+        abstractRecord<SkinProperty>(SkinProperty::kTypeCode, QStringLiteral("SkinProperty")),
+        polymorphicRecord<SkinProperty, IntSkinProperty>(IntSkinProperty::kTypeCode, QStringLiteral("IntSkinProperty")),
+        polymorphicRecord<SkinProperty, DoubleSkinProperty>(DoubleSkinProperty::kTypeCode,
+                                                            QStringLiteral("DoubleSkinProperty")),
+        polymorphicRecord<SkinProperty, BoolSkinProperty>(BoolSkinProperty::kTypeCode,
+                                                          QStringLiteral("BoolSkinProperty")),
+        polymorphicRecord<SkinProperty, StringSkinProperty>(StringSkinProperty::kTypeCode,
+                                                            QStringLiteral("StringSkinProperty")),
+        polymorphicRecord<SkinProperty, ColourSkinProperty>(ColourSkinProperty::kTypeCode,
+                                                            QStringLiteral("ColourSkinProperty")),
+        polymorphicRecord<SkinProperty, ImageSkinProperty>(ImageSkinProperty::kTypeCode,
+                                                           QStringLiteral("ImageSkinProperty")),
+        valueRecord<ImageData>(QStringLiteral("ImageData")),
+        valueRecord<SharedImageData>(QStringLiteral("SharedImageData")),
+        objectRecord<InterfaceTheme>(QStringLiteral("InterfaceTheme")),
         valueRecord<DateTimeMask>(QStringLiteral("DateTimeMask")),
         valueRecord<RDKey>(QStringLiteral("RDKey")),
         valueRecord<MidiMessage>(QStringLiteral("MidiMessage")),
         valueRecord<SerialString>(QStringLiteral("SerialString")),
+        valueRecord<PlanTransformData>(QStringLiteral("PlanTransformData")),
+        objectRecord<RemoteDevice>(QStringLiteral("RemoteDevice")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
@@ -61,6 +105,9 @@ void registerProjectTypes()
         valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
         valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
         valueRecord<RGBData>(QStringLiteral("RGBData")),
+        objectRecord<Universe>(QStringLiteral("Universe")),
+        valueRecord<UniverseKey>(QStringLiteral("Universe")),
+        valueRecord<TimelineTransformData>(QStringLiteral("TimelineTransformData")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
@@ -70,10 +117,15 @@ void registerProjectTypes()
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
+        valueRecord<GzePatchRecord>(QStringLiteral("GzePatchRecord")),
         valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
         valueRecord<ContentTargetInstance>(QStringLiteral("ContentTargetInstance")),
         valueRecord<ContentMask>(QStringLiteral("ContentMask")),
+        valueRecord<BrowserModelPath>(QStringLiteral("BrowserModelPath")),
         valueRecord<HueTable>(QStringLiteral("HueTable")),
+        valueRecord<NewInterfacePageData>(QStringLiteral("NewInterfacePageData")),
+        valueRecord<NavigationButtonData>(QStringLiteral("NavigationButtonData")),
+        valueRecord<ParticleSystem>(QStringLiteral("ParticleSystem")),
         objectRecord<IoModule>(QStringLiteral("IoModule")),
         valueRecord<IoMPropertyEditorTemplate>(QStringLiteral("IoMPropertyEditorTemplate")),
         valueRecord<IoMPropertyTemplate>(QStringLiteral("IoMPropertyTemplate")),
@@ -82,9 +134,12 @@ void registerProjectTypes()
         valueRecord<IoMContributor>(QStringLiteral("IoMContributor")),
         valueRecord<IoMPackage>(QStringLiteral("IoMPackage")),
         objectRecord<IoMTypeTracker>(QStringLiteral("IoMTypeTracker")),
+        valueRecord<SourceCodeEditorData>(QStringLiteral("SourceCodeEditorData")),
+        valueRecord<NewInterfaceData>(QStringLiteral("NewInterfaceData")),
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
+        valueRecord<LocationData>(QStringLiteral("LocationData")),
     };
     for (const Record& record : records)
         registerType(record);

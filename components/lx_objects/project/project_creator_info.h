@@ -24,8 +24,7 @@ struct ProjectCreatorInfo
     QByteArray toByteArray() const;
 };
 
-// qint32 record version, the program version as a QByteArray of four qint8
-// (major, minor, patch, tag), then the text.
+// The record in the form the database header carries.
 QDataStream& operator<<(QDataStream& stream, const ProjectCreatorInfo& info);
 
 #endif  // LX_OBJECTS_PROJECT_PROJECT_CREATOR_INFO_H

@@ -1,9 +1,5 @@
 // ResourceKeys is a project object that maps 32-bit keys to resource texts.
 //
-// Stream form: the map as a section of code 8 (uint32 count, then per entry
-// the uint32 key and the string). Some stored projects put one uint32 in
-// front of the map; the reader skips it when the next section is not a map.
-//
 // Owned by the database like every archive object; one thread edits a copy.
 #ifndef LX_OBJECTS_PROJECT_RESOURCE_KEYS_H
 #define LX_OBJECTS_PROJECT_RESOURCE_KEYS_H

@@ -58,9 +58,9 @@ TEST_F(StylePixmapTest, CacheKeys)
 
     QStyleOption plain;
     plain.state = QStyle::State_Enabled | QStyle::State_Sunken;
-    const QString plainPalette = QString::number(plain.palette.cacheKey(), 16);
+    const QString plainPalette = QString::number(quint64(plain.palette.cacheKey()), 16);
     EXPECT_EQ(style()->styleOptionKey(QStringLiteral("combobox"), &plain, QSize(300, 22)),
-              QStringLiteral("combobox50") + QStringLiteral("0u") + plainPalette + QStringLiteral("12c16"));
+              QStringLiteral("combobox,5,0,0u,") + plainPalette + QStringLiteral(",12c,16"));
 
     QStyleOptionSpinBox spin;
     spin.state = QStyle::State_Enabled | QStyle::State_HasFocus;
@@ -69,9 +69,9 @@ TEST_F(StylePixmapTest, CacheKeys)
     spin.buttonSymbols = QAbstractSpinBox::PlusMinus;
     spin.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
     spin.frame = false;
-    const QString spinPalette = QString::number(spin.palette.cacheKey(), 16);
+    const QString spinPalette = QString::number(quint64(spin.palette.cacheKey()), 16);
     EXPECT_EQ(style()->styleOptionKey(QStringLiteral("spin"), &spin, QSize(31, 17)),
-              QStringLiteral("spin101112") + spinPalette + QStringLiteral("1f11130"));
+              QStringLiteral("spin,101,1,12,") + spinPalette + QStringLiteral(",1f,11,1,3,0"));
 }
 
 TEST_F(StylePixmapTest, Primitives)

@@ -5,8 +5,6 @@
 #include <limits>
 #include <utility>
 
-namespace {
-
 TEST(PackedTime, EncodesAtEachStepAndItsEdges)
 {
     // Negative times are taken as 0, not as their low bits.
@@ -33,5 +31,3 @@ TEST(PackedTime, DecodingIsTheInverseForEveryCode)
             << code;
     }
 }
-
-}  // namespace

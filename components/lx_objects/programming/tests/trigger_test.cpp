@@ -8,20 +8,26 @@
 
 #include <QTemporaryDir>
 
-#include <functional>
+#include <cstring>
+#include <initializer_list>
 #include <limits>
+#include <new>
 #include <random>
 #include <tuple>
+#include <utility>
 
 using StreamCheck::Chunk;
 using StreamCheck::kNewest;
 
 namespace {
 
-TriggerData bodyOfType(int type)
+// A body of the type with its defaults, then the given parameter bytes.
+TriggerData bodyOfType(int type, std::initializer_list<std::pair<std::size_t, quint8>> bytes = {})
 {
     TriggerData body;
     setTriggerType(body, type);
+    for (const auto& [offset, byte] : bytes)
+        body.parameters.bytes[offset] = byte;
     return body;
 }
 
@@ -33,36 +39,44 @@ TriggerData filledBody(int type, std::mt19937& random)
         byte = quint8(random());
     body.secondControllerSelection = 4, body.remoteDevice.index = 3, body.text = QStringLiteral("text");
     body.mask.setDate(2030, 0, 17), body.serialString.bytes = {1, 2, 3}, body.serialString.wildcards.resize(1);
-    MidiMessage message;
-    message.byte1 = 0xB0, message.data = {7};
-    body.midiMessages = {message};
-    if (body.ioModuleData) {
-        IoMVariable variable;
-        variable.type = 1, variable.index = 2;
-        body.ioModuleData->properties[QStringLiteral("var")] = QVariant::fromValue(variable);
-        body.ioModuleData->moduleId = 11;
-    }
+    body.midiMessages = {MidiMessage {0xB0, 0, {7}}};
+    if (body.ioModuleData)
+        *body.ioModuleData = IoMTriggerData {0, 11, {{QStringLiteral("var"), QVariant::fromValue(IoMVariable {1, 2})}}};
     return body;
 }
 
 }  // namespace
 
-TEST(Trigger, NewTriggerAndTypeDefaults)
+TEST(Trigger, NewTriggerBodiesAndSelectors)
 {
     EXPECT_EQ(
         objectPointerBytes(Trigger()).toHex(),
         hex("006b ffffffff ffffffff 00000000 00 01 01 01 0007 00000000 0007 00000000 23 fffffffe fffffffa").toHex());
-
-    const TriggerData realTime = bodyOfType(6);
-    EXPECT_EQ(realTime.controllerSelection, FixedControllerSelection);
     DateTimeMask everyHour;
     everyHour.hours.set(), everyHour.minutes.set(0), everyHour.seconds.set(0), everyHour.weekdays.set();
     everyHour.days.set(), everyHour.months.set(), everyHour.years.set();
-    EXPECT_EQ(realTime.mask, everyHour);
+    EXPECT_TRUE(bodyOfType(6).mask == everyHour && bodyOfType(6).controllerSelection == FixedControllerSelection);
 
-    // The DALI types name the only committed DALI interface, or none.
-    EXPECT_EQ(writtenBytes(bodyOfType(18)).toHex(), hex("12 fffffffb fffffffa ffffffffffc0ffff 00 01").toHex());
-    EXPECT_EQ(bodyOfType(16).parameters.get<quint32>(0), 0xFFFFFFFFu);
+    // Without a DALI interface the DALI types name none. A selector picks the
+    // parameters that follow it: type 16 the DALI command at byte 4, type 30
+    // the command word at 0. Messages are a vector behind the local device.
+    TriggerData midi = bodyOfType(14);
+    midi.midiMessages = {MidiMessage {0x90, 0x40, {1, 2}}, MidiMessage()};
+    const std::pair<TriggerData, const char*> bodies[] = {
+        {bodyOfType(18), "12 fffffffb fffffffa ffffffffffc0ffff 00 01"},
+        {bodyOfType(16, {{4, 3}}), "10 fffffffb fffffffa ffffffff 03 c0 00 fe"},
+        {bodyOfType(16, {{4, 4}}), "10 fffffffb fffffffa ffffffff 04 c0 00"},
+        {bodyOfType(16, {{4, 5}}), "10 fffffffb fffffffa ffffffff 05 c0"},
+        {bodyOfType(30, {{0, 0xFF}, {1, 0x3F}}), "1e fffffffc fffffffa 3fff"},
+        {bodyOfType(30), "1e fffffffc fffffffa 4000 00000000 00000000 00000000"},
+        {bodyOfType(30, {{0, 5}}), "1e fffffffc fffffffa 4005 00000000 00000000"},
+        {bodyOfType(30, {{0, 6}}), "1e fffffffc fffffffa 4006"},
+        {midi,
+         "0e fffffffe fffffffa 00a2 64 00 0006 00000002 00a3 90 40 0006 00000002 01 02 00a3 00 00 0006 00000000"}};
+    for (const auto& [body, bytes] : bodies)
+        EXPECT_EQ(StreamCheck::hexOf(writtenBytes(body)), StreamCheck::hexOf(hex(bytes)));
+
+    // They name the only committed DALI interface.
     QTemporaryDir folder;
     ScratchDatabase database(folder.filePath(QStringLiteral("archive.tarv")));
     {
@@ -135,13 +149,12 @@ TEST(Trigger, TypeChangesAndInserts)
     setTriggerType(b, 34);
     EXPECT_TRUE(!b.ioModuleData && b.text.isNull());
 
+    // Each insert answers the position it used.
     Trigger trigger;
-    for (int id : {1, 2, 3})
-        trigger.insertCondition(id, -1);
-    EXPECT_EQ(trigger.insertCondition(5, -1), 3);
-    EXPECT_EQ(trigger.insertCondition(6, 0), 0);
-    EXPECT_EQ(trigger.insertCondition(7, 2), 2);
-    EXPECT_EQ(trigger.insertCondition(8, 6), 6);
+    for (const auto& [id, position, used] :
+         {std::tuple(1, -1, 0), std::tuple(2, -1, 1), std::tuple(3, -1, 2), std::tuple(5, -1, 3), std::tuple(6, 0, 0),
+          std::tuple(7, 2, 2), std::tuple(8, 6, 6)})
+        EXPECT_EQ(trigger.insertCondition(id, position), used) << id;
     EXPECT_EQ(trigger.conditions(), (std::list<int> {6, 1, 7, 2, 3, 5, 8}));
     EXPECT_EQ(trigger.insertAction(4, 9), 0);
     EXPECT_EQ(trigger.actions(), (std::list<int> {4}));
@@ -149,90 +162,105 @@ TEST(Trigger, TypeChangesAndInserts)
 
 TEST(Trigger, Gates)
 {
-    // A DALI address trigger as each version held it.
-    const std::vector<Chunk> dali = {
-        {0, 100, "12"},
-        {0, kNewest, "ffffffff 00000002 0061 0000000a 07 01 00"},
-        {150, kNewest, "00"},
-        {0, kNewest, "0007 00000002 00000004 00000006 0007 00000000"},
-        {100, kNewest, "12"},
-        {0, kNewest, "00000007"},
-        {140, kNewest, "00000003"},
-        {0, 120, "12345678"},
-        {120, kNewest, "0000001212345678"},
-        {0, kNewest, "00 01"},
-    };
-    for (const quint16 v : StreamCheck::gateVersions(dali, kProjectStreamVersion)) {
-        SCOPED_TRACE(v);
+    // A DALI address trigger as each version held it: the DALI selection is
+    // fixed whatever was stored, and the flag stored from 150 on was inverted
+    // until 155.
+    const std::vector<Chunk> dali = {{0, 100, "12"},
+                                     {0, kNewest, "ffffffff 00000002 0061 0000000a 07 01 00"},
+                                     {150, kNewest, "00"},
+                                     {150, 155, ""},
+                                     {0, kNewest, "0007 00000002 00000004 00000006 0007 00000000"},
+                                     {100, kNewest, "12"},
+                                     {0, kNewest, "00000007"},
+                                     {140, kNewest, "00000003"},
+                                     {0, 120, "12345678"},
+                                     {120, kNewest, "0000001212345678"},
+                                     {0, kNewest, "00 01"}};
+    StreamCheck::expectGateReads<Trigger>(dali, kProjectStreamVersion, [](quint16 v) {
         Trigger trigger;
-        ASSERT_EQ(readBytes(trigger, StreamCheck::bytesAt(v, dali), v), 0);
-        const QByteArray second = hex(v >= 140 ? "00000003" : "fffffffa");
-        EXPECT_EQ(writtenBytes(trigger.data()).toHex(),
-                  (hex("12 fffffffb") + second + hex("0000001212345678 00 01")).toHex());
-        EXPECT_TRUE(trigger.text2() == QStringLiteral("a") && trigger.conditions() == (std::list<int> {4, 6}));
-        EXPECT_EQ(trigger.flagB(), v < 155);  // stored inverted from 150 to 154; true before
-    }
+        trigger.setText2(QStringLiteral("a")), trigger.setSortValue(10), trigger.setOption(7);
+        trigger.setFlagB(v < 155), trigger.setFlagC(false);
+        trigger.insertCondition(4, -1), trigger.insertCondition(6, -1);
+        TriggerData body = bodyOfType(18);
+        // Before 120 a 32-bit address: its top byte fills bytes 4 to 7.
+        body.parameters.set<quint64>(0, 0x0000001212345678), body.parameters.set<quint8>(9, 1);
+        body.secondControllerSelection = v >= 140 ? 3 : NoSecondControllerSelection;
+        trigger.setData(body);
+        return trigger;
+    });
 
-    // The IO-module type took its fixed selection from version 142 on.
-    const std::vector<Chunk> ioModule = {
-        {0, 100, "21"},
-        {0, kNewest, "00000000 00000000 00000000 00 01 01"},
-        {150, kNewest, "01"},
-        {0, kNewest, "0007 00000000 0007 00000000"},
-        {100, kNewest, "21"},
-        {0, kNewest, "00000009"},
-        {140, kNewest, "fffffffa"},
-        {0, kNewest, "0002 00000004 0008 00000000"},
-    };
-    for (const quint16 v : {quint16(141), quint16(142)}) {
+    // The IO-module type took its fixed selection before version 142.
+    const std::vector<Chunk> ioModule = {{0, 100, "21"},
+                                         {0, kNewest, "00000000 00000000 00000000 00 01 01"},
+                                         {150, kNewest, "01"},
+                                         {150, 155, ""},
+                                         {0, kNewest, "0007 00000000 0007 00000000"},
+                                         {100, kNewest, "21"},
+                                         {0, kNewest, "00000009"},
+                                         {0, 142, ""},
+                                         {140, kNewest, "fffffffa"},
+                                         {0, kNewest, "0002 00000004 0008 00000000"}};
+    StreamCheck::expectGateReads<Trigger>(ioModule, kProjectStreamVersion, [](quint16 v) {
         Trigger trigger;
-        ASSERT_EQ(readBytes(trigger, StreamCheck::bytesAt(v, ioModule), v), 0);
-        ASSERT_TRUE(trigger.data().ioModuleData);
-        EXPECT_EQ(trigger.data().controllerSelection, v < 142 ? IoModuleControllerSelection : 9) << v;
-        EXPECT_EQ(trigger.data().ioModuleData->moduleId, 4u);
-    }
+        trigger.setFlagB(v < 150 || v >= 155);
+        TriggerData body = bodyOfType(TriggerData::kIoModuleType);
+        body.controllerSelection = v < 142 ? IoModuleControllerSelection : 9;
+        body.ioModuleData->typeIndex = 2, body.ioModuleData->moduleId = 4;
+        trigger.setData(body);
+        return trigger;
+    });
+
+    // Data older than 87 has no extra word in a serial wildcard.
+    const std::vector<Chunk> wildcard = {{0, kNewest, "03 0001 0002"}, {87, kNewest, "00000009"}, {0, kNewest, "0004"}};
+    StreamCheck::expectGateReads<TriggerWildcard>(wildcard, kProjectStreamVersion, [](quint16 v) {
+        return TriggerWildcard {3, 1, 2, v >= 87 ? 9u : 0u, 4};
+    });
 }
 
-TEST(Trigger, EveryTypeRoundTrips)
+TEST(Trigger, DamagedCountAndType)
+{
+    Trigger trigger;
+    trigger.setData(bodyOfType(2)), trigger.insertCondition(3, -1);
+    const QByteArray bytes = writtenBytes(trigger);
+    const auto read = [](InStream& in) { Trigger().read(in); };
+    EXPECT_TRUE(
+        StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("0007 00000001")) + 2, "7fffffff", kProjectStreamVersion,
+                                      "Error reading from file, count 2147483647 exceeds the data remaining", read));
+    // Type 2 as type 14: its parameter words do not make a device key.
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("02 fffffffe")), "0e", kProjectStreamVersion,
+                                              "Tag mismatch when trying to read opening tag RDKey", read));
+
+    // Reading an id list appends.
+    std::list<int> ids {1};
+    readBinary(hex("0007 00000002 00000005 ffffffff"), kProjectStreamVersion, [&](InStream& in) { in >> idList(ids); });
+    EXPECT_EQ(ids, (std::list<int> {1, 5, -1}));
+}
+
+TEST(Trigger, EveryTypeRoundTripsAndReadsOverAnother)
 {
     std::mt19937 random(15);
+    Trigger previous;
     for (int type = 0; type <= 36; ++type) {
         const int stored = type == 36 ? 200 : type;  // a type byte no version knows is kept
         SCOPED_TRACE(stored);
         Trigger trigger;
         trigger.setName(QStringLiteral("name")), trigger.setText2(QStringLiteral("t"));
-        trigger.setSortValue(9), trigger.setOption(2), trigger.setFlagA(false), trigger.setFlagB(false);
-        trigger.setFlagC(false);
+        trigger.setSortValue(9), trigger.setOption(2), trigger.setFlagA(false), trigger.setFlagB(type % 2);
+        trigger.setFlagC(false), trigger.setId(4);
         trigger.insertCondition(3, -1), trigger.insertAction(4, -1), trigger.insertAction(-1, -1);
         trigger.setData(filledBody(stored, random));
         EXPECT_TRUE(StreamCheck::stableRoundTrip(trigger, kProjectStreamVersion));
         EXPECT_TRUE(everyStrictPrefixFails(trigger));
+        // Over the trigger of the type before: no doubled ids, no IO-module
+        // data left over. Copies own their IO-module data.
+        Trigger fresh;
+        const QByteArray bytes = writtenBytes(trigger);
+        EXPECT_TRUE(readBytes(fresh, bytes) == 0 && readBytes(previous, bytes) == 0 && previous == fresh);
+        const std::unique_ptr<Trigger> copy(trigger.clone());
+        EXPECT_TRUE(*copy == trigger && copy->getId() == Archive::kNoObjectId);
+        EXPECT_TRUE(!trigger.data().ioModuleData
+                    || copy->data().ioModuleData.get() != trigger.data().ioModuleData.get());
     }
-}
-
-TEST(Trigger, ReadReplacesAndCopiesOwnTheirData)
-{
-    Trigger trigger;
-    trigger.insertCondition(1, -1), trigger.insertAction(2, -1);
-    TriggerData body = bodyOfType(33);
-    body.ioModuleData->properties[QStringLiteral("a")] = 1;
-    trigger.setData(body);
-    body.ioModuleData->properties[QStringLiteral("a")] = 2;
-    EXPECT_EQ(trigger.data().ioModuleData->properties.value(QStringLiteral("a")).toInt(), 1);
-
-    // Read over a used trigger: no doubled ids, no IO-module data left over.
-    trigger.setId(4);
-    const QByteArray bytes = writtenBytes(trigger);
-    Trigger used = trigger;
-    used.setData(bodyOfType(2));
-    used.insertCondition(9, -1);
-    EXPECT_EQ(readBytes(used, bytes), 0);
-    EXPECT_TRUE(used == trigger);
-
-    std::unique_ptr<Trigger> copy(trigger.clone());
-    EXPECT_EQ(copy->getId(), Archive::kNoObjectId);
-    EXPECT_TRUE(*copy == trigger);
-    EXPECT_NE(copy->data().ioModuleData.get(), trigger.data().ioModuleData.get());
 }
 
 TEST(Trigger, DirectorySavesAndReloads)
@@ -261,11 +289,26 @@ TEST(Trigger, DirectorySavesAndReloads)
     }
     ScratchDatabase database(path, true);
     const auto triggers = database.committed<TriggerDirectory>(0, 7);
-    ASSERT_TRUE(triggers);
-    EXPECT_EQ(triggers->numberToId(), numbers);
+    EXPECT_TRUE(triggers && triggers->numberToId() == numbers);
     for (std::size_t i = 0; i < originals.size(); ++i) {
         const auto trigger = database.committed<Trigger>(Trigger::kArrayId, numbers.at(decimal(i + 1)));
-        ASSERT_TRUE(trigger);
-        EXPECT_TRUE(*trigger == originals[i]);
+        EXPECT_TRUE(trigger && *trigger == originals[i]);
     }
+}
+
+TEST(TriggerValues, IoModuleData)
+{
+    // Equal variables built in storage holding different bytes (padding
+    // included) compare equal inside QVariants and inside two triggers.
+    alignas(IoMVariable) unsigned char storage[2][sizeof(IoMVariable)];
+    std::memset(storage[0], 0x00, sizeof storage[0]), std::memset(storage[1], 0xA5, sizeof storage[1]);
+    const IoMVariable* a = new (storage[0]) IoMVariable {200, 0x8001};
+    const IoMVariable* b = new (storage[1]) IoMVariable {200, 0x8001};
+    EXPECT_EQ(QVariant::fromValue(*a), QVariant::fromValue(*b));
+    TriggerData bodyA = bodyOfType(TriggerData::kIoModuleType), bodyB = bodyA;
+    bodyA.ioModuleData->properties[QStringLiteral("v")] = QVariant::fromValue(*a);
+    bodyB.ioModuleData->properties[QStringLiteral("v")] = QVariant::fromValue(*b);
+    Trigger triggerA, triggerB;
+    triggerA.setData(bodyA), triggerB.setData(bodyB);
+    EXPECT_EQ(triggerA, triggerB);
 }

@@ -10,18 +10,15 @@
 
 TEST(ProjectValues, ResourceKeysAndCreatorRecord)
 {
+    // The older form has a uint32 in front of the map, through either
+    // encoding; reading replaces what was there.
     ResourceKeys keys;
     keys.keys = {{1, QStringLiteral("a")}, {7, QString()}};
-    const QByteArray map = hex("0008 00000002 0000000100000002 0061 00000007ffffffff");
-    EXPECT_EQ(writtenBytes(keys), map);
-    // Reading replaces what was there; the older form has a uint32 in front.
-    for (const QByteArray& bytes : {map, hex("0000002a") + map}) {
-        ResourceKeys read;
-        read.keys = {{9, QStringLiteral("old")}};
-        EXPECT_EQ(readBytes(read, bytes), 0);
-        EXPECT_EQ(read.keys, keys.keys);
-    }
-    // The older form through the text stream too.
+    const QByteArray older = hex("0000002a") + writtenBytes(keys);
+    ResourceKeys read;
+    read.keys = {{9, QStringLiteral("old")}};
+    EXPECT_EQ(readBytes(read, older), 0);
+    EXPECT_EQ(read, keys);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("keys.tarvt"));
     {
@@ -32,9 +29,12 @@ TEST(ProjectValues, ResourceKeysAndCreatorRecord)
     }
     TextInStream in;
     in.open(path, kProjectStreamVersion);
-    ResourceKeys read;
-    read.read(in);
-    EXPECT_EQ(read.keys, keys.keys);
+    ResourceKeys text;
+    text.read(in);
+    EXPECT_EQ(text, keys);
+    EXPECT_TRUE(StreamCheck::damagedReadFails(older, 6, "7fffffff", kProjectStreamVersion,
+                                              "Error reading from file, count 2147483647 exceeds the data remaining",
+                                              [](InStream& in) { ResourceKeys().read(in); }));
 
     ProjectCreatorInfo info;
     info.programVersion = Version(2, 5, 3, 0x82);

@@ -1,0 +1,48 @@
+#include "components/lx_objects/interface/skin_property.h"
+
+#include "components/lx_objects/interface/interface_objects.h"
+#include "components/lx_objects/project/static_tables.h"
+
+namespace {
+
+SkinPropertyTable buildTable()
+{
+    SkinPropertyTable table;
+    table.emplace(QStringLiteral("fontFamily"), std::make_unique<StringSkinProperty>(QString(kDefaultFontFamily)));
+    return table;
+}
+
+template <quint32 SkinCode>
+const SkinPropertyTable& tableOf()
+{
+    static const SkinPropertyTable table = buildTable();
+    return table;
+}
+
+}  // namespace
+
+void SkinProperty::read(InStream&) { throwNoStreamLayout(typeCode()); }
+
+void SkinProperty::write(OutStream&) const { throwNoStreamLayout(typeCode()); }
+
+const SkinPropertyTable& skinPropertyTable(quint32 skinCode)
+{
+    switch (skinCode) {
+    case 1:
+        return tableOf<1>();
+    case 2:
+        return tableOf<2>();
+    case 3:
+        return tableOf<3>();
+    case 4:
+        return tableOf<4>();
+    case 6:
+        return tableOf<6>();
+    case 7:
+        return tableOf<7>();
+    default:
+        break;
+    }
+    static const SkinPropertyTable none;
+    return none;
+}
