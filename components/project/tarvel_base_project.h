@@ -23,6 +23,8 @@ struct ProjectFileHeader
     QUuid projectId;
     qint8 flag = 0;
     qint32 value = 0;
+
+    bool operator==(const ProjectFileHeader&) const = default;
 };
 
 class TarvelBaseProject : public ProjectWorkingFolder

@@ -177,8 +177,10 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
     const bool closed = archive.close();
     if (counter)
         *counter = static_cast<quint64>(archive.dataBytesWritten());
+    // The compressed data reaches the device only now: a failure here loses
+    // the project as surely as a failed entry.
     if (!closed) {
-        setLastError(QObject::tr("Unable to create the project archive"));
+        setLastError(QObject::tr("Failed to save the project (%1)").arg(archive.errorString()));
         return false;
     }
     return true;

@@ -11,6 +11,7 @@
 #ifndef SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H
 #define SELTRANE_COMPONENTS_BRANTLE_CORE_POLY_LIST_H
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <stdexcept>
@@ -129,6 +130,8 @@ public:
     poly_list(const poly_list&) = delete;
     poly_list& operator=(const poly_list&) = delete;
 
+    // Equal elements in the same order, by T's own ==.
+    bool operator==(const poly_list& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
     std::uint32_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
 

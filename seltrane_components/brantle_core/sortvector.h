@@ -39,6 +39,8 @@ public:
     virtual sortvector_el* clone() const;
 
     std::uint16_t id() const { return m_id; }
+    // Equal ids; the links are no part of the value.
+    bool operator==(const sortvector_el& other) const { return m_id == other.m_id; }
     // For readers that fill an element before inserting it under its own id;
     // the table sets the id itself on insert.
     void setId(std::uint16_t id) { m_id = id; }
@@ -173,6 +175,8 @@ public:
 
     std::uint32_t size() const { return m_elements.size(); }
     bool empty() const { return m_elements.empty(); }
+    // Equal elements in the same order (T's own ==); room and growth aside.
+    bool operator==(const sortvector& other) const { return m_elements == other.m_elements; }
     std::uint32_t slotCount() const { return static_cast<std::uint32_t>(m_slots.size()); }
     std::uint32_t maximumSize() const { return m_maximum; }
     std::uint32_t growthChunk() const { return m_chunk; }

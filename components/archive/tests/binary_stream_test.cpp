@@ -69,8 +69,11 @@ TEST_F(BinaryStreamTest, HeaderExtraBytesErrorsAndVersionTooNew)
     BinaryInStream in;
     QByteArray readExtra;
 
-    writeFile(path(), hex("5C5CFF335C5C33FE009DFFFFFFFF"));
-    EXPECT_EQ(errorOf([&] { in.open(path(), 157); }), "Error file not in valid format");
+    // Either half of the magic wrong alone.
+    for (const char* bad : {"5C5CFF335C5C33FE009DFFFFFFFF", "5C5CFF345C5C33FF009DFFFFFFFF"}) {
+        writeFile(path(), hex(bad));
+        EXPECT_EQ(errorOf([&] { in.open(path(), 157); }), "Error file not in valid format") << bad;
+    }
     writeFile(path(), hex("5C5CFF335C5C33FF009D000000"));
     EXPECT_EQ(errorOf([&] { in.open(path(), 157); }), "Error reading file header");
     EXPECT_FALSE(in.isOpen());
@@ -174,10 +177,17 @@ TEST_F(BinaryStreamTest, BadSectionsHugeCountsAndDeepNesting)
         {wrapper + hex("00000009007FFFFFFF"), readVariant, bad},
         {wrapper + hex("00000047007FFFFFFF"), readVariant, bad},
         {wrapper.repeated(200000) + hex("0000000200"), readVariant, bad},
+        // Variants nest 64 deep, objects and blocks 511.
+        {wrapper.repeated(64) + hex("000000020000000007"), readVariant, std::string()},
+        {wrapper.repeated(65) + hex("000000020000000007"), readVariant, bad},
         // An element that runs out stops the container at once.
         {hex("00060000000300000001"), StreamTest::reads<std::vector<quint32>>(), bad},
-        {nested(100), StreamTest::reads<StreamTest::Node>(), std::string()},
-        {nested(600), StreamTest::reads<StreamTest::Node>(), "Error reading from file, nesting too deep"},
+        {nested(511), StreamTest::reads<StreamTest::Node>(), std::string()},
+        {nested(512), StreamTest::reads<StreamTest::Node>(), "Error reading from file, nesting too deep"},
+        // A count at the bytes remaining passes the check, one more does not.
+        {hex("0006 00000008 0000000100000002"), StreamTest::reads<std::vector<quint32>>(), bad},
+        {hex("0006 00000009 0000000100000002"), StreamTest::reads<std::vector<quint32>>(),
+         "Error reading from file, count 9 exceeds the data remaining"},
     });
 }
 

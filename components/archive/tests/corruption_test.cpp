@@ -46,7 +46,7 @@ TEST_F(CorruptionTest, DamagedStreams)
         const QByteArray original = StreamTest::readFile(path);
         read();
         Outcomes perEncoding;
-        Corruption::forEachDamage(original, text ? 2 : 1, text ? 800 : 1500, text ? 16 : 2,
+        Corruption::forEachDamage(original, text ? 2 : 1, text ? 300 : 500, text ? 24 : 4,
                                   [&](const Corruption::Damaged& d) {
                                       StreamTest::writeFile(path, d.bytes);
                                       perEncoding.run(d, read);
@@ -111,7 +111,7 @@ TEST_F(CorruptionTest, DamagedDatabases)
 {
     // Name, single file, binary, random copies, sweep stride.
     const std::tuple<const char*, bool, bool, int, int> forms[] = {
-        {"project", false, true, 150, 2}, {"single.tarv", true, true, 200, 6}, {"single.tarvt", true, false, 200, 32}};
+        {"project", false, true, 80, 4}, {"single.tarv", true, true, 100, 8}, {"single.tarvt", true, false, 100, 48}};
     quint32 seed = 10;
     for (const auto& [name, singleFile, binary, randomCount, stride] : forms) {
         const QString path = dir.filePath(name);
@@ -166,7 +166,7 @@ TEST_F(CorruptionTest, DamagedArchivesListOrExtractOrAnswerFalse)
         const QByteArray original = packed(kind);
         const int readKind = kind == ArchiveFile::ZipKind ? ArchiveFile::ZipKind : ArchiveFile::TarGzKind;
         Corruption::forEachDamage(
-            original, 20 + kind, 200, kind == ArchiveFile::TarKind ? 16 : 8, [&](const Corruption::Damaged& d) {
+            original, 20 + kind, 120, kind == ArchiveFile::TarKind ? 32 : 12, [&](const Corruption::Damaged& d) {
                 StreamTest::writeFile(path, d.bytes);
                 QStringList names;
                 ArchiveFile::openFile(path, names);

@@ -1,5 +1,6 @@
 #include "database_test_support.h"
 #include "stream_test_types.h"
+#include "tests/support/stream_check.h"
 
 #include "components/archive/autosave_timer.h"
 #include "components/archive/database_storage.h"
@@ -192,20 +193,56 @@ TEST_F(StorageTest, DamagedDataRaisesArrayLoadError)
             bytes += QByteArray::fromHex(QByteArray("0034") + id + "0100000100000001EA6100000004");
         StreamTest::writeFile(path + "/small.tarv", bytes);
     };
-    writeSmall({"FFFFFFF0"});  // above the maximum: small holds 3 objects
-    EXPECT_EQ(codeOf([&] { load(path); }), 9);
-    writeSmall({"00000001", "00000001"});  // two objects with one id
-    EXPECT_EQ(codeOf([&] { load(path); }), 9);
-    writeSmall({"00000002"});
-    EXPECT_NO_THROW(load(path));
-
-    // Run-file names that are not "a-b" with decimal a <= b.
-    for (const char* bad : {"x-y", "5-3", "1-", "-1", "0-99999999999", "0-1073741822"}) {
-        const QString name = path + "/runs/" + bad + ".tarv";
-        ASSERT_TRUE(QFile::copy(path + "/runs/0-1.tarv", name));
-        EXPECT_EQ(codeOf([&] { load(path); }), 9) << bad;
-        QFile::remove(name);
+    // Small holds 3 objects: ids up to 2; two objects with one id.
+    const std::pair<std::vector<const char*>, int> smalls[] = {
+        {{"00000003"}, 9}, {{"FFFFFFF0"}, 9}, {{"00000001", "00000001"}, 9}, {{"00000002"}, -1}};
+    for (const auto& [ids, code] : smalls) {
+        writeSmall(ids);
+        EXPECT_EQ(codeOf([&] { load(path); }), code) << ids.back();
     }
+
+    // Run-file names: "a-b" or "a", decimal, a <= b <= 4294967295, fewer
+    // than 1073741823 ids; each bound at its edge (files of no slots).
+    const std::pair<const char*, int> names[] = {
+        {"x-y", 9},        {"1-", 9},         {"-1", 9},           {"0-99999999999", 9},
+        {"4-3", 9},        {"3-3", -1},       {"0-1073741822", 9}, {"0-1073741821", -1},
+        {"4294967296", 9}, {"4294967295", -1}};
+    for (const auto& [name, code] : names) {
+        const QString file = path + "/runs/" + name + ".tarv";
+        StreamTest::writeFile(file, QByteArray::fromHex("5C5CFF335C5C33FF009DFFFFFFFF003300000000"));
+        EXPECT_EQ(codeOf([&] { load(path); }), code) << name;
+        QFile::remove(file);
+    }
+}
+
+// Older data ends its folder header, or its single-file section (code 50
+// instead of 56), after the database identifier: form 0 of each table.
+TEST_F(StorageTest, OlderHeaderAndDatabaseSectionsLoad)
+{
+    const QUuid uuid(QStringLiteral("{00112233-4455-6677-8899-aabbccddeeff}"));
+    const QUuid second(QStringLiteral("{ffeeddcc-bbaa-9988-7766-554433221100}"));
+    const std::vector<StreamCheck::Chunk> header = {{0, StreamCheck::kNewest, "00000002 7879"},
+                                                    {0, StreamCheck::kNewest, "00112233445566778899aabbccddeeff"},
+                                                    {1, StreamCheck::kNewest, "ffeeddccbbaa99887766554433221100"}};
+    const std::vector<StreamCheck::Chunk> single = {{0, StreamCheck::kNewest, "5C5CFF335C5C33FF 009D 00000002 7879"},
+                                                    {0, 1, "0032"},
+                                                    {1, StreamCheck::kNewest, "0038"},
+                                                    {0, StreamCheck::kNewest, "00112233445566778899aabbccddeeff"},
+                                                    {1, StreamCheck::kNewest, "ffeeddccbbaa99887766554433221100"},
+                                                    {0, StreamCheck::kNewest, "FFFFFFFF"}};
+    for (const quint16 form : StreamCheck::gateVersions(header, 1)) {
+        QDir().mkpath(path);
+        StreamTest::writeFile(path + "/.tarvel_project", StreamCheck::bytesAt(form, header));
+        StreamTest::writeFile(dir.filePath("one.tarv"), StreamCheck::bytesAt(form, single));
+        for (const DatabaseId copy : {load(path), load(dir.filePath("one.tarv"), settings(true))}) {
+            EXPECT_EQ(storageOf(copy).uuid(), uuid) << form;
+            EXPECT_EQ(storageOf(copy).secondUuid(), form ? second : QUuid()) << form;
+            EXPECT_EQ(lastFound.extra, "xy");
+        }
+    }
+    // A header without a whole identifier is no database header.
+    StreamTest::writeFile(path + "/.tarvel_project", StreamCheck::bytesAt(0, header).chopped(1));
+    EXPECT_EQ(codeOf([&] { load(path); }), 5);
 }
 
 TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
@@ -219,7 +256,7 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     // The array file cannot be written: the old one stays, whole.
     edit(0, 1000);
     ASSERT_TRUE(QDir().mkdir(path + "/things.tarv.part"));
-    EXPECT_THROW(save(db), std::runtime_error);
+    EXPECT_EQ(StreamTest::errorOf([&] { save(db); }), "Unable to open file");
     EXPECT_EQ(readFile(path + "/things.tarv"), things);
     EXPECT_TRUE(array().isChanged(0));  // still to be saved
     ASSERT_TRUE(QDir().rmdir(path + "/things.tarv.part"));
@@ -234,6 +271,12 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     EXPECT_FALSE(resolveDatabase(db).isModified());
     EXPECT_EQ(readFile(path + "/.tarvel_project"), header);
     EXPECT_EQ(loadedValue(kThings, 0), 1000);
+
+    // A file where the run folder goes: code 7.
+    ASSERT_TRUE(QDir(path + "/runs").removeRecursively());
+    StreamTest::writeFile(path + "/runs", "file");
+    edit(3, 7, kRuns);
+    EXPECT_EQ(codeOf([&] { save(db); }), 7);
 }
 
 TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)

@@ -7,8 +7,6 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
-#include <tuple>
-
 namespace {
 
 const QUuid kUuid(QStringLiteral("{00112233-4455-6677-8899-aabbccddeeff}"));
@@ -22,7 +20,7 @@ int readFrom(TarvelBaseProject& project, QByteArray bytes, QString* error)
 
 }  // namespace
 
-TEST(ProjectHeader, GoldenBytesAndReadResults)
+TEST(ProjectHeader, GoldenBytesVersionGatesAndBounds)
 {
     TarvelBaseProject project(false, 6);
     project.setHeader(ProjectFileHeader {kUuid, 5, 258});
@@ -30,37 +28,52 @@ TEST(ProjectHeader, GoldenBytesAndReadResults)
     QBuffer buffer(&written);
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(project.writeHeader(&buffer));
+    RefusingDevice refusing;
+    EXPECT_FALSE(project.writeHeader(&refusing));
     EXPECT_EQ(written.toHex(), hex("546172760002 00112233445566778899aabbccddeeff 0500000102").toHex());
 
-    // Older versions stop early and leave the later fields as they were;
-    // data ending inside the header takes nothing over (-2); bad headers
-    // give -1 and a message.
-    const std::tuple<const char*, int, int, int, const char*> cases[] = {
-        {"546172760000", 22, 22, 5, ""},
-        {"546172760001", 23, 23, 7, ""},
-        {"546172760002", 0, -2, 7, ""},
-        {"546172760002", 26, -2, 7, ""},
-        {"546172760001", 22, -2, 7, ""},
-        {"546172760003", 27, -1, 7, "File format is too new"},
-        {"546172770002", 27, -1, 7, "Unrecognised file format"},
-        {"54617276ffff", 27, -1, 7, "Unrecognised file format"},
-    };
-    TarvelBaseProject reader(false, 6);
-    QString error;
-    EXPECT_EQ(readFrom(reader, written, &error), 27);
-    for (const auto& [magicAndVersion, length, result, flag, message] : cases) {
-        error.clear();
-        const QByteArray bytes = hex(magicAndVersion) + kUuid.toRfc4122() + hex("07000000ff");
-        EXPECT_EQ(readFrom(reader, bytes.left(length), &error), result) << magicAndVersion << " " << length;
-        EXPECT_EQ(reader.header().flag, flag) << magicAndVersion << " " << length;
-        EXPECT_EQ(error, QString::fromLatin1(message));
+    // Each version holds the fields up to its own; the later ones keep what
+    // the reader held. A header cut anywhere takes nothing over (-2).
+    const std::vector<StreamCheck::Chunk> layout = {{0, StreamCheck::kNewest, "54617276"},
+                                                    {0, 1, "0000"},
+                                                    {1, 2, "0001"},
+                                                    {2, StreamCheck::kNewest, "0002"},
+                                                    {0, StreamCheck::kNewest, "00112233445566778899aabbccddeeff"},
+                                                    {1, StreamCheck::kNewest, "05"},
+                                                    {2, StreamCheck::kNewest, "00000102"}};
+    const ProjectFileHeader held {QUuid(), 7, 9};
+    for (const quint16 version : StreamCheck::gateVersions(layout, ProjectFileHeader::kVersion)) {
+        const QByteArray bytes = StreamCheck::bytesAt(version, layout);
+        TarvelBaseProject reader(false, 6);
+        reader.setHeader(held);
+        QString error;
+        for (int cut = 0; cut < bytes.size(); ++cut)
+            EXPECT_EQ(readFrom(reader, bytes.left(cut), &error), -2) << version << " cut at " << cut;
+        EXPECT_EQ(reader.header(), held);
+        EXPECT_EQ(readFrom(reader, bytes, &error), bytes.size()) << version;
+        EXPECT_EQ(reader.header(), (ProjectFileHeader {kUuid, qint8(version >= 1 ? 5 : 7), version >= 2 ? 258 : 9}))
+            << version;
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     }
-    EXPECT_TRUE(reader.projectUuid() == kUuid && reader.header().value == 258);
-    EXPECT_EQ(reader.readHeader(nullptr, &error), -1);
+
+    // The version at and beyond both of its bounds, the magic one off.
+    const std::pair<const char*, const char*> refused[] = {{"546172760003", "File format is too new"},
+                                                           {"54617276ffff", "Unrecognised file format"},
+                                                           {"546172770002", "Unrecognised file format"},
+                                                           {"546172750002", "Unrecognised file format"}};
+    for (const auto& [start, message] : refused) {
+        TarvelBaseProject reader(false, 6);
+        QString error;
+        EXPECT_EQ(readFrom(reader, hex(start) + written.mid(6), &error), -1) << start;
+        EXPECT_EQ(error, QString::fromLatin1(message));
+        EXPECT_EQ(reader.header(), ProjectFileHeader());
+    }
+    QString error;
+    EXPECT_EQ(project.readHeader(nullptr, &error), -1);
     EXPECT_EQ(error, QStringLiteral("Error parsing file header"));
 
     // Damaged headers give one of those results and never throw.
-    Corruption::forEachDamage(written + hex("1f8b0800"), 50, 1000, 1, [&](const Corruption::Damaged& d) {
+    Corruption::forEachDamage(written + hex("1f8b0800"), 50, 300, 1, [&](const Corruption::Damaged& d) {
         TarvelBaseProject fresh(false, 6);
         QString message;
         int result = 0;

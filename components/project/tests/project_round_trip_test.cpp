@@ -83,15 +83,22 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
                   QByteArray("566f736b00010000000300000009"));
         EXPECT_FALSE(QFileInfo::exists(project.folderPath() + QStringLiteral("/controller_cuelist_3.tarv")));
         // Failures, one of them while the save lock is held, leave it free.
+        // Ids 0 and 39 pass the bound, -2 and 40 do not (-1 is the whole project).
         const std::pair<qint32, const char*> failures[] = {{40, "Invalid controller id 40"},
+                                                           {39, "The project holds no cue lists for controller 39"},
                                                            {-2, "Invalid controller id -2"},
-                                                           {5, "The project holds no cue lists for controller 5"}};
+                                                           {0, "The project holds no cue lists for controller 0"}};
         for (const auto& failure : failures) {
             options.controllerId = failure.first;
             EXPECT_TRUE(savedFor(project, options).isEmpty());
             EXPECT_EQ(project.lastError(), QString::fromLatin1(failure.second));
         }
-        options.controllerId = 3;
+        // A frame that is neither on disk nor a placeholder.
+        options.controllerId = 3, options.placeholders.clear();
+        EXPECT_TRUE(savedFor(project, options).isEmpty());
+        EXPECT_EQ(project.lastError(),
+                  QStringLiteral("Failed to add framearrays/%1.fa to the project archive").arg(frame.toString()));
+        options.placeholders = {frame};
         EXPECT_FALSE(savedFor(project, options).isEmpty());
     }
 

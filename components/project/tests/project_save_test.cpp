@@ -13,12 +13,31 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <tuple>
+
+namespace {
+
+// Its save fails when the archive is closed, which is when the compressed
+// project reaches the refusing device.
+struct RefusingProject : TarvelVistrelProject
+{
+    RefusingProject() : TarvelVistrelProject(false) {}
+    bool save(QIODevice* device, quint64* counter, ProgressTracker* progress) override
+    {
+        RefusingDevice refusing;
+        return TarvelVistrelProject::save(refuse ? &refusing : device, counter, progress);
+    }
+    bool refuse = false;
+};
+
+}  // namespace
+
 // A working folder with a database folder and both custom folders, saved
-// over an earlier file.
+// over an earlier file: every failure says why and keeps that file.
 TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
 {
     QTemporaryDir output;
-    TarvelVistrelProject project(false);
+    RefusingProject project;
     ASSERT_TRUE(project.create(QUuid::createUuid(), QString())) << project.lastError().toStdString();
     const QString folder = project.folderPath() + QStringLiteral("/");
     writeFile(folder + QStringLiteral("archive.tarv/.tarvel_project"), "header");
@@ -27,19 +46,27 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     const QString target = output.path() + QStringLiteral("/show.kv2");
     writeFile(target, "previous");
 
-    // Cancelled, a folder that cannot be packed (a link back into itself),
-    // a target folder that does not exist.
+    // Cancelled, a folder that cannot be packed (a link back into itself), a
+    // target folder that does not exist, compressed data that cannot be
+    // written when the archive is finished.
     ProgressTracker cancelling;
     cancelling.cancelFlag()->store(true);
-    EXPECT_FALSE(project.saveToFile(target, &cancelling));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Saving was cancelled"));
     const QString loop = folder + QStringLiteral("custom_theme/loop");
-    ASSERT_TRUE(QFile::link(folder + QStringLiteral("custom_theme"), loop));
-    EXPECT_FALSE(project.saveToFile(target, nullptr));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Failed to add custom_theme to the project archive"));
-    QFile::remove(loop);
-    EXPECT_FALSE(project.saveToFile(output.path() + QStringLiteral("/missing/show.kv2"), nullptr));
-    EXPECT_EQ(project.lastError(), QStringLiteral("Error 2 (No such file or directory)"));
+    const std::tuple<ProgressTracker*, QString, bool, const char*> failures[] = {
+        {&cancelling, target, false, "Saving was cancelled"},
+        {nullptr, target, false, "Failed to add custom_theme to the project archive"},
+        {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), false, "Error 2 (No such file or directory)"},
+        {nullptr, target, true,
+         "Failed to save the project (Cannot finish the archive: the compressed data could not be written)"}};
+    for (const auto& [progress, path, refuse, message] : failures) {
+        const bool looped = QString::fromLatin1(message).contains(QStringLiteral("custom_theme"));
+        ASSERT_TRUE(!looped || QFile::link(folder + QStringLiteral("custom_theme"), loop));
+        project.refuse = refuse;
+        EXPECT_FALSE(project.saveToFile(path, progress));
+        EXPECT_EQ(project.lastError(), QString::fromLatin1(message));
+        QFile::remove(loop);
+    }
+    project.refuse = false;
     EXPECT_EQ(readAll(target), "previous");
     EXPECT_EQ(QDir(output.path()).entryList(QDir::Files), QStringList({QStringLiteral("show.kv2")}));
 

@@ -14,6 +14,14 @@
 
 using StreamCheck::hex;
 
+// A device that refuses every byte written to it.
+struct RefusingDevice : QIODevice
+{
+    RefusingDevice() { open(QIODevice::WriteOnly); }
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64) override { return -1; }
+};
+
 // Writes content to path, making the folders on the way.
 inline void writeFile(const QString& path, const QByteArray& content = QByteArray())
 {

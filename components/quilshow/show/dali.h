@@ -41,6 +41,7 @@ struct DaliTestSchedule
     // Fails with "Unsupported version-1 section: DALI test schedule" for a
     // kind above 3.
     void stream(ShowStreamer& in);
+    bool operator==(const DaliTestSchedule&) const = default;
 };
 
 // A DALI interface; its record is refused ("Unsupported version-1 section:
@@ -52,6 +53,7 @@ public:
 
     sortvector_el* clone() const override { return new DALIInterface(*this); }
     void stream(ShowStreamer& in) override;
+    bool operator==(const DALIInterface&) const = default;
 
     std::string name;
     quint8 bytes[3] = {0, 0, 0};
@@ -72,6 +74,7 @@ public:
     // address, four settings; two more from version 401, one more from 416;
     // the flag from 428; the text from 430; marker 0x012B.
     void stream(ShowStreamer& in) override;
+    bool operator==(const DALIFixture&) const = default;
 
     quint16 fixtureId = 0xFFFF;
     quint8 interfaceId = 0xFF;
@@ -88,6 +91,7 @@ class DALIScene : public ShowThing
 public:
     sortvector_el* clone() const override { return new DALIScene(*this); }
     void stream(ShowStreamer& in) override;
+    bool operator==(const DALIScene&) const = default;
 
     std::string name;
 };
@@ -112,6 +116,7 @@ public:
     qint64 getFixtureId(quint32 daliFixtureId) const;
     // The DALI fixture linked to show fixture `fixtureId`, or -1.
     qint64 getDaliFixtureId(quint32 fixtureId) const;
+    bool operator==(const DALIShowComponent&) const = default;
 
     sortvector<DALIInterface> interfaces;
     sortvector<DALIFixture> fixtures;

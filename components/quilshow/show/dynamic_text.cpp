@@ -104,11 +104,7 @@ void DynamicTextPreset::stream(ShowStreamer& in)
     in.expectMarker(0x0143);
 }
 
-DynamicTextShowComponent::DynamicTextShowComponent(quint16* modified)
-    : fonts(16, 16), textPresets(1024, 1024), textSlots(1024, 1024), m_modified(modified)
-{
-    clear();
-}
+DynamicTextShowComponent::DynamicTextShowComponent(quint16* modified) : m_modified(modified) { clear(); }
 
 DynamicTextShowComponent::~DynamicTextShowComponent() = default;
 

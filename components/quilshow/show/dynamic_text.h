@@ -33,6 +33,7 @@ public:
 
     sortvector_el* clone() const override { return new FontData(*this); }
     void stream(ShowStreamer& in) override;
+    bool operator==(const FontData&) const = default;
 
     // Filled by a metrics provider; zero while none computed them.
     Metrics metrics {};
@@ -52,6 +53,7 @@ class TextSlot : public ShowThing
 public:
     sortvector_el* clone() const override { return new TextSlot(*this); }
     void stream(ShowStreamer& in) override;
+    bool operator==(const TextSlot&) const = default;
 
     std::string name;  // show text
     std::string text;  // show text
@@ -65,6 +67,7 @@ public:
     // Reads the stored fields only; what older streams derive from the font
     // is done by the component, which owns the fonts.
     void stream(ShowStreamer& in) override;
+    bool operator==(const DynamicTextPreset&) const = default;
 
     std::list<std::pair<quint16, quint32>> parts;
     std::vector<std::string> strings;  // show texts
@@ -86,7 +89,25 @@ public:
     quint16 valueB = 0;
 };
 
-class DynamicTextShowComponent
+// What a load reads into the component: compared as a whole, apart from
+// the metrics provider and the modified flag of its owner.
+struct DynamicTextTables
+{
+    DynamicTextTables() : fonts(16, 16), textPresets(1024, 1024), textSlots(1024, 1024) {}
+    bool operator==(const DynamicTextTables&) const = default;
+
+    sortvector<FontData> fonts;
+    sortvector<DynamicTextPreset> textPresets;
+    sortvector<TextSlot> textSlots;
+    std::map<quint32, std::set<quint32>> presetsByFont;
+    std::map<quint32, std::set<quint32>> secondPresetsByFont;
+    std::string upperCaseFormat = "%X";
+    std::string lowerCaseFormat = "%x";
+    // Show text -> source id: "time", "date" and every text slot's name.
+    std::map<std::string, quint32> textSources;
+};
+
+class DynamicTextShowComponent : public DynamicTextTables
 {
 public:
     static constexpr quint32 kTimeSource = 0xF0000000;
@@ -113,15 +134,6 @@ public:
     // lowest free id; -1 when either table is full.
     int addTextPreset();
 
-    sortvector<FontData> fonts;
-    sortvector<DynamicTextPreset> textPresets;
-    sortvector<TextSlot> textSlots;
-    std::map<quint32, std::set<quint32>> presetsByFont;
-    std::map<quint32, std::set<quint32>> secondPresetsByFont;
-    std::string upperCaseFormat = "%X";
-    std::string lowerCaseFormat = "%x";
-    // Show text -> source id: "time", "date" and every text slot's name.
-    std::map<std::string, quint32> textSources;
     MetricsProvider metricsProvider;
 
 private:

@@ -39,6 +39,7 @@ struct PlanSettings
 
     // Marker 0x0116 (0x7070 below version 17) ... 0x0117 (0x8080).
     void stream(ShowStreamer& in);
+    bool operator==(const PlanSettings&) const = default;
 };
 
 class Fixture : public ShowThing
@@ -50,6 +51,7 @@ public:
 
     bool isDaliEmergencyBallast() const { return modelSpec.kind == 9; }
     bool hasKind2To4() const { return modelSpec.kind >= 2 && modelSpec.kind <= 4; }
+    bool operator==(const Fixture&) const = default;
 
     ModelSpec modelSpec;
     PlanSettings planSettings;
@@ -94,6 +96,7 @@ public:
     bool getFixtureParameterFlag(quint32 fixtureId, quint32 functionId) const;
     // Throws std::logic_error "Invalid fixture" for an absent fixture.
     const ModelSpec& getModelSpec(quint32 fixtureId) const;
+    bool operator==(const FixtureShowComponent&) const = default;
 
     sortvector<FixtureElement> elements;
     sortvector<Fixture> fixtures;

@@ -34,6 +34,12 @@ public:
     // Position in `parameters` of the first parameter of `function`, or -1.
     // Built when the element is read.
     int parameterIndex(quint16 function) const;
+    // The parameter index follows from the parameters: no part of the value.
+    bool operator==(const FixtureElement& other) const
+    {
+        return FixtureModelElement::operator==(other) && patchRecords == other.patchRecords
+            && dimmerCurve == other.dimmerCurve;
+    }
 
     poly_list<PatchRecord> patchRecords;
     // The model's dimmer curve, recorded by the fixtures of streams below 235.

@@ -32,6 +32,7 @@ struct ParamRange
 
     // Marker 0x010A (0x0909 below version 17) ... 0x010B (0x0A0A).
     void stream(ShowStreamer& in);
+    bool operator==(const ParamRange&) const = default;
 };
 
 struct Parameter
@@ -55,6 +56,7 @@ struct Parameter
     // Throws std::runtime_error "Invalid parameter type", "Invalid parameter
     // function", "Invalid patch offset" or "No paramranges specified".
     void validate() const;
+    bool operator==(const Parameter&) const = default;
 };
 
 struct PatchPoint
@@ -64,6 +66,7 @@ struct PatchPoint
 
     // Marker 0x0112 (0x3030 below version 17) ... 0x0113 (0x4040).
     void stream(ShowStreamer& in);
+    bool operator==(const PatchPoint&) const = default;
 };
 
 // The model header a fixture keeps of its fixture type.
@@ -103,6 +106,7 @@ struct ModelSpec
     // (largest x + xElDimension, largest y + yElDimension), largest taken as
     // 0 when there are no points.
     std::pair<quint32, quint32> extent() const;
+    bool operator==(const ModelSpec&) const = default;
 };
 
 class FixtureModelElement : public ShowThing
@@ -121,6 +125,8 @@ public:
     {
         quint16 offset = 0;
         quint8 flag = 0;
+
+        bool operator==(const PatchOffset&) const = default;
     };
 
     sortvector_el* clone() const override { return new FixtureModelElement(*this); }
@@ -135,6 +141,7 @@ public:
     void updateFlags();
     // Channels of the patch points of `group` (kAllGroups: of all).
     quint32 getFootprint(quint32 group) const;
+    bool operator==(const FixtureModelElement&) const = default;
 
     std::string name;
     std::vector<Parameter> parameters;

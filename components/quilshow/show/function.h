@@ -28,6 +28,7 @@ public:
     // Marker 0x0102 (0x0101 below version 17), u16 id, show text name, u32
     // category mask, marker 0x0103 (0x0202).
     void stream(ShowStreamer& in) override;
+    bool operator==(const Function&) const = default;
 
     std::string name;
     // One bit per category; its low seven bits are what fixture elements test

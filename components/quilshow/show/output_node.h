@@ -36,6 +36,7 @@ struct RDKey
     // u16 whose low byte is the kind, then u8 number.
     void stream(ShowStreamer& in);
     bool operator<(const RDKey& other) const;
+    bool operator==(const RDKey&) const = default;
 };
 
 class KiNETPowerSupply : public sortvector_el
@@ -44,6 +45,7 @@ public:
     explicit KiNETPowerSupply(quint32 model) : model(model) {}
     sortvector_el* clone() const override { return new KiNETPowerSupply(*this); }
     void stream(ShowStreamer& in);
+    bool operator==(const KiNETPowerSupply&) const = default;
 
     quint32 model;
     quint32 ipAddress = 0x0A000000;
@@ -57,6 +59,7 @@ class DSXDMXUniverseKey : public sortvector_el
 {
 public:
     sortvector_el* clone() const override { return new DSXDMXUniverseKey(*this); }
+    bool operator==(const DSXDMXUniverseKey&) const = default;
     RDKey key;
 };
 
@@ -82,6 +85,7 @@ struct OutputNodeInterfaceConfig
     // The files this program reads do not store the configuration: it reads
     // nothing, so the defaults and the legacy record's "none" values stay.
     void stream(ShowStreamer& in, OutputNodeLegacyRecord& legacy);
+    bool operator==(const OutputNodeInterfaceConfig&) const = default;
 };
 
 class OutputNode : public ShowThing
@@ -92,6 +96,7 @@ public:
     OutputNode();
     sortvector_el* clone() const override { return new OutputNode(*this); }
     void stream(ShowStreamer& in) override;
+    bool operator==(const OutputNode&) const = default;
 
     OutputNodeInterfaceConfig interfaceConfig;
     bool nodeFlag = false;
@@ -116,6 +121,7 @@ public:
 
     // The first member of the link whose second member is `key`, or -1.
     qint64 lookupId(quint32 key) const { return links.firstFor(key); }
+    bool operator==(const OutputNodeShowComponent&) const = default;
 
     sortvector<OutputNode> nodes;
     std::map<RDKey, quint32> remoteDevices;

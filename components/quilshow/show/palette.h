@@ -61,6 +61,7 @@ struct PaletteValue
     // The packed times in milliseconds.
     quint32 getTimeA() const;
     quint32 getTimeB() const;
+    bool operator==(const PaletteValue&) const = default;
 };
 
 // The values of a palette with its fade time and skew settings.
@@ -78,6 +79,7 @@ struct PaletteColourRecord
     // The fade time in milliseconds.
     quint32 getTime() const;
     void setTime(qint32 milliseconds);
+    bool operator==(const PaletteColourRecord&) const = default;
 };
 
 class Palette : public ShowThing
@@ -87,6 +89,7 @@ public:
     sortvector_el* clone() const override { return new Palette(*this); }
     // Marker 0x011E (0xF0F0 below version 17) ... 0x011F (0x1111).
     void stream(ShowStreamer& in) override;
+    bool operator==(const Palette&) const = default;
 
     std::string name;
     quint16 paletteWord = 0;

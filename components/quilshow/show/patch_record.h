@@ -28,9 +28,18 @@ public:
     virtual quint32 kind() const = 0;
     // Marker 0x0106, u8 patch point type, u16 output node id, marker 0x0107.
     virtual void stream(ShowStreamer& in);
+    // Same kind and same fields.
+    bool operator==(const PatchRecord& other) const { return kind() == other.kind() && sameFields(other); }
 
     quint16 outputNodeId = 0xFFFF;
     quint8 patchPointType = 2;
+
+protected:
+    // `other` is of this record's kind.
+    virtual bool sameFields(const PatchRecord& other) const
+    {
+        return outputNodeId == other.outputNodeId && patchPointType == other.patchPointType;
+    }
 };
 
 class UniverseBasedPatchRecord : public PatchRecord
@@ -41,6 +50,13 @@ public:
 
     quint16 universe = 0xFFFF;
     quint16 channel = 0xFFFF;
+
+protected:
+    bool sameFields(const PatchRecord& other) const override
+    {
+        const auto& o = static_cast<const UniverseBasedPatchRecord&>(other);
+        return PatchRecord::sameFields(other) && universe == o.universe && channel == o.channel;
+    }
 };
 
 // Gives each concrete record its kind and a clone of its own class.
@@ -79,6 +95,14 @@ public:
     quint16 powerSupplyId = 0;
     quint16 port = 0;
     quint16 channel = 0;
+
+protected:
+    bool sameFields(const PatchRecord& other) const override
+    {
+        const auto& o = static_cast<const KiNETPatchRecord&>(other);
+        return PatchRecord::sameFields(other) && powerSupplyId == o.powerSupplyId && port == o.port
+            && channel == o.channel;
+    }
 };
 
 class LumalivePatchRecord final : public PatchRecordOf<LumalivePatchRecord, PatchRecord, 0x200>
@@ -88,6 +112,12 @@ public:
     void stream(ShowStreamer& in) override;
 
     quint16 address = 0;
+
+protected:
+    bool sameFields(const PatchRecord& other) const override
+    {
+        return PatchRecord::sameFields(other) && address == static_cast<const LumalivePatchRecord&>(other).address;
+    }
 };
 
 // Reads one patch record as fixture elements store it: from version 150 a

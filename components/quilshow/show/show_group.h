@@ -16,6 +16,8 @@ struct ShowGroup
 {
     std::set<quint16> members;
     std::string name;  // show text
+
+    bool operator==(const ShowGroup&) const = default;
 };
 
 }  // namespace Quil

@@ -24,7 +24,7 @@ struct ShowColour
     quint8 r;
     quint8 g;
     quint8 b;
-    bool operator==(const ShowColour& o) const { return r == o.r && g == o.g && b == o.b; }
+    bool operator==(const ShowColour&) const = default;
 };
 
 class ShowSettings
@@ -42,6 +42,7 @@ public:
     // Reads the settings section (both stream forms). A background image path
     // that starts with "." is resolved against `showFolder`.
     void stream(ShowStreamer& in, const std::string& showFolder);
+    bool operator==(const ShowSettings&) const = default;
 
     std::string text1;
     std::string text2;

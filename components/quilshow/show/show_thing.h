@@ -26,6 +26,7 @@ public:
 
     // Reads the item's record; throws std::runtime_error on bad data.
     virtual void stream(ShowStreamer& in) = 0;
+    bool operator==(const ShowThing&) const = default;
 
 protected:
     // Reads the u16 id that records carry.

@@ -39,6 +39,7 @@ public:
     }
 
     std::size_t size() const { return m_byFirst.size(); }
+    bool operator==(const TwoKeyTable&) const = default;
     void clear()
     {
         m_byFirst.clear();

@@ -54,25 +54,6 @@ TEST_F(PaletteTest, ValueFormsAndNumbers)
     packed.stream(open(valueRecord(302, 0, 0x100, {3, 0x1101, 0x1102, 0x1103, 0x1104})));
     EXPECT_EQ(std::make_tuple(0x04030201u, 300u, 0u),
               std::make_tuple(packed.wordC, packed.getNumber1(), packed.getNumber2()));
-
-    // Kind 0x006 is read in the general form at 237, in halves from 238.
-    for (quint16 v : {237, 238}) {
-        PaletteValue value;
-        value.stream(open(valueRecord(
-            v, 0, 0x006, v >= 238 ? std::vector<quint16> {3, 1, 2} : std::vector<quint16> {0xFF, 3, 1, 2})));
-        EXPECT_EQ(0u, in.bytesLeft()) << v;
-        EXPECT_EQ(v >= 238 ? 0x00020001u : 0x002001FFu, value.wordC) << v;
-    }
-
-    // Below 96 three more words, below 26 a word after each time, below 17
-    // the old markers.
-    ShowWriter old(16);
-    old.u16(0x0D0D).u16(0).u16(0).u16(4).u16(0).u16(5).u16(0).u16(0).u16(1).u16(0);
-    old.u16(0).u16(0).u16(0).u16(0).u16(0).u16(0).u16(0).u16(100).u16(0).u16(300).u16(0).u16(0x0E0E);
-    PaletteValue early;
-    early.stream(open(old));
-    EXPECT_EQ(0u, in.bytesLeft());
-    EXPECT_EQ(std::make_tuple(4, 5, 300u), std::make_tuple(int(early.value2), int(early.function), early.getTimeB()));
 }
 
 TEST_F(PaletteTest, ValueFunctionsFollowTheFunctionTable)
@@ -97,24 +78,15 @@ TEST_F(PaletteTest, ColourRecordAndPalette)
     EXPECT_EQ(34495090u, PaletteColourRecord().getTime());
     EXPECT_EQ(200u, Palette().colourRecord.getTime());
 
-    // At 25 a word follows the time; a repeated skew key keeps the later vector.
-    for (quint16 v : {25, 26}) {
-        ShowWriter w(v);
-        w.u16(0x0110).count(0).u16(0x20B5);
-        if (v < 26)
-            w.u16(0xEEEE);
-        w.u16(3).u16(4).count(2).count(2).u32(5).count(1).u32(1).u32(5).count(2).u32(2).u32(3).count(0);
-        w.u16(0x0111);
-        PaletteColourRecord record;
-        record.values.resize(3);
-        record.stream(open(w));
-        EXPECT_EQ(0u, in.bytesLeft()) << v;
-        EXPECT_EQ(std::make_tuple(true, 10000u, 4),
-                  std::make_tuple(record.values.empty(), record.getTime(), int(record.skewDirection)));
-        ASSERT_EQ(2u, record.skewGroups.size());
-        EXPECT_EQ((std::vector<quint32> {2, 3}), record.skewGroups[0].at(5));
-        EXPECT_TRUE(record.skewGroups[1].empty());
-    }
+    // A repeated skew key keeps the later vector; values read before are dropped.
+    PaletteColourRecord record;
+    record.values.resize(3);
+    record.stream(
+        open(26, rowsOf("1001 #0 b520 0300 0400 #2 #2 05000000 #1 01000000 05000000 #2 02000000 03000000 #0 1101")));
+    EXPECT_EQ(0u, in.bytesLeft());
+    EXPECT_EQ(std::make_tuple(true, 10000u, 4),
+              std::make_tuple(record.values.empty(), record.getTime(), int(record.skewDirection)));
+    EXPECT_EQ((std::vector<std::map<quint32, std::vector<quint32>>> {{{5, {2, 3}}}, {}}), record.skewGroups);
     PaletteColourRecord timed;
     timed.setTime(3600000);
     EXPECT_EQ(0x874F, timed.time);
@@ -127,22 +99,6 @@ TEST_F(PaletteTest, ColourRecordAndPalette)
             w.u16(0).u16(0).u16(0).count(counts.second);
         PaletteColourRecord record;
         EXPECT_EQ("Error reading/writing from file", errorOf([&] { record.stream(open(w)); }));
-    }
-
-    // A palette at 16 is framed by 0xF0F0 and 0x1111; from 36 two words follow the record.
-    for (quint16 v : {16, 35, 36}) {
-        ShowWriter w(v);
-        writePalette(w, {7, {3, 5}});
-        if (v == 16) {
-            EXPECT_EQ(QByteArray::fromHex("f0f01111"), w.data.left(2) + w.data.right(2));
-        }
-        Palette palette;
-        palette.stream(open(w));
-        EXPECT_EQ(0u, in.bytesLeft()) << v;
-        ASSERT_EQ(2u, palette.colourRecord.values.size());
-        EXPECT_EQ(std::make_tuple(7, std::string("Palette"), 4u, v >= 36 ? 8 : 1, 1, 2),
-                  std::make_tuple(int(palette.id()), palette.name, palette.paletteValue, int(palette.word2),
-                                  int(palette.colourRecord.values[1].value2), int(palette.colourRecord.skewType)));
     }
 }
 

@@ -43,6 +43,10 @@ protected:
 
     // Opens `body` behind a header of its version, for reading single records
     // with the show in place.
+    Quil::ShowStreamer& open(quint16 version, const ShowTable& rows)
+    {
+        return open(ShowWriter(version).raw(bytesAt(version, rows)));
+    }
     Quil::ShowStreamer& open(const ShowWriter& body)
     {
         in.close();

@@ -1,7 +1,22 @@
-// Test support: builds version-1 show files and bundles byte by byte, in the
-// layout the reader expects, so tests can state golden bytes and whole shows.
+// Test support: version-1 shows and bundles byte by byte. Every reader has
+// one gate table: rows of the bytes that the versions [from, until) hold, as
+// they stored them, so that a sweep reads each gate from both sides. Row text
+// is hex with four kinds of token:
+//     #3            a count in the version's width (u16 below 98, u32 from)
+//     'Name'        a show text (UTF-16 units below 10, bytes from 10)
+//     "web"         a byte string (a count, then the bytes)
+//     <0102|0101>   a record marker, the first from 17, the second below
+// The expected value of each reader at a version sits beside its table.
 #ifndef QUILSHOW_TESTS_SHOW_WRITER_H
 #define QUILSHOW_TESTS_SHOW_WRITER_H
+
+#include "components/quilshow/show/dali.h"
+#include "components/quilshow/show/dynamic_text.h"
+#include "components/quilshow/show/fixture.h"
+#include "components/quilshow/show/function.h"
+#include "components/quilshow/show/output_node.h"
+#include "components/quilshow/show/palette.h"
+#include "components/quilshow/show/show_settings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,7 +24,6 @@
 #include <QtGlobal>
 
 #include <map>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,17 +36,17 @@ public:
     ShowWriter& u8(quint8 value) { return put(value); }
     ShowWriter& u16(quint16 value) { return put(value); }
     ShowWriter& u32(quint32 value) { return put(value); }
-    ShowWriter& boolean(bool value) { return u8(value ? 1 : 0); }
     ShowWriter& raw(const QByteArray& bytes) { return data.append(bytes), *this; }
-    // A count in this version's width (u16 below 98, u32 from 98), then a counted byte string.
     ShowWriter& count(quint32 value) { return version < 98 ? u16(static_cast<quint16>(value)) : u32(value); }
     ShowWriter& string(const QByteArray& bytes) { return count(static_cast<quint32>(bytes.size())).raw(bytes); }
-    // A show text: bytes from version 10, UTF-16 units below.
     ShowWriter& text(const QString& value);
     // Guard words, magic and the stream version.
-    ShowWriter& header(quint32 magic, quint16 guard = 0xFF33) { return u16(guard).u32(magic).u16(guard).u16(version); }
-    // The rest of the chain is written only when `present` (a field of some versions).
-    ShowWriter& when(bool present);
+    ShowWriter& header(quint32 magic, quint16 guard1 = 0xFF33, quint16 guard2 = 0xFF33)
+    {
+        return u16(guard1).u32(magic).u16(guard2).u16(version);
+    }
+    // Row text with tokens, in this version's form.
+    ShowWriter& row(const std::string& text);
 
     quint16 version;
     QByteArray data;
@@ -48,71 +62,75 @@ private:
     }
 };
 
-// Content of a whole show. Every other section holds fixed items (output node
-// 3, filled settings, DALI test schedules, from 219 font 2 with text preset 5).
-struct ShowContent
-{
-    struct FunctionRecord
-    {
-        quint16 id;
-        QString name;
-        quint32 mask;
-    };
-    // One parameter per function (type 4 for 0xFFFF; function 3's carries the fixture parameter flag), then
-    // `patchRecords` records alternating DMX (node 5, universe 3, channel = position) and, from 150, KiNET.
-    struct ElementRecord
-    {
-        quint16 id;
-        std::vector<quint16> functions;
-        quint16 patchRecords = 2;
-    };
-    // Manufacturer 8, model 65 (88 and 1 below 11), dimension 10 (from 290 points (0, 0) and (10, 0)), dimmer
-    // curve 3, factor 0x20000; number id + 100; patch list value 7 (type 2 from 154); label "Label", blue 3.
-    struct FixtureRecord
-    {
-        quint16 id;
-        std::vector<quint16> elementIds;
-        quint32 kind = 1;
-        quint16 columns = 2;
-        quint16 rows = 1;
-    };
-    // Name "Palette", time 0x20B5 (10 s), skew type 2, group {5: [1, 2]}; per function a value of kind 0x001
-    // (value2 = position, number1Bits 300, exponent 2, times 0x2001 and 200).
-    struct PaletteRecord
-    {
-        quint16 id;
-        std::vector<quint16> functions;
-    };
-    // Interface 1, short address 2, settings 10 to 16, flag true, text "Ballast".
-    struct DaliFixtureRecord
-    {
-        quint16 id;
-        quint16 fixtureId;
-    };
+constexpr quint16 kAll = 0xFFFF;
 
-    quint16 version = 454;
-    quint32 magic = 0x8484;
-    quint8 savedBy[3] = {3, 2, 1};
-    std::vector<FunctionRecord> functions;
-    QByteArray backgroundImagePath = "./media/a.png";
-    float oldTimeZone = -20.5f;  // stored as a float from version 15 to 23
-    std::map<quint32, std::pair<std::set<quint16>, QString>> groups;
-    std::vector<ElementRecord> elements;
-    std::vector<FixtureRecord> fixtures;
-    std::vector<PaletteRecord> palettes;
-    std::vector<DaliFixtureRecord> daliFixtures;
-    // Non-zero counts put items into a section the reader refuses.
-    quint16 triggerCount = 0;
+struct ShowRow
+{
+    quint16 from;
+    quint16 until;
+    std::string text;
+};
+typedef std::vector<ShowRow> ShowTable;
+
+// Rows from one text: "[a-b: ...]" holds what the versions [a, b) store
+// ("[a-: ...]" from a, "[-b: ...]" below b, "[-b:]" an empty row that marks a
+// fix-up edge); the text outside brackets is stored from `from` on.
+ShowTable rowsOf(const std::string& text, quint16 from = 0);
+// Little-endian hex of a word, for rows built in code.
+std::string hex16(quint16 value);
+std::string hex32(quint32 value);
+
+// The bytes a version holds.
+QByteArray bytesAt(quint16 version, const ShowTable& table);
+// Every version next to a row's edge or a width change its tokens meet, and 454.
+std::vector<quint16> gateVersions(const std::vector<const ShowTable*>& tables);
+
+// The tables of a whole show, section by section in stream order: functions 0, 3 (Pan), 22, 23, 25, 31, 40;
+// output node 3; filled settings; group 7; elements 1 (Pan and function 0, two patch records) and 2 (function 23,
+// one record); fixtures 1 (kind 11, elements 1 and 2) and 2 (kind 9); palette 2; DALI fixtures 3 and 5; font 2,
+// text slot 1 and text preset 5.
+struct ShowTables
+{
+    ShowTable header, functions, outputNodes, settings, groups, identifier, elements, fixtures, palettes, dali,
+        dynamicText;
+    ShowTables();
+    std::vector<const ShowTable*> all() const;
 };
 
-// Sections and records of buildShow, in the writer's version.
-void writeDynamicText(ShowWriter& w);
-void writeDali(ShowWriter& w, const std::vector<ShowContent::DaliFixtureRecord>& fixtures);
-void writeElement(ShowWriter& w, const ShowContent::ElementRecord& element);
-void writeFixture(ShowWriter& w, const ShowContent::FixtureRecord& fixture);
-void writePalette(ShowWriter& w, const ShowContent::PaletteRecord& palette);
-void writeDaliFixture(ShowWriter& w, const ShowContent::DaliFixtureRecord& fixture);
+ShowTable elementRows(quint16 id, const std::vector<quint16>& functions, quint16 patchRecords);
+ShowTable fixtureRows(quint16 id, const std::vector<quint16>& elementIds, quint16 kind, quint16 columns = 2,
+                      quint16 gridRows = 1);
+ShowTable daliFixtureRows(quint16 id, quint16 fixtureId);
+// An item list: a u16 count, then the records.
+ShowTable sectionOf(const std::vector<ShowTable>& records);
+
+struct ShowContent
+{
+    ShowContent(quint16 version = 454) : version(version) {}
+
+    quint16 version;
+    quint32 magic = 0x8484;
+    ShowTables tables;
+    // Items in the triggers section, which the reader refuses.
+    quint16 triggerCount = 0;
+};
 QByteArray buildShow(const ShowContent& content);
+
+// What the readers of a show built from ShowTables() give at `version`.
+namespace Expected {
+quint16 renumbered(quint16 stored, quint16 version);
+sortvector<Quil::Function> functions(quint16 version);
+void outputNodes(quint16 version, Quil::OutputNodeShowComponent& nodes);
+Quil::ShowSettings settings(quint16 version);
+std::map<quint32, Quil::ShowGroup> groups(quint16 version);
+Quil::FixtureElement* element(quint16 version, quint16 id, const std::vector<quint16>& functions, quint16 patchRecords,
+                              quint16 derivedFlags, quint32 dimmerCurve);
+Quil::Fixture* fixture(quint16 version, quint16 id, const std::vector<quint16>& elementIds, quint16 kind);
+void fixtures(quint16 version, Quil::FixtureShowComponent& fixtures);
+sortvector<Quil::Palette> palettes(quint16 version);
+void dali(quint16 version, Quil::DALIShowComponent& dali);
+Quil::DynamicTextTables dynamicText(quint16 version);
+}  // namespace Expected
 
 // A version-1 bundle of the given files (name -> content); `countText` is the
 // file count as written (the real count when empty).

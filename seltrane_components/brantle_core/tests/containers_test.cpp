@@ -17,6 +17,7 @@ struct Item : sortvector_el
     Item(const Item& other) : sortvector_el(other), tag(other.tag), live(other.live) { ++*live; }
     ~Item() override { --*live; }
     sortvector_el* clone() const override { return new Item(*this); }
+    bool operator==(const Item& other) const { return sortvector_el::operator==(other) && tag == other.tag; }
     int tag, *live;
 };
 
@@ -89,11 +90,19 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         sortvector<Item> copy(table);
         EXPECT_EQ(idsInOrder(copy), (std::vector<int> {3, 7}));
         EXPECT_TRUE(live == 4 && copy[7] != table[7] && copy[7]->tag == 10);
+        // Equal: the same elements under the same ids, whatever the room.
+        EXPECT_TRUE(copy == table);
+        copy[7]->tag = 11;
+        EXPECT_FALSE(copy == table);
+        copy[7]->tag = 10;
 
         sortvector<Item> assigned(1, 1);
         assigned.insert(new Item(0, &live));
         assigned = copy;
-        EXPECT_TRUE(live == 6 && assigned[3]->tag == 20);
+        EXPECT_TRUE(live == 6 && assigned[3]->tag == 20 && assigned == copy);
+        assigned.remove(7);
+        assigned.insert(new Item(10, &live), 8);
+        EXPECT_FALSE(assigned == copy);
         assigned.clear();
         EXPECT_EQ(live, 4);
     }
@@ -137,15 +146,15 @@ TEST(PolyList, EraseAndUnlink)
     for (Node*& node : nodes)
         list.push_back(node = new Node(&live));
     // An end that is not reachable from the start throws and deletes nothing.
-    EXPECT_THROW(list.erase(nodes[2], nodes[1]), std::logic_error);
-    EXPECT_THROW(list.erase(nodes[0], poly_list<Node>::iterator()), std::logic_error);
-    EXPECT_THROW(list.erase(poly_list<Node>::iterator(), list.end()), std::logic_error);
+    expectLogicError([&] { list.erase(nodes[2], nodes[1]); }, "poly_list iterator invalid");
+    expectLogicError([&] { list.erase(nodes[0], poly_list<Node>::iterator()); }, "poly_list iterator invalid");
+    expectLogicError([&] { list.erase(poly_list<Node>::iterator(), list.end()); }, "poly_list iterator invalid");
     EXPECT_TRUE(live == 4 && list.size() == 4u);
 
     // Unlinked elements belong to the caller.
     EXPECT_TRUE(&*list.unlink(*nodes[1]) == nodes[2] && !nodes[1]->isLinked());
     expectLogicError([&] { list.unlink(*nodes[1]); }, "poly_list unlink failed as object not in list");
-    EXPECT_THROW(list.unlink(poly_list<Node>::iterator()), std::logic_error);
+    expectLogicError([&] { list.unlink(poly_list<Node>::iterator()); }, "poly_list iterator invalid");
     delete nodes[1];
 
     EXPECT_TRUE(list.erase(nodes[0], nodes[3]) == poly_list<Node>::iterator(nodes[3]) && live == 1

@@ -3,6 +3,7 @@
 #include "seltrane_components/os/colour_conversion.h"
 #include "seltrane_components/os/crc32.h"
 #include "seltrane_components/os/date_time.h"
+#include "seltrane_components/os/expansion_guard.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/image.h"
 #include "seltrane_components/os/net_utils.h"
@@ -74,6 +75,14 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
     EXPECT_LE(elapsedMs(), 1000) << "the base is taken at the first call";
     EXPECT_NEAR(static_cast<double>(elapsedMicroseconds() / 1000), static_cast<double>(tickCount64()), 50.0);
     EXPECT_EQ(ipv4ToString(0xC0A80001u), "192.168.0.1");
+
+    // A bound is taken to its last byte, not one past; the default is 64 times the input, at most 4 GiB.
+    ExpansionGuard guard(100, -1);
+    EXPECT_TRUE(guard.take(60) && guard.take(40) && !guard.exceeded());
+    EXPECT_TRUE(!guard.take(1) && guard.exceeded() && guard.used() == 100);
+    EXPECT_EQ(std::make_tuple(ExpansionGuard::defaultLimit(1000), ExpansionGuard::defaultLimit(-1),
+                              ExpansionGuard(-1, 1).limit()),
+              std::make_tuple(qint64(64000), ExpansionGuard::kMaximumLimit, qint64(64)));
 
     // Published check values: start 0xFFFFFFFF is CRC-32/MPEG-2; start 0 is CRC-32/POSIX before its inversion.
     const auto* digits = reinterpret_cast<const unsigned char*>("123456789");
