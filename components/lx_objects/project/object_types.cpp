@@ -7,9 +7,12 @@
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
+#include "components/lx_objects/fixtures/fixture.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/fixtures/pixel_matrix.h"
 #include "components/lx_objects/interface/interface_objects.h"
 #include "components/lx_objects/interface/interface_theme.h"
 #include "components/lx_objects/interface/skin_property.h"
@@ -54,11 +57,15 @@ void registerProjectTypes()
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
         valueRecord<GeoCoord>(QStringLiteral("GeoCoord")),
         valueRecord<DaylightSavingRule>(QStringLiteral("DaylightSavingRule")),
+        objectRecord<Fixture>(QStringLiteral("Fixture")),
         valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
         objectRecord<Function>(QStringLiteral("Function")),
         valueRecord<PatchMapEntry>(QStringLiteral("PatchMapEntry")),
+        objectRecord<FixtureElement>(QStringLiteral("FixtureElement")),
         objectRecord<Group>(QStringLiteral("Group")),
         valueRecord<FixOrGroupKey>(QStringLiteral("FixOrGroupKey")),
+        objectRecord<PixelMatrix>(QStringLiteral("PixelMatrix")),
+        valueRecord<PatchRecord>(QStringLiteral("PatchRecord")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
         valueRecord<InterfaceConfigurationHeader>(QStringLiteral("InterfaceConfigurationHeader")),
         objectRecord<InterfaceConfiguration>(QStringLiteral("InterfaceConfiguration")),
@@ -99,6 +106,7 @@ void registerProjectTypes()
         objectRecord<RemoteDevice>(QStringLiteral("RemoteDevice")),
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
+        valueRecord<PixmatFixtureInfo>(QStringLiteral("PixmatFixtureInfo")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
         objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
@@ -112,6 +120,7 @@ void registerProjectTypes()
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
         valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
+        valueRecord<DaliFixtureProperties>(QStringLiteral("DaliFixtureProperties")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
