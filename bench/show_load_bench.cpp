@@ -32,15 +32,18 @@ QString showFile(int fixtures)
     if (QFile::exists(path))
         return path;
     ShowContent content;
+    std::vector<ShowTable> elements, fixtureRecords;
     for (int f = 0; f < fixtures; ++f) {
         std::vector<quint16> elementIds;
         for (int e = 0; e < kElementsPerFixture; ++e) {
             const quint16 id = static_cast<quint16>(f * kElementsPerFixture + e);
-            content.elements.push_back({id, {0, 1, 2, 3, 4, 5}, 2});
+            elements.push_back(elementRows(id, {0, 1, 2, 3, 4, 5}, 2));
             elementIds.push_back(id);
         }
-        content.fixtures.push_back({static_cast<quint16>(f), elementIds});
+        fixtureRecords.push_back(fixtureRows(static_cast<quint16>(f), elementIds, 1));
     }
+    content.tables.elements = sectionOf(elements);
+    content.tables.fixtures = sectionOf(fixtureRecords);
     writeFile(path, buildShow(content));
     return path;
 }

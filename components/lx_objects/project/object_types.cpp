@@ -8,10 +8,13 @@
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
+#include "components/lx_objects/fixtures/fixture.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
 #include "components/lx_objects/fixtures/fixture_instance.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/fixtures/pixel_matrix.h"
 #include "components/lx_objects/interface/interface_objects.h"
 #include "components/lx_objects/interface/interface_theme.h"
 #include "components/lx_objects/interface/skin_property.h"
@@ -70,12 +73,16 @@ void registerProjectTypes()
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
         valueRecord<GeoCoord>(QStringLiteral("GeoCoord")),
         valueRecord<DaylightSavingRule>(QStringLiteral("DaylightSavingRule")),
+        objectRecord<Fixture>(QStringLiteral("Fixture")),
         valueRecord<FixtureModelSpec>(QStringLiteral("FixtureModelSpec")),
         objectRecord<FixtureInstance>(QStringLiteral("FixtureInstance")),
         objectRecord<Function>(QStringLiteral("Function")),
         valueRecord<PatchMapEntry>(QStringLiteral("PatchMapEntry")),
+        objectRecord<FixtureElement>(QStringLiteral("FixtureElement")),
         objectRecord<Group>(QStringLiteral("Group")),
         valueRecord<FixOrGroupKey>(QStringLiteral("FixOrGroupKey")),
+        objectRecord<PixelMatrix>(QStringLiteral("PixelMatrix")),
+        valueRecord<PatchRecord>(QStringLiteral("PatchRecord")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
         objectRecord<Layout>(QStringLiteral("Layout")),
         valueRecord<InterfaceConfigurationHeader>(QStringLiteral("InterfaceConfigurationHeader")),
@@ -120,6 +127,7 @@ void registerProjectTypes()
         valueRecord<LayoutProperties>(QStringLiteral("LayoutProperties")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
         objectRecord<WebInterfaceProperties>(QStringLiteral("WebInterfaceProperties")),
+        valueRecord<PixmatFixtureInfo>(QStringLiteral("PixmatFixtureInfo")),
         objectRecord<MediaClip>(QStringLiteral("MediaClip")),
         objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
@@ -134,6 +142,7 @@ void registerProjectTypes()
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
         valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
+        valueRecord<DaliFixtureProperties>(QStringLiteral("DaliFixtureProperties")),
         objectRecord<KinetPowerSupply>(QStringLiteral("KinetPowerSupply")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<FontData>(QStringLiteral("FontData")),
