@@ -39,6 +39,8 @@ public:
     virtual sortvector_el* clone() const;
 
     std::uint16_t id() const { return m_id; }
+    // Elements compare by id here; derived classes add their content.
+    bool operator==(const sortvector_el& other) const { return m_id == other.m_id; }
     // For readers that fill an element before inserting it under its own id;
     // the table sets the id itself on insert.
     void setId(std::uint16_t id) { m_id = id; }
@@ -59,6 +61,7 @@ public:
     // Ids must fit the element's 16-bit field.
     static constexpr std::uint32_t kMaximumLimit = 65536;
 
+    using value_type = T;
     using iterator = typename poly_list<T>::iterator;
     using const_iterator = typename poly_list<T>::const_iterator;
 
@@ -241,5 +244,14 @@ private:
     std::uint32_t m_chunk;
     std::int32_t m_highestId = -1;
 };
+
+// Two tables are equal when they hold equal elements under the same ids;
+// their growth chunks and maximum sizes are how they grow, not what they hold.
+template <class T>
+bool operator==(const sortvector<T>& a, const sortvector<T>& b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](const T& x, const T& y) { return x.id() == y.id() && x == y; });
+}
 
 #endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H

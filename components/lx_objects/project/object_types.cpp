@@ -24,6 +24,7 @@
 #include "components/lx_objects/programming/particle_system.h"
 #include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
+#include "components/lx_objects/programming/timeline.h"
 #include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_action.h"
 #include "components/lx_objects/programming/trigger_condition.h"
@@ -43,9 +44,11 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
+        valueRecord<TimelineProperties>(QStringLiteral("TimelineProperties")),
         objectRecord<Trigger>(QStringLiteral("Trigger")),
         objectRecord<TriggerCondition>(QStringLiteral("TriggerCondition")),
         objectRecord<TriggerAction>(QStringLiteral("TriggerAction")),
+        objectRecord<Timeline>(QStringLiteral("Timeline")),
         objectRecord<Controller>(QStringLiteral("Controller")),
         valueRecord<RangeMode>(QStringLiteral("RangeMode")),
         valueRecord<ParamRange>(QStringLiteral("ParamRange")),
@@ -100,6 +103,7 @@ void registerProjectTypes()
         objectRecord<FrameArray>(QStringLiteral("FrameArray")),
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        valueRecord<TimelineOptions>(QStringLiteral("TimelineOptions")),
         objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
@@ -108,8 +112,11 @@ void registerProjectTypes()
         objectRecord<Universe>(QStringLiteral("Universe")),
         valueRecord<UniverseKey>(QStringLiteral("Universe")),
         valueRecord<TimelineTransformData>(QStringLiteral("TimelineTransformData")),
+        valueRecord<TimelineEl>(QStringLiteral("TimelineEl")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
+        polymorphicRecord<sortvector_el, TimelineFragment>(TimelineFragment::kTypeCode,
+                                                           QStringLiteral("TimelineFragment")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
         valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
@@ -139,6 +146,8 @@ void registerProjectTypes()
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
+        valueRecord<Waypoint>(QStringLiteral("WaypointSection")),
+        valueRecord<WaypointSection>(QStringLiteral("WaypointSection")),
         valueRecord<LocationData>(QStringLiteral("LocationData")),
     };
     for (const Record& record : records)

@@ -89,6 +89,7 @@ TEST(SortVector, CopyClonesAndDestructorDeletes)
         sortvector<Item> copy(table);
         EXPECT_EQ(idsInOrder(copy), (std::vector<int> {3, 7}));
         EXPECT_TRUE(live == 4 && copy[7] != table[7] && copy[7]->tag == 10);
+        EXPECT_TRUE(copy == table && !(copy == sortvector<Item>(4, 64)));
 
         sortvector<Item> assigned(1, 1);
         assigned.insert(new Item(0, &live));

@@ -8,6 +8,7 @@
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/timeline.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/object_types.h"
 
@@ -85,7 +86,8 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
                     TextProperties, DynamicText, DynamicTextPart, ContentTarget, ContentTargetInstance, ContentMask,
                     DateTimeMask, RDKey, MidiMessage, SerialString, TriggerWildcard, RangeMode, ParamRange, Parameter,
                     ConstChanInfo, PatchPointData, FixtureModelSpec, PatchMapEntry, FixtureModelElement, HueTable,
-                    FixtureModelKey, DuplicateChanInfo>();
+                    FixtureModelKey, DuplicateChanInfo, TimelineProperties, TimelineOptions, TimelineEl, Waypoint,
+                    WaypointSection>();
 }
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)
