@@ -61,6 +61,7 @@ public:
     // Ids must fit the element's 16-bit field.
     static constexpr std::uint32_t kMaximumLimit = 65536;
 
+    using value_type = T;
     using iterator = typename poly_list<T>::iterator;
     using const_iterator = typename poly_list<T>::const_iterator;
 

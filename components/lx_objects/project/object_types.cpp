@@ -34,6 +34,7 @@
 #include "components/lx_objects/programming/particle_system.h"
 #include "components/lx_objects/programming/preset_categories.h"
 #include "components/lx_objects/programming/text_slot_values.h"
+#include "components/lx_objects/programming/timeline.h"
 #include "components/lx_objects/programming/trigger.h"
 #include "components/lx_objects/programming/trigger_action.h"
 #include "components/lx_objects/programming/trigger_condition.h"
@@ -61,10 +62,12 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
+        valueRecord<TimelineProperties>(QStringLiteral("TimelineProperties")),
         objectRecord<UserInterfaceState>(QStringLiteral("UserInterfaceState")),
         objectRecord<Trigger>(QStringLiteral("Trigger")),
         objectRecord<TriggerCondition>(QStringLiteral("TriggerCondition")),
         objectRecord<TriggerAction>(QStringLiteral("TriggerAction")),
+        objectRecord<Timeline>(QStringLiteral("Timeline")),
         objectRecord<Controller>(QStringLiteral("Controller")),
         valueRecord<RangeMode>(QStringLiteral("RangeMode")),
         valueRecord<ParamRange>(QStringLiteral("ParamRange")),
@@ -126,6 +129,7 @@ void registerProjectTypes()
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         valueRecord<LayoutProperties>(QStringLiteral("LayoutProperties")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        valueRecord<TimelineOptions>(QStringLiteral("TimelineOptions")),
         objectRecord<WebInterfaceProperties>(QStringLiteral("WebInterfaceProperties")),
         valueRecord<PixmatFixtureInfo>(QStringLiteral("PixmatFixtureInfo")),
         objectRecord<MediaClip>(QStringLiteral("MediaClip")),
@@ -138,8 +142,11 @@ void registerProjectTypes()
         objectRecord<Universe>(QStringLiteral("Universe")),
         valueRecord<UniverseKey>(QStringLiteral("Universe")),
         valueRecord<TimelineTransformData>(QStringLiteral("TimelineTransformData")),
+        valueRecord<TimelineEl>(QStringLiteral("TimelineEl")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
         valueRecord<TextProperties>(QStringLiteral("TextProperties")),
+        polymorphicRecord<sortvector_el, TimelineFragment>(TimelineFragment::kTypeCode,
+                                                           QStringLiteral("TimelineFragment")),
         valueRecord<DynamicText>(QStringLiteral("DynamicText")),
         valueRecord<DynamicTextPart>(QStringLiteral("DynamicTextPart")),
         valueRecord<DaliFixtureProperties>(QStringLiteral("DaliFixtureProperties")),
@@ -188,6 +195,8 @@ void registerProjectTypes()
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
         objectRecord<IoMManagerState>(QStringLiteral("IoMManagerState")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
+        valueRecord<Waypoint>(QStringLiteral("WaypointSection")),
+        valueRecord<WaypointSection>(QStringLiteral("WaypointSection")),
         objectRecord<PatchViewState>(QStringLiteral("PatchViewState")),
         valueRecord<Glyph>(QStringLiteral("BitmapFont")),
         objectRecord<Vux::Project>(QStringLiteral("Vux")),

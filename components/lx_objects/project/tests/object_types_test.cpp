@@ -11,6 +11,7 @@
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/timeline.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/layout.h"
 #include "components/lx_objects/project/object_types.h"
@@ -90,7 +91,8 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
                     DateTimeMask, RDKey, MidiMessage, SerialString, TriggerWildcard, RangeMode, ParamRange, Parameter,
                     ConstChanInfo, PatchPointData, FixtureModelSpec, PatchMapEntry, FixtureModelElement, HueTable,
                     FixtureModelKey, DuplicateChanInfo, LayoutProperties, BitmapFont, LegacyBitmapFontMetrics,
-                    FreeUserNumbers, Pixture, Glyph>();
+                    FreeUserNumbers, Pixture, Glyph, TimelineProperties, TimelineOptions, TimelineEl, Waypoint,
+                    WaypointSection>();
 }
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)
