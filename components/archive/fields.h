@@ -48,6 +48,7 @@
 
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
+#include "components/archive/value_ptr.h"
 
 #include <algorithm>
 #include <iterator>
@@ -557,6 +558,28 @@ OutStream& operator<<(OutStream& out, Counted<Count, C, OnRead> field)
     out << Count(size);
     for (const auto& element : field.container)
         FieldDetail::writeElement(out, element);
+    return out;
+}
+
+// A part owned through a ValuePtr, stored as the value itself (its block, or
+// inline for a value without a code of its own): none is written as a new
+// value, and a read into none makes one.
+template <class T>
+InStream& operator>>(InStream& in, ValuePtr<T>& owned)
+{
+    if (!owned)
+        owned = ValuePtr<T>::make();
+    FieldDetail::readPart(in, *owned);
+    return in;
+}
+
+template <class T>
+OutStream& operator<<(OutStream& out, const ValuePtr<T>& owned)
+{
+    if (owned)
+        FieldDetail::writePart(out, *owned);
+    else
+        FieldDetail::writePart(out, T());
     return out;
 }
 

@@ -2,37 +2,6 @@
 
 #include "components/archive/fields.h"
 
-namespace {
-
-// A property's gradient in its block: none is written as an empty gradient,
-// and reading makes a new one.
-template <class Pointer>
-struct OwnedGradient
-{
-    Pointer& gradient;
-};
-
-template <class Pointer>
-OwnedGradient<Pointer> ownedGradient(Pointer& gradient)
-{
-    return OwnedGradient<Pointer> {gradient};
-}
-
-template <class Pointer>
-InStream& operator>>(InStream& in, OwnedGradient<Pointer> field)
-{
-    field.gradient = Archive::ValuePtr<ColourGradient>::make();
-    return in >> *field.gradient;
-}
-
-template <class Pointer>
-OutStream& operator<<(OutStream& out, OwnedGradient<Pointer> field)
-{
-    return field.gradient ? out << *field.gradient : out << ColourGradient();
-}
-
-}  // namespace
-
 void CustomPresetProperty::setType(Type type)
 {
     m_type = type;
@@ -65,7 +34,7 @@ void CustomPresetProperty::fields(F& f, Self& s)
         f(s.colour.red, s.colour.green, s.colour.blue);
         break;
     case GradientType:
-        f(ownedGradient(s.m_gradient));
+        f(s.m_gradient);
         break;
     default:
         break;

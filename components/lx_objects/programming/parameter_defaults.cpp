@@ -31,6 +31,8 @@ quint64 defaultValue(const ParameterDefault& entry, bool altDefaults)
     return value;
 }
 
+quint32 onlyDaliInterfaceId() { return onlyObject(kDaliInterfaceArray); }
+
 bool oneOfTypes(int type, std::initializer_list<int> types)
 {
     for (const int t : types) {

@@ -106,4 +106,8 @@ bool inOneGroup(int oldType, int newType, std::initializer_list<std::initializer
 
 bool oneOfTypes(int type, std::initializer_list<int> types);
 
+// The id of the project's one DALI interface: 0xFFFFFFFF with none, several
+// or no current database.
+quint32 onlyDaliInterfaceId();
+
 #endif  // LX_OBJECTS_PROGRAMMING_PARAMETER_DEFAULTS_H

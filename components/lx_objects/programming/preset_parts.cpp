@@ -10,33 +10,6 @@ namespace {
 
 using Archive::inlineFields;
 
-// A gradient in its block: none is written as an empty gradient, and reading
-// makes a new one.
-template <class Pointer>
-struct OwnedGradient
-{
-    Pointer& gradient;
-};
-
-template <class Pointer>
-OwnedGradient<Pointer> ownedGradient(Pointer& gradient)
-{
-    return OwnedGradient<Pointer> {gradient};
-}
-
-template <class Pointer>
-InStream& operator>>(InStream& in, OwnedGradient<Pointer> field)
-{
-    field.gradient = Archive::ValuePtr<ColourGradient>::make();
-    return in >> *field.gradient;
-}
-
-template <class Pointer>
-OutStream& operator<<(OutStream& out, OwnedGradient<Pointer> field)
-{
-    return field.gradient ? out << *field.gradient : out << ColourGradient();
-}
-
 // What data older than 89 implies for the word of types 211 to 213: 3525
 // divided by the second float, truncated; 0 where that is no 32-bit count (a
 // zero, infinite or negative divisor).
@@ -51,7 +24,7 @@ quint32 olderQuotient(float divisor)
 template <class F, class Self>
 void PresetPart1::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), s.f2, s.f3);
+    f(s.gradient, s.f2, s.f3);
 }
 
 template <class F, class Self>
@@ -95,7 +68,7 @@ void PresetPart7::fields(F& f, Self& s)
 template <class F, class Self>
 void PresetPart9::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), s.f2, s.f3, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9);
+    f(s.gradient, s.f2, s.f3, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9);
 }
 
 template <class F, class Self>
@@ -146,7 +119,7 @@ void PresetPart201::fields(F& f, Self& s)
 template <class F, class Self>
 void PresetPart202::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), s.contour);
+    f(s.gradient, s.contour);
 }
 
 template <class F, class Self>
@@ -181,7 +154,7 @@ void PresetPart206::fields(F& f, Self& s)
 template <class F, class Self>
 void PresetPart207::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), s.f2, s.f3, s.f4, s.f5, s.f6);
+    f(s.gradient, s.f2, s.f3, s.f4, s.f5, s.f6);
     f.since(84, s.f7).orRead([](InStream& in, quint16& value) {
         in >> value;
         value = std::min<quint16>(value, 8);
@@ -221,25 +194,25 @@ void PresetPart211::fields(F& f, Self& s)
 template <class F, class Self>
 void PresetPart214::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), s.f2, s.f3, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9, s.f10);
+    f(s.gradient, s.f2, s.f3, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9, s.f10);
 }
 
 template <class F, class Self>
 void PresetPart215::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), s.f2, s.f3, s.f4, s.f5, s.f6, s.f7);
+    f(s.gradient, s.f2, s.f3, s.f4, s.f5, s.f6, s.f7);
 }
 
 template <class F, class Self>
 void PresetPart216::fields(F& f, Self& s)
 {
-    f(ownedGradient(s.gradient), inlineFields(s.colour), s.f3, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9);
+    f(s.gradient, inlineFields(s.colour), s.f3, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9);
 }
 
 template <class F, class Self>
 void PresetPart217::fields(F& f, Self& s)
 {
-    f(s.f1, s.f2, ownedGradient(s.gradient), s.f4, s.f5, s.f6, s.f7, s.f8, s.f9, s.f10, s.f11, s.f12);
+    f(s.f1, s.f2, s.gradient, s.f4, s.f5, s.f6, s.f7, s.f8, s.f9, s.f10, s.f11, s.f12);
 }
 
 template <class F, class Self>

@@ -1,25 +1,12 @@
 #include "components/lx_objects/programming/trigger.h"
 
-#include "components/archive/archive_directory.h"
 #include "components/archive/fields.h"
+#include "components/lx_objects/programming/parameter_defaults.h"
 
 #include <initializer_list>
 #include <iterator>
 
 namespace {
-
-// The array of DALI interfaces, whose only object is the default of the
-// DALI trigger types.
-constexpr Archive::ArrayId kDaliInterfaceArray = 12;
-
-bool oneOf(int value, std::initializer_list<int> values)
-{
-    for (const int v : values) {
-        if (v == value)
-            return true;
-    }
-    return false;
-}
 
 // ---- the stream rows ----
 
@@ -90,20 +77,20 @@ std::vector<ParameterRow> makeTriggerRows()
 
 // ---- type changes ----
 
-bool related(int oldType, int newType)
+bool relatedTriggerTypes(int oldType, int newType)
 {
     for (const auto& group : {std::initializer_list<int> {2, 3, 4, 5}, {11, 12}, {31, 32}}) {
-        if (oneOf(oldType, group) && oneOf(newType, group))
+        if (oneOfTypes(oldType, group) && oneOfTypes(newType, group))
             return true;
     }
     return false;
 }
 
 // The key that a type's controller selection follows.
-void applyKeyRule(RDKey& key, int type)
+void applyTriggerKeyRule(RDKey& key, int type)
 {
     const auto keepOr = [&key](std::initializer_list<int> kept, quint8 otherType) {
-        if (!oneOf(key.type, kept))
+        if (!oneOfTypes(key.type, kept))
             key = RDKey {otherType, 0};
     };
     switch (type) {
@@ -130,13 +117,13 @@ void applyKeyRule(RDKey& key, int type)
 }
 
 // The selection a type fixes with the given key; 0 when it fixes none.
-qint32 fixedSelection(int type, const RDKey& key)
+qint32 triggerFixedSelection(int type, const RDKey& key)
 {
-    if ((oneOf(type, {9, 10, 11, 14}) && key.type != RDKey::kLocalDevice) || oneOf(type, {15, 19, 20, 21}))
+    if ((oneOfTypes(type, {9, 10, 11, 14}) && key.type != RDKey::kLocalDevice) || oneOfTypes(type, {15, 19, 20, 21}))
         return RemoteDeviceControllerSelection;
-    if (oneOf(type, {16, 17, 18}))
+    if (oneOfTypes(type, {16, 17, 18}))
         return DaliControllerSelection;
-    if (oneOf(type, {6, 7, 8, 12, 30}))
+    if (oneOfTypes(type, {6, 7, 8, 12, 30}))
         return FixedControllerSelection;
     return 0;
 }
@@ -144,7 +131,7 @@ qint32 fixedSelection(int type, const RDKey& key)
 void writeDefaults(TriggerData& body, int oldType, int type)
 {
     auto& p = body.parameters;
-    const bool keepFirst = related(oldType, type);
+    const bool keepFirst = relatedTriggerTypes(oldType, type);
     switch (type) {
     case 2:
     case 3:
@@ -199,19 +186,19 @@ void writeDefaults(TriggerData& body, int oldType, int type)
         p.set<quint32>(8, 0);
         break;
     case 16:
-        p.set<quint32>(0, singleObjectId(kDaliInterfaceArray, 0));
+        p.set<quint32>(0, onlyDaliInterfaceId());
         p.set<quint8>(4, 0x00);
         p.set<quint8>(5, 0xC0);
         p.set<quint8>(6, 0x00);
         p.set<quint8>(7, 0xFE);
         break;
     case 17:
-        p.set<quint32>(0, singleObjectId(kDaliInterfaceArray, 0));
+        p.set<quint32>(0, onlyDaliInterfaceId());
         p.set<quint8>(4, 0);
         break;
     case 18:
         // A broadcast address whose low byte names the DALI interface.
-        p.set<quint64>(0, 0xFFFFFFFFFFC0FF00ull | (singleObjectId(kDaliInterfaceArray, 0) & 0xFFu));
+        p.set<quint64>(0, 0xFFFFFFFFFFC0FF00ull | (onlyDaliInterfaceId() & 0xFFu));
         p.set<quint8>(8, 0);
         p.set<quint8>(9, 1);
         break;
@@ -251,7 +238,7 @@ void writeDefaults(TriggerData& body, int oldType, int type)
     default:
         break;
     }
-    applyKeyRule(body.remoteDevice, type);
+    applyTriggerKeyRule(body.remoteDevice, type);
 }
 
 }  // namespace
@@ -296,7 +283,7 @@ void TriggerData::resetForRead()
 void TriggerData::read(InStream& in)
 {
     Archive::readFields(in, *this);
-    if (oneOf(m_type, {16, 17, 18}))
+    if (oneOfTypes(m_type, {16, 17, 18}))
         controllerSelection = DaliControllerSelection;
     if (m_type == kIoModuleType && in.version() < 142)
         controllerSelection = IoModuleControllerSelection;
@@ -311,7 +298,7 @@ void setTriggerType(TriggerData& body, int type)
     body.setType(type);
     if (type != oldType) {
         const std::initializer_list<int> serialTypes = {11, 12, 22, 23, 24, 26};
-        if (oneOf(oldType, serialTypes) && !oneOf(type, serialTypes))
+        if (oneOfTypes(oldType, serialTypes) && !oneOfTypes(type, serialTypes))
             body.serialString.clear();
         if (oldType == 14)
             body.midiMessages.clear();
@@ -319,11 +306,11 @@ void setTriggerType(TriggerData& body, int type)
     }
     writeDefaults(body, oldType, type);
 
-    if (const qint32 selection = fixedSelection(type, body.remoteDevice))
+    if (const qint32 selection = triggerFixedSelection(type, body.remoteDevice))
         body.controllerSelection = selection;
     else if (type == TriggerData::kIoModuleType)
         body.controllerSelection = IoModuleControllerSelection;
-    else if (fixedSelection(oldType, oldKey) != 0)
+    else if (triggerFixedSelection(oldType, oldKey) != 0)
         body.controllerSelection = DefaultControllerSelection;
 }
 

@@ -252,7 +252,7 @@ const DefaultRow& actionDefaultRow(int type)
     return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
 }
 
-bool related(int oldType, int newType)
+bool relatedActionTypes(int oldType, int newType)
 {
     return inOneGroup(
         oldType, newType,
@@ -322,7 +322,7 @@ void writeDaliAddress(TriggerActionData& body, int oldType, int type, bool altDe
     p.set<quint16>(10, altDefaults ? 0 : 0xFFFF);
 }
 
-void applyKeyRule(RDKey& key, int type, bool altDefaults)
+void applyActionKeyRule(RDKey& key, int type, bool altDefaults)
 {
     const auto keepOr = [&key](std::initializer_list<int> kept, quint8 otherType, quint8 otherIndex) {
         if (!oneOfTypes(key.type, kept))
@@ -351,7 +351,7 @@ void applyKeyRule(RDKey& key, int type, bool altDefaults)
 }
 
 // The selection a type fixes with the given key; 0 when it fixes none.
-qint32 fixedSelection(int type, const RDKey& key)
+qint32 actionFixedSelection(int type, const RDKey& key)
 {
     if ((oneOfTypes(type, {20, 22}) && key.type != RDKey::kLocalDevice) || oneOfTypes(type, {23, 29, 30}))
         return RemoteDeviceControllerSelection;
@@ -446,15 +446,16 @@ void setTriggerActionType(TriggerActionData& body, int type, bool altDefaults)
             body.midiMessages.clear();
         body.text = QString();
     }
-    writeParameterDefaults(body.parameters, actionDefaultRow(type), oldType, related(oldType, type), altDefaults);
+    writeParameterDefaults(body.parameters, actionDefaultRow(type), oldType, relatedActionTypes(oldType, type),
+                           altDefaults);
     if (oneOfTypes(type, kDaliAddressTypes))
         writeDaliAddress(body, oldType, type, altDefaults);
-    applyKeyRule(body.remoteDevice, type, altDefaults);
+    applyActionKeyRule(body.remoteDevice, type, altDefaults);
 
-    qint32 selection = fixedSelection(type, body.remoteDevice);
+    qint32 selection = actionFixedSelection(type, body.remoteDevice);
     if (selection == 0 && type == TriggerActionData::kIoModuleType)
         selection = IoModuleControllerSelection;
-    if (selection == 0 && (fixedSelection(oldType, oldKey) != 0 || takesDefaultSelection(type)))
+    if (selection == 0 && (actionFixedSelection(oldType, oldKey) != 0 || takesDefaultSelection(type)))
         selection = DefaultControllerSelection;
     if (selection != 0)
         body.setController(selection);

@@ -85,7 +85,7 @@ const DefaultRow& conditionDefaultRow(int type)
     return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
 }
 
-void applyKeyRule(RDKey& key, int type)
+void applyConditionKeyRule(RDKey& key, int type)
 {
     switch (type) {
     case 6:
@@ -160,7 +160,7 @@ void setTriggerConditionType(TriggerConditionData& body, int type)
         body.mask.setDate(-1, -1, -1);
         body.mask.setWeekdays(7, true, false);
     }
-    applyKeyRule(body.remoteDevice, type);
+    applyConditionKeyRule(body.remoteDevice, type);
 }
 
 // ---- TriggerCondition ----

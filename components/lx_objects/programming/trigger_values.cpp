@@ -70,23 +70,6 @@ void IoMTriggerData::read(InStream& in) { Archive::readFields(in, *this); }
 
 void IoMTriggerData::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
-InStream& operator>>(InStream& in, Archive::ValuePtr<IoMTriggerData>& data)
-{
-    if (!data)
-        data = Archive::ValuePtr<IoMTriggerData>::make();
-    data->read(in);
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, const Archive::ValuePtr<IoMTriggerData>& data)
-{
-    if (data)
-        data->write(out);
-    else
-        IoMTriggerData().write(out);
-    return out;
-}
-
 // ---- id lists ----
 
 InStream& operator>>(InStream& in, IdList<std::list<int>> field)

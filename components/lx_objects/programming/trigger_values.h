@@ -128,11 +128,6 @@ private:
     static void fields(F& f, Self& s);
 };
 
-// A body's holder as a stream value: null writes the data of a new holder,
-// and a read into null makes one.
-InStream& operator>>(InStream& in, Archive::ValuePtr<IoMTriggerData>& data);
-OutStream& operator<<(OutStream& out, const Archive::ValuePtr<IoMTriggerData>& data);
-
 // A list of object ids as a stream value: in >> idList(ids) appends what the
 // data holds, out << idList(ids) writes the list.
 template <class L>
