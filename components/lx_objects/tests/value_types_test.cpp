@@ -1,12 +1,9 @@
 // The value types of the project objects without version gates, one table
 // for all, a block per family: each type lists its forms as their owner
-// stores them (a value in its block, an object behind its code) with the
-// golden bytes of the newest version. Each form writes its bytes, reads back
-// whole (also over every other form of its type: reading replaces),
-// round-trips through both encodings and fails on every strict prefix. A type
-// with a count or a type selector adds a targeted damage row: one named run
-// damaged, the exact message asserted. Gates and fix-ups of old data stay in
-// each family's tests. One test thread.
+// stores them with the golden bytes of the newest version, checked as
+// StreamCheck::checkForms says (tests/support/stream_check.h); a type with a
+// count or a type selector adds a targeted damage row. Gates and fix-ups of
+// old data stay in each family's tests. One test thread.
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/programming/contour_parameters.h"
@@ -26,21 +23,8 @@
 
 namespace {
 
-template <class T>
-struct Form
-{
-    T value;
-    const char* golden;
-};
-
-// A targeted damage of one form's golden bytes.
-struct Damage
-{
-    std::size_t form;
-    int offset;
-    const char* replacement;
-    const char* message;
-};
+using StreamCheck::Damage;
+using StreamCheck::Form;
 
 // One type's forms and damage rows, checked by check().
 struct TypeRows
@@ -50,55 +34,9 @@ struct TypeRows
 };
 
 template <class T>
-QByteArray ownerBytes(const T& value)
-{
-    if constexpr (StreamDetail::IsBlock<T>::value)
-        return blockBytes(value);
-    else
-        return writtenBytes(value);
-}
-
-template <class T>
-void ownerRead(InStream& in, T& value)
-{
-    if constexpr (StreamDetail::IsBlock<T>::value)
-        in >> value;
-    else
-        value.read(in);
-}
-
-template <class T>
-void checkForms(const std::vector<Form<T>>& forms, const std::vector<Damage>& damages)
-{
-    const auto fresh = [](InStream& in) {
-        T value;
-        ownerRead(in, value);
-    };
-    for (std::size_t i = 0; i < forms.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "form " << i);
-        const QByteArray golden = hex(forms[i].golden), written = ownerBytes(forms[i].value);
-        EXPECT_EQ(StreamCheck::hexOf(written), StreamCheck::hexOf(golden));
-        if (written != golden)
-            continue;
-        for (const Form<T>& start : forms) {
-            T read = start.value;
-            EXPECT_EQ(readBinary(golden, kProjectStreamVersion, [&](InStream& in) { ownerRead(in, read); }), 0);
-            EXPECT_TRUE(read == forms[i].value) << "read over " << start.golden;
-        }
-        EXPECT_TRUE(StreamCheck::stableRoundTrip(forms[i].value, kProjectStreamVersion));
-        for (int length = 0; length < golden.size(); ++length)
-            EXPECT_THROW(readBinary(golden.left(length), kProjectStreamVersion, fresh), std::runtime_error)
-                << "a prefix of " << length << " bytes read";
-    }
-    for (const Damage& d : damages)
-        EXPECT_TRUE(StreamCheck::damagedReadFails(hex(forms[d.form].golden), d.offset, d.replacement,
-                                                  kProjectStreamVersion, d.message, fresh));
-}
-
-template <class T>
 TypeRows rows(const char* name, std::vector<Form<T>> forms, std::vector<Damage> damages = {})
 {
-    return {name, [forms, damages] { checkForms(forms, damages); }};
+    return {name, [forms, damages] { expectForms(forms, damages); }};
 }
 
 void checkTypes(const std::vector<TypeRows>& types)
@@ -109,7 +47,7 @@ void checkTypes(const std::vector<TypeRows>& types)
     }
 }
 
-constexpr const char* kCountDamage = "Error reading from file, count 2147483647 exceeds the data remaining";
+const std::string& kCountDamage = StreamCheck::kCountTooLarge;
 
 }  // namespace
 
@@ -309,50 +247,7 @@ TEST(ValueTypes, FixturesMediaProject)
         rows<ConstChanInfo>("ConstChanInfo", {{ConstChanInfo {1, 0xAA}, "0073 0001 aa"}}),
         rows<PatchMapEntry>("PatchMapEntry", {{PatchMapEntry {1, 0}, "007c 01 0000"}}),
         rows<DuplicateChanInfo>("DuplicateChanInfo", {{DuplicateChanInfo {2, 3}, "012b 0002 0003"}}),
-        rows<HueTable>(
-            "HueTable",
-            {{hueTable(),
-              "010e 01 0022 00000800 "
-              "02000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "00000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
-              "0000000000000000000000000000000000000003"}}),
+        rows<HueTable>("HueTable", {{hueTable(), "010e 01 0022 00000800 02 00*2046 03"}}),
         rows<ResourceKeys>("ResourceKeys",
                            {{resourceKeys(), "00d3 0008 00000002 0000000100000002 0061 00000007ffffffff"}},
                            {{0, 4, "7fffffff", kCountDamage}}),
