@@ -115,6 +115,20 @@ inline QByteArray hex(const char* text)
 
 inline QByteArray hex(const std::string& text) { return hex(text.c_str()); }
 
+// Byte strings written as hex rows, one a line or parted by ";" ("//"
+// starts a comment).
+inline std::vector<QByteArray> hexRows(const std::string& text)
+{
+    std::vector<QByteArray> rows;
+    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+        for (const QString& row : line.left(line.indexOf(QLatin1String("//"))).split(QLatin1Char(';'))) {
+            if (!row.trimmed().isEmpty())
+                rows.push_back(hex(row.toStdString()));
+        }
+    }
+    return rows;
+}
+
 // A gate table written as rows "from-until: bytes" (see the header comment);
 // "from-: bytes | before" fills Chunk::before.
 inline std::vector<Chunk> chunks(const std::string& table)
