@@ -48,6 +48,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace StreamCheck {
@@ -57,46 +58,47 @@ constexpr quint16 kNewest = 0xFFFF;
 
 // A run of bytes (hex, blanks allowed) present in the versions [from, until).
 // A run open to the newest version may say what older data reads as, in the
-// newest layout's bytes: `before` (none when empty).
+// newest layout's bytes: `before` (none when empty). A chunk parsed from text
+// keeps its strings in `text`.
 struct Chunk
 {
     quint16 from;
     quint16 until;
-    std::string bytes;
-    std::string before = {};
+    const char* bytes;
+    const char* before = "";
+    std::shared_ptr<const std::pair<std::string, std::string>> text = {};
 };
 
-// The bytes `text` writes (see the header comment); anything else in it fails
-// the test.
+// The bytes `text` writes (see the header comment); '#' and '%' may mark a
+// count and are skipped. Anything else in it fails the test.
 inline QByteArray hex(const char* text)
 {
-    QByteArray bytes, run;  // run: the digits since the last blank
-    QByteArray digits;
+    QByteArray bytes, digits;
+    int runStart = 0;  // where in `digits` the run since the last blank starts
     const auto fail = [text](const char* what) { ADD_FAILURE() << what << " in hex \"" << text << "\""; };
-    const auto endRun = [&] {
-        if (run.size() % 2 != 0)
+    const auto flush = [&] {
+        if (digits.size() % 2 != 0)
             fail("an odd number of digits");
-        bytes += QByteArray::fromHex(run);
-        run.clear();
+        bytes += QByteArray::fromHex(digits);
+        digits.clear(), runStart = 0;
     };
     for (const char* c = text; *c; ++c) {
         if (std::isxdigit(static_cast<unsigned char>(*c))) {
-            run += *c;
+            digits += *c;
         } else if (std::isspace(static_cast<unsigned char>(*c))) {
-            endRun();
+            runStart = digits.size();
         } else if (*c == '*') {
-            if (run.size() % 2 != 0)
-                fail("an odd number of digits");
-            const QByteArray repeated = QByteArray::fromHex(run);
-            run.clear();
+            const QByteArray run = digits.mid(runStart);
+            digits.truncate(runStart);
+            flush();
             int count = 0;
             while (std::isdigit(static_cast<unsigned char>(c[1])))
                 count = count * 10 + (*++c - '0');
-            if (repeated.isEmpty() || count == 0)
-                fail("a repeat without a run or a count");
-            bytes += repeated.repeated(count);
+            if (run.isEmpty() || run.size() % 2 != 0 || count == 0)
+                fail("a repeat without a whole run or a count");
+            bytes += QByteArray::fromHex(run).repeated(count);
         } else if (*c == '\'') {
-            endRun();
+            flush();
             const char* close = std::strchr(c + 1, '\'');
             if (!close)
                 return fail("an open quote"), bytes;
@@ -105,11 +107,11 @@ inline QByteArray hex(const char* text)
             for (const QChar ch : string)
                 bytes += char(ch.unicode() >> 8), bytes += char(ch.unicode() & 0xFF);
             c = close;
-        } else {
+        } else if (*c != '#' && *c != '%') {
             return fail("a stray character"), bytes;
         }
     }
-    endRun();
+    flush();
     return bytes;
 }
 
@@ -146,7 +148,9 @@ inline std::vector<Chunk> chunks(const std::string& table)
         const quint16 from = quint16(m.captured(1).toUInt());
         const quint16 until = m.captured(2).isEmpty() ? kNewest : quint16(m.captured(2).toUInt());
         const QStringList parts = m.captured(3).split(QLatin1Char('|'));
-        result.push_back({from, until, parts[0].trimmed().toStdString(), parts.value(1).trimmed().toStdString()});
+        const auto text = std::make_shared<const std::pair<std::string, std::string>>(
+            parts[0].trimmed().toStdString(), parts.value(1).trimmed().toStdString());
+        result.push_back({from, until, text->first.c_str(), text->second.c_str(), text});
     }
     return result;
 }
@@ -157,7 +161,7 @@ inline QByteArray bytesAt(quint16 version, const std::vector<Chunk>& chunks)
     QByteArray bytes;
     for (const Chunk& chunk : chunks) {
         if (version >= chunk.from && version < chunk.until)
-            bytes += hex(chunk.bytes.c_str());
+            bytes += hex(chunk.bytes);
     }
     return bytes;
 }
@@ -169,7 +173,7 @@ inline QByteArray newestBytesAt(quint16 version, const std::vector<Chunk>& chunk
     QByteArray bytes;
     for (const Chunk& chunk : chunks) {
         if (chunk.until == kNewest)
-            bytes += hex(version >= chunk.from ? chunk.bytes.c_str() : chunk.before.c_str());
+            bytes += hex(version >= chunk.from ? chunk.bytes : chunk.before);
     }
     return bytes;
 }

@@ -51,6 +51,17 @@ const std::string& kCountDamage = StreamCheck::kCountTooLarge;
 
 }  // namespace
 
+// The notation the tables are written in.
+TEST(ValueTypes, HexAndGateRowNotation)
+{
+    EXPECT_EQ(hex("00*3 'ab' #01 %ff 0a0b*2"), QByteArray::fromHex("000000 00000004 00610062 01 ff 0a0b0a0b"));
+    const auto rows = StreamCheck::chunks("-: 01 // all\n 62-150: 02;  7-: 03 | 04");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[0].from == 0 && rows[0].until == StreamCheck::kNewest && QByteArray(rows[0].bytes) == "01");
+    EXPECT_TRUE(rows[1].from == 62 && rows[1].until == 150 && QByteArray(rows[2].before) == "04");
+    EXPECT_EQ(StreamCheck::newestBytesAt(6, rows).toHex(), "0104");
+}
+
 // ---- programming ----
 
 namespace {
