@@ -3,7 +3,7 @@
 // the table of a type's newest forms, a scratch project database and a
 // content mask with every field set. One test thread. A class's test states
 // its forms and its gates as tables (notation: tests/support/stream_check.h):
-//     expectForms<Group>({{Group(), "00000000 ffffffff ffff ffff 0006 00000000"}, {sampleGroup(), "..."}},
+//     expectForms<Group>({{Group(), "007e 00000000 ffffffff ffff ffff 0006 00000000"}, {sampleGroup(), "..."}},
 //                        {{1, 2, "7fffffff", StreamCheck::kCountTooLarge, "0006 00000002"}});
 //     StreamCheck::expectGateReads<Group>(StreamCheck::chunks(R"(
 //         -:     00000000 'g' 0001 0002   // every version

@@ -69,66 +69,51 @@ TriggerActionData filledAction(int type, bool altDefaults, std::mt19937& random)
 TEST(TriggerAction, NewActionAndTheDefaultsOfEveryType)
 {
     EXPECT_EQ(objectPointerBytes(TriggerAction()).toHex(), hex("006d ffffffff 31 fffffffe").toHex());
-    const std::string S = kSerial, T = " ffffffff ";  // an empty serial string, a null text
-    // types, newly made, converted (when it differs), behind the type byte;
-    // no timeline, scene or DALI interface.
-    const std::vector<std::tuple<std::vector<int>, std::string, std::string>> rows = {
-        {{0, 4, 5}, "fffffffe ffffffff ffff", ""},
-        {{1, 2}, "fffffffe ffffffff ffff 000000c8", ""},
-        {{3}, "fffffffe 000000c8 03 ffffffff", ""},
-        {{6, 7, 12}, "fffffffe", ""},
-        {{8}, "fffffffe ffffffff ffff 00010000 ffff", ""},
-        {{9}, "fffffffe ffffffff ffff 00000000 ffff", ""},
-        {{10}, "fffffffe 0001 ffff 00", ""},
-        {{11}, "fffffffe ffffffff", ""},
-        {{13},
-         "fffffffe 03 ffffffff ffff 64 ffff 00000000 ffff 00000000 ffff",
-         "fffffffe 03 ffffffff ffff ff 0000 00000000 ffff 00000000 ffff"},
-        {{14, 15}, "fffffffe 03 ffffffff ffff 0a ffff 00000000 ffff 00000000 ffff", ""},
-        {{16},
-         "fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff ff ffff 80 ffff 0f",
-         "fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 0000 0001 0002 ff ffff 80 ffff 0f"},
-        {{17}, "fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff 00 ffff 00 ffff 00", ""},
-        {{18}, "fffffffe" + S + "ffff ffff" + T, "fffffffe" + S + "0000 ffff" + T},
-        {{19}, "fffffffe 70 04 00000000", ""},
-        {{20}, "fffffffe 00a2 64 00 00" + S, ""},
-        {{21},
-         "fffffffc 00" + S + "00000000" + T + "0000 ffff ffff 00 ff",
-         "fffffffc 00" + S + "00000000" + T + "0000 0000 0001 00 ff"},
-        {{22}, "fffffffe 00a2 64 01 0006 00000000", ""},
-        {{23}, "fffffffd 00a2 ff 01 00 00 ffff ffff ffff", "fffffffd 00a2 ff 00 ff 00 0000 0001 0002"},
-        {{24}, "fffffffb 000000feffc000ff ffff ffff", "fffffffb 000000feffc000ff ffff 0000"},
-        {{25}, "fffffffb 00000000ffc001ff ffff ffff", "fffffffb 00000000ffc001ff ffff 0000"},
-        {{26}, "fffffffb 00000000ffc002ff ffff ffff", "fffffffb 00000000ffc002ff ffff 0000"},
-        {{27}, "fffffffb 00000000ffc005ff ffff ffff", "fffffffb 00000000ffc005ff ffff 0000"},
-        {{28}, "fffffffb ffffffffffc006ff ffff ffff", "fffffffb ffffffffffc006ff ffff 0000"},
-        {{29}, "fffffffd 00 00", ""},
-        {{30},
-         "fffffffd 00a2 68 01 ffff 01 ffff ff ffff 01 ff 00",
-         "fffffffd 00a2 68 00 0000 00 0001 ff ffff 01 ff 00"},
-        {{31}, "fffffffe" + S + "00 ffff 00000000 ffff 00", "fffffffe" + S + "00 ffff 7fffffff 0000 00"},
-        {{32, 33}, "fffffffe" + S + T + "ffff", ""},
-        {{34}, "fffffffe 0000 ffff 00", "fffffffe 0000 0000 00"},
-        {{35}, "fffffffe 00", ""},
-        {{36}, "fffffffe 64 ffff", "fffffffe ff 0000"},
-        {{37}, "fffffffe 01", ""},
-        {{38}, "fffffffe 01 00", ""},
-        {{39},
-         "fffffffc 8000 00000000 ffff 00000000 ffff 00 ffff 00000000 ffff",
-         "fffffffc 8000 00000000 0000 00000000 0001 00 0002 00000000 0003"},
-        {{40}, "fffffffb ffffffffffc007ff ffff ffff", "fffffffb ffffffffffc007ff ffff 0000"},
-        {{41, 42, 43}, "fffffffe ffffffff ffff 000000c8", ""},
-        {{44}, "fffffffe 0000 ffff ff 0000 0001 ffff 00000000 ffff 00000000 ffff 00", ""},
-        {{45}, "fffffffe 0000 ffff ff 0000 ffff 00000000 ffff 00000000 ffff", ""},
-        {{46}, "fffffff9 ffff ffffffff 0008 00000000", ""},
-        {{47}, "fffffffe 0000 00", ""},
-        {{48}, "fffffffe 00 ffff 0000 0001 ffff 00000000 ffff 00000000 ffff 00", ""}};
+    // "types: newly made | converted (when it differs)", behind the type byte;
+    // S an empty serial string, T a null text; no timeline, scene or DALI
+    // interface.
+    const char rows[] = R"(
+        0 4 5: fffffffe ffffffff ffff;  1 2 41 42 43: fffffffe ffffffff ffff 000000c8;  6 7 12: fffffffe
+        3: fffffffe 000000c8 03 ffffffff;  8: fffffffe ffffffff ffff 00010000 ffff;  11: fffffffe ffffffff
+        9: fffffffe ffffffff ffff 00000000 ffff;  10: fffffffe 0001 ffff 00;  19: fffffffe 70 04 00000000
+        13: fffffffe 03 ffffffff ffff 64 ffff 00000000 ffff 00000000 ffff
+          | fffffffe 03 ffffffff ffff ff 0000 00000000 ffff 00000000 ffff
+        14 15: fffffffe 03 ffffffff ffff 0a ffff 00000000 ffff 00000000 ffff
+        16: fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff ff ffff 80 ffff 0f
+          | fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 0000 0001 0002 ff ffff 80 ffff 0f
+        17: fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff 00 ffff 00 ffff 00
+        18: fffffffe S ffff ffff T | fffffffe S 0000 ffff T;  20: fffffffe 00a2 64 00 00 S
+        21: fffffffc 00 S 00000000 T 0000 ffff ffff 00 ff | fffffffc 00 S 00000000 T 0000 0000 0001 00 ff
+        22: fffffffe 00a2 64 01 0006 00000000;  29: fffffffd 00 00;  32 33: fffffffe S T ffff
+        23: fffffffd 00a2 ff 01 00 00 ffff ffff ffff | fffffffd 00a2 ff 00 ff 00 0000 0001 0002
+        24: fffffffb 000000feffc000ff ffff ffff | fffffffb 000000feffc000ff ffff 0000
+        25: fffffffb 00000000ffc001ff ffff ffff | fffffffb 00000000ffc001ff ffff 0000
+        26: fffffffb 00000000ffc002ff ffff ffff | fffffffb 00000000ffc002ff ffff 0000
+        27: fffffffb 00000000ffc005ff ffff ffff | fffffffb 00000000ffc005ff ffff 0000
+        28: fffffffb ffffffffffc006ff ffff ffff | fffffffb ffffffffffc006ff ffff 0000
+        40: fffffffb ffffffffffc007ff ffff ffff | fffffffb ffffffffffc007ff ffff 0000
+        30: fffffffd 00a2 68 01 ffff 01 ffff ff ffff 01 ff 00 | fffffffd 00a2 68 00 0000 00 0001 ff ffff 01 ff 00
+        31: fffffffe S 00 ffff 00000000 ffff 00 | fffffffe S 00 ffff 7fffffff 0000 00
+        34: fffffffe 0000 ffff 00 | fffffffe 0000 0000 00;  35: fffffffe 00;  36: fffffffe 64 ffff | fffffffe ff 0000
+        37: fffffffe 01;  38: fffffffe 01 00;  46: fffffff9 ffff ffffffff 0008 00000000;  47: fffffffe 0000 00
+        39: fffffffc 8000 00000000 ffff 00000000 ffff 00 ffff 00000000 ffff
+          | fffffffc 8000 00000000 0000 00000000 0001 00 0002 00000000 0003
+        44: fffffffe 0000 ffff ff 0000 0001 ffff 00000000 ffff 00000000 ffff 00
+        45: fffffffe 0000 ffff ff 0000 ffff 00000000 ffff 00000000 ffff
+        48: fffffffe 00 ffff 0000 0001 ffff 00000000 ffff 00000000 ffff 00
+    )";
     std::set<int> seen;
-    for (const auto& [types, made, converted] : rows) {
-        for (const int type : types) {
-            EXPECT_TRUE(seen.insert(type).second) << type;
-            EXPECT_EQ(bodyHex(actionOfType(type, false)), hexOf(typeHex(type) + made)) << type;
-            EXPECT_EQ(bodyHex(actionOfType(type, true)), hexOf(typeHex(type) + (converted.empty() ? made : converted)))
+    const QString text = QString::fromLatin1(rows).replace(QLatin1String("\n          |"), QLatin1String(" |"));
+    for (QString row : text.split(QRegularExpression(QStringLiteral("[;\\n]")), Qt::SkipEmptyParts)) {
+        row.replace(QLatin1Char('S'), QString::fromStdString(kSerial))
+            .replace(QLatin1Char('T'), QLatin1String(" ffffffff "));
+        const QStringList parts = row.split(QRegularExpression(QStringLiteral("[:|]")));
+        for (const QString& number : parts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const int type = number.toInt();
+            EXPECT_TRUE(parts.size() > 1 && seen.insert(type).second) << type;
+            EXPECT_EQ(bodyHex(actionOfType(type, false)), hexOf(typeHex(type) + parts.value(1).toStdString())) << type;
+            EXPECT_EQ(bodyHex(actionOfType(type, true)),
+                      hexOf(typeHex(type) + parts.value(parts.size() > 2 ? 2 : 1).toStdString()))
                 << type;
         }
     }
