@@ -5,7 +5,8 @@
 // component includes it. One thread.
 //
 // Bytes are written as hex with blanks; "00*2046" repeats the run before the
-// star, 'ab' is a QString as the stream holds it (00000004 00610062).
+// star, 'ab' is a QString as the stream holds it (00000004 00610062), '#' and
+// '%' may mark a count and are skipped.
 //
 // A gate table is written from what the versions stored, not from the code,
 // one row "from-until: bytes" a line (an end left out is 0 or the newest;
@@ -19,7 +20,10 @@
 //     StreamCheck::expectGateReads<Mask>(layout, kNewestVersion, [](quint16 v) { Mask m; ...; return m; });
 // compares the whole value read at every version next to an edge with the
 // whole value expected there, so a moved fix-up edge or a changed fallback
-// fails as surely as a moved byte.
+// fails as surely as a moved byte. Where older data's meaning is best said in
+// the newest bytes, a row "135-: 0000004d | ffffffff" says that data before
+// 135 reads as ffffffff, and expectGateReadsAsNewest<T>(layout, newest) reads
+// the expected values from those bytes.
 //
 // The newest forms of a type are one table: each form's golden bytes as its
 // owner stores it, read back whole over every other form, the round trip, the
