@@ -1,6 +1,14 @@
-// Helpers of the stream tests: an object's bytes in a headerless binary
-// stream, bytes read back at a chosen version, a scratch project database and
-// a content mask with every field set. One test thread.
+// Helpers of the stream tests at the project's stream version: an object's
+// bytes in a headerless binary stream, bytes read back at a chosen version,
+// the table of a type's newest forms, a scratch project database and a
+// content mask with every field set. One test thread. A class's test states
+// its forms and its gates as tables (notation: tests/support/stream_check.h):
+//     expectForms<Group>({{Group(), "007e 00000000 ffffffff ffff ffff 0006 00000000"}, {sampleGroup(), "..."}},
+//                        {{1, 2, "7fffffff", StreamCheck::kCountTooLarge, "0006 00000002"}});
+//     StreamCheck::expectGateReads<Group>(StreamCheck::chunks(R"(
+//         -:     00000000 'g' 0001 0002   // every version
+//         -37:                            // old keys renumbered: both edges read
+//     )"), kProjectStreamVersion, [](quint16 v) { ...the whole group read at v... });
 #ifndef LX_OBJECTS_TESTS_STREAM_BYTES_H
 #define LX_OBJECTS_TESTS_STREAM_BYTES_H
 
@@ -15,6 +23,7 @@
 #include "tests/support/stream_check.h"
 
 #include <memory>
+#include <string>
 #include <type_traits>
 
 using StreamCheck::hex;
@@ -45,6 +54,13 @@ template <class T>
 qint64 readBytes(T& value, const QByteArray& bytes, quint16 version = kProjectStreamVersion)
 {
     return readBinary(bytes, version, [&](InStream& in) { value.read(in); });
+}
+
+// The forms of T at the project's stream version (StreamCheck::checkForms).
+template <class T>
+void expectForms(const std::vector<StreamCheck::Form<T>>& forms, const std::vector<StreamCheck::Damage>& damages = {})
+{
+    StreamCheck::checkForms(kProjectStreamVersion, forms, damages);
 }
 
 // An object as an owned-pointer field holds it: its block behind its code.

@@ -3,14 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
-
-using StreamCheck::Chunk;
-constexpr quint16 N = StreamCheck::kNewest;
 
 Controller controllerOfType(quint8 type)
 {
@@ -18,98 +14,43 @@ Controller controllerOfType(quint8 type)
     return controller.setType(type), controller;
 }
 
-// sampleMask() inside its block of code 258: name, position, size, angle,
-// offset, values A and B, the three factors as doubles.
-const char kSampleMaskBlock[] = "0102 00000002006d 3ff8000000000000c000000000000000 00000280000001e0 0000005a "
-                                "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
-                                "40000000000000000000000000000000";
-
-// A gate table row that also says what a reader makes of older data: data
-// of the versions [from, until) holds `stored`; a row open to the newest
-// version is a field of the newest layout, whose bytes in data older than
-// `from` read as `before` (nothing when null). Rows that end earlier are old
-// data only. The settings are the class's own, so the object expected at a
-// version is the newest layout's bytes of what it must read as, read back.
-struct Row
-{
-    quint16 from;
-    quint16 until;
-    const char* stored;
-    const char* before = nullptr;
-};
-using Rows = std::vector<Row>;
-
-Rows operator+(Rows rows, const Rows& more) { return rows.insert(rows.end(), more.begin(), more.end()), rows; }
-
-std::vector<Chunk> storedLayout(const Rows& rows)
-{
-    std::vector<Chunk> chunks;
-    for (const Row& row : rows)
-        chunks.push_back({row.from, row.until, row.stored});
-    return chunks;
-}
-
-Controller expectedAt(const Rows& rows, quint16 version)
-{
-    QByteArray newest;
-    for (const Row& row : rows) {
-        if (row.until == N)
-            newest += hex(version >= row.from ? row.stored : row.before ? row.before : "");
-    }
-    Controller controller;
-    EXPECT_EQ(readBytes(controller, newest), 0) << version;
-    return controller;
-}
-
-const char kTexts[] = "0008 00000001 00000000 00000002 0074";
+// sampleMask() inside its block: name, position, size, angle, offset, values
+// A and B, the three factors as doubles.
+const std::string kSampleMaskBlock = "0102 'm' 3ff8000000000000c000000000000000 00000280000001e0 0000005a "
+                                     "00000000000000003fd0000000000000 00000001ffffffff "
+                                     "3fe00000000000003ff0000000000000 40000000000000000000000000000000";
 
 // The fields in front of the settings block (capacity, reference, number,
 // name, texts: one text was key 0, general option, serial port, auxiliary
-// value, inputs) and the flags behind it.
-const Rows kCommon = {{0, N, "00000064"},
-                      {135, N, "0000004d", "ffffffff"},
-                      {0, N, "0003 00000002006e"},
-                      {138, N, kTexts, kTexts},
-                      {0, 138, "00000002 0074"},
-                      {81, N, "00000009", "00000002"},
-                      {0, N, "00002580 08 01 03 00000004 000102030405060708090a0b0c0d0e0f1011121314151617"}};
-const Rows kFlags = {{0, N, "01"}, {78, N, "0101", "0000"}};
+// value, inputs) and the flags behind it; "| before" is what older data
+// reads as.
+const std::string kCommon = R"(
+    -: 00000064;  135-: 0000004d | ffffffff;  -: 0003 'n'
+    138-: 0008 00000001 00000000 't' | 0008 00000001 00000000 't';  -138: 't'
+    81-: 00000009 | 00000002;  -: 00002580 08 01 03 00000004 000102030405060708090a0b0c0d0e0f1011121314151617
+)";
+const std::string kFlags = "-: 01;  78-: 0101 | 0000\n";
 
 // Each type's settings block as the versions held it. A word that some
-// versions carried in the middle of the address settings is dropped.
-const Rows kQmb = {
-    {0, N, "0203"},         {104, N, "0b0b0c0c", "00000000"}, {0, N, "01"},
-    {126, N, "00", "01"},   {0, N, "00 00000001 00000002"},   {0, 112, "deadbeef"},
-    {120, 125, "deadbeef"}, {153, N, "0a0a", "0000"},         {0, N, "00000005 06 0007 08 0009 000a 0b 000c 03"}};
-const Rows kQmbZ = {{0, N, "02"},
-                    {56, 62, "01"},  // reads as the fallback of 62 and older
-                    {63, N, "00", "01"},
-                    {0, N, "000012c0 07 02 01 00000001 00000002"},
-                    {0, 112, "deadbeef"},
-                    {120, 125, "deadbeef"},
-                    {0, N, "00 00000003 00000004 00000005 0006"},
-                    {134, N, "07", "00"},
-                    {0, N, "080009"},
-                    {69, N, "01 0280 01e0", "00 0780 0438"}};
-const Rows kKnv = {{0, N, "02 01 00000001 00000002"},
-                   {0, 112, "deadbeef"},
-                   {120, 125, "deadbeef"},
-                   {153, N, "0a0a", "0000"},
-                   {0, N, "030004"},
-                   {10, N, "05 0006 0007", "00 ffff 0000"},
-                   {0, N, "01 02 00000003 00000004 00 00 01 0000000c"},
-                   {104, N, "0b0b0c0c", "00000000"},
-                   {0, N, "01"},
-                   {129, N, "00", "01"},
-                   {0, N, "0000000d"}};
-const Rows kGze = {{66, N, "02 0a000003 ff000000", "01 00000000 00000000"},
-                   {0, 112, "deadbeef"},
-                   {120, 125, "deadbeef"},
-                   {66, N, "00", "01"},
-                   {124, N, "01 fffffffb 00000006 0007 08", "00 00000000 00000000 0001 00"},
-                   {66, N, "09000a", "00ffff"},
-                   {0, N, "0000000b"},
-                   {62, N, "0008 00000000", "0008 00000000"}};
+// versions carried in the middle of the address settings is dropped; type 2
+// read before 63 takes the fallback of 62 and older.
+const std::string kDroppedWord = "-112: deadbeef;  120-125: deadbeef\n";
+const std::string kQmb = R"(
+    -: 0203;  104-: 0b0b0c0c | 00000000;  -: 01;  126-: 00 | 01;  -: 00 00000001 00000002
+)" + kDroppedWord
+    + "153-: 0a0a | 0000;  -: 00000005 06 0007 08 0009 000a 0b 000c 03";
+const std::string kQmbZ =
+    "-: 02;  56-62: 01;  63-: 00 | 01;  -: 000012c0 07 02 01 00000001 00000002\n" + kDroppedWord + R"(
+    -: 00 00000003 00000004 00000005 0006;  134-: 07 | 00;  -: 080009;  69-: 01 0280 01e0 | 00 0780 0438
+)";
+const std::string kKnv = "-: 02 01 00000001 00000002\n" + kDroppedWord + R"(
+    153-: 0a0a | 0000;  -: 030004;  10-: 05 0006 0007 | 00 ffff 0000
+    -: 01 02 00000003 00000004 00 00 01 0000000c;  104-: 0b0b0c0c | 00000000;  -: 01;  129-: 00 | 01;  -: 0000000d
+)";
+const std::string kGze = "66-: 02 0a000003 ff000000 | 01 00000000 00000000\n" + kDroppedWord + R"(
+    66-: 00 | 01;  124-: 01 fffffffb 00000006 0007 08 | 00 00000000 00000000 0001 00;  66-: 09000a | 00ffff
+    -: 0000000b;  62-: 0008 00000000 | 0008 00000000
+)";
 
 // The settings the newest form of each type's block holds.
 using SetUp = void (*)(ControllerSettings&);
@@ -118,8 +59,8 @@ const SetUp kGzeSettings = [](ControllerSettings& s) {
     s.dmxInSourceValue = 10, s.autoAddress = false, s.option32A = 11, s.option32B = -5, s.option32C = 6;
     s.option16 = 7, s.option8I = true, s.option8J = 8;
 };
-const std::tuple<const char*, Rows, SetUp> kForms[] = {
-    {"00", {}, [](ControllerSettings&) {}},
+const std::tuple<const char*, std::string, SetUp> kForms[] = {
+    {"00", "", [](ControllerSettings&) {}},
     {"01", kQmb,
      [](ControllerSettings& s) {
          s.dmxRefresh = 2, s.timeSource = 3, s.sharedWordA = 0x0A0A, s.sharedWordB = 0x0B0B, s.sharedWordC = 0x0C0C;
@@ -143,10 +84,9 @@ const std::tuple<const char*, Rows, SetUp> kForms[] = {
      }},
     {"04", kGze, kGzeSettings},
     {"05", kGze, kGzeSettings},
-    {"06",
-     {{0, N, "01 02 00000003 00000004 00 01 00000005"}},
+    {"06", "-: 01 02 00000003 00000004 00 01 00000005",
      [](ControllerSettings& s) { s.touch = {1, 2, 3, 4, false, true}, s.option32E = 5; }},
-    {"ff", {}, [](ControllerSettings&) {}}};
+    {"ff", "", [](ControllerSettings&) {}}};
 
 }  // namespace
 
@@ -154,12 +94,13 @@ TEST(Controller, EveryTypeAtEveryVersion)
 {
     for (const auto& [type, settings, setUp] : kForms) {
         SCOPED_TRACE(type);
-        const Rows rows = Rows {{0, N, type}} + kCommon + settings + kFlags;
+        const auto layout = StreamCheck::chunks("-: " + std::string(type) + kCommon + settings + "\n" + kFlags);
         ControllerSettings newest;
         setUp(newest);
-        EXPECT_EQ(expectedAt(rows, kProjectStreamVersion).settings(), newest);
-        StreamCheck::expectGateReads<Controller>(storedLayout(rows), kProjectStreamVersion,
-                                                 [&rows](quint16 v) { return expectedAt(rows, v); });
+        Controller read;
+        EXPECT_EQ(readBytes(read, StreamCheck::bytesAt(kProjectStreamVersion, layout)), 0);
+        EXPECT_EQ(read.settings(), newest);
+        StreamCheck::expectGateReadsAsNewest<Controller>(layout, kProjectStreamVersion);
     }
 
     // The fields every type has, set through the class's own members.
@@ -170,14 +111,14 @@ TEST(Controller, EveryTypeAtEveryVersion)
     for (int i = 0; i < Controller::kInputCount; ++i)
         common.setInputType(i, quint8(3 * i)), common.setInputData1(i, quint8(3 * i + 1)),
             common.setInputData2(i, quint8(3 * i + 2));
-    const Rows rows = Rows {{0, N, "ff"}} + kCommon + kFlags;
-    EXPECT_EQ(writtenBytes(common), StreamCheck::bytesAt(kProjectStreamVersion, storedLayout(rows)));
-    EXPECT_EQ(expectedAt(rows, kProjectStreamVersion), common);
+    const auto layout = StreamCheck::chunks("-: ff" + kCommon + kFlags);
+    expectForms<Controller>(
+        {{common, "006f" + StreamCheck::hexOf(StreamCheck::bytesAt(kProjectStreamVersion, layout))}});
 
     // A damaged mask count is refused before anything is allocated.
     const QByteArray bytes = writtenBytes(controllerOfType(Controller::GzeType));
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.size() - 7, "7fffffff", kProjectStreamVersion,
-                                              "Error reading from file, count 2147483647 exceeds the data remaining",
+                                              StreamCheck::kCountTooLarge,
                                               [](InStream& in) { Controller().read(in); }));
 }
 
@@ -185,19 +126,18 @@ TEST(Controller, ContentMaskGates)
 {
     // The name came in at 77; before 150 the angle was in turns, and a
     // hostile one wraps instead of overflowing.
-    const std::vector<Chunk> layout = {
-        {77, N, "00000002006d"},
-        {0, N, "3ff8000000000000c000000000000000 00000280000001e0 7fffffff"},
-        {0, 150, ""},
-        {0, N,
-         "00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000 "
-         "40000000000000000000000000000000"}};
+    const auto layout = StreamCheck::chunks(R"(
+        77-: 'm';  -: 3ff8000000000000c000000000000000 00000280000001e0 7fffffff;  -150:
+        -: 00000000000000003fd0000000000000 00000001ffffffff 3fe00000000000003ff0000000000000
+        -: 40000000000000000000000000000000
+    )");
     StreamCheck::expectGateReads<ContentMask>(layout, kProjectStreamVersion, [](quint16 v) {
         ContentMask mask = sampleMask();
         mask.name = v >= 77 ? mask.name : QString();
         mask.angle = v >= 150 ? 0x7FFFFFFF : -360;
         return mask;
     });
+    EXPECT_EQ(StreamCheck::hexOf(writtenBytes(sampleMask())), StreamCheck::hexOf(hex(kSampleMaskBlock).mid(2)));
 }
 
 TEST(Controller, StreamFormsOfTheSetters)
@@ -215,51 +155,46 @@ TEST(Controller, StreamFormsOfTheSetters)
         c.setSerial2Mode(0x103);  // one byte in the stream
     };
     setAll(qmb);
-    EXPECT_EQ(writtenBytes(qmb).toHex(),
-              (hex("01 00000400 ffffffff 0007 00000006006100200062 00080000000100000000000000020073 00000002 "
-                   "00004b00070202 00000005 010304")
-               + hex("020032").repeated(7)
-               + hex("0302 00000000 01 00 01 0a000001 ffffff00 0000 0000000c 04 1234 05 2345 0006 01 3456 03 010000"))
-                  .toHex());
+    EXPECT_EQ(
+        StreamCheck::hexOf(writtenBytes(qmb)),
+        StreamCheck::hexOf(hex("01 00000400 ffffffff 0007 'a b' 0008 00000001 00000000 's' 00000002 00004b00070202 "
+                               "00000005 010304 020032*7 0302 00000000 01 00 01 0a000001 ffffff00 0000 0000000c 04 "
+                               "1234 05 2345 0006 01 3456 03 010000")));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(qmb, kProjectStreamVersion));
     EXPECT_EQ(*std::unique_ptr<Controller>(qmb.clone()), qmb);
     EXPECT_TRUE(everyStrictPrefixFails(qmb));
 
     // The settings block of each other type; only types 4 and 5 carry masks.
-    const QByteArray common =
-        hex("ffffffff 0000 ffffffff 000800000000 00000002 00009600080100 ffffffff") + hex("020032").repeated(8);
-    const std::tuple<quint8, const char*, void (*)(Controller&), QByteArray> forms[] = {
+    const std::string common = "ffffffff 0000 ffffffff 000800000000 00000002 00009600080100 ffffffff 020032*8 ";
+    const std::tuple<quint8, const char*, void (*)(Controller&), std::string> forms[] = {
         {2, "00002800",
          [](Controller& c) {
              c.setSerial2BaudRate(9600), c.setSerial2DataBits(7), c.setSerial2StopBits(2), c.setSerial2Parity(0x103);
              c.setPanelOption96(0), c.setOption32A(7), c.setOption32B(-1), c.setOption16(9);
          },
-         hex("0100 00002580070203 0000000000000000 00 00000007ffffffff00000000 0009 00 00ffff 0007800438")},
+         "0100 00002580070203 0000000000000000 00 00000007ffffffff00000000 0009 00 00ffff 0007800438"},
         {3, "00000200",
          [](Controller& c) {
              c.setHasDaliInterface(1), c.setDaliInterfaceId(9), c.setSecondIpAddress(0x0A000002), c.setOption32E(-2);
          },
-         hex("0100 0000000000000000 0000 00ffff 00ffff0000 32190a000002000000030101 0100000009 00000000 0000 "
-             "fffffffe")},
+         "0100 0000000000000000 0000 00ffff 00ffff0000 32190a000002000000030101 0100000009 00000000 0000 fffffffe"},
         {4, "00000200", [](Controller& c) { c.setOption32A(7); },  // type 2 only
-         hex("01 0000000000000000 01 00 0000000000000000 0001 00 00ffff ffffffff 00080000000102")
-             + hex(kSampleMaskBlock)},
-        {6, "00000000", [](Controller& c) { c.setOption8D(1); }, hex("011900000001000000030101ffffffff")},
-        {0, "00000200", setAll, QByteArray()},
-        {255, "00000200", setAll, QByteArray()},
+         "01 0000000000000000 01 00 0000000000000000 0001 00 00ffff ffffffff 00080000000102" + kSampleMaskBlock},
+        {6, "00000000", [](Controller& c) { c.setOption8D(1); }, "011900000001000000030101ffffffff"},
+        {0, "00000200", setAll, ""},
+        {255, "00000200", setAll, ""},
     };
     for (const auto& [type, capacity, edit, settings] : forms) {
         Controller controller = controllerOfType(type);
         controller.contentMasks[2] = sampleMask();
         edit(controller);
-        const QByteArray expected = char(type) + hex(capacity) + common + settings + QByteArray(3, '\0');
+        const QByteArray expected = char(type) + hex(capacity) + hex(common + settings) + QByteArray(3, '\0');
         EXPECT_EQ(writtenBytes(controller).toHex(), expected.toHex()) << int(type);
         Controller read;
         EXPECT_EQ(readBytes(read, expected), 0);
         controller.setText(QString(), 0);  // every read gives text 0
         EXPECT_EQ(writtenBytes(read).toHex(), writtenBytes(controller).toHex()) << int(type);
     }
-    EXPECT_EQ(writtenBytes(sampleMask()).toHex(), hex(kSampleMaskBlock).mid(2).toHex());
 }
 
 TEST(Controller, SetTypeCarriesSharedSettings)

@@ -142,6 +142,6 @@ TEST(ColourGradient, ReadsAndOldKinds)
         {"0a0b0c0d0e01", 1, 31}, {"0a0b0c0d0e05", 5, 0}, {"0a0b0c0d0e1f", 31, 0}};
     for (const auto& [bytes, stored, old] : kinds)
         StreamCheck::expectGateReads<RGBData>(
-            {{0, StreamCheck::kNewest, bytes}, {0, 103, ""}}, kProjectStreamVersion,
+            StreamCheck::chunks("-: " + std::string(bytes) + ";  -103:"), kProjectStreamVersion,
             [&](quint16 v) { return rgb(10, 11, 12, 13, 14, v < 103 ? old : stored); });
 }

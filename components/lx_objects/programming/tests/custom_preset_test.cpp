@@ -8,9 +8,6 @@
 #include <tuple>
 #include <utility>
 
-using StreamCheck::Chunk;
-using StreamCheck::kNewest;
-
 namespace {
 
 ColourGradient twoStops()
@@ -24,8 +21,10 @@ ColourGradient twoStops()
 CustomPresetProperty propertyOfType(CustomPresetProperty::Type type)
 {
     CustomPresetProperty p;
-    p.index = 0x0102, p.colour = {0x10, 0x20, 0x30};
+    p.index = 0x0102;
     p.setType(type);
+    if (type == CustomPresetProperty::ColourType)
+        p.colour = {0x10, 0x20, 0x30};
     if (p.gradient())
         *p.gradient() = twoStops();
     return p;
@@ -76,22 +75,16 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
     preset.setBytecode(QByteArray("compiled"));
     preset.properties()[QStringLiteral("b")] = propertyOfType(CustomPresetProperty::ColourType);
     preset.properties()[QStringLiteral("a")] = propertyOfType(CustomPresetProperty::GradientType);
-    EXPECT_EQ(writtenBytes(preset).toHex(),
-              hex("00000002 0070 00000002 0073 00b7 0008 00000002 00000002 0061 00b8 0102 0004 00b9"
-                  "0002 0000 0000 01020304801f 8000 ffff 0001 05060708801f 8000"
-                  "00000002 0062 00b8 0102 0003 102030")
-                  .toHex());
-    EXPECT_TRUE(StreamCheck::stableRoundTrip(preset, kProjectStreamVersion));
-    EXPECT_TRUE(everyStrictPrefixFails(preset));
+    expectForms<CustomPreset>({{preset,
+                                "00b6 'p' 's' 00b7 0008 00000002 'a' 00b8 0102 0004 00b9 0002 0000 0000 "
+                                "01020304801f 8000 ffff 0001 05060708801f 8000 'b' 00b8 0102 0003 102030"}});
     const std::unique_ptr<CustomPreset> copy(preset.clone());
 
     // Older data stores compiled bytes, which are dropped; a read keeps the
     // compiled form in memory. The clone keeps what the preset drops.
     preset.properties().erase(QStringLiteral("a")), preset.setBytecode(QByteArray("kept"));
     StreamCheck::expectGateReads<CustomPreset>(
-        {{0, kNewest, "00000002 0070 00000002 0073"},
-         {0, 70, "00000003 616263"},
-         {0, kNewest, "00b7 0008 00000001 00000002 0062 00b8 0102 0003 102030"}},
+        StreamCheck::chunks("-: 'p' 's';  -70: 00000003 616263;  -: 00b7 0008 00000001 'b' 00b8 0102 0003 102030"),
         kProjectStreamVersion, [&](quint16) { return preset; },
         [](CustomPreset& read, InStream& in) { read.setBytecode(QByteArray("kept")), read.read(in); });
     EXPECT_EQ(copy->bytecode(), QByteArray("compiled"));
@@ -99,10 +92,7 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
 
     // A name met twice reads into one property.
     CustomPresetPropertyMap properties;
-    EXPECT_EQ(readBytes(properties,
-                        hex("0008 00000002 00000002 0061 00b8 0001 0004 00b9 0000"
-                            "00000002 0061 00b8 0002 0000 01")),
-              0);
+    EXPECT_EQ(readBytes(properties, hex("0008 00000002 'a' 00b8 0001 0004 00b9 0000 'a' 00b8 0002 0000 01")), 0);
     ASSERT_EQ(properties.properties.size(), 1u);
     const CustomPresetProperty& a = properties.properties.at(QStringLiteral("a"));
     EXPECT_TRUE(a.index == 2 && a.type() == CustomPresetProperty::BooleanType && a.boolValue && !a.gradient());
@@ -119,7 +109,7 @@ TEST(ContourParameters, NarrowValuesOfOldData)
     };
     for (const auto& [kind, bytes, stored, old] : rows)
         StreamCheck::expectGateReads<ContourParameters>(
-            {{0, kNewest, bytes}, {0, 84, ""}}, kProjectStreamVersion,
+            StreamCheck::chunks("-: " + std::string(bytes) + ";  -84:"), kProjectStreamVersion,
             [&](quint16 v) { return ContourParameters {kind, 1, 2, v < 84 ? old : stored, 4, 1}; },
             [](ContourParameters& read, InStream& in) { read.flag = 1, read.read(in); });
 }

@@ -14,14 +14,9 @@
 #include <string>
 #include <tuple>
 
-using StreamCheck::Chunk;
-using StreamCheck::kNewest;
-
 namespace {
 
 const std::string kSerial = " 00a4 0006 00000000 0006 00000000 ";  // an empty serial string
-
-Chunk chunk(quint16 from, quint16 until, const char* bytes) { return Chunk {from, until, bytes}; }
 
 TriggerActionData actionOfType(int type, bool altDefaults)
 {
@@ -74,66 +69,51 @@ TriggerActionData filledAction(int type, bool altDefaults, std::mt19937& random)
 TEST(TriggerAction, NewActionAndTheDefaultsOfEveryType)
 {
     EXPECT_EQ(objectPointerBytes(TriggerAction()).toHex(), hex("006d ffffffff 31 fffffffe").toHex());
-    const std::string S = kSerial, T = " ffffffff ";  // an empty serial string, a null text
-    // types, newly made, converted (when it differs), behind the type byte;
-    // no timeline, scene or DALI interface.
-    const std::vector<std::tuple<std::vector<int>, std::string, std::string>> rows = {
-        {{0, 4, 5}, "fffffffe ffffffff ffff", ""},
-        {{1, 2}, "fffffffe ffffffff ffff 000000c8", ""},
-        {{3}, "fffffffe 000000c8 03 ffffffff", ""},
-        {{6, 7, 12}, "fffffffe", ""},
-        {{8}, "fffffffe ffffffff ffff 00010000 ffff", ""},
-        {{9}, "fffffffe ffffffff ffff 00000000 ffff", ""},
-        {{10}, "fffffffe 0001 ffff 00", ""},
-        {{11}, "fffffffe ffffffff", ""},
-        {{13},
-         "fffffffe 03 ffffffff ffff 64 ffff 00000000 ffff 00000000 ffff",
-         "fffffffe 03 ffffffff ffff ff 0000 00000000 ffff 00000000 ffff"},
-        {{14, 15}, "fffffffe 03 ffffffff ffff 0a ffff 00000000 ffff 00000000 ffff", ""},
-        {{16},
-         "fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff ff ffff 80 ffff 0f",
-         "fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 0000 0001 0002 ff ffff 80 ffff 0f"},
-        {{17}, "fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff 00 ffff 00 ffff 00", ""},
-        {{18}, "fffffffe" + S + "ffff ffff" + T, "fffffffe" + S + "0000 ffff" + T},
-        {{19}, "fffffffe 70 04 00000000", ""},
-        {{20}, "fffffffe 00a2 64 00 00" + S, ""},
-        {{21},
-         "fffffffc 00" + S + "00000000" + T + "0000 ffff ffff 00 ff",
-         "fffffffc 00" + S + "00000000" + T + "0000 0000 0001 00 ff"},
-        {{22}, "fffffffe 00a2 64 01 0006 00000000", ""},
-        {{23}, "fffffffd 00a2 ff 01 00 00 ffff ffff ffff", "fffffffd 00a2 ff 00 ff 00 0000 0001 0002"},
-        {{24}, "fffffffb 000000feffc000ff ffff ffff", "fffffffb 000000feffc000ff ffff 0000"},
-        {{25}, "fffffffb 00000000ffc001ff ffff ffff", "fffffffb 00000000ffc001ff ffff 0000"},
-        {{26}, "fffffffb 00000000ffc002ff ffff ffff", "fffffffb 00000000ffc002ff ffff 0000"},
-        {{27}, "fffffffb 00000000ffc005ff ffff ffff", "fffffffb 00000000ffc005ff ffff 0000"},
-        {{28}, "fffffffb ffffffffffc006ff ffff ffff", "fffffffb ffffffffffc006ff ffff 0000"},
-        {{29}, "fffffffd 00 00", ""},
-        {{30},
-         "fffffffd 00a2 68 01 ffff 01 ffff ff ffff 01 ff 00",
-         "fffffffd 00a2 68 00 0000 00 0001 ff ffff 01 ff 00"},
-        {{31}, "fffffffe" + S + "00 ffff 00000000 ffff 00", "fffffffe" + S + "00 ffff 7fffffff 0000 00"},
-        {{32, 33}, "fffffffe" + S + T + "ffff", ""},
-        {{34}, "fffffffe 0000 ffff 00", "fffffffe 0000 0000 00"},
-        {{35}, "fffffffe 00", ""},
-        {{36}, "fffffffe 64 ffff", "fffffffe ff 0000"},
-        {{37}, "fffffffe 01", ""},
-        {{38}, "fffffffe 01 00", ""},
-        {{39},
-         "fffffffc 8000 00000000 ffff 00000000 ffff 00 ffff 00000000 ffff",
-         "fffffffc 8000 00000000 0000 00000000 0001 00 0002 00000000 0003"},
-        {{40}, "fffffffb ffffffffffc007ff ffff ffff", "fffffffb ffffffffffc007ff ffff 0000"},
-        {{41, 42, 43}, "fffffffe ffffffff ffff 000000c8", ""},
-        {{44}, "fffffffe 0000 ffff ff 0000 0001 ffff 00000000 ffff 00000000 ffff 00", ""},
-        {{45}, "fffffffe 0000 ffff ff 0000 ffff 00000000 ffff 00000000 ffff", ""},
-        {{46}, "fffffff9 ffff ffffffff 0008 00000000", ""},
-        {{47}, "fffffffe 0000 00", ""},
-        {{48}, "fffffffe 00 ffff 0000 0001 ffff 00000000 ffff 00000000 ffff 00", ""}};
+    // "types: newly made | converted (when it differs)", behind the type byte;
+    // S an empty serial string, T a null text; no timeline, scene or DALI
+    // interface.
+    const char rows[] = R"(
+        0 4 5: fffffffe ffffffff ffff;  1 2 41 42 43: fffffffe ffffffff ffff 000000c8;  6 7 12: fffffffe
+        3: fffffffe 000000c8 03 ffffffff;  8: fffffffe ffffffff ffff 00010000 ffff;  11: fffffffe ffffffff
+        9: fffffffe ffffffff ffff 00000000 ffff;  10: fffffffe 0001 ffff 00;  19: fffffffe 70 04 00000000
+        13: fffffffe 03 ffffffff ffff 64 ffff 00000000 ffff 00000000 ffff
+          | fffffffe 03 ffffffff ffff ff 0000 00000000 ffff 00000000 ffff
+        14 15: fffffffe 03 ffffffff ffff 0a ffff 00000000 ffff 00000000 ffff
+        16: fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff ff ffff 80 ffff 0f
+          | fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 0000 0001 0002 ff ffff 80 ffff 0f
+        17: fffffffe 03 ffffffff ffff 00000000 ffff 0000 00 00 00 ffff ffff ffff 00 ffff 00 ffff 00
+        18: fffffffe S ffff ffff T | fffffffe S 0000 ffff T;  20: fffffffe 00a2 64 00 00 S
+        21: fffffffc 00 S 00000000 T 0000 ffff ffff 00 ff | fffffffc 00 S 00000000 T 0000 0000 0001 00 ff
+        22: fffffffe 00a2 64 01 0006 00000000;  29: fffffffd 00 00;  32 33: fffffffe S T ffff
+        23: fffffffd 00a2 ff 01 00 00 ffff ffff ffff | fffffffd 00a2 ff 00 ff 00 0000 0001 0002
+        24: fffffffb 000000feffc000ff ffff ffff | fffffffb 000000feffc000ff ffff 0000
+        25: fffffffb 00000000ffc001ff ffff ffff | fffffffb 00000000ffc001ff ffff 0000
+        26: fffffffb 00000000ffc002ff ffff ffff | fffffffb 00000000ffc002ff ffff 0000
+        27: fffffffb 00000000ffc005ff ffff ffff | fffffffb 00000000ffc005ff ffff 0000
+        28: fffffffb ffffffffffc006ff ffff ffff | fffffffb ffffffffffc006ff ffff 0000
+        40: fffffffb ffffffffffc007ff ffff ffff | fffffffb ffffffffffc007ff ffff 0000
+        30: fffffffd 00a2 68 01 ffff 01 ffff ff ffff 01 ff 00 | fffffffd 00a2 68 00 0000 00 0001 ff ffff 01 ff 00
+        31: fffffffe S 00 ffff 00000000 ffff 00 | fffffffe S 00 ffff 7fffffff 0000 00
+        34: fffffffe 0000 ffff 00 | fffffffe 0000 0000 00;  35: fffffffe 00;  36: fffffffe 64 ffff | fffffffe ff 0000
+        37: fffffffe 01;  38: fffffffe 01 00;  46: fffffff9 ffff ffffffff 0008 00000000;  47: fffffffe 0000 00
+        39: fffffffc 8000 00000000 ffff 00000000 ffff 00 ffff 00000000 ffff
+          | fffffffc 8000 00000000 0000 00000000 0001 00 0002 00000000 0003
+        44: fffffffe 0000 ffff ff 0000 0001 ffff 00000000 ffff 00000000 ffff 00
+        45: fffffffe 0000 ffff ff 0000 ffff 00000000 ffff 00000000 ffff
+        48: fffffffe 00 ffff 0000 0001 ffff 00000000 ffff 00000000 ffff 00
+    )";
     std::set<int> seen;
-    for (const auto& [types, made, converted] : rows) {
-        for (const int type : types) {
-            EXPECT_TRUE(seen.insert(type).second) << type;
-            EXPECT_EQ(bodyHex(actionOfType(type, false)), hexOf(typeHex(type) + made)) << type;
-            EXPECT_EQ(bodyHex(actionOfType(type, true)), hexOf(typeHex(type) + (converted.empty() ? made : converted)))
+    const QString text = QString::fromLatin1(rows).replace(QLatin1String("\n          |"), QLatin1String(" |"));
+    for (QString row : text.split(QRegularExpression(QStringLiteral("[;\\n]")), Qt::SkipEmptyParts)) {
+        row.replace(QLatin1Char('S'), QString::fromStdString(kSerial))
+            .replace(QLatin1Char('T'), QLatin1String(" ffffffff "));
+        const QStringList parts = row.split(QRegularExpression(QStringLiteral("[:|]")));
+        for (const QString& number : parts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const int type = number.toInt();
+            EXPECT_TRUE(parts.size() > 1 && seen.insert(type).second) << type;
+            EXPECT_EQ(bodyHex(actionOfType(type, false)), hexOf(typeHex(type) + parts.value(1).toStdString())) << type;
+            EXPECT_EQ(bodyHex(actionOfType(type, true)),
+                      hexOf(typeHex(type) + parts.value(parts.size() > 2 ? 2 : 1).toStdString()))
                 << type;
         }
     }
@@ -218,21 +198,18 @@ TEST(TriggerAction, TypeChanges)
 
 TEST(TriggerAction, Gates)
 {
-    const auto check = [](const std::vector<Chunk>& layout, const std::function<TriggerActionData(quint16)>& want) {
-        StreamCheck::expectGateReads<TriggerActionData>(layout, kProjectStreamVersion, want);
+    const auto check = [](const std::string& layout, const std::function<TriggerActionData(quint16)>& want) {
+        StreamCheck::expectGateReads<TriggerActionData>(StreamCheck::chunks(layout), kProjectStreamVersion, want);
     };
     const qint32 none = DefaultControllerSelection;
-    check({chunk(0, kNewest, "03 fffffffe 00000005"), chunk(0, 9, ""), chunk(9, kNewest, "04"), chunk(9, 131, ""),
-           chunk(11, kNewest, "00000006")},
-          [&](quint16 v) {
-              const quint64 mode = v < 9 ? 1 : v <= 130 ? 7 : 4;  // missing, then bits 2 and 3 implying 0 and 1
-              return readAs(3, none, {at(0, 4, 5), at(4, 1, mode), at(8, 4, v < 11 ? ~0u : 6u)});
-          });
+    check("-: 03 fffffffe 00000005;  -9:;  9-: 04;  9-131:;  11-: 00000006", [&](quint16 v) {
+        const quint64 mode = v < 9 ? 1 : v <= 130 ? 7 : 4;  // missing, then bits 2 and 3 implying 0 and 1
+        return readAs(3, none, {at(0, 4, 5), at(4, 1, mode), at(8, 4, v < 11 ? ~0u : 6u)});
+    });
     for (const int type : {16, 17}) {
-        const std::string head = typeHex(type) + " 00000002 03 00000004 0005 00000006 0007";
-        check({chunk(0, kNewest, head.c_str()), chunk(16, kNewest, "0008"),
-               chunk(0, kNewest, "09 0a 0b 000c 000d 000e"), chunk(9, kNewest, "0f 0010"),
-               chunk(100, kNewest, "11 0012"), chunk(0, kNewest, "ff")},
+        check("-: " + typeHex(type)
+                  + " 00000002 03 00000004 0005 00000006 0007;  16-: 0008;  -: 09 0a 0b 000c 000d 000e\n"
+                    "9-: 0f 0010;  100-: 11 0012;  -: ff",
               [type](quint16 v) {
                   return readAs(type, 2,
                                 {at(0, 1, 3), at(4, 4, 4), at(8, 2, 5), at(12, 4, 6), at(16, 2, 7),
@@ -241,17 +218,13 @@ TEST(TriggerAction, Gates)
                                  at(24, 1, v < 100 ? 0u : 17u), at(34, 2, v < 100 ? 0xFFFFu : 18u), at(36, 4, 0x1F)});
               });
     }
-    const std::string serialAndText = "15 fffffffc 07" + kSerial + "00000001";
-    check({chunk(0, kNewest, serialAndText.c_str()), chunk(20, kNewest, "00000002 0061"),
-           chunk(0, kNewest, "0002 0003 0004 05 06")},
-          [](quint16 v) {
-              TriggerActionData b =
-                  readAs(21, FixedControllerSelection,
-                         {at(0, 4, 7), at(4, 4, 1), at(8, 6, 0x000400030002), at(16, 4, 5), at(20, 1, 6)});
-              b.text = v >= 20 ? QStringLiteral("a") : QString();
-              return b;
-          });
-    check({chunk(0, kNewest, "17 fffffffd 00a2 66 00 05 01"), chunk(157, kNewest, "0001 0002 0003")}, [](quint16 v) {
+    check("-: 15 fffffffc 07" + kSerial + "00000001;  20-: 'a';  -: 0002 0003 0004 05 06", [](quint16 v) {
+        TriggerActionData b = readAs(21, FixedControllerSelection,
+                                     {at(0, 4, 7), at(4, 4, 1), at(8, 6, 0x000400030002), at(16, 4, 5), at(20, 1, 6)});
+        b.text = v >= 20 ? QStringLiteral("a") : QString();
+        return b;
+    });
+    check("-: 17 fffffffd 00a2 66 00 05 01;  157-: 0001 0002 0003", [](quint16 v) {
         const bool old = v < 157;  // the words were missing and a key index of 0 meant 1
         return readAs(23, RemoteDeviceControllerSelection,
                       {at(2, 1, 5), at(6, 1, 1), at(0, 2, old ? 0xFFFFu : 1u), at(4, 2, old ? 0xFFFFu : 2u),
@@ -259,42 +232,36 @@ TEST(TriggerAction, Gates)
                       RDKey {102, quint8(old ? 1 : 0)});
     });
     for (const int type : {24, 25, 26, 27, 28, 40}) {
-        const std::string head = typeHex(type) + " 00000003";
-        check({chunk(0, kNewest, head.c_str()), chunk(0, 120, "12345678"), chunk(120, kNewest, "0000001212345678"),
-               chunk(0, kNewest, "0001 0002")},
+        check("-: " + typeHex(type) + " 00000003;  -120: 12345678;  120-: 0000001212345678;  -: 0001 0002",
               [type](quint16) {
                   return readAs(type, DaliControllerSelection, {at(0, 8, 0x1212345678), at(8, 4, 0x20001)});
               });
     }
-    check({chunk(0, kNewest, "1d fffffffe 04 01")}, [&](quint16) { return readAs(29, none, {at(0, 1, 1)}, {105, 4}); });
-    const std::string serialFirst = "1f fffffffe" + kSerial + "01 0002 00000003 0004";
-    check({chunk(0, kNewest, serialFirst.c_str()), chunk(52, kNewest, "01")}, [&](quint16 v) {
+    check("-: 1d fffffffe 04 01", [&](quint16) { return readAs(29, none, {at(0, 1, 1)}, {105, 4}); });
+    check("-: 1f fffffffe" + kSerial + "01 0002 00000003 0004;  52-: 01", [&](quint16 v) {
         return readAs(31, none, {at(0, 8, 0x300020001), at(8, 2, 4), at(10, 1, v >= 52)});
     });
     // Type 34 held a serial string, then a word, in place of its first value.
-    check({chunk(0, kNewest, "22 fffffffe"), chunk(0, 5, "00a4 0006 00000002 01 02 0006 00000000"),
-           chunk(5, 59, "deadbeef"), chunk(62, 64, "deadbeef"), chunk(59, 62, "0001"), chunk(64, kNewest, "0001"),
-           chunk(5, kNewest, "0002"), chunk(150, kNewest, "03")},
+    check(R"(-: 22 fffffffe;  -5: 00a4 0006 00000002 01 02 0006 00000000;  5-59: deadbeef;  62-64: deadbeef
+             59-62: 0001;  64-: 0001;  5-: 0002;  150-: 03)",
           [&](quint16 v) {
               const bool first = (v >= 59 && v <= 61) || v >= 64;
               return readAs(34, none, {at(0, 2, first), at(2, 2, v >= 5 ? 2u : 0u), at(4, 4, v >= 150 ? 3u : 2u)});
           });
     for (const int type : {41, 42, 43}) {
-        const std::string head = typeHex(type) + " 00000007 00000001 0002 00000003";
-        check({chunk(0, kNewest, head.c_str()), chunk(0, 61, "")}, [&](quint16 v) {
+        check("-: " + typeHex(type) + " 00000007 00000001 0002 00000003;  -61:", [&](quint16 v) {
             return readAs(type, v < 61 ? none : 7, {at(0, 4, 1), at(4, 2, 2), at(8, 4, 3)});
         });
     }
-    check({chunk(0, kNewest, "2c fffffffe"), chunk(0, 85, "deadbeef"), chunk(85, kNewest, "0001"),
-           chunk(0, kNewest, "0002 03 0001 00000004 0005"), chunk(65, 100, "dead beef"),
-           chunk(71, kNewest, "0006 0007"), chunk(0, kNewest, "00000008 0009 0000000a 000b 01")},
+    check(R"(-: 2c fffffffe;  -85: deadbeef;  85-: 0001;  -: 0002 03 0001 00000004 0005;  65-100: dead beef
+             71-: 0006 0007;  -: 00000008 0009 0000000a 000b 01)",
           [&](quint16 v) {
               return readAs(44, none,
                             {at(0, 2, v >= 85), at(2, 2, 2), at(4, 1, 3), at(8, 2, 1), at(12, 4, 4), at(16, 2, 5),
                              at(20, 4, v >= 71 ? 0x70006u : 0u), at(24, 4, 8), at(28, 2, 9), at(32, 4, 10),
                              at(36, 2, 11), at(38, 1, 1)});
           });
-    check({chunk(0, kNewest, "2e 00000009 ffff 00000004 0008 00000000"), chunk(0, 142, "")}, [](quint16 v) {
+    check("-: 2e 00000009 ffff 00000004 0008 00000000;  -142:", [](quint16 v) {
         TriggerActionData b = readAs(46, v < 142 ? IoModuleControllerSelection : 9);
         b.ioModuleData->moduleId = 4;
         return b;
@@ -334,14 +301,15 @@ TEST(TriggerAction, EveryTypeRoundTripsAndDamageFails)
         return objectPointerBytes(action);
     };
     const std::string shortRead = "Error reading from file";
-    EXPECT_TRUE(StreamCheck::damagedReadFails(bytesOf(0), 6, "27", kProjectStreamVersion, shortRead, readOneObject));
-    EXPECT_TRUE(
-        StreamCheck::damagedReadFails(bytesOf(44), 16, "0001", kProjectStreamVersion, shortRead, readOneObject));
-    EXPECT_TRUE(
-        StreamCheck::damagedReadFails(bytesOf(48), 14, "0002", kProjectStreamVersion, shortRead, readOneObject));
-    EXPECT_TRUE(StreamCheck::damagedReadFails(bytesOf(20), 20, "00000009", kProjectStreamVersion,
-                                              "Error reading from file, count 9 exceeds the data remaining",
-                                              readOneObject));
+    const std::tuple<int, int, const char*, std::string> damages[] = {
+        {0, 6, "27", shortRead},
+        {44, 16, "0001", shortRead},
+        {48, 14, "0002", shortRead},
+        {20, 20, "00000009", StreamCheck::countExceeds(9)}};
+    for (const auto& [type, at, patch, message] : damages)
+        EXPECT_TRUE(
+            StreamCheck::damagedReadFails(bytesOf(type), at, patch, kProjectStreamVersion, message, readOneObject))
+            << type;
 }
 
 TEST(TriggerAction, TriggerWithConditionsAndActionsSavesAndReloads)

@@ -16,9 +16,6 @@
 #include <tuple>
 #include <utility>
 
-using StreamCheck::Chunk;
-using StreamCheck::kNewest;
-
 namespace {
 
 // A body of the type with its defaults, then the given parameter bytes.
@@ -165,17 +162,11 @@ TEST(Trigger, Gates)
     // A DALI address trigger as each version held it: the DALI selection is
     // fixed whatever was stored, and the flag stored from 150 on was inverted
     // until 155.
-    const std::vector<Chunk> dali = {{0, 100, "12"},
-                                     {0, kNewest, "ffffffff 00000002 0061 0000000a 07 01 00"},
-                                     {150, kNewest, "00"},
-                                     {150, 155, ""},
-                                     {0, kNewest, "0007 00000002 00000004 00000006 0007 00000000"},
-                                     {100, kNewest, "12"},
-                                     {0, kNewest, "00000007"},
-                                     {140, kNewest, "00000003"},
-                                     {0, 120, "12345678"},
-                                     {120, kNewest, "0000001212345678"},
-                                     {0, kNewest, "00 01"}};
+    const auto dali = StreamCheck::chunks(R"(
+        -100: 12;  -: ffffffff 'a' 0000000a 07 01 00;  150-: 00;  150-155:
+        -: 0007 00000002 00000004 00000006 0007 00000000;  100-: 12;  -: 00000007;  140-: 00000003
+        -120: 12345678;  120-: 0000001212345678;  -: 00 01
+    )");
     StreamCheck::expectGateReads<Trigger>(dali, kProjectStreamVersion, [](quint16 v) {
         Trigger trigger;
         trigger.setText2(QStringLiteral("a")), trigger.setSortValue(10), trigger.setOption(7);
@@ -190,16 +181,10 @@ TEST(Trigger, Gates)
     });
 
     // The IO-module type took its fixed selection before version 142.
-    const std::vector<Chunk> ioModule = {{0, 100, "21"},
-                                         {0, kNewest, "00000000 00000000 00000000 00 01 01"},
-                                         {150, kNewest, "01"},
-                                         {150, 155, ""},
-                                         {0, kNewest, "0007 00000000 0007 00000000"},
-                                         {100, kNewest, "21"},
-                                         {0, kNewest, "00000009"},
-                                         {0, 142, ""},
-                                         {140, kNewest, "fffffffa"},
-                                         {0, kNewest, "0002 00000004 0008 00000000"}};
+    const auto ioModule = StreamCheck::chunks(R"(
+        -100: 21;  -: 00000000 00000000 00000000 00 01 01;  150-: 01;  150-155:;  -: 0007 00000000 0007 00000000
+        100-: 21;  -: 00000009;  -142:;  140-: fffffffa;  -: 0002 00000004 0008 00000000
+    )");
     StreamCheck::expectGateReads<Trigger>(ioModule, kProjectStreamVersion, [](quint16 v) {
         Trigger trigger;
         trigger.setFlagB(v < 150 || v >= 155);
@@ -211,10 +196,10 @@ TEST(Trigger, Gates)
     });
 
     // Data older than 87 has no extra word in a serial wildcard.
-    const std::vector<Chunk> wildcard = {{0, kNewest, "03 0001 0002"}, {87, kNewest, "00000009"}, {0, kNewest, "0004"}};
-    StreamCheck::expectGateReads<TriggerWildcard>(wildcard, kProjectStreamVersion, [](quint16 v) {
-        return TriggerWildcard {3, 1, 2, v >= 87 ? 9u : 0u, 4};
-    });
+    StreamCheck::expectGateReads<TriggerWildcard>(StreamCheck::chunks("-: 03 0001 0002;  87-: 00000009;  -: 0004"),
+                                                  kProjectStreamVersion, [](quint16 v) {
+                                                      return TriggerWildcard {3, 1, 2, v >= 87 ? 9u : 0u, 4};
+                                                  });
 }
 
 TEST(Trigger, DamagedCountAndType)
@@ -223,9 +208,8 @@ TEST(Trigger, DamagedCountAndType)
     trigger.setData(bodyOfType(2)), trigger.insertCondition(3, -1);
     const QByteArray bytes = writtenBytes(trigger);
     const auto read = [](InStream& in) { Trigger().read(in); };
-    EXPECT_TRUE(
-        StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("0007 00000001")) + 2, "7fffffff", kProjectStreamVersion,
-                                      "Error reading from file, count 2147483647 exceeds the data remaining", read));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("0007 00000001")) + 2, "7fffffff",
+                                              kProjectStreamVersion, StreamCheck::kCountTooLarge, read));
     // Type 2 as type 14: its parameter words do not make a device key.
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, bytes.indexOf(hex("02 fffffffe")), "0e", kProjectStreamVersion,
                                               "Tag mismatch when trying to read opening tag RDKey", read));
