@@ -7,6 +7,8 @@
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
+#include "components/lx_objects/dali/dali_project_properties.h"
+#include "components/lx_objects/dali/dali_test_schedule.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/fixtures/fixture.h"
 #include "components/lx_objects/fixtures/fixture_element.h"
@@ -40,10 +42,19 @@
 #include "components/lx_objects/programming/trigger_condition.h"
 #include "components/lx_objects/programming/trigger_script.h"
 #include "components/lx_objects/programming/trigger_values.h"
+#include "components/lx_objects/project/audio_buses.h"
+#include "components/lx_objects/project/custom_properties.h"
 #include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/project/ethernet_sources.h"
+#include "components/lx_objects/project/gui_features.h"
 #include "components/lx_objects/project/layout.h"
 #include "components/lx_objects/project/location_data.h"
+#include "components/lx_objects/project/non_local_controller_addresses.h"
+#include "components/lx_objects/project/object_folder.h"
+#include "components/lx_objects/project/project_properties.h"
+#include "components/lx_objects/project/project_provenance.h"
 #include "components/lx_objects/project/resource_keys.h"
+#include "components/lx_objects/project/timecode_buses.h"
 #include "components/lx_objects/views/new_interface_data.h"
 #include "components/lx_objects/views/user_interface_state.h"
 #include "components/lx_objects/views/view_states.h"
@@ -62,8 +73,13 @@ void registerProjectTypes()
 {
     using namespace ObjectRegistry;
     const Record records[] = {
+        objectRecord<GuiFeatures>(QStringLiteral("GuiFeatures")),
+        objectRecord<ProjectProperties>(QStringLiteral("ProjectProperties")),
         valueRecord<TimelineProperties>(QStringLiteral("TimelineProperties")),
         objectRecord<UserInterfaceState>(QStringLiteral("UserInterfaceState")),
+        objectRecord<TimecodeBuses>(QStringLiteral("TimecodeBuses")),
+        objectRecord<AudioBuses>(QStringLiteral("AudioBuses")),
+        objectRecord<EthernetSources>(QStringLiteral("EthernetSources")),
         objectRecord<Trigger>(QStringLiteral("Trigger")),
         objectRecord<TriggerCondition>(QStringLiteral("TriggerCondition")),
         objectRecord<TriggerAction>(QStringLiteral("TriggerAction")),
@@ -74,6 +90,7 @@ void registerProjectTypes()
         valueRecord<Parameter>(QStringLiteral("Parameter")),
         valueRecord<ConstChanInfo>(QStringLiteral("ConstChanInfo")),
         valueRecord<PatchPointData>(QStringLiteral("PatchPointData")),
+        valueRecord<TimecodeBusSetting>(QStringLiteral("TimecodeBuses")),
         valueRecord<GeoCoord>(QStringLiteral("GeoCoord")),
         valueRecord<DaylightSavingRule>(QStringLiteral("DaylightSavingRule")),
         objectRecord<Fixture>(QStringLiteral("Fixture")),
@@ -132,13 +149,16 @@ void registerProjectTypes()
         valueRecord<TimelineOptions>(QStringLiteral("TimelineOptions")),
         objectRecord<WebInterfaceProperties>(QStringLiteral("WebInterfaceProperties")),
         valueRecord<PixmatFixtureInfo>(QStringLiteral("PixmatFixtureInfo")),
+        objectRecord<ObjectFolder>(QStringLiteral("ObjectFolder")),
         objectRecord<MediaClip>(QStringLiteral("MediaClip")),
+        objectRecord<DaliProjectProperties>(QStringLiteral("DaliProjectProperties")),
         objectRecord<CustomPreset>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetPropertyMap>(QStringLiteral("CustomPreset")),
         valueRecord<CustomPresetProperty>(QStringLiteral("CustomPreset")),
         valueRecord<ColourGradient>(QStringLiteral("ColourGradient")),
         valueRecord<RGBData>(QStringLiteral("RGBData")),
         objectRecord<TriggerScript>(QStringLiteral("TriggerScript")),
+        valueRecord<DaliTestSchedule>(QStringLiteral("DaliTestSchedule")),
         objectRecord<Universe>(QStringLiteral("Universe")),
         valueRecord<UniverseKey>(QStringLiteral("Universe")),
         valueRecord<TimelineTransformData>(QStringLiteral("TimelineTransformData")),
@@ -153,10 +173,13 @@ void registerProjectTypes()
         objectRecord<KinetPowerSupply>(QStringLiteral("KinetPowerSupply")),
         objectRecord<DaliSceneDirectory>(QStringLiteral("DaliSceneDirectory")),
         objectRecord<FontData>(QStringLiteral("FontData")),
+        objectRecord<CustomProperties>(QStringLiteral("CustomProperties")),
         valueRecord<BitmapFont>(QStringLiteral("BitmapFont")),
         valueRecord<LegacyBitmapFontMetrics>(QStringLiteral("LegacyBitmapFontMetrics")),
+        valueRecord<DaliTestSettings>(QStringLiteral("DaliTestSettings")),
         objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
+        objectRecord<NonLocalControllerAddresses>(QStringLiteral("NonLocalControllerAddresses")),
         objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
         valueRecord<GzePatchRecord>(QStringLiteral("GzePatchRecord")),
@@ -204,6 +227,8 @@ void registerProjectTypes()
         objectRecord<Vux::PanoramaViewState>(QStringLiteral("Vux")),
         objectRecord<Vux::ProjectViewState>(QStringLiteral("Vux")),
         objectRecord<Vux::PanoramaContentInstance>(QStringLiteral("Vux")),
+        objectRecord<ProjectProvenance>(QStringLiteral("ProjectProvenance")),
+        valueRecord<ProvenanceRecord>(QStringLiteral("ProvenanceRecord")),
         valueRecord<Vux::MediaResourceKey>(QStringLiteral("Vux")),
         objectRecord<Vux::MediaResource>(QStringLiteral("Vux")),
         valueRecord<LocationData>(QStringLiteral("LocationData")),

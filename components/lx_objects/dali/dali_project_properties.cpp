@@ -1,0 +1,21 @@
+#include "components/lx_objects/dali/dali_project_properties.h"
+
+#include "components/archive/fields.h"
+
+template <class F, class Self>
+void DaliProjectProperties::fields(F& f, Self& s)
+{
+    f(s.settings);
+}
+
+void DaliProjectProperties::read(InStream& in) { Archive::readFields(in, *this); }
+
+void DaliProjectProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+void DaliProjectProperties::setTestSchedule(int index, const DaliTestSchedule& schedule)
+{
+    if (index == 0)
+        settings.schedule1 = schedule;
+    else if (index == 1)
+        settings.schedule2 = schedule;
+}

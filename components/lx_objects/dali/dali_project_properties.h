@@ -1,0 +1,35 @@
+// DaliProjectProperties holds the project-wide DALI test settings. A project
+// keeps one, as object 9 of array 0.
+//
+// Owned by the database like every archive object; one thread edits a copy.
+#ifndef LX_OBJECTS_DALI_DALI_PROJECT_PROPERTIES_H
+#define LX_OBJECTS_DALI_DALI_PROJECT_PROPERTIES_H
+
+#include "components/archive/object_base.h"
+#include "components/lx_objects/dali/dali_test_schedule.h"
+
+class DaliProjectProperties : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 181;
+    static constexpr Archive::ArrayId kArrayId = 0;
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    DaliProjectProperties* clone() const override { return new DaliProjectProperties(*this); }
+
+    // Index 0 replaces the first schedule, 1 the second; any other is ignored.
+    void setTestSchedule(int index, const DaliTestSchedule& schedule);
+
+    bool operator==(const DaliProjectProperties&) const = default;
+
+    DaliTestSettings settings;
+
+private:
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+#endif  // LX_OBJECTS_DALI_DALI_PROJECT_PROPERTIES_H

@@ -1,0 +1,34 @@
+// NonLocalControllerAddresses lists the IPv4 addresses (dotted text) of
+// controllers that a project reaches beyond its local network.
+//
+// Owned by the database like every archive object; one thread edits a copy.
+#ifndef LX_OBJECTS_PROJECT_NON_LOCAL_CONTROLLER_ADDRESSES_H
+#define LX_OBJECTS_PROJECT_NON_LOCAL_CONTROLLER_ADDRESSES_H
+
+#include "components/archive/object_base.h"
+
+#include <QString>
+
+#include <set>
+
+class NonLocalControllerAddresses : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 212;
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    NonLocalControllerAddresses* clone() const override { return new NonLocalControllerAddresses(*this); }
+
+    bool operator==(const NonLocalControllerAddresses&) const = default;
+
+    std::set<QString> addresses;
+
+private:
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+#endif  // LX_OBJECTS_PROJECT_NON_LOCAL_CONTROLLER_ADDRESSES_H
