@@ -1,7 +1,6 @@
 #include "components/lx_objects/project/custom_properties.h"
 
 #include "components/archive/fields.h"
-#include "components/lx_objects/project/entry_limit.h"
 #include "seltrane_components/os/bit_vector.h"
 
 namespace {
@@ -58,11 +57,11 @@ void CustomProperties::read(InStream& in) { Archive::readFields(in, *this); }
 
 void CustomProperties::write(OutStream& out) const
 {
-    checkEntryCount("CustomProperties", m_arrays.size(), 255);
+    Archive::checkEntryCount<quint8>(m_arrays.size(), "CustomProperties");
     for (const auto& array : m_arrays) {
-        checkEntryCount("CustomProperties", array.second.properties.size(), 255);
+        Archive::checkEntryCount<quint8>(array.second.properties.size(), "CustomProperties");
         for (const auto& property : array.second.properties)
-            checkEntryCount("CustomProperties", property.second.values.size(), 65535);
+            Archive::checkEntryCount<quint16>(property.second.values.size(), "CustomProperties");
     }
     Archive::writeFields(out, *this);
 }

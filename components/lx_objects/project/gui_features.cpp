@@ -1,7 +1,6 @@
 #include "components/lx_objects/project/gui_features.h"
 
 #include "components/archive/fields.h"
-#include "components/lx_objects/project/entry_limit.h"
 
 #include <array>
 
@@ -41,7 +40,7 @@ void GuiFeatures::read(InStream& in)
 
 void GuiFeatures::write(OutStream& out) const
 {
-    checkEntryCount("GuiFeatures", m_features.size(), 255);
+    Archive::checkEntryCount<quint8>(m_features.size(), "GuiFeatures");
     Archive::writeFields(out, *this);
 }
 
