@@ -39,8 +39,8 @@ void initTarvelStyleResources() { Q_INIT_RESOURCE(tarvel_style); }
 
 namespace {
 
-const QString kArrowPath = QStringLiteral(":/style/tarvel_arrow.png");
-const QString kTintArrowPath = QStringLiteral(":/style/tarvel_arrow_disabled.png");
+using TarvelStyleArtwork::kArrowPath;
+using TarvelStyleArtwork::kTintArrowPath;
 
 // Icons kept for the whole run.  Dropped when the application object goes:
 // an icon engine or pixmap that outlived it would be destroyed after Qt's

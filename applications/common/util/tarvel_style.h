@@ -69,6 +69,13 @@ QImage colouriseImage(const QImage& image, const QColor& colour);
 //
 // Make one with new and hand it to QApplication::setStyle, which owns it.
 // GUI thread only.
+// The arrow the style turns for every direction, and its tint-only form that
+// it recolours for disabled controls.
+namespace TarvelStyleArtwork {
+inline const QString kArrowPath = QStringLiteral(":/style/tarvel_arrow.png");
+inline const QString kTintArrowPath = QStringLiteral(":/style/tarvel_arrow_disabled.png");
+}  // namespace TarvelStyleArtwork
+
 class TarvelStyle : public QProxyStyle
 {
 public:

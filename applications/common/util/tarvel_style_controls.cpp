@@ -14,8 +14,8 @@
 
 namespace {
 
-const QString kArrowPath = QStringLiteral(":/style/tarvel_arrow.png");
-const QString kTintArrowPath = QStringLiteral(":/style/tarvel_arrow_disabled.png");
+using TarvelStyleArtwork::kArrowPath;
+using TarvelStyleArtwork::kTintArrowPath;
 
 // Busy stripes repeat every this many pixels.
 constexpr int kStripePeriod = 22;

@@ -1,19 +1,14 @@
 #include "applications/morvant/tests/app_test_support.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/load_fixture_libraries.h"
+#include "tests/support/log_capture.h"
 
 #include <QStandardPaths>
 
 #include <utility>
 #include <vector>
 
-namespace {
-
-std::vector<std::pair<int, QString>> logged;
-
-void recordLog(int level, qint64, const char* text, void*) { logged.emplace_back(level, QString::fromUtf8(text)); }
-
-}  // namespace
+namespace {}  // namespace
 
 TEST_F(AppFixture, StartLogsOneWarningPerBrokenLineOfTheUserLibrary)
 {
@@ -27,17 +22,19 @@ TEST_F(AppFixture, StartLogsOneWarningPerBrokenLineOfTheUserLibrary)
                            "fixture = A\nmodelid = 1\nshape = oval\n"
                            + block + "fixture = B\nmodelid = 2\n" + block + "fixture = C\nmodelid = 3000\n" + block)
                               .toUtf8()));
-    logged.clear();
-    addLogHandler(&recordLog, nullptr);
-    loadFixtureLibraries();
-    removeLogHandler(&recordLog);
+    std::vector<LogCapture::Line> logged;
+    {
+        const LogCapture log;
+        loadFixtureLibraries();
+        logged = log.lines();
+    }
     QDir(userFolder).removeRecursively();
 
     const QString line5 = broken + ": Line 5: Invalid element shape";
     const QString line25 = broken + ": Line 25: Model id is greater than allowed maximum (1023)";
     ASSERT_EQ(logged.size(), 3u);
-    EXPECT_EQ(logged[0], std::make_pair(kLogWarning, line5 + "\n"));
-    EXPECT_EQ(logged[1], std::make_pair(kLogWarning, line25 + "\n"));
+    EXPECT_EQ(logged[0], std::make_pair(kLogWarning, (line5 + "\n").toStdString()));
+    EXPECT_EQ(logged[1], std::make_pair(kLogWarning, (line25 + "\n").toStdString()));
     EXPECT_EQ(logged[2].first, kLogInfo);
     EXPECT_EQ(text("errorPane"), line5 + "\n" + line25);
     EXPECT_TRUE(text("reportPane").startsWith("The fixture library left out what the messages above name"));

@@ -244,17 +244,17 @@ TEST(Fields, CountedSequencesAndTheResetRule)
 
 namespace {
 
-struct Shape
+struct Outline
 {
-    virtual ~Shape() = default;
-    virtual Shape* clone() const { return new Shape(*this); }
+    virtual ~Outline() = default;
+    virtual Outline* clone() const { return new Outline(*this); }
     virtual int corners() const { return 0; }
-    bool operator==(const Shape& other) const { return corners() == other.corners(); }
+    bool operator==(const Outline& other) const { return corners() == other.corners(); }
 };
 
-struct Square : Shape
+struct SquareOutline : Outline
 {
-    Square* clone() const override { return new Square(*this); }
+    SquareOutline* clone() const override { return new SquareOutline(*this); }
     int corners() const override { return 4; }
 };
 
@@ -276,8 +276,8 @@ TEST(Fields, ValuePtrCopiesAndComparesWhatItOwns)
     EXPECT_FALSE(b);
 
     // A base pointer copies the derived object whole.
-    const Archive::ValuePtr<Shape> square(new Square);
-    const Archive::ValuePtr<Shape> copy = square;
+    const Archive::ValuePtr<Outline> square(new SquareOutline);
+    const Archive::ValuePtr<Outline> copy = square;
     EXPECT_EQ(copy->corners(), 4);
     EXPECT_EQ(copy, square);
 }

@@ -17,6 +17,7 @@
 #include "components/archive/database_storage.h"
 #include "components/archive/edit_context.h"
 #include "components/lx_objects/controllers/content_mask.h"
+#include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/lx_objects/project/project_database.h"
 #include "tests/support/corruption.h"
@@ -177,6 +178,14 @@ private:
     Archive::DatabaseOpenParameters m_open;
     Archive::DatabaseId m_id;
 };
+
+// A colour with every byte given.
+inline RGBData rgb(int r, int g, int b, int a, int extra, int kind)
+{
+    RGBData c(r, g, b, a);
+    c.extra = quint8(extra), c.kind = quint8(kind);
+    return c;
+}
 
 inline ContentMask sampleMask()
 {

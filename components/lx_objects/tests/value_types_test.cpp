@@ -82,13 +82,6 @@ DateTimeMask someDates()
     return mask;
 }
 
-RGBData rgb(int r, int g, int b, int a, int extra, int kind)
-{
-    RGBData c(r, g, b, a);
-    c.extra = quint8(extra), c.kind = quint8(kind);
-    return c;
-}
-
 ColourGradient twoStops()
 {
     ColourGradient g;

@@ -28,7 +28,7 @@ private:
     QUuid m_uuid;
 };
 
-const QUuid kUuid(QStringLiteral("{0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0}"));
+const QUuid kFolderUuid(QStringLiteral("{0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0}"));
 
 bool lockable(const QString& folder)
 {
@@ -42,15 +42,15 @@ bool lockable(const QString& folder)
 TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
 {
     const QString named = QStringLiteral("{0f1e2d3c-4b5a-6978-8796-a5b4c3d2e1f0}-3649eeb40fb53a8628d32da723df5651");
-    EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QString(), kUuid), kUuid.toString());
-    EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QStringLiteral("C:/Shows/Lobby show.kv2"), kUuid), named);
-    EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QStringLiteral("C:\\Shows\\Lobby show.kv2"), kUuid), named);
+    EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QString(), kFolderUuid), kFolderUuid.toString());
+    EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QStringLiteral("C:/Shows/Lobby show.kv2"), kFolderUuid), named);
+    EXPECT_EQ(ProjectWorkingFolder::folderNameFor(QStringLiteral("C:\\Shows\\Lobby show.kv2"), kFolderUuid), named);
 
     QTemporaryDir parent;
-    const QString expected = parent.path() + QStringLiteral("/") + kUuid.toString();
+    const QString expected = parent.path() + QStringLiteral("/") + kFolderUuid.toString();
     for (const bool keep : {false, true}) {
         TestFolder folder(parent.path(), keep);
-        ASSERT_TRUE(folder.createFor(kUuid)) << folder.lastError().toStdString();
+        ASSERT_TRUE(folder.createFor(kFolderUuid)) << folder.lastError().toStdString();
         EXPECT_EQ(folder.folderPath(), expected);
         EXPECT_FALSE(lockable(expected));
     }
@@ -59,19 +59,20 @@ TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
     const QString newPath = QStringLiteral("/shows/renamed.kv2");
     {
         TestFolder folder(parent.path(), false);
-        ASSERT_TRUE(folder.createFor(kUuid));
+        ASSERT_TRUE(folder.createFor(kFolderUuid));
         folder.setFilePath(newPath);
         EXPECT_EQ(folder.folderPath(), expected);
     }
     EXPECT_FALSE(QFileInfo::exists(expected));
-    const QString moved = parent.path() + QStringLiteral("/") + ProjectWorkingFolder::folderNameFor(newPath, kUuid);
+    const QString moved =
+        parent.path() + QStringLiteral("/") + ProjectWorkingFolder::folderNameFor(newPath, kFolderUuid);
     EXPECT_TRUE(lockable(moved));
     QDir(moved).removeRecursively();
 
     const QString blocker = parent.path() + QStringLiteral("/file");
     writeFile(blocker);
     TestFolder underFile(blocker, false);
-    EXPECT_FALSE(underFile.createFor(kUuid));
+    EXPECT_FALSE(underFile.createFor(kFolderUuid));
     EXPECT_TRUE(underFile.lastError().startsWith(QStringLiteral("Unable to create working folder - error ")))
         << underFile.lastError().toStdString();
 
@@ -83,13 +84,13 @@ TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
         QLockFile holder(expected + QStringLiteral("/.lock"));
         ASSERT_TRUE(holder.tryLock(0));
         TestFolder folder(parent.path(), false);
-        EXPECT_FALSE(folder.createFor(kUuid));
+        EXPECT_FALSE(folder.createFor(kFolderUuid));
         EXPECT_EQ(folder.lastError(), QStringLiteral("Failed to lock the working folder - error 1"));
         EXPECT_TRUE(QFileInfo::exists(content));
     }
     TestFolder folder(parent.path(), true);
-    folder.times.insert(kUuid.toString(), QDateTime::currentDateTimeUtc());
-    ASSERT_TRUE(folder.createFor(kUuid));
+    folder.times.insert(kFolderUuid.toString(), QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(folder.createFor(kFolderUuid));
     EXPECT_TRUE(QFileInfo::exists(content));
 }
 
@@ -116,8 +117,8 @@ TEST(WorkingFolder, SweepKeepsNewestAndLockedFolders)
     writeFile(outside.path() + QStringLiteral("/precious"));
     ASSERT_TRUE(QFile::link(outside.path(), root + QStringLiteral("link")));
 
-    ASSERT_TRUE(folder.createFor(kUuid));
+    ASSERT_TRUE(folder.createFor(kFolderUuid));
     EXPECT_EQ(QDir(parent.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name).join(' ').toStdString(),
-              ("dated2 dated3 dated4 dated5 dated6 held link " + kUuid.toString()).toStdString());
+              ("dated2 dated3 dated4 dated5 dated6 held link " + kFolderUuid.toString()).toStdString());
     EXPECT_TRUE(QFileInfo::exists(outside.path() + QStringLiteral("/precious")));
 }

@@ -381,7 +381,7 @@ FixtureElement* element(quint16 v, quint16 id, const std::vector<quint16>& funct
     e->setId(id);
     e->name = "El";
     for (const quint16 function : functions) {
-        Parameter p;
+        Quil::Parameter p;
         p.type = function == 0xFFFF ? 4 : 0;
         p.function = function == 0xFFFF ? function : renumbered(function, v);
         p.patchOffset = 0, p.paramWord1 = 1, p.paramWord2 = 255, p.paramWord3 = v >= 78 ? 7 : 0;

@@ -5,6 +5,7 @@
 #include "components/lx_objects/interface/skin_property.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 #include "seltrane_components/os/logger.h"
+#include "tests/support/log_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -58,9 +59,6 @@ void expectLayoutlessValues()
     };
     (check(ObjectRegistry::createValue<T>(T::kTypeCode)), ...);
 }
-
-std::vector<std::string> g_logged;
-void recordLog(int level, qint64, const char* text, void*) { g_logged.push_back(std::to_string(level) + " " + text); }
 
 }  // namespace
 
@@ -129,14 +127,16 @@ TEST(InterfaceModel, ThemeValuesAndImages)
     EXPECT_EQ(dynamic_cast<InterfaceTheme&>(*copy), theme);
 
     theme.setImageData(1, "old");
-    g_logged.clear();
-    addLogHandler(recordLog, nullptr);
-    theme.setImage(1, QImage());
-    removeLogHandler(recordLog);
+    {
+        const LogCapture log;
+        theme.setImage(1, QImage());
+        EXPECT_EQ(log.lines(),
+                  std::vector<LogCapture::Line>({{130,
+                                                  "Interface theme image 1 could not be stored as PNG "
+                                                  "(0x0 pixels); the controls using it show no image "
+                                                  "until it is replaced\n"}}));
+    }
     EXPECT_TRUE(theme.imageData(1).isEmpty());
-    EXPECT_EQ(g_logged,
-              std::vector<std::string> {"130 Interface theme image 1 could not be stored as PNG (0x0 "
-                                        "pixels); the controls using it show no image until it is replaced\n"});
     EXPECT_TRUE(theme.imageData(7).isEmpty());
 }
 

@@ -10,13 +10,6 @@
 
 namespace {
 
-RGBData rgb(int r, int g, int b, int a, int extra, int kind)
-{
-    RGBData c(r, g, b, a);
-    c.extra = quint8(extra), c.kind = quint8(kind);
-    return c;
-}
-
 ColourGradient gradient(std::initializer_list<std::pair<quint16, RGBData>> stops)
 {
     ColourGradient g;

@@ -15,14 +15,6 @@ namespace {
 const char kContour[] = "00c2 0000 0000 0000 00010000 0001";
 const char kEmptyGradient[] = "00b9 0000";
 
-RGBData rgb(int r, int g, int b, int a, int extra, int kind)
-{
-    RGBData c;
-    c.red = quint8(r), c.green = quint8(g), c.blue = quint8(b), c.alpha = quint8(a), c.extra = quint8(extra);
-    c.kind = quint8(kind);
-    return c;
-}
-
 QByteArray typeAndColours(int type, const std::vector<RGBData>& colours)
 {
     return streamBytes([&](OutStream& out) {

@@ -9,7 +9,7 @@ namespace {
 
 const char kImageId[] = "{11111111-2222-4333-8444-555555555555}";
 
-LayoutProperties sampleProperties()
+LayoutProperties sampleLayout()
 {
     LayoutProperties properties;
     properties.size = QSize(1024, 768), properties.backgroundColour = 0xFF112233;
@@ -28,7 +28,7 @@ TEST(Layout, StreamForms)
                   "00000004")
                   .toHex());
     Layout layout;
-    layout.layoutKind = 1, layout.name = QStringLiteral("L"), layout.properties = sampleProperties();
+    layout.layoutKind = 1, layout.name = QStringLiteral("L"), layout.properties = sampleLayout();
     EXPECT_EQ(writtenBytes(layout).toHex(),
               hex("00000001 00000002 004c 00a9 00000400 00000300 ff112233 11111111222243338444555555555555 "
                   "00000002 0070 03 00 ffa0a0a4 00000001 00000004")
@@ -49,7 +49,7 @@ TEST(Layout, OlderPropertiesAndTheSideTable)
         {0, kNewest, "03 00 ffa0a0a4 00000000 00000004"},
     };
     StreamCheck::expectGateReads<LayoutProperties>(layout, kProjectStreamVersion, [](quint16 v) {
-        LayoutProperties expected = sampleProperties();
+        LayoutProperties expected = sampleLayout();
         if (v < 62)
             expected.backgroundImageId = QUuid(), expected.backgroundImagePath.clear();
         return expected;

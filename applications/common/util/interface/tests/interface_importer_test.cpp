@@ -1,6 +1,7 @@
 #include "applications/common/util/interface/interface_importer.h"
 #include "components/archive/resource_registry.h"
 #include "seltrane_components/os/logger.h"
+#include "tests/support/log_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +14,6 @@
 
 namespace {
 
-std::vector<std::string> g_logged;
-void recordLog(int level, qint64, const char* text, void*) { g_logged.push_back(std::to_string(level) + " " + text); }
-
 QByteArray contentOf(const QString& path)
 {
     QFile file(path);
@@ -25,17 +23,9 @@ QByteArray contentOf(const QString& path)
 // A registry and a log of its own for each case.
 struct ImportScope
 {
-    ImportScope()
-    {
-        ResourceRegistry::instance()->clear();
-        g_logged.clear();
-        addLogHandler(recordLog, nullptr);
-    }
-    ~ImportScope()
-    {
-        removeLogHandler(recordLog);
-        ResourceRegistry::instance()->clear();
-    }
+    ImportScope() { ResourceRegistry::instance()->clear(); }
+    ~ImportScope() { ResourceRegistry::instance()->clear(); }
+    const LogCapture log;
 };
 
 }  // namespace
@@ -74,7 +64,7 @@ TEST(InterfaceImporter, FontsStayInsideTheirFolderUnderNamesOfTheirOwn)
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(again[0].fileName, QStringLiteral("a_b-3.ttf"));
     EXPECT_EQ(contentOf(folder.filePath(QStringLiteral("a_b.ttf"))), QByteArray("font ab"));
-    EXPECT_TRUE(g_logged.empty());
+    EXPECT_TRUE(scope.log.lines().empty());
 }
 
 TEST(InterfaceImporter, FontsThatCannotBeWrittenAreLoggedAndNotRegistered)
@@ -89,7 +79,7 @@ TEST(InterfaceImporter, FontsThatCannotBeWrittenAreLoggedAndNotRegistered)
     EXPECT_TRUE(written.empty());
     EXPECT_EQ(ResourceRegistry::instance()->count(), 0);
     const std::string reason = ": cannot create the folder " + blocker.fileName().toStdString() + "\n";
-    EXPECT_EQ(g_logged,
-              (std::vector<std::string> {"130 Ignoring interface font Sans" + reason,
-                                         "130 Ignoring interface font Mono" + reason}));
+    EXPECT_EQ(scope.log.lines(),
+              (std::vector<LogCapture::Line> {{130, "Ignoring interface font Sans" + reason},
+                                              {130, "Ignoring interface font Mono" + reason}}));
 }
