@@ -3,7 +3,9 @@
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/app_style.h"
 #include "applications/morvant/main_window.h"
+#include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/load_fixture_libraries.h"
+#include "components/fixture_library/online_fixture_library.h"
 #include "seltrane_components/os/command_line.h"
 #include "seltrane_components/os/logger.h"
 
@@ -43,6 +45,7 @@ void ShowConverterApp::start()
     m_window = new MainWindow(this);
     // After the window: the log handler shows nothing before it exists.
     loadFixtureLibraries();
+    connectOnlineFixtureLibrary(OnlineFixtureLibrary::instance(), FixtureLibrary::instance());
     m_window->restoreGeometry();
     m_window->show();
     if (!m_inputPath.isEmpty())

@@ -2,7 +2,8 @@
 // the conversion driver in one. Its constructor sets the names under which
 // the settings live, installs the style, reads the command line and queues
 // start(); start() connects the logger to the main window, loads the fixture
-// library and the KiNET list, shows the window and, when the command line
+// library and the KiNET list, lets the online fixture library's downloads
+// into the fixture library, shows the window and, when the command line
 // named a show, converts it at once. When the
 // event loop ends, onAboutToQuit() closes the output project, disconnects
 // the logger and deletes the window.

@@ -103,6 +103,17 @@ void FixtureLibrary::load(const QString& systemFolder, const QString& userFolder
         loadFolder(source, messages);
 }
 
+void FixtureLibrary::reloadLists(MessageHandler& messages)
+{
+    m_manufacturers.clear();
+    m_functions.clear();
+    m_colours.clear();
+    for (const Source source : {kSystem, kDownloads, kUser}) {
+        if (!m_folders[source].isEmpty())
+            loadLists(m_folders[source], messages);
+    }
+}
+
 void FixtureLibrary::loadFolder(Source source, MessageHandler& messages)
 {
     const QString& folder = m_folders[source];
@@ -211,6 +222,26 @@ FixtureLibrary::ModelPtr FixtureLibrary::findByUuid(const QUuid& uuid) const
 {
     const auto found = m_uuidModels.find(uuid);
     return found == m_uuidModels.end() ? nullptr : found->second.model;
+}
+
+std::map<FixtureModelKey, FixtureLibrary::ModelPtr> FixtureLibrary::models() const
+{
+    std::map<FixtureModelKey, ModelPtr> models;
+    for (const auto& [key, entry] : m_models)
+        models.emplace_hint(models.end(), key, entry.model);
+    return models;
+}
+
+quint16 FixtureLibrary::freeUserModelId(quint16 manufacturerId) const
+{
+    constexpr quint16 kMaxModelId = 1023;
+    quint16 free = 0;
+    for (auto it = m_models.lower_bound(FixtureModelKey {manufacturerId, 0, 0});
+         it != m_models.end() && it->first.manufacturerId == manufacturerId && free <= kMaxModelId; ++it) {
+        if (it->second.source == kUser && it->first.modelId == free)
+            ++free;
+    }
+    return free <= kMaxModelId ? free : FixtureModelSpec::kInvalidId;
 }
 
 void FixtureLibrary::addProjectModel(const FixtureModelKey& key, const FixtureModel& model)

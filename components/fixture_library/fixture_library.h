@@ -54,10 +54,17 @@ public:
     ModelPtr find(const FixtureModelKey& key) const;
     // A model by its UUID, also one with product id 65535.
     ModelPtr findByUuid(const QUuid& uuid) const;
+    // Every model known by its key, in key order.
+    std::map<FixtureModelKey, ModelPtr> models() const;
+    // The lowest model id (0 to 1023) that no model of the user library
+    // takes for the manufacturer; 65535 when all are taken.
+    quint16 freeUserModelId(quint16 manufacturerId) const;
 
     const std::map<quint16, FixtureLibraryTypes::Manufacturer>& manufacturers() const { return m_manufacturers; }
     const std::map<quint32, FixtureLibraryTypes::Function>& functions() const { return m_functions; }
     const std::map<QString, QRgb>& colours() const { return m_colours; }
+    // Reads the lists of the loaded folders again, in their order.
+    void reloadLists(MessageHandler& messages);
 
     // The fixture models the converted project holds, by key; a second model
     // under one key replaces the first. Cleared when the project closes.

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPolygonF>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
