@@ -17,6 +17,7 @@
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
 #include "components/lx_objects/fixtures/pixel_matrix.h"
+#include "components/lx_objects/interface/interface_font.h"
 #include "components/lx_objects/interface/interface_objects.h"
 #include "components/lx_objects/interface/interface_theme.h"
 #include "components/lx_objects/interface/skin_property.h"
@@ -29,12 +30,15 @@
 #include "components/lx_objects/media/pixture_container.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/cuelist.h"
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
 #include "components/lx_objects/programming/io_meta_types.h"
+#include "components/lx_objects/programming/look.h"
 #include "components/lx_objects/programming/particle_system.h"
 #include "components/lx_objects/programming/preset_categories.h"
+#include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/programming/timeline.h"
 #include "components/lx_objects/programming/trigger.h"
@@ -46,6 +50,7 @@
 #include "components/lx_objects/project/custom_properties.h"
 #include "components/lx_objects/project/directories.h"
 #include "components/lx_objects/project/ethernet_sources.h"
+#include "components/lx_objects/project/fx_table.h"
 #include "components/lx_objects/project/gui_features.h"
 #include "components/lx_objects/project/layout.h"
 #include "components/lx_objects/project/location_data.h"
@@ -53,6 +58,7 @@
 #include "components/lx_objects/project/object_folder.h"
 #include "components/lx_objects/project/project_properties.h"
 #include "components/lx_objects/project/project_provenance.h"
+#include "components/lx_objects/project/project_replication.h"
 #include "components/lx_objects/project/resource_keys.h"
 #include "components/lx_objects/project/timecode_buses.h"
 #include "components/lx_objects/views/new_interface_data.h"
@@ -146,7 +152,12 @@ void registerProjectTypes()
         valueRecord<TriggerWildcard>(QStringLiteral("TriggerWildcard")),
         valueRecord<LayoutProperties>(QStringLiteral("LayoutProperties")),
         objectRecord<TriggerDirectory>(QStringLiteral("TriggerDirectory")),
+        valueRecord<Lkel>(QStringLiteral("Lkel")),
+        valueRecord<LookSequence>(QStringLiteral("LookSequence")),
+        valueRecord<Look>(QStringLiteral("Look")),
+        valueRecord<Cue>(QStringLiteral("Cue")),
         valueRecord<TimelineOptions>(QStringLiteral("TimelineOptions")),
+        objectRecord<Cuelist>(QStringLiteral("Cuelist")),
         objectRecord<WebInterfaceProperties>(QStringLiteral("WebInterfaceProperties")),
         valueRecord<PixmatFixtureInfo>(QStringLiteral("PixmatFixtureInfo")),
         objectRecord<ObjectFolder>(QStringLiteral("ObjectFolder")),
@@ -161,6 +172,7 @@ void registerProjectTypes()
         valueRecord<DaliTestSchedule>(QStringLiteral("DaliTestSchedule")),
         objectRecord<Universe>(QStringLiteral("Universe")),
         valueRecord<UniverseKey>(QStringLiteral("Universe")),
+        objectRecord<Scene>(QStringLiteral("Scene")),
         valueRecord<TimelineTransformData>(QStringLiteral("TimelineTransformData")),
         valueRecord<TimelineEl>(QStringLiteral("TimelineEl")),
         valueRecord<ContourParameters>(QStringLiteral("ContourParameters")),
@@ -178,10 +190,14 @@ void registerProjectTypes()
         valueRecord<LegacyBitmapFontMetrics>(QStringLiteral("LegacyBitmapFontMetrics")),
         valueRecord<DaliTestSettings>(QStringLiteral("DaliTestSettings")),
         objectRecord<TextSlotValues>(QStringLiteral("TextSlotValues")),
+        objectRecord<CrossfadePath>(QStringLiteral("CrossfadePath")),
+        objectRecord<FxTable>(QStringLiteral("FxTable")),
+        objectRecord<DimmerCurve>(QStringLiteral("DimmerCurve")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         objectRecord<NonLocalControllerAddresses>(QStringLiteral("NonLocalControllerAddresses")),
         objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
+        valueRecord<LookFragment>(QStringLiteral("LookFragment")),
         valueRecord<GzePatchRecord>(QStringLiteral("GzePatchRecord")),
         valueRecord<ContentTarget>(QStringLiteral("ContentTarget")),
         valueRecord<FreeUserNumbers>(QStringLiteral("FreeUserNumbers")),
@@ -204,6 +220,8 @@ void registerProjectTypes()
         valueRecord<NewInterfacePageData>(QStringLiteral("NewInterfacePageData")),
         valueRecord<NavigationButtonData>(QStringLiteral("NavigationButtonData")),
         valueRecord<ParticleSystem>(QStringLiteral("ParticleSystem")),
+        valueRecord<CueMacro>(QStringLiteral("CueMacro")),
+        valueRecord<DaliEl>(QStringLiteral("DaliEl")),
         objectRecord<IoModule>(QStringLiteral("IoModule")),
         valueRecord<IoMPropertyEditorTemplate>(QStringLiteral("IoMPropertyEditorTemplate")),
         valueRecord<IoMPropertyTemplate>(QStringLiteral("IoMPropertyTemplate")),
@@ -213,8 +231,10 @@ void registerProjectTypes()
         valueRecord<IoMPackage>(QStringLiteral("IoMPackage")),
         objectRecord<IoMTypeTracker>(QStringLiteral("IoMTypeTracker")),
         valueRecord<SourceCodeEditorData>(QStringLiteral("SourceCodeEditorData")),
+        objectRecord<InterfaceFont>(QStringLiteral("InterfaceFont")),
         valueRecord<NewInterfaceData>(QStringLiteral("NewInterfaceData")),
         valueRecord<FixtureModelKey>(QStringLiteral("RDMKey")),
+        valueRecord<LookSelection>(QStringLiteral("Look")),
         valueRecord<DuplicateChanInfo>(QStringLiteral("DuplicateChanInfo")),
         objectRecord<IoMManagerState>(QStringLiteral("IoMManagerState")),
         valueRecord<IoMTypeKey>(QStringLiteral("IoMTypeKey")),
@@ -222,6 +242,7 @@ void registerProjectTypes()
         valueRecord<WaypointSection>(QStringLiteral("WaypointSection")),
         objectRecord<PatchViewState>(QStringLiteral("PatchViewState")),
         valueRecord<Glyph>(QStringLiteral("BitmapFont")),
+        objectRecord<ProjectReplication>(QStringLiteral("ProjectReplication")),
         objectRecord<Vux::Project>(QStringLiteral("Vux")),
         objectRecord<Vux::Panorama>(QStringLiteral("Vux")),
         objectRecord<Vux::PanoramaViewState>(QStringLiteral("Vux")),

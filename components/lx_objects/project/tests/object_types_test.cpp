@@ -8,9 +8,11 @@
 #include "components/lx_objects/media/pixture_container.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "components/lx_objects/programming/contour_parameters.h"
+#include "components/lx_objects/programming/cuelist.h"
 #include "components/lx_objects/programming/custom_preset.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/dynamic_text.h"
+#include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/programming/timeline.h"
 #include "components/lx_objects/programming/trigger_values.h"
 #include "components/lx_objects/project/layout.h"
@@ -92,7 +94,7 @@ TEST(ObjectTypes, ValueRowsMatchTheirClasses)
                     ConstChanInfo, PatchPointData, FixtureModelSpec, PatchMapEntry, FixtureModelElement, HueTable,
                     FixtureModelKey, DuplicateChanInfo, LayoutProperties, BitmapFont, LegacyBitmapFontMetrics,
                     FreeUserNumbers, Pixture, Glyph, TimelineProperties, TimelineOptions, TimelineEl, Waypoint,
-                    WaypointSection>();
+                    WaypointSection, Lkel, LookSequence, Look, Cue, LookFragment, CueMacro, DaliEl, LookSelection>();
 }
 
 TEST(ObjectTypes, RegisteredRowsMatchTheTable)
