@@ -5,8 +5,8 @@
 // then default its copy and its comparison, so a member added later is never
 // silently left out of either.
 //
-// A T with a virtual clone() (returning a new T the caller owns) is copied
-// through it, so a pointer to a base copies the derived object whole.
+// A T with a virtual clone() or copy() (returning a new T the caller owns) is
+// copied through it, so a pointer to a base copies the derived object whole.
 //
 // Not synchronised: one thread uses a value at a time, like the object that
 // holds it.
@@ -71,6 +71,8 @@ private:
             return nullptr;
         if constexpr (requires { value->clone(); })
             return value->clone();
+        else if constexpr (requires { value->copy(); })
+            return value->copy();
         else
             return new T(*value);
     }

@@ -4,10 +4,14 @@
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/io_module.h"
+#include "components/lx_objects/controllers/iom_instance.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
+#include "components/lx_objects/dali/dali_interface.h"
+#include "components/lx_objects/dali/dali_monitoring.h"
 #include "components/lx_objects/dali/dali_project_properties.h"
+#include "components/lx_objects/dali/dali_scene.h"
 #include "components/lx_objects/dali/dali_test_schedule.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/fixtures/fixture.h"
@@ -111,6 +115,9 @@ void registerProjectTypes()
         valueRecord<PatchRecord>(QStringLiteral("PatchRecord")),
         valueRecord<FixtureModelElement>(QStringLiteral("FixtureModelElement")),
         objectRecord<Layout>(QStringLiteral("Layout")),
+        valueRecord<DaliGroup>(QStringLiteral("DaliGroup")),
+        objectRecord<DaliScene>(QStringLiteral("DaliScene")),
+        objectRecord<DaliInterface>(QStringLiteral("DaliInterface")),
         valueRecord<InterfaceConfigurationHeader>(QStringLiteral("InterfaceConfigurationHeader")),
         objectRecord<InterfaceConfiguration>(QStringLiteral("InterfaceConfiguration")),
         abstractObjectRecord(InterfaceControl::kTypeCode, QStringLiteral("InterfaceControl")),
@@ -195,6 +202,13 @@ void registerProjectTypes()
         objectRecord<DimmerCurve>(QStringLiteral("DimmerCurve")),
         objectRecord<ResourceKeys>(QStringLiteral("ResourceKeys")),
         objectRecord<NonLocalControllerAddresses>(QStringLiteral("NonLocalControllerAddresses")),
+        valueRecord<DaliMonitoring>(QStringLiteral("DaliMonitoring")),
+        abstractRecord<DaliMonitoring::AbstractBallastData>(DaliMonitoring::AbstractBallastData::kTypeCode,
+                                                            QStringLiteral("DaliMonitoring")),
+        polymorphicRecord<DaliMonitoring::AbstractBallastData, DaliMonitoring::BallastData>(
+            DaliMonitoring::BallastData::kTypeCode, QStringLiteral("DaliMonitoring")),
+        polymorphicRecord<DaliMonitoring::AbstractBallastData, DaliMonitoring::EmergencyBallastData>(
+            DaliMonitoring::EmergencyBallastData::kTypeCode, QStringLiteral("DaliMonitoring")),
         objectRecord<FixtureModel>(QStringLiteral("FixtureModel")),
         objectRecord<Composition>(QStringLiteral("Composition")),
         valueRecord<LookFragment>(QStringLiteral("LookFragment")),
@@ -227,6 +241,7 @@ void registerProjectTypes()
         valueRecord<IoMPropertyTemplate>(QStringLiteral("IoMPropertyTemplate")),
         valueRecord<IoMTriggerConditionActionTemplate>(QStringLiteral("IoMTriggerConditionActionTemplate")),
         valueRecord<IoMConfiguration>(QStringLiteral("IoMConfiguration")),
+        objectRecord<IoMInstance>(QStringLiteral("IoMInstance")),
         valueRecord<IoMContributor>(QStringLiteral("IoMContributor")),
         valueRecord<IoMPackage>(QStringLiteral("IoMPackage")),
         objectRecord<IoMTypeTracker>(QStringLiteral("IoMTypeTracker")),

@@ -1,0 +1,37 @@
+// DaliScene (array 13) is a named set of light levels for DALI fixtures, by
+// the fixture's object id. The project's DaliSceneDirectory gives each scene
+// its user number.
+//
+// Owned by the database like every archive object; one thread edits a copy.
+#ifndef LX_OBJECTS_DALI_DALI_SCENE_H
+#define LX_OBJECTS_DALI_DALI_SCENE_H
+
+#include "components/archive/object_base.h"
+
+#include <QString>
+
+#include <map>
+
+class DaliScene : public Archive::ObjectBase
+{
+public:
+    static constexpr quint32 kTypeCode = 133;
+    static constexpr Archive::ArrayId kArrayId = 13;
+
+    void read(InStream& in) override;
+    void write(OutStream& out) const override;
+    quint32 typeCode() const override { return kTypeCode; }
+    DaliScene* clone() const override { return new DaliScene(*this); }
+
+    bool operator==(const DaliScene&) const = default;
+
+    QString name;
+    std::map<quint32, quint8> levels;  // a fixture met twice in a stream keeps the level read last
+
+private:
+    friend class Archive::FieldAccess;
+    template <class F, class Self>
+    static void fields(F& f, Self& s);
+};
+
+#endif  // LX_OBJECTS_DALI_DALI_SCENE_H
