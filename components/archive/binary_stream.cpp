@@ -5,13 +5,7 @@
 
 #include <stdexcept>
 
-namespace {
-
-constexpr int kDataStreamVersion = QDataStream::Qt_5_4;  // 16
-
-[[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
-
-}  // namespace
+namespace {}  // namespace
 
 // --- BinaryInStream ---------------------------------------------------------
 
@@ -33,7 +27,7 @@ void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteAr
     close();
     openFile(m_file, path);
     m_stream.setDevice(&m_file);
-    m_stream.setVersion(kDataStreamVersion);
+    m_stream.setVersion(StreamCode::kQtDataStreamVersion);
     m_stream.resetStatus();
     m_size = m_file.size();
 
@@ -41,12 +35,12 @@ void BinaryInStream::open(const QString& path, quint16 supportedVersion, QByteAr
         qint64 magic = 0;
         m_stream >> magic;
         if (m_stream.status() != QDataStream::Ok || magic != kMagic)
-            fail("Error file not in valid format");
+            StreamCode::fail("Error file not in valid format");
         qint16 version = 0;
         QByteArray header;
         m_stream >> version >> header;
         if (m_stream.status() != QDataStream::Ok)
-            fail("Error reading file header");
+            StreamCode::fail("Error reading file header");
         if (extra)
             *extra = header;
         acceptVersion(quint16(version), supportedVersion);
@@ -61,7 +55,7 @@ void BinaryInStream::setDevice(QIODevice* device)
     close();
     m_device = device;
     m_stream.setDevice(device);
-    m_stream.setVersion(kDataStreamVersion);
+    m_stream.setVersion(StreamCode::kQtDataStreamVersion);
     m_stream.resetStatus();
     m_size = device && !device->isSequential() ? device->size() : -1;
 }
@@ -139,7 +133,7 @@ quint16 BinaryInStream::peekSection()
     // file drop its buffer and read it again for every object.
     uchar tag[2];
     if (activeDevice()->peek(reinterpret_cast<char*>(tag), 2) != 2)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     return quint16((tag[0] << 8) | tag[1]);
 }
 
@@ -149,7 +143,7 @@ void BinaryInStream::checkStatus()
     // not this stream's.
     const QIODevice* device = activeDevice();
     if (m_stream.status() != QDataStream::Ok || !device || (m_size >= 0 && device->pos() > m_size))
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
 }
 
 qint64 BinaryInStream::bytesRemaining() const
@@ -172,11 +166,11 @@ void BinaryOutStream::open(const QString& path, const QByteArray* extra)
     finish(true);
     createFile(m_file, path);
     m_stream.setDevice(&m_file);
-    m_stream.setVersion(kDataStreamVersion);
+    m_stream.setVersion(StreamCode::kQtDataStreamVersion);
     m_stream.resetStatus();
     m_stream << BinaryInStream::kMagic << qint16(version()) << (extra ? *extra : QByteArray());
     if (m_stream.status() != QDataStream::Ok)
-        fail("Error writing to file");
+        StreamCode::fail("Error writing to file");
 }
 
 void BinaryOutStream::setDevice(QIODevice* device)
@@ -184,7 +178,7 @@ void BinaryOutStream::setDevice(QIODevice* device)
     finish(true);
     m_device = device;
     m_stream.setDevice(device);
-    m_stream.setVersion(kDataStreamVersion);
+    m_stream.setVersion(StreamCode::kQtDataStreamVersion);
     m_stream.resetStatus();
 }
 

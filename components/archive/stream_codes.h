@@ -6,7 +6,15 @@
 
 #include <QtGlobal>
 
+#include <stdexcept>
+
 namespace StreamCode {
+
+// The QDataStream version both encodings use for Qt's own values (Qt 5.4).
+constexpr int kQtDataStreamVersion = 16;
+
+// The streams' fixed failure texts are thrown through one place.
+[[noreturn]] inline void fail(const char* text) { throw std::runtime_error(text); }
 
 enum : quint32 {
     Int32 = 0,

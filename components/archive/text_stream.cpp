@@ -16,13 +16,10 @@
 
 namespace {
 
-constexpr int kDataStreamVersion = QDataStream::Qt_5_4;  // 16, as the binary form
 constexpr int kMaxTagLength = 4096;
 constexpr int kMaxHeaderLineLength = 16 << 20;
 const char kStreamDataStart[] = "<StreamData version=\"";
 const QChar kNewLine = QLatin1Char('\n');
-
-[[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
 
 // The shortest text that reads back as the same value.
 QString formatDouble(double value)
@@ -37,7 +34,7 @@ double parseDouble(const QString& text)
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
     if (!ok)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     return value;
 }
 
@@ -109,7 +106,7 @@ int parseInt(const QString& text)
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     return value;
 }
 
@@ -118,7 +115,7 @@ QStringList splitParts(const QString& text, int count)
 {
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != count)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     return parts;
 }
 
@@ -165,7 +162,7 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
     try {
         QString line;
         if (!readLine(line) || line != QLatin1String(kTextStreamHeader))
-            fail("Error file not in valid format");
+            StreamCode::fail("Error file not in valid format");
         // The StreamData line: the first non-empty one of the next three.
         for (int i = 0; i < 3; ++i) {
             if (!readLine(line) || !line.isEmpty())
@@ -182,7 +179,7 @@ void TextInStream::open(const QString& path, quint16 supportedVersion, QByteArra
         bool ok = false;
         const quint16 version = second < 0 ? 0 : line.mid(first + 1, second - first - 1).toUShort(&ok);
         if (!ok)
-            fail("Error file version information not present");
+            StreamCode::fail("Error file version information not present");
         acceptVersion(version, supportedVersion);
     } catch (...) {
         close();
@@ -222,7 +219,7 @@ bool TextInStream::scanTo(QChar stop, QString* into, int limit)
         const int end = at >= 0 ? at : m_buffer.size();
         if (into) {
             if (limit >= 0 && into->size() + (end - m_bufferPos) > limit)
-                fail("Error reading from file");
+                StreamCode::fail("Error reading from file");
             into->append(m_buffer.constData() + m_bufferPos, end - m_bufferPos);
         }
         m_bufferPos = end;
@@ -252,7 +249,7 @@ bool TextInStream::readLine(QString& line)
         if (c == QLatin1Char('\n'))
             break;
         if (line.size() > kMaxHeaderLineLength)
-            fail("Error file not in valid format");
+            StreamCode::fail("Error file not in valid format");
         line += c;
     }
     if (line.endsWith(QLatin1Char('\r')))
@@ -269,7 +266,7 @@ const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
     const auto endOfData = [&] {
         if (closingExpected != 0xFFFFFFFFu)
             tagMismatch(closingExpected);
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     };
     if (!m_tagOpen && !scanTo(QLatin1Char('<'), nullptr, -1))
         endOfData();
@@ -299,7 +296,7 @@ const TextInStream::Tag& TextInStream::nextTag(quint32 closingExpected)
             bool ok = false;
             tag.code = end < 0 ? 0 : raw.midRef(from, end - from).toUInt(&ok);
             if (!ok)
-                fail("Error reading from file");
+                StreamCode::fail("Error reading from file");
             tag.hasCode = true;
         }
     }
@@ -312,7 +309,7 @@ bool TextInStream::nextTagIsClosing() { return nextTag(0xFFFFFFFFu).closing; }
 quint16 TextInStream::peekSection()
 {
     if (!isOpen())
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     const Tag& tag = nextTag(0xFFFFFFFFu);
     // A closing tag is looked up with its slash, and fails.
     const QString name = tag.raw.left(tag.nameFrom + tag.nameLength);
@@ -334,7 +331,7 @@ quint16 TextInStream::peekSection()
 void TextInStream::beginSection(quint32 code)
 {
     if (!isOpen())
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     const QString& expected = nameOf(code);
     const Tag& tag = nextTag(0xFFFFFFFFu);
     if (tag.closing || tag.name() != expected || (tag.hasCode && tag.code != code))
@@ -345,7 +342,7 @@ void TextInStream::beginSection(quint32 code)
 void TextInStream::endSection(quint32 code)
 {
     if (!isOpen())
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     const QString& expected = nameOf(code);
     const Tag& tag = nextTag(code);
     if (!tag.closing || tag.name() != expected)
@@ -389,7 +386,7 @@ InStream& TextInStream::readInteger(quint32 code, T& value)
         value = T(v);
     }
     if (!ok)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     return *this;
 }
 
@@ -420,10 +417,10 @@ InStream& TextInStream::operator>>(QVariant& value)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QDataStream stream(&buffer);
-    stream.setVersion(kDataStreamVersion);
+    stream.setVersion(StreamCode::kQtDataStreamVersion);
     VariantCodec::read(stream, value);
     if (stream.status() != QDataStream::Ok)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     return *this;
 }
 
@@ -532,22 +529,22 @@ int TextInStream::readRaw(char* data, int length)
     if (length <= 0)
         return 0;
     if (m_hasPending)
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
     QChar c;
     do {
         if (!nextChar(c))
-            fail("Error reading from file");
+            StreamCode::fail("Error reading from file");
     } while (c.isSpace());
     for (int i = 0; i < length; ++i) {
         if (i > 0 && !nextChar(c))
-            fail("Error reading from file");
+            StreamCode::fail("Error reading from file");
         const int high = hexValue(c);
         QChar low;
         if (!nextChar(low))
-            fail("Error reading from file");
+            StreamCode::fail("Error reading from file");
         const int lowValue = hexValue(low);
         if (high < 0 || lowValue < 0)
-            fail("Error reading from file");
+            StreamCode::fail("Error reading from file");
         data[i] = char(high * 16 + lowValue);
     }
     return length;
@@ -556,7 +553,7 @@ int TextInStream::readRaw(char* data, int length)
 void TextInStream::checkStatus()
 {
     if (!isOpen())
-        fail("Error reading from file");
+        StreamCode::fail("Error reading from file");
 }
 
 qint64 TextInStream::bytesRemaining() const
@@ -738,7 +735,7 @@ OutStream& TextOutStream::operator<<(const QVariant& value)
 {
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(kDataStreamVersion);
+    stream.setVersion(StreamCode::kQtDataStreamVersion);
     VariantCodec::write(stream, value);
     return writeElement(StreamCode::Variant, StreamCode::Variant, QString::fromLatin1(bytes.toPercentEncoding()));
 }

@@ -135,8 +135,8 @@ std::optional<quint32> patchGroup(const QString& text)
     return number(text, kMaxPatchGroup);
 }
 
-// A position in cells, as 16.16 fixed point.
-std::optional<qint32> cells(const QString& text)
+// A position in parseCells, as 16.16 fixed point.
+std::optional<qint32> parseCells(const QString& text)
 {
     bool ok = false;
     const double value = text.toDouble(&ok);
@@ -464,8 +464,8 @@ bool Parser::modelKeyword(int keyword, const QString& value)
     }
     case kGeometryKeyword:
         if (const auto parts = fields(value, 2)) {
-            const auto x = cells(parts->at(0));
-            const auto y = cells(parts->at(1));
+            const auto x = parseCells(parts->at(0));
+            const auto y = parseCells(parts->at(1));
             if (x && y) {
                 spec.geometry.emplace_back(*x, *y);
                 return true;

@@ -34,9 +34,9 @@ QString patchGroupName(quint32 group)
     return name.isEmpty() ? QString::number(group) : name;
 }
 
-// A 16.16 position in cells: whole cells as integers, others as the
+// A 16.16 position in cellsText: whole cellsText as integers, others as the
 // shortest decimal that reads back to the same value.
-QString cells(qint32 position)
+QString cellsText(qint32 position)
 {
     if (position % 65536 == 0)
         return QString::number(position / 65536);
@@ -98,7 +98,7 @@ void Writer::definition(const FixtureDefinition& definition)
         line(kGeneratorKeyword,
              QStringLiteral("%1.%2").arg(spec.generatorVersion >> 8).arg(spec.generatorVersion & 0xFF));
     for (const auto& position : spec.geometry)
-        line(kGeometryKeyword, cells(position.first) + QLatin1String(", ") + cells(position.second));
+        line(kGeometryKeyword, cellsText(position.first) + QLatin1String(", ") + cellsText(position.second));
     for (const PatchMapEntry& entry : model.patchMap)
         line(kPatchMapKeyword,
              patchGroupName(entry.patchValue) + QLatin1String(", ") + QString::number(entry.elementIndex));

@@ -13,7 +13,7 @@ SkinPropertyTable buildTable()
 }
 
 template <quint32 SkinCode>
-const SkinPropertyTable& tableOf()
+const SkinPropertyTable& skinTableOf()
 {
     static const SkinPropertyTable table = buildTable();
     return table;
@@ -29,17 +29,17 @@ const SkinPropertyTable& skinPropertyTable(quint32 skinCode)
 {
     switch (skinCode) {
     case 1:
-        return tableOf<1>();
+        return skinTableOf<1>();
     case 2:
-        return tableOf<2>();
+        return skinTableOf<2>();
     case 3:
-        return tableOf<3>();
+        return skinTableOf<3>();
     case 4:
-        return tableOf<4>();
+        return skinTableOf<4>();
     case 6:
-        return tableOf<6>();
+        return skinTableOf<6>();
     case 7:
-        return tableOf<7>();
+        return skinTableOf<7>();
     default:
         break;
     }

@@ -24,22 +24,22 @@ constexpr Bits kBits[Lkel::FieldCount] = {
     {3, 0, 8},  {3, 8, 8},   {3, 16, 8}, {3, 24, 8}, {3, 0, 16},  {3, 16, 16}, {4, 0, 16},  {4, 16, 16},
 };
 
-// One field of a packed word, stored as S: read masked to the field's width.
+// One field of a packedField word, stored as S: read masked to the field's width.
 template <class S, class W>
-struct Packed
+struct PackedField
 {
     W& word;
     Bits bits;
 };
 
 template <class S, class W>
-Packed<S, W> packed(W& word, Bits bits)
+PackedField<S, W> packedField(W& word, Bits bits)
 {
-    return Packed<S, W> {word, bits};
+    return PackedField<S, W> {word, bits};
 }
 
 template <class S>
-InStream& operator>>(InStream& in, Packed<S, quint32> field)
+InStream& operator>>(InStream& in, PackedField<S, quint32> field)
 {
     S value = 0;
     in >> value;
@@ -48,7 +48,7 @@ InStream& operator>>(InStream& in, Packed<S, quint32> field)
 }
 
 template <class S>
-OutStream& operator<<(OutStream& out, Packed<S, const quint32> field)
+OutStream& operator<<(OutStream& out, PackedField<S, const quint32> field)
 {
     return out << S(field.bits.from(field.word));
 }
@@ -132,8 +132,8 @@ void Lkel::setValues(qint32 a, qint32 b, qint32 c)
 template <class F, class Self>
 void Lkel::fields(F& f, Self& s)
 {
-    const auto u8 = [&s](Field field) { return packed<quint8>(s.m_words[kBits[field].word], kBits[field]); };
-    const auto u16 = [&s](Field field) { return packed<quint16>(s.m_words[kBits[field].word], kBits[field]); };
+    const auto u8 = [&s](Field field) { return packedField<quint8>(s.m_words[kBits[field].word], kBits[field]); };
+    const auto u16 = [&s](Field field) { return packedField<quint16>(s.m_words[kBits[field].word], kBits[field]); };
     f(u16(ElementId), u8(FunctionId), u16(SubIndex), u8(Kind), u16(Parameter), u8(CrossfadePath), u8(Flags));
     f(u8(FxTable));
     switch (s.get(Kind)) {
@@ -159,7 +159,7 @@ void Lkel::read(InStream& in)
     Archive::readFields(in, *this);
     const quint16 v = in.version();
     const quint32 kind = get(Kind);
-    // Before the aux byte a kind-6 parameter packed the offset style, the sub
+    // Before the aux byte a kind-6 parameter packedField the offset style, the sub
     // mode with the FX table, and the aux bits.
     if ((v < 57 || v == 62) && kind == 6) {
         const quint32 packedParameter = get(Parameter);

@@ -7,8 +7,8 @@ namespace {
 
 // The report names the place that the design application's own report
 // gives, so that the two read alike.
-const char kReportSource[] = "components/lx_objects/audio_buses";
-constexpr int kUseReportLine = 43;
+const char kAudioReportSource[] = "components/lx_objects/audio_buses";
+constexpr int kAudioUseReportLine = 43;
 
 bool inTable(int index) { return index >= 0 && index < AudioBuses::kCount; }
 
@@ -34,7 +34,7 @@ void AudioBuses::setUsed(int index)
         return;
     AudioBusSetting& setting = m_settings[std::size_t(index)];
     if (setting.isUsed)
-        reportError("Logic error: 'settings[index].isUsed' is TRUE", kUseReportLine, kReportSource);
+        reportError("Logic error: 'settings[index].isUsed' is TRUE", kAudioUseReportLine, kAudioReportSource);
     setting.isUsed = true;
 }
 

@@ -86,7 +86,7 @@ const Entry kDimmerCurveName[] = {
 };
 #undef CURVE
 
-struct Table
+struct EnumNameTable
 {
     const Entry* entries;
     int count;
@@ -94,18 +94,18 @@ struct Table
 };
 
 template <std::size_t N>
-Table table(const Entry (&entries)[N])
+EnumNameTable table(const Entry (&entries)[N])
 {
-    return Table {entries, int(N), entries[0].comment};
+    return EnumNameTable {entries, int(N), entries[0].comment};
 }
 
-Table tableOf(NameTable which)
+EnumNameTable tableOf(NameTable which)
 {
     switch (which) {
     case NameTable::XFadePath:
         return table(kXFadePath);
     case NameTable::XFadePathShort: {
-        Table shorter = table(kXFadePath);
+        EnumNameTable shorter = table(kXFadePath);
         --shorter.count;  // without "Unknown"
         return shorter;
     }
@@ -128,7 +128,7 @@ Table tableOf(NameTable which)
     case NameTable::DimmerCurveName:
         return table(kDimmerCurveName);
     }
-    return Table {nullptr, 0, ""};
+    return EnumNameTable {nullptr, 0, ""};
 }
 
 }  // namespace
@@ -139,7 +139,7 @@ const char* nameTableContext(NameTable which) { return tableOf(which).context; }
 
 QString nameTableEntry(NameTable which, int index)
 {
-    const Table found = tableOf(which);
+    const EnumNameTable found = tableOf(which);
     if (index < 0 || index >= found.count)
         return QString();
     return QString::fromUtf8(found.entries[index].source);

@@ -7,8 +7,8 @@ namespace {
 
 // The reports name the place that the design application's own reports
 // give, so that the two read alike.
-const char kReportSource[] = "components/lx_objects/timecode_buses";
-constexpr int kUseReportLine = 51;
+const char kTimecodeReportSource[] = "components/lx_objects/timecode_buses";
+constexpr int kTimecodeUseReportLine = 51;
 constexpr int kReleaseReportLine = 62;
 
 }  // namespace
@@ -54,7 +54,7 @@ void TimecodeBuses::use(int index)
     if (!setting)
         return;
     if (setting->isUsed)
-        reportError("Logic error: 'settings[index].isUsed' is TRUE", kUseReportLine, kReportSource);
+        reportError("Logic error: 'settings[index].isUsed' is TRUE", kTimecodeUseReportLine, kTimecodeReportSource);
     setting->isUsed = true;
 }
 
@@ -64,7 +64,7 @@ void TimecodeBuses::release(int index)
     if (!setting)
         return;
     if (!setting->isUsed)
-        reportError("Logic error: 'settings[index].isUsed' is FALSE", kReleaseReportLine, kReportSource);
+        reportError("Logic error: 'settings[index].isUsed' is FALSE", kReleaseReportLine, kTimecodeReportSource);
     setting->isUsed = false;
 }
 
