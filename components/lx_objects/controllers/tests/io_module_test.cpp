@@ -155,6 +155,7 @@ TEST(IoModule, EveryGateAndTheNewestBytes)
          {0, 2, "7fffffff", kCountTooLarge, "0008 00000002 00000002 0073"},  // properties
          {0, 0, "58", "Error reading from file", "53657269616c5265736f7572636500"}});
     const IoModule newest = sampleModule();
+    EXPECT_EQ(writtenBytes(*std::unique_ptr<IoModule>(newest.clone())), writtenBytes(newest));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(newest.configuration, kProjectStreamVersion));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(newest.configuration.templatesFor(18)[0], kProjectStreamVersion));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(newest.configuration.propertyTemplates[0], kProjectStreamVersion));

@@ -300,7 +300,8 @@ TEST(PresetData, OlderLayoutsAndTheirConversions)
     const RGBData c0 = rgb(1, 2, 3, 4, 5, 0);
     const RGBData c1 = rgb(6, 7, 8, 9, 10, 0);
     const auto olderScale = [](quint16 v) { return v < 58 || v == 62; };
-    const std::vector<Chunk> scaleEdges = {{0, 58, ""}, {62, 63, ""}};
+    // The last two only add versions to read at: 60 keeps the count.
+    const std::vector<Chunk> scaleEdges = {{0, 58, ""}, {62, 63, ""}, {60, 61, ""}};
     const auto type6 = [&](const char* name, const std::vector<RGBData>& colours, const char* stored, quint32 newer,
                            quint32 older) {
         std::vector<Chunk> part = {
@@ -394,7 +395,8 @@ TEST(PresetData, OlderLayoutsAndTheirConversions)
          {{0, kNewest, "00000001 01 00000003 fffffffc fffffffb 06 0007 08 09"},
           {105, 109, "00000001 00000002 00000003 00000004"},
           {109, kNewest, "0000000a 0000000b 0000000c 0000000d"},
-          {120, kNewest, "000e"}},
+          {120, kNewest, "000e"},
+          {106, 107, ""}},  // adds 106 to the versions read
          [&](quint16 v) {
              PresetPart200 p {1, true, 3, -4, -5, 6, 7, 8, 9};
              if (v >= 109)
@@ -418,7 +420,8 @@ TEST(PresetData, OlderLayoutsAndTheirConversions)
          {{0, kNewest, kept(hex("01 00000384 0003 fffffffc 02") + blockBytes(contour()))},
           {100, kNewest, "07"},
           scaleEdges[0],
-          scaleEdges[1]},
+          scaleEdges[1],
+          scaleEdges[2]},
          [&](quint16 v) {
              return preset(
                  209, coloursAt(three, v),

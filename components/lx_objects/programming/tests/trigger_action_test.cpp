@@ -196,6 +196,72 @@ TEST(TriggerAction, TypeChanges)
     }
 }
 
+TEST(TriggerAction, KeyRulesAndSelections)
+{
+    // Each key rule on both sides, in both variants: type, key before, key
+    // after (newly made | converted), the selection then.
+    const qint32 stays = 9;
+    const struct
+    {
+        int type;
+        RDKey before, after, afterAlt;
+        qint32 selection;
+    } keys[] = {
+        {20, {103, 2}, {103, 2}, {103, 2}, RemoteDeviceControllerSelection},
+        {20, {104, 2}, {100, 0}, {100, 0}, stays},
+        {22, {100, 5}, {100, 1}, {100, 1}, stays},
+        {22, {105, 3}, {105, 1}, {105, 1}, RemoteDeviceControllerSelection},
+        {22, {101, 3}, {100, 1}, {100, 1}, stays},
+        {23, {102, 4}, {102, 4}, {102, 4}, RemoteDeviceControllerSelection},
+        {23, {101, 4}, {255, 1}, {255, 0}, RemoteDeviceControllerSelection},
+        {29, {105, 3}, {105, 3}, {105, 3}, RemoteDeviceControllerSelection},
+        {29, {100, 3}, {105, 0}, {105, 0}, RemoteDeviceControllerSelection},
+        {30, {107, 2}, {107, 2}, {107, 2}, RemoteDeviceControllerSelection},
+        {30, {105, 2}, {104, 1}, {104, 0}, RemoteDeviceControllerSelection},
+    };
+    for (const auto& row : keys) {
+        for (const bool altDefaults : {false, true}) {
+            TriggerActionData b = readAs(12, stays, {}, row.before);
+            setTriggerActionType(b, row.type, altDefaults);
+            EXPECT_EQ(b.remoteDevice, altDefaults ? row.afterAlt : row.after) << row.type << " " << altDefaults;
+            EXPECT_EQ(b.controllerSelection, row.selection) << row.type << " " << altDefaults;
+        }
+    }
+
+    // A selection is fixed by the new type, reset to the default when the old
+    // type fixed one or the new type takes it, and kept otherwise.
+    const RDKey local {100, 0}, remote {101, 0};
+    const struct
+    {
+        int from;
+        RDKey key;
+        int to;
+        qint32 selection;
+    } selections[] = {
+        {35, remote, 24, DaliControllerSelection},
+        {35, remote, 39, FixedControllerSelection},
+        {35, remote, 46, IoModuleControllerSelection},
+        {24, remote, 35, DefaultControllerSelection},
+        {21, remote, 47, DefaultControllerSelection},
+        {30, remote, 10, DefaultControllerSelection},
+        {20, local, 35, stays},
+        {20, remote, 35, DefaultControllerSelection},
+        {46, remote, 35, stays},  // the IO-module selection is not among those that release it
+        {35, remote, 10, stays},
+        {35, remote, 12, stays},
+        {35, remote, 11, DefaultControllerSelection},
+        {35, remote, 19, DefaultControllerSelection},
+        {35, remote, 44, DefaultControllerSelection},
+        {35, remote, 45, stays},
+        {35, remote, 48, DefaultControllerSelection},
+    };
+    for (const auto& row : selections) {
+        TriggerActionData b = readAs(row.from, stays, {}, row.key);
+        setTriggerActionType(b, row.to, false);
+        EXPECT_EQ(b.controllerSelection, row.selection) << row.from << " -> " << row.to;
+    }
+}
+
 TEST(TriggerAction, Gates)
 {
     const auto check = [](const std::string& layout, const std::function<TriggerActionData(quint16)>& want) {

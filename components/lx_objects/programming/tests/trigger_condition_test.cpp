@@ -49,7 +49,8 @@ TEST(TriggerCondition, TypeChangesAndSelectors)
     for (const auto& [type, from, to] :
          {std::tuple(7, key(105, 4), key(100, 1)), std::tuple(7, key(101, 4), key(101, 4)),
           std::tuple(9, key(101, 4), key(101, 0)), std::tuple(11, key(101, 3), key(104, 0)),
-          std::tuple(11, key(107, 3), key(107, 3))}) {
+          std::tuple(11, key(107, 3), key(107, 3)), std::tuple(6, key(102, 4), key(102, 4)),
+          std::tuple(8, key(103, 2), key(100, 1)), std::tuple(10, key(103, 2), key(103, 2))}) {
         b = TriggerConditionData(), b.remoteDevice = from, setTriggerConditionType(b, type);
         EXPECT_EQ(b.remoteDevice, to) << type;
     }
