@@ -62,9 +62,12 @@ TEST(RemoteDevice, StreamFormOfEachType)
     dsx08.dsxIo()->wordA = 1, dsx08.dsxIo()->wordB = 2, dsx08.dsxIo()->flagA = true, back = dsx08;
     ASSERT_EQ(readBytes(back, writtenBytes(dsx08)), 0);
     EXPECT_EQ(back, dsx08);
-    ASSERT_EQ(readBytes(back, hex("00a2 69 00 ffffffff 0008 00000000 00 07")), 0);
-    EXPECT_EQ(*back.dsxAudio(), (DsxAudioSettings {0, 0, 0, 0, 0, 7, 0}));
-    EXPECT_EQ(back.texts(), (std::map<quint32, QString> {{0, QString()}}));
+    for (const quint16 version : {quint16(138), kProjectStreamVersion}) {
+        back = dsx08;
+        ASSERT_EQ(readBytes(back, hex("00a2 69 00 ffffffff 0008 00000000 00 07"), version), 0);
+        EXPECT_EQ(*back.dsxAudio(), (DsxAudioSettings {0, 0, 0, 0, 0, 7, 0})) << version;
+        EXPECT_EQ(back.texts(), (std::map<quint32, QString> {{0, QString()}})) << version;
+    }
 
     // The text count, the type and the audio mode each select what follows.
     const std::string shortRead = "Error reading from file";
