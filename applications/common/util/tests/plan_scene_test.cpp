@@ -283,6 +283,22 @@ TEST_F(PlanSceneTest, ZoomLevelAndZoomToRect)
         EXPECT_GE(controller.zoomLevel(), maximum * 95 / 100) << base;
         EXPECT_NEAR(view.transform().m11(), base * controller.zoomLevel() / 100, base / 100);
     }
+    // No base scale, or no zoom allowed at all: the rectangle is left alone.
+    PlanView view(&scene);
+    view.resize(300, 300);
+    view.setTransformController(&controller);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (const auto& [base, maximum] : {std::pair(0.0, 1000u), std::pair(1.0, 0u)}) {
+        controller.setZoomRange(0, maximum);
+        controller.setZoomLevel(maximum / 10);
+        view.setBaseScale(base);
+        view.setTransform(QTransform::fromScale(0.5, 0.5));
+        view.zoomToRect({500, 500, 1, 1});
+        EXPECT_EQ(std::pair(controller.zoomLevel(), view.transform()),
+                  std::pair(maximum / 10, QTransform::fromScale(0.5, 0.5)))
+            << base;
+    }
 }
 
 TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
