@@ -335,6 +335,14 @@ TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
              s.key(Qt::Key_Escape), s.release({120, 120});
          },
          {"pressed 1", "rect 1", "apply 0 ", "released"}},
+        {[](RecordingScene& s) {  // Ctrl+D during an item drag: no copies moved after it ends
+             s.onPress = RecordingScene::Drag, s.duplicates = true;
+             s.press({100, 100}), s.move({110, 100});
+             s.key(Qt::Key_D, Mod::ControlModifier);
+             EXPECT_EQ(s.mode(), PlanScene::ItemDrag);
+             s.release({110, 100});
+         },
+         {"pressed 1", "dragBy 10,0", "move 10,0 id 0 final 1", "finished"}},
         {[](RecordingScene& s) {
              s.m_gridStyle = 1;
              s.key(Qt::Key_Right), s.key(Qt::Key_Right, Mod::ShiftModifier), s.key(Qt::Key_Up);
