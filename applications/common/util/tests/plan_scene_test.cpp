@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QGraphicsRectItem>
+#include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QSignalSpy>
@@ -79,6 +80,16 @@ public:
         return note(QString("move %1,%2 id %3 final %4").arg(d.x()).arg(d.y()).arg(id).arg(f));
     }
     void dragFinished() override { log << "finished"; }
+    bool menuTaken = false;
+    bool contextMenuRequested(QGraphicsSceneContextMenuEvent*) override { return note("menu", menuTaken); }
+    void contextMenuUnhandled(QGraphicsSceneContextMenuEvent*) override { log << "menu unhandled"; }
+    void contextMenu(QPointF at)
+    {
+        QGraphicsSceneContextMenuEvent event(QEvent::GraphicsSceneContextMenu);
+        event.setScenePos(at);
+        event.setScreenPos(at.toPoint());
+        QCoreApplication::sendEvent(this, &event);
+    }
 
     // Mouse events as a view delivers them; screen positions equal scene ones.
     static constexpr auto Press = QEvent::GraphicsSceneMousePress, Move = QEvent::GraphicsSceneMouseMove,
@@ -335,6 +346,13 @@ TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
              s.key(Qt::Key_Escape), s.release({120, 120});
          },
          {"pressed 1", "rect 1", "apply 0 ", "released"}},
+        {[](RecordingScene& s) {  // the context menu: the hook, then the items, then the fallback; none in a band
+             s.contextMenu({500, 500});
+             s.menuTaken = true;
+             s.contextMenu({500, 500});
+             s.press({300, 300}), s.move({320, 320}), s.contextMenu({320, 320}), s.release({320, 320});
+         },
+         {"menu", "menu unhandled", "menu", "pressed 1", "rect 1", "apply 0 "}},
         {[](RecordingScene& s) {  // Ctrl+D during an item drag: no copies moved after it ends
              s.onPress = RecordingScene::Drag, s.duplicates = true;
              s.press({100, 100}), s.move({110, 100});
