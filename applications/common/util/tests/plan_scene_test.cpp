@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QGraphicsRectItem>
+#include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QSignalSpy>
@@ -79,6 +80,16 @@ public:
         return note(QString("move %1,%2 id %3 final %4").arg(d.x()).arg(d.y()).arg(id).arg(f));
     }
     void dragFinished() override { log << "finished"; }
+    bool menuTaken = false;
+    bool contextMenuRequested(QGraphicsSceneContextMenuEvent*) override { return note("menu", menuTaken); }
+    void contextMenuUnhandled(QGraphicsSceneContextMenuEvent*) override { log << "menu unhandled"; }
+    void contextMenu(QPointF at)
+    {
+        QGraphicsSceneContextMenuEvent event(QEvent::GraphicsSceneContextMenu);
+        event.setScenePos(at);
+        event.setScreenPos(at.toPoint());
+        QCoreApplication::sendEvent(this, &event);
+    }
 
     // Mouse events as a view delivers them; screen positions equal scene ones.
     static constexpr auto Press = QEvent::GraphicsSceneMousePress, Move = QEvent::GraphicsSceneMouseMove,
@@ -283,6 +294,22 @@ TEST_F(PlanSceneTest, ZoomLevelAndZoomToRect)
         EXPECT_GE(controller.zoomLevel(), maximum * 95 / 100) << base;
         EXPECT_NEAR(view.transform().m11(), base * controller.zoomLevel() / 100, base / 100);
     }
+    // No base scale, or no zoom allowed at all: the rectangle is left alone.
+    PlanView view(&scene);
+    view.resize(300, 300);
+    view.setTransformController(&controller);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (const auto& [base, maximum] : {std::pair(0.0, 1000u), std::pair(1.0, 0u)}) {
+        controller.setZoomRange(0, maximum);
+        controller.setZoomLevel(maximum / 10);
+        view.setBaseScale(base);
+        view.setTransform(QTransform::fromScale(0.5, 0.5));
+        view.zoomToRect({500, 500, 1, 1});
+        EXPECT_EQ(std::pair(controller.zoomLevel(), view.transform()),
+                  std::pair(maximum / 10, QTransform::fromScale(0.5, 0.5)))
+            << base;
+    }
 }
 
 TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
@@ -319,6 +346,21 @@ TEST_F(PlanSceneTest, SelectionKeysAndClickCounting)
              s.key(Qt::Key_Escape), s.release({120, 120});
          },
          {"pressed 1", "rect 1", "apply 0 ", "released"}},
+        {[](RecordingScene& s) {  // the context menu: the hook, then the items, then the fallback; none in a band
+             s.contextMenu({500, 500});
+             s.menuTaken = true;
+             s.contextMenu({500, 500});
+             s.press({300, 300}), s.move({320, 320}), s.contextMenu({320, 320}), s.release({320, 320});
+         },
+         {"menu", "menu unhandled", "menu", "pressed 1", "rect 1", "apply 0 "}},
+        {[](RecordingScene& s) {  // Ctrl+D during an item drag: no copies moved after it ends
+             s.onPress = RecordingScene::Drag, s.duplicates = true;
+             s.press({100, 100}), s.move({110, 100});
+             s.key(Qt::Key_D, Mod::ControlModifier);
+             EXPECT_EQ(s.mode(), PlanScene::ItemDrag);
+             s.release({110, 100});
+         },
+         {"pressed 1", "dragBy 10,0", "move 10,0 id 0 final 1", "finished"}},
         {[](RecordingScene& s) {
              s.m_gridStyle = 1;
              s.key(Qt::Key_Right), s.key(Qt::Key_Right, Mod::ShiftModifier), s.key(Qt::Key_Up);

@@ -36,6 +36,7 @@ TEST_F(StyleControlsTest, ScrollBar)
     const std::tuple<int, int, int, int, QRect, QRect, QRect> cases[] = {
         {0, 100, 100, 0, {0, 2, 14, 99}, {0, 0, 14, 2}, {0, 101, 14, 98}},
         {0, 100, 100, 100, {0, 102, 14, 99}, {0, 0, 14, 102}, {0, 201, 14, -2}},
+        {50, 50, 100, 50, {0, 2, 14, 199}, {0, 0, 14, 2}, {0, 201, 14, -2}},         // one value: the whole track
         {100, 0, 100, 50, {0, 2, 14, 199}, {0, 0, 14, 2}, {0, 201, 14, -2}},         // backwards: no division by 0
         {0, 1, 0, 0, {0, 2, 14, 10}, {0, 0, 14, 2}, {0, 12, 14, 187}},               // no page: the shortest slider
         {0, 1 << 30, INT_MAX, 0, {0, 2, 14, 10}, {0, 0, 14, 2}, {0, 12, 14, 187}}};  // a huge range, too

@@ -22,6 +22,8 @@ TEST(ViewStates, FixedFormsWriteTheirGoldenBytes)
     PatchViewState patch;
     EXPECT_EQ(readBytes(patch, hex("0008 00000000")), 0);
     EXPECT_TRUE(patch.valuesByKey.empty());
+    patch.valuesByKey = {{2, -1}, {0xFFFF, 175}};
+    expectStreamForm("0008 #00000002 0002 ffffffff ffff 000000AF", patch);
     EXPECT_EQ(writtenBytes(LayoutManagerState()).toHex(), hex("0006 00000000 FFFFFFFF 0008 00000000").toHex());
 
     // What a new project starts with: the three primaries, the show's colours, its layout's tab.
