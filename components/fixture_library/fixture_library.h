@@ -28,6 +28,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class MessageHandler;
 
@@ -92,16 +93,25 @@ private:
     void loadFolder(Source source, MessageHandler& messages);
     void loadLists(const QString& folder, MessageHandler& messages);
     int addDefinitions(const QString& path, Source source, MessageHandler& messages);
-    // Enters entry unless one of higher precedence, or of the same folder
-    // and an earlier file, holds key; a clash in one folder is reported when
-    // report is set.
+    // Every file's model of a key, best first: higher precedence, then the
+    // earlier file, then the earlier block. The ones behind the first are
+    // kept so that they answer again when a file added again no longer
+    // holds the key.
+    using Entries = std::vector<Entry>;
+
+    // Enters entry behind the entries that beat it; a clash with the entry
+    // that answers, when it is of the same folder, is reported when report
+    // is set.
     template <class Key>
-    void enter(std::map<Key, Entry>& index, const Key& key, const Entry& entry, MessageHandler& messages, bool report);
+    void enter(std::map<Key, Entries>& index, const Key& key, const Entry& entry, MessageHandler& messages,
+               bool report);
+    template <class Key>
+    static void removeFile(std::map<Key, Entries>& index, const QString& path);
     Source sourceOf(const QString& path) const;
 
     QString m_folders[kSourceCount];
-    std::map<FixtureModelKey, Entry> m_models;
-    std::map<QUuid, Entry> m_uuidModels;
+    std::map<FixtureModelKey, Entries> m_models;
+    std::map<QUuid, Entries> m_uuidModels;
     std::map<quint16, FixtureLibraryTypes::Manufacturer> m_manufacturers;
     std::map<quint32, FixtureLibraryTypes::Function> m_functions;
     std::map<QString, QRgb> m_colours;
