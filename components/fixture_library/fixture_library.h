@@ -45,9 +45,9 @@ public:
     void load(const QString& systemFolder, const QString& userFolder, const QString& downloadsFolder,
               MessageHandler& messages);
     // Adds the models of one definition file, as a file of the loaded folder
-    // that holds it (a file elsewhere counts as the user's); a model from the
-    // same file as before replaces its older copy. The number of models the
-    // file gave.
+    // that holds it (a file elsewhere counts as the user's); what the file
+    // gave before is replaced, and a key it no longer holds falls back to the
+    // next file that has it. The number of models the file gave.
     int addFile(const QString& path, MessageHandler& messages);
 
     // The model of the lowest mode of a manufacturer's model; null when none.
