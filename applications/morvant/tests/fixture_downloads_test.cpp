@@ -45,3 +45,12 @@ TEST_F(AppFixture, ADownloadedFixtureReachesTheLibraryAndAFailureTheErrorPane)
     EXPECT_EQ(messages.messages(), QStringList());
     VersionedSettings::instance()->removeGroup("OnlineFixtureLibrary", true);
 }
+
+TEST_F(AppFixture, ClosingTheOutputProjectForgetsItsFixtureModels)
+{
+    FixtureLibrary& library = FixtureLibrary::instance();
+    library.addProjectModel({3, 4, 0}, FixtureModel());
+    ASSERT_EQ(library.projectModels().size(), 1u);
+    driver.closeOutputProject();
+    EXPECT_TRUE(library.projectModels().empty());
+}
