@@ -144,8 +144,8 @@ int FixtureLibrary::addFile(const QString& path, MessageHandler& messages)
 {
     const QString file = absolute(path);
     // The file's earlier models go: what it holds now replaces them.
-    std::erase_if(m_models, [&](const auto& entry) { return entry.second.path == file; });
-    std::erase_if(m_uuidModels, [&](const auto& entry) { return entry.second.path == file; });
+    removeFile(m_models, file);
+    removeFile(m_uuidModels, file);
     return addDefinitions(file, sourceOf(file), messages);
 }
 
@@ -166,32 +166,36 @@ int FixtureLibrary::addDefinitions(const QString& path, Source source, MessageHa
 }
 
 template <class Key>
-void FixtureLibrary::enter(std::map<Key, Entry>& index, const Key& key, const Entry& entry, MessageHandler& messages,
+void FixtureLibrary::enter(std::map<Key, Entries>& index, const Key& key, const Entry& entry, MessageHandler& messages,
                            bool report)
 {
-    const auto found = index.find(key);
-    if (found == index.end()) {
-        index.emplace(key, entry);
-        return;
-    }
-    Entry& present = found->second;
-    if (entry.source != present.source) {
-        if (entry.source > present.source)
-            present = entry;
-        return;
-    }
+    Entries& entries = index[key];
     // One folder: the first file in name order wins, and so does the first
     // block of one file.
-    const bool replaces = entry.path < present.path;
-    const Entry& dropped = replaces ? present : entry;
-    const Entry& kept = replaces ? entry : present;
-    if (report) {
+    const auto beats = [](const Entry& a, const Entry& b) {
+        return a.source != b.source ? a.source > b.source : a.path < b.path;
+    };
+    // A clash is reported against the model that answers, when it is of the
+    // same folder.
+    if (report && !entries.empty() && entries.front().source == entry.source) {
+        const Entry& present = entries.front();
+        const bool replaces = beats(entry, present);
+        const Entry& dropped = replaces ? present : entry;
+        const Entry& kept = replaces ? entry : present;
         const QString fixture = dropped.model->modelSpec.name + QStringLiteral(" (") + keyText(key) + QLatin1Char(')');
         messages.addMessage(
             QObject::tr("Duplicate fixture %1 in %2 (kept %3)").arg(fixture).arg(dropped.path).arg(kept.path));
     }
-    if (replaces)
-        present = entry;
+    entries.insert(std::upper_bound(entries.begin(), entries.end(), entry, beats), entry);
+}
+
+template <class Key>
+void FixtureLibrary::removeFile(std::map<Key, Entries>& index, const QString& path)
+{
+    for (auto it = index.begin(); it != index.end();) {
+        std::erase_if(it->second, [&path](const Entry& entry) { return entry.path == path; });
+        it = it->second.empty() ? index.erase(it) : std::next(it);
+    }
 }
 
 FixtureLibrary::Source FixtureLibrary::sourceOf(const QString& path) const
@@ -209,26 +213,26 @@ FixtureLibrary::ModelPtr FixtureLibrary::find(quint16 manufacturerId, quint16 mo
     const auto lowest = m_models.lower_bound(FixtureModelKey {manufacturerId, modelId, 0});
     if (lowest == m_models.end() || lowest->first.manufacturerId != manufacturerId || lowest->first.modelId != modelId)
         return nullptr;
-    return lowest->second.model;
+    return lowest->second.front().model;
 }
 
 FixtureLibrary::ModelPtr FixtureLibrary::find(const FixtureModelKey& key) const
 {
     const auto found = m_models.find(key);
-    return found == m_models.end() ? nullptr : found->second.model;
+    return found == m_models.end() ? nullptr : found->second.front().model;
 }
 
 FixtureLibrary::ModelPtr FixtureLibrary::findByUuid(const QUuid& uuid) const
 {
     const auto found = m_uuidModels.find(uuid);
-    return found == m_uuidModels.end() ? nullptr : found->second.model;
+    return found == m_uuidModels.end() ? nullptr : found->second.front().model;
 }
 
 std::map<FixtureModelKey, FixtureLibrary::ModelPtr> FixtureLibrary::models() const
 {
     std::map<FixtureModelKey, ModelPtr> models;
-    for (const auto& [key, entry] : m_models)
-        models.emplace_hint(models.end(), key, entry.model);
+    for (const auto& [key, entries] : m_models)
+        models.emplace_hint(models.end(), key, entries.front().model);
     return models;
 }
 
@@ -238,7 +242,7 @@ quint16 FixtureLibrary::freeUserModelId(quint16 manufacturerId) const
     quint16 free = 0;
     for (auto it = m_models.lower_bound(FixtureModelKey {manufacturerId, 0, 0});
          it != m_models.end() && it->first.manufacturerId == manufacturerId && free <= kMaxModelId; ++it) {
-        if (it->second.source == kUser && it->first.modelId == free)
+        if (it->second.front().source == kUser && it->first.modelId == free)
             ++free;
     }
     return free <= kMaxModelId ? free : FixtureModelSpec::kInvalidId;

@@ -28,6 +28,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class MessageHandler;
 
@@ -44,9 +45,9 @@ public:
     void load(const QString& systemFolder, const QString& userFolder, const QString& downloadsFolder,
               MessageHandler& messages);
     // Adds the models of one definition file, as a file of the loaded folder
-    // that holds it (a file elsewhere counts as the user's); a model from the
-    // same file as before replaces its older copy. The number of models the
-    // file gave.
+    // that holds it (a file elsewhere counts as the user's); what the file
+    // gave before is replaced, and a key it no longer holds falls back to the
+    // next file that has it. The number of models the file gave.
     int addFile(const QString& path, MessageHandler& messages);
 
     // The model of the lowest mode of a manufacturer's model; null when none.
@@ -92,16 +93,25 @@ private:
     void loadFolder(Source source, MessageHandler& messages);
     void loadLists(const QString& folder, MessageHandler& messages);
     int addDefinitions(const QString& path, Source source, MessageHandler& messages);
-    // Enters entry unless one of higher precedence, or of the same folder
-    // and an earlier file, holds key; a clash in one folder is reported when
-    // report is set.
+    // Every file's model of a key, best first: higher precedence, then the
+    // earlier file, then the earlier block. The ones behind the first are
+    // kept so that they answer again when a file added again no longer
+    // holds the key.
+    using Entries = std::vector<Entry>;
+
+    // Enters entry behind the entries that beat it; a clash with the entry
+    // that answers, when it is of the same folder, is reported when report
+    // is set.
     template <class Key>
-    void enter(std::map<Key, Entry>& index, const Key& key, const Entry& entry, MessageHandler& messages, bool report);
+    void enter(std::map<Key, Entries>& index, const Key& key, const Entry& entry, MessageHandler& messages,
+               bool report);
+    template <class Key>
+    static void removeFile(std::map<Key, Entries>& index, const QString& path);
     Source sourceOf(const QString& path) const;
 
     QString m_folders[kSourceCount];
-    std::map<FixtureModelKey, Entry> m_models;
-    std::map<QUuid, Entry> m_uuidModels;
+    std::map<FixtureModelKey, Entries> m_models;
+    std::map<QUuid, Entries> m_uuidModels;
     std::map<quint16, FixtureLibraryTypes::Manufacturer> m_manufacturers;
     std::map<quint32, FixtureLibraryTypes::Function> m_functions;
     std::map<QString, QRgb> m_colours;

@@ -11,6 +11,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
+
 using namespace FixtureTemplate;
 
 namespace {
@@ -101,12 +103,21 @@ QString textOf(int id, const QVariant& value)
     }
 }
 
+// A name is one line of printable text: a template file cannot hold most
+// control characters, and a line break would not come back as written.
+QVariant oneLineText(const QString& text)
+{
+    const bool printable =
+        std::none_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    return printable ? QVariant(text) : QVariant();
+}
+
 QVariant fromText(int id, const QString& text)
 {
     const Row& r = row(id);
     switch (r.kind) {
     case Kind::Text:
-        return text;
+        return oneLineText(text);
     case Kind::Number: {
         const auto number = decimalNumber(text, quint32(r.max));
         return number && int(*number) >= r.min ? QVariant(int(*number)) : QVariant();
@@ -151,7 +162,7 @@ QVariant FixtureTemplateParser::checked(int propertyId, const QVariant& value)
     const Row& r = row(propertyId);
     switch (r.kind) {
     case Kind::Text:
-        return value.toString();
+        return oneLineText(value.toString());
     case Kind::Uuid:
         return value.userType() == QMetaType::QUuid ? value : fromText(propertyId, value.toString());
     case Kind::Named:

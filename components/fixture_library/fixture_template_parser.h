@@ -42,9 +42,10 @@ enum Property : int {
 // The standard function id that flag property id offers.
 quint32 functionOf(int propertyId);
 
-// By property id: the name for a QString, an int for a number or a name of a
-// table (class, shape, dimmer curve, white mode 0 balanced, 1 subtractive, 2
-// additive), a bool for a flag, a QUuid for the uuid.
+// By property id: the name for a QString (one line without control
+// characters), an int for a number or a name of a table (class, shape,
+// dimmer curve, white mode 0 balanced, 1 subtractive, 2 additive), a bool
+// for a flag, a QUuid for the uuid.
 using Values = std::array<QVariant, kPropertyCount>;
 
 }  // namespace FixtureTemplate

@@ -114,6 +114,31 @@ TEST_F(FixtureLibraryTest, FoldersTakePrecedenceAndReportCopiesWithinOne)
     EXPECT_EQ(nameOf(held), "Download Two");
 }
 
+TEST_F(FixtureLibraryTest, AFileAddedAgainGivesBackTheModelsItHid)
+{
+    put("system/s.fixture", file({block("Sys Two", 2), block("Uuid Only", 65535)}));
+    put("system/t.fixture", file({block("Sys Two copy", 2)}));
+    put("downloads/d.fixture", file({block("Download Two", 2), block("Download Three", 3)}));
+    EXPECT_EQ(load(),
+              QStringList("Duplicate fixture Sys Two copy (1-2-0) in " + path("system/t.fixture") + " (kept "
+                          + path("system/s.fixture") + ")"));
+    EXPECT_EQ(nameOf(library.find(1, 2)), "Download Two");
+
+    // The download no longer holds model 2: the system library's answers again, not nothing.
+    ConcatenatingMessageHandler messages;
+    put("downloads/d.fixture", file({block("Download Three", 3)}));
+    EXPECT_EQ(library.addFile(path("downloads/d.fixture"), messages), 1);
+    EXPECT_EQ(nameOf(library.find(1, 2)), "Sys Two");
+    EXPECT_EQ(library.models().size(), 2u);
+
+    // The copy reported as a duplicate takes over when the file it lost to gives the model up.
+    put("system/s.fixture", file({block("Sys Five", 5)}));
+    EXPECT_EQ(library.addFile(path("system/s.fixture"), messages), 1);
+    EXPECT_EQ(nameOf(library.find({1, 2, 0})), "Sys Two copy");
+    EXPECT_EQ(nameOf(library.findByUuid(QUuid(QStringLiteral("{00000000-0000-0000-0000-00000000abcd}")))), "(none)");
+    EXPECT_EQ(messages.messages(), QStringList());
+}
+
 TEST_F(FixtureLibraryTest, ProjectModelsAndModelsForAProject)
 {
     put("user/u.fixture", file({block("Spot", 5)}));

@@ -127,6 +127,29 @@ TEST_F(TemplateTest, TemplatesRoundTripThroughTheirFiles)
     }
 }
 
+TEST_F(TemplateTest, NamesAreOneLineOfPrintableText)
+{
+    // A template file cannot hold most control characters, and a line break does not come back as written:
+    // such a name was taken and then refused at the save.
+    FixtureTemplateBuilder builder(library);
+    for (const QString& name : {QStringLiteral("A\x01B"), QStringLiteral("A\r\nB"), QStringLiteral("A\tB")})
+        EXPECT_FALSE(builder.setValue(kName, name)) << qPrintable(name);
+    EXPECT_EQ(builder.value(kName), "New fixture");
+    ASSERT_TRUE(builder.setValue(kName, QStringLiteral("Bar \u00e9 <&>")));
+    QString error;
+    const QString path = dir.filePath("templates/name.xml");
+    ASSERT_TRUE(builder.saveTemplate(path, error)) << qPrintable(error);
+    FixtureTemplateBuilder loaded(library);
+    ASSERT_TRUE(loaded.loadTemplate(path, error)) << qPrintable(error);
+    EXPECT_EQ(loaded.value(kName), QStringLiteral("Bar \u00e9 <&>"));
+
+    QBuffer buffer;
+    buffer.setData("<fixturetemplate version=\"1\"><property id=\"0\">A&#10;B</property></fixturetemplate>");
+    Values values;
+    EXPECT_FALSE(FixtureTemplateParser::read(buffer, values, error));
+    EXPECT_EQ(error, "Line 1: Invalid value A\nB for property 0");
+}
+
 TEST_F(TemplateTest, BuilderFlagsGridsAndPreview)
 {
     FixtureTemplateBuilder builder(library);

@@ -3,6 +3,7 @@
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/message_handler.h"
 #include "components/fixture_library/online_fixture_library.h"
+#include "components/fixture_library/tests/fixture_index_file.h"
 #include "components/fixture_library/tests/http_test_server.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
@@ -10,8 +11,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -37,25 +36,6 @@ const QByteArray kSpot = "version = 1\ncount = 1\nfixture = Spot\nmanuid = 1\nmo
                          "4, 4\ngeometry = 0, 0\nelement = Head\npatchgroup = fixture, 1\nparameter = Intensity, 0\n"
                          "range = 0, 255\n";
 
-// An index holding rows "(manufacturer, model, mode, name, path), ...".
-QByteArray indexBytes(const QString& rows)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("index.sqlite");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "test index");
-        db.setDatabaseName(path);
-        QSqlQuery query(db);
-        EXPECT_TRUE(db.open() && query.exec("PRAGMA user_version = 1"));
-        EXPECT_TRUE(query.exec("CREATE TABLE fixtures(manufacturer_id INTEGER NOT NULL, model_id INTEGER NOT NULL, "
-                               "mode_id INTEGER NOT NULL DEFAULT 0, name TEXT NOT NULL, path TEXT NOT NULL, "
-                               "PRIMARY KEY (manufacturer_id, model_id, mode_id))"));
-        EXPECT_TRUE(query.exec("INSERT INTO fixtures VALUES " + rows));
-    }
-    QSqlDatabase::removeDatabase("test index");
-    return fileBytes(path);
-}
-
 const QString kUpdateFiles[] = {"index.sqlite", "manufacturers.csv", "functions.csv", "colours.csv"};
 
 class OnlineLibraryTest : public ::testing::Test
@@ -65,8 +45,8 @@ protected:
     {
         VersionedSettings::instance()->removeGroup("OnlineFixtureLibrary", true);
         server.files = {{"index.sqlite",
-                         {indexBytes("(1, 5, 1, 'n', 'x/other.fixture'), (1, 5, 0, 'n', 'x/spot.fixture'), "
-                                     "(1, 6, 0, 'n', 'x/../../evil.fixture'), (1, 7, 0, 'n', 'moved.fixture')"),
+                         {fixtureIndexBytes("(1, 5, 1, 'n', 'x/other.fixture'), (1, 5, 0, 'n', 'x/spot.fixture'), "
+                                            "(1, 6, 0, 'n', 'x/../../evil.fixture'), (1, 7, 0, 'n', 'moved.fixture')"),
                           "\"i1\""}},
                         {"manufacturers.csv", {"1, Maker, 10\n", "\"m1\""}},
                         {"functions.csv", {"0, Dimmer, i\n", "\"f1\""}},
@@ -236,4 +216,24 @@ TEST_F(OnlineLibraryTest, FailuresKeepTheMirrorAndStoreNoETag)
     EXPECT_EQ(takeRequests(),
               (std::vector<HttpTestServer::Request> {{"x/spot.fixture", "\"s1\""}, {"x/spot.fixture", {}}}));
     EXPECT_EQ(fileBytes(mirror("x/spot.fixture")), kSpot);
+}
+
+TEST_F(OnlineLibraryTest, ANewEndpointDropsTheETagsOfTheOldOne)
+{
+    // Made after the fixture cleared the settings, so the endpoint is on record.
+    OnlineFixtureLibrary first(server.url(), mirror());
+    EXPECT_TRUE(first.update(progress));
+    ASSERT_EQ(etag("colours.csv"), "\"c1\"");
+    // The same endpoint, written without its trailing "/", keeps them.
+    OnlineFixtureLibrary same(QUrl(server.url().toString().chopped(1)), mirror());
+    EXPECT_EQ(etag("colours.csv"), "\"c1\"");
+
+    HttpTestServer other;
+    other.files = server.files;
+    OnlineFixtureLibrary moved(other.url(), mirror());
+    EXPECT_FALSE(etag("colours.csv").isValid());
+    EXPECT_TRUE(moved.update(progress));
+    for (const HttpTestServer::Request& request : other.requests)
+        EXPECT_EQ(request.ifNoneMatch, QByteArray()) << qPrintable(request.path);
+    EXPECT_EQ(other.requests.size(), 4u);
 }
