@@ -1,5 +1,6 @@
 #include "applications/morvant/conversion_driver.h"
 
+#include "applications/morvant/conversion_steps.h"
 #include "applications/morvant/failure_advice.h"
 #include "applications/morvant/output_project.h"
 #include "components/archive/archive_exception.h"
@@ -10,6 +11,7 @@
 #include "components/lx_objects/project/object_types.h"
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/bundler.h"
+#include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_file.h"
 #include "components/quilshow/show/show_kinds.h"
 #include "seltrane_components/os/file_utils.h"
@@ -87,13 +89,17 @@ ConversionDriver::~ConversionDriver()
 
 const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 {
-    // Empty: no kind of item is converted yet. Each step joins this list, in
-    // this order, as its version-2 classes land: controllers, remote devices,
-    // DSX DMX universes, functions, fixtures, the KiNET power-supply merge,
-    // groups, pixel matrices, custom presets, media, dynamic text, timelines,
-    // DALI interfaces and scenes, timecode buses, audio buses, ethernet
-    // sources, scenes from palettes, touch-panel interfaces and triggers.
-    static const std::vector<Step> sequence;
+    // The steps still to come join this list, in this order: fixtures, the
+    // KiNET power-supply merge, groups, pixel matrices, custom presets, media,
+    // dynamic text, timelines, DALI interfaces and scenes, timecode buses,
+    // audio buses, ethernet sources, scenes from palettes, touch-panel
+    // interfaces and triggers.
+    static const std::vector<Step> sequence {
+        {"Converting controllers", &ConversionSteps::convertControllers},
+        {"Converting remote devices", &ConversionSteps::convertRemoteDevices},
+        {"Converting DSX DMX universes", &ConversionSteps::convertDsxDmxUniverses},
+        {"Converting functions", &ConversionSteps::convertFunctions},
+    };
     return sequence;
 }
 
@@ -103,9 +109,10 @@ bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
     m_idMaps.clear();
     m_freeFontNumbers.clear();
 
-    std::vector<unsigned> weights(kProgressSteps, 1);
+    const unsigned stepCount = unsigned(steps().size()) + kFixedProgressSteps;
+    std::vector<unsigned> weights(stepCount, 1);
     if (expandsFirst(path))
-        weights[0] = kProgressSteps - 1;
+        weights[0] = stepCount - 1;
     progress.beginWeighted(weights);
     bool converted = false;
     {
@@ -143,7 +150,7 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         if (stopRequested(progress))
             return false;
         copyOutputResources();
-        progress.setStep(kProgressSteps - 1);
+        progress.setStep(step);
         context.commit();
         return true;
     } catch (const std::exception& error) {
@@ -297,7 +304,7 @@ void ConversionDriver::createOutputProject()
     m_outputProject->create();
 }
 
-void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise(); }
+void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise(*Quil::_gpShow); }
 
 void ConversionDriver::copyOutputResources() { m_outputProject->copyResources(); }
 

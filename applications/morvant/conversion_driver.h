@@ -38,8 +38,10 @@ class ProgressTracker;
 class ConversionDriver
 {
 public:
-    // The stage the conversion reports its progress in.
-    static constexpr unsigned kProgressSteps = 22;
+    // The stage the conversion reports its progress in has one step for each
+    // conversion step and these: loading, creating the project, initialising
+    // it, and copying the resources with the commit.
+    static constexpr unsigned kFixedProgressSteps = 4;
 
     ConversionDriver();
     virtual ~ConversionDriver();
@@ -96,6 +98,8 @@ protected:
     FreeFontNumbers m_freeFontNumbers;
 
 private:
+    friend struct ConversionSteps;
+
     // True, and logged, once the user asked the conversion to stop.
     static bool stopRequested(const ProgressTracker& progress);
     // Expands the version-1 bundle at path into the temporary folder and

@@ -4,6 +4,8 @@ void IdMaps::clear()
 {
     for (auto& kindMap : m_maps)
         kindMap.clear();
+    m_universes.clear();
+    networkPrimaryController = Archive::kNoObjectId;
 }
 
 void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id) { map(kind)[quilId] = id; }
@@ -25,7 +27,18 @@ bool IdMaps::isEmpty() const
         if (!kindMap.empty())
             return false;
     }
-    return true;
+    return m_universes.empty();
+}
+
+Archive::ObjectId IdMaps::findUniverse(quint32 controllerId, const UniverseKey& key) const
+{
+    const auto it = m_universes.find({controllerId, key});
+    return it == m_universes.end() ? Archive::kNoObjectId : it->second;
+}
+
+void IdMaps::insertUniverse(quint32 controllerId, const UniverseKey& key, Archive::ObjectId id)
+{
+    m_universes[{controllerId, key}] = id;
 }
 
 quint32 FreeFontNumbers::take()

@@ -8,6 +8,7 @@
 #define APPLICATIONS_MORVANT_ID_MAPS_H
 
 #include "components/archive/object_base.h"
+#include "components/lx_objects/controllers/universe.h"
 
 #include <QtGlobal>
 
@@ -16,12 +17,18 @@
 #include <map>
 #include <set>
 
-// One map per kind of version-1 item that other items refer to by id.
+// One map per kind of version-1 item that other items refer to by id. Items
+// that are numbered per output node (power supplies, DSX universe keys) are
+// keyed by IdMaps::nodeKey; remote devices by IdMaps::deviceKey of their
+// version-2 key.
 enum class IdKind : int {
     Controller,
     RemoteDevice,
     Universe,
+    KinetPowerSupply,
     Function,
+    // By the id of a row of the standard function table.
+    StandardFunction,
     Fixture,
     Group,
     PixelMatrix,
@@ -46,6 +53,9 @@ class IdMaps
 public:
     void clear();
 
+    static quint32 nodeKey(quint32 node, quint32 id) { return node * 65536 + id; }
+    static quint32 deviceKey(quint8 type, quint8 number) { return quint32(type) << 8 | number; }
+
     // Records the version-2 id of a version-1 item; a later insert for the
     // same item replaces the earlier one.
     void insert(IdKind kind, quint32 quilId, Archive::ObjectId id);
@@ -56,8 +66,17 @@ public:
     // True when no kind holds an entry.
     bool isEmpty() const;
 
+    // The universe of a controller and key, or Archive::kNoObjectId.
+    Archive::ObjectId findUniverse(quint32 controllerId, const UniverseKey& key) const;
+    void insertUniverse(quint32 controllerId, const UniverseKey& key, Archive::ObjectId id);
+
+    // The controller that owns what names no controller of its own; -1 when
+    // the show has none.
+    Archive::ObjectId networkPrimaryController = Archive::kNoObjectId;
+
 private:
     std::array<std::map<quint32, Archive::ObjectId>, static_cast<std::size_t>(IdKind::Count)> m_maps;
+    std::map<std::pair<quint32, UniverseKey>, Archive::ObjectId, UniverseKeyLess> m_universes;
 
     std::map<quint32, Archive::ObjectId>& map(IdKind kind) { return m_maps[static_cast<std::size_t>(kind)]; }
     const std::map<quint32, Archive::ObjectId>& map(IdKind kind) const

@@ -1,21 +1,165 @@
 #include "applications/morvant/output_project.h"
 
 #include "applications/morvant/app_identity.h"
+#include "applications/morvant/enum_conversions.h"
+#include "applications/morvant/layout_conversion.h"
 #include "components/archive/autosave_timer.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/database_storage.h"
 #include "components/archive/resource_registry.h"
+#include "components/lx_objects/dali/dali_project_properties.h"
+#include "components/lx_objects/programming/cuelist.h"
+#include "components/lx_objects/programming/text_slot_values.h"
+#include "components/lx_objects/project/audio_buses.h"
+#include "components/lx_objects/project/custom_properties.h"
 #include "components/lx_objects/project/directories.h"
+#include "components/lx_objects/project/ethernet_sources.h"
+#include "components/lx_objects/project/gui_features.h"
+#include "components/lx_objects/project/layout.h"
+#include "components/lx_objects/project/object_folder.h"
 #include "components/lx_objects/project/project_creator_info.h"
 #include "components/lx_objects/project/project_database.h"
+#include "components/lx_objects/project/project_properties.h"
+#include "components/lx_objects/project/timecode_buses.h"
+#include "components/lx_objects/views/abstract_tab_bar_state.h"
+#include "components/lx_objects/views/view_states.h"
+#include "components/lx_objects/views/web_interface_properties.h"
 #include "components/project/tarvel_vistrel_project.h"
+#include "components/quilshow/show/quil_show.h"
+#include "components/quilshow/show/show_streamer.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QUuid>
 
+#include <bitset>
 #include <stdexcept>
+
+const char* const OutputProject::kFixtureCommentProperty = "Comment";
+
+namespace {
+
+// The array of fixtures, whose custom property the project declares.
+const Archive::ArrayId kFixtureArrayId = 2;
+const Archive::ArrayId kUserInterfaceStateArrayId = 35;
+const int kPlanFeature = 18;
+const int kFeatureOn = 2;
+// What the new project's screen colours start as (ARGB).
+const quint32 kFirstColours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+const int kMinutesPerQuarterHour = 15;
+const int kMinutesPerDay = 1440;
+
+quint32 argbOf(const Quil::ShowColour& colour)
+{
+    return 0xFF000000u | quint32(colour.r) << 16 | quint32(colour.g) << 8 | colour.b;
+}
+
+// Version-1 angles are degrees, minutes, seconds, direction.
+GeoCoord geoCoordOf(const Quil::ShowSettings::Angle& angle)
+{
+    GeoCoord coord;
+    coord.direction = angle[3] <= 1 ? angle[3] : GeoCoord::kUnset;
+    coord.degrees = angle[0];
+    coord.minutes = angle[1];
+    coord.seconds = angle[2];
+    return coord;
+}
+
+// Adds an object at a fixed id (kNoObjectId: the database picks one) and
+// answers the id it took.
+Archive::ObjectId addAt(Archive::ArrayId array, Archive::ObjectId id, Archive::ObjectBase* object,
+                        Archive::DatabaseId database)
+{
+    Archive::ObjectPtr pointer(object);
+    Archive::addObject(array, id, pointer, database);
+    return id;
+}
+
+ProjectProperties* projectPropertiesOf(const QuilShow& show, const LayoutProperties& layout)
+{
+    const Quil::ShowSettings& settings = show.settings;
+    auto* properties = new ProjectProperties;
+    properties->setText2(Quil::toQString(settings.text1));
+    properties->setText3(Quil::toQString(settings.text2));
+    properties->location.groupA = geoCoordOf(settings.latitude);
+    properties->location.groupB = geoCoordOf(settings.longitude);
+    properties->location.offset = convertTimeZoneOffset(settings.timeZoneOffset);
+    // The version-1 rule has no version-2 counterpart: the project keeps
+    // standard time rather than switch on the wrong days.
+    properties->location.enabled = false;
+    if (settings.daylightSaving[0] != 0 && settings.daylightSaving[3] != 0)
+        logMessage(kLogWarning, "Daylight savings time is disabled because it wasn't possible to convert it");
+    properties->option5 = 10;
+    properties->timeFormat = Quil::toQString(show.dynamicText().upperCaseFormat);
+    properties->dateFormat = Quil::toQString(show.dynamicText().lowerCaseFormat);
+    properties->colour1 = argbOf(settings.colour2);
+    properties->colour2 = argbOf(settings.colour3);
+    properties->layout = layout;
+    return properties;
+}
+
+DaliProjectProperties* daliPropertiesOf(const QuilShow& show)
+{
+    auto* properties = new DaliProjectProperties;
+    properties->settings.testFlag1 = show.dali().testFlags[0];
+    properties->settings.testFlag2 = show.dali().testFlags[1];
+    for (int index = 0; index < 2; ++index)
+        properties->setTestSchedule(index, convertDaliTestSchedule(show.dali().testSchedules[index]));
+    return properties;
+}
+
+}  // namespace
+
+qint16 convertTimeZoneOffset(qint16 quarterHours)
+{
+    const int minutes = int(quarterHours) * kMinutesPerQuarterHour;
+    if (minutes < -kMinutesPerDay || minutes > kMinutesPerDay) {
+        logMessage(kLogWarning, "Failed to convert time zone offset %d", int(quarterHours));
+        return 0;
+    }
+    return qint16(minutes);
+}
+
+DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from)
+{
+    DaliTestSchedule schedule;
+    const quint8 interval = quint8(from.interval);
+    DaliSchedulePayload payload;
+    switch (from.kind) {
+    case 0:
+        schedule.setKind0(from.interval);
+        break;
+    case 1:
+        payload = makeScheduleWeekdayMask(std::bitset<7>(from.weekdays));
+        payload.interval = interval;
+        schedule.setKind1(payload);
+        break;
+    case 2:
+        if (from.dayMode > 1)
+            break;
+        payload = from.dayMode == 0
+            ? makeSchedulePair(quint8(EnumConversions::kMonthWeek(from.monthWeek)), from.weekday)
+            : makeScheduleDayMask(std::bitset<31>(from.days));
+        payload.interval = interval;
+        schedule.setKind2(payload);
+        break;
+    case 3:
+        if (from.dayMode > 1)
+            break;
+        payload = from.dayMode == 0 ? makeScheduleMonthMask(from.dayOfMonth, std::bitset<12>(from.months))
+                                    : makeScheduleMonthMaskPair(quint8(EnumConversions::kMonthWeek(from.monthWeek)),
+                                                                from.weekday, std::bitset<12>(from.months));
+        payload.interval = interval;
+        schedule.setKind3(payload);
+        break;
+    default:
+        break;
+    }
+    schedule.byteA = from.leading1;
+    schedule.byteB = from.leading2;
+    return schedule;
+}
 
 OutputProject::OutputProject() = default;
 
@@ -43,15 +187,48 @@ void OutputProject::create()
     Archive::setDatabaseUuid(m_project->projectUuid(), id);
 }
 
-void OutputProject::initialise()
+void OutputProject::initialise(const QuilShow& show)
 {
     const Archive::DatabaseId database = databaseId();
-    Archive::ObjectId id = kTriggerDirectoryId;
-    Archive::ObjectPtr triggers(new TriggerDirectory);
-    Archive::addObject(0, id, triggers, database);
-    id = kDaliSceneDirectoryId;
-    Archive::ObjectPtr daliScenes(new DaliSceneDirectory);
-    Archive::addObject(0, id, daliScenes, database);
+    addAt(0, kTriggerDirectoryId, new TriggerDirectory, database);
+    addAt(0, kDaliSceneDirectoryId, new DaliSceneDirectory, database);
+
+    // One value for the project and its layout: the background image is
+    // registered and counted once.
+    const LayoutProperties layout = convertLayoutProperties(show.settings);
+    addAt(0, kProjectPropertiesId, projectPropertiesOf(show, layout), database);
+    auto* features = new GuiFeatures;
+    features->setFeature(kPlanFeature, kFeatureOn);
+    addAt(0, kGuiFeaturesId, features, database);
+    addAt(0, kTimecodeBusesId, new TimecodeBuses, database);
+    addAt(0, kAudioBusesId, new AudioBuses, database);
+    addAt(0, kEthernetSourcesId, new EthernetSources, database);
+    auto* web = new WebInterfaceProperties;
+    web->text = QString::fromStdString(show.settings.webInterfaceText);
+    addAt(0, kWebInterfacePropertiesId, web, database);
+    addAt(0, kDaliProjectPropertiesId, daliPropertiesOf(show), database);
+    auto* custom = new CustomProperties;
+    custom->addProperty(kFixtureArrayId, QLatin1String(kFixtureCommentProperty));
+    addAt(0, kCustomPropertiesId, custom, database);
+    addAt(0, kTextSlotValuesId, new TextSlotValues, database);
+
+    for (Archive::ObjectId folder : {kCustomPresetFolderId, kMediaClipFolderId, kSceneFolderId})
+        addAt(ObjectFolder::kArrayId, folder, new ObjectFolder, database);
+    auto* plan = new Layout;
+    plan->layoutKind = 1;
+    plan->properties = layout;
+    const Archive::ObjectId layoutId = addAt(Layout::kArrayId, Archive::kNoObjectId, plan, database);
+    addAt(Cuelist::kArrayId, Archive::kNoObjectId, new Cuelist, database);
+
+    auto* colours = new ColourDataState;
+    colours->firstColours.assign(std::begin(kFirstColours), std::end(kFirstColours));
+    for (const Quil::ShowColour& colour : show.settings.colourList)
+        colours->secondColours.push_back(argbOf(colour));
+    addAt(kUserInterfaceStateArrayId, kColourDataStateId, colours, database);
+    auto* layouts = new LayoutManagerState;
+    layouts->tabIds = {layoutId};
+    layouts->currentTabId = layoutId;
+    addAt(kUserInterfaceStateArrayId, kLayoutManagerStateId, layouts, database);
 }
 
 void OutputProject::copyResources() { m_project->copyResources(kResourceMask, ResourceRegistry::instance()); }

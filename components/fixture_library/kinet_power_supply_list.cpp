@@ -37,12 +37,12 @@ void KinetPowerSupplyList::load(QIODevice& device, const QString& fileName, Mess
             if (!value)
                 return fields[text];
         }
-        m_supplies[*index] = KinetPowerSupply {fields[1], *ports, *protocol, *chromasic == 1};
+        m_supplies[*index] = KinetPowerSupplyModel {fields[1], *ports, *protocol, *chromasic == 1};
         return std::nullopt;
     });
 }
 
-std::optional<KinetPowerSupply> KinetPowerSupplyList::find(quint32 modelIndex) const
+std::optional<KinetPowerSupplyModel> KinetPowerSupplyList::find(quint32 modelIndex) const
 {
     const auto found = m_supplies.find(modelIndex);
     if (found == m_supplies.end())

@@ -18,14 +18,16 @@
 class MessageHandler;
 class QIODevice;
 
-struct KinetPowerSupply
+// One row of the list; a project's own supplies are the KinetPowerSupply
+// objects of lx_objects.
+struct KinetPowerSupplyModel
 {
     QString typeName;
     quint32 ports = 0;
     quint32 protocolVersion = 0;
     bool chromasic = false;
 
-    bool operator==(const KinetPowerSupply&) const = default;
+    bool operator==(const KinetPowerSupplyModel&) const = default;
 };
 
 class KinetPowerSupplyList
@@ -40,11 +42,11 @@ public:
     // The same from a device (opened for reading when it is not open).
     void load(QIODevice& device, const QString& fileName, MessageHandler& messages);
 
-    std::optional<KinetPowerSupply> find(quint32 modelIndex) const;
+    std::optional<KinetPowerSupplyModel> find(quint32 modelIndex) const;
     std::size_t size() const { return m_supplies.size(); }
 
 private:
-    std::map<quint32, KinetPowerSupply> m_supplies;
+    std::map<quint32, KinetPowerSupplyModel> m_supplies;
 };
 
 #endif  // FIXTURE_LIBRARY_KINET_POWER_SUPPLY_LIST_H

@@ -175,8 +175,8 @@ TEST(KinetPowerSupplyList, RowsByModelIndex)
     list.load(buffer, QStringLiteral("list.csv"), messages);
     EXPECT_EQ(messages.messages(), QStringList("list.csv: Line 4: Invalid value 2"));
     EXPECT_EQ(list.size(), 2u);
-    EXPECT_EQ(list.find(12), (KinetPowerSupply {"PDS-150e, 24V", 3, 2, true}));
-    EXPECT_EQ(list.find(7), (KinetPowerSupply {"sPDS-480ca", 16, 1, false}));
+    EXPECT_EQ(list.find(12), (KinetPowerSupplyModel {"PDS-150e, 24V", 3, 2, true}));
+    EXPECT_EQ(list.find(7), (KinetPowerSupplyModel {"sPDS-480ca", 16, 1, false}));
     EXPECT_EQ(list.find(8), std::nullopt);
 
     // The list that ships has its header and no rows.

@@ -292,15 +292,15 @@ quint16 renumbered(quint16 id, quint16 v)
     return v >= 302 ? id : id >= 23 && id <= 31 ? id + 9 : id >= 31 ? id + 4 : id;
 }
 
-sortvector<Function> functions(quint16 v)
+sortvector<Quil::Function> functions(quint16 v)
 {
-    sortvector<Function> table(32, 256);
-    const auto add = [&](Function* function) {
+    sortvector<Quil::Function> table(32, 256);
+    const auto add = [&](Quil::Function* function) {
         if (table.insert(function, function->id()) < 0)
             delete function;
     };
     for (const StoredFunction& f : kFunctions)
-        add(new Function(renumbered(f.id, v), f.name, f.mask));
+        add(new Quil::Function(renumbered(f.id, v), f.name, f.mask));
     for (int row = 23; v < 303 && row <= 29; ++row)
         add(makeDefaultFunction(row));
     if (v < 313)

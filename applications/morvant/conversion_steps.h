@@ -1,0 +1,49 @@
+// The conversion steps: each reads one kind of item of the loaded version-1
+// show and adds the version-2 objects made from it to the output project,
+// recording their ids in the driver's id maps. They run inside the output
+// project's edit transaction, in the order of ConversionDriver::steps().
+//
+// A step never throws for bad data: a value without counterpart is logged
+// and defaulted, an item that cannot be carried over is logged with a line
+// that begins "Ignoring", and a database error while one item is added skips
+// that item alone. Each step ends with "<Kind>: N converted" (", M ignored"
+// when any were).
+//
+// GUI thread only, like the driver.
+#ifndef APPLICATIONS_MORVANT_CONVERSION_STEPS_H
+#define APPLICATIONS_MORVANT_CONVERSION_STEPS_H
+
+#include "components/archive/object_base.h"
+#include "components/lx_objects/controllers/universe.h"
+
+class ConversionDriver;
+class ProgressTracker;
+
+namespace Quil {
+struct RDKey;
+}
+
+struct ConversionSteps
+{
+    // One controller per output node, numbered node id + 1, with the node's
+    // KiNET power supplies; then the network primary controller.
+    static void convertControllers(ConversionDriver& driver, ProgressTracker& progress);
+    // One device per key of the show's remote-device map, in key order.
+    static void convertRemoteDevices(ConversionDriver& driver, ProgressTracker& progress);
+    // One universe per controller and remote device that the nodes' DSX
+    // universe keys name.
+    static void convertDsxDmxUniverses(ConversionDriver& driver, ProgressTracker& progress);
+    // One function per row of the standard function table; version-1
+    // functions are mapped to them by name.
+    static void convertFunctions(ConversionDriver& driver, ProgressTracker& progress);
+
+    // The device of a version-1 key, made with the type's defaults and the
+    // network primary controller when the key is new; Archive::kNoObjectId
+    // (logged) when it could not be added.
+    static Archive::ObjectId remoteDeviceFor(ConversionDriver& driver, const Quil::RDKey& key);
+    // The universe of a controller and key, made when new; kNoObjectId for
+    // a key of no kind, or (logged) when it could not be added.
+    static Archive::ObjectId universeFor(ConversionDriver& driver, quint32 controllerId, const UniverseKey& key);
+};
+
+#endif  // APPLICATIONS_MORVANT_CONVERSION_STEPS_H
