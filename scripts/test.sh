@@ -38,12 +38,13 @@ cmake --build build/release -j "$JOBS"
 (cd build/release && ctest --output-on-failure -j "$JOBS" --timeout 600)
 
 # --- ThreadSanitizer (begin) ---
-# The test executables of the components whose data threads share, built
-# alone (their targets only) with ThreadSanitizer at -O1, which compiles a
-# fifth faster than -O2 and runs about as fast; each runs in one shard per
-# core. Any report stops its shard with a non-zero exit and fails the run.
+# The test executables of the components whose data threads share (each has
+# a test that runs threads), built alone (their targets only) with
+# ThreadSanitizer at -O1, which compiles a fifth faster than -O2 and runs about
+# as fast; each runs in one shard per core. Any report stops its shard with a
+# non-zero exit and fails the run.
 cd "$(git rev-parse --show-toplevel)"
-TSAN_TARGETS=(seltrane_os_tests archive_tests)
+TSAN_TARGETS=(seltrane_os_tests archive_tests lx_objects_tests lx_engine_tests)
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" \
   -DMORVANT_TSAN=ON -DBUILD_TESTING=ON
 cmake --build build/tsan -j "$JOBS" --target "${TSAN_TARGETS[@]}"
