@@ -69,6 +69,8 @@ PlayActionVisitor::~PlayActionVisitor() = default;
 
 PlayAction::~PlayAction() = default;
 
+std::unique_ptr<PlayAction> PlayAction::cloneOwned() const { return std::unique_ptr<PlayAction>(clone()); }
+
 bool operator==(const PlayAction& a, const PlayAction& b)
 {
     return samePlayAction<JumpPlayAction>(a, b) || samePlayAction<MediaPlayAction>(a, b)

@@ -51,7 +51,8 @@ public:
     virtual void write(OutStream& out) const = 0;
     virtual quint32 typeCode() const = 0;
     virtual ~PlayAction();
-    std::unique_ptr<PlayAction> cloneOwned() const { return std::unique_ptr<PlayAction>(clone()); }
+    // An owning copy, made by clone().
+    virtual std::unique_ptr<PlayAction> cloneOwned() const;
     virtual bool flag() const = 0;
     virtual quint8 kind() const = 0;
     virtual PlayAction* clone() const = 0;

@@ -67,11 +67,11 @@ void Schedule::fields(F& f, Self& s)
 
 void Schedule::resetForRead()
 {
-    QDate untilDate = std::move(this->untilDate);
-    std::set<QDate> dates = std::move(this->dates);
+    const QDate keptUntilDate = untilDate;
+    std::set<QDate> keptDates = std::move(dates);
     *this = Schedule();
-    this->untilDate = untilDate;
-    this->dates = std::move(dates);
+    untilDate = keptUntilDate;
+    dates = std::move(keptDates);
 }
 
 void Schedule::read(InStream& in) { Archive::readFields(in, *this); }
