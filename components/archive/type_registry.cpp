@@ -16,17 +16,17 @@ namespace {
 
 Record primitiveRecord(quint32 code, const QString& name)
 {
-    return Record {code, name, Kind::Primitive, nullptr, nullptr, nullptr};
+    return Record {code, name, Kind::Primitive, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 }
 
 Record coreRecord(quint32 code, const QString& name)
 {
-    return Record {code, name, Kind::Core, nullptr, nullptr, nullptr};
+    return Record {code, name, Kind::Core, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 }
 
 Record abstractObjectRecord(quint32 code, const QString& name)
 {
-    return Record {code, name, Kind::Object, nullptr, nullptr, nullptr};
+    return Record {code, name, Kind::Object, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 }
 
 void Registry::registerType(const Record& record)

@@ -10,6 +10,12 @@
 // whatever the order of registration. A repeated code is a programming error
 // (std::logic_error "Duplicate registration for code %1").
 //
+// Every value and record registered through valueRecord<T> or
+// polymorphicRecord<Root, T> can also be streamed, copied and destroyed
+// without naming its class: its record carries T's block reader and writer
+// (the block of T's own code, as a field holding a T streams it) and its
+// deleter, all of which take what the record's factory made.
+//
 // Start-up: registerCoreTypes() adds the streams' own codes (idempotent); each
 // later component adds its rows through its own registration function called
 // from the same start-up path, before anything streams. After start-up the
@@ -17,6 +23,9 @@
 // instance serves tests.
 #ifndef ARCHIVE_TYPE_REGISTRY_H
 #define ARCHIVE_TYPE_REGISTRY_H
+
+#include "components/archive/in_stream.h"
+#include "components/archive/out_stream.h"
 
 #include <QString>
 
@@ -40,6 +49,10 @@ enum class Kind : quint8 {
 
 using ObjectFactory = Archive::ObjectBase* (*)();
 using ValueFactory = void* (*)();
+// Each takes a value that the same record's valueFactory made.
+using BlockReader = void (*)(void* value, InStream& in);
+using BlockWriter = void (*)(const void* value, OutStream& out);
+using ValueDeleter = void (*)(void* value);
 
 struct Record
 {
@@ -49,6 +62,9 @@ struct Record
     ObjectFactory objectFactory = nullptr;      // Kind::Object; null when abstract
     ValueFactory valueFactory = nullptr;        // Kind::Value and Kind::Record
     const std::type_info* valueType = nullptr;  // what valueFactory returns
+    BlockReader readBlock = nullptr;            // set with valueFactory
+    BlockWriter writeBlock = nullptr;
+    ValueDeleter deleteValue = nullptr;
 };
 
 // Record builders: a registration states its code, its name and its class.
@@ -59,16 +75,38 @@ Record abstractObjectRecord(quint32 code, const QString& name);
 template <class T>
 Record objectRecord(quint32 code, const QString& name)
 {
-    Record r {code, name, Kind::Object, nullptr, nullptr, nullptr};
+    Record r {code, name, Kind::Object, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     r.objectFactory = []() -> Archive::ObjectBase* { return new T; };
     return r;
 }
 
+namespace Detail {
+
+// The T that a factory made as a Root (T itself for a plain value).
+template <class Root, class T>
+T* fromFactory(void* value)
+{
+    return static_cast<T*>(static_cast<Root*>(value));
+}
+
+template <class Root, class T>
+void fillValueOperations(Record& r)
+{
+    r.valueFactory = []() -> void* { return static_cast<Root*>(new T); };
+    r.readBlock = [](void* value, InStream& in) { in >> *fromFactory<Root, T>(value); };
+    r.writeBlock = [](const void* value, OutStream& out) {
+        out << *static_cast<const T*>(static_cast<const Root*>(value));
+    };
+    r.deleteValue = [](void* value) { delete fromFactory<Root, T>(value); };
+}
+
+}  // namespace Detail
+
 template <class T>
 Record valueRecord(quint32 code, const QString& name)
 {
-    Record r {code, name, Kind::Value, nullptr, nullptr, &typeid(T)};
-    r.valueFactory = []() -> void* { return new T; };
+    Record r {code, name, Kind::Value, nullptr, nullptr, &typeid(T), nullptr, nullptr, nullptr};
+    Detail::fillValueOperations<T, T>(r);
     return r;
 }
 
@@ -90,15 +128,15 @@ Record valueRecord(const QString& name)
 template <class Root, class T>
 Record polymorphicRecord(quint32 code, const QString& name)
 {
-    Record r {code, name, Kind::Record, nullptr, nullptr, &typeid(Root)};
-    r.valueFactory = []() -> void* { return static_cast<Root*>(new T); };
+    Record r {code, name, Kind::Record, nullptr, nullptr, &typeid(Root), nullptr, nullptr, nullptr};
+    Detail::fillValueOperations<Root, T>(r);
     return r;
 }
 
 template <class Root>
 Record abstractRecord(quint32 code, const QString& name)
 {
-    return Record {code, name, Kind::Record, nullptr, nullptr, &typeid(Root)};
+    return Record {code, name, Kind::Record, nullptr, nullptr, &typeid(Root), nullptr, nullptr, nullptr};
 }
 
 class Registry

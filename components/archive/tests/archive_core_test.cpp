@@ -4,6 +4,7 @@
 #include "components/archive/type_registry.h"
 
 #include "stream_test_types.h"
+#include "tests/support/stream_check.h"
 
 using StreamTest::errorOf;
 
@@ -22,6 +23,34 @@ int Counted::alive = 0;
 
 struct Other : Archive::ObjectBase
 {};
+
+// A record family whose class holds its root behind another base, so the
+// root pointer a factory hands out is not the class's own address.
+struct RecordRoot
+{
+    virtual ~RecordRoot() = default;
+    virtual void read(InStream& in) = 0;
+    virtual void write(OutStream& out) const = 0;
+    virtual quint32 typeCode() const = 0;
+};
+
+struct Padding
+{
+    virtual ~Padding() = default;
+    quint64 padding = 0;
+};
+
+struct CountedRecord final : Padding, RecordRoot
+{
+    static int alive;
+    quint32 value = 7;
+    CountedRecord() { ++alive; }
+    ~CountedRecord() override { --alive; }
+    void read(InStream& in) override { in >> value; }
+    void write(OutStream& out) const override { out << value; }
+    quint32 typeCode() const override { return 9201; }
+};
+int CountedRecord::alive = 0;
 
 }  // namespace
 
@@ -113,4 +142,44 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
     EXPECT_TRUE(reserved.isMarker() && !reserved.isRemovedMarker() && !Archive::ObjectPtr().isMarker());
     EXPECT_TRUE(Archive::dynamicPointerCast<Counted>(reserved).isNull());
     EXPECT_TRUE(Archive::staticPointerCast<Counted>(reserved).isNull());
+}
+
+TEST(TypeRegistry, RecordsStreamAndDestroyWhatTheirFactoryMade)
+{
+    using namespace ObjectRegistry;
+    Registry reg;
+    reg.registerType(polymorphicRecord<RecordRoot, CountedRecord>(9201, QStringLiteral("CountedRecord")));
+    reg.registerType(valueRecord<ObjectTag>(55, QStringLiteral("ObjectTag")));
+    reg.registerType(abstractRecord<RecordRoot>(9200, QStringLiteral("RecordRoot")));
+    const Record& record = *reg.find(9201);
+    void* made = record.valueFactory();
+    EXPECT_EQ(CountedRecord::alive, 1);
+    // The block of the class's own code, as a field holding it stores it.
+    const QByteArray bytes = StreamCheck::binaryBytes(1, [&](OutStream& out) { record.writeBlock(made, out); });
+    EXPECT_EQ(StreamCheck::hexOf(bytes), "23f100000007");
+    void* read = record.valueFactory();
+    EXPECT_EQ(StreamCheck::readBinary(StreamCheck::hex("23f1 0000002a"), 1,
+                                      [&](InStream& in) { record.readBlock(read, in); }),
+              0);
+    EXPECT_EQ(static_cast<CountedRecord*>(static_cast<RecordRoot*>(read))->value, 42u);
+    // Another code in its place is refused (the message names what the
+    // process-wide registry knows of the code).
+    EXPECT_THROW(StreamCheck::readBinary(StreamCheck::hex("0037 0000002a"), 1,
+                                         [&](InStream& in) { record.readBlock(read, in); }),
+                 std::runtime_error);
+    record.deleteValue(made);
+    record.deleteValue(read);
+    EXPECT_EQ(CountedRecord::alive, 0);
+
+    const Record& tag = *reg.find(55);
+    void* value = tag.valueFactory();
+    EXPECT_EQ(StreamCheck::hexOf(StreamCheck::binaryBytes(1, [&](OutStream& out) { tag.writeBlock(value, out); })),
+              "0037ffffffffffffffffffffffff");
+    tag.deleteValue(value);
+
+    // Nothing to make, so nothing to stream.
+    const Record& root = *reg.find(9200);
+    EXPECT_FALSE(root.valueFactory || root.readBlock || root.writeBlock || root.deleteValue);
+    const Record core = coreRecord(56, QStringLiteral("ArchiveDatabase"));
+    EXPECT_FALSE(core.readBlock || core.writeBlock || core.deleteValue);
 }

@@ -1,8 +1,13 @@
 #include "components/lx_objects/dali/dali_monitoring.h"
 
 #include "components/archive/fields.h"
+#include "components/lx_objects/interface/interface_objects.h"
 
 #include <QStringList>
+
+void DaliMonitoring::read(InStream&) { throwNoStreamLayout(kTypeCode); }
+
+void DaliMonitoring::write(OutStream&) const { throwNoStreamLayout(kTypeCode); }
 
 // ---- AbstractBallastData ----
 

@@ -1,7 +1,10 @@
 // DaliMonitoring is what a controller reports of its DALI line: a status
 // record per short address (none until one is reported), the test settings
 // in force and a few timestamps and values whose use lies with the
-// controller. The value has no stream of its own; the registry creates it.
+// controller. The value has no stream of its own: the registry creates it,
+// and its read() and write() throw "No stream layout is specified for
+// DaliMonitoring (code 213)" before touching the stream, so a stream that
+// holds one fails with that message instead of being misread.
 //
 // The ballast records are polymorphic values: a plain ballast
 // (BallastData) or an emergency fitting (EmergencyBallastData), each with
@@ -31,6 +34,10 @@ public:
 
     class BallastData;
     class EmergencyBallastData;
+
+    quint32 typeCode() const { return kTypeCode; }
+    void read(InStream& in);
+    void write(OutStream& out) const;
 
     class AbstractBallastData
     {

@@ -2,12 +2,8 @@
 
 #include <stdexcept>
 
-namespace {
+void throwGradientHasNoLayout() { throw std::runtime_error("No stream layout is specified for Gradient"); }
 
-[[noreturn]] void noLayout() { throw std::runtime_error("No stream layout is specified for Gradient"); }
+InStream& operator>>(InStream&, Gradient&) { throwGradientHasNoLayout(); }
 
-}  // namespace
-
-InStream& operator>>(InStream&, Gradient&) { noLayout(); }
-
-OutStream& operator<<(OutStream&, const Gradient&) { noLayout(); }
+OutStream& operator<<(OutStream&, const Gradient&) { throwGradientHasNoLayout(); }

@@ -28,4 +28,8 @@ struct Gradient
 InStream& operator>>(InStream& in, Gradient& gradient);
 OutStream& operator<<(OutStream& out, const Gradient& gradient);
 
+// What both operators throw. A holder that is sure to meet a gradient throws
+// it first, so a failed write leaves nothing of the holder behind.
+[[noreturn]] void throwGradientHasNoLayout();
+
 #endif  // LX_OBJECTS_INTERFACE_GRADIENT_H

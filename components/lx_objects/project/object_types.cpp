@@ -72,7 +72,9 @@
 #include "components/lx_objects/views/web_interface_properties.h"
 #include "components/lx_objects/vux/media_resource.h"
 #include "components/lx_objects/vux/panorama.h"
+#include "components/lx_objects/vux/playlist.h"
 #include "components/lx_objects/vux/project.h"
+#include "components/lx_objects/vux/schedule.h"
 
 #include <mutex>
 
@@ -262,7 +264,22 @@ void registerProjectTypes()
         objectRecord<Vux::Panorama>(QStringLiteral("Vux")),
         objectRecord<Vux::PanoramaViewState>(QStringLiteral("Vux")),
         objectRecord<Vux::ProjectViewState>(QStringLiteral("Vux")),
+        objectRecord<Vux::Schedule>(QStringLiteral("Vux")),
+        objectRecord<Vux::Playlist>(QStringLiteral("Vux")),
+        abstractRecord<Vux::PlayAction>(Vux::PlayAction::kTypeCode, QStringLiteral("Vux")),
+        polymorphicRecord<Vux::PlayAction, Vux::JumpPlayAction>(Vux::JumpPlayAction::kTypeCode, QStringLiteral("Vux")),
+        polymorphicRecord<Vux::PlayAction, Vux::MediaPlayAction>(Vux::MediaPlayAction::kTypeCode,
+                                                                 QStringLiteral("Vux")),
+        polymorphicRecord<Vux::PlayAction, Vux::DelayPlayAction>(Vux::DelayPlayAction::kTypeCode,
+                                                                 QStringLiteral("Vux")),
+        polymorphicRecord<Vux::PlayAction, Vux::TriggerPlayAction>(Vux::TriggerPlayAction::kTypeCode,
+                                                                   QStringLiteral("Vux")),
+        polymorphicRecord<Vux::PlayAction, Vux::TimelinePlayAction>(Vux::TimelinePlayAction::kTypeCode,
+                                                                    QStringLiteral("Vux")),
+        polymorphicRecord<Vux::PlayAction, Vux::IntensityPlayAction>(Vux::IntensityPlayAction::kTypeCode,
+                                                                     QStringLiteral("Vux")),
         objectRecord<Vux::PanoramaContentInstance>(QStringLiteral("Vux")),
+        valueRecord<Vux::ScheduleRule>(QStringLiteral("Vux")),
         objectRecord<ProjectProvenance>(QStringLiteral("ProjectProvenance")),
         valueRecord<ProvenanceRecord>(QStringLiteral("ProvenanceRecord")),
         valueRecord<Vux::MediaResourceKey>(QStringLiteral("Vux")),

@@ -20,9 +20,19 @@ void NewInterfacePageData::fields(F& f, Self& s)
     f(s.idSet, s.navigationButtons);
 }
 
-void NewInterfacePageData::read(InStream& in) { Archive::readFields(in, *this); }
+// Every page holds a gradient: until it has a stored form, a page refuses
+// before anything of it is read or written.
+void NewInterfacePageData::read(InStream& in)
+{
+    throwGradientHasNoLayout();
+    Archive::readFields(in, *this);
+}
 
-void NewInterfacePageData::write(OutStream& out) const { Archive::writeFields(out, *this); }
+void NewInterfacePageData::write(OutStream& out) const
+{
+    throwGradientHasNoLayout();
+    Archive::writeFields(out, *this);
+}
 
 template <class F, class Self>
 void NewInterfaceData::fields(F& f, Self& s)
@@ -32,4 +42,9 @@ void NewInterfaceData::fields(F& f, Self& s)
 
 void NewInterfaceData::read(InStream& in) { Archive::readFields(in, *this); }
 
-void NewInterfaceData::write(OutStream& out) const { Archive::writeFields(out, *this); }
+void NewInterfaceData::write(OutStream& out) const
+{
+    if (!pages.empty())
+        throwGradientHasNoLayout();  // before anything of the draft is written
+    Archive::writeFields(out, *this);
+}

@@ -32,7 +32,13 @@ void InterfaceManagerState::fields(F& f, Self& s)
 
 void InterfaceManagerState::read(InStream& in) { Archive::readFields(in, *this); }
 
-void InterfaceManagerState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+void InterfaceManagerState::write(OutStream& out) const
+{
+    // A page holds a gradient: refused before anything of the state is written.
+    if (!newInterface.pages.empty() || !newPages.empty())
+        throwGradientHasNoLayout();
+    Archive::writeFields(out, *this);
+}
 
 template <class F, class Self>
 void ReportWidgetState::fields(F& f, Self& s)

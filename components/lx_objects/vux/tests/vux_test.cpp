@@ -91,7 +91,8 @@ TEST(Vux, ObjectsWriteTheirGoldenBytesAndReadThemBack)
 TEST(Vux, SharesOneNameAndStreamsThroughTheRegistry)
 {
     EXPECT_EQ(ObjectRegistry::codeForName(QStringLiteral("Vux")), 350u);
-    for (const quint32 code : {350, 351, 352, 353, 363, 376, 377, 379, 381, 382})
+    for (const quint32 code :
+         {350, 351, 352, 353, 354, 355, 356, 357, 358, 359, 360, 361, 362, 363, 364, 376, 377, 379, 381, 382})
         EXPECT_EQ(ObjectRegistry::nameForCode(code), QStringLiteral("Vux")) << code;
     EXPECT_EQ(ObjectRegistry::nameForCode(380), QStringLiteral("NodeKey"));
     EXPECT_EQ(*ObjectRegistry::createValue<Vux::PasswordKey>(380), Vux::PasswordKey());
