@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+class OnlineFixtureLibrary;
 class OutputProject;
 class ProgressTracker;
 
@@ -67,6 +68,11 @@ public:
     void closeOutputProject();
 
     const IdMaps& idMaps() const { return m_idMaps; }
+    // The online library that fixture types missing from the fixture library
+    // are fetched from: the program's own unless one is set (not owned;
+    // null goes back to the program's).
+    void setOnlineFixtureLibrary(OnlineFixtureLibrary* online) { m_onlineLibrary = online; }
+    OnlineFixtureLibrary& onlineFixtureLibrary() const;
     // The output project's database, Archive::kNoDatabase when there is none.
     Archive::DatabaseId outputDatabaseId() const;
     // The working folder of the output project; empty when there is none.
@@ -113,6 +119,7 @@ private:
     std::unique_ptr<OutputProject> m_outputProject;
     QString m_temporaryFolder;
     QString m_saveFailure;
+    OnlineFixtureLibrary* m_onlineLibrary = nullptr;
 };
 
 // The text of an exception for a message: the database's own message for its

@@ -1,3 +1,4 @@
+#include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/output_project.h"
 #include "components/archive/archive_exception.h"
@@ -5,15 +6,24 @@
 #include "components/archive/binary_stream.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
+#include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/kinet_power_supply_list.h"
 #include "components/fixture_library/message_handler.h"
+#include "components/fixture_library/online_fixture_library.h"
+#include "components/fixture_library/tests/fixture_index_file.h"
+#include "components/fixture_library/tests/http_test_server.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/dali/dali_project_properties.h"
+#include "components/lx_objects/fixtures/fixture.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
+#include "components/lx_objects/fixtures/fixture_instance.h"
+#include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
+#include "components/lx_objects/fixtures/group.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/audio_buses.h"
 #include "components/lx_objects/project/custom_properties.h"
@@ -94,6 +104,7 @@ struct Supply
     quint32 model;
     quint32 number;
     const char* name;
+    quint32 ipAddress = 0;  // 0: 10.0.0.0 + id
 };
 struct DsxKey
 {
@@ -105,7 +116,8 @@ std::string nodeRows(quint16 id, const std::vector<Supply>& supplies, const std:
 {
     std::string text = "3201" + hex16(id) + "00 #0 #0 #0 " + hex16(quint16(supplies.size()));
     for (const Supply& supply : supplies) {
-        text += hex16(supply.id) + hex32(supply.model) + hex32(0x0A000000 + supply.id) + hex32(supply.number) + "'"
+        text += hex16(supply.id) + hex32(supply.model)
+            + hex32(supply.ipAddress ? supply.ipAddress : 0x0A000000 + supply.id) + hex32(supply.number) + "'"
             + supply.name + "' 'Rack\nB'";
     }
     text += hex16(quint16(keys.size()));
@@ -354,7 +366,10 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
     EXPECT_EQ(linesAt(log, kLogInfo, "Functions").mid(2),
               QStringList({"Converting controllers", "Controllers: 3 converted", "KiNET power supplies: 2 converted",
                            "Converting remote devices", "Remote devices: 2 converted", "Converting DSX DMX universes",
-                           "DSX DMX universes: 5 converted", "Converting functions"}));
+                           "DSX DMX universes: 5 converted", "Converting functions", "Converting fixtures",
+                           "Fixtures: 0 converted", "Patch records: 0 converted", "Merging KiNET power supplies",
+                           "KiNET power supplies: 0 merged", "Converting groups", "Groups: 0 converted",
+                           "Converting pixel matrices", "Pixel matrices: 0 converted"}));
 
     const IdMaps& ids = driver.idMaps();
     for (const auto& [node, number] : {std::make_pair(0, 1), {3, 4}, {39, 40}}) {
@@ -468,11 +483,275 @@ TEST_F(ProjectConversionTest, FunctionsOfTheStandardTableAndVersionOneNames)
                            "Ignoring function 28 (Calculated 6): it has no version-2 counterpart",
                            "Ignoring function 29 (Calculated 7): it has no version-2 counterpart",
                            "Ignoring function 31 (F31): it has no version-2 counterpart",
-                           "Ignoring function 40 (F40): it has no version-2 counterpart"}));
+                           "Ignoring function 40 (F40): it has no version-2 counterpart",
+                           // The test's library is empty.
+                           "Ignoring fixture 1 (Fixture): fixture type 8/65 is not in the fixture library",
+                           "Ignoring fixture 2 (Fixture): fixture type 8/65 is not in the fixture library"}));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Functions: 4 converted, 10 ignored")));
     // The show names controller 7, which it does not have: its first controller is the network primary.
     EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
     EXPECT_NE(ids.networkPrimaryController, Archive::kNoObjectId);
+}
+
+}  // namespace
+
+namespace {
+
+// A definition file of one type with elements of the given channel counts, each channel a parameter; the second
+// element is hidden.
+QByteArray definitionFile(const char* name, int model, int mode, const char* kind, const std::vector<int>& channels)
+{
+    static const char* const functions[] = {"Intensity", "Cyan", "Magenta", "Yellow", "Pan", "Tilt"};
+    QByteArray text = "version = 1\ncount = 1\nfixture = " + QByteArray(name)
+        + "\nmanuid = 31\nmodelid = " + QByteArray::number(model) + "\nmodeid = " + QByteArray::number(mode)
+        + "\nclass = " + kind + "\ndimensions = 4, 4\ngeometry = 0, 0\n";
+    for (std::size_t element = 0; element < channels.size(); ++element) {
+        text += "element = E" + QByteArray::number(int(element)) + (element == 1 ? "\nhidden = 1" : "")
+            + "\npatchgroup = fixture, " + QByteArray::number(channels[element]) + "\n";
+        for (int channel = 0; channel < channels[element]; ++channel)
+            text += "parameter = " + QByteArray(functions[channel]) + ", " + QByteArray::number(channel)
+                + "\nrange = 0, 255\n";
+    }
+    return text;
+}
+
+// A version-454 fixture element of six channels in patch group 1, with Pan flagged, and its patch records.
+std::string elementRecord(quint16 id, const std::vector<std::string>& patches)
+{
+    std::string text = "1a01" + hex16(id) + "\"El\" 0200";
+    for (const quint16 function : {0, 3}) {
+        text += "0801 0000" + hex16(function) + "0000 0100 ff00 0100" + (function == 3 ? "01" : "00")
+            + "00 00 0100 0a01 0000 ff00 \"Full\" 0200 0000 0b01 0700 0901";
+    }
+    text += "0100 0000 01 0100 1201 01 0600 1301 6801 0000 dc00 0000 00 0a00 0a00 0400 #"
+        + std::to_string(patches.size()) + " ";
+    for (const std::string& patch : patches)
+        text += patch;
+    return text + "1b01";
+}
+
+// Patch records: a universe-based one, KiNET and Lumalive.
+std::string universePatch(quint16 kind, quint16 node, quint16 universe, quint16 channel, quint8 point = 1)
+{
+    return hex16(kind) + "3401 0601" + ShowWriter().u8(point).data.toHex().toStdString() + hex16(node) + "0701"
+        + hex16(universe) + hex16(channel) + "3501";
+}
+std::string kinetPatch(quint16 node, quint16 supply, quint16 port, quint16 channel)
+{
+    return "1000 3601 0601 ff" + hex16(node) + "0701" + hex16(supply) + hex16(port) + hex16(channel) + "3601";
+}
+std::string lumalivePatch(quint16 node) { return "0002 4e01 0601 01" + hex16(node) + "0701 0900 4e01"; }
+
+// A version-454 fixture of type 31/model (of `kind`) with its elements, name and comment.
+std::string fixtureRecord(quint16 id, quint16 model, quint16 kind, const std::vector<quint16>& elementIds,
+                          const std::string& name, const std::string& comment)
+{
+    std::string text = "0c01" + hex16(id) + "\"Model\"" + hex16(kind) + "1f00" + hex16(model)
+        + "0100 0200 03 #2 0000 0000 0a00 0000 0500 0600 00000000 03000000" + (kind == 9 ? "01" : "") + "02 00000200"
+        + hex16(id + 100) + "01" + hex16(quint16(elementIds.size()));
+    for (const quint16 elementId : elementIds)
+        text += hex16(elementId);
+    return text + "0000 #0 1601 '" + name + "' 64000000 c8000000 00 00 0500 01 'Label" + std::to_string(id) + "' '"
+        + comment + "' 102030 1701 0d01";
+}
+
+ShowTable section(const std::vector<std::string>& records)
+{
+    std::string text = hex16(quint16(records.size()));
+    for (const std::string& record : records)
+        text += record;
+    return rowsOf(text);
+}
+
+class FixtureConversionTest : public ProjectConversionTest
+{
+protected:
+    void SetUp() override
+    {
+        QBuffer rows;
+        rows.setData("12, PDS-150e, 3, 2, 1\n");
+        ConcatenatingMessageHandler messages;
+        KinetPowerSupplyList::instance().load(rows, QStringLiteral("list.csv"), messages);
+        ASSERT_TRUE(QDir(library.path()).mkpath(QStringLiteral("maker")));
+        // The local type's only mode is 2.
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/local.fixture")),
+                              definitionFile("Local Spot", 1, 2, "spot", {6, 6})));
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/mismatch.fixture")),
+                              definitionFile("Mismatch", 2, 0, "spot", {6, 4})));
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/ballast.fixture")),
+                              definitionFile("Ballast", 3, 0, "dali", {6})));
+        FixtureLibrary::instance().load(library.path(), QString(), QString(), messages);
+        ASSERT_EQ(messages.messages(), QStringList());
+        ASSERT_TRUE(FixtureLibrary::instance().find(31, 1));
+
+        server.files = {{"index.sqlite", {fixtureIndexBytes("(31, 9, 0, 'Online', 'maker/online.fixture')"), "\"i\""}},
+                        {"manufacturers.csv", {"31, Maker, 0\n", "\"m\""}},
+                        {"functions.csv", {"", "\"f\""}},
+                        {"colours.csv", {"", "\"c\""}},
+                        {"maker/online.fixture", {definitionFile("Online Wash", 9, 0, "wash", {6}), "\"o\""}}};
+        online.reset(new OnlineFixtureLibrary(server.url(), folder.filePath(QStringLiteral("downloads"))));
+        driver.setOnlineFixtureLibrary(online.get());
+    }
+    void TearDown() override
+    {
+        driver.closeOutputProject();
+        driver.setOnlineFixtureLibrary(nullptr);
+        online.reset();
+        ConcatenatingMessageHandler messages;
+        FixtureLibrary::instance().load(QString(), QString(), QString(), messages);
+        QBuffer none;
+        KinetPowerSupplyList::instance().load(none, QStringLiteral("list.csv"), messages);
+        VersionedSettings::instance()->removeGroup(QStringLiteral("OnlineFixtureLibrary"), true);
+    }
+
+    template <class T>
+    std::unique_ptr<T> pending(Archive::ArrayId array, Archive::ObjectId id)
+    {
+        return objectAt<T>(array, id, database());
+    }
+
+    QTemporaryDir library;
+    HttpTestServer server;
+    std::unique_ptr<OnlineFixtureLibrary> online;
+};
+
+// Node 3 with KiNET supply 0 and DSX key 1; fixtures of a local type used twice, an online-only type, an unknown
+// type, a footprint mismatch and a DALI ballast on interface 255, with patches of all nine kinds and one on a node
+// the show lacks.
+ShowContent fixtureShow()
+{
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes = rowsOf("0100" + nodeRows(3, {{0, 12, 1, "PSU"}}, {{1, 6, 2}}) + "0000 #0");
+    tables.elements = section({
+        elementRecord(11,
+                      {universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
+                       universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
+                       universePatch(0x020, 3, 0, 14), kinetPatch(3, 0, 1, 5), universePatch(0x400, 3, 1, 15),
+                       universePatch(0x008, 3, 5, 16), universePatch(0x100, 3, 6, 17), lumalivePatch(3),
+                       universePatch(0x001, 9, 1, 18)}),
+        elementRecord(12, {universePatch(0x001, 3, 1, 20)}),
+        elementRecord(13, {universePatch(0x001, 3, 1, 30)}),
+        elementRecord(14, {}),
+        elementRecord(15, {}),
+        elementRecord(16, {}),
+        elementRecord(17, {}),
+        elementRecord(18, {}),
+        elementRecord(19, {}),
+    });
+    tables.fixtures =
+        section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(2, 1, 0, {13, 14}, "", ""),
+                 fixtureRecord(3, 9, 0, {15}, "Wash", ""), fixtureRecord(4, 99, 0, {16}, "Lost", ""),
+                 fixtureRecord(5, 2, 0, {17, 18}, "Odd", ""), fixtureRecord(6, 3, 9, {19}, "Dali", "")});
+    tables.dali = rowsOf("0000 0100 2a01 0300 0600 ff 02 0a0b0c0d0e0f10 01 'Ballast' 2b01"
+                         " 0000 00 00 02000001000100 02000001000100");
+    return content;
+}
+
+TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
+{
+    ASSERT_TRUE(convert(fixtureShow())) << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(linesAt(log, kLogWarning, "Failed to convert the hardware"),
+              QStringList({"Failed to convert sACN universe 0", "Failed to convert output driver type 8",
+                           "Failed to convert output driver type 256", "Failed to convert output driver type 512",
+                           "Ignoring a patch of fixture 1: controller 9 was not converted",
+                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 5 (Odd): its elements do not match fixture type Mismatch"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Fixtures: 4 converted, 2 ignored")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Patch records: 8 converted, 5 ignored")));
+
+    // One model per type, its parameters keyed by the project's function ids; the online one fetched once.
+    const IdMaps& ids = driver.idMaps();
+    EXPECT_EQ(Archive::getArraySize(FixtureModel::kArrayId, database()), 3u);
+    EXPECT_EQ(server.requests.size(), 5u);
+    const auto model = pending<FixtureModel>(34, ids.find(IdKind::FixtureModel, IdMaps::modelKey(31, 1)));
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->modelSpec.name, "Local Spot");
+    std::set<quint32> keys, expected;
+    for (const auto& entry : model->elements()[0].parameters)
+        keys.insert(entry.first);
+    for (const auto& entry : FixtureLibrary::instance().find(31, 1)->elements()[0].parameters)
+        expected.insert(ids.find(IdKind::StandardFunction, entry.first));
+    EXPECT_EQ(keys.size(), 6u);
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(FixtureLibrary::instance().projectModels().count(FixtureModelKey {31, 1, 2}), 1u);
+
+    const auto front = pending<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->number, 101);
+    EXPECT_EQ(front->name, "Front");
+    EXPECT_EQ(front->fixtureModelId, ids.find(IdKind::FixtureModel, IdMaps::modelKey(31, 1)));
+    EXPECT_EQ(front->factor, 0x20000u);
+    EXPECT_TRUE(front->fixtureFlag);
+    EXPECT_TRUE(front->parameterFlagA);
+    EXPECT_FALSE(front->parameterFlagB);
+    EXPECT_EQ(front->dimmerCurve, 3);
+    EXPECT_FALSE(front->isDali);
+    ASSERT_EQ(front->elementIds.size(), 2u);
+    EXPECT_EQ(front->visibleElementIds, std::vector<quint32>({front->elementIds[0]}));
+    const auto second = pending<Fixture>(2, ids.find(IdKind::Fixture, 2));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->name, "Local Spot");
+    EXPECT_EQ(second->fixtureModelId, front->fixtureModelId);
+    EXPECT_EQ(pending<Fixture>(2, ids.find(IdKind::Fixture, 3))->name, "Wash");
+    EXPECT_FALSE(ids.contains(IdKind::Fixture, 4));
+    EXPECT_FALSE(ids.contains(IdKind::Fixture, 5));
+    EXPECT_EQ(Archive::getArraySize(2, database()), 4u);
+    EXPECT_EQ(Archive::getArraySize(3, database()), 6u);
+
+    const auto ballast = pending<Fixture>(2, ids.find(IdKind::Fixture, 6));
+    ASSERT_TRUE(ballast);
+    EXPECT_TRUE(ballast->isDali);
+    EXPECT_EQ(ballast->daliProperties.interfaceNumber, -1);
+    EXPECT_EQ(ballast->daliProperties.shortAddress, 2);
+    EXPECT_EQ(ballast->daliProperties.ballastSettings, (std::array<quint8, 7> {10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_TRUE(ballast->daliProperties.ballastFlag);
+
+    // One universe per (controller, key); the records carry the model element's channel count for their point.
+    const Archive::ObjectId controller = ids.find(IdKind::Controller, 3);
+    const auto universe = [&](quint32 kind, quint32 a, quint32 b = 0) {
+        UniverseKey key;
+        key.kind = kind;
+        key.a = a;
+        key.b = b;
+        return ids.findUniverse(controller, key);
+    };
+    const Archive::ObjectId supply = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(3, 0));
+    const Archive::ObjectId dsx = ids.find(IdKind::Universe, IdMaps::nodeKey(3, 1));
+    const auto first = pending<FixtureElement>(3, front->elementIds[0]);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->ownerFixtureId, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(first->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 10, 6},
+                                     {universe(UniverseKey::Pathport, 2), 1, 11, 6},
+                                     {universe(UniverseKey::ArtNet, 3), 0, 12, 0},
+                                     {universe(UniverseKey::Sacn, 3), 256, 13, 0},
+                                     {universe(UniverseKey::Kinet, supply, 1), -1, 5, 6},
+                                     {dsx, 1, 15, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[1])->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 20, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, second->elementIds[0])->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 30, 6}}));
+    EXPECT_EQ(Archive::getArraySize(30, database()), 6u);
+
+    // Plan places on the layout, and the comment on one line as the show wrote it.
+    const auto layouts = pending<LayoutManagerState>(35, 2);
+    const auto place = pending<FixtureInstance>(4, 0);
+    ASSERT_TRUE(place);
+    EXPECT_EQ(place->fixtureId, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(place->layoutId, layouts->currentTabId);
+    EXPECT_EQ(place->position, QPoint(100, 200));
+    EXPECT_EQ(place->placement, (std::array<quint16, 3> {5, 5, 6}));
+    EXPECT_EQ(place->shape, 2);
+    EXPECT_TRUE(place->flag);
+    EXPECT_EQ(place->colour, 0xFF102030u);
+    EXPECT_EQ(place->label, "Label1");
+    EXPECT_EQ(Archive::getArraySize(4, database()), 4u);
+    const auto custom = pending<CustomProperties>(0, 10);
+    const CustomProperties::Values* comments = custom->values(2, QStringLiteral("Comment"));
+    ASSERT_TRUE(comments);
+    EXPECT_EQ(comments->size(), 1u);
+    EXPECT_EQ(comments->at(ids.find(IdKind::Fixture, 1)), "Dusty");
 }
 
 }  // namespace
