@@ -755,3 +755,144 @@ TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMove)
+{
+    const quint32 shared = 0x0A010105;  // 10.1.1.5
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes =
+        rowsOf("0200" + nodeRows(1, {{0, 12, 1, "PSU", shared}, {1, 12, 2, "Spare", 0x0A000000}}, {})
+               + nodeRows(2, {{0, 12, 1, "PSU", shared}, {1, 12, 2, "Spare", 0x0A000000}}, {}) + "0000 #0");
+    tables.elements = section({elementRecord(11, {kinetPatch(1, 0, 1, 10), kinetPatch(2, 0, 2, 20)}),
+                               elementRecord(12, {kinetPatch(1, 1, 1, 30), kinetPatch(2, 0, 1, 40)})});
+    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "")});
+    ASSERT_TRUE(convert(content));
+
+    const IdMaps& ids = driver.idMaps();
+    const Archive::ObjectId a = ids.find(IdKind::Controller, 1), b = ids.find(IdKind::Controller, 2);
+    const Archive::ObjectId kept = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(1, 0));
+    const Archive::ObjectId spareA = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(1, 1));
+    const Archive::ObjectId spareB = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 1));
+    EXPECT_FALSE(ids.contains(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 0)));
+    EXPECT_EQ(Archive::getArraySize(KinetPowerSupply::kArrayId, database()), 3u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->ipAddress, shared);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->supplyNumber, 1u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, spareA)->supplyNumber, 2u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, spareB)->supplyNumber, 3u);
+    EXPECT_EQ(
+        linesAt(log, kLogInfo).filter(QStringLiteral("Merged")),
+        QStringList({QStringLiteral("Merged KiNET power supply 0 of controller 2 into %1 (10.1.1.5)").arg(kept)}));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("Renumbered")),
+              QStringList({"Renumbered KiNET power supply Spare from 2 to 3"}));
+
+    // Every patch of the merged supply is on the kept supply's universe of its own controller and port; the
+    // emptied universes are gone.
+    const auto universe = [&](Archive::ObjectId controller, Archive::ObjectId supply, quint32 port) {
+        UniverseKey key;
+        key.kind = UniverseKey::Kinet;
+        key.a = supply;
+        key.b = port;
+        return ids.findUniverse(controller, key);
+    };
+    const auto front = pending<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    ASSERT_TRUE(front);
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[0])->patches,
+              std::set<PatchRecord>({{universe(a, kept, 1), -1, 10, 6}, {universe(b, kept, 2), -1, 20, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[1])->patches,
+              std::set<PatchRecord>({{universe(a, spareA, 1), -1, 30, 6}, {universe(b, kept, 1), -1, 40, 6}}));
+    std::set<Archive::ObjectId> supplies;
+    for (const auto& entry : ids.entries(IdKind::KinetPowerSupply))
+        supplies.insert(entry.second);
+    for (const auto& entry : ids.universes()) {
+        if (entry.first.second.kind == UniverseKey::Kinet) {
+            EXPECT_EQ(supplies.count(entry.first.second.a), 1u) << entry.second;
+        }
+    }
+    EXPECT_EQ(Archive::getArraySize(30, database()), 4u);
+}
+
+TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
+{
+    ShowContent content(210);
+    content.tables.groups = rowsOf("#2 03000000 #0 'Back' 07000000 #2 0100 0200 'Front'");
+    ASSERT_TRUE(convert(content));
+    const IdMaps& ids = driver.idMaps();
+    const auto back = pending<Group>(5, ids.find(IdKind::Group, 3));
+    const auto front = pending<Group>(5, ids.find(IdKind::Group, 7));
+    ASSERT_TRUE(back && front);
+    EXPECT_EQ(back->name(), "Back");
+    EXPECT_EQ(front->name(), "Front");
+    EXPECT_TRUE(front->members().empty());
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("group")),
+              QStringList({"Ignoring the 2 members of group 7 (Front): version-1 group members cannot be converted"}));
+    EXPECT_EQ(Archive::getArraySize(5, database()), 3u);
+    const auto all = pending<Group>(5, ids.find(IdKind::Group, 7) + 1);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->name(), "All Groups");
+    EXPECT_EQ(all->members(),
+              std::vector<FixOrGroupKey>({{FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 3))},
+                                          {FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 7))}}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted")));
+
+    // Later shows keep no group table: "All Groups" stands alone.
+    ASSERT_TRUE(convert(emptyShow()));
+    EXPECT_EQ(Archive::getArraySize(5, database()), 1u);
+    const auto alone = pending<Group>(5, 0);
+    ASSERT_TRUE(alone);
+    EXPECT_EQ(alone->name(), "All Groups");
+    EXPECT_TRUE(alone->members().empty());
+}
+
+// Fills the fixture elements' array but for one slot before the fixtures are converted.
+class CrowdedDriver : public ConversionDriver
+{
+protected:
+    const std::vector<Step>& steps() const override
+    {
+        static std::vector<Step> sequence;
+        if (sequence.empty()) {
+            for (const Step& step : ConversionDriver::steps()) {
+                if (std::string(step.progressText) == "Converting fixtures")
+                    sequence.push_back({"Crowding", &crowd});
+                sequence.push_back(step);
+            }
+        }
+        return sequence;
+    }
+    static void crowd(ConversionDriver& driver, ProgressTracker&)
+    {
+        for (int i = 0; i < 59999; ++i) {
+            Archive::ObjectPtr element(new FixtureElement);
+            Archive::ObjectId id = Archive::kNoObjectId;
+            Archive::addObject(FixtureElement::kArrayId, id, element, driver.outputDatabaseId());
+        }
+    }
+};
+
+TEST_F(FixtureConversionTest, AFixtureWhoseElementsFindNoRoomLeavesNothingBehind)
+{
+    CrowdedDriver crowded;
+    ShowContent content = emptyShow();
+    content.tables.outputNodes = rowsOf("0100" + nodeRows(3, {}, {}) + "0000 #0");
+    content.tables.elements = section({elementRecord(11, {universePatch(0x001, 3, 1, 10)}), elementRecord(12, {})});
+    content.tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty")});
+    const QString path = folder.filePath(QStringLiteral("crowded.kvq"));
+    ASSERT_TRUE(writeFile(path, buildShow(content)));
+    LogCapture capture;
+    ProgressTracker progress;
+    ASSERT_TRUE(crowded.convert(path, progress));
+    const QStringList ignored = linesAt(capture.lines(), kLogWarning).filter(QStringLiteral("Ignoring"));
+    ASSERT_EQ(ignored.size(), 1);
+    EXPECT_TRUE(ignored[0].startsWith(QStringLiteral("Ignoring fixture 1 (Front): "))) << ignored[0].toStdString();
+    const Archive::DatabaseId database = crowded.outputDatabaseId();
+    EXPECT_EQ(Archive::getArraySize(Fixture::kArrayId, database), 0u);
+    EXPECT_EQ(Archive::getArraySize(FixtureElement::kArrayId, database), 59999u);
+    EXPECT_EQ(Archive::getArraySize(FixtureInstance::kArrayId, database), 0u);
+    EXPECT_FALSE(crowded.idMaps().contains(IdKind::Fixture, 1));
+    EXPECT_TRUE(linesAt(capture.lines(), kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 ignored")));
+}
+
+}  // namespace
