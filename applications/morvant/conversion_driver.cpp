@@ -3,6 +3,7 @@
 #include "applications/morvant/conversion_steps.h"
 #include "applications/morvant/failure_advice.h"
 #include "applications/morvant/output_project.h"
+#include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
@@ -92,8 +93,8 @@ const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 {
     // The steps still to come join this list, in this order: custom presets,
     // media, dynamic text, timelines, DALI interfaces and scenes, timecode
-    // buses, audio buses, ethernet sources, then after the scenes from
-    // palettes, touch-panel interfaces and triggers.
+    // buses, audio buses and ethernet sources before the scenes from
+    // palettes; touch-panel interfaces and triggers after them.
     static const std::vector<Step> sequence {
         {"Converting controllers", &ConversionSteps::convertControllers},
         {"Converting remote devices", &ConversionSteps::convertRemoteDevices},
@@ -103,6 +104,7 @@ const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
         {"Merging KiNET power supplies", &ConversionSteps::mergeKinetPowerSupplies},
         {"Converting groups", &ConversionSteps::convertGroups},
         {"Converting pixel matrices", &ConversionSteps::convertPixelMatrices},
+        {"Converting palettes", &ConversionSteps::convertScenes},
     };
     return sequence;
 }
@@ -110,6 +112,11 @@ const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 OnlineFixtureLibrary& ConversionDriver::onlineFixtureLibrary() const
 {
     return m_onlineLibrary ? *m_onlineLibrary : OnlineFixtureLibrary::instance();
+}
+
+const PaletteTables& ConversionDriver::paletteTables() const
+{
+    return m_paletteTables ? *m_paletteTables : PaletteTables::shipped();
 }
 
 bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)

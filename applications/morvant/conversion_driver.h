@@ -34,6 +34,7 @@
 
 class OnlineFixtureLibrary;
 class OutputProject;
+struct PaletteTables;
 class ProgressTracker;
 
 class ConversionDriver
@@ -73,6 +74,10 @@ public:
     // null goes back to the program's).
     void setOnlineFixtureLibrary(OnlineFixtureLibrary* online) { m_onlineLibrary = online; }
     OnlineFixtureLibrary& onlineFixtureLibrary() const;
+    // The tables palette values are converted with: the shipped ones unless
+    // others are set (not owned; null goes back to the shipped ones).
+    void setPaletteTables(const PaletteTables* tables) { m_paletteTables = tables; }
+    const PaletteTables& paletteTables() const;
     // The output project's database, Archive::kNoDatabase when there is none.
     Archive::DatabaseId outputDatabaseId() const;
     // The working folder of the output project; empty when there is none.
@@ -120,6 +125,7 @@ private:
     QString m_temporaryFolder;
     QString m_saveFailure;
     OnlineFixtureLibrary* m_onlineLibrary = nullptr;
+    const PaletteTables* m_paletteTables = nullptr;
 };
 
 // The text of an exception for a message: the database's own message for its

@@ -3,6 +3,7 @@
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/enum_conversions.h"
 #include "applications/morvant/output_project.h"
+#include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/database.h"
 #include "components/fixture_library/fixture_library.h"
@@ -19,7 +20,10 @@
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/programming/look.h"
+#include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/project/custom_properties.h"
+#include "components/lx_objects/project/object_folder.h"
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 #include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_streamer.h"
@@ -630,6 +634,7 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
             const Quil::FixtureElement* element = show.fixtures().elements.find(from.elementIds[i]);
             const FixtureModelElement& modelElement = model->elements()[i];
             const Archive::ObjectId elementId = fixture->elementIds[i];
+            ids.insert(IdKind::FixtureElement, from.elementIds[i], elementId);
             for (const Quil::PatchRecord& record : element->patchRecords) {
                 ::PatchRecord patch;
                 patch.universeId = universeOfPatch(driver, record, from.id());
@@ -819,4 +824,138 @@ void ConversionSteps::convertPixelMatrices(ConversionDriver&, ProgressTracker&)
 {
     // The reader fails a show that holds any.
     Tally {"Pixel matrices"}.log();
+}
+
+namespace {
+
+// Scene ids are palette ids, and the project holds 500 scenes.
+const quint32 kSceneIdLimit = 500;
+// Look elements name no sub-index of their element.
+const quint32 kAllSubIndices = 0xFFF;
+// Bits 20, 21, 22 and 27 of a palette value's word A are the look element's
+// flags 0 to 3.
+const int kFlagBits[] = {20, 21, 22, 27};
+const quint32 kRawBytesKind = 6;
+const quint32 kHalvesKinds[] = {4, 9};
+
+// The look element of one palette value, or false when its kind has no
+// version-2 counterpart.
+bool lookElementOf(const Quil::PaletteValue& value, quint32 elementId, quint32 functionId, const PaletteTables& tables,
+                   Lkel* lkel)
+{
+    qint64 kind = 0;
+    if (!tables.kind.keeps(value.kind(), &kind))
+        return false;
+    lkel->set(Lkel::ElementId, elementId);
+    lkel->set(Lkel::FunctionId, functionId);
+    lkel->set(Lkel::SubIndex, kAllSubIndices);
+    lkel->set(Lkel::Parameter, value.valueA());
+    lkel->set(Lkel::CrossfadePath, quint32(tables.crossfadePath(value.fieldB0())));
+    lkel->setFadeTime(qint32(value.getTimeA()));
+    lkel->setOffsetTime(qint32(value.getTimeB()));
+    lkel->set(Lkel::Kind, quint32(kind));
+    const quint32 fxTable = quint32(tables.fxTable(value.fieldB6()));
+    if (fxTable != 0) {
+        lkel->set(Lkel::FxTable, fxTable);
+        // The byte first: the numbers keep it.
+        lkel->setByte(int(value.byteValue()));
+        lkel->setValues(qint32(value.getNumber3()), qint32(value.getNumber2()), qint32(value.getNumber1()));
+        lkel->set(Lkel::OffsetStyle, quint32(tables.offsetStyle(value.fieldB12())));
+        lkel->set(Lkel::SubMode, value.fieldB29());
+        quint32 flags = 0;
+        for (int bit = 0; bit < 4; ++bit)
+            flags |= ((value.wordA >> kFlagBits[bit]) & 1u) << bit;
+        lkel->set(Lkel::Flags, flags);
+    }
+    if (kind == kRawBytesKind) {
+        lkel->set(Lkel::Byte0, value.wordC & 0xFF);
+        lkel->set(Lkel::Byte1, (value.wordC >> 8) & 0xFF);
+        lkel->set(Lkel::Byte2, (value.wordC >> 16) & 0xFF);
+        lkel->set(Lkel::Byte3, value.wordC >> 24);
+    } else if (kind == kHalvesKinds[0] || kind == kHalvesKinds[1]) {
+        lkel->set(Lkel::Word1, value.wordC & 0xFFFF);
+        lkel->set(Lkel::Word2, value.wordC >> 16);
+    }
+    return true;
+}
+
+}  // namespace
+
+void ConversionSteps::convertScenes(ConversionDriver& driver, ProgressTracker&)
+{
+    const Archive::DatabaseId database = driver.outputDatabaseId();
+    IdMaps& ids = driver.m_idMaps;
+    const PaletteTables& tables = driver.paletteTables();
+    Tally scenes {"Scenes"};
+    for (const Quil::Palette& palette : Quil::_gpShow->palettes()) {
+        const QByteArray name = utf8(Quil::toQString(palette.name));
+        if (palette.id() >= kSceneIdLimit) {
+            logMessage(kLogWarning, "Ignoring palette %d (%s): scene ids end at %d", int(palette.id()),
+                       name.constData(), int(kSceneIdLimit - 1));
+            ++scenes.ignored;
+            continue;
+        }
+        const Quil::PaletteColourRecord& record = palette.colourRecord;
+        auto* scene = new Scene;
+        Archive::ObjectPtr holder(scene);
+        scene->name = Quil::toQString(palette.name);
+        scene->number = palette.paletteWord;
+        scene->option1 = palette.word1;
+        scene->option2 = palette.word2;
+        Look& look = scene->look;
+        look.setFadeTime(qint32(record.getTime()));
+        look.skewType = quint16(EnumConversions::kSkewType(record.skewType));
+        look.skewDirection = quint16(EnumConversions::kSkewDirection(record.skewDirection));
+
+        unsigned skipped = 0;
+        for (const Quil::PaletteValue& value : record.values) {
+            const Archive::ObjectId elementId = ids.find(IdKind::FixtureElement, value.value2);
+            // The reader has moved the function to its current number.
+            const Archive::ObjectId functionId = ids.find(IdKind::Function, value.function);
+            Lkel lkel;
+            if (elementId == Archive::kNoObjectId || functionId == Archive::kNoObjectId
+                || !lookElementOf(value, elementId, functionId, tables, &lkel)) {
+                ++skipped;
+                continue;
+            }
+            look.lkels.push_back(lkel);
+        }
+        if (skipped != 0) {
+            logMessage(kLogWarning,
+                       "Ignoring %u values of palette %d (%s): their kind, element or function has no version-2 "
+                       "counterpart",
+                       skipped, int(palette.id()), name.constData());
+        }
+        for (const auto& group : record.skewGroups) {
+            LookSequence sequence;
+            for (const auto& [function, values] : group) {
+                const Archive::ObjectId functionId = ids.find(IdKind::Function, function);
+                if (functionId != Archive::kNoObjectId)
+                    sequence.valuesByFunction[functionId] = values;
+            }
+            if (!sequence.valuesByFunction.empty())
+                look.appendEntry(sequence);
+        }
+        // Reads the fixtures and elements this transaction added.
+        look.computeOffsets();
+
+        try {
+            Archive::ObjectId sceneId = palette.id();
+            Archive::addObject(Scene::kArrayId, sceneId, holder, database);
+            ids.insert(IdKind::Palette, palette.id(), sceneId);
+            ++scenes.converted;
+            Archive::ObjectPtr folderHolder;
+            if (auto* folder = editable<ObjectFolder>(ObjectFolder::kArrayId, OutputProject::kSceneFolderId, database,
+                                                      folderHolder)) {
+                ObjectTag tag;
+                tag.first = Scene::kArrayId;
+                tag.second = sceneId;
+                folder->addObject(tag, 0xFFFFFFFF);
+            }
+        } catch (const Archive::archive_exception& error) {
+            logIgnored(QStringLiteral("palette %1 (%2)").arg(palette.id()).arg(QString::fromUtf8(name)), error);
+            ++scenes.ignored;
+        }
+    }
+    scenes.log();
 }

@@ -50,6 +50,10 @@ struct ConversionSteps
     static void convertGroups(ConversionDriver& driver, ProgressTracker& progress);
     // The reader refuses shows with pixel matrices, so there are none.
     static void convertPixelMatrices(ConversionDriver& driver, ProgressTracker& progress);
+    // One scene per palette, under the palette's id, filed in the scenes'
+    // folder: its look holds the values whose kind, element and function
+    // have version-2 counterparts, with the palette's fade and skew.
+    static void convertScenes(ConversionDriver& driver, ProgressTracker& progress);
 
     // The device of a version-1 key, made with the type's defaults and the
     // network primary controller when the key is new; Archive::kNoObjectId

@@ -31,6 +31,7 @@ enum class IdKind : int {
     // By the id of a row of the standard function table.
     StandardFunction,
     Fixture,
+    FixtureElement,
     // By IdMaps::modelKey of the version-1 fixture type.
     FixtureModel,
     Group,

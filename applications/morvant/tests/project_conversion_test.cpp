@@ -1,6 +1,7 @@
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/output_project.h"
+#include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/binary_stream.h"
@@ -24,6 +25,7 @@
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/audio_buses.h"
 #include "components/lx_objects/project/custom_properties.h"
@@ -369,7 +371,8 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
                            "DSX DMX universes: 5 converted", "Converting functions", "Converting fixtures",
                            "Fixtures: 0 converted", "Patch records: 0 converted", "Merging KiNET power supplies",
                            "KiNET power supplies: 0 merged", "Converting groups", "Groups: 0 converted",
-                           "Converting pixel matrices", "Pixel matrices: 0 converted"}));
+                           "Converting pixel matrices", "Pixel matrices: 0 converted", "Converting palettes",
+                           "Scenes: 0 converted"}));
 
     const IdMaps& ids = driver.idMaps();
     for (const auto& [node, number] : {std::make_pair(0, 1), {3, 4}, {39, 40}}) {
@@ -486,7 +489,9 @@ TEST_F(ProjectConversionTest, FunctionsOfTheStandardTableAndVersionOneNames)
                            "Ignoring function 40 (F40): it has no version-2 counterpart",
                            // The test's library is empty.
                            "Ignoring fixture 1 (Fixture): fixture type 8/65 is not in the fixture library",
-                           "Ignoring fixture 2 (Fixture): fixture type 8/65 is not in the fixture library"}));
+                           "Ignoring fixture 2 (Fixture): fixture type 8/65 is not in the fixture library",
+                           "Ignoring 2 values of palette 2 (Palette): their kind, element or function has no "
+                           "version-2 counterpart"}));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Functions: 4 converted, 10 ignored")));
     // The show names controller 7, which it does not have: its first controller is the network primary.
     EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
@@ -893,6 +898,126 @@ TEST_F(FixtureConversionTest, AFixtureWhoseElementsFindNoRoomLeavesNothingBehind
     EXPECT_EQ(Archive::getArraySize(FixtureInstance::kArrayId, database), 0u);
     EXPECT_FALSE(crowded.idMaps().contains(IdKind::Fixture, 1));
     EXPECT_TRUE(linesAt(capture.lines(), kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 ignored")));
+}
+
+}  // namespace
+
+namespace {
+
+// A version-454 palette value on an element and function, of kind bits `kind` and FX field `fx`; `middle` holds
+// the kind's own words. Every value has valueA 0x1234, B0 1, exponent 2, B29 3, B12 4 and times 0x2001 and 200.
+std::string paletteValueRecord(quint16 element, quint16 function, quint16 kind, quint16 fx, const std::string& middle)
+{
+    return "0e01" + hex16(element) + hex16(function) + "3412 0100" + hex16(kind) + hex16(fx) + middle
+        + "0200 0300 0400 0120 c800 0f01";
+}
+const std::string kGeneralWords = "ab00 0500 0600 2c01";  // byte 0xAB, B16 5, numbers 6 and 300
+
+std::string paletteRecord(quint16 id, const std::string& name, const std::vector<std::string>& values)
+{
+    std::string text = "1e01" + hex16(id) + "'" + name + "' 0700 04000000 1001 #" + std::to_string(values.size()) + " ";
+    for (const std::string& value : values)
+        text += value;
+    // 10,000 ms, skew type 5 forward; one skew group of function 0 and 99.
+    return text + "b520 0500 0000 #1 #2 00000000 #1 01000000 63000000 #1 02000000 1101 0a00 0b00 1f01";
+}
+
+TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
+{
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.functions = ShowTables().functions;
+    tables.elements =
+        section({elementRecord(11, {}), elementRecord(12, {}), elementRecord(13, {}), elementRecord(14, {}),
+                 elementRecord(15, {}), elementRecord(16, {}), elementRecord(17, {}), elementRecord(18, {})});
+    // Fixture numbers 101 to 104 rank the elements 11, 13, 15 and 17 in that order.
+    tables.fixtures = section({fixtureRecord(4, 1, 0, {17, 18}, "D", ""), fixtureRecord(1, 1, 0, {11, 12}, "A", ""),
+                               fixtureRecord(2, 1, 0, {13, 14}, "B", ""), fixtureRecord(3, 1, 0, {15, 16}, "C", "")});
+    tables.palettes = section(
+        {paletteRecord(
+             3, "Look",
+             {paletteValueRecord(11, 0, 0x071, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords),
+              paletteValueRecord(15, 0, 0x100, 2, "0500 0101 0201 0301 0401"),
+              paletteValueRecord(17, 0, 0x402, 2, "2800 7856 bc9a"), paletteValueRecord(11, 0, 3, 2, kGeneralWords)}),
+         paletteRecord(600, "Far", {})});
+    const PaletteTables supplied {
+        {"palette value kind", {{1, 1, 5}, {2, 2, 4}, {0x100, 0x100, 6}, {0x402, 0x402, 9}}, 0},
+        {"crossfade path", {{1, 1, 5}}, 0xF},
+        {"FX table", {{1, 1, 0}, {2, 2, 3}}, 0},
+        {"offset style", {{4, 4, 2}}, 0xF}};
+    driver.setPaletteTables(&supplied);
+    ASSERT_TRUE(convert(content)) << linesAt(log, kLogWarning).join('\n').toStdString();
+    driver.setPaletteTables(nullptr);
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
+              QStringList({"Ignoring 1 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 ignored")));
+
+    const IdMaps& ids = driver.idMaps();
+    EXPECT_EQ(Archive::getArraySize(Scene::kArrayId, database()), 1u);
+    const auto scene = pending<Scene>(Scene::kArrayId, 3);
+    ASSERT_TRUE(scene);
+    EXPECT_EQ(scene->name, "Look");
+    EXPECT_EQ(scene->number, 7);
+    EXPECT_EQ(scene->option1, 10);
+    EXPECT_EQ(scene->option2, 11);
+    const Look& look = scene->look;
+    EXPECT_EQ(look.fadeTime, 0x20B5);
+    EXPECT_EQ(look.skewType, 5);
+    EXPECT_EQ(look.skewDirection, 0);
+    const Archive::ObjectId intensity = ids.find(IdKind::Function, 0);
+    ASSERT_EQ(look.sequences.size(), 1u);
+    EXPECT_EQ(look.sequences[0].valuesByFunction, (std::map<quint32, std::vector<quint32>> {{intensity, {1}}}));
+    EXPECT_EQ(pending<ObjectFolder>(ObjectFolder::kArrayId, OutputProject::kSceneFolderId)->objects.size(), 1);
+
+    ASSERT_EQ(look.lkels.size(), 4u);
+    const quint32 elements[] = {11, 13, 15, 17};
+    const quint32 kinds[] = {5, 4, 6, 9};
+    const qint32 fades[] = {10000, 7500, 5000, 2500};
+    for (int i = 0; i < 4; ++i) {
+        const Lkel& lkel = look.lkels[i];
+        EXPECT_EQ(lkel.get(Lkel::ElementId), ids.find(IdKind::FixtureElement, elements[i])) << i;
+        EXPECT_EQ(lkel.get(Lkel::FunctionId), intensity) << i;
+        EXPECT_EQ(lkel.get(Lkel::SubIndex), 0xFFFu) << i;
+        EXPECT_EQ(lkel.get(Lkel::Parameter), 0x1234u) << i;
+        EXPECT_EQ(lkel.get(Lkel::CrossfadePath), 5u) << i;
+        EXPECT_EQ(lkel.get(Lkel::Kind), kinds[i]) << i;
+        // The skew spreads the look's fade by fixture number, over the values' own times.
+        Lkel times;
+        times.setFadeTime(fades[i]);
+        times.setOffsetTime(10000 - fades[i]);
+        EXPECT_EQ(lkel.get(Lkel::FadeTime), times.get(Lkel::FadeTime)) << i;
+        EXPECT_EQ(lkel.get(Lkel::OffsetTime), times.get(Lkel::OffsetTime)) << i;
+    }
+    // Kind 5 with FX table 3: the byte, two scaled numbers and the low 12 bits of the third, the offset style, the
+    // sub-mode and the flags of word A's bits 20 to 22.
+    const Lkel& scaled = look.lkels[0];
+    EXPECT_EQ(std::make_tuple(3u, 0xABu, 0u, 500u, 600u, 1328u, 2u, 3u, 7u),
+              std::make_tuple(scaled.get(Lkel::FxTable), scaled.get(Lkel::ByteValue), scaled.get(Lkel::Exponent),
+                              scaled.get(Lkel::Number1), scaled.get(Lkel::Number2), scaled.get(Lkel::Number3),
+                              scaled.get(Lkel::OffsetStyle), scaled.get(Lkel::SubMode), scaled.get(Lkel::Flags)));
+    // FX table 0 writes no numbers; kind 4 takes word C's halves.
+    const Lkel& halves = look.lkels[1];
+    EXPECT_EQ(std::make_tuple(0u, 0u, 0u, 0u, 0x06ABu, 0x12C0u),
+              std::make_tuple(halves.get(Lkel::FxTable), halves.get(Lkel::Number1), halves.get(Lkel::Flags),
+                              halves.get(Lkel::OffsetStyle), halves.get(Lkel::Word1), halves.get(Lkel::Word2)));
+    const Lkel& bytes = look.lkels[2];
+    EXPECT_EQ(std::make_tuple(3u, 500u, 1u, 2u, 3u, 4u),
+              std::make_tuple(bytes.get(Lkel::FxTable), bytes.get(Lkel::Number1), bytes.get(Lkel::Byte0),
+                              bytes.get(Lkel::Byte1), bytes.get(Lkel::Byte2), bytes.get(Lkel::Byte3)));
+    const Lkel& unscaled = look.lkels[3];
+    EXPECT_EQ(std::make_tuple(4000u, 0x5678u, 0x9ABCu, 3u),
+              std::make_tuple(unscaled.get(Lkel::Number1), unscaled.get(Lkel::Word1), unscaled.get(Lkel::Word2),
+                              unscaled.get(Lkel::SubMode)));
+
+    // The shipped tables are empty: each palette says so once.
+    ASSERT_TRUE(convert(content));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
+              QStringList({"Ignoring 5 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    EXPECT_TRUE(pending<Scene>(Scene::kArrayId, 3)->look.lkels.empty());
 }
 
 }  // namespace
