@@ -309,8 +309,6 @@ void ConversionSteps::convertFunctions(ConversionDriver& driver, ProgressTracker
 
 namespace {
 
-// Version-1 fixtures, elements and patches refer to no function by this id.
-const quint32 kAllPatchGroups = 0xFFFFFFFF;
 // The DALI interface byte of a ballast on no interface.
 const quint8 kNoDaliInterface = 255;
 // The functions whose model parameter flags a fixture keeps.
@@ -398,7 +396,9 @@ bool elementsMatch(const Quil::Fixture& fixture, const FixtureModel& model)
         return false;
     for (std::size_t i = 0; i < fixture.elementIds.size(); ++i) {
         const Quil::FixtureElement* element = fixtures.elements.find(fixture.elementIds[i]);
-        if (!element || element->getFootprint(kAllPatchGroups) != model.elements()[i].channelCount(-1, true))
+        if (!element
+            || element->getFootprint(Quil::FixtureModelElement::kAllGroups)
+                != model.elements()[i].channelCount(-1, true))
             return false;
     }
     return true;

@@ -560,12 +560,13 @@ std::string fixtureRecord(quint16 id, quint16 model, quint16 kind, const std::ve
         + comment + "' 102030 1701 0d01";
 }
 
+// An item list of records given as row text.
 ShowTable section(const std::vector<std::string>& records)
 {
-    std::string text = hex16(quint16(records.size()));
+    std::vector<ShowTable> tables;
     for (const std::string& record : records)
-        text += record;
-    return rowsOf(text);
+        tables.push_back(rowsOf(record));
+    return sectionOf(tables);
 }
 
 class FixtureConversionTest : public ProjectConversionTest
