@@ -36,6 +36,24 @@ struct ConversionSteps
     // One function per row of the standard function table; version-1
     // functions are mapped to them by name.
     static void convertFunctions(ConversionDriver& driver, ProgressTracker& progress);
+    // One fixture per version-1 fixture whose type the fixture library (or,
+    // fetched first, the online library) has with matching elements, its
+    // model added to the project once; the elements are patched on
+    // universes made on demand, and the fixture placed on the layout.
+    static void convertFixtures(ConversionDriver& driver, ProgressTracker& progress);
+    // KiNET power supplies with one IPv4 address are one device: the one of
+    // the lowest id stays and takes the others' patches; then clashing
+    // supply numbers are made unique.
+    static void mergeKinetPowerSupplies(ConversionDriver& driver, ProgressTracker& progress);
+    // One group per version-1 group, in id order, then "All Groups" holding
+    // them.
+    static void convertGroups(ConversionDriver& driver, ProgressTracker& progress);
+    // The reader refuses shows with pixel matrices, so there are none.
+    static void convertPixelMatrices(ConversionDriver& driver, ProgressTracker& progress);
+    // One scene per palette, under the palette's id, filed in the scenes'
+    // folder: its look holds the values whose kind, element and function
+    // have version-2 counterparts, with the palette's fade and skew.
+    static void convertScenes(ConversionDriver& driver, ProgressTracker& progress);
 
     // The device of a version-1 key, made with the type's defaults and the
     // network primary controller when the key is new; Archive::kNoObjectId

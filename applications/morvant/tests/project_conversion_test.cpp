@@ -1,19 +1,31 @@
+#include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/output_project.h"
+#include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/binary_stream.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
+#include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/kinet_power_supply_list.h"
 #include "components/fixture_library/message_handler.h"
+#include "components/fixture_library/online_fixture_library.h"
+#include "components/fixture_library/tests/fixture_index_file.h"
+#include "components/fixture_library/tests/http_test_server.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/dali/dali_project_properties.h"
+#include "components/lx_objects/fixtures/fixture.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
+#include "components/lx_objects/fixtures/fixture_instance.h"
+#include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
+#include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/audio_buses.h"
 #include "components/lx_objects/project/custom_properties.h"
@@ -94,6 +106,7 @@ struct Supply
     quint32 model;
     quint32 number;
     const char* name;
+    quint32 ipAddress = 0;  // 0: 10.0.0.0 + id
 };
 struct DsxKey
 {
@@ -105,7 +118,8 @@ std::string nodeRows(quint16 id, const std::vector<Supply>& supplies, const std:
 {
     std::string text = "3201" + hex16(id) + "00 #0 #0 #0 " + hex16(quint16(supplies.size()));
     for (const Supply& supply : supplies) {
-        text += hex16(supply.id) + hex32(supply.model) + hex32(0x0A000000 + supply.id) + hex32(supply.number) + "'"
+        text += hex16(supply.id) + hex32(supply.model)
+            + hex32(supply.ipAddress ? supply.ipAddress : 0x0A000000 + supply.id) + hex32(supply.number) + "'"
             + supply.name + "' 'Rack\nB'";
     }
     text += hex16(quint16(keys.size()));
@@ -354,7 +368,11 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
     EXPECT_EQ(linesAt(log, kLogInfo, "Functions").mid(2),
               QStringList({"Converting controllers", "Controllers: 3 converted", "KiNET power supplies: 2 converted",
                            "Converting remote devices", "Remote devices: 2 converted", "Converting DSX DMX universes",
-                           "DSX DMX universes: 5 converted", "Converting functions"}));
+                           "DSX DMX universes: 5 converted", "Converting functions", "Converting fixtures",
+                           "Fixtures: 0 converted", "Patch records: 0 converted", "Merging KiNET power supplies",
+                           "KiNET power supplies: 0 merged", "Converting groups", "Groups: 0 converted",
+                           "Converting pixel matrices", "Pixel matrices: 0 converted", "Converting palettes",
+                           "Scenes: 0 converted"}));
 
     const IdMaps& ids = driver.idMaps();
     for (const auto& [node, number] : {std::make_pair(0, 1), {3, 4}, {39, 40}}) {
@@ -468,11 +486,539 @@ TEST_F(ProjectConversionTest, FunctionsOfTheStandardTableAndVersionOneNames)
                            "Ignoring function 28 (Calculated 6): it has no version-2 counterpart",
                            "Ignoring function 29 (Calculated 7): it has no version-2 counterpart",
                            "Ignoring function 31 (F31): it has no version-2 counterpart",
-                           "Ignoring function 40 (F40): it has no version-2 counterpart"}));
+                           "Ignoring function 40 (F40): it has no version-2 counterpart",
+                           // The test's library is empty.
+                           "Ignoring fixture 1 (Fixture): fixture type 8/65 is not in the fixture library",
+                           "Ignoring fixture 2 (Fixture): fixture type 8/65 is not in the fixture library",
+                           "Ignoring 2 values of palette 2 (Palette): their kind, element or function has no "
+                           "version-2 counterpart"}));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Functions: 4 converted, 10 ignored")));
     // The show names controller 7, which it does not have: its first controller is the network primary.
     EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
     EXPECT_NE(ids.networkPrimaryController, Archive::kNoObjectId);
+}
+
+}  // namespace
+
+namespace {
+
+// A definition file of one type with elements of the given channel counts, each channel a parameter; the second
+// element is hidden.
+QByteArray definitionFile(const char* name, int model, int mode, const char* kind, const std::vector<int>& channels)
+{
+    static const char* const functions[] = {"Intensity", "Cyan", "Magenta", "Yellow", "Pan", "Tilt"};
+    QByteArray text = "version = 1\ncount = 1\nfixture = " + QByteArray(name)
+        + "\nmanuid = 31\nmodelid = " + QByteArray::number(model) + "\nmodeid = " + QByteArray::number(mode)
+        + "\nclass = " + kind + "\ndimensions = 4, 4\ngeometry = 0, 0\n";
+    for (std::size_t element = 0; element < channels.size(); ++element) {
+        text += "element = E" + QByteArray::number(int(element)) + (element == 1 ? "\nhidden = 1" : "")
+            + "\npatchgroup = fixture, " + QByteArray::number(channels[element]) + "\n";
+        for (int channel = 0; channel < channels[element]; ++channel)
+            text += "parameter = " + QByteArray(functions[channel]) + ", " + QByteArray::number(channel)
+                + "\nrange = 0, 255\n";
+    }
+    return text;
+}
+
+// A version-454 fixture element of six channels in patch group 1, with Pan flagged, and its patch records.
+std::string elementRecord(quint16 id, const std::vector<std::string>& patches)
+{
+    std::string text = "1a01" + hex16(id) + "\"El\" 0200";
+    for (const quint16 function : {0, 3}) {
+        text += "0801 0000" + hex16(function) + "0000 0100 ff00 0100" + (function == 3 ? "01" : "00")
+            + "00 00 0100 0a01 0000 ff00 \"Full\" 0200 0000 0b01 0700 0901";
+    }
+    text += "0100 0000 01 0100 1201 01 0600 1301 6801 0000 dc00 0000 00 0a00 0a00 0400 #"
+        + std::to_string(patches.size()) + " ";
+    for (const std::string& patch : patches)
+        text += patch;
+    return text + "1b01";
+}
+
+// Patch records: a universe-based one, KiNET and Lumalive.
+std::string universePatch(quint16 kind, quint16 node, quint16 universe, quint16 channel, quint8 point = 1)
+{
+    return hex16(kind) + "3401 0601" + ShowWriter().u8(point).data.toHex().toStdString() + hex16(node) + "0701"
+        + hex16(universe) + hex16(channel) + "3501";
+}
+std::string kinetPatch(quint16 node, quint16 supply, quint16 port, quint16 channel)
+{
+    return "1000 3601 0601 ff" + hex16(node) + "0701" + hex16(supply) + hex16(port) + hex16(channel) + "3601";
+}
+std::string lumalivePatch(quint16 node) { return "0002 4e01 0601 01" + hex16(node) + "0701 0900 4e01"; }
+
+// A version-454 fixture of type 31/model (of `kind`) with its elements, name and comment.
+std::string fixtureRecord(quint16 id, quint16 model, quint16 kind, const std::vector<quint16>& elementIds,
+                          const std::string& name, const std::string& comment)
+{
+    std::string text = "0c01" + hex16(id) + "\"Model\"" + hex16(kind) + "1f00" + hex16(model)
+        + "0100 0200 03 #2 0000 0000 0a00 0000 0500 0600 00000000 03000000" + (kind == 9 ? "01" : "") + "02 00000200"
+        + hex16(id + 100) + "01" + hex16(quint16(elementIds.size()));
+    for (const quint16 elementId : elementIds)
+        text += hex16(elementId);
+    return text + "0000 #0 1601 '" + name + "' 64000000 c8000000 00 00 0500 01 'Label" + std::to_string(id) + "' '"
+        + comment + "' 102030 1701 0d01";
+}
+
+// An item list of records given as row text.
+ShowTable section(const std::vector<std::string>& records)
+{
+    std::vector<ShowTable> tables;
+    for (const std::string& record : records)
+        tables.push_back(rowsOf(record));
+    return sectionOf(tables);
+}
+
+class FixtureConversionTest : public ProjectConversionTest
+{
+protected:
+    void SetUp() override
+    {
+        QBuffer rows;
+        rows.setData("12, PDS-150e, 3, 2, 1\n");
+        ConcatenatingMessageHandler messages;
+        KinetPowerSupplyList::instance().load(rows, QStringLiteral("list.csv"), messages);
+        ASSERT_TRUE(QDir(library.path()).mkpath(QStringLiteral("maker")));
+        // The local type's only mode is 2.
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/local.fixture")),
+                              definitionFile("Local Spot", 1, 2, "spot", {6, 6})));
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/mismatch.fixture")),
+                              definitionFile("Mismatch", 2, 0, "spot", {6, 4})));
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/ballast.fixture")),
+                              definitionFile("Ballast", 3, 0, "dali", {6})));
+        FixtureLibrary::instance().load(library.path(), QString(), QString(), messages);
+        ASSERT_EQ(messages.messages(), QStringList());
+        ASSERT_TRUE(FixtureLibrary::instance().find(31, 1));
+
+        server.files = {{"index.sqlite", {fixtureIndexBytes("(31, 9, 0, 'Online', 'maker/online.fixture')"), "\"i\""}},
+                        {"manufacturers.csv", {"31, Maker, 0\n", "\"m\""}},
+                        {"functions.csv", {"", "\"f\""}},
+                        {"colours.csv", {"", "\"c\""}},
+                        {"maker/online.fixture", {definitionFile("Online Wash", 9, 0, "wash", {6}), "\"o\""}}};
+        online.reset(new OnlineFixtureLibrary(server.url(), folder.filePath(QStringLiteral("downloads"))));
+        driver.setOnlineFixtureLibrary(online.get());
+    }
+    void TearDown() override
+    {
+        driver.closeOutputProject();
+        driver.setOnlineFixtureLibrary(nullptr);
+        online.reset();
+        ConcatenatingMessageHandler messages;
+        FixtureLibrary::instance().load(QString(), QString(), QString(), messages);
+        QBuffer none;
+        KinetPowerSupplyList::instance().load(none, QStringLiteral("list.csv"), messages);
+        VersionedSettings::instance()->removeGroup(QStringLiteral("OnlineFixtureLibrary"), true);
+    }
+
+    template <class T>
+    std::unique_ptr<T> pending(Archive::ArrayId array, Archive::ObjectId id)
+    {
+        return objectAt<T>(array, id, database());
+    }
+
+    QTemporaryDir library;
+    HttpTestServer server;
+    std::unique_ptr<OnlineFixtureLibrary> online;
+};
+
+// Node 3 with KiNET supply 0 and DSX key 1; fixtures of a local type used twice, an online-only type, an unknown
+// type, a footprint mismatch and a DALI ballast on interface 255, with patches of all nine kinds and one on a node
+// the show lacks.
+ShowContent fixtureShow()
+{
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes = rowsOf("0100" + nodeRows(3, {{0, 12, 1, "PSU"}}, {{1, 6, 2}}) + "0000 #0");
+    tables.elements = section({
+        elementRecord(11,
+                      {universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
+                       universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
+                       universePatch(0x020, 3, 0, 14), kinetPatch(3, 0, 1, 5), universePatch(0x400, 3, 1, 15),
+                       universePatch(0x008, 3, 5, 16), universePatch(0x100, 3, 6, 17), lumalivePatch(3),
+                       universePatch(0x001, 9, 1, 18)}),
+        elementRecord(12, {universePatch(0x001, 3, 1, 20)}),
+        elementRecord(13, {universePatch(0x001, 3, 1, 30)}),
+        elementRecord(14, {}),
+        elementRecord(15, {}),
+        elementRecord(16, {}),
+        elementRecord(17, {}),
+        elementRecord(18, {}),
+        elementRecord(19, {}),
+    });
+    tables.fixtures =
+        section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(2, 1, 0, {13, 14}, "", ""),
+                 fixtureRecord(3, 9, 0, {15}, "Wash", ""), fixtureRecord(4, 99, 0, {16}, "Lost", ""),
+                 fixtureRecord(5, 2, 0, {17, 18}, "Odd", ""), fixtureRecord(6, 3, 9, {19}, "Dali", "")});
+    tables.dali = rowsOf("0000 0100 2a01 0300 0600 ff 02 0a0b0c0d0e0f10 01 'Ballast' 2b01"
+                         " 0000 00 00 02000001000100 02000001000100");
+    return content;
+}
+
+TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
+{
+    ASSERT_TRUE(convert(fixtureShow())) << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(linesAt(log, kLogWarning, "Failed to convert the hardware"),
+              QStringList({"Failed to convert sACN universe 0", "Failed to convert output driver type 8",
+                           "Failed to convert output driver type 256", "Failed to convert output driver type 512",
+                           "Ignoring a patch of fixture 1: controller 9 was not converted",
+                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 5 (Odd): its elements do not match fixture type Mismatch"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Fixtures: 4 converted, 2 ignored")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Patch records: 8 converted, 5 ignored")));
+
+    // One model per type, its parameters keyed by the project's function ids; the online one fetched once.
+    const IdMaps& ids = driver.idMaps();
+    EXPECT_EQ(Archive::getArraySize(FixtureModel::kArrayId, database()), 3u);
+    EXPECT_EQ(server.requests.size(), 5u);
+    const auto model = pending<FixtureModel>(34, ids.find(IdKind::FixtureModel, IdMaps::modelKey(31, 1)));
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->modelSpec.name, "Local Spot");
+    std::set<quint32> keys, expected;
+    for (const auto& entry : model->elements()[0].parameters)
+        keys.insert(entry.first);
+    for (const auto& entry : FixtureLibrary::instance().find(31, 1)->elements()[0].parameters)
+        expected.insert(ids.find(IdKind::StandardFunction, entry.first));
+    EXPECT_EQ(keys.size(), 6u);
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(FixtureLibrary::instance().projectModels().count(FixtureModelKey {31, 1, 2}), 1u);
+
+    const auto front = pending<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->number, 101);
+    EXPECT_EQ(front->name, "Front");
+    EXPECT_EQ(front->fixtureModelId, ids.find(IdKind::FixtureModel, IdMaps::modelKey(31, 1)));
+    EXPECT_EQ(front->factor, 0x20000u);
+    EXPECT_TRUE(front->fixtureFlag);
+    EXPECT_TRUE(front->parameterFlagA);
+    EXPECT_FALSE(front->parameterFlagB);
+    EXPECT_EQ(front->dimmerCurve, 3);
+    EXPECT_FALSE(front->isDali);
+    ASSERT_EQ(front->elementIds.size(), 2u);
+    EXPECT_EQ(front->visibleElementIds, std::vector<quint32>({front->elementIds[0]}));
+    const auto second = pending<Fixture>(2, ids.find(IdKind::Fixture, 2));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->name, "Local Spot");
+    EXPECT_EQ(second->fixtureModelId, front->fixtureModelId);
+    EXPECT_EQ(pending<Fixture>(2, ids.find(IdKind::Fixture, 3))->name, "Wash");
+    EXPECT_FALSE(ids.contains(IdKind::Fixture, 4));
+    EXPECT_FALSE(ids.contains(IdKind::Fixture, 5));
+    EXPECT_EQ(Archive::getArraySize(2, database()), 4u);
+    EXPECT_EQ(Archive::getArraySize(3, database()), 6u);
+
+    const auto ballast = pending<Fixture>(2, ids.find(IdKind::Fixture, 6));
+    ASSERT_TRUE(ballast);
+    EXPECT_TRUE(ballast->isDali);
+    EXPECT_EQ(ballast->daliProperties.interfaceNumber, -1);
+    EXPECT_EQ(ballast->daliProperties.shortAddress, 2);
+    EXPECT_EQ(ballast->daliProperties.ballastSettings, (std::array<quint8, 7> {10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_TRUE(ballast->daliProperties.ballastFlag);
+
+    // One universe per (controller, key); the records carry the model element's channel count for their point.
+    const Archive::ObjectId controller = ids.find(IdKind::Controller, 3);
+    const auto universe = [&](quint32 kind, quint32 a, quint32 b = 0) {
+        UniverseKey key;
+        key.kind = kind;
+        key.a = a;
+        key.b = b;
+        return ids.findUniverse(controller, key);
+    };
+    const Archive::ObjectId supply = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(3, 0));
+    const Archive::ObjectId dsx = ids.find(IdKind::Universe, IdMaps::nodeKey(3, 1));
+    const auto first = pending<FixtureElement>(3, front->elementIds[0]);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->ownerFixtureId, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(first->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 10, 6},
+                                     {universe(UniverseKey::Pathport, 2), 1, 11, 6},
+                                     {universe(UniverseKey::ArtNet, 3), 0, 12, 0},
+                                     {universe(UniverseKey::Sacn, 3), 256, 13, 0},
+                                     {universe(UniverseKey::Kinet, supply, 1), -1, 5, 6},
+                                     {dsx, 1, 15, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[1])->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 20, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, second->elementIds[0])->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 30, 6}}));
+    EXPECT_EQ(Archive::getArraySize(30, database()), 6u);
+
+    // Plan places on the layout, and the comment on one line as the show wrote it.
+    const auto layouts = pending<LayoutManagerState>(35, 2);
+    const auto place = pending<FixtureInstance>(4, 0);
+    ASSERT_TRUE(place);
+    EXPECT_EQ(place->fixtureId, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(place->layoutId, layouts->currentTabId);
+    EXPECT_EQ(place->position, QPoint(100, 200));
+    EXPECT_EQ(place->placement, (std::array<quint16, 3> {5, 5, 6}));
+    EXPECT_EQ(place->shape, 2);
+    EXPECT_TRUE(place->flag);
+    EXPECT_EQ(place->colour, 0xFF102030u);
+    EXPECT_EQ(place->label, "Label1");
+    EXPECT_EQ(Archive::getArraySize(4, database()), 4u);
+    const auto custom = pending<CustomProperties>(0, 10);
+    const CustomProperties::Values* comments = custom->values(2, QStringLiteral("Comment"));
+    ASSERT_TRUE(comments);
+    EXPECT_EQ(comments->size(), 1u);
+    EXPECT_EQ(comments->at(ids.find(IdKind::Fixture, 1)), "Dusty");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMove)
+{
+    const quint32 shared = 0x0A010105;  // 10.1.1.5
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes =
+        rowsOf("0200" + nodeRows(1, {{0, 12, 1, "PSU", shared}, {1, 12, 2, "Spare", 0x0A000000}}, {})
+               + nodeRows(2, {{0, 12, 1, "PSU", shared}, {1, 12, 2, "Spare", 0x0A000000}}, {}) + "0000 #0");
+    tables.elements = section({elementRecord(11, {kinetPatch(1, 0, 1, 10), kinetPatch(2, 0, 2, 20)}),
+                               elementRecord(12, {kinetPatch(1, 1, 1, 30), kinetPatch(2, 0, 1, 40)})});
+    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "")});
+    ASSERT_TRUE(convert(content));
+
+    const IdMaps& ids = driver.idMaps();
+    const Archive::ObjectId a = ids.find(IdKind::Controller, 1), b = ids.find(IdKind::Controller, 2);
+    const Archive::ObjectId kept = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(1, 0));
+    const Archive::ObjectId spareA = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(1, 1));
+    const Archive::ObjectId spareB = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 1));
+    EXPECT_FALSE(ids.contains(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 0)));
+    EXPECT_EQ(Archive::getArraySize(KinetPowerSupply::kArrayId, database()), 3u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->ipAddress, shared);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->supplyNumber, 1u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, spareA)->supplyNumber, 2u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, spareB)->supplyNumber, 3u);
+    EXPECT_EQ(
+        linesAt(log, kLogInfo).filter(QStringLiteral("Merged")),
+        QStringList({QStringLiteral("Merged KiNET power supply 0 of controller 2 into %1 (10.1.1.5)").arg(kept)}));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("Renumbered")),
+              QStringList({"Renumbered KiNET power supply Spare from 2 to 3"}));
+
+    // Every patch of the merged supply is on the kept supply's universe of its own controller and port; the
+    // emptied universes are gone.
+    const auto universe = [&](Archive::ObjectId controller, Archive::ObjectId supply, quint32 port) {
+        UniverseKey key;
+        key.kind = UniverseKey::Kinet;
+        key.a = supply;
+        key.b = port;
+        return ids.findUniverse(controller, key);
+    };
+    const auto front = pending<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    ASSERT_TRUE(front);
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[0])->patches,
+              std::set<PatchRecord>({{universe(a, kept, 1), -1, 10, 6}, {universe(b, kept, 2), -1, 20, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[1])->patches,
+              std::set<PatchRecord>({{universe(a, spareA, 1), -1, 30, 6}, {universe(b, kept, 1), -1, 40, 6}}));
+    std::set<Archive::ObjectId> supplies;
+    for (const auto& entry : ids.entries(IdKind::KinetPowerSupply))
+        supplies.insert(entry.second);
+    for (const auto& entry : ids.universes()) {
+        if (entry.first.second.kind == UniverseKey::Kinet) {
+            EXPECT_EQ(supplies.count(entry.first.second.a), 1u) << entry.second;
+        }
+    }
+    EXPECT_EQ(Archive::getArraySize(30, database()), 4u);
+}
+
+TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
+{
+    ShowContent content(210);
+    content.tables.groups = rowsOf("#2 03000000 #0 'Back' 07000000 #2 0100 0200 'Front'");
+    ASSERT_TRUE(convert(content));
+    const IdMaps& ids = driver.idMaps();
+    const auto back = pending<Group>(5, ids.find(IdKind::Group, 3));
+    const auto front = pending<Group>(5, ids.find(IdKind::Group, 7));
+    ASSERT_TRUE(back && front);
+    EXPECT_EQ(back->name(), "Back");
+    EXPECT_EQ(front->name(), "Front");
+    EXPECT_TRUE(front->members().empty());
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("group")),
+              QStringList({"Ignoring the 2 members of group 7 (Front): version-1 group members cannot be converted"}));
+    EXPECT_EQ(Archive::getArraySize(5, database()), 3u);
+    const auto all = pending<Group>(5, ids.find(IdKind::Group, 7) + 1);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->name(), "All Groups");
+    EXPECT_EQ(all->members(),
+              std::vector<FixOrGroupKey>({{FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 3))},
+                                          {FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 7))}}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted")));
+
+    // Later shows keep no group table: "All Groups" stands alone.
+    ASSERT_TRUE(convert(emptyShow()));
+    EXPECT_EQ(Archive::getArraySize(5, database()), 1u);
+    const auto alone = pending<Group>(5, 0);
+    ASSERT_TRUE(alone);
+    EXPECT_EQ(alone->name(), "All Groups");
+    EXPECT_TRUE(alone->members().empty());
+}
+
+// Fills the fixture elements' array but for one slot before the fixtures are converted.
+class CrowdedDriver : public ConversionDriver
+{
+protected:
+    const std::vector<Step>& steps() const override
+    {
+        static std::vector<Step> sequence;
+        if (sequence.empty()) {
+            for (const Step& step : ConversionDriver::steps()) {
+                if (std::string(step.progressText) == "Converting fixtures")
+                    sequence.push_back({"Crowding", &crowd});
+                sequence.push_back(step);
+            }
+        }
+        return sequence;
+    }
+    static void crowd(ConversionDriver& driver, ProgressTracker&)
+    {
+        for (int i = 0; i < 59999; ++i) {
+            Archive::ObjectPtr element(new FixtureElement);
+            Archive::ObjectId id = Archive::kNoObjectId;
+            Archive::addObject(FixtureElement::kArrayId, id, element, driver.outputDatabaseId());
+        }
+    }
+};
+
+TEST_F(FixtureConversionTest, AFixtureWhoseElementsFindNoRoomLeavesNothingBehind)
+{
+    CrowdedDriver crowded;
+    ShowContent content = emptyShow();
+    content.tables.outputNodes = rowsOf("0100" + nodeRows(3, {}, {}) + "0000 #0");
+    content.tables.elements = section({elementRecord(11, {universePatch(0x001, 3, 1, 10)}), elementRecord(12, {})});
+    content.tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty")});
+    const QString path = folder.filePath(QStringLiteral("crowded.kvq"));
+    ASSERT_TRUE(writeFile(path, buildShow(content)));
+    LogCapture capture;
+    ProgressTracker progress;
+    ASSERT_TRUE(crowded.convert(path, progress));
+    const QStringList ignored = linesAt(capture.lines(), kLogWarning).filter(QStringLiteral("Ignoring"));
+    ASSERT_EQ(ignored.size(), 1);
+    EXPECT_TRUE(ignored[0].startsWith(QStringLiteral("Ignoring fixture 1 (Front): "))) << ignored[0].toStdString();
+    const Archive::DatabaseId database = crowded.outputDatabaseId();
+    EXPECT_EQ(Archive::getArraySize(Fixture::kArrayId, database), 0u);
+    EXPECT_EQ(Archive::getArraySize(FixtureElement::kArrayId, database), 59999u);
+    EXPECT_EQ(Archive::getArraySize(FixtureInstance::kArrayId, database), 0u);
+    EXPECT_FALSE(crowded.idMaps().contains(IdKind::Fixture, 1));
+    EXPECT_TRUE(linesAt(capture.lines(), kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 ignored")));
+}
+
+}  // namespace
+
+namespace {
+
+// A version-454 palette value on an element and function, of kind bits `kind` and FX field `fx`; `middle` holds
+// the kind's own words. Every value has valueA 0x1234, B0 1, exponent 2, B29 3, B12 4 and times 0x2001 and 200.
+std::string paletteValueRecord(quint16 element, quint16 function, quint16 kind, quint16 fx, const std::string& middle)
+{
+    return "0e01" + hex16(element) + hex16(function) + "3412 0100" + hex16(kind) + hex16(fx) + middle
+        + "0200 0300 0400 0120 c800 0f01";
+}
+const std::string kGeneralWords = "ab00 0500 0600 2c01";  // byte 0xAB, B16 5, numbers 6 and 300
+
+std::string paletteRecord(quint16 id, const std::string& name, const std::vector<std::string>& values)
+{
+    std::string text = "1e01" + hex16(id) + "'" + name + "' 0700 04000000 1001 #" + std::to_string(values.size()) + " ";
+    for (const std::string& value : values)
+        text += value;
+    // 10,000 ms, skew type 5 forward; one skew group of function 0 and 99.
+    return text + "b520 0500 0000 #1 #2 00000000 #1 01000000 63000000 #1 02000000 1101 0a00 0b00 1f01";
+}
+
+TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
+{
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.functions = ShowTables().functions;
+    tables.elements =
+        section({elementRecord(11, {}), elementRecord(12, {}), elementRecord(13, {}), elementRecord(14, {}),
+                 elementRecord(15, {}), elementRecord(16, {}), elementRecord(17, {}), elementRecord(18, {})});
+    // Fixture numbers 101 to 104 rank the elements 11, 13, 15 and 17 in that order.
+    tables.fixtures = section({fixtureRecord(4, 1, 0, {17, 18}, "D", ""), fixtureRecord(1, 1, 0, {11, 12}, "A", ""),
+                               fixtureRecord(2, 1, 0, {13, 14}, "B", ""), fixtureRecord(3, 1, 0, {15, 16}, "C", "")});
+    tables.palettes = section(
+        {paletteRecord(
+             3, "Look",
+             {paletteValueRecord(11, 0, 0x071, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords),
+              paletteValueRecord(15, 0, 0x100, 2, "0500 0101 0201 0301 0401"),
+              paletteValueRecord(17, 0, 0x402, 2, "2800 7856 bc9a"), paletteValueRecord(11, 0, 3, 2, kGeneralWords)}),
+         paletteRecord(600, "Far", {})});
+    const PaletteTables supplied {
+        {"palette value kind", {{1, 1, 5}, {2, 2, 4}, {0x100, 0x100, 6}, {0x402, 0x402, 9}}, 0},
+        {"crossfade path", {{1, 1, 5}}, 0xF},
+        {"FX table", {{1, 1, 0}, {2, 2, 3}}, 0},
+        {"offset style", {{4, 4, 2}}, 0xF}};
+    driver.setPaletteTables(&supplied);
+    ASSERT_TRUE(convert(content)) << linesAt(log, kLogWarning).join('\n').toStdString();
+    driver.setPaletteTables(nullptr);
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
+              QStringList({"Ignoring 1 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 ignored")));
+
+    const IdMaps& ids = driver.idMaps();
+    EXPECT_EQ(Archive::getArraySize(Scene::kArrayId, database()), 1u);
+    const auto scene = pending<Scene>(Scene::kArrayId, 3);
+    ASSERT_TRUE(scene);
+    EXPECT_EQ(scene->name, "Look");
+    EXPECT_EQ(scene->number, 7);
+    EXPECT_EQ(scene->option1, 10);
+    EXPECT_EQ(scene->option2, 11);
+    const Look& look = scene->look;
+    EXPECT_EQ(look.fadeTime, 0x20B5);
+    EXPECT_EQ(look.skewType, 5);
+    EXPECT_EQ(look.skewDirection, 0);
+    const Archive::ObjectId intensity = ids.find(IdKind::Function, 0);
+    ASSERT_EQ(look.sequences.size(), 1u);
+    EXPECT_EQ(look.sequences[0].valuesByFunction, (std::map<quint32, std::vector<quint32>> {{intensity, {1}}}));
+    EXPECT_EQ(pending<ObjectFolder>(ObjectFolder::kArrayId, OutputProject::kSceneFolderId)->objects.size(), 1);
+
+    ASSERT_EQ(look.lkels.size(), 4u);
+    const quint32 elements[] = {11, 13, 15, 17};
+    const quint32 kinds[] = {5, 4, 6, 9};
+    const qint32 fades[] = {10000, 7500, 5000, 2500};
+    for (int i = 0; i < 4; ++i) {
+        const Lkel& lkel = look.lkels[i];
+        EXPECT_EQ(lkel.get(Lkel::ElementId), ids.find(IdKind::FixtureElement, elements[i])) << i;
+        EXPECT_EQ(lkel.get(Lkel::FunctionId), intensity) << i;
+        EXPECT_EQ(lkel.get(Lkel::SubIndex), 0xFFFu) << i;
+        EXPECT_EQ(lkel.get(Lkel::Parameter), 0x1234u) << i;
+        EXPECT_EQ(lkel.get(Lkel::CrossfadePath), 5u) << i;
+        EXPECT_EQ(lkel.get(Lkel::Kind), kinds[i]) << i;
+        // The skew spreads the look's fade by fixture number, over the values' own times.
+        Lkel times;
+        times.setFadeTime(fades[i]);
+        times.setOffsetTime(10000 - fades[i]);
+        EXPECT_EQ(lkel.get(Lkel::FadeTime), times.get(Lkel::FadeTime)) << i;
+        EXPECT_EQ(lkel.get(Lkel::OffsetTime), times.get(Lkel::OffsetTime)) << i;
+    }
+    // Kind 5 with FX table 3: the byte, two scaled numbers and the low 12 bits of the third, the offset style, the
+    // sub-mode and the flags of word A's bits 20 to 22.
+    const Lkel& scaled = look.lkels[0];
+    EXPECT_EQ(std::make_tuple(3u, 0xABu, 0u, 500u, 600u, 1328u, 2u, 3u, 7u),
+              std::make_tuple(scaled.get(Lkel::FxTable), scaled.get(Lkel::ByteValue), scaled.get(Lkel::Exponent),
+                              scaled.get(Lkel::Number1), scaled.get(Lkel::Number2), scaled.get(Lkel::Number3),
+                              scaled.get(Lkel::OffsetStyle), scaled.get(Lkel::SubMode), scaled.get(Lkel::Flags)));
+    // FX table 0 writes no numbers; kind 4 takes word C's halves.
+    const Lkel& halves = look.lkels[1];
+    EXPECT_EQ(std::make_tuple(0u, 0u, 0u, 0u, 0x06ABu, 0x12C0u),
+              std::make_tuple(halves.get(Lkel::FxTable), halves.get(Lkel::Number1), halves.get(Lkel::Flags),
+                              halves.get(Lkel::OffsetStyle), halves.get(Lkel::Word1), halves.get(Lkel::Word2)));
+    const Lkel& bytes = look.lkels[2];
+    EXPECT_EQ(std::make_tuple(3u, 500u, 1u, 2u, 3u, 4u),
+              std::make_tuple(bytes.get(Lkel::FxTable), bytes.get(Lkel::Number1), bytes.get(Lkel::Byte0),
+                              bytes.get(Lkel::Byte1), bytes.get(Lkel::Byte2), bytes.get(Lkel::Byte3)));
+    const Lkel& unscaled = look.lkels[3];
+    EXPECT_EQ(std::make_tuple(4000u, 0x5678u, 0x9ABCu, 3u),
+              std::make_tuple(unscaled.get(Lkel::Number1), unscaled.get(Lkel::Word1), unscaled.get(Lkel::Word2),
+                              unscaled.get(Lkel::SubMode)));
+
+    // The shipped tables are empty: each palette says so once.
+    ASSERT_TRUE(convert(content));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
+              QStringList({"Ignoring 5 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    EXPECT_TRUE(pending<Scene>(Scene::kArrayId, 3)->look.lkels.empty());
 }
 
 }  // namespace
