@@ -286,6 +286,7 @@ namespace Expected {
 // compiled with this file may see.
 using Quil::Fixture;
 using Quil::FixtureElement;
+using Quil::FontData;
 using Quil::PatchRecord;
 
 // 23 lowers the threshold to 23 from 99 to 301.
