@@ -91,10 +91,6 @@ ConversionDriver::~ConversionDriver()
 
 const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 {
-    // The steps still to come join this list, in this order: custom presets,
-    // media, dynamic text, timelines, DALI interfaces and scenes, timecode
-    // buses, audio buses and ethernet sources before the scenes from
-    // palettes; touch-panel interfaces and triggers after them.
     static const std::vector<Step> sequence {
         {"Converting controllers", &ConversionSteps::convertControllers},
         {"Converting remote devices", &ConversionSteps::convertRemoteDevices},
@@ -104,7 +100,19 @@ const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
         {"Merging KiNET power supplies", &ConversionSteps::mergeKinetPowerSupplies},
         {"Converting groups", &ConversionSteps::convertGroups},
         {"Converting pixel matrices", &ConversionSteps::convertPixelMatrices},
+        {"Converting custom presets", &ConversionSteps::convertCustomPresets},
+        {"Converting media", &ConversionSteps::convertMedia},
+        {"Converting dynamic text", &ConversionSteps::convertDynamicText},
+        {"Converting timelines", &ConversionSteps::convertTimelines},
+        {"Converting custom web interfaces", &ConversionSteps::reportCustomWebInterfaces},
+        {"Converting DALI interfaces", &ConversionSteps::convertDaliInterfaces},
+        {"Converting DALI scenes", &ConversionSteps::convertDaliScenes},
+        {"Converting timecode buses", &ConversionSteps::convertTimecodeBuses},
+        {"Converting audio buses", &ConversionSteps::convertAudioBuses},
+        {"Converting ethernet sources", &ConversionSteps::convertEthernetSources},
         {"Converting palettes", &ConversionSteps::convertScenes},
+        {"Converting touch-panel interfaces", &ConversionSteps::convertInterfaces},
+        {"Converting triggers", &ConversionSteps::convertTriggers},
     };
     return sequence;
 }

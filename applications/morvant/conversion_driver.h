@@ -91,8 +91,8 @@ protected:
         const char* progressText;
         void (*run)(ConversionDriver& driver, ProgressTracker& progress);
     };
-    // The steps in the order they run; only kinds whose version-2 classes
-    // exist are listed. A subclass may run its own (tests do).
+    // The steps in the order they run, one per kind of item. A subclass may
+    // run its own (tests do).
     virtual const std::vector<Step>& steps() const;
 
     // Loads the input into the global show, expanding a bundle or archive

@@ -10,6 +10,7 @@
 #include "components/fixture_library/kinet_power_supply_list.h"
 #include "components/fixture_library/message_handler.h"
 #include "components/fixture_library/online_fixture_library.h"
+#include "components/lx_engine/programming/bitmap_font_cache.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
@@ -20,8 +21,10 @@
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/media/font_data.h"
 #include "components/lx_objects/programming/look.h"
 #include "components/lx_objects/programming/scene.h"
+#include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/custom_properties.h"
 #include "components/lx_objects/project/object_folder.h"
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
@@ -109,6 +112,9 @@ Controller* controllerOf(const Quil::OutputNode& node)
     logMessage(kLogWarning, "Failed to convert the hardware type of controller %d", int(node.id()));
     // Version-1 controllers are shown numbered from 1.
     controller->number = quint16(node.id() + 1);
+    // A stored controller always has its text 0: a new one is given it, so
+    // that the saved project reads back as it was written.
+    controller->setText(QString(), 0);
     const Quil::OutputNodeInterfaceConfig& config = node.interfaceConfig;
     controller->serialBaudRate = config.baudRate;
     controller->serialDataBits = config.dataBits;
@@ -195,6 +201,8 @@ Archive::ObjectId ConversionSteps::remoteDeviceFor(ConversionDriver& driver, con
     if (!ids.contains(IdKind::RemoteDevice, mapKey)) {
         try {
             auto* device = new RemoteDevice(key);
+            // As for controllers: the text 0 that every stored device has.
+            device->setName(QString(), 0);
             device->controllerId = ids.networkPrimaryController;
             ids.insert(IdKind::RemoteDevice, mapKey, addNew(RemoteDevice::kArrayId, device, driver.outputDatabaseId()));
         } catch (const Archive::archive_exception& error) {
@@ -826,6 +834,124 @@ void ConversionSteps::convertPixelMatrices(ConversionDriver&, ProgressTracker&)
     Tally {"Pixel matrices"}.log();
 }
 
+void ConversionSteps::convertCustomPresets(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any.
+    Tally {"Custom presets"}.log();
+}
+
+void ConversionSteps::convertMedia(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any clips or slots.
+    Tally {"Media clips"}.log();
+    Tally {"Media slots"}.log();
+}
+
+void ConversionSteps::convertDynamicText(ConversionDriver& driver, ProgressTracker&)
+{
+    const Archive::DatabaseId database = driver.outputDatabaseId();
+    IdMaps& ids = driver.m_idMaps;
+    const Quil::DynamicTextShowComponent& text = Quil::_gpShow->dynamicText();
+
+    Tally fonts {"Fonts"};
+    for (const Quil::FontData& from : text.fonts) {
+        auto* font = new ::FontData;
+        Archive::ObjectPtr holder(font);
+        font->name = Quil::toQString(from.name);
+        font->family = Quil::toQString(from.secondName.empty() ? from.name : from.secondName);
+        font->size = from.size;
+        font->styleFlags =
+            quint8((from.styleFlag0 ? ::FontData::kBold : 0) | (from.styleFlag1 ? ::FontData::kItalic : 0)
+                   | (from.styleFlag2 ? ::FontData::kAntialiased : 0));
+        // Renders on the GUI thread; the cache keeps each font for the next.
+        font->bitmap = bitmapFontFor(FontDescriptor::of(*font));
+        try {
+            Archive::ObjectId id = Archive::kNoObjectId;
+            Archive::addObject(::FontData::kArrayId, id, holder, database);
+            // Numbered once it is in: a font left out takes no number.
+            Archive::ObjectPtr edited;
+            if (auto* added = editable<::FontData>(::FontData::kArrayId, id, database, edited))
+                added->number = driver.m_freeFontNumbers.take();
+            ids.insert(IdKind::Font, from.id(), id);
+            ++fonts.converted;
+        } catch (const Archive::archive_exception& error) {
+            logIgnored(QStringLiteral("font %1 (%2)").arg(from.id()).arg(font->name), error);
+            ++fonts.ignored;
+        }
+    }
+    fonts.log();
+
+    // The project keeps one text per slot name, and no slot without a text.
+    Tally textSlots {"Text slots"};
+    Archive::ObjectPtr holder;
+    auto* values = editable<TextSlotValues>(TextSlotValues::kArrayId, TextSlotValues::kObjectId, database, holder);
+    std::map<QString, quint32> named;
+    for (const Quil::TextSlot& from : text.textSlots) {
+        const QString name = Quil::toQString(from.name);
+        const QString slotText = Quil::toQString(from.text);
+        if (slotText.isEmpty()) {
+            logMessage(kLogWarning, "Ignoring text slot %d (%s): it has no text", int(from.id()),
+                       utf8(name).constData());
+            ++textSlots.ignored;
+            continue;
+        }
+        if (const auto earlier = named.find(name); earlier != named.end()) {
+            logMessage(kLogWarning, "Ignoring text slot %d (%s): text slot %d has the same name", int(from.id()),
+                       utf8(name).constData(), int(earlier->second));
+            ++textSlots.ignored;
+            continue;
+        }
+        named.emplace(name, from.id());
+        values->setSlotText(name, slotText);
+        ++textSlots.converted;
+    }
+    textSlots.log();
+    // Presets have no object of their own: the timelines that play them
+    // carry their settings.
+    logMessage(kLogInfo, "Text presets: %u left to the timelines that play them", unsigned(text.textPresets.size()));
+}
+
+void ConversionSteps::convertTimelines(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any.
+    Tally {"Timelines"}.log();
+}
+
+void ConversionSteps::reportCustomWebInterfaces(ConversionDriver&, ProgressTracker&)
+{
+    logMessage(kLogInfo, "Custom web interfaces are not carried over");
+}
+
+void ConversionSteps::convertDaliInterfaces(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any.
+    Tally {"DALI interfaces"}.log();
+}
+
+void ConversionSteps::convertDaliScenes(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any.
+    Tally {"DALI scenes"}.log();
+}
+
+void ConversionSteps::convertTimecodeBuses(ConversionDriver&, ProgressTracker&)
+{
+    // A version-1 show keeps none.
+    Tally {"Timecode buses"}.log();
+}
+
+void ConversionSteps::convertAudioBuses(ConversionDriver&, ProgressTracker&)
+{
+    // A version-1 show keeps none.
+    Tally {"Audio buses"}.log();
+}
+
+void ConversionSteps::convertEthernetSources(ConversionDriver&, ProgressTracker&)
+{
+    // A version-1 show keeps none.
+    Tally {"Ethernet sources"}.log();
+}
+
 namespace {
 
 // Scene ids are palette ids, and the project holds 500 scenes.
@@ -958,4 +1084,16 @@ void ConversionSteps::convertScenes(ConversionDriver& driver, ProgressTracker&)
         }
     }
     scenes.log();
+}
+
+void ConversionSteps::convertInterfaces(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any.
+    Tally {"Touch-panel interfaces"}.log();
+}
+
+void ConversionSteps::convertTriggers(ConversionDriver&, ProgressTracker&)
+{
+    // The reader fails a show that holds any.
+    Tally {"Triggers"}.log();
 }

@@ -13,6 +13,7 @@
 #include "components/fixture_library/online_fixture_library.h"
 #include "components/fixture_library/tests/fixture_index_file.h"
 #include "components/fixture_library/tests/http_test_server.h"
+#include "components/lx_engine/programming/bitmap_font_cache.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
@@ -25,6 +26,7 @@
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
 #include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/media/font_data.h"
 #include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/audio_buses.h"
@@ -40,6 +42,7 @@
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 #include "components/lx_objects/views/view_states.h"
 #include "components/lx_objects/views/web_interface_properties.h"
+#include "components/project/tarvel_base_project.h"
 #include "components/quilshow/show/show_base.h"
 #include "components/quilshow/tests/show_writer.h"
 #include "seltrane_components/os/progress_tracker.h"
@@ -366,13 +369,52 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
                            "Failed to convert KiNET power supply model 99",
                            "Failed to convert the hardware type of controller 39"}));
     EXPECT_EQ(linesAt(log, kLogInfo, "Functions").mid(2),
-              QStringList({"Converting controllers", "Controllers: 3 converted", "KiNET power supplies: 2 converted",
-                           "Converting remote devices", "Remote devices: 2 converted", "Converting DSX DMX universes",
-                           "DSX DMX universes: 5 converted", "Converting functions", "Converting fixtures",
-                           "Fixtures: 0 converted", "Patch records: 0 converted", "Merging KiNET power supplies",
-                           "KiNET power supplies: 0 merged", "Converting groups", "Groups: 0 converted",
-                           "Converting pixel matrices", "Pixel matrices: 0 converted", "Converting palettes",
-                           "Scenes: 0 converted"}));
+              QStringList({"Converting controllers",
+                           "Controllers: 3 converted",
+                           "KiNET power supplies: 2 converted",
+                           "Converting remote devices",
+                           "Remote devices: 2 converted",
+                           "Converting DSX DMX universes",
+                           "DSX DMX universes: 5 converted",
+                           "Converting functions",
+                           "Converting fixtures",
+                           "Fixtures: 0 converted",
+                           "Patch records: 0 converted",
+                           "Merging KiNET power supplies",
+                           "KiNET power supplies: 0 merged",
+                           "Converting groups",
+                           "Groups: 0 converted",
+                           "Converting pixel matrices",
+                           "Pixel matrices: 0 converted",
+                           "Converting custom presets",
+                           "Custom presets: 0 converted",
+                           "Converting media",
+                           "Media clips: 0 converted",
+                           "Media slots: 0 converted",
+                           "Converting dynamic text",
+                           "Fonts: 0 converted",
+                           "Text slots: 0 converted",
+                           "Text presets: 0 left to the timelines that play them",
+                           "Converting timelines",
+                           "Timelines: 0 converted",
+                           "Converting custom web interfaces",
+                           "Custom web interfaces are not carried over",
+                           "Converting DALI interfaces",
+                           "DALI interfaces: 0 converted",
+                           "Converting DALI scenes",
+                           "DALI scenes: 0 converted",
+                           "Converting timecode buses",
+                           "Timecode buses: 0 converted",
+                           "Converting audio buses",
+                           "Audio buses: 0 converted",
+                           "Converting ethernet sources",
+                           "Ethernet sources: 0 converted",
+                           "Converting palettes",
+                           "Scenes: 0 converted",
+                           "Converting touch-panel interfaces",
+                           "Touch-panel interfaces: 0 converted",
+                           "Converting triggers",
+                           "Triggers: 0 converted"}));
 
     const IdMaps& ids = driver.idMaps();
     for (const auto& [node, number] : {std::make_pair(0, 1), {3, 4}, {39, 40}}) {
@@ -1019,6 +1061,447 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
                            "counterpart",
                            "Ignoring palette 600 (Far): scene ids end at 499"}));
     EXPECT_TRUE(pending<Scene>(Scene::kArrayId, 3)->look.lkels.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Version-454 dynamic text: fonts {id, name, second name, size, three style flags} and text slots {id, name, text};
+// one preset on font 2 and the number formats.
+struct StoredFont
+{
+    quint16 id;
+    const char* name;
+    const char* secondName;
+    quint32 size;
+    const char* flags;  // three bytes
+};
+std::string dynamicTextRows(const std::vector<StoredFont>& fonts,
+                            const std::vector<std::tuple<quint16, const char*, const char*>>& slotRows)
+{
+    std::string text = hex16(quint16(fonts.size()));
+    for (const StoredFont& font : fonts) {
+        text += "3c01" + hex16(font.id) + "'" + font.name + "' '" + font.secondName + "'" + hex32(font.size)
+            + font.flags + "00000000 3d01";
+    }
+    text += hex16(quint16(slotRows.size()));
+    for (const auto& [id, name, slotText] : slotRows)
+        text += "4401" + hex16(id) + "'" + name + "' '" + slotText + "' 4501";
+    return text
+        + "0100 4201 0500 02000000 0100 64000000 0200 c8000000 #1 'Hello' #2 03000000 04000000 02000000 0000 09 0200"
+          "0100 00 08 d2040000 0300 0600 0200 4d00 2800 3200 4301 #1 02000000 #1 05000000 #0 \"%H:%M\" \"%d/%m\"";
+}
+
+TEST_F(ProjectConversionTest, FontsNumberedFromOneAndSlotTextsByName)
+{
+    ShowContent content = emptyShow();
+    // Font 5 has no second name, so its family is its name; its size of 0 renders as 1.
+    content.tables.dynamicText = rowsOf(dynamicTextRows(
+        {{2, "Arial", "DejaVu Sans", 18, "01 00 00"}, {5, "Mono", "", 0, "00 01 01"}},
+        {{1, "time", "12:00"}, {2, "blank", ""}, {3, "time", "again"}, {4, "Caf\xC3\xA9", "Line\none"}}));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(convert(content));
+        EXPECT_EQ(linesAt(log, kLogWarning, "Ignoring function"),
+                  QStringList({"Ignoring text slot 2 (blank): it has no text",
+                               "Ignoring text slot 3 (time): text slot 1 has the same name"}));
+        const QStringList info = linesAt(log, kLogInfo);
+        EXPECT_EQ(info.mid(info.indexOf(QStringLiteral("Converting dynamic text")), 5),
+                  QStringList({"Converting dynamic text", "Fonts: 2 converted", "Text slots: 2 converted, 2 ignored",
+                               "Text presets: 1 left to the timelines that play them", "Converting timelines"}));
+
+        // A second conversion in the same run numbers its fonts from 1 again.
+        const IdMaps& ids = driver.idMaps();
+        EXPECT_EQ(ids.size(IdKind::Font), 2u);
+        EXPECT_EQ(Archive::getArraySize(FontData::kArrayId, database()), 2u);
+        const auto arial = objectAt<FontData>(FontData::kArrayId, ids.find(IdKind::Font, 2), database());
+        const auto mono = objectAt<FontData>(FontData::kArrayId, ids.find(IdKind::Font, 5), database());
+        ASSERT_TRUE(arial && mono);
+        EXPECT_EQ(std::make_tuple(arial->name, arial->family, arial->number, arial->size, arial->styleFlags),
+                  std::make_tuple(QStringLiteral("Arial"), QStringLiteral("DejaVu Sans"), 1u, 18u, quint8(1)));
+        EXPECT_EQ(std::make_tuple(mono->name, mono->family, mono->number, mono->size, mono->styleFlags),
+                  std::make_tuple(QStringLiteral("Mono"), QStringLiteral("Mono"), 2u, 0u, quint8(6)));
+        EXPECT_EQ(arial->option, 1);
+        // Rendered from the font's own family, size and style; every Latin-1 code has its glyph.
+        EXPECT_EQ(arial->bitmap, bitmapFontFor(FontDescriptor::of(*arial)));
+        EXPECT_EQ(arial->bitmap.glyphs.size(), 224u);
+        EXPECT_GT(arial->bitmap.height, 0);
+        EXPECT_EQ(mono->bitmap, bitmapFontFor(FontDescriptor {QStringLiteral("Mono"), 1, 6}));
+
+        const auto slotValues = objectAt<TextSlotValues>(0, 11, database());
+        ASSERT_TRUE(slotValues);
+        EXPECT_EQ(slotValues->slotTexts(),
+                  (std::map<QString, QString> {{QStringLiteral("time"), QStringLiteral("12:00")},
+                                               {QString::fromUtf8("Caf\xC3\xA9"), QStringLiteral("Line\none")}}));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string functionRecord(quint16 id, const char* name, quint32 mask)
+{
+    return "<0102|0101>" + hex16(id) + "'" + name + "'" + hex32(mask) + "<0103|0202>";
+}
+
+const quint32 kSharedAddress = 0x0A010105;  // 10.1.1.5
+
+// Version 454, every kind the loader reads: renamed functions; three nodes with KiNET supplies (two on one
+// address), DSX keys, a link and remote-device map entries; settings with daylight saving on, controller 3 and a
+// background image beside the show; the fixtures of fixtureShow() with their nine patch kinds and DALI ballast;
+// palettes, one past the scenes' ids; both DALI test schedules; fonts, text slots (one empty) and a text preset.
+ShowContent everyKindShow()
+{
+    ShowContent content = fixtureShow();
+    ShowTables& tables = content.tables;
+    tables.functions =
+        rowsOf("0400" + functionRecord(0, "Intensity", 1) + functionRecord(1, "Colour Temp Correct", 0x80)
+               + functionRecord(3, "Pan", 2) + functionRecord(23, "F23", 0x80));
+    tables.outputNodes = rowsOf("0300" + nodeRows(1, {{0, 12, 1, "PSU", kSharedAddress}}, {{0, 4, 5}})
+                                + nodeRows(2, {{0, 12, 2, "Twin", kSharedAddress}, {1, 12, 3, "Spare"}}, {})
+                                + nodeRows(3, {{0, 12, 4, "Local"}}, {{1, 6, 2}})
+                                + "0100 01000000 02000000 #2 0300 07 00000000 0500 02 4d000000");
+    tables.settings = ShowTables().settings;
+    for (ShowRow& row : tables.settings) {
+        if (const std::size_t at = row.text.find("010300000a00 07000000"); at != std::string::npos)
+            row.text.replace(at, 21, "010300010a00 03000000");
+        if (const std::size_t at = row.text.find("\"a.png\""); at != std::string::npos && row.from == 99)
+            row.text.replace(at, 7, "\"./a.png\"");
+    }
+    tables.palettes = section({paletteRecord(3, "Look", {paletteValueRecord(11, 0, 1, 0, kGeneralWords)}),
+                               paletteRecord(4, "Empty", {}), paletteRecord(600, "Far", {})});
+    tables.dali = rowsOf("0000 0100 2a01 0300 0600 ff 02 0a0b0c0d0e0f10 01 'Ballast' 2b01"
+                         " 0000 01 00 00 11 22 2c01 01 33 44 05 55");
+    tables.dynamicText =
+        rowsOf(dynamicTextRows({{2, "Arial", "DejaVu Sans", 18, "01 00 00"}, {4, "Plain", "", 12, "00 00 01"}},
+                               {{1, "time", "12:00"}, {2, "blank", ""}}));
+    return content;
+}
+
+// The files of a folder and below, by path relative to it.
+std::map<QString, QByteArray> filesBelow(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        files[QDir(folder).relativeFilePath(path)] = file.readAll();
+    }
+    return files;
+}
+
+class EndToEndTest : public FixtureConversionTest
+{
+protected:
+    // Reads a saved kv2 through the project's own classes: its header, its archive and its database, which stays
+    // open until TearDown.
+    void reopen(const QString& saved)
+    {
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        TarvelBaseProject header(false, 6);
+        QString error;
+        ASSERT_EQ(header.readHeader(&file, &error), 27) << error.toStdString();
+        ArchiveFile archive;
+        ASSERT_TRUE(archive.open(ArchiveFile::ReadMode, &file, ArchiveFile::TarGzKind));
+        ASSERT_TRUE(archive.extractTo(unpacked.path())) << archive.errorString().toStdString();
+        reopened = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+        Archive::DatabaseOpenParameters open;
+        open.path = unpacked.filePath(QStringLiteral("archive.tarv"));
+        open.supportedVersion = kProjectStreamVersion;
+        open.openExisting = true;
+        Archive::openDatabase(open, reopened);
+    }
+    void TearDown() override
+    {
+        if (reopened != Archive::kNoDatabase) {
+            Archive::resetDatabase(reopened);
+            Archive::closeDatabase(reopened);
+            Archive::setCurrentDatabase(Archive::kNoDatabase);
+        }
+        FixtureConversionTest::TearDown();
+    }
+    template <class T>
+    std::unique_ptr<T> stored(Archive::ArrayId array, Archive::ObjectId id)
+    {
+        return objectAt<T>(array, id, reopened);
+    }
+    // Converts the show's bytes, saved under `name`.
+    bool convertFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = folder.filePath(name);
+        EXPECT_TRUE(writeFile(path, bytes));
+        LogCapture capture;
+        ProgressTracker progress;
+        const bool converted = driver.convert(path, progress);
+        log = capture.lines();
+        return converted;
+    }
+
+    QTemporaryDir unpacked;
+    Archive::DatabaseId reopened = Archive::kNoDatabase;
+};
+
+TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
+{
+    const QByteArray image = QByteArray::fromHex("89504e470d0a1a0a") + QByteArray("plan image");
+    ASSERT_TRUE(convertFile(QStringLiteral("every.kvx"),
+                            buildBundle({{"a.png", image}, {"every.kvq", buildShow(everyKindShow())}})))
+        << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"Daylight savings time is disabled because it wasn't possible to convert it",
+                           "Failed to convert the hardware type of controller 1",
+                           "Failed to convert the hardware type of controller 2",
+                           "Failed to convert the hardware type of controller 3",
+                           "Ignoring function 23 (F23): it has no version-2 counterpart",
+                           "Failed to convert sACN universe 0", "Failed to convert output driver type 8",
+                           "Failed to convert output driver type 256", "Failed to convert output driver type 512",
+                           "Ignoring a patch of fixture 1: controller 9 was not converted",
+                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 5 (Odd): its elements do not match fixture type Mismatch",
+                           "Ignoring text slot 2 (blank): it has no text",
+                           "Ignoring 1 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    // Each step's lines once, in the order the steps run.
+    const QStringList info = linesAt(log, kLogInfo);
+    const QStringList stepLines = {"Converting controllers",
+                                   "Controllers: 3 converted",
+                                   "KiNET power supplies: 4 converted",
+                                   "Remote devices: 2 converted",
+                                   "DSX DMX universes: 2 converted",
+                                   "Functions: 3 converted, 1 ignored",
+                                   "Fixtures: 4 converted, 2 ignored",
+                                   "Patch records: 8 converted, 5 ignored",
+                                   "KiNET power supplies: 1 merged",
+                                   "Groups: 0 converted",
+                                   "Pixel matrices: 0 converted",
+                                   "Custom presets: 0 converted",
+                                   "Media clips: 0 converted",
+                                   "Media slots: 0 converted",
+                                   "Fonts: 2 converted",
+                                   "Text slots: 1 converted, 1 ignored",
+                                   "Text presets: 1 left to the timelines that play them",
+                                   "Timelines: 0 converted",
+                                   "Custom web interfaces are not carried over",
+                                   "DALI interfaces: 0 converted",
+                                   "DALI scenes: 0 converted",
+                                   "Timecode buses: 0 converted",
+                                   "Audio buses: 0 converted",
+                                   "Ethernet sources: 0 converted",
+                                   "Scenes: 2 converted, 1 ignored",
+                                   "Touch-panel interfaces: 0 converted",
+                                   "Triggers: 0 converted"};
+    int previous = -1;
+    for (const QString& line : stepLines) {
+        EXPECT_EQ(info.count(line), 1) << line.toStdString();
+        EXPECT_GT(info.indexOf(line), previous) << line.toStdString();
+        previous = std::max(previous, int(info.indexOf(line)));
+    }
+    const QString saved = folder.filePath(QStringLiteral("every.kv2"));
+    ProgressTracker progress;
+    ASSERT_TRUE(driver.saveOutputProject(saved, progress));
+    reopen(saved);
+    ASSERT_NE(reopened, Archive::kNoDatabase);
+    const IdMaps& ids = driver.idMaps();
+
+    // Project-wide objects hold the show's values; the background image is a resource of the project.
+    const auto properties = stored<ProjectProperties>(0, 0);
+    ASSERT_TRUE(properties);
+    EXPECT_EQ(std::make_tuple(properties->text2(), properties->text3(), properties->timeFormat, properties->dateFormat),
+              std::make_tuple(QStringLiteral("Project"), QStringLiteral("Client"), QStringLiteral("%H:%M"),
+                              QStringLiteral("%d/%m")));
+    EXPECT_FALSE(properties->location.enabled);
+    EXPECT_EQ(properties->location.offset, -300);
+    EXPECT_EQ(properties->colour1, 0xFF010203u);
+    EXPECT_FALSE(properties->layout.backgroundImageId.isNull());
+    bool imageFound = false;
+    for (const auto& [name, bytes] : filesBelow(unpacked.path()))
+        imageFound = imageFound || (name.startsWith(QLatin1String("resources/")) && bytes == image);
+    EXPECT_TRUE(imageFound);
+    EXPECT_EQ(stored<WebInterfaceProperties>(0, 6)->text, QStringLiteral("web"));
+    EXPECT_EQ(stored<ColourDataState>(35, 0)->secondColours, (std::vector<quint32> {0xFF070809, 0xFF0A0B0C}));
+    const auto dali = stored<DaliProjectProperties>(0, 9);
+    ASSERT_TRUE(dali);
+    EXPECT_EQ(StreamCheck::hexOf(bytesOf(*dali)),
+              StreamCheck::hexOf(StreamCheck::hex("00ce 01 00 00bc 1122 00 012c 00bc 3344 01 05 55")));
+
+    // Controllers numbered node + 1; the network primary is the show's controller 3.
+    for (quint32 node : {1u, 2u, 3u}) {
+        const auto controller = stored<Controller>(19, ids.find(IdKind::Controller, node));
+        ASSERT_TRUE(controller) << node;
+        EXPECT_EQ(controller->number, node + 1);
+    }
+    EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
+    // Supplies after the merge: node 2's twin went into node 1's.
+    EXPECT_FALSE(ids.contains(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 0)));
+    const std::tuple<quint32, quint32, const char*, quint32> supplies[] = {
+        {IdMaps::nodeKey(1, 0), 1, "PSU", kSharedAddress},
+        {IdMaps::nodeKey(2, 1), 3, "Spare", 0x0A000001},
+        {IdMaps::nodeKey(3, 0), 4, "Local", 0x0A000000}};
+    for (const auto& [key, number, name, address] : supplies) {
+        const auto supply = stored<KinetPowerSupply>(21, ids.find(IdKind::KinetPowerSupply, key));
+        ASSERT_TRUE(supply) << name;
+        EXPECT_EQ(std::make_tuple(supply->supplyNumber, supply->name, supply->ipAddress),
+                  std::make_tuple(number, QLatin1String(name), address));
+    }
+    // Remote devices of the map and the DSX keys, on the network primary; the DSX universes on their devices.
+    for (const auto& [type, number] : {std::make_pair(104, 7), {105, 5}, {106, 2}}) {
+        const auto device =
+            stored<RemoteDevice>(20, ids.find(IdKind::RemoteDevice, IdMaps::deviceKey(quint8(type), quint8(number))));
+        ASSERT_TRUE(device) << type;
+        EXPECT_EQ(device->key(), (RDKey {quint8(type), quint8(number)}));
+        EXPECT_EQ(device->controllerId, ids.networkPrimaryController);
+    }
+    for (const auto& [node, key, device] : {std::make_tuple(1, 0, 105), std::make_tuple(3, 1, 106)}) {
+        const auto universe = stored<Universe>(30, ids.find(IdKind::Universe, IdMaps::nodeKey(node, key)));
+        ASSERT_TRUE(universe) << node;
+        EXPECT_EQ(universe->controllerId, ids.find(IdKind::Controller, node));
+        EXPECT_EQ(universe->key().a,
+                  ids.find(IdKind::RemoteDevice, IdMaps::deviceKey(quint8(device), node == 1 ? 5 : 2)));
+    }
+    // Functions by their version-2 names, the renamed one under its new name.
+    for (const auto& [quil, name] : {std::make_pair(0, "Intensity"), {1, "Colour Temperature"}, {3, "Pan"}}) {
+        const auto function = stored<Function>(1, ids.find(IdKind::Function, quil));
+        ASSERT_TRUE(function) << name;
+        EXPECT_EQ(function->name, QLatin1String(name));
+    }
+    EXPECT_FALSE(ids.contains(IdKind::Function, 23));
+
+    // Fixtures with their elements, patches, places and DALI properties.
+    const std::tuple<quint16, const char*, int> fixtures[] = {
+        {1, "Front", 2}, {2, "Local Spot", 2}, {3, "Wash", 1}, {6, "Dali", 1}};
+    for (const auto& [quil, name, elementCount] : fixtures) {
+        const auto fixture = stored<Fixture>(2, ids.find(IdKind::Fixture, quil));
+        ASSERT_TRUE(fixture) << name;
+        EXPECT_EQ(fixture->name, QLatin1String(name));
+        EXPECT_EQ(fixture->number, quil + 100);
+        ASSERT_EQ(fixture->elementIds.size(), std::size_t(elementCount));
+        for (const quint32 elementId : fixture->elementIds) {
+            const auto element = stored<FixtureElement>(3, elementId);
+            ASSERT_TRUE(element) << name;
+            EXPECT_EQ(element->ownerFixtureId, ids.find(IdKind::Fixture, quil));
+        }
+    }
+    const auto front = stored<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(front->elementIds[0], ids.find(IdKind::FixtureElement, 11));
+    EXPECT_EQ(stored<FixtureElement>(3, front->elementIds[0])->patches.size(), 6u);
+    EXPECT_EQ(stored<FixtureElement>(3, front->elementIds[1])->patches.size(), 1u);
+    const auto ballast = stored<Fixture>(2, ids.find(IdKind::Fixture, 6));
+    EXPECT_TRUE(ballast->isDali);
+    EXPECT_EQ(ballast->daliProperties.shortAddress, 2);
+    EXPECT_EQ(ballast->daliProperties.ballastSettings, (std::array<quint8, 7> {10, 11, 12, 13, 14, 15, 16}));
+    std::set<quint32> placed;
+    for (Archive::ObjectId id = 0; id < 4; ++id) {
+        const auto place = stored<FixtureInstance>(4, id);
+        ASSERT_TRUE(place) << id;
+        EXPECT_EQ(place->position, QPoint(100, 200));
+        placed.insert(place->fixtureId);
+    }
+    EXPECT_EQ(placed,
+              (std::set<quint32> {ids.find(IdKind::Fixture, 1), ids.find(IdKind::Fixture, 2),
+                                  ids.find(IdKind::Fixture, 3), ids.find(IdKind::Fixture, 6)}));
+
+    // Scenes at their palettes' ids; fonts numbered 1, 2 in id order; the slot that has a text.
+    EXPECT_EQ(stored<Scene>(6, 3)->name, "Look");
+    EXPECT_EQ(stored<Scene>(6, 4)->name, "Empty");
+    EXPECT_EQ(ids.find(IdKind::Palette, 3), 3u);
+    for (const auto& [quil, name, number] : {std::make_tuple(2, "Arial", 1u), std::make_tuple(4, "Plain", 2u)}) {
+        const auto font = stored<FontData>(11, ids.find(IdKind::Font, quil));
+        ASSERT_TRUE(font) << name;
+        EXPECT_EQ(font->name, QLatin1String(name));
+        EXPECT_EQ(font->number, number);
+        EXPECT_EQ(font->bitmap.glyphs.size(), 224u);
+    }
+    EXPECT_EQ(stored<TextSlotValues>(0, 11)->slotTexts(),
+              (std::map<QString, QString> {{QStringLiteral("time"), QStringLiteral("12:00")}}));
+
+    // Each array holds what was converted and nothing else.
+    const std::pair<Archive::ArrayId, quint32> sizes[] = {{0, 11}, {1, 28}, {2, 4},  {3, 6},  {4, 4},
+                                                          {5, 1},  {6, 2},  {11, 2}, {19, 3}, {20, 3},
+                                                          {21, 3}, {23, 1}, {28, 3}, {34, 3}, {35, 2}};
+    for (const auto& [array, size] : sizes)
+        EXPECT_EQ(Archive::getArraySize(array, reopened), size) << array;
+
+    // Every stored file, read and written again, keeps its bytes.
+    const QString databaseFolder = unpacked.filePath(QStringLiteral("archive.tarv"));
+    const std::map<QString, QByteArray> before = filesBelow(databaseFolder);
+    EXPECT_GT(before.size(), 10u);
+    Archive::saveDatabase(reopened, Archive::kSaveForce);
+    const std::map<QString, QByteArray> after = filesBelow(databaseFolder);
+    // (Forced, the save also writes the arrays that hold nothing.)
+    for (const auto& [name, bytes] : before) {
+        ASSERT_EQ(after.count(name), 1u) << name.toStdString();
+        EXPECT_EQ(StreamCheck::hexOf(after.at(name)), StreamCheck::hexOf(bytes)) << name.toStdString();
+    }
+}
+
+// Shows of earlier versions lack whole sections: their steps log 0. A version-210 show keeps its groups.
+TEST_F(EndToEndTest, EarlierShowsConvertWithoutTheSectionsTheyLack)
+{
+    ASSERT_TRUE(convertFile(QStringLiteral("v218.kvq"), buildShow(ShowContent(218))));
+    QStringList info = linesAt(log, kLogInfo);
+    EXPECT_TRUE(info.contains(QStringLiteral("Fonts: 0 converted")));
+    EXPECT_TRUE(info.contains(QStringLiteral("Text slots: 0 converted")));
+    EXPECT_EQ(Archive::getArraySize(FontData::kArrayId, database()), 0u);
+
+    ASSERT_TRUE(convertFile(QStringLiteral("v416.kvq"), buildShow(ShowContent(416))));
+    info = linesAt(log, kLogInfo);
+    EXPECT_TRUE(info.contains(QStringLiteral("Fonts: 1 converted")));
+    EXPECT_TRUE(info.contains(QStringLiteral("Text slots: 1 converted")));
+    EXPECT_EQ(*objectAt<DaliProjectProperties>(0, 9, database()), DaliProjectProperties());
+
+    ASSERT_TRUE(convertFile(QStringLiteral("v210.kvq"), buildShow(ShowContent(210))));
+    const auto group = objectAt<Group>(5, driver.idMaps().find(IdKind::Group, 7), database());
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->name(), "Front");
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 1 converted")));
+}
+
+// A wrong marker is named by its byte; a complete show whose item this reader cannot read is not called cut short.
+TEST_F(EndToEndTest, ReadFailuresNameTheirByteAndTheirKind)
+{
+    ShowContent content;
+    for (ShowRow& row : content.tables.palettes) {
+        if (const std::size_t at = row.text.find("<011F|1111>"); at != std::string::npos)
+            row.text.replace(at, 11, "<0120|1111>");
+    }
+    const QByteArray bytes = buildShow(content);
+    int markerAt = ShowWriter(content.version).header(content.magic).data.size();
+    for (const ShowTable* table : content.tables.all()) {
+        markerAt += bytesAt(content.version, *table).size();
+        if (table == &content.tables.palettes)
+            break;
+    }
+    markerAt -= 2;
+    ASSERT_EQ(bytes.mid(markerAt, 2), QByteArray::fromHex("2001"));
+    EXPECT_FALSE(convertFile(QStringLiteral("marker.kvq"), bytes));
+    const QString path = QDir::toNativeSeparators(folder.filePath(QStringLiteral("marker.kvq")));
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"Magic number doesn't match 287", "Failed to load the input project, result = 3",
+                           QStringLiteral("The show \"%1\" is damaged: one of its records does not start or end where "
+                                          "it should, at byte %2. Choose an earlier copy of the show.")
+                               .arg(path)
+                               .arg(markerAt)}));
+
+    // A patch of a kind no version-1 show has, in a file that is whole.
+    ShowContent patched = emptyShow();
+    patched.tables.elements = section({elementRecord(11, {universePatch(0x003, 3, 1, 10)})});
+    const QByteArray whole = buildShow(patched);
+    EXPECT_FALSE(convertFile(QStringLiteral("patch.kvq"), whole));
+    const QStringList lines = linesAt(log, kLogWarning);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "Error loading patch");
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^The show \".*\" holds an item that this version of the converter cannot "
+                                          "read, or a damaged item \\(reading stopped at byte (\\d+)\\); nothing was "
+                                          "converted\\. Keep the show, and try an earlier copy of it\\.$"))
+            .match(lines[2]);
+    ASSERT_TRUE(match.hasMatch()) << lines[2].toStdString();
+    EXPECT_LT(match.captured(1).toInt(), whole.size());
 }
 
 }  // namespace
