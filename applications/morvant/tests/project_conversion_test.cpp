@@ -1,5 +1,6 @@
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/main_window.h"
 #include "applications/morvant/output_project.h"
 #include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
@@ -52,6 +53,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -1247,10 +1249,19 @@ protected:
 
 TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
 {
+    // Converted through the window, headless, as the user would.
     const QByteArray image = QByteArray::fromHex("89504e470d0a1a0a") + QByteArray("plan image");
-    ASSERT_TRUE(convertFile(QStringLiteral("every.kvx"),
-                            buildBundle({{"a.png", image}, {"every.kvq", buildShow(everyKindShow())}})))
-        << linesAt(log, kLogWarning).join('\n').toStdString();
+    const QString path = folder.filePath(QStringLiteral("every.kvx"));
+    ASSERT_TRUE(writeFile(path, buildBundle({{"a.png", image}, {"every.kvq", buildShow(everyKindShow())}})));
+    {
+        MainWindow window(&driver);
+        LogCapture capture;
+        window.convert(path);
+        log = capture.lines();
+        EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("resultLabel"))->text(),
+                  QStringLiteral("Conversion complete"));
+    }
+    ASSERT_TRUE(driver.hasOutputProject()) << linesAt(log, kLogWarning).join('\n').toStdString();
     EXPECT_EQ(linesAt(log, kLogWarning),
               QStringList({"Daylight savings time is disabled because it wasn't possible to convert it",
                            "Failed to convert the hardware type of controller 1",
@@ -1420,9 +1431,9 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
               (std::map<QString, QString> {{QStringLiteral("time"), QStringLiteral("12:00")}}));
 
     // Each array holds what was converted and nothing else.
-    const std::pair<Archive::ArrayId, quint32> sizes[] = {{0, 11}, {1, 28}, {2, 4},  {3, 6},  {4, 4},
-                                                          {5, 1},  {6, 2},  {11, 2}, {19, 3}, {20, 3},
-                                                          {21, 3}, {23, 1}, {28, 3}, {34, 3}, {35, 2}};
+    const std::pair<Archive::ArrayId, quint32> sizes[] = {{0, 11}, {1, 28}, {2, 4},  {3, 6},  {4, 4},  {5, 1},
+                                                          {6, 2},  {11, 2}, {19, 3}, {20, 3}, {21, 3}, {23, 1},
+                                                          {28, 3}, {30, 7}, {34, 3}, {35, 2}};
     for (const auto& [array, size] : sizes)
         EXPECT_EQ(Archive::getArraySize(array, reopened), size) << array;
 
