@@ -39,6 +39,7 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -885,6 +886,9 @@ void ConversionSteps::convertDynamicText(ConversionDriver& driver, ProgressTrack
     Tally textSlots {"Text slots"};
     Archive::ObjectPtr holder;
     auto* values = editable<TextSlotValues>(TextSlotValues::kArrayId, TextSlotValues::kObjectId, database, holder);
+    // Made with the project: missing, the project is not one this program made.
+    if (!values)
+        throw std::runtime_error("The output project has no text slot values");
     std::map<QString, quint32> named;
     for (const Quil::TextSlot& from : text.textSlots) {
         const QString name = Quil::toQString(from.name);

@@ -1,5 +1,6 @@
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/failure_advice.h"
 #include "applications/morvant/main_window.h"
 #include "applications/morvant/output_project.h"
 #include "applications/morvant/palette_tables.h"
@@ -1513,6 +1514,19 @@ TEST_F(EndToEndTest, ReadFailuresNameTheirByteAndTheirKind)
             .match(lines[2]);
     ASSERT_TRUE(match.hasMatch()) << lines[2].toStdString();
     EXPECT_LT(match.captured(1).toInt(), whole.size());
+
+    // An oversized grid fails with the reader's text of a short read, but inside the file: not cut short either.
+    const QString show = folder.filePath(QStringLiteral("patch.kvq"));
+    const QString quotedShow = '"' + QDir::toNativeSeparators(show) + '"';
+    EXPECT_EQ(loadFailureAdvice(show, show, {Quil::kShowReadFailed, "Error reading/writing from file", 120, false}),
+              "The show " + quotedShow
+                  + " holds an item that this version of the converter cannot read, or a damaged item (reading "
+                    "stopped at byte 120); nothing was converted. Keep the show, and try an earlier copy of it.");
+    EXPECT_EQ(loadFailureAdvice(show, show, {Quil::kShowReadFailed, "Error reading/writing from file", 120, true}),
+              QStringLiteral("The show %1 is damaged or incomplete: its content goes on past the end of the file at "
+                             "byte %2. It was probably cut short while being copied or saved; choose a complete copy.")
+                  .arg(quotedShow)
+                  .arg(whole.size()));
 }
 
 }  // namespace
