@@ -27,6 +27,7 @@ TEST(DaliInterface, StreamForms)
           "0013 01 02 00 00 00 00 00 80 00000014 0084 ffffffff 0013 00*8 01 00ce 00 01 00bc 00000201000100 00bc "
           "00000201000100"}},
         {{1, 2, "3fffffff", StreamCheck::countExceeds(0x3fffffff), "0006 00000040"},
+         {1, 2, "40000000", StreamCheck::kVector32CountAboveLimit, "0006 00000040"},
          {1, 2, "7fffffff", StreamCheck::kCountTooLarge, "0008 00000002"}});
 
     // Ten address values read are ten written: the tenth can be set, the eleventh and beyond change nothing.
