@@ -6,6 +6,15 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 # One style: every source must stand as clang-format leaves it (.clang-format).
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+# The house runs one way: no component includes anything of applications/, and no family of components/lx_objects
+# includes the type table's folder project/ above it (the families' tests, which register every type, may).
+if git grep -n '#include "applications/' -- components seltrane_components; then
+  echo "components/ and seltrane_components/ must not include anything under applications/" >&2 && exit 1
+fi
+if git grep -n '#include "components/lx_objects/project/' -- components/lx_objects ':!components/lx_objects/project/' \
+  ':!components/lx_objects/tests/' ':(glob,exclude)components/lx_objects/*/tests/**'; then
+  echo "a family of components/lx_objects must not include project/; shared helpers go to common/" >&2 && exit 1
+fi
 # --- script checks: run.sh and install-deps.sh ---
 (
   repo="$PWD" scratch="$(mktemp -d)" && trap 'rm -rf "$scratch"' EXIT && cd "$scratch"

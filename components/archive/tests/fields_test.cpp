@@ -235,11 +235,22 @@ TEST(Fields, CountedSequencesAndTheResetRule)
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 0, "7fffffff", kVersion,
                                               "Error reading from file, count 2147483647 exceeds the data remaining",
                                               [&](InStream& in) { read.read(in); }));
-    // More than the count's width holds is refused on writing.
+    // A full count is written; one entry more is refused on writing (the one way every writer refuses a count
+    // its width cannot hold), with the stream's documented exception type.
     Marks tooMany;
-    for (quint32 i = 0; i <= 0xFFFF; ++i)
+    for (quint32 i = 0; i < 0xFFFF; ++i)
         tooMany.texts.emplace(i, QString());
-    EXPECT_THROW(StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { tooMany.write(out); }), std::length_error);
+    const auto writeMarks = [&] {
+        return StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { tooMany.write(out); });
+    };
+    EXPECT_EQ(writeMarks().size(), 4 + 2 + 0xFFFF * 8);
+    tooMany.texts.emplace(0xFFFF, QString());
+    try {
+        writeMarks();
+        ADD_FAILURE() << "written";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Too many entries for their stored count: 65536, at most 65535");
+    }
 }
 
 namespace {
@@ -300,7 +311,10 @@ TEST(Fields, Vector32StoredFormAndCountLimits)
     // The stored format's own limit comes first, then the data remaining;
     // neither reserves what the count asks for.
     const qint64 before = TestSupport::resetPeakMemory();
-    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "40000000", kVersion, "vector<T> too long", readInto));
+    EXPECT_TRUE(
+        StreamCheck::damagedReadFails(bytes, 2, "40000000", kVersion, StreamCheck::kVector32CountAboveLimit, readInto));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "ffffffff", kVersion,
+                                              StreamCheck::countAboveLimit(0xFFFFFFFF, 0x3FFFFFFF), readInto));
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "3fffffff", kVersion,
                                               "Error reading from file, count 1073741823 exceeds the data remaining",
                                               readInto));

@@ -279,6 +279,41 @@ TEST(FixtureFile, OneChangedLineGivesItsErrorAndDropsOnlyItsBlock)
     }
 }
 
+TEST(FixtureFile, AModelKeepsItsDefaultPositionUntilAGeometryLine)
+{
+    const auto spot = [](const QString& geometry) {
+        return parse(QStringLiteral("version = 1\ncount = 1\nfixture = Spot\nmanuid = 12\nmodelid = 346\nclass = "
+                                    "spot\ndimensions = 4, 4\n%1"
+                                    "element = Head\npatchgroup = fixture, 1\nparameter = Intensity, 0\n"
+                                    "range = 0, 255\n")
+                         .arg(geometry)
+                         .toUtf8());
+    };
+    // One element, no line: the default (0, 0); one line replaces it rather than adding to it.
+    for (const auto& [line, position] :
+         {std::pair {QString(), std::pair {0, 0}},
+          std::pair {QStringLiteral("geometry = 1.5, -2\n"), std::pair {98304, -131072}}}) {
+        const Parsed parsed = spot(line);
+        EXPECT_EQ(parsed.messages, QStringList()) << line.toStdString();
+        ASSERT_EQ(parsed.definitions.size(), 1u) << line.toStdString();
+        EXPECT_EQ(parsed.definitions[0].model.modelSpec.geometry, (std::vector<std::pair<qint32, qint32>> {position}))
+            << line.toStdString();
+    }
+    EXPECT_EQ(spot(QStringLiteral("geometry = 0, 0\ngeometry = 1, 0\n")).messages,
+              QStringList(QStringLiteral("test.fixture: Line 3: Geometry does not match visible element count")));
+
+    // Two visible elements and no line: one default position is still one too few.
+    QStringList lines = goodLines();
+    lines.removeAll(QStringLiteral("geometry = 0, 0"));
+    lines.removeAll(QStringLiteral("geometry = 1.5, -2"));
+    const Parsed washBar = parse(lines.join('\n').toUtf8());
+    EXPECT_EQ(washBar.messages,
+              QStringList(QStringLiteral("test.fixture: Line 5: Geometry does not match visible element count")));
+    ASSERT_EQ(washBar.definitions.size(), 1u);
+    EXPECT_EQ(washBar.definitions[0].model.modelSpec.name, QStringLiteral("Spot"));
+    EXPECT_EQ(washBar.definitions[0].model.modelSpec.geometry, (std::vector<std::pair<qint32, qint32>> {{0, 0}}));
+}
+
 TEST(FixtureFile, LargeFilesAreRefusedUnread)
 {
     QByteArray bytes = goodLines().join('\n').toUtf8() + '\n';

@@ -161,7 +161,8 @@ TEST(Timeline, StreamFormsGatesAndDamage)
             damaged(row, at, "ffffffff", "Error reading from file, count 4294967295 exceeds the data remaining"))
             << row << " " << at;
     EXPECT_TRUE(damaged(3, 0, "00c5", "Tag mismatch when trying to read opening tag TimelineFragment"));
-    EXPECT_TRUE(damaged(35, 2, "ffffffff", "vector<T> too long"));
+    EXPECT_TRUE(damaged(35, 2, "ffffffff", StreamCheck::countAboveLimit(0xFFFFFFFF, 0x3FFFFFFF)));
+    EXPECT_TRUE(damaged(35, 2, "40000000", StreamCheck::kVector32CountAboveLimit));
     // A repeated marker time keeps the first marker.
     const QByteArray repeated = QByteArray(bytes).replace(offset(30) + 12, 4, hex("00000064"));
     EXPECT_TRUE(readBytes(read, repeated) == 0 && read.markers.size() == 1 && read.markers.begin()->second == 0);

@@ -1,4 +1,4 @@
-#include "components/lx_objects/project/upgrade_side_table.h"
+#include "components/lx_objects/common/upgrade_side_table.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 // keeps every behaviour of PlanScene otherwise.
 //
 // The builder owns the scene (as its parent). GUI thread only.
-#ifndef FIXTURE_LIBRARY_FIXTURE_TEMPLATE_PREVIEW_SCENE_H
-#define FIXTURE_LIBRARY_FIXTURE_TEMPLATE_PREVIEW_SCENE_H
+#ifndef APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_TEMPLATE_PREVIEW_SCENE_H
+#define APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_TEMPLATE_PREVIEW_SCENE_H
 
 #include "applications/common/util/plan_scene.h"
 
@@ -34,4 +34,4 @@ private:
     std::set<int> m_selection;
 };
 
-#endif  // FIXTURE_LIBRARY_FIXTURE_TEMPLATE_PREVIEW_SCENE_H
+#endif  // APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_TEMPLATE_PREVIEW_SCENE_H

@@ -1,7 +1,7 @@
-#include "components/fixture_library/fixture_template_builder.h"
+#include "applications/common/fixture_library_ui/fixture_template_builder.h"
 
+#include "applications/common/fixture_library_ui/fixture_template_preview_scene.h"
 #include "components/fixture_library/fixture_library.h"
-#include "components/fixture_library/fixture_template_preview_scene.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 
 #include <QDir>

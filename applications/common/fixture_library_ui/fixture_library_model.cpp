@@ -1,4 +1,4 @@
-#include "components/fixture_library/fixture_library_model.h"
+#include "applications/common/fixture_library_ui/fixture_library_model.h"
 
 #include "applications/common/util/versioned_settings.h"
 #include "components/fixture_library/fixture_library.h"

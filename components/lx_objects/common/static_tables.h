@@ -9,8 +9,8 @@
 // display passes an entry through QObject::tr itself.
 //
 // Constant data: no start-up order, any thread.
-#ifndef LX_OBJECTS_PROJECT_STATIC_TABLES_H
-#define LX_OBJECTS_PROJECT_STATIC_TABLES_H
+#ifndef LX_OBJECTS_COMMON_STATIC_TABLES_H
+#define LX_OBJECTS_COMMON_STATIC_TABLES_H
 
 #include <QLatin1String>
 #include <QString>
@@ -46,4 +46,4 @@ const char* nameTableContext(NameTable table);
 // The source text of the entry; an empty string outside the table.
 QString nameTableEntry(NameTable table, int index);
 
-#endif  // LX_OBJECTS_PROJECT_STATIC_TABLES_H
+#endif  // LX_OBJECTS_COMMON_STATIC_TABLES_H

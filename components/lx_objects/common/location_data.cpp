@@ -1,4 +1,4 @@
-#include "components/lx_objects/project/location_data.h"
+#include "components/lx_objects/common/location_data.h"
 
 #include "components/archive/fields.h"
 

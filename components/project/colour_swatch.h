@@ -1,5 +1,5 @@
-#ifndef APPLICATIONS_COMMON_UTIL_COLOUR_SWATCH_H
-#define APPLICATIONS_COMMON_UTIL_COLOUR_SWATCH_H
+#ifndef PROJECT_COLOUR_SWATCH_H
+#define PROJECT_COLOUR_SWATCH_H
 
 #include <QObject>
 #include <QtGlobal>
@@ -53,4 +53,4 @@ private:
     std::list<Entry> m_entries;
 };
 
-#endif  // APPLICATIONS_COMMON_UTIL_COLOUR_SWATCH_H
+#endif  // PROJECT_COLOUR_SWATCH_H

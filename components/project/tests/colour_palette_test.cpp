@@ -1,5 +1,5 @@
-#include "applications/common/util/colour_palette.h"
-#include "applications/common/util/colour_swatch.h"
+#include "components/project/colour_palette.h"
+#include "components/project/colour_swatch.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -8,8 +8,8 @@
 // the accessor of the class whose reader fills it. A new entry replaces an
 // earlier one under the same key. Arrays may be read on any thread, so every
 // operation takes the table's mutex.
-#ifndef LX_OBJECTS_PROJECT_UPGRADE_SIDE_TABLE_H
-#define LX_OBJECTS_PROJECT_UPGRADE_SIDE_TABLE_H
+#ifndef LX_OBJECTS_COMMON_UPGRADE_SIDE_TABLE_H
+#define LX_OBJECTS_COMMON_UPGRADE_SIDE_TABLE_H
 
 #include "components/archive/stream_fwd.h"
 
@@ -61,4 +61,4 @@ quint32 sideTableKey(const InStream& in);
 // several arrays.
 std::pair<quint32, quint32> sideTableArrayKey(const InStream& in);
 
-#endif  // LX_OBJECTS_PROJECT_UPGRADE_SIDE_TABLE_H
+#endif  // LX_OBJECTS_COMMON_UPGRADE_SIDE_TABLE_H

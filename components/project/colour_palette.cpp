@@ -1,4 +1,4 @@
-#include "applications/common/util/colour_palette.h"
+#include "components/project/colour_palette.h"
 
 ColourPalette::ColourPalette(QObject* parent) : QObject(parent) {}
 

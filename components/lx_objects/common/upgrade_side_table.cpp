@@ -1,4 +1,4 @@
-#include "components/lx_objects/project/upgrade_side_table.h"
+#include "components/lx_objects/common/upgrade_side_table.h"
 
 #include "components/archive/in_stream.h"
 

@@ -11,8 +11,8 @@
 // stream it inline as well (Archive::inlineFields).
 //
 // Plain values; one thread uses a value at a time.
-#ifndef LX_OBJECTS_PROJECT_LOCATION_DATA_H
-#define LX_OBJECTS_PROJECT_LOCATION_DATA_H
+#ifndef LX_OBJECTS_COMMON_LOCATION_DATA_H
+#define LX_OBJECTS_COMMON_LOCATION_DATA_H
 
 #include "components/archive/stream_fwd.h"
 
@@ -88,4 +88,4 @@ private:
     static void fields(F& f, Self& s);
 };
 
-#endif  // LX_OBJECTS_PROJECT_LOCATION_DATA_H
+#endif  // LX_OBJECTS_COMMON_LOCATION_DATA_H

@@ -11,8 +11,8 @@
 //
 // The builder owns its preview scene and reads the library it is given,
 // which must outlive it. GUI thread only.
-#ifndef FIXTURE_LIBRARY_FIXTURE_TEMPLATE_BUILDER_H
-#define FIXTURE_LIBRARY_FIXTURE_TEMPLATE_BUILDER_H
+#ifndef APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_TEMPLATE_BUILDER_H
+#define APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_TEMPLATE_BUILDER_H
 
 #include "applications/common/util/abstract_property_model.h"
 #include "components/fixture_library/fixture_library_types.h"
@@ -59,4 +59,4 @@ private:
     FixtureTemplatePreviewScene* m_scene;  // a child
 };
 
-#endif  // FIXTURE_LIBRARY_FIXTURE_TEMPLATE_BUILDER_H
+#endif  // APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_TEMPLATE_BUILDER_H

@@ -1,10 +1,10 @@
+#include "applications/common/fixture_library_ui/fixture_library_model.h"
+#include "applications/common/fixture_library_ui/fixture_template_builder.h"
+#include "applications/common/fixture_library_ui/fixture_template_preview_scene.h"
 #include "applications/common/util/tarvel_style.h"
 #include "applications/common/util/tests/settings_fixture.h"
 #include "applications/common/util/versioned_settings.h"
 #include "components/fixture_library/fixture_library.h"
-#include "components/fixture_library/fixture_library_model.h"
-#include "components/fixture_library/fixture_template_builder.h"
-#include "components/fixture_library/fixture_template_preview_scene.h"
 #include "components/fixture_library/message_handler.h"
 
 #include <QAbstractItemModelTester>

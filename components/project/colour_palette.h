@@ -1,5 +1,5 @@
-#ifndef APPLICATIONS_COMMON_UTIL_COLOUR_PALETTE_H
-#define APPLICATIONS_COMMON_UTIL_COLOUR_PALETTE_H
+#ifndef PROJECT_COLOUR_PALETTE_H
+#define PROJECT_COLOUR_PALETTE_H
 
 #include <QAbstractItemModel>
 #include <QColor>
@@ -60,4 +60,4 @@ private:
     QList<ColourPalette*> m_palettes;
 };
 
-#endif  // APPLICATIONS_COMMON_UTIL_COLOUR_PALETTE_H
+#endif  // PROJECT_COLOUR_PALETTE_H

@@ -1,5 +1,5 @@
 #include "components/archive/type_registry.h"
-#include "components/lx_objects/project/location_data.h"
+#include "components/lx_objects/common/location_data.h"
 #include "components/lx_objects/tests/stream_bytes.h"
 #include "tests/support/stream_check.h"
 

@@ -1,4 +1,4 @@
-#include "applications/common/util/colour_swatch.h"
+#include "components/project/colour_swatch.h"
 
 namespace {
 

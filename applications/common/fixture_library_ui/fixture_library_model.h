@@ -9,8 +9,8 @@
 // after each download of the online library it is given; whoever loads the
 // library again calls rebuild(). It reads the library and the favourites of
 // the versioned settings; the library must outlive it. GUI thread only.
-#ifndef FIXTURE_LIBRARY_FIXTURE_LIBRARY_MODEL_H
-#define FIXTURE_LIBRARY_FIXTURE_LIBRARY_MODEL_H
+#ifndef APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_LIBRARY_MODEL_H
+#define APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_LIBRARY_MODEL_H
 
 #include "applications/common/util/tree_model.h"
 #include "components/lx_objects/fixtures/fixture_model_spec.h"
@@ -68,4 +68,4 @@ private:
     const FixtureLibrary& m_library;
 };
 
-#endif  // FIXTURE_LIBRARY_FIXTURE_LIBRARY_MODEL_H
+#endif  // APPLICATIONS_COMMON_FIXTURE_LIBRARY_UI_FIXTURE_LIBRARY_MODEL_H

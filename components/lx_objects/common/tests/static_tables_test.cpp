@@ -1,4 +1,4 @@
-#include "components/lx_objects/project/static_tables.h"
+#include "components/lx_objects/common/static_tables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "components/fixture_library/fixture_template_preview_scene.h"
+#include "applications/common/fixture_library_ui/fixture_template_preview_scene.h"
 
+#include "applications/common/fixture_library_ui/fixture_template_builder.h"
 #include "applications/common/util/tarvel_style.h"
-#include "components/fixture_library/fixture_template_builder.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 
 #include <QPainter>
