@@ -168,6 +168,31 @@ ShowContent emptyShow()
     return content;
 }
 
+// Nothing converted, then an exception while the database is written: each says why and what to do, and writes
+// nothing; once the cause is gone the save works.
+TEST_F(ProjectConversionTest, AFailedSaveSaysWhyAndWhatToDo)
+{
+    const QString saved = folder.filePath(QStringLiteral("out.kv2"));
+    ProgressTracker progress;
+    EXPECT_FALSE(driver.saveOutputProject(saved, progress));
+    EXPECT_EQ(driver.saveFailure(), QStringLiteral("There is no converted project to save: convert a show first."));
+    ASSERT_TRUE(convert(emptyShow()));
+    const QString part = Archive::resolveDatabase(database()).path() + QStringLiteral("/misc.tarv.part");
+    ASSERT_TRUE(QDir().mkpath(part));
+    LogCapture capture;
+    EXPECT_FALSE(driver.saveOutputProject(saved, progress));
+    const QString advice =
+        QStringLiteral("The project was not saved as \"%1\": Unable to open file. Choose a folder you may "
+                       "write to, check that the disk has free space, then save again.")
+            .arg(saved);
+    EXPECT_EQ(driver.saveFailure(), advice);
+    EXPECT_EQ(linesAt(capture.lines(), kLogWarning),
+              QStringList({QStringLiteral("Failed to save the output project (Unable to open file)"), advice}));
+    EXPECT_FALSE(QFileInfo::exists(saved));
+    ASSERT_TRUE(QDir().rmdir(part));
+    EXPECT_TRUE(driver.saveOutputProject(saved, progress)) << driver.saveFailure().toStdString();
+}
+
 TEST_F(ProjectConversionTest, AnEmptyShowGivesEveryProjectWideObjectSavedAndReopened)
 {
     ASSERT_TRUE(convert(emptyShow()));

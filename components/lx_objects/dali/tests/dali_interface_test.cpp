@@ -55,8 +55,10 @@ TEST(DaliInterface, GroupsAndSchedules)
     constexpr quint32 kNone = DaliInterface::kNone;
     // Numbers held (a run "0-14" for 0 to 14), the number asked for, the answer.
     const std::tuple<const char*, quint32, quint32> rows[] = {
-        {"0 1 3", kNone, 2},    {"1 2", kNone, 0},      {"", kNone, 0},     {"17 18", kNone, 0}, {"0-14", kNone, 15},
-        {"0-15", kNone, kNone}, {"0-14 20", 15, kNone}, {"1 2", 16, kNone}, {"1 2", 2, kNone},   {"1 2", 15, 15}};
+        {"0 1 3", kNone, 2},      {"1 2", kNone, 0},      {"", kNone, 0},         {"17 18", kNone, 0},
+        {"0-14", kNone, 15},      {"0-15", kNone, kNone}, {"0-14 20", 15, kNone}, {"1 2", 16, kNone},
+        {"1 2", 2, kNone},        {"1 2", 15, 15},        {"1 2", 14, 14},        {"0-13 20", kNone, 14},
+        {"0-14 20", kNone, kNone}};
     for (const auto& [held, asked, answer] : rows) {
         DaliInterface dali;
         for (const QString& number : QString::fromLatin1(held).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
