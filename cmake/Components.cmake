@@ -11,8 +11,7 @@ set(MORVANT_COMMON_HEADERS
     <QByteArray> <QDataStream> <QFile> <QMap> <QObject> <QString> <QStringList> <QUuid> <QVariant> <QVector>
     <algorithm> <functional> <map> <memory> <set> <stdexcept> <string> <vector>)
 # Compile options of the test executables' own sources only, never of the code
-# they test: an optimised build's tests compile in a quarter of the time at
-# -O1 while the components stay at the build's level (scripts/test.sh).
+# they test, e.g. -O0 for the tests of the ThreadSanitizer build (scripts/test.sh).
 set(MORVANT_TEST_OPTIONS "" CACHE STRING "Compile options of the test executables' own sources")
 
 function(morvant_component name)
