@@ -271,9 +271,10 @@ OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
 
 // A vector of 32-bit values (quint32 or qint32) in the form many project
 // classes share: a vector section, a u32 count, each element. A count above
-// kMaxVector32 fails with std::length_error "vector<T> too long" as the
-// stored format's readers always refused it, before the count is checked
-// against the data remaining; elements are appended as they are read.
+// kMaxVector32 fails with "vector<T> too long", the text the stored format's
+// readers always refused it with, before the count is checked against the
+// data remaining; elements are appended as they are read. Like every other
+// refusal of damaged data it is a std::runtime_error, which the loaders catch.
 inline constexpr quint32 kMaxVector32 = 0x3FFFFFFF;
 
 template <class C>
@@ -300,7 +301,7 @@ InStream& operator>>(InStream& in, Vector32<C> field)
     in >> count;
     in.checkStatus();
     if (count > kMaxVector32)
-        throw std::length_error("vector<T> too long");
+        throw std::runtime_error("vector<T> too long");
     in.checkCount(count);
     field.values.clear();
     StreamDetail::reserveFor(in, field.values, count, qint64(sizeof(T)));

@@ -9,8 +9,9 @@
 
 namespace {
 
-// A record list whose count is refused above `limit` (std::length_error, as
-// the list itself would refuse it) before the data remaining is weighed.
+// A record list whose count is refused above `limit` ("vector<T> too long",
+// the text the list itself would refuse it with, as the std::runtime_error
+// every damaged read is) before the data remaining is weighed.
 std::vector<Pixture> readRecords(InStream& in, quint32 code, quint32 limit)
 {
     in.beginSection(code);
@@ -18,7 +19,7 @@ std::vector<Pixture> readRecords(InStream& in, quint32 code, quint32 limit)
     in >> count;
     in.checkStatus();
     if (count > limit)
-        throw std::length_error("vector<T> too long");
+        throw std::runtime_error("vector<T> too long");
     in.checkCount(count);
     std::vector<Pixture> records;
     StreamDetail::reserveFor(in, records, count);
