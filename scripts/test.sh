@@ -49,6 +49,18 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAG
 cmake --build build/release -j "$JOBS"
 (cd build/release && ctest --output-on-failure -j "$JOBS" --timeout 600)
 
+# --- fuzz harnesses (begin) ---
+# The whole tree built by clang 14, instrumented for libFuzzer under
+# AddressSanitizer and UndefinedBehaviorSanitizer; then each harness of fuzz/
+# runs for a bounded number of executions from its seed corpus (CTest label
+# "fuzz"). A crash, a leak, a timeout or an allocation past the limits fails
+# the run. scripts/fuzz-campaign.sh runs the long campaigns.
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DMORVANT_FUZZ=ON -DBUILD_TESTING=OFF -DMORVANT_BENCH=OFF
+cmake --build build/fuzz -j "$JOBS"
+(cd build/fuzz && ctest --output-on-failure -j "$JOBS" -L fuzz)
+# --- fuzz harnesses (end) ---
+
 # --- ThreadSanitizer (begin) ---
 # The test executables of the components whose data threads share (each has
 # a test that runs threads), built alone (their targets only) with

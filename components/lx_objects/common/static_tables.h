@@ -15,16 +15,18 @@
 #include <QLatin1String>
 #include <QString>
 
-// Sub-folders of a project's working folder.
-constexpr QLatin1String kCustomCertificateFolder("custom_certificate");
-constexpr QLatin1String kCustomThemeFolder("custom_theme");
-constexpr QLatin1String kFrameArraysFolder("framearrays");
-constexpr QLatin1String kInterfaceFontsFolder("interfacefonts");
-constexpr QLatin1String kIoModulesFolder("io_modules");
-constexpr QLatin1String kResourcesFolder("resources");
-constexpr QLatin1String kWebInterfaceFolder("web_interface");
+// Sub-folders of a project's working folder. The lengths are given: the
+// constructor from a bare pointer is constexpr only where strlen is a
+// compiler builtin.
+constexpr QLatin1String kCustomCertificateFolder("custom_certificate", 18);
+constexpr QLatin1String kCustomThemeFolder("custom_theme", 12);
+constexpr QLatin1String kFrameArraysFolder("framearrays", 11);
+constexpr QLatin1String kInterfaceFontsFolder("interfacefonts", 14);
+constexpr QLatin1String kIoModulesFolder("io_modules", 10);
+constexpr QLatin1String kResourcesFolder("resources", 9);
+constexpr QLatin1String kWebInterfaceFolder("web_interface", 13);
 
-constexpr QLatin1String kDefaultFontFamily("DejaVu Sans");
+constexpr QLatin1String kDefaultFontFamily("DejaVu Sans", 11);
 
 enum class NameTable {
     XFadePath,       // 15 entries, ending in "Unknown"
