@@ -268,8 +268,6 @@ TEST_F(ProjectConversionTest, AnEmptyShowGivesEveryProjectWideObjectSavedAndReop
     Archive::setCurrentDatabase(Archive::kNoDatabase);
 }
 
-// Each show holds two schedules of the DALI section (version-1 bytes); the project's DALI properties are compared
-// whole with their newest bytes.
 TEST_F(ProjectConversionTest, PhaseTimesOfAConversionAndItsSaveStartAfreshEachTime)
 {
     ASSERT_TRUE(convert(emptyShow()));
@@ -290,6 +288,8 @@ TEST_F(ProjectConversionTest, PhaseTimesOfAConversionAndItsSaveStartAfreshEachTi
     EXPECT_EQ(failed.steps + failed.commit + failed.databaseSave + failed.pack, 0);
 }
 
+// Each show holds two schedules of the DALI section (version-1 bytes); the project's DALI properties are compared
+// whole with their newest bytes.
 TEST_F(ProjectConversionTest, DaliTestSchedulesOfEveryKindAndDayMode)
 {
     const std::tuple<const char*, const char*, Lines> cases[] = {
