@@ -26,7 +26,9 @@
 #include <QObject>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -51,6 +53,20 @@ bool expandsFirst(const QString& path)
 // for a bundle of media: it weighs as much as all later steps together, and
 // nine times reading the show.
 const unsigned kExpandingWeight = 9;
+
+// Adds the seconds from its making to its end to a phase's time.
+class PhaseTimer
+{
+public:
+    explicit PhaseTimer(double& seconds) : m_seconds(seconds) {}
+    ~PhaseTimer() { m_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count(); }
+    PhaseTimer(const PhaseTimer&) = delete;
+    PhaseTimer& operator=(const PhaseTimer&) = delete;
+
+private:
+    double& m_seconds;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
 
 // Runs a function when the scope ends, however it ends.
 template <class F>
@@ -132,6 +148,7 @@ bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
     closeOutputProject();
     m_idMaps.clear();
     m_freeFontNumbers.clear();
+    m_phaseTimes = PhaseTimes();
 
     const unsigned stepCount = unsigned(steps().size()) + kFixedProgressSteps;
     std::vector<unsigned> weights(stepCount, 1);
@@ -142,7 +159,12 @@ bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
     {
         const auto unload = [this] { unloadInputProject(); };
         ScopeExit<decltype(unload)> unloadGuard(unload);
-        if (loadInputProject(path, progress) && !stopRequested(progress)) {
+        bool loaded = false;
+        {
+            PhaseTimer timer(m_phaseTimes.load);
+            loaded = loadInputProject(path, progress);
+        }
+        if (loaded && !stopRequested(progress)) {
             progress.setStep(1);
             converted = runConversion(progress);
         }
@@ -156,6 +178,7 @@ bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
 bool ConversionDriver::runConversion(ProgressTracker& progress)
 {
     try {
+        std::optional<PhaseTimer> stepsTimer(std::in_place, m_phaseTimes.steps);
         logMessage(kLogInfo, "Creating the output project");
         createOutputProject();
         progress.setStep(2);
@@ -177,6 +200,8 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
             return false;
         copyOutputResources();
         progress.setStep(step);
+        stepsTimer.reset();
+        PhaseTimer commitTimer(m_phaseTimes.commit);
         context.commit();
         return true;
     } catch (const std::exception& error) {
@@ -361,7 +386,10 @@ bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& p
     logMessage(kLogInfo, "Saving the output project");
     QString reason;
     try {
-        if (m_outputProject->save(path, progress)) {
+        const bool saved = m_outputProject->save(path, progress);
+        m_phaseTimes.databaseSave = m_outputProject->lastSaveTimes().first;
+        m_phaseTimes.pack = m_outputProject->lastSaveTimes().second;
+        if (saved) {
             logMessage(kLogInfo, "The output project was saved as %s", path.toUtf8().constData());
             return true;
         }

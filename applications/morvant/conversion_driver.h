@@ -68,6 +68,18 @@ public:
     // fixture library's project models.
     void closeOutputProject();
 
+    // Seconds the last conversion and save spent in each phase; a phase that
+    // did not run (or failed early) counts what it took until it stopped.
+    struct PhaseTimes
+    {
+        double load = 0;
+        double steps = 0;  // creating and initialising the project, the steps and the resources
+        double commit = 0;
+        double databaseSave = 0;
+        double pack = 0;
+    };
+    const PhaseTimes& phaseTimes() const { return m_phaseTimes; }
+
     const IdMaps& idMaps() const { return m_idMaps; }
     // The online library that fixture types missing from the fixture library
     // are fetched from: the program's own unless one is set (not owned;
@@ -124,6 +136,7 @@ private:
     std::unique_ptr<OutputProject> m_outputProject;
     QString m_temporaryFolder;
     QString m_saveFailure;
+    PhaseTimes m_phaseTimes;
     OnlineFixtureLibrary* m_onlineLibrary = nullptr;
     const PaletteTables* m_paletteTables = nullptr;
 };

@@ -558,10 +558,10 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
 
     Tally fixtures {"Fixtures"}, patches {"Patch records"};
     for (const Quil::Fixture& from : show.fixtures().fixtures) {
-        const QByteArray label = utf8(fixtureLabel(from));
+        // The label is made only for a message: most fixtures need none.
         const auto ignore = [&](const QString& reason) {
-            logMessage(kLogWarning, "Ignoring fixture %d (%s): %s", int(from.id()), label.constData(),
-                       utf8(reason).constData());
+            logMessage(kLogWarning, "Ignoring fixture %d (%s): %s", int(from.id()),
+                       utf8(fixtureLabel(from)).constData(), utf8(reason).constData());
             ++fixtures.ignored;
         };
         // The type's model: the project's once added, else the library's
@@ -644,6 +644,9 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
             const FixtureModelElement& modelElement = model->elements()[i];
             const Archive::ObjectId elementId = fixture->elementIds[i];
             ids.insert(IdKind::FixtureElement, from.elementIds[i], elementId);
+            // The element's writable copy, taken with its first patch.
+            Archive::ObjectPtr holder;
+            ::FixtureElement* target = nullptr;
             for (const Quil::PatchRecord& record : element->patchRecords) {
                 ::PatchRecord patch;
                 patch.universeId = universeOfPatch(driver, record, from.id());
@@ -657,8 +660,8 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
                 else if (const auto* kinet = dynamic_cast<const Quil::KiNETPatchRecord*>(&record))
                     patch.channel = kinet->channel;
                 patch.channelCount = quint16(modelElement.channelCount(patch.patchPoint, true));
-                Archive::ObjectPtr holder;
-                auto* target = editable<::FixtureElement>(::FixtureElement::kArrayId, elementId, database, holder);
+                if (!holder)
+                    target = editable<::FixtureElement>(::FixtureElement::kArrayId, elementId, database, holder);
                 if (!target) {
                     ++patches.ignored;
                     continue;

@@ -34,6 +34,7 @@
 #include <QUuid>
 
 #include <bitset>
+#include <chrono>
 #include <stdexcept>
 
 const char* const OutputProject::kFixtureCommentProperty = "Comment";
@@ -235,9 +236,16 @@ void OutputProject::copyResources() { m_project->copyResources(kResourceMask, Re
 
 bool OutputProject::save(const QString& path, ProgressTracker& progress)
 {
+    using Clock = std::chrono::steady_clock;
+    m_saveTimes = {};
+    const Clock::time_point start = Clock::now();
     // Writes only what changed since the last save; throws on failure.
     Archive::saveDatabase(databaseId(), 0);
-    if (!m_project->saveToFile(path, &progress)) {
+    const Clock::time_point saved = Clock::now();
+    m_saveTimes.first = std::chrono::duration<double>(saved - start).count();
+    const bool packed = m_project->saveToFile(path, &progress);
+    m_saveTimes.second = std::chrono::duration<double>(Clock::now() - saved).count();
+    if (!packed) {
         logMessage(kLogWarning, "Failed to compress the output project (%s)",
                    m_project->lastError().toUtf8().constData());
         return false;

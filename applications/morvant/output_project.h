@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class ProgressTracker;
 class QuilShow;
@@ -71,6 +72,8 @@ public:
     // false (reason logged) when packing fails, and the database's error
     // thrown when writing it fails; an existing file is untouched either way.
     bool save(const QString& path, ProgressTracker& progress);
+    // Seconds the last save spent writing the database and packing the file.
+    std::pair<double, double> lastSaveTimes() const { return m_saveTimes; }
 
     Archive::DatabaseId databaseId() const;
     QString folderPath() const;
@@ -80,6 +83,7 @@ private:
     void close();
 
     std::unique_ptr<TarvelVistrelProject> m_project;
+    std::pair<double, double> m_saveTimes;
 };
 
 // A version-1 DALI test schedule in the version-2 form. A month week

@@ -165,7 +165,8 @@ void BinaryOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
     createFile(m_file, path);
-    m_stream.setDevice(&m_file);
+    m_chunk.open(QIODevice::WriteOnly);
+    m_stream.setDevice(&m_chunk);
     m_stream.setVersion(StreamCode::kQtDataStreamVersion);
     m_stream.resetStatus();
     m_stream << BinaryInStream::kMagic << qint16(version()) << (extra ? *extra : QByteArray());
@@ -186,10 +187,22 @@ bool BinaryOutStream::isOpen() const { return m_device != nullptr || (m_file.isO
 
 void BinaryOutStream::close() { finish(false); }
 
+void BinaryOutStream::writeChunk()
+{
+    const qint64 size = m_chunk.pos();
+    if (size > 0 && m_stream.status() == QDataStream::Ok && m_file.write(m_chunkBytes.constData(), size) != size)
+        m_stream.setStatus(QDataStream::WriteFailed);
+    m_chunk.seek(0);
+}
+
 void BinaryOutStream::finish(bool quiet)
 {
     if (!m_stream.device())
         return;
+    if (!m_device) {
+        writeChunk();
+        m_chunk.close();
+    }
     bool ok = m_stream.status() == QDataStream::Ok;
     m_stream.setDevice(nullptr);
     m_stream.resetStatus();
@@ -204,13 +217,14 @@ OutStream& BinaryOutStream::operator<<(const QStringList& value)
 {
     writeCount(std::size_t(value.size()));
     for (const QString& element : value)
-        m_stream << element;
+        writePlain(element);
     return *this;
 }
 
 OutStream& BinaryOutStream::operator<<(const QVariant& value)
 {
     VariantCodec::write(m_stream, value);
+    spill();
     return *this;
 }
 
@@ -237,8 +251,13 @@ OutStream& BinaryOutStream::operator<<(qint16 value) { return writePlain(value);
 OutStream& BinaryOutStream::operator<<(qint32 value) { return writePlain(value); }
 OutStream& BinaryOutStream::operator<<(qint64 value) { return writePlain(value); }
 
-void BinaryOutStream::beginSection(quint32 code, bool) { m_stream << qint16(code); }
+void BinaryOutStream::beginSection(quint32 code, bool) { writePlain(qint16(code)); }
 
 void BinaryOutStream::endSection(quint32) {}
 
-int BinaryOutStream::writeRaw(const char* data, int length) { return m_stream.writeRawData(data, length); }
+int BinaryOutStream::writeRaw(const char* data, int length)
+{
+    const int written = m_stream.writeRawData(data, length);
+    spill();
+    return written;
+}

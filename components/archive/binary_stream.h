@@ -24,6 +24,7 @@
 #include "components/archive/in_stream.h"
 #include "components/archive/out_stream.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDataStream>
 #include <QFile>
@@ -146,11 +147,24 @@ private:
     OutStream& writePlain(const T& value)
     {
         m_stream << value;
+        spill();
         return *this;
     }
+    // A file is written in chunks gathered in memory: a file device's own
+    // buffer costs more per value than the value's encoding.
+    void spill()
+    {
+        if (m_chunk.pos() >= kChunkBytes)
+            writeChunk();
+    }
+    void writeChunk();
     void finish(bool quiet);
 
+    static constexpr qint64 kChunkBytes = 256 * 1024;
+
     QFile m_file;
+    QByteArray m_chunkBytes;
+    QBuffer m_chunk {&m_chunkBytes};
     QIODevice* m_device = nullptr;
     QDataStream m_stream;
 };

@@ -293,6 +293,26 @@ TEST_F(ProjectConversionTest, AnEmptyShowGivesEveryProjectWideObjectSavedAndReop
     Archive::setCurrentDatabase(Archive::kNoDatabase);
 }
 
+TEST_F(ProjectConversionTest, PhaseTimesOfAConversionAndItsSaveStartAfreshEachTime)
+{
+    ASSERT_TRUE(convert(emptyShow()));
+    ProgressTracker progress;
+    ASSERT_TRUE(driver.saveOutputProject(folder.filePath(QStringLiteral("out.kv2")), progress));
+    const ConversionDriver::PhaseTimes done = driver.phaseTimes();
+    EXPECT_GT(done.load, 0);
+    EXPECT_GT(done.steps, 0);
+    EXPECT_GT(done.commit, 0);
+    EXPECT_GT(done.databaseSave, 0);
+    EXPECT_GT(done.pack, 0);
+
+    // A show that cannot be read: only the load took time.
+    const QString missing = folder.filePath(QStringLiteral("missing.kvq"));
+    EXPECT_FALSE(driver.convert(missing, progress));
+    const ConversionDriver::PhaseTimes failed = driver.phaseTimes();
+    EXPECT_GT(failed.load, 0);
+    EXPECT_EQ(failed.steps + failed.commit + failed.databaseSave + failed.pack, 0);
+}
+
 // Each show holds two schedules of the DALI section (version-1 bytes); the project's DALI properties are compared
 // whole with their newest bytes.
 TEST_F(ProjectConversionTest, DaliTestSchedulesOfEveryKindAndDayMode)

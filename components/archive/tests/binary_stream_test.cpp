@@ -5,6 +5,10 @@
 #include "tests/support/peak_memory.h"
 #include "tests/support/stream_check.h"
 
+#include <QBuffer>
+#include <QStringList>
+#include <QVariant>
+
 #include <cstring>
 #include <functional>
 
@@ -272,4 +276,41 @@ TEST_F(BinaryStreamTest, FileThatShrinksOrGrowsWhileReadFails)
         EXPECT_EQ(errorOf([&, &reader = reader] { reader(in); }), error) << newSize;
         EXPECT_LT(TestSupport::peakMemoryBytes() - before, 64 << 20);
     }
+}
+
+TEST_F(BinaryStreamTest, AFileOfManyChunksHoldsWhatADeviceGetsAndAFailedWriteIsReported)
+{
+    // Values of every writing path, past several of the chunks a file is
+    // gathered in, and a raw run larger than one chunk.
+    const QByteArray run(600 * 1024, 'r');
+    const auto write = [&](OutStream& out) {
+        for (quint32 i = 0; i < 100000; ++i) {
+            out << i << QStringLiteral("name") << QStringList {QStringLiteral("a")} << QVariant(int(i));
+            out.beginSection(0x21, false);
+        }
+        out.writeRaw(run.constData(), run.size());
+        out << quint8(7);
+    };
+    const QByteArray inFile = body(write);
+    QBuffer device;
+    device.open(QIODevice::WriteOnly);
+    {
+        BinaryOutStream out(157);
+        out.setDevice(&device);
+        write(out);
+        out.close();
+    }
+    EXPECT_GT(inFile.size(), 4 * 256 * 1024);
+    EXPECT_EQ(inFile, device.data());
+
+    // A device that takes nothing: the failure of a later chunk is the close's.
+    BinaryOutStream full(157);
+    full.open(QStringLiteral("/dev/full"));
+    full << quint32(1);
+    EXPECT_EQ(errorOf([&] {
+                  write(full);
+                  full.close();
+              }),
+              "Error writing to file");
+    EXPECT_FALSE(full.isOpen());
 }

@@ -13,8 +13,7 @@ const quint16 kStoredFlagsVersion = 302;
 
 }  // namespace
 
-FixtureElement::FixtureElement(const FixtureElement& other)
-    : FixtureModelElement(other), dimmerCurve(other.dimmerCurve), m_parameterIndex(other.m_parameterIndex)
+FixtureElement::FixtureElement(const FixtureElement& other) : FixtureModelElement(other), dimmerCurve(other.dimmerCurve)
 {
     for (const PatchRecord& record : other.patchRecords)
         patchRecords.push_back(record.clone());
@@ -31,20 +30,17 @@ void FixtureElement::stream(ShowStreamer& in)
     in.expectMarker(in.marker(0x011B, 0xC0C0));
     if (in.version < kStoredFlagsVersion)
         updateFlags();
-    indexParameters();
-}
-
-void FixtureElement::indexParameters()
-{
-    m_parameterIndex.clear();
-    for (int i = 0; i < static_cast<int>(parameters.size()); ++i)
-        m_parameterIndex.emplace(parameters[i].function, i);
 }
 
 int FixtureElement::parameterIndex(quint16 function) const
 {
-    const auto it = m_parameterIndex.find(function);
-    return it == m_parameterIndex.end() ? -1 : it->second;
+    // An element has a few parameters: a scan of them costs less than an
+    // index kept beside each of a show's tens of thousands of elements.
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        if (parameters[i].function == function)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 }  // namespace Quil

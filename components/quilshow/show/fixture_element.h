@@ -12,8 +12,6 @@
 
 #include <QtGlobal>
 
-#include <map>
-
 namespace Quil {
 
 class FixtureElement : public FixtureModelElement
@@ -32,9 +30,7 @@ public:
     void stream(ShowStreamer& in) override;
 
     // Position in `parameters` of the first parameter of `function`, or -1.
-    // Built when the element is read.
     int parameterIndex(quint16 function) const;
-    // The parameter index follows from the parameters: no part of the value.
     bool operator==(const FixtureElement& other) const
     {
         return FixtureModelElement::operator==(other) && patchRecords == other.patchRecords
@@ -44,11 +40,6 @@ public:
     poly_list<PatchRecord> patchRecords;
     // The model's dimmer curve, recorded by the fixtures of streams below 235.
     quint32 dimmerCurve = 0;
-
-private:
-    void indexParameters();
-
-    std::map<quint16, int> m_parameterIndex;
 };
 
 }  // namespace Quil

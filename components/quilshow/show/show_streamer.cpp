@@ -33,7 +33,9 @@ QString toQString(const std::string& text)
 {
     const std::string::size_type nul = text.find('\0');
     const int length = static_cast<int>(nul == std::string::npos ? text.size() : nul);
-    QTextCodec* utf8 = QTextCodec::codecForMib(106);
+    // Looked up once: the look-up locks and walks the codec list, and a
+    // conversion decodes every name of every item.
+    static QTextCodec* const utf8 = QTextCodec::codecForMib(106);
     QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
     const QString decoded = utf8->toUnicode(text.data(), length, &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
