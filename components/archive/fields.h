@@ -4,12 +4,13 @@
 // written apart can drift (two fields of one type swapped, a gated field
 // forgotten) and still round-trip on their own bytes. Instead each class
 // lists its fields in the newest layout with their version gates, privately,
-// and lets the two helpers below reach the list:
+// and lets the two helpers below reach the list. A class with a code takes
+// its read() and write() from the one base (components/archive/object.h),
+// which calls them; a class without one calls them itself:
 //
-//     class Mask {
+//     class Mask : public Archive::Value<Mask> {
 //     public:
-//         void read(InStream& in) { Archive::readFields(in, *this); }
-//         void write(OutStream& out) const { Archive::writeFields(out, *this); }
+//         static constexpr quint32 kTypeCode = 77;
 //         bool operator==(const Mask&) const = default;
 //     private:
 //         friend class Archive::FieldAccess;
@@ -39,7 +40,7 @@
 //   there, so a list that mutates does not compile on the write path.
 // - A layout that differs entirely at old versions is read by hand: orRead(fn)
 //   reads in place of a gated field (fn(InStream&, field...)); fix-ups of old
-//   data follow readFields() in the class's read().
+//   data follow the list, in the class's private afterRead(InStream&).
 // - The adaptors (storedAs, mapStoredAs, elementsStoredAs, vector32,
 //   inlineFields, anyCountArray, counted) are plain stream values and serve
 //   outside a list as well: in >> storedAs<quint8>(x).
@@ -47,6 +48,7 @@
 #define ARCHIVE_FIELDS_H
 
 #include "components/archive/in_stream.h"
+#include "components/archive/object.h"
 #include "components/archive/out_stream.h"
 #include "components/archive/value_ptr.h"
 
@@ -606,6 +608,14 @@ public:
         else
             s = T();
     }
+
+    // The fix-ups of old data a class runs once its list is read, if any.
+    template <class T>
+    static void afterRead(InStream& in, T& s)
+    {
+        if constexpr (requires { s.afterRead(in); })
+            s.afterRead(in);
+    }
 };
 
 // What a gate answers: a reader whose data lacks the gated field(s) can set a
@@ -757,6 +767,36 @@ void writeFields(OutStream& out, const T& s)
 {
     FieldWriter writer(out);
     FieldAccess::fields(writer, s);
+}
+
+// The read() and write() of the one base (components/archive/object.h): the
+// list, then the class's fix-ups.
+template <class Derived, class Base>
+void Object<Derived, Base>::read(InStream& in)
+{
+    auto& self = static_cast<Derived&>(*this);
+    readFields(in, self);
+    FieldAccess::afterRead(in, self);
+}
+
+template <class Derived, class Base>
+void Object<Derived, Base>::write(OutStream& out) const
+{
+    writeFields(out, static_cast<const Derived&>(*this));
+}
+
+template <class Derived>
+void Value<Derived>::read(InStream& in)
+{
+    auto& self = static_cast<Derived&>(*this);
+    readFields(in, self);
+    FieldAccess::afterRead(in, self);
+}
+
+template <class Derived>
+void Value<Derived>::write(OutStream& out) const
+{
+    writeFields(out, static_cast<const Derived&>(*this));
 }
 
 }  // namespace Archive
