@@ -53,6 +53,4 @@ void Cuelist::fields(F& f, Self& s)
     f(s.cues);
 }
 
-void Cuelist::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Cuelist::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<Cuelist>;

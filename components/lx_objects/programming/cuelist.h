@@ -7,7 +7,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_CUELIST_H
 #define LX_OBJECTS_PROGRAMMING_CUELIST_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/programming/look.h"
 
 #include <vector>
@@ -56,16 +56,11 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Cuelist : public Archive::ObjectBase
+class Cuelist : public Archive::Object<Cuelist>
 {
 public:
     static constexpr quint32 kTypeCode = 176;
     static constexpr Archive::ArrayId kArrayId = 15;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Cuelist* clone() const override { return new Cuelist(*this); }
 
     bool operator==(const Cuelist&) const = default;
 
@@ -76,5 +71,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<Cuelist>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_CUELIST_H

@@ -70,6 +70,4 @@ void CustomPreset::resetForRead()
     m_bytecode = std::move(bytecode);
 }
 
-void CustomPreset::read(InStream& in) { Archive::readFields(in, *this); }
-
-void CustomPreset::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<CustomPreset>;

@@ -16,7 +16,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
 #define LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 
@@ -121,16 +121,11 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class CustomPreset : public Archive::ObjectBase
+class CustomPreset : public Archive::Object<CustomPreset>
 {
 public:
     static constexpr quint32 kTypeCode = 182;
     static constexpr Archive::ArrayId kArrayId = 10;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    CustomPreset* clone() const override { return new CustomPreset(*this); }
 
     const QString& name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
@@ -156,5 +151,6 @@ private:
     QByteArray m_bytecode;
     CustomPresetPropertyMap m_properties;
 };
+extern template class Archive::Object<CustomPreset>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H

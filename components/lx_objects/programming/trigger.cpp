@@ -340,18 +340,17 @@ void Trigger::fields(F& f, Self& s)
     f(idList(s.m_conditions), idList(s.m_actions), Archive::inlineFields(s.m_body));
 }
 
-void Trigger::read(InStream& in)
+void Trigger::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     // Those versions stored the flag inverted.
     if (in.version() >= 150 && in.version() < 155)
         m_flagB = !m_flagB;
 }
-
-void Trigger::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void Trigger::setData(const TriggerData& data) { m_body = data; }
 
 int Trigger::insertCondition(int id, int position) { return insertId(m_conditions, id, position); }
 
 int Trigger::insertAction(int id, int position) { return insertId(m_actions, id, position); }
+
+template class Archive::Object<Trigger>;

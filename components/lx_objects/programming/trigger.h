@@ -20,7 +20,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/parameter_block.h"
@@ -89,18 +89,13 @@ void setTriggerType(TriggerData& body, int type);
 // outside 0 to 34.
 const ParameterRow& triggerParameterRow(int type);
 
-class Trigger : public Archive::ObjectBase
+class Trigger : public Archive::Object<Trigger>
 {
 public:
     static constexpr quint32 kTypeCode = 107;
     static constexpr Archive::ArrayId kArrayId = 16;
 
     Trigger() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Trigger* clone() const override { return new Trigger(*this); }
 
     const TriggerData& data() const { return m_body; }
     // The body becomes a copy of data, with IO-module data of its own.
@@ -134,6 +129,7 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
 
     QString m_name;
     QString m_text2;
@@ -146,5 +142,6 @@ private:
     std::list<int> m_conditions;
     std::list<int> m_actions;
 };
+extern template class Archive::Object<Trigger>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_H

@@ -469,6 +469,4 @@ void TriggerAction::fields(F& f, Self& s)
     f(Archive::storedAs<quint32>(s.m_ownerId), Archive::inlineFields(s.m_body));
 }
 
-void TriggerAction::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerAction::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<TriggerAction>;

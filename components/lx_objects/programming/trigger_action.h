@@ -22,7 +22,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_ACTION_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_ACTION_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/parameter_block.h"
 #include "components/lx_objects/programming/trigger.h"
@@ -81,18 +81,13 @@ void setTriggerActionType(TriggerActionData& body, int type, bool altDefaults);
 // outside 0 to 48.
 const ParameterRow& actionParameterRow(int type);
 
-class TriggerAction : public Archive::ObjectBase
+class TriggerAction : public Archive::Object<TriggerAction>
 {
 public:
     static constexpr quint32 kTypeCode = 109;
     static constexpr Archive::ArrayId kArrayId = 18;
 
     TriggerAction() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerAction* clone() const override { return new TriggerAction(*this); }
 
     qint32 ownerId() const { return m_ownerId; }
     void setOwnerId(qint32 id) { m_ownerId = id; }
@@ -111,5 +106,6 @@ private:
     qint32 m_ownerId = -1;
     TriggerActionData m_body;
 };
+extern template class Archive::Object<TriggerAction>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_ACTION_H

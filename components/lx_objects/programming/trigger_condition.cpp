@@ -174,6 +174,4 @@ void TriggerCondition::fields(F& f, Self& s)
     f(s.m_flag, Archive::inlineFields(s.m_body));
 }
 
-void TriggerCondition::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerCondition::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<TriggerCondition>;

@@ -22,7 +22,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_CONDITION_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_CONDITION_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/parameter_block.h"
@@ -69,18 +69,13 @@ void setTriggerConditionType(TriggerConditionData& body, int type);
 // outside 0 to 18.
 const ParameterRow& conditionParameterRow(int type);
 
-class TriggerCondition : public Archive::ObjectBase
+class TriggerCondition : public Archive::Object<TriggerCondition>
 {
 public:
     static constexpr quint32 kTypeCode = 108;
     static constexpr Archive::ArrayId kArrayId = 17;
 
     TriggerCondition() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerCondition* clone() const override { return new TriggerCondition(*this); }
 
     qint32 ownerId() const { return m_ownerId; }
     void setOwnerId(qint32 id) { m_ownerId = id; }
@@ -102,5 +97,6 @@ private:
     bool m_flag = false;
     TriggerConditionData m_body;
 };
+extern template class Archive::Object<TriggerCondition>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_CONDITION_H
