@@ -45,6 +45,4 @@ void ProjectProvenance::fields(F& f, Self& s)
     f(s.records);
 }
 
-void ProjectProvenance::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ProjectProvenance::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<ProjectProvenance>;
