@@ -31,7 +31,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Cue
+class Cue : public Archive::Value<Cue>
 {
 public:
     static constexpr quint32 kTypeCode = 174;
@@ -39,10 +39,6 @@ public:
 
     // The look fades in 200 ms.
     Cue();
-
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
 
     bool operator==(const Cue&) const = default;
 
@@ -55,6 +51,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<Cue>;
 
 class Cuelist : public Archive::Object<Cuelist>
 {

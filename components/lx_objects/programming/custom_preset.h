@@ -26,7 +26,7 @@
 #include <map>
 #include <memory>
 
-class CustomPresetProperty
+class CustomPresetProperty : public Archive::Value<CustomPresetProperty>
 {
 public:
     static constexpr quint32 kTypeCode = 184;
@@ -80,10 +80,6 @@ public:
     // hold none, and the gradient is dropped.
     void setGradient(std::unique_ptr<ColourGradient> gradient);
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     quint16 index = 0;
     bool boolValue = false;
     IntegerValue integer;
@@ -101,6 +97,7 @@ private:
     Type m_type = NoType;
     Archive::ValuePtr<ColourGradient> m_gradient;
 };
+extern template class Archive::Value<CustomPresetProperty>;
 
 // The registry names it "CustomPreset", as the object that holds it.
 struct CustomPresetPropertyMap

@@ -80,6 +80,4 @@ void ParticleSystem::fields(F& f, Self& s)
     f(s.half2, s.real14, s.real15, s.real16);
 }
 
-void ParticleSystem::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ParticleSystem::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Value<ParticleSystem>;
