@@ -246,22 +246,10 @@ void writeDefaults(TriggerData& body, int oldType, int type)
 const ParameterRow& triggerParameterRow(int type)
 {
     static const std::vector<ParameterRow> rows = makeTriggerRows();
-    static const ParameterRow none;
-    return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
+    return parameterRowOf(rows, type);
 }
 
 // ---- TriggerData ----
-
-void TriggerData::setType(int type)
-{
-    if (type == m_type)
-        return;
-    if (m_type == kIoModuleType)
-        ioModuleData.reset();
-    m_type = type;
-    if (type == kIoModuleType)
-        ioModuleData = Archive::ValuePtr<IoMTriggerData>::make();
-}
 
 template <class F, class Self>
 void TriggerData::fields(F& f, Self& s)
@@ -270,14 +258,6 @@ void TriggerData::fields(F& f, Self& s)
     f(Archive::storedAs<quint32>(s.controllerSelection));
     f.since(140, Archive::storedAs<quint32>(s.secondControllerSelection));
     bodyParameterFields(f, s, triggerParameterRow(s.m_type));
-}
-
-void TriggerData::resetForRead()
-{
-    // Older data has no type here: the owner read it before.
-    const int typeFromOwner = m_type;
-    *this = TriggerData();
-    setType(typeFromOwner);
 }
 
 void TriggerData::read(InStream& in)

@@ -26,6 +26,7 @@
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/parameter_block.h"
 #include "components/lx_objects/programming/trigger.h"
+#include "components/lx_objects/programming/trigger_body.h"
 #include "components/lx_objects/programming/trigger_values.h"
 
 #include <QString>
@@ -33,18 +34,10 @@
 #include <list>
 #include <vector>
 
-class TriggerActionData
+// Types 0 to 48; 49 (none) is a new body's, 46 the IO-module type.
+class TriggerActionData : public TriggerBody<49, 46, 40>
 {
 public:
-    // Types 0 to 48; 49 (none) is a new body's.
-    static constexpr int kNoneType = 49;
-    static constexpr int kIoModuleType = 46;
-    static constexpr std::size_t kParameterBytes = 40;
-
-    int type() const { return m_type; }
-    // Stores the type; entering type 46 makes new IO-module data and leaving
-    // it drops the data. Nothing else changes.
-    void setType(int type);
     // A new selection for types 13 to 15 also resets their target: the byte
     // at 0 (4 when leaving the default selection, else 3), the word at 4 and
     // the u16 at 8. An equal selection changes nothing.
@@ -59,18 +52,12 @@ public:
     QString text;
     std::vector<MidiMessage> midiMessages;
     std::list<int> idList;  // copied with the body, never stored
-    RDKey remoteDevice;
-    // Non-null only while the type is 46.
-    Archive::ValuePtr<IoMTriggerData> ioModuleData;
-    ParameterBlock<kParameterBytes> parameters;
     qint32 controllerSelection = DefaultControllerSelection;
 
 private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
-
-    int m_type = kNoneType;
 };
 
 // Changes body's type with the new type's defaults (the set for converted

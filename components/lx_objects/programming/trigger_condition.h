@@ -26,40 +26,25 @@
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/parameter_block.h"
+#include "components/lx_objects/programming/trigger_body.h"
 #include "components/lx_objects/programming/trigger_values.h"
 
-class TriggerConditionData
+// Types 0 to 18; 19 (none) is a new body's, 16 the IO-module type.
+class TriggerConditionData : public TriggerBody<19, 16, 16>
 {
 public:
-    // Types 0 to 18; 19 (none) is a new body's.
-    static constexpr int kNoneType = 19;
-    static constexpr int kIoModuleType = 16;
-    static constexpr std::size_t kParameterBytes = 16;
-
-    int type() const { return m_type; }
-    // Stores the type; entering type 16 makes new IO-module data and leaving
-    // it drops the data. Nothing else changes.
-    void setType(int type);
-
     void read(InStream& in);
     void write(OutStream& out) const;
 
     bool operator==(const TriggerConditionData&) const = default;
 
     DateTimeMask mask;
-    RDKey remoteDevice;
-    // Non-null only while the type is 16.
-    Archive::ValuePtr<IoMTriggerData> ioModuleData;
-    ParameterBlock<kParameterBytes> parameters;
 
 private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
-    // Keeps the type: older data stores it in the owner, which reads it first.
-    void resetForRead();
-
-    int m_type = kNoneType;
+    void resetForRead() { resetKeepingType(*this); }
 };
 
 // Changes body's type with the new type's defaults.
