@@ -41,8 +41,8 @@
 // - A layout that differs entirely at old versions is read by hand: orRead(fn)
 //   reads in place of a gated field (fn(InStream&, field...)); fix-ups of old
 //   data follow the list, in the class's private afterRead(InStream&).
-// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, vector32,
-//   inlineFields, anyCountArray, counted) are plain stream values and serve
+// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, storedVia,
+//   vector32, inlineFields, anyCountArray, counted) are plain stream values and serve
 //   outside a list as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
@@ -268,6 +268,73 @@ OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
     for (const auto& element : field.container)
         out << FieldDetail::toStored<Stored>(element);
     out.endSection(code);
+    return out;
+}
+
+// A field held in one form and stored in another by a conversion each way.
+// Form::Stored is what the stream holds (a streamable type, or a std::tuple
+// of them stored one after another); Form::store(value) makes it for
+// writing and Form::load(stored) makes the value back on reading:
+//     struct VersionAsBytes
+//     {
+//         using Stored = QByteArray;
+//         static QByteArray store(const Version& v) { return v.toByteArray(); }
+//         static Version load(const QByteArray& bytes) { return Version::fromByteArray(bytes); }
+//     };
+//     f(Archive::storedVia<VersionAsBytes>(s.version));
+// Which form to use:
+// - storedAs, mapStoredAs, elementsStoredAs: an integer or enumeration held
+//   at another width; the cut is the whole conversion.
+// - storedVia: any other value the stream holds in a form of its own (a
+//   version as words or bytes, a URL as encoded bytes, a key packed into a
+//   word), read whole and converted without looking at what follows.
+// - a hand-written adaptor (a struct with its own operator>> and <<) only
+//   where the reader must look at the stream itself: a type byte that selects
+//   the layout, a count checked against a limit of its own, a section.
+template <class Form, class T>
+struct StoredVia
+{
+    T& value;
+};
+
+template <class Form, class T>
+StoredVia<Form, T> storedVia(T& value)
+{
+    return StoredVia<Form, T> {value};
+}
+
+namespace FieldDetail {
+
+template <class S>
+struct IsTuple : std::false_type
+{};
+template <class... P>
+struct IsTuple<std::tuple<P...>> : std::true_type
+{};
+
+}  // namespace FieldDetail
+
+template <class Form, class T>
+InStream& operator>>(InStream& in, StoredVia<Form, T> field)
+{
+    static_assert(!std::is_const<T>::value, "cannot read into a constant");
+    typename Form::Stored stored {};
+    if constexpr (FieldDetail::IsTuple<typename Form::Stored>::value)
+        std::apply([&](auto&... parts) { ((in >> parts), ...); }, stored);
+    else
+        in >> stored;
+    field.value = Form::load(stored);
+    return in;
+}
+
+template <class Form, class T>
+OutStream& operator<<(OutStream& out, StoredVia<Form, T> field)
+{
+    const typename Form::Stored stored = Form::store(field.value);
+    if constexpr (FieldDetail::IsTuple<typename Form::Stored>::value)
+        std::apply([&](const auto&... parts) { ((out << parts), ...); }, stored);
+    else
+        out << stored;
     return out;
 }
 

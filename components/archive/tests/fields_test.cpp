@@ -401,3 +401,53 @@ TEST(Fields, TheOneBaseStreamsTheListAndRunsTheFixUps)
     EXPECT_EQ(StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { span.write(out); }).toHex(),
               hex("ffff 0002").toHex());
 }
+
+namespace {
+
+// A count of tenths held as a double and stored as a word.
+struct TenthsAsWord
+{
+    using Stored = quint32;
+    static quint32 store(double value) { return quint32(value * 10 + 0.5); }
+    static double load(quint32 tenths) { return tenths / 10.0; }
+};
+
+// A pair held as one word and stored as two bytes, high first.
+struct WordAsBytes
+{
+    using Stored = std::tuple<quint8, quint8>;
+    static Stored store(quint16 word) { return {quint8(word >> 8), quint8(word)}; }
+    static quint16 load(const Stored& bytes) { return quint16(std::get<0>(bytes) << 8 | std::get<1>(bytes)); }
+};
+
+}  // namespace
+
+TEST(Fields, StoredViaConvertsEachWay)
+{
+    ObjectRegistry::registerCoreTypes();
+    double seconds = 2.5;
+    quint16 word = 0x1234;
+    const QByteArray bytes = StreamCheck::binaryBytes(kVersion, [&](OutStream& out) {
+        out << Archive::storedVia<TenthsAsWord>(seconds) << Archive::storedVia<WordAsBytes>(word);
+    });
+    EXPECT_EQ(bytes.toHex(), hex("00000019 12 34").toHex());
+
+    double readSeconds = 0;
+    quint16 readWord = 0;
+    EXPECT_EQ(StreamCheck::readBinary(bytes, kVersion,
+                                      [&](InStream& in) {
+                                          in >> Archive::storedVia<TenthsAsWord>(readSeconds)
+                                              >> Archive::storedVia<WordAsBytes>(readWord);
+                                      }),
+              0);
+    EXPECT_EQ(readSeconds, 2.5);
+    EXPECT_EQ(readWord, 0x1234);
+    // A stored form cut short fails like the values it is made of.
+    EXPECT_THROW(StreamCheck::readBinary(bytes.left(5), kVersion,
+                                         [&](InStream& in) {
+                                             in >> Archive::storedVia<TenthsAsWord>(readSeconds)
+                                                 >> Archive::storedVia<WordAsBytes>(readWord);
+                                             in.checkStatus();
+                                         }),
+                 std::runtime_error);
+}
