@@ -10,6 +10,9 @@
 set(MORVANT_COMMON_HEADERS
     <QByteArray> <QDataStream> <QFile> <QMap> <QObject> <QString> <QStringList> <QUuid> <QVariant> <QVector>
     <algorithm> <functional> <map> <memory> <set> <stdexcept> <string> <vector>)
+# Compile options of the test executables' own sources only, never of the code
+# they test, e.g. -O0 for the tests of the ThreadSanitizer build (scripts/test.sh).
+set(MORVANT_TEST_OPTIONS "" CACHE STRING "Compile options of the test executables' own sources")
 
 function(morvant_component name)
   cmake_parse_arguments(C "" "" "DEPS;TEST_DEPS;EXCLUDE" ${ARGN})
@@ -41,6 +44,7 @@ function(morvant_component name)
       add_executable(${exe} ${tests} ${support})
       target_link_libraries(${exe} PRIVATE ${name} ${C_TEST_DEPS} morvant_test_main)
       target_precompile_headers(${exe} PRIVATE ${MORVANT_COMMON_HEADERS} <gtest/gtest.h>)
+      target_compile_options(${exe} PRIVATE ${MORVANT_TEST_OPTIONS})
       gtest_discover_tests(${exe}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 120

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, only when one is missing.
 # With --bench also what the benchmarks compare against (pigz); the tests never need it.
+# clang 14 builds the fuzz harnesses; libFuzzer and clang's sanitizer runtimes
+# are in libclang-rt-14-dev, which a minimal install leaves out.
 set -euo pipefail
 
 PACKAGES=(
@@ -8,6 +10,7 @@ PACKAGES=(
   qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite libqt5svg5-dev
   libarchive-dev zlib1g-dev libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   xvfb xauth imagemagick x11-apps xdotool locales fonts-dejavu-core
 )
 if [[ "${1:-}" == "--bench" ]]; then

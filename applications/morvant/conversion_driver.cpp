@@ -3,11 +3,13 @@
 #include "applications/morvant/conversion_steps.h"
 #include "applications/morvant/failure_advice.h"
 #include "applications/morvant/output_project.h"
+#include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
 #include "components/fixture_library/fixture_library.h"
+#include "components/fixture_library/online_fixture_library.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/bundler.h"
@@ -89,18 +91,40 @@ ConversionDriver::~ConversionDriver()
 
 const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 {
-    // The steps still to come join this list, in this order: fixtures, the
-    // KiNET power-supply merge, groups, pixel matrices, custom presets, media,
-    // dynamic text, timelines, DALI interfaces and scenes, timecode buses,
-    // audio buses, ethernet sources, scenes from palettes, touch-panel
-    // interfaces and triggers.
     static const std::vector<Step> sequence {
         {"Converting controllers", &ConversionSteps::convertControllers},
         {"Converting remote devices", &ConversionSteps::convertRemoteDevices},
         {"Converting DSX DMX universes", &ConversionSteps::convertDsxDmxUniverses},
         {"Converting functions", &ConversionSteps::convertFunctions},
+        {"Converting fixtures", &ConversionSteps::convertFixtures},
+        {"Merging KiNET power supplies", &ConversionSteps::mergeKinetPowerSupplies},
+        {"Converting groups", &ConversionSteps::convertGroups},
+        {"Converting pixel matrices", &ConversionSteps::convertPixelMatrices},
+        {"Converting custom presets", &ConversionSteps::convertCustomPresets},
+        {"Converting media", &ConversionSteps::convertMedia},
+        {"Converting dynamic text", &ConversionSteps::convertDynamicText},
+        {"Converting timelines", &ConversionSteps::convertTimelines},
+        {"Converting custom web interfaces", &ConversionSteps::reportCustomWebInterfaces},
+        {"Converting DALI interfaces", &ConversionSteps::convertDaliInterfaces},
+        {"Converting DALI scenes", &ConversionSteps::convertDaliScenes},
+        {"Converting timecode buses", &ConversionSteps::convertTimecodeBuses},
+        {"Converting audio buses", &ConversionSteps::convertAudioBuses},
+        {"Converting ethernet sources", &ConversionSteps::convertEthernetSources},
+        {"Converting palettes", &ConversionSteps::convertScenes},
+        {"Converting touch-panel interfaces", &ConversionSteps::convertInterfaces},
+        {"Converting triggers", &ConversionSteps::convertTriggers},
     };
     return sequence;
+}
+
+OnlineFixtureLibrary& ConversionDriver::onlineFixtureLibrary() const
+{
+    return m_onlineLibrary ? *m_onlineLibrary : OnlineFixtureLibrary::instance();
+}
+
+const PaletteTables& ConversionDriver::paletteTables() const
+{
+    return m_paletteTables ? *m_paletteTables : PaletteTables::shipped();
 }
 
 bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
@@ -136,7 +160,9 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         createOutputProject();
         progress.setStep(2);
 
-        // Leaving before the commit rolls the transaction back.
+        // Leaving before the commit rolls the transaction back. Objects that
+        // look up others (fixtures, groups) do so in the current database.
+        Archive::setCurrentDatabase(outputDatabaseId());
         Archive::EditContext context(outputDatabaseId());
         initialiseOutputProject();
         unsigned step = 3;

@@ -32,7 +32,9 @@
 #include <memory>
 #include <vector>
 
+class OnlineFixtureLibrary;
 class OutputProject;
+struct PaletteTables;
 class ProgressTracker;
 
 class ConversionDriver
@@ -67,6 +69,15 @@ public:
     void closeOutputProject();
 
     const IdMaps& idMaps() const { return m_idMaps; }
+    // The online library that fixture types missing from the fixture library
+    // are fetched from: the program's own unless one is set (not owned;
+    // null goes back to the program's).
+    void setOnlineFixtureLibrary(OnlineFixtureLibrary* online) { m_onlineLibrary = online; }
+    OnlineFixtureLibrary& onlineFixtureLibrary() const;
+    // The tables palette values are converted with: the shipped ones unless
+    // others are set (not owned; null goes back to the shipped ones).
+    void setPaletteTables(const PaletteTables* tables) { m_paletteTables = tables; }
+    const PaletteTables& paletteTables() const;
     // The output project's database, Archive::kNoDatabase when there is none.
     Archive::DatabaseId outputDatabaseId() const;
     // The working folder of the output project; empty when there is none.
@@ -80,8 +91,8 @@ protected:
         const char* progressText;
         void (*run)(ConversionDriver& driver, ProgressTracker& progress);
     };
-    // The steps in the order they run; only kinds whose version-2 classes
-    // exist are listed. A subclass may run its own (tests do).
+    // The steps in the order they run, one per kind of item. A subclass may
+    // run its own (tests do).
     virtual const std::vector<Step>& steps() const;
 
     // Loads the input into the global show, expanding a bundle or archive
@@ -113,6 +124,8 @@ private:
     std::unique_ptr<OutputProject> m_outputProject;
     QString m_temporaryFolder;
     QString m_saveFailure;
+    OnlineFixtureLibrary* m_onlineLibrary = nullptr;
+    const PaletteTables* m_paletteTables = nullptr;
 };
 
 // The text of an exception for a message: the database's own message for its

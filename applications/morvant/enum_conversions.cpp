@@ -2,12 +2,23 @@
 
 #include "seltrane_components/os/logger.h"
 
-qint64 EnumConversion::convert(qint64 value, qint64 fallbackValue) const
+bool EnumConversion::keeps(qint64 value, qint64* to) const
 {
     for (const Range& range : kept) {
-        if (value >= range.first && value <= range.last)
-            return range.to + (value - range.first);
+        if (value >= range.first && value <= range.last) {
+            if (to)
+                *to = range.to + (value - range.first);
+            return true;
+        }
     }
+    return false;
+}
+
+qint64 EnumConversion::convert(qint64 value, qint64 fallbackValue) const
+{
+    qint64 to = 0;
+    if (keeps(value, &to))
+        return to;
     logMessage(kLogWarning, "Failed to convert %s %lld", name, static_cast<long long>(value));
     return fallbackValue;
 }

@@ -31,6 +31,8 @@ struct EnumConversion
     qint64 operator()(qint64 value) const { return convert(value, fallback); }
     // The same with a default chosen by the caller.
     qint64 convert(qint64 value, qint64 fallbackValue) const;
+    // Whether the value is kept, and what it becomes; logs nothing.
+    bool keeps(qint64 value, qint64* to = nullptr) const;
 };
 
 namespace EnumConversions {

@@ -119,9 +119,10 @@ QString bundleAdvice(const QString& inputPath, const QString& reason)
         .arg(quoted(inputPath));
 }
 
-// The reader stopped inside the show with this message.
-QString readFailureAdvice(const QString& inputPath, const QString& showPath, const QString& message)
+// The reader stopped inside the show with this result.
+QString readFailureAdvice(const QString& inputPath, const QString& showPath, const Quil::ShowLoadResult& result)
 {
+    const QString message = QString::fromStdString(result.message);
     const bool insideBundle = showPath != inputPath;
     const QString name = insideBundle
         ? QObject::tr("The show file %1 in %2").arg(quoted(QFileInfo(showPath).fileName()), quoted(inputPath))
@@ -133,15 +134,24 @@ QString readFailureAdvice(const QString& inputPath, const QString& showPath, con
             .arg(name, section);
     }
     if (message.startsWith(QLatin1String(kMarkerMismatchPrefix))) {
-        return QObject::tr("%1 is damaged: one of its records does not start or end where it should. "
+        return QObject::tr("%1 is damaged: one of its records does not start or end where it should, at byte %2. "
                            "Choose an earlier copy of the show.")
-            .arg(name);
+            .arg(name)
+            .arg(result.position);
     }
-    const qint64 size = QFileInfo(showPath).size();
-    return QObject::tr("%1 is damaged or incomplete: its content goes on past the end of the file at byte %2. "
-                       "It was probably cut short while being copied or saved; choose a complete copy.")
+    if (result.pastEnd) {
+        const qint64 size = QFileInfo(showPath).size();
+        return QObject::tr("%1 is damaged or incomplete: its content goes on past the end of the file at byte %2. "
+                           "It was probably cut short while being copied or saved; choose a complete copy.")
+            .arg(name)
+            .arg(size);
+    }
+    // The file is whole, but an item in it is not one this reader knows.
+    return QObject::tr("%1 holds an item that this version of the converter cannot read, or a damaged item "
+                       "(reading stopped at byte %2); nothing was converted. Keep the show, and try an earlier copy "
+                       "of it.")
         .arg(name)
-        .arg(size);
+        .arg(result.position);
 }
 
 }  // namespace
@@ -155,7 +165,7 @@ QString loadFailureAdvice(const QString& inputPath, const QString& showPath, con
                            "nothing was converted. Use a newer version of the converter.")
             .arg(quoted(inputPath));
     case Quil::kShowReadFailed:
-        return readFailureAdvice(inputPath, showPath, message);
+        return readFailureAdvice(inputPath, showPath, result);
     default:
         // A message comes from the bundle expansion; none, from a show file that did not open.
         if (!message.isEmpty())

@@ -5,6 +5,7 @@ void IdMaps::clear()
     for (auto& kindMap : m_maps)
         kindMap.clear();
     m_universes.clear();
+    kinetPatches.clear();
     networkPrimaryController = Archive::kNoObjectId;
 }
 
@@ -27,7 +28,7 @@ bool IdMaps::isEmpty() const
         if (!kindMap.empty())
             return false;
     }
-    return m_universes.empty();
+    return m_universes.empty() && kinetPatches.empty();
 }
 
 Archive::ObjectId IdMaps::findUniverse(quint32 controllerId, const UniverseKey& key) const

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <map>
 #include <set>
+#include <utility>
 
 // One map per kind of version-1 item that other items refer to by id. Items
 // that are numbered per output node (power supplies, DSX universe keys) are
@@ -30,6 +31,9 @@ enum class IdKind : int {
     // By the id of a row of the standard function table.
     StandardFunction,
     Fixture,
+    FixtureElement,
+    // By IdMaps::modelKey of the version-1 fixture type.
+    FixtureModel,
     Group,
     PixelMatrix,
     CustomPreset,
@@ -55,6 +59,7 @@ public:
 
     static quint32 nodeKey(quint32 node, quint32 id) { return node * 65536 + id; }
     static quint32 deviceKey(quint8 type, quint8 number) { return quint32(type) << 8 | number; }
+    static quint32 modelKey(quint16 manufacturer, quint16 model) { return quint32(manufacturer) << 16 | model; }
 
     // Records the version-2 id of a version-1 item; a later insert for the
     // same item replaces the earlier one.
@@ -63,12 +68,28 @@ public:
     Archive::ObjectId find(IdKind kind, quint32 quilId) const;
     bool contains(IdKind kind, quint32 quilId) const;
     std::size_t size(IdKind kind) const;
+    // Every entry of one kind, by version-1 id.
+    const std::map<quint32, Archive::ObjectId>& entries(IdKind kind) const { return map(kind); }
+    // Forgets one item; nothing happens when it is not mapped.
+    void erase(IdKind kind, quint32 quilId) { map(kind).erase(quilId); }
     // True when no kind holds an entry.
     bool isEmpty() const;
 
     // The universe of a controller and key, or Archive::kNoObjectId.
     Archive::ObjectId findUniverse(quint32 controllerId, const UniverseKey& key) const;
     void insertUniverse(quint32 controllerId, const UniverseKey& key, Archive::ObjectId id);
+    void eraseUniverse(quint32 controllerId, const UniverseKey& key) { m_universes.erase({controllerId, key}); }
+
+    // Every universe by (controller id, key).
+    const std::map<std::pair<quint32, UniverseKey>, Archive::ObjectId, UniverseKeyLess>& universes() const
+    {
+        return m_universes;
+    }
+
+    // The elements patched on each KiNET universe so far, by universe id: the
+    // power-supply merge moves their patches, and it cannot find them in the
+    // database while the conversion's transaction is open.
+    std::map<Archive::ObjectId, std::set<Archive::ObjectId>> kinetPatches;
 
     // The controller that owns what names no controller of its own; -1 when
     // the show has none.

@@ -1,5 +1,6 @@
 #include "applications/morvant/show_converter_app.h"
 
+#include "applications/common/fixture_library_ui/versioned_online_library_settings.h"
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/app_style.h"
 #include "applications/morvant/main_window.h"
@@ -45,6 +46,7 @@ void ShowConverterApp::start()
     m_window = new MainWindow(this);
     // After the window: the log handler shows nothing before it exists.
     loadFixtureLibraries();
+    useVersionedOnlineLibrarySettings();
     connectOnlineFixtureLibrary(OnlineFixtureLibrary::instance(), FixtureLibrary::instance());
     m_window->restoreGeometry();
     m_window->show();

@@ -340,9 +340,9 @@ OutStream& operator<<(OutStream& out, StoredVia<Form, T> field)
 
 // A vector of 32-bit values (quint32 or qint32) in the form many project
 // classes share: a vector section, a u32 count, each element. A count above
-// kMaxVector32 fails with std::length_error "vector<T> too long" as the
-// stored format's readers always refused it, before the count is checked
-// against the data remaining; elements are appended as they are read.
+// kMaxVector32 fails (InStream::checkCount with its limit) as the stored
+// format's readers always refused it, before the count is checked against the
+// data remaining; elements are appended as they are read.
 inline constexpr quint32 kMaxVector32 = 0x3FFFFFFF;
 
 template <class C>
@@ -368,9 +368,7 @@ InStream& operator>>(InStream& in, Vector32<C> field)
     quint32 count = 0;
     in >> count;
     in.checkStatus();
-    if (count > kMaxVector32)
-        throw std::length_error("vector<T> too long");
-    in.checkCount(count);
+    in.checkCount(count, kMaxVector32);
     field.values.clear();
     StreamDetail::reserveFor(in, field.values, count, qint64(sizeof(T)));
     for (quint32 i = 0; i < count; ++i) {
@@ -491,28 +489,14 @@ OutStream& operator<<(OutStream& out, AnyCountArray<Lead, Array> field)
     return out;
 }
 
-// Refuses a container whose size the stored count of type Count cannot
-// hold, before anything of it is written: a cut count would desync everything
-// after it. Throws std::runtime_error "Too many entries in <owner>: <size>,
-// at most <limit>".
-template <class Count>
-void checkEntryCount(std::size_t size, const char* owner)
-{
-    constexpr quint64 limit = std::numeric_limits<Count>::max();
-    if (quint64(size) > limit)
-        throw std::runtime_error(QStringLiteral("Too many entries in %1: %2, at most %3")
-                                     .arg(QLatin1String(owner))
-                                     .arg(quint64(size))
-                                     .arg(limit)
-                                     .toStdString());
-}
-
 // A sequence stored as a bare count of type Count followed by its elements,
 // with no section code of its own. Each element is read into a fresh value
 // and handed to onRead(container, element), which files it (the default
 // appends to a sequence, or inserts into a set or map keeping what is there);
 // map entries are read as their key, then their value. The count is checked
-// against the bytes remaining before anything is read.
+// against the bytes remaining before anything is read. Writing refuses a
+// container the count cannot hold (OutStream::checkCountFits), the one way a
+// writer refuses a count too large for its width.
 //     f(Archive::counted<quint32>(s.markers));
 //     f(Archive::counted<quint16>(s.stops, [](auto& stops, auto&& entry) { ... }));
 struct AppendElement
@@ -622,8 +606,7 @@ template <class Count, class C, class OnRead>
 OutStream& operator<<(OutStream& out, Counted<Count, C, OnRead> field)
 {
     const auto size = std::size(field.container);
-    if (quint64(size) > quint64(std::numeric_limits<Count>::max()))
-        throw std::length_error("Too many elements for their count");
+    OutStream::checkCountFits(quint64(size), quint64(std::numeric_limits<Count>::max()));
     out << Count(size);
     for (const auto& element : field.container)
         FieldDetail::writeElement(out, element);

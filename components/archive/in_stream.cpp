@@ -45,6 +45,16 @@ void InStream::checkCount(quint64 count) const
             QStringLiteral("Error reading from file, count %1 exceeds the data remaining").arg(count).toStdString());
 }
 
+void InStream::checkCount(quint64 count, quint64 limit) const
+{
+    if (count > limit)
+        throw std::runtime_error(QStringLiteral("Error reading from file, count %1 is above the limit %2")
+                                     .arg(count)
+                                     .arg(limit)
+                                     .toStdString());
+    checkCount(count);
+}
+
 void InStream::openFile(QFile& file, const QString& path)
 {
     file.setFileName(path);

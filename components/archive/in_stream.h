@@ -135,6 +135,10 @@ public:
     // The same check for a count read in another form: throws "Error reading
     // from file, count %1 exceeds the data remaining".
     void checkCount(quint64 count) const;
+    // A count whose list also has a limit of its own: one above `limit` throws
+    // "Error reading from file, count %1 is above the limit %2" before the
+    // data remaining is weighed.
+    void checkCount(quint64 count, quint64 limit) const;
 
     // Held while a nested block or object is read: a type that contains
     // itself must not let the data drive the recursion past the stack.

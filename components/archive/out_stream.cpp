@@ -17,9 +17,17 @@ OutStream::~OutStream() = default;
 
 void OutStream::writeCount(std::size_t count)
 {
-    if (count > 0xFFFFFFFFu)
-        throw std::length_error("Container too large to stream");
+    checkCountFits(count, 0xFFFFFFFFu);
     *this << quint32(count);
+}
+
+void OutStream::checkCountFits(quint64 size, quint64 limit)
+{
+    if (size > limit)
+        throw std::runtime_error(QStringLiteral("Too many entries for their stored count: %1, at most %2")
+                                     .arg(size)
+                                     .arg(limit)
+                                     .toStdString());
 }
 
 void OutStream::createFile(QFile& file, const QString& path)

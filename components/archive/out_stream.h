@@ -109,6 +109,11 @@ public:
 
     // An element count as uint32; larger containers are refused.
     void writeCount(std::size_t count);
+    // Refuses a container of `size` entries whose stored count holds at most
+    // `limit`, before the count is written: a cut count would desync
+    // everything after it. Throws std::runtime_error "Too many entries for
+    // their stored count: <size>, at most <limit>".
+    static void checkCountFits(quint64 size, quint64 limit);
 
 protected:
     // Creates or truncates the file, failing with "Unable to open file".

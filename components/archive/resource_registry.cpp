@@ -130,14 +130,18 @@ void ResourceRegistry::updateUsage(const QUuid& id, unsigned categoryBit, bool u
     const auto it = byId.find(id);
     if (it == byId.end())
         return;
+    // Only the lowest bit is counted, so only it may enter or leave the mask:
+    // the other bits of a wider value would mark categories with no use, or
+    // drop categories still in use.
     const int index = lowestBitIndex(categoryBit);
+    const quint32 bit = 1u << index;
     byId.modify(it, [&](Record& record) {
         if (used) {
             ++record.counters[index];
-            record.categoryMask |= categoryBit;
+            record.categoryMask |= bit;
         } else if (record.counters[index] > 0) {
             if (--record.counters[index] == 0)
-                record.categoryMask &= ~categoryBit;
+                record.categoryMask &= ~bit;
         }
     });
 }

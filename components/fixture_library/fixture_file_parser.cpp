@@ -232,6 +232,7 @@ private:
     // skipped up to the next block.
     bool m_bad = false;
     bool m_elementsStarted = false;
+    bool m_geometryRead = false;
     std::set<int> m_seen[3];
     FixtureDefinition m_block;
     int m_blockLine = 0;
@@ -313,8 +314,7 @@ void Parser::bodyLine(int keyword, const QString& keywordText, const QString& va
             seen.clear();
         m_block = FixtureDefinition();
         m_block.model.modelSpec.name = value;
-        // Positions come only from "geometry" lines, one per visible element.
-        m_block.model.modelSpec.geometry.clear();
+        m_geometryRead = false;
         m_blockLine = m_line;
         return;
     }
@@ -467,6 +467,11 @@ bool Parser::modelKeyword(int keyword, const QString& value)
             const auto x = parseCells(parts->at(0));
             const auto y = parseCells(parts->at(1));
             if (x && y) {
+                // The model's default single position stands until the first
+                // "geometry" line; from there the lines list every position.
+                if (!m_geometryRead)
+                    spec.geometry.clear();
+                m_geometryRead = true;
                 spec.geometry.emplace_back(*x, *y);
                 return true;
             }

@@ -1,10 +1,10 @@
 #include "components/fixture_library/online_fixture_library.h"
 
-#include "applications/common/util/versioned_settings.h"
 #include "components/fixture_library/fixture_file.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/library_files.h"
 #include "components/fixture_library/message_handler.h"
+#include "components/fixture_library/online_library_settings.h"
 #include "seltrane_components/os/clocks.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
@@ -169,7 +169,7 @@ private:
 OnlineFixtureLibrary& OnlineFixtureLibrary::instance()
 {
     static OnlineFixtureLibrary* const library =
-        new OnlineFixtureLibrary(QUrl(VersionedSettings::instance()->value(kUrlKey).toString()));
+        new OnlineFixtureLibrary(QUrl(onlineLibrarySettings().value(kUrlKey).toString()));
     return *library;
 }
 
@@ -202,9 +202,9 @@ OnlineFixtureLibrary::OnlineFixtureLibrary(const QUrl& endpoint, const QString& 
     if (!m_endpoint.path().endsWith(QLatin1Char('/')))
         m_endpoint.setPath(m_endpoint.path() + QLatin1Char('/'));
     // ETags of another endpoint describe other files.
-    VersionedSettings& settings = *VersionedSettings::instance();
+    OnlineLibrarySettings& settings = onlineLibrarySettings();
     if (settings.value(kEndpointKey).toString() != m_endpoint.toString()) {
-        settings.removeGroup(kEtagGroup, true);
+        settings.removeGroup(kEtagGroup);
         settings.setValue(kEndpointKey, m_endpoint.toString());
     }
 }
@@ -355,7 +355,7 @@ OnlineFixtureLibrary::Outcome OnlineFixtureLibrary::download(const QString& rela
         logFailure(tr("%1 was not downloaded: a path must stay inside the library").arg(relativePath), failure);
         return Outcome::Failed;
     }
-    VersionedSettings& settings = *VersionedSettings::instance();
+    OnlineLibrarySettings& settings = onlineLibrarySettings();
     const QString target = mirrorPath(relativePath);
     bool mirrored = passesCheck(target, kind);
     const QString etag = settings.value(etagKey(relativePath)).toString();
@@ -401,7 +401,7 @@ OnlineFixtureLibrary::Outcome OnlineFixtureLibrary::download(const QString& rela
         if (!body.commit())
             return failed(body.error());
         if (newEtag.isEmpty())
-            settings.remove(etagKey(relativePath), true);
+            settings.remove(etagKey(relativePath));
         else
             settings.setValue(etagKey(relativePath), QString::fromUtf8(newEtag));
         return Outcome::Replaced;

@@ -7,15 +7,15 @@
 // A copy replaces the mirror only after a complete 200 whose body passes its
 // check (the index opens and has its table, a list reads, a definition file
 // gives a model); a failure or time-out keeps the mirror and is logged.
-// ETags live in the versioned settings under "OnlineFixtureLibrary/ETags/"
+// ETags live in onlineLibrarySettings() under "OnlineFixtureLibrary/ETags/"
 // beside the endpoint they came from; they are sent only for a mirrored copy
 // that exists and passes its check. Only URLs under the endpoint are asked
 // for; redirects are not followed; an empty endpoint means off.
 //
 // update() and fetch() wait in a local event loop (the conversion runs in a
 // button handler); the tracker's cancel flag aborts them. instance() is made
-// on first use from the setting "OnlineFixtureLibrary/Url" and lives until
-// the process ends. GUI thread only.
+// on first use from the setting "OnlineFixtureLibrary/Url" of
+// onlineLibrarySettings() and lives until the process ends. GUI thread only.
 #ifndef FIXTURE_LIBRARY_ONLINE_FIXTURE_LIBRARY_H
 #define FIXTURE_LIBRARY_ONLINE_FIXTURE_LIBRARY_H
 

@@ -6,10 +6,10 @@
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/archive/resource_registry.h"
+#include "components/lx_objects/common/static_tables.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/frame_array.h"
 #include "components/lx_objects/project/project_database.h"
-#include "components/lx_objects/project/static_tables.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/progress_tracker.h"
 

@@ -27,8 +27,8 @@
 #ifndef PROJECT_TARVEL_VISTREL_PROJECT_H
 #define PROJECT_TARVEL_VISTREL_PROJECT_H
 
-#include "applications/common/util/colour_palette.h"
-#include "applications/common/util/colour_swatch.h"
+#include "components/project/colour_palette.h"
+#include "components/project/colour_swatch.h"
 #include "components/project/tarvel_base_project.h"
 #include "seltrane_components/os/version.h"
 

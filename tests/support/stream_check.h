@@ -232,6 +232,13 @@ inline std::string countExceeds(quint64 count)
     return "Error reading from file, count " + std::to_string(count) + " exceeds the data remaining";
 }
 inline const std::string kCountTooLarge = "Error reading from file, count 2147483647 exceeds the data remaining";
+// What a read says of a count above its list's own limit.
+inline std::string countAboveLimit(quint64 count, quint64 limit)
+{
+    return "Error reading from file, count " + std::to_string(count) + " is above the limit " + std::to_string(limit);
+}
+// The 32-bit vector form's limit, and what a count one above it gets.
+inline const std::string kVector32CountAboveLimit = countAboveLimit(0x40000000, 0x3FFFFFFF);
 
 // Reads the bytes that each version next to an edge of `layout` holds into a
 // fresh T (by read(value, stream)) and compares the whole value with

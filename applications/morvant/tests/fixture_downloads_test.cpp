@@ -1,3 +1,4 @@
+#include "applications/common/fixture_library_ui/versioned_online_library_settings.h"
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/tests/app_test_support.h"
 #include "components/fixture_library/fixture_library.h"
@@ -28,6 +29,7 @@ TEST_F(AppFixture, ADownloadedFixtureReachesTheLibraryAndAFailureTheErrorPane)
     FixtureLibrary& library = FixtureLibrary::instance();
     ConcatenatingMessageHandler messages;
     library.load(QString(), QString(), QString(), messages);
+    useVersionedOnlineLibrarySettings();
     OnlineFixtureLibrary online(server.url(), folder.filePath("downloads"));
     connectOnlineFixtureLibrary(online, library);
     ProgressTracker progress;
@@ -43,7 +45,11 @@ TEST_F(AppFixture, ADownloadedFixtureReachesTheLibraryAndAFailureTheErrorPane)
               "and the address under OnlineFixtureLibrary/Url, then try again (HTTP 500 Internal Server Error)");
     library.load(QString(), QString(), QString(), messages);
     EXPECT_EQ(messages.messages(), QStringList());
+    // The program's settings keep the ETag of what was downloaded.
+    EXPECT_EQ(VersionedSettings::instance()->value("OnlineFixtureLibrary/ETags/maker%2Fspot.fixture"),
+              QVariant("\"s\""));
     VersionedSettings::instance()->removeGroup("OnlineFixtureLibrary", true);
+    setOnlineLibrarySettings(nullptr);
 }
 
 TEST_F(AppFixture, ClosingTheOutputProjectForgetsItsFixtureModels)

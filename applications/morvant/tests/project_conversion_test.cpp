@@ -1,19 +1,35 @@
+#include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/failure_advice.h"
+#include "applications/morvant/main_window.h"
 #include "applications/morvant/output_project.h"
+#include "applications/morvant/palette_tables.h"
 #include "components/archive/archive_exception.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/binary_stream.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
+#include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/kinet_power_supply_list.h"
 #include "components/fixture_library/message_handler.h"
+#include "components/fixture_library/online_fixture_library.h"
+#include "components/fixture_library/tests/fixture_index_file.h"
+#include "components/fixture_library/tests/http_test_server.h"
+#include "components/lx_engine/programming/bitmap_font_cache.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
 #include "components/lx_objects/dali/dali_project_properties.h"
+#include "components/lx_objects/fixtures/fixture.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
+#include "components/lx_objects/fixtures/fixture_instance.h"
+#include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "components/lx_objects/fixtures/function.h"
+#include "components/lx_objects/fixtures/group.h"
+#include "components/lx_objects/media/font_data.h"
+#include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/lx_objects/project/audio_buses.h"
 #include "components/lx_objects/project/custom_properties.h"
@@ -28,6 +44,7 @@
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 #include "components/lx_objects/views/view_states.h"
 #include "components/lx_objects/views/web_interface_properties.h"
+#include "components/project/tarvel_base_project.h"
 #include "components/quilshow/show/show_base.h"
 #include "components/quilshow/tests/show_writer.h"
 #include "seltrane_components/os/progress_tracker.h"
@@ -37,6 +54,7 @@
 #include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -94,6 +112,7 @@ struct Supply
     quint32 model;
     quint32 number;
     const char* name;
+    quint32 ipAddress = 0;  // 0: 10.0.0.0 + id
 };
 struct DsxKey
 {
@@ -105,7 +124,8 @@ std::string nodeRows(quint16 id, const std::vector<Supply>& supplies, const std:
 {
     std::string text = "3201" + hex16(id) + "00 #0 #0 #0 " + hex16(quint16(supplies.size()));
     for (const Supply& supply : supplies) {
-        text += hex16(supply.id) + hex32(supply.model) + hex32(0x0A000000 + supply.id) + hex32(supply.number) + "'"
+        text += hex16(supply.id) + hex32(supply.model)
+            + hex32(supply.ipAddress ? supply.ipAddress : 0x0A000000 + supply.id) + hex32(supply.number) + "'"
             + supply.name + "' 'Rack\nB'";
     }
     text += hex16(quint16(keys.size()));
@@ -146,6 +166,31 @@ ShowContent emptyShow()
     tables.dali = rowsOf("0000 0000 0000 00 00 02000001000100 02000001000100");
     tables.dynamicText = rowsOf("0000 0000 0000 #0 #0 \"%H:%M\" \"%d/%m\"");
     return content;
+}
+
+// Nothing converted, then an exception while the database is written: each says why and what to do, and writes
+// nothing; once the cause is gone the save works.
+TEST_F(ProjectConversionTest, AFailedSaveSaysWhyAndWhatToDo)
+{
+    const QString saved = folder.filePath(QStringLiteral("out.kv2"));
+    ProgressTracker progress;
+    EXPECT_FALSE(driver.saveOutputProject(saved, progress));
+    EXPECT_EQ(driver.saveFailure(), QStringLiteral("There is no converted project to save: convert a show first."));
+    ASSERT_TRUE(convert(emptyShow()));
+    const QString part = Archive::resolveDatabase(database()).path() + QStringLiteral("/misc.tarv.part");
+    ASSERT_TRUE(QDir().mkpath(part));
+    LogCapture capture;
+    EXPECT_FALSE(driver.saveOutputProject(saved, progress));
+    const QString advice =
+        QStringLiteral("The project was not saved as \"%1\": Unable to open file. Choose a folder you may "
+                       "write to, check that the disk has free space, then save again.")
+            .arg(saved);
+    EXPECT_EQ(driver.saveFailure(), advice);
+    EXPECT_EQ(linesAt(capture.lines(), kLogWarning),
+              QStringList({QStringLiteral("Failed to save the output project (Unable to open file)"), advice}));
+    EXPECT_FALSE(QFileInfo::exists(saved));
+    ASSERT_TRUE(QDir().rmdir(part));
+    EXPECT_TRUE(driver.saveOutputProject(saved, progress)) << driver.saveFailure().toStdString();
 }
 
 TEST_F(ProjectConversionTest, AnEmptyShowGivesEveryProjectWideObjectSavedAndReopened)
@@ -352,9 +397,52 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
                            "Failed to convert KiNET power supply model 99",
                            "Failed to convert the hardware type of controller 39"}));
     EXPECT_EQ(linesAt(log, kLogInfo, "Functions").mid(2),
-              QStringList({"Converting controllers", "Controllers: 3 converted", "KiNET power supplies: 2 converted",
-                           "Converting remote devices", "Remote devices: 2 converted", "Converting DSX DMX universes",
-                           "DSX DMX universes: 5 converted", "Converting functions"}));
+              QStringList({"Converting controllers",
+                           "Controllers: 3 converted",
+                           "KiNET power supplies: 2 converted",
+                           "Converting remote devices",
+                           "Remote devices: 2 converted",
+                           "Converting DSX DMX universes",
+                           "DSX DMX universes: 5 converted",
+                           "Converting functions",
+                           "Converting fixtures",
+                           "Fixtures: 0 converted",
+                           "Patch records: 0 converted",
+                           "Merging KiNET power supplies",
+                           "KiNET power supplies: 0 merged",
+                           "Converting groups",
+                           "Groups: 0 converted",
+                           "Converting pixel matrices",
+                           "Pixel matrices: 0 converted",
+                           "Converting custom presets",
+                           "Custom presets: 0 converted",
+                           "Converting media",
+                           "Media clips: 0 converted",
+                           "Media slots: 0 converted",
+                           "Converting dynamic text",
+                           "Fonts: 0 converted",
+                           "Text slots: 0 converted",
+                           "Text presets: 0 left to the timelines that play them",
+                           "Converting timelines",
+                           "Timelines: 0 converted",
+                           "Converting custom web interfaces",
+                           "Custom web interfaces are not carried over",
+                           "Converting DALI interfaces",
+                           "DALI interfaces: 0 converted",
+                           "Converting DALI scenes",
+                           "DALI scenes: 0 converted",
+                           "Converting timecode buses",
+                           "Timecode buses: 0 converted",
+                           "Converting audio buses",
+                           "Audio buses: 0 converted",
+                           "Converting ethernet sources",
+                           "Ethernet sources: 0 converted",
+                           "Converting palettes",
+                           "Scenes: 0 converted",
+                           "Converting touch-panel interfaces",
+                           "Touch-panel interfaces: 0 converted",
+                           "Converting triggers",
+                           "Triggers: 0 converted"}));
 
     const IdMaps& ids = driver.idMaps();
     for (const auto& [node, number] : {std::make_pair(0, 1), {3, 4}, {39, 40}}) {
@@ -468,11 +556,1002 @@ TEST_F(ProjectConversionTest, FunctionsOfTheStandardTableAndVersionOneNames)
                            "Ignoring function 28 (Calculated 6): it has no version-2 counterpart",
                            "Ignoring function 29 (Calculated 7): it has no version-2 counterpart",
                            "Ignoring function 31 (F31): it has no version-2 counterpart",
-                           "Ignoring function 40 (F40): it has no version-2 counterpart"}));
+                           "Ignoring function 40 (F40): it has no version-2 counterpart",
+                           // The test's library is empty.
+                           "Ignoring fixture 1 (Fixture): fixture type 8/65 is not in the fixture library",
+                           "Ignoring fixture 2 (Fixture): fixture type 8/65 is not in the fixture library",
+                           "Ignoring 2 values of palette 2 (Palette): their kind, element or function has no "
+                           "version-2 counterpart"}));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Functions: 4 converted, 10 ignored")));
     // The show names controller 7, which it does not have: its first controller is the network primary.
     EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
     EXPECT_NE(ids.networkPrimaryController, Archive::kNoObjectId);
+}
+
+}  // namespace
+
+namespace {
+
+// A definition file of one type with elements of the given channel counts, each channel a parameter; the second
+// element is hidden.
+QByteArray definitionFile(const char* name, int model, int mode, const char* kind, const std::vector<int>& channels)
+{
+    static const char* const functions[] = {"Intensity", "Cyan", "Magenta", "Yellow", "Pan", "Tilt"};
+    QByteArray text = "version = 1\ncount = 1\nfixture = " + QByteArray(name)
+        + "\nmanuid = 31\nmodelid = " + QByteArray::number(model) + "\nmodeid = " + QByteArray::number(mode)
+        + "\nclass = " + kind + "\ndimensions = 4, 4\ngeometry = 0, 0\n";
+    for (std::size_t element = 0; element < channels.size(); ++element) {
+        text += "element = E" + QByteArray::number(int(element)) + (element == 1 ? "\nhidden = 1" : "")
+            + "\npatchgroup = fixture, " + QByteArray::number(channels[element]) + "\n";
+        for (int channel = 0; channel < channels[element]; ++channel)
+            text += "parameter = " + QByteArray(functions[channel]) + ", " + QByteArray::number(channel)
+                + "\nrange = 0, 255\n";
+    }
+    return text;
+}
+
+// A version-454 fixture element of six channels in patch group 1, with Pan flagged, and its patch records.
+std::string elementRecord(quint16 id, const std::vector<std::string>& patches)
+{
+    std::string text = "1a01" + hex16(id) + "\"El\" 0200";
+    for (const quint16 function : {0, 3}) {
+        text += "0801 0000" + hex16(function) + "0000 0100 ff00 0100" + (function == 3 ? "01" : "00")
+            + "00 00 0100 0a01 0000 ff00 \"Full\" 0200 0000 0b01 0700 0901";
+    }
+    text += "0100 0000 01 0100 1201 01 0600 1301 6801 0000 dc00 0000 00 0a00 0a00 0400 #"
+        + std::to_string(patches.size()) + " ";
+    for (const std::string& patch : patches)
+        text += patch;
+    return text + "1b01";
+}
+
+// Patch records: a universe-based one, KiNET and Lumalive.
+std::string universePatch(quint16 kind, quint16 node, quint16 universe, quint16 channel, quint8 point = 1)
+{
+    return hex16(kind) + "3401 0601" + ShowWriter().u8(point).data.toHex().toStdString() + hex16(node) + "0701"
+        + hex16(universe) + hex16(channel) + "3501";
+}
+std::string kinetPatch(quint16 node, quint16 supply, quint16 port, quint16 channel)
+{
+    return "1000 3601 0601 ff" + hex16(node) + "0701" + hex16(supply) + hex16(port) + hex16(channel) + "3601";
+}
+std::string lumalivePatch(quint16 node) { return "0002 4e01 0601 01" + hex16(node) + "0701 0900 4e01"; }
+
+// A version-454 fixture of type 31/model (of `kind`) with its elements, name and comment.
+std::string fixtureRecord(quint16 id, quint16 model, quint16 kind, const std::vector<quint16>& elementIds,
+                          const std::string& name, const std::string& comment)
+{
+    std::string text = "0c01" + hex16(id) + "\"Model\"" + hex16(kind) + "1f00" + hex16(model)
+        + "0100 0200 03 #2 0000 0000 0a00 0000 0500 0600 00000000 03000000" + (kind == 9 ? "01" : "") + "02 00000200"
+        + hex16(id + 100) + "01" + hex16(quint16(elementIds.size()));
+    for (const quint16 elementId : elementIds)
+        text += hex16(elementId);
+    return text + "0000 #0 1601 '" + name + "' 64000000 c8000000 00 00 0500 01 'Label" + std::to_string(id) + "' '"
+        + comment + "' 102030 1701 0d01";
+}
+
+// An item list of records given as row text.
+ShowTable section(const std::vector<std::string>& records)
+{
+    std::vector<ShowTable> tables;
+    for (const std::string& record : records)
+        tables.push_back(rowsOf(record));
+    return sectionOf(tables);
+}
+
+class FixtureConversionTest : public ProjectConversionTest
+{
+protected:
+    void SetUp() override
+    {
+        QBuffer rows;
+        rows.setData("12, PDS-150e, 3, 2, 1\n");
+        ConcatenatingMessageHandler messages;
+        KinetPowerSupplyList::instance().load(rows, QStringLiteral("list.csv"), messages);
+        ASSERT_TRUE(QDir(library.path()).mkpath(QStringLiteral("maker")));
+        // The local type's only mode is 2.
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/local.fixture")),
+                              definitionFile("Local Spot", 1, 2, "spot", {6, 6})));
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/mismatch.fixture")),
+                              definitionFile("Mismatch", 2, 0, "spot", {6, 4})));
+        ASSERT_TRUE(writeFile(library.filePath(QStringLiteral("maker/ballast.fixture")),
+                              definitionFile("Ballast", 3, 0, "dali", {6})));
+        FixtureLibrary::instance().load(library.path(), QString(), QString(), messages);
+        ASSERT_EQ(messages.messages(), QStringList());
+        ASSERT_TRUE(FixtureLibrary::instance().find(31, 1));
+
+        server.files = {{"index.sqlite", {fixtureIndexBytes("(31, 9, 0, 'Online', 'maker/online.fixture')"), "\"i\""}},
+                        {"manufacturers.csv", {"31, Maker, 0\n", "\"m\""}},
+                        {"functions.csv", {"", "\"f\""}},
+                        {"colours.csv", {"", "\"c\""}},
+                        {"maker/online.fixture", {definitionFile("Online Wash", 9, 0, "wash", {6}), "\"o\""}}};
+        online.reset(new OnlineFixtureLibrary(server.url(), folder.filePath(QStringLiteral("downloads"))));
+        driver.setOnlineFixtureLibrary(online.get());
+    }
+    void TearDown() override
+    {
+        driver.closeOutputProject();
+        driver.setOnlineFixtureLibrary(nullptr);
+        online.reset();
+        ConcatenatingMessageHandler messages;
+        FixtureLibrary::instance().load(QString(), QString(), QString(), messages);
+        QBuffer none;
+        KinetPowerSupplyList::instance().load(none, QStringLiteral("list.csv"), messages);
+        VersionedSettings::instance()->removeGroup(QStringLiteral("OnlineFixtureLibrary"), true);
+    }
+
+    template <class T>
+    std::unique_ptr<T> pending(Archive::ArrayId array, Archive::ObjectId id)
+    {
+        return objectAt<T>(array, id, database());
+    }
+
+    QTemporaryDir library;
+    HttpTestServer server;
+    std::unique_ptr<OnlineFixtureLibrary> online;
+};
+
+// Node 3 with KiNET supply 0 and DSX key 1; fixtures of a local type used twice, an online-only type, an unknown
+// type, a footprint mismatch and a DALI ballast on interface 255, with patches of all nine kinds and one on a node
+// the show lacks.
+ShowContent fixtureShow()
+{
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes = rowsOf("0100" + nodeRows(3, {{0, 12, 1, "PSU"}}, {{1, 6, 2}}) + "0000 #0");
+    tables.elements = section({
+        elementRecord(11,
+                      {universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
+                       universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
+                       universePatch(0x020, 3, 0, 14), kinetPatch(3, 0, 1, 5), universePatch(0x400, 3, 1, 15),
+                       universePatch(0x008, 3, 5, 16), universePatch(0x100, 3, 6, 17), lumalivePatch(3),
+                       universePatch(0x001, 9, 1, 18)}),
+        elementRecord(12, {universePatch(0x001, 3, 1, 20)}),
+        elementRecord(13, {universePatch(0x001, 3, 1, 30)}),
+        elementRecord(14, {}),
+        elementRecord(15, {}),
+        elementRecord(16, {}),
+        elementRecord(17, {}),
+        elementRecord(18, {}),
+        elementRecord(19, {}),
+    });
+    tables.fixtures =
+        section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(2, 1, 0, {13, 14}, "", ""),
+                 fixtureRecord(3, 9, 0, {15}, "Wash", ""), fixtureRecord(4, 99, 0, {16}, "Lost", ""),
+                 fixtureRecord(5, 2, 0, {17, 18}, "Odd", ""), fixtureRecord(6, 3, 9, {19}, "Dali", "")});
+    tables.dali = rowsOf("0000 0100 2a01 0300 0600 ff 02 0a0b0c0d0e0f10 01 'Ballast' 2b01"
+                         " 0000 00 00 02000001000100 02000001000100");
+    return content;
+}
+
+TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
+{
+    ASSERT_TRUE(convert(fixtureShow())) << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(linesAt(log, kLogWarning, "Failed to convert the hardware"),
+              QStringList({"Failed to convert sACN universe 0", "Failed to convert output driver type 8",
+                           "Failed to convert output driver type 256", "Failed to convert output driver type 512",
+                           "Ignoring a patch of fixture 1: controller 9 was not converted",
+                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 5 (Odd): its elements do not match fixture type Mismatch"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Fixtures: 4 converted, 2 ignored")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Patch records: 8 converted, 5 ignored")));
+
+    // One model per type, its parameters keyed by the project's function ids; the online one fetched once.
+    const IdMaps& ids = driver.idMaps();
+    EXPECT_EQ(Archive::getArraySize(FixtureModel::kArrayId, database()), 3u);
+    EXPECT_EQ(server.requests.size(), 5u);
+    const auto model = pending<FixtureModel>(34, ids.find(IdKind::FixtureModel, IdMaps::modelKey(31, 1)));
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->modelSpec.name, "Local Spot");
+    std::set<quint32> keys, expected;
+    for (const auto& entry : model->elements()[0].parameters)
+        keys.insert(entry.first);
+    for (const auto& entry : FixtureLibrary::instance().find(31, 1)->elements()[0].parameters)
+        expected.insert(ids.find(IdKind::StandardFunction, entry.first));
+    EXPECT_EQ(keys.size(), 6u);
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(FixtureLibrary::instance().projectModels().count(FixtureModelKey {31, 1, 2}), 1u);
+
+    const auto front = pending<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->number, 101);
+    EXPECT_EQ(front->name, "Front");
+    EXPECT_EQ(front->fixtureModelId, ids.find(IdKind::FixtureModel, IdMaps::modelKey(31, 1)));
+    EXPECT_EQ(front->factor, 0x20000u);
+    EXPECT_TRUE(front->fixtureFlag);
+    EXPECT_TRUE(front->parameterFlagA);
+    EXPECT_FALSE(front->parameterFlagB);
+    EXPECT_EQ(front->dimmerCurve, 3);
+    EXPECT_FALSE(front->isDali);
+    ASSERT_EQ(front->elementIds.size(), 2u);
+    EXPECT_EQ(front->visibleElementIds, std::vector<quint32>({front->elementIds[0]}));
+    const auto second = pending<Fixture>(2, ids.find(IdKind::Fixture, 2));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->name, "Local Spot");
+    EXPECT_EQ(second->fixtureModelId, front->fixtureModelId);
+    EXPECT_EQ(pending<Fixture>(2, ids.find(IdKind::Fixture, 3))->name, "Wash");
+    EXPECT_FALSE(ids.contains(IdKind::Fixture, 4));
+    EXPECT_FALSE(ids.contains(IdKind::Fixture, 5));
+    EXPECT_EQ(Archive::getArraySize(2, database()), 4u);
+    EXPECT_EQ(Archive::getArraySize(3, database()), 6u);
+
+    const auto ballast = pending<Fixture>(2, ids.find(IdKind::Fixture, 6));
+    ASSERT_TRUE(ballast);
+    EXPECT_TRUE(ballast->isDali);
+    EXPECT_EQ(ballast->daliProperties.interfaceNumber, -1);
+    EXPECT_EQ(ballast->daliProperties.shortAddress, 2);
+    EXPECT_EQ(ballast->daliProperties.ballastSettings, (std::array<quint8, 7> {10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_TRUE(ballast->daliProperties.ballastFlag);
+
+    // One universe per (controller, key); the records carry the model element's channel count for their point.
+    const Archive::ObjectId controller = ids.find(IdKind::Controller, 3);
+    const auto universe = [&](quint32 kind, quint32 a, quint32 b = 0) {
+        UniverseKey key;
+        key.kind = kind;
+        key.a = a;
+        key.b = b;
+        return ids.findUniverse(controller, key);
+    };
+    const Archive::ObjectId supply = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(3, 0));
+    const Archive::ObjectId dsx = ids.find(IdKind::Universe, IdMaps::nodeKey(3, 1));
+    const auto first = pending<FixtureElement>(3, front->elementIds[0]);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->ownerFixtureId, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(first->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 10, 6},
+                                     {universe(UniverseKey::Pathport, 2), 1, 11, 6},
+                                     {universe(UniverseKey::ArtNet, 3), 0, 12, 0},
+                                     {universe(UniverseKey::Sacn, 3), 256, 13, 0},
+                                     {universe(UniverseKey::Kinet, supply, 1), -1, 5, 6},
+                                     {dsx, 1, 15, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[1])->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 20, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, second->elementIds[0])->patches,
+              std::set<PatchRecord>({{universe(UniverseKey::Dmx, 1), 1, 30, 6}}));
+    EXPECT_EQ(Archive::getArraySize(30, database()), 6u);
+
+    // Plan places on the layout, and the comment on one line as the show wrote it.
+    const auto layouts = pending<LayoutManagerState>(35, 2);
+    const auto place = pending<FixtureInstance>(4, 0);
+    ASSERT_TRUE(place);
+    EXPECT_EQ(place->fixtureId, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(place->layoutId, layouts->currentTabId);
+    EXPECT_EQ(place->position, QPoint(100, 200));
+    EXPECT_EQ(place->placement, (std::array<quint16, 3> {5, 5, 6}));
+    EXPECT_EQ(place->shape, 2);
+    EXPECT_TRUE(place->flag);
+    EXPECT_EQ(place->colour, 0xFF102030u);
+    EXPECT_EQ(place->label, "Label1");
+    EXPECT_EQ(Archive::getArraySize(4, database()), 4u);
+    const auto custom = pending<CustomProperties>(0, 10);
+    const CustomProperties::Values* comments = custom->values(2, QStringLiteral("Comment"));
+    ASSERT_TRUE(comments);
+    EXPECT_EQ(comments->size(), 1u);
+    EXPECT_EQ(comments->at(ids.find(IdKind::Fixture, 1)), "Dusty");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMove)
+{
+    const quint32 shared = 0x0A010105;  // 10.1.1.5
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes =
+        rowsOf("0200" + nodeRows(1, {{0, 12, 1, "PSU", shared}, {1, 12, 2, "Spare", 0x0A000000}}, {})
+               + nodeRows(2, {{0, 12, 1, "PSU", shared}, {1, 12, 2, "Spare", 0x0A000000}}, {}) + "0000 #0");
+    tables.elements = section({elementRecord(11, {kinetPatch(1, 0, 1, 10), kinetPatch(2, 0, 2, 20)}),
+                               elementRecord(12, {kinetPatch(1, 1, 1, 30), kinetPatch(2, 0, 1, 40)})});
+    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "")});
+    ASSERT_TRUE(convert(content));
+
+    const IdMaps& ids = driver.idMaps();
+    const Archive::ObjectId a = ids.find(IdKind::Controller, 1), b = ids.find(IdKind::Controller, 2);
+    const Archive::ObjectId kept = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(1, 0));
+    const Archive::ObjectId spareA = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(1, 1));
+    const Archive::ObjectId spareB = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 1));
+    EXPECT_FALSE(ids.contains(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 0)));
+    EXPECT_EQ(Archive::getArraySize(KinetPowerSupply::kArrayId, database()), 3u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->ipAddress, shared);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->supplyNumber, 1u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, spareA)->supplyNumber, 2u);
+    EXPECT_EQ(pending<KinetPowerSupply>(21, spareB)->supplyNumber, 3u);
+    EXPECT_EQ(
+        linesAt(log, kLogInfo).filter(QStringLiteral("Merged")),
+        QStringList({QStringLiteral("Merged KiNET power supply 0 of controller 2 into %1 (10.1.1.5)").arg(kept)}));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("Renumbered")),
+              QStringList({"Renumbered KiNET power supply Spare from 2 to 3"}));
+
+    // Every patch of the merged supply is on the kept supply's universe of its own controller and port; the
+    // emptied universes are gone.
+    const auto universe = [&](Archive::ObjectId controller, Archive::ObjectId supply, quint32 port) {
+        UniverseKey key;
+        key.kind = UniverseKey::Kinet;
+        key.a = supply;
+        key.b = port;
+        return ids.findUniverse(controller, key);
+    };
+    const auto front = pending<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    ASSERT_TRUE(front);
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[0])->patches,
+              std::set<PatchRecord>({{universe(a, kept, 1), -1, 10, 6}, {universe(b, kept, 2), -1, 20, 6}}));
+    EXPECT_EQ(pending<FixtureElement>(3, front->elementIds[1])->patches,
+              std::set<PatchRecord>({{universe(a, spareA, 1), -1, 30, 6}, {universe(b, kept, 1), -1, 40, 6}}));
+    std::set<Archive::ObjectId> supplies;
+    for (const auto& entry : ids.entries(IdKind::KinetPowerSupply))
+        supplies.insert(entry.second);
+    for (const auto& entry : ids.universes()) {
+        if (entry.first.second.kind == UniverseKey::Kinet) {
+            EXPECT_EQ(supplies.count(entry.first.second.a), 1u) << entry.second;
+        }
+    }
+    EXPECT_EQ(Archive::getArraySize(30, database()), 4u);
+}
+
+TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
+{
+    ShowContent content(210);
+    content.tables.groups = rowsOf("#2 03000000 #0 'Back' 07000000 #2 0100 0200 'Front'");
+    ASSERT_TRUE(convert(content));
+    const IdMaps& ids = driver.idMaps();
+    const auto back = pending<Group>(5, ids.find(IdKind::Group, 3));
+    const auto front = pending<Group>(5, ids.find(IdKind::Group, 7));
+    ASSERT_TRUE(back && front);
+    EXPECT_EQ(back->name(), "Back");
+    EXPECT_EQ(front->name(), "Front");
+    EXPECT_TRUE(front->members().empty());
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("group")),
+              QStringList({"Ignoring the 2 members of group 7 (Front): version-1 group members cannot be converted"}));
+    EXPECT_EQ(Archive::getArraySize(5, database()), 3u);
+    const auto all = pending<Group>(5, ids.find(IdKind::Group, 7) + 1);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->name(), "All Groups");
+    EXPECT_EQ(all->members(),
+              std::vector<FixOrGroupKey>({{FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 3))},
+                                          {FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 7))}}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted")));
+
+    // Later shows keep no group table: "All Groups" stands alone.
+    ASSERT_TRUE(convert(emptyShow()));
+    EXPECT_EQ(Archive::getArraySize(5, database()), 1u);
+    const auto alone = pending<Group>(5, 0);
+    ASSERT_TRUE(alone);
+    EXPECT_EQ(alone->name(), "All Groups");
+    EXPECT_TRUE(alone->members().empty());
+}
+
+// Fills the fixture elements' array but for one slot before the fixtures are converted.
+class CrowdedDriver : public ConversionDriver
+{
+protected:
+    const std::vector<Step>& steps() const override
+    {
+        static std::vector<Step> sequence;
+        if (sequence.empty()) {
+            for (const Step& step : ConversionDriver::steps()) {
+                if (std::string(step.progressText) == "Converting fixtures")
+                    sequence.push_back({"Crowding", &crowd});
+                sequence.push_back(step);
+            }
+        }
+        return sequence;
+    }
+    static void crowd(ConversionDriver& driver, ProgressTracker&)
+    {
+        for (int i = 0; i < 59999; ++i) {
+            Archive::ObjectPtr element(new FixtureElement);
+            Archive::ObjectId id = Archive::kNoObjectId;
+            Archive::addObject(FixtureElement::kArrayId, id, element, driver.outputDatabaseId());
+        }
+    }
+};
+
+TEST_F(FixtureConversionTest, AFixtureWhoseElementsFindNoRoomLeavesNothingBehind)
+{
+    CrowdedDriver crowded;
+    ShowContent content = emptyShow();
+    content.tables.outputNodes = rowsOf("0100" + nodeRows(3, {}, {}) + "0000 #0");
+    content.tables.elements = section({elementRecord(11, {universePatch(0x001, 3, 1, 10)}), elementRecord(12, {})});
+    content.tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty")});
+    const QString path = folder.filePath(QStringLiteral("crowded.kvq"));
+    ASSERT_TRUE(writeFile(path, buildShow(content)));
+    LogCapture capture;
+    ProgressTracker progress;
+    ASSERT_TRUE(crowded.convert(path, progress));
+    const QStringList ignored = linesAt(capture.lines(), kLogWarning).filter(QStringLiteral("Ignoring"));
+    ASSERT_EQ(ignored.size(), 1);
+    EXPECT_TRUE(ignored[0].startsWith(QStringLiteral("Ignoring fixture 1 (Front): "))) << ignored[0].toStdString();
+    const Archive::DatabaseId database = crowded.outputDatabaseId();
+    EXPECT_EQ(Archive::getArraySize(Fixture::kArrayId, database), 0u);
+    EXPECT_EQ(Archive::getArraySize(FixtureElement::kArrayId, database), 59999u);
+    EXPECT_EQ(Archive::getArraySize(FixtureInstance::kArrayId, database), 0u);
+    EXPECT_FALSE(crowded.idMaps().contains(IdKind::Fixture, 1));
+    EXPECT_TRUE(linesAt(capture.lines(), kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 ignored")));
+}
+
+}  // namespace
+
+namespace {
+
+// A version-454 palette value on an element and function, of kind bits `kind` and FX field `fx`; `middle` holds
+// the kind's own words. Every value has valueA 0x1234, B0 1, exponent 2, B29 3, B12 4 and times 0x2001 and 200.
+std::string paletteValueRecord(quint16 element, quint16 function, quint16 kind, quint16 fx, const std::string& middle)
+{
+    return "0e01" + hex16(element) + hex16(function) + "3412 0100" + hex16(kind) + hex16(fx) + middle
+        + "0200 0300 0400 0120 c800 0f01";
+}
+const std::string kGeneralWords = "ab00 0500 0600 2c01";  // byte 0xAB, B16 5, numbers 6 and 300
+
+std::string paletteRecord(quint16 id, const std::string& name, const std::vector<std::string>& values)
+{
+    std::string text = "1e01" + hex16(id) + "'" + name + "' 0700 04000000 1001 #" + std::to_string(values.size()) + " ";
+    for (const std::string& value : values)
+        text += value;
+    // 10,000 ms, skew type 5 forward; one skew group of function 0 and 99.
+    return text + "b520 0500 0000 #1 #2 00000000 #1 01000000 63000000 #1 02000000 1101 0a00 0b00 1f01";
+}
+
+TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
+{
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.functions = ShowTables().functions;
+    tables.elements =
+        section({elementRecord(11, {}), elementRecord(12, {}), elementRecord(13, {}), elementRecord(14, {}),
+                 elementRecord(15, {}), elementRecord(16, {}), elementRecord(17, {}), elementRecord(18, {})});
+    // Fixture numbers 101 to 104 rank the elements 11, 13, 15 and 17 in that order.
+    tables.fixtures = section({fixtureRecord(4, 1, 0, {17, 18}, "D", ""), fixtureRecord(1, 1, 0, {11, 12}, "A", ""),
+                               fixtureRecord(2, 1, 0, {13, 14}, "B", ""), fixtureRecord(3, 1, 0, {15, 16}, "C", "")});
+    tables.palettes = section(
+        {paletteRecord(
+             3, "Look",
+             {paletteValueRecord(11, 0, 0x071, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords),
+              paletteValueRecord(15, 0, 0x100, 2, "0500 0101 0201 0301 0401"),
+              paletteValueRecord(17, 0, 0x402, 2, "2800 7856 bc9a"), paletteValueRecord(11, 0, 3, 2, kGeneralWords)}),
+         paletteRecord(600, "Far", {})});
+    const PaletteTables supplied {
+        {"palette value kind", {{1, 1, 5}, {2, 2, 4}, {0x100, 0x100, 6}, {0x402, 0x402, 9}}, 0},
+        {"crossfade path", {{1, 1, 5}}, 0xF},
+        {"FX table", {{1, 1, 0}, {2, 2, 3}}, 0},
+        {"offset style", {{4, 4, 2}}, 0xF}};
+    driver.setPaletteTables(&supplied);
+    ASSERT_TRUE(convert(content)) << linesAt(log, kLogWarning).join('\n').toStdString();
+    driver.setPaletteTables(nullptr);
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
+              QStringList({"Ignoring 1 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 ignored")));
+
+    const IdMaps& ids = driver.idMaps();
+    EXPECT_EQ(Archive::getArraySize(Scene::kArrayId, database()), 1u);
+    const auto scene = pending<Scene>(Scene::kArrayId, 3);
+    ASSERT_TRUE(scene);
+    EXPECT_EQ(scene->name, "Look");
+    EXPECT_EQ(scene->number, 7);
+    EXPECT_EQ(scene->option1, 10);
+    EXPECT_EQ(scene->option2, 11);
+    const Look& look = scene->look;
+    EXPECT_EQ(look.fadeTime, 0x20B5);
+    EXPECT_EQ(look.skewType, 5);
+    EXPECT_EQ(look.skewDirection, 0);
+    const Archive::ObjectId intensity = ids.find(IdKind::Function, 0);
+    ASSERT_EQ(look.sequences.size(), 1u);
+    EXPECT_EQ(look.sequences[0].valuesByFunction, (std::map<quint32, std::vector<quint32>> {{intensity, {1}}}));
+    EXPECT_EQ(pending<ObjectFolder>(ObjectFolder::kArrayId, OutputProject::kSceneFolderId)->objects.size(), 1);
+
+    ASSERT_EQ(look.lkels.size(), 4u);
+    const quint32 elements[] = {11, 13, 15, 17};
+    const quint32 kinds[] = {5, 4, 6, 9};
+    const qint32 fades[] = {10000, 7500, 5000, 2500};
+    for (int i = 0; i < 4; ++i) {
+        const Lkel& lkel = look.lkels[i];
+        EXPECT_EQ(lkel.get(Lkel::ElementId), ids.find(IdKind::FixtureElement, elements[i])) << i;
+        EXPECT_EQ(lkel.get(Lkel::FunctionId), intensity) << i;
+        EXPECT_EQ(lkel.get(Lkel::SubIndex), 0xFFFu) << i;
+        EXPECT_EQ(lkel.get(Lkel::Parameter), 0x1234u) << i;
+        EXPECT_EQ(lkel.get(Lkel::CrossfadePath), 5u) << i;
+        EXPECT_EQ(lkel.get(Lkel::Kind), kinds[i]) << i;
+        // The skew spreads the look's fade by fixture number, over the values' own times.
+        Lkel times;
+        times.setFadeTime(fades[i]);
+        times.setOffsetTime(10000 - fades[i]);
+        EXPECT_EQ(lkel.get(Lkel::FadeTime), times.get(Lkel::FadeTime)) << i;
+        EXPECT_EQ(lkel.get(Lkel::OffsetTime), times.get(Lkel::OffsetTime)) << i;
+    }
+    // Kind 5 with FX table 3: the byte, two scaled numbers and the low 12 bits of the third, the offset style, the
+    // sub-mode and the flags of word A's bits 20 to 22.
+    const Lkel& scaled = look.lkels[0];
+    EXPECT_EQ(std::make_tuple(3u, 0xABu, 0u, 500u, 600u, 1328u, 2u, 3u, 7u),
+              std::make_tuple(scaled.get(Lkel::FxTable), scaled.get(Lkel::ByteValue), scaled.get(Lkel::Exponent),
+                              scaled.get(Lkel::Number1), scaled.get(Lkel::Number2), scaled.get(Lkel::Number3),
+                              scaled.get(Lkel::OffsetStyle), scaled.get(Lkel::SubMode), scaled.get(Lkel::Flags)));
+    // FX table 0 writes no numbers; kind 4 takes word C's halves.
+    const Lkel& halves = look.lkels[1];
+    EXPECT_EQ(std::make_tuple(0u, 0u, 0u, 0u, 0x06ABu, 0x12C0u),
+              std::make_tuple(halves.get(Lkel::FxTable), halves.get(Lkel::Number1), halves.get(Lkel::Flags),
+                              halves.get(Lkel::OffsetStyle), halves.get(Lkel::Word1), halves.get(Lkel::Word2)));
+    const Lkel& bytes = look.lkels[2];
+    EXPECT_EQ(std::make_tuple(3u, 500u, 1u, 2u, 3u, 4u),
+              std::make_tuple(bytes.get(Lkel::FxTable), bytes.get(Lkel::Number1), bytes.get(Lkel::Byte0),
+                              bytes.get(Lkel::Byte1), bytes.get(Lkel::Byte2), bytes.get(Lkel::Byte3)));
+    const Lkel& unscaled = look.lkels[3];
+    EXPECT_EQ(std::make_tuple(4000u, 0x5678u, 0x9ABCu, 3u),
+              std::make_tuple(unscaled.get(Lkel::Number1), unscaled.get(Lkel::Word1), unscaled.get(Lkel::Word2),
+                              unscaled.get(Lkel::SubMode)));
+
+    // The shipped tables are empty: each palette says so once.
+    ASSERT_TRUE(convert(content));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
+              QStringList({"Ignoring 5 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    EXPECT_TRUE(pending<Scene>(Scene::kArrayId, 3)->look.lkels.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Version-454 dynamic text: fonts {id, name, second name, size, three style flags} and text slots {id, name, text};
+// one preset on font 2 and the number formats.
+struct StoredFont
+{
+    quint16 id;
+    const char* name;
+    const char* secondName;
+    quint32 size;
+    const char* flags;  // three bytes
+};
+std::string dynamicTextRows(const std::vector<StoredFont>& fonts,
+                            const std::vector<std::tuple<quint16, const char*, const char*>>& slotRows)
+{
+    std::string text = hex16(quint16(fonts.size()));
+    for (const StoredFont& font : fonts) {
+        text += "3c01" + hex16(font.id) + "'" + font.name + "' '" + font.secondName + "'" + hex32(font.size)
+            + font.flags + "00000000 3d01";
+    }
+    text += hex16(quint16(slotRows.size()));
+    for (const auto& [id, name, slotText] : slotRows)
+        text += "4401" + hex16(id) + "'" + name + "' '" + slotText + "' 4501";
+    return text
+        + "0100 4201 0500 02000000 0100 64000000 0200 c8000000 #1 'Hello' #2 03000000 04000000 02000000 0000 09 0200"
+          "0100 00 08 d2040000 0300 0600 0200 4d00 2800 3200 4301 #1 02000000 #1 05000000 #0 \"%H:%M\" \"%d/%m\"";
+}
+
+TEST_F(ProjectConversionTest, FontsNumberedFromOneAndSlotTextsByName)
+{
+    ShowContent content = emptyShow();
+    // Font 5 has no second name, so its family is its name; its size of 0 renders as 1.
+    content.tables.dynamicText = rowsOf(dynamicTextRows(
+        {{2, "Arial", "DejaVu Sans", 18, "01 00 00"}, {5, "Mono", "", 0, "00 01 01"}},
+        {{1, "time", "12:00"}, {2, "blank", ""}, {3, "time", "again"}, {4, "Caf\xC3\xA9", "Line\none"}}));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(convert(content));
+        EXPECT_EQ(linesAt(log, kLogWarning, "Ignoring function"),
+                  QStringList({"Ignoring text slot 2 (blank): it has no text",
+                               "Ignoring text slot 3 (time): text slot 1 has the same name"}));
+        const QStringList info = linesAt(log, kLogInfo);
+        EXPECT_EQ(info.mid(info.indexOf(QStringLiteral("Converting dynamic text")), 5),
+                  QStringList({"Converting dynamic text", "Fonts: 2 converted", "Text slots: 2 converted, 2 ignored",
+                               "Text presets: 1 left to the timelines that play them", "Converting timelines"}));
+
+        // A second conversion in the same run numbers its fonts from 1 again.
+        const IdMaps& ids = driver.idMaps();
+        EXPECT_EQ(ids.size(IdKind::Font), 2u);
+        EXPECT_EQ(Archive::getArraySize(FontData::kArrayId, database()), 2u);
+        const auto arial = objectAt<FontData>(FontData::kArrayId, ids.find(IdKind::Font, 2), database());
+        const auto mono = objectAt<FontData>(FontData::kArrayId, ids.find(IdKind::Font, 5), database());
+        ASSERT_TRUE(arial && mono);
+        EXPECT_EQ(std::make_tuple(arial->name, arial->family, arial->number, arial->size, arial->styleFlags),
+                  std::make_tuple(QStringLiteral("Arial"), QStringLiteral("DejaVu Sans"), 1u, 18u, quint8(1)));
+        EXPECT_EQ(std::make_tuple(mono->name, mono->family, mono->number, mono->size, mono->styleFlags),
+                  std::make_tuple(QStringLiteral("Mono"), QStringLiteral("Mono"), 2u, 0u, quint8(6)));
+        EXPECT_EQ(arial->option, 1);
+        // Rendered from the font's own family, size and style; every Latin-1 code has its glyph.
+        EXPECT_EQ(arial->bitmap, bitmapFontFor(FontDescriptor::of(*arial)));
+        EXPECT_EQ(arial->bitmap.glyphs.size(), 224u);
+        EXPECT_GT(arial->bitmap.height, 0);
+        EXPECT_EQ(mono->bitmap, bitmapFontFor(FontDescriptor {QStringLiteral("Mono"), 1, 6}));
+
+        const auto slotValues = objectAt<TextSlotValues>(0, 11, database());
+        ASSERT_TRUE(slotValues);
+        EXPECT_EQ(slotValues->slotTexts(),
+                  (std::map<QString, QString> {{QStringLiteral("time"), QStringLiteral("12:00")},
+                                               {QString::fromUtf8("Caf\xC3\xA9"), QStringLiteral("Line\none")}}));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string functionRecord(quint16 id, const char* name, quint32 mask)
+{
+    return "<0102|0101>" + hex16(id) + "'" + name + "'" + hex32(mask) + "<0103|0202>";
+}
+
+const quint32 kSharedAddress = 0x0A010105;  // 10.1.1.5
+
+// Version 454, every kind the loader reads: renamed functions; three nodes with KiNET supplies (two on one
+// address), DSX keys, a link and remote-device map entries; settings with daylight saving on, controller 3 and a
+// background image beside the show; the fixtures of fixtureShow() with their nine patch kinds and DALI ballast;
+// palettes, one past the scenes' ids; both DALI test schedules; fonts, text slots (one empty) and a text preset.
+ShowContent everyKindShow()
+{
+    ShowContent content = fixtureShow();
+    ShowTables& tables = content.tables;
+    tables.functions =
+        rowsOf("0400" + functionRecord(0, "Intensity", 1) + functionRecord(1, "Colour Temp Correct", 0x80)
+               + functionRecord(3, "Pan", 2) + functionRecord(23, "F23", 0x80));
+    tables.outputNodes = rowsOf("0300" + nodeRows(1, {{0, 12, 1, "PSU", kSharedAddress}}, {{0, 4, 5}})
+                                + nodeRows(2, {{0, 12, 2, "Twin", kSharedAddress}, {1, 12, 3, "Spare"}}, {})
+                                + nodeRows(3, {{0, 12, 4, "Local"}}, {{1, 6, 2}})
+                                + "0100 01000000 02000000 #2 0300 07 00000000 0500 02 4d000000");
+    tables.settings = ShowTables().settings;
+    for (ShowRow& row : tables.settings) {
+        if (const std::size_t at = row.text.find("010300000a00 07000000"); at != std::string::npos)
+            row.text.replace(at, 21, "010300010a00 03000000");
+        if (const std::size_t at = row.text.find("\"a.png\""); at != std::string::npos && row.from == 99)
+            row.text.replace(at, 7, "\"./a.png\"");
+    }
+    tables.palettes = section({paletteRecord(3, "Look", {paletteValueRecord(11, 0, 1, 0, kGeneralWords)}),
+                               paletteRecord(4, "Empty", {}), paletteRecord(600, "Far", {})});
+    tables.dali = rowsOf("0000 0100 2a01 0300 0600 ff 02 0a0b0c0d0e0f10 01 'Ballast' 2b01"
+                         " 0000 01 00 00 11 22 2c01 01 33 44 05 55");
+    tables.dynamicText =
+        rowsOf(dynamicTextRows({{2, "Arial", "DejaVu Sans", 18, "01 00 00"}, {4, "Plain", "", 12, "00 00 01"}},
+                               {{1, "time", "12:00"}, {2, "blank", ""}}));
+    return content;
+}
+
+// The files of a folder and below, by path relative to it.
+std::map<QString, QByteArray> filesBelow(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        files[QDir(folder).relativeFilePath(path)] = file.readAll();
+    }
+    return files;
+}
+
+class EndToEndTest : public FixtureConversionTest
+{
+protected:
+    // Reads a saved kv2 through the project's own classes: its header, its archive and its database, which stays
+    // open until TearDown.
+    void reopen(const QString& saved)
+    {
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        TarvelBaseProject header(false, 6);
+        QString error;
+        ASSERT_EQ(header.readHeader(&file, &error), 27) << error.toStdString();
+        ArchiveFile archive;
+        ASSERT_TRUE(archive.open(ArchiveFile::ReadMode, &file, ArchiveFile::TarGzKind));
+        ASSERT_TRUE(archive.extractTo(unpacked.path())) << archive.errorString().toStdString();
+        reopened = Archive::createDatabase(makeDatabaseSettings(0x7FFFFFFF, 0x7FFFFFFF), Archive::projectSchema());
+        Archive::DatabaseOpenParameters open;
+        open.path = unpacked.filePath(QStringLiteral("archive.tarv"));
+        open.supportedVersion = kProjectStreamVersion;
+        open.openExisting = true;
+        Archive::openDatabase(open, reopened);
+    }
+    void TearDown() override
+    {
+        if (reopened != Archive::kNoDatabase) {
+            Archive::resetDatabase(reopened);
+            Archive::closeDatabase(reopened);
+            Archive::setCurrentDatabase(Archive::kNoDatabase);
+        }
+        FixtureConversionTest::TearDown();
+    }
+    template <class T>
+    std::unique_ptr<T> stored(Archive::ArrayId array, Archive::ObjectId id)
+    {
+        return objectAt<T>(array, id, reopened);
+    }
+    // Converts the show's bytes, saved under `name`.
+    bool convertFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = folder.filePath(name);
+        EXPECT_TRUE(writeFile(path, bytes));
+        LogCapture capture;
+        ProgressTracker progress;
+        const bool converted = driver.convert(path, progress);
+        log = capture.lines();
+        return converted;
+    }
+
+    QTemporaryDir unpacked;
+    Archive::DatabaseId reopened = Archive::kNoDatabase;
+};
+
+TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
+{
+    // Converted through the window, headless, as the user would.
+    const QByteArray image = QByteArray::fromHex("89504e470d0a1a0a") + QByteArray("plan image");
+    const QString path = folder.filePath(QStringLiteral("every.kvx"));
+    ASSERT_TRUE(writeFile(path, buildBundle({{"a.png", image}, {"every.kvq", buildShow(everyKindShow())}})));
+    {
+        MainWindow window(&driver);
+        LogCapture capture;
+        window.convert(path);
+        log = capture.lines();
+        EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("resultLabel"))->text(),
+                  QStringLiteral("Conversion complete"));
+    }
+    ASSERT_TRUE(driver.hasOutputProject()) << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"Daylight savings time is disabled because it wasn't possible to convert it",
+                           "Failed to convert the hardware type of controller 1",
+                           "Failed to convert the hardware type of controller 2",
+                           "Failed to convert the hardware type of controller 3",
+                           "Ignoring function 23 (F23): it has no version-2 counterpart",
+                           "Failed to convert sACN universe 0", "Failed to convert output driver type 8",
+                           "Failed to convert output driver type 256", "Failed to convert output driver type 512",
+                           "Ignoring a patch of fixture 1: controller 9 was not converted",
+                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 5 (Odd): its elements do not match fixture type Mismatch",
+                           "Ignoring text slot 2 (blank): it has no text",
+                           "Ignoring 1 values of palette 3 (Look): their kind, element or function has no version-2 "
+                           "counterpart",
+                           "Ignoring palette 600 (Far): scene ids end at 499"}));
+    // Each step's lines once, in the order the steps run.
+    const QStringList info = linesAt(log, kLogInfo);
+    const QStringList stepLines = {"Converting controllers",
+                                   "Controllers: 3 converted",
+                                   "KiNET power supplies: 4 converted",
+                                   "Remote devices: 2 converted",
+                                   "DSX DMX universes: 2 converted",
+                                   "Functions: 3 converted, 1 ignored",
+                                   "Fixtures: 4 converted, 2 ignored",
+                                   "Patch records: 8 converted, 5 ignored",
+                                   "KiNET power supplies: 1 merged",
+                                   "Groups: 0 converted",
+                                   "Pixel matrices: 0 converted",
+                                   "Custom presets: 0 converted",
+                                   "Media clips: 0 converted",
+                                   "Media slots: 0 converted",
+                                   "Fonts: 2 converted",
+                                   "Text slots: 1 converted, 1 ignored",
+                                   "Text presets: 1 left to the timelines that play them",
+                                   "Timelines: 0 converted",
+                                   "Custom web interfaces are not carried over",
+                                   "DALI interfaces: 0 converted",
+                                   "DALI scenes: 0 converted",
+                                   "Timecode buses: 0 converted",
+                                   "Audio buses: 0 converted",
+                                   "Ethernet sources: 0 converted",
+                                   "Scenes: 2 converted, 1 ignored",
+                                   "Touch-panel interfaces: 0 converted",
+                                   "Triggers: 0 converted"};
+    int previous = -1;
+    for (const QString& line : stepLines) {
+        EXPECT_EQ(info.count(line), 1) << line.toStdString();
+        EXPECT_GT(info.indexOf(line), previous) << line.toStdString();
+        previous = std::max(previous, int(info.indexOf(line)));
+    }
+    const QString saved = folder.filePath(QStringLiteral("every.kv2"));
+    ProgressTracker progress;
+    ASSERT_TRUE(driver.saveOutputProject(saved, progress));
+    reopen(saved);
+    ASSERT_NE(reopened, Archive::kNoDatabase);
+    const IdMaps& ids = driver.idMaps();
+
+    // Project-wide objects hold the show's values; the background image is a resource of the project.
+    const auto properties = stored<ProjectProperties>(0, 0);
+    ASSERT_TRUE(properties);
+    EXPECT_EQ(std::make_tuple(properties->text2(), properties->text3(), properties->timeFormat, properties->dateFormat),
+              std::make_tuple(QStringLiteral("Project"), QStringLiteral("Client"), QStringLiteral("%H:%M"),
+                              QStringLiteral("%d/%m")));
+    EXPECT_FALSE(properties->location.enabled);
+    EXPECT_EQ(properties->location.offset, -300);
+    EXPECT_EQ(properties->colour1, 0xFF010203u);
+    EXPECT_FALSE(properties->layout.backgroundImageId.isNull());
+    bool imageFound = false;
+    for (const auto& [name, bytes] : filesBelow(unpacked.path()))
+        imageFound = imageFound || (name.startsWith(QLatin1String("resources/")) && bytes == image);
+    EXPECT_TRUE(imageFound);
+    EXPECT_EQ(stored<WebInterfaceProperties>(0, 6)->text, QStringLiteral("web"));
+    EXPECT_EQ(stored<ColourDataState>(35, 0)->secondColours, (std::vector<quint32> {0xFF070809, 0xFF0A0B0C}));
+    const auto dali = stored<DaliProjectProperties>(0, 9);
+    ASSERT_TRUE(dali);
+    EXPECT_EQ(StreamCheck::hexOf(bytesOf(*dali)),
+              StreamCheck::hexOf(StreamCheck::hex("00ce 01 00 00bc 1122 00 012c 00bc 3344 01 05 55")));
+
+    // Controllers numbered node + 1; the network primary is the show's controller 3.
+    for (quint32 node : {1u, 2u, 3u}) {
+        const auto controller = stored<Controller>(19, ids.find(IdKind::Controller, node));
+        ASSERT_TRUE(controller) << node;
+        EXPECT_EQ(controller->number, node + 1);
+    }
+    EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
+    // Supplies after the merge: node 2's twin went into node 1's.
+    EXPECT_FALSE(ids.contains(IdKind::KinetPowerSupply, IdMaps::nodeKey(2, 0)));
+    const std::tuple<quint32, quint32, const char*, quint32> supplies[] = {
+        {IdMaps::nodeKey(1, 0), 1, "PSU", kSharedAddress},
+        {IdMaps::nodeKey(2, 1), 3, "Spare", 0x0A000001},
+        {IdMaps::nodeKey(3, 0), 4, "Local", 0x0A000000}};
+    for (const auto& [key, number, name, address] : supplies) {
+        const auto supply = stored<KinetPowerSupply>(21, ids.find(IdKind::KinetPowerSupply, key));
+        ASSERT_TRUE(supply) << name;
+        EXPECT_EQ(std::make_tuple(supply->supplyNumber, supply->name, supply->ipAddress),
+                  std::make_tuple(number, QLatin1String(name), address));
+    }
+    // Remote devices of the map and the DSX keys, on the network primary; the DSX universes on their devices.
+    for (const auto& [type, number] : {std::make_pair(104, 7), {105, 5}, {106, 2}}) {
+        const auto device =
+            stored<RemoteDevice>(20, ids.find(IdKind::RemoteDevice, IdMaps::deviceKey(quint8(type), quint8(number))));
+        ASSERT_TRUE(device) << type;
+        EXPECT_EQ(device->key(), (RDKey {quint8(type), quint8(number)}));
+        EXPECT_EQ(device->controllerId, ids.networkPrimaryController);
+    }
+    for (const auto& [node, key, device] : {std::make_tuple(1, 0, 105), std::make_tuple(3, 1, 106)}) {
+        const auto universe = stored<Universe>(30, ids.find(IdKind::Universe, IdMaps::nodeKey(node, key)));
+        ASSERT_TRUE(universe) << node;
+        EXPECT_EQ(universe->controllerId, ids.find(IdKind::Controller, node));
+        EXPECT_EQ(universe->key().a,
+                  ids.find(IdKind::RemoteDevice, IdMaps::deviceKey(quint8(device), node == 1 ? 5 : 2)));
+    }
+    // Functions by their version-2 names, the renamed one under its new name.
+    for (const auto& [quil, name] : {std::make_pair(0, "Intensity"), {1, "Colour Temperature"}, {3, "Pan"}}) {
+        const auto function = stored<Function>(1, ids.find(IdKind::Function, quil));
+        ASSERT_TRUE(function) << name;
+        EXPECT_EQ(function->name, QLatin1String(name));
+    }
+    EXPECT_FALSE(ids.contains(IdKind::Function, 23));
+
+    // Fixtures with their elements, patches, places and DALI properties.
+    const std::tuple<quint16, const char*, int> fixtures[] = {
+        {1, "Front", 2}, {2, "Local Spot", 2}, {3, "Wash", 1}, {6, "Dali", 1}};
+    for (const auto& [quil, name, elementCount] : fixtures) {
+        const auto fixture = stored<Fixture>(2, ids.find(IdKind::Fixture, quil));
+        ASSERT_TRUE(fixture) << name;
+        EXPECT_EQ(fixture->name, QLatin1String(name));
+        EXPECT_EQ(fixture->number, quil + 100);
+        ASSERT_EQ(fixture->elementIds.size(), std::size_t(elementCount));
+        for (const quint32 elementId : fixture->elementIds) {
+            const auto element = stored<FixtureElement>(3, elementId);
+            ASSERT_TRUE(element) << name;
+            EXPECT_EQ(element->ownerFixtureId, ids.find(IdKind::Fixture, quil));
+        }
+    }
+    const auto front = stored<Fixture>(2, ids.find(IdKind::Fixture, 1));
+    EXPECT_EQ(front->elementIds[0], ids.find(IdKind::FixtureElement, 11));
+    EXPECT_EQ(stored<FixtureElement>(3, front->elementIds[0])->patches.size(), 6u);
+    EXPECT_EQ(stored<FixtureElement>(3, front->elementIds[1])->patches.size(), 1u);
+    const auto ballast = stored<Fixture>(2, ids.find(IdKind::Fixture, 6));
+    EXPECT_TRUE(ballast->isDali);
+    EXPECT_EQ(ballast->daliProperties.shortAddress, 2);
+    EXPECT_EQ(ballast->daliProperties.ballastSettings, (std::array<quint8, 7> {10, 11, 12, 13, 14, 15, 16}));
+    std::set<quint32> placed;
+    for (Archive::ObjectId id = 0; id < 4; ++id) {
+        const auto place = stored<FixtureInstance>(4, id);
+        ASSERT_TRUE(place) << id;
+        EXPECT_EQ(place->position, QPoint(100, 200));
+        placed.insert(place->fixtureId);
+    }
+    EXPECT_EQ(placed,
+              (std::set<quint32> {ids.find(IdKind::Fixture, 1), ids.find(IdKind::Fixture, 2),
+                                  ids.find(IdKind::Fixture, 3), ids.find(IdKind::Fixture, 6)}));
+
+    // Scenes at their palettes' ids; fonts numbered 1, 2 in id order; the slot that has a text.
+    EXPECT_EQ(stored<Scene>(6, 3)->name, "Look");
+    EXPECT_EQ(stored<Scene>(6, 4)->name, "Empty");
+    EXPECT_EQ(ids.find(IdKind::Palette, 3), 3u);
+    for (const auto& [quil, name, number] : {std::make_tuple(2, "Arial", 1u), std::make_tuple(4, "Plain", 2u)}) {
+        const auto font = stored<FontData>(11, ids.find(IdKind::Font, quil));
+        ASSERT_TRUE(font) << name;
+        EXPECT_EQ(font->name, QLatin1String(name));
+        EXPECT_EQ(font->number, number);
+        EXPECT_EQ(font->bitmap.glyphs.size(), 224u);
+    }
+    EXPECT_EQ(stored<TextSlotValues>(0, 11)->slotTexts(),
+              (std::map<QString, QString> {{QStringLiteral("time"), QStringLiteral("12:00")}}));
+
+    // Each array holds what was converted and nothing else.
+    const std::pair<Archive::ArrayId, quint32> sizes[] = {{0, 11}, {1, 28}, {2, 4},  {3, 6},  {4, 4},  {5, 1},
+                                                          {6, 2},  {11, 2}, {19, 3}, {20, 3}, {21, 3}, {23, 1},
+                                                          {28, 3}, {30, 7}, {34, 3}, {35, 2}};
+    for (const auto& [array, size] : sizes)
+        EXPECT_EQ(Archive::getArraySize(array, reopened), size) << array;
+
+    // Every stored file, read and written again, keeps its bytes.
+    const QString databaseFolder = unpacked.filePath(QStringLiteral("archive.tarv"));
+    const std::map<QString, QByteArray> before = filesBelow(databaseFolder);
+    EXPECT_GT(before.size(), 10u);
+    Archive::saveDatabase(reopened, Archive::kSaveForce);
+    const std::map<QString, QByteArray> after = filesBelow(databaseFolder);
+    // (Forced, the save also writes the arrays that hold nothing.)
+    for (const auto& [name, bytes] : before) {
+        ASSERT_EQ(after.count(name), 1u) << name.toStdString();
+        EXPECT_EQ(StreamCheck::hexOf(after.at(name)), StreamCheck::hexOf(bytes)) << name.toStdString();
+    }
+}
+
+// Shows of earlier versions lack whole sections: their steps log 0. A version-210 show keeps its groups.
+TEST_F(EndToEndTest, EarlierShowsConvertWithoutTheSectionsTheyLack)
+{
+    ASSERT_TRUE(convertFile(QStringLiteral("v218.kvq"), buildShow(ShowContent(218))));
+    QStringList info = linesAt(log, kLogInfo);
+    EXPECT_TRUE(info.contains(QStringLiteral("Fonts: 0 converted")));
+    EXPECT_TRUE(info.contains(QStringLiteral("Text slots: 0 converted")));
+    EXPECT_EQ(Archive::getArraySize(FontData::kArrayId, database()), 0u);
+
+    ASSERT_TRUE(convertFile(QStringLiteral("v416.kvq"), buildShow(ShowContent(416))));
+    info = linesAt(log, kLogInfo);
+    EXPECT_TRUE(info.contains(QStringLiteral("Fonts: 1 converted")));
+    EXPECT_TRUE(info.contains(QStringLiteral("Text slots: 1 converted")));
+    EXPECT_EQ(*objectAt<DaliProjectProperties>(0, 9, database()), DaliProjectProperties());
+
+    ASSERT_TRUE(convertFile(QStringLiteral("v210.kvq"), buildShow(ShowContent(210))));
+    const auto group = objectAt<Group>(5, driver.idMaps().find(IdKind::Group, 7), database());
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->name(), "Front");
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 1 converted")));
+}
+
+// A wrong marker is named by its byte; a complete show whose item this reader cannot read is not called cut short.
+TEST_F(EndToEndTest, ReadFailuresNameTheirByteAndTheirKind)
+{
+    ShowContent content;
+    for (ShowRow& row : content.tables.palettes) {
+        if (const std::size_t at = row.text.find("<011F|1111>"); at != std::string::npos)
+            row.text.replace(at, 11, "<0120|1111>");
+    }
+    const QByteArray bytes = buildShow(content);
+    int markerAt = ShowWriter(content.version).header(content.magic).data.size();
+    for (const ShowTable* table : content.tables.all()) {
+        markerAt += bytesAt(content.version, *table).size();
+        if (table == &content.tables.palettes)
+            break;
+    }
+    markerAt -= 2;
+    ASSERT_EQ(bytes.mid(markerAt, 2), QByteArray::fromHex("2001"));
+    EXPECT_FALSE(convertFile(QStringLiteral("marker.kvq"), bytes));
+    const QString path = QDir::toNativeSeparators(folder.filePath(QStringLiteral("marker.kvq")));
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"Magic number doesn't match 287", "Failed to load the input project, result = 3",
+                           QStringLiteral("The show \"%1\" is damaged: one of its records does not start or end where "
+                                          "it should, at byte %2. Choose an earlier copy of the show.")
+                               .arg(path)
+                               .arg(markerAt)}));
+
+    // A patch of a kind no version-1 show has, in a file that is whole.
+    ShowContent patched = emptyShow();
+    patched.tables.elements = section({elementRecord(11, {universePatch(0x003, 3, 1, 10)})});
+    const QByteArray whole = buildShow(patched);
+    EXPECT_FALSE(convertFile(QStringLiteral("patch.kvq"), whole));
+    const QStringList lines = linesAt(log, kLogWarning);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "Error loading patch");
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^The show \".*\" holds an item that this version of the converter cannot "
+                                          "read, or a damaged item \\(reading stopped at byte (\\d+)\\); nothing was "
+                                          "converted\\. Keep the show, and try an earlier copy of it\\.$"))
+            .match(lines[2]);
+    ASSERT_TRUE(match.hasMatch()) << lines[2].toStdString();
+    EXPECT_LT(match.captured(1).toInt(), whole.size());
+
+    // An oversized grid fails with the reader's text of a short read, but inside the file: not cut short either.
+    const QString show = folder.filePath(QStringLiteral("patch.kvq"));
+    const QString quotedShow = '"' + QDir::toNativeSeparators(show) + '"';
+    EXPECT_EQ(loadFailureAdvice(show, show, {Quil::kShowReadFailed, "Error reading/writing from file", 120, false}),
+              "The show " + quotedShow
+                  + " holds an item that this version of the converter cannot read, or a damaged item (reading "
+                    "stopped at byte 120); nothing was converted. Keep the show, and try an earlier copy of it.");
+    EXPECT_EQ(loadFailureAdvice(show, show, {Quil::kShowReadFailed, "Error reading/writing from file", 120, true}),
+              QStringLiteral("The show %1 is damaged or incomplete: its content goes on past the end of the file at "
+                             "byte %2. It was probably cut short while being copied or saved; choose a complete copy.")
+                  .arg(quotedShow)
+                  .arg(whole.size()));
 }
 
 }  // namespace

@@ -129,6 +129,12 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
     EXPECT_TRUE(saveArray(kCues, dir.path(), db));
     EXPECT_TRUE(QFileInfo(dir.filePath("cues.tarv")).isFile());
     EXPECT_EQ(codeOf([&] { saveArray(37, dir.path(), db); }), 8);
+    // A write that fails on the way says why, writes nothing and keeps the
+    // array's own storage field.
+    const quint32 field = array(kRuns).storageField();
+    ASSERT_TRUE(QDir().mkdir(dir.filePath("runs.tarv.part")));
+    EXPECT_EQ(StreamTest::errorOf([&] { saveArray(kRuns, dir.path(), db); }), "Unable to open file");
+    EXPECT_TRUE(array(kRuns).storageField() == field && field != 0 && !QFileInfo::exists(dir.filePath("runs.tarv")));
 }
 
 TEST_F(StorageTest, GoldenBytesOfHeaderAndArrayFiles)

@@ -27,6 +27,25 @@ TEST_F(DatabaseFixture, SequenceNumbers)
     EditContext context(db);
     editThing(db, 50, 8);
     EXPECT_EQ(codeOf([&] { context.commit(); }), 1);
+
+    // A handle taken before another commit is stale: removing through it
+    // fails the next commit (code 1) and removes nothing; fetched again, it
+    // removes.
+    const ObjectId kept = addThings({20})[0];
+    ObjectPtr stale;
+    getObject(stale, kThings, kept, db);
+    edit(kept, 21);
+    {
+        EditContext removal(db);
+        removeObject(kThings, stale, db);
+        EXPECT_EQ(codeOf([&] { removal.commit(); }), 1);
+        EXPECT_FALSE(resolveDatabase(db).hasContext());
+    }
+    EXPECT_EQ(committedValue(kept), 21);
+    removeIds({kept});
+    ObjectPtr removed;
+    getCommittedObject(removed, kThings, kept, db);
+    EXPECT_FALSE(removed);
 }
 
 TEST_F(DatabaseFixture, IdAllocationThresholdAndFreeList)

@@ -171,7 +171,12 @@ TEST(Fields, AnyCountArrayKeepsWhatFitsAndResetsTheRest)
     };
     EXPECT_EQ(read("0022 00000005 09 08 07 06 05"), (std::array<quint8, 3> {9, 8, 7}));
     EXPECT_EQ(read("0022 00000001 04"), (std::array<quint8, 3> {4, 0, 0}));
-    EXPECT_THROW(read("0022 7fffffff 01"), std::runtime_error);
+    try {
+        read("0022 7fffffff 01");
+        ADD_FAILURE() << "read a count beyond the data";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(e.what(), StreamCheck::kCountTooLarge);
+    }
     // With a fill value, what a short section lacks takes that value.
     StreamCheck::readBinary(hex("0022 00000001 04"), kVersion,
                             [&](InStream& in) { in >> Archive::anyCountArray(values, quint8(0xFF)); });
@@ -236,11 +241,22 @@ TEST(Fields, CountedSequencesAndTheResetRule)
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 0, "7fffffff", kVersion,
                                               "Error reading from file, count 2147483647 exceeds the data remaining",
                                               [&](InStream& in) { read.read(in); }));
-    // More than the count's width holds is refused on writing.
+    // A full count is written; one entry more is refused on writing (the one way every writer refuses a count
+    // its width cannot hold), with the stream's documented exception type.
     Marks tooMany;
-    for (quint32 i = 0; i <= 0xFFFF; ++i)
+    for (quint32 i = 0; i < 0xFFFF; ++i)
         tooMany.texts.emplace(i, QString());
-    EXPECT_THROW(StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { tooMany.write(out); }), std::length_error);
+    const auto writeMarks = [&] {
+        return StreamCheck::binaryBytes(kVersion, [&](OutStream& out) { tooMany.write(out); });
+    };
+    EXPECT_EQ(writeMarks().size(), 4 + 2 + 0xFFFF * 8);
+    tooMany.texts.emplace(0xFFFF, QString());
+    try {
+        writeMarks();
+        ADD_FAILURE() << "written";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Too many entries for their stored count: 65536, at most 65535");
+    }
 }
 
 namespace {
@@ -301,7 +317,10 @@ TEST(Fields, Vector32StoredFormAndCountLimits)
     // The stored format's own limit comes first, then the data remaining;
     // neither reserves what the count asks for.
     const qint64 before = TestSupport::resetPeakMemory();
-    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "40000000", kVersion, "vector<T> too long", readInto));
+    EXPECT_TRUE(
+        StreamCheck::damagedReadFails(bytes, 2, "40000000", kVersion, StreamCheck::kVector32CountAboveLimit, readInto));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "ffffffff", kVersion,
+                                              StreamCheck::countAboveLimit(0xFFFFFFFF, 0x3FFFFFFF), readInto));
     EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, 2, "3fffffff", kVersion,
                                               "Error reading from file, count 1073741823 exceeds the data remaining",
                                               readInto));

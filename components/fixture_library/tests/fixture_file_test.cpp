@@ -237,10 +237,35 @@ TEST(FixtureFile, OneChangedLineGivesItsErrorAndDropsOnlyItsBlock)
 {
     const QString shortTable = QStringLiteral("3, ") + hueDigits().left(4094);
     // Line to change, its new text, the line reported, the message, whether the whole file is refused (else
-    // the Wash Bar block is dropped and the Spot still loads).
+    // the Wash Bar block is dropped and the Spot still loads). Without a message both blocks load.
     const std::tuple<const char*, QString, int, QString, bool> cases[] = {
         {"manuid = 12", "manuid = 65536", 6, "Invalid value 65536", false},
+        {"manuid = 12", "manuid = 65534", 6, "", false},
+        {"manuid = 12", "manuid = 65535", 5, "Invalid manufacturer id", false},  // the id of none
         {"modelid = 345", "modelid = 1024", 7, "Model id is greater than allowed maximum (1023)", false},
+        {"modelid = 345", "modelid = 1023", 7, "", false},
+        {"modelid = 345", "modelid = 1022", 7, "", false},
+        {"modelid = 345", "modelid = 4294967295", 7, "Model id is greater than allowed maximum (1023)", false},
+        {"modelid = 345", "modelid = 4294967296", 7, "Invalid value 4294967296", false},
+        {"modeid = 2", "modeid = 255", 8, "", false},
+        {"modeid = 2", "modeid = 256", 8, "Invalid value 256", false},
+        {"rdmkey = 4660, 17, 1", "rdmkey = 65535, 65535, 255", 10, "", false},
+        {"rdmkey = 4660, 17, 1", "rdmkey = 65535, 65535, 256", 10, "Invalid value 65535, 65535, 256", false},
+        {"rdmkey = 4660, 17, 1", "rdmkey = 65535, 65536, 255", 10, "Invalid value 65535, 65536, 255", false},
+        {"dimensions = 40, 2000", "dimensions = 65535, 65535", 15, "", false},
+        {"dimensions = 40, 2000", "dimensions = 65535, 65536", 15, "Invalid value 65535, 65536", false},
+        {"dimensions = 40, 2000", "dimensions = 65536, 1", 15, "Invalid value 65536, 1", false},
+        {"personality = 3", "personality = 65535", 17, "", false},
+        {"personality = 3", "personality = 65536", 17, "Invalid value 65536", false},
+        {"generator = 2.17", "generator = 255.255", 18, "", false},
+        {"generator = 2.17", "generator = 256.0", 18, "Invalid value 256.0", false},
+        {"generator = 2.17", "generator = 0.256", 18, "Invalid value 0.256", false},
+        {"patchmap = 7, 0", "patchmap = 255, 0", 22, "", false},
+        {"patchmap = 7, 0", "patchmap = 7, 2", 5, "Patchmap contains duplicate or invalid entries", false},
+        {"patchmap = 7, 0", "patchmap = 256, 0", 22, "Invalid value 256, 0", false},
+        {"patchmap = 7, 0", "patchmap = 7, 65536", 22, "Invalid value 7, 65536", false},
+        {"patchgroup = 5, 3", "patchgroup = 255, 3", 30, "", false},
+        {"patchgroup = 5, 3", "patchgroup = 256, 3", 30, "Invalid value 256, 3", false},
         {"class = led", "class = LED", 13, "Invalid model class", false},
         {"shape = square", "shape = round", 14, "Invalid element shape", false},
         {"dimmercurve = squarelaw", "dimmercurve = s-curve", 16, "Invalid dimmer curve", false},
@@ -270,13 +295,51 @@ TEST(FixtureFile, OneChangedLineGivesItsErrorAndDropsOnlyItsBlock)
         ASSERT_GE(index, 0) << original;
         lines[index] = changed;
         const Parsed parsed = parse(lines.join('\n').toUtf8());
-        EXPECT_EQ(parsed.messages, QStringList(QStringLiteral("test.fixture: Line %1: %2").arg(line).arg(message)))
-            << original;
-        ASSERT_EQ(parsed.definitions.size(), wholeFile ? 0u : 1u) << original;
+        const bool accepted = message.isEmpty();
+        EXPECT_EQ(parsed.messages,
+                  accepted ? QStringList()
+                           : QStringList(QStringLiteral("test.fixture: Line %1: %2").arg(line).arg(message)))
+            << changed.toStdString();
+        ASSERT_EQ(parsed.definitions.size(), wholeFile ? 0u : accepted ? 2u : 1u) << changed.toStdString();
         if (!wholeFile) {
-            EXPECT_EQ(parsed.definitions[0].model.modelSpec.name, QStringLiteral("Spot")) << original;
+            EXPECT_EQ(parsed.definitions.back().model.modelSpec.name, QStringLiteral("Spot")) << original;
         }
     }
+}
+
+TEST(FixtureFile, AModelKeepsItsDefaultPositionUntilAGeometryLine)
+{
+    const auto spot = [](const QString& geometry) {
+        return parse(QStringLiteral("version = 1\ncount = 1\nfixture = Spot\nmanuid = 12\nmodelid = 346\nclass = "
+                                    "spot\ndimensions = 4, 4\n%1"
+                                    "element = Head\npatchgroup = fixture, 1\nparameter = Intensity, 0\n"
+                                    "range = 0, 255\n")
+                         .arg(geometry)
+                         .toUtf8());
+    };
+    // One element, no line: the default (0, 0); one line replaces it rather than adding to it.
+    for (const auto& [line, position] :
+         {std::pair {QString(), std::pair {0, 0}},
+          std::pair {QStringLiteral("geometry = 1.5, -2\n"), std::pair {98304, -131072}}}) {
+        const Parsed parsed = spot(line);
+        EXPECT_EQ(parsed.messages, QStringList()) << line.toStdString();
+        ASSERT_EQ(parsed.definitions.size(), 1u) << line.toStdString();
+        EXPECT_EQ(parsed.definitions[0].model.modelSpec.geometry, (std::vector<std::pair<qint32, qint32>> {position}))
+            << line.toStdString();
+    }
+    EXPECT_EQ(spot(QStringLiteral("geometry = 0, 0\ngeometry = 1, 0\n")).messages,
+              QStringList(QStringLiteral("test.fixture: Line 3: Geometry does not match visible element count")));
+
+    // Two visible elements and no line: one default position is still one too few.
+    QStringList lines = goodLines();
+    lines.removeAll(QStringLiteral("geometry = 0, 0"));
+    lines.removeAll(QStringLiteral("geometry = 1.5, -2"));
+    const Parsed washBar = parse(lines.join('\n').toUtf8());
+    EXPECT_EQ(washBar.messages,
+              QStringList(QStringLiteral("test.fixture: Line 5: Geometry does not match visible element count")));
+    ASSERT_EQ(washBar.definitions.size(), 1u);
+    EXPECT_EQ(washBar.definitions[0].model.modelSpec.name, QStringLiteral("Spot"));
+    EXPECT_EQ(washBar.definitions[0].model.modelSpec.geometry, (std::vector<std::pair<qint32, qint32>> {{0, 0}}));
 }
 
 TEST(FixtureFile, LargeFilesAreRefusedUnread)

@@ -163,6 +163,22 @@ TEST_F(FixtureLibraryTest, ProjectModelsAndModelsForAProject)
     EXPECT_TRUE(library.projectModels().empty());
 }
 
+TEST_F(FixtureLibraryTest, FreeUserModelIdIsTheLowestUpToTheLastId)
+{
+    // User models 0 to last (and a system model, which does not count), the id answered.
+    const std::pair<int, quint16> rows[] = {{-1, 0}, {1021, 1022}, {1022, 1023}, {1023, FixtureModelSpec::kInvalidId}};
+    for (const auto& [last, free] : rows) {
+        QStringList blocks;
+        for (int id = 0; id <= last; ++id)
+            blocks << block("User", quint16(id));
+        put("user/u.fixture", file(blocks));
+        put("system/s.fixture", file({block("System", 0, 1)}));
+        ASSERT_EQ(load(), QStringList()) << last;
+        EXPECT_EQ(library.freeUserModelId(1), free) << last;
+        EXPECT_EQ(library.freeUserModelId(2), 0) << last;
+    }
+}
+
 TEST(KinetPowerSupplyList, RowsByModelIndex)
 {
     QBuffer buffer;

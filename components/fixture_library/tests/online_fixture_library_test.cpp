@@ -1,8 +1,7 @@
-#include "applications/common/util/tests/settings_fixture.h"
-#include "applications/common/util/versioned_settings.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/message_handler.h"
 #include "components/fixture_library/online_fixture_library.h"
+#include "components/fixture_library/online_library_settings.h"
 #include "components/fixture_library/tests/fixture_index_file.h"
 #include "components/fixture_library/tests/http_test_server.h"
 #include "seltrane_components/os/logger.h"
@@ -43,7 +42,7 @@ class OnlineLibraryTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        VersionedSettings::instance()->removeGroup("OnlineFixtureLibrary", true);
+        setOnlineLibrarySettings(std::make_unique<OnlineLibrarySettings>());
         server.files = {{"index.sqlite",
                          {fixtureIndexBytes("(1, 5, 1, 'n', 'x/other.fixture'), (1, 5, 0, 'n', 'x/spot.fixture'), "
                                             "(1, 6, 0, 'n', 'x/../../evil.fixture'), (1, 7, 0, 'n', 'moved.fixture')"),
@@ -60,7 +59,7 @@ protected:
     QString mirror(const QString& path = QString()) const { return folder.filePath("downloads/" + path); }
     QVariant etag(const QString& path) const
     {
-        return VersionedSettings::instance()->value("OnlineFixtureLibrary/ETags/" + QUrl::toPercentEncoding(path));
+        return onlineLibrarySettings().value("OnlineFixtureLibrary/ETags/" + QUrl::toPercentEncoding(path));
     }
     // The requests since the last call, as path and If-None-Match.
     std::vector<HttpTestServer::Request> takeRequests() { return std::exchange(server.requests, {}); }

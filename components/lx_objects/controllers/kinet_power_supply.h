@@ -9,7 +9,7 @@
 #define LX_OBJECTS_CONTROLLERS_KINET_POWER_SUPPLY_H
 
 #include "components/archive/object.h"
-#include "components/lx_objects/project/upgrade_side_table.h"
+#include "components/lx_objects/common/upgrade_side_table.h"
 
 #include <QString>
 

@@ -86,7 +86,8 @@ quint32 DaliInterface::addGroup(quint32 number)
 
 void DaliInterface::setAddressValue(quint8 address, quint32 value)
 {
-    if (address < addressValues.size())
+    // Short addresses end at 63; a list read longer keeps its tail as read.
+    if (address < kAddressCount && address < addressValues.size())
         addressValues[address] = value;
 }
 

@@ -54,7 +54,7 @@ public:
     // answers the number used; kNone, changing nothing, when 16 groups exist
     // or the number is 16 or above or taken.
     quint32 addGroup(quint32 number);
-    // An address beyond the values held is ignored.
+    // An address of 64 or above, or beyond the values held, is ignored.
     void setAddressValue(quint8 address, quint32 value);
     // Index 0 replaces the first schedule, 1 the second; any other is ignored.
     void setTestSchedule(quint32 index, const DaliTestSchedule& schedule);

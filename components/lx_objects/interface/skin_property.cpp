@@ -1,7 +1,7 @@
 #include "components/lx_objects/interface/skin_property.h"
 
+#include "components/lx_objects/common/static_tables.h"
 #include "components/lx_objects/interface/interface_objects.h"
-#include "components/lx_objects/project/static_tables.h"
 
 namespace {
 

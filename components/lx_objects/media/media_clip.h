@@ -8,7 +8,7 @@
 #define LX_OBJECTS_MEDIA_MEDIA_CLIP_H
 
 #include "components/archive/object.h"
-#include "components/lx_objects/project/upgrade_side_table.h"
+#include "components/lx_objects/common/upgrade_side_table.h"
 
 #include <QString>
 #include <QUuid>

@@ -9,17 +9,15 @@
 
 namespace {
 
-// A record list whose count is refused above `limit` (std::length_error, as
-// the list itself would refuse it) before the data remaining is weighed.
+// A record list whose count is refused above `limit`, as the stored format's
+// readers always refused it, before the data remaining is weighed.
 std::vector<Pixture> readRecords(InStream& in, quint32 code, quint32 limit)
 {
     in.beginSection(code);
     quint32 count = 0;
     in >> count;
     in.checkStatus();
-    if (count > limit)
-        throw std::length_error("vector<T> too long");
-    in.checkCount(count);
+    in.checkCount(count, limit);
     std::vector<Pixture> records;
     StreamDetail::reserveFor(in, records, count);
     for (quint32 i = 0; i < count; ++i) {

@@ -9,7 +9,7 @@
 #define LX_OBJECTS_MEDIA_PIXTURE_CONTAINER_H
 
 #include "components/archive/object.h"
-#include "components/lx_objects/project/upgrade_side_table.h"
+#include "components/lx_objects/common/upgrade_side_table.h"
 #include "seltrane_components/os/bit_vector.h"
 
 #include <vector>

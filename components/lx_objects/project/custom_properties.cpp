@@ -55,16 +55,7 @@ void CustomProperties::fields(F& f, Self& s)
 
 void CustomProperties::read(InStream& in) { Archive::readFields(in, *this); }
 
-void CustomProperties::write(OutStream& out) const
-{
-    Archive::checkEntryCount<quint8>(m_arrays.size(), "CustomProperties");
-    for (const auto& array : m_arrays) {
-        Archive::checkEntryCount<quint8>(array.second.properties.size(), "CustomProperties");
-        for (const auto& property : array.second.properties)
-            Archive::checkEntryCount<quint16>(property.second.values.size(), "CustomProperties");
-    }
-    Archive::writeFields(out, *this);
-}
+void CustomProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void CustomProperties::addProperty(quint32 arrayId, const QString& name) { m_arrays[arrayId].properties[name]; }
 

@@ -24,9 +24,9 @@ public:
     using Values = std::map<quint32, QString>;
 
     void read(InStream& in) override;
-    // Throws std::runtime_error "Too many entries in CustomProperties: ..."
-    // before writing anything when a count does not fit its stored width
-    // (255 arrays, 255 properties an array, 65535 values a property).
+    // Throws std::runtime_error "Too many entries for their stored count: ..."
+    // when a count does not fit its stored width (255 arrays, 255 properties
+    // an array, 65535 values a property).
     void write(OutStream& out) const override;
     quint32 typeCode() const override { return kTypeCode; }
     CustomProperties* clone() const override { return new CustomProperties(*this); }

@@ -38,11 +38,7 @@ void GuiFeatures::read(InStream& in)
     addMissingDefaults();
 }
 
-void GuiFeatures::write(OutStream& out) const
-{
-    Archive::checkEntryCount<quint8>(m_features.size(), "GuiFeatures");
-    Archive::writeFields(out, *this);
-}
+void GuiFeatures::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void GuiFeatures::setFeature(int feature, int state)
 {

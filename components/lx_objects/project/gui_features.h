@@ -19,8 +19,8 @@ public:
     GuiFeatures();
 
     void read(InStream& in) override;
-    // Throws std::runtime_error "Too many entries in GuiFeatures: ..." when
-    // the features outnumber what a file can count (255).
+    // Throws std::runtime_error "Too many entries for their stored count: ..."
+    // when the features outnumber what a file can count (255).
     void write(OutStream& out) const override;
     quint32 typeCode() const override { return kTypeCode; }
     GuiFeatures* clone() const override { return new GuiFeatures(*this); }

@@ -10,7 +10,7 @@
 #define LX_OBJECTS_PROJECT_LAYOUT_H
 
 #include "components/archive/object.h"
-#include "components/lx_objects/project/upgrade_side_table.h"
+#include "components/lx_objects/common/upgrade_side_table.h"
 
 #include <QSize>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "components/lx_objects/project/object_types.h"
 
 #include "components/archive/type_registry.h"
+#include "components/lx_objects/common/location_data.h"
 #include "components/lx_objects/controllers/content_mask.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/controllers/io_module.h"
@@ -57,7 +58,6 @@
 #include "components/lx_objects/project/fx_table.h"
 #include "components/lx_objects/project/gui_features.h"
 #include "components/lx_objects/project/layout.h"
-#include "components/lx_objects/project/location_data.h"
 #include "components/lx_objects/project/non_local_controller_addresses.h"
 #include "components/lx_objects/project/object_folder.h"
 #include "components/lx_objects/project/project_properties.h"

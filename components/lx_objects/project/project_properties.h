@@ -8,8 +8,8 @@
 #define LX_OBJECTS_PROJECT_PROJECT_PROPERTIES_H
 
 #include "components/archive/object.h"
+#include "components/lx_objects/common/location_data.h"
 #include "components/lx_objects/project/layout.h"
-#include "components/lx_objects/project/location_data.h"
 
 #include <QString>
 

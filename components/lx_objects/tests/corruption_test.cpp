@@ -1,6 +1,7 @@
 // Damaged project objects read at the versions their readers tell apart: a
 // reader either succeeds or throws a std::runtime_error; the sanitizer builds
 // watch for the rest.
+#include "components/archive/database_array.h"
 #include "components/lx_objects/controllers/controller.h"
 #include "components/lx_objects/media/composition.h"
 #include "components/lx_objects/media/frame_array.h"
@@ -13,6 +14,8 @@
 #include "components/lx_objects/tests/stream_bytes.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <map>
 
@@ -100,4 +103,42 @@ TEST(LxCorruption, DamagedStreams)
                         });
     expectDamageHandled(streamBytes(writePresetSamples), {69, 83, 102, kProjectStreamVersion}, 17, 1000, 3,
                         readPresetSamples);
+}
+
+// Database array files on which the fuzzer (fuzz/object_stream_fuzz.cpp) found
+// a fault, read as the database reads them: each fails with its text as the
+// std::runtime_error every loader catches.
+TEST(LxCorruption, ArrayFilesFoundByFuzzing)
+{
+    const struct
+    {
+        const char* what;
+        const char* base64;
+        const char* message;
+    } found[] = {
+        // Was a std::length_error, which passed the loaders' handling by.
+        {"a fixture whose element list counts 0xFFFFFFFF",
+         "XFz/M1xcM/8AnQAAAAdjcmVhdG9yADMAAAABADQAAAAAAAAAAQAAAAIAeAAA//////////8ABgAAAAAABv//////////////////////"
+         "//////////////////////////////////////////////////////////////////////////////8AAAAAAAYAAAAAAAEAAAAAAAAAAA==",
+         "Error reading from file, count 4294967295 is above the limit 1073741823"},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("array.tarv"));
+    for (const auto& f : found) {
+        SCOPED_TRACE(f.what);
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray::fromBase64(f.base64));
+        }
+        Archive::Array array(1, 4096, nullptr);
+        try {
+            BinaryInStream in;
+            in.open(path, kProjectStreamVersion);
+            Archive::readArrayObjects(in, array);
+            ADD_FAILURE() << "read without failing";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), f.message);
+        }
+    }
 }

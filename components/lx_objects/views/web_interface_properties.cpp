@@ -31,8 +31,4 @@ void WebInterfaceProperties::fields(F& f, Self& s)
 
 void WebInterfaceProperties::read(InStream& in) { Archive::readFields(in, *this); }
 
-void WebInterfaceProperties::write(OutStream& out) const
-{
-    Archive::checkEntryCount<quint8>(entries.size(), "WebInterfaceProperties");
-    Archive::writeFields(out, *this);
-}
+void WebInterfaceProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }

@@ -3,8 +3,8 @@
 // enabled, and a text. The project keeps one, in array 0.
 //
 // The stored entry count is one byte: writing more than 255 entries throws
-// std::runtime_error "Too many entries in WebInterfaceProperties: <n>, at
-// most 255" before anything is written.
+// std::runtime_error "Too many entries for their stored count: <n>, at most
+// 255" before the count is written.
 //
 // Owned by the database like every archive object; one thread edits a copy.
 #ifndef LX_OBJECTS_VIEWS_WEB_INTERFACE_PROPERTIES_H

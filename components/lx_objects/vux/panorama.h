@@ -8,7 +8,7 @@
 #define LX_OBJECTS_VUX_PANORAMA_H
 
 #include "components/archive/object.h"
-#include "components/lx_objects/project/location_data.h"
+#include "components/lx_objects/common/location_data.h"
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 
 #include <QPoint>

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <vector>
@@ -99,6 +100,18 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
         EXPECT_EQ(project.lastError(),
                   QStringLiteral("Failed to add framearrays/%1.fa to the project archive").arg(frame.toString()));
         options.placeholders = {frame};
+        EXPECT_FALSE(savedFor(project, options).isEmpty());
+        // An exception on the way says what failed (a stream's message, an
+        // archive code's text) and leaves the save lock free.
+        const QString part = project.folderPath() + QStringLiteral("/controller_cuelist_3.tarv.part");
+        ASSERT_TRUE(QDir().mkdir(part));
+        EXPECT_TRUE(savedFor(project, options).isEmpty());
+        EXPECT_EQ(project.lastError(), QStringLiteral("Failed to save the project (Unable to open file)"));
+        ASSERT_TRUE(QDir().rmdir(part));
+        project.setDatabaseId(database.id() + 1000);
+        EXPECT_TRUE(savedFor(project, options).isEmpty());
+        EXPECT_EQ(project.lastError(), QStringLiteral("Failed to save the project (Database not present)"));
+        project.setDatabaseId(database.id());
         EXPECT_FALSE(savedFor(project, options).isEmpty());
     }
 

@@ -1,6 +1,6 @@
-#include "applications/common/util/colour_palette.h"
-#include "applications/common/util/colour_swatch.h"
 #include "components/archive/resource_registry.h"
+#include "components/project/colour_palette.h"
+#include "components/project/colour_swatch.h"
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/project/tests/project_test_support.h"
 #include "seltrane_components/os/progress_tracker.h"

@@ -52,7 +52,11 @@ void PaletteValue::stream(ShowStreamer& in)
     in.readU16(value2);
     if (v < 96)
         readWord(in);
-    function = static_cast<quint8>(renumberFunction(readWord(in) & 0xFF, v));
+    // Values keep their function in 8 bits, 0xFF for none; one renumbered
+    // past 255 would wrap onto another function, so it reads as none too.
+    const quint32 stored = readWord(in) & 0xFF;
+    const quint32 current = stored == kNoPaletteFunction ? kNoFunctionId : renumberFunction(stored, v);
+    function = current > kNoPaletteFunction ? quint16(kNoFunctionId) : quint16(current);
     setBits(wordA, 0, 16, readWord(in));
     setBits(wordB, 0, 6, readWord(in));
     setBits(wordA, 16, 12, readWord(in));

@@ -24,10 +24,14 @@ namespace Quil {
 //   B: fieldB0 0-5, fieldB6 6-11, fieldB12 12-15, fieldB16 16-27, fieldB29 29-31.
 //   C: by kind, a byte 0-7 with number2Bits 8-19 and number1Bits 20-31; or
 //      two u16 halves; or four bytes.
+// What a stored value's 8-bit function holds for "no function".
+constexpr quint32 kNoPaletteFunction = 0xFF;
+
 struct PaletteValue
 {
     quint8 byte0 = 0;
-    quint8 function = 0;
+    // The current function id, or kNoFunctionId.
+    quint16 function = 0;
     quint16 value2 = 0;
     quint32 wordA = 0;
     quint32 wordB = 0;
@@ -36,7 +40,8 @@ struct PaletteValue
     quint16 timeB = 0;
 
     // Marker 0x010E (0x0D0D below version 17) ... 0x010F (0x0E0E); the
-    // function is moved to its current number as the function table's are.
+    // function is moved to its current number as the function table's are,
+    // and one stored as 0xFF or moved past 255 becomes kNoFunctionId.
     void stream(ShowStreamer& in);
 
     quint32 valueA() const { return wordA & 0xFFFF; }

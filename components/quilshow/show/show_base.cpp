@@ -98,7 +98,7 @@ ShowLoadResult ShowBase::load(const std::string& path, quint32 fileTypeMagic, Pr
         // Any failure below here is bad file content; the readers have closed
         // their progress stages on the way out.
         logMessage(kLogWarning, "%s", e.what());
-        result = {kShowReadFailed, e.what()};
+        result = {kShowReadFailed, e.what(), in.failurePosition(), in.ranPastEnd()};
     }
     in.close();
     return result;

@@ -36,6 +36,11 @@ struct ShowLoadResult
 {
     quint32 code = kShowLoaded;
     std::string message;
+    // For kShowReadFailed: the byte where reading stopped (where a record
+    // marker that did not match starts), and whether the read needed bytes
+    // beyond the end of the file.
+    quint64 position = 0;
+    bool pastEnd = false;
 };
 
 class ShowBase

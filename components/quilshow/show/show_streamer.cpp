@@ -101,13 +101,14 @@ void ShowStreamer::resetBuffer()
     m_next = m_end = nullptr;
     m_bufferOffset = 0;
     m_fileSize = 0;
-    m_failed = false;
+    m_failed = m_pastEnd = m_markerMismatch = false;
+    m_markerPosition = 0;
 }
 
 bool ShowStreamer::readRawSlow(char* data, std::size_t size)
 {
     if (m_failed || m_buffer.empty()) {
-        m_failed = true;
+        m_failed = m_pastEnd = true;
         return false;
     }
     const std::size_t buffered = static_cast<std::size_t>(m_end - m_next);
@@ -131,14 +132,14 @@ bool ShowStreamer::readRawSlow(char* data, std::size_t size)
     if (size >= m_buffer.size()) {
         const std::streamsize n = readFile(data, size);
         m_bufferOffset += static_cast<quint64>(std::max<std::streamsize>(n, 0));
-        m_failed = n != static_cast<std::streamsize>(size);
+        m_failed = m_pastEnd = n != static_cast<std::streamsize>(size);
         return !m_failed;
     }
     const std::streamsize n = readFile(m_buffer.data(), m_buffer.size());
     if (n < static_cast<std::streamsize>(size)) {
         // What was there is consumed, as a plain short read would.
         m_bufferOffset += static_cast<quint64>(std::max<std::streamsize>(n, 0));
-        m_failed = true;
+        m_failed = m_pastEnd = true;
         return false;
     }
     std::memcpy(data, m_buffer.data(), size);
@@ -183,18 +184,24 @@ quint16 ShowStreamer::readVersion()
 quint16 ShowStreamer::expectMarker(quint16 expected)
 {
     SELTRANE_ASSERT(mode == BINARY_IN);
+    const quint64 at = position();
     const quint16 found = rawU16();
     checkState();
-    if (found != expected)
+    if (found != expected) {
+        m_markerMismatch = true;
+        m_markerPosition = at;
         throw std::runtime_error("Magic number doesn't match " + std::to_string(expected));
+    }
     return found;
 }
 
 void ShowStreamer::checkAvailable(quint64 count, quint64 elementSize)
 {
     // count is at most 32 bits and elementSize small, so this cannot wrap.
-    if (count * elementSize > bytesLeft())
+    if (count * elementSize > bytesLeft()) {
+        m_pastEnd = true;
         throwReadError();
+    }
 }
 
 quint16 ShowStreamer::rawU16()

@@ -93,9 +93,18 @@ public:
     // when opened.
     quint64 bytesLeft() const
     {
-        const quint64 position = m_bufferOffset + static_cast<quint64>(m_next - m_buffer.data());
-        return position < m_fileSize ? m_fileSize - position : 0;
+        const quint64 at = position();
+        return at < m_fileSize ? m_fileSize - at : 0;
     }
+
+    // The byte the next read starts at.
+    quint64 position() const { return m_bufferOffset + static_cast<quint64>(m_next - m_buffer.data()); }
+    // Where the read that failed stopped: the start of a record marker that
+    // did not match, else the read position.
+    quint64 failurePosition() const { return m_markerMismatch ? m_markerPosition : position(); }
+    // Whether a read, or a count checked against the bytes left, needed
+    // bytes beyond the end of the file.
+    bool ranPastEnd() const { return m_pastEnd; }
 
     // Reads a count: u16 below version 98, u32 from it.
     quint32 readCount();
@@ -166,6 +175,9 @@ private:
     // Taken once, at open.
     quint64 m_fileSize = 0;
     bool m_failed = false;
+    bool m_pastEnd = false;
+    bool m_markerMismatch = false;
+    quint64 m_markerPosition = 0;
     // Nothing in this program sets it; every read honours it.
     bool m_byteSwap = false;
 };

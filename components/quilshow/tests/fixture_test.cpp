@@ -151,6 +151,9 @@ TEST_F(FixtureTest, ModelHeaderForms)
     // so are grids in all far beyond the elements the fixtures list.
     EXPECT_EQ("no error", errorOf([&] { ModelSpec().stream(open(oldHeader(100, 256, 256))); }));
     EXPECT_EQ("Error reading/writing from file", errorOf([&] { ModelSpec().stream(open(oldHeader(100, 257, 256))); }));
+    // 65,535 points (255 x 257) and 65,538 (2 x 32,769), the nearest above that two widths give.
+    EXPECT_EQ("no error", errorOf([&] { ModelSpec().stream(open(oldHeader(100, 255, 257))); }));
+    EXPECT_EQ("Error reading/writing from file", errorOf([&] { ModelSpec().stream(open(oldHeader(100, 2, 32769))); }));
     for (quint16 fixtureCount : {1, 2}) {
         const ShowTable section = sectionOf(std::vector<ShowTable>(fixtureCount, fixtureRows(0, {}, 1, 256, 256)));
         FixtureShowComponent component;

@@ -70,6 +70,15 @@ TEST_F(PaletteTest, ValueFunctionsFollowTheFunctionTable)
         EXPECT_EQ(current, value.function) << version << " " << stored;
         EXPECT_EQ(current, renumberFunction(stored & 0xFF, version) & 0xFF);
     }
+    // 0xFF is no function, and so is one that would pass 255: it would wrap onto Pan.
+    const std::tuple<quint16, quint32, quint16> none[] = {
+        {302, 128, 0xFF}, {200, 23, 0xFF}, {200, 23, 253}, {66, 128, 250}};
+    for (const auto& [version, threshold, stored] : none) {
+        setFunctionRenumberThreshold(threshold);
+        PaletteValue value;
+        value.stream(open(valueRecord(version, stored, 1, {0, 0, 0, 0})));
+        EXPECT_EQ(kNoFunctionId, value.function) << version << " " << stored;
+    }
     setFunctionRenumberThreshold(kDefaultFunctionRenumberThreshold);
 }
 

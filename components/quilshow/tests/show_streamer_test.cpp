@@ -57,6 +57,20 @@ TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
     EXPECT_EQ(QString("ab"), Quil::toQString(std::string("ab\0cd", 5)));
     EXPECT_EQ("Magic number doesn't match 276", errorOf([&] { in.expectMarker(276); }));
     EXPECT_EQ(0x0101, in.marker(0x0102, 0x0101));
+    // The wrong marker is placed where it starts, after the 10-byte header and the 5-byte text; the file is whole.
+    EXPECT_EQ(17u, in.position());
+    EXPECT_EQ(15u, in.failurePosition());
+    EXPECT_FALSE(in.ranPastEnd());
+
+    // A read or a count beyond the end is told apart from a record that is not what it should be.
+    quint32 word = 0;
+    open(hexBody(454, "0100"));
+    EXPECT_EQ("Error reading/writing from file", errorOf([&] { in.readU32(word).checkState(); }));
+    EXPECT_TRUE(in.ranPastEnd());
+    open(hexBody(454, "0100 0000 ffffffff"));
+    EXPECT_EQ("Error reading/writing from file", errorOf([&] { in.checkAvailable(3, 4); }));
+    EXPECT_TRUE(in.ranPastEnd());
+    EXPECT_EQ(10u, in.failurePosition());
 }
 
 TEST_F(ShowStreamerTest, Collections)

@@ -282,6 +282,13 @@ QByteArray buildBundle(const std::vector<std::pair<QByteArray, QByteArray>>& fil
 
 namespace Expected {
 
+// Named apart from the project's classes of the same names, which a batch
+// compiled with this file may see.
+using Quil::Fixture;
+using Quil::FixtureElement;
+using Quil::FontData;
+using Quil::PatchRecord;
+
 // 23 lowers the threshold to 23 from 99 to 301.
 quint16 renumbered(quint16 id, quint16 v)
 {

@@ -1,7 +1,7 @@
 #include "applications/common/util/interface/interface_importer.h"
 
 #include "components/archive/resource_registry.h"
-#include "components/lx_objects/project/static_tables.h"
+#include "components/lx_objects/common/static_tables.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/logger.h"
 

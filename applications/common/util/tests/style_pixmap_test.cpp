@@ -134,7 +134,7 @@ TEST_F(StylePixmapTest, Primitives)
         {QStyle::PE_IndicatorArrowLeft, false, 9, 5}, {QStyle::PE_IndicatorArrowRight, false, 6, 10}};
     for (const auto& [element, rows, base, tip] : arrows) {
         const QImage image = paint(element, option(box), box.size());
-        const auto across = [&](int line) {
+        const auto across = [&, rows = rows](int line) {
             int count = 0;
             for (int i = 0; i < 16; ++i)
                 count += image.pixel(rows ? i : line, rows ? line : i) == qRgb(77, 77, 77);

@@ -27,14 +27,27 @@ TEST(DaliInterface, StreamForms)
           "0013 01 02 00 00 00 00 00 80 00000014 0084 ffffffff 0013 00*8 01 00ce 00 01 00bc 00000201000100 00bc "
           "00000201000100"}},
         {{1, 2, "3fffffff", StreamCheck::countExceeds(0x3fffffff), "0006 00000040"},
+         {1, 2, "40000000", StreamCheck::kVector32CountAboveLimit, "0006 00000040"},
          {1, 2, "7fffffff", StreamCheck::kCountTooLarge, "0008 00000002"}});
 
-    // Ten address values read are ten written: setting the 21st changes nothing.
+    // Ten address values read are ten written: the tenth can be set, the eleventh and beyond change nothing.
     const std::string ten = "00000000 ffffffff 0006 0000000a 00000001*10 0008 00000000 00" + settings;
     DaliInterface read;
     ASSERT_EQ(readBytes(read, hex(ten)), 0);
-    read.setAddressValue(20, 9), read.setAddressValue(64, 9), read.setAddressValue(255, 9);
-    EXPECT_EQ(writtenBytes(read).toHex(), hex(ten).toHex());
+    read.setAddressValue(9, 9), read.setAddressValue(10, 9), read.setAddressValue(20, 9);
+    read.setAddressValue(64, 9), read.setAddressValue(255, 9);
+    EXPECT_EQ(writtenBytes(read).toHex(),
+              hex("00000000 ffffffff 0006 0000000a 00000001*9 00000009 0008 00000000 00" + settings).toHex());
+
+    // Seventy values read: short addresses end at 63, so 64 and 69 are ignored though held.
+    const std::string seventy = "00000000 ffffffff 0006 00000046 00000001*70 0008 00000000 00" + settings;
+    DaliInterface longer;
+    ASSERT_EQ(readBytes(longer, hex(seventy)), 0);
+    longer.setAddressValue(62, 9), longer.setAddressValue(63, 9), longer.setAddressValue(64, 9);
+    longer.setAddressValue(69, 9);
+    EXPECT_EQ(
+        writtenBytes(longer).toHex(),
+        hex("00000000 ffffffff 0006 00000046 00000001*62 00000009*2 00000001*6 0008 00000000 00" + settings).toHex());
 }
 
 TEST(DaliInterface, GroupsAndSchedules)
@@ -42,8 +55,10 @@ TEST(DaliInterface, GroupsAndSchedules)
     constexpr quint32 kNone = DaliInterface::kNone;
     // Numbers held (a run "0-14" for 0 to 14), the number asked for, the answer.
     const std::tuple<const char*, quint32, quint32> rows[] = {
-        {"0 1 3", kNone, 2},    {"1 2", kNone, 0},      {"", kNone, 0},     {"17 18", kNone, 0}, {"0-14", kNone, 15},
-        {"0-15", kNone, kNone}, {"0-14 20", 15, kNone}, {"1 2", 16, kNone}, {"1 2", 2, kNone},   {"1 2", 15, 15}};
+        {"0 1 3", kNone, 2},      {"1 2", kNone, 0},      {"", kNone, 0},         {"17 18", kNone, 0},
+        {"0-14", kNone, 15},      {"0-15", kNone, kNone}, {"0-14 20", 15, kNone}, {"1 2", 16, kNone},
+        {"1 2", 2, kNone},        {"1 2", 15, 15},        {"1 2", 14, 14},        {"0-13 20", kNone, 14},
+        {"0-14 20", kNone, kNone}};
     for (const auto& [held, asked, answer] : rows) {
         DaliInterface dali;
         for (const QString& number : QString::fromLatin1(held).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {

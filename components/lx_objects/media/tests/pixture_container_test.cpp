@@ -61,13 +61,22 @@ TEST(PixtureContainer, RecordCountsRefused)
 {
     const auto read = [](InStream& in) { PixtureContainer().read(in); };
     const QByteArray old = StreamCheck::bytesAt(70, kLayout);
-    EXPECT_TRUE(StreamCheck::damagedReadFails(old, 2, "0003e801", 70, "vector<T> too long", read));
+    EXPECT_TRUE(
+        StreamCheck::damagedReadFails(old, 2, "0003e801", 70, StreamCheck::countAboveLimit(256001, 256000), read));
     EXPECT_TRUE(StreamCheck::damagedReadFails(
         old, 2, "0003e800", 70, "Error reading from file, count 256000 exceeds the data remaining", read));
     const QByteArray current = StreamCheck::bytesAt(kProjectStreamVersion, kLayout);
-    EXPECT_TRUE(
-        StreamCheck::damagedReadFails(current, 6, "10000000", kProjectStreamVersion, "vector<T> too long", read));
+    EXPECT_TRUE(StreamCheck::damagedReadFails(current, 6, "10000000", kProjectStreamVersion,
+                                              StreamCheck::countAboveLimit(0x10000000, 0x0FFFFFFF), read));
     EXPECT_TRUE(StreamCheck::damagedReadFails(current, 6, "0fffffff", kProjectStreamVersion,
                                               "Error reading from file, count 268435455 exceeds the data remaining",
                                               read));
+
+    // Short streams of other data (27 bytes, the size of a project file's header) fail the way the stream
+    // documents, whatever count they seem to hold.
+    for (const char* other : {"00000005 0006 ffffffff", "00000005 0006 10000000", "ff", "00"}) {
+        QByteArray bytes = hex(other);
+        bytes += QByteArray(27 - bytes.size(), bytes.back());
+        EXPECT_THROW(readBinary(bytes, kProjectStreamVersion, read), std::runtime_error) << other;
+    }
 }

@@ -136,5 +136,5 @@ TEST(ColourGradient, ReadsAndOldKinds)
     for (const auto& [bytes, stored, old] : kinds)
         StreamCheck::expectGateReads<RGBData>(
             StreamCheck::chunks("-: " + std::string(bytes) + ";  -103:"), kProjectStreamVersion,
-            [&](quint16 v) { return rgb(10, 11, 12, 13, 14, v < 103 ? old : stored); });
+            [old = old, stored = stored](quint16 v) { return rgb(10, 11, 12, 13, 14, v < 103 ? old : stored); });
 }

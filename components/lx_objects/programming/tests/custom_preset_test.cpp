@@ -110,6 +110,8 @@ TEST(ContourParameters, NarrowValuesOfOldData)
     for (const auto& [kind, bytes, stored, old] : rows)
         StreamCheck::expectGateReads<ContourParameters>(
             StreamCheck::chunks("-: " + std::string(bytes) + ";  -84:"), kProjectStreamVersion,
-            [&](quint16 v) { return ContourParameters {kind, 1, 2, v < 84 ? old : stored, 4, 1}; },
+            [kind = kind, old = old, stored = stored](quint16 v) {
+                return ContourParameters {kind, 1, 2, v < 84 ? old : stored, 4, 1};
+            },
             [](ContourParameters& read, InStream& in) { read.flag = 1, read.read(in); });
 }

@@ -161,7 +161,8 @@ TEST(Timeline, StreamFormsGatesAndDamage)
             damaged(row, at, "ffffffff", "Error reading from file, count 4294967295 exceeds the data remaining"))
             << row << " " << at;
     EXPECT_TRUE(damaged(3, 0, "00c5", "Tag mismatch when trying to read opening tag TimelineFragment"));
-    EXPECT_TRUE(damaged(35, 2, "ffffffff", "vector<T> too long"));
+    EXPECT_TRUE(damaged(35, 2, "ffffffff", StreamCheck::countAboveLimit(0xFFFFFFFF, 0x3FFFFFFF)));
+    EXPECT_TRUE(damaged(35, 2, "40000000", StreamCheck::kVector32CountAboveLimit));
     // A repeated marker time keeps the first marker.
     const QByteArray repeated = QByteArray(bytes).replace(offset(30) + 12, 4, hex("00000064"));
     EXPECT_TRUE(readBytes(read, repeated) == 0 && read.markers.size() == 1 && read.markers.begin()->second == 0);
@@ -171,13 +172,14 @@ TEST(Timeline, ReadRenumbersKeysAndIndexesTextIds)
 {
     // Ids 7, 3, 7 again and 150: the first 7 keeps its entry, 150 stays in its part only.
     Timeline written, want;
-    const quint16 ids[] = {7, 3, 7, 150};
-    const quint32 keys[] = {5, 9, 12, 20};
-    for (int i = 0; i < 4; ++i)
+    // The last id of the index is indexed, the next two are not.
+    const quint16 ids[] = {7, 3, 7, 150, 99, 100, 101};
+    const quint32 keys[] = {5, 9, 12, 20, 21, 30, 31};
+    for (int i = 0; i < 7; ++i)
         place(written, textElement(ids[i]), keys[i]), place(want, textElement(ids[i]), quint32(i));
     want.idList = {0};
-    want.dynamicTextElements = {{3, 1}, {7, 0}};
-    want.freeDynamicTextIds.reset(3).reset(7);
+    want.dynamicTextElements = {{3, 1}, {7, 0}, {99, 4}};
+    want.freeDynamicTextIds.reset(3).reset(7).reset(99);
     Timeline read;
     EXPECT_TRUE(readBytes(read, writtenBytes(written)) == 0 && read == want);
 
@@ -253,10 +255,12 @@ TEST(Timeline, RefusedEditsChangeNothingAndLimits)
         };
     };
     expectRefused(t, add(0, 1010, kNone), "Element end is beyond the timeline length");
+    expectRefused(t, add(0, 1001, kNone), "Element end is beyond the timeline length");
     expectRefused(t, add(5, 100, kNone), "Element time is not a multiple of 10");
     expectRefused(t, add(0, 3, kNone), "Element time is not a multiple of 10");
     expectRefused(t, add(0, 100, 3));
     expectRefused(t, add(0, 100, Timeline::kMaxElements));
+    expectRefused(t, add(0, 100, Timeline::kMaxElements + 1));
     EXPECT_EQ(text.presetData.part<PresetPart208>()->dynamicTextId, 0);
     const auto marker = [](qint32 time, quint32 id) {
         return [=](Timeline& x, Changes& c) { return x.addMarker(time, id, c); };
@@ -269,6 +273,11 @@ TEST(Timeline, RefusedEditsChangeNothingAndLimits)
     expectRefused(
         t, [](Timeline& x, Changes&) { return x.insertTimeMarks(0, 0, 5), 0u; },
         "Element time is not a multiple of 10");
+    // An end at the length and at just below it, the last key of the table.
+    for (const auto& [end, key] : {std::pair {1000, Timeline::kMaxElements - 1}, {990, kNone}}) {
+        TimelineEl plain;
+        EXPECT_EQ(t.addElement(plain, 0, end, 0, 0, key, -1, s), key == kNone ? 0u : key) << end;
+    }
     // Version-1 "no time" at the end of the longest timeline.
     t.properties.length = kNoTime;
     expectRefused(t, add(0, kNoTime, kNone), "Element time is not a multiple of 10");
@@ -296,4 +305,17 @@ TEST(Timeline, RefusedEditsChangeNothingAndLimits)
     for (int i = 0; i <= 1024; ++i)
         ASSERT_EQ(ids.appendNextId(), i);
     EXPECT_TRUE(ids.appendNextId() == -1 && ids.idList.size() == 1025);
+
+    // Rebuilt from older data (elements with local ids 3 and n, its bytes low then high, in place of 7): n + 1 is
+    // the next id while it stays in range.
+    const std::pair<const char*, std::vector<quint32>> rebuilt[] = {
+        {"fe03", {3, 1022, 1023}}, {"ff03", {3, 1023, 1024}}, {"0004", {3, 1024}}, {"ffff", {3, 65535}}};
+    for (const auto& [number, want] : rebuilt) {
+        const std::string targets = "0009 00000002 007f 0000000000" + std::string(number) + "05 007f 7766554433221107";
+        std::vector<Chunk> layout = timelineLayout();
+        for (Chunk& chunk : layout)
+            chunk.bytes = chunk.bytes == kLocalSeven ? targets.c_str() : chunk.bytes;
+        Timeline read;
+        EXPECT_TRUE(readBytes(read, StreamCheck::bytesAt(26, layout), 26) == 0 && read.idList == want) << number;
+    }
 }

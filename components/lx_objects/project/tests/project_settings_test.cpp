@@ -145,7 +145,7 @@ TEST(GuiFeatures, DefaultsStoredStatesAndLimit)
         many += char(feature), many += char(0);
     ASSERT_EQ(readBytes(read, many), 0);
     EXPECT_EQ(failedWrite(read),
-              std::pair(std::string("Too many entries in GuiFeatures: 256, at most 255"), QByteArray()));
+              std::pair(std::string("Too many entries for their stored count: 256, at most 255"), QByteArray()));
 }
 
 TEST(NonLocalControllerAddresses, OlderNumbersBecomeText)
@@ -220,8 +220,10 @@ TEST(CustomProperties, ValuesByArrayPropertyAndObject)
     for (quint32 bit = 0; bit < all.size(); ++bit)
         all.setBit(bit);
     tooMany.setValues(0, QStringLiteral("p"), all, QStringLiteral("v"));
+    // Refused where the count would be written; the save that meets it fails as a whole.
     EXPECT_EQ(failedWrite(tooMany),
-              std::pair(std::string("Too many entries in CustomProperties: 65536, at most 65535"), QByteArray()));
+              std::pair(std::string("Too many entries for their stored count: 65536, at most 65535"),
+                        hex("01 00000000 01 'p'")));
 }
 
 TEST(ObjectFolder, TagsInTheirPlaces)

@@ -94,6 +94,24 @@ TEST(ViewStates, EditorStatesReadTheirGates)
     EXPECT_EQ(StreamForm::writeFailure(InterfaceManagerState()), "No stream layout is specified for Gradient");
 }
 
+TEST(ViewStates, ThirtyTwoBitListsRefuseACountAboveTheirLimit)
+{
+    const auto fails = [](const auto& value, int offset) {
+        using T = std::decay_t<decltype(value)>;
+        return StreamCheck::damagedReadFails(writtenBytes(value), offset, "40000000", kProjectStreamVersion,
+                                             StreamCheck::kVector32CountAboveLimit, [](InStream& in) { T().read(in); });
+    };
+    ColourDataState colours;
+    colours.firstColours = {1}, colours.secondColours = {2};
+    EXPECT_TRUE(fails(colours, 2));
+    EXPECT_TRUE(fails(colours, 12));
+    EXPECT_TRUE(fails(LayoutManagerState(), 2));
+    TriggerViewState trigger;
+    trigger.intValues = {-2};
+    EXPECT_TRUE(fails(trigger, 12));
+    EXPECT_TRUE(fails(UserInterfaceState(), 2));
+}
+
 TEST(ViewStates, UserInterfaceStateKeepsItsOrderAndGates)
 {
     // Field 14 (the report's maps) is stored after field 15 (group 7).
@@ -146,7 +164,7 @@ TEST(WebInterfaceProperties, ReadsEveryLayoutAndRefusesMoreEntriesThanItsCount)
     EXPECT_EQ(web.entries.at(QStringLiteral("k")), (WebInterfaceEntry {QByteArray(""), 6}));
     for (int i = 0; i < 255; ++i)
         web.entries[QString::number(i)];
-    EXPECT_EQ(StreamForm::writeFailure(web), "Too many entries in WebInterfaceProperties: 256, at most 255");
+    EXPECT_EQ(StreamForm::writeFailure(web), "Too many entries for their stored count: 256, at most 255");
     web.entries.erase(QStringLiteral("k"));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(web, kProjectStreamVersion));
 }

@@ -185,6 +185,10 @@ TEST(VuxPlaylist, StreamsItsActionsNullsIncluded)
                                               StreamCheck::countExceeds(0xFFFFFFFF), read));
     EXPECT_TRUE(StreamCheck::damagedReadFails(hex(joinedHex({kPlaylistHead, "0006 ffffffff"})), 0, "",
                                               kProjectStreamVersion, StreamCheck::countExceeds(0xFFFFFFFF), read));
+    // The id list after the actions has the 32-bit vector form's limit.
+    const int ids = int(bytes.lastIndexOf(hex("0006"))) + 2;
+    EXPECT_TRUE(StreamCheck::damagedReadFails(bytes, ids, "40000000", kProjectStreamVersion,
+                                              StreamCheck::kVector32CountAboveLimit, read));
 }
 
 TEST(VuxPlaylist, CopiesOwnTheirActions)
