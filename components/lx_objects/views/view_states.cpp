@@ -52,10 +52,6 @@ void TimelineViewState::fields(F& f, Self& s)
     f.since(106, s.shortValues);
 }
 
-void TimelineViewState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TimelineViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void TriggerViewState::fields(F& f, Self& s)
 {
@@ -63,10 +59,6 @@ void TriggerViewState::fields(F& f, Self& s)
     f(Archive::vector32(s.intValues));
     f.since(101, s.editorStates);
 }
-
-void TriggerViewState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void PatchViewState::fields(F& f, Self& s)
@@ -83,3 +75,7 @@ template class Archive::Object<ReportWidgetState>;
 template class Archive::Object<ExportWizardState>;
 
 template class Archive::Object<PatchViewState>;
+
+template class Archive::Object<TimelineViewState, AbstractTabBarState>;
+
+template class Archive::Object<TriggerViewState, AbstractTabBarState>;

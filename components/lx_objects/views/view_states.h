@@ -111,15 +111,10 @@ private:
 };
 extern template class Archive::Object<ExportWizardState>;
 
-class TimelineViewState final : public AbstractTabBarState
+class TimelineViewState final : public Archive::Object<TimelineViewState, AbstractTabBarState>
 {
 public:
     static constexpr quint32 kTypeCode = 267;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TimelineViewState* clone() const override { return new TimelineViewState(*this); }
 
     std::map<quint32, TimelineTransformData> timelineTransforms;
     std::vector<quint16> shortValues;
@@ -131,16 +126,12 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<TimelineViewState, AbstractTabBarState>;
 
-class TriggerViewState final : public AbstractTabBarState
+class TriggerViewState final : public Archive::Object<TriggerViewState, AbstractTabBarState>
 {
 public:
     static constexpr quint32 kTypeCode = 268;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerViewState* clone() const override { return new TriggerViewState(*this); }
 
     std::vector<qint32> intValues;
     std::map<quint32, SourceCodeEditorData> editorStates;
@@ -152,6 +143,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<TriggerViewState, AbstractTabBarState>;
 
 // A new state holds the patch view's four default settings; a read replaces
 // them with what the data holds, none included.
