@@ -4,12 +4,13 @@
 // written apart can drift (two fields of one type swapped, a gated field
 // forgotten) and still round-trip on their own bytes. Instead each class
 // lists its fields in the newest layout with their version gates, privately,
-// and lets the two helpers below reach the list:
+// and lets the two helpers below reach the list. A class with a code takes
+// its read() and write() from the one base (components/archive/object.h),
+// which calls them; a class without one calls them itself:
 //
-//     class Mask {
+//     class Mask : public Archive::Value<Mask> {
 //     public:
-//         void read(InStream& in) { Archive::readFields(in, *this); }
-//         void write(OutStream& out) const { Archive::writeFields(out, *this); }
+//         static constexpr quint32 kTypeCode = 77;
 //         bool operator==(const Mask&) const = default;
 //     private:
 //         friend class Archive::FieldAccess;
@@ -39,14 +40,15 @@
 //   there, so a list that mutates does not compile on the write path.
 // - A layout that differs entirely at old versions is read by hand: orRead(fn)
 //   reads in place of a gated field (fn(InStream&, field...)); fix-ups of old
-//   data follow readFields() in the class's read().
-// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, vector32,
-//   inlineFields, anyCountArray, counted) are plain stream values and serve
+//   data follow the list, in the class's private afterRead(InStream&).
+// - The adaptors (storedAs, mapStoredAs, elementsStoredAs, storedVia,
+//   vector32, inlineFields, anyCountArray, counted) are plain stream values and serve
 //   outside a list as well: in >> storedAs<quint8>(x).
 #ifndef ARCHIVE_FIELDS_H
 #define ARCHIVE_FIELDS_H
 
 #include "components/archive/in_stream.h"
+#include "components/archive/object.h"
 #include "components/archive/out_stream.h"
 #include "components/archive/value_ptr.h"
 
@@ -266,6 +268,73 @@ OutStream& operator<<(OutStream& out, ElementsStoredAs<Stored, C> field)
     for (const auto& element : field.container)
         out << FieldDetail::toStored<Stored>(element);
     out.endSection(code);
+    return out;
+}
+
+// A field held in one form and stored in another by a conversion each way.
+// Form::Stored is what the stream holds (a streamable type, or a std::tuple
+// of them stored one after another); Form::store(value) makes it for
+// writing and Form::load(stored) makes the value back on reading:
+//     struct VersionAsBytes
+//     {
+//         using Stored = QByteArray;
+//         static QByteArray store(const Version& v) { return v.toByteArray(); }
+//         static Version load(const QByteArray& bytes) { return Version::fromByteArray(bytes); }
+//     };
+//     f(Archive::storedVia<VersionAsBytes>(s.version));
+// Which form to use:
+// - storedAs, mapStoredAs, elementsStoredAs: an integer or enumeration held
+//   at another width; the cut is the whole conversion.
+// - storedVia: any other value the stream holds in a form of its own (a
+//   version as words or bytes, a URL as encoded bytes, a key packed into a
+//   word), read whole and converted without looking at what follows.
+// - a hand-written adaptor (a struct with its own operator>> and <<) only
+//   where the reader must look at the stream itself: a type byte that selects
+//   the layout, a count checked against a limit of its own, a section.
+template <class Form, class T>
+struct StoredVia
+{
+    T& value;
+};
+
+template <class Form, class T>
+StoredVia<Form, T> storedVia(T& value)
+{
+    return StoredVia<Form, T> {value};
+}
+
+namespace FieldDetail {
+
+template <class S>
+struct IsTuple : std::false_type
+{};
+template <class... P>
+struct IsTuple<std::tuple<P...>> : std::true_type
+{};
+
+}  // namespace FieldDetail
+
+template <class Form, class T>
+InStream& operator>>(InStream& in, StoredVia<Form, T> field)
+{
+    static_assert(!std::is_const<T>::value, "cannot read into a constant");
+    typename Form::Stored stored {};
+    if constexpr (FieldDetail::IsTuple<typename Form::Stored>::value)
+        std::apply([&](auto&... parts) { ((in >> parts), ...); }, stored);
+    else
+        in >> stored;
+    field.value = Form::load(stored);
+    return in;
+}
+
+template <class Form, class T>
+OutStream& operator<<(OutStream& out, StoredVia<Form, T> field)
+{
+    const typename Form::Stored stored = Form::store(field.value);
+    if constexpr (FieldDetail::IsTuple<typename Form::Stored>::value)
+        std::apply([&](const auto&... parts) { ((out << parts), ...); }, stored);
+    else
+        out << stored;
     return out;
 }
 
@@ -589,6 +658,14 @@ public:
         else
             s = T();
     }
+
+    // The fix-ups of old data a class runs once its list is read, if any.
+    template <class T>
+    static void afterRead(InStream& in, T& s)
+    {
+        if constexpr (requires { s.afterRead(in); })
+            s.afterRead(in);
+    }
 };
 
 // What a gate answers: a reader whose data lacks the gated field(s) can set a
@@ -740,6 +817,36 @@ void writeFields(OutStream& out, const T& s)
 {
     FieldWriter writer(out);
     FieldAccess::fields(writer, s);
+}
+
+// The read() and write() of the one base (components/archive/object.h): the
+// list, then the class's fix-ups.
+template <class Derived, class Base>
+void Object<Derived, Base>::read(InStream& in)
+{
+    auto& self = static_cast<Derived&>(*this);
+    readFields(in, self);
+    FieldAccess::afterRead(in, self);
+}
+
+template <class Derived, class Base>
+void Object<Derived, Base>::write(OutStream& out) const
+{
+    writeFields(out, static_cast<const Derived&>(*this));
+}
+
+template <class Derived>
+void Value<Derived>::read(InStream& in)
+{
+    auto& self = static_cast<Derived&>(*this);
+    readFields(in, self);
+    FieldAccess::afterRead(in, self);
+}
+
+template <class Derived>
+void Value<Derived>::write(OutStream& out) const
+{
+    writeFields(out, static_cast<const Derived&>(*this));
 }
 
 }  // namespace Archive

@@ -259,7 +259,7 @@ Archive::Pointer<FixtureModel> FixtureLibrary::modelForProject(const FixtureMode
     const ModelPtr model = find(key);
     if (!model)
         return Archive::Pointer<FixtureModel>();
-    Archive::Pointer<FixtureModel> copy(model->clone());
+    Archive::Pointer<FixtureModel> copy(static_cast<FixtureModel*>(model->clone()));
     copy->mapFunctions(functionIdMap);
     // The names follow their functions, or they would name the wrong ones.
     std::map<quint32, QString> names;

@@ -393,7 +393,7 @@ void checkForms(quint16 version, const std::vector<Form<T>>& forms, const std::v
         }
         EXPECT_TRUE(stableRoundTrip(form.value, version));
         if constexpr (requires { form.value.clone(); }) {
-            EXPECT_TRUE(*std::unique_ptr<T>(form.value.clone()) == form.value) << "the clone differs";
+            EXPECT_TRUE(*std::unique_ptr<T>(static_cast<T*>(form.value.clone())) == form.value) << "the clone differs";
         }
         for (int length = 0; length < golden.size(); ++length)
             EXPECT_THROW(readBinary(golden.left(length), version, fresh), std::runtime_error)

@@ -105,13 +105,10 @@ void Controller::fields(F& f, Self& s)
     f.since(78, s.flagB, s.flagC);
 }
 
-void Controller::read(InStream& in)
+void Controller::afterRead(InStream&)
 {
-    Archive::readFields(in, *this);
     m_texts.emplace(0, QString());  // only when key 0 is missing
 }
-
-void Controller::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void Controller::setType(quint8 type)
 {
@@ -279,3 +276,5 @@ CONTROLLER_SETTER(setSecondSubnetMask, qint32, kTypes3And6, touch.secondSubnetMa
 CONTROLLER_SETTER(setOption32E, qint32, kTypes3And6, option32E, static_cast<quint32>(value))
 
 #undef CONTROLLER_SETTER
+
+template class Archive::Object<Controller>;

@@ -16,7 +16,7 @@
 #ifndef LX_OBJECTS_CONTROLLERS_CONTROLLER_H
 #define LX_OBJECTS_CONTROLLERS_CONTROLLER_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/controllers/content_mask.h"
 
 #include <QString>
@@ -94,7 +94,7 @@ struct ControllerSettings
     bool operator==(const ControllerSettings&) const = default;
 };
 
-class Controller : public Archive::ObjectBase
+class Controller : public Archive::Object<Controller>
 {
 public:
     static constexpr quint32 kTypeCode = 111;
@@ -112,11 +112,6 @@ public:
     };
 
     Controller() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Controller* clone() const override { return new Controller(*this); }
 
     quint8 type() const { return m_type; }
     // Changes the type (see above); the same type changes nothing, and
@@ -203,6 +198,7 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
     // Whether the current type is one of typeMask (bit n for type n).
     bool hasSetting(quint32 typeMask) const;
 
@@ -212,5 +208,6 @@ private:
     std::array<ControllerInput, kInputCount> m_inputs {};
     ControllerSettings m_settings;
 };
+extern template class Archive::Object<Controller>;
 
 #endif  // LX_OBJECTS_CONTROLLERS_CONTROLLER_H

@@ -5,62 +5,26 @@
 namespace {
 
 // A version as four 32-bit words, one a byte.
-template <class V>
-struct VersionWords
+struct VersionAsWords
 {
-    V& version;
-};
-
-template <class V>
-VersionWords<V> versionWords(V& version)
-{
-    return VersionWords<V> {version};
-}
-
-InStream& operator>>(InStream& in, VersionWords<Version> field)
-{
-    QByteArray bytes(4, '\0');
-    for (char& byte : bytes) {
-        quint32 word = 0;
-        in >> word;
-        byte = char(word & 0xFF);
+    using Stored = std::tuple<quint32, quint32, quint32, quint32>;
+    static Stored store(const Version& v) { return {v.majorVersion(), v.minorVersion(), v.patchVersion(), v.tag()}; }
+    static Version load(const Stored& words)
+    {
+        const auto byte = [](quint32 word) { return char(word & 0xFF); };
+        const char bytes[] = {byte(std::get<0>(words)), byte(std::get<1>(words)), byte(std::get<2>(words)),
+                              byte(std::get<3>(words))};
+        return Version::fromByteArray(QByteArray(bytes, 4));
     }
-    field.version = Version::fromByteArray(bytes);
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, VersionWords<const Version> field)
-{
-    const Version& v = field.version;
-    return out << quint32(v.majorVersion()) << quint32(v.minorVersion()) << quint32(v.patchVersion())
-               << quint32(v.tag());
-}
+};
 
 // A URL as the bytes of its fully encoded form.
-template <class U>
-struct EncodedUrl
+struct UrlAsEncodedBytes
 {
-    U& url;
+    using Stored = QByteArray;
+    static QByteArray store(const QUrl& url) { return url.toEncoded(QUrl::FullyEncoded); }
+    static QUrl load(const QByteArray& bytes) { return QUrl::fromEncoded(bytes, QUrl::TolerantMode); }
 };
-
-template <class U>
-EncodedUrl<U> encodedUrl(U& url)
-{
-    return EncodedUrl<U> {url};
-}
-
-InStream& operator>>(InStream& in, EncodedUrl<QUrl> field)
-{
-    QByteArray bytes;
-    in >> bytes;
-    field.url = QUrl::fromEncoded(bytes, QUrl::TolerantMode);
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, EncodedUrl<const QUrl> field)
-{
-    return out << field.url.toEncoded(QUrl::FullyEncoded);
-}
 
 }  // namespace
 
@@ -69,7 +33,7 @@ OutStream& operator<<(OutStream& out, EncodedUrl<const QUrl> field)
 template <class F, class Self>
 void IoMContributor::fields(F& f, Self& s)
 {
-    f(s.name, s.detail, encodedUrl(s.url));
+    f(s.name, s.detail, Archive::storedVia<UrlAsEncodedBytes>(s.url));
 }
 
 void IoMContributor::read(InStream& in) { Archive::readFields(in, *this); }
@@ -81,8 +45,8 @@ void IoMContributor::write(OutStream& out) const { Archive::writeFields(out, *th
 template <class F, class Self>
 void IoMPackage::fields(F& f, Self& s)
 {
-    f(s.id, versionWords(s.versionA), versionWords(s.versionB), s.number, s.text1, s.text2, s.mainContributor,
-      s.contributors, s.text3, s.text4);
+    f(s.id, Archive::storedVia<VersionAsWords>(s.versionA), Archive::storedVia<VersionAsWords>(s.versionB), s.number,
+      s.text1, s.text2, s.mainContributor, s.contributors, s.text3, s.text4);
     f.since(150, s.text5);
     f.since(130, s.stringSet);
 }

@@ -10,6 +10,4 @@ void IoMInstance::fields(F& f, Self& s)
     f(propertyMapField(s.properties), s.name, s.number);
 }
 
-void IoMInstance::read(InStream& in) { Archive::readFields(in, *this); }
-
-void IoMInstance::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<IoMInstance>;

@@ -9,21 +9,16 @@
 #ifndef LX_OBJECTS_CONTROLLERS_IOM_INSTANCE_H
 #define LX_OBJECTS_CONTROLLERS_IOM_INSTANCE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/programming/io_meta_types.h"
 
 #include <QString>
 
-class IoMInstance : public Archive::ObjectBase
+class IoMInstance : public Archive::Object<IoMInstance>
 {
 public:
     static constexpr quint32 kTypeCode = 281;
     static constexpr Archive::ArrayId kArrayId = 41;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    IoMInstance* clone() const override { return new IoMInstance(*this); }
 
     bool operator==(const IoMInstance&) const = default;
 
@@ -38,5 +33,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<IoMInstance>;
 
 #endif  // LX_OBJECTS_CONTROLLERS_IOM_INSTANCE_H

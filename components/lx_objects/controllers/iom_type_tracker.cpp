@@ -30,6 +30,4 @@ void IoMTypeTracker::fields(F& f, Self& s)
     f(s.freeNumbers);
 }
 
-void IoMTypeTracker::read(InStream& in) { Archive::readFields(in, *this); }
-
-void IoMTypeTracker::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<IoMTypeTracker>;

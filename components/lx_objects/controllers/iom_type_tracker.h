@@ -10,7 +10,7 @@
 #ifndef LX_OBJECTS_CONTROLLERS_IOM_TYPE_TRACKER_H
 #define LX_OBJECTS_CONTROLLERS_IOM_TYPE_TRACKER_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "seltrane_components/os/bit_vector.h"
 
 #include <compare>
@@ -36,18 +36,13 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class IoMTypeTracker : public Archive::ObjectBase
+class IoMTypeTracker : public Archive::Object<IoMTypeTracker>
 {
 public:
     static constexpr quint32 kTypeCode = 284;
     static constexpr quint32 kNumbersPerKind = 32768;
 
     IoMTypeTracker();
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    IoMTypeTracker* clone() const override { return new IoMTypeTracker(*this); }
 
     std::map<IoMTypeKey, quint32> typeNumbers;
     // A set bit is a free number.
@@ -60,5 +55,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<IoMTypeTracker>;
 
 #endif  // LX_OBJECTS_CONTROLLERS_IOM_TYPE_TRACKER_H

@@ -14,12 +14,10 @@ void KinetPowerSupply::fields(F& f, Self& s)
     f(s.ipAddress, s.supplyNumber, s.name, s.comment);
 }
 
-void KinetPowerSupply::read(InStream& in) { Archive::readFields(in, *this); }
-
-void KinetPowerSupply::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 UpgradeSideTable<quint32, quint32>& kinetPowerSupplySideTable()
 {
     static UpgradeSideTable<quint32, quint32> table;
     return table;
 }
+
+template class Archive::Object<KinetPowerSupply>;

@@ -8,21 +8,16 @@
 #ifndef LX_OBJECTS_CONTROLLERS_KINET_POWER_SUPPLY_H
 #define LX_OBJECTS_CONTROLLERS_KINET_POWER_SUPPLY_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/common/upgrade_side_table.h"
 
 #include <QString>
 
-class KinetPowerSupply : public Archive::ObjectBase
+class KinetPowerSupply : public Archive::Object<KinetPowerSupply>
 {
 public:
     static constexpr quint32 kTypeCode = 200;
     static constexpr Archive::ArrayId kArrayId = 21;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    KinetPowerSupply* clone() const override { return new KinetPowerSupply(*this); }
 
     bool operator==(const KinetPowerSupply&) const = default;
 
@@ -40,6 +35,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<KinetPowerSupply>;
 
 // The type numbers of supplies older than version 100, by supply id.
 UpgradeSideTable<quint32, quint32>& kinetPowerSupplySideTable();

@@ -151,12 +151,11 @@ void RemoteDevice::resetForRead()
     m_settings = std::move(kept);
 }
 
-void RemoteDevice::read(InStream& in)
+void RemoteDevice::afterRead(InStream&)
 {
-    Archive::readFields(in, *this);
     m_texts.emplace(0, QString());  // only when key 0 is missing
 }
 
-void RemoteDevice::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void RemoteDevice::setName(const QString& text, quint32 key) { m_texts[key] = text; }
+
+template class Archive::Object<RemoteDevice>;

@@ -21,7 +21,7 @@
 #ifndef LX_OBJECTS_CONTROLLERS_REMOTE_DEVICE_H
 #define LX_OBJECTS_CONTROLLERS_REMOTE_DEVICE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/programming/trigger_values.h"
 
 #include <QString>
@@ -107,7 +107,7 @@ struct DsxDSettings
 using RemoteDeviceSettings =
     std::variant<std::monostate, DsxIoSettings, ButtonPanelSettings, DsxAudioSettings, DsxDSettings>;
 
-class RemoteDevice : public Archive::ObjectBase
+class RemoteDevice : public Archive::Object<RemoteDevice>
 {
 public:
     static constexpr quint32 kTypeCode = 166;
@@ -130,11 +130,6 @@ public:
     RemoteDevice() = default;
     // A device of the key's type with that type's default settings.
     explicit RemoteDevice(const RDKey& key);
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    RemoteDevice* clone() const override { return new RemoteDevice(*this); }
 
     const RDKey& key() const { return m_key; }
 
@@ -162,6 +157,7 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
     // The settings survive: a stored layout that leaves fields out keeps them.
     void resetForRead();
 
@@ -169,5 +165,6 @@ private:
     std::map<quint32, QString> m_texts;
     RemoteDeviceSettings m_settings;
 };
+extern template class Archive::Object<RemoteDevice>;
 
 #endif  // LX_OBJECTS_CONTROLLERS_REMOTE_DEVICE_H

@@ -93,9 +93,8 @@ void Universe::fields(F& f, Self& s)
     f.since(62, s.patchRecords);
 }
 
-void Universe::read(InStream& in)
+void Universe::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     if (m_key.kind == UniverseKey::Sacn && in.version() < 28)
         channelBytes = filledChannels();
     if (in.version() < 72) {
@@ -109,10 +108,10 @@ void Universe::read(InStream& in)
     }
 }
 
-void Universe::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void Universe::setSacnPriority(quint8 priority)
 {
     if (m_key.kind == UniverseKey::Sacn)
         m_priority = priority;
 }
+
+template class Archive::Object<Universe>;

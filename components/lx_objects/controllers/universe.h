@@ -19,7 +19,7 @@
 #ifndef LX_OBJECTS_CONTROLLERS_UNIVERSE_H
 #define LX_OBJECTS_CONTROLLERS_UNIVERSE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QtGlobal>
 
@@ -91,7 +91,7 @@ struct GzePatchRecordOrder
     bool operator()(const GzePatchRecord& x, const GzePatchRecord& y) const;
 };
 
-class Universe : public Archive::ObjectBase
+class Universe : public Archive::Object<Universe>
 {
 public:
     static constexpr quint32 kTypeCode = 189;
@@ -101,11 +101,6 @@ public:
     // For the registry: key kind 65535.
     Universe() = default;
     Universe(quint32 controllerId, const UniverseKey& key);
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Universe* clone() const override { return new Universe(*this); }
 
     const UniverseKey& key() const { return m_key; }
 
@@ -124,10 +119,12 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
     static std::array<quint8, kChannelCount> filledChannels();
 
     UniverseKey m_key;
     quint8 m_priority = 100;
 };
+extern template class Archive::Object<Universe>;
 
 #endif  // LX_OBJECTS_CONTROLLERS_UNIVERSE_H

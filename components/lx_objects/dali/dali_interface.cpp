@@ -65,10 +65,6 @@ void DaliInterface::fields(F& f, Self& s)
     f(s.interfaceNumber, s.name, Archive::vector32(s.addressValues), s.groups, s.flag, s.testSettings);
 }
 
-void DaliInterface::read(InStream& in) { Archive::readFields(in, *this); }
-
-void DaliInterface::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 quint32 DaliInterface::addGroup(quint32 number)
 {
     if (groups.size() >= kMaxGroups)
@@ -102,3 +98,5 @@ void DaliInterface::setTestSchedule(quint32 index, const DaliTestSchedule& sched
     else if (index == 1)
         testSettings.schedule2 = schedule;
 }
+
+template class Archive::Object<DaliInterface>;

@@ -11,7 +11,7 @@
 #ifndef LX_OBJECTS_DALI_DALI_INTERFACE_H
 #define LX_OBJECTS_DALI_DALI_INTERFACE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/dali/dali_test_schedule.h"
 
 #include <QString>
@@ -39,7 +39,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class DaliInterface : public Archive::ObjectBase
+class DaliInterface : public Archive::Object<DaliInterface>
 {
 public:
     static constexpr quint32 kTypeCode = 134;
@@ -49,11 +49,6 @@ public:
     static constexpr quint32 kNone = 0xFFFFFFFF;
 
     DaliInterface();
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    DaliInterface* clone() const override { return new DaliInterface(*this); }
 
     // Adds an empty group under `number` (kNone: the lowest free number) and
     // answers the number used; kNone, changing nothing, when 16 groups exist
@@ -78,5 +73,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<DaliInterface>;
 
 #endif  // LX_OBJECTS_DALI_DALI_INTERFACE_H

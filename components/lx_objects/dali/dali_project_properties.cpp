@@ -8,10 +8,6 @@ void DaliProjectProperties::fields(F& f, Self& s)
     f(s.settings);
 }
 
-void DaliProjectProperties::read(InStream& in) { Archive::readFields(in, *this); }
-
-void DaliProjectProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void DaliProjectProperties::setTestSchedule(int index, const DaliTestSchedule& schedule)
 {
     if (index == 0)
@@ -19,3 +15,5 @@ void DaliProjectProperties::setTestSchedule(int index, const DaliTestSchedule& s
     else if (index == 1)
         settings.schedule2 = schedule;
 }
+
+template class Archive::Object<DaliProjectProperties>;

@@ -5,19 +5,14 @@
 #ifndef LX_OBJECTS_DALI_DALI_PROJECT_PROPERTIES_H
 #define LX_OBJECTS_DALI_DALI_PROJECT_PROPERTIES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/dali/dali_test_schedule.h"
 
-class DaliProjectProperties : public Archive::ObjectBase
+class DaliProjectProperties : public Archive::Object<DaliProjectProperties>
 {
 public:
     static constexpr quint32 kTypeCode = 181;
     static constexpr Archive::ArrayId kArrayId = 0;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    DaliProjectProperties* clone() const override { return new DaliProjectProperties(*this); }
 
     // Index 0 replaces the first schedule, 1 the second; any other is ignored.
     void setTestSchedule(int index, const DaliTestSchedule& schedule);
@@ -31,5 +26,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<DaliProjectProperties>;
 
 #endif  // LX_OBJECTS_DALI_DALI_PROJECT_PROPERTIES_H

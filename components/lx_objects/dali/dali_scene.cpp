@@ -8,6 +8,4 @@ void DaliScene::fields(F& f, Self& s)
     f(s.name, s.levels);
 }
 
-void DaliScene::read(InStream& in) { Archive::readFields(in, *this); }
-
-void DaliScene::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<DaliScene>;

@@ -6,22 +6,17 @@
 #ifndef LX_OBJECTS_DALI_DALI_SCENE_H
 #define LX_OBJECTS_DALI_DALI_SCENE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 
 #include <map>
 
-class DaliScene : public Archive::ObjectBase
+class DaliScene : public Archive::Object<DaliScene>
 {
 public:
     static constexpr quint32 kTypeCode = 133;
     static constexpr Archive::ArrayId kArrayId = 13;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    DaliScene* clone() const override { return new DaliScene(*this); }
 
     bool operator==(const DaliScene&) const = default;
 
@@ -33,5 +28,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<DaliScene>;
 
 #endif  // LX_OBJECTS_DALI_DALI_SCENE_H

@@ -10,6 +10,4 @@ void InterfaceFont::fields(F& f, Self& s)
     f(s.resource, s.fileName);
 }
 
-void InterfaceFont::read(InStream& in) { Archive::readFields(in, *this); }
-
-void InterfaceFont::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<InterfaceFont>;

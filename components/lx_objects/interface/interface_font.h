@@ -7,21 +7,16 @@
 #ifndef LX_OBJECTS_INTERFACE_INTERFACE_FONT_H
 #define LX_OBJECTS_INTERFACE_INTERFACE_FONT_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 #include <QUuid>
 
-class InterfaceFont : public Archive::ObjectBase
+class InterfaceFont : public Archive::Object<InterfaceFont>
 {
 public:
     static constexpr quint32 kTypeCode = 295;
     static constexpr Archive::ArrayId kArrayId = 39;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    InterfaceFont* clone() const override { return new InterfaceFont(*this); }
 
     bool operator==(const InterfaceFont&) const = default;
 
@@ -36,5 +31,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<InterfaceFont>;
 
 #endif  // LX_OBJECTS_INTERFACE_INTERFACE_FONT_H

@@ -64,10 +64,6 @@ void Glyph::fields(F& f, Self& s)
     f(s.width, s.metric1, s.metric2, s.metric3, s.alpha, s.pixels);
 }
 
-void Glyph::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Glyph::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void LegacyBitmapFontMetrics::fields(F& f, Self& s)
 {
@@ -77,10 +73,6 @@ void LegacyBitmapFontMetrics::fields(F& f, Self& s)
             f(value);
     }
 }
-
-void LegacyBitmapFontMetrics::read(InStream& in) { Archive::readFields(in, *this); }
-
-void LegacyBitmapFontMetrics::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 BitmapFont::BitmapFont(BitmapFont&& other) noexcept
     : header0(other.header0), height(other.height), header2(other.header2), glyphs(std::move(other.glyphs))
@@ -106,6 +98,12 @@ void BitmapFont::fields(F& f, Self& s)
     f.since(137, s.glyphs, s.header2, s.height, s.header0).orRead(readLegacyFont);
 }
 
-void BitmapFont::read(InStream& in) { Archive::readFields(in, *this); }
+void Glyph::read(InStream& in) { Archive::readFields(in, *this); }
 
-void BitmapFont::write(OutStream& out) const { Archive::writeFields(out, *this); }
+void Glyph::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+void LegacyBitmapFontMetrics::read(InStream& in) { Archive::readFields(in, *this); }
+
+void LegacyBitmapFontMetrics::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template class Archive::Value<BitmapFont>;

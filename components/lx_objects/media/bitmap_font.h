@@ -10,6 +10,7 @@
 #ifndef LX_OBJECTS_MEDIA_BITMAP_FONT_H
 #define LX_OBJECTS_MEDIA_BITMAP_FONT_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 #include "seltrane_components/os/bit_vector.h"
 
@@ -69,7 +70,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class BitmapFont
+class BitmapFont : public Archive::Value<BitmapFont>
 {
 public:
     static constexpr quint32 kTypeCode = 204;
@@ -80,10 +81,6 @@ public:
     // A move takes the glyphs and leaves the source's glyph map empty.
     BitmapFont(BitmapFont&& other) noexcept;
     BitmapFont& operator=(BitmapFont&& other) noexcept;
-
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
 
     bool operator==(const BitmapFont&) const = default;
 
@@ -97,5 +94,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<BitmapFont>;
 
 #endif  // LX_OBJECTS_MEDIA_BITMAP_FONT_H

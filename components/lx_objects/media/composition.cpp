@@ -38,6 +38,4 @@ void Composition::fields(F& f, Self& s)
     f.since(62, s.m_targets);
 }
 
-void Composition::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Composition::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<Composition>;

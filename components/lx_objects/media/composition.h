@@ -9,7 +9,7 @@
 #ifndef LX_OBJECTS_MEDIA_COMPOSITION_H
 #define LX_OBJECTS_MEDIA_COMPOSITION_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 
 #include <QPointF>
@@ -60,16 +60,11 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Composition : public Archive::ObjectBase
+class Composition : public Archive::Object<Composition>
 {
 public:
     static constexpr quint32 kTypeCode = 250;
     static constexpr Archive::ArrayId kArrayId = 36;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Composition* clone() const override { return new Composition(*this); }
 
     const QString& name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
@@ -92,5 +87,6 @@ private:
     quint32 m_settingB = 0xFFFFFFFF;
     std::map<quint8, ContentTarget> m_targets;
 };
+extern template class Archive::Object<Composition>;
 
 #endif  // LX_OBJECTS_MEDIA_COMPOSITION_H

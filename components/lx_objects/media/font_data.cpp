@@ -10,6 +10,4 @@ void FontData::fields(F& f, Self& s)
     f(s.bitmap);
 }
 
-void FontData::read(InStream& in) { Archive::readFields(in, *this); }
-
-void FontData::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<FontData>;

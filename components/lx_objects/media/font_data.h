@@ -6,12 +6,12 @@
 #ifndef LX_OBJECTS_MEDIA_FONT_DATA_H
 #define LX_OBJECTS_MEDIA_FONT_DATA_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/media/bitmap_font.h"
 
 #include <QString>
 
-class FontData : public Archive::ObjectBase
+class FontData : public Archive::Object<FontData>
 {
 public:
     static constexpr quint32 kTypeCode = 202;
@@ -20,11 +20,6 @@ public:
     static constexpr quint8 kBold = 0x01;
     static constexpr quint8 kItalic = 0x02;
     static constexpr quint8 kAntialiased = 0x04;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    FontData* clone() const override { return new FontData(*this); }
 
     bool operator==(const FontData&) const = default;
 
@@ -41,5 +36,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<FontData>;
 
 #endif  // LX_OBJECTS_MEDIA_FONT_DATA_H

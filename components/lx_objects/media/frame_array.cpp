@@ -32,6 +32,4 @@ void FrameArray::fields(F& f, Self& s)
         });
 }
 
-void FrameArray::read(InStream& in) { Archive::readFields(in, *this); }
-
-void FrameArray::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<FrameArray>;

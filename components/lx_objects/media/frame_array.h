@@ -8,13 +8,13 @@
 #ifndef LX_OBJECTS_MEDIA_FRAME_ARRAY_H
 #define LX_OBJECTS_MEDIA_FRAME_ARRAY_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QUuid>
 
 #include <array>
 
-class FrameArray : public Archive::ObjectBase
+class FrameArray : public Archive::Object<FrameArray>
 {
 public:
     static constexpr quint32 kTypeCode = 167;
@@ -23,11 +23,6 @@ public:
 
     // A new random identity, null frames, index -1.
     FrameArray();
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    FrameArray* clone() const override { return new FrameArray(*this); }
 
     // The frame of the slot; a null identity for an index outside 0 to 39.
     QUuid getFrame(int slot) const;
@@ -43,5 +38,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<FrameArray>;
 
 #endif  // LX_OBJECTS_MEDIA_FRAME_ARRAY_H

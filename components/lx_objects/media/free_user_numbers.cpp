@@ -47,6 +47,4 @@ void FreeUserNumbers::fields(F& f, Self& s)
     f(s.m_bits, s.m_hint, s.m_usedCount, s.m_capacity);
 }
 
-void FreeUserNumbers::read(InStream& in) { Archive::readFields(in, *this); }
-
-void FreeUserNumbers::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Value<FreeUserNumbers>;

@@ -8,12 +8,13 @@
 #ifndef LX_OBJECTS_MEDIA_FREE_USER_NUMBERS_H
 #define LX_OBJECTS_MEDIA_FREE_USER_NUMBERS_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 #include "seltrane_components/os/bit_vector.h"
 
 #include <QtGlobal>
 
-class FreeUserNumbers
+class FreeUserNumbers : public Archive::Value<FreeUserNumbers>
 {
 public:
     static constexpr quint32 kTypeCode = 254;
@@ -39,10 +40,6 @@ public:
     quint32 usedCount() const { return m_usedCount; }
     quint32 capacity() const { return m_capacity; }
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     bool operator==(const FreeUserNumbers&) const = default;
 
 private:
@@ -58,5 +55,6 @@ private:
     quint32 m_usedCount = 1;
     quint32 m_capacity;
 };
+extern template class Archive::Value<FreeUserNumbers>;
 
 #endif  // LX_OBJECTS_MEDIA_FREE_USER_NUMBERS_H

@@ -29,12 +29,10 @@ void MediaClip::fields(F& f, Self& s)
     f.droppedWhen([](quint16 v) { return v >= 100 && v < 108; }, QString());
 }
 
-void MediaClip::read(InStream& in) { Archive::readFields(in, *this); }
-
-void MediaClip::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 UpgradeSideTable<quint32, quint32>& mediaClipSideTable()
 {
     static UpgradeSideTable<quint32, quint32> table;
     return table;
 }
+
+template class Archive::Object<MediaClip>;

@@ -7,22 +7,17 @@
 #ifndef LX_OBJECTS_MEDIA_MEDIA_CLIP_H
 #define LX_OBJECTS_MEDIA_MEDIA_CLIP_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/common/upgrade_side_table.h"
 
 #include <QString>
 #include <QUuid>
 
-class MediaClip : public Archive::ObjectBase
+class MediaClip : public Archive::Object<MediaClip>
 {
 public:
     static constexpr quint32 kTypeCode = 180;
     static constexpr Archive::ArrayId kArrayId = 7;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    MediaClip* clone() const override { return new MediaClip(*this); }
 
     bool operator==(const MediaClip&) const = default;
 
@@ -36,6 +31,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<MediaClip>;
 
 // The file numbers of clips older than version 62, by clip id.
 UpgradeSideTable<quint32, quint32>& mediaClipSideTable();

@@ -85,12 +85,10 @@ void PixtureContainer::fields(F& f, Self& s)
     f.since(68, s.word1);
 }
 
-void PixtureContainer::read(InStream& in) { Archive::readFields(in, *this); }
-
-void PixtureContainer::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 UpgradeSideTable<quint32, std::vector<Pixture>>& pixtureSideTable()
 {
     static UpgradeSideTable<quint32, std::vector<Pixture>> table;
     return table;
 }
+
+template class Archive::Object<PixtureContainer>;

@@ -8,7 +8,7 @@
 #ifndef LX_OBJECTS_MEDIA_PIXTURE_CONTAINER_H
 #define LX_OBJECTS_MEDIA_PIXTURE_CONTAINER_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/common/upgrade_side_table.h"
 #include "seltrane_components/os/bit_vector.h"
 
@@ -36,7 +36,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class PixtureContainer : public Archive::ObjectBase
+class PixtureContainer : public Archive::Object<PixtureContainer>
 {
 public:
     static constexpr quint32 kTypeCode = 255;
@@ -45,11 +45,6 @@ public:
     static constexpr quint32 kOldTableSize = 256000;
     // A longer record list cannot be a container's.
     static constexpr quint32 kMaxPixtures = 0x10000000;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    PixtureContainer* clone() const override { return new PixtureContainer(*this); }
 
     bool operator==(const PixtureContainer&) const = default;
 
@@ -63,6 +58,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<PixtureContainer>;
 
 // The old tables by the id of the container that held them: record i at
 // position i, as far as the data went (the rest of the 256000 places held

@@ -69,8 +69,6 @@ void RGBData::read(InStream& in)
         kind = kind == 1 ? kExplicitKind : 0;
 }
 
-void RGBData::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 int ColourGradient::addPoint(quint16 position, const RGBData& colour)
 {
     const auto found = m_stops.find(position);
@@ -155,6 +153,6 @@ void ColourGradient::fields(F& f, Self& s)
     f(Archive::counted<quint16>(s.m_stops, fileStop));
 }
 
-void ColourGradient::read(InStream& in) { Archive::readFields(in, *this); }
+void RGBData::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
-void ColourGradient::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Value<ColourGradient>;

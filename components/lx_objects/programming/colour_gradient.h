@@ -12,6 +12,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
 #define LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 
 #include <QtGlobal>
@@ -81,7 +82,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class ColourGradient
+class ColourGradient : public Archive::Value<ColourGradient>
 {
 public:
     static constexpr quint32 kTypeCode = 185;
@@ -104,10 +105,6 @@ public:
     // Stop id to position.
     const std::map<int, quint16>& ids() const { return m_ids; }
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     bool operator==(const ColourGradient&) const = default;
 
 private:
@@ -118,5 +115,6 @@ private:
     std::map<quint16, GradientStop> m_stops;
     std::map<int, quint16> m_ids;
 };
+extern template class Archive::Value<ColourGradient>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_COLOUR_GRADIENT_H

@@ -14,10 +14,6 @@ void CueMacro::fields(F& f, Self& s)
     });
 }
 
-void CueMacro::read(InStream& in) { Archive::readFields(in, *this); }
-
-void CueMacro::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 Cue::Cue() { look.setFadeTime(200); }
 
 template <class F, class Self>
@@ -43,16 +39,16 @@ void Cue::fields(F& f, Self& s)
     });
 }
 
-void Cue::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Cue::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void Cuelist::fields(F& f, Self& s)
 {
     f(s.cues);
 }
 
-void Cuelist::read(InStream& in) { Archive::readFields(in, *this); }
+template class Archive::Object<Cuelist>;
 
-void Cuelist::write(OutStream& out) const { Archive::writeFields(out, *this); }
+void CueMacro::read(InStream& in) { Archive::readFields(in, *this); }
+
+void CueMacro::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template class Archive::Value<Cue>;

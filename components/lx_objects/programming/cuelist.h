@@ -7,7 +7,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_CUELIST_H
 #define LX_OBJECTS_PROGRAMMING_CUELIST_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/programming/look.h"
 
 #include <vector>
@@ -31,7 +31,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Cue
+class Cue : public Archive::Value<Cue>
 {
 public:
     static constexpr quint32 kTypeCode = 174;
@@ -39,10 +39,6 @@ public:
 
     // The look fades in 200 ms.
     Cue();
-
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
 
     bool operator==(const Cue&) const = default;
 
@@ -55,17 +51,13 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<Cue>;
 
-class Cuelist : public Archive::ObjectBase
+class Cuelist : public Archive::Object<Cuelist>
 {
 public:
     static constexpr quint32 kTypeCode = 176;
     static constexpr Archive::ArrayId kArrayId = 15;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Cuelist* clone() const override { return new Cuelist(*this); }
 
     bool operator==(const Cuelist&) const = default;
 
@@ -76,5 +68,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<Cuelist>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_CUELIST_H

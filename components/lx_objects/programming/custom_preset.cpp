@@ -41,19 +41,11 @@ void CustomPresetProperty::fields(F& f, Self& s)
     }
 }
 
-void CustomPresetProperty::read(InStream& in) { Archive::readFields(in, *this); }
-
-void CustomPresetProperty::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void CustomPresetPropertyMap::fields(F& f, Self& s)
 {
     f(s.properties);
 }
-
-void CustomPresetPropertyMap::read(InStream& in) { Archive::readFields(in, *this); }
-
-void CustomPresetPropertyMap::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void CustomPreset::fields(F& f, Self& s)
@@ -70,6 +62,10 @@ void CustomPreset::resetForRead()
     m_bytecode = std::move(bytecode);
 }
 
-void CustomPreset::read(InStream& in) { Archive::readFields(in, *this); }
+template class Archive::Object<CustomPreset>;
 
-void CustomPreset::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Value<CustomPresetProperty>;
+
+void CustomPresetPropertyMap::read(InStream& in) { Archive::readFields(in, *this); }
+
+void CustomPresetPropertyMap::write(OutStream& out) const { Archive::writeFields(out, *this); }

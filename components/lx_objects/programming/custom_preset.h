@@ -16,7 +16,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
 #define LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 
@@ -26,7 +26,7 @@
 #include <map>
 #include <memory>
 
-class CustomPresetProperty
+class CustomPresetProperty : public Archive::Value<CustomPresetProperty>
 {
 public:
     static constexpr quint32 kTypeCode = 184;
@@ -80,10 +80,6 @@ public:
     // hold none, and the gradient is dropped.
     void setGradient(std::unique_ptr<ColourGradient> gradient);
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     quint16 index = 0;
     bool boolValue = false;
     IntegerValue integer;
@@ -101,6 +97,7 @@ private:
     Type m_type = NoType;
     Archive::ValuePtr<ColourGradient> m_gradient;
 };
+extern template class Archive::Value<CustomPresetProperty>;
 
 // The registry names it "CustomPreset", as the object that holds it.
 struct CustomPresetPropertyMap
@@ -121,16 +118,11 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class CustomPreset : public Archive::ObjectBase
+class CustomPreset : public Archive::Object<CustomPreset>
 {
 public:
     static constexpr quint32 kTypeCode = 182;
     static constexpr Archive::ArrayId kArrayId = 10;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    CustomPreset* clone() const override { return new CustomPreset(*this); }
 
     const QString& name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
@@ -156,5 +148,6 @@ private:
     QByteArray m_bytecode;
     CustomPresetPropertyMap m_properties;
 };
+extern template class Archive::Object<CustomPreset>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_CUSTOM_PRESET_H

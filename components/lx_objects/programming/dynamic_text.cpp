@@ -10,19 +10,11 @@ void TextProperties::fields(F& f, Self& s)
       s.param2, s.param3, s.param4, storedAs<quint8>(s.changeBehaviour), s.param5);
 }
 
-void TextProperties::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TextProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void DynamicTextPart::fields(F& f, Self& s)
 {
     f(s.kind, s.text);
 }
-
-void DynamicTextPart::read(InStream& in) { Archive::readFields(in, *this); }
-
-void DynamicTextPart::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void DynamicText::setText(const QString& text)
 {
@@ -66,6 +58,12 @@ void DynamicText::fields(F& f, Self& s)
     f(s.m_text, s.m_parts);
 }
 
-void DynamicText::read(InStream& in) { Archive::readFields(in, *this); }
+void TextProperties::read(InStream& in) { Archive::readFields(in, *this); }
 
-void DynamicText::write(OutStream& out) const { Archive::writeFields(out, *this); }
+void TextProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+void DynamicTextPart::read(InStream& in) { Archive::readFields(in, *this); }
+
+void DynamicTextPart::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template class Archive::Value<DynamicText>;

@@ -9,6 +9,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
 #define LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 
 #include <QString>
@@ -74,7 +75,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class DynamicText
+class DynamicText : public Archive::Value<DynamicText>
 {
 public:
     static constexpr quint32 kTypeCode = 197;
@@ -90,10 +91,6 @@ public:
     const QString& text() const { return m_text; }
     const std::list<DynamicTextPart>& parts() const { return m_parts; }
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     bool operator==(const DynamicText&) const = default;
 
 private:
@@ -104,5 +101,6 @@ private:
     QString m_text;
     std::list<DynamicTextPart> m_parts;
 };
+extern template class Archive::Value<DynamicText>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_DYNAMIC_TEXT_H

@@ -154,9 +154,8 @@ void Lkel::fields(F& f, Self& s)
     f(u16(FadeTime), u16(OffsetTime));
 }
 
-void Lkel::read(InStream& in)
+void Lkel::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     const quint16 v = in.version();
     const quint32 kind = get(Kind);
     // Before the aux byte a kind-6 parameter packedField the offset style, the sub
@@ -177,4 +176,4 @@ void Lkel::read(InStream& in)
     }
 }
 
-void Lkel::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Value<Lkel>;

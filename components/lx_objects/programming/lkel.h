@@ -12,13 +12,14 @@
 #ifndef LX_OBJECTS_PROGRAMMING_LKEL_H
 #define LX_OBJECTS_PROGRAMMING_LKEL_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 
 #include <QtGlobal>
 
 #include <array>
 
-class Lkel
+class Lkel : public Archive::Value<Lkel>
 {
 public:
     static constexpr quint32 kTypeCode = 171;
@@ -71,18 +72,16 @@ public:
     // counts as 0.
     void setValues(qint32 a, qint32 b, qint32 c);
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     bool operator==(const Lkel&) const = default;
 
 private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
 
     std::array<quint32, 5> m_words {};
 };
+extern template class Archive::Value<Lkel>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_LKEL_H

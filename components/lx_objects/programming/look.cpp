@@ -162,19 +162,11 @@ void LookSequence::fields(F& f, Self& s)
     f(s.valuesByFunction);
 }
 
-void LookSequence::read(InStream& in) { Archive::readFields(in, *this); }
-
-void LookSequence::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void LookFragment::fields(F& f, Self& s)
 {
     f(s.number1, s.number2, s.element);
 }
-
-void LookFragment::read(InStream& in) { Archive::readFields(in, *this); }
-
-void LookFragment::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void LookSelection::Entry::fields(F& f, Self& s)
@@ -207,10 +199,6 @@ void LookSelection::fields(F& f, Self& s)
             counted.container.insert(std::move(entry));
         });
 }
-
-void LookSelection::read(InStream& in) { Archive::readFields(in, *this); }
-
-void LookSelection::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 // ---- Look ----
 
@@ -273,10 +261,6 @@ void Look::fields(F& f, Self& s)
     f.since(62, s.fragments);
 }
 
-void Look::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Look::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void seededShuffle(std::vector<quint16>& order, quint32 count, quint32 seed, quint32 groupCount, quint32 groupSize)
 {
     const quint64 m = stepCount(count, groupCount, groupSize);
@@ -289,3 +273,13 @@ void seededShuffle(std::vector<quint16>& order, quint32 count, quint32 seed, qui
     for (quint64 k = 1; k + 1 < m; ++k)
         std::swap(order[k], order[uniformUpTo(random, quint32(k))]);
 }
+
+template class Archive::Value<LookSequence>;
+
+void LookFragment::read(InStream& in) { Archive::readFields(in, *this); }
+
+void LookFragment::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template class Archive::Value<LookSelection>;
+
+template class Archive::Value<Look>;

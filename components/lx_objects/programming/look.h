@@ -15,6 +15,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_LOOK_H
 #define LX_OBJECTS_PROGRAMMING_LOOK_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 #include "components/lx_objects/programming/lkel.h"
 #include "components/lx_objects/programming/timeline_el.h"
@@ -25,14 +26,10 @@
 #include <map>
 #include <vector>
 
-class LookSequence
+class LookSequence : public Archive::Value<LookSequence>
 {
 public:
     static constexpr quint32 kTypeCode = 172;
-
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
 
     bool operator==(const LookSequence&) const = default;
 
@@ -43,6 +40,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<LookSequence>;
 
 class LookFragment
 {
@@ -65,7 +63,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class LookSelection
+class LookSelection : public Archive::Value<LookSelection>
 {
 public:
     static constexpr quint32 kTypeCode = 298;
@@ -100,10 +98,6 @@ public:
         static void fields(F& f, Self& s);
     };
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     bool operator==(const LookSelection&) const = default;
 
     std::map<qint32, EntryList> byKey;
@@ -113,8 +107,9 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<LookSelection>;
 
-class Look
+class Look : public Archive::Value<Look>
 {
 public:
     static constexpr quint32 kTypeCode = 173;
@@ -135,10 +130,6 @@ public:
     // error when there is no current database.
     void computeOffsets();
 
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
-
     bool operator==(const Look&) const = default;
 
     std::vector<Lkel> lkels;
@@ -154,6 +145,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<Look>;
 
 // Fills order with a random order of the skew's steps (count items in groups
 // of groupSize, or groupCount steps when that is 2 or more): every step but

@@ -4,21 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace {
-
-// The image as its width, height and format, then its first plane's bytes.
-template <class I>
-struct ImageField
-{
-    I& image;
-};
-
-template <class I>
-ImageField<I> imageField(I& image)
-{
-    return ImageField<I> {image};
-}
 
 // The bytes of the plane a header asks for, in 64 bits so that no header can
 // wrap it small; 0 when the header names no image.
@@ -31,33 +19,34 @@ quint64 planeBytes(qint32 width, qint32 height, quint32 format)
     return stride * quint64(height);
 }
 
-InStream& operator>>(InStream& in, ImageField<Image> field)
+// The image as its width, height and format, then its first plane's bytes.
+struct ImageAsPlane
 {
-    qint32 width = 0;
-    qint32 height = 0;
-    quint32 format = 0;
-    QByteArray bytes;
+    using Stored = std::tuple<qint32, qint32, quint32, QByteArray>;
+
+    static Stored store(const Image& image)
+    {
+        // An empty image still writes an empty array, not a null one.
+        const QByteArray bytes = image.isEmpty()
+            ? QByteArray(0, '\0')
+            : QByteArray(reinterpret_cast<const char*>(image.bits(0)), int(image.byteCount(0)));
+        return {qint32(image.width()), qint32(image.height()), quint32(image.format()), bytes};
+    }
+
     // The bytes are read whatever the header says, so the fields after them
     // stay in step.
-    in >> width >> height >> format >> bytes;
-    const quint64 size = planeBytes(width, height, format);
-    field.image = size > 0 && size <= ParticleSystem::kMaxImageBytes ? Image(width, height, int(format)) : Image();
-    if (!field.image.isEmpty() && !bytes.isEmpty()) {
-        const std::size_t count = std::min<std::size_t>(std::size_t(bytes.size()), field.image.byteCount(0));
-        std::memcpy(field.image.bits(0), bytes.constData(), count);
+    static Image load(const Stored& stored)
+    {
+        const auto& [width, height, format, bytes] = stored;
+        const quint64 size = planeBytes(width, height, format);
+        Image image = size > 0 && size <= ParticleSystem::kMaxImageBytes ? Image(width, height, int(format)) : Image();
+        if (!image.isEmpty() && !bytes.isEmpty()) {
+            const std::size_t count = std::min<std::size_t>(std::size_t(bytes.size()), image.byteCount(0));
+            std::memcpy(image.bits(0), bytes.constData(), count);
+        }
+        return image;
     }
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, ImageField<const Image> field)
-{
-    const Image& image = field.image;
-    // An empty image still writes an empty array, not a null one.
-    const QByteArray bytes = image.isEmpty()
-        ? QByteArray(0, '\0')
-        : QByteArray(reinterpret_cast<const char*>(image.bits(0)), int(image.byteCount(0)));
-    return out << qint32(image.width()) << qint32(image.height()) << quint32(image.format()) << bytes;
-}
+};
 
 }  // namespace
 
@@ -73,13 +62,11 @@ template <class F, class Self>
 void ParticleSystem::fields(F& f, Self& s)
 {
     using Archive::inlineFields;
-    f(s.word1, s.word2, s.word3, s.half1, s.real1, imageField(s.m_particleImage), inlineFields(s.colour1), s.point1,
-      s.point2, s.real2, s.real3, s.real4, s.real5, s.point3, s.real6, s.real7, s.real8, s.real9, s.real10, s.real11,
-      s.real12, s.real13, inlineFields(s.colour2), inlineFields(s.colour3));
+    f(s.word1, s.word2, s.word3, s.half1, s.real1, Archive::storedVia<ImageAsPlane>(s.m_particleImage),
+      inlineFields(s.colour1), s.point1, s.point2, s.real2, s.real3, s.real4, s.real5, s.point3, s.real6, s.real7,
+      s.real8, s.real9, s.real10, s.real11, s.real12, s.real13, inlineFields(s.colour2), inlineFields(s.colour3));
     f.since(90, s.flag1);
     f(s.half2, s.real14, s.real15, s.real16);
 }
 
-void ParticleSystem::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ParticleSystem::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Value<ParticleSystem>;

@@ -12,13 +12,14 @@
 #ifndef LX_OBJECTS_PROGRAMMING_PARTICLE_SYSTEM_H
 #define LX_OBJECTS_PROGRAMMING_PARTICLE_SYSTEM_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 #include "components/lx_objects/programming/colour_gradient.h"
 #include "seltrane_components/os/image.h"
 
 #include <QPointF>
 
-class ParticleSystem
+class ParticleSystem : public Archive::Value<ParticleSystem>
 {
 public:
     static constexpr quint32 kTypeCode = 273;
@@ -29,10 +30,6 @@ public:
     const Image& particleImage() const { return m_particleImage; }
     // Keeps a copy of the image's pixels.
     void setParticleImage(const Image& image);
-
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
 
     bool operator==(const ParticleSystem&) const = default;
 
@@ -72,5 +69,6 @@ private:
 
     Image m_particleImage;
 };
+extern template class Archive::Value<ParticleSystem>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_PARTICLE_SYSTEM_H

@@ -40,6 +40,4 @@ void Scene::fields(F& f, Self& s)
     f(s.option1, s.option2);
 }
 
-void Scene::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Scene::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<Scene>;

@@ -10,7 +10,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_SCENE_H
 #define LX_OBJECTS_PROGRAMMING_SCENE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/programming/look.h"
 
 #include <QString>
@@ -38,7 +38,7 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Scene : public Archive::ObjectBase
+class Scene : public Archive::Object<Scene>
 {
 public:
     static constexpr quint32 kTypeCode = 191;
@@ -46,11 +46,6 @@ public:
 
     // The look fades in 200 ms.
     Scene();
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Scene* clone() const override { return new Scene(*this); }
 
     bool operator==(const Scene&) const = default;
 
@@ -67,5 +62,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<Scene>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_SCENE_H

@@ -16,6 +16,4 @@ void TextSlotValues::fields(F& f, Self& s)
     f(s.m_slotTexts);
 }
 
-void TextSlotValues::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TextSlotValues::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<TextSlotValues>;

@@ -7,23 +7,18 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H
 #define LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 
 #include <map>
 
-class TextSlotValues : public Archive::ObjectBase
+class TextSlotValues : public Archive::Object<TextSlotValues>
 {
 public:
     static constexpr quint32 kTypeCode = 207;
     static constexpr Archive::ArrayId kArrayId = 0;
     static constexpr Archive::ObjectId kObjectId = 11;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TextSlotValues* clone() const override { return new TextSlotValues(*this); }
 
     // A text sets the slot's value; an empty text removes the slot.
     void setSlotText(const QString& name, const QString& text);
@@ -38,5 +33,6 @@ private:
 
     std::map<QString, QString> m_slotTexts;
 };
+extern template class Archive::Object<TextSlotValues>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TEXT_SLOT_VALUES_H

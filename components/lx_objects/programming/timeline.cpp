@@ -112,16 +112,13 @@ void Timeline::fields(F& f, Self& s)
     f.since(27, Archive::vector32(s.idList));
 }
 
-void Timeline::read(InStream& in)
+void Timeline::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     if (in.version() < 27)
         rebuildIdList();
     else if (idList.empty())
         appendNextId();
 }
-
-void Timeline::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 // A fragment beyond the table is dropped; of two with one dynamic-text id
 // the first is indexed, and an id beyond the index stays in its part only.
@@ -253,3 +250,5 @@ quint32 Timeline::addMarker(qint32 time, quint32 id, ChangeSet& changes)
     setMarkTimeEntry(time, qint32(id), changes);
     return id;
 }
+
+template class Archive::Object<Timeline>;

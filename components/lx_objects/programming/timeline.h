@@ -20,7 +20,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TIMELINE_H
 #define LX_OBJECTS_PROGRAMMING_TIMELINE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/programming/timeline_el.h"
 #include "seltrane_components/brantle_core/sortvector.h"
 
@@ -166,7 +166,7 @@ struct TimeMark
     bool operator==(const TimeMark&) const = default;
 };
 
-class Timeline : public Archive::ObjectBase
+class Timeline : public Archive::Object<Timeline>
 {
 public:
     static constexpr quint32 kTypeCode = 110;
@@ -183,11 +183,6 @@ public:
     using ChangeSet = std::set<quint32>;
 
     Timeline();
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Timeline* clone() const override { return new Timeline(*this); }
 
     // Adds a copy of element between start and end under key (kNone: the
     // lowest free key) and answers its key. A type-208 element takes the
@@ -243,9 +238,11 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
     void fileReadFragment(const TimelineFragment& read);
     void rebuildIdList();
     int lowestFreeDynamicTextId() const;
 };
+extern template class Archive::Object<Timeline>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TIMELINE_H

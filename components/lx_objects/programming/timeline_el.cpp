@@ -79,10 +79,6 @@ void TimelineEl::fields(F& f, Self& s)
     f(Archive::inlineFields(s.presetData));
 }
 
-void TimelineEl::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TimelineEl::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 TimelineFragment::TimelineFragment(const TimelineEl& element, qint32 frameArrayId, qint32 start, qint32 end,
                                    qint32 extraTime1, qint32 extraTime2)
     : start(start), end(end), extraTime1(extraTime1), extraTime2(extraTime2), element(element),
@@ -106,3 +102,5 @@ void TimelineFragment::resetForRead()
 void TimelineFragment::read(InStream& in) { Archive::readFields(in, *this); }
 
 void TimelineFragment::write(OutStream& out) const { Archive::writeFields(out, *this); }
+
+template class Archive::Value<TimelineEl>;

@@ -13,6 +13,7 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TIMELINE_EL_H
 #define LX_OBJECTS_PROGRAMMING_TIMELINE_EL_H
 
+#include "components/archive/object.h"
 #include "components/archive/stream_fwd.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/programming/preset_data.h"
@@ -23,7 +24,7 @@
 #include <set>
 #include <vector>
 
-class TimelineEl
+class TimelineEl : public Archive::Value<TimelineEl>
 {
 public:
     static constexpr quint32 kTypeCode = 193;
@@ -38,10 +39,6 @@ public:
 
     std::vector<RGBData>& colours() { return presetData.colours; }
     const std::vector<RGBData>& colours() const { return presetData.colours; }
-
-    quint32 typeCode() const { return kTypeCode; }
-    void read(InStream& in);
-    void write(OutStream& out) const;
 
     bool operator==(const TimelineEl&) const = default;
 
@@ -59,6 +56,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Value<TimelineEl>;
 
 class TimelineFragment : public sortvector_el
 {

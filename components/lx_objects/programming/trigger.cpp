@@ -246,22 +246,10 @@ void writeDefaults(TriggerData& body, int oldType, int type)
 const ParameterRow& triggerParameterRow(int type)
 {
     static const std::vector<ParameterRow> rows = makeTriggerRows();
-    static const ParameterRow none;
-    return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
+    return parameterRowOf(rows, type);
 }
 
 // ---- TriggerData ----
-
-void TriggerData::setType(int type)
-{
-    if (type == m_type)
-        return;
-    if (m_type == kIoModuleType)
-        ioModuleData.reset();
-    m_type = type;
-    if (type == kIoModuleType)
-        ioModuleData = Archive::ValuePtr<IoMTriggerData>::make();
-}
 
 template <class F, class Self>
 void TriggerData::fields(F& f, Self& s)
@@ -270,14 +258,6 @@ void TriggerData::fields(F& f, Self& s)
     f(Archive::storedAs<quint32>(s.controllerSelection));
     f.since(140, Archive::storedAs<quint32>(s.secondControllerSelection));
     bodyParameterFields(f, s, triggerParameterRow(s.m_type));
-}
-
-void TriggerData::resetForRead()
-{
-    // Older data has no type here: the owner read it before.
-    const int typeFromOwner = m_type;
-    *this = TriggerData();
-    setType(typeFromOwner);
 }
 
 void TriggerData::read(InStream& in)
@@ -340,18 +320,17 @@ void Trigger::fields(F& f, Self& s)
     f(idList(s.m_conditions), idList(s.m_actions), Archive::inlineFields(s.m_body));
 }
 
-void Trigger::read(InStream& in)
+void Trigger::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     // Those versions stored the flag inverted.
     if (in.version() >= 150 && in.version() < 155)
         m_flagB = !m_flagB;
 }
-
-void Trigger::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void Trigger::setData(const TriggerData& data) { m_body = data; }
 
 int Trigger::insertCondition(int id, int position) { return insertId(m_conditions, id, position); }
 
 int Trigger::insertAction(int id, int position) { return insertId(m_actions, id, position); }
+
+template class Archive::Object<Trigger>;

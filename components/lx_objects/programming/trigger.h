@@ -20,10 +20,11 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/parameter_block.h"
+#include "components/lx_objects/programming/trigger_body.h"
 #include "components/lx_objects/programming/trigger_values.h"
 
 #include <QString>
@@ -43,19 +44,10 @@ enum ControllerSelection : qint32 {
     IoModuleControllerSelection = -7,
 };
 
-class TriggerData
+// Types 0 to 34; 35 (none) is a new body's, 33 the IO-module type.
+class TriggerData : public TriggerBody<35, 33, 16>
 {
 public:
-    // Types 0 to 34; 35 (none) is a new body's.
-    static constexpr int kNoneType = 35;
-    static constexpr int kIoModuleType = 33;
-    static constexpr std::size_t kParameterBytes = 16;
-
-    int type() const { return m_type; }
-    // Stores the type; entering type 33 makes new IO-module data and leaving
-    // it drops the data. Nothing else changes.
-    void setType(int type);
-
     void read(InStream& in);
     void write(OutStream& out) const;
 
@@ -67,19 +59,12 @@ public:
     SerialString serialString;
     QString text;
     std::vector<MidiMessage> midiMessages;
-    RDKey remoteDevice;
-    // Non-null only while the type is 33.
-    Archive::ValuePtr<IoMTriggerData> ioModuleData;
-    ParameterBlock<kParameterBytes> parameters;
 
 private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
-    // Keeps the type: older data stores it in the owner, which reads it first.
-    void resetForRead();
-
-    int m_type = kNoneType;
+    void resetForRead() { resetKeepingType(*this); }
 };
 
 // Changes body's type with the new type's defaults and controller selection.
@@ -89,18 +74,13 @@ void setTriggerType(TriggerData& body, int type);
 // outside 0 to 34.
 const ParameterRow& triggerParameterRow(int type);
 
-class Trigger : public Archive::ObjectBase
+class Trigger : public Archive::Object<Trigger>
 {
 public:
     static constexpr quint32 kTypeCode = 107;
     static constexpr Archive::ArrayId kArrayId = 16;
 
     Trigger() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Trigger* clone() const override { return new Trigger(*this); }
 
     const TriggerData& data() const { return m_body; }
     // The body becomes a copy of data, with IO-module data of its own.
@@ -134,6 +114,7 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
 
     QString m_name;
     QString m_text2;
@@ -146,5 +127,6 @@ private:
     std::list<int> m_conditions;
     std::list<int> m_actions;
 };
+extern template class Archive::Object<Trigger>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_H

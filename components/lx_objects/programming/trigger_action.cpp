@@ -373,22 +373,10 @@ bool takesDefaultSelection(int type)
 const ParameterRow& actionParameterRow(int type)
 {
     static const std::vector<ParameterRow> rows = makeActionRows();
-    static const ParameterRow none;
-    return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
+    return parameterRowOf(rows, type);
 }
 
 // ---- TriggerActionData ----
-
-void TriggerActionData::setType(int type)
-{
-    if (type == m_type)
-        return;
-    if (m_type == kIoModuleType)
-        ioModuleData.reset();
-    m_type = type;
-    if (type == kIoModuleType)
-        ioModuleData = Archive::ValuePtr<IoMTriggerData>::make();
-}
 
 void TriggerActionData::setController(qint32 selection)
 {
@@ -469,6 +457,4 @@ void TriggerAction::fields(F& f, Self& s)
     f(Archive::storedAs<quint32>(s.m_ownerId), Archive::inlineFields(s.m_body));
 }
 
-void TriggerAction::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerAction::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<TriggerAction>;

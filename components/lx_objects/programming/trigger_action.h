@@ -22,10 +22,11 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_ACTION_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_ACTION_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/parameter_block.h"
 #include "components/lx_objects/programming/trigger.h"
+#include "components/lx_objects/programming/trigger_body.h"
 #include "components/lx_objects/programming/trigger_values.h"
 
 #include <QString>
@@ -33,18 +34,10 @@
 #include <list>
 #include <vector>
 
-class TriggerActionData
+// Types 0 to 48; 49 (none) is a new body's, 46 the IO-module type.
+class TriggerActionData : public TriggerBody<49, 46, 40>
 {
 public:
-    // Types 0 to 48; 49 (none) is a new body's.
-    static constexpr int kNoneType = 49;
-    static constexpr int kIoModuleType = 46;
-    static constexpr std::size_t kParameterBytes = 40;
-
-    int type() const { return m_type; }
-    // Stores the type; entering type 46 makes new IO-module data and leaving
-    // it drops the data. Nothing else changes.
-    void setType(int type);
     // A new selection for types 13 to 15 also resets their target: the byte
     // at 0 (4 when leaving the default selection, else 3), the word at 4 and
     // the u16 at 8. An equal selection changes nothing.
@@ -59,18 +52,12 @@ public:
     QString text;
     std::vector<MidiMessage> midiMessages;
     std::list<int> idList;  // copied with the body, never stored
-    RDKey remoteDevice;
-    // Non-null only while the type is 46.
-    Archive::ValuePtr<IoMTriggerData> ioModuleData;
-    ParameterBlock<kParameterBytes> parameters;
     qint32 controllerSelection = DefaultControllerSelection;
 
 private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
-
-    int m_type = kNoneType;
 };
 
 // Changes body's type with the new type's defaults (the set for converted
@@ -81,18 +68,13 @@ void setTriggerActionType(TriggerActionData& body, int type, bool altDefaults);
 // outside 0 to 48.
 const ParameterRow& actionParameterRow(int type);
 
-class TriggerAction : public Archive::ObjectBase
+class TriggerAction : public Archive::Object<TriggerAction>
 {
 public:
     static constexpr quint32 kTypeCode = 109;
     static constexpr Archive::ArrayId kArrayId = 18;
 
     TriggerAction() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerAction* clone() const override { return new TriggerAction(*this); }
 
     qint32 ownerId() const { return m_ownerId; }
     void setOwnerId(qint32 id) { m_ownerId = id; }
@@ -111,5 +93,6 @@ private:
     qint32 m_ownerId = -1;
     TriggerActionData m_body;
 };
+extern template class Archive::Object<TriggerAction>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_ACTION_H

@@ -111,22 +111,10 @@ void applyConditionKeyRule(RDKey& key, int type)
 const ParameterRow& conditionParameterRow(int type)
 {
     static const std::vector<ParameterRow> rows = makeConditionRows();
-    static const ParameterRow none;
-    return type >= 0 && std::size_t(type) < rows.size() ? rows[std::size_t(type)] : none;
+    return parameterRowOf(rows, type);
 }
 
 // ---- TriggerConditionData ----
-
-void TriggerConditionData::setType(int type)
-{
-    if (type == m_type)
-        return;
-    if (m_type == kIoModuleType)
-        ioModuleData.reset();
-    m_type = type;
-    if (type == kIoModuleType)
-        ioModuleData = Archive::ValuePtr<IoMTriggerData>::make();
-}
 
 template <class F, class Self>
 void TriggerConditionData::fields(F& f, Self& s)
@@ -134,14 +122,6 @@ void TriggerConditionData::fields(F& f, Self& s)
     f.since(100, typeByte(s));
     f.droppedWhen([](quint16 v) { return v >= 136 && v <= 139; }, quint32());
     bodyParameterFields(f, s, conditionParameterRow(s.m_type));
-}
-
-void TriggerConditionData::resetForRead()
-{
-    // Older data has no type here: the owner read it before.
-    const int typeFromOwner = m_type;
-    *this = TriggerConditionData();
-    setType(typeFromOwner);
 }
 
 void TriggerConditionData::read(InStream& in) { Archive::readFields(in, *this); }
@@ -174,6 +154,4 @@ void TriggerCondition::fields(F& f, Self& s)
     f(s.m_flag, Archive::inlineFields(s.m_body));
 }
 
-void TriggerCondition::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerCondition::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<TriggerCondition>;

@@ -22,44 +22,29 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_CONDITION_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_CONDITION_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 #include "components/lx_objects/programming/date_time_mask.h"
 #include "components/lx_objects/programming/parameter_block.h"
+#include "components/lx_objects/programming/trigger_body.h"
 #include "components/lx_objects/programming/trigger_values.h"
 
-class TriggerConditionData
+// Types 0 to 18; 19 (none) is a new body's, 16 the IO-module type.
+class TriggerConditionData : public TriggerBody<19, 16, 16>
 {
 public:
-    // Types 0 to 18; 19 (none) is a new body's.
-    static constexpr int kNoneType = 19;
-    static constexpr int kIoModuleType = 16;
-    static constexpr std::size_t kParameterBytes = 16;
-
-    int type() const { return m_type; }
-    // Stores the type; entering type 16 makes new IO-module data and leaving
-    // it drops the data. Nothing else changes.
-    void setType(int type);
-
     void read(InStream& in);
     void write(OutStream& out) const;
 
     bool operator==(const TriggerConditionData&) const = default;
 
     DateTimeMask mask;
-    RDKey remoteDevice;
-    // Non-null only while the type is 16.
-    Archive::ValuePtr<IoMTriggerData> ioModuleData;
-    ParameterBlock<kParameterBytes> parameters;
 
 private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
-    // Keeps the type: older data stores it in the owner, which reads it first.
-    void resetForRead();
-
-    int m_type = kNoneType;
+    void resetForRead() { resetKeepingType(*this); }
 };
 
 // Changes body's type with the new type's defaults.
@@ -69,18 +54,13 @@ void setTriggerConditionType(TriggerConditionData& body, int type);
 // outside 0 to 18.
 const ParameterRow& conditionParameterRow(int type);
 
-class TriggerCondition : public Archive::ObjectBase
+class TriggerCondition : public Archive::Object<TriggerCondition>
 {
 public:
     static constexpr quint32 kTypeCode = 108;
     static constexpr Archive::ArrayId kArrayId = 17;
 
     TriggerCondition() = default;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerCondition* clone() const override { return new TriggerCondition(*this); }
 
     qint32 ownerId() const { return m_ownerId; }
     void setOwnerId(qint32 id) { m_ownerId = id; }
@@ -102,5 +82,6 @@ private:
     bool m_flag = false;
     TriggerConditionData m_body;
 };
+extern template class Archive::Object<TriggerCondition>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_CONDITION_H

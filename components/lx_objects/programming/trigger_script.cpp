@@ -18,6 +18,4 @@ void TriggerScript::fields(F& f, Self& s)
     f.droppedBefore(70, QByteArray());
 }
 
-void TriggerScript::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerScript::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<TriggerScript>;

@@ -5,20 +5,15 @@
 #ifndef LX_OBJECTS_PROGRAMMING_TRIGGER_SCRIPT_H
 #define LX_OBJECTS_PROGRAMMING_TRIGGER_SCRIPT_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 
-class TriggerScript : public Archive::ObjectBase
+class TriggerScript : public Archive::Object<TriggerScript>
 {
 public:
     static constexpr quint32 kTypeCode = 187;
     static constexpr Archive::ArrayId kArrayId = 29;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerScript* clone() const override { return new TriggerScript(*this); }
 
     const QString& name() const { return m_name; }
     // A name is one line: each line break ("\r\n", "\n" or "\r") becomes a
@@ -37,5 +32,6 @@ private:
 
     QString m_name;
 };
+extern template class Archive::Object<TriggerScript>;
 
 #endif  // LX_OBJECTS_PROGRAMMING_TRIGGER_SCRIPT_H

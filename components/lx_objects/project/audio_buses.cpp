@@ -24,10 +24,6 @@ void AudioBuses::fields(F& f, Self& s)
         f(setting.isUsed, setting.value);
 }
 
-void AudioBuses::read(InStream& in) { Archive::readFields(in, *this); }
-
-void AudioBuses::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void AudioBuses::setUsed(int index)
 {
     if (!inTable(index))
@@ -43,3 +39,5 @@ void AudioBuses::setValue(int index, quint8 value)
     if (inTable(index))
         m_settings[std::size_t(index)].value = value;
 }
+
+template class Archive::Object<AudioBuses>;

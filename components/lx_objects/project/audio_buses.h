@@ -6,7 +6,7 @@
 #ifndef LX_OBJECTS_PROJECT_AUDIO_BUSES_H
 #define LX_OBJECTS_PROJECT_AUDIO_BUSES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <array>
 
@@ -18,17 +18,12 @@ struct AudioBusSetting
     bool operator==(const AudioBusSetting&) const = default;
 };
 
-class AudioBuses : public Archive::ObjectBase
+class AudioBuses : public Archive::Object<AudioBuses>
 {
 public:
     static constexpr quint32 kTypeCode = 105;
     static constexpr Archive::ArrayId kArrayId = 0;
     static constexpr int kCount = 4;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    AudioBuses* clone() const override { return new AudioBuses(*this); }
 
     // Using a used bus is reported as a logic error; it stays used.
     void setUsed(int index);
@@ -45,5 +40,6 @@ private:
 
     std::array<AudioBusSetting, kCount> m_settings {};
 };
+extern template class Archive::Object<AudioBuses>;
 
 #endif  // LX_OBJECTS_PROJECT_AUDIO_BUSES_H

@@ -53,10 +53,6 @@ void CustomProperties::fields(F& f, Self& s)
     f(Archive::counted<quint8>(s.m_arrays, file));
 }
 
-void CustomProperties::read(InStream& in) { Archive::readFields(in, *this); }
-
-void CustomProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void CustomProperties::addProperty(quint32 arrayId, const QString& name) { m_arrays[arrayId].properties[name]; }
 
 void CustomProperties::setValues(quint32 arrayId, const QString& name, const BitVector& objects, const QString& value)
@@ -84,3 +80,5 @@ const CustomProperties::Values* CustomProperties::values(quint32 arrayId, const 
     const auto property = array->second.properties.find(name);
     return property == array->second.properties.end() ? nullptr : &property->second.values;
 }
+
+template class Archive::Object<CustomProperties>;

@@ -6,7 +6,7 @@
 #ifndef LX_OBJECTS_PROJECT_CUSTOM_PROPERTIES_H
 #define LX_OBJECTS_PROJECT_CUSTOM_PROPERTIES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@
 
 class BitVector;
 
-class CustomProperties : public Archive::ObjectBase
+class CustomProperties : public Archive::Object<CustomProperties>
 {
 public:
     static constexpr quint32 kTypeCode = 203;
@@ -23,13 +23,9 @@ public:
     // A property's values by object id.
     using Values = std::map<quint32, QString>;
 
-    void read(InStream& in) override;
     // Throws std::runtime_error "Too many entries for their stored count: ..."
     // when a count does not fit its stored width (255 arrays, 255 properties
     // an array, 65535 values a property).
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    CustomProperties* clone() const override { return new CustomProperties(*this); }
 
     // Makes sure the array has the property; an existing one keeps its values.
     void addProperty(quint32 arrayId, const QString& name);
@@ -72,5 +68,6 @@ private:
 
     std::map<quint32, Array> m_arrays;
 };
+extern template class Archive::Object<CustomProperties>;
 
 #endif  // LX_OBJECTS_PROJECT_CUSTOM_PROPERTIES_H

@@ -12,10 +12,6 @@ void EthernetSources::fields(F& f, Self& s)
         f(Archive::storedAs<quint8>(source.setting), source.address, source.port);
 }
 
-void EthernetSources::read(InStream& in) { Archive::readFields(in, *this); }
-
-void EthernetSources::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 EthernetSource* EthernetSources::source(int index)
 {
     return index >= 0 && index < kCount ? &m_sources[std::size_t(index)] : nullptr;
@@ -38,3 +34,5 @@ void EthernetSources::setPort(int index, quint16 port)
     if (EthernetSource* s = source(index))
         s->port = port;
 }
+
+template class Archive::Object<EthernetSources>;

@@ -6,7 +6,7 @@
 #ifndef LX_OBJECTS_PROJECT_ETHERNET_SOURCES_H
 #define LX_OBJECTS_PROJECT_ETHERNET_SOURCES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <array>
 
@@ -19,17 +19,12 @@ struct EthernetSource
     bool operator==(const EthernetSource&) const = default;
 };
 
-class EthernetSources : public Archive::ObjectBase
+class EthernetSources : public Archive::Object<EthernetSources>
 {
 public:
     static constexpr quint32 kTypeCode = 106;
     static constexpr Archive::ArrayId kArrayId = 0;
     static constexpr int kCount = 5;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    EthernetSources* clone() const override { return new EthernetSources(*this); }
 
     void setSetting(int index, int setting);
     void setAddress(int index, quint32 address);
@@ -47,5 +42,6 @@ private:
 
     std::array<EthernetSource, kCount> m_sources {};
 };
+extern template class Archive::Object<EthernetSources>;
 
 #endif  // LX_OBJECTS_PROJECT_ETHERNET_SOURCES_H

@@ -38,9 +38,8 @@ void FxTable::fields(F& f, Self& s)
     eachEntry(f, s.entries);
 }
 
-void FxTable::read(InStream& in)
+void FxTable::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     // In older data a negative entry in object 17 stands for the default
     // table. The whole table is read first, so that what follows it in the
     // stream is read from where it starts.
@@ -52,18 +51,12 @@ void FxTable::read(InStream& in)
         entries = defaultEntries();
 }
 
-void FxTable::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void CrossfadePath::fields(F& f, Self& s)
 {
     f(s.name);
     eachEntry(f, s.entries);
 }
-
-void CrossfadePath::read(InStream& in) { Archive::readFields(in, *this); }
-
-void CrossfadePath::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void DimmerCurve::fields(F& f, Self& s)
@@ -72,6 +65,8 @@ void DimmerCurve::fields(F& f, Self& s)
     eachEntry(f, s.entries);
 }
 
-void DimmerCurve::read(InStream& in) { Archive::readFields(in, *this); }
+template class Archive::Object<FxTable>;
 
-void DimmerCurve::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<CrossfadePath>;
+
+template class Archive::Object<DimmerCurve>;

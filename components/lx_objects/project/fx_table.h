@@ -7,13 +7,13 @@
 #ifndef LX_OBJECTS_PROJECT_FX_TABLE_H
 #define LX_OBJECTS_PROJECT_FX_TABLE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 
 #include <array>
 
-class FxTable : public Archive::ObjectBase
+class FxTable : public Archive::Object<FxTable>
 {
 public:
     static constexpr quint32 kTypeCode = 209;
@@ -21,11 +21,6 @@ public:
     using Entries = std::array<qint32, 128>;
 
     static const Entries& defaultEntries();
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    FxTable* clone() const override { return new FxTable(*this); }
 
     bool operator==(const FxTable&) const = default;
 
@@ -36,18 +31,15 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
 };
+extern template class Archive::Object<FxTable>;
 
-class CrossfadePath : public Archive::ObjectBase
+class CrossfadePath : public Archive::Object<CrossfadePath>
 {
 public:
     static constexpr quint32 kTypeCode = 208;
     static constexpr Archive::ArrayId kArrayId = 32;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    CrossfadePath* clone() const override { return new CrossfadePath(*this); }
 
     bool operator==(const CrossfadePath&) const = default;
 
@@ -59,17 +51,13 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<CrossfadePath>;
 
-class DimmerCurve : public Archive::ObjectBase
+class DimmerCurve : public Archive::Object<DimmerCurve>
 {
 public:
     static constexpr quint32 kTypeCode = 210;
     static constexpr Archive::ArrayId kArrayId = 31;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    DimmerCurve* clone() const override { return new DimmerCurve(*this); }
 
     bool operator==(const DimmerCurve&) const = default;
 
@@ -81,5 +69,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<DimmerCurve>;
 
 #endif  // LX_OBJECTS_PROJECT_FX_TABLE_H

@@ -31,14 +31,11 @@ void GuiFeatures::fields(F& f, Self& s)
     f(Archive::counted<quint8>(s.m_features, file));
 }
 
-void GuiFeatures::read(InStream& in)
+void GuiFeatures::afterRead(InStream&)
 {
-    Archive::readFields(in, *this);
     // What the data stores overrides the defaults; the others keep them.
     addMissingDefaults();
 }
-
-void GuiFeatures::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 void GuiFeatures::setFeature(int feature, int state)
 {
@@ -48,3 +45,5 @@ void GuiFeatures::setFeature(int feature, int state)
     if (found != m_features.end())
         found->second = quint8(state);
 }
+
+template class Archive::Object<GuiFeatures>;

@@ -6,11 +6,11 @@
 #ifndef LX_OBJECTS_PROJECT_GUI_FEATURES_H
 #define LX_OBJECTS_PROJECT_GUI_FEATURES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <map>
 
-class GuiFeatures : public Archive::ObjectBase
+class GuiFeatures : public Archive::Object<GuiFeatures>
 {
 public:
     static constexpr quint32 kTypeCode = 100;
@@ -18,12 +18,8 @@ public:
 
     GuiFeatures();
 
-    void read(InStream& in) override;
     // Throws std::runtime_error "Too many entries for their stored count: ..."
     // when the features outnumber what a file can count (255).
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    GuiFeatures* clone() const override { return new GuiFeatures(*this); }
 
     // Feature numbers and states are stored as bytes, so they lie in 0-255.
     const std::map<quint8, quint8>& features() const { return m_features; }
@@ -36,9 +32,11 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
     void addMissingDefaults();
 
     std::map<quint8, quint8> m_features;
 };
+extern template class Archive::Object<GuiFeatures>;
 
 #endif  // LX_OBJECTS_PROJECT_GUI_FEATURES_H

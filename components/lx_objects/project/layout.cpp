@@ -41,12 +41,10 @@ void Layout::fields(F& f, Self& s)
     f(s.layoutKind, s.name, s.properties);
 }
 
-void Layout::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Layout::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 UpgradeSideTable<std::pair<quint32, quint32>, quint32>& layoutSideTable()
 {
     static UpgradeSideTable<std::pair<quint32, quint32>, quint32> table;
     return table;
 }
+
+template class Archive::Object<Layout>;

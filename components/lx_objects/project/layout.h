@@ -9,7 +9,7 @@
 #ifndef LX_OBJECTS_PROJECT_LAYOUT_H
 #define LX_OBJECTS_PROJECT_LAYOUT_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/common/upgrade_side_table.h"
 
 #include <QSize>
@@ -44,16 +44,11 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Layout : public Archive::ObjectBase
+class Layout : public Archive::Object<Layout>
 {
 public:
     static constexpr quint32 kTypeCode = 131;
     static constexpr Archive::ArrayId kArrayId = 23;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Layout* clone() const override { return new Layout(*this); }
 
     bool operator==(const Layout&) const = default;
 
@@ -66,6 +61,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<Layout>;
 
 // The background image numbers of properties older than version 62, by the
 // (array id, object id) of the object holding them.

@@ -16,6 +16,4 @@ void NonLocalControllerAddresses::fields(F& f, Self& s)
     });
 }
 
-void NonLocalControllerAddresses::read(InStream& in) { Archive::readFields(in, *this); }
-
-void NonLocalControllerAddresses::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<NonLocalControllerAddresses>;

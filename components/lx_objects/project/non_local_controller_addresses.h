@@ -5,21 +5,16 @@
 #ifndef LX_OBJECTS_PROJECT_NON_LOCAL_CONTROLLER_ADDRESSES_H
 #define LX_OBJECTS_PROJECT_NON_LOCAL_CONTROLLER_ADDRESSES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 
 #include <set>
 
-class NonLocalControllerAddresses : public Archive::ObjectBase
+class NonLocalControllerAddresses : public Archive::Object<NonLocalControllerAddresses>
 {
 public:
     static constexpr quint32 kTypeCode = 212;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    NonLocalControllerAddresses* clone() const override { return new NonLocalControllerAddresses(*this); }
 
     bool operator==(const NonLocalControllerAddresses&) const = default;
 
@@ -30,5 +25,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<NonLocalControllerAddresses>;
 
 #endif  // LX_OBJECTS_PROJECT_NON_LOCAL_CONTROLLER_ADDRESSES_H

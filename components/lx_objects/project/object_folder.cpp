@@ -8,10 +8,6 @@ void ObjectFolder::fields(F& f, Self& s)
     f(s.name, s.objects, Archive::storedAs<quint32>(s.parent), Archive::elementsStoredAs<quint32>(s.childFolders));
 }
 
-void ObjectFolder::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ObjectFolder::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 int ObjectFolder::addObject(const ObjectTag& tag, quint32 position)
 {
     const int present = objects.indexOf(tag);
@@ -21,3 +17,5 @@ int ObjectFolder::addObject(const ObjectTag& tag, quint32 position)
     objects.insert(index, tag);
     return index;
 }
+
+template class Archive::Object<ObjectFolder>;

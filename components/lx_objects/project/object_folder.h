@@ -6,21 +6,16 @@
 #ifndef LX_OBJECTS_PROJECT_OBJECT_FOLDER_H
 #define LX_OBJECTS_PROJECT_OBJECT_FOLDER_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QList>
 #include <QString>
 
-class ObjectFolder : public Archive::ObjectBase
+class ObjectFolder : public Archive::Object<ObjectFolder>
 {
 public:
     static constexpr quint32 kTypeCode = 179;
     static constexpr Archive::ArrayId kArrayId = 28;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ObjectFolder* clone() const override { return new ObjectFolder(*this); }
 
     // A tag already held keeps its place; a new one goes in at `position`,
     // or last when position lies beyond the end. Answers the tag's index.
@@ -38,5 +33,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<ObjectFolder>;
 
 #endif  // LX_OBJECTS_PROJECT_OBJECT_FOLDER_H

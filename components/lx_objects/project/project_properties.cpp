@@ -27,9 +27,8 @@ void ProjectProperties::fields(F& f, Self& s)
     f(s.layout);
 }
 
-void ProjectProperties::read(InStream& in)
+void ProjectProperties::afterRead(InStream& in)
 {
-    Archive::readFields(in, *this);
     // Older data counted the longitude's direction the other way round.
     if (in.version() < 35) {
         quint8& direction = location.groupB.direction;
@@ -37,8 +36,8 @@ void ProjectProperties::read(InStream& in)
     }
 }
 
-void ProjectProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 void ProjectProperties::setText2(const QString& text) { m_text2 = oneLine(text); }
 
 void ProjectProperties::setText3(const QString& text) { m_text3 = oneLine(text); }
+
+template class Archive::Object<ProjectProperties>;

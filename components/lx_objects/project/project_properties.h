@@ -7,22 +7,17 @@
 #ifndef LX_OBJECTS_PROJECT_PROJECT_PROPERTIES_H
 #define LX_OBJECTS_PROJECT_PROJECT_PROPERTIES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/common/location_data.h"
 #include "components/lx_objects/project/layout.h"
 
 #include <QString>
 
-class ProjectProperties : public Archive::ObjectBase
+class ProjectProperties : public Archive::Object<ProjectProperties>
 {
 public:
     static constexpr quint32 kTypeCode = 101;
     static constexpr Archive::ArrayId kArrayId = 0;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ProjectProperties* clone() const override { return new ProjectProperties(*this); }
 
     // The second and third texts are shown on one line: each line feed
     // becomes a blank.
@@ -55,9 +50,11 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
 
     QString m_text2;
     QString m_text3;
 };
+extern template class Archive::Object<ProjectProperties>;
 
 #endif  // LX_OBJECTS_PROJECT_PROJECT_PROPERTIES_H

@@ -5,34 +5,19 @@
 namespace {
 
 // A version travels as its four bytes in a byte array.
-template <class V>
-struct VersionBytes
+struct VersionAsBytes
 {
-    V& version;
+    using Stored = QByteArray;
+    static QByteArray store(const Version& v) { return v.toByteArray(); }
+    static Version load(const QByteArray& bytes) { return Version::fromByteArray(bytes); }
 };
-
-InStream& operator>>(InStream& in, VersionBytes<Version> field)
-{
-    QByteArray bytes;
-    in >> bytes;
-    field.version = Version::fromByteArray(bytes);
-    return in;
-}
-
-OutStream& operator<<(OutStream& out, VersionBytes<const Version> field) { return out << field.version.toByteArray(); }
-
-template <class V>
-VersionBytes<V> versionBytes(V& version)
-{
-    return VersionBytes<V> {version};
-}
 
 }  // namespace
 
 template <class F, class Self>
 void ProvenanceRecord::fields(F& f, Self& s)
 {
-    f(versionBytes(s.version), s.text1, s.number, s.text2);
+    f(Archive::storedVia<VersionAsBytes>(s.version), s.text1, s.number, s.text2);
 }
 
 void ProvenanceRecord::read(InStream& in) { Archive::readFields(in, *this); }
@@ -45,6 +30,4 @@ void ProjectProvenance::fields(F& f, Self& s)
     f(s.records);
 }
 
-void ProjectProvenance::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ProjectProvenance::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<ProjectProvenance>;

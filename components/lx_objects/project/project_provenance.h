@@ -6,7 +6,7 @@
 #ifndef LX_OBJECTS_PROJECT_PROJECT_PROVENANCE_H
 #define LX_OBJECTS_PROJECT_PROJECT_PROVENANCE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "seltrane_components/os/version.h"
 
 #include <QString>
@@ -34,15 +34,10 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class ProjectProvenance : public Archive::ObjectBase
+class ProjectProvenance : public Archive::Object<ProjectProvenance>
 {
 public:
     static constexpr quint32 kTypeCode = 365;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ProjectProvenance* clone() const override { return new ProjectProvenance(*this); }
 
     bool operator==(const ProjectProvenance&) const = default;
 
@@ -53,5 +48,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<ProjectProvenance>;
 
 #endif  // LX_OBJECTS_PROJECT_PROJECT_PROVENANCE_H

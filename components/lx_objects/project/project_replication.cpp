@@ -8,6 +8,4 @@ void ProjectReplication::fields(F& f, Self& s)
     f(s.name, s.uuid);
 }
 
-void ProjectReplication::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ProjectReplication::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<ProjectReplication>;

@@ -5,21 +5,16 @@
 #ifndef LX_OBJECTS_PROJECT_PROJECT_REPLICATION_H
 #define LX_OBJECTS_PROJECT_PROJECT_REPLICATION_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 #include <QUuid>
 
-class ProjectReplication : public Archive::ObjectBase
+class ProjectReplication : public Archive::Object<ProjectReplication>
 {
 public:
     static constexpr quint32 kTypeCode = 336;
     static constexpr Archive::ArrayId kArrayId = 42;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ProjectReplication* clone() const override { return new ProjectReplication(*this); }
 
     bool operator==(const ProjectReplication&) const = default;
 
@@ -31,5 +26,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<ProjectReplication>;
 
 #endif  // LX_OBJECTS_PROJECT_PROJECT_REPLICATION_H

@@ -29,14 +29,11 @@ void TimecodeBuses::fields(F& f, Self& s)
     f(s.m_settings);
 }
 
-void TimecodeBuses::read(InStream& in)
+void TimecodeBuses::afterRead(InStream&)
 {
-    Archive::readFields(in, *this);
     if (m_settings.size() < std::size_t(kCount))
         m_settings.resize(kCount);
 }
-
-void TimecodeBuses::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 TimecodeBusSetting* TimecodeBuses::bus(int index)
 {
@@ -79,3 +76,5 @@ void TimecodeBuses::setValue2(int index, quint16 value)
     if (TimecodeBusSetting* setting = bus(index))
         setting->value2 = value;
 }
+
+template class Archive::Object<TimecodeBuses>;

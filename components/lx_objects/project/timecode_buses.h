@@ -8,7 +8,7 @@
 #ifndef LX_OBJECTS_PROJECT_TIMECODE_BUSES_H
 #define LX_OBJECTS_PROJECT_TIMECODE_BUSES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <vector>
 
@@ -32,17 +32,12 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class TimecodeBuses : public Archive::ObjectBase
+class TimecodeBuses : public Archive::Object<TimecodeBuses>
 {
 public:
     static constexpr quint32 kTypeCode = 104;
     static constexpr Archive::ArrayId kArrayId = 0;
     static constexpr int kCount = 12;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TimecodeBuses* clone() const override { return new TimecodeBuses(*this); }
 
     // An index beyond the table counts as used, so nobody takes it.
     bool isUsed(int index) const;
@@ -61,10 +56,12 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
     // The bus at index when it is one of the first kCount, else null.
     TimecodeBusSetting* bus(int index);
 
     std::vector<TimecodeBusSetting> m_settings = std::vector<TimecodeBusSetting>(kCount);
 };
+extern template class Archive::Object<TimecodeBuses>;
 
 #endif  // LX_OBJECTS_PROJECT_TIMECODE_BUSES_H

@@ -20,6 +20,4 @@ void UserInterfaceState::fields(F& f, Self& s)
     f.since(18, s.exportStringSets);
 }
 
-void UserInterfaceState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void UserInterfaceState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<UserInterfaceState>;

@@ -8,7 +8,7 @@
 #ifndef LX_OBJECTS_VIEWS_USER_INTERFACE_STATE_H
 #define LX_OBJECTS_VIEWS_USER_INTERFACE_STATE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/fixtures/fix_or_group_key.h"
 #include "components/lx_objects/views/view_values.h"
 
@@ -20,15 +20,10 @@
 #include <utility>
 #include <vector>
 
-class UserInterfaceState final : public Archive::ObjectBase
+class UserInterfaceState final : public Archive::Object<UserInterfaceState>
 {
 public:
     static constexpr quint32 kTypeCode = 103;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    UserInterfaceState* clone() const override { return new UserInterfaceState(*this); }
 
     std::vector<quint32> listA;
     std::vector<quint32> listB;
@@ -61,5 +56,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<UserInterfaceState>;
 
 #endif  // LX_OBJECTS_VIEWS_USER_INTERFACE_STATE_H

@@ -8,19 +8,11 @@ void ColourDataState::fields(F& f, Self& s)
     f(Archive::vector32(s.firstColours), Archive::vector32(s.secondColours));
 }
 
-void ColourDataState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ColourDataState::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void BrowserState::fields(F& f, Self& s)
 {
     f(s.paths);
 }
-
-void BrowserState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void BrowserState::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void InterfaceManagerState::fields(F& f, Self& s)
@@ -46,19 +38,11 @@ void ReportWidgetState::fields(F& f, Self& s)
     f(s.pairMaps);
 }
 
-void ReportWidgetState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ReportWidgetState::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void ExportWizardState::fields(F& f, Self& s)
 {
     f(s.stringSets);
 }
-
-void ExportWizardState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ExportWizardState::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void TimelineViewState::fields(F& f, Self& s)
@@ -68,10 +52,6 @@ void TimelineViewState::fields(F& f, Self& s)
     f.since(106, s.shortValues);
 }
 
-void TimelineViewState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TimelineViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void TriggerViewState::fields(F& f, Self& s)
 {
@@ -80,16 +60,22 @@ void TriggerViewState::fields(F& f, Self& s)
     f.since(101, s.editorStates);
 }
 
-void TriggerViewState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void TriggerViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void PatchViewState::fields(F& f, Self& s)
 {
     f(s.valuesByKey);
 }
 
-void PatchViewState::read(InStream& in) { Archive::readFields(in, *this); }
+template class Archive::Object<ColourDataState>;
 
-void PatchViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<BrowserState>;
+
+template class Archive::Object<ReportWidgetState>;
+
+template class Archive::Object<ExportWizardState>;
+
+template class Archive::Object<PatchViewState>;
+
+template class Archive::Object<TimelineViewState, AbstractTabBarState>;
+
+template class Archive::Object<TriggerViewState, AbstractTabBarState>;

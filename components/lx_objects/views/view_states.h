@@ -12,6 +12,7 @@
 #ifndef LX_OBJECTS_VIEWS_VIEW_STATES_H
 #define LX_OBJECTS_VIEWS_VIEW_STATES_H
 
+#include "components/archive/object.h"
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 #include "components/lx_objects/views/new_interface_data.h"
 #include "components/lx_objects/views/view_values.h"
@@ -24,15 +25,10 @@
 #include <vector>
 
 // Colours as 0xAARRGGBB.
-class ColourDataState final : public Archive::ObjectBase
+class ColourDataState final : public Archive::Object<ColourDataState>
 {
 public:
     static constexpr quint32 kTypeCode = 259;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ColourDataState* clone() const override { return new ColourDataState(*this); }
 
     std::vector<quint32> firstColours;
     std::vector<quint32> secondColours;
@@ -44,16 +40,12 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<ColourDataState>;
 
-class BrowserState final : public Archive::ObjectBase
+class BrowserState final : public Archive::Object<BrowserState>
 {
 public:
     static constexpr quint32 kTypeCode = 260;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    BrowserState* clone() const override { return new BrowserState(*this); }
 
     std::set<BrowserModelPath> paths;
 
@@ -64,6 +56,7 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<BrowserState>;
 
 class InterfaceManagerState final : public AbstractTabBarState
 {
@@ -86,15 +79,10 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class ReportWidgetState final : public Archive::ObjectBase
+class ReportWidgetState final : public Archive::Object<ReportWidgetState>
 {
 public:
     static constexpr quint32 kTypeCode = 263;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ReportWidgetState* clone() const override { return new ReportWidgetState(*this); }
 
     std::vector<std::map<quint32, std::pair<quint32, quint32>>> pairMaps;
 
@@ -105,16 +93,12 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<ReportWidgetState>;
 
-class ExportWizardState final : public Archive::ObjectBase
+class ExportWizardState final : public Archive::Object<ExportWizardState>
 {
 public:
     static constexpr quint32 kTypeCode = 264;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ExportWizardState* clone() const override { return new ExportWizardState(*this); }
 
     std::map<quint32, std::set<QString>> stringSets;
 
@@ -125,16 +109,12 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<ExportWizardState>;
 
-class TimelineViewState final : public AbstractTabBarState
+class TimelineViewState final : public Archive::Object<TimelineViewState, AbstractTabBarState>
 {
 public:
     static constexpr quint32 kTypeCode = 267;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TimelineViewState* clone() const override { return new TimelineViewState(*this); }
 
     std::map<quint32, TimelineTransformData> timelineTransforms;
     std::vector<quint16> shortValues;
@@ -146,16 +126,12 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<TimelineViewState, AbstractTabBarState>;
 
-class TriggerViewState final : public AbstractTabBarState
+class TriggerViewState final : public Archive::Object<TriggerViewState, AbstractTabBarState>
 {
 public:
     static constexpr quint32 kTypeCode = 268;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    TriggerViewState* clone() const override { return new TriggerViewState(*this); }
 
     std::vector<qint32> intValues;
     std::map<quint32, SourceCodeEditorData> editorStates;
@@ -167,18 +143,14 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<TriggerViewState, AbstractTabBarState>;
 
 // A new state holds the patch view's four default settings; a read replaces
 // them with what the data holds, none included.
-class PatchViewState final : public Archive::ObjectBase
+class PatchViewState final : public Archive::Object<PatchViewState>
 {
 public:
     static constexpr quint32 kTypeCode = 334;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    PatchViewState* clone() const override { return new PatchViewState(*this); }
 
     std::map<quint16, qint32> valuesByKey {{1, 150}, {3, 150}, {4, 150}, {6, 175}};
 
@@ -189,5 +161,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<PatchViewState>;
 
 #endif  // LX_OBJECTS_VIEWS_VIEW_STATES_H

@@ -29,6 +29,4 @@ void WebInterfaceProperties::fields(F& f, Self& s)
     f.droppedBefore(70, QByteArray());
 }
 
-void WebInterfaceProperties::read(InStream& in) { Archive::readFields(in, *this); }
-
-void WebInterfaceProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
+template class Archive::Object<WebInterfaceProperties>;

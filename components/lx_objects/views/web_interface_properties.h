@@ -10,7 +10,7 @@
 #ifndef LX_OBJECTS_VIEWS_WEB_INTERFACE_PROPERTIES_H
 #define LX_OBJECTS_VIEWS_WEB_INTERFACE_PROPERTIES_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,16 +33,11 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class WebInterfaceProperties final : public Archive::ObjectBase
+class WebInterfaceProperties final : public Archive::Object<WebInterfaceProperties>
 {
 public:
     static constexpr quint32 kTypeCode = 177;
     static constexpr Archive::ArrayId kArrayId = 0;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    WebInterfaceProperties* clone() const override { return new WebInterfaceProperties(*this); }
 
     std::map<QString, WebInterfaceEntry> entries;
     bool enabled = false;
@@ -55,5 +50,6 @@ private:
     template <class F, class Self>
     static void fields(F& f, Self& s);
 };
+extern template class Archive::Object<WebInterfaceProperties>;
 
 #endif  // LX_OBJECTS_VIEWS_WEB_INTERFACE_PROPERTIES_H

@@ -20,8 +20,6 @@ void MediaResource::fields(F& f, Self& s)
     f(s.key, s.valueA, s.valueB, s.valueC, s.uuid, s.valueD, s.name);
 }
 
-void MediaResource::read(InStream& in) { Archive::readFields(in, *this); }
-
-void MediaResource::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 }  // namespace Vux
+
+template class Archive::Object<Vux::MediaResource>;

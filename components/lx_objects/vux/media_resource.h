@@ -7,7 +7,7 @@
 #ifndef LX_OBJECTS_VUX_MEDIA_RESOURCE_H
 #define LX_OBJECTS_VUX_MEDIA_RESOURCE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 #include <QUuid>
@@ -34,15 +34,10 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class MediaResource final : public Archive::ObjectBase
+class MediaResource final : public Archive::Object<MediaResource>
 {
 public:
     static constexpr quint32 kTypeCode = 377;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    MediaResource* clone() const override { return new MediaResource(*this); }
 
     MediaResourceKey key;
     quint32 valueA = 0xFFFFFFFF;
@@ -61,5 +56,7 @@ private:
 };
 
 }  // namespace Vux
+
+extern template class Archive::Object<Vux::MediaResource>;
 
 #endif  // LX_OBJECTS_VUX_MEDIA_RESOURCE_H

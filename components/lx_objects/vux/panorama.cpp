@@ -11,14 +11,11 @@ void Panorama::fields(F& f, Self& s)
     f(s.valueC, s.valueD);
 }
 
-void Panorama::read(InStream& in)
+void Panorama::afterRead(InStream&)
 {
-    Archive::readFields(in, *this);
     if (valueC == 0)
         valueC = 1;
 }
-
-void Panorama::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void PanoramaContentInstance::fields(F& f, Self& s)
@@ -28,19 +25,11 @@ void PanoramaContentInstance::fields(F& f, Self& s)
     f(s.mode, s.position, s.sizeA, s.sizeB, s.sizeC, s.sizeD, s.valueE);
 }
 
-void PanoramaContentInstance::read(InStream& in) { Archive::readFields(in, *this); }
-
-void PanoramaContentInstance::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void ProjectViewState::fields(F& f, Self& s)
 {
     f(s.valuesByKey, s.valueA, s.flag);
 }
-
-void ProjectViewState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ProjectViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void ScheduleViewState::fields(F& f, Self& s)
@@ -48,8 +37,9 @@ void ScheduleViewState::fields(F& f, Self& s)
     f(s.location);
 }
 
-void ScheduleViewState::read(InStream& in) { Archive::readFields(in, *this); }
-
-void ScheduleViewState::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 }  // namespace Vux
+
+template class Archive::Object<Vux::Panorama>;
+template class Archive::Object<Vux::PanoramaContentInstance>;
+template class Archive::Object<Vux::ProjectViewState>;
+template class Archive::Object<Vux::ScheduleViewState>;

@@ -7,7 +7,7 @@
 #ifndef LX_OBJECTS_VUX_PANORAMA_H
 #define LX_OBJECTS_VUX_PANORAMA_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/lx_objects/common/location_data.h"
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 
@@ -21,15 +21,10 @@
 namespace Vux {
 
 // A valueC of 0 reads as 1.
-class Panorama final : public Archive::ObjectBase
+class Panorama final : public Archive::Object<Panorama>
 {
 public:
     static constexpr quint32 kTypeCode = 351;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Panorama* clone() const override { return new Panorama(*this); }
 
     QString name;
     quint32 valueA = 0;
@@ -49,17 +44,13 @@ private:
     friend class Archive::FieldAccess;
     template <class F, class Self>
     static void fields(F& f, Self& s);
+    void afterRead(InStream& in);
 };
 
-class PanoramaContentInstance final : public Archive::ObjectBase
+class PanoramaContentInstance final : public Archive::Object<PanoramaContentInstance>
 {
 public:
     static constexpr quint32 kTypeCode = 363;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    PanoramaContentInstance* clone() const override { return new PanoramaContentInstance(*this); }
 
     quint32 idA = 0xFFFFFFFF;
     quint32 idB = 0xFFFFFFFF;
@@ -85,15 +76,10 @@ private:
 using PanoramaViewState = TabBarStateOf<352, AbstractPlanState>;
 
 // A read replaces the map with what the data holds.
-class ProjectViewState final : public Archive::ObjectBase
+class ProjectViewState final : public Archive::Object<ProjectViewState>
 {
 public:
     static constexpr quint32 kTypeCode = 353;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ProjectViewState* clone() const override { return new ProjectViewState(*this); }
 
     std::map<quint16, qint32> valuesByKey;
     quint16 valueA = 1;
@@ -107,15 +93,10 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class ScheduleViewState final : public Archive::ObjectBase
+class ScheduleViewState final : public Archive::Object<ScheduleViewState>
 {
 public:
     static constexpr quint32 kTypeCode = 379;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    ScheduleViewState* clone() const override { return new ScheduleViewState(*this); }
 
     LocationData location;
 
@@ -128,5 +109,10 @@ private:
 };
 
 }  // namespace Vux
+
+extern template class Archive::Object<Vux::Panorama>;
+extern template class Archive::Object<Vux::PanoramaContentInstance>;
+extern template class Archive::Object<Vux::ProjectViewState>;
+extern template class Archive::Object<Vux::ScheduleViewState>;
 
 #endif  // LX_OBJECTS_VUX_PANORAMA_H

@@ -140,8 +140,6 @@ void Playlist::fields(F& f, Self& s)
     f(playlistActions(s.actions), Archive::vector32(s.ids), s.valueG, s.valueH);
 }
 
-void Playlist::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Playlist::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 }  // namespace Vux
+
+template class Archive::Object<Vux::Playlist>;

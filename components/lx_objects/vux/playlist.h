@@ -9,7 +9,7 @@
 #ifndef LX_OBJECTS_VUX_PLAYLIST_H
 #define LX_OBJECTS_VUX_PLAYLIST_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 #include "components/archive/value_ptr.h"
 
 #include <QString>
@@ -171,15 +171,10 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Playlist final : public Archive::ObjectBase
+class Playlist final : public Archive::Object<Playlist>
 {
 public:
     static constexpr quint32 kTypeCode = 355;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Playlist* clone() const override { return new Playlist(*this); }
 
     quint32 valueA = 0;
     QString name;
@@ -204,5 +199,7 @@ private:
 };
 
 }  // namespace Vux
+
+extern template class Archive::Object<Vux::Playlist>;
 
 #endif  // LX_OBJECTS_VUX_PLAYLIST_H

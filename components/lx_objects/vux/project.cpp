@@ -16,19 +16,11 @@ void Project::fields(F& f, Self& s)
     f(s.name, s.uuidA, s.uuidB, s.value, s.text, s.pairSets, s.pairNames);
 }
 
-void Project::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Project::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 template <class F, class Self>
 void OverrideProperties::fields(F& f, Self& s)
 {
     f(s.valueA, s.valueB, s.valueC, s.valueD, s.flag);
 }
-
-void OverrideProperties::read(InStream& in) { Archive::readFields(in, *this); }
-
-void OverrideProperties::write(OutStream& out) const { Archive::writeFields(out, *this); }
 
 template <class F, class Self>
 void PasswordKey::fields(F& f, Self& s)
@@ -51,8 +43,8 @@ void PasswordStore::fields(F& f, Self& s)
     f(s.entries);
 }
 
-void PasswordStore::read(InStream& in) { Archive::readFields(in, *this); }
-
-void PasswordStore::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 }  // namespace Vux
+
+template class Archive::Object<Vux::Project>;
+template class Archive::Object<Vux::OverrideProperties>;
+template class Archive::Object<Vux::PasswordStore>;

@@ -7,7 +7,7 @@
 #ifndef LX_OBJECTS_VUX_PROJECT_H
 #define LX_OBJECTS_VUX_PROJECT_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QString>
 #include <QUuid>
@@ -31,16 +31,11 @@ struct IdPair
 InStream& operator>>(InStream& in, IdPair& pair);
 OutStream& operator<<(OutStream& out, const IdPair& pair);
 
-class Project final : public Archive::ObjectBase
+class Project final : public Archive::Object<Project>
 {
 public:
     static constexpr quint32 kTypeCode = 350;
     static constexpr Archive::ArrayId kArrayId = 1;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Project* clone() const override { return new Project(*this); }
 
     QUuid uuidA;
     QString name;
@@ -58,15 +53,10 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class OverrideProperties final : public Archive::ObjectBase
+class OverrideProperties final : public Archive::Object<OverrideProperties>
 {
 public:
     static constexpr quint32 kTypeCode = 382;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    OverrideProperties* clone() const override { return new OverrideProperties(*this); }
 
     quint8 valueA = 3;
     quint8 valueB = 4;
@@ -105,15 +95,10 @@ private:
 
 // Holds only what a stream put in it; the program keeps no password of its
 // own.
-class PasswordStore final : public Archive::ObjectBase
+class PasswordStore final : public Archive::Object<PasswordStore>
 {
 public:
     static constexpr quint32 kTypeCode = 381;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    PasswordStore* clone() const override { return new PasswordStore(*this); }
 
     std::map<PasswordKey, QString> entries;
 
@@ -126,5 +111,9 @@ private:
 };
 
 }  // namespace Vux
+
+extern template class Archive::Object<Vux::Project>;
+extern template class Archive::Object<Vux::OverrideProperties>;
+extern template class Archive::Object<Vux::PasswordStore>;
 
 #endif  // LX_OBJECTS_VUX_PROJECT_H

@@ -74,8 +74,6 @@ void Schedule::resetForRead()
     dates = std::move(keptDates);
 }
 
-void Schedule::read(InStream& in) { Archive::readFields(in, *this); }
-
-void Schedule::write(OutStream& out) const { Archive::writeFields(out, *this); }
-
 }  // namespace Vux
+
+template class Archive::Object<Vux::Schedule>;

@@ -8,7 +8,7 @@
 #ifndef LX_OBJECTS_VUX_SCHEDULE_H
 #define LX_OBJECTS_VUX_SCHEDULE_H
 
-#include "components/archive/object_base.h"
+#include "components/archive/object.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -44,18 +44,13 @@ private:
     static void fields(F& f, Self& s);
 };
 
-class Schedule final : public Archive::ObjectBase
+class Schedule final : public Archive::Object<Schedule>
 {
 public:
     static constexpr quint32 kTypeCode = 354;
     // A timeKind of this value means the schedule starts at `time`; any other
     // value names a kind of moment and an offset from it.
     static constexpr quint8 kFixedTime = 6;
-
-    void read(InStream& in) override;
-    void write(OutStream& out) const override;
-    quint32 typeCode() const override { return kTypeCode; }
-    Schedule* clone() const override { return new Schedule(*this); }
 
     QDate date;
     QTime time;
@@ -85,5 +80,7 @@ private:
 };
 
 }  // namespace Vux
+
+extern template class Archive::Object<Vux::Schedule>;
 
 #endif  // LX_OBJECTS_VUX_SCHEDULE_H

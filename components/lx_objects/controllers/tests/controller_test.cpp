@@ -161,7 +161,7 @@ TEST(Controller, StreamFormsOfTheSetters)
                                "00000005 010304 020032*7 0302 00000000 01 00 01 0a000001 ffffff00 0000 0000000c 04 "
                                "1234 05 2345 0006 01 3456 03 010000")));
     EXPECT_TRUE(StreamCheck::stableRoundTrip(qmb, kProjectStreamVersion));
-    EXPECT_EQ(*std::unique_ptr<Controller>(qmb.clone()), qmb);
+    EXPECT_EQ(*std::unique_ptr<Controller>(static_cast<Controller*>(qmb.clone())), qmb);
     EXPECT_TRUE(everyStrictPrefixFails(qmb));
 
     // The settings block of each other type; only types 4 and 5 carry masks.

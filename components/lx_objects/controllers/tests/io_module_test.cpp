@@ -246,7 +246,7 @@ TEST(IoMTypeTracker, NewTrackerAndOldData)
                                  "00000011 0018 00008000 ff*4096 00000012 0018 00008000 ff*4096");
     EXPECT_EQ(writtenBytes(tracker), fresh);
     EXPECT_TRUE(StreamCheck::stableRoundTrip(tracker, kProjectStreamVersion));
-    EXPECT_EQ(*std::unique_ptr<IoMTypeTracker>(tracker.clone()), tracker);
+    EXPECT_EQ(*std::unique_ptr<IoMTypeTracker>(static_cast<IoMTypeTracker*>(tracker.clone())), tracker);
 
     // Before 122 a map of identities sat between the two; a read keeps only
     // what the data holds.

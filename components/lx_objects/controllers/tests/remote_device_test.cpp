@@ -48,7 +48,8 @@ TEST(RemoteDevice, StreamFormOfEachType)
             device.dsxAudio()->mode = mode;
         EXPECT_EQ(writtenBytes(device).toHex(), (headOf(type) + settings).toHex());
         EXPECT_TRUE(StreamCheck::stableRoundTrip(device, kProjectStreamVersion));
-        EXPECT_EQ(writtenBytes(*std::unique_ptr<RemoteDevice>(device.clone())), writtenBytes(device));
+        EXPECT_EQ(writtenBytes(*std::unique_ptr<RemoteDevice>(static_cast<RemoteDevice*>(device.clone()))),
+                  writtenBytes(device));
         EXPECT_TRUE(everyStrictPrefixFails(device));
         // Read over itself, a device keeps what its layout leaves out.
         RemoteDevice back = device;

@@ -28,7 +28,7 @@ TEST(Universe, StreamForms)
               hex("00000007 00be 00000004 0002 01 0009 00000001 00fc 00000005 00000100 0003 0001").toHex());
     for (const Universe& universe : {sacn, artNet}) {
         EXPECT_TRUE(StreamCheck::stableRoundTrip(universe, kProjectStreamVersion));
-        EXPECT_EQ(*std::unique_ptr<Universe>(universe.clone()), universe);
+        EXPECT_EQ(*std::unique_ptr<Universe>(static_cast<Universe*>(universe.clone())), universe);
         EXPECT_TRUE(everyStrictPrefixFails(universe));
     }
 

@@ -84,7 +84,8 @@ TEST(DaliProjectProperties, SettingsAndSchedules)
     EXPECT_EQ(writtenBytes(properties).toHex(), hex("00ce 00 01 00bc 05060201000100 00bc 01020201000100").toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(properties, kProjectStreamVersion));
     EXPECT_TRUE(everyStrictPrefixFails(properties));
-    EXPECT_EQ(*std::unique_ptr<DaliProjectProperties>(properties.clone()), properties);
+    EXPECT_EQ(*std::unique_ptr<DaliProjectProperties>(static_cast<DaliProjectProperties*>(properties.clone())),
+              properties);
 
     // A damaged kind takes the wrong payload and meets the next schedule's
     // block where it did not expect it.

@@ -29,7 +29,7 @@ TEST(PixtureContainer, StreamFormAndOlderLayouts)
     EXPECT_EQ(writtenBytes(container).toHex(), StreamCheck::bytesAt(kProjectStreamVersion, kLayout).toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(container, kProjectStreamVersion));
     EXPECT_TRUE(everyStrictPrefixFails(container));
-    EXPECT_EQ(*std::unique_ptr<PixtureContainer>(container.clone()), container);
+    EXPECT_EQ(*std::unique_ptr<PixtureContainer>(static_cast<PixtureContainer*>(container.clone())), container);
     EXPECT_EQ(Pixture().half4, 65535);
 
     StreamCheck::expectGateReads<PixtureContainer>(kLayout, kProjectStreamVersion, [&](quint16 v) {

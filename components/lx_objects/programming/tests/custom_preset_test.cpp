@@ -78,7 +78,7 @@ TEST(CustomPreset, StreamFormAndOlderLayout)
     expectForms<CustomPreset>({{preset,
                                 "00b6 'p' 's' 00b7 0008 00000002 'a' 00b8 0102 0004 00b9 0002 0000 0000 "
                                 "01020304801f 8000 ffff 0001 05060708801f 8000 'b' 00b8 0102 0003 102030"}});
-    const std::unique_ptr<CustomPreset> copy(preset.clone());
+    const std::unique_ptr<CustomPreset> copy(static_cast<CustomPreset*>(preset.clone()));
 
     // Older data stores compiled bytes, which are dropped; a read keeps the
     // compiled form in memory. The clone keeps what the preset drops.

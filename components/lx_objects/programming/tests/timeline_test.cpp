@@ -236,7 +236,7 @@ TEST(Timeline, EditsRecordTheirMarksAndClonesAreDeep)
 
     // A clone is equal, has no id and elements of its own.
     t.setId(7);
-    const std::unique_ptr<Timeline> copy(t.clone());
+    const std::unique_ptr<Timeline> copy(static_cast<Timeline*>(t.clone()));
     EXPECT_TRUE(copy->getId() == Archive::kNoObjectId && *copy == t && copy->fragments.find(0) != t.fragments.find(0));
     copy->fragments[0]->element.headerWord1 = 9;
     EXPECT_FALSE(*copy == t);

@@ -240,7 +240,7 @@ TEST(Trigger, EveryTypeRoundTripsAndReadsOverAnother)
         Trigger fresh;
         const QByteArray bytes = writtenBytes(trigger);
         EXPECT_TRUE(readBytes(fresh, bytes) == 0 && readBytes(previous, bytes) == 0 && previous == fresh);
-        const std::unique_ptr<Trigger> copy(trigger.clone());
+        const std::unique_ptr<Trigger> copy(static_cast<Trigger*>(trigger.clone()));
         EXPECT_TRUE(*copy == trigger && copy->getId() == Archive::kNoObjectId);
         EXPECT_TRUE(!trigger.data().ioModuleData
                     || copy->data().ioModuleData.get() != trigger.data().ioModuleData.get());

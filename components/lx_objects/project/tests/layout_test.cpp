@@ -35,7 +35,7 @@ TEST(Layout, StreamForms)
                   .toHex());
     EXPECT_TRUE(StreamCheck::stableRoundTrip(layout, kProjectStreamVersion));
     EXPECT_TRUE(everyStrictPrefixFails(layout));
-    EXPECT_EQ(*std::unique_ptr<Layout>(layout.clone()), layout);
+    EXPECT_EQ(*std::unique_ptr<Layout>(static_cast<Layout*>(layout.clone())), layout);
 }
 
 TEST(Layout, OlderPropertiesAndTheSideTable)

@@ -72,7 +72,7 @@ void expectStreamForm(const std::vector<Chunk>& layout, const std::function<T(qu
     EXPECT_EQ(readBytes(twice, bytes), 0);
     EXPECT_EQ(twice, value);
 
-    std::unique_ptr<T> copy(value.clone());
+    std::unique_ptr<T> copy(static_cast<T*>(value.clone()));
     EXPECT_EQ(copy->getId(), Archive::kNoObjectId);
     EXPECT_EQ(writtenBytes(*copy), bytes);
     *copy = T();

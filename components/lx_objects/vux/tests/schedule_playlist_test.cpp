@@ -194,7 +194,7 @@ TEST(VuxPlaylist, StreamsItsActionsNullsIncluded)
 TEST(VuxPlaylist, CopiesOwnTheirActions)
 {
     Vux::Playlist source = sampleVuxPlaylist();
-    std::unique_ptr<Vux::Playlist> copy(source.clone());
+    std::unique_ptr<Vux::Playlist> copy(static_cast<Vux::Playlist*>(source.clone()));
     ASSERT_EQ(copy->actions.size(), source.actions.size());
     EXPECT_FALSE(copy->actions[1]);
     for (std::size_t i = 0; i < source.actions.size(); ++i) {
