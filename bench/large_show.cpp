@@ -20,31 +20,6 @@ const int kElementsPerNode = kElementsPerUniverse * kUniversesPerNode;
 const int kElementsPerSupply = 2 * kElementsPerUniverse;
 const int kSuppliesPerNode = kElementsPerNode / kElementsPerSupply;
 
-// A version-454 element of functions 0 and 3 (Pan) with its patch records.
-std::string elementRecord(quint16 id, const std::vector<std::string>& patches)
-{
-    std::string text = "1a01" + hex16(id) + "\"El\" 0200";
-    for (const quint16 function : {0, 3}) {
-        text += "0801 0000" + hex16(function) + "0000 0100 ff00 0100" + (function == 3 ? "01" : "00")
-            + "00 00 0100 0a01 0000 ff00 \"Full\" 0200 0000 0b01 0700 0901";
-    }
-    text += "0100 0000 01 0100 1201 01 0600 1301 6801 0000 dc00 0000 00 0a00 0a00 0400 #"
-        + std::to_string(patches.size()) + " ";
-    for (const std::string& patch : patches)
-        text += patch;
-    return text + "1b01";
-}
-
-std::string dmxPatch(quint16 node, quint16 universe, quint16 channel)
-{
-    return "0100 3401 0601 01" + hex16(node) + "0701" + hex16(universe) + hex16(channel) + "3501";
-}
-
-std::string kinetPatch(quint16 node, quint16 supply, quint16 port, quint16 channel)
-{
-    return "1000 3601 0601 ff" + hex16(node) + "0701" + hex16(supply) + hex16(port) + hex16(channel) + "3601";
-}
-
 std::string fixtureRecord(quint16 id, quint16 model, quint16 kind, const std::vector<quint16>& elementIds)
 {
     std::string text = "0c01" + hex16(id) + "\"Model\"" + hex16(kind) + "1f00" + hex16(model)
@@ -158,7 +133,7 @@ QByteArray largeShow(const LargeShow& shape)
             const quint16 port = quint16((inNode % kElementsPerSupply) / kElementsPerUniverse + 1);
             ids.push_back(elementId);
             elements.push_back(elementRecord(
-                elementId++, {dmxPatch(node, universe, channel), kinetPatch(node, supply, port, channel)}));
+                elementId++, {universePatch(1, node, universe, channel), kinetPatch(node, supply, port, channel)}));
         }
         fixtures.push_back(fixtureRecord(fixtureId, shape.elementsPerFixture == 1 ? 1 : 4, 0, ids));
     }

@@ -610,31 +610,7 @@ QByteArray definitionFile(const char* name, int model, int mode, const char* kin
     return text;
 }
 
-// A version-454 fixture element of six channels in patch group 1, with Pan flagged, and its patch records.
-std::string elementRecord(quint16 id, const std::vector<std::string>& patches)
-{
-    std::string text = "1a01" + hex16(id) + "\"El\" 0200";
-    for (const quint16 function : {0, 3}) {
-        text += "0801 0000" + hex16(function) + "0000 0100 ff00 0100" + (function == 3 ? "01" : "00")
-            + "00 00 0100 0a01 0000 ff00 \"Full\" 0200 0000 0b01 0700 0901";
-    }
-    text += "0100 0000 01 0100 1201 01 0600 1301 6801 0000 dc00 0000 00 0a00 0a00 0400 #"
-        + std::to_string(patches.size()) + " ";
-    for (const std::string& patch : patches)
-        text += patch;
-    return text + "1b01";
-}
-
-// Patch records: a universe-based one, KiNET and Lumalive.
-std::string universePatch(quint16 kind, quint16 node, quint16 universe, quint16 channel, quint8 point = 1)
-{
-    return hex16(kind) + "3401 0601" + ShowWriter().u8(point).data.toHex().toStdString() + hex16(node) + "0701"
-        + hex16(universe) + hex16(channel) + "3501";
-}
-std::string kinetPatch(quint16 node, quint16 supply, quint16 port, quint16 channel)
-{
-    return "1000 3601 0601 ff" + hex16(node) + "0701" + hex16(supply) + hex16(port) + hex16(channel) + "3601";
-}
+// Patch records beside the show writer's universe-based and KiNET ones.
 std::string lumalivePatch(quint16 node) { return "0002 4e01 0601 01" + hex16(node) + "0701 0900 4e01"; }
 
 // A version-454 fixture of type 31/model (of `kind`) with its elements, name and comment.

@@ -80,6 +80,12 @@ ShowTable rowsOf(const std::string& text, quint16 from = 0);
 std::string hex16(quint16 value);
 std::string hex32(quint32 value);
 
+// Rows of a version-454 fixture element of functions 0 and 3 (Pan, flagged) in patch group 1, six channels, with
+// its patch records; and patch records: universe-based (`kind` 1 is DMX), KiNET.
+std::string elementRecord(quint16 id, const std::vector<std::string>& patches);
+std::string universePatch(quint16 kind, quint16 node, quint16 universe, quint16 channel, quint8 point = 1);
+std::string kinetPatch(quint16 node, quint16 supply, quint16 port, quint16 channel);
+
 // The bytes a version holds.
 QByteArray bytesAt(quint16 version, const ShowTable& table);
 // Every version next to a row's edge or a width change its tokens meet, and 454.
