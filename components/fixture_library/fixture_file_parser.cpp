@@ -377,11 +377,11 @@ bool Parser::firstUse(SeenSet set, int keyword)
 
 bool Parser::modelKeyword(int keyword, const QString& value)
 {
-    FixtureModelSpec& spec = m_block.model.modelSpec;
+    FixtureModelSpec& modelSpec = m_block.model.modelSpec;
     switch (keyword) {
     case kManuIdKeyword:
         if (const auto id = number(value, 65535)) {
-            spec.manufacturerId = m_block.key.manufacturerId = quint16(*id);
+            modelSpec.manufacturerId = m_block.key.manufacturerId = quint16(*id);
             return true;
         }
         break;
@@ -389,7 +389,7 @@ bool Parser::modelKeyword(int keyword, const QString& value)
         if (const auto id = number(value, std::numeric_limits<quint32>::max())) {
             if (*id > kMaxModelId)
                 return fail(QObject::tr("Line %1: Model id is greater than allowed maximum (1023)").arg(m_line));
-            spec.productId = m_block.key.modelId = quint16(*id);
+            modelSpec.productId = m_block.key.modelId = quint16(*id);
             return true;
         }
         break;
@@ -405,7 +405,7 @@ bool Parser::modelKeyword(int keyword, const QString& value)
             const auto model = number(parts->at(1), 65535);
             const auto mode = number(parts->at(2), 255);
             if (manufacturer && model && mode) {
-                spec.keys.insert(FixtureModelKey {quint16(*manufacturer), quint16(*model), quint8(*mode)});
+                modelSpec.keys.insert(FixtureModelKey {quint16(*manufacturer), quint16(*model), quint8(*mode)});
                 return true;
             }
         }
@@ -413,7 +413,7 @@ bool Parser::modelKeyword(int keyword, const QString& value)
     case kUuidKeyword: {
         const QUuid uuid(value);
         if (!uuid.isNull()) {
-            spec.uuid = uuid;
+            modelSpec.uuid = uuid;
             return true;
         }
         break;
@@ -422,32 +422,32 @@ bool Parser::modelKeyword(int keyword, const QString& value)
         const int modelClass = nameToNumber(Table::ModelClasses, value);
         if (modelClass >= tableSize(Table::ModelClasses))
             return fail(QObject::tr("Line %1: Invalid model class").arg(m_line));
-        spec.modelClass = quint32(modelClass);
+        modelSpec.modelClass = quint32(modelClass);
         return true;
     }
     case kShapeKeyword: {
         const int shape = nameToNumber(Table::Shapes, value);
         if (shape >= tableSize(Table::Shapes))
             return fail(QObject::tr("Line %1: Invalid element shape").arg(m_line));
-        spec.shape = quint32(shape);
+        modelSpec.shape = quint32(shape);
         return true;
     }
     case kDimmerCurveKeyword: {
         const int curve = nameToNumber(Table::DimmerCurves, value);
         if (curve >= tableSize(Table::DimmerCurves))
             return fail(QObject::tr("Line %1: Invalid dimmer curve").arg(m_line));
-        spec.dimmerCurve = quint32(curve);
+        modelSpec.dimmerCurve = quint32(curve);
         return true;
     }
     case kDimensionsKeyword:
         if (const auto size = numberPair(value, 65535, 65535)) {
-            spec.setGeometrySize(quint16(size->first), quint16(size->second));
+            modelSpec.setGeometrySize(quint16(size->first), quint16(size->second));
             return true;
         }
         break;
     case kPersonalityKeyword:
         if (const auto personality = number(value, 65535)) {
-            spec.personality = quint16(*personality);
+            modelSpec.personality = quint16(*personality);
             return true;
         }
         break;
@@ -457,7 +457,7 @@ bool Parser::modelKeyword(int keyword, const QString& value)
         const auto major = match.hasMatch() ? number(match.captured(1), 255) : std::nullopt;
         const auto minor = match.hasMatch() ? number(match.captured(2), 255) : std::nullopt;
         if (major && minor) {
-            spec.generatorVersion = quint16(*major * 256 + *minor);
+            modelSpec.generatorVersion = quint16(*major * 256 + *minor);
             return true;
         }
         break;
@@ -470,9 +470,9 @@ bool Parser::modelKeyword(int keyword, const QString& value)
                 // The model's default single position stands until the first
                 // "geometry" line; from there the lines list every position.
                 if (!m_geometryRead)
-                    spec.geometry.clear();
+                    modelSpec.geometry.clear();
                 m_geometryRead = true;
-                spec.geometry.emplace_back(*x, *y);
+                modelSpec.geometry.emplace_back(*x, *y);
                 return true;
             }
         }

@@ -70,34 +70,34 @@ void Writer::line(int keyword, const QString& value)
 void Writer::definition(const FixtureDefinition& definition)
 {
     const FixtureModel& model = definition.model;
-    const FixtureModelSpec& spec = model.modelSpec;
-    line(kFixtureKeyword, spec.name);
-    line(kManuIdKeyword, QString::number(spec.manufacturerId));
-    if (spec.productId != FixtureModelSpec::kInvalidId)
-        line(kModelIdKeyword, QString::number(spec.productId));
+    const FixtureModelSpec& modelSpec = model.modelSpec;
+    line(kFixtureKeyword, modelSpec.name);
+    line(kManuIdKeyword, QString::number(modelSpec.manufacturerId));
+    if (modelSpec.productId != FixtureModelSpec::kInvalidId)
+        line(kModelIdKeyword, QString::number(modelSpec.productId));
     line(kModeIdKeyword, QString::number(definition.key.modeId));
-    for (const FixtureModelKey& key : spec.keys)
+    for (const FixtureModelKey& key : modelSpec.keys)
         line(kRdmKeyKeyword, QStringLiteral("%1, %2, %3").arg(key.manufacturerId).arg(key.modelId).arg(key.modeId));
-    if (!spec.uuid.isNull())
-        line(kUuidKeyword, spec.uuid.toString());
-    const QString modelClass = numberToName(Table::ModelClasses, int(spec.modelClass));
+    if (!modelSpec.uuid.isNull())
+        line(kUuidKeyword, modelSpec.uuid.toString());
+    const QString modelClass = numberToName(Table::ModelClasses, int(modelSpec.modelClass));
     if (!modelClass.isEmpty())
         line(kClassKeyword, modelClass);
-    const QString shape = numberToName(Table::Shapes, int(spec.shape));
+    const QString shape = numberToName(Table::Shapes, int(modelSpec.shape));
     if (!shape.isEmpty())
         line(kShapeKeyword, shape);
-    if (spec.dimensionX != FixtureModelSpec::kUninitialisedDimension
-        && spec.dimensionY != FixtureModelSpec::kUninitialisedDimension)
-        line(kDimensionsKeyword, numbers(spec.dimensionX, spec.dimensionY));
-    const QString curve = numberToName(Table::DimmerCurves, int(spec.dimmerCurve));
+    if (modelSpec.dimensionX != FixtureModelSpec::kUninitialisedDimension
+        && modelSpec.dimensionY != FixtureModelSpec::kUninitialisedDimension)
+        line(kDimensionsKeyword, numbers(modelSpec.dimensionX, modelSpec.dimensionY));
+    const QString curve = numberToName(Table::DimmerCurves, int(modelSpec.dimmerCurve));
     if (!curve.isEmpty())
         line(kDimmerCurveKeyword, curve);
-    if (spec.personality != 65535)
-        line(kPersonalityKeyword, QString::number(spec.personality));
-    if (spec.generatorVersion != 65535)
+    if (modelSpec.personality != 65535)
+        line(kPersonalityKeyword, QString::number(modelSpec.personality));
+    if (modelSpec.generatorVersion != 65535)
         line(kGeneratorKeyword,
-             QStringLiteral("%1.%2").arg(spec.generatorVersion >> 8).arg(spec.generatorVersion & 0xFF));
-    for (const auto& position : spec.geometry)
+             QStringLiteral("%1.%2").arg(modelSpec.generatorVersion >> 8).arg(modelSpec.generatorVersion & 0xFF));
+    for (const auto& position : modelSpec.geometry)
         line(kGeometryKeyword, cellsText(position.first) + QLatin1String(", ") + cellsText(position.second));
     for (const PatchMapEntry& entry : model.patchMap)
         line(kPatchMapKeyword,

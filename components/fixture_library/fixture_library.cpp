@@ -155,12 +155,12 @@ int FixtureLibrary::addDefinitions(const QString& path, Source source, MessageHa
     std::vector<FixtureDefinition> definitions = parseFixtureFile(file, path, messages);
     for (FixtureDefinition& definition : definitions) {
         const Entry entry {std::make_shared<const FixtureModel>(std::move(definition.model)), source, path};
-        const FixtureModelSpec& spec = entry.model->modelSpec;
-        const bool uuidOnly = spec.productId == FixtureModelSpec::kInvalidId;
+        const FixtureModelSpec& modelSpec = entry.model->modelSpec;
+        const bool uuidOnly = modelSpec.productId == FixtureModelSpec::kInvalidId;
         if (!uuidOnly)
             enter(m_models, definition.key, entry, messages, true);
-        if (!spec.uuid.isNull())
-            enter(m_uuidModels, spec.uuid, entry, messages, uuidOnly);
+        if (!modelSpec.uuid.isNull())
+            enter(m_uuidModels, modelSpec.uuid, entry, messages, uuidOnly);
     }
     return int(definitions.size());
 }

@@ -98,16 +98,16 @@ bool FixtureTemplateBuilder::buildModel(FixtureLibraryTypes::FixtureDefinition& 
     using namespace FixtureVocabulary;
     const auto number = [this](int id) { return value(id).toInt(); };
     FixtureModel model;
-    FixtureModelSpec& spec = model.modelSpec;
-    spec.name = value(kName).toString();
-    spec.manufacturerId = quint16(number(kManufacturer));
-    spec.productId = quint16(number(kModelId));
-    spec.uuid = value(kUuid).toUuid();
-    spec.modelClass = quint32(number(kClass));
-    spec.shape = quint32(number(kShape));
-    spec.setGeometrySize(quint16(number(kElementWidth)), quint16(number(kElementHeight)));
-    spec.dimmerCurve = quint32(number(kDimmerCurve));
-    spec.geometry.clear();
+    FixtureModelSpec& modelSpec = model.modelSpec;
+    modelSpec.name = value(kName).toString();
+    modelSpec.manufacturerId = quint16(number(kManufacturer));
+    modelSpec.productId = quint16(number(kModelId));
+    modelSpec.uuid = value(kUuid).toUuid();
+    modelSpec.modelClass = quint32(number(kClass));
+    modelSpec.shape = quint32(number(kShape));
+    modelSpec.setGeometrySize(quint16(number(kElementWidth)), quint16(number(kElementHeight)));
+    modelSpec.dimmerCurve = quint32(number(kDimmerCurve));
+    modelSpec.geometry.clear();
 
     static const quint16 whiteModeFlags[] = {0, FixtureModelElement::kSubtractiveWhite,
                                              FixtureModelElement::kAdditiveWhite};
@@ -151,12 +151,12 @@ bool FixtureTemplateBuilder::buildModel(FixtureLibraryTypes::FixtureDefinition& 
         for (int column = 0; column < columns; ++column) {
             element.name = tr("Element %1").arg(elements.size() + 1);
             elements.push_back(element);
-            spec.geometry.emplace_back(column * 65536, row * 65536);
+            modelSpec.geometry.emplace_back(column * 65536, row * 65536);
         }
     }
     if (!model.validate(message))
         return false;
-    definition.key = FixtureModelKey {spec.manufacturerId, spec.productId, quint8(number(kMode))};
+    definition.key = FixtureModelKey {modelSpec.manufacturerId, modelSpec.productId, quint8(number(kMode))};
     definition.model = std::move(model);
     return true;
 }

@@ -42,13 +42,13 @@ FixtureDefinition washBar()
 {
     FixtureDefinition d;
     d.key = {12, 345, 2};
-    FixtureModelSpec& spec = d.model.modelSpec;
-    spec.manufacturerId = 12, spec.productId = 345, spec.name = QStringLiteral("Wash Bar");
-    spec.keys = {{4660, 17, 1}, {4660, 18, 0}};
-    spec.uuid = QUuid(QStringLiteral("{6f1d3c52-2b9e-4c55-9d34-0b1f1c2d3e4f}"));
-    spec.modelClass = 4, spec.shape = 0, spec.dimensionX = 40, spec.dimensionY = 1024;
-    spec.dimmerCurve = 7, spec.personality = 3, spec.generatorVersion = 2 * 256 + 17;
-    spec.geometry = {{0, 0}, {98304, -131072}};
+    FixtureModelSpec& modelSpec = d.model.modelSpec;
+    modelSpec.manufacturerId = 12, modelSpec.productId = 345, modelSpec.name = QStringLiteral("Wash Bar");
+    modelSpec.keys = {{4660, 17, 1}, {4660, 18, 0}};
+    modelSpec.uuid = QUuid(QStringLiteral("{6f1d3c52-2b9e-4c55-9d34-0b1f1c2d3e4f}"));
+    modelSpec.modelClass = 4, modelSpec.shape = 0, modelSpec.dimensionX = 40, modelSpec.dimensionY = 1024;
+    modelSpec.dimmerCurve = 7, modelSpec.personality = 3, modelSpec.generatorVersion = 2 * 256 + 17;
+    modelSpec.geometry = {{0, 0}, {98304, -131072}};
     d.model.patchMap = {{1, 1}, {7, 0}};
     d.model.functionNames = {{0, "Intensity"}, {7, "Strobe"}, {8, "Pan"}, {9, "Tilt"}};
     d.model.hueTables = {testHueTable()};

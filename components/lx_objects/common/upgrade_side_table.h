@@ -1,5 +1,5 @@
 // Upgrade side tables: where an object reader parks what an older layout
-// carried and the newer layout keeps elsewhere (a fixture's inline spec
+// carried and the newer layout keeps elsewhere (a fixture's inline model description
 // block, a layout's old image, ...), keyed by the object being read.
 // Nothing in the program reads them back; they keep the old values
 // reachable instead of dropping them silently.
