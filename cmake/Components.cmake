@@ -14,6 +14,18 @@ set(MORVANT_COMMON_HEADERS
 # they test, e.g. -O0 for the tests of the ThreadSanitizer build (scripts/test.sh).
 set(MORVANT_TEST_OPTIONS "" CACHE STRING "Compile options of the test executables' own sources")
 
+# The Qt and standard headers nearly every source includes, parsed once per
+# target instead of once per source, where that pays: a target compiled as one
+# unity batch parses them once anyway, and writing the header image would cost
+# more than it saves.
+function(morvant_precompile target sources)
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  list(LENGTH sources count)
+  if(NOT MORVANT_UNITY OR count GREATER MORVANT_UNITY_BATCH)
+    target_precompile_headers(${target} PRIVATE ${ARGN})
+  endif()
+endfunction()
+
 function(morvant_component name)
   cmake_parse_arguments(C "" "" "DEPS;TEST_DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
@@ -29,9 +41,7 @@ function(morvant_component name)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${C_DEPS})
-  # The Qt and standard headers nearly every source includes, parsed once per
-  # target instead of once per source: most of a build's time otherwise.
-  target_precompile_headers(${name} PRIVATE ${MORVANT_COMMON_HEADERS})
+  morvant_precompile(${name} "${srcs}" ${MORVANT_COMMON_HEADERS})
 
   if(BUILD_TESTING)
     file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -43,7 +53,7 @@ function(morvant_component name)
       set(exe ${name}_tests)
       add_executable(${exe} ${tests} ${support})
       target_link_libraries(${exe} PRIVATE ${name} ${C_TEST_DEPS} morvant_test_main)
-      target_precompile_headers(${exe} PRIVATE ${MORVANT_COMMON_HEADERS} <gtest/gtest.h>)
+      morvant_precompile(${exe} "${tests};${support}" ${MORVANT_COMMON_HEADERS} <gtest/gtest.h>)
       target_compile_options(${exe} PRIVATE ${MORVANT_TEST_OPTIONS})
       gtest_discover_tests(${exe}
         DISCOVERY_MODE PRE_TEST

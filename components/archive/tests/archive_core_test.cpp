@@ -123,7 +123,8 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
         // A clone is a new object without an id.
         typed->setId(42);
         EXPECT_EQ(std::unique_ptr<Counted>(typed->clone())->getId(), Archive::kNoObjectId);
-        ptr = ptr;  // self-assignment keeps the object
+        const Archive::ObjectPtr& self = ptr;
+        ptr = self;  // self-assignment keeps the object
         EXPECT_EQ(ptr.useCount(), 3);
     }
     EXPECT_EQ(Counted::alive, 0);
