@@ -96,7 +96,7 @@ void BM_AddCommitReset(benchmark::State& state)
     const Archive::DatabaseId db = benchDatabase();
     const int count = int(state.range(0));
     Bench::sideBySide(
-        state, [&] { addCommitReset(db, count); }, [&] { mapAndVector(count); });
+        state, "map_and_vector", [&] { addCommitReset(db, count); }, [&] { mapAndVector(count); });
     state.SetItemsProcessed(state.iterations() * count);
 }
 

@@ -1,18 +1,19 @@
 // Runs the code measured and its reference in turns within one benchmark,
 // so that both meet the same heap and cache state: the iteration time is the
-// code's, the counters give the reference's mean time and the ratio of the
-// two totals.
+// code's, the counters, named after the reference, give its mean time
+// ("<name>_ms") and the ratio of the two totals ("vs_<name>").
 #ifndef BENCH_SIDE_BY_SIDE_H
 #define BENCH_SIDE_BY_SIDE_H
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <string>
 
 namespace Bench {
 
 template <class Ours, class Reference>
-void sideBySide(benchmark::State& state, Ours ours, Reference reference)
+void sideBySide(benchmark::State& state, const std::string& referenceName, Ours ours, Reference reference)
 {
     const auto timed = [](auto& work) {
         const auto start = std::chrono::steady_clock::now();
@@ -36,8 +37,8 @@ void sideBySide(benchmark::State& state, Ours ours, Reference reference)
         state.SetIterationTime(s);
     }
     const double n = double(state.iterations());
-    state.counters["reference_ms"] = n > 0 ? referenceTotal * 1000 / n : 0;
-    state.counters["ratio"] = referenceTotal > 0 ? oursTotal / referenceTotal : 0;
+    state.counters[referenceName + "_ms"] = n > 0 ? referenceTotal * 1000 / n : 0;
+    state.counters["vs_" + referenceName] = referenceTotal > 0 ? oursTotal / referenceTotal : 0;
 }
 
 }  // namespace Bench
