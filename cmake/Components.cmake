@@ -3,10 +3,14 @@
 # tests/*_test.cpp anywhere below it: one sanitizer link per component, while
 # CTest still lists every case on its own.
 #
-#   morvant_component(<target> [DEPS libs...] [TEST_DEPS libs...] [EXCLUDE files...])
+#   morvant_component(<target> [DEPS libs...] [TEST_DEPS libs...] [EXCLUDE files...]
+#                     [TSAN_TESTS files...])
 #
 # Any other .cpp or .h in a tests/ folder is shared test support, linked into
-# the component's test executable.
+# the component's test executable. TSAN_TESTS names the tests that start
+# threads of a component whose code runs on one thread otherwise: a
+# ThreadSanitizer build (MORVANT_TSAN) compiles only those, as nothing else
+# there can race.
 set(MORVANT_COMMON_HEADERS
     <QByteArray> <QDataStream> <QFile> <QMap> <QObject> <QString> <QStringList> <QUuid> <QVariant> <QVector>
     <algorithm> <functional> <map> <memory> <set> <stdexcept> <string> <vector>)
@@ -27,7 +31,7 @@ function(morvant_precompile target sources)
 endfunction()
 
 function(morvant_component name)
-  cmake_parse_arguments(C "" "" "DEPS;TEST_DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(C "" "" "DEPS;TEST_DEPS;EXCLUDE;TSAN_TESTS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   list(FILTER srcs EXCLUDE REGEX "/tests/")
@@ -49,6 +53,10 @@ function(morvant_component name)
     file(GLOB_RECURSE support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
     list(FILTER support INCLUDE REGEX "/tests/[^/]+$")
     list(FILTER support EXCLUDE REGEX "_test\\.cpp$")
+    set_property(GLOBAL APPEND PROPERTY MORVANT_TEST_SOURCES ${tests})
+    if(MORVANT_TSAN AND C_TSAN_TESTS)
+      list(TRANSFORM C_TSAN_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE tests)
+    endif()
     if(tests)
       set(exe ${name}_tests)
       add_executable(${exe} ${tests} ${support})
@@ -61,7 +69,6 @@ function(morvant_component name)
         PROPERTIES
           TIMEOUT 300
           ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-      set_property(GLOBAL APPEND PROPERTY MORVANT_TEST_SOURCES ${tests})
     endif()
   endif()
 endfunction()

@@ -63,7 +63,8 @@ cmake --build build/release -j "$JOBS"
 
 # --- ThreadSanitizer (begin) ---
 # The test executables of the components whose data threads share (each has
-# a test that runs threads), built alone (their targets only) with
+# a test that runs threads; of lx_objects, whose code runs on one thread,
+# only its tests that start threads), built alone (their targets only) with
 # ThreadSanitizer at -O1, which compiles a fifth faster than -O2 and runs about
 # as fast; the tests' own sources at -O0, a fifth faster again, which checks
 # every access they make and inlines nothing, so reports show every frame.
