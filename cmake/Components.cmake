@@ -45,6 +45,7 @@ function(morvant_component name)
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${C_DEPS})
+  target_compile_options(${name} PRIVATE ${MORVANT_COVERAGE_OPTIONS})
   morvant_precompile(${name} "${srcs}" ${MORVANT_COMMON_HEADERS})
 
   if(BUILD_TESTING)
