@@ -37,7 +37,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/allocator_interface.h>
+#define MORVANT_UNDER_ASAN 1
+#endif
+#endif
+
 namespace {
+
+// AddressSanitizer keeps freed memory in quarantine, so the parent grows by
+// every load it checks, and each fork copies the page tables of all of it:
+// half of the test's time. Handing it back first keeps a fork cheap.
+void releaseFreedMemory()
+{
+#ifdef MORVANT_UNDER_ASAN
+    __sanitizer_purge_allocator();
+#endif
+}
 
 using Archive::ArrayId;
 using Archive::ObjectId;
@@ -205,6 +222,7 @@ protected:
     {
         int channel[2];
         EXPECT_EQ(::pipe(channel), 0);
+        releaseFreedMemory();
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::close(channel[0]);
@@ -279,12 +297,17 @@ protected:
     }
 
     // A later save in the same place succeeds and leaves no temporary file.
-    // It runs in a child too: the next point needs the unsaved changes.
-    void expectLaterSave(const std::string& where) const
+    // It runs in a child too: the next point needs the unsaved changes. What
+    // it saved is loaded again at every tenth point only: a load is a third
+    // of a point's time, and a save that succeeds wrote what the whole save
+    // writes (the kv2 is compared at every point).
+    void expectLaterSave(const std::string& where, int point) const
     {
         const ChildResult later = saveInChild(0, 0);
         ASSERT_TRUE(later.exited && later.saved) << where << ": the next save failed: " << later.message;
-        EXPECT_EQ(expectWholeArrays(where + ", saved again"), int(std::size(kArrays)));
+        if (point % 10 == 9) {
+            EXPECT_EQ(expectWholeArrays(where + ", saved again"), int(std::size(kArrays)));
+        }
         QDirIterator it(QFileInfo(m_databasePath).path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
@@ -335,7 +358,7 @@ TEST_P(SaveInterruption, KilledAtEveryPointLosesNothing)
         // the child exits: then the file is wholly new, never a mix.
         expectKv2(where, true);
         expectWholeArrays(where);
-        expectLaterSave(where);
+        expectLaterSave(where, point);
         if (HasFailure())
             return;
     }
@@ -361,7 +384,7 @@ TEST_P(SaveInterruption, DiskFullAtEveryPointFailsAndLosesNothing)
         EXPECT_FALSE(result.message.empty()) << where << ": a failure without a message";
         expectKv2(where, false);
         expectWholeArrays(where);
-        expectLaterSave(where);
+        expectLaterSave(where, point);
         if (HasFailure())
             return;
     }
