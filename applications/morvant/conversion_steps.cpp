@@ -668,7 +668,7 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
                 }
                 target->addPatch(patch);
                 if (record.kind() == Quil::KiNETPatchRecord::kKind)
-                    ids.kinetPatches[patch.universeId].insert(elementId);
+                    ids.addKinetPatch(patch.universeId, elementId);
                 ++patches.converted;
             }
         }
@@ -732,8 +732,7 @@ void ConversionSteps::mergeKinetPowerSupplies(ConversionDriver& driver, Progress
             const Archive::ObjectId to = universeFor(driver, controllerId, keptKey);
             if (to == Archive::kNoObjectId)
                 continue;
-            const std::set<Archive::ObjectId> elements = std::move(ids.kinetPatches[from]);
-            ids.kinetPatches.erase(from);
+            const std::vector<Archive::ObjectId> elements = ids.takeKinetPatches(from);
             for (const Archive::ObjectId elementId : elements) {
                 Archive::ObjectPtr holder;
                 auto* element = editable<::FixtureElement>(::FixtureElement::kArrayId, elementId, database, holder);
@@ -749,7 +748,7 @@ void ConversionSteps::mergeKinetPowerSupplies(ConversionDriver& driver, Progress
                     patch.universeId = to;
                     element->addPatch(patch);
                 }
-                ids.kinetPatches[to].insert(elementId);
+                ids.addKinetPatch(to, elementId);
             }
             removeFromProject(Universe::kArrayId, from, database);
             ids.eraseUniverse(controllerId, key);

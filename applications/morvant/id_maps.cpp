@@ -1,11 +1,13 @@
 #include "applications/morvant/id_maps.h"
 
+#include <algorithm>
+
 void IdMaps::clear()
 {
     for (auto& kindMap : m_maps)
         kindMap.clear();
     m_universes.clear();
-    kinetPatches.clear();
+    m_kinetPatches.clear();
     networkPrimaryController = Archive::kNoObjectId;
 }
 
@@ -28,7 +30,27 @@ bool IdMaps::isEmpty() const
         if (!kindMap.empty())
             return false;
     }
-    return m_universes.empty() && kinetPatches.empty();
+    return m_universes.empty() && m_kinetPatches.empty();
+}
+
+void IdMaps::addKinetPatch(Archive::ObjectId universeId, Archive::ObjectId elementId)
+{
+    std::vector<Archive::ObjectId>& elements = m_kinetPatches[universeId];
+    // An element's patches come together.
+    if (elements.empty() || elements.back() != elementId)
+        elements.push_back(elementId);
+}
+
+std::vector<Archive::ObjectId> IdMaps::takeKinetPatches(Archive::ObjectId universeId)
+{
+    const auto it = m_kinetPatches.find(universeId);
+    if (it == m_kinetPatches.end())
+        return {};
+    std::vector<Archive::ObjectId> elements = std::move(it->second);
+    m_kinetPatches.erase(it);
+    std::sort(elements.begin(), elements.end());
+    elements.erase(std::unique(elements.begin(), elements.end()), elements.end());
+    return elements;
 }
 
 Archive::ObjectId IdMaps::findUniverse(quint32 controllerId, const UniverseKey& key) const

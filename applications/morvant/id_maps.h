@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 // One map per kind of version-1 item that other items refer to by id. Items
 // that are numbered per output node (power supplies, DSX universe keys) are
@@ -86,10 +87,12 @@ public:
         return m_universes;
     }
 
-    // The elements patched on each KiNET universe so far, by universe id: the
-    // power-supply merge moves their patches, and it cannot find them in the
-    // database while the conversion's transaction is open.
-    std::map<Archive::ObjectId, std::set<Archive::ObjectId>> kinetPatches;
+    // Records an element patched on a KiNET universe: the power-supply merge
+    // moves their patches, and it cannot find them in the database while the
+    // conversion's transaction is open.
+    void addKinetPatch(Archive::ObjectId universeId, Archive::ObjectId elementId);
+    // The elements patched on the universe, each once, by id; forgotten here.
+    std::vector<Archive::ObjectId> takeKinetPatches(Archive::ObjectId universeId);
 
     // The controller that owns what names no controller of its own; -1 when
     // the show has none.
@@ -98,6 +101,9 @@ public:
 private:
     std::array<std::map<quint32, Archive::ObjectId>, static_cast<std::size_t>(IdKind::Count)> m_maps;
     std::map<std::pair<quint32, UniverseKey>, Archive::ObjectId, UniverseKeyLess> m_universes;
+    // By universe id, in the order patched, repeats kept until taken: a set
+    // node per patch cost ten times the memory of a large show's patches.
+    std::map<Archive::ObjectId, std::vector<Archive::ObjectId>> m_kinetPatches;
 
     std::map<quint32, Archive::ObjectId>& map(IdKind kind) { return m_maps[static_cast<std::size_t>(kind)]; }
     const std::map<quint32, Archive::ObjectId>& map(IdKind kind) const

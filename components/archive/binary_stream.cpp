@@ -3,6 +3,7 @@
 #include "components/archive/type_registry.h"
 #include "components/archive/variant_codec.h"
 
+#include <bit>
 #include <stdexcept>
 
 namespace {}  // namespace
@@ -165,11 +166,17 @@ void BinaryOutStream::open(const QString& path, const QByteArray* extra)
 {
     finish(true);
     createFile(m_file, path);
+    m_chunkBytes.resize(int(kChunkBytes));
+    m_chunkData = m_chunkBytes.data();
+    m_used = 0;
+    m_room = kChunkBytes;
     m_chunk.open(QIODevice::WriteOnly);
+    m_chunk.seek(0);
     m_stream.setDevice(&m_chunk);
     m_stream.setVersion(StreamCode::kQtDataStreamVersion);
     m_stream.resetStatus();
     m_stream << BinaryInStream::kMagic << qint16(version()) << (extra ? *extra : QByteArray());
+    afterStreamWrite();
     if (m_stream.status() != QDataStream::Ok)
         StreamCode::fail("Error writing to file");
 }
@@ -189,10 +196,9 @@ void BinaryOutStream::close() { finish(false); }
 
 void BinaryOutStream::writeChunk()
 {
-    const qint64 size = m_chunk.pos();
-    if (size > 0 && m_stream.status() == QDataStream::Ok && m_file.write(m_chunkBytes.constData(), size) != size)
+    if (m_used > 0 && m_stream.status() == QDataStream::Ok && m_file.write(m_chunkData, m_used) != m_used)
         m_stream.setStatus(QDataStream::WriteFailed);
-    m_chunk.seek(0);
+    m_used = 0;
 }
 
 void BinaryOutStream::finish(bool quiet)
@@ -202,6 +208,7 @@ void BinaryOutStream::finish(bool quiet)
     if (!m_device) {
         writeChunk();
         m_chunk.close();
+        m_room = 0;
     }
     bool ok = m_stream.status() == QDataStream::Ok;
     m_stream.setDevice(nullptr);
@@ -223,8 +230,9 @@ OutStream& BinaryOutStream::operator<<(const QStringList& value)
 
 OutStream& BinaryOutStream::operator<<(const QVariant& value)
 {
+    beforeStreamWrite();
     VariantCodec::write(m_stream, value);
-    spill();
+    afterStreamWrite();
     return *this;
 }
 
@@ -239,25 +247,26 @@ OutStream& BinaryOutStream::operator<<(const QByteArray& value) { return writePl
 OutStream& BinaryOutStream::operator<<(const QPointF& value) { return writePlain(value); }
 OutStream& BinaryOutStream::operator<<(const QPoint& value) { return writePlain(value); }
 OutStream& BinaryOutStream::operator<<(const QString& value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(bool value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(double value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(float value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(quint8 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(quint16 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(quint32 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(quint64 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(qint8 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(qint16 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(qint32 value) { return writePlain(value); }
-OutStream& BinaryOutStream::operator<<(qint64 value) { return writePlain(value); }
+OutStream& BinaryOutStream::operator<<(bool value) { return writeFixed(qint8(value)); }
+OutStream& BinaryOutStream::operator<<(double value) { return writeFixed(std::bit_cast<quint64>(value)); }
+OutStream& BinaryOutStream::operator<<(float value) { return writeFixed(std::bit_cast<quint64>(double(value))); }
+OutStream& BinaryOutStream::operator<<(quint8 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(quint16 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(quint32 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(quint64 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(qint8 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(qint16 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(qint32 value) { return writeFixed(value); }
+OutStream& BinaryOutStream::operator<<(qint64 value) { return writeFixed(value); }
 
-void BinaryOutStream::beginSection(quint32 code, bool) { writePlain(qint16(code)); }
+void BinaryOutStream::beginSection(quint32 code, bool) { writeFixed(qint16(code)); }
 
 void BinaryOutStream::endSection(quint32) {}
 
 int BinaryOutStream::writeRaw(const char* data, int length)
 {
+    beforeStreamWrite();
     const int written = m_stream.writeRawData(data, length);
-    spill();
+    afterStreamWrite();
     return written;
 }

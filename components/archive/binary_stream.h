@@ -28,6 +28,7 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QFile>
+#include <QtEndian>
 
 class QIODevice;
 
@@ -143,18 +144,44 @@ public:
     int writeRaw(const char* data, int length) override;
 
 private:
+    // A file is written in chunks gathered in memory: a file device's own
+    // buffer costs more per value than the value's encoding. Values of a
+    // fixed size are stored straight into the chunk, big-endian as
+    // QDataStream stores them; the others go through m_stream, which writes
+    // into the same buffer from m_used on.
+    template <class T>
+    OutStream& writeFixed(T value)
+    {
+        if (m_used + qint64(sizeof(T)) > m_room) {
+            if (m_room == 0)
+                return writePlain(value);
+            writeChunk();
+        }
+        qToBigEndian(value, m_chunkData + m_used);
+        m_used += qint64(sizeof(T));
+        return *this;
+    }
     template <class T>
     OutStream& writePlain(const T& value)
     {
+        beforeStreamWrite();
         m_stream << value;
-        spill();
+        afterStreamWrite();
         return *this;
     }
-    // A file is written in chunks gathered in memory: a file device's own
-    // buffer costs more per value than the value's encoding.
-    void spill()
+    void beforeStreamWrite()
     {
-        if (m_chunk.pos() >= kChunkBytes)
+        if (m_room > 0 && m_chunk.pos() != m_used)
+            m_chunk.seek(m_used);
+    }
+    void afterStreamWrite()
+    {
+        if (m_room == 0)
+            return;
+        // A long value may have grown the buffer, and moved it.
+        m_used = m_chunk.pos();
+        m_chunkData = m_chunkBytes.data();
+        if (m_used >= m_room)
             writeChunk();
     }
     void writeChunk();
@@ -165,6 +192,9 @@ private:
     QFile m_file;
     QByteArray m_chunkBytes;
     QBuffer m_chunk {&m_chunkBytes};
+    char* m_chunkData = nullptr;
+    qint64 m_used = 0;  // the chunk's bytes written so far
+    qint64 m_room = 0;  // kChunkBytes while a file is open, 0 for a device or none
     QIODevice* m_device = nullptr;
     QDataStream m_stream;
 };

@@ -291,7 +291,7 @@ void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)
     auto& records = transaction.records;
     const std::size_t before = records.size();
     const auto inserted = records.emplace_hint(records.end(), RecordKey {arrayId, reserved},
-                                               ChangeRecord {ChangeRecord::Add, ObjectPtr(), 0});
+                                               ChangeRecord {ChangeRecord::Add, 0, ObjectPtr()});
     // Only a reset between the reservations of one transaction can hand out
     // an id twice; the first record keeps it.
     if (records.size() == before)
@@ -335,7 +335,7 @@ ObjectPtr Database::editObject(ArrayId arrayId, ObjectId objectId)
         return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
     ObjectPtr copy = array.cloneForEdit(objectId);
     if (copy.isObject())
-        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Edit, copy, 0});
+        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Edit, 0, copy});
     return copy;
 }
 
@@ -353,7 +353,7 @@ void Database::removeObject(ArrayId arrayId, const ObjectPtr& object)
     const RecordKey key {arrayId, objectId};
     const auto it = transaction.records.find(key);
     if (it == transaction.records.end()) {
-        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Removal, ObjectPtr(), object.sequence()});
+        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Removal, object.sequence(), ObjectPtr()});
         return;
     }
     ChangeRecord& record = it->second;

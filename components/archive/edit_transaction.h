@@ -31,12 +31,14 @@ struct ChangeRecord
         Release = 4,  // an add removed again in the same transaction
     };
 
+    // The two counts side by side: a record is a map node per changed object,
+    // and padding would make each one a size class larger.
     quint32 kind = Edit;
+    // Removal: the sequence number of the handle the removal was given.
+    quint32 expectedSequence = 0;
     // Edit: the writable copy; add: the new object; removal: the copy when the
     // removal followed an edit, else null; release: null.
     ObjectPtr object;
-    // Removal: the sequence number of the handle the removal was given.
-    quint32 expectedSequence = 0;
 
     bool showsRemoved() const { return kind == Removal || kind == Release; }
 };

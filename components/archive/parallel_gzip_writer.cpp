@@ -1,5 +1,6 @@
 #include "components/archive/parallel_gzip_writer.h"
 
+#include <sched.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -117,7 +118,23 @@ ParallelGzipWriter::~ParallelGzipWriter()
         worker.join();
 }
 
-int ParallelGzipWriter::defaultThreadCount() { return int(std::max(1u, std::thread::hardware_concurrency())); }
+int ParallelGzipWriter::defaultThreadCount()
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    // Fails on machines of more cores than a cpu_set_t holds: unknown then.
+    const int allowedCpus = sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? CPU_COUNT(&allowed) : 0;
+    return threadCountFor(allowedCpus, int(std::thread::hardware_concurrency()));
+}
+
+int ParallelGzipWriter::threadCountFor(int allowedCpus, int hardwareCpus)
+{
+    if (allowedCpus <= 0)
+        return std::max(1, hardwareCpus);
+    if (hardwareCpus <= 0)
+        return allowedCpus;
+    return std::min(allowedCpus, hardwareCpus);
+}
 
 void ParallelGzipWriter::work()
 {

@@ -53,8 +53,11 @@ public:
     bool finish();
     bool failed() const { return m_failed; }
 
-    // One thread per core.
+    // One thread per core the process may run on (taskset and cpusets narrow
+    // it), never more than the machine has.
     static int defaultThreadCount();
+    // The same from the two counts; 0 is unknown.
+    static int threadCountFor(int allowedCpus, int hardwareCpus);
 
 private:
     struct Block;

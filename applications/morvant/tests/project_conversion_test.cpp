@@ -886,6 +886,21 @@ TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMo
     EXPECT_EQ(Archive::getArraySize(30, database()), 4u);
 }
 
+// The merge takes each patched element of a universe once, whatever order
+// and repeats the patches came in.
+TEST(IdMaps, KinetPatchesComeBackOnceByIdAndAreForgotten)
+{
+    IdMaps ids;
+    for (const Archive::ObjectId element : {7u, 7u, 3u, 9u, 3u})
+        ids.addKinetPatch(1, element);
+    ids.addKinetPatch(2, 5);
+    EXPECT_EQ(ids.takeKinetPatches(1), std::vector<Archive::ObjectId>({3, 7, 9}));
+    EXPECT_TRUE(ids.takeKinetPatches(1).empty());
+    EXPECT_FALSE(ids.isEmpty());
+    EXPECT_EQ(ids.takeKinetPatches(2), std::vector<Archive::ObjectId>({5}));
+    EXPECT_TRUE(ids.isEmpty());
+}
+
 TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
 {
     ShowContent content(210);

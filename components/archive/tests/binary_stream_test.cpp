@@ -286,6 +286,7 @@ TEST_F(BinaryStreamTest, AFileOfManyChunksHoldsWhatADeviceGetsAndAFailedWriteIsR
     const auto write = [&](OutStream& out) {
         for (quint32 i = 0; i < 100000; ++i) {
             out << i << QStringLiteral("name") << QStringList {QStringLiteral("a")} << QVariant(int(i));
+            out << double(i) / 3 << float(i) / 7 << bool(i & 1) << -qint64(i) << quint16(i) << qint8(i);
             out.beginSection(0x21, false);
         }
         out.writeRaw(run.constData(), run.size());

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QProcess>
 
+#include <sched.h>
 #include <zlib.h>
 
 #include <random>
@@ -185,4 +186,28 @@ TEST(ParallelGzipWriter, ArchiveFilePacksOnSeveralThreadsIntoOneReadableStream)
     const bool added = archive.addPath(root);
     EXPECT_FALSE(added && archive.close());
     EXPECT_FALSE(archive.errorString().isEmpty());
+}
+
+TEST(ParallelGzipWriter, DefaultThreadCountFollowsTheCoresTheProcessMayRunOn)
+{
+    EXPECT_EQ(ParallelGzipWriter::threadCountFor(4, 8), 4);
+    EXPECT_EQ(ParallelGzipWriter::threadCountFor(16, 8), 8);
+    EXPECT_EQ(ParallelGzipWriter::threadCountFor(0, 8), 8);
+    EXPECT_EQ(ParallelGzipWriter::threadCountFor(3, 0), 3);
+    EXPECT_EQ(ParallelGzipWriter::threadCountFor(0, 0), 1);
+
+    // Pinned to one core, as under `taskset -c N`: one thread.
+    cpu_set_t saved;
+    ASSERT_EQ(sched_getaffinity(0, sizeof saved, &saved), 0);
+    int first = 0;
+    while (!CPU_ISSET(first, &saved))
+        ++first;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const int pinned = ParallelGzipWriter::defaultThreadCount();
+    ASSERT_EQ(sched_setaffinity(0, sizeof saved, &saved), 0);
+    EXPECT_EQ(pinned, 1);
+    EXPECT_EQ(ParallelGzipWriter::defaultThreadCount(), CPU_COUNT(&saved));
 }

@@ -22,17 +22,18 @@
 namespace Quil {
 
 // The fixture's name and its place on the plan.
+// Fields ordered for size (see ParamRange).
 struct PlanSettings
 {
     std::string name;
-    quint32 planX = 0;
-    quint32 planY = 0;
-    bool planFlag1 = false;
-    bool planFlag2 = false;
-    quint16 planWord = 0;
-    bool planFlag3 = false;
     std::string label;
     std::string text3;
+    quint32 planX = 0;
+    quint32 planY = 0;
+    quint16 planWord = 0;
+    bool planFlag1 = false;
+    bool planFlag2 = false;
+    bool planFlag3 = false;
     quint8 red = 0xFF;
     quint8 green = 0xFF;
     quint8 blue = 0xFF;
@@ -53,10 +54,11 @@ public:
     bool hasKind2To4() const { return modelSpec.kind >= 2 && modelSpec.kind <= 4; }
     bool operator==(const Fixture&) const = default;
 
-    ModelSpec modelSpec;
-    PlanSettings planSettings;
+    // First, where they fill the base's tail.
     quint16 number = 0xFFFF;
     bool fixtureFlag = false;
+    ModelSpec modelSpec;
+    PlanSettings planSettings;
     std::vector<quint16> elementIds;
     // Each entry is (patchType, patchValue).
     std::vector<std::pair<quint32, quint32>> patchList;

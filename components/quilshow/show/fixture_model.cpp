@@ -273,7 +273,7 @@ void FixtureModelElement::addParameter(quint16 function, quint32 type)
     parameter.paramWord2 = full;
     parameter.paramValue = 1;
     parameter.noPatchOffset = true;
-    parameter.ranges.push_back({0, full, std::string(), 2, 0});
+    parameter.ranges.push_back({.name = {}, .low = 0, .high = full, .rangeWord1 = 2, .rangeWord2 = 0});
     parameter.validate();
     if (function != 0) {
         parameters.push_back(std::move(parameter));

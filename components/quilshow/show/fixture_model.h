@@ -22,11 +22,13 @@
 
 namespace Quil {
 
+// The items of a show are many: fields are ordered for size, not as records
+// store them, so that no padding makes an item a size class larger.
 struct ParamRange
 {
+    std::string name;
     quint16 low = 0;
     quint16 high = 0;
-    std::string name;
     quint16 rangeWord1 = 0;
     quint16 rangeWord2 = 0;
 
@@ -78,26 +80,26 @@ struct ModelSpec
     static constexpr quint64 kMaximumGridPoints = 65536;
 
     std::string name;
+    std::vector<std::pair<quint16, quint16>> points {{0, 0}};
     // 9 is the DALI emergency ballast.
     quint32 kind = 0;
     quint32 dimmerCurve = 0;
-    bool specFlag = false;
     quint32 specValue1 = 0;
     quint32 factor = 0x10000;
+    quint32 specFlagByte = 1;
+    quint32 specValue2 = 0;
+    quint32 specValue3 = 0;
     // The fixture type's key in the fixture library.
     quint16 manufacturerId = 0xFFFF;
     quint16 modelId = 0xFFFF;
     quint16 specWord1 = 0xFFFF;
     quint16 specWord2 = 0xFFFF;
-    quint8 specByte1 = 0;
-    std::vector<std::pair<quint16, quint16>> points {{0, 0}};
-    quint32 specFlagByte = 1;
-    quint32 specValue2 = 0;
-    quint32 specValue3 = 0;
-    quint8 specByte2 = 0;
     // Within 4 to 1024 once read.
     quint16 xElDimension = 0xFFFF;
     quint16 yElDimension = 0xFFFF;
+    bool specFlag = false;
+    quint8 specByte1 = 0;
+    quint8 specByte2 = 0;
 
     // The header as the fixture record stores it (no markers of its own).
     // Old headers describe a grid of points; more than 65,536 points fails

@@ -418,7 +418,7 @@ FixtureElement* element(quint16 v, quint16 id, const std::vector<quint16>& funct
         p.function = function == 0xFFFF ? function : renumbered(function, v);
         p.patchOffset = 0, p.paramWord1 = 1, p.paramWord2 = 255, p.paramWord3 = v >= 78 ? 7 : 0;
         p.fixtureParameterFlag = function == 3;
-        p.ranges = {{0, 255, "Full", 2, 0}};
+        p.ranges = {{.name = "Full", .low = 0, .high = 255, .rangeWord1 = 2, .rangeWord2 = 0}};
         e->parameters.insert(p.function == 0 ? e->parameters.begin() : e->parameters.end(), p);
     }
     e->patchOffsets = {{0, 1}};
