@@ -110,7 +110,7 @@ bool FixtureShowComponent::removeFixture(quint32 fixtureId)
     const Fixture* fixture = fixtures.find(fixtureId);
     if (!fixture)
         return false;
-    const std::vector<quint16> elementIds = fixture->elementIds;
+    const SmallVector<quint16> elementIds = fixture->elementIds;
     fixtures.remove(fixtureId);
     for (quint16 elementId : elementIds)
         elements.remove(elementId);

@@ -12,6 +12,7 @@
 #include "components/quilshow/show/fixture_element.h"
 #include "components/quilshow/show/fixture_model.h"
 #include "components/quilshow/show/show_thing.h"
+#include "components/quilshow/show/small_vector.h"
 
 #include <QtGlobal>
 
@@ -59,7 +60,7 @@ public:
     bool fixtureFlag = false;
     ModelSpec modelSpec;
     PlanSettings planSettings;
-    std::vector<quint16> elementIds;
+    SmallVector<quint16> elementIds;
     // Each entry is (patchType, patchValue).
     std::vector<std::pair<quint32, quint32>> patchList;
     std::vector<std::pair<quint32, quint32>> extraPairs;

@@ -165,7 +165,9 @@ void ModelSpec::stream(ShowStreamer& in)
                 points.emplace_back(quint16(i * xElDimension), quint16(j * yElDimension));
         }
     } else {
-        in.readU16PairVector(points).readU16(xElDimension).readU16(yElDimension);
+        std::vector<std::pair<quint16, quint16>> stored;
+        in.readU16PairVector(stored).readU16(xElDimension).readU16(yElDimension);
+        points = stored;
         xElDimension = clampDimension(xElDimension);
         yElDimension = clampDimension(yElDimension);
     }

@@ -11,10 +11,10 @@
 
 #include "components/quilshow/show/function.h"
 #include "components/quilshow/show/show_thing.h"
+#include "components/quilshow/show/small_vector.h"
 
 #include <QtGlobal>
 
-#include <list>
 #include <map>
 #include <string>
 #include <utility>
@@ -80,7 +80,7 @@ struct ModelSpec
     static constexpr quint64 kMaximumGridPoints = 65536;
 
     std::string name;
-    std::vector<std::pair<quint16, quint16>> points {{0, 0}};
+    SmallVector<std::pair<quint16, quint16>> points {{0, 0}};
     // 9 is the DALI emergency ballast.
     quint32 kind = 0;
     quint32 dimmerCurve = 0;
@@ -147,8 +147,8 @@ public:
 
     std::string name;
     std::vector<Parameter> parameters;
-    std::vector<PatchOffset> patchOffsets;
-    std::list<PatchPoint> patchPoints;
+    SmallVector<PatchOffset> patchOffsets;
+    SmallVector<PatchPoint> patchPoints;
     quint16 elementWord1 = 360;
     quint16 elementWord2 = 0;
     quint16 elementWord3 = 220;

@@ -1,0 +1,190 @@
+// SmallVector: a vector of plain values that keeps its first few in place of
+// the heap pointer. A show holds tens of thousands of items, each with lists
+// of one or two small values (element ids, points, patch offsets and patch
+// points); a std::vector of them costs 24 bytes plus a heap block of at least
+// 32, this costs 16 bytes and no block until it outgrows its inline room.
+//
+// Only for values that need no destructor and copy as plain bytes. Iterators
+// and references are invalidated by any change of size, as with std::vector.
+// Thread safety: none of its own, like std::vector.
+#ifndef QUILSHOW_SHOW_SMALL_VECTOR_H
+#define QUILSHOW_SHOW_SMALL_VECTOR_H
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cstddef>
+#include <initializer_list>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+namespace Quil {
+
+template <typename T, std::size_t N = (sizeof(T) < 8 ? 8 / sizeof(T) : 1)>
+class SmallVector
+{
+    static_assert(std::is_trivially_copy_constructible_v<T> && std::is_trivially_destructible_v<T>,
+                  "SmallVector holds plain values only");
+    static_assert(N >= 1 && N <= 0xFFFF);
+
+public:
+    using value_type = T;
+    using size_type = std::size_t;
+    using iterator = T*;
+    using const_iterator = const T*;
+    using reference = T&;
+    using const_reference = const T&;
+
+    SmallVector() = default;
+    SmallVector(std::initializer_list<T> values) { assign(values.begin(), values.end()); }
+    SmallVector(const SmallVector& other) { assign(other.begin(), other.end()); }
+    SmallVector(SmallVector&& other) noexcept { take(other); }
+    ~SmallVector() { release(); }
+
+    SmallVector& operator=(const SmallVector& other)
+    {
+        if (this != &other)
+            assign(other.begin(), other.end());
+        return *this;
+    }
+    SmallVector& operator=(SmallVector&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            take(other);
+        }
+        return *this;
+    }
+    SmallVector& operator=(std::initializer_list<T> values)
+    {
+        assign(values.begin(), values.end());
+        return *this;
+    }
+    SmallVector& operator=(const std::vector<T>& values)
+    {
+        assign(values.begin(), values.end());
+        return *this;
+    }
+
+    template <typename It>
+    void assign(It first, It last)
+    {
+        const auto count = static_cast<size_type>(std::distance(first, last));
+        if (count > m_capacity) {
+            // Copied before the old storage goes: `first` may point into it.
+            SmallVector fresh;
+            fresh.reserve(count);
+            std::uninitialized_copy(first, last, fresh.data());
+            fresh.m_size = quint32(count);
+            *this = std::move(fresh);
+            return;
+        }
+        std::copy(first, last, data());
+        m_size = quint32(count);
+    }
+
+    T* data() { return isInline() ? std::launder(reinterpret_cast<T*>(m_inline)) : m_heap; }
+    const T* data() const { return isInline() ? std::launder(reinterpret_cast<const T*>(m_inline)) : m_heap; }
+    iterator begin() { return data(); }
+    iterator end() { return data() + m_size; }
+    const_iterator begin() const { return data(); }
+    const_iterator end() const { return data() + m_size; }
+
+    size_type size() const { return m_size; }
+    size_type capacity() const { return m_capacity; }
+    bool empty() const { return m_size == 0; }
+
+    T& operator[](size_type i) { return data()[i]; }
+    const T& operator[](size_type i) const { return data()[i]; }
+    T& front() { return data()[0]; }
+    const T& front() const { return data()[0]; }
+    T& back() { return data()[m_size - 1]; }
+    const T& back() const { return data()[m_size - 1]; }
+
+    void clear() { m_size = 0; }
+
+    void reserve(size_type count)
+    {
+        if (count <= m_capacity)
+            return;
+        if (count > 0xFFFFFFFFu)
+            throw std::length_error("SmallVector too long");
+        T* fresh = static_cast<T*>(::operator new(count * sizeof(T)));
+        std::uninitialized_copy(begin(), end(), fresh);
+        const quint32 size = m_size;
+        release();
+        m_heap = fresh;
+        m_size = size;
+        m_capacity = quint32(count);
+    }
+
+    // New values are value-initialised, as std::vector does.
+    void resize(size_type count)
+    {
+        reserve(count);
+        for (size_type i = m_size; i < count; ++i)
+            ::new (data() + i) T();
+        m_size = quint32(count);
+    }
+
+    void push_back(const T& value) { emplace_back(value); }
+
+    template <typename... Args>
+    T& emplace_back(Args&&... args)
+    {
+        // Made first: an argument may refer to a value about to move.
+        const T value(std::forward<Args>(args)...);
+        if (m_size == m_capacity)
+            reserve(std::max<size_type>(2 * size_type(m_capacity), N));
+        T* slot = ::new (data() + m_size) T(value);
+        ++m_size;
+        return *slot;
+    }
+
+    bool operator==(const SmallVector& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
+    bool operator==(const std::vector<T>& other) const
+    {
+        return std::equal(begin(), end(), other.begin(), other.end());
+    }
+
+private:
+    bool isInline() const { return m_capacity == N; }
+
+    void release()
+    {
+        if (!isInline())
+            ::operator delete(m_heap);
+        m_capacity = N;
+        m_size = 0;
+    }
+
+    // Takes other's values; other is left empty and inline.
+    void take(SmallVector& other)
+    {
+        if (other.isInline()) {
+            std::uninitialized_copy(other.begin(), other.end(), data());
+        } else {
+            m_heap = other.m_heap;
+            m_capacity = other.m_capacity;
+            other.m_capacity = N;
+        }
+        m_size = other.m_size;
+        other.m_size = 0;
+    }
+
+    // Capacity N means the values are inline; heap storage is always larger.
+    union
+    {
+        T* m_heap;
+        alignas(T) unsigned char m_inline[N * sizeof(T)];
+    };
+    quint32 m_size = 0;
+    quint32 m_capacity = N;
+};
+
+}  // namespace Quil
+
+#endif  // QUILSHOW_SHOW_SMALL_VECTOR_H
