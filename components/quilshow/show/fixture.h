@@ -26,9 +26,9 @@ namespace Quil {
 // Fields ordered for size (see ParamRange).
 struct PlanSettings
 {
-    std::string name;
-    std::string label;
-    std::string text3;
+    ShortString name;
+    ShortString label;
+    ShortString text3;
     quint32 planX = 0;
     quint32 planY = 0;
     quint16 planWord = 0;

@@ -26,7 +26,7 @@ namespace Quil {
 // store them, so that no padding makes an item a size class larger.
 struct ParamRange
 {
-    std::string name;
+    ShortString name;
     quint16 low = 0;
     quint16 high = 0;
     quint16 rangeWord1 = 0;
@@ -79,7 +79,7 @@ struct ModelSpec
     // A fixture lists at most 65,535 elements, one point each.
     static constexpr quint64 kMaximumGridPoints = 65536;
 
-    std::string name;
+    ShortString name;
     SmallVector<std::pair<quint16, quint16>> points {{0, 0}};
     // 9 is the DALI emergency ballast.
     quint32 kind = 0;
@@ -145,7 +145,7 @@ public:
     quint32 getFootprint(quint32 group) const;
     bool operator==(const FixtureModelElement&) const = default;
 
-    std::string name;
+    ShortString name;
     std::vector<Parameter> parameters;
     SmallVector<PatchOffset> patchOffsets;
     SmallVector<PatchPoint> patchPoints;

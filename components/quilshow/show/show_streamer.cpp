@@ -311,6 +311,22 @@ ShowStreamer& ShowStreamer::readString(std::string& value)
     return *this;
 }
 
+ShowStreamer& ShowStreamer::readString(ShortString& value)
+{
+    std::string text;
+    readString(text);
+    value = text;
+    return *this;
+}
+
+ShowStreamer& ShowStreamer::readText(ShortString& value)
+{
+    std::string text;
+    readText(text);
+    value = text;
+    return *this;
+}
+
 ShowStreamer& ShowStreamer::readText(std::string& value)
 {
     if (version >= kByteTextVersion)

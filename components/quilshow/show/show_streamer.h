@@ -19,6 +19,7 @@
 #ifndef QUILSHOW_SHOW_SHOW_STREAMER_H
 #define QUILSHOW_SHOW_SHOW_STREAMER_H
 
+#include "components/quilshow/show/short_string.h"
 #include "components/quilshow/show/show_group.h"
 
 #include <QString>
@@ -121,6 +122,8 @@ public:
     ShowStreamer& readString(std::string& value);
     // A show text: bytes from version 10, UTF-16 before (held as UTF-8).
     ShowStreamer& readText(std::string& value);
+    ShowStreamer& readString(ShortString& value);
+    ShowStreamer& readText(ShortString& value);
     ShowStreamer& readWString(std::u16string& value);
     ShowStreamer& readBytes(std::vector<quint8>& value);
     ShowStreamer& readU16Set(std::set<quint16>& value);
