@@ -62,8 +62,8 @@ public:
     PlanSettings planSettings;
     SmallVector<quint16> elementIds;
     // Each entry is (patchType, patchValue).
-    std::vector<std::pair<quint32, quint32>> patchList;
-    std::vector<std::pair<quint32, quint32>> extraPairs;
+    SmallVector<std::pair<quint32, quint32>> patchList;
+    SmallVector<std::pair<quint32, quint32>> extraPairs;
 };
 
 class FixtureShowComponent
