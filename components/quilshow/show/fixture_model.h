@@ -50,7 +50,8 @@ struct Parameter
     bool paramFlag = false;
     bool fixtureParameterFlag = false;
     quint16 paramWord3 = 0;
-    std::vector<ParamRange> ranges;
+    // Nearly always one.
+    SmallVector<ParamRange, 1> ranges;
 
     // Marker 0x0108 (0x0707 below version 17) ... 0x0109 (0x0808); the
     // function is moved to its current number.

@@ -1,11 +1,11 @@
-// SmallVector: a vector of plain values that keeps its first few in place of
-// the heap pointer. A show holds tens of thousands of items, each with lists
-// of one or two small values (element ids, points, patch offsets and patch
-// points); a std::vector of them costs 24 bytes plus a heap block of at least
-// 32, this costs 16 bytes and no block until it outgrows its inline room.
+// SmallVector: a vector that keeps its first N values in place of the heap
+// pointer. A show holds tens of thousands of items, each with lists of one or
+// two small values (element ids, points, patch offsets, patch points, ranges);
+// a std::vector of them costs 24 bytes plus a heap block of at least 32, this
+// costs 8 bytes more than its inline room and no block until it outgrows it.
 //
-// Only for values that need no destructor and copy as plain bytes. Iterators
-// and references are invalidated by any change of size, as with std::vector.
+// Values must move without throwing. Iterators and references are
+// invalidated by any change of size, as with std::vector.
 // Thread safety: none of its own, like std::vector.
 #ifndef QUILSHOW_SHOW_SMALL_VECTOR_H
 #define QUILSHOW_SHOW_SMALL_VECTOR_H
@@ -26,8 +26,7 @@ namespace Quil {
 template <typename T, std::size_t N = (sizeof(T) < 8 ? 8 / sizeof(T) : 1)>
 class SmallVector
 {
-    static_assert(std::is_trivially_copy_constructible_v<T> && std::is_trivially_destructible_v<T>,
-                  "SmallVector holds plain values only");
+    static_assert(std::is_nothrow_move_constructible_v<T>, "SmallVector moves its values without a way back");
     static_assert(N >= 1 && N <= 0xFFFF);
 
 public:
@@ -82,7 +81,15 @@ public:
             *this = std::move(fresh);
             return;
         }
-        std::copy(first, last, data());
+        // Over the values held, then made or dropped at the end.
+        const size_type common = std::min<size_type>(count, m_size);
+        It from = first;
+        for (size_type i = 0; i < common; ++i, ++from)
+            data()[i] = *from;
+        if (count > m_size)
+            std::uninitialized_copy(from, last, data() + m_size);
+        else
+            std::destroy(data() + count, data() + m_size);
         m_size = quint32(count);
     }
 
@@ -104,7 +111,11 @@ public:
     T& back() { return data()[m_size - 1]; }
     const T& back() const { return data()[m_size - 1]; }
 
-    void clear() { m_size = 0; }
+    void clear()
+    {
+        std::destroy(begin(), end());
+        m_size = 0;
+    }
 
     void reserve(size_type count)
     {
@@ -113,7 +124,7 @@ public:
         if (count > 0xFFFFFFFFu)
             throw std::length_error("SmallVector too long");
         T* fresh = static_cast<T*>(::operator new(count * sizeof(T)));
-        std::uninitialized_copy(begin(), end(), fresh);
+        std::uninitialized_move(begin(), end(), fresh);
         const quint32 size = m_size;
         release();
         m_heap = fresh;
@@ -124,22 +135,27 @@ public:
     // New values are value-initialised, as std::vector does.
     void resize(size_type count)
     {
+        if (count < m_size) {
+            std::destroy(data() + count, end());
+            m_size = quint32(count);
+            return;
+        }
         reserve(count);
-        for (size_type i = m_size; i < count; ++i)
-            ::new (data() + i) T();
-        m_size = quint32(count);
+        for (; m_size < count; ++m_size)
+            ::new (data() + m_size) T();
     }
 
     void push_back(const T& value) { emplace_back(value); }
+    void push_back(T&& value) { emplace_back(std::move(value)); }
 
     template <typename... Args>
     T& emplace_back(Args&&... args)
     {
         // Made first: an argument may refer to a value about to move.
-        const T value(std::forward<Args>(args)...);
+        T value(std::forward<Args>(args)...);
         if (m_size == m_capacity)
             reserve(std::max<size_type>(2 * size_type(m_capacity), N));
-        T* slot = ::new (data() + m_size) T(value);
+        T* slot = ::new (data() + m_size) T(std::move(value));
         ++m_size;
         return *slot;
     }
@@ -155,6 +171,7 @@ private:
 
     void release()
     {
+        std::destroy(begin(), end());
         if (!isInline())
             ::operator delete(m_heap);
         m_capacity = N;
@@ -165,7 +182,8 @@ private:
     void take(SmallVector& other)
     {
         if (other.isInline()) {
-            std::uninitialized_copy(other.begin(), other.end(), data());
+            std::uninitialized_move(other.begin(), other.end(), data());
+            std::destroy(other.begin(), other.end());
         } else {
             m_heap = other.m_heap;
             m_capacity = other.m_capacity;

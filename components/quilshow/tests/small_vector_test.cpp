@@ -1,3 +1,4 @@
+#include "components/quilshow/show/short_string.h"
 #include "components/quilshow/show/small_vector.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,33 @@ TEST(SmallVectorTest, ValuesSurviveTheStepFromInlineToHeap)
     ids.assign(ids.begin() + 1, ids.begin() + 3);
     EXPECT_EQ(std::vector<quint16>({0, 0}), valuesOf(ids));
     EXPECT_FALSE(ids == Ids({0, 0, 0}));
+}
+
+TEST(SmallVectorTest, OwningValuesAreMovedCopiedAndReleasedOnce)
+{
+    // Strings past ShortString's inline room own heap blocks: a double free or a leak shows under the sanitizers.
+    typedef SmallVector<ShortString, 1> Names;
+    const std::vector<ShortString> values {"a name beyond the inline room", "short", "another long name on the heap"};
+    Names names;
+    for (const ShortString& value : values)
+        names.push_back(value);
+    EXPECT_TRUE(names == values);
+    Names one {values[0]};
+    Names copy(one);
+    Names moved(std::move(one));
+    EXPECT_TRUE(one.empty() && copy == moved && moved == std::vector<ShortString> {values[0]});
+    // Assign over more, then fewer values than are held; resize down and up; move over a heap vector.
+    copy = names;
+    EXPECT_TRUE(copy == values);
+    copy = moved;
+    EXPECT_TRUE(copy == moved);
+    names.resize(1);
+    names.resize(2);
+    EXPECT_TRUE(names == (std::vector<ShortString> {values[0], ShortString()}));
+    names = std::move(moved);
+    EXPECT_TRUE(names == std::vector<ShortString> {values[0]});
+    names.clear();
+    EXPECT_TRUE(names.empty());
 }
 
 }  // namespace
