@@ -147,7 +147,8 @@ public:
     bool operator==(const FixtureModelElement&) const = default;
 
     ShortString name;
-    std::vector<Parameter> parameters;
+    // Room for the two that elements mostly have.
+    SmallVector<Parameter, 2> parameters;
     SmallVector<PatchOffset> patchOffsets;
     SmallVector<PatchPoint> patchPoints;
     quint16 elementWord1 = 360;

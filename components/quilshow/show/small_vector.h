@@ -148,6 +148,14 @@ public:
     void push_back(const T& value) { emplace_back(value); }
     void push_back(T&& value) { emplace_back(std::move(value)); }
 
+    iterator insert(const_iterator position, T value)
+    {
+        const auto index = position - begin();
+        emplace_back(std::move(value));
+        std::rotate(begin() + index, end() - 1, end());
+        return begin() + index;
+    }
+
     template <typename... Args>
     T& emplace_back(Args&&... args)
     {

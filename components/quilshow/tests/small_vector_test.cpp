@@ -81,6 +81,10 @@ TEST(SmallVectorTest, OwningValuesAreMovedCopiedAndReleasedOnce)
     EXPECT_TRUE(names == (std::vector<ShortString> {values[0], ShortString()}));
     names = std::move(moved);
     EXPECT_TRUE(names == std::vector<ShortString> {values[0]});
+    // Inserting at the front of a full inline vector moves it to the heap, first value first.
+    names.insert(names.begin(), values[2]);
+    names.insert(names.begin() + 1, values[1]);
+    EXPECT_TRUE(names == (std::vector<ShortString> {values[2], values[1], values[0]}));
     names.clear();
     EXPECT_TRUE(names.empty());
 }
