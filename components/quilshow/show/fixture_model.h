@@ -87,7 +87,6 @@ struct ModelSpec
     quint32 dimmerCurve = 0;
     quint32 specValue1 = 0;
     quint32 factor = 0x10000;
-    quint32 specFlagByte = 1;
     quint32 specValue2 = 0;
     quint32 specValue3 = 0;
     // The fixture type's key in the fixture library.
@@ -101,6 +100,8 @@ struct ModelSpec
     bool specFlag = false;
     quint8 specByte1 = 0;
     quint8 specByte2 = 0;
+    // Stored as a byte: held as one, so that a fixture is a size class smaller.
+    quint8 specFlagByte = 1;
 
     // The header as the fixture record stores it (no markers of its own).
     // Old headers describe a grid of points; more than 65,536 points fails
