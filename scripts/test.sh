@@ -36,9 +36,9 @@ JOBS="$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 
 # One build checks memory and undefined behaviour: the whole tree built by
-# clang 14 under AddressSanitizer and UndefinedBehaviorSanitizer, instrumented
-# for libFuzzer as well, so that the same objects make the test executables
-# and the fuzz harnesses of fuzz/. Every test runs in it; then each harness
+# clang 14 under AddressSanitizer and UndefinedBehaviorSanitizer, its
+# components' libraries instrumented for libFuzzer as well, so that the same
+# objects make the test executables and the fuzz harnesses of fuzz/. Every test runs in it; then each harness
 # runs a few thousand executions (at most 10 s) from its seed corpus and a
 # fixed seed (CTest label "fuzz"): a smoke check of every reader, not a
 # campaign (scripts/fuzz-campaign.sh runs those). A crash, a leak, a timeout
