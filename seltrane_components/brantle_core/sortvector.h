@@ -150,6 +150,7 @@ public:
         if (!element)
             return false;
         m_slots[id] = nullptr;
+        m_firstFree = std::min(m_firstFree, id);
         m_elements.erase(iterator(element));
         if (static_cast<std::int32_t>(id) == m_highestId)
             m_highestId = highestUsedSlot();
@@ -162,6 +163,7 @@ public:
         m_elements.clear();
         std::fill(m_slots.begin(), m_slots.end(), nullptr);
         m_highestId = -1;
+        m_firstFree = 0;
     }
 
     // The first element in list order, null when empty.
@@ -185,10 +187,14 @@ public:
     std::int32_t highestId() const { return m_highestId; }
 
 private:
-    std::uint32_t lowestFreeSlot() const
+    // Every slot below m_firstFree is taken, so the search starts there: filling
+    // a table one element at a time stays linear instead of quadratic.
+    std::uint32_t lowestFreeSlot()
     {
-        const auto it = std::find(m_slots.begin(), m_slots.end(), nullptr);
-        return it == m_slots.end() ? kNoId : static_cast<std::uint32_t>(it - m_slots.begin());
+        const auto it =
+            std::find(m_slots.begin() + std::min<std::size_t>(m_firstFree, m_slots.size()), m_slots.end(), nullptr);
+        m_firstFree = static_cast<std::uint32_t>(it - m_slots.begin());
+        return it == m_slots.end() ? kNoId : m_firstFree;
     }
 
     std::int32_t highestUsedSlot() const
@@ -226,6 +232,7 @@ private:
     void copyElementsFrom(const sortvector& other)
     {
         m_slots.assign(other.m_slots.size(), nullptr);
+        m_firstFree = 0;
         for (const T& element : other.m_elements) {
             sortvector_el* copy = element.clone();
             T* typed = dynamic_cast<T*>(copy);
@@ -245,6 +252,7 @@ private:
     std::uint32_t m_maximum;
     std::uint32_t m_chunk;
     std::int32_t m_highestId = -1;
+    std::uint32_t m_firstFree = 0;
 };
 
 #endif  // SELTRANE_COMPONENTS_BRANTLE_CORE_SORTVECTOR_H

@@ -80,6 +80,28 @@ TEST(SortVector, IdsGrowthAndLimits)
     EXPECT_EQ(idsInOrder(tagged), (std::vector<int> {3, 2, 0, 1}));
 }
 
+TEST(SortVector, LowestFreeIdAfterEveryKindOfEdit)
+{
+    // Ids given explicitly, removals below and above the last handed out, a
+    // clear and a copy: the next id is always the lowest free one.
+    sortvector<Item> table(4, 65536);
+    EXPECT_TRUE(table.insert(new Item, 0) == 0 && table.insert(new Item, 2) == 2);
+    EXPECT_TRUE(table.insert(new Item) == 1 && table.insert(new Item) == 3);
+    EXPECT_TRUE(table.remove(3) && table.remove(1) && table.insert(new Item) == 1 && table.insert(new Item) == 3);
+    sortvector<Item> copy(table);
+    EXPECT_TRUE(copy.remove(0) && copy.insert(new Item) == 0 && copy.insert(new Item) == 4);
+    table.clear();
+    EXPECT_EQ(table.insert(new Item), 0);
+
+    // Filling a table of the largest size one element at a time stays
+    // linear: a search from slot 0 each time took seconds here.
+    sortvector<Item> full(1, 65536);
+    for (int i = 0; i < 65536; ++i)
+        ASSERT_EQ(full.insert(new Item), i);
+    Item extra;
+    EXPECT_TRUE(full.remove(40000) && full.insert(new Item) == 40000 && full.insert(&extra) == -1);
+}
+
 TEST(SortVector, CopyClonesAndDestructorDeletes)
 {
     int live = 0;
