@@ -1,7 +1,8 @@
 # One static library per component, built from every source below its folder
 # (tests excluded), and one test executable per component holding every
 # tests/*_test.cpp anywhere below it: one sanitizer link per component, while
-# CTest still lists every case on its own.
+# CTest still lists every case on its own (unless MORVANT_TEST_SHARDS says
+# otherwise).
 #
 #   morvant_component(<target> [DEPS libs...] [TEST_DEPS libs...] [EXCLUDE files...]
 #                     [TSAN_TESTS files...])
@@ -17,6 +18,12 @@ set(MORVANT_COMMON_HEADERS
 # Compile options of the test executables' own sources only, never of the code
 # they test, e.g. -O0 for the tests of the ThreadSanitizer build (scripts/test.sh).
 set(MORVANT_TEST_OPTIONS "" CACHE STRING "Compile options of the test executables' own sources")
+# 0: CTest runs every test case as a process of its own. N: each test
+# executable runs as N CTest tests, each one process with a 1/N share of the
+# cases (GoogleTest's sharding). Under AddressSanitizer a process costs about
+# half a CPU-second to start and to check for leaks at its exit, more than
+# most cases take, so the sanitizer build of CI runs shards (scripts/test.sh).
+set(MORVANT_TEST_SHARDS 0 CACHE STRING "Processes per test executable under CTest; 0 for one per test case")
 
 # The Qt and standard headers nearly every source includes, parsed once per
 # target instead of once per source, where that pays: a target compiled as one
@@ -64,12 +71,22 @@ function(morvant_component name)
       target_link_libraries(${exe} PRIVATE ${name} ${C_TEST_DEPS} morvant_test_main)
       morvant_precompile(${exe} "${tests};${support}" ${MORVANT_COMMON_HEADERS} <gtest/gtest.h>)
       target_compile_options(${exe} PRIVATE ${MORVANT_TEST_OPTIONS})
-      gtest_discover_tests(${exe}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 120
-        PROPERTIES
-          TIMEOUT 300
-          ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      if(MORVANT_TEST_SHARDS GREATER 0)
+        math(EXPR last "${MORVANT_TEST_SHARDS} - 1")
+        foreach(shard RANGE ${last})
+          add_test(NAME ${exe}.shard${shard} COMMAND ${exe})
+          set_tests_properties(${exe}.shard${shard} PROPERTIES
+            TIMEOUT 600
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GTEST_TOTAL_SHARDS=${MORVANT_TEST_SHARDS};GTEST_SHARD_INDEX=${shard}")
+        endforeach()
+      else()
+        gtest_discover_tests(${exe}
+          DISCOVERY_MODE PRE_TEST
+          DISCOVERY_TIMEOUT 120
+          PROPERTIES
+            TIMEOUT 300
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      endif()
     endif()
   endif()
 endfunction()

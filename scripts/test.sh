@@ -45,9 +45,13 @@ export QT_QPA_PLATFORM=offscreen
 # or an allocation past the limits fails the run.
 # Unoptimised code inlines nothing, so line tables (-g1) give the sanitizers'
 # reports every frame with its line, at less cost than full debug information.
+# A sanitized process takes about half a CPU-second to start and to check for
+# leaks at its exit, more than most test cases: each test executable runs as
+# four shards here, while the optimised build below runs every case in a
+# process of its own, so both a shared and a fresh process are tried.
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DMORVANT_SANITIZE=ON -DMORVANT_FUZZ=ON -DMORVANT_FUZZ_RUNS=3000 -DMORVANT_FUZZ_SECONDS=10 \
-  -DBUILD_TESTING=ON -DMORVANT_BENCH=OFF
+  -DMORVANT_TEST_SHARDS=4 -DBUILD_TESTING=ON -DMORVANT_BENCH=OFF
 cmake --build build/test -j "$JOBS"
 (cd build/test && ctest --output-on-failure -j "$JOBS" --timeout 600)
 

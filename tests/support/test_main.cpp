@@ -34,8 +34,8 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
-    // CTest runs every test case as its own process, many at once: a private
-    // home keeps their settings, working folders and locks apart.
+    // CTest runs many test processes at once: a private home keeps their
+    // settings, working folders and locks apart.
     QTemporaryDir home;
     if (home.isValid())
         qputenv("HOME", QFile::encodeName(home.path()));
