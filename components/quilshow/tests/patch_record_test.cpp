@@ -99,6 +99,12 @@ TEST_F(PatchRecordTest, RecordsCompareByKindAndFieldsAndElementsCopyThem)
     EXPECT_THROW(PatchRecord(0x040), std::invalid_argument);
     EXPECT_THROW(PatchRecord(0), std::invalid_argument);
 
+    // Two records, the usual count, sit in the element itself, which stays within a 256-byte heap block.
+    EXPECT_LE(sizeof(FixtureElement), 248u);
+    FixtureElement usual;
+    usual.stream(open(454, elementRows(1, {3, 0}, 2)));
+    EXPECT_EQ(std::make_pair(2u, 2u),
+              std::make_pair(unsigned(usual.patchRecords.size()), unsigned(usual.patchRecords.capacity())));
     // Three go to the heap; copies of the element are equal and independent of it.
     FixtureElement element;
     element.stream(open(454, elementRows(1, {3, 0}, 3)));
