@@ -6,8 +6,9 @@
 // A record is a 12-byte value: its kind, the fields every kind has and those
 // of its own kind, which share their room. A show holds one or two per
 // element over tens of thousands of elements, held in place in the element
-// rather than one heap block each. The kind is fixed when the record is made,
-// so the fields held always match it. Thread safety: none of its own, like
+// rather than one heap block each. The kind is set when the record is made
+// and changes only with an assignment of a whole record, so the fields held
+// always match it. Thread safety: none of its own, like
 // any value; the show is used on the GUI thread only.
 #ifndef QUILSHOW_SHOW_PATCH_RECORD_H
 #define QUILSHOW_SHOW_PATCH_RECORD_H
