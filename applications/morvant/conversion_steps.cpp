@@ -490,10 +490,10 @@ static Archive::ObjectId universeOfPatch(ConversionDriver& driver, const Quil::P
     case UniverseKey::Dmx:
     case UniverseKey::Pathport:
     case UniverseKey::ArtNet:
-        key.a = static_cast<const Quil::UniverseBasedPatchRecord&>(record).universe;
+        key.a = record.universeBased()->universe;
         break;
     case UniverseKey::Sacn: {
-        const quint16 universe = static_cast<const Quil::UniverseBasedPatchRecord&>(record).universe;
+        const quint16 universe = record.universeBased()->universe;
         // sACN numbers its universes from 1.
         if (universe == 0) {
             logMessage(kLogWarning, "Failed to convert sACN universe 0");
@@ -503,7 +503,7 @@ static Archive::ObjectId universeOfPatch(ConversionDriver& driver, const Quil::P
         break;
     }
     case UniverseKey::Kinet: {
-        const auto& kinet = static_cast<const Quil::KiNETPatchRecord&>(record);
+        const Quil::PatchRecord::KiNETFields& kinet = *record.kinet();
         key.a = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(node, kinet.powerSupplyId));
         key.b = kinet.port;
         if (key.a == Archive::kNoObjectId) {
@@ -515,7 +515,7 @@ static Archive::ObjectId universeOfPatch(ConversionDriver& driver, const Quil::P
         break;
     }
     case UniverseKey::DsxDmx: {
-        const quint16 universe = static_cast<const Quil::UniverseBasedPatchRecord&>(record).universe;
+        const quint16 universe = record.universeBased()->universe;
         const Archive::ObjectId id = ids.find(IdKind::Universe, IdMaps::nodeKey(node, universe));
         if (id == Archive::kNoObjectId) {
             logMessage(kLogWarning,
@@ -655,9 +655,9 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
                     continue;
                 }
                 patch.patchPoint = qint32(EnumConversions::kPatchPointType(record.patchPointType));
-                if (const auto* based = dynamic_cast<const Quil::UniverseBasedPatchRecord*>(&record))
+                if (const auto* based = record.universeBased())
                     patch.channel = based->channel;
-                else if (const auto* kinet = dynamic_cast<const Quil::KiNETPatchRecord*>(&record))
+                else if (const auto* kinet = record.kinet())
                     patch.channel = kinet->channel;
                 patch.channelCount = quint16(modelElement.channelCount(patch.patchPoint, true));
                 if (!holder)
@@ -667,7 +667,7 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
                     continue;
                 }
                 target->addPatch(patch);
-                if (record.kind() == Quil::KiNETPatchRecord::kKind)
+                if (record.kind() == Quil::PatchRecord::kKiNET)
                     ids.addKinetPatch(patch.universeId, elementId);
                 ++patches.converted;
             }

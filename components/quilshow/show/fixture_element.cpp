@@ -13,20 +13,15 @@ const quint16 kStoredFlagsVersion = 302;
 
 }  // namespace
 
-FixtureElement::FixtureElement(const FixtureElement& other) : FixtureModelElement(other), dimmerCurve(other.dimmerCurve)
-{
-    for (const PatchRecord& record : other.patchRecords)
-        patchRecords.push_back(record.clone());
-}
-
 void FixtureElement::stream(ShowStreamer& in)
 {
     in.expectMarker(in.marker(0x011A, 0xB0B0));
     FixtureModelElement::stream(in);
     const quint32 count = in.readCount();
     in.checkAvailable(count, kMinimumPatchRecordSize);
+    patchRecords.reserve(count);
     for (quint32 i = 0; i < count; ++i)
-        patchRecords.push_back(readPatchRecord(in).release());
+        patchRecords.push_back(readPatchRecord(in));
     in.expectMarker(in.marker(0x011B, 0xC0C0));
     if (in.version < kStoredFlagsVersion)
         updateFlags();

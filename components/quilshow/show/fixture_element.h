@@ -2,13 +2,14 @@
 // fixture model element with the patch records that place it on outputs and
 // an index from function id to its parameter.
 //
-// Elements are owned by the show's element table; an element owns its patch
-// records. Thread safety: GUI thread only, like the show.
+// Elements are owned by the show's element table; an element holds its patch
+// records by value. Thread safety: GUI thread only, like the show.
 #ifndef QUILSHOW_SHOW_FIXTURE_ELEMENT_H
 #define QUILSHOW_SHOW_FIXTURE_ELEMENT_H
 
 #include "components/quilshow/show/fixture_model.h"
 #include "components/quilshow/show/patch_record.h"
+#include "components/quilshow/show/small_vector.h"
 
 #include <QtGlobal>
 
@@ -18,8 +19,7 @@ class FixtureElement : public FixtureModelElement
 {
 public:
     FixtureElement() = default;
-    // Clones the patch records.
-    FixtureElement(const FixtureElement& other);
+    FixtureElement(const FixtureElement&) = default;
     FixtureElement& operator=(const FixtureElement&) = delete;
 
     sortvector_el* clone() const override { return new FixtureElement(*this); }
@@ -37,9 +37,10 @@ public:
             && dimmerCurve == other.dimmerCurve;
     }
 
-    poly_list<PatchRecord> patchRecords;
     // The model's dimmer curve, recorded by the fixtures of streams below 235.
     quint32 dimmerCurve = 0;
+    // Room for the one or two records that elements mostly have.
+    SmallVector<PatchRecord, 2> patchRecords;
 };
 
 }  // namespace Quil

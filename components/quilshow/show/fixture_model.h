@@ -147,6 +147,11 @@ public:
     quint32 getFootprint(quint32 group) const;
     bool operator==(const FixtureModelElement&) const = default;
 
+    // First, where they fill the padding after the base's id: with the patch
+    // records of a show's element, that keeps it one size class smaller.
+    quint16 flags = 0;
+    quint16 xElDimension = 10;
+    quint16 yElDimension = 10;
     ShortString name;
     // Room for the two that elements mostly have.
     SmallVector<Parameter, 2> parameters;
@@ -157,9 +162,6 @@ public:
     quint16 elementWord3 = 220;
     quint16 elementWord4 = 0;
     bool elementFlag = false;
-    quint16 flags = 0;
-    quint16 xElDimension = 10;
-    quint16 yElDimension = 10;
 };
 
 // Fails with the streamer's read error ("Error reading/writing from file"):

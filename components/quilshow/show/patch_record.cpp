@@ -3,89 +3,102 @@
 #include "components/quilshow/show/show_streamer.h"
 
 #include <stdexcept>
+#include <string>
+#include <type_traits>
 
 namespace Quil {
+
+static_assert(std::is_trivially_copyable_v<PatchRecord> && sizeof(PatchRecord) == 12,
+              "patch records are small values, held in place by the thousand");
 
 namespace {
 
 // Stream versions from which each record carries its kind.
 const quint16 kKindedPatchVersion = 150;
 
-std::unique_ptr<PatchRecord> makePatchRecord(quint16 kind)
+void readBase(ShowStreamer& in, PatchRecord& record)
 {
-    switch (kind) {
-    case DmxPatchRecord::kKind:
-        return std::make_unique<DmxPatchRecord>();
-    case PathportPatchRecord::kKind:
-        return std::make_unique<PathportPatchRecord>();
-    case ArtNetPatchRecord::kKind:
-        return std::make_unique<ArtNetPatchRecord>();
-    case Net2PatchRecord::kKind:
-        return std::make_unique<Net2PatchRecord>();
-    case KiNETPatchRecord::kKind:
-        return std::make_unique<KiNETPatchRecord>();
-    case SACNPatchRecord::kKind:
-        return std::make_unique<SACNPatchRecord>();
-    case FlipDotPatchRecord::kKind:
-        return std::make_unique<FlipDotPatchRecord>();
-    case LumalivePatchRecord::kKind:
-        return std::make_unique<LumalivePatchRecord>();
-    case DsxDmxPatchRecord::kKind:
-        return std::make_unique<DsxDmxPatchRecord>();
-    default:
-        throw std::runtime_error("Error loading patch");
-    }
+    in.expectMarker(0x0106);
+    in.readU8(record.patchPointType).readU16(record.outputNodeId);
+    in.expectMarker(0x0107);
 }
 
 }  // namespace
 
-void PatchRecord::stream(ShowStreamer& in)
+bool PatchRecord::isKnownKind(quint16 kind)
 {
-    in.expectMarker(0x0106);
-    in.readU8(patchPointType).readU16(outputNodeId);
-    in.expectMarker(0x0107);
+    switch (kind) {
+    case kDmx:
+    case kPathport:
+    case kArtNet:
+    case kNet2:
+    case kKiNET:
+    case kSACN:
+    case kFlipDot:
+    case kLumalive:
+    case kDsxDmx:
+        return true;
+    default:
+        return false;
+    }
 }
 
-void UniverseBasedPatchRecord::stream(ShowStreamer& in)
+PatchRecord::PatchRecord(quint16 kind) : m_kind(kind), m_universe()
 {
-    in.expectMarker(0x0134);
-    PatchRecord::stream(in);
-    in.readU16(universe).readU16(channel);
-    in.expectMarker(0x0135);
+    if (!isKnownKind(kind))
+        throw std::invalid_argument("No patch record has kind " + std::to_string(kind));
+    if (kind == kKiNET)
+        m_kinet = KiNETFields();
+    else if (kind == kLumalive)
+        m_lumalive = LumaliveFields();
 }
 
-void KiNETPatchRecord::stream(ShowStreamer& in)
+bool PatchRecord::operator==(const PatchRecord& other) const
 {
-    in.expectMarker(0x0136);
-    PatchRecord::stream(in);
-    in.readU16(powerSupplyId).readU16(port).readU16(channel);
-    in.expectMarker(0x0136);
+    if (m_kind != other.m_kind || outputNodeId != other.outputNodeId || patchPointType != other.patchPointType)
+        return false;
+    if (m_kind == kKiNET)
+        return m_kinet == other.m_kinet;
+    if (m_kind == kLumalive)
+        return m_lumalive == other.m_lumalive;
+    return m_universe == other.m_universe;
 }
 
-void LumalivePatchRecord::stream(ShowStreamer& in)
+PatchRecord readPatchRecord(ShowStreamer& in)
 {
-    in.expectMarker(0x014E);
-    PatchRecord::stream(in);
-    in.readU16(address);
-    in.expectMarker(0x014E);
-}
-
-std::unique_ptr<PatchRecord> readPatchRecord(ShowStreamer& in)
-{
-    if (in.version >= kKindedPatchVersion) {
-        quint16 kind = 0;
-        in.readU16(kind);
-        std::unique_ptr<PatchRecord> record = makePatchRecord(kind);
-        record->stream(in);
+    if (in.version < kKindedPatchVersion) {
+        PatchRecord record(PatchRecord::kDmx);
+        PatchRecord::UniverseFields& fields = *record.universeBased();
+        in.expectMarker(in.marker(0x0106, 0x0505));
+        in.readU8(record.patchPointType).readU16(record.outputNodeId);
+        in.readU16(fields.universe).readU16(fields.channel);
+        in.expectMarker(in.marker(0x0107, 0x0606));
+        // Old shows counted channels from 1 (version 150 stores them from 0).
+        --fields.channel;
         return record;
     }
-    auto record = std::make_unique<DmxPatchRecord>();
-    in.expectMarker(in.marker(0x0106, 0x0505));
-    in.readU8(record->patchPointType).readU16(record->outputNodeId);
-    in.readU16(record->universe).readU16(record->channel);
-    in.expectMarker(in.marker(0x0107, 0x0606));
-    // Old shows counted channels from 1 (version 150 stores them from 0).
-    --record->channel;
+    quint16 kind = 0;
+    in.readU16(kind);
+    if (!PatchRecord::isKnownKind(kind))
+        throw std::runtime_error("Error loading patch");
+    PatchRecord record(kind);
+    if (PatchRecord::KiNETFields* kinet = record.kinet()) {
+        in.expectMarker(0x0136);
+        readBase(in, record);
+        in.readU16(kinet->powerSupplyId).readU16(kinet->port).readU16(kinet->channel);
+        in.expectMarker(0x0136);
+    } else if (PatchRecord::LumaliveFields* lumalive = record.lumalive()) {
+        in.expectMarker(0x014E);
+        readBase(in, record);
+        in.readU16(lumalive->address);
+        in.expectMarker(0x014E);
+    } else {
+        PatchRecord::UniverseFields& fields = *record.universeBased();
+        in.expectMarker(0x0134);
+        readBase(in, record);
+        in.readU16(fields.universe).readU16(fields.channel);
+        in.expectMarker(0x0135);
+    }
     return record;
 }
 

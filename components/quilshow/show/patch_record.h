@@ -1,129 +1,104 @@
 // Patch records of a version-1 show: one per place where a fixture element is
 // patched (a DMX, Pathport, Art-Net, Net2, sACN, FlipDot or DSX DMX universe
 // and channel, a KiNET power supply port and channel, or a Lumalive
-// address). Each class reports its output driver type through kind().
+// address). kind() gives the record's output driver type.
 //
-// Records live in the intrusive list of the fixture element that read them,
-// which owns them; a clone is in no list. Thread safety: GUI thread only,
-// like the show.
+// A record is a 12-byte value: its kind, the fields every kind has and those
+// of its own kind, which share their room. A show holds one or two per
+// element over tens of thousands of elements, held in place in the element
+// rather than one heap block each. The kind is set when the record is made
+// and changes only with an assignment of a whole record, so the fields held
+// always match it. Thread safety: none of its own, like
+// any value; the show is used on the GUI thread only.
 #ifndef QUILSHOW_SHOW_PATCH_RECORD_H
 #define QUILSHOW_SHOW_PATCH_RECORD_H
 
-#include "seltrane_components/brantle_core/poly_list.h"
-
 #include <QtGlobal>
-
-#include <memory>
 
 namespace Quil {
 
 class ShowStreamer;
 
-class PatchRecord : public list_node<PatchRecord>
+class PatchRecord
 {
 public:
-    virtual ~PatchRecord() = default;
-    virtual PatchRecord* clone() const = 0;
-    // The output driver type (0x001 DMX ... 0x400 DSX DMX).
-    virtual quint32 kind() const = 0;
-    // Marker 0x0106, u8 patch point type, u16 output node id, marker 0x0107.
-    virtual void stream(ShowStreamer& in);
+    // The output driver types a record can have.
+    static constexpr quint16 kDmx = 0x001;
+    static constexpr quint16 kPathport = 0x002;
+    static constexpr quint16 kArtNet = 0x004;
+    static constexpr quint16 kNet2 = 0x008;
+    static constexpr quint16 kKiNET = 0x010;
+    static constexpr quint16 kSACN = 0x020;
+    static constexpr quint16 kFlipDot = 0x100;
+    static constexpr quint16 kLumalive = 0x200;
+    // Its universe is the id of a DSX DMX universe key of the output node.
+    static constexpr quint16 kDsxDmx = 0x400;
+
+    // DMX, Pathport, Art-Net, Net2, sACN, FlipDot and DSX DMX records.
+    struct UniverseFields
+    {
+        quint16 universe = 0xFFFF;
+        quint16 channel = 0xFFFF;
+        bool operator==(const UniverseFields&) const = default;
+    };
+    struct KiNETFields
+    {
+        quint16 powerSupplyId = 0;
+        quint16 port = 0;
+        quint16 channel = 0;
+        bool operator==(const KiNETFields&) const = default;
+    };
+    struct LumaliveFields
+    {
+        quint16 address = 0;
+        bool operator==(const LumaliveFields&) const = default;
+    };
+
+    static bool isKnownKind(quint16 kind);
+
+    // A record of `kind` with the default fields; std::invalid_argument for a
+    // kind not listed above.
+    explicit PatchRecord(quint16 kind = kDmx);
+
+    quint32 kind() const { return m_kind; }
+    // The fields of the record's own kind; null for the others, like
+    // std::get_if.
+    UniverseFields* universeBased() { return isUniverseBased() ? &m_universe : nullptr; }
+    const UniverseFields* universeBased() const { return isUniverseBased() ? &m_universe : nullptr; }
+    KiNETFields* kinet() { return m_kind == kKiNET ? &m_kinet : nullptr; }
+    const KiNETFields* kinet() const { return m_kind == kKiNET ? &m_kinet : nullptr; }
+    LumaliveFields* lumalive() { return m_kind == kLumalive ? &m_lumalive : nullptr; }
+    const LumaliveFields* lumalive() const { return m_kind == kLumalive ? &m_lumalive : nullptr; }
+
     // Same kind and same fields.
-    bool operator==(const PatchRecord& other) const { return kind() == other.kind() && sameFields(other); }
+    bool operator==(const PatchRecord& other) const;
 
     quint16 outputNodeId = 0xFFFF;
     quint8 patchPointType = 2;
 
-protected:
-    // `other` is of this record's kind.
-    virtual bool sameFields(const PatchRecord& other) const
+private:
+    bool isUniverseBased() const { return m_kind != kKiNET && m_kind != kLumalive; }
+
+    quint16 m_kind;
+    union
     {
-        return outputNodeId == other.outputNodeId && patchPointType == other.patchPointType;
-    }
-};
-
-class UniverseBasedPatchRecord : public PatchRecord
-{
-public:
-    // Marker 0x0134, the base record, u16 universe, u16 channel, marker 0x0135.
-    void stream(ShowStreamer& in) override;
-
-    quint16 universe = 0xFFFF;
-    quint16 channel = 0xFFFF;
-
-protected:
-    bool sameFields(const PatchRecord& other) const override
-    {
-        const auto& o = static_cast<const UniverseBasedPatchRecord&>(other);
-        return PatchRecord::sameFields(other) && universe == o.universe && channel == o.channel;
-    }
-};
-
-// Gives each concrete record its kind and a clone of its own class.
-template <class Derived, class Base, quint32 Kind>
-class PatchRecordOf : public Base
-{
-public:
-    static constexpr quint32 kKind = Kind;
-    PatchRecord* clone() const override { return new Derived(static_cast<const Derived&>(*this)); }
-    quint32 kind() const override { return Kind; }
-};
-
-class DmxPatchRecord final : public PatchRecordOf<DmxPatchRecord, UniverseBasedPatchRecord, 0x001>
-{};
-class PathportPatchRecord final : public PatchRecordOf<PathportPatchRecord, UniverseBasedPatchRecord, 0x002>
-{};
-class ArtNetPatchRecord final : public PatchRecordOf<ArtNetPatchRecord, UniverseBasedPatchRecord, 0x004>
-{};
-class Net2PatchRecord final : public PatchRecordOf<Net2PatchRecord, UniverseBasedPatchRecord, 0x008>
-{};
-class SACNPatchRecord final : public PatchRecordOf<SACNPatchRecord, UniverseBasedPatchRecord, 0x020>
-{};
-class FlipDotPatchRecord final : public PatchRecordOf<FlipDotPatchRecord, UniverseBasedPatchRecord, 0x100>
-{};
-// The universe is the id of a DSX DMX universe key of the output node.
-class DsxDmxPatchRecord final : public PatchRecordOf<DsxDmxPatchRecord, UniverseBasedPatchRecord, 0x400>
-{};
-
-class KiNETPatchRecord final : public PatchRecordOf<KiNETPatchRecord, PatchRecord, 0x010>
-{
-public:
-    // Marker 0x0136, the base record, u16 power supply id, port and channel,
-    // and 0x0136 again: this record closes with its opening marker.
-    void stream(ShowStreamer& in) override;
-
-    quint16 powerSupplyId = 0;
-    quint16 port = 0;
-    quint16 channel = 0;
-
-protected:
-    bool sameFields(const PatchRecord& other) const override
-    {
-        const auto& o = static_cast<const KiNETPatchRecord&>(other);
-        return PatchRecord::sameFields(other) && powerSupplyId == o.powerSupplyId && port == o.port
-            && channel == o.channel;
-    }
-};
-
-class LumalivePatchRecord final : public PatchRecordOf<LumalivePatchRecord, PatchRecord, 0x200>
-{
-public:
-    // Marker 0x014E, the base record, u16 address, 0x014E again.
-    void stream(ShowStreamer& in) override;
-
-    quint16 address = 0;
-
-protected:
-    bool sameFields(const PatchRecord& other) const override
-    {
-        return PatchRecord::sameFields(other) && address == static_cast<const LumalivePatchRecord&>(other).address;
-    }
+        UniverseFields m_universe;
+        KiNETFields m_kinet;
+        LumaliveFields m_lumalive;
+    };
 };
 
 // Reads one patch record as fixture elements store it: from version 150 a
-// u16 kind and that class's record (an unknown kind fails with "Error
-// loading patch"); below 150 the old DMX form, whose channel counts from 1.
-std::unique_ptr<PatchRecord> readPatchRecord(ShowStreamer& in);
+// u16 kind and that kind's record (an unknown kind fails with "Error loading
+// patch"); below 150 the old DMX form, whose channel counts from 1.
+//   Every kind: marker 0x0106, u8 patch point type, u16 output node id,
+//     marker 0x0107.
+//   Universe based: marker 0x0134, the above, u16 universe, u16 channel,
+//     marker 0x0135.
+//   KiNET: marker 0x0136, the above, u16 power supply id, port and channel,
+//     and 0x0136 again: this record closes with its opening marker.
+//   Lumalive: marker 0x014E, the above, u16 address, 0x014E again.
+PatchRecord readPatchRecord(ShowStreamer& in);
 
 }  // namespace Quil
 

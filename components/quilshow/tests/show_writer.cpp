@@ -425,17 +425,12 @@ FixtureElement* element(quint16 v, quint16 id, const std::vector<quint16>& funct
     e->patchPoints = {{1, 6}};
     e->flags = v >= 302 ? 0x04 : 0x10 | (v >= 49 ? 0x04 : 0) | (v >= 111 ? 0x08 : 0) | derivedFlags;
     for (quint16 i = 0; i < patchRecords; ++i) {
-        PatchRecord* record = nullptr;
-        if (v >= 150 && i % 2) {
-            auto* kinet = new KiNETPatchRecord;
+        PatchRecord record(v >= 150 && i % 2 ? PatchRecord::kKiNET : PatchRecord::kDmx);
+        if (PatchRecord::KiNETFields* kinet = record.kinet())
             kinet->powerSupplyId = 4, kinet->port = 1, kinet->channel = i;
-            record = kinet;
-        } else {
-            auto* dmx = new DmxPatchRecord;
-            dmx->universe = 3, dmx->channel = i;
-            record = dmx;
-        }
-        record->outputNodeId = 5, record->patchPointType = record->kind() == 0x010 ? 2 : 1;
+        else
+            record.universeBased()->universe = 3, record.universeBased()->channel = i;
+        record.outputNodeId = 5, record.patchPointType = record.kind() == 0x010 ? 2 : 1;
         e->patchRecords.push_back(record);
     }
     e->dimmerCurve = dimmerCurve;
