@@ -80,7 +80,7 @@ public:
     std::size_t size() const { return m_count; }
 
     // Calls visit(const RecordKey&, ChangeRecord&) for each record in order;
-    // a visit that answers false erases its record.
+    // a visit that answers false erases its record, and none may add one.
     template <class Visit>
     void forEach(Visit visit)
     {
