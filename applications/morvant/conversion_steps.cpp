@@ -30,7 +30,6 @@
 #include "components/lx_objects/views/abstract_tab_bar_state.h"
 #include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_streamer.h"
-#include "seltrane_components/os/bit_vector.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -634,8 +633,8 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
         if (!from.planSettings.text3.empty()) {
             Archive::ObjectPtr holder;
             if (auto* custom = editable<CustomProperties>(0, OutputProject::kCustomPropertiesId, database, holder)) {
-                custom->setValues(Fixture::kArrayId, QLatin1String(OutputProject::kFixtureCommentProperty),
-                                  BitVector(fixtureId + 1, int(fixtureId)), Quil::toQString(from.planSettings.text3));
+                custom->setValue(Fixture::kArrayId, QLatin1String(OutputProject::kFixtureCommentProperty), fixtureId,
+                                 Quil::toQString(from.planSettings.text3));
             }
         }
 

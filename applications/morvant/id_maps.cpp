@@ -8,10 +8,22 @@ void IdMaps::clear()
         kindMap.clear();
     m_universes.clear();
     m_kinetPatches.clear();
+    m_foundUniverseCount = 0;
+    m_nextFoundUniverse = 0;
+    m_lastKinetElements = nullptr;
     networkPrimaryController = Archive::kNoObjectId;
 }
 
-void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id) { map(kind)[quilId] = id; }
+void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id)
+{
+    auto& kindMap = map(kind);
+    // Items are mostly converted in rising id order: such an entry goes at
+    // the end without a search.
+    if (kindMap.empty() || kindMap.rbegin()->first < quilId)
+        kindMap.emplace_hint(kindMap.end(), quilId, id);
+    else
+        kindMap[quilId] = id;
+}
 
 Archive::ObjectId IdMaps::find(IdKind kind, quint32 quilId) const
 {
@@ -35,7 +47,11 @@ bool IdMaps::isEmpty() const
 
 void IdMaps::addKinetPatch(Archive::ObjectId universeId, Archive::ObjectId elementId)
 {
-    std::vector<Archive::ObjectId>& elements = m_kinetPatches[universeId];
+    if (!m_lastKinetElements || m_lastKinetUniverse != universeId) {
+        m_lastKinetElements = &m_kinetPatches[universeId];
+        m_lastKinetUniverse = universeId;
+    }
+    std::vector<Archive::ObjectId>& elements = *m_lastKinetElements;
     // An element's patches come together.
     if (elements.empty() || elements.back() != elementId)
         elements.push_back(elementId);
@@ -48,6 +64,7 @@ std::vector<Archive::ObjectId> IdMaps::takeKinetPatches(Archive::ObjectId univer
         return {};
     std::vector<Archive::ObjectId> elements = std::move(it->second);
     m_kinetPatches.erase(it);
+    m_lastKinetElements = nullptr;
     std::sort(elements.begin(), elements.end());
     elements.erase(std::unique(elements.begin(), elements.end()), elements.end());
     return elements;
@@ -55,13 +72,34 @@ std::vector<Archive::ObjectId> IdMaps::takeKinetPatches(Archive::ObjectId univer
 
 Archive::ObjectId IdMaps::findUniverse(quint32 controllerId, const UniverseKey& key) const
 {
+    // Equal keys are equivalent ones; an equivalent key that differs in
+    // what its kind does not store is looked up in the map.
+    for (std::size_t i = 0; i < m_foundUniverseCount; ++i) {
+        const FoundUniverse& found = m_foundUniverses[i];
+        if (found.controllerId == controllerId && found.key == key)
+            return found.id;
+    }
     const auto it = m_universes.find({controllerId, key});
-    return it == m_universes.end() ? Archive::kNoObjectId : it->second;
+    if (it == m_universes.end())
+        return Archive::kNoObjectId;
+    m_foundUniverses[m_nextFoundUniverse] = {controllerId, key, it->second};
+    m_nextFoundUniverse = (m_nextFoundUniverse + 1) % m_foundUniverses.size();
+    m_foundUniverseCount = std::min(m_foundUniverseCount + 1, m_foundUniverses.size());
+    return it->second;
 }
 
 void IdMaps::insertUniverse(quint32 controllerId, const UniverseKey& key, Archive::ObjectId id)
 {
+    m_foundUniverseCount = 0;
+    m_nextFoundUniverse = 0;
     m_universes[{controllerId, key}] = id;
+}
+
+void IdMaps::eraseUniverse(quint32 controllerId, const UniverseKey& key)
+{
+    m_foundUniverseCount = 0;
+    m_nextFoundUniverse = 0;
+    m_universes.erase({controllerId, key});
 }
 
 quint32 FreeFontNumbers::take()

@@ -56,6 +56,11 @@ enum class IdKind : int {
 class IdMaps
 {
 public:
+    IdMaps() = default;
+    // The look-up caches point into the maps.
+    IdMaps(const IdMaps&) = delete;
+    IdMaps& operator=(const IdMaps&) = delete;
+
     void clear();
 
     static quint32 nodeKey(quint32 node, quint32 id) { return node * 65536 + id; }
@@ -79,7 +84,7 @@ public:
     // The universe of a controller and key, or Archive::kNoObjectId.
     Archive::ObjectId findUniverse(quint32 controllerId, const UniverseKey& key) const;
     void insertUniverse(quint32 controllerId, const UniverseKey& key, Archive::ObjectId id);
-    void eraseUniverse(quint32 controllerId, const UniverseKey& key) { m_universes.erase({controllerId, key}); }
+    void eraseUniverse(quint32 controllerId, const UniverseKey& key);
 
     // Every universe by (controller id, key).
     const std::map<std::pair<quint32, UniverseKey>, Archive::ObjectId, UniverseKeyLess>& universes() const
@@ -104,6 +109,21 @@ private:
     // By universe id, in the order patched, repeats kept until taken: a set
     // node per patch cost ten times the memory of a large show's patches.
     std::map<Archive::ObjectId, std::vector<Archive::ObjectId>> m_kinetPatches;
+
+    // The universes found last: each patch looks its universe up, and an
+    // element's patches mostly name the universes of the element before.
+    struct FoundUniverse
+    {
+        quint32 controllerId;
+        UniverseKey key;
+        Archive::ObjectId id;
+    };
+    mutable std::array<FoundUniverse, 4> m_foundUniverses {};
+    mutable std::size_t m_foundUniverseCount = 0;
+    mutable std::size_t m_nextFoundUniverse = 0;
+    // The list of the universe patched last, null when none is held.
+    Archive::ObjectId m_lastKinetUniverse = Archive::kNoObjectId;
+    std::vector<Archive::ObjectId>* m_lastKinetElements = nullptr;
 
     std::map<quint32, Archive::ObjectId>& map(IdKind kind) { return m_maps[static_cast<std::size_t>(kind)]; }
     const std::map<quint32, Archive::ObjectId>& map(IdKind kind) const

@@ -287,18 +287,15 @@ void Database::addObject(ArrayId arrayId, ObjectId& objectId, ObjectPtr& object)
     ObjectId reserved = objectId;
     if (!array.reserveId(reserved))
         raise(16, arrayId);
-    // New ids mostly grow, so the end is the usual place of the record.
-    auto& records = transaction.records;
-    const std::size_t before = records.size();
-    const auto inserted = records.emplace_hint(records.end(), RecordKey {arrayId, reserved},
-                                               ChangeRecord {ChangeRecord::Add, 0, ObjectPtr()});
+    const auto [record, inserted] =
+        transaction.records.emplace(arrayId, reserved, ChangeRecord {ChangeRecord::Add, 0, ObjectPtr()});
     // Only a reset between the reservations of one transaction can hand out
     // an id twice; the first record keeps it.
-    if (records.size() == before)
+    if (!inserted)
         raise(16, arrayId, reserved);
     object->setId(reserved);
     object.setSequence(array.sequenceOf(reserved));
-    inserted->second.object = object;
+    record->object = object;
     objectId = reserved;
 }
 
@@ -308,9 +305,8 @@ ObjectPtr Database::getObject(ArrayId arrayId, ObjectId objectId) const
     DatabaseLocks locks(*this, ReaderLock);
     if (!isDeliveringSignals()) {
         if (const EditTransaction* transaction = currentTransaction()) {
-            const auto it = transaction->records.find(RecordKey {arrayId, objectId});
-            if (it != transaction->records.end())
-                return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
+            if (const ChangeRecord* record = transaction->records.find(arrayId, objectId))
+                return record->showsRemoved() ? ObjectPtr() : record->object;
         }
     }
     return array.committed(objectId);
@@ -329,13 +325,11 @@ ObjectPtr Database::editObject(ArrayId arrayId, ObjectId objectId)
     const Array& array = requireArray(arrayId);
     DatabaseLocks locks(*this, ContextLock);
     EditTransaction& transaction = requireTransaction(arrayId, objectId);
-    const RecordKey key {arrayId, objectId};
-    const auto it = transaction.records.find(key);
-    if (it != transaction.records.end())
-        return it->second.showsRemoved() ? ObjectPtr() : it->second.object;
+    if (const ChangeRecord* record = transaction.records.find(arrayId, objectId))
+        return record->showsRemoved() ? ObjectPtr() : record->object;
     ObjectPtr copy = array.cloneForEdit(objectId);
     if (copy.isObject())
-        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Edit, 0, copy});
+        transaction.records.emplace(arrayId, objectId, ChangeRecord {ChangeRecord::Edit, 0, copy});
     return copy;
 }
 
@@ -350,13 +344,13 @@ void Database::removeObject(ArrayId arrayId, const ObjectPtr& object)
     requireArray(arrayId);
     DatabaseLocks locks(*this, ContextLock);
     EditTransaction& transaction = requireTransaction(arrayId, objectId);
-    const RecordKey key {arrayId, objectId};
-    const auto it = transaction.records.find(key);
-    if (it == transaction.records.end()) {
-        transaction.records.emplace(key, ChangeRecord {ChangeRecord::Removal, object.sequence(), ObjectPtr()});
+    ChangeRecord* found = transaction.records.find(arrayId, objectId);
+    if (!found) {
+        transaction.records.emplace(arrayId, objectId,
+                                    ChangeRecord {ChangeRecord::Removal, object.sequence(), ObjectPtr()});
         return;
     }
-    ChangeRecord& record = it->second;
+    ChangeRecord& record = *found;
     if (record.showsRemoved())
         return;
     if (record.object.sequence() != object.sequence())

@@ -146,35 +146,32 @@ ObjectPtr Array::findNext(ObjectId fromId) const
         return findNextCommitted(fromId);
 
     std::lock_guard<RecursiveLock> reader(m_database->lock(Database::ReaderLock));
-    const auto& records = transaction->records;
-    const auto inArray = [&](std::map<RecordKey, ChangeRecord>::const_iterator it) {
-        return it != records.end() && it->first.arrayId == m_id;
-    };
-
+    const ChangeRecords& records = transaction->records;
+    ObjectId recordId = 0;
     std::size_t slot = 0;
-    auto record = records.lower_bound(RecordKey {m_id, 0});
+    const ChangeRecord* record = records.firstFrom(m_id, 0, &recordId);
     if (fromId != kNoObjectId) {
-        if (fromId >= m_slots.size() && !inArray(records.lower_bound(RecordKey {m_id, fromId})))
+        ObjectId ignored = 0;
+        if (fromId >= m_slots.size() && !records.firstFrom(m_id, fromId, &ignored))
             raise(12, fromId);
         slot = std::size_t(fromId) + 1;
-        record = records.upper_bound(RecordKey {m_id, fromId});
+        record = records.firstFrom(m_id, fromId + 1, &recordId);
     }
 
     for (;;) {
         while (slot < m_slots.size() && !m_slots[slot].isObject())
             ++slot;
-        const bool haveRecord = inArray(record);
         const bool haveSlot = slot < m_slots.size();
-        if (!haveRecord && !haveSlot)
+        if (!record && !haveSlot)
             return ObjectPtr();
-        if (haveSlot && (!haveRecord || slot < record->first.objectId))
+        if (haveSlot && (!record || slot < recordId))
             return m_slots[slot];
         // The thread's record stands for the slot of the same id.
-        if (haveSlot && slot == record->first.objectId)
+        if (haveSlot && slot == recordId)
             ++slot;
-        if (!record->second.showsRemoved())
-            return record->second.object;
-        ++record;
+        if (!record->showsRemoved())
+            return record->object;
+        record = recordId == kNoObjectId ? nullptr : records.firstFrom(m_id, recordId + 1, &recordId);
     }
 }
 

@@ -104,6 +104,9 @@ public:
     quint32 sequenceOf(ObjectId id) const;
     // The slot's handle with its sequence number and stamp; null past the end.
     ObjectPtr committed(ObjectId id) const;
+    // The slot itself, for a walk over every slot that needs no reference of
+    // its own: id below slotCount(), with the save or context lock held.
+    const ObjectPtr& slot(ObjectId id) const { return m_slots[id]; }
     // A writable copy of the slot's object with the slot's sequence number and
     // stamp and the object's id; null for an empty slot or a class without clone().
     ObjectPtr cloneForEdit(ObjectId id) const;

@@ -74,11 +74,10 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
     // Per array the highest id added: its slots grow once, not per add.
     std::vector<std::pair<Array*, ObjectId>> highestAdds;
     Array* array = nullptr;  // the records run array by array
-    for (auto it = records.begin(); it != records.end();) {
-        if (!array || array->id() != it->first.arrayId)
-            array = &requireArray(it->first.arrayId);
-        const ObjectId id = it->first.objectId;
-        ChangeRecord& record = it->second;
+    records.forEach([&](const RecordKey& key, ChangeRecord& record) {
+        if (!array || array->id() != key.arrayId)
+            array = &requireArray(key.arrayId);
+        const ObjectId id = key.objectId;
         switch (record.kind) {
         case ChangeRecord::Edit:
             record.object.setSequence(nextEditSequence(record.object.sequence()));
@@ -96,13 +95,12 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
             break;
         case ChangeRecord::Release:
             array->giveBackId(id);
-            it = records.erase(it);
-            continue;
+            return false;
         default:
-            raise(0, it->first.arrayId, id);
+            raise(0, key.arrayId, id);
         }
-        ++it;
-    }
+        return true;
+    });
     if (!allPass) {
         giveBackAddIds(transaction);
         raise(1);
@@ -113,7 +111,7 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
     // Second pass: apply. A refused record is reported and skipped.
     bool changed = false;
     array = nullptr;
-    for (auto& [key, record] : records) {
+    records.forEach([&](const RecordKey& key, ChangeRecord& record) {
         if (!array || array->id() != key.arrayId)
             array = &requireArray(key.arrayId);
         if (record.kind != ChangeRecord::Edit && record.kind != ChangeRecord::Add
@@ -132,25 +130,24 @@ bool Database::applyEdits(EditTransaction& transaction, quint32 stamp)
         }
         if (array->isStored())
             changed = true;
-    }
+        return true;
+    });
     return changed;
 }
 
 void Database::giveBackAddIds(EditTransaction& transaction)
 {
-    for (auto it = transaction.records.begin(); it != transaction.records.end();) {
-        if (it->second.kind != ChangeRecord::Add) {
-            ++it;
-            continue;
-        }
+    transaction.records.forEach([this](const RecordKey& key, const ChangeRecord& record) {
+        if (record.kind != ChangeRecord::Add)
+            return true;
         // An add that was applied already holds its slot; its id stays taken.
-        if (Array* array = this->array(it->first.arrayId)) {
+        if (Array* array = this->array(key.arrayId)) {
             try {
-                array->giveBackId(it->first.objectId);
+                array->giveBackId(key.objectId);
             } catch (const archive_exception&) {}
         }
-        it = transaction.records.erase(it);
-    }
+        return false;
+    });
 }
 
 void Database::rollbackContext()
@@ -162,16 +159,17 @@ void Database::rollbackContext()
     if (!transaction)
         return;
     bool failed = false;
-    for (const auto& [key, record] : transaction->records) {
+    transaction->records.forEach([&](const RecordKey& key, const ChangeRecord& record) {
         if (record.kind != ChangeRecord::Add && record.kind != ChangeRecord::Release)
-            continue;
+            return true;
         // Give back every id even when one fails, then report the failure.
         try {
             requireArray(key.arrayId).giveBackId(key.objectId);
         } catch (const archive_exception&) {
             failed = true;
         }
-    }
+        return true;
+    });
     if (failed)
         raise(0);
 }

@@ -255,8 +255,12 @@ void writeArrayObjects(OutStream& out, const Array& array, ObjectId first, Objec
 {
     out.beginSection(StreamCode::ArchiveArray, true);
     out.writeCount(end > first ? end - first : 0);
+    // Slots past the end are written empty. The slots are read in place: a
+    // handle's reference per object touches memory the writing never needs.
+    static const ObjectPtr empty;
+    const ObjectId slotCount = array.slotCount();
     for (ObjectId id = first; id < end; ++id) {
-        const ObjectPtr slot = array.committed(id);
+        const ObjectPtr& slot = id < slotCount ? array.slot(id) : empty;
         out.beginSection(StreamCode::ObjectBase, true);
         out << quint32(id) << slot.sequence() << slot.stamp();
         writeObjectPointer(out, slot.object());

@@ -15,10 +15,13 @@
 
 #include "components/archive/object_base.h"
 
-#include <map>
+#include <array>
+#include <bit>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace Archive {
 
@@ -47,16 +50,77 @@ struct RecordKey
 {
     ArrayId arrayId;
     ObjectId objectId;
+};
 
-    friend bool operator<(const RecordKey& a, const RecordKey& b)
+// The records of one transaction, at most one per object, visited by array id
+// and then object id. An array hands out its lowest free ids, so the ids of
+// one transaction mostly lie close together: each array keeps its records in
+// blocks of consecutive ids, found by a binary search over a few hundred
+// blocks at most. Adding, finding and editing a record then costs neither an
+// allocation of its own nor a walk down a tree of every record.
+class ChangeRecords
+{
+public:
+    ChangeRecords() = default;
+    ChangeRecords(const ChangeRecords&) = delete;
+    ChangeRecords& operator=(const ChangeRecords&) = delete;
+    ~ChangeRecords();
+
+    // The record of the object, or null.
+    ChangeRecord* find(ArrayId arrayId, ObjectId objectId);
+    const ChangeRecord* find(ArrayId arrayId, ObjectId objectId) const;
+    // Adds the record when the object has none; otherwise changes nothing and
+    // answers false with the record already there.
+    std::pair<ChangeRecord*, bool> emplace(ArrayId arrayId, ObjectId objectId, ChangeRecord record);
+    // The array's record of the lowest id not below objectId, its id in
+    // *foundId; null when there is none.
+    const ChangeRecord* firstFrom(ArrayId arrayId, ObjectId objectId, ObjectId* foundId) const;
+
+    bool empty() const { return m_count == 0; }
+    std::size_t size() const { return m_count; }
+
+    // Calls visit(const RecordKey&, ChangeRecord&) for each record in order;
+    // a visit that answers false erases its record, and none may add one.
+    template <class Visit>
+    void forEach(Visit visit)
     {
-        return a.arrayId != b.arrayId ? a.arrayId < b.arrayId : a.objectId < b.objectId;
+        for (ArrayId arrayId = 0; arrayId < m_arrays.size(); ++arrayId) {
+            for (const std::unique_ptr<Block>& block : m_arrays[arrayId]) {
+                for (std::size_t word = 0; word < kWords; ++word) {
+                    for (quint64 bits = block->used[word]; bits != 0; bits &= bits - 1) {
+                        const std::size_t index = word * 64 + std::size_t(std::countr_zero(bits));
+                        if (!visit(RecordKey {arrayId, block->first + ObjectId(index)}, block->records[index]))
+                            erase(*block, index);
+                    }
+                }
+            }
+        }
     }
+
+private:
+    static constexpr ObjectId kBlockSize = 128;
+    static constexpr std::size_t kWords = kBlockSize / 64;
+
+    struct Block
+    {
+        explicit Block(ObjectId firstId) : first(firstId) {}
+        const ObjectId first;  // a multiple of kBlockSize
+        std::array<quint64, kWords> used {};
+        std::array<ChangeRecord, kBlockSize> records;
+    };
+    // By first id.
+    using Blocks = std::vector<std::unique_ptr<Block>>;
+
+    Block* block(ArrayId arrayId, ObjectId objectId) const;
+    void erase(Block& block, std::size_t index);
+
+    std::vector<Blocks> m_arrays;  // by array id
+    std::size_t m_count = 0;
 };
 
 struct EditTransaction
 {
-    std::map<RecordKey, ChangeRecord> records;
+    ChangeRecords records;
 };
 
 // The open transactions of one database, one per thread, keyed by a token

@@ -901,6 +901,42 @@ TEST(IdMaps, KinetPatchesComeBackOnceByIdAndAreForgotten)
     EXPECT_TRUE(ids.isEmpty());
 }
 
+// A universe found once is found again from the look-up cache, which forgets
+// it when the universe is replaced or erased; a key that differs only in what
+// its kind does not store names the same universe.
+TEST(IdMaps, UniverseLookupsFollowInsertsAndErasures)
+{
+    IdMaps ids;
+    UniverseKey dmx;
+    dmx.kind = UniverseKey::Dmx;
+    dmx.a = 4;
+    UniverseKey kinet;
+    kinet.kind = UniverseKey::Kinet;
+    kinet.a = 9;
+    kinet.b = 2;
+    ids.insertUniverse(1, dmx, 10);
+    ids.insertUniverse(1, kinet, 11);
+    for (quint32 controller = 2; controller < 8; ++controller)
+        ids.insertUniverse(controller, dmx, 20 + controller);
+    UniverseKey wideDmx = dmx;
+    wideDmx.a |= 0x10000u;
+    wideDmx.b = 5;
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(ids.findUniverse(1, dmx), 10u);
+        EXPECT_EQ(ids.findUniverse(1, kinet), 11u);
+        EXPECT_EQ(ids.findUniverse(1, wideDmx), 10u);
+        for (quint32 controller = 2; controller < 8; ++controller)
+            EXPECT_EQ(ids.findUniverse(controller, dmx), 20 + controller);
+    }
+    ids.insertUniverse(1, wideDmx, 12);
+    EXPECT_EQ(ids.findUniverse(1, dmx), 12u);
+    ids.eraseUniverse(1, kinet);
+    EXPECT_EQ(ids.findUniverse(1, kinet), Archive::kNoObjectId);
+    ids.clear();
+    EXPECT_EQ(ids.findUniverse(1, dmx), Archive::kNoObjectId);
+    EXPECT_TRUE(ids.isEmpty());
+}
+
 TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
 {
     ShowContent content(210);

@@ -57,6 +57,12 @@ void CustomProperties::addProperty(quint32 arrayId, const QString& name) { m_arr
 
 void CustomProperties::setValues(quint32 arrayId, const QString& name, const BitVector& objects, const QString& value)
 {
+    for (int object = objects.findNextSet(-1); object >= 0; object = objects.findNextSet(object))
+        setValue(arrayId, name, quint32(object), value);
+}
+
+void CustomProperties::setValue(quint32 arrayId, const QString& name, quint32 objectId, const QString& value)
+{
     const auto array = m_arrays.find(arrayId);
     if (array == m_arrays.end())
         return;
@@ -64,12 +70,10 @@ void CustomProperties::setValues(quint32 arrayId, const QString& name, const Bit
     if (property == array->second.properties.end())
         return;
     Values& values = property->second.values;
-    for (int object = objects.findNextSet(-1); object >= 0; object = objects.findNextSet(object)) {
-        if (value.isEmpty())
-            values.erase(quint32(object));
-        else
-            values[quint32(object)] = value;
-    }
+    if (value.isEmpty())
+        values.erase(objectId);
+    else
+        values[objectId] = value;
 }
 
 const CustomProperties::Values* CustomProperties::values(quint32 arrayId, const QString& name) const

@@ -32,6 +32,8 @@ public:
     // For each object whose bit is set: an empty value removes its value, any
     // other is stored. Nothing happens unless the property was added.
     void setValues(quint32 arrayId, const QString& name, const BitVector& objects, const QString& value);
+    // The same for one object, without a bit per object below it.
+    void setValue(quint32 arrayId, const QString& name, quint32 objectId, const QString& value);
     // Null when the array has no such property.
     const Values* values(quint32 arrayId, const QString& name) const;
 

@@ -33,6 +33,11 @@ QString toQString(const std::string& text)
 {
     const std::string::size_type nul = text.find('\0');
     const int length = static_cast<int>(nul == std::string::npos ? text.size() : nul);
+    // Most names are plain ASCII, which both decodings read alike: no codec
+    // and no converter state for them.
+    if (length > 0
+        && std::all_of(text.data(), text.data() + length, [](char c) { return static_cast<uchar>(c) < 0x80; }))
+        return QString::fromLatin1(text.data(), length);
     // Looked up once: the look-up locks and walks the codec list, and a
     // conversion decodes every name of every item.
     static QTextCodec* const utf8 = QTextCodec::codecForMib(106);

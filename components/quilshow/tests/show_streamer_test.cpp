@@ -55,6 +55,9 @@ TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
     open(hexBody(10, "0300 41e942 1501")).readText(value);
     EXPECT_EQ(QString::fromLatin1("A\xE9\x42"), Quil::toQString(value));
     EXPECT_EQ(QString("ab"), Quil::toQString(std::string("ab\0cd", 5)));
+    // Plain ASCII, up to 0x7F, reads the same without the codec; one byte above it does not.
+    EXPECT_EQ(QString::fromLatin1("Spot \x7f"), Quil::toQString("Spot \x7f"));
+    EXPECT_EQ(QString::fromLatin1("Spot \x80"), Quil::toQString("Spot \x80"));
     EXPECT_EQ("Magic number doesn't match 276", errorOf([&] { in.expectMarker(276); }));
     EXPECT_EQ(0x0101, in.marker(0x0102, 0x0101));
     // The wrong marker is placed where it starts, after the 10-byte header and the 5-byte text; the file is whole.

@@ -208,6 +208,11 @@ TEST(CustomProperties, ValuesByArrayPropertyAndObject)
     EXPECT_EQ(*edited.values(2, QStringLiteral("x")), (CustomProperties::Values {{1, "v"}, {5, "v"}, {7, "b"}}));
     edited.setValues(2, QStringLiteral("x"), bits({1, 5, 7}), QString());
     EXPECT_TRUE(edited.values(2, QStringLiteral("x"))->empty());
+    // One object's value, however high its id.
+    edited.setValue(2, QStringLiteral("x"), 70000, QStringLiteral("w"));
+    EXPECT_EQ(*edited.values(2, QStringLiteral("x")), (CustomProperties::Values {{70000, "w"}}));
+    edited.setValue(2, QStringLiteral("x"), 70000, QString());
+    EXPECT_TRUE(edited.values(2, QStringLiteral("x"))->empty());
     edited = expected;
     edited.setValues(3, QStringLiteral("x"), bits({1}), QStringLiteral("v"));
     edited.setValues(2, QStringLiteral("z"), bits({1}), QStringLiteral("v"));
