@@ -70,14 +70,16 @@ cmake --build build/release -j "$JOBS"
 # a test that runs threads; of lx_objects, whose code runs on one thread,
 # only its tests that start threads), built alone (their targets only) with
 # ThreadSanitizer at -O1, which compiles a fifth faster than -O2 and runs about
-# as fast; the tests' own sources at -O0, a fifth faster again, which checks
-# every access they make and inlines nothing, so reports show every frame.
+# as fast, with line tables only (-g1), enough for a report's frames and a
+# fifth faster again than full debug information; the tests' own sources at
+# -O0, which checks every access they make and inlines nothing, so reports show
+# every frame.
 # Each runs in one shard per core. Any report stops its shard with a non-zero
 # exit and fails the run. The suppressions cover Qt's own threads only
 # (scripts/tsan-suppressions.txt says which).
 cd "$(git rev-parse --show-toplevel)"
 TSAN_TARGETS=(seltrane_os_tests archive_tests lx_objects_tests lx_engine_tests)
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" \
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
   -DMORVANT_TSAN=ON -DBUILD_TESTING=ON -DMORVANT_TEST_OPTIONS=-O0
 cmake --build build/tsan -j "$JOBS" --target "${TSAN_TARGETS[@]}"
 tsan_options="halt_on_error=1 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan-suppressions.txt"
