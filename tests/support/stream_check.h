@@ -169,7 +169,8 @@ inline const std::string kVector32CountAboveLimit = countAboveLimit(0x40000000, 
 namespace Detail {
 
 // What the checks do with a value whose type they do not know: one small
-// function per operation and type, null where the type has no such operation.
+// function per operation and type, null where the type has no such operation
+// or the check does not use it.
 struct ValueOps
 {
     void* (*make)();                              // new T()
@@ -235,25 +236,32 @@ void* cloneValue(const void* value)
     return static_cast<T*>(static_cast<const T*>(value)->clone());
 }
 
-template <class T>
+// What a check uses beyond making, writing and reading a value: only those
+// operations are instantiated for its type (a copy of a type holding a large
+// variant costs as much as a check).
+enum Uses : unsigned { kCompare = 1, kCopy = 2, kClone = 4, kOwnerForm = 8 };
+
+template <class T, unsigned uses>
 constexpr ValueOps makeOps()
 {
     ValueOps ops {&makeValue<T>, &destroyValue<T>, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-    if constexpr (std::is_copy_constructible_v<T>)
-        ops.copy = &copyValue<T>;
     if constexpr (requires(const T& v, OutStream& out) { v.write(out); })
-        ops.write = &writeValue<T>, ops.ownerWrite = &ownerWriteValue<T>;
+        ops.write = &writeValue<T>;
     if constexpr (requires(T & v, InStream & in) { v.read(in); })
-        ops.read = &readValue<T>, ops.ownerRead = &ownerReadValue<T>;
-    if constexpr (requires(const T& a) { bool(a == a); })
+        ops.read = &readValue<T>;
+    if constexpr ((uses & kCompare) != 0)
         ops.equal = &equalValues<T>;
-    if constexpr (requires(const T& v) { static_cast<T*>(v.clone()); })
+    if constexpr ((uses & kCopy) != 0)
+        ops.copy = &copyValue<T>;
+    if constexpr ((uses & kClone) != 0 && requires(const T& v) { static_cast<T*>(v.clone()); })
         ops.clone = &cloneValue<T>;
+    if constexpr ((uses & kOwnerForm) != 0)
+        ops.ownerWrite = &ownerWriteValue<T>, ops.ownerRead = &ownerReadValue<T>;
     return ops;
 }
 
-template <class T>
-inline constexpr ValueOps kOps = makeOps<T>();
+template <class T, unsigned uses = 0>
+inline constexpr ValueOps kOps = makeOps<T, uses>();
 
 // A value the checks own, of a type they know by its operations.
 class Owned
@@ -299,7 +307,8 @@ void expectGateReads(
     Callback<void(T&, InStream&)> read = [](T& value, InStream& in) { value.read(in); })
 {
     Detail::expectGateReads(
-        layout, newest, Detail::kOps<T>, [&](quint16 version) -> void* { return new T(expected(version)); },
+        layout, newest, Detail::kOps<T, Detail::kCompare>,
+        [&](quint16 version) -> void* { return new T(expected(version)); },
         [&](void* value, InStream& in) { read(*static_cast<T*>(value), in); });
 }
 
@@ -308,7 +317,7 @@ void expectGateReads(
 template <class T>
 void expectGateReadsAsNewest(const std::vector<Chunk>& layout, quint16 newest)
 {
-    Detail::expectGateReadsAsNewest(layout, newest, Detail::kOps<T>);
+    Detail::expectGateReadsAsNewest(layout, newest, Detail::kOps<T, Detail::kCompare>);
 }
 
 // Written, read into a fresh T and written again, a value gives the same
@@ -364,7 +373,8 @@ void checkForms(quint16 version, const std::vector<Form<T>>& forms, const std::v
     refs.reserve(forms.size());
     for (const Form<T>& form : forms)
         refs.push_back({&form.value, &form.golden});
-    Detail::checkForms(version, Detail::kOps<T>, refs, damages);
+    Detail::checkForms(version, Detail::kOps<T, Detail::kCompare | Detail::kCopy | Detail::kClone | Detail::kOwnerForm>,
+                       refs, damages);
 }
 
 }  // namespace StreamCheck

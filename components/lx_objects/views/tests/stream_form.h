@@ -143,7 +143,9 @@ void expectStreamForm(const std::vector<Chunk>& layout, StreamCheck::Callback<T(
     T value = expected(kProjectStreamVersion);
     value.setId(7);
     Detail::expectStreamForm(
-        layout, {StreamCheck::Detail::kOps<T>, Detail::kObjectOps<T>, &value},
+        layout,
+        {StreamCheck::Detail::kOps<T, StreamCheck::Detail::kCompare | StreamCheck::Detail::kClone>,
+         Detail::kObjectOps<T>, &value},
         [&](quint16 version) -> void* { return new T(expected(version)); }, textForm);
 }
 
