@@ -1,12 +1,17 @@
 // Checks every stream test shares: an object's bytes in a headerless binary
 // stream, a read at a chosen version, the gate table that says which bytes a
 // version held, the round trip through both encodings and the table of a
-// type's stream forms. Header-only: a test executable that links the archive
-// component includes it. One thread.
+// type's stream forms. A test executable that includes it links
+// morvant_stream_check (TEST_DEPS of its component). One thread.
 //
 // Bytes are written as hex with blanks; "00*2046" repeats the run before the
 // star, 'ab' is a QString as the stream holds it (00000004 00610062), '#' and
 // '%' may mark a count and are skipped.
+//
+// The checks themselves are compiled once (stream_check.cpp, the library
+// morvant_stream_check): a template below only hands its type's few
+// operations to them, so that each type a test checks costs a handful of
+// small functions rather than a copy of every check.
 //
 // A gate table is written from what the versions stored, not from the code,
 // one row "from-until: bytes" a line (an end left out is 0 or the newest;
@@ -52,6 +57,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -73,156 +79,71 @@ struct Chunk
     std::shared_ptr<const std::pair<std::string, std::string>> text = {};
 };
 
+// A callable borrowed for one call: what a check asks of a test's lambda,
+// without a std::function (and its manager) for every lambda.
+template <class Signature>
+class Callback;
+
+template <class R, class... Args>
+class Callback<R(Args...)>
+{
+public:
+    template <class F>
+    requires(!std::is_same_v<
+                 std::remove_cvref_t<F>,
+                 Callback> && !std::is_function_v<std::remove_reference_t<F>> && std::is_invocable_r_v<R, F&, Args...>)
+        Callback(F&& f)
+        : m_object(const_cast<void*>(static_cast<const void*>(std::addressof(f)))),
+          m_call(&callObject<std::remove_reference_t<F>>)
+    {}
+    Callback(R (*f)(Args...)) : m_function(f), m_call(&callFunction) {}
+
+    R operator()(Args... args) const { return m_call(*this, std::forward<Args>(args)...); }
+
+private:
+    template <class F>
+    static R callObject(const Callback& self, Args... args)
+    {
+        return (*static_cast<F*>(self.m_object))(std::forward<Args>(args)...);
+    }
+    static R callFunction(const Callback& self, Args... args) { return self.m_function(std::forward<Args>(args)...); }
+
+    union
+    {
+        void* m_object;
+        R (*m_function)(Args...);
+    };
+    R (*m_call)(const Callback&, Args...);
+};
+
 // The bytes `text` writes (see the header comment); '#' and '%' may mark a
 // count and are skipped. Anything else in it fails the test.
-inline QByteArray hex(const char* text)
-{
-    QByteArray bytes, digits;
-    int runStart = 0;  // where in `digits` the run since the last blank starts
-    const auto fail = [text](const char* what) { ADD_FAILURE() << what << " in hex \"" << text << "\""; };
-    const auto flush = [&] {
-        if (digits.size() % 2 != 0)
-            fail("an odd number of digits");
-        bytes += QByteArray::fromHex(digits);
-        digits.clear(), runStart = 0;
-    };
-    for (const char* c = text; *c; ++c) {
-        if (std::isxdigit(static_cast<unsigned char>(*c))) {
-            digits += *c;
-        } else if (std::isspace(static_cast<unsigned char>(*c))) {
-            runStart = digits.size();
-        } else if (*c == '*') {
-            const QByteArray run = digits.mid(runStart);
-            digits.truncate(runStart);
-            flush();
-            int count = 0;
-            while (std::isdigit(static_cast<unsigned char>(c[1])))
-                count = count * 10 + (*++c - '0');
-            if (run.isEmpty() || run.size() % 2 != 0 || count == 0)
-                fail("a repeat without a whole run or a count");
-            bytes += QByteArray::fromHex(run).repeated(count);
-        } else if (*c == '\'') {
-            flush();
-            const char* close = std::strchr(c + 1, '\'');
-            if (!close)
-                return fail("an open quote"), bytes;
-            const QString string = QString::fromLatin1(c + 1, int(close - c - 1));
-            bytes += QByteArray::fromHex(QByteArray::number(string.size() * 2, 16).rightJustified(8, '0'));
-            for (const QChar ch : string)
-                bytes += char(ch.unicode() >> 8), bytes += char(ch.unicode() & 0xFF);
-            c = close;
-        } else if (*c != '#' && *c != '%') {
-            return fail("a stray character"), bytes;
-        }
-    }
-    flush();
-    return bytes;
-}
-
+QByteArray hex(const char* text);
 inline QByteArray hex(const std::string& text) { return hex(text.c_str()); }
 
 // Byte strings written as hex rows, one a line or parted by ";" ("//"
 // starts a comment).
-inline std::vector<QByteArray> hexRows(const std::string& text)
-{
-    std::vector<QByteArray> rows;
-    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
-        for (const QString& row : line.left(line.indexOf(QLatin1String("//"))).split(QLatin1Char(';'))) {
-            if (!row.trimmed().isEmpty())
-                rows.push_back(hex(row.toStdString()));
-        }
-    }
-    return rows;
-}
+std::vector<QByteArray> hexRows(const std::string& text);
 
 // A gate table written as rows "from-until: bytes" (see the header comment);
 // "from-: bytes | before" fills Chunk::before.
-inline std::vector<Chunk> chunks(const std::string& table)
-{
-    std::vector<Chunk> result;
-    for (QString row : QString::fromStdString(table).split(QRegularExpression(QStringLiteral("[\n;]")))) {
-        row = row.left(row.indexOf(QLatin1String("//"))).trimmed();
-        if (row.isEmpty())
-            continue;
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d*)-(\\d*):(.*)$")).match(row);
-        if (!m.hasMatch()) {
-            ADD_FAILURE() << "not a gate row: \"" << row.toStdString() << "\"";
-            continue;
-        }
-        const quint16 from = quint16(m.captured(1).toUInt());
-        const quint16 until = m.captured(2).isEmpty() ? kNewest : quint16(m.captured(2).toUInt());
-        const QStringList parts = m.captured(3).split(QLatin1Char('|'));
-        const auto text = std::make_shared<const std::pair<std::string, std::string>>(
-            parts[0].trimmed().toStdString(), parts.value(1).trimmed().toStdString());
-        result.push_back({from, until, text->first.c_str(), text->second.c_str(), text});
-    }
-    return result;
-}
+std::vector<Chunk> chunks(const std::string& table);
 
 // The bytes that data of `version` holds.
-inline QByteArray bytesAt(quint16 version, const std::vector<Chunk>& chunks)
-{
-    QByteArray bytes;
-    for (const Chunk& chunk : chunks) {
-        if (version >= chunk.from && version < chunk.until)
-            bytes += hex(chunk.bytes);
-    }
-    return bytes;
-}
+QByteArray bytesAt(quint16 version, const std::vector<Chunk>& chunks);
 
 // The newest layout's bytes of what data of `version` reads as: every run
 // open to the newest version, its `before` where the version predates it.
-inline QByteArray newestBytesAt(quint16 version, const std::vector<Chunk>& chunks)
-{
-    QByteArray bytes;
-    for (const Chunk& chunk : chunks) {
-        if (chunk.until == kNewest)
-            bytes += hex(version >= chunk.from ? chunk.bytes : chunk.before);
-    }
-    return bytes;
-}
+QByteArray newestBytesAt(quint16 version, const std::vector<Chunk>& chunks);
 
 // Every version at which a chunk starts or stops, the one before it, and the
 // newest: each gate seen from both sides.
-inline std::vector<quint16> gateVersions(const std::vector<Chunk>& chunks, quint16 newest)
-{
-    std::vector<quint16> versions {newest};
-    for (const Chunk& chunk : chunks) {
-        for (const quint16 edge : {chunk.from, chunk.until}) {
-            if (edge == 0 || edge == kNewest || edge > newest)
-                continue;
-            versions.push_back(edge);
-            versions.push_back(quint16(edge - 1));
-        }
-    }
-    std::sort(versions.begin(), versions.end());
-    versions.erase(std::unique(versions.begin(), versions.end()), versions.end());
-    return versions;
-}
+std::vector<quint16> gateVersions(const std::vector<Chunk>& chunks, quint16 newest);
 
-inline QByteArray binaryBytes(quint16 version, const std::function<void(OutStream&)>& writeFields)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    BinaryOutStream out(version);
-    out.setDevice(&buffer);
-    writeFields(out);
-    out.close();
-    return bytes;
-}
+QByteArray binaryBytes(quint16 version, Callback<void(OutStream&)> writeFields);
 
 // Answers the number of bytes left unread.
-inline qint64 readBinary(QByteArray bytes, quint16 version, const std::function<void(InStream&)>& readFields)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    BinaryInStream in;
-    in.setDevice(&buffer);
-    in.setVersion(version);
-    readFields(in);
-    return buffer.bytesAvailable();
-}
+qint64 readBinary(QByteArray bytes, quint16 version, Callback<void(InStream&)> readFields);
 
 inline std::string hexOf(const QByteArray& bytes) { return bytes.toHex().toStdString(); }
 
@@ -240,27 +161,155 @@ inline std::string countAboveLimit(quint64 count, quint64 limit)
 // The 32-bit vector form's limit, and what a count one above it gets.
 inline const std::string kVector32CountAboveLimit = countAboveLimit(0x40000000, 0x3FFFFFFF);
 
+// `bytes` with the run at `offset` replaced by `replacement` (hex), read by
+// `read` at `version`: the read must fail with exactly `message`.
+::testing::AssertionResult damagedReadFails(QByteArray bytes, int offset, const char* replacement, quint16 version,
+                                            const std::string& message, Callback<void(InStream&)> read);
+
+namespace Detail {
+
+// What the checks do with a value whose type they do not know: one small
+// function per operation and type, null where the type has no such operation
+// or the check does not use it.
+struct ValueOps
+{
+    void* (*make)();                              // new T()
+    void (*destroy)(void*);                       // delete
+    void* (*copy)(const void*);                   // new T(value)
+    void (*write)(const void*, OutStream&);       // value.write(out)
+    void (*read)(void*, InStream&);               // value.read(in)
+    void (*ownerWrite)(const void*, OutStream&);  // as its owner stores it: a block behind its code, else its fields
+    void (*ownerRead)(void*, InStream&);
+    bool (*equal)(const void*, const void*);  // a == b
+    void* (*clone)(const void*);              // value.clone(), as a T
+};
+
+template <class T>
+void* makeValue()
+{
+    return new T();
+}
+template <class T>
+void destroyValue(void* value)
+{
+    delete static_cast<T*>(value);
+}
+template <class T>
+void* copyValue(const void* value)
+{
+    return new T(*static_cast<const T*>(value));
+}
+template <class T>
+void writeValue(const void* value, OutStream& out)
+{
+    static_cast<const T*>(value)->write(out);
+}
+template <class T>
+void readValue(void* value, InStream& in)
+{
+    static_cast<T*>(value)->read(in);
+}
+template <class T>
+void ownerWriteValue(const void* value, OutStream& out)
+{
+    if constexpr (StreamDetail::IsBlock<T>::value)
+        out << *static_cast<const T*>(value);
+    else
+        static_cast<const T*>(value)->write(out);
+}
+template <class T>
+void ownerReadValue(void* value, InStream& in)
+{
+    if constexpr (StreamDetail::IsBlock<T>::value)
+        in >> *static_cast<T*>(value);
+    else
+        static_cast<T*>(value)->read(in);
+}
+template <class T>
+bool equalValues(const void* a, const void* b)
+{
+    return *static_cast<const T*>(a) == *static_cast<const T*>(b);
+}
+template <class T>
+void* cloneValue(const void* value)
+{
+    return static_cast<T*>(static_cast<const T*>(value)->clone());
+}
+
+// What a check uses beyond making, writing and reading a value: only those
+// operations are instantiated for its type (a copy of a type holding a large
+// variant costs as much as a check).
+enum Uses : unsigned { kCompare = 1, kCopy = 2, kClone = 4, kOwnerForm = 8 };
+
+template <class T, unsigned uses>
+constexpr ValueOps makeOps()
+{
+    ValueOps ops {&makeValue<T>, &destroyValue<T>, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    if constexpr (requires(const T& v, OutStream& out) { v.write(out); })
+        ops.write = &writeValue<T>;
+    if constexpr (requires(T & v, InStream & in) { v.read(in); })
+        ops.read = &readValue<T>;
+    if constexpr ((uses & kCompare) != 0)
+        ops.equal = &equalValues<T>;
+    if constexpr ((uses & kCopy) != 0)
+        ops.copy = &copyValue<T>;
+    if constexpr ((uses & kClone) != 0 && requires(const T& v) { static_cast<T*>(v.clone()); })
+        ops.clone = &cloneValue<T>;
+    if constexpr ((uses & kOwnerForm) != 0)
+        ops.ownerWrite = &ownerWriteValue<T>, ops.ownerRead = &ownerReadValue<T>;
+    return ops;
+}
+
+template <class T, unsigned uses = 0>
+inline constexpr ValueOps kOps = makeOps<T, uses>();
+
+// A value the checks own, of a type they know by its operations.
+class Owned
+{
+public:
+    Owned(const ValueOps& ops, void* value) : m_ops(&ops), m_value(value) {}
+    explicit Owned(const ValueOps& ops) : Owned(ops, ops.make()) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned()
+    {
+        if (m_value)
+            m_ops->destroy(m_value);
+    }
+    void* get() const { return m_value; }
+    void* release() { return std::exchange(m_value, nullptr); }
+
+private:
+    const ValueOps* m_ops;
+    void* m_value;
+};
+
+void expectGateReads(const std::vector<Chunk>& layout, quint16 newest, const ValueOps& ops,
+                     Callback<void*(quint16)> expected, Callback<void(void*, InStream&)> read);
+void expectGateReadsAsNewest(const std::vector<Chunk>& layout, quint16 newest, const ValueOps& ops);
+::testing::AssertionResult stableRoundTrip(const void* value, const ValueOps& ops, quint16 version);
+
+// One form of checkForms: its value and golden bytes.
+struct FormRef
+{
+    const void* value;
+    const std::string* golden;
+};
+
+}  // namespace Detail
+
 // Reads the bytes that each version next to an edge of `layout` holds into a
 // fresh T (by read(value, stream)) and compares the whole value with
 // expected(version); a mismatch shows both as written bytes.
 template <class T>
 void expectGateReads(
-    const std::vector<Chunk>& layout, quint16 newest, const std::function<T(quint16)>& expected,
-    const std::function<void(T&, InStream&)>& read = [](T& value, InStream& in) { value.read(in); })
+    const std::vector<Chunk>& layout, quint16 newest, Callback<T(quint16)> expected,
+    Callback<void(T&, InStream&)> read = [](T& value, InStream& in) { value.read(in); })
 {
-    for (const quint16 version : gateVersions(layout, newest)) {
-        T value;
-        const qint64 left = readBinary(bytesAt(version, layout), version, [&](InStream& in) { read(value, in); });
-        EXPECT_EQ(left, 0) << "version " << version;
-        const T want = expected(version);
-        if (!(value == want)) {
-            const auto written = [newest](const T& v) {
-                return hexOf(binaryBytes(newest, [&](OutStream& out) { v.write(out); }));
-            };
-            ADD_FAILURE() << "version " << version << " read a different value\n  read:     " << written(value)
-                          << "\n  expected: " << written(want);
-        }
-    }
+    Detail::expectGateReads(
+        layout, newest, Detail::kOps<T, Detail::kCompare>,
+        [&](quint16 version) -> void* { return new T(expected(version)); },
+        [&](void* value, InStream& in) { read(*static_cast<T*>(value), in); });
 }
 
 // expectGateReads with the value expected at each version read, at the
@@ -268,32 +317,7 @@ void expectGateReads(
 template <class T>
 void expectGateReadsAsNewest(const std::vector<Chunk>& layout, quint16 newest)
 {
-    expectGateReads<T>(layout, newest, [&](quint16 version) {
-        T value;
-        const QByteArray bytes = newestBytesAt(version, layout);
-        EXPECT_EQ(readBinary(bytes, newest, [&](InStream& in) { value.read(in); }), 0) << "version " << version;
-        return value;
-    });
-}
-
-// `bytes` with the run at `offset` replaced by `replacement` (hex), read by
-// `read` at `version`: the read must fail with exactly `message`.
-inline ::testing::AssertionResult damagedReadFails(QByteArray bytes, int offset, const char* replacement,
-                                                   quint16 version, const std::string& message,
-                                                   const std::function<void(InStream&)>& read)
-{
-    const QByteArray patch = hex(replacement);
-    if (offset < 0 || offset + patch.size() > bytes.size())
-        return ::testing::AssertionFailure() << "offset " << offset << " lies outside the " << bytes.size() << " bytes";
-    bytes.replace(offset, patch.size(), patch);
-    try {
-        readBinary(bytes, version, read);
-    } catch (const std::exception& e) {
-        if (e.what() == message)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "failed with \"" << e.what() << "\", expected \"" << message << "\"";
-    }
-    return ::testing::AssertionFailure() << "read without failing";
+    Detail::expectGateReadsAsNewest(layout, newest, Detail::kOps<T, Detail::kCompare>);
 }
 
 // Written, read into a fresh T and written again, a value gives the same
@@ -301,56 +325,20 @@ inline ::testing::AssertionResult damagedReadFails(QByteArray bytes, int offset,
 template <class T>
 ::testing::AssertionResult stableRoundTrip(const T& value, quint16 version)
 {
-    const QByteArray first = binaryBytes(version, [&](OutStream& out) { value.write(out); });
-    T read;
-    const qint64 left = readBinary(first, version, [&](InStream& in) { read.read(in); });
-    if (left != 0)
-        return ::testing::AssertionFailure() << left << " bytes left unread";
-    const QByteArray second = binaryBytes(version, [&](OutStream& out) { read.write(out); });
-    if (second != first)
-        return ::testing::AssertionFailure()
-            << "binary\n  first:  " << first.toHex().constData() << "\n  second: " << second.toHex().constData();
-
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("value.txt"));
-    {
-        TextOutStream out(version);
-        out.open(path);
-        value.write(out);
-        out.close();
-    }
-    T fromText;
-    {
-        TextInStream in;
-        in.open(path, version);
-        fromText.read(in);
-    }
-    const QByteArray third = binaryBytes(version, [&](OutStream& out) { fromText.write(out); });
-    if (third != first)
-        return ::testing::AssertionFailure()
-            << "text\n  first: " << first.toHex().constData() << "\n  text:  " << third.toHex().constData();
-    return ::testing::AssertionSuccess();
+    return Detail::stableRoundTrip(&value, Detail::kOps<T>, version);
 }
 
 // A value as its owner stores it: a block behind its code, an object's fields.
 template <class T>
 QByteArray ownerBytes(const T& value, quint16 version)
 {
-    return binaryBytes(version, [&](OutStream& out) {
-        if constexpr (StreamDetail::IsBlock<T>::value)
-            out << value;
-        else
-            value.write(out);
-    });
+    return binaryBytes(version, [&](OutStream& out) { Detail::ownerWriteValue<T>(&value, out); });
 }
 
 template <class T>
 void ownerRead(InStream& in, T& value)
 {
-    if constexpr (StreamDetail::IsBlock<T>::value)
-        in >> value;
-    else
-        value.read(in);
+    Detail::ownerReadValue<T>(&value, in);
 }
 
 // One stream form of a type: a value and its golden bytes.
@@ -372,40 +360,21 @@ struct Damage
     const char* after = nullptr;
 };
 
+namespace Detail {
+void checkForms(quint16 version, const ValueOps& ops, const std::vector<FormRef>& forms,
+                const std::vector<Damage>& damages);
+}  // namespace Detail
+
 // The checks of the header comment, at `version`.
 template <class T>
 void checkForms(quint16 version, const std::vector<Form<T>>& forms, const std::vector<Damage>& damages = {})
 {
-    const auto fresh = [](InStream& in) {
-        T value;
-        ownerRead(in, value);
-    };
-    for (const Form<T>& form : forms) {
-        SCOPED_TRACE(::testing::Message() << "form " << form.golden);
-        const QByteArray golden = hex(form.golden.c_str()), written = ownerBytes(form.value, version);
-        EXPECT_EQ(hexOf(written), hexOf(golden));
-        if (written != golden)
-            continue;
-        for (const Form<T>& start : forms) {
-            T read = start.value;
-            EXPECT_EQ(readBinary(golden, version, [&](InStream& in) { ownerRead(in, read); }), 0);
-            EXPECT_TRUE(read == form.value) << "read over " << start.golden;
-        }
-        EXPECT_TRUE(stableRoundTrip(form.value, version));
-        if constexpr (requires { form.value.clone(); }) {
-            EXPECT_TRUE(*std::unique_ptr<T>(static_cast<T*>(form.value.clone())) == form.value) << "the clone differs";
-        }
-        for (int length = 0; length < golden.size(); ++length)
-            EXPECT_THROW(readBinary(golden.left(length), version, fresh), std::runtime_error)
-                << "a prefix of " << length << " bytes read";
-    }
-    for (const Damage& d : damages) {
-        const QByteArray golden = hex(forms.at(d.form).golden.c_str());
-        const int start = d.after ? int(golden.indexOf(hex(d.after))) : 0;
-        EXPECT_GE(start, 0) << d.after << " is not in form " << d.form;
-        EXPECT_TRUE(damagedReadFails(golden, start + d.offset, d.replacement, version, d.message, fresh))
-            << "form " << d.form << " at " << d.offset << (d.after ? " after " : "") << (d.after ? d.after : "");
-    }
+    std::vector<Detail::FormRef> refs;
+    refs.reserve(forms.size());
+    for (const Form<T>& form : forms)
+        refs.push_back({&form.value, &form.golden});
+    Detail::checkForms(version, Detail::kOps<T, Detail::kCompare | Detail::kCopy | Detail::kClone | Detail::kOwnerForm>,
+                       refs, damages);
 }
 
 }  // namespace StreamCheck

@@ -40,7 +40,7 @@ public:
 inline ::testing::Environment* const kObjectTypesEnvironment =
     ::testing::AddGlobalTestEnvironment(new ObjectTypesEnvironment);
 
-inline QByteArray streamBytes(const std::function<void(OutStream&)>& writeFields)
+inline QByteArray streamBytes(StreamCheck::Callback<void(OutStream&)> writeFields)
 {
     return StreamCheck::binaryBytes(kProjectStreamVersion, writeFields);
 }
@@ -89,18 +89,11 @@ void readValue(InStream& in)
     in >> value;
 }
 
-// Every strict prefix of `value` as its owner writes it (an object behind its
-// code, a value in its block), read back through the registry, fails with an
-// exception: never a crash, never a quiet success.
-template <class T>
-::testing::AssertionResult everyStrictPrefixFails(const T& value)
+// The whole of `bytes` reads by `read`, every strict prefix fails with an
+// exception (the check of everyStrictPrefixFails, once for every type).
+inline ::testing::AssertionResult everyStrictPrefixOfFails(const QByteArray& bytes,
+                                                           StreamCheck::Callback<void(InStream&)> read)
 {
-    QByteArray bytes;
-    std::function<void(InStream&)> read = readOneObject;
-    if constexpr (std::is_base_of<Archive::ObjectBase, T>::value)
-        bytes = objectPointerBytes(value);
-    else
-        bytes = blockBytes(value), read = readValue<T>;
     // The whole must read, or every prefix would fail for the wrong reason.
     if (readBinary(bytes, kProjectStreamVersion, read) != 0)
         return ::testing::AssertionFailure() << "the whole does not read";
@@ -115,11 +108,23 @@ template <class T>
     return ::testing::AssertionSuccess();
 }
 
+// Every strict prefix of `value` as its owner writes it (an object behind its
+// code, a value in its block), read back through the registry, fails with an
+// exception: never a crash, never a quiet success.
+template <class T>
+::testing::AssertionResult everyStrictPrefixFails(const T& value)
+{
+    if constexpr (std::is_base_of<Archive::ObjectBase, T>::value)
+        return everyStrictPrefixOfFails(objectPointerBytes(value), readOneObject);
+    else
+        return everyStrictPrefixOfFails(blockBytes(value), readValue<T>);
+}
+
 // Damaged copies of `bytes` (a sweep every `stride` bytes, then `count` random
 // ones from `seed`), read by `read` at each of `versions` in turn: each reads
 // or throws a std::runtime_error, and both happen.
 inline void expectDamageHandled(const QByteArray& bytes, const std::vector<quint16>& versions, quint32 seed, int count,
-                                int stride, const std::function<void(InStream&)>& read)
+                                int stride, StreamCheck::Callback<void(InStream&)> read)
 {
     Corruption::Outcomes outcomes;
     std::size_t index = 0;
