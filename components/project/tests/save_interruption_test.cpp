@@ -342,6 +342,13 @@ protected:
 
 TEST_P(SaveInterruption, KilledAtEveryPointLosesNothing)
 {
+#ifdef MORVANT_UNDER_ASAN
+    // A child killed half-way reports nothing, and what the parent checks is
+    // what the other tests load and save: the build without sanitizers runs
+    // this one, the disk-full test below takes the failing writes through
+    // AddressSanitizer.
+    GTEST_SKIP() << "runs in the build without sanitizers";
+#endif
     // A whole save first: what it writes and what it leaves.
     const ChildResult whole = saveInChild(0, 0);
     ASSERT_TRUE(whole.exited && whole.saved) << whole.message;
