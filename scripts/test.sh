@@ -33,9 +33,6 @@ fi
 )
 # --- end of script checks ---
 JOBS="$(nproc)"
-# One compile more than cores: another job runs while one reads its headers or
-# a link waits on the disk.
-BUILD_JOBS="$((JOBS + 1))"
 export QT_QPA_PLATFORM=offscreen
 
 # One build checks memory and undefined behaviour: the whole tree built by
@@ -59,7 +56,7 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DMORVANT_SANITIZE=ON -DMORVANT_FUZZ=ON -DMORVANT_FUZZ_RUNS=3000 -DMORVANT_FUZZ_SECONDS=10 \
   -DMORVANT_TEST_SHARDS=4 -DMORVANT_TEST_OPTIONS=-g0 -DBUILD_TESTING=ON -DMORVANT_BENCH=OFF
-cmake --build build/test -j "$BUILD_JOBS"
+cmake --build build/test -j "$JOBS"
 (cd build/test && ctest --output-on-failure -j "$((2 * JOBS))" --timeout 600)
 
 # The sanitizers hide some faults too (uninitialised padding, timing): every
@@ -69,7 +66,7 @@ cmake --build build/test -j "$BUILD_JOBS"
 # a sixth. The benchmarks are built here, optimised.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DMORVANT_TEST_OPTIONS=-O0 -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DBUILD_TESTING=ON
-cmake --build build/release -j "$BUILD_JOBS"
+cmake --build build/release -j "$JOBS"
 (cd build/release && ctest --output-on-failure -j "$((2 * JOBS))" --timeout 600)
 
 # --- ThreadSanitizer (begin) ---
@@ -88,7 +85,7 @@ cd "$(git rev-parse --show-toplevel)"
 TSAN_TARGETS=(seltrane_os_tests archive_tests lx_objects_tests lx_engine_tests)
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
   -DMORVANT_TSAN=ON -DBUILD_TESTING=ON -DMORVANT_TEST_OPTIONS=-O0
-cmake --build build/tsan -j "$BUILD_JOBS" --target "${TSAN_TARGETS[@]}"
+cmake --build build/tsan -j "$JOBS" --target "${TSAN_TARGETS[@]}"
 tsan_options="halt_on_error=1 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan-suppressions.txt"
 tsan_failed=0
 for target in "${TSAN_TARGETS[@]}"; do
