@@ -4,6 +4,14 @@
 
 #include <algorithm>
 
+PresetData::PresetData() = default;
+PresetData::PresetData(const PresetData&) = default;
+PresetData::PresetData(PresetData&&) noexcept = default;
+PresetData& PresetData::operator=(const PresetData&) = default;
+PresetData& PresetData::operator=(PresetData&&) noexcept = default;
+PresetData::~PresetData() = default;
+bool PresetData::operator==(const PresetData&) const = default;
+
 namespace {
 
 // The type as a word; reading it resets the preset to the type.

@@ -22,7 +22,15 @@
 class PresetData
 {
 public:
-    PresetData() = default;
+    // Copying, moving, destroying and comparing are defined beside the
+    // part's reader: each would otherwise instantiate the part variant's
+    // tables of 34 alternatives in every source that copies an element.
+    PresetData();
+    PresetData(const PresetData&);
+    PresetData(PresetData&&) noexcept;
+    PresetData& operator=(const PresetData&);
+    PresetData& operator=(PresetData&&) noexcept;
+    ~PresetData();
 
     int presetType() const { return m_presetType; }
     // Another type replaces the part with the new type's fresh one; the
@@ -44,7 +52,7 @@ public:
     void read(InStream& in);
     void write(OutStream& out) const;
 
-    bool operator==(const PresetData&) const = default;
+    bool operator==(const PresetData&) const;
 
     std::vector<RGBData> colours;
 
