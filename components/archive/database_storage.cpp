@@ -14,9 +14,13 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -166,42 +170,93 @@ void loadArrayFromFolder(const Database& database, Array& array, const QString& 
     }
 }
 
-// Writes the files of one array in the folder layout; an array without
-// changes is skipped unless forced.
-void saveArrayToFolder(const Database& database, Array& array, const QString& folder, bool force)
+// One file of an array in the folder layout: its slots [first, end).
+struct ArrayFile
+{
+    Array* array;
+    QString target;
+    quint64 first;
+    quint64 end;
+};
+
+// Lists the files of one array in the folder layout, creating its folder of
+// runs. An array without changes has none unless forced; false for an array
+// that is not stored or has none.
+bool listArrayFiles(const Database& database, Array& array, const QString& folder, bool force,
+                    std::vector<ArrayFile>& files)
 {
     const quint32 field = array.storageField();
     if (field == kNotStoredField)
-        return;
+        return false;
     if (!force && array.nextChangedId(-1) < 0)
-        return;
-    const bool binary = isBinaryArray(array);
+        return false;
     const QString suffix = QLatin1Char('.') + arraySuffix(database, array);
     const quint32 slotCount = array.slotCount();
-    const auto writeSlots = [&](const QString& target, quint64 first, quint64 end) {
-        writeStreamFile(database, array.id(), binary, target, nullptr,
-                        [&](OutStream& out) { writeArrayObjects(out, array, ObjectId(first), ObjectId(end)); });
-    };
-
     if (field == 0) {
-        writeSlots(folder + QLatin1Char('/') + array.name() + suffix, 0, slotCount);
-    } else {
-        const QString subFolder = folder + QLatin1Char('/') + array.name();
-        QDir().mkdir(subFolder);
-        if (!QFileInfo(subFolder).isDir())
-            raise(database, 7, array.id());
-        for (quint64 first = 0; first < slotCount; first += field) {
-            const quint64 last = first + field - 1;
-            const qint64 changed = array.nextChangedId(qint64(first) - 1);
-            if (!force && (changed < 0 || quint64(changed) > last))
-                continue;
-            const QString name = field == 1 ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
-            writeSlots(subFolder + QLatin1Char('/') + name + suffix, first,
-                       std::min<quint64>(first + field, slotCount));
-        }
+        files.push_back({&array, folder + QLatin1Char('/') + array.name() + suffix, 0, slotCount});
+        return true;
     }
-    if (!force)
-        array.clearChangedIds();
+    const QString subFolder = folder + QLatin1Char('/') + array.name();
+    QDir().mkdir(subFolder);
+    if (!QFileInfo(subFolder).isDir())
+        raise(database, 7, array.id());
+    for (quint64 first = 0; first < slotCount; first += field) {
+        const quint64 last = first + field - 1;
+        const qint64 changed = array.nextChangedId(qint64(first) - 1);
+        if (!force && (changed < 0 || quint64(changed) > last))
+            continue;
+        const QString name = field == 1 ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
+        files.push_back(
+            {&array, subFolder + QLatin1Char('/') + name + suffix, first, std::min<quint64>(first + field, slotCount)});
+    }
+    return true;
+}
+
+// Writes the files on a few threads at once, so that formatting one overlaps
+// another's wait for the disk. Only reading happens meanwhile: the caller
+// holds the save lock, which every commit takes. Each file is whole or
+// untouched (replaceFile); once every thread has stopped, the failure of the
+// first file in list order, if any, is raised.
+void writeArrayFiles(const Database& database, const std::vector<ArrayFile>& files)
+{
+    const auto write = [&](const ArrayFile& file) {
+        writeStreamFile(
+            database, file.array->id(), isBinaryArray(*file.array), file.target, nullptr,
+            [&](OutStream& out) { writeArrayObjects(out, *file.array, ObjectId(file.first), ObjectId(file.end)); });
+    };
+    const std::size_t threads =
+        std::min<std::size_t>({files.size(), std::max(1u, std::thread::hardware_concurrency()), 8});
+    if (threads <= 1) {
+        for (const ArrayFile& file : files)
+            write(file);
+        return;
+    }
+    std::vector<std::exception_ptr> failures(files.size());
+    std::atomic<std::size_t> next {0};
+    const auto work = [&] {
+        for (std::size_t index = next++; index < files.size(); index = next++) {
+            try {
+                write(files[index]);
+            } catch (...) {
+                failures[index] = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    pool.reserve(threads - 1);
+    try {
+        for (std::size_t i = 1; i < threads; ++i)
+            pool.emplace_back(work);
+    } catch (...) {
+        // No thread to spare: the ones started and this one do the rest.
+    }
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
 }
 
 // Clears a stream's context values on every way out of an array section.
@@ -415,8 +470,20 @@ void DatabaseStorage::saveFolder(Database& database, bool force)
     QDir().mkdir(m_path);
     if (!QFileInfo(m_path).isDir())
         raise(database, 7);
-    for (ArrayId arrayId : database.arrayIds())
-        saveArrayToFolder(database, *database.array(arrayId), m_path, force);
+    std::vector<ArrayFile> files;
+    std::vector<Array*> saved;
+    for (ArrayId arrayId : database.arrayIds()) {
+        Array& array = *database.array(arrayId);
+        if (listArrayFiles(database, array, m_path, force, files))
+            saved.push_back(&array);
+    }
+    writeArrayFiles(database, files);
+    // Only once every file is on disk: after a failure, the next save writes
+    // each changed array again.
+    if (!force) {
+        for (Array* array : saved)
+            array->clearChangedIds();
+    }
 
     // The header goes last: it is what marks the folder as a database.
     replaceFile(database, kNoId, m_path + QLatin1Char('/') + database.settings().headerName,
@@ -439,7 +506,9 @@ void DatabaseStorage::saveArray(Database& database, ArrayId arrayId, const QStri
     // Written as one file whatever the array's own storage field says.
     const quint32 field = array.replaceStorageField(0);
     try {
-        saveArrayToFolder(database, array, folder, true);
+        std::vector<ArrayFile> files;
+        listArrayFiles(database, array, folder, true, files);
+        writeArrayFiles(database, files);
     } catch (...) {
         array.replaceStorageField(field);
         throw;

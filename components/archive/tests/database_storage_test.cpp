@@ -285,6 +285,44 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     EXPECT_EQ(codeOf([&] { save(db); }), 7);
 }
 
+// The files of a save are written on several threads at once (ThreadSanitizer
+// runs this): every one lands whole, and a failure among them is raised once
+// the others are done, leaving what failed to the next save.
+TEST_F(StorageTest, ManyFilesAtOnceLandWholeOrStayForTheNextSave)
+{
+    std::vector<qint32> values(60);
+    for (qint32 i = 0; i < 60; ++i)
+        values[std::size_t(i)] = i;
+    addThings(values, kRuns);  // 30 files of two ids
+    addThings({5, 6});
+    create(db, path);
+    save(db);
+    ASSERT_EQ(QDir(path + "/runs").entryList(QDir::Files).size(), 30);
+    expectSameArrays(db, load(path));
+
+    inTransaction(db, [&] {
+        for (ObjectId id : {1u, 9u, 20u, 41u, 58u})
+            editThing(db, id, qint32(1000 + id), kRuns);
+        editThing(db, 0, 500);
+    });
+    const QByteArray run8 = readFile(path + "/runs/8-9.tarv");
+    ASSERT_TRUE(QDir().mkdir(path + "/runs/8-9.tarv.part"));
+    ASSERT_TRUE(QDir().mkdir(path + "/runs/40-41.tarv.part"));
+    EXPECT_EQ(StreamTest::errorOf([&] { save(db); }), "Unable to open file");
+    EXPECT_EQ(readFile(path + "/runs/8-9.tarv"), run8);
+    EXPECT_EQ(loadedValue(kRuns, 20), 1020);  // the others were written
+    EXPECT_TRUE(array(kRuns).isChanged(9) && array(kRuns).isChanged(20) && array().isChanged(0));
+
+    ASSERT_TRUE(QDir().rmdir(path + "/runs/8-9.tarv.part"));
+    ASSERT_TRUE(QDir().rmdir(path + "/runs/40-41.tarv.part"));
+    save(db);
+    EXPECT_FALSE(array(kRuns).isChanged(9) || array().isChanged(0));
+    const DatabaseId copy = load(path);
+    expectSameArrays(db, copy);
+    EXPECT_EQ(valueOf(getArray(kRuns, copy)->committed(41)), 1041);
+    EXPECT_EQ(QDir(path + "/runs").entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size(), 30);
+}
+
 TEST_F(StorageTest, CommitWaitingForTheSaveIsNotLost)
 {
     addThings({0});

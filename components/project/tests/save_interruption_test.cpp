@@ -2,7 +2,7 @@
 // (the kv2 save with its database folder, the database folder alone, the
 // single database file) and is killed with SIGKILL at 100 points, or meets a
 // "disk full" (a file-size limit: writes past it fail with EFBIG) at 100
-// points. After each, the earlier kv2 is byte-identical unless the new one
+// points (20 under AddressSanitizer). After each, the earlier kv2 is byte-identical unless the new one
 // was complete, the database loads with each array wholly old or wholly new,
 // and a later save in the same place succeeds with nothing left over.
 //
@@ -62,6 +62,15 @@ using Archive::ObjectId;
 enum class SaveKind { Project, Folder, SingleFile };
 
 constexpr int kPoints = 100;
+// Under AddressSanitizer a disk-full point costs ten times as much, and the
+// failing writes take the same paths at neighbouring points: there every
+// fifth point is tried (4, 9, ..., 99: every stage of the save, and the
+// reloads of every tenth point), the build without sanitizers tries all.
+#ifdef MORVANT_UNDER_ASAN
+constexpr int kDiskFullStep = 5;
+#else
+constexpr int kDiskFullStep = 1;
+#endif
 constexpr ArrayId kArrays[] = {2, 3, 4, 21, 30};
 constexpr ObjectId kPerArray = 400;
 
@@ -381,7 +390,7 @@ TEST_P(SaveInterruption, DiskFullAtEveryPointFailsAndLosesNothing)
     qint64 largest = m_newKv2.size();
     for (const auto& [path, bytes] : snapshot())
         largest = std::max<qint64>(largest, QFileInfo(path).size());
-    for (int point = 0; point < kPoints; ++point) {
+    for (int point = kDiskFullStep - 1; point < kPoints; point += kDiskFullStep) {
         const std::string where = "disk full at point " + std::to_string(point);
         restore();
         const rlim_t limit = rlim_t(std::max<qint64>(1, largest * point / kPoints));
