@@ -4,8 +4,11 @@
 
 void IdMaps::clear()
 {
-    for (auto& kindMap : m_maps)
-        kindMap.clear();
+    for (KindMap& kindMap : m_maps) {
+        kindMap.table.clear();
+        kindMap.tableCount = 0;
+        kindMap.wide.clear();
+    }
     m_universes.clear();
     m_kinetPatches.clear();
     m_foundUniverseCount = 0;
@@ -16,30 +19,81 @@ void IdMaps::clear()
 
 void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id)
 {
-    auto& kindMap = map(kind);
-    // Items are mostly converted in rising id order: such an entry goes at
-    // the end without a search.
-    if (kindMap.empty() || kindMap.rbegin()->first < quilId)
-        kindMap.emplace_hint(kindMap.end(), quilId, id);
-    else
-        kindMap[quilId] = id;
+    KindMap& kindMap = map(kind);
+    if (quilId >= KindMap::kTableSize) {
+        kindMap.wide[quilId] = id;
+        return;
+    }
+    if (quilId >= kindMap.table.size()) {
+        // Doubling, but never past the highest id possible: a show's ids
+        // mostly rise one by one.
+        if (quilId >= kindMap.table.capacity()) {
+            kindMap.table.reserve(std::min<std::size_t>(
+                KindMap::kTableSize, std::max<std::size_t>(quilId + 1, 2 * kindMap.table.capacity())));
+        }
+        kindMap.table.resize(quilId + 1, KindMap::kAbsent);
+    }
+    Archive::ObjectId& slot = kindMap.table[quilId];
+    if (slot == KindMap::kAbsent)
+        ++kindMap.tableCount;
+    // Nothing is converted to the marker itself; it would read as absent.
+    slot = id == KindMap::kAbsent ? Archive::kNoObjectId : id;
 }
 
 Archive::ObjectId IdMaps::find(IdKind kind, quint32 quilId) const
 {
-    const auto& kindMap = map(kind);
-    const auto it = kindMap.find(quilId);
-    return it == kindMap.end() ? Archive::kNoObjectId : it->second;
+    const KindMap& kindMap = map(kind);
+    if (quilId < KindMap::kTableSize) {
+        const Archive::ObjectId id = quilId < kindMap.table.size() ? kindMap.table[quilId] : KindMap::kAbsent;
+        return id == KindMap::kAbsent ? Archive::kNoObjectId : id;
+    }
+    const auto it = kindMap.wide.find(quilId);
+    return it == kindMap.wide.end() ? Archive::kNoObjectId : it->second;
 }
 
-bool IdMaps::contains(IdKind kind, quint32 quilId) const { return map(kind).count(quilId) != 0; }
+bool IdMaps::contains(IdKind kind, quint32 quilId) const
+{
+    const KindMap& kindMap = map(kind);
+    if (quilId < KindMap::kTableSize)
+        return quilId < kindMap.table.size() && kindMap.table[quilId] != KindMap::kAbsent;
+    return kindMap.wide.count(quilId) != 0;
+}
 
-std::size_t IdMaps::size(IdKind kind) const { return map(kind).size(); }
+std::size_t IdMaps::size(IdKind kind) const
+{
+    const KindMap& kindMap = map(kind);
+    return kindMap.tableCount + kindMap.wide.size();
+}
+
+std::map<quint32, Archive::ObjectId> IdMaps::entries(IdKind kind) const
+{
+    const KindMap& kindMap = map(kind);
+    std::map<quint32, Archive::ObjectId> all;
+    for (quint32 quilId = 0; quilId < kindMap.table.size(); ++quilId) {
+        if (kindMap.table[quilId] != KindMap::kAbsent)
+            all.emplace_hint(all.end(), quilId, kindMap.table[quilId]);
+    }
+    // Every wide key lies above the table's.
+    for (const auto& entry : kindMap.wide)
+        all.emplace_hint(all.end(), entry);
+    return all;
+}
+
+void IdMaps::erase(IdKind kind, quint32 quilId)
+{
+    KindMap& kindMap = map(kind);
+    if (quilId >= KindMap::kTableSize) {
+        kindMap.wide.erase(quilId);
+    } else if (quilId < kindMap.table.size() && kindMap.table[quilId] != KindMap::kAbsent) {
+        kindMap.table[quilId] = KindMap::kAbsent;
+        --kindMap.tableCount;
+    }
+}
 
 bool IdMaps::isEmpty() const
 {
-    for (const auto& kindMap : m_maps) {
-        if (!kindMap.empty())
+    for (IdKind kind = IdKind(0); kind != IdKind::Count; kind = IdKind(int(kind) + 1)) {
+        if (size(kind) != 0)
             return false;
     }
     return m_universes.empty() && m_kinetPatches.empty();

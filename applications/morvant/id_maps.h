@@ -74,10 +74,11 @@ public:
     Archive::ObjectId find(IdKind kind, quint32 quilId) const;
     bool contains(IdKind kind, quint32 quilId) const;
     std::size_t size(IdKind kind) const;
-    // Every entry of one kind, by version-1 id.
-    const std::map<quint32, Archive::ObjectId>& entries(IdKind kind) const { return map(kind); }
+    // Every entry of one kind, by version-1 id: a copy, made for the few
+    // look-ups that need them all.
+    std::map<quint32, Archive::ObjectId> entries(IdKind kind) const;
     // Forgets one item; nothing happens when it is not mapped.
-    void erase(IdKind kind, quint32 quilId) { map(kind).erase(quilId); }
+    void erase(IdKind kind, quint32 quilId);
     // True when no kind holds an entry.
     bool isEmpty() const;
 
@@ -104,7 +105,22 @@ public:
     Archive::ObjectId networkPrimaryController = Archive::kNoObjectId;
 
 private:
-    std::array<std::map<quint32, Archive::ObjectId>, static_cast<std::size_t>(IdKind::Count)> m_maps;
+    // One kind's entries. Version-1 ids are 16-bit: those index a table that
+    // grows to the highest id seen (at most 65,536 entries), so that a large
+    // show's fixtures and elements cost no node and no search each; the
+    // composed keys (nodeKey, deviceKey, modelKey) go to the map.
+    struct KindMap
+    {
+        // Marks a free slot of the table: no version-2 id reaches it, while
+        // kNoObjectId is a value an item may be mapped to.
+        static constexpr Archive::ObjectId kAbsent = Archive::kNoObjectId - 1;
+        static constexpr quint32 kTableSize = 65536;
+
+        std::vector<Archive::ObjectId> table;
+        std::size_t tableCount = 0;
+        std::map<quint32, Archive::ObjectId> wide;
+    };
+    std::array<KindMap, static_cast<std::size_t>(IdKind::Count)> m_maps;
     std::map<std::pair<quint32, UniverseKey>, Archive::ObjectId, UniverseKeyLess> m_universes;
     // By universe id, in the order patched, repeats kept until taken: a set
     // node per patch cost ten times the memory of a large show's patches.
@@ -125,11 +141,8 @@ private:
     Archive::ObjectId m_lastKinetUniverse = Archive::kNoObjectId;
     std::vector<Archive::ObjectId>* m_lastKinetElements = nullptr;
 
-    std::map<quint32, Archive::ObjectId>& map(IdKind kind) { return m_maps[static_cast<std::size_t>(kind)]; }
-    const std::map<quint32, Archive::ObjectId>& map(IdKind kind) const
-    {
-        return m_maps[static_cast<std::size_t>(kind)];
-    }
+    KindMap& map(IdKind kind) { return m_maps[static_cast<std::size_t>(kind)]; }
+    const KindMap& map(IdKind kind) const { return m_maps[static_cast<std::size_t>(kind)]; }
 };
 
 // Dynamic-text fonts are numbered 1, 2, 3, ... in the order they are made.

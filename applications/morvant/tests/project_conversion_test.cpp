@@ -886,6 +886,39 @@ TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMo
     EXPECT_EQ(Archive::getArraySize(30, database()), 4u);
 }
 
+// Plain 16-bit ids and composed keys above them are kept apart but read as
+// one map: in any order, mapped to nothing, replaced, erased and listed in
+// key order.
+TEST(IdMaps, PlainIdsAndComposedKeysActAsOneMap)
+{
+    IdMaps ids;
+    const quint32 wide = IdMaps::nodeKey(2, 7);
+    for (const quint32 quilId : {40u, 3u, 65535u, 0u})
+        ids.insert(IdKind::FixtureElement, quilId, quilId + 100);
+    ids.insert(IdKind::FixtureElement, wide, 9);
+    ids.insert(IdKind::FixtureElement, 5, Archive::kNoObjectId);  // known, converted to nothing
+    ids.insert(IdKind::FixtureElement, 3, 33);
+    EXPECT_EQ(ids.size(IdKind::FixtureElement), 6u);
+    EXPECT_TRUE(ids.contains(IdKind::FixtureElement, 5) && !ids.contains(IdKind::FixtureElement, 6));
+    EXPECT_EQ(ids.find(IdKind::FixtureElement, 5), Archive::kNoObjectId);
+    EXPECT_EQ(ids.find(IdKind::FixtureElement, 3), 33u);
+    EXPECT_EQ(ids.find(IdKind::FixtureElement, wide), 9u);
+    EXPECT_EQ(ids.find(IdKind::FixtureElement, 70000), Archive::kNoObjectId);
+    EXPECT_EQ(ids.find(IdKind::Fixture, 3), Archive::kNoObjectId);  // another kind
+    const std::map<quint32, Archive::ObjectId> all {{0, 100},  {3, 33},        {5, Archive::kNoObjectId},
+                                                    {40, 140}, {65535, 65635}, {wide, 9}};
+    EXPECT_EQ(ids.entries(IdKind::FixtureElement), all);
+
+    ids.erase(IdKind::FixtureElement, 40);
+    ids.erase(IdKind::FixtureElement, 41);  // not mapped: nothing happens
+    ids.erase(IdKind::FixtureElement, wide);
+    EXPECT_EQ(ids.size(IdKind::FixtureElement), 4u);
+    EXPECT_FALSE(ids.contains(IdKind::FixtureElement, 40) || ids.contains(IdKind::FixtureElement, wide));
+    ids.clear();
+    EXPECT_TRUE(ids.isEmpty());
+    EXPECT_EQ(ids.find(IdKind::FixtureElement, 0), Archive::kNoObjectId);
+}
+
 // The merge takes each patched element of a universe once, whatever order
 // and repeats the patches came in.
 TEST(IdMaps, KinetPatchesComeBackOnceByIdAndAreForgotten)
