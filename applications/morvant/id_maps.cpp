@@ -24,15 +24,9 @@ void IdMaps::insert(IdKind kind, quint32 quilId, Archive::ObjectId id)
         kindMap.wide[quilId] = id;
         return;
     }
-    if (quilId >= kindMap.table.size()) {
-        // Doubling, but never past the highest id possible: a show's ids
-        // mostly rise one by one.
-        if (quilId >= kindMap.table.capacity()) {
-            kindMap.table.reserve(std::min<std::size_t>(
-                KindMap::kTableSize, std::max<std::size_t>(quilId + 1, 2 * kindMap.table.capacity())));
-        }
+    // Ids mostly rise one by one: the vector's own doubling keeps that linear.
+    if (quilId >= kindMap.table.size())
         kindMap.table.resize(quilId + 1, KindMap::kAbsent);
-    }
     Archive::ObjectId& slot = kindMap.table[quilId];
     if (slot == KindMap::kAbsent)
         ++kindMap.tableCount;

@@ -106,7 +106,7 @@ public:
 
 private:
     // One kind's entries. Version-1 ids are 16-bit: those index a table that
-    // grows to the highest id seen (at most 65,536 entries), so that a large
+    // grows with the highest id seen (to 65,536 entries at most), so that a large
     // show's fixtures and elements cost no node and no search each; the
     // composed keys (nodeKey, deviceKey, modelKey) go to the map.
     struct KindMap

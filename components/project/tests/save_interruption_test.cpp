@@ -2,9 +2,10 @@
 // (the kv2 save with its database folder, the database folder alone, the
 // single database file) and is killed with SIGKILL at 100 points, or meets a
 // "disk full" (a file-size limit: writes past it fail with EFBIG) at 100
-// points (20 under AddressSanitizer). After each, the earlier kv2 is byte-identical unless the new one
-// was complete, the database loads with each array wholly old or wholly new,
-// and a later save in the same place succeeds with nothing left over.
+// points (20 under AddressSanitizer). After each, the earlier kv2 is
+// byte-identical unless the new one was complete, the database loads with
+// each array wholly old or wholly new, and a later save in the same place
+// succeeds with nothing left over.
 //
 // The kill points divide the bytes a whole save writes (the child's write()
 // total, /proc/<pid>/io "wchar") into 100 equal steps; the parent watches the
