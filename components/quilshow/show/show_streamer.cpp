@@ -188,18 +188,11 @@ quint16 ShowStreamer::readVersion()
     return version;
 }
 
-quint16 ShowStreamer::expectMarker(quint16 expected)
+void ShowStreamer::throwMarkerMismatch(quint64 at, quint16 expected)
 {
-    SELTRANE_ASSERT(mode == BINARY_IN);
-    const quint64 at = position();
-    const quint16 found = rawU16();
-    checkState();
-    if (found != expected) {
-        m_markerMismatch = true;
-        m_markerPosition = at;
-        throw std::runtime_error("Magic number doesn't match " + std::to_string(expected));
-    }
-    return found;
+    m_markerMismatch = true;
+    m_markerPosition = at;
+    throw std::runtime_error("Magic number doesn't match " + std::to_string(expected));
 }
 
 void ShowStreamer::checkAvailable(quint64 count, quint64 elementSize)
@@ -209,58 +202,6 @@ void ShowStreamer::checkAvailable(quint64 count, quint64 elementSize)
         m_pastEnd = true;
         throwReadError();
     }
-}
-
-quint16 ShowStreamer::rawU16()
-{
-    quint8 bytes[2] = {0, 0};
-    readRaw(bytes, 2);
-    const quint16 value = qFromLittleEndian<quint16>(bytes);
-    return m_byteSwap ? qbswap(value) : value;
-}
-
-quint32 ShowStreamer::rawU32()
-{
-    quint8 bytes[4] = {0, 0, 0, 0};
-    readRaw(bytes, 4);
-    const quint32 value = qFromLittleEndian<quint32>(bytes);
-    return m_byteSwap ? qbswap(value) : value;
-}
-
-quint32 ShowStreamer::readCount()
-{
-    const quint32 count = version < kWideCountVersion ? rawU16() : rawU32();
-    checkState();
-    return count;
-}
-
-ShowStreamer& ShowStreamer::readU8(quint8& value)
-{
-    readRaw(&value, 1);
-    checkState();
-    return *this;
-}
-
-ShowStreamer& ShowStreamer::readBool(bool& value)
-{
-    quint8 byte = 0;
-    readU8(byte);
-    value = byte != 0;
-    return *this;
-}
-
-ShowStreamer& ShowStreamer::readU16(quint16& value)
-{
-    value = rawU16();
-    checkState();
-    return *this;
-}
-
-ShowStreamer& ShowStreamer::readU32(quint32& value)
-{
-    value = rawU32();
-    checkState();
-    return *this;
 }
 
 ShowStreamer& ShowStreamer::readU32Pair(std::pair<quint32, quint32>& value)

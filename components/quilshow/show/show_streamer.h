@@ -21,8 +21,10 @@
 
 #include "components/quilshow/show/short_string.h"
 #include "components/quilshow/show/show_group.h"
+#include "seltrane_components/os/report_error.h"
 
 #include <QString>
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <array>
@@ -83,7 +85,16 @@ public:
     }
     // Reads a marker; throws "Magic number doesn't match <expected>" when it
     // differs.
-    quint16 expectMarker(quint16 expected);
+    quint16 expectMarker(quint16 expected)
+    {
+        SELTRANE_ASSERT(mode == BINARY_IN);
+        const quint64 at = position();
+        const quint16 found = rawU16();
+        checkState();
+        if (found != expected)
+            throwMarkerMismatch(at, expected);
+        return found;
+    }
     // The marker of a record: `current` from version 17, `old` below it.
     quint16 marker(quint16 current, quint16 old) const { return version < kNewMarkerVersion ? old : current; }
 
@@ -108,14 +119,42 @@ public:
     bool ranPastEnd() const { return m_pastEnd; }
 
     // Reads a count: u16 below version 98, u32 from it.
-    quint32 readCount();
+    quint32 readCount()
+    {
+        const quint32 count = version < kWideCountVersion ? rawU16() : rawU32();
+        checkState();
+        return count;
+    }
     // Width of a count in this stream's version.
     quint32 countSize() const { return version < kWideCountVersion ? 2 : 4; }
 
-    ShowStreamer& readU8(quint8& value);
-    ShowStreamer& readBool(bool& value);
-    ShowStreamer& readU16(quint16& value);
-    ShowStreamer& readU32(quint32& value);
+    // The single values are read here, where every record's reader can
+    // inline them: a show is millions of them.
+    Q_ALWAYS_INLINE ShowStreamer& readU8(quint8& value)
+    {
+        readRaw(&value, 1);
+        checkState();
+        return *this;
+    }
+    Q_ALWAYS_INLINE ShowStreamer& readBool(bool& value)
+    {
+        quint8 byte = 0;
+        readU8(byte);
+        value = byte != 0;
+        return *this;
+    }
+    Q_ALWAYS_INLINE ShowStreamer& readU16(quint16& value)
+    {
+        value = rawU16();
+        checkState();
+        return *this;
+    }
+    Q_ALWAYS_INLINE ShowStreamer& readU32(quint32& value)
+    {
+        value = rawU32();
+        checkState();
+        return *this;
+    }
     ShowStreamer& readU32Pair(std::pair<quint32, quint32>& value);
     ShowStreamer& readU32PairSwapped(std::pair<quint32, quint32>& value);
     ShowStreamer& readUuid(std::array<quint8, 16>& value);
@@ -147,10 +186,11 @@ public:
 
 private:
     [[noreturn]] static void throwReadError();
+    [[noreturn]] void throwMarkerMismatch(quint64 at, quint16 expected);
 
     // Reads `size` raw bytes; false, and the stream failed, when the file
     // ends first. The caller checks the state.
-    bool readRaw(void* data, std::size_t size)
+    Q_ALWAYS_INLINE bool readRaw(void* data, std::size_t size)
     {
         if (static_cast<std::size_t>(m_end - m_next) >= size) {
             std::memcpy(data, m_next, size);
@@ -161,8 +201,21 @@ private:
     }
     bool readRawSlow(char* data, std::size_t size);
     void resetBuffer();
-    quint16 rawU16();
-    quint32 rawU32();
+    // Zero for the bytes past a short read, which leaves the stream failed.
+    Q_ALWAYS_INLINE quint16 rawU16()
+    {
+        quint8 bytes[2] = {0, 0};
+        readRaw(bytes, 2);
+        const quint16 value = qFromLittleEndian<quint16>(bytes);
+        return m_byteSwap ? qbswap(value) : value;
+    }
+    Q_ALWAYS_INLINE quint32 rawU32()
+    {
+        quint8 bytes[4] = {0, 0, 0, 0};
+        readRaw(bytes, 4);
+        const quint32 value = qFromLittleEndian<quint32>(bytes);
+        return m_byteSwap ? qbswap(value) : value;
+    }
     // `count` words of the container's element type, grown a chunk at a time.
     template <typename Container>
     void readWords(Container& value, quint32 count);
