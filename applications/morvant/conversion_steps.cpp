@@ -440,10 +440,11 @@ Archive::ObjectId addProjectModel(IdMaps& ids, const FixtureModelKey& key, Archi
     }
 }
 
-FixtureInstance* instanceOf(const Quil::Fixture& from, Archive::ObjectId fixtureId, Archive::ObjectId layoutId)
+Archive::Pointer<FixtureInstance> instanceOf(const Quil::Fixture& from, Archive::ObjectId fixtureId,
+                                             Archive::ObjectId layoutId)
 {
     const Quil::PlanSettings& plan = from.planSettings;
-    auto* instance = new FixtureInstance;
+    auto instance = Archive::makeObject<FixtureInstance>();
     instance->fixtureId = fixtureId;
     instance->layoutId = layoutId;
     instance->position = QPoint(int(plan.planX), int(plan.planY));
@@ -596,8 +597,8 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
             }
         }
 
-        auto* fixture = new Fixture;
-        Archive::ObjectPtr fixtureHolder(fixture);
+        const Archive::Pointer<Fixture> fixture = Archive::makeObject<Fixture>();
+        Archive::ObjectPtr fixtureHolder = fixture;
         Archive::ObjectId fixtureId = Archive::kNoObjectId;
         try {
             Archive::addObject(Fixture::kArrayId, fixtureId, fixtureHolder, database);
@@ -626,7 +627,9 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
         ++fixtures.converted;
 
         try {
-            addNew(FixtureInstance::kArrayId, instanceOf(from, fixtureId, layoutId), database);
+            Archive::ObjectPtr instance = instanceOf(from, fixtureId, layoutId);
+            Archive::ObjectId instanceId = Archive::kNoObjectId;
+            Archive::addObject(FixtureInstance::kArrayId, instanceId, instance, database);
         } catch (const Archive::archive_exception& error) {
             logIgnored(QStringLiteral("the plan place of fixture %1").arg(from.id()), error);
         }

@@ -23,6 +23,7 @@
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 namespace Archive {
 
@@ -103,6 +104,7 @@ protected:
     PointerBase(ObjectBase* object, quint32 sequence, quint32 stamp)
         : m_ptr(object), m_sequence(sequence), m_stamp(stamp)
     {}
+    explicit PointerBase(std::shared_ptr<ObjectBase> object) : m_ptr(std::move(object)) {}
 
     quintptr raw() const { return reinterpret_cast<quintptr>(m_ptr.get()); }
     // Shares source's object (or marker) when hold is true, else becomes null;
@@ -145,6 +147,13 @@ public:
         assignFrom(other, !other.isNull());
     }
 
+    // A new object and its reference count in one allocation.
+    template <class... Args>
+    static Pointer make(Args&&... args)
+    {
+        return Pointer(std::shared_ptr<ObjectBase>(std::make_shared<T>(std::forward<Args>(args)...)));
+    }
+
     static Pointer removedMarker()
     {
         Pointer p;
@@ -181,9 +190,20 @@ public:
             throw std::logic_error("Dereferenced an object pointer that holds no object");
         return *static_cast<T*>(object());
     }
+
+private:
+    explicit Pointer(std::shared_ptr<ObjectBase> object) : PointerBase(std::move(object)) {}
 };
 
 using ObjectPtr = Pointer<ObjectBase>;
+
+// Makes an object of class T from args, held by its first handle; one
+// allocation instead of Pointer<T>(new T)'s two.
+template <class T, class... Args>
+Pointer<T> makeObject(Args&&... args)
+{
+    return Pointer<T>::make(std::forward<Args>(args)...);
+}
 
 template <class T>
 Pointer<T> dynamicPointerCast(const PointerBase& source)

@@ -128,6 +128,15 @@ TEST(ObjectPtr, CastsMarkersAndOwnership)
         EXPECT_EQ(ptr.useCount(), 3);
     }
     EXPECT_EQ(Counted::alive, 0);
+    {
+        // Made in one allocation, shared and dropped like one wrapped later.
+        const Archive::Pointer<Counted> made = Archive::makeObject<Counted>();
+        Archive::ObjectPtr up = made;
+        EXPECT_TRUE(up.get() == made.get() && made.useCount() == 2 && Counted::alive == 1);
+        EXPECT_EQ(Archive::dynamicPointerCast<Counted>(up).get(), made.get());
+        EXPECT_TRUE(Archive::dynamicPointerCast<Other>(up).isNull());
+    }
+    EXPECT_EQ(Counted::alive, 0);
 
     Archive::ObjectPtr removed = Archive::ObjectPtr::removedMarker();
     removed.setSequence(11);
