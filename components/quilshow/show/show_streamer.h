@@ -85,7 +85,7 @@ public:
     }
     // Reads a marker; throws "Magic number doesn't match <expected>" when it
     // differs.
-    quint16 expectMarker(quint16 expected)
+    Q_ALWAYS_INLINE quint16 expectMarker(quint16 expected)
     {
         SELTRANE_ASSERT(mode == BINARY_IN);
         const quint64 at = position();
