@@ -56,11 +56,10 @@ QByteArray utf8(const QString& text) { return text.toUtf8(); }
 QString oneLine(const std::string& text) { return Quil::toQString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')); }
 
 // Adds a new object to its array and answers its id.
-Archive::ObjectId addNew(Archive::ArrayId array, Archive::ObjectBase* object, Archive::DatabaseId database)
+Archive::ObjectId addNew(Archive::ArrayId array, Archive::ObjectPtr object, Archive::DatabaseId database)
 {
-    Archive::ObjectPtr pointer(object);
     Archive::ObjectId id = Archive::kNoObjectId;
-    Archive::addObject(array, id, pointer, database);
+    Archive::addObject(array, id, object, database);
     return id;
 }
 
@@ -85,9 +84,9 @@ void logIgnored(const QString& item, const std::exception& error)
     logMessage(kLogWarning, "Ignoring %s: %s", utf8(item).constData(), utf8(exceptionText(error)).constData());
 }
 
-KinetPowerSupply* powerSupplyOf(const Quil::KiNETPowerSupply& from)
+Archive::Pointer<KinetPowerSupply> powerSupplyOf(const Quil::KiNETPowerSupply& from)
 {
-    auto* supply = new KinetPowerSupply;
+    auto supply = Archive::makeObject<KinetPowerSupply>();
     if (const auto model = KinetPowerSupplyList::instance().find(from.model)) {
         supply->typeName = model->typeName;
         supply->portCount = model->ports;
@@ -103,9 +102,9 @@ KinetPowerSupply* powerSupplyOf(const Quil::KiNETPowerSupply& from)
     return supply;
 }
 
-Controller* controllerOf(const Quil::OutputNode& node)
+Archive::Pointer<Controller> controllerOf(const Quil::OutputNode& node)
 {
-    auto* controller = new Controller;
+    auto controller = Archive::makeObject<Controller>();
     // The node's interface configuration, which names the hardware, is not
     // read yet.
     controller->setType(kUnmappedControllerType);
@@ -200,7 +199,7 @@ Archive::ObjectId ConversionSteps::remoteDeviceFor(ConversionDriver& driver, con
     const quint32 mapKey = IdMaps::deviceKey(key.type, key.index);
     if (!ids.contains(IdKind::RemoteDevice, mapKey)) {
         try {
-            auto* device = new RemoteDevice(key);
+            auto device = Archive::makeObject<RemoteDevice>(key);
             // As for controllers: the text 0 that every stored device has.
             device->setName(QString(), 0);
             device->controllerId = ids.networkPrimaryController;
@@ -222,7 +221,8 @@ Archive::ObjectId ConversionSteps::universeFor(ConversionDriver& driver, quint32
     Archive::ObjectId id = ids.findUniverse(controllerId, key);
     if (id == Archive::kNoObjectId) {
         try {
-            id = addNew(Universe::kArrayId, new Universe(controllerId, key), driver.outputDatabaseId());
+            id =
+                addNew(Universe::kArrayId, Archive::makeObject<Universe>(controllerId, key), driver.outputDatabaseId());
             ids.insertUniverse(controllerId, key, id);
         } catch (const Archive::archive_exception& error) {
             logIgnored(QStringLiteral("universe of kind %1 on controller %2").arg(key.kind).arg(qint32(controllerId)),
@@ -289,7 +289,7 @@ void ConversionSteps::convertFunctions(ConversionDriver& driver, ProgressTracker
     // The standard functions, which fixture models name by their ids.
     const FixtureVocabulary::StandardFunction* rows = FixtureVocabulary::standardFunctions();
     for (std::size_t row = 0; row < FixtureVocabulary::kStandardFunctionCount; ++row) {
-        auto* function = new Function;
+        auto function = Archive::makeObject<Function>();
         function->name = QString::fromLatin1(rows[row].name);
         function->kind = rows[row].category;
         // A fresh project's function array has room for every row: a failure
@@ -627,9 +627,7 @@ void ConversionSteps::convertFixtures(ConversionDriver& driver, ProgressTracker&
         ++fixtures.converted;
 
         try {
-            Archive::ObjectPtr instance = instanceOf(from, fixtureId, layoutId);
-            Archive::ObjectId instanceId = Archive::kNoObjectId;
-            Archive::addObject(FixtureInstance::kArrayId, instanceId, instance, database);
+            addNew(FixtureInstance::kArrayId, instanceOf(from, fixtureId, layoutId), database);
         } catch (const Archive::archive_exception& error) {
             logIgnored(QStringLiteral("the plan place of fixture %1").arg(from.id()), error);
         }
@@ -803,7 +801,7 @@ void ConversionSteps::convertGroups(ConversionDriver& driver, ProgressTracker&)
                        "Ignoring the %d members of group %d (%s): version-1 group members cannot be converted",
                        int(from.members.size()), int(quilId), utf8(name).constData());
         }
-        auto* group = new Group;
+        auto group = Archive::makeObject<Group>();
         group->setName(name);
         try {
             const Archive::ObjectId id = addNew(Group::kArrayId, group, database);
@@ -816,9 +814,9 @@ void ConversionSteps::convertGroups(ConversionDriver& driver, ProgressTracker&)
         }
     }
 
-    auto* all = new Group;
+    const auto all = Archive::makeObject<Group>();
     all->setName(QLatin1String(kAllGroupsName));
-    Archive::ObjectPtr allHolder(all);
+    Archive::ObjectPtr allHolder = all;
     try {
         Archive::ObjectId allId = Archive::kNoObjectId;
         Archive::addObject(Group::kArrayId, allId, allHolder, database);
@@ -860,8 +858,8 @@ void ConversionSteps::convertDynamicText(ConversionDriver& driver, ProgressTrack
 
     Tally fonts {"Fonts"};
     for (const Quil::FontData& from : text.fonts) {
-        auto* font = new ::FontData;
-        Archive::ObjectPtr holder(font);
+        const auto font = Archive::makeObject<::FontData>();
+        Archive::ObjectPtr holder = font;
         font->name = Quil::toQString(from.name);
         font->family = Quil::toQString(from.secondName.empty() ? from.name : from.secondName);
         font->size = from.size;
@@ -1030,8 +1028,8 @@ void ConversionSteps::convertScenes(ConversionDriver& driver, ProgressTracker&)
             continue;
         }
         const Quil::PaletteColourRecord& record = palette.colourRecord;
-        auto* scene = new Scene;
-        Archive::ObjectPtr holder(scene);
+        const auto scene = Archive::makeObject<Scene>();
+        Archive::ObjectPtr holder = scene;
         scene->name = Quil::toQString(palette.name);
         scene->number = palette.paletteWord;
         scene->option1 = palette.word1;

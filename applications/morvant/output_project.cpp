@@ -69,18 +69,17 @@ GeoCoord geoCoordOf(const Quil::ShowSettings::Angle& angle)
 
 // Adds an object at a fixed id (kNoObjectId: the database picks one) and
 // answers the id it took.
-Archive::ObjectId addAt(Archive::ArrayId array, Archive::ObjectId id, Archive::ObjectBase* object,
+Archive::ObjectId addAt(Archive::ArrayId array, Archive::ObjectId id, Archive::ObjectPtr object,
                         Archive::DatabaseId database)
 {
-    Archive::ObjectPtr pointer(object);
-    Archive::addObject(array, id, pointer, database);
+    Archive::addObject(array, id, object, database);
     return id;
 }
 
-ProjectProperties* projectPropertiesOf(const QuilShow& show, const LayoutProperties& layout)
+Archive::Pointer<ProjectProperties> projectPropertiesOf(const QuilShow& show, const LayoutProperties& layout)
 {
     const Quil::ShowSettings& settings = show.settings;
-    auto* properties = new ProjectProperties;
+    auto properties = Archive::makeObject<ProjectProperties>();
     properties->setText2(Quil::toQString(settings.text1));
     properties->setText3(Quil::toQString(settings.text2));
     properties->location.groupA = geoCoordOf(settings.latitude);
@@ -100,9 +99,9 @@ ProjectProperties* projectPropertiesOf(const QuilShow& show, const LayoutPropert
     return properties;
 }
 
-DaliProjectProperties* daliPropertiesOf(const QuilShow& show)
+Archive::Pointer<DaliProjectProperties> daliPropertiesOf(const QuilShow& show)
 {
-    auto* properties = new DaliProjectProperties;
+    auto properties = Archive::makeObject<DaliProjectProperties>();
     properties->settings.testFlag1 = show.dali().testFlags[0];
     properties->settings.testFlag2 = show.dali().testFlags[1];
     for (int index = 0; index < 2; ++index)
@@ -191,42 +190,42 @@ void OutputProject::create()
 void OutputProject::initialise(const QuilShow& show)
 {
     const Archive::DatabaseId database = databaseId();
-    addAt(0, kTriggerDirectoryId, new TriggerDirectory, database);
-    addAt(0, kDaliSceneDirectoryId, new DaliSceneDirectory, database);
+    addAt(0, kTriggerDirectoryId, Archive::makeObject<TriggerDirectory>(), database);
+    addAt(0, kDaliSceneDirectoryId, Archive::makeObject<DaliSceneDirectory>(), database);
 
     // One value for the project and its layout: the background image is
     // registered and counted once.
     const LayoutProperties layout = convertLayoutProperties(show.settings);
     addAt(0, kProjectPropertiesId, projectPropertiesOf(show, layout), database);
-    auto* features = new GuiFeatures;
+    const auto features = Archive::makeObject<GuiFeatures>();
     features->setFeature(kPlanFeature, kFeatureOn);
     addAt(0, kGuiFeaturesId, features, database);
-    addAt(0, kTimecodeBusesId, new TimecodeBuses, database);
-    addAt(0, kAudioBusesId, new AudioBuses, database);
-    addAt(0, kEthernetSourcesId, new EthernetSources, database);
-    auto* web = new WebInterfaceProperties;
+    addAt(0, kTimecodeBusesId, Archive::makeObject<TimecodeBuses>(), database);
+    addAt(0, kAudioBusesId, Archive::makeObject<AudioBuses>(), database);
+    addAt(0, kEthernetSourcesId, Archive::makeObject<EthernetSources>(), database);
+    const auto web = Archive::makeObject<WebInterfaceProperties>();
     web->text = QString::fromStdString(show.settings.webInterfaceText);
     addAt(0, kWebInterfacePropertiesId, web, database);
     addAt(0, kDaliProjectPropertiesId, daliPropertiesOf(show), database);
-    auto* custom = new CustomProperties;
+    const auto custom = Archive::makeObject<CustomProperties>();
     custom->addProperty(kFixtureArrayId, QLatin1String(kFixtureCommentProperty));
     addAt(0, kCustomPropertiesId, custom, database);
-    addAt(0, kTextSlotValuesId, new TextSlotValues, database);
+    addAt(0, kTextSlotValuesId, Archive::makeObject<TextSlotValues>(), database);
 
     for (Archive::ObjectId folder : {kCustomPresetFolderId, kMediaClipFolderId, kSceneFolderId})
-        addAt(ObjectFolder::kArrayId, folder, new ObjectFolder, database);
-    auto* plan = new Layout;
+        addAt(ObjectFolder::kArrayId, folder, Archive::makeObject<ObjectFolder>(), database);
+    const auto plan = Archive::makeObject<Layout>();
     plan->layoutKind = 1;
     plan->properties = layout;
     const Archive::ObjectId layoutId = addAt(Layout::kArrayId, Archive::kNoObjectId, plan, database);
-    addAt(Cuelist::kArrayId, Archive::kNoObjectId, new Cuelist, database);
+    addAt(Cuelist::kArrayId, Archive::kNoObjectId, Archive::makeObject<Cuelist>(), database);
 
-    auto* colours = new ColourDataState;
+    const auto colours = Archive::makeObject<ColourDataState>();
     colours->firstColours.assign(std::begin(kFirstColours), std::end(kFirstColours));
     for (const Quil::ShowColour& colour : show.settings.colourList)
         colours->secondColours.push_back(argbOf(colour));
     addAt(kUserInterfaceStateArrayId, kColourDataStateId, colours, database);
-    auto* layouts = new LayoutManagerState;
+    const auto layouts = Archive::makeObject<LayoutManagerState>();
     layouts->tabIds = {layoutId};
     layouts->currentTabId = layoutId;
     addAt(kUserInterfaceStateArrayId, kLayoutManagerStateId, layouts, database);

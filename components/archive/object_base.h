@@ -147,13 +147,6 @@ public:
         assignFrom(other, !other.isNull());
     }
 
-    // A new object and its reference count in one allocation.
-    template <class... Args>
-    static Pointer make(Args&&... args)
-    {
-        return Pointer(std::shared_ptr<ObjectBase>(std::make_shared<T>(std::forward<Args>(args)...)));
-    }
-
     static Pointer removedMarker()
     {
         Pointer p;
@@ -192,17 +185,21 @@ public:
     }
 
 private:
+    template <class U, class... Args>
+    friend Pointer<U> makeObject(Args&&... args);
+
     explicit Pointer(std::shared_ptr<ObjectBase> object) : PointerBase(std::move(object)) {}
 };
 
 using ObjectPtr = Pointer<ObjectBase>;
 
-// Makes an object of class T from args, held by its first handle; one
-// allocation instead of Pointer<T>(new T)'s two.
+// Makes a new object of class T from args, held by its first handle: the
+// object and its reference count in one allocation. Pointer<T>(T*) is for
+// adopting an object made elsewhere (a clone, a factory's).
 template <class T, class... Args>
 Pointer<T> makeObject(Args&&... args)
 {
-    return Pointer<T>::make(std::forward<Args>(args)...);
+    return Pointer<T>(std::shared_ptr<ObjectBase>(std::make_shared<T>(std::forward<Args>(args)...)));
 }
 
 template <class T>
