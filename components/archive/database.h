@@ -116,7 +116,20 @@ public:
     const QUuid& databaseUuid() const { return m_storage.uuid(); }
     bool isModified() const { return m_modified; }
 
-    RecursiveLock& lock(Lock which) const;
+    RecursiveLock& lock(Lock which) const
+    {
+        switch (which) {
+        case ContextLock:
+            return m_contextLock;
+        case SaveLock:
+            return m_saveLock;
+        case TransponderLock:
+            return m_transponderLock;
+        case ReaderLock:
+        default:
+            return m_readerLock;
+        }
+    }
 
 signals:
     // Emitted on the committing thread after a commit changed a stored array,

@@ -24,16 +24,38 @@ public:
 
     // Blocks until the calling thread owns the lock; adds one hold when it
     // already does.
-    void lock();
+    void lock()
+    {
+        if (isOwnedByCurrentThread()) {
+            ++m_count;
+            return;
+        }
+        m_mutex.lock();
+        m_owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+        m_count = 1;
+    }
 
     // Takes the lock without blocking; false when another thread owns it.
     bool try_lock();
 
     // Drops one hold of the owning thread and frees the lock at the last one.
     // A call from a thread that does not own the lock does nothing.
-    void unlock();
+    void unlock()
+    {
+        if (!isOwnedByCurrentThread())
+            return;
+        if (--m_count == 0) {
+            m_owner.store(std::thread::id(), std::memory_order_relaxed);
+            m_mutex.unlock();
+        }
+    }
 
-    bool isOwnedByCurrentThread() const;
+    bool isOwnedByCurrentThread() const
+    {
+        // Only the calling thread can store its own id here, so a relaxed load
+        // is enough to tell whether it is the owner.
+        return m_owner.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
 
     // The number of holds of the calling thread (0 when it does not own the lock).
     std::uint32_t holdCount() const;
