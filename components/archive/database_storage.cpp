@@ -213,10 +213,10 @@ bool listArrayFiles(const Database& database, Array& array, const QString& folde
 }
 
 // Writes the files on a few threads at once, so that formatting one overlaps
-// another's wait for the disk. Only reading happens meanwhile: the caller
-// holds the save lock, which every commit takes. Each file is whole or
-// untouched (replaceFile); once every thread has stopped, the failure of the
-// first file in list order, if any, is raised.
+// another's wait for the disk; the calling thread is one of them. Only reading
+// happens meanwhile: the caller holds the save lock, which every commit takes.
+// Every file is tried, each whole or untouched (replaceFile); once every thread
+// has stopped, the failure of the first file in list order, if any, is raised.
 void writeArrayFiles(const Database& database, const std::vector<ArrayFile>& files)
 {
     const auto write = [&](const ArrayFile& file) {
@@ -224,13 +224,6 @@ void writeArrayFiles(const Database& database, const std::vector<ArrayFile>& fil
             database, file.array->id(), isBinaryArray(*file.array), file.target, nullptr,
             [&](OutStream& out) { writeArrayObjects(out, *file.array, ObjectId(file.first), ObjectId(file.end)); });
     };
-    const std::size_t threads =
-        std::min<std::size_t>({files.size(), std::max(1u, std::thread::hardware_concurrency()), 8});
-    if (threads <= 1) {
-        for (const ArrayFile& file : files)
-            write(file);
-        return;
-    }
     std::vector<std::exception_ptr> failures(files.size());
     std::atomic<std::size_t> next {0};
     const auto work = [&] {
@@ -242,8 +235,11 @@ void writeArrayFiles(const Database& database, const std::vector<ArrayFile>& fil
             }
         }
     };
+    // The machine's processors, not only those this process may run on: the
+    // threads wait on the disk as much as they format.
+    const std::size_t threads =
+        std::min<std::size_t>({files.size(), std::max(1u, std::thread::hardware_concurrency()), 8});
     std::vector<std::thread> pool;
-    pool.reserve(threads - 1);
     try {
         for (std::size_t i = 1; i < threads; ++i)
             pool.emplace_back(work);
