@@ -62,11 +62,12 @@ void countWarnings(int level, qint64, const char* text, void*)
         std::fprintf(stderr, "warning: %s\n", text);
 }
 
-QString largeShowFile(int fixtures, int elements)
+QString largeShowFile(int fixtures, int elements, bool withDrops = false)
 {
-    const QString path = g_dir->filePath(QStringLiteral("show%1x%2.kvq").arg(fixtures).arg(elements));
+    const QString path =
+        g_dir->filePath(QStringLiteral("show%1x%2%3.kvq").arg(fixtures).arg(elements).arg(withDrops ? "drops" : ""));
     if (!QFile::exists(path))
-        writeFile(path, largeShow({fixtures, elements}));
+        writeFile(path, largeShow({fixtures, elements, withDrops}));
     return path;
 }
 
@@ -170,6 +171,16 @@ void BM_Convert(benchmark::State& state)
                 std::to_string(fixtures) + " fixtures of " + std::to_string(elements) + " elements");
 }
 
+// The same shows with items of every cause left out, beside the clean
+// ones: reporting what is not carried over must cost little.
+void BM_ConvertWithDrops(benchmark::State& state)
+{
+    const int fixtures = int(state.range(0));
+    const int elements = int(state.range(1));
+    convertShow(state, largeShowFile(fixtures, elements, true), fixtures,
+                std::to_string(fixtures) + " fixtures of " + std::to_string(elements) + " elements, with drops");
+}
+
 void BM_ConvertGroups(benchmark::State& state)
 {
     const int fixtures = int(state.range(0));
@@ -223,6 +234,7 @@ BENCHMARK(BM_Convert)
     ->Args({10000, 4})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertWithDrops)->Args({10000, 1})->Args({40000, 1})->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertGroups)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadedShowMemory)->Args({40000, 1})->Args({10000, 4})->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -288,6 +300,19 @@ int main(int argc, char** argv)
     const double large = perFixture("40000 fixtures of 1 elements");
     if (small > 0 && large > 0)
         std::printf("per fixture at 40,000 / at 1,000: %.2f (target 1.20)\n", large / small);
+    const auto ratio = [](const std::string& name) {
+        std::vector<double> values;
+        for (const Sample& sample : g_samples[name])
+            values.push_back(sample.total / sample.floor);
+        return median(values);
+    };
+    for (const char* fixtures : {"10000", "40000"}) {
+        const std::string clean = std::string(fixtures) + " fixtures of 1 elements";
+        const double withDrops = ratio(clean + ", with drops");
+        if (withDrops > 0 && ratio(clean) > 0)
+            std::printf("%s fixtures: total/floor with drops / clean: %.2f (target 1.10)\n", fixtures,
+                        withDrops / ratio(clean));
+    }
     removeLogHandler(&countWarnings);
     g_dir.reset();
     return 0;

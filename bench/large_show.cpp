@@ -132,8 +132,14 @@ QByteArray largeShow(const LargeShow& shape)
             const quint16 supply = quint16(inNode / kElementsPerSupply);
             const quint16 port = quint16((inNode % kElementsPerSupply) / kElementsPerUniverse + 1);
             ids.push_back(elementId);
-            elements.push_back(elementRecord(
-                elementId++, {universePatch(1, node, universe, channel), kinetPatch(node, supply, port, channel)}));
+            std::vector<std::string> patches {universePatch(1, node, universe, channel),
+                                              kinetPatch(node, supply, port, channel)};
+            // One record in three goes where nothing can follow it.
+            if (shape.withDrops && index % 3 == 0)
+                patches[0] = universePatch(0x008, node, universe, channel);
+            else if (shape.withDrops && index % 3 == 1)
+                patches[1] = index % 2 ? universePatch(0x020, node, 0, channel) : universePatch(1, 999, 1, channel);
+            elements.push_back(elementRecord(elementId++, patches));
         }
         fixtures.push_back(fixtureRecord(fixtureId, shape.elementsPerFixture == 1 ? 1 : 4, 0, ids));
     }
@@ -150,8 +156,15 @@ QByteArray largeShow(const LargeShow& shape)
             values.push_back(quint16(1 + (p * 8 + v) % std::max(1, litElements)));
         paletteRecords.push_back(paletteRecord(quint16(p), values));
     }
+    // Past the scene ids, as many again.
+    for (int p = 0; shape.withDrops && p < palettes; ++p)
+        paletteRecords.push_back(paletteRecord(quint16(500 + p), {}));
     tables.palettes = sectionOfText(paletteRecords);
 
+    for (int b = 0; shape.withDrops && b < ballasts; ++b) {
+        daliFixtures.push_back("2a01" + hex16(quint16(daliFixtures.size() + 1))
+                               + "ffff ff 02 0a0b0c0d0e0f10 01 'Loose' 2b01");
+    }
     std::string dali = "0000 " + hex16(quint16(daliFixtures.size()));
     for (const std::string& record : daliFixtures)
         dali += record;

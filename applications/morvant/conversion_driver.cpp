@@ -1,5 +1,6 @@
 #include "applications/morvant/conversion_driver.h"
 
+#include "applications/morvant/conversion_context.h"
 #include "applications/morvant/conversion_steps.h"
 #include "applications/morvant/failure_advice.h"
 #include "applications/morvant/output_project.h"
@@ -107,28 +108,32 @@ ConversionDriver::~ConversionDriver()
 
 const std::vector<ConversionDriver::Step>& ConversionDriver::steps() const
 {
+    using namespace ConversionSteps;
+    // The fixture step holds most of a large show's work, and moves the bar
+    // within its share as it goes.
+    const unsigned kFixtureStepWeight = 8;
     static const std::vector<Step> sequence {
-        {"Converting controllers", &ConversionSteps::convertControllers},
-        {"Converting remote devices", &ConversionSteps::convertRemoteDevices},
-        {"Converting DSX DMX universes", &ConversionSteps::convertDsxDmxUniverses},
-        {"Converting functions", &ConversionSteps::convertFunctions},
-        {"Converting fixtures", &ConversionSteps::convertFixtures},
-        {"Merging KiNET power supplies", &ConversionSteps::mergeKinetPowerSupplies},
-        {"Converting groups", &ConversionSteps::convertGroups},
-        {"Converting pixel matrices", &ConversionSteps::convertPixelMatrices},
-        {"Converting custom presets", &ConversionSteps::convertCustomPresets},
-        {"Converting media", &ConversionSteps::convertMedia},
-        {"Converting dynamic text", &ConversionSteps::convertDynamicText},
-        {"Converting timelines", &ConversionSteps::convertTimelines},
-        {"Converting custom web interfaces", &ConversionSteps::reportCustomWebInterfaces},
-        {"Converting DALI interfaces", &ConversionSteps::convertDaliInterfaces},
-        {"Converting DALI scenes", &ConversionSteps::convertDaliScenes},
-        {"Converting timecode buses", &ConversionSteps::convertTimecodeBuses},
-        {"Converting audio buses", &ConversionSteps::convertAudioBuses},
-        {"Converting ethernet sources", &ConversionSteps::convertEthernetSources},
-        {"Converting palettes", &ConversionSteps::convertScenes},
-        {"Converting touch-panel interfaces", &ConversionSteps::convertInterfaces},
-        {"Converting triggers", &ConversionSteps::convertTriggers},
+        {"Converting controllers", &convertControllers},
+        {"Converting remote devices", &convertRemoteDevices},
+        {"Converting DSX DMX universes", &convertDsxDmxUniverses},
+        {"Converting functions", &convertFunctions},
+        {"Converting fixtures", &convertFixtures, kFixtureStepWeight},
+        {"Merging KiNET power supplies", &mergeKinetPowerSupplies},
+        {"Converting groups", &convertGroups},
+        {"Converting pixel matrices", &convertPixelMatrices},
+        {"Converting custom presets", &convertCustomPresets},
+        {"Converting media", &convertMedia},
+        {"Converting dynamic text", &convertDynamicText},
+        {"Converting timelines", &convertTimelines},
+        {"Converting custom web interfaces", &reportCustomWebInterfaces},
+        {"Converting DALI interfaces", &convertDaliInterfaces},
+        {"Converting DALI scenes", &convertDaliScenes},
+        {"Converting timecode buses", &convertTimecodeBuses},
+        {"Converting audio buses", &convertAudioBuses},
+        {"Converting ethernet sources", &convertEthernetSources},
+        {"Converting palettes", &convertScenes},
+        {"Converting touch-panel interfaces", &convertInterfaces},
+        {"Converting triggers", &convertTriggers},
     };
     return sequence;
 }
@@ -148,12 +153,16 @@ bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
     closeOutputProject();
     m_idMaps.clear();
     m_freeFontNumbers.clear();
+    m_report.clear();
     m_phaseTimes = PhaseTimes();
 
-    const unsigned stepCount = unsigned(steps().size()) + kFixedProgressSteps;
-    std::vector<unsigned> weights(stepCount, 1);
+    // Loading, creating, initialising, the steps, then the resources.
+    std::vector<unsigned> weights(kFixedProgressSteps - 1, 1);
+    for (const Step& step : steps())
+        weights.push_back(step.weight);
+    weights.push_back(1);
     if (expandsFirst(path))
-        weights[0] = stepCount - 1;
+        weights[0] = unsigned(weights.size()) - 1;
     progress.beginWeighted(weights);
     bool converted = false;
     {
@@ -186,14 +195,17 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         // Leaving before the commit rolls the transaction back. Objects that
         // look up others (fixtures, groups) do so in the current database.
         Archive::setCurrentDatabase(outputDatabaseId());
-        Archive::EditContext context(outputDatabaseId());
+        Archive::EditContext transaction(outputDatabaseId());
         initialiseOutputProject();
+        ConversionContext context(*Quil::_gpShow, m_idMaps, m_freeFontNumbers, *m_outputProject, outputDatabaseId(),
+                                  FixtureLibrary::instance(), onlineFixtureLibrary(), paletteTables(), m_report,
+                                  progress);
         unsigned step = 3;
         for (const Step& conversionStep : steps()) {
             if (stopRequested(progress))
                 return false;
             logMessage(kLogInfo, "%s", conversionStep.progressText);
-            conversionStep.run(*this, progress);
+            conversionStep.run(context);
             progress.setStep(step++);
         }
         if (stopRequested(progress))
@@ -201,8 +213,12 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         copyOutputResources();
         progress.setStep(step);
         stepsTimer.reset();
-        PhaseTimer commitTimer(m_phaseTimes.commit);
-        context.commit();
+        {
+            PhaseTimer commitTimer(m_phaseTimes.commit);
+            transaction.commit();
+        }
+        m_report.logTallies();
+        m_report.logSummary();
         return true;
     } catch (const std::exception& error) {
         // The edit context has rolled the transaction back by now.
@@ -355,7 +371,7 @@ void ConversionDriver::createOutputProject()
     m_outputProject->create();
 }
 
-void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise(*Quil::_gpShow); }
+void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise(*Quil::_gpShow, m_report); }
 
 void ConversionDriver::copyOutputResources() { m_outputProject->copyResources(); }
 

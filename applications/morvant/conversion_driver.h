@@ -1,19 +1,21 @@
 // ConversionDriver runs one conversion of a version-1 show into a new
 // version-2 output project, and saves that project as a kv2 file.
 //
-// A conversion closes the earlier output project, resets the id maps, loads
+// A conversion closes the earlier output project, resets the id maps and the
+// report, loads
 // the input (a show file, a version-1 bundle, or a tar or zip archive holding
 // a show, expanded into a temporary folder), creates the output project,
 // opens one edit transaction, initialises the project, runs the conversion
-// steps in their fixed order, copies the resources met on the way and
-// commits. A step that throws rolls the transaction back and fails the
+// steps in their fixed order with one context (conversion_context.h), copies
+// the resources met on the way and commits; then the report logs its tally
+// per kind and its summary of what was not carried over. A step that throws rolls the transaction back and fails the
 // conversion. The loaded show is destroyed and the temporary folder removed
 // in every case. Every message goes through the logger: progress and notes
 // at kLogInfo, failures at kLogWarning, each failure followed by one line in
 // plain words on what happened and what the user can do.
 //
-// The driver owns the id maps, the free font numbers, the output project and
-// the temporary folder between two conversions. The version-1 show is the
+// The driver owns the id maps, the free font numbers, the report, the output
+// project and the temporary folder between two conversions. The version-1 show is the
 // one global show of the reader. ShowConverterApp is the driver of the
 // running program; tests make their own.
 //
@@ -22,6 +24,7 @@
 #ifndef APPLICATIONS_MORVANT_CONVERSION_DRIVER_H
 #define APPLICATIONS_MORVANT_CONVERSION_DRIVER_H
 
+#include "applications/morvant/conversion_report.h"
 #include "applications/morvant/id_maps.h"
 #include "components/archive/object_base.h"
 #include "components/quilshow/show/show_base.h"
@@ -29,11 +32,13 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class OnlineFixtureLibrary;
 class OutputProject;
+struct ConversionContext;
 struct PaletteTables;
 class ProgressTracker;
 
@@ -81,6 +86,8 @@ public:
     const PhaseTimes& phaseTimes() const { return m_phaseTimes; }
 
     const IdMaps& idMaps() const { return m_idMaps; }
+    // What the last conversion carried over and what it did not.
+    const ConversionReport& report() const { return m_report; }
     // The online library that fixture types missing from the fixture library
     // are fetched from: the program's own unless one is set (not owned;
     // null goes back to the program's).
@@ -96,12 +103,14 @@ public:
     QString outputFolder() const;
 
 protected:
-    // One conversion step: a progress line and the work, which runs inside
-    // the output project's edit transaction and may throw.
+    // One conversion step: a progress line, the work, which runs inside the
+    // output project's edit transaction and may throw, and its share of the
+    // bar against the other steps'.
     struct Step
     {
         const char* progressText;
-        void (*run)(ConversionDriver& driver, ProgressTracker& progress);
+        std::function<void(ConversionContext& context)> run;
+        unsigned weight = 1;
     };
     // The steps in the order they run, one per kind of item. A subclass may
     // run its own (tests do).
@@ -119,10 +128,9 @@ protected:
 
     IdMaps m_idMaps;
     FreeFontNumbers m_freeFontNumbers;
+    ConversionReport m_report;
 
 private:
-    friend struct ConversionSteps;
-
     // True, and logged, once the user asked the conversion to stop.
     static bool stopRequested(const ProgressTracker& progress);
     // Expands the version-1 bundle at path into the temporary folder and

@@ -10,6 +10,10 @@
 
 #include "components/lx_objects/project/layout.h"
 
+#include <QString>
+
+class ConversionReport;
+
 namespace Quil {
 class ShowSettings;
 }
@@ -17,8 +21,13 @@ class ShowSettings;
 // The resource category the plan's background image is counted under.
 constexpr unsigned kPlanImageCategory = 2;
 
-// A background image file that exists is registered and counted once per
-// call; one that does not exist leaves the image id null and its path empty.
-LayoutProperties convertLayoutProperties(const Quil::ShowSettings& settings);
+// The background image is looked for where the show says: a relative path
+// against showFolder, the folder of the show file (never the process's
+// current folder). A file that reads as an image is registered and counted
+// once per call. One that does not exist, or that Qt's image reader does not
+// read as an image, leaves the image id null and its path empty, and is
+// reported: no other kind of file is ever packed into a project.
+LayoutProperties convertLayoutProperties(const Quil::ShowSettings& settings, const QString& showFolder,
+                                         ConversionReport& report);
 
 #endif  // APPLICATIONS_MORVANT_LAYOUT_CONVERSION_H

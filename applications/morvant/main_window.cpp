@@ -37,7 +37,8 @@ const QSize kDefaultSize(760, 560);
 
 const QColor kSucceeded(0, 140, 0);
 const QColor kFailed(200, 0, 0);
-// The conversion worked but its result is not saved yet.
+// The conversion worked, but its result is not saved yet or lacks items of
+// the show.
 const QColor kNotSaved(190, 100, 0);
 
 QPlainTextEdit* makePane(const QString& objectName)
@@ -214,7 +215,7 @@ void MainWindow::convert(const QString& path)
     }
     m_unsavedResult = converted;
     if (converted) {
-        showResult(tr("Conversion complete"), kSucceeded);
+        showConversionResult();
     } else {
         // A full bar beside a failure would say the opposite.
         m_progressBar->reset();
@@ -256,7 +257,7 @@ bool MainWindow::save()
     }
     if (saved) {
         m_unsavedResult = false;
-        showResult(tr("Conversion complete"), kSucceeded);
+        showConversionResult();
     } else {
         if (lastOutput.isNull())
             settings->remove(location.settingsKey);
@@ -351,6 +352,18 @@ void MainWindow::setBusy(bool busy)
     m_busy = busy;
     m_browseButton->setEnabled(!busy);
     m_saveButton->setEnabled(!busy && m_driver->hasOutputProject());
+}
+
+void MainWindow::showConversionResult()
+{
+    // Green only when every item of the show arrived.
+    const unsigned dropped = m_driver->report().ignoredTotal();
+    if (dropped == 0) {
+        showResult(tr("Conversion complete"), kSucceeded);
+        return;
+    }
+    const QString count = dropped == 1 ? tr("1 item was") : tr("%1 items were").arg(ConversionReport::number(dropped));
+    showResult(tr("Conversion complete; %1 not carried over (see the error pane)").arg(count), kNotSaved);
 }
 
 void MainWindow::showResult(const QString& text, const QColor& colour)

@@ -1,7 +1,8 @@
 // MainWindow is the converter's one window: the user chooses an input file,
 // watches the progress bar and the report and error panes while the
-// conversion runs, sees "Conversion complete" or "Conversion failed", and
-// saves the result as a kv2 file. Starting a new conversion or closing the
+// conversion runs, sees "Conversion complete" (in the warning colour, with a
+// count, when items of the show were not carried over) or "Conversion
+// failed", and saves the result as a kv2 file. Starting a new conversion or closing the
 // window first asks about a result that has not been saved. A failed
 // conversion resets the progress bar; a failed save is shown in a message box
 // and in the result line, and is not remembered as the next save's folder.
@@ -90,6 +91,9 @@ private:
     // when there was such a request.
     bool closeIfRequested();
     void setBusy(bool busy);
+    // "Conversion complete", in green when every item of the show arrived,
+    // else in the warning colour with the count of items not carried over.
+    void showConversionResult();
     void showResult(const QString& text, const QColor& colour);
     static void appendLine(QPlainTextEdit* pane, const QString& text);
     // Removes the lines after the first `lines` ones.

@@ -1,6 +1,7 @@
 #include "applications/morvant/output_project.h"
 
 #include "applications/morvant/app_identity.h"
+#include "applications/morvant/conversion_report.h"
 #include "applications/morvant/enum_conversions.h"
 #include "applications/morvant/layout_conversion.h"
 #include "components/archive/autosave_timer.h"
@@ -31,6 +32,7 @@
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
+#include <QFile>
 #include <QUuid>
 
 #include <bitset>
@@ -107,6 +109,22 @@ Archive::Pointer<DaliProjectProperties> daliPropertiesOf(const QuilShow& show)
     for (int index = 0; index < 2; ++index)
         properties->setTestSchedule(index, convertDaliTestSchedule(show.dali().testSchedules[index]));
     return properties;
+}
+
+// The show's first two texts become the project's second and third; the
+// project has no place for the third.
+void countShowTexts(const QuilShow& show, ConversionReport& report)
+{
+    for (const std::string* text : {&show.settings.text1, &show.settings.text2}) {
+        if (!Quil::toQString(*text).isEmpty())
+            report.made(ReportKind::ShowTexts);
+    }
+    const QString third = Quil::toQString(show.settings.text3);
+    if (!third.isEmpty()) {
+        report.ignore(ReportKind::ShowTexts, QStringLiteral("the show's third text \"%1\"").arg(third),
+                      QStringLiteral("a version-2 project has no place for it; keep it elsewhere if you need it"),
+                      "the project has no place for the show's third text");
+    }
 }
 
 }  // namespace
@@ -187,7 +205,7 @@ void OutputProject::create()
     Archive::setDatabaseUuid(m_project->projectUuid(), id);
 }
 
-void OutputProject::initialise(const QuilShow& show)
+void OutputProject::initialise(const QuilShow& show, ConversionReport& report)
 {
     const Archive::DatabaseId database = databaseId();
     addAt(0, kTriggerDirectoryId, Archive::makeObject<TriggerDirectory>(), database);
@@ -195,7 +213,9 @@ void OutputProject::initialise(const QuilShow& show)
 
     // One value for the project and its layout: the background image is
     // registered and counted once.
-    const LayoutProperties layout = convertLayoutProperties(show.settings);
+    const LayoutProperties layout =
+        convertLayoutProperties(show.settings, QFile::decodeName(show.folder.c_str()), report);
+    countShowTexts(show, report);
     addAt(0, kProjectPropertiesId, projectPropertiesOf(show, layout), database);
     const auto features = Archive::makeObject<GuiFeatures>();
     features->setFeature(kPlanFeature, kFeatureOn);

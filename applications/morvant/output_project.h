@@ -18,6 +18,7 @@
 #include <memory>
 #include <utility>
 
+class ConversionReport;
 class ProgressTracker;
 class QuilShow;
 class TarvelVistrelProject;
@@ -64,8 +65,10 @@ public:
     void create();
     // Adds the project-wide objects, filled from the show's settings, DALI
     // test settings and number formats; runs inside the caller's edit
-    // transaction and throws what the database throws.
-    void initialise(const QuilShow& show);
+    // transaction and throws what the database throws. The show's texts and
+    // the plan's image are counted in report, or reported as not carried
+    // over.
+    void initialise(const QuilShow& show, ConversionReport& report);
     // Copies the files met during the conversion into the working folder.
     void copyResources();
     // Writes the database and packs the project into path, atomically:

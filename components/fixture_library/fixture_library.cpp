@@ -99,8 +99,36 @@ void FixtureLibrary::load(const QString& systemFolder, const QString& userFolder
     m_manufacturers.clear();
     m_functions.clear();
     m_colours.clear();
+    // Kept as well as passed on: whoever converts a show later says them again.
+    struct Recorder : MessageHandler
+    {
+        Recorder(MessageHandler& target, QStringList& kept) : target(target), kept(kept) {}
+        void addMessage(const QString& text) override
+        {
+            kept << text;
+            target.addMessage(text);
+        }
+        MessageHandler& target;
+        QStringList& kept;
+    };
+    m_loadMessages.clear();
+    Recorder recorder(messages, m_loadMessages);
     for (const Source source : {kSystem, kDownloads, kUser})
-        loadFolder(source, messages);
+        loadFolder(source, recorder);
+}
+
+bool FixtureLibrary::hasSystemModels() const
+{
+    const auto anyFromSystem = [](const auto& index) {
+        for (const auto& [key, entries] : index) {
+            for (const Entry& entry : entries) {
+                if (entry.source == kSystem)
+                    return true;
+            }
+        }
+        return false;
+    };
+    return anyFromSystem(m_models) || anyFromSystem(m_uuidModels);
 }
 
 void FixtureLibrary::reloadLists(MessageHandler& messages)

@@ -24,6 +24,7 @@
 
 #include <QRgb>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <map>
@@ -49,6 +50,16 @@ public:
     // gave before is replaced, and a key it no longer holds falls back to the
     // next file that has it. The number of models the file gave.
     int addFile(const QString& path, MessageHandler& messages);
+
+    // The folders the last load() searched, absolute; empty when not given.
+    QString systemFolder() const { return m_folders[kSystem]; }
+    QString userFolder() const { return m_folders[kUser]; }
+    QString downloadsFolder() const { return m_folders[kDownloads]; }
+    // Whether any definition of the system folder was taken.
+    bool hasSystemModels() const;
+    // The problems the last load() reported, in order: a conversion that
+    // needs the library says them again, as a window may have cleared them.
+    const QStringList& loadMessages() const { return m_loadMessages; }
 
     // The model of the lowest mode of a manufacturer's model; null when none.
     ModelPtr find(quint16 manufacturerId, quint16 modelId) const;
@@ -116,6 +127,7 @@ private:
     std::map<quint32, FixtureLibraryTypes::Function> m_functions;
     std::map<QString, QRgb> m_colours;
     std::map<FixtureModelKey, ModelPtr> m_projectModels;
+    QStringList m_loadMessages;
 };
 
 #endif  // FIXTURE_LIBRARY_FIXTURE_LIBRARY_H

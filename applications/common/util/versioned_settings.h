@@ -54,6 +54,9 @@ public:
     void setFavourite(quint16 manufacturerId, quint16 modelId, quint8 modeId, bool favourite);
     void clearFavourites();
 
+    // The file (or, where settings are not files, the place) they live in.
+    QString fileName() const { return m_settings.fileName(); }
+
     // Writes pending changes to permanent storage.
     void sync();
 

@@ -6,6 +6,7 @@
 
 #include "applications/common/util/tests/scripted_chooser.h"
 #include "applications/common/util/tests/settings_fixture.h"
+#include "applications/morvant/conversion_context.h"
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/main_window.h"
 #include "applications/morvant/show_converter_app.h"
@@ -43,17 +44,28 @@ inline QByteArray packArchive(int kind, const std::vector<std::pair<QString, QBy
     return ok && archive.close() ? buffer.data() : QByteArray();
 }
 
+// A show whose settings name neither a plan image nor a third text, which no project keeps: a conversion of it
+// leaves nothing out.
+inline ShowContent showKeepingAll(quint16 version = 454)
+{
+    ShowContent content(version);
+    for (ShowRow& row : content.tables.settings) {
+        for (const auto& [from, to] : {std::pair<std::string, std::string>("'Notes'", "''"), {"\"a.png\"", "\"\""}}) {
+            for (std::size_t at = row.text.find(from); at != std::string::npos; at = row.text.find(from, at))
+                row.text.replace(at, from.size(), to);
+        }
+    }
+    return content;
+}
+
 class ScriptedDriver : public ConversionDriver
 {
 public:
     // With `step` set, the conversion runs `stepCount` steps, "Scripted step", that call it.
     const std::vector<Step>& steps() const override
     {
-        static const auto run = [](ConversionDriver& driver, ProgressTracker&) {
-            auto& self = static_cast<ScriptedDriver&>(driver);
-            self.step(self);
-        };
-        m_steps.assign(step ? stepCount : 0, Step {"Scripted step", run});
+        auto* self = const_cast<ScriptedDriver*>(this);
+        m_steps.assign(step ? stepCount : 0, Step {"Scripted step", [self](ConversionContext&) { self->step(*self); }});
         return m_steps;
     }
     bool saveOutputProject(const QString& path, ProgressTracker& progress) override

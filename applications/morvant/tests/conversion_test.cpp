@@ -53,7 +53,7 @@ typedef AppFixture ConversionTest;
 
 TEST_F(ConversionTest, EveryInputFormConvertsAndSaves)
 {
-    const QByteArray show = buildShow({});
+    const QByteArray show = buildShow(showKeepingAll());
     const std::vector<std::pair<QString, QByteArray>> files {{QStringLiteral("notes.txt"), "notes"},
                                                              {QString::fromUtf8("Sc\xC3\xA8ne/inner.kvq"), show}};
     const std::pair<const char*, QByteArray> inputs[] = {
@@ -73,7 +73,7 @@ TEST_F(ConversionTest, EveryInputFormConvertsAndSaves)
         ASSERT_TRUE(window.save());
         const QString saved = chooser.saveAnswer + QStringLiteral(".kv2");
         EXPECT_EQ(text("reportPane"),
-                  QStringLiteral("Loading the input project\nCreating the output project\n"
+                  QStringLiteral("Loading the input project\nCreating the output project\nShow texts: 2 converted\n"
                                  "Saving the output project\nThe output project was saved as ")
                       + saved);
         expectSavedProject(saved, Archive::resolveDatabase(driver.outputDatabaseId()).databaseUuid());
@@ -86,7 +86,7 @@ TEST_F(ConversionTest, LoadFailuresSayWhatHappenedAndWhatToDo)
     ShowContent tooNew, unsupported;
     tooNew.version = 455;
     unsupported.triggerCount = 2;
-    const QByteArray show = buildShow({});
+    const QByteArray show = buildShow(showKeepingAll());
     const QByteArray tarred = packArchive(ArchiveFile::TarGzKind, {{QStringLiteral("s.kvq"), show}});
     const QString notOpened = QStringLiteral("Failed to load the input project, result = 1\n");
     const QString damaged = QStringLiteral(" is damaged or incomplete: its content goes on past the end of the file at "
@@ -204,9 +204,10 @@ TEST_F(ConversionTest, ExpandingA50MBBundleMovesTheBarWhileItRuns)
 {
     QByteArray media(50 << 20, Qt::Uninitialized);  // as incompressible as media are
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(media.data()), media.size() / 4);
-    const std::vector<std::pair<QString, QByteArray>> files {{"media/clip.bin", media}, {"s.kvq", buildShow({})}};
+    const std::vector<std::pair<QString, QByteArray>> files {{"media/clip.bin", media},
+                                                             {"s.kvq", buildShow(showKeepingAll())}};
     const std::pair<const char*, QByteArray> inputs[] = {
-        {"bundle.kvx", buildBundle({{"media/clip.bin", media}, {"s.kvq", buildShow({})}})},
+        {"bundle.kvx", buildBundle({{"media/clip.bin", media}, {"s.kvq", buildShow(showKeepingAll())}})},
         {"tarred.kvx", packArchive(ArchiveFile::TarGzKind, files)},
         {"zipped.kvx", packArchive(ArchiveFile::ZipKind, files)}};
     for (const auto& [name, bytes] : inputs) {
@@ -235,7 +236,7 @@ TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
         Archive::addObject(0, id, extra, database);
         throw std::runtime_error("no such controller");
     };
-    EXPECT_FALSE(convert(input(QStringLiteral("b.kvx"), buildBundle({{"s.kvq", buildShow({})}}))));
+    EXPECT_FALSE(convert(input(QStringLiteral("b.kvx"), buildBundle({{"s.kvq", buildShow(showKeepingAll())}}))));
     EXPECT_EQ(text("reportPane"),
               QStringLiteral("Loading the input project\nCreating the output project\nScripted step"));
     EXPECT_EQ(text("errorPane"),

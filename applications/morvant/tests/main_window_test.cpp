@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        chooser.openAnswer = input(QStringLiteral("my show.kvq"), buildShow({}));
+        chooser.openAnswer = input(QStringLiteral("my show.kvq"), buildShow(showKeepingAll()));
         chooser.saveAnswer = folder.filePath(QStringLiteral("out"));
     }
     QVariant setting(const char* key) { return VersionedSettings::instance()->value(QLatin1String(key)); }
@@ -81,7 +81,9 @@ TEST_F(MainWindowTest, NothingElseStartsWhileAConversionRunsAndItsLogIsShown)
     EXPECT_TRUE(busy);
     EXPECT_EQ(chooser.asked.size(), 1);
     EXPECT_EQ(text("errorPane"), QStringLiteral("autosave\nwarning"));
-    EXPECT_TRUE(text("reportPane").endsWith(QStringLiteral("project\nScripted step\ninformation")) && !window.isBusy());
+    EXPECT_TRUE(
+        text("reportPane").endsWith(QStringLiteral("project\nScripted step\ninformation\nShow texts: 2 converted"))
+        && !window.isBusy());
 }
 
 TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriverAndEnterKeepsIt)

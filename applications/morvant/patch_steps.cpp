@@ -1,0 +1,265 @@
+// The patch records of converted fixtures, on universes made on demand.
+#include "applications/morvant/conversion_context.h"
+#include "applications/morvant/conversion_steps.h"
+#include "applications/morvant/enum_conversions.h"
+#include "components/lx_objects/fixtures/fixture.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
+#include "components/lx_objects/fixtures/fixture_model.h"
+#include "components/quilshow/show/quil_show.h"
+#include "seltrane_components/os/logger.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Why one patch record has no universe. Decided per record without text:
+// a large show may leave out tens of thousands, and only the line of each
+// fixture's group is formatted.
+struct PatchDrop
+{
+    enum Why {
+        kControllerMissing,
+        kNoCounterpart,
+        kSacnUniverseZero,
+        kSupplyMissing,
+        kDsxUniverseMissing,
+        kUniverseRefused,
+        kElementMissing,
+    };
+    Why why = kElementMissing;
+    quint32 a = 0;  // the controller, the output kind, the supply or the DSX universe
+    quint32 b = 0;
+    const QString* universeReason = nullptr;  // kUniverseRefused: the context keeps it
+    bool grouped = false;                     // counted in an earlier record's line
+
+    bool sameGroup(const PatchDrop& other) const
+    {
+        return why == other.why && a == other.a && b == other.b && universeReason == other.universeReason;
+    }
+};
+
+const char* const kCauses[] = {
+    "their controller was not converted",
+    "their output (Net2, FlipDot or Lumalive) has no version-2 counterpart",
+    "sACN universe 0 does not exist, as sACN numbers its universes from 1",
+    "their KiNET power supply was not converted",
+    "their DSX DMX universe was not converted",
+    "the project refused their universe",
+    "the project refused them",
+};
+
+// The universe of one version-1 patch record on its controller; kNoObjectId
+// with *drop filled when the record cannot be carried over.
+Archive::ObjectId universeOfPatch(ConversionContext& context, const Quil::PatchRecord& record, PatchDrop* drop)
+{
+    const IdMaps& ids = context.ids;
+    const quint32 node = record.outputNodeId;
+    const Archive::ObjectId controllerId = ids.find(IdKind::Controller, node);
+    if (controllerId == Archive::kNoObjectId) {
+        *drop = {PatchDrop::kControllerMissing, node};
+        return Archive::kNoObjectId;
+    }
+    UniverseKey key;
+    qint64 kind = 0;
+    if (!EnumConversions::kOutputDriverType.keeps(record.kind(), &kind)) {
+        *drop = {PatchDrop::kNoCounterpart, record.kind()};
+        return Archive::kNoObjectId;
+    }
+    key.kind = quint32(kind);
+    switch (key.kind) {
+    case UniverseKey::Dmx:
+    case UniverseKey::Pathport:
+    case UniverseKey::ArtNet:
+        key.a = record.universeBased()->universe;
+        break;
+    case UniverseKey::Sacn:
+        // sACN numbers its universes from 1.
+        if (record.universeBased()->universe == 0) {
+            *drop = {PatchDrop::kSacnUniverseZero};
+            return Archive::kNoObjectId;
+        }
+        key.a = record.universeBased()->universe - 1u;
+        break;
+    case UniverseKey::Kinet: {
+        const Quil::PatchRecord::KiNETFields& kinet = *record.kinet();
+        key.a = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(node, kinet.powerSupplyId));
+        key.b = kinet.port;
+        if (key.a == Archive::kNoObjectId) {
+            *drop = {PatchDrop::kSupplyMissing, kinet.powerSupplyId, node};
+            return Archive::kNoObjectId;
+        }
+        break;
+    }
+    case UniverseKey::DsxDmx: {
+        const quint16 universe = record.universeBased()->universe;
+        const Archive::ObjectId id = ids.find(IdKind::Universe, IdMaps::nodeKey(node, universe));
+        if (id == Archive::kNoObjectId)
+            *drop = {PatchDrop::kDsxUniverseMissing, universe, node};
+        return id;
+    }
+    default:
+        break;
+    }
+    const QString* reason = nullptr;
+    const Archive::ObjectId id = ConversionSteps::universeFor(context, controllerId, key, &reason);
+    if (id == Archive::kNoObjectId)
+        *drop = {PatchDrop::kUniverseRefused, 0, 0, reason};
+    return id;
+}
+
+// A show text as UTF-8 for a line: ASCII names, nearly all, are used as
+// they stand.
+class LineText
+{
+public:
+    explicit LineText(const std::string& text)
+    {
+        const std::size_t end = text.find('\0');
+        const std::size_t length = end == std::string::npos ? text.size() : end;
+        if (length == 0) {
+            m_text = "unnamed", m_length = 7;
+        } else if (std::all_of(text.data(), text.data() + length, [](char c) { return uchar(c) < 0x80; })) {
+            m_text = text.data(), m_length = int(length);
+        } else {
+            m_converted = Quil::toQString(text).toUtf8();
+            m_text = m_converted.constData(), m_length = m_converted.size();
+        }
+    }
+    const char* text() const { return m_text; }
+    int length() const { return m_length; }
+
+private:
+    QByteArray m_converted;
+    const char* m_text = nullptr;
+    int m_length = 0;
+};
+
+// One line for a group of records of one fixture left out for one reason.
+void reportGroup(ConversionContext& context, const Quil::Fixture& from, const PatchDrop& drop, int count)
+{
+    const LineText name(from.planSettings.name);
+    const char* const plural = count == 1 ? "" : "s";
+    const unsigned fixture = from.id();
+    ConversionReport& report = context.report;
+    const char* const cause = kCauses[drop.why];
+    switch (drop.why) {
+    case PatchDrop::kNoCounterpart:
+        // The spec's own words first.
+        logMessage(kLogWarning,
+                   "Failed to convert output driver type %u: ignoring %d patch record%s of fixture %u (%.*s)", drop.a,
+                   count, plural, fixture, name.length(), name.text());
+        break;
+    case PatchDrop::kControllerMissing:
+        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): controller %u was not converted",
+                   count, plural, fixture, name.length(), name.text(), drop.a);
+        break;
+    case PatchDrop::kSacnUniverseZero:
+        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): %s", count, plural, fixture,
+                   name.length(), name.text(), cause);
+        break;
+    case PatchDrop::kSupplyMissing:
+        logMessage(kLogWarning,
+                   "Ignoring %d patch record%s of fixture %u (%.*s): KiNET power supply %u of controller %u was not "
+                   "converted",
+                   count, plural, fixture, name.length(), name.text(), drop.a, drop.b);
+        break;
+    case PatchDrop::kDsxUniverseMissing:
+        logMessage(kLogWarning,
+                   "Ignoring %d patch record%s of fixture %u (%.*s): DSX DMX universe %u of controller %u was not "
+                   "converted",
+                   count, plural, fixture, name.length(), name.text(), drop.a, drop.b);
+        break;
+    case PatchDrop::kUniverseRefused:
+        // A full universe array is said once, as the project's limit.
+        if (context.universesFull) {
+            QString item;
+            if (!report.inLimitRun(ReportKind::PatchRecords, Universe::kArrayId)) {
+                item =
+                    QStringLiteral("%1 patch record%2 of %3")
+                        .arg(count)
+                        .arg(QLatin1String(plural))
+                        .arg(ConversionReport::itemName("fixture", fixture, Quil::toQString(from.planSettings.name)));
+            }
+            report.ignoreForLimit(ReportKind::PatchRecords, item, Universe::kArrayId, unsigned(count));
+            return;
+        }
+        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): %s", count, plural, fixture,
+                   name.length(), name.text(),
+                   utf8(drop.universeReason ? *drop.universeReason : QString()).constData());
+        break;
+    case PatchDrop::kElementMissing:
+        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): its element is not in the project",
+                   count, plural, fixture, name.length(), name.text());
+        break;
+    }
+    report.count(ReportKind::PatchRecords, cause, unsigned(count));
+}
+
+// One line per reason for the records of one fixture that were left out.
+void reportDrops(ConversionContext& context, const Quil::Fixture& from, std::vector<PatchDrop>& drops)
+{
+    for (std::size_t first = 0; first < drops.size(); ++first) {
+        if (drops[first].grouped)
+            continue;
+        int count = 1;
+        for (std::size_t other = first + 1; other < drops.size(); ++other) {
+            if (!drops[other].grouped && drops[other].sameGroup(drops[first])) {
+                ++count;
+                drops[other].grouped = true;
+            }
+        }
+        reportGroup(context, from, drops[first], count);
+    }
+}
+
+::PatchRecord patchOf(const Quil::PatchRecord& record, Archive::ObjectId universeId,
+                      const FixtureModelElement& modelElement)
+{
+    ::PatchRecord patch;
+    patch.universeId = universeId;
+    patch.patchPoint = qint32(EnumConversions::kPatchPointType(record.patchPointType));
+    if (const auto* based = record.universeBased())
+        patch.channel = based->channel;
+    else if (const auto* kinet = record.kinet())
+        patch.channel = kinet->channel;
+    patch.channelCount = quint16(modelElement.channelCount(patch.patchPoint, true));
+    return patch;
+}
+
+}  // namespace
+
+void ConversionSteps::convertPatches(ConversionContext& context, const Quil::Fixture& from, Fixture& fixture,
+                                     const FixtureModel& model)
+{
+    const Quil::FixtureShowComponent& fixtures = context.show.fixtures();
+    std::vector<PatchDrop> drops;
+    for (std::size_t i = 0; i < from.elementIds.size(); ++i) {
+        const Quil::FixtureElement* element = fixtures.elements.find(from.elementIds[i]);
+        const Archive::ObjectId elementId = fixture.elementIds[i];
+        context.ids.insert(IdKind::FixtureElement, from.elementIds[i], elementId);
+        // The element's writable copy, taken with its first patch.
+        Archive::ObjectPtr holder;
+        ::FixtureElement* target = nullptr;
+        for (const Quil::PatchRecord& record : element->patchRecords) {
+            PatchDrop drop;
+            const Archive::ObjectId universeId = universeOfPatch(context, record, &drop);
+            if (universeId == Archive::kNoObjectId) {
+                drops.push_back(drop);
+                continue;
+            }
+            if (!holder)
+                target = context.edit<::FixtureElement>(::FixtureElement::kArrayId, elementId, holder);
+            if (!target) {
+                drops.push_back({PatchDrop::kElementMissing});
+                continue;
+            }
+            target->addPatch(patchOf(record, universeId, model.elements()[i]));
+            if (record.kind() == Quil::PatchRecord::kKiNET)
+                context.ids.addKinetPatch(universeId, elementId);
+            context.report.made(ReportKind::PatchRecords);
+        }
+    }
+    if (!drops.empty())
+        reportDrops(context, from, drops);
+}
