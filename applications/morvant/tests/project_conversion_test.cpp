@@ -63,6 +63,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -986,12 +987,18 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     EXPECT_TRUE(alone->members().empty());
 }
 
-// Fills the fixture elements' array but for `room` slots before the fixtures are converted; with `takeBack`,
-// the filling goes again after them.
+// Fills an array but for `room` slots before the fixtures are converted; with `takeBack`, the filling goes
+// again after them.
 class CrowdedDriver : public ConversionDriver
 {
 public:
-    CrowdedDriver(quint32 room, bool takeBack) : m_room(room), m_takeBack(takeBack) {}
+    using Make = std::function<Archive::ObjectPtr()>;
+
+    CrowdedDriver(
+        quint32 room, bool takeBack, Archive::ArrayId array = FixtureElement::kArrayId,
+        Make make = [] { return Archive::makeObject<FixtureElement>(); })
+        : m_room(room), m_takeBack(takeBack), m_array(array), m_make(std::move(make))
+    {}
 
 protected:
     const std::vector<Step>& steps() const override
@@ -1013,17 +1020,20 @@ private:
     void crowd(const ConversionContext& context) const
     {
         m_crowd.clear();
-        for (quint32 i = 0; i < 60000 - m_room; ++i)
-            m_crowd.push_back(context.add(FixtureElement::kArrayId, Archive::makeObject<FixtureElement>()));
+        const quint32 size = Archive::getArray(m_array, context.database)->maxObjects();
+        for (quint32 i = 0; i < size - m_room; ++i)
+            m_crowd.push_back(context.add(m_array, m_make()));
     }
     void uncrowd(const ConversionContext& context) const
     {
         for (const Archive::ObjectId id : m_crowd)
-            context.remove(FixtureElement::kArrayId, id);
+            context.remove(m_array, id);
     }
 
     const quint32 m_room;
     const bool m_takeBack;
+    const Archive::ArrayId m_array;
+    const Make m_make;
     mutable std::vector<Step> m_steps;
     mutable std::vector<Archive::ObjectId> m_crowd;
 };
@@ -1050,6 +1060,38 @@ TEST_F(FixtureConversionTest, AFixtureWhoseElementsFindNoRoomLeavesNothingBehind
     EXPECT_FALSE(crowded.idMaps().contains(IdKind::Fixture, 1));
     EXPECT_TRUE(
         linesAt(capture.lines(), kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 not carried over")));
+}
+
+// Patches on more universes than the project holds: the limit is found once and said once, and the universes
+// already made keep their patches.
+TEST_F(FixtureConversionTest, PatchesBeyondTheUniversesTheProjectHoldsAreSaidAsItsLimit)
+{
+    CrowdedDriver crowded(2, false, Universe::kArrayId, [] { return Archive::makeObject<Universe>(); });
+    ShowContent content = emptyShow();
+    content.tables.outputNodes = rowsOf("0100" + nodeRows(3, {}, {}) + "0000 #0");
+    std::vector<std::string> elements, fixtures;
+    for (quint16 id = 1; id <= 5; ++id) {
+        elements.push_back(
+            elementRecord(quint16(10 + 2 * id), {universePatch(0x001, 3, id, 1), universePatch(0x001, 3, 1, 7)}));
+        elements.push_back(elementRecord(quint16(11 + 2 * id), {}));
+        fixtures.push_back(
+            fixtureRecord(id, 1, 0, {quint16(10 + 2 * id), quint16(11 + 2 * id)}, "F" + std::to_string(id), ""));
+    }
+    content.tables.elements = section(elements);
+    content.tables.fixtures = section(fixtures);
+    const QString path = folder.filePath(QStringLiteral("universes.kvq"));
+    ASSERT_TRUE(writeFile(path, buildShow(content)));
+    LogCapture capture;
+    ProgressTracker progress;
+    ASSERT_TRUE(crowded.convert(path, progress));
+    EXPECT_EQ(linesAt(capture.lines(), kLogWarning, "Controller"),
+              QStringList({"The project holds at most 10,000 universes: 1 patch record of fixture 3 (F3) and 2 more "
+                           "were not converted"}));
+    const QStringList info = linesAt(capture.lines(), kLogInfo);
+    EXPECT_TRUE(info.contains(QStringLiteral("Patch records: 7 converted, 3 not carried over")));
+    EXPECT_TRUE(info.contains(
+        QStringLiteral("Patch records not carried over: 3 (the project holds at most 10,000 universes)")));
+    EXPECT_EQ(Archive::getArraySize(Universe::kArrayId, crowded.outputDatabaseId()), 10000u);
 }
 
 }  // namespace
@@ -1781,13 +1823,17 @@ TEST_F(EndToEndTest, AShowWithNothingToLeaveOutIsGreenWithoutASummary)
 }
 
 // A large show with no fixture definitions installed: the result line in the warning colour with its count, the
-// report pane ending with the summary, and one line naming the folders definitions are looked for in.
+// report pane ending with the summary, the library's own load errors, and one line naming the folders definitions
+// are looked for in.
 TEST_F(ProjectConversionTest, ALargeShowWithAnEmptyLibrarySaysWhatWasLostAndWhy)
 {
     const int kFixtures = 8000;
     QTemporaryDir system, user, downloads;
+    // A definition file of the user's that the library refuses: said again by the conversion that needs it.
+    ASSERT_TRUE(writeFile(user.filePath(QStringLiteral("broken.fixture")), "version = 1\ncount = 1\nmanuid = x\n"));
     ConcatenatingMessageHandler messages;
     FixtureLibrary::instance().load(system.path(), user.path(), downloads.path(), messages);
+    ASSERT_FALSE(messages.messages().isEmpty());
     ShowContent content = emptyShow();
     std::vector<std::string> elements, fixtures, palettes;
     for (int i = 1; i <= kFixtures; ++i) {
@@ -1814,6 +1860,8 @@ TEST_F(ProjectConversionTest, ALargeShowWithAnEmptyLibrarySaysWhatWasLostAndWhy)
     EXPECT_EQ(warnings.filter(QStringLiteral("fixture type 31/1 is not in the fixture library")).size(), kFixtures);
     const QString settings = QStringLiteral("\"OnlineFixtureLibrary/Url\" (group \"2.5.3\" of %1)")
                                  .arg(VersionedSettings::instance()->fileName());
+    for (const QString& message : messages.messages())
+        EXPECT_EQ(warnings.count(QStringLiteral("Fixture library: ") + message), 1) << message.toStdString();
     const int at = int(warnings.indexOf(QRegularExpression(QStringLiteral("1 fixture type .*"))));
     ASSERT_GE(at, 0);
     EXPECT_EQ(warnings.mid(at, 3),
