@@ -71,7 +71,9 @@ Archive::Pointer<Controller> controllerOf(const Quil::OutputNode& node)
     controller->serialBaudRate = config.baudRate;
     controller->serialDataBits = config.dataBits;
     controller->serialStopBits = config.stopBits;
-    controller->serialParity = quint32(EnumConversions::kSerialParity(config.parity));
+    const EnumConversion& parity = EnumConversions::kSerialParity;
+    controller->serialParity = quint32(parity.convertFor(
+        config.parity, parity.fallback, [&] { return QStringLiteral("controller %1").arg(node.id()); }));
     return controller;
 }
 
@@ -171,7 +173,12 @@ Archive::ObjectId ConversionSteps::remoteDeviceFor(ConversionContext& context, c
 {
     IdMaps& ids = context.ids;
     RDKey key;
-    key.type = quint8(EnumConversions::kRemoteDeviceType(from.kind));
+    const EnumConversion& type = EnumConversions::kRemoteDeviceType;
+    key.type = quint8(type.convertFor(from.kind, type.fallback, [&] {
+        return QStringLiteral("remote device number %1, which arrives as of type %2")
+            .arg(from.number)
+            .arg(type.fallback);
+    }));
     key.index = from.number;
     const quint32 mapKey = IdMaps::deviceKey(key.type, key.index);
     if (!ids.contains(IdKind::RemoteDevice, mapKey)) {
@@ -406,6 +413,8 @@ void ConversionSteps::mergeKinetPowerSupplies(ConversionContext& context)
     std::map<quint32, Archive::ObjectId> kept;
     unsigned merged = 0;
     for (auto it = supplies.begin(); it != supplies.end();) {
+        if (context.stopRequested())
+            return;
         const auto& [id, supply] = *it;
         if (supply.ipAddress == kUnsetAddress || supply.ipAddress == kDefaultKinetAddress
             || kept.emplace(supply.ipAddress, id).second) {

@@ -23,6 +23,12 @@ qint64 EnumConversion::convert(qint64 value, qint64 fallbackValue) const
     return fallbackValue;
 }
 
+void EnumConversion::logFailure(qint64 value, const QString& item) const
+{
+    logMessage(kLogWarning, "Failed to convert %s %lld: %s", name, static_cast<long long>(value),
+               item.toUtf8().constData());
+}
+
 namespace EnumConversions {
 
 const EnumConversion kRemoteDeviceType {

@@ -9,6 +9,7 @@
 #ifndef APPLICATIONS_MORVANT_ENUM_CONVERSIONS_H
 #define APPLICATIONS_MORVANT_ENUM_CONVERSIONS_H
 
+#include <QString>
 #include <QtGlobal>
 
 #include <vector>
@@ -33,6 +34,19 @@ struct EnumConversion
     qint64 convert(qint64 value, qint64 fallbackValue) const;
     // Whether the value is kept, and what it becomes; logs nothing.
     bool keeps(qint64 value, qint64* to = nullptr) const;
+    // The same as convert, naming after the failure's own words the item
+    // the value belongs to ("Failed to convert <name> <value>: <item>");
+    // itemName() is called only for a failure.
+    template <class ItemName>
+    qint64 convertFor(qint64 value, qint64 fallbackValue, ItemName itemName) const
+    {
+        qint64 to = 0;
+        if (keeps(value, &to))
+            return to;
+        logFailure(value, itemName());
+        return fallbackValue;
+    }
+    void logFailure(qint64 value, const QString& item) const;
 };
 
 namespace EnumConversions {

@@ -308,7 +308,9 @@ void fillFixture(const ConversionContext& context, const Quil::Fixture& from, Fi
     fixture.parameterFlagA = context.show.fixtures().getFixtureParameterFlag(from.id(), kFlagAFunction);
     fixture.parameterFlagB = context.show.fixtures().getFixtureParameterFlag(from.id(), kFlagBFunction);
     fixture.dimmerCurve =
-        quint16(EnumConversions::kDimmerCurve.convert(from.modelSpec.dimmerCurve, fixture.dimmerCurve));
+        quint16(EnumConversions::kDimmerCurve.convertFor(from.modelSpec.dimmerCurve, fixture.dimmerCurve, [&] {
+            return fixtureItem(from) + QStringLiteral(" keeps its type's dimmer curve");
+        }));
 }
 
 Archive::Pointer<FixtureInstance> instanceOf(const Quil::Fixture& from, Archive::ObjectId fixtureId,
@@ -320,7 +322,10 @@ Archive::Pointer<FixtureInstance> instanceOf(const Quil::Fixture& from, Archive:
     instance->layoutId = layoutId;
     instance->position = QPoint(int(plan.planX), int(plan.planY));
     instance->placement = {plan.planWord, from.modelSpec.xElDimension, from.modelSpec.yElDimension};
-    instance->shape = quint8(EnumConversions::kFixtureShape(from.modelSpec.specFlagByte));
+    const EnumConversion& shape = EnumConversions::kFixtureShape;
+    instance->shape = quint8(shape.convertFor(from.modelSpec.specFlagByte, shape.fallback, [&] {
+        return QStringLiteral("the plan place of ") + fixtureItem(from);
+    }));
     instance->flag = plan.planFlag3;
     instance->colour = kFixtureColourAlpha | quint32(plan.red) << 16 | quint32(plan.green) << 8 | plan.blue;
     instance->label = Quil::toQString(plan.label);

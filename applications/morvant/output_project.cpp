@@ -107,7 +107,7 @@ Archive::Pointer<DaliProjectProperties> daliPropertiesOf(const QuilShow& show)
     properties->settings.testFlag1 = show.dali().testFlags[0];
     properties->settings.testFlag2 = show.dali().testFlags[1];
     for (int index = 0; index < 2; ++index)
-        properties->setTestSchedule(index, convertDaliTestSchedule(show.dali().testSchedules[index]));
+        properties->setTestSchedule(index, convertDaliTestSchedule(show.dali().testSchedules[index], index));
     return properties;
 }
 
@@ -139,8 +139,15 @@ qint16 convertTimeZoneOffset(qint16 quarterHours)
     return qint16(minutes);
 }
 
-DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from)
+DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from, int index)
 {
+    const EnumConversion& monthWeek = EnumConversions::kMonthWeek;
+    const auto week = [&] {
+        return quint8(monthWeek.convertFor(from.monthWeek, monthWeek.fallback, [&] {
+            return index < 0 ? QStringLiteral("a DALI test schedule")
+                             : QStringLiteral("the show's DALI test schedule %1").arg(index + 1);
+        }));
+    };
     DaliTestSchedule schedule;
     const quint8 interval = quint8(from.interval);
     DaliSchedulePayload payload;
@@ -156,9 +163,8 @@ DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from)
     case 2:
         if (from.dayMode > 1)
             break;
-        payload = from.dayMode == 0
-            ? makeSchedulePair(quint8(EnumConversions::kMonthWeek(from.monthWeek)), from.weekday)
-            : makeScheduleDayMask(std::bitset<31>(from.days));
+        payload = from.dayMode == 0 ? makeSchedulePair(week(), from.weekday)
+                                    : makeScheduleDayMask(std::bitset<31>(from.days));
         payload.interval = interval;
         schedule.setKind2(payload);
         break;
@@ -166,8 +172,7 @@ DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from)
         if (from.dayMode > 1)
             break;
         payload = from.dayMode == 0 ? makeScheduleMonthMask(from.dayOfMonth, std::bitset<12>(from.months))
-                                    : makeScheduleMonthMaskPair(quint8(EnumConversions::kMonthWeek(from.monthWeek)),
-                                                                from.weekday, std::bitset<12>(from.months));
+                                    : makeScheduleMonthMaskPair(week(), from.weekday, std::bitset<12>(from.months));
         payload.interval = interval;
         schedule.setKind3(payload);
         break;

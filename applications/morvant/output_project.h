@@ -92,7 +92,8 @@ private:
 // A version-1 DALI test schedule in the version-2 form. A month week
 // outside 0-6 is logged and becomes 0; a day mode other than 0 and 1 leaves
 // the default schedule, with the two leading bytes copied.
-DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& schedule);
+// A month week outside 0-6 names the schedule, number index + 1, when given.
+DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& schedule, int index = -1);
 
 // Minutes east of UTC from the version-1 quarter hours; beyond a day either
 // way the offset is logged and becomes 0.

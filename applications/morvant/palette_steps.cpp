@@ -26,13 +26,22 @@ const quint32 kHalvesKinds[] = {4, 9};
 // Why a palette's values are left out, in the order they are tested.
 enum ValueDrop { kElementDropped, kFunctionDropped, kKindUnknown, kValueDropCount };
 
-void setFxFields(const Quil::PaletteValue& value, const PaletteTables& tables, quint32 fxTable, Lkel* lkel)
+// A value that a table does not hold names its palette, or its palette's
+// value.
+qint64 fromTable(const EnumConversion& table, qint64 value, const QString& palette, bool ofValue = true)
+{
+    return table.convertFor(value, table.fallback,
+                            [&] { return ofValue ? QStringLiteral("a value of ") + palette : palette; });
+}
+
+void setFxFields(const Quil::PaletteValue& value, const PaletteTables& tables, const QString& palette, quint32 fxTable,
+                 Lkel* lkel)
 {
     lkel->set(Lkel::FxTable, fxTable);
     // The byte first: the numbers keep it.
     lkel->setByte(int(value.byteValue()));
     lkel->setValues(qint32(value.getNumber3()), qint32(value.getNumber2()), qint32(value.getNumber1()));
-    lkel->set(Lkel::OffsetStyle, quint32(tables.offsetStyle(value.fieldB12())));
+    lkel->set(Lkel::OffsetStyle, quint32(fromTable(tables.offsetStyle, value.fieldB12(), palette)));
     lkel->set(Lkel::SubMode, value.fieldB29());
     quint32 flags = 0;
     for (int bit = 0; bit < 4; ++bit)
@@ -43,7 +52,7 @@ void setFxFields(const Quil::PaletteValue& value, const PaletteTables& tables, q
 // The look element of one palette value, or false when its kind has no
 // version-2 counterpart.
 bool lookElementOf(const Quil::PaletteValue& value, quint32 elementId, quint32 functionId, const PaletteTables& tables,
-                   Lkel* lkel)
+                   const QString& palette, Lkel* lkel)
 {
     qint64 kind = 0;
     if (!tables.kind.keeps(value.kind(), &kind))
@@ -52,13 +61,13 @@ bool lookElementOf(const Quil::PaletteValue& value, quint32 elementId, quint32 f
     lkel->set(Lkel::FunctionId, functionId);
     lkel->set(Lkel::SubIndex, kAllSubIndices);
     lkel->set(Lkel::Parameter, value.valueA());
-    lkel->set(Lkel::CrossfadePath, quint32(tables.crossfadePath(value.fieldB0())));
+    lkel->set(Lkel::CrossfadePath, quint32(fromTable(tables.crossfadePath, value.fieldB0(), palette)));
     lkel->setFadeTime(qint32(value.getTimeA()));
     lkel->setOffsetTime(qint32(value.getTimeB()));
     lkel->set(Lkel::Kind, quint32(kind));
-    const quint32 fxTable = quint32(tables.fxTable(value.fieldB6()));
+    const quint32 fxTable = quint32(fromTable(tables.fxTable, value.fieldB6(), palette));
     if (fxTable != 0)
-        setFxFields(value, tables, fxTable, lkel);
+        setFxFields(value, tables, palette, fxTable, lkel);
     if (kind == kRawBytesKind) {
         lkel->set(Lkel::Byte0, value.wordC & 0xFF);
         lkel->set(Lkel::Byte1, (value.wordC >> 8) & 0xFF);
@@ -102,13 +111,14 @@ void reportValueDrops(ConversionContext& context, const QString& palette, const 
 
 // The look of a palette: its values with counterparts, its fade and skew;
 // those left out are counted in drops.
-void fillLook(ConversionContext& context, const Quil::Palette& palette, Look& look, unsigned (&drops)[kValueDropCount])
+void fillLook(ConversionContext& context, const Quil::Palette& palette, const QString& item, Look& look,
+              unsigned (&drops)[kValueDropCount])
 {
     const IdMaps& ids = context.ids;
     const Quil::PaletteColourRecord& record = palette.colourRecord;
     look.setFadeTime(qint32(record.getTime()));
-    look.skewType = quint16(EnumConversions::kSkewType(record.skewType));
-    look.skewDirection = quint16(EnumConversions::kSkewDirection(record.skewDirection));
+    look.skewType = quint16(fromTable(EnumConversions::kSkewType, record.skewType, item, false));
+    look.skewDirection = quint16(fromTable(EnumConversions::kSkewDirection, record.skewDirection, item, false));
     for (const Quil::PaletteValue& value : record.values) {
         const Archive::ObjectId elementId = ids.find(IdKind::FixtureElement, value.value2);
         // The reader has moved the function to its current number.
@@ -118,7 +128,7 @@ void fillLook(ConversionContext& context, const Quil::Palette& palette, Look& lo
             ++drops[kElementDropped];
         else if (functionId == Archive::kNoObjectId)
             ++drops[kFunctionDropped];
-        else if (!lookElementOf(value, elementId, functionId, context.paletteTables, &lkel))
+        else if (!lookElementOf(value, elementId, functionId, context.paletteTables, item, &lkel))
             ++drops[kKindUnknown];
         else
             look.lkels.push_back(lkel);
@@ -171,7 +181,7 @@ void ConversionSteps::convertScenes(ConversionContext& context)
         scene->option1 = palette.word1;
         scene->option2 = palette.word2;
         unsigned drops[kValueDropCount] = {};
-        fillLook(context, palette, scene->look, drops);
+        fillLook(context, palette, item, scene->look, drops);
         try {
             const Archive::ObjectId sceneId = context.add(Scene::kArrayId, scene, palette.id());
             context.ids.insert(IdKind::Palette, palette.id(), sceneId);

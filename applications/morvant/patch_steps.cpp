@@ -213,12 +213,16 @@ void reportDrops(ConversionContext& context, const Quil::Fixture& from, std::vec
     }
 }
 
-::PatchRecord patchOf(const Quil::PatchRecord& record, Archive::ObjectId universeId,
+::PatchRecord patchOf(const Quil::Fixture& from, const Quil::PatchRecord& record, Archive::ObjectId universeId,
                       const FixtureModelElement& modelElement)
 {
     ::PatchRecord patch;
     patch.universeId = universeId;
-    patch.patchPoint = qint32(EnumConversions::kPatchPointType(record.patchPointType));
+    const EnumConversion& point = EnumConversions::kPatchPointType;
+    patch.patchPoint = qint32(point.convertFor(record.patchPointType, point.fallback, [&] {
+        return QStringLiteral("a patch record of ")
+            + ConversionReport::itemName("fixture", from.id(), Quil::toQString(from.planSettings.name));
+    }));
     if (const auto* based = record.universeBased())
         patch.channel = based->channel;
     else if (const auto* kinet = record.kinet())
@@ -254,7 +258,7 @@ void ConversionSteps::convertPatches(ConversionContext& context, const Quil::Fix
                 drops.push_back({PatchDrop::kElementMissing});
                 continue;
             }
-            target->addPatch(patchOf(record, universeId, model.elements()[i]));
+            target->addPatch(patchOf(from, record, universeId, model.elements()[i]));
             if (record.kind() == Quil::PatchRecord::kKiNET)
                 context.ids.addKinetPatch(universeId, elementId);
             context.report.made(ReportKind::PatchRecords);

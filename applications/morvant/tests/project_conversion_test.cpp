@@ -332,7 +332,7 @@ TEST_F(ProjectConversionTest, DaliTestSchedulesOfEveryKindAndDayMode)
         // Kind 3 by day of month, then by week and weekday with a week of no counterpart.
         {"01 01  03 07 08 09 ff0f 00 1f  03 0a 0b 0c 0100 01 07 03",
          "00ce 01 01 00bc 0708 03 09 0fff 00 1f 00bc 0a0b 03 0c 0001 01 00 03",
-         {{kLogWarning, "Failed to convert month week 7\n"}}},
+         {{kLogWarning, "Failed to convert month week 7: the show's DALI test schedule 2\n"}}},
         // A day mode of neither form keeps the default schedule, and its leading bytes.
         {"00 00  02 0d 0e 04 03  03 0f 10 02 0300 05",
          "00ce 00 00 00bc 0d0e 02 01 00 01 00 00bc 0f10 02 01 00 01 00",
