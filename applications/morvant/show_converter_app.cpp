@@ -3,6 +3,7 @@
 #include "applications/common/fixture_library_ui/versioned_online_library_settings.h"
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/app_style.h"
+#include "applications/morvant/end_signals.h"
 #include "applications/morvant/main_window.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/load_fixture_libraries.h"
@@ -27,6 +28,7 @@ ShowConverterApp::ShowConverterApp(int& argc, char** argv) : QApplication(argc, 
         m_inputPath = commandLine.positional(0);
 
     connect(this, &QCoreApplication::aboutToQuit, this, &ShowConverterApp::onAboutToQuit);
+    connect(new EndSignals(this), &EndSignals::endRequested, this, &ShowConverterApp::onEndRequested);
     QTimer::singleShot(0, this, &ShowConverterApp::start);
 }
 
@@ -52,6 +54,14 @@ void ShowConverterApp::start()
     m_window->show();
     if (!m_inputPath.isEmpty())
         m_window->convert(m_inputPath);
+}
+
+void ShowConverterApp::onEndRequested()
+{
+    if (m_window)
+        m_window->closeDiscardingResult();
+    else
+        quit();
 }
 
 void ShowConverterApp::onAboutToQuit()

@@ -4,9 +4,11 @@
 // start(); start() connects the logger to the main window, loads the fixture
 // library and the KiNET list, lets the online fixture library's downloads
 // into the fixture library, shows the window and, when the command line
-// named a show, converts it at once. When the
-// event loop ends, onAboutToQuit() closes the output project, disconnects
-// the logger and deletes the window.
+// named a show, converts it at once. SIGTERM, SIGINT and SIGHUP close the
+// window as an end without anyone to ask would: the result is discarded and
+// the program ends as after a close, leaving no working or temporary folder.
+// When the event loop ends, onAboutToQuit() closes the output project,
+// disconnects the logger and deletes the window.
 //
 // main() makes the one instance (theApp) and deletes it after the event
 // loop. The application owns the main window, the id maps, the free font
@@ -42,6 +44,7 @@ public:
 private slots:
     void start();
     void onAboutToQuit();
+    void onEndRequested();
 
 private:
     QString m_inputPath;

@@ -227,6 +227,46 @@ TEST_F(MainWindowTest, ACloseDuringTheWorkIsHonouredWhenItReturns)
     EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
 }
 
+// An end without anyone to ask (a signal): during a conversion the stopping text shows at once and the next step
+// never runs; after one, with the unsaved-result question open (from a new conversion or from a close), the question
+// is answered as cancelled and the result discarded. The window closes each time without a further question.
+TEST_F(MainWindowTest, AnEndRequestStopsTheWorkAndDiscardsTheResult)
+{
+    window.show();
+    driver.stepCount = 2;
+    QStringList shown;
+    driver.step = [&](ScriptedDriver&) {
+        window.closeDiscardingResult();
+        shown << text("resultLabel");
+    };
+    window.browse();
+    EXPECT_EQ(shown, QStringList {"Stopping the conversion..."});
+    EXPECT_FALSE(window.isVisible());
+
+    driver.step = nullptr;
+    window.realQuestion = true;
+    for (const bool fromClose : {false, true}) {
+        SCOPED_TRACE(fromClose ? "asked by a close" : "asked by a new conversion");
+        window.show();
+        window.convert(chooser.openAnswer);
+        ASSERT_TRUE(window.hasUnsavedResult());
+        const int questions = window.questions;
+        bool asked = false;
+        QTimer::singleShot(5, &window, [&] {
+            asked = QApplication::activeModalWidget() != nullptr;
+            window.closeDiscardingResult();
+        });
+        fromClose ? void(window.close()) : window.browse();
+        for (int wait = 0; wait < 200 && window.isVisible(); ++wait)
+            QTest::qWait(5);
+        EXPECT_TRUE(asked);
+        EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
+        EXPECT_EQ(window.questions, questions + 1);
+    }
+    EXPECT_EQ(chooser.asked.filter(QStringLiteral("Select input file")).size(), 1);
+    EXPECT_TRUE(driver.saved.isEmpty());
+}
+
 // As the program starts, with its style; both questions are answered in their own message boxes.
 TEST_F(MainWindowTest, BothQuestionsShowTheirIconsWithoutAQtWarning)
 {
