@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 
 class MainWindow;
 
@@ -35,7 +36,11 @@ public:
     ~ShowConverterApp() override;
 
     // The show named on the command line; empty when none was.
-    QString inputPath() const { return m_inputPath; }
+    QString inputPath() const { return m_shows.value(0); }
+
+    // Converts the first of shows in window (nothing when there is none) and
+    // then reports each later one as not converted.
+    static void convertAtStart(MainWindow& window, const QStringList& shows);
 
     // The logger's handler: levels below kLogInfo go to the main window's
     // error pane, the others to its report pane.
@@ -47,7 +52,8 @@ private slots:
     void onEndRequested();
 
 private:
-    QString m_inputPath;
+    // The positional words of the command line.
+    QStringList m_shows;
     MainWindow* m_window = nullptr;
 };
 

@@ -267,6 +267,21 @@ TEST_F(MainWindowTest, AnEndRequestStopsTheWorkAndDiscardsTheResult)
     EXPECT_TRUE(driver.saved.isEmpty());
 }
 
+// A second or later show on the command line is named in the report after the first one's conversion.
+TEST_F(MainWindowTest, OnlyTheFirstShowOfTheCommandLineIsConverted)
+{
+    window.show();
+    const QString second = folder.filePath(QStringLiteral("second.kvq"));
+    ShowConverterApp::convertAtStart(window, {chooser.openAnswer, second, QStringLiteral("third.kvq")});
+    EXPECT_EQ(window.inputPath(), chooser.openAnswer);
+    EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete"));
+    EXPECT_EQ(text("reportPane"),
+              "Loading the input project\nCreating the output project\nOnly the first show on the command line is "
+              "converted; \""
+                  + QDir::toNativeSeparators(second)
+                  + "\" was not\nOnly the first show on the command line is converted; \"third.kvq\" was not");
+}
+
 // As the program starts, with its style; both questions are answered in their own message boxes.
 TEST_F(MainWindowTest, BothQuestionsShowTheirIconsWithoutAQtWarning)
 {
