@@ -5,13 +5,16 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QSysInfo>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUuid>
 
@@ -280,6 +283,33 @@ TEST_F(MainWindowTest, OnlyTheFirstShowOfTheCommandLineIsConverted)
               "converted; \""
                   + QDir::toNativeSeparators(second)
                   + "\" was not\nOnly the first show on the command line is converted; \"third.kvq\" was not");
+}
+
+// Japanese text, as in a show's name, is drawn with real glyphs in the path label: the installed fonts cover it.
+TEST_F(MainWindowTest, AJapanesePathIsDrawnWithGlyphsNotBoxes)
+{
+    AppStyle::install(*qApp);
+    window.resize(760, 560);
+    window.show();
+    const QString japanese = QString::fromUtf8("\xE7\x85\xA7\xE6\x98\x8E\xE3\x82\xB7\xE3\x83\xA7\xE3\x83"
+                                               "\xBC");  // a lighting show, in kanji and katakana
+    window.convert(folder.filePath(japanese + ".kvq"));
+    QApplication::processEvents();
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("inputLabel"));
+    ASSERT_TRUE(label->text().contains(japanese));
+    // The glyphs the label's font finds, falling back to other fonts as drawing does; glyph 0 is the empty box.
+    QTextLayout layout(japanese, label->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        for (const quint32 glyph : run.glyphIndexes()) {
+            EXPECT_NE(glyph, 0u) << run.rawFont().familyName().toStdString();
+            ++glyphs;
+        }
+    }
+    EXPECT_EQ(glyphs, japanese.size());
 }
 
 // As the program starts, with its style; both questions are answered in their own message boxes.
