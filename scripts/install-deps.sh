@@ -13,6 +13,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-14 libclang-rt-14-dev lld
   xvfb xauth imagemagick x11-apps xdotool locales fonts-dejavu-core
+  # Glyphs for Chinese, Japanese and Korean text in show names: the smallest
+  # Debian font that covers them (1.6 MB).
+  fonts-wqy-microhei
 )
 if [[ "${1:-}" == "--bench" ]]; then
   PACKAGES+=(pigz)

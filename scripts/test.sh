@@ -16,6 +16,12 @@ if git grep -n '#include "components/lx_objects/project/' -- components/lx_objec
   echo "a family of components/lx_objects must not include project/; shared helpers go to common/" >&2 && exit 1
 fi
 # --- script checks: run.sh and install-deps.sh ---
+# run.sh builds in a folder of its own: one that this script configures too, differently, would be rebuilt whole by
+# each of the two after the other.
+run_build="$(sed -n 's/^build="${BUILD_DIR:-\(.*\)}"$/\1/p' scripts/run.sh)"
+if [ -z "$run_build" ] || grep -qE -- "-B \"?$run_build\"?( |$)" scripts/test.sh; then
+  echo "run.sh must build in a folder of its own, not in one of test.sh's (it has \"$run_build\")" >&2 && exit 1
+fi
 (
   repo="$PWD" scratch="$(mktemp -d)" && trap 'rm -rf "$scratch"' EXIT && cd "$scratch"
   mkdir -p caller bin build/applications/morvant

@@ -1,6 +1,7 @@
 #include "applications/morvant/failure_advice.h"
 
 #include "components/quilshow/show/bundler.h"
+#include "components/quilshow/show/output_node.h"
 #include "components/quilshow/show/show_kinds.h"
 #include "components/quilshow/show/show_streamer.h"
 
@@ -134,6 +135,17 @@ QString readFailureAdvice(const QString& inputPath, const QString& showPath, con
             .arg(name, section);
     }
     if (message.startsWith(QLatin1String(kMarkerMismatchPrefix))) {
+        // The reader takes each output node's interface configuration as
+        // empty, as its layout is unknown: a node that carries one leaves the
+        // reader short of the node's end marker, in a show that is whole.
+        const uint marker = message.mid(int(sizeof kMarkerMismatchPrefix) - 1).trimmed().toUInt();
+        if (marker == Quil::OutputNode::kStartMarker || marker == Quil::OutputNode::kEndMarker) {
+            return QObject::tr("%1 could not be read past its controllers (byte %2): a controller in it keeps an "
+                               "interface configuration, which this version of the converter cannot read yet. The "
+                               "show is probably not damaged; nothing was converted. Keep the show as it is.")
+                .arg(name)
+                .arg(result.position);
+        }
         return QObject::tr("%1 is damaged: one of its records does not start or end where it should, at byte %2. "
                            "Choose an earlier copy of the show.")
             .arg(name)

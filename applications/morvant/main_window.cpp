@@ -7,8 +7,10 @@
 #include "applications/morvant/conversion_driver.h"
 #include "seltrane_components/os/progress_tracker.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -23,6 +25,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 const char MainWindow::kInputPathKey[] = "LastInputFilePath";
@@ -40,6 +43,7 @@ const QColor kFailed(200, 0, 0);
 // The conversion worked, but its result is not saved yet or lacks items of
 // the show.
 const QColor kNotSaved(190, 100, 0);
+const QColor kStopping(90, 90, 90);
 
 QPlainTextEdit* makePane(const QString& objectName)
 {
@@ -278,16 +282,43 @@ void MainWindow::addReport(const QString& text) { appendLine(m_reportPane, text)
 
 void MainWindow::addError(const QString& text) { appendLine(m_errorPane, text); }
 
+void MainWindow::closeDiscardingResult()
+{
+    m_discardResult = true;
+    // A dialog's own event loop must end before the window can close.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QTimer::singleShot(0, this, &MainWindow::closeDiscardingResult);
+        return;
+    }
+    // Refused while idle only when a close that is still asking its question
+    // is under way: again once it has returned. While busy the close is
+    // honoured when the work returns.
+    if (!close() && !m_busy)
+        QTimer::singleShot(0, this, &MainWindow::closeDiscardingResult);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (m_busy) {
-        // Honoured once the work returns; a conversion stops at its next step.
+        // Honoured once the work returns; a conversion stops at its next check.
         m_closeRequested = true;
-        if (m_conversion)
+        if (m_conversion) {
             m_conversion->cancelFlag()->store(true);
+            // Painted now: the step may run a while before its next check.
+            showResult(tr("Stopping the conversion..."), kStopping);
+            m_resultLabel->repaint();
+        }
         event->ignore();
         return;
     }
+    if (m_discardResult)
+        m_unsavedResult = false;
+    // Only this close discards: a window shown again asks again.
+    m_discardResult = false;
     const bool mayClose = resolveUnsavedResult();
     // This close answers any request made meanwhile, by a save it started.
     m_closeRequested = false;

@@ -16,8 +16,8 @@
 //
 // GUI thread only. During a conversion or a save the window keeps handling
 // events; its buttons are disabled and the wait cursor shows. A close
-// requested meanwhile is honoured when the work returns: a conversion stops
-// at its next step, a save runs to its end.
+// requested meanwhile is honoured when the work returns: a conversion shows
+// that it is stopping and stops at its next check, a save runs to its end.
 #ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
 #define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 
@@ -71,6 +71,10 @@ public slots:
     // Lets the user choose the output file and saves the result there;
     // false when nothing was saved.
     bool save();
+    // Closes the window as an end without anyone to ask would (a signal, the
+    // end of the session): an unsaved result is discarded, an open dialog is
+    // answered as cancelled, and work under way ends as for a close.
+    void closeDiscardingResult();
 
     void addReport(const QString& text);
     void addError(const QString& text);
@@ -106,6 +110,8 @@ private:
     bool m_busy = false;
     bool m_unsavedResult = false;
     bool m_closeRequested = false;
+    // Set by closeDiscardingResult: a close then asks nothing.
+    bool m_discardResult = false;
     // The running conversion's tracker, whose cancel flag a close sets.
     ProgressTracker* m_conversion = nullptr;
     // The panes' lines once the conversion ended.

@@ -3,6 +3,7 @@
 #include "applications/common/fixture_library_ui/versioned_online_library_settings.h"
 #include "applications/morvant/app_identity.h"
 #include "applications/morvant/app_style.h"
+#include "applications/morvant/end_signals.h"
 #include "applications/morvant/main_window.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/load_fixture_libraries.h"
@@ -10,6 +11,7 @@
 #include "seltrane_components/os/command_line.h"
 #include "seltrane_components/os/logger.h"
 
+#include <QDir>
 #include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
@@ -23,10 +25,11 @@ ShowConverterApp::ShowConverterApp(int& argc, char** argv) : QApplication(argc, 
     AppStyle::install(*this);
 
     const CommandLine commandLine(argc, argv);
-    if (commandLine.positionalCount() > 0)
-        m_inputPath = commandLine.positional(0);
+    for (int i = 0; i < commandLine.positionalCount(); ++i)
+        m_shows << commandLine.positional(i);
 
     connect(this, &QCoreApplication::aboutToQuit, this, &ShowConverterApp::onAboutToQuit);
+    connect(new EndSignals(this), &EndSignals::endRequested, this, &ShowConverterApp::onEndRequested);
     QTimer::singleShot(0, this, &ShowConverterApp::start);
 }
 
@@ -50,8 +53,26 @@ void ShowConverterApp::start()
     connectOnlineFixtureLibrary(OnlineFixtureLibrary::instance(), FixtureLibrary::instance());
     m_window->restoreGeometry();
     m_window->show();
-    if (!m_inputPath.isEmpty())
-        m_window->convert(m_inputPath);
+    convertAtStart(*m_window, m_shows);
+}
+
+void ShowConverterApp::convertAtStart(MainWindow& window, const QStringList& shows)
+{
+    if (!shows.value(0).isEmpty())
+        window.convert(shows.first());
+    // After the conversion, which starts the panes afresh.
+    for (int i = 1; i < shows.size(); ++i) {
+        logMessage(kLogInfo, "Only the first show on the command line is converted; \"%s\" was not",
+                   QDir::toNativeSeparators(shows[i]).toUtf8().constData());
+    }
+}
+
+void ShowConverterApp::onEndRequested()
+{
+    if (m_window)
+        m_window->closeDiscardingResult();
+    else
+        quit();
 }
 
 void ShowConverterApp::onAboutToQuit()

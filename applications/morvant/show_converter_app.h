@@ -4,9 +4,11 @@
 // start(); start() connects the logger to the main window, loads the fixture
 // library and the KiNET list, lets the online fixture library's downloads
 // into the fixture library, shows the window and, when the command line
-// named a show, converts it at once. When the
-// event loop ends, onAboutToQuit() closes the output project, disconnects
-// the logger and deletes the window.
+// named a show, converts it at once. SIGTERM, SIGINT and SIGHUP close the
+// window as an end without anyone to ask would: the result is discarded and
+// the program ends as after a close, leaving no working or temporary folder.
+// When the event loop ends, onAboutToQuit() closes the output project,
+// disconnects the logger and deletes the window.
 //
 // main() makes the one instance (theApp) and deletes it after the event
 // loop. The application owns the main window, the id maps, the free font
@@ -21,6 +23,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 
 class MainWindow;
 
@@ -33,7 +36,11 @@ public:
     ~ShowConverterApp() override;
 
     // The show named on the command line; empty when none was.
-    QString inputPath() const { return m_inputPath; }
+    QString inputPath() const { return m_shows.value(0); }
+
+    // Converts the first of shows in window (nothing when there is none) and
+    // then reports each later one as not converted.
+    static void convertAtStart(MainWindow& window, const QStringList& shows);
 
     // The logger's handler: levels below kLogInfo go to the main window's
     // error pane, the others to its report pane.
@@ -42,9 +49,11 @@ public:
 private slots:
     void start();
     void onAboutToQuit();
+    void onEndRequested();
 
 private:
-    QString m_inputPath;
+    // The positional words of the command line.
+    QStringList m_shows;
     MainWindow* m_window = nullptr;
 };
 

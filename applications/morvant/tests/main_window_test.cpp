@@ -5,13 +5,16 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QSysInfo>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUuid>
 
@@ -227,6 +230,88 @@ TEST_F(MainWindowTest, ACloseDuringTheWorkIsHonouredWhenItReturns)
     window.findChild<QPushButton*>(QStringLiteral("saveButton"))->click();
     EXPECT_EQ(driver.saved.size(), 1);
     EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
+}
+
+// An end without anyone to ask (a signal): during a conversion the stopping text shows at once and the next step
+// never runs; after one, with the unsaved-result question open (from a new conversion or from a close), the question
+// is answered as cancelled and the result discarded. The window closes each time without a further question.
+TEST_F(MainWindowTest, AnEndRequestStopsTheWorkAndDiscardsTheResult)
+{
+    window.show();
+    driver.stepCount = 2;
+    QStringList shown;
+    driver.step = [&](ScriptedDriver&) {
+        window.closeDiscardingResult();
+        shown << text("resultLabel");
+    };
+    window.browse();
+    EXPECT_EQ(shown, QStringList {"Stopping the conversion..."});
+    EXPECT_FALSE(window.isVisible());
+
+    driver.step = nullptr;
+    window.realQuestion = true;
+    for (const bool fromClose : {false, true}) {
+        SCOPED_TRACE(fromClose ? "asked by a close" : "asked by a new conversion");
+        window.show();
+        window.convert(chooser.openAnswer);
+        ASSERT_TRUE(window.hasUnsavedResult());
+        const int questions = window.questions;
+        bool asked = false;
+        QTimer::singleShot(5, &window, [&] {
+            asked = QApplication::activeModalWidget() != nullptr;
+            window.closeDiscardingResult();
+        });
+        fromClose ? void(window.close()) : window.browse();
+        for (int wait = 0; wait < 200 && window.isVisible(); ++wait)
+            QTest::qWait(5);
+        EXPECT_TRUE(asked);
+        EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
+        EXPECT_EQ(window.questions, questions + 1);
+    }
+    EXPECT_EQ(chooser.asked.filter(QStringLiteral("Select input file")).size(), 1);
+    EXPECT_TRUE(driver.saved.isEmpty());
+}
+
+// A second or later show on the command line is named in the report after the first one's conversion.
+TEST_F(MainWindowTest, OnlyTheFirstShowOfTheCommandLineIsConverted)
+{
+    window.show();
+    const QString second = folder.filePath(QStringLiteral("second.kvq"));
+    ShowConverterApp::convertAtStart(window, {chooser.openAnswer, second, QStringLiteral("third.kvq")});
+    EXPECT_EQ(window.inputPath(), chooser.openAnswer);
+    EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete"));
+    EXPECT_EQ(text("reportPane"),
+              "Loading the input project\nCreating the output project\nOnly the first show on the command line is "
+              "converted; \""
+                  + QDir::toNativeSeparators(second)
+                  + "\" was not\nOnly the first show on the command line is converted; \"third.kvq\" was not");
+}
+
+// Japanese text, as in a show's name, is drawn with real glyphs in the path label: the installed fonts cover it.
+TEST_F(MainWindowTest, AJapanesePathIsDrawnWithGlyphsNotBoxes)
+{
+    AppStyle::install(*qApp);
+    window.resize(760, 560);
+    window.show();
+    const QString japanese = QString::fromUtf8("\xE7\x85\xA7\xE6\x98\x8E\xE3\x82\xB7\xE3\x83\xA7\xE3\x83"
+                                               "\xBC");  // a lighting show, in kanji and katakana
+    window.convert(folder.filePath(japanese + ".kvq"));
+    QApplication::processEvents();
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("inputLabel"));
+    ASSERT_TRUE(label->text().contains(japanese));
+    // The glyphs the label's font finds, falling back to other fonts as drawing does; glyph 0 is the empty box.
+    QTextLayout layout(japanese, label->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        for (const quint32 glyph : run.glyphIndexes()) {
+            EXPECT_NE(glyph, 0u) << run.rawFont().familyName().toStdString();
+            ++glyphs;
+        }
+    }
+    EXPECT_EQ(glyphs, japanese.size());
 }
 
 // As the program starts, with its style; both questions are answered in their own message boxes.

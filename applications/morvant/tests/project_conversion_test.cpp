@@ -1928,6 +1928,28 @@ TEST_F(EndToEndTest, ReadFailuresNameTheirByteAndTheirKind)
                                .arg(path)
                                .arg(markerAt)}));
 
+    // A controller that keeps an interface configuration (here 17 bytes that read as a node's empty fields): the
+    // reader, which takes it as empty, stops at the node's end marker, and the advice says why.
+    ShowContent configured = emptyShow();
+    configured.tables.outputNodes =
+        rowsOf("0100 3201 0100" + std::string(34, '0') + "00 #0 #0 #0 0000 0000 3301 0000 #0");
+    int nodeEndAt = ShowWriter(configured.version).header(configured.magic).data.size();
+    for (const ShowTable* table : configured.tables.all()) {
+        if (table == &configured.tables.outputNodes)
+            break;
+        nodeEndAt += bytesAt(configured.version, *table).size();
+    }
+    nodeEndAt += 2 + 2 + 2 + 17;  // count, start marker, id, the configuration
+    EXPECT_FALSE(convertFile(QStringLiteral("configured.kvq"), buildShow(configured)));
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"Magic number doesn't match 307", "Failed to load the input project, result = 3",
+                           QStringLiteral("The show \"%1\" could not be read past its controllers (byte %2): a "
+                                          "controller in it keeps an interface configuration, which this version of "
+                                          "the converter cannot read yet. The show is probably not damaged; nothing "
+                                          "was converted. Keep the show as it is.")
+                               .arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("configured.kvq"))))
+                               .arg(nodeEndAt)}));
+
     // A patch of a kind no version-1 show has, in a file that is whole.
     ShowContent patched = emptyShow();
     patched.tables.elements = section({elementRecord(11, {universePatch(0x003, 3, 1, 10)})});

@@ -1,6 +1,8 @@
 #include "database_test_support.h"
 
+#include <functional>
 #include <thread>
+#include <tuple>
 
 using namespace Archive;
 using namespace DatabaseTest;
@@ -205,4 +207,119 @@ TEST_F(DatabaseFixture, ChangesReachOnlyListenersOfTheirCommitAndTwoDatabasesSha
     EXPECT_TRUE(getArraySize(kThings, db) == 8u && getArraySize(kThings, other) == 4u);
     closeDatabase(other);
     setCurrentDatabase(db);
+}
+
+// Each failure of an object call, of beginning a transaction and of the commit, with the code and the ids it
+// carries; the rows that other tests here already check (13, 14 on add, 15, 16 from a full array, 19, 1, 10) are
+// not repeated. The rows that reset the database come last.
+TEST_F(DatabaseFixture, EachFailureOfAnObjectCallOrACommitRaisesItsOwnCodeAndIds)
+{
+    struct Raised
+    {
+        int code;
+        quint32 arrayId, objectId, databaseId;
+        bool operator==(const Raised&) const = default;
+    };
+    const auto raisedBy = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const archive_exception& e) {
+            return Raised {e.code(), e.arrayId(), e.objectId(), e.databaseId()};
+        }
+        return Raised {-1, 0, 0, 0};
+    };
+    const quint32 none = archive_exception::kNoId;
+    const DatabaseId missing = 999;
+    const DatabaseId closed = createDatabase(settings(), schema());
+    const ObjectId kept = addThings({1})[0];
+    ObjectPtr before;  // taken before an edit is committed: stale after it
+    getObject(before, kThings, kept, db);
+    edit(kept, 2);
+    ObjectPtr object;
+    const std::tuple<const char*, std::function<void()>, Raised> rows[] = {
+        {"add to a database that is not open", [&] { addThing(missing, 1); }, {3, none, none, missing}},
+        {"add to an array that does not exist", [&] { addThing(db, 1, kNoObjectId, 37); }, {8, 37, none, db}},
+        {"add a handle without an object",
+         [&] {
+             EditContext context(db);
+             ObjectId id = 5;
+             ObjectPtr empty;
+             addObject(kThings, id, empty, db);
+         },
+         {0, kThings, 5, db}},
+        {"get from a database that is not open",
+         [&] { getObject(object, kThings, kept, missing); },
+         {3, none, none, missing}},
+        {"get from an array that does not exist", [&] { getObject(object, 37, kept, db); }, {8, 37, none, db}},
+        {"get committed from a database that is not open",
+         [&] { getCommittedObject(object, kThings, kept, missing); },
+         {3, none, none, missing}},
+        {"get committed from an array that does not exist",
+         [&] { getCommittedObject(object, 37, kept, db); },
+         {8, 37, none, db}},
+        {"edit in a database that is not open",
+         [&] { editObject(object, kThings, kept, missing); },
+         {3, none, none, missing}},
+        {"edit in an array that does not exist",
+         [&] {
+             EditContext context(db);
+             editObject(object, 37, kept, db);
+         },
+         {8, 37, none, db}},
+        {"edit without a transaction", [&] { editObject(object, kThings, kept, db); }, {14, kThings, kept, db}},
+        {"remove from a database that is not open",
+         [&] { removeObject(kThings, before, missing); },
+         {3, none, none, missing}},
+        {"remove from an array that does not exist",
+         [&] {
+             EditContext context(db);
+             removeObject(37, before, db);
+         },
+         {8, 37, none, db}},
+        {"remove without a transaction", [&] { removeObject(kThings, before, db); }, {14, kThings, kept, db}},
+        {"remove through a handle older than the transaction's copy",
+         [&] {
+             EditContext context(db);
+             editThing(db, kept, 3);
+             removeObject(kThings, before, db);
+         },
+         {20, kThings, kept, db}},
+        {"begin a transaction in a database that is not open",
+         [&] { EditContext context(missing); },
+         {3, none, none, missing}},
+        {"commit after the database was closed",
+         [&] {
+             EditContext context(closed);
+             addThing(closed, 1);
+             closeDatabase(closed);
+             context.commit();
+         },
+         {3, none, none, closed}},
+        {"add after a reset handed the pending add's id out again",
+         [&] {
+             EditContext context(db);
+             resetDatabase(db);
+             addThing(db, 1);
+             resetDatabase(db);
+             addThing(db, 2);
+         },
+         {16, kThings, 0, db}},
+        {"roll back an add whose id another thread's commit took after a reset",
+         [&] {
+             EditContext context(db);
+             const ObjectId id = addThing(db, 1, 40);
+             std::thread([&] {
+                 resetDatabase(db);
+                 addThings(std::vector<qint32>(id + 1, 0));
+             }).join();
+             resolveDatabase(db).rollbackContext();
+         },
+         {0, none, none, db}},
+    };
+    for (const auto& [name, call, expected] : rows) {
+        const Raised raised = raisedBy(call);
+        EXPECT_TRUE(raised == expected) << name << ": code " << raised.code << ", array " << raised.arrayId
+                                        << ", object " << raised.objectId << ", database " << raised.databaseId;
+        EXPECT_FALSE(resolveDatabase(db).hasContext()) << name;
+    }
 }

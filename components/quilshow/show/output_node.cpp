@@ -47,7 +47,7 @@ void OutputNode::stream(ShowStreamer& in)
 {
     const quint16 v = in.version;
     if (v >= 150)
-        in.expectMarker(0x0132);
+        in.expectMarker(kStartMarker);
     quint16 id = 0;
     in.readU16(id);
     setId(id);
@@ -114,7 +114,7 @@ void OutputNode::stream(ShowStreamer& in)
     }
 
     if (v >= 150)
-        in.expectMarker(0x0133);
+        in.expectMarker(kEndMarker);
 }
 
 OutputNodeShowComponent::OutputNodeShowComponent() : nodes(40, 40) {}

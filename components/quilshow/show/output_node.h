@@ -92,6 +92,9 @@ class OutputNode : public ShowThing
 {
 public:
     static constexpr quint32 kOutputSettingCount = 64;
+    // The record's markers, from version 150 on.
+    static constexpr quint16 kStartMarker = 0x0132;
+    static constexpr quint16 kEndMarker = 0x0133;
 
     OutputNode();
     sortvector_el* clone() const override { return new OutputNode(*this); }
