@@ -281,8 +281,8 @@ TEST_F(MainWindowTest, OnlyTheFirstShowOfTheCommandLineIsConverted)
     EXPECT_EQ(window.inputPath(), chooser.openAnswer);
     EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete"));
     EXPECT_EQ(text("reportPane"),
-              "Loading the input project\nCreating the output project\nOnly the first show on the command line is "
-              "converted; \""
+              "Loading the input project\nCreating the output project\nShow texts: 2 converted\nOnly the first show "
+              "on the command line is converted; \""
                   + QDir::toNativeSeparators(second)
                   + "\" was not\nOnly the first show on the command line is converted; \"third.kvq\" was not");
 }

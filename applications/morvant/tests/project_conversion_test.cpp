@@ -55,14 +55,18 @@
 
 #include <QBuffer>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -602,10 +606,11 @@ std::string fixtureRecord(quint16 id, quint16 model, quint16 kind, const std::ve
 // An item list of records given as row text.
 ShowTable section(const std::vector<std::string>& records)
 {
-    std::vector<ShowTable> tables;
+    // One text: a row table per record costs more than the records themselves in a large show.
+    std::string text = hex16(quint16(records.size()));
     for (const std::string& record : records)
-        tables.push_back(rowsOf(record));
-    return sectionOf(tables);
+        text += record;
+    return rowsOf(text);
 }
 
 class FixtureConversionTest : public ProjectConversionTest
@@ -1877,6 +1882,65 @@ TEST_F(ProjectConversionTest, ALargeShowWithAnEmptyLibrarySaysWhatWasLostAndWhy)
                                           "again.")
                                .arg(settings)}));
     FixtureLibrary::instance().load(QString(), QString(), QString(), messages);
+}
+
+// Which step a conversion is in, from its progress lines.
+const char* g_step = "";
+void followSteps(int level, qint64, const char* text, void*)
+{
+    if (level >= kLogInfo && std::strncmp(text, "Converting ", 11) == 0)
+        g_step = std::strncmp(text, "Converting fixtures", 19) == 0 ? "fixtures" : "other";
+    else if (level >= kLogInfo && std::strncmp(text, "Merging", 7) == 0)
+        g_step = "other";
+}
+
+// 40,000 fixtures: the bar rises while the fixture step runs, and a close during it shows the stopping text at once
+// and ends the work within half a second.
+TEST_F(FixtureConversionTest, ACloseDuringTheFixtureStepShowsAtOnceAndEndsTheWorkSoon)
+{
+    const int kFixtures = 40000;
+    ShowContent content = emptyShow();
+    content.tables.outputNodes = rowsOf("0100" + nodeRows(3, {}, {}) + "0000 #0");
+    std::vector<std::string> elements, fixtures;
+    for (int i = 1; i <= kFixtures; ++i) {
+        elements.push_back(elementRecord(quint16(i), {universePatch(0x001, 3, quint16(i / 85 + 1), 1)}));
+        fixtures.push_back(fixtureRecord(quint16(i), 3, 9, {quint16(i)}, "F", ""));
+    }
+    content.tables.elements = section(elements);
+    content.tables.fixtures = section(fixtures);
+    const QString path = folder.filePath(QStringLiteral("forty.kvq"));
+    ASSERT_TRUE(writeFile(path, buildShow(content)));
+
+    MainWindow window(&driver);
+    window.show();
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    auto* result = window.findChild<QLabel*>(QStringLiteral("resultLabel"));
+    addLogHandler(&followSteps, nullptr);
+    // The share of the bar done (its maximum follows the stages open), until the close at its 50th move in the
+    // fixture step.
+    std::vector<double> values;
+    QElapsedTimer sinceClose;
+    QString shown;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (std::strcmp(g_step, "fixtures") != 0 || values.size() == 50)
+            return;
+        values.push_back(double(value) / bar->maximum());
+        if (values.size() == 50) {
+            sinceClose.start();
+            window.close();
+            shown = result->text();
+        }
+    });
+    window.convert(path);
+    const qint64 elapsed = sinceClose.elapsed();
+    removeLogHandler(&followSteps);
+    ASSERT_EQ(values.size(), 50u);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_LT(values.front(), values.back());
+    EXPECT_EQ(shown, QStringLiteral("Stopping the conversion..."));
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_LT(elapsed, 500);
+    EXPECT_FALSE(driver.hasOutputProject());
 }
 
 // Shows of earlier versions lack whole sections: their steps log 0. A version-210 show keeps its groups.
