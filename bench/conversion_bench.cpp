@@ -58,7 +58,8 @@ double secondsSince(Clock::time_point start) { return std::chrono::duration<doub
 void countWarnings(int level, qint64, const char* text, void*)
 {
     // The first few say why a generated show converts less than it should.
-    if (level < kLogInfo && ++g_warnings <= (qEnvironmentVariableIsSet("BENCH_WARNINGS") ? 100000 : 5))
+    static const int shown = qEnvironmentVariableIsSet("BENCH_WARNINGS") ? 100000 : 5;
+    if (level < kLogInfo && ++g_warnings <= shown)
         std::fprintf(stderr, "warning: %s\n", text);
 }
 

@@ -9,6 +9,9 @@
 #include "seltrane_components/os/logger.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -113,16 +116,17 @@ Archive::ObjectId universeOfPatch(ConversionContext& context, const Quil::PatchR
 class LineText
 {
 public:
-    explicit LineText(const std::string& text)
+    // A view: the show keeps its short texts in a form of its own.
+    explicit LineText(std::string_view text)
     {
         const std::size_t end = text.find('\0');
-        const std::size_t length = end == std::string::npos ? text.size() : end;
+        const std::size_t length = end == std::string_view::npos ? text.size() : end;
         if (length == 0) {
             m_text = "unnamed", m_length = 7;
         } else if (std::all_of(text.data(), text.data() + length, [](char c) { return uchar(c) < 0x80; })) {
             m_text = text.data(), m_length = int(length);
         } else {
-            m_converted = Quil::toQString(text).toUtf8();
+            m_converted = Quil::toQString(std::string(text)).toUtf8();
             m_text = m_converted.constData(), m_length = m_converted.size();
         }
     }
@@ -135,64 +139,81 @@ private:
     int m_length = 0;
 };
 
+// A warning built by appending, with no format to parse: a large show may
+// leave out tens of thousands of records, each group with its line.
+class WarningLine
+{
+public:
+    WarningLine& operator<<(const char* text) { return add(text, std::strlen(text)); }
+    WarningLine& operator<<(quint32 value)
+    {
+        char digits[12];
+        return add(digits, std::size_t(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+    }
+    WarningLine& add(const char* text, std::size_t length)
+    {
+        length = std::min(length, sizeof m_text - m_length);
+        std::memcpy(m_text + m_length, text, length);
+        m_length += length;
+        return *this;
+    }
+    void log() const { logText(kLogWarning, m_text, m_length); }
+
+private:
+    char m_text[512];
+    std::size_t m_length = 0;
+};
+
 // One line for a group of records of one fixture left out for one reason.
 void reportGroup(ConversionContext& context, const Quil::Fixture& from, const PatchDrop& drop, int count)
 {
-    const LineText name(from.planSettings.name);
-    const char* const plural = count == 1 ? "" : "s";
-    const unsigned fixture = from.id();
     ConversionReport& report = context.report;
     const char* const cause = kCauses[drop.why];
+    if (drop.why == PatchDrop::kUniverseRefused && context.universesFull) {
+        // A full universe array is said once, as the project's limit.
+        QString item;
+        if (!report.inLimitRun(ReportKind::PatchRecords, Universe::kArrayId)) {
+            item = QStringLiteral("%1 patch record%2 of %3")
+                       .arg(count)
+                       .arg(QLatin1String(count == 1 ? "" : "s"))
+                       .arg(ConversionReport::itemName("fixture", from.id(), Quil::toQString(from.planSettings.name)));
+        }
+        report.ignoreForLimit(ReportKind::PatchRecords, item, Universe::kArrayId, unsigned(count));
+        return;
+    }
+    const LineText name(from.planSettings.name);
+    WarningLine line;
+    // The spec's own words first, where it has them.
+    if (drop.why == PatchDrop::kNoCounterpart)
+        line << "Failed to convert output driver type " << drop.a << ": ignoring ";
+    else
+        line << "Ignoring ";
+    line << quint32(count) << (count == 1 ? " patch record of fixture " : " patch records of fixture ") << from.id()
+         << " (";
+    line.add(name.text(), std::size_t(name.length())) << ")";
     switch (drop.why) {
     case PatchDrop::kNoCounterpart:
-        // The spec's own words first.
-        logMessage(kLogWarning,
-                   "Failed to convert output driver type %u: ignoring %d patch record%s of fixture %u (%.*s)", drop.a,
-                   count, plural, fixture, name.length(), name.text());
         break;
     case PatchDrop::kControllerMissing:
-        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): controller %u was not converted",
-                   count, plural, fixture, name.length(), name.text(), drop.a);
-        break;
-    case PatchDrop::kSacnUniverseZero:
-        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): %s", count, plural, fixture,
-                   name.length(), name.text(), cause);
+        line << ": controller " << drop.a << " was not converted";
         break;
     case PatchDrop::kSupplyMissing:
-        logMessage(kLogWarning,
-                   "Ignoring %d patch record%s of fixture %u (%.*s): KiNET power supply %u of controller %u was not "
-                   "converted",
-                   count, plural, fixture, name.length(), name.text(), drop.a, drop.b);
+        line << ": KiNET power supply " << drop.a << " of controller " << drop.b << " was not converted";
         break;
     case PatchDrop::kDsxUniverseMissing:
-        logMessage(kLogWarning,
-                   "Ignoring %d patch record%s of fixture %u (%.*s): DSX DMX universe %u of controller %u was not "
-                   "converted",
-                   count, plural, fixture, name.length(), name.text(), drop.a, drop.b);
+        line << ": DSX DMX universe " << drop.a << " of controller " << drop.b << " was not converted";
         break;
     case PatchDrop::kUniverseRefused:
-        // A full universe array is said once, as the project's limit.
-        if (context.universesFull) {
-            QString item;
-            if (!report.inLimitRun(ReportKind::PatchRecords, Universe::kArrayId)) {
-                item =
-                    QStringLiteral("%1 patch record%2 of %3")
-                        .arg(count)
-                        .arg(QLatin1String(plural))
-                        .arg(ConversionReport::itemName("fixture", fixture, Quil::toQString(from.planSettings.name)));
-            }
-            report.ignoreForLimit(ReportKind::PatchRecords, item, Universe::kArrayId, unsigned(count));
-            return;
-        }
-        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): %s", count, plural, fixture,
-                   name.length(), name.text(),
-                   utf8(drop.universeReason ? *drop.universeReason : QString()).constData());
+        line << ": " << utf8(drop.universeReason ? *drop.universeReason : QString()).constData();
         break;
     case PatchDrop::kElementMissing:
-        logMessage(kLogWarning, "Ignoring %d patch record%s of fixture %u (%.*s): its element is not in the project",
-                   count, plural, fixture, name.length(), name.text());
+        line << ": its element is not in the project";
+        break;
+    case PatchDrop::kSacnUniverseZero:
+        line << ": " << cause;
         break;
     }
+    line.log();
     report.count(ReportKind::PatchRecords, cause, unsigned(count));
 }
 
@@ -237,7 +258,10 @@ void ConversionSteps::convertPatches(ConversionContext& context, const Quil::Fix
                                      const FixtureModel& model)
 {
     const Quil::FixtureShowComponent& fixtures = context.show.fixtures();
-    std::vector<PatchDrop> drops;
+    // Kept from fixture to fixture: most fixtures leave nothing out, and those
+    // that do need no allocation of their own.
+    static std::vector<PatchDrop> drops;
+    drops.clear();
     for (std::size_t i = 0; i < from.elementIds.size(); ++i) {
         const Quil::FixtureElement* element = fixtures.elements.find(from.elementIds[i]);
         const Archive::ObjectId elementId = fixture.elementIds[i];

@@ -1,5 +1,6 @@
 #include "seltrane_components/os/logger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -59,24 +60,19 @@ void logMessage(int level, const char* format, ...)
     va_end(arguments);
 }
 
-void logMessageV(int level, const char* format, va_list arguments)
-{
-    char text[kBufferSize];
-    text[0] = '\0';
-    const int formatted = format ? std::vsnprintf(text, sizeof text, format, arguments) : 0;
-    text[kMaxText] = '\0';
+namespace {
 
-    int length;
-    if (formatted >= kMaxText) {
+// Cuts, ends with a newline where the level wants one, and hands the text
+// to every handler; text holds kBufferSize bytes, length of them used.
+void deliver(int level, char* text, int length, bool cut)
+{
+    if (cut) {
         // Cut, so no newline: the reader sees the text was too long.
         length = utf8Cut(text, kMaxText);
         text[length] = '\0';
-    } else {
-        length = static_cast<int>(std::strlen(text));
-        if ((level & ~7) != 104 && length > 0 && text[length - 1] != '\n') {
-            text[length++] = '\n';
-            text[length] = '\0';
-        }
+    } else if ((level & ~7) != 104 && length > 0 && text[length - 1] != '\n') {
+        text[length++] = '\n';
+        text[length] = '\0';
     }
 
     const qint64 now = static_cast<qint64>(std::time(nullptr));
@@ -89,6 +85,29 @@ void logMessageV(int level, const char* format, va_list arguments)
             entry.first(level, now, text, entry.second);
         } catch (...) {}
     }
+}
+
+}  // namespace
+
+void logMessageV(int level, const char* format, va_list arguments)
+{
+    char text[kBufferSize];
+    text[0] = '\0';
+    const int formatted = format ? std::vsnprintf(text, sizeof text, format, arguments) : 0;
+    text[kMaxText] = '\0';
+    const bool cut = formatted >= kMaxText;
+    deliver(level, text, cut ? kMaxText : static_cast<int>(std::strlen(text)), cut);
+}
+
+void logText(int level, const char* text, std::size_t length)
+{
+    char copy[kBufferSize];
+    const std::size_t kept = std::min<std::size_t>(length, kMaxText);
+    std::memcpy(copy, text, kept);
+    copy[kept] = '\0';
+    // A text with a zero byte inside ends there, as a formatted one would.
+    const std::size_t end = std::strlen(copy);
+    deliver(level, copy, static_cast<int>(end), end == kept && length >= std::size_t(kMaxText));
 }
 
 void addLogHandler(LogHandler handler, void* userData)

@@ -20,6 +20,7 @@
 #include <QtGlobal>
 
 #include <cstdarg>
+#include <cstddef>
 
 // Levels the program uses; handlers treat every level below kLogInfo as an
 // error.
@@ -36,6 +37,9 @@ void logMessage(int level, const char* format, ...)
 #endif
     ;
 void logMessageV(int level, const char* format, va_list arguments);
+// A text that needs no formatting, by the same rules: for callers that build
+// many lines themselves, which would otherwise pay for a "%s" each.
+void logText(int level, const char* text, std::size_t length);
 
 // Registers handler; when it is already registered its first user data stays.
 void addLogHandler(LogHandler handler, void* userData);

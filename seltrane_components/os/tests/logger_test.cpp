@@ -73,12 +73,18 @@ TEST_F(LoggerTest, NewlineRulesAndLengthLimit)
         {130, a509 + "\xE2\x82\xAC", a509},
         {130, a507 + "\xF0\x9F\x98\x80xyz", a507 + "\xF0\x9F\x98\x80"},
     };
+    // A text handed whole keeps the same rules as a formatted one.
     for (const auto& [level, text, expected] : cases) {
         g_records.clear();
         logMessage(level, "%s", text.c_str());
-        ASSERT_EQ(g_records.size(), 1u);
+        logText(level, text.data(), text.size());
+        ASSERT_EQ(g_records.size(), 2u);
         EXPECT_EQ(g_records[0].text, expected) << level << " " << text.substr(0, 20) << " " << text.size();
+        EXPECT_EQ(g_records[1].text, expected) << level << " " << text.substr(0, 20) << " " << text.size();
     }
+    g_records.clear();
+    logText(kLogWarning, "100% sure\0hidden", 16);
+    EXPECT_EQ(g_records.back().text, "100% sure\n");
     const qint64 before = std::time(nullptr);
     logMessage(kLogInfo, "Converting %s... %d of %u", "fixtures", -3, 7u);
     EXPECT_EQ(g_records.back().text, "Converting fixtures... -3 of 7\n");
