@@ -147,13 +147,14 @@ class ProjectConversionTest : public ::testing::Test
 {
 protected:
     // Converts the show and keeps the result open; the log of the conversion is in `log`.
-    bool convert(const ShowContent& content)
+    bool convert(const ShowContent& content) { return convertWith(driver, content); }
+    bool convertWith(ConversionDriver& converter, const ShowContent& content)
     {
         const QString path = folder.filePath(QStringLiteral("show.kvq"));
         EXPECT_TRUE(writeFile(path, buildShow(content)));
         LogCapture capture;
         ProgressTracker progress;
-        const bool converted = driver.convert(path, progress);
+        const bool converted = converter.convert(path, progress);
         log = capture.lines();
         return converted;
     }
@@ -1050,21 +1051,16 @@ TEST_F(FixtureConversionTest, AFixtureWhoseElementsFindNoRoomLeavesNothingBehind
     content.tables.outputNodes = rowsOf("0100" + nodeRows(3, {}, {}) + "0000 #0");
     content.tables.elements = section({elementRecord(11, {universePatch(0x001, 3, 1, 10)}), elementRecord(12, {})});
     content.tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty")});
-    const QString path = folder.filePath(QStringLiteral("crowded.kvq"));
-    ASSERT_TRUE(writeFile(path, buildShow(content)));
-    LogCapture capture;
-    ProgressTracker progress;
-    ASSERT_TRUE(crowded.convert(path, progress));
+    ASSERT_TRUE(convertWith(crowded, content));
     // Said as the project's limit, not as the database's error code.
-    EXPECT_EQ(linesAt(capture.lines(), kLogWarning, "Controller"),
+    EXPECT_EQ(linesAt(log, kLogWarning, "Controller"),
               QStringList({"The project holds at most 60,000 fixture elements: fixture 1 (Front) was not converted"}));
     const Archive::DatabaseId database = crowded.outputDatabaseId();
     EXPECT_EQ(Archive::getArraySize(Fixture::kArrayId, database), 0u);
     EXPECT_EQ(Archive::getArraySize(FixtureElement::kArrayId, database), 59999u);
     EXPECT_EQ(Archive::getArraySize(FixtureInstance::kArrayId, database), 0u);
     EXPECT_FALSE(crowded.idMaps().contains(IdKind::Fixture, 1));
-    EXPECT_TRUE(
-        linesAt(capture.lines(), kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 not carried over")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Fixtures: 0 converted, 1 not carried over")));
 }
 
 // Patches on more universes than the project holds: the limit is found once and said once, and the universes
@@ -1084,15 +1080,11 @@ TEST_F(FixtureConversionTest, PatchesBeyondTheUniversesTheProjectHoldsAreSaidAsI
     }
     content.tables.elements = section(elements);
     content.tables.fixtures = section(fixtures);
-    const QString path = folder.filePath(QStringLiteral("universes.kvq"));
-    ASSERT_TRUE(writeFile(path, buildShow(content)));
-    LogCapture capture;
-    ProgressTracker progress;
-    ASSERT_TRUE(crowded.convert(path, progress));
-    EXPECT_EQ(linesAt(capture.lines(), kLogWarning, "Controller"),
+    ASSERT_TRUE(convertWith(crowded, content));
+    EXPECT_EQ(linesAt(log, kLogWarning, "Controller"),
               QStringList({"The project holds at most 10,000 universes: 1 patch record of fixture 3 (F3) and 2 more "
                            "were not converted"}));
-    const QStringList info = linesAt(capture.lines(), kLogInfo);
+    const QStringList info = linesAt(log, kLogInfo);
     EXPECT_TRUE(info.contains(QStringLiteral("Patch records: 7 converted, 3 not carried over")));
     EXPECT_TRUE(info.contains(
         QStringLiteral("Patch records not carried over: 3 (the project holds at most 10,000 universes)")));
@@ -1312,6 +1304,21 @@ std::string functionRecord(quint16 id, const char* name, quint32 mask)
 
 const quint32 kSharedAddress = 0x0A010105;  // 10.1.1.5
 
+// Elements 11 to 19, 11 with the given patches, 12 and 13 with one each; with the crowded fixture's, 20 and 21.
+ShowTable everyKindElements(const std::vector<std::string>& firstPatches, bool withCrowded)
+{
+    std::vector<std::string> elements {elementRecord(11, firstPatches),
+                                       elementRecord(12, {universePatch(0x001, 3, 1, 20)}),
+                                       elementRecord(13, {universePatch(0x001, 3, 1, 30)})};
+    for (quint16 id = 14; id <= 19; ++id)
+        elements.push_back(elementRecord(id, {}));
+    if (withCrowded) {
+        elements.push_back(elementRecord(20, {universePatch(0x001, 3, 1, 40)}));
+        elements.push_back(elementRecord(21, {}));
+    }
+    return section(elements);
+}
+
 // Version 454, every kind the loader reads, with items of every cause the conversion knows to leave out: renamed
 // functions and one without counterpart; three nodes with KiNET supplies (two on one address), DSX keys, a link and
 // remote-device map entries; settings with daylight saving on, controller 3, a third text and a background image
@@ -1338,20 +1345,12 @@ ShowContent everyKindShow()
         if (const std::size_t at = row.text.find("\"a.png\""); at != std::string::npos && row.from == 99)
             row.text.replace(at, 7, "\"./a.png\"");
     }
-    std::vector<std::string> elements;
-    for (quint16 id = 11; id <= 19; ++id)
-        elements.push_back(elementRecord(id, {}));
-    elements[0] = elementRecord(11,
-                                {universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
-                                 universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
-                                 universePatch(0x020, 3, 0, 14), kinetPatch(3, 0, 1, 5), universePatch(0x400, 3, 1, 15),
-                                 universePatch(0x008, 3, 5, 16), universePatch(0x100, 3, 6, 17), lumalivePatch(3),
-                                 universePatch(0x001, 9, 1, 18)});
-    elements[1] = elementRecord(12, {universePatch(0x001, 3, 1, 20)});
-    elements[2] = elementRecord(13, {universePatch(0x001, 3, 1, 30)});
-    elements.push_back(elementRecord(20, {universePatch(0x001, 3, 1, 40)}));
-    elements.push_back(elementRecord(21, {}));
-    tables.elements = section(elements);
+    tables.elements = everyKindElements(
+        {universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11), universePatch(0x004, 3, 3, 12, 0),
+         universePatch(0x020, 3, 4, 13, 2), universePatch(0x020, 3, 0, 14), kinetPatch(3, 0, 1, 5),
+         universePatch(0x400, 3, 1, 15), universePatch(0x008, 3, 5, 16), universePatch(0x100, 3, 6, 17),
+         lumalivePatch(3), universePatch(0x001, 9, 1, 18)},
+        true);
     tables.fixtures =
         section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(2, 1, 0, {13, 14}, "", ""),
                  fixtureRecord(3, 9, 0, {15}, "Wash", ""), fixtureRecord(4, 99, 0, {16}, "Lost", ""),
@@ -1383,15 +1382,10 @@ ShowContent everyKindShowKeepingAll()
         if (const std::size_t at = row.text.find("'Notes'"); at != std::string::npos)
             row.text.replace(at, 7, "''");
     }
-    std::vector<std::string> elements;
-    for (quint16 id = 11; id <= 19; ++id)
-        elements.push_back(elementRecord(id, {}));
-    elements[0] = elementRecord(11,
-                                {universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
-                                 universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
-                                 kinetPatch(3, 0, 1, 5), universePatch(0x400, 3, 1, 15)});
-    elements[1] = elementRecord(12, {universePatch(0x001, 3, 1, 20)});
-    tables.elements = section(elements);
+    tables.elements = everyKindElements({universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
+                                         universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
+                                         kinetPatch(3, 0, 1, 5), universePatch(0x400, 3, 1, 15)},
+                                        false);
     tables.fixtures =
         section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(2, 1, 0, {13, 14}, "", ""),
                  fixtureRecord(3, 9, 0, {15}, "Wash", ""), fixtureRecord(6, 3, 9, {19}, "Dali", "")});
