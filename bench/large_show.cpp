@@ -134,11 +134,14 @@ QByteArray largeShow(const LargeShow& shape)
             ids.push_back(elementId);
             std::vector<std::string> patches {universePatch(1, node, universe, channel),
                                               kinetPatch(node, supply, port, channel)};
-            // One record in three goes where nothing can follow it.
-            if (shape.withDrops && index % 3 == 0)
-                patches[0] = universePatch(0x008, node, universe, channel);
-            else if (shape.withDrops && index % 3 == 1)
-                patches[1] = index % 2 ? universePatch(0x020, node, 0, channel) : universePatch(1, 999, 1, channel);
+            // A third record that nothing can follow: Net2, sACN universe 0, a node the show lacks. The
+            // records that arrive are the clean show's, so that both make the same project.
+            if (shape.withDrops) {
+                const std::string dropped[] = {universePatch(0x008, node, universe, channel),
+                                               universePatch(0x020, node, 0, channel),
+                                               universePatch(1, 999, 1, channel)};
+                patches.push_back(dropped[index % 3]);
+            }
             elements.push_back(elementRecord(elementId++, patches));
         }
         fixtures.push_back(fixtureRecord(fixtureId, shape.elementsPerFixture == 1 ? 1 : 4, 0, ids));

@@ -14,10 +14,11 @@ struct LargeShow
 {
     int fixtures = 1000;
     int elementsPerFixture = 1;
-    // Items of every cause a conversion leaves out: a third of the patch
-    // records on outputs or universes that cannot be carried over (Net2, sACN
-    // universe 0, a node the show lacks), as many palettes again past the
-    // scene ids, and a ballast per hundred fixtures that drives none.
+    // Items of every cause a conversion leaves out, beside everything of the
+    // clean show: a third patch record per element on an output or universe
+    // that cannot be carried over (Net2, sACN universe 0, a node the show
+    // lacks), as many palettes again past the scene ids, and a ballast per
+    // hundred fixtures that drives none.
     bool withDrops = false;
 };
 

@@ -5,6 +5,7 @@
 #include "seltrane_components/os/logger.h"
 
 #include <QLocale>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <cstring>
@@ -64,7 +65,11 @@ const ArrayNoun kArrayNouns[] = {
     {30, "universes"},       {34, "fixture types"},
 };
 
-void logLine(int level, const QString& text) { logMessage(level, "%s", text.toUtf8().constData()); }
+void logLine(int level, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    logText(level, bytes.constData(), std::size_t(bytes.size()));
+}
 
 }  // namespace
 
@@ -87,7 +92,8 @@ void ConversionReport::removed(ReportKind kind, unsigned count)
 void ConversionReport::ignore(ReportKind kind, const QString& item, const QString& reason, const char* cause,
                               unsigned count)
 {
-    logLine(kLogWarning, QStringLiteral("Ignoring %1: %2").arg(item, reason));
+    // Built by joining: a large show may leave out thousands of items.
+    logLine(kLogWarning, QStringLiteral("Ignoring ") % item % QStringLiteral(": ") % reason);
     this->count(kind, cause, count);
 }
 
@@ -196,10 +202,13 @@ QString ConversionReport::kindName(ReportKind kind) { return QLatin1String(kKind
 
 QString ConversionReport::itemName(const char* noun, quint32 id, const QString& name)
 {
-    return QStringLiteral("%1 %2 (%3)")
-        .arg(QLatin1String(noun))
-        .arg(id)
-        .arg(name.trimmed().isEmpty() ? QStringLiteral("unnamed") : name);
+    const bool unnamed = name.isEmpty() || name.trimmed().isEmpty();
+    return QLatin1String(noun) % QLatin1Char(' ') % QString::number(id) % QStringLiteral(" (")
+        % (unnamed ? QStringLiteral("unnamed") : name) % QLatin1Char(')');
 }
 
-QString ConversionReport::number(unsigned value) { return QLocale(QLocale::English).toString(value); }
+QString ConversionReport::number(unsigned value)
+{
+    static const QLocale english(QLocale::English);
+    return english.toString(value);
+}
