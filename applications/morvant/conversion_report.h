@@ -93,7 +93,7 @@ public:
     // is one summary line).
     void ignore(ReportKind kind, const QString& item, const QString& reason, const char* cause, unsigned count = 1);
     // The same for a line the caller has logged itself, in a text that
-    // names the item (such as one of the spec's own message texts).
+    // names the item (such as a conversion table's own failure text).
     void count(ReportKind kind, const char* cause, unsigned count = 1);
     // `count` items, named by `item`, that the project had no room for, in
     // `array`: the first of a run is remembered and the others counted;

@@ -82,11 +82,11 @@ TypeSet missingTypes(const ConversionContext& context)
 }
 
 // Fetches the definition files of the types that the fixture library lacks,
-// and adds those it still lacks.
-void fetchMissingTypes(ConversionContext& context, const TypeSet& missing)
+// and adds those it still lacks; answers the types still missing.
+TypeSet fetchMissingTypes(ConversionContext& context, const TypeSet& missing)
 {
     if (missing.empty() || !context.onlineLibrary.isEnabled())
-        return;
+        return missing;
     std::vector<OnlineFixtureLibrary::ModelId> keys;
     for (const auto& [manufacturer, model] : missing)
         keys.push_back({manufacturer, model});
@@ -100,6 +100,7 @@ void fetchMissingTypes(ConversionContext& context, const TypeSet& missing)
         for (const QString& message : messages.messages())
             logMessage(kLogWarning, "%s", utf8(message).constData());
     }
+    return missingTypes(context);
 }
 
 // Where the online library's address is set: the key, its group and file.
@@ -419,9 +420,7 @@ void ConversionSteps::convertFixtures(ConversionContext& context)
     // One fetch for every type the library lacks, then the fixtures.
     ProgressStage stage(&context.progress, 2);
     if (fixtures.size() != 0) {
-        const TypeSet missing = missingTypes(context);
-        fetchMissingTypes(context, missing);
-        noteLibraryState(context, missing.empty() ? missing : missingTypes(context));
+        noteLibraryState(context, fetchMissingTypes(context, missingTypes(context)));
     }
     stage.step(1);
 

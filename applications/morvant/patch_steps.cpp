@@ -183,7 +183,7 @@ void reportGroup(ConversionContext& context, const Quil::Fixture& from, const Pa
     }
     const LineText name(from.planSettings.name);
     WarningLine line;
-    // The spec's own words first, where it has them.
+    // An output without counterpart keeps the conversion table's failure text first.
     if (drop.why == PatchDrop::kNoCounterpart)
         line << "Failed to convert output driver type " << drop.a << ": ignoring ";
     else
