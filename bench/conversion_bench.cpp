@@ -11,7 +11,7 @@
 //
 // Run under `taskset -c 0-3` for four cores, `taskset -c 0` for one; the
 // packing uses every core the process may run on.
-#include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/conversion/conversion_driver.h"
 #include "bench/large_show.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/kinet_power_supply_list.h"

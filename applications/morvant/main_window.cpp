@@ -4,7 +4,7 @@
 #include "applications/common/util/screen_utils.h"
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/app_style.h"
-#include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/conversion/conversion_driver.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QApplication>

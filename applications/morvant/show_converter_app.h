@@ -19,7 +19,7 @@
 #ifndef APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H
 #define APPLICATIONS_MORVANT_SHOW_CONVERTER_APP_H
 
-#include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/conversion/conversion_driver.h"
 
 #include <QApplication>
 #include <QString>

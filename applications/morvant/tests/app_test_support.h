@@ -6,8 +6,8 @@
 
 #include "applications/common/util/tests/scripted_chooser.h"
 #include "applications/common/util/tests/settings_fixture.h"
-#include "applications/morvant/conversion_context.h"
-#include "applications/morvant/conversion_driver.h"
+#include "applications/morvant/conversion/conversion_context.h"
+#include "applications/morvant/conversion/conversion_driver.h"
 #include "applications/morvant/main_window.h"
 #include "applications/morvant/show_converter_app.h"
 #include "components/archive/archive_file.h"

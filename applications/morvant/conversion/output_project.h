@@ -1,0 +1,102 @@
+// OutputProject is the version-2 project a conversion builds: a
+// TarvelVistrelProject in a new, locked working folder, with its object
+// database in the folder "archive.tarv" (autosave off), saved as one kv2
+// file on request.
+//
+// It owns the project (and through it the working folder and its lock) and
+// the database; destroying it resets and closes the database, leaves no
+// database current, forgets the resources met and removes the working
+// folder. GUI thread only.
+#ifndef APPLICATIONS_MORVANT_CONVERSION_OUTPUT_PROJECT_H
+#define APPLICATIONS_MORVANT_CONVERSION_OUTPUT_PROJECT_H
+
+#include "components/archive/object_base.h"
+#include "components/lx_objects/dali/dali_test_schedule.h"
+
+#include <QString>
+
+#include <memory>
+#include <utility>
+
+class ConversionReport;
+class ProgressTracker;
+class QuilShow;
+class TarvelVistrelProject;
+
+namespace Quil {
+struct DaliTestSchedule;
+}
+
+class OutputProject
+{
+public:
+    // The resource categories a converted project uses.
+    static constexpr quint32 kResourceMask = 0x0E;
+    // Where the project-wide objects live in array 0.
+    static constexpr Archive::ObjectId kProjectPropertiesId = 0;
+    static constexpr Archive::ObjectId kGuiFeaturesId = 2;
+    static constexpr Archive::ObjectId kTimecodeBusesId = 3;
+    static constexpr Archive::ObjectId kAudioBusesId = 4;
+    static constexpr Archive::ObjectId kEthernetSourcesId = 5;
+    static constexpr Archive::ObjectId kWebInterfacePropertiesId = 6;
+    static constexpr Archive::ObjectId kTriggerDirectoryId = 7;
+    static constexpr Archive::ObjectId kDaliSceneDirectoryId = 8;
+    static constexpr Archive::ObjectId kDaliProjectPropertiesId = 9;
+    static constexpr Archive::ObjectId kCustomPropertiesId = 10;
+    static constexpr Archive::ObjectId kTextSlotValuesId = 11;
+    // The folders of array 28 that converted items are filed in.
+    static constexpr Archive::ObjectId kCustomPresetFolderId = 0;
+    static constexpr Archive::ObjectId kMediaClipFolderId = 1;
+    static constexpr Archive::ObjectId kSceneFolderId = 2;
+    // The view states of array 35.
+    static constexpr Archive::ObjectId kColourDataStateId = 0;
+    static constexpr Archive::ObjectId kLayoutManagerStateId = 2;
+    // The custom property of fixtures (array 2) that holds their comment.
+    static const char* const kFixtureCommentProperty;
+
+    OutputProject();
+    ~OutputProject();
+
+    OutputProject(const OutputProject&) = delete;
+    OutputProject& operator=(const OutputProject&) = delete;
+
+    // Makes the working folder and the empty database; throws
+    // std::runtime_error (or the database's error) on failure.
+    void create();
+    // Adds the project-wide objects, filled from the show's settings, DALI
+    // test settings and number formats; runs inside the caller's edit
+    // transaction and throws what the database throws. The show's texts and
+    // the plan's image are counted in report, or reported as not carried
+    // over.
+    void initialise(const QuilShow& show, ConversionReport& report);
+    // Copies the files met during the conversion into the working folder.
+    void copyResources();
+    // Writes the database and packs the project into path, atomically:
+    // false (reason logged) when packing fails, and the database's error
+    // thrown when writing it fails; an existing file is untouched either way.
+    bool save(const QString& path, ProgressTracker& progress);
+    // Seconds the last save spent writing the database and packing the file.
+    std::pair<double, double> lastSaveTimes() const { return m_saveTimes; }
+
+    Archive::DatabaseId databaseId() const;
+    QString folderPath() const;
+    TarvelVistrelProject* project() const { return m_project.get(); }
+
+private:
+    void close();
+
+    std::unique_ptr<TarvelVistrelProject> m_project;
+    std::pair<double, double> m_saveTimes;
+};
+
+// A version-1 DALI test schedule in the version-2 form. A month week
+// outside 0-6 is logged and becomes 0; a day mode other than 0 and 1 leaves
+// the default schedule, with the two leading bytes copied.
+// A month week outside 0-6 names the schedule, number index + 1, when given.
+DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& schedule, int index = -1);
+
+// Minutes east of UTC from the version-1 quarter hours; beyond a day either
+// way the offset is logged and becomes 0.
+qint16 convertTimeZoneOffset(qint16 quarterHours);
+
+#endif  // APPLICATIONS_MORVANT_CONVERSION_OUTPUT_PROJECT_H

@@ -1,0 +1,76 @@
+// Groups, and "All Groups" holding them.
+#include "applications/morvant/conversion/conversion_context.h"
+#include "applications/morvant/conversion/conversion_driver.h"
+#include "applications/morvant/conversion/steps/conversion_steps.h"
+#include "components/archive/archive_exception.h"
+#include "components/lx_objects/fixtures/group.h"
+#include "components/quilshow/show/quil_show.h"
+#include "seltrane_components/os/logger.h"
+
+#include <vector>
+
+namespace {
+
+const char* const kAllGroupsName = "All Groups";
+
+void reportGroupRefused(ConversionContext& context, const QString& item, const Archive::archive_exception& error)
+{
+    if (isNoRoom(error))
+        context.report.ignoreForLimit(ReportKind::Groups, item, Group::kArrayId);
+    else
+        context.report.ignore(ReportKind::Groups, item, exceptionText(error), "the project refused them");
+}
+
+}  // namespace
+
+void ConversionSteps::convertGroups(ConversionContext& context)
+{
+    ConversionReport& report = context.report;
+    report.touch(ReportKind::Groups);
+    std::vector<Archive::ObjectId> converted;
+    for (const auto& [quilId, from] : context.show.groups()) {
+        const QString name = Quil::toQString(from.name);
+        const QString item = ConversionReport::itemName("group", quilId, name);
+        // Members are bare ids of no stated kind: fixtures and groups cannot
+        // be told apart.
+        if (!from.members.empty()) {
+            const int count = int(from.members.size());
+            report.ignore(
+                ReportKind::GroupMembers,
+                (count == 1 ? QStringLiteral("the 1 member of ") : QStringLiteral("the %1 members of ").arg(count))
+                    + item,
+                QStringLiteral("version-1 group members name no kind, so they cannot be told apart as "
+                               "fixtures or groups; add them to the group in the new project"),
+                "version-1 group members cannot be converted", unsigned(count));
+        }
+        auto group = Archive::makeObject<Group>();
+        group->setName(name);
+        try {
+            const Archive::ObjectId id = context.add(Group::kArrayId, group);
+            context.ids.insert(IdKind::Group, quilId, id);
+            converted.push_back(id);
+            report.made(ReportKind::Groups);
+        } catch (const Archive::archive_exception& error) {
+            reportGroupRefused(context, item, error);
+        }
+    }
+
+    const auto all = Archive::makeObject<Group>();
+    all->setName(QLatin1String(kAllGroupsName));
+    Archive::ObjectPtr allHolder = all;
+    try {
+        Archive::ObjectId allId = Archive::kNoObjectId;
+        Archive::addObject(Group::kArrayId, allId, allHolder, context.database);
+        report.made(ReportKind::Groups);
+        for (const Archive::ObjectId id : converted) {
+            const FixOrGroupKey key(FixOrGroupKey::GroupKind, quint16(id));
+            if (all->canAddMember(key))
+                all->insertMember(key, -1);
+        }
+    } catch (const Archive::archive_exception& error) {
+        // Made by the conversion, not an item of the show: said, not counted.
+        logMessage(kLogWarning, "The group \"%s\" was not made: %s", kAllGroupsName,
+                   exceptionText(error).toUtf8().constData());
+    }
+    report.flushLimits();
+}
