@@ -387,14 +387,10 @@ void MainWindow::setBusy(bool busy)
 
 void MainWindow::showConversionResult()
 {
-    // Green only when every item of the show arrived.
-    const unsigned dropped = m_driver->report().ignoredTotal();
-    if (dropped == 0) {
-        showResult(tr("Conversion complete"), kSucceeded);
-        return;
-    }
-    const QString count = dropped == 1 ? tr("1 item was") : tr("%1 items were").arg(ConversionReport::number(dropped));
-    showResult(tr("Conversion complete; %1 not carried over (see the error pane)").arg(count), kNotSaved);
+    // Green only when every item of the show arrived as itself.
+    const ConversionReport& report = m_driver->report();
+    const bool whole = report.ignoredTotal() == 0 && report.changedTotal() == 0;
+    showResult(report.resultText(), whole ? kSucceeded : kNotSaved);
 }
 
 void MainWindow::showResult(const QString& text, const QColor& colour)

@@ -1,10 +1,6 @@
 #include "applications/morvant/conversion/conversion_context.h"
 
-#include "components/archive/archive_exception.h"
 #include "components/quilshow/show/show_streamer.h"
-
-// The database's code for an add that found no free id.
-static const int kNoFreeIdCode = 16;
 
 void ConversionContext::remove(Archive::ArrayId array, Archive::ObjectId id) const
 {
@@ -16,12 +12,9 @@ void ConversionContext::remove(Archive::ArrayId array, Archive::ObjectId id) con
 
 QString oneLine(const std::string& text) { return Quil::toQString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')); }
 
-bool isNoRoom(const std::exception& error, Archive::ArrayId* array)
+QString controllerName(quint32 node) { return QStringLiteral("controller %1").arg(quint64(node) + 1); }
+
+QString controllerWithNode(quint32 node)
 {
-    const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error);
-    if (!archiveError || archiveError->code() != kNoFreeIdCode)
-        return false;
-    if (array)
-        *array = archiveError->arrayId();
-    return true;
+    return QStringLiteral("controller %1 (output node %2)").arg(quint64(node) + 1).arg(node);
 }

@@ -1,5 +1,7 @@
 #include "applications/morvant/conversion/conversion_driver.h"
 
+#include "applications/common/util/versioned_settings.h"
+
 #include "applications/morvant/conversion/conversion_context.h"
 #include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/conversion/palette_tables.h"
@@ -10,7 +12,9 @@
 #include "components/archive/database.h"
 #include "components/archive/edit_context.h"
 #include "components/fixture_library/fixture_library.h"
+#include "components/fixture_library/kinet_power_supply_list.h"
 #include "components/fixture_library/online_fixture_library.h"
+#include "components/lx_engine/programming/bitmap_font_cache.h"
 #include "components/lx_objects/project/object_types.h"
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/bundler.h"
@@ -84,15 +88,6 @@ private:
 };
 
 }  // namespace
-
-QString exceptionText(const std::exception& error)
-{
-    if (const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error)) {
-        return QStringLiteral("%1: %2").arg(Archive::archive_exception::messageForCode(archiveError->code()),
-                                            QString::fromUtf8(archiveError->what()));
-    }
-    return QString::fromUtf8(error.what());
-}
 
 ConversionDriver::ConversionDriver()
 {
@@ -195,11 +190,14 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         // Leaving before the commit rolls the transaction back. Objects that
         // look up others (fixtures, groups) do so in the current database.
         Archive::setCurrentDatabase(outputDatabaseId());
+        m_report.setDatabase(outputDatabaseId());
         Archive::EditContext transaction(outputDatabaseId());
         initialiseOutputProject();
+        const ConversionServices services {FixtureLibrary::instance(),       onlineFixtureLibrary(),
+                                           KinetPowerSupplyList::instance(), *VersionedSettings::instance(),
+                                           BitmapFontCache::instance(),      paletteTables()};
         ConversionContext context(*Quil::_gpShow, m_idMaps, m_freeFontNumbers, *m_outputProject, outputDatabaseId(),
-                                  FixtureLibrary::instance(), onlineFixtureLibrary(), paletteTables(), m_report,
-                                  progress);
+                                  services, m_report, progress);
         unsigned step = 3;
         for (const Step& conversionStep : steps()) {
             if (stopRequested(progress))

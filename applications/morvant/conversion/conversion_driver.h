@@ -149,8 +149,4 @@ private:
     const PaletteTables* m_paletteTables = nullptr;
 };
 
-// The text of an exception for a message: the database's own message for its
-// errors, what() for the others.
-QString exceptionText(const std::exception& error);
-
 #endif  // APPLICATIONS_MORVANT_CONVERSION_CONVERSION_DRIVER_H

@@ -1,54 +1,64 @@
 #include "applications/morvant/conversion/conversion_report.h"
 
+#include "components/archive/archive_exception.h"
 #include "components/archive/database.h"
 #include "components/archive/database_array.h"
 #include "seltrane_components/os/logger.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QStringBuilder>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-const char* const kKindNames[] = {
-    "Controllers",
-    "KiNET power supplies",
-    "Remote devices",
-    "DSX DMX universes",
-    "Universes",
-    "Functions",
-    "Fixture types",
-    "Fixtures",
-    "Fixture elements",
-    "Plan places",
-    "Patch records",
-    "Fixture comments",
-    "DALI fixtures",
-    "DALI interfaces",
-    "Groups",
-    "Group members",
-    "Pixel matrices",
-    "Custom presets",
-    "Media clips",
-    "Media slots",
-    "Fonts",
-    "Text slots",
-    "Text presets",
-    "Timelines",
-    "DALI scenes",
-    "Timecode buses",
-    "Audio buses",
-    "Ethernet sources",
-    "Scenes",
-    "Palette values",
-    "Touch-panel interfaces",
-    "Triggers",
-    "Show texts",
-    "Plan images",
+// Each kind's name, and what its tally counts when not the objects it made.
+struct KindWords
+{
+    const char* name;
+    const char* converted;
 };
-static_assert(std::size(kKindNames) == static_cast<std::size_t>(ReportKind::Count));
+const KindWords kKindWords[] = {
+    {"Controllers", "converted"},
+    {"Controller links", "converted"},
+    {"KiNET power supplies", "converted"},
+    {"Remote devices", "converted"},
+    {"DSX DMX universes", "converted"},
+    {"Universes", "made for patch records"},
+    {"Functions", "converted"},
+    {"Fixture types", "converted"},
+    {"Fixtures", "converted"},
+    {"Fixture elements", "converted"},
+    {"Plan places", "converted"},
+    {"Patch records", "converted"},
+    {"Fixture comments", "converted"},
+    {"DALI fixtures", "converted"},
+    {"DALI interfaces", "converted"},
+    {"Groups", "converted"},
+    {"Group members", "converted"},
+    {"Pixel matrices", "converted"},
+    {"Custom presets", "converted"},
+    {"Media clips", "converted"},
+    {"Media slots", "converted"},
+    {"Fonts", "converted"},
+    {"Text slots", "converted"},
+    {"Text presets", "converted"},
+    {"Timelines", "converted"},
+    {"DALI scenes", "converted"},
+    {"Timecode buses", "converted"},
+    {"Audio buses", "converted"},
+    {"Ethernet sources", "converted"},
+    {"Scenes", "converted"},
+    {"Palette values", "converted"},
+    {"Touch-panel interfaces", "converted"},
+    {"Triggers", "converted"},
+    {"Show settings", "converted"},
+    {"Show texts", "converted"},
+    {"DALI test schedules", "converted"},
+    {"Plan images", "converted"},
+};
+static_assert(std::size(kKindWords) == static_cast<std::size_t>(ReportKind::Count));
 
 // What the arrays a conversion fills hold, as a limit names them.
 struct ArrayNoun
@@ -57,19 +67,31 @@ struct ArrayNoun
     const char* noun;
 };
 const ArrayNoun kArrayNouns[] = {
-    {1, "functions"},        {2, "fixtures"},
-    {3, "fixture elements"}, {4, "plan places"},
-    {5, "groups"},           {6, "scenes"},
-    {11, "fonts"},           {19, "controllers"},
-    {20, "remote devices"},  {21, "KiNET power supplies"},
-    {30, "universes"},       {34, "fixture types"},
+    {1, "functions"},
+    {2, "fixtures"},
+    {3, "fixture elements"},
+    {4, "plan places"},
+    {5, "groups"},
+    {6, "scenes"},
+    {11, "fonts"},
+    {12, "DALI interfaces"},
+    {19, "controllers"},
+    {20, "remote devices"},
+    {21, "KiNET power supplies"},
+    {30, "universes"},
+    {34, "fixture types"},
 };
+
+// The database's code for an add that found no free id.
+const int kNoFreeIdCode = 16;
 
 void logLine(int level, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     logText(level, bytes.constData(), std::size_t(bytes.size()));
 }
+
+quint64 saturatedSum(quint64 a, quint64 b) { return a > ~quint64(0) - b ? ~quint64(0) : a + b; }
 
 }  // namespace
 
@@ -80,54 +102,85 @@ void ConversionReport::clear()
     m_kinds = {};
     m_causes.clear();
     m_limits.clear();
-    m_ignoredTotal = 0;
+    m_changedItems.clear();
+    m_totals[0] = m_totals[1] = 0;
+    m_standardFunctions = 0;
+    m_allGroups = false;
 }
 
-void ConversionReport::removed(ReportKind kind, unsigned count)
+void ConversionReport::removed(ReportKind kind, quint64 count)
 {
     Kind& entry = m_kinds[index(kind)];
     entry.converted = count > entry.converted ? 0 : entry.converted - count;
+    entry.changed = std::min(entry.changed, entry.converted);
 }
 
-void ConversionReport::ignore(ReportKind kind, const QString& item, const QString& reason, const char* cause,
-                              unsigned count)
+void ConversionReport::leftWithFixtures(ReportKind kind, quint64 count)
+{
+    Kind& entry = m_kinds[index(kind)];
+    entry.withFixtures = saturatedSum(entry.withFixtures, count);
+    entry.touched = true;
+}
+
+void ConversionReport::ignore(ReportKind kind, const QString& item, const QString& reason, const ReportCause& cause,
+                              quint64 count)
 {
     // Built by joining: a large show may leave out thousands of items.
     logLine(kLogWarning, QStringLiteral("Ignoring ") % item % QStringLiteral(": ") % reason);
-    this->count(kind, cause, count);
+    addCause(Outcome::NotCarriedOver, kind, &cause, Archive::kNoObjectId, count);
 }
 
-void ConversionReport::count(ReportKind kind, const char* cause, unsigned count)
+void ConversionReport::ignoreLine(ReportKind kind, const QString& line, const ReportCause& cause, quint64 count)
 {
-    addCause(kind, cause, Archive::kNoObjectId, count);
+    logLine(kLogWarning, line);
+    addCause(Outcome::NotCarriedOver, kind, &cause, Archive::kNoObjectId, count);
 }
 
-void ConversionReport::addCause(ReportKind kind, const char* cause, Archive::ArrayId array, unsigned count)
+void ConversionReport::refused(ReportKind kind, const QString& item, const std::exception& error, quint64 count)
+{
+    Archive::ArrayId array = 0;
+    if (isNoRoom(error, &array))
+        ignoreForLimit(kind, item, array, count);
+    else
+        ignore(kind, item, exceptionText(error), Causes::kRefused, count);
+}
+
+void ConversionReport::changed(ReportKind kind, quint64 key, const QString& line, const ReportCause& cause)
+{
+    logLine(kLogWarning, line);
+    if (m_changedItems.emplace(int(kind), key).second)
+        addCause(Outcome::Changed, kind, &cause, Archive::kNoObjectId, 1);
+}
+
+void ConversionReport::addCause(Outcome outcome, ReportKind kind, const ReportCause* cause, Archive::ArrayId array,
+                                quint64 count)
 {
     Kind& entry = m_kinds[index(kind)];
-    entry.ignored += count;
+    quint64& counted = outcome == Outcome::Changed ? entry.changed : entry.ignored;
+    counted = saturatedSum(counted, count);
     entry.touched = true;
-    m_ignoredTotal += count;
+    quint64& total = m_totals[outcome == Outcome::Changed ? 1 : 0];
+    total = saturatedSum(total, count);
     // A handful of causes per conversion: a walk beats a map.
     for (Cause& known : m_causes) {
-        if (known.kind == kind && known.array == array
-            && (known.cause == cause || (known.cause && cause && std::strcmp(known.cause, cause) == 0))) {
-            known.count += count;
+        if (known.outcome == outcome && known.kind == kind && known.array == array && known.cause == cause) {
+            known.count = saturatedSum(known.count, count);
             return;
         }
     }
-    m_causes.push_back({kind, cause, array, cause ? QString() : limitText(array), count});
+    m_causes.push_back({outcome, kind, cause, array, cause ? QString() : limitText(array), count});
 }
 
-void ConversionReport::ignoreForLimit(ReportKind kind, const QString& item, Archive::ArrayId array, unsigned count)
+void ConversionReport::ignoreForLimit(ReportKind kind, const QString& item, Archive::ArrayId array, quint64 count)
 {
-    addCause(kind, nullptr, array, count);
+    addCause(Outcome::NotCarriedOver, kind, nullptr, array, count);
     for (LimitRun& run : m_limits) {
         if (run.kind == kind && run.array == array) {
-            run.after += count;
+            run.after = saturatedSum(run.after, count);
             return;
         }
     }
+    // The first item names as many as it counts; "more" are the later ones.
     m_limits.push_back({kind, array, limitText(array), item, 0});
 }
 
@@ -140,8 +193,7 @@ bool ConversionReport::inLimitRun(ReportKind kind, Archive::ArrayId array) const
 void ConversionReport::flushLimits()
 {
     for (const LimitRun& run : m_limits) {
-        QString text = run.limit;
-        text[0] = text[0].toUpper();
+        QString text = capitalized(run.limit);
         if (run.after == 0)
             text += QStringLiteral(": %1 was not converted").arg(run.first);
         else
@@ -151,16 +203,16 @@ void ConversionReport::flushLimits()
     m_limits.clear();
 }
 
-QString ConversionReport::limitText(Archive::ArrayId array)
+QString ConversionReport::limitText(Archive::ArrayId array) const
 {
-    const Archive::Array* target = Archive::getArray(array);
+    const Archive::Array* target = Archive::getArray(array, m_database);
     const QString limit = target ? number(target->maxObjects()) : QStringLiteral("so many");
     for (const ArrayNoun& noun : kArrayNouns) {
         if (noun.array == array)
             return QStringLiteral("the project holds at most %1 %2").arg(limit, QLatin1String(noun.noun));
     }
     QString name;
-    Archive::getArrayName(name, array);
+    Archive::getArrayName(name, array, m_database);
     return QStringLiteral("the project holds at most %1 objects in its array \"%2\"").arg(limit, name);
 }
 
@@ -168,37 +220,76 @@ std::vector<ConversionReport::SummaryLine> ConversionReport::summary() const
 {
     std::vector<SummaryLine> lines;
     for (const Cause& cause : m_causes) {
-        lines.push_back({cause.kind, cause.cause ? QString::fromUtf8(cause.cause) : cause.limit, cause.count});
+        lines.push_back(
+            {cause.outcome, cause.kind, cause.cause ? QString::fromUtf8(cause.cause->text) : cause.limit, cause.count});
     }
-    // By kind, as the tallies; a kind's causes in the order met.
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const SummaryLine& a, const SummaryLine& b) { return index(a.kind) < index(b.kind); });
+    // Losses first; each by kind, as the tallies; a kind's causes in the order met.
+    std::stable_sort(lines.begin(), lines.end(), [](const SummaryLine& a, const SummaryLine& b) {
+        return std::make_pair(int(a.outcome), index(a.kind)) < std::make_pair(int(b.outcome), index(b.kind));
+    });
     return lines;
+}
+
+QString ConversionReport::resultText() const
+{
+    const quint64 dropped = ignoredTotal();
+    const quint64 changedItems = changedTotal();
+    if (dropped == 0 && changedItems == 0)
+        return QCoreApplication::translate("ConversionReport", "Conversion complete");
+    QString counts;
+    if (dropped != 0) {
+        counts = dropped == 1 ? QStringLiteral("1 item was not carried over")
+                              : QStringLiteral("%1 items were not carried over").arg(number(dropped));
+        if (changedItems != 0)
+            counts += QStringLiteral(" and %1 arrived changed").arg(number(changedItems));
+    } else {
+        counts = changedItems == 1 ? QStringLiteral("1 item arrived changed")
+                                   : QStringLiteral("%1 items arrived changed").arg(number(changedItems));
+    }
+    return QCoreApplication::translate("ConversionReport", "Conversion complete; %1 (see the error pane)").arg(counts);
+}
+
+QString ConversionReport::tally(std::size_t kind) const
+{
+    const Kind& entry = m_kinds[kind];
+    QString line = QLatin1String(kKindWords[kind].name) % QStringLiteral(": ") % number(entry.converted);
+    if (ReportKind(kind) == ReportKind::Functions) {
+        line += QStringLiteral(" of the show's mapped onto the project's %1 standard functions")
+                    .arg(number(m_standardFunctions));
+    } else {
+        line += QLatin1Char(' ') + QLatin1String(kKindWords[kind].converted);
+    }
+    if (ReportKind(kind) == ReportKind::Groups && m_allGroups)
+        line += QStringLiteral(", and All Groups");
+    if (entry.changed != 0)
+        line += QStringLiteral(", %1 of them changed").arg(number(entry.changed));
+    if (entry.ignored != 0)
+        line += QStringLiteral(", %1 not carried over").arg(number(entry.ignored));
+    if (entry.withFixtures != 0)
+        line += QStringLiteral(", %1 left out with their fixtures").arg(number(entry.withFixtures));
+    return line;
 }
 
 void ConversionReport::logTallies() const
 {
     for (std::size_t kind = 0; kind < m_kinds.size(); ++kind) {
-        const Kind& entry = m_kinds[kind];
-        if (!entry.touched)
-            continue;
-        QString line = QStringLiteral("%1: %2 converted").arg(QLatin1String(kKindNames[kind]), number(entry.converted));
-        if (entry.ignored != 0)
-            line += QStringLiteral(", %1 not carried over").arg(number(entry.ignored));
-        logLine(kLogInfo, line);
+        if (m_kinds[kind].touched)
+            logLine(kLogInfo, tally(kind));
     }
 }
 
 void ConversionReport::logSummary() const
 {
     for (const SummaryLine& line : summary()) {
-        logLine(
-            kLogInfo,
-            QStringLiteral("%1 not carried over: %2 (%3)").arg(kindName(line.kind), number(line.count), line.cause));
+        logLine(kLogInfo,
+                QStringLiteral("%1 %2: %3 (%4)")
+                    .arg(kindName(line.kind),
+                         QLatin1String(line.outcome == Outcome::Changed ? "arrived changed" : "not carried over"),
+                         number(line.count), line.cause));
     }
 }
 
-QString ConversionReport::kindName(ReportKind kind) { return QLatin1String(kKindNames[index(kind)]); }
+QString ConversionReport::kindName(ReportKind kind) { return QLatin1String(kKindWords[index(kind)].name); }
 
 QString ConversionReport::itemName(const char* noun, quint32 id, const QString& name)
 {
@@ -207,8 +298,39 @@ QString ConversionReport::itemName(const char* noun, quint32 id, const QString& 
         % (unnamed ? QStringLiteral("unnamed") : name) % QLatin1Char(')');
 }
 
-QString ConversionReport::number(unsigned value)
+QString ConversionReport::number(quint64 value)
 {
     static const QLocale english(QLocale::English);
     return english.toString(value);
+}
+
+QString ConversionReport::capitalized(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
+QString ConversionReport::counted(quint64 count, const char* one, const char* many)
+{
+    return number(count) % QLatin1Char(' ') % QLatin1String(count == 1 ? one : many);
+}
+
+bool isNoRoom(const std::exception& error, Archive::ArrayId* array)
+{
+    const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error);
+    if (!archiveError || archiveError->code() != kNoFreeIdCode)
+        return false;
+    if (array)
+        *array = archiveError->arrayId();
+    return true;
+}
+
+QString exceptionText(const std::exception& error)
+{
+    if (const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error)) {
+        return QStringLiteral("%1: %2").arg(Archive::archive_exception::messageForCode(archiveError->code()),
+                                            QString::fromUtf8(archiveError->what()));
+    }
+    return QString::fromUtf8(error.what());
 }

@@ -1,27 +1,35 @@
-// ConversionReport is what one conversion says about the show it converted:
-// per kind of item, how many arrived in the project and which did not, each
-// of those named once in the error pane with the reason, and at the end a
-// tally per kind and a summary per kind and cause, whose counts add up to
-// the number the main window shows beside "Conversion complete".
+// ConversionReport is what one conversion says about the show it converted.
+// Every item of the show arrives as itself, arrives changed (a value
+// replaced by a fallback or default, clamped, or completed with defaults) or
+// is not carried over (merged into another item included). Per kind the
+// report counts what arrived and names each item of the other two outcomes
+// once in the error pane with its reason; at the end it logs a tally per
+// kind and a summary per outcome, kind and cause, whose counts add up to the
+// numbers of the result line (resultText()).
 //
 // Every step writes through it: made() for each object it adds (whichever
-// step adds it), ignore() for each item of the show left out, which logs
-// its line at once; ignoreForLimit() for items that the project has no room
-// for, which are said as one line per limit when the step flushes them.
-// Counting costs no allocation; only a line that is logged builds text.
+// step adds it), ignore() and its siblings for each item left out, which log
+// their line at once, changed() for each item that arrives changed,
+// ignoreForLimit() for items that the project has no room for, which are
+// said as one line per limit when the step flushes them. Counting costs no
+// allocation; only a line that is logged builds text. Every cause is a
+// named constant of report_causes.h.
 //
 // Owned by the conversion driver, cleared at the start of each conversion.
 // GUI thread only, like the steps and the logger's window handler.
 #ifndef APPLICATIONS_MORVANT_CONVERSION_CONVERSION_REPORT_H
 #define APPLICATIONS_MORVANT_CONVERSION_CONVERSION_REPORT_H
 
+#include "applications/morvant/conversion/report_causes.h"
 #include "components/archive/object_base.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <cstddef>
+#include <exception>
+#include <set>
+#include <utility>
 #include <vector>
 
 // The kinds the report counts, in the order its tallies are logged. Where a
@@ -29,10 +37,13 @@
 // counts the objects of that kind the project holds when the steps end.
 enum class ReportKind : int {
     Controllers,
+    ControllerLinks,
     KinetPowerSupplies,
     RemoteDevices,
     DsxDmxUniverses,
+    // Those made for patch records: DSX DMX universes count on their own.
     Universes,
+    // The show's functions, mapped onto the project's standard ones.
     Functions,
     FixtureModels,
     Fixtures,
@@ -42,6 +53,7 @@ enum class ReportKind : int {
     FixtureComments,
     DaliFixtures,
     DaliInterfaces,
+    // The show's groups; "All Groups" is said beside them.
     Groups,
     GroupMembers,
     PixelMatrices,
@@ -60,7 +72,9 @@ enum class ReportKind : int {
     PaletteValues,
     TouchPanelInterfaces,
     Triggers,
+    ShowSettings,
     ShowTexts,
+    DaliTestSchedules,
     PlanImages,
     Count
 };
@@ -68,55 +82,88 @@ enum class ReportKind : int {
 class ConversionReport
 {
 public:
+    enum class Outcome { NotCarriedOver, Changed };
     struct SummaryLine
     {
+        Outcome outcome;
         ReportKind kind;
         QString cause;
-        unsigned count;
+        quint64 count;
     };
 
     ConversionReport();
 
     void clear();
+    // The database whose arrays a limit names: the output project's (the
+    // current one until set).
+    void setDatabase(Archive::DatabaseId database) { m_database = database; }
 
     // Counts `count` objects of kind as made; the kind's tally is logged
     // even when nothing was made.
-    void made(ReportKind kind, unsigned count = 1) { m_kinds[index(kind)].converted += count, touch(kind); }
-    // Counts objects made earlier and removed again (merged into another).
-    void removed(ReportKind kind, unsigned count = 1);
+    void made(ReportKind kind, quint64 count = 1) { m_kinds[index(kind)].converted += count, touch(kind); }
+    // The same for a kind every show has (its settings, its DALI test
+    // schedules): its tally is logged only once an item of it changed or
+    // was left out.
+    void madeQuietly(ReportKind kind, quint64 count = 1) { m_kinds[index(kind)].converted += count; }
+    // Counts objects made earlier and removed again; never more than made.
+    void removed(ReportKind kind, quint64 count = 1);
     // Marks a kind whose tally is logged though no item of it was met.
     void touch(ReportKind kind) { m_kinds[index(kind)].touched = true; }
+    // Items left out with the fixture they belong to (its elements, patch
+    // records, plan place, comment): said on their kind's tally, counted with
+    // the fixture.
+    void leftWithFixtures(ReportKind kind, quint64 count);
+    // The tally of Functions says how many of the show's were mapped onto
+    // how many standard functions the project holds.
+    void setStandardFunctions(quint64 count) { m_standardFunctions = count; }
+    // "All Groups" stands in the project beside the show's groups.
+    void madeAllGroups() { m_allGroups = true; }
 
     // An item of the show that is not carried over: logs "Ignoring <item>:
-    // <reason>" as a warning and counts `count` items of kind under `cause`,
-    // the summary's words for why (a string literal; the same pointer or text
-    // is one summary line).
-    void ignore(ReportKind kind, const QString& item, const QString& reason, const char* cause, unsigned count = 1);
-    // The same for a line the caller has logged itself, in a text that
-    // names the item (such as a conversion table's own failure text).
-    void count(ReportKind kind, const char* cause, unsigned count = 1);
+    // <reason>" as a warning and counts `count` items of kind under cause.
+    void ignore(ReportKind kind, const QString& item, const QString& reason, const ReportCause& cause,
+                quint64 count = 1);
+    // The same, in a line of the caller's that names the item (such as one
+    // that starts with a conversion table's own failure text).
+    void ignoreLine(ReportKind kind, const QString& line, const ReportCause& cause, quint64 count = 1);
+    // An item the project refused: a full array is said as its limit
+    // (ignoreForLimit), any other error in the database's own words.
+    void refused(ReportKind kind, const QString& item, const std::exception& error, quint64 count = 1);
     // `count` items, named by `item`, that the project had no room for, in
     // `array`: the first of a run is remembered and the others counted;
     // flushLimits() logs one line per kind and array, "The project holds at
     // most N <objects>: <first item> and M more were not converted".
-    void ignoreForLimit(ReportKind kind, const QString& item, Archive::ArrayId array, unsigned count = 1);
+    void ignoreForLimit(ReportKind kind, const QString& item, Archive::ArrayId array, quint64 count = 1);
     // Whether a run of the kind and array is open: its later items need no
     // text.
     bool inLimitRun(ReportKind kind, Archive::ArrayId array) const;
     void flushLimits();
     // "the project holds at most 60,000 fixture elements".
-    static QString limitText(Archive::ArrayId array);
+    QString limitText(Archive::ArrayId array) const;
 
-    unsigned converted(ReportKind kind) const { return m_kinds[index(kind)].converted; }
-    unsigned ignored(ReportKind kind) const { return m_kinds[index(kind)].ignored; }
-    // Every item not carried over, of every kind.
-    unsigned ignoredTotal() const { return m_ignoredTotal; }
-    // Per kind and cause, by kind in the tallies' order, then in the order
-    // met; the counts add up to ignoredTotal().
+    // An item that arrives changed: logs the line (which names the item and
+    // what changed) as a warning, and counts the item once, under the first
+    // cause met for it; `key` tells the items of one kind apart.
+    void changed(ReportKind kind, quint64 key, const QString& line, const ReportCause& cause);
+
+    quint64 converted(ReportKind kind) const { return m_kinds[index(kind)].converted; }
+    quint64 ignored(ReportKind kind) const { return m_kinds[index(kind)].ignored; }
+    quint64 changedCount(ReportKind kind) const { return m_kinds[index(kind)].changed; }
+    // Every item not carried over, and every item changed, of every kind.
+    quint64 ignoredTotal() const { return m_totals[0]; }
+    quint64 changedTotal() const { return m_totals[1]; }
+    // Not carried over first, then changed; by kind in the tallies' order,
+    // a kind's causes in the order met. The counts of each outcome add up
+    // to its total.
     std::vector<SummaryLine> summary() const;
+    // "Conversion complete", or with the counts of the other outcomes:
+    // "Conversion complete; 12 items were not carried over and 3 arrived
+    // changed (see the error pane)".
+    QString resultText() const;
 
-    // Logs "<Kind>: N converted" (", M not carried over" when any were)
-    // for every kind met, then the summary lines, which end the report.
+    // Logs the tally of every kind met ("Fixtures: 7,500 converted, 12 of
+    // them changed, 500 not carried over"), then the summary lines, which
+    // end the report.
     void logTallies() const;
     void logSummary() const;
 
@@ -124,22 +171,29 @@ public:
     // "fixture 7 (Front)", "fixture 7 (unnamed)".
     static QString itemName(const char* noun, quint32 id, const QString& name);
     // 12,999: the report's numbers are read by people.
-    static QString number(unsigned value);
+    static QString number(quint64 value);
+    // The text with its first letter upper case, to start a line.
+    static QString capitalized(QString text);
+    // "1 channel", "2 channels".
+    static QString counted(quint64 count, const char* one, const char* many);
 
 private:
     struct Kind
     {
-        unsigned converted = 0;
-        unsigned ignored = 0;
+        quint64 converted = 0;
+        quint64 ignored = 0;
+        quint64 changed = 0;
+        quint64 withFixtures = 0;
         bool touched = false;
     };
     struct Cause
     {
+        Outcome outcome;
         ReportKind kind;
-        const char* cause;  // null for a limit
+        const ReportCause* cause;  // null for a limit
         Archive::ArrayId array;
         QString limit;  // limitText(array), made when first met
-        unsigned count;
+        quint64 count;
     };
     struct LimitRun
     {
@@ -147,16 +201,28 @@ private:
         Archive::ArrayId array;
         QString limit;
         QString first;
-        unsigned after;
+        quint64 after;
     };
 
     static std::size_t index(ReportKind kind) { return static_cast<std::size_t>(kind); }
-    void addCause(ReportKind kind, const char* cause, Archive::ArrayId array, unsigned count);
+    void addCause(Outcome outcome, ReportKind kind, const ReportCause* cause, Archive::ArrayId array, quint64 count);
+    QString tally(std::size_t kind) const;
 
     std::array<Kind, static_cast<std::size_t>(ReportKind::Count)> m_kinds;
     std::vector<Cause> m_causes;
     std::vector<LimitRun> m_limits;
-    unsigned m_ignoredTotal = 0;
+    std::set<std::pair<int, quint64>> m_changedItems;
+    quint64 m_totals[2] = {0, 0};
+    quint64 m_standardFunctions = 0;
+    bool m_allGroups = false;
+    Archive::DatabaseId m_database = 0;
 };
+
+// The database's "no room" error: an add refused because the array holds
+// as many objects as it may.
+bool isNoRoom(const std::exception& error, Archive::ArrayId* array = nullptr);
+// The text of an exception for a message: the database's own message for
+// its errors, what() for the others.
+QString exceptionText(const std::exception& error);
 
 #endif  // APPLICATIONS_MORVANT_CONVERSION_CONVERSION_REPORT_H

@@ -23,10 +23,9 @@ qint64 EnumConversion::convert(qint64 value, qint64 fallbackValue) const
     return fallbackValue;
 }
 
-void EnumConversion::logFailure(qint64 value, const QString& item) const
+QString EnumConversion::failureText(qint64 value, const QString& item) const
 {
-    logMessage(kLogWarning, "Failed to convert %s %lld: %s", name, static_cast<long long>(value),
-               item.toUtf8().constData());
+    return QStringLiteral("Failed to convert %1 %2: %3").arg(QLatin1String(name)).arg(value).arg(item);
 }
 
 namespace EnumConversions {

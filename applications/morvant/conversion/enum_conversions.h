@@ -34,19 +34,10 @@ struct EnumConversion
     qint64 convert(qint64 value, qint64 fallbackValue) const;
     // Whether the value is kept, and what it becomes; logs nothing.
     bool keeps(qint64 value, qint64* to = nullptr) const;
-    // The same as convert, naming after the failure's own words the item
-    // the value belongs to ("Failed to convert <name> <value>: <item>");
-    // itemName() is called only for a failure.
-    template <class ItemName>
-    qint64 convertFor(qint64 value, qint64 fallbackValue, ItemName itemName) const
-    {
-        qint64 to = 0;
-        if (keeps(value, &to))
-            return to;
-        logFailure(value, itemName());
-        return fallbackValue;
-    }
-    void logFailure(qint64 value, const QString& item) const;
+    // "Failed to convert <name> <value>: <item>": the failure's own words
+    // first, then the item the value belongs to and what became of it. The
+    // conversion reports it as the item's change (convertValue).
+    QString failureText(qint64 value, const QString& item) const;
 };
 
 namespace EnumConversions {

@@ -62,11 +62,11 @@ LayoutProperties convertLayoutProperties(const Quil::ShowSettings& settings, con
             report.ignore(ReportKind::PlanImages, item,
                           QStringLiteral("the file was not found; put it there (beside the show, or into its "
                                          "bundle) and convert the show again, or set the image in the new project"),
-                          "the image file was not found");
+                          Causes::kImageNotFound);
         } else if (!readsAsImage(imagePath)) {
             report.ignore(ReportKind::PlanImages, item,
                           QStringLiteral("the file does not read as an image, so it is not packed into the project"),
-                          "the file is not an image");
+                          Causes::kNotAnImage);
         } else {
             ResourceRegistry* registry = ResourceRegistry::instance();
             properties.backgroundImageId = registry->addFile(imagePath);

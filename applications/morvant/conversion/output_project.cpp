@@ -78,7 +78,9 @@ Archive::ObjectId addAt(Archive::ArrayId array, Archive::ObjectId id, Archive::O
     return id;
 }
 
-Archive::Pointer<ProjectProperties> projectPropertiesOf(const QuilShow& show, const LayoutProperties& layout)
+// The show's settings (location, time, colours, formats) are one item.
+Archive::Pointer<ProjectProperties> projectPropertiesOf(const QuilShow& show, const LayoutProperties& layout,
+                                                        ConversionReport& report)
 {
     const Quil::ShowSettings& settings = show.settings;
     auto properties = Archive::makeObject<ProjectProperties>();
@@ -86,12 +88,23 @@ Archive::Pointer<ProjectProperties> projectPropertiesOf(const QuilShow& show, co
     properties->setText3(Quil::toQString(settings.text2));
     properties->location.groupA = geoCoordOf(settings.latitude);
     properties->location.groupB = geoCoordOf(settings.longitude);
-    properties->location.offset = convertTimeZoneOffset(settings.timeZoneOffset);
+    report.madeQuietly(ReportKind::ShowSettings);
+    bool offsetKept = true;
+    properties->location.offset = convertTimeZoneOffset(settings.timeZoneOffset, &offsetKept);
+    if (!offsetKept) {
+        report.changed(
+            ReportKind::ShowSettings, 0,
+            QStringLiteral("Failed to convert time zone offset %1: the project keeps UTC").arg(settings.timeZoneOffset),
+            Causes::kTimeZoneOffset);
+    }
     // The version-1 rule has no version-2 counterpart: the project keeps
     // standard time rather than switch on the wrong days.
     properties->location.enabled = false;
-    if (settings.daylightSaving[0] != 0 && settings.daylightSaving[3] != 0)
-        logMessage(kLogWarning, "Daylight savings time is disabled because it wasn't possible to convert it");
+    if (settings.daylightSaving[0] != 0 && settings.daylightSaving[3] != 0) {
+        report.changed(ReportKind::ShowSettings, 0,
+                       QStringLiteral("Daylight savings time is disabled because it wasn't possible to convert it"),
+                       Causes::kDaylightSaving);
+    }
     properties->option5 = 10;
     properties->timeFormat = Quil::toQString(show.dynamicText().upperCaseFormat);
     properties->dateFormat = Quil::toQString(show.dynamicText().lowerCaseFormat);
@@ -101,13 +114,34 @@ Archive::Pointer<ProjectProperties> projectPropertiesOf(const QuilShow& show, co
     return properties;
 }
 
-Archive::Pointer<DaliProjectProperties> daliPropertiesOf(const QuilShow& show)
+Archive::Pointer<DaliProjectProperties> daliPropertiesOf(const QuilShow& show, ConversionReport& report)
 {
     auto properties = Archive::makeObject<DaliProjectProperties>();
     properties->settings.testFlag1 = show.dali().testFlags[0];
     properties->settings.testFlag2 = show.dali().testFlags[1];
-    for (int index = 0; index < 2; ++index)
-        properties->setTestSchedule(index, convertDaliTestSchedule(show.dali().testSchedules[index], index));
+    for (int index = 0; index < 2; ++index) {
+        const Quil::DaliTestSchedule& from = show.dali().testSchedules[index];
+        const ScheduleConversion converted = convertDaliTestSchedule(from);
+        properties->setTestSchedule(index, converted.schedule);
+        report.madeQuietly(ReportKind::DaliTestSchedules);
+        const QString item = QStringLiteral("DALI test schedule %1 of the show").arg(index + 1);
+        if (converted.defaulted) {
+            report.changed(ReportKind::DaliTestSchedules, quint64(index),
+                           QStringLiteral("%1 arrives as the default schedule, as its day mode %2 has no version-2 "
+                                          "counterpart: set the schedule in the new project")
+                               .arg(item)
+                               .arg(from.dayMode),
+                           Causes::kScheduleDefault);
+        }
+        if (!converted.monthWeekKept) {
+            const EnumConversion& monthWeek = EnumConversions::kMonthWeek;
+            report.changed(
+                ReportKind::DaliTestSchedules, quint64(index),
+                monthWeek.failureText(
+                    from.monthWeek, QStringLiteral("%1 arrives with month week %2").arg(item).arg(monthWeek.fallback)),
+                Causes::kMonthWeekFallback);
+        }
+    }
     return properties;
 }
 
@@ -123,32 +157,28 @@ void countShowTexts(const QuilShow& show, ConversionReport& report)
     if (!third.isEmpty()) {
         report.ignore(ReportKind::ShowTexts, QStringLiteral("the show's third text \"%1\"").arg(third),
                       QStringLiteral("a version-2 project has no place for it; keep it elsewhere if you need it"),
-                      "the project has no place for the show's third text");
+                      Causes::kNoPlaceForThirdText);
     }
 }
 
 }  // namespace
 
-qint16 convertTimeZoneOffset(qint16 quarterHours)
+qint16 convertTimeZoneOffset(qint16 quarterHours, bool* kept)
 {
     const int minutes = int(quarterHours) * kMinutesPerQuarterHour;
-    if (minutes < -kMinutesPerDay || minutes > kMinutesPerDay) {
-        logMessage(kLogWarning, "Failed to convert time zone offset %d", int(quarterHours));
-        return 0;
-    }
-    return qint16(minutes);
+    *kept = minutes >= -kMinutesPerDay && minutes <= kMinutesPerDay;
+    return *kept ? qint16(minutes) : 0;
 }
 
-DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from, int index)
+ScheduleConversion convertDaliTestSchedule(const Quil::DaliTestSchedule& from)
 {
-    const EnumConversion& monthWeek = EnumConversions::kMonthWeek;
+    ScheduleConversion converted;
     const auto week = [&] {
-        return quint8(monthWeek.convertFor(from.monthWeek, monthWeek.fallback, [&] {
-            return index < 0 ? QStringLiteral("a DALI test schedule")
-                             : QStringLiteral("the show's DALI test schedule %1").arg(index + 1);
-        }));
+        qint64 to = 0;
+        converted.monthWeekKept = EnumConversions::kMonthWeek.keeps(from.monthWeek, &to);
+        return quint8(converted.monthWeekKept ? to : EnumConversions::kMonthWeek.fallback);
     };
-    DaliTestSchedule schedule;
+    DaliTestSchedule& schedule = converted.schedule;
     const quint8 interval = quint8(from.interval);
     DaliSchedulePayload payload;
     switch (from.kind) {
@@ -161,27 +191,29 @@ DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& from, int
         schedule.setKind1(payload);
         break;
     case 2:
-        if (from.dayMode > 1)
-            break;
-        payload = from.dayMode == 0 ? makeSchedulePair(week(), from.weekday)
-                                    : makeScheduleDayMask(std::bitset<31>(from.days));
-        payload.interval = interval;
-        schedule.setKind2(payload);
-        break;
     case 3:
-        if (from.dayMode > 1)
+        if (from.dayMode > 1) {
+            converted.defaulted = true;
             break;
-        payload = from.dayMode == 0 ? makeScheduleMonthMask(from.dayOfMonth, std::bitset<12>(from.months))
-                                    : makeScheduleMonthMaskPair(week(), from.weekday, std::bitset<12>(from.months));
+        }
+        if (from.kind == 2) {
+            payload = from.dayMode == 0 ? makeSchedulePair(week(), from.weekday)
+                                        : makeScheduleDayMask(std::bitset<31>(from.days));
+        } else {
+            payload = from.dayMode == 0 ? makeScheduleMonthMask(from.dayOfMonth, std::bitset<12>(from.months))
+                                        : makeScheduleMonthMaskPair(week(), from.weekday, std::bitset<12>(from.months));
+        }
         payload.interval = interval;
-        schedule.setKind3(payload);
+        from.kind == 2 ? schedule.setKind2(payload) : schedule.setKind3(payload);
         break;
     default:
+        // The reader refuses other kinds.
+        converted.defaulted = true;
         break;
     }
     schedule.byteA = from.leading1;
     schedule.byteB = from.leading2;
-    return schedule;
+    return converted;
 }
 
 OutputProject::OutputProject() = default;
@@ -221,7 +253,7 @@ void OutputProject::initialise(const QuilShow& show, ConversionReport& report)
     const LayoutProperties layout =
         convertLayoutProperties(show.settings, QFile::decodeName(show.folder.c_str()), report);
     countShowTexts(show, report);
-    addAt(0, kProjectPropertiesId, projectPropertiesOf(show, layout), database);
+    addAt(0, kProjectPropertiesId, projectPropertiesOf(show, layout, report), database);
     const auto features = Archive::makeObject<GuiFeatures>();
     features->setFeature(kPlanFeature, kFeatureOn);
     addAt(0, kGuiFeaturesId, features, database);
@@ -231,7 +263,7 @@ void OutputProject::initialise(const QuilShow& show, ConversionReport& report)
     const auto web = Archive::makeObject<WebInterfaceProperties>();
     web->text = QString::fromStdString(show.settings.webInterfaceText);
     addAt(0, kWebInterfacePropertiesId, web, database);
-    addAt(0, kDaliProjectPropertiesId, daliPropertiesOf(show), database);
+    addAt(0, kDaliProjectPropertiesId, daliPropertiesOf(show, report), database);
     const auto custom = Archive::makeObject<CustomProperties>();
     custom->addProperty(kFixtureArrayId, QLatin1String(kFixtureCommentProperty));
     addAt(0, kCustomPropertiesId, custom, database);

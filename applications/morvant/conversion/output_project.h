@@ -89,14 +89,19 @@ private:
     std::pair<double, double> m_saveTimes;
 };
 
-// A version-1 DALI test schedule in the version-2 form. A month week
-// outside 0-6 is logged and becomes 0; a day mode other than 0 and 1 leaves
-// the default schedule, with the two leading bytes copied.
-// A month week outside 0-6 names the schedule, number index + 1, when given.
-DaliTestSchedule convertDaliTestSchedule(const Quil::DaliTestSchedule& schedule, int index = -1);
+// A version-1 DALI test schedule in the version-2 form, with what became of
+// it: a month week outside 0-6 becomes 0; a day mode other than 0 and 1
+// leaves the default schedule, with the two leading bytes copied.
+struct ScheduleConversion
+{
+    DaliTestSchedule schedule;
+    bool monthWeekKept = true;
+    bool defaulted = false;
+};
+ScheduleConversion convertDaliTestSchedule(const Quil::DaliTestSchedule& schedule);
 
 // Minutes east of UTC from the version-1 quarter hours; beyond a day either
-// way the offset is logged and becomes 0.
-qint16 convertTimeZoneOffset(qint16 quarterHours);
+// way the offset becomes 0 and *kept false.
+qint16 convertTimeZoneOffset(qint16 quarterHours, bool* kept);
 
 #endif  // APPLICATIONS_MORVANT_CONVERSION_OUTPUT_PROJECT_H

@@ -38,6 +38,8 @@ public:
         return it == m_bySecond.end() ? -1 : static_cast<qint64>(it->second);
     }
 
+    // Every pair, by its first member.
+    const std::map<First, Second>& entries() const { return m_byFirst; }
     std::size_t size() const { return m_byFirst.size(); }
     bool operator==(const TwoKeyTable&) const = default;
     void clear()

@@ -1,11 +1,15 @@
 // The version-1 DALI fixture records: each ballast's settings become the
-// DALI data of the fixture it drives.
+// DALI data of the fixture it drives, on a DALI interface of the number the
+// ballast names.
 #include "applications/morvant/conversion/conversion_context.h"
 #include "applications/morvant/conversion/steps/conversion_steps.h"
+#include "components/archive/archive_exception.h"
+#include "components/lx_objects/dali/dali_interface.h"
 #include "components/lx_objects/fixtures/fixture.h"
 #include "components/quilshow/show/quil_show.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -13,62 +17,117 @@ namespace {
 const quint8 kNoDaliInterface = 255;
 const quint16 kNoFixture = 0xFFFF;
 
-// Why a DALI fixture record did not arrive; empty when it did.
-QString daliFailure(const ConversionContext& context, const Quil::DALIFixture& ballast, const char** cause)
+// The interfaces that arriving ballasts name, made on demand: each with its
+// id (kNoObjectId when the project refused it, with the reason) and the
+// number of fixtures naming it.
+struct NamedInterface
 {
-    const Quil::DALIShowComponent& dali = context.show.dali();
+    Archive::ObjectId id = Archive::kNoObjectId;
+    QString failure;
+    unsigned fixtures = 0;
+};
+using NamedInterfaces = std::map<quint8, NamedInterface>;
+
+// Why a DALI fixture record did not arrive; empty when it may. Its fixture
+// is tested first: a ballast is said to be beaten by a lower one only when
+// that one arrives.
+QString daliFailure(const ConversionContext& context, const Quil::DALIFixture& ballast, const ReportCause** cause)
+{
     if (ballast.fixtureId == kNoFixture || !context.show.fixtures().fixtures.find(ballast.fixtureId)) {
-        *cause = "they drive no fixture of the show";
+        *cause = &Causes::kDrivesNoFixture;
         return ballast.fixtureId == kNoFixture
             ? QStringLiteral("it drives no fixture")
             : QStringLiteral("it drives fixture %1, which the show does not hold").arg(ballast.fixtureId);
     }
-    if (dali.getDaliFixtureId(ballast.fixtureId) != qint64(ballast.id())) {
-        *cause = "their fixture has another DALI fixture, of a lower id";
+    if (!context.ids.contains(IdKind::Fixture, ballast.fixtureId)) {
+        *cause = &Causes::kFixtureNotConverted;
+        return QStringLiteral("its fixture %1 was not converted").arg(ballast.fixtureId);
+    }
+    Archive::ObjectPtr holder;
+    Archive::getObject(holder, Fixture::kArrayId, context.ids.find(IdKind::Fixture, ballast.fixtureId),
+                       context.database);
+    const auto* fixture = dynamic_cast<const Fixture*>(holder.get());
+    if (!fixture || !fixture->isDali) {
+        *cause = &Causes::kNotDaliType;
+        return QStringLiteral("the type of its fixture %1 is not a DALI ballast").arg(ballast.fixtureId);
+    }
+    const qint64 first = context.show.dali().getDaliFixtureId(ballast.fixtureId);
+    if (first != qint64(ballast.id())) {
+        *cause = &Causes::kFixtureHasLowerBallast;
         return QStringLiteral("fixture %1 is driven by DALI fixture %2 already, and a fixture keeps one")
             .arg(ballast.fixtureId)
-            .arg(dali.getDaliFixtureId(ballast.fixtureId));
-    }
-    if (!context.ids.contains(IdKind::Fixture, ballast.fixtureId)) {
-        *cause = "their fixture was not converted";
-        return QStringLiteral("its fixture %1 was not converted").arg(ballast.fixtureId);
+            .arg(first);
     }
     return QString();
 }
 
-// Sets the ballast's data on its converted fixture; false (with *reason)
-// when that fixture's type is no DALI ballast.
-bool carryBallast(ConversionContext& context, const Quil::DALIFixture& ballast, QString* reason)
+// The interface of the number, made with a new interface's settings when
+// first named.
+NamedInterface& interfaceFor(ConversionContext& context, NamedInterfaces& named, quint8 number)
+{
+    const auto [entry, isNew] = named.try_emplace(number);
+    if (isNew) {
+        try {
+            auto added = Archive::makeObject<DaliInterface>();
+            added->interfaceNumber = number;
+            entry->second.id = context.add(DaliInterface::kArrayId, added);
+            context.report.made(ReportKind::DaliInterfaces);
+        } catch (const Archive::archive_exception& error) {
+            Archive::ArrayId array = 0;
+            entry->second.failure = isNoRoom(error, &array) ? context.report.limitText(array) : exceptionText(error);
+        }
+    }
+    return entry->second;
+}
+
+// Sets the ballast's data on its converted fixture, which daliFailure found
+// to be a ballast.
+void carryBallast(ConversionContext& context, NamedInterfaces& named, const Quil::DALIFixture& ballast)
 {
     Archive::ObjectPtr holder;
     auto* fixture =
         context.edit<Fixture>(Fixture::kArrayId, context.ids.find(IdKind::Fixture, ballast.fixtureId), holder);
-    if (!fixture || !fixture->isDali) {
-        *reason = QStringLiteral("the type of its fixture %1 is not a DALI ballast").arg(ballast.fixtureId);
-        return false;
-    }
+    if (!fixture)
+        return;
     DaliFixtureProperties& properties = fixture->daliProperties;
-    properties.interfaceNumber = ballast.interfaceId == kNoDaliInterface ? -1 : ballast.interfaceId;
+    properties.interfaceNumber = -1;
     properties.shortAddress = ballast.shortAddress;
     properties.ballastSettings = ballast.ballastSettings;
     properties.ballastFlag = ballast.flag;
-    return true;
+    if (ballast.interfaceId == kNoDaliInterface)
+        return;
+    NamedInterface& on = interfaceFor(context, named, ballast.interfaceId);
+    if (on.id == Archive::kNoObjectId) {
+        // The fixture names no interface rather than one the project lacks.
+        context.report.changed(
+            ReportKind::DaliFixtures, ballast.id(),
+            QStringLiteral("%1 arrives on no DALI interface, as its interface %2 could not be made: %3")
+                .arg(ConversionReport::itemName("DALI fixture", ballast.id(), Quil::toQString(ballast.text)))
+                .arg(ballast.interfaceId)
+                .arg(on.failure),
+            Causes::kInterfaceNotMade);
+        return;
+    }
+    properties.interfaceNumber = ballast.interfaceId;
+    ++on.fixtures;
 }
 
-// No DALI interface of a version-1 show is read: the ballasts keep the
-// number of theirs, and each interface named is said once.
-void reportInterfaces(ConversionContext& context, const std::map<quint8, unsigned>& named)
+// No DALI interface of a version-1 show is read: each that ballasts name is
+// made with a new interface's settings, and said once.
+void reportInterfaces(ConversionContext& context, const NamedInterfaces& named)
 {
-    for (const auto& [interfaceId, fixtures] : named) {
-        context.report.ignore(ReportKind::DaliInterfaces, QStringLiteral("DALI interface %1").arg(interfaceId),
-                              (fixtures == 1
-                                   ? QStringLiteral("the DALI data of 1 fixture names it, but no DALI interface of a "
-                                                    "version-1 show is read; the fixture keeps its number")
-                                   : QStringLiteral("the DALI data of %1 fixtures names it, but no DALI interface of a "
-                                                    "version-1 show is read; the fixtures keep its number")
-                                         .arg(fixtures))
-                                  + QStringLiteral(", so add the interface to the new project under that number"),
-                              "named by DALI fixtures, but not read from the show");
+    for (const auto& [number, entry] : named) {
+        if (entry.id == Archive::kNoObjectId)
+            continue;
+        context.report.changed(
+            ReportKind::DaliInterfaces, number,
+            QStringLiteral("DALI interface %1 arrives as a new interface, without name, groups or test settings, as "
+                           "no DALI interface of a version-1 show is read: the DALI data of %2 %3 it; set the "
+                           "interface up in the new project")
+                .arg(number)
+                .arg(ConversionReport::counted(entry.fixtures, "fixture", "fixtures"))
+                .arg(QLatin1String(entry.fixtures == 1 ? "names" : "name")),
+            Causes::kInterfaceMadeWithDefaults);
     }
 }
 
@@ -78,20 +137,18 @@ void ConversionSteps::convertDaliFixtures(ConversionContext& context)
 {
     ConversionReport& report = context.report;
     report.touch(ReportKind::DaliFixtures);
-    std::map<quint8, unsigned> namedInterfaces;
+    NamedInterfaces named;
     for (const Quil::DALIFixture& ballast : context.show.dali().fixtures) {
         const QString item = ConversionReport::itemName("DALI fixture", ballast.id(), Quil::toQString(ballast.text));
-        const char* cause = nullptr;
-        QString reason = daliFailure(context, ballast, &cause);
-        if (reason.isEmpty() && !carryBallast(context, ballast, &reason))
-            cause = "their fixture's type is not a DALI ballast";
+        const ReportCause* cause = nullptr;
+        const QString reason = daliFailure(context, ballast, &cause);
         if (!reason.isEmpty()) {
-            report.ignore(ReportKind::DaliFixtures, item, reason, cause);
+            report.ignore(ReportKind::DaliFixtures, item, reason, *cause);
             continue;
         }
+        // Counted before a change of its interface is said.
         report.made(ReportKind::DaliFixtures);
-        if (ballast.interfaceId != kNoDaliInterface)
-            ++namedInterfaces[ballast.interfaceId];
+        carryBallast(context, named, ballast);
     }
-    reportInterfaces(context, namedInterfaces);
+    reportInterfaces(context, named);
 }

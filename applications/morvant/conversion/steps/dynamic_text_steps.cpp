@@ -1,13 +1,11 @@
 // Dynamic text: fonts, rendered as bitmap fonts, and the texts of text slots.
 #include "applications/morvant/conversion/conversion_context.h"
-#include "applications/morvant/conversion/conversion_driver.h"
 #include "applications/morvant/conversion/steps/conversion_steps.h"
 #include "components/archive/archive_exception.h"
 #include "components/lx_engine/programming/bitmap_font_cache.h"
 #include "components/lx_objects/media/font_data.h"
 #include "components/lx_objects/programming/text_slot_values.h"
 #include "components/quilshow/show/quil_show.h"
-#include "seltrane_components/os/logger.h"
 
 #include <algorithm>
 #include <map>
@@ -21,19 +19,13 @@ QString fontItem(const Quil::FontData& font)
 }
 
 // The font's size as its bitmap is drawn: a size outside what bitmaps are
-// drawn at is said, and stored as drawn, so that the two agree.
+// drawn at is stored as drawn, so that the two agree.
 quint32 drawnSize(const Quil::FontData& from)
 {
-    const quint32 size = std::clamp(from.size, FontDescriptor::kMinSize, FontDescriptor::kMaxSize);
-    if (size != from.size) {
-        logMessage(
-            kLogWarning, "The size %u of %s is outside the sizes fonts are drawn at (%u to %u): it arrives at size %u",
-            from.size, fontItem(from).toUtf8().constData(), FontDescriptor::kMinSize, FontDescriptor::kMaxSize, size);
-    }
-    return size;
+    return std::clamp(from.size, FontDescriptor::kMinSize, FontDescriptor::kMaxSize);
 }
 
-Archive::Pointer<::FontData> fontOf(const Quil::FontData& from)
+Archive::Pointer<::FontData> fontOf(ConversionContext& context, const Quil::FontData& from)
 {
     const auto font = Archive::makeObject<::FontData>();
     font->name = Quil::toQString(from.name);
@@ -42,7 +34,7 @@ Archive::Pointer<::FontData> fontOf(const Quil::FontData& from)
     font->styleFlags = quint8((from.styleFlag0 ? ::FontData::kBold : 0) | (from.styleFlag1 ? ::FontData::kItalic : 0)
                               | (from.styleFlag2 ? ::FontData::kAntialiased : 0));
     // Renders on the GUI thread; the cache keeps each font for the next.
-    font->bitmap = bitmapFontFor(FontDescriptor::of(*font));
+    font->bitmap = context.fonts.fontFor(FontDescriptor::of(*font));
     return font;
 }
 
@@ -51,19 +43,26 @@ void convertFonts(ConversionContext& context)
     context.report.touch(ReportKind::Fonts);
     for (const Quil::FontData& from : context.show.dynamicText().fonts) {
         try {
-            const Archive::ObjectId id = context.add(::FontData::kArrayId, fontOf(from));
+            const Archive::ObjectId id = context.add(::FontData::kArrayId, fontOf(context, from));
             // Numbered once it is in: a font left out takes no number.
             Archive::ObjectPtr edited;
             if (auto* added = context.edit<::FontData>(::FontData::kArrayId, id, edited))
                 added->number = context.freeFontNumbers.take();
             context.ids.insert(IdKind::Font, from.id(), id);
             context.report.made(ReportKind::Fonts);
+            if (drawnSize(from) != from.size) {
+                context.report.changed(ReportKind::Fonts, from.id(),
+                                       QStringLiteral("The size %1 of %2 is outside the sizes fonts are drawn at (%3 "
+                                                      "to %4): it arrives at size %5")
+                                           .arg(from.size)
+                                           .arg(fontItem(from))
+                                           .arg(FontDescriptor::kMinSize)
+                                           .arg(FontDescriptor::kMaxSize)
+                                           .arg(drawnSize(from)),
+                                       Causes::kFontSizeClamped);
+            }
         } catch (const Archive::archive_exception& error) {
-            if (isNoRoom(error))
-                context.report.ignoreForLimit(ReportKind::Fonts, fontItem(from), ::FontData::kArrayId);
-            else
-                context.report.ignore(ReportKind::Fonts, fontItem(from), exceptionText(error),
-                                      "the project refused them");
+            context.report.refused(ReportKind::Fonts, fontItem(from), error);
         }
     }
     context.report.flushLimits();
@@ -85,13 +84,12 @@ void convertTextSlots(ConversionContext& context)
         const QString item = ConversionReport::itemName("text slot", from.id(), name);
         const QString slotText = Quil::toQString(from.text);
         if (slotText.isEmpty()) {
-            report.ignore(ReportKind::TextSlots, item, QStringLiteral("it has no text"), "they have no text");
+            report.ignore(ReportKind::TextSlots, item, QStringLiteral("it has no text"), Causes::kNoText);
             continue;
         }
         if (const auto earlier = named.find(name); earlier != named.end()) {
             report.ignore(ReportKind::TextSlots, item,
-                          QStringLiteral("text slot %1 has the same name").arg(earlier->second),
-                          "another text slot has the same name");
+                          QStringLiteral("text slot %1 has the same name").arg(earlier->second), Causes::kSameSlotName);
             continue;
         }
         named.emplace(name, from.id());
@@ -112,6 +110,6 @@ void ConversionSteps::convertDynamicText(ConversionContext& context)
         context.report.ignore(ReportKind::TextPresets, QStringLiteral("text preset %1").arg(preset.id()),
                               QStringLiteral("a text preset arrives with the timelines that play it, and no timeline "
                                              "of a version-1 show is read"),
-                              "they arrive only with timelines, which are not read");
+                              Causes::kOnlyWithTimelines);
     }
 }

@@ -3,7 +3,6 @@
 // carried by the neighbouring sources.
 #include "applications/common/util/versioned_settings.h"
 #include "applications/morvant/conversion/conversion_context.h"
-#include "applications/morvant/conversion/conversion_driver.h"
 #include "applications/morvant/conversion/enum_conversions.h"
 #include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/conversion/steps/conversion_steps.h"
@@ -42,10 +41,6 @@ const quint32 kFixtureColourAlpha = 0xFF000000;
 const char kOnlineLibraryUrlKey[] = "OnlineFixtureLibrary/Url";
 // How many fixtures pass between two moves of the bar.
 const unsigned kFixturesPerProgressStep = 64;
-
-const char kTypeNotInLibrary[] = "their fixture type is not in the fixture library";
-const char kElementsDoNotMatch[] = "their elements do not match their fixture type's";
-const char kRefused[] = "the project refused them";
 
 QString fixtureItem(const Quil::Fixture& fixture)
 {
@@ -104,13 +99,12 @@ TypeSet fetchMissingTypes(ConversionContext& context, const TypeSet& missing)
 }
 
 // Where the online library's address is set: the key, its group and file.
-QString onlineLibrarySetting()
+QString onlineLibrarySetting(const VersionedSettings& settings)
 {
-    VersionedSettings* settings = VersionedSettings::instance();
-    QString group = settings->versionedKey(QString());
+    QString group = settings.versionedKey(QString());
     group.chop(1);
     return QStringLiteral("\"%1\" (group \"%2\" of %3)")
-        .arg(QLatin1String(kOnlineLibraryUrlKey), group, settings->fileName());
+        .arg(QLatin1String(kOnlineLibraryUrlKey), group, settings.fileName());
 }
 
 QString folderOrNone(const QString& folder) { return folder.isEmpty() ? QStringLiteral("(none)") : folder; }
@@ -129,7 +123,7 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
             : QStringLiteral("%1 fixture types of the show are not in the fixture library and were")
                   .arg(ConversionReport::number(unsigned(missing.size())));
         logMessage(kLogWarning, "%s not fetched: the online fixture library is off, as no address is set under %s",
-                   utf8(types).constData(), utf8(onlineLibrarySetting()).constData());
+                   utf8(types).constData(), utf8(onlineLibrarySetting(context.settings)).constData());
     }
     if (!context.library.hasSystemModels()) {
         // Two lines: the logger cuts a line at 511 bytes, and paths are long.
@@ -142,7 +136,7 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
         const QString advice = QStringLiteral("Put the definitions of the show's fixture types there, or turn the "
                                               "online fixture library on by setting its address under %1, then "
                                               "convert the show again.")
-                                   .arg(onlineLibrarySetting());
+                                   .arg(onlineLibrarySetting(context.settings));
         logMessage(kLogWarning, "%s", utf8(folders).constData());
         logMessage(kLogWarning, "%s", utf8(advice).constData());
     }
@@ -151,13 +145,13 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
 // "2 elements of 6 and 4 channels", "64 elements of 3 channels".
 QString footprintText(const std::vector<int>& channels)
 {
-    const QString elements =
-        channels.size() == 1 ? QStringLiteral("1 element") : QStringLiteral("%1 elements").arg(channels.size());
+    const QString elements = ConversionReport::counted(channels.size(), "element", "elements");
     if (channels.empty())
         return elements;
     const auto [low, high] = std::minmax_element(channels.begin(), channels.end());
     if (*low == *high)
-        return QStringLiteral("%1 of %2 channels").arg(elements).arg(*low);
+        return QStringLiteral("%1 of %2")
+            .arg(elements, ConversionReport::counted(quint64(*low), "channel", "channels"));
     if (channels.size() > 4)
         return QStringLiteral("%1 of %2 to %3 channels").arg(elements).arg(*low).arg(*high);
     QStringList counts;
@@ -231,7 +225,7 @@ bool findType(ConversionContext& context, const Quil::Fixture& from, FixtureType
         context.report.ignore(
             ReportKind::Fixtures, fixtureItem(from),
             QStringLiteral("fixture type %1/%2 is not in the fixture library").arg(manufacturer).arg(model),
-            kTypeNotInLibrary);
+            Causes::kTypeNotInLibrary);
         return false;
     }
     if (!elementsMatch(context, from, *type->model)) {
@@ -239,21 +233,10 @@ bool findType(ConversionContext& context, const Quil::Fixture& from, FixtureType
                               QStringLiteral("its %1 do not match fixture type %2, which has %3")
                                   .arg(footprintText(showFootprint(context, from)), type->model->modelSpec.name,
                                        footprintText(modelFootprint(*type->model))),
-                              kElementsDoNotMatch);
+                              Causes::kElementsDoNotMatch);
         return false;
     }
     return true;
-}
-
-// Reports a fixture that the project refused, a full array as its limit.
-void reportRefused(ConversionContext& context, ReportKind kind, const QString& item,
-                   const Archive::archive_exception& error)
-{
-    Archive::ArrayId array = 0;
-    if (isNoRoom(error, &array))
-        context.report.ignoreForLimit(kind, item, array);
-    else
-        context.report.ignore(kind, item, exceptionText(error), kRefused);
 }
 
 // Adds a copy of the library's model to the project, its functions moved to
@@ -265,7 +248,7 @@ bool addProjectModel(ConversionContext& context, const Quil::Fixture& from, Fixt
     try {
         type->modelId = context.add(FixtureModel::kArrayId, model);
     } catch (const Archive::archive_exception& error) {
-        reportRefused(context, ReportKind::Fixtures, fixtureItem(from), error);
+        context.report.refused(ReportKind::Fixtures, fixtureItem(from), error);
         return false;
     }
     context.library.addProjectModel(type->key, *model);
@@ -291,7 +274,7 @@ Archive::Pointer<Fixture> addFixture(ConversionContext& context, const Quil::Fix
             context.remove(::FixtureElement::kArrayId, elementId);
         if (fixtureId != Archive::kNoObjectId)
             context.remove(Fixture::kArrayId, fixtureId);
-        reportRefused(context, ReportKind::Fixtures, fixtureItem(from), error);
+        context.report.refused(ReportKind::Fixtures, fixtureItem(from), error);
         return {};
     }
     context.report.made(ReportKind::Fixtures);
@@ -299,7 +282,7 @@ Archive::Pointer<Fixture> addFixture(ConversionContext& context, const Quil::Fix
     return fixture;
 }
 
-void fillFixture(const ConversionContext& context, const Quil::Fixture& from, Fixture& fixture)
+void fillFixture(ConversionContext& context, const Quil::Fixture& from, Fixture& fixture)
 {
     fixture.number = from.number;
     if (!from.planSettings.name.empty())
@@ -309,13 +292,15 @@ void fillFixture(const ConversionContext& context, const Quil::Fixture& from, Fi
     fixture.parameterFlagA = context.show.fixtures().getFixtureParameterFlag(from.id(), kFlagAFunction);
     fixture.parameterFlagB = context.show.fixtures().getFixtureParameterFlag(from.id(), kFlagBFunction);
     fixture.dimmerCurve =
-        quint16(EnumConversions::kDimmerCurve.convertFor(from.modelSpec.dimmerCurve, fixture.dimmerCurve, [&] {
-            return fixtureItem(from) + QStringLiteral(" keeps its type's dimmer curve");
-        }));
+        quint16(convertValue(context.report, ReportKind::Fixtures, from.id(), Causes::kDimmerCurveFallback,
+                             EnumConversions::kDimmerCurve, from.modelSpec.dimmerCurve, fixture.dimmerCurve,
+                             [&] { return fixtureItem(from) + QStringLiteral(" keeps its type's dimmer curve"); }));
 }
 
+// The fixture's plan place; *shapeKept is false when its shape has no
+// counterpart.
 Archive::Pointer<FixtureInstance> instanceOf(const Quil::Fixture& from, Archive::ObjectId fixtureId,
-                                             Archive::ObjectId layoutId)
+                                             Archive::ObjectId layoutId, bool* shapeKept)
 {
     const Quil::PlanSettings& plan = from.planSettings;
     auto instance = Archive::makeObject<FixtureInstance>();
@@ -324,9 +309,9 @@ Archive::Pointer<FixtureInstance> instanceOf(const Quil::Fixture& from, Archive:
     instance->position = QPoint(int(plan.planX), int(plan.planY));
     instance->placement = {plan.planWord, from.modelSpec.xElDimension, from.modelSpec.yElDimension};
     const EnumConversion& shape = EnumConversions::kFixtureShape;
-    instance->shape = quint8(shape.convertFor(from.modelSpec.specFlagByte, shape.fallback, [&] {
-        return QStringLiteral("the plan place of ") + fixtureItem(from);
-    }));
+    qint64 kept = 0;
+    *shapeKept = shape.keeps(from.modelSpec.specFlagByte, &kept);
+    instance->shape = quint8(*shapeKept ? kept : shape.fallback);
     instance->flag = plan.planFlag3;
     instance->colour = kFixtureColourAlpha | quint32(plan.red) << 16 | quint32(plan.green) << 8 | plan.blue;
     instance->label = Quil::toQString(plan.label);
@@ -338,10 +323,20 @@ void placeFixture(ConversionContext& context, const Quil::Fixture& from, Archive
                   Archive::ObjectId layoutId)
 {
     try {
-        context.add(FixtureInstance::kArrayId, instanceOf(from, fixtureId, layoutId));
+        bool shapeKept = true;
+        context.add(FixtureInstance::kArrayId, instanceOf(from, fixtureId, layoutId, &shapeKept));
         context.report.made(ReportKind::PlanPlaces);
+        if (!shapeKept) {
+            const EnumConversion& shape = EnumConversions::kFixtureShape;
+            context.report.changed(ReportKind::PlanPlaces, from.id(),
+                                   shape.failureText(from.modelSpec.specFlagByte,
+                                                     QStringLiteral("the plan place of %1 arrives with shape %2")
+                                                         .arg(fixtureItem(from))
+                                                         .arg(shape.fallback)),
+                                   Causes::kShapeFallback);
+        }
     } catch (const Archive::archive_exception& error) {
-        reportRefused(context, ReportKind::PlanPlaces, QStringLiteral("the plan place of ") + fixtureItem(from), error);
+        context.report.refused(ReportKind::PlanPlaces, QStringLiteral("the plan place of ") + fixtureItem(from), error);
     }
     if (from.planSettings.text3.empty())
         return;
@@ -361,16 +356,38 @@ Archive::ObjectId currentLayout(const ConversionContext& context)
     return layouts ? layouts->currentTabId : Archive::kNoObjectId;
 }
 
+// What belongs to a fixture left out goes with it: said on the tallies of
+// its kinds, counted with the fixture.
+void leaveOutWithFixture(ConversionContext& context, const Quil::Fixture& from)
+{
+    const Quil::FixtureShowComponent& fixtures = context.show.fixtures();
+    quint64 elements = 0, records = 0;
+    for (const quint16 elementId : from.elementIds) {
+        if (const Quil::FixtureElement* element = fixtures.elements.find(elementId)) {
+            ++elements;
+            records += element->patchRecords.size();
+        }
+    }
+    ConversionReport& report = context.report;
+    report.leftWithFixtures(ReportKind::FixtureElements, elements);
+    report.leftWithFixtures(ReportKind::PlanPlaces, 1);
+    if (records != 0)
+        report.leftWithFixtures(ReportKind::PatchRecords, records);
+    if (!from.planSettings.text3.empty())
+        report.leftWithFixtures(ReportKind::FixtureComments, 1);
+}
+
 void convertFixture(ConversionContext& context, const Quil::Fixture& from, Archive::ObjectId layoutId)
 {
     FixtureType type;
-    if (!findType(context, from, &type))
+    Archive::Pointer<Fixture> fixture;
+    if (findType(context, from, &type)
+        && (type.modelId != Archive::kNoObjectId || addProjectModel(context, from, &type)))
+        fixture = addFixture(context, from, type.modelId);
+    if (!fixture) {
+        leaveOutWithFixture(context, from);
         return;
-    if (type.modelId == Archive::kNoObjectId && !addProjectModel(context, from, &type))
-        return;
-    const Archive::Pointer<Fixture> fixture = addFixture(context, from, type.modelId);
-    if (!fixture)
-        return;
+    }
     fillFixture(context, from, *fixture);
     context.ids.insert(IdKind::Fixture, from.id(), fixture->getId());
     placeFixture(context, from, fixture->getId(), layoutId);
@@ -395,15 +412,16 @@ void ConversionSteps::convertFunctions(ConversionContext& context)
 
     // The tally counts the show's functions mapped onto the standard ones.
     context.report.touch(ReportKind::Functions);
+    context.report.setStandardFunctions(FixtureVocabulary::kStandardFunctionCount);
     for (const Quil::Function& from : context.show.functions()) {
         QString name = Quil::toQString(from.name);
         if (name == QLatin1String(kOldColourTemperatureName))
             name = QLatin1String(kColourTemperatureName);
         const FixtureVocabulary::StandardFunction* row = FixtureVocabulary::standardFunctionByName(name);
         if (!row) {
-            context.report.ignore(
-                ReportKind::Functions, ConversionReport::itemName("function", from.id(), Quil::toQString(from.name)),
-                QStringLiteral("it has no version-2 counterpart"), "they have no version-2 counterpart");
+            context.report.ignore(ReportKind::Functions,
+                                  ConversionReport::itemName("function", from.id(), Quil::toQString(from.name)),
+                                  QStringLiteral("it has no version-2 counterpart"), Causes::kNoCounterpart);
             continue;
         }
         ids.insert(IdKind::Function, from.id(), ids.find(IdKind::StandardFunction, row->id));

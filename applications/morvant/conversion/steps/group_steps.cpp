@@ -1,25 +1,15 @@
 // Groups, and "All Groups" holding them.
 #include "applications/morvant/conversion/conversion_context.h"
-#include "applications/morvant/conversion/conversion_driver.h"
 #include "applications/morvant/conversion/steps/conversion_steps.h"
 #include "components/archive/archive_exception.h"
 #include "components/lx_objects/fixtures/group.h"
 #include "components/quilshow/show/quil_show.h"
-#include "seltrane_components/os/logger.h"
 
 #include <vector>
 
 namespace {
 
 const char* const kAllGroupsName = "All Groups";
-
-void reportGroupRefused(ConversionContext& context, const QString& item, const Archive::archive_exception& error)
-{
-    if (isNoRoom(error))
-        context.report.ignoreForLimit(ReportKind::Groups, item, Group::kArrayId);
-    else
-        context.report.ignore(ReportKind::Groups, item, exceptionText(error), "the project refused them");
-}
 
 }  // namespace
 
@@ -41,7 +31,7 @@ void ConversionSteps::convertGroups(ConversionContext& context)
                     + item,
                 QStringLiteral("version-1 group members name no kind, so they cannot be told apart as "
                                "fixtures or groups; add them to the group in the new project"),
-                "version-1 group members cannot be converted", unsigned(count));
+                Causes::kGroupMembers, unsigned(count));
         }
         auto group = Archive::makeObject<Group>();
         group->setName(name);
@@ -51,7 +41,7 @@ void ConversionSteps::convertGroups(ConversionContext& context)
             converted.push_back(id);
             report.made(ReportKind::Groups);
         } catch (const Archive::archive_exception& error) {
-            reportGroupRefused(context, item, error);
+            report.refused(ReportKind::Groups, item, error);
         }
     }
 
@@ -61,16 +51,17 @@ void ConversionSteps::convertGroups(ConversionContext& context)
     try {
         Archive::ObjectId allId = Archive::kNoObjectId;
         Archive::addObject(Group::kArrayId, allId, allHolder, context.database);
-        report.made(ReportKind::Groups);
+        report.madeAllGroups();
         for (const Archive::ObjectId id : converted) {
             const FixOrGroupKey key(FixOrGroupKey::GroupKind, quint16(id));
             if (all->canAddMember(key))
                 all->insertMember(key, -1);
         }
     } catch (const Archive::archive_exception& error) {
-        // Made by the conversion, not an item of the show: said, not counted.
-        logMessage(kLogWarning, "The group \"%s\" was not made: %s", kAllGroupsName,
-                   exceptionText(error).toUtf8().constData());
+        // Not an item of the show, but one the project would hold: said and
+        // counted as the groups' are.
+        report.refused(ReportKind::Groups, QStringLiteral("the group \"%1\"").arg(QLatin1String(kAllGroupsName)),
+                       error);
     }
     report.flushLimits();
 }

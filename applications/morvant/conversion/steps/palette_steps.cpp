@@ -1,6 +1,5 @@
 // Palettes, which become scenes with a look of their values.
 #include "applications/morvant/conversion/conversion_context.h"
-#include "applications/morvant/conversion/conversion_driver.h"
 #include "applications/morvant/conversion/enum_conversions.h"
 #include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/conversion/palette_tables.h"
@@ -10,6 +9,11 @@
 #include "components/lx_objects/programming/scene.h"
 #include "components/lx_objects/project/object_folder.h"
 #include "components/quilshow/show/quil_show.h"
+
+#include <QStringList>
+
+#include <set>
+#include <vector>
 
 namespace {
 
@@ -24,24 +28,61 @@ const quint32 kRawBytesKind = 6;
 const quint32 kHalvesKinds[] = {4, 9};
 
 // Why a palette's values are left out, in the order they are tested.
-enum ValueDrop { kElementDropped, kFunctionDropped, kKindUnknown, kValueDropCount };
+enum ValueDrop {
+    kElementNotInShow,
+    kElementDropped,
+    kFunctionNotInShow,
+    kFunctionDropped,
+    kKindUnknown,
+    kValueDropCount
+};
 
-// A value that a table does not hold names its palette, or its palette's
-// value.
-qint64 fromTable(const EnumConversion& table, qint64 value, const QString& palette, bool ofValue = true)
+// A change met while filling a scene, said once the scene is in.
+struct PendingChange
 {
-    return table.convertFor(value, table.fallback,
-                            [&] { return ofValue ? QStringLiteral("a value of ") + palette : palette; });
+    ReportKind kind;
+    quint64 key;
+    QString line;
+    const ReportCause* cause;
+};
+
+// What filling one palette's scene met.
+struct PaletteWork
+{
+    const Quil::Palette& palette;
+    QString item;
+    std::vector<PendingChange> changes;
+    quint64 drops[kValueDropCount] = {};
+};
+
+// The version-2 value of a field through its table; a value the table does
+// not hold becomes the fallback, and the scene (or the value `index` of it)
+// arrives changed.
+qint64 fromTable(PaletteWork& work, const EnumConversion& table, qint64 value, const ReportCause& cause,
+                 const QString& field, int index = -1)
+{
+    qint64 to = 0;
+    if (table.keeps(value, &to))
+        return to;
+    const QString what = index < 0 ? work.item : QStringLiteral("a value of ") + work.item;
+    const quint64 key = index < 0 ? work.palette.id() : quint64(work.palette.id()) << 32 | quint32(index);
+    work.changes.push_back(
+        {index < 0 ? ReportKind::Scenes : ReportKind::PaletteValues, key,
+         table.failureText(value, QStringLiteral("%1 arrives with %2 %3").arg(what, field).arg(table.fallback)),
+         &cause});
+    return table.fallback;
 }
 
-void setFxFields(const Quil::PaletteValue& value, const PaletteTables& tables, const QString& palette, quint32 fxTable,
-                 Lkel* lkel)
+void setFxFields(PaletteWork& work, const Quil::PaletteValue& value, const PaletteTables& tables, int index,
+                 quint32 fxTable, Lkel* lkel)
 {
     lkel->set(Lkel::FxTable, fxTable);
     // The byte first: the numbers keep it.
     lkel->setByte(int(value.byteValue()));
     lkel->setValues(qint32(value.getNumber3()), qint32(value.getNumber2()), qint32(value.getNumber1()));
-    lkel->set(Lkel::OffsetStyle, quint32(fromTable(tables.offsetStyle, value.fieldB12(), palette)));
+    lkel->set(Lkel::OffsetStyle,
+              quint32(fromTable(work, tables.offsetStyle, value.fieldB12(), Causes::kOffsetStyleFallback,
+                                QStringLiteral("offset style"), index)));
     lkel->set(Lkel::SubMode, value.fieldB29());
     quint32 flags = 0;
     for (int bit = 0; bit < 4; ++bit)
@@ -51,8 +92,8 @@ void setFxFields(const Quil::PaletteValue& value, const PaletteTables& tables, c
 
 // The look element of one palette value, or false when its kind has no
 // version-2 counterpart.
-bool lookElementOf(const Quil::PaletteValue& value, quint32 elementId, quint32 functionId, const PaletteTables& tables,
-                   const QString& palette, Lkel* lkel)
+bool lookElementOf(PaletteWork& work, const Quil::PaletteValue& value, int index, quint32 elementId, quint32 functionId,
+                   const PaletteTables& tables, Lkel* lkel)
 {
     qint64 kind = 0;
     if (!tables.kind.keeps(value.kind(), &kind))
@@ -61,13 +102,16 @@ bool lookElementOf(const Quil::PaletteValue& value, quint32 elementId, quint32 f
     lkel->set(Lkel::FunctionId, functionId);
     lkel->set(Lkel::SubIndex, kAllSubIndices);
     lkel->set(Lkel::Parameter, value.valueA());
-    lkel->set(Lkel::CrossfadePath, quint32(fromTable(tables.crossfadePath, value.fieldB0(), palette)));
+    lkel->set(Lkel::CrossfadePath,
+              quint32(fromTable(work, tables.crossfadePath, value.fieldB0(), Causes::kCrossfadePathFallback,
+                                QStringLiteral("crossfade path"), index)));
     lkel->setFadeTime(qint32(value.getTimeA()));
     lkel->setOffsetTime(qint32(value.getTimeB()));
     lkel->set(Lkel::Kind, quint32(kind));
-    const quint32 fxTable = quint32(fromTable(tables.fxTable, value.fieldB6(), palette));
+    const quint32 fxTable = quint32(
+        fromTable(work, tables.fxTable, value.fieldB6(), Causes::kFxTableFallback, QStringLiteral("FX table"), index));
     if (fxTable != 0)
-        setFxFields(value, tables, palette, fxTable, lkel);
+        setFxFields(work, value, tables, index, fxTable, lkel);
     if (kind == kRawBytesKind) {
         lkel->set(Lkel::Byte0, value.wordC & 0xFF);
         lkel->set(Lkel::Byte1, (value.wordC >> 8) & 0xFF);
@@ -80,69 +124,102 @@ bool lookElementOf(const Quil::PaletteValue& value, quint32 elementId, quint32 f
     return true;
 }
 
-QString valueCount(unsigned count)
-{
-    return count == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(count);
-}
-
 // One line per reason for the values of a palette that were left out.
-void reportValueDrops(ConversionContext& context, const QString& palette, const unsigned (&drops)[kValueDropCount])
+void reportValueDrops(ConversionContext& context, const PaletteWork& work)
 {
     const bool noKinds = context.paletteTables.kind.kept.empty();
-    static const char* const causes[kValueDropCount] = {
-        "their fixture element was not converted",
-        "their function was not converted",
-        "the converter does not know what their value kinds become",
+    static const ReportCause* const causes[kValueDropCount] = {
+        &Causes::kElementNotInShow,     &Causes::kElementNotConverted, &Causes::kFunctionNotInShow,
+        &Causes::kFunctionNotConverted, &Causes::kValueKindUnknown,
     };
     const QString reasons[kValueDropCount] = {
+        QStringLiteral("they name fixture elements the show does not hold"),
         QStringLiteral("their fixture elements were not converted"),
+        QStringLiteral("they name functions the show does not hold"),
         QStringLiteral("their functions were not converted"),
         noKinds ? QStringLiteral("the converter does not know which version-2 value kinds the version-1 kinds "
                                  "become, so the scene arrives without them; set its levels in the new project")
                 : QStringLiteral("their value kinds have no version-2 counterpart"),
     };
     for (int drop = 0; drop < kValueDropCount; ++drop) {
-        if (drops[drop] != 0) {
-            context.report.ignore(ReportKind::PaletteValues, valueCount(drops[drop]) + QStringLiteral(" of ") + palette,
-                                  reasons[drop], causes[drop], drops[drop]);
+        if (work.drops[drop] != 0) {
+            context.report.ignore(ReportKind::PaletteValues,
+                                  ConversionReport::counted(work.drops[drop], "value", "values")
+                                      + QStringLiteral(" of ") + work.item,
+                                  reasons[drop], *causes[drop], work.drops[drop]);
         }
     }
 }
 
-// The look of a palette: its values with counterparts, its fade and skew;
-// those left out are counted in drops.
-void fillLook(ConversionContext& context, const Quil::Palette& palette, const QString& item, Look& look,
-              unsigned (&drops)[kValueDropCount])
+// Why a value's element or function has no counterpart; kValueDropCount
+// when both have one.
+ValueDrop dropOf(const ConversionContext& context, const Quil::PaletteValue& value, Archive::ObjectId elementId,
+                 Archive::ObjectId functionId)
 {
-    const IdMaps& ids = context.ids;
-    const Quil::PaletteColourRecord& record = palette.colourRecord;
-    look.setFadeTime(qint32(record.getTime()));
-    look.skewType = quint16(fromTable(EnumConversions::kSkewType, record.skewType, item, false));
-    look.skewDirection = quint16(fromTable(EnumConversions::kSkewDirection, record.skewDirection, item, false));
-    for (const Quil::PaletteValue& value : record.values) {
-        const Archive::ObjectId elementId = ids.find(IdKind::FixtureElement, value.value2);
-        // The reader has moved the function to its current number.
-        const Archive::ObjectId functionId = ids.find(IdKind::Function, value.function);
-        Lkel lkel;
-        if (elementId == Archive::kNoObjectId)
-            ++drops[kElementDropped];
-        else if (functionId == Archive::kNoObjectId)
-            ++drops[kFunctionDropped];
-        else if (!lookElementOf(value, elementId, functionId, context.paletteTables, item, &lkel))
-            ++drops[kKindUnknown];
-        else
-            look.lkels.push_back(lkel);
-    }
-    for (const auto& group : record.skewGroups) {
+    if (elementId == Archive::kNoObjectId)
+        return context.show.fixtures().elements.find(value.value2) ? kElementDropped : kElementNotInShow;
+    if (functionId == Archive::kNoObjectId)
+        return context.show.functions().find(value.function) ? kFunctionDropped : kFunctionNotInShow;
+    return kValueDropCount;
+}
+
+// The skew groups of the palette, by the project's functions; functions
+// without one are left out of them, and the scene arrives changed.
+void fillSkewGroups(const ConversionContext& context, PaletteWork& work, Look& look)
+{
+    std::set<quint32> lost;
+    for (const auto& group : work.palette.colourRecord.skewGroups) {
         LookSequence sequence;
         for (const auto& [function, values] : group) {
-            const Archive::ObjectId functionId = ids.find(IdKind::Function, function);
+            const Archive::ObjectId functionId = context.ids.find(IdKind::Function, function);
             if (functionId != Archive::kNoObjectId)
                 sequence.valuesByFunction[functionId] = values;
+            else
+                lost.insert(function);
         }
         if (!sequence.valuesByFunction.empty())
             look.appendEntry(sequence);
     }
+    if (lost.empty())
+        return;
+    QStringList ids;
+    for (const quint32 function : lost)
+        ids << QString::number(function);
+    work.changes.push_back(
+        {ReportKind::Scenes, work.palette.id(),
+         QStringLiteral("%1 arrives without %2 %3 in its skew groups: the project has no function for %4")
+             .arg(ConversionReport::capitalized(work.item), QLatin1String(lost.size() == 1 ? "function" : "functions"),
+                  ids.join(QStringLiteral(", ")), QLatin1String(lost.size() == 1 ? "it" : "them")),
+         &Causes::kSkewFunctionsDropped});
+}
+
+// The look of a palette: its values with counterparts, its fade and skew;
+// those left out are counted in the work, with the changes met.
+void fillLook(ConversionContext& context, PaletteWork& work, Look& look)
+{
+    const IdMaps& ids = context.ids;
+    const Quil::PaletteColourRecord& record = work.palette.colourRecord;
+    look.setFadeTime(qint32(record.getTime()));
+    look.skewType = quint16(fromTable(work, EnumConversions::kSkewType, record.skewType, Causes::kSkewFallback,
+                                      QStringLiteral("skew type")));
+    look.skewDirection = quint16(fromTable(work, EnumConversions::kSkewDirection, record.skewDirection,
+                                           Causes::kSkewFallback, QStringLiteral("skew direction")));
+    int index = 0;
+    for (const Quil::PaletteValue& value : record.values) {
+        const Archive::ObjectId elementId = ids.find(IdKind::FixtureElement, value.value2);
+        // The reader has moved the function to its current number.
+        const Archive::ObjectId functionId = ids.find(IdKind::Function, value.function);
+        const ValueDrop drop = dropOf(context, value, elementId, functionId);
+        Lkel lkel;
+        if (drop != kValueDropCount)
+            ++work.drops[drop];
+        else if (!lookElementOf(work, value, index, elementId, functionId, context.paletteTables, &lkel))
+            ++work.drops[kKindUnknown];
+        else
+            look.lkels.push_back(lkel);
+        ++index;
+    }
+    fillSkewGroups(context, work, look);
     // Reads the fixtures and elements this transaction added.
     look.computeOffsets();
 }
@@ -167,12 +244,13 @@ void ConversionSteps::convertScenes(ConversionContext& context)
     for (const Quil::Palette& palette : context.show.palettes()) {
         if (context.stopRequested())
             return;
-        const QString item = ConversionReport::itemName("palette", palette.id(), Quil::toQString(palette.name));
+        PaletteWork work {
+            palette, ConversionReport::itemName("palette", palette.id(), Quil::toQString(palette.name)), {}, {}};
         if (palette.id() >= kSceneIdLimit) {
             report.ignore(
-                ReportKind::Scenes, item,
+                ReportKind::Scenes, work.item,
                 QStringLiteral("scene ids end at %1, and a scene keeps its palette's id").arg(kSceneIdLimit - 1),
-                "their palette ids are past the project's scene ids");
+                Causes::kPastSceneIds);
             continue;
         }
         const auto scene = Archive::makeObject<Scene>();
@@ -180,16 +258,18 @@ void ConversionSteps::convertScenes(ConversionContext& context)
         scene->number = palette.paletteWord;
         scene->option1 = palette.word1;
         scene->option2 = palette.word2;
-        unsigned drops[kValueDropCount] = {};
-        fillLook(context, palette, item, scene->look, drops);
+        fillLook(context, work, scene->look);
         try {
             const Archive::ObjectId sceneId = context.add(Scene::kArrayId, scene, palette.id());
             context.ids.insert(IdKind::Palette, palette.id(), sceneId);
             report.made(ReportKind::Scenes);
+            report.made(ReportKind::PaletteValues, scene->look.lkels.size());
             fileScene(context, sceneId);
-            reportValueDrops(context, item, drops);
+            for (const PendingChange& change : work.changes)
+                report.changed(change.kind, change.key, change.line, *change.cause);
+            reportValueDrops(context, work);
         } catch (const Archive::archive_exception& error) {
-            report.ignore(ReportKind::Scenes, item, exceptionText(error), "the project refused them");
+            report.refused(ReportKind::Scenes, work.item, error);
         }
     }
 }

@@ -6,33 +6,37 @@
 #include "components/lx_objects/fixtures/fixture_element.h"
 #include "components/lx_objects/fixtures/fixture_model.h"
 #include "components/quilshow/show/quil_show.h"
-#include "seltrane_components/os/logger.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cstring>
-#include <string_view>
+#include <QStringBuilder>
+
 #include <vector>
 
 namespace {
 
+// The node id of a record patched to no output node.
+const quint16 kUnpatchedNode = 0xFFFF;
+
 // Why one patch record has no universe. Decided per record without text:
 // a large show may leave out tens of thousands, and only the line of each
-// fixture's group is formatted.
+// fixture's group is made.
 struct PatchDrop
 {
     enum Why {
+        kUnpatched,
+        kControllerNotInShow,
         kControllerMissing,
         kNoCounterpart,
         kSacnUniverseZero,
+        kSupplyNotInShow,
         kSupplyMissing,
+        kDsxUniverseNotInShow,
         kDsxUniverseMissing,
         kUniverseRefused,
         kElementMissing,
     };
     Why why = kElementMissing;
-    quint32 a = 0;  // the controller, the output kind, the supply or the DSX universe
-    quint32 b = 0;
+    quint32 a = 0;                            // the node, the output kind, the supply or the DSX universe
+    quint32 b = 0;                            // the node of a supply or DSX universe
     const QString* universeReason = nullptr;  // kUniverseRefused: the context keeps it
     bool grouped = false;                     // counted in an earlier record's line
 
@@ -42,25 +46,77 @@ struct PatchDrop
     }
 };
 
-const char* const kCauses[] = {
-    "their controller was not converted",
-    "their output (Net2, FlipDot or Lumalive) has no version-2 counterpart",
-    "sACN universe 0 does not exist, as sACN numbers its universes from 1",
-    "their KiNET power supply was not converted",
-    "their DSX DMX universe was not converted",
-    "the project refused their universe",
-    "the project refused them",
+const ReportCause* const kCauses[] = {
+    &Causes::kUnpatched,
+    &Causes::kControllerNotInShow,
+    &Causes::kControllerNotConverted,
+    &Causes::kOutputNoCounterpart,
+    &Causes::kSacnUniverseZero,
+    &Causes::kSupplyNotInShow,
+    &Causes::kSupplyNotConverted,
+    &Causes::kDsxUniverseNotInShow,
+    &Causes::kDsxUniverseNotConverted,
+    &Causes::kUniverseRefused,
+    &Causes::kRefused,
 };
+
+// The version-1 outputs that have no version-2 counterpart, by name.
+QLatin1String outputName(quint32 kind)
+{
+    switch (kind) {
+    case Quil::PatchRecord::kNet2:
+        return QLatin1String("Net2");
+    case Quil::PatchRecord::kFlipDot:
+        return QLatin1String("FlipDot");
+    case Quil::PatchRecord::kLumalive:
+        return QLatin1String("Lumalive");
+    default:
+        return QLatin1String("unknown output");
+    }
+}
+
+// The record's KiNET universe key, or the reason it has none.
+bool kinetKey(const ConversionContext& context, const Quil::PatchRecord& record, UniverseKey* key, PatchDrop* drop)
+{
+    const quint32 node = record.outputNodeId;
+    const Quil::PatchRecord::KiNETFields& kinet = *record.kinet();
+    key->a = context.ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(node, kinet.powerSupplyId));
+    key->b = kinet.port;
+    if (key->a != Archive::kNoObjectId)
+        return true;
+    const Quil::OutputNode* owner = context.show.outputNodes().nodes.find(node);
+    const bool inShow = owner && owner->powerSupplies.find(kinet.powerSupplyId);
+    *drop = {inShow ? PatchDrop::kSupplyMissing : PatchDrop::kSupplyNotInShow, kinet.powerSupplyId, node};
+    return false;
+}
+
+// The universe of a DSX DMX record: the one its node's key made.
+Archive::ObjectId dsxUniverse(const ConversionContext& context, const Quil::PatchRecord& record, PatchDrop* drop)
+{
+    const quint32 node = record.outputNodeId;
+    const quint16 universe = record.universeBased()->universe;
+    const Archive::ObjectId id = context.ids.find(IdKind::Universe, IdMaps::nodeKey(node, universe));
+    if (id == Archive::kNoObjectId) {
+        const Quil::OutputNode* owner = context.show.outputNodes().nodes.find(node);
+        const bool inShow = owner && owner->universeKeys.find(universe);
+        *drop = {inShow ? PatchDrop::kDsxUniverseMissing : PatchDrop::kDsxUniverseNotInShow, universe, node};
+    }
+    return id;
+}
 
 // The universe of one version-1 patch record on its controller; kNoObjectId
 // with *drop filled when the record cannot be carried over.
 Archive::ObjectId universeOfPatch(ConversionContext& context, const Quil::PatchRecord& record, PatchDrop* drop)
 {
-    const IdMaps& ids = context.ids;
     const quint32 node = record.outputNodeId;
-    const Archive::ObjectId controllerId = ids.find(IdKind::Controller, node);
+    const Archive::ObjectId controllerId = context.ids.find(IdKind::Controller, node);
     if (controllerId == Archive::kNoObjectId) {
-        *drop = {PatchDrop::kControllerMissing, node};
+        if (node == kUnpatchedNode)
+            *drop = {PatchDrop::kUnpatched};
+        else
+            *drop = {context.show.outputNodes().nodes.find(node) ? PatchDrop::kControllerMissing
+                                                                 : PatchDrop::kControllerNotInShow,
+                     node};
         return Archive::kNoObjectId;
     }
     UniverseKey key;
@@ -84,23 +140,12 @@ Archive::ObjectId universeOfPatch(ConversionContext& context, const Quil::PatchR
         }
         key.a = record.universeBased()->universe - 1u;
         break;
-    case UniverseKey::Kinet: {
-        const Quil::PatchRecord::KiNETFields& kinet = *record.kinet();
-        key.a = ids.find(IdKind::KinetPowerSupply, IdMaps::nodeKey(node, kinet.powerSupplyId));
-        key.b = kinet.port;
-        if (key.a == Archive::kNoObjectId) {
-            *drop = {PatchDrop::kSupplyMissing, kinet.powerSupplyId, node};
+    case UniverseKey::Kinet:
+        if (!kinetKey(context, record, &key, drop))
             return Archive::kNoObjectId;
-        }
         break;
-    }
-    case UniverseKey::DsxDmx: {
-        const quint16 universe = record.universeBased()->universe;
-        const Archive::ObjectId id = ids.find(IdKind::Universe, IdMaps::nodeKey(node, universe));
-        if (id == Archive::kNoObjectId)
-            *drop = {PatchDrop::kDsxUniverseMissing, universe, node};
-        return id;
-    }
+    case UniverseKey::DsxDmx:
+        return dsxUniverse(context, record, drop);
     default:
         break;
     }
@@ -111,110 +156,71 @@ Archive::ObjectId universeOfPatch(ConversionContext& context, const Quil::PatchR
     return id;
 }
 
-// A show text as UTF-8 for a line: ASCII names, nearly all, are used as
-// they stand.
-class LineText
+QString fixtureItem(const Quil::Fixture& from)
 {
-public:
-    // A view: the show keeps its short texts in a form of its own.
-    explicit LineText(std::string_view text)
-    {
-        const std::size_t end = text.find('\0');
-        const std::size_t length = end == std::string_view::npos ? text.size() : end;
-        if (length == 0) {
-            m_text = "unnamed", m_length = 7;
-        } else if (std::all_of(text.data(), text.data() + length, [](char c) { return uchar(c) < 0x80; })) {
-            m_text = text.data(), m_length = int(length);
-        } else {
-            m_converted = Quil::toQString(std::string(text)).toUtf8();
-            m_text = m_converted.constData(), m_length = m_converted.size();
-        }
-    }
-    const char* text() const { return m_text; }
-    int length() const { return m_length; }
+    return ConversionReport::itemName("fixture", from.id(), Quil::toQString(from.planSettings.name));
+}
 
-private:
-    QByteArray m_converted;
-    const char* m_text = nullptr;
-    int m_length = 0;
-};
-
-// A warning built by appending, with no format to parse: a large show may
-// leave out tens of thousands of records, each group with its line.
-class WarningLine
+// Why a group of records was left out, after "Ignoring N patch records of
+// fixture F: "; `one` tells "it" from "they".
+QString dropReason(const PatchDrop& drop, bool one)
 {
-public:
-    WarningLine& operator<<(const char* text) { return add(text, std::strlen(text)); }
-    WarningLine& operator<<(quint32 value)
-    {
-        char digits[12];
-        return add(digits, std::size_t(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
-    }
-    WarningLine& add(const char* text, std::size_t length)
-    {
-        length = std::min(length, sizeof m_text - m_length);
-        std::memcpy(m_text + m_length, text, length);
-        m_length += length;
-        return *this;
-    }
-    void log() const { logText(kLogWarning, m_text, m_length); }
-
-private:
-    char m_text[512];
-    std::size_t m_length = 0;
-};
-
-// One line for a group of records of one fixture left out for one reason.
-void reportGroup(ConversionContext& context, const Quil::Fixture& from, const PatchDrop& drop, int count)
-{
-    ConversionReport& report = context.report;
-    const char* const cause = kCauses[drop.why];
-    if (drop.why == PatchDrop::kUniverseRefused && context.universesFull) {
-        // A full universe array is said once, as the project's limit.
-        QString item;
-        if (!report.inLimitRun(ReportKind::PatchRecords, Universe::kArrayId)) {
-            item = QStringLiteral("%1 patch record%2 of %3")
-                       .arg(count)
-                       .arg(QLatin1String(count == 1 ? "" : "s"))
-                       .arg(ConversionReport::itemName("fixture", from.id(), Quil::toQString(from.planSettings.name)));
-        }
-        report.ignoreForLimit(ReportKind::PatchRecords, item, Universe::kArrayId, unsigned(count));
-        return;
-    }
-    const LineText name(from.planSettings.name);
-    WarningLine line;
-    // An output without counterpart keeps the conversion table's failure text first.
-    if (drop.why == PatchDrop::kNoCounterpart)
-        line << "Failed to convert output driver type " << drop.a << ": ignoring ";
-    else
-        line << "Ignoring ";
-    line << quint32(count) << (count == 1 ? " patch record of fixture " : " patch records of fixture ") << from.id()
-         << " (";
-    line.add(name.text(), std::size_t(name.length())) << ")";
+    const QLatin1String names(one ? "it names" : "they name");
     switch (drop.why) {
+    case PatchDrop::kUnpatched:
+        return one ? QStringLiteral("it is patched to no controller")
+                   : QStringLiteral("they are patched to no controller");
+    case PatchDrop::kControllerNotInShow:
+        return names % QLatin1Char(' ') % controllerName(drop.a) % QStringLiteral(", which the show does not hold");
+    case PatchDrop::kControllerMissing:
+        return controllerName(drop.a) % QStringLiteral(" was not converted");
+    case PatchDrop::kSupplyNotInShow:
+        return names % QStringLiteral(" KiNET power supply ") % QString::number(drop.a) % QStringLiteral(" of ")
+            % controllerName(drop.b) % QStringLiteral(", which the show does not hold");
+    case PatchDrop::kSupplyMissing:
+        return QStringLiteral("KiNET power supply ") % QString::number(drop.a) % QStringLiteral(" of ")
+            % controllerName(drop.b) % QStringLiteral(" was not converted");
+    case PatchDrop::kDsxUniverseNotInShow:
+        return names % QStringLiteral(" DSX DMX universe ") % QString::number(drop.a) % QStringLiteral(" of ")
+            % controllerName(drop.b) % QStringLiteral(", which the show does not hold");
+    case PatchDrop::kDsxUniverseMissing:
+        return QStringLiteral("DSX DMX universe ") % QString::number(drop.a) % QStringLiteral(" of ")
+            % controllerName(drop.b) % QStringLiteral(" was not converted");
+    case PatchDrop::kUniverseRefused:
+        return drop.universeReason ? *drop.universeReason : QString();
+    case PatchDrop::kElementMissing:
+        return QStringLiteral("its element is not in the project");
+    case PatchDrop::kSacnUniverseZero:
     case PatchDrop::kNoCounterpart:
         break;
-    case PatchDrop::kControllerMissing:
-        line << ": controller " << drop.a << " was not converted";
-        break;
-    case PatchDrop::kSupplyMissing:
-        line << ": KiNET power supply " << drop.a << " of controller " << drop.b << " was not converted";
-        break;
-    case PatchDrop::kDsxUniverseMissing:
-        line << ": DSX DMX universe " << drop.a << " of controller " << drop.b << " was not converted";
-        break;
-    case PatchDrop::kUniverseRefused:
-        line << ": " << utf8(drop.universeReason ? *drop.universeReason : QString()).constData();
-        break;
-    case PatchDrop::kElementMissing:
-        line << ": its element is not in the project";
-        break;
-    case PatchDrop::kSacnUniverseZero:
-        line << ": " << cause;
-        break;
     }
-    line.log();
-    report.count(ReportKind::PatchRecords, cause, unsigned(count));
+    return QString::fromUtf8(kCauses[drop.why]->text);
+}
+
+// One line for a group of records of one fixture left out for one reason.
+void reportGroup(ConversionContext& context, const Quil::Fixture& from, const PatchDrop& drop, quint64 count)
+{
+    ConversionReport& report = context.report;
+    const QString records = ConversionReport::counted(count, "patch record", "patch records");
+    if (drop.why == PatchDrop::kUniverseRefused && context.universesFull) {
+        // A full universe array is said once, as the project's limit.
+        const bool first = !report.inLimitRun(ReportKind::PatchRecords, Universe::kArrayId);
+        report.ignoreForLimit(ReportKind::PatchRecords,
+                              first ? records % QStringLiteral(" of ") % fixtureItem(from) : QString(),
+                              Universe::kArrayId, count);
+        return;
+    }
+    // An output without counterpart keeps the conversion table's failure text first.
+    if (drop.why == PatchDrop::kNoCounterpart) {
+        report.ignoreLine(ReportKind::PatchRecords,
+                          QStringLiteral("Failed to convert output driver type ") % QString::number(drop.a)
+                              % QStringLiteral(" (") % outputName(drop.a) % QStringLiteral("): ignoring ") % records
+                              % QStringLiteral(" of ") % fixtureItem(from),
+                          *kCauses[drop.why], count);
+        return;
+    }
+    report.ignore(ReportKind::PatchRecords, records % QStringLiteral(" of ") % fixtureItem(from),
+                  dropReason(drop, count == 1), *kCauses[drop.why], count);
 }
 
 // One line per reason for the records of one fixture that were left out.
@@ -223,7 +229,7 @@ void reportDrops(ConversionContext& context, const Quil::Fixture& from, std::vec
     for (std::size_t first = 0; first < drops.size(); ++first) {
         if (drops[first].grouped)
             continue;
-        int count = 1;
+        quint64 count = 1;
         for (std::size_t other = first + 1; other < drops.size(); ++other) {
             if (!drops[other].grouped && drops[other].sameGroup(drops[first])) {
                 ++count;
@@ -234,16 +240,20 @@ void reportDrops(ConversionContext& context, const Quil::Fixture& from, std::vec
     }
 }
 
-::PatchRecord patchOf(const Quil::Fixture& from, const Quil::PatchRecord& record, Archive::ObjectId universeId,
-                      const FixtureModelElement& modelElement)
+// The version-2 patch; a patch point the table does not hold becomes the
+// table's default, and the record arrives changed.
+::PatchRecord patchOf(ConversionContext& context, const Quil::Fixture& from, const Quil::PatchRecord& record,
+                      quint64 key, Archive::ObjectId universeId, const FixtureModelElement& modelElement)
 {
     ::PatchRecord patch;
     patch.universeId = universeId;
     const EnumConversion& point = EnumConversions::kPatchPointType;
-    patch.patchPoint = qint32(point.convertFor(record.patchPointType, point.fallback, [&] {
-        return QStringLiteral("a patch record of ")
-            + ConversionReport::itemName("fixture", from.id(), Quil::toQString(from.planSettings.name));
-    }));
+    patch.patchPoint = qint32(convertValue(context.report, ReportKind::PatchRecords, key, Causes::kPatchPointFallback,
+                                           point, record.patchPointType, point.fallback, [&] {
+                                               return QStringLiteral("a patch record of %1 arrives with patch point %2")
+                                                   .arg(fixtureItem(from))
+                                                   .arg(point.fallback);
+                                           }));
     if (const auto* based = record.universeBased())
         patch.channel = based->channel;
     else if (const auto* kinet = record.kinet())
@@ -269,7 +279,10 @@ void ConversionSteps::convertPatches(ConversionContext& context, const Quil::Fix
         // The element's writable copy, taken with its first patch.
         Archive::ObjectPtr holder;
         ::FixtureElement* target = nullptr;
+        quint32 index = 0;
         for (const Quil::PatchRecord& record : element->patchRecords) {
+            // Tells the records apart where one arrives changed.
+            const quint64 key = quint64(from.elementIds[i]) << 32 | index++;
             PatchDrop drop;
             const Archive::ObjectId universeId = universeOfPatch(context, record, &drop);
             if (universeId == Archive::kNoObjectId) {
@@ -282,7 +295,7 @@ void ConversionSteps::convertPatches(ConversionContext& context, const Quil::Fix
                 drops.push_back({PatchDrop::kElementMissing});
                 continue;
             }
-            target->addPatch(patchOf(from, record, universeId, model.elements()[i]));
+            target->addPatch(patchOf(context, from, record, key, universeId, model.elements()[i]));
             if (record.kind() == Quil::PatchRecord::kKiNET)
                 context.ids.addKinetPatch(universeId, elementId);
             context.report.made(ReportKind::PatchRecords);

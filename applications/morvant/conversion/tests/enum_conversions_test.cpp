@@ -86,16 +86,12 @@ TEST(EnumConversions, KeptValuesEdgesAndTheFailureOfEach)
     // The curve a model defaults to stands in for one without counterpart.
     EXPECT_EQ(kDimmerCurve.convert(12, 3), 3);
     EXPECT_EQ(kDimmerCurve.convert(8, 3), 8);
-    // The item a failure belongs to follows the failure's own words; it is named only for a failure.
-    int named = 0;
-    const auto item = [&named] { return ++named, QStringLiteral("fixture 7 (Front)"); };
-    EXPECT_EQ(kDimmerCurve.convertFor(9, 2, item), 2);
-    EXPECT_EQ(kDimmerCurve.convertFor(4, 2, item), 4);
-    EXPECT_EQ(named, 1);
     EXPECT_EQ(log.lines(),
               (std::vector<LogCapture::Line> {{kLogWarning, "Failed to convert output driver type 4294967295\n"},
-                                              {kLogWarning, "Failed to convert dimmer curve 12\n"},
-                                              {kLogWarning, "Failed to convert dimmer curve 9: fixture 7 (Front)\n"}}));
+                                              {kLogWarning, "Failed to convert dimmer curve 12\n"}}));
+    // The item a failure belongs to follows the failure's own words.
+    EXPECT_EQ(kDimmerCurve.failureText(9, QStringLiteral("fixture 7 (Front)")),
+              "Failed to convert dimmer curve 9: fixture 7 (Front)");
 }
 
 TEST(ModelNames, ControllersAndRemoteDevicesByEdition)

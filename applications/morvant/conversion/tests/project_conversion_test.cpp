@@ -337,11 +337,17 @@ TEST_F(ProjectConversionTest, DaliTestSchedulesOfEveryKindAndDayMode)
         // Kind 3 by day of month, then by week and weekday with a week of no counterpart.
         {"01 01  03 07 08 09 ff0f 00 1f  03 0a 0b 0c 0100 01 07 03",
          "00ce 01 01 00bc 0708 03 09 0fff 00 1f 00bc 0a0b 03 0c 0001 01 00 03",
-         {{kLogWarning, "Failed to convert month week 7: the show's DALI test schedule 2\n"}}},
-        // A day mode of neither form keeps the default schedule, and its leading bytes.
+         {{kLogWarning,
+           "Failed to convert month week 7: DALI test schedule 2 of the show arrives with month week 0\n"}}},
+        // A day mode of neither form keeps the default schedule, and its leading bytes: each arrives changed.
         {"00 00  02 0d 0e 04 03  03 0f 10 02 0300 05",
          "00ce 00 00 00bc 0d0e 02 01 00 01 00 00bc 0f10 02 01 00 01 00",
-         {}},
+         {{kLogWarning,
+           "DALI test schedule 1 of the show arrives as the default schedule, as its day mode 3 has no "
+           "version-2 counterpart: set the schedule in the new project\n"},
+          {kLogWarning,
+           "DALI test schedule 2 of the show arrives as the default schedule, as its day mode 5 has no "
+           "version-2 counterpart: set the schedule in the new project\n"}}},
     };
     for (const auto& [schedules, bytes, messages] : cases) {
         SCOPED_TRACE(schedules);
@@ -358,19 +364,13 @@ TEST_F(ProjectConversionTest, DaliTestSchedulesOfEveryKindAndDayMode)
 
 TEST_F(ProjectConversionTest, TimeZoneOffsetsAndDaylightSaving)
 {
-    {
-        LogCapture capture;
-        EXPECT_EQ(convertTimeZoneOffset(96), 1440);
-        EXPECT_EQ(convertTimeZoneOffset(-96), -1440);
-        EXPECT_EQ(convertTimeZoneOffset(-20), -300);
-        // Beyond a day the minutes would not be an offset, and from 2185 quarter hours no longer fit 16 bits.
-        EXPECT_EQ(convertTimeZoneOffset(97), 0);
-        EXPECT_EQ(convertTimeZoneOffset(-97), 0);
-        EXPECT_EQ(convertTimeZoneOffset(32767), 0);
-        EXPECT_EQ(capture.lines(),
-                  (Lines {{kLogWarning, "Failed to convert time zone offset 97\n"},
-                          {kLogWarning, "Failed to convert time zone offset -97\n"},
-                          {kLogWarning, "Failed to convert time zone offset 32767\n"}}));
+    // Beyond a day the minutes would not be an offset, and from 2185 quarter hours no longer fit 16 bits.
+    for (const auto& [quarters, minutes, kept] :
+         {std::make_tuple(96, 1440, true), std::make_tuple(-96, -1440, true), std::make_tuple(-20, -300, true),
+          std::make_tuple(97, 0, false), std::make_tuple(-97, 0, false), std::make_tuple(32767, 0, false)}) {
+        bool offsetKept = !kept;
+        EXPECT_EQ(convertTimeZoneOffset(qint16(quarters), &offsetKept), minutes) << quarters;
+        EXPECT_EQ(offsetKept, kept) << quarters;
     }
 
     // Daylight saving that the show switches on (its first and fourth bytes) is switched off, and said so.
@@ -382,8 +382,11 @@ TEST_F(ProjectConversionTest, TimeZoneOffsetsAndDaylightSaving)
     }
     ASSERT_TRUE(convert(content));
     EXPECT_EQ(linesAt(log, kLogWarning),
-              QStringList({"Failed to convert time zone offset -32768",
+              QStringList({"Failed to convert time zone offset -32768: the project keeps UTC",
                            "Daylight savings time is disabled because it wasn't possible to convert it"}));
+    // Both are changes of the show's settings, one item.
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains("Show settings: 1 converted, 1 of them changed"));
+    EXPECT_EQ(driver.report().changedTotal(), 1u);
     const auto properties = objectAt<ProjectProperties>(0, 0, database());
     EXPECT_EQ(properties->location.offset, 0);
     EXPECT_FALSE(properties->location.enabled);
@@ -421,35 +424,46 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
             row.text.replace(at, 21, "010300000a00 03000000");
     }
     ASSERT_TRUE(convert(content));
-    const QString hardware = QStringLiteral("Controller %1 arrives with the unknown hardware type 255, as the show's "
-                                            "description of its hardware is not read: choose its hardware in the "
-                                            "new project");
+    // Controllers are named by their number in the new project, with their node; the supply whose model the list
+    // lacks is said once the merge has left it in the project.
+    const QString hardware = QStringLiteral("Controller %1 (output node %2) arrives with the unknown hardware type "
+                                            "255, as the show's description of its hardware is not read: choose its "
+                                            "hardware in the new project");
     EXPECT_EQ(linesAt(log, kLogWarning, "Ignoring function"),
-              QStringList({hardware.arg(0), hardware.arg(3),
+              QStringList({hardware.arg(1).arg(0), hardware.arg(4).arg(3), hardware.arg(40).arg(39),
+                           "Ignoring DSX DMX universe 3 of controller 4: it names the same remote device as DSX DMX "
+                           "universe 2 of controller 4, and both become that one universe, which takes its patch "
+                           "records",
                            "Failed to convert KiNET power supply model 99: KiNET power supply 1 (Spare) of controller "
-                           "3 arrives without its type, ports and protocol (the KiNET power-supply list does not hold "
-                           "the model); set them in the new project",
-                           hardware.arg(39)}));
+                           "4 arrives without its type, ports and protocol (the KiNET power-supply list does not hold "
+                           "the model); set them in the new project"}));
     EXPECT_EQ(
         linesAt(log, kLogInfo, "Functions").mid(2),
-        QStringList({"Converting controllers", "Converting remote devices", "Converting DSX DMX universes",
-                     "Converting functions", "Converting fixtures", "Merging KiNET power supplies",
-                     "KiNET power supplies: 0 merged", "Converting groups", "Converting pixel matrices",
-                     "Converting custom presets", "Converting media", "Converting dynamic text", "Converting timelines",
-                     "Converting custom web interfaces", "Custom web interfaces are not carried over",
-                     "Converting DALI interfaces", "Converting DALI scenes", "Converting timecode buses",
-                     "Converting audio buses", "Converting ethernet sources", "Converting palettes",
-                     "Converting touch-panel interfaces", "Converting triggers",
-                     // The device that the DSX keys of controller 3 name, made on demand, counts.
-                     "Controllers: 3 converted", "KiNET power supplies: 2 converted", "Remote devices: 3 converted",
-                     "DSX DMX universes: 5 converted", "Universes: 4 converted", "Fixtures: 0 converted",
-                     "Patch records: 0 converted", "DALI fixtures: 0 converted", "DALI interfaces: 0 converted",
-                     "Groups: 1 converted", "Pixel matrices: 0 converted", "Custom presets: 0 converted",
-                     "Media clips: 0 converted", "Media slots: 0 converted", "Fonts: 0 converted",
-                     "Text slots: 0 converted", "Timelines: 0 converted", "DALI scenes: 0 converted",
-                     "Timecode buses: 0 converted", "Audio buses: 0 converted", "Ethernet sources: 0 converted",
-                     "Scenes: 0 converted", "Touch-panel interfaces: 0 converted", "Triggers: 0 converted",
-                     "Show texts: 2 converted"}))
+        QStringList(
+            {"Converting controllers", "Converting remote devices", "Converting DSX DMX universes",
+             "Converting functions", "Converting fixtures", "Merging KiNET power supplies", "Converting groups",
+             "Converting pixel matrices", "Converting custom presets", "Converting media", "Converting dynamic text",
+             "Converting timelines", "Converting custom web interfaces", "Custom web interfaces are not carried over",
+             "Converting DALI interfaces", "Converting DALI scenes", "Converting timecode buses",
+             "Converting audio buses", "Converting ethernet sources", "Converting palettes",
+             "Converting touch-panel interfaces", "Converting triggers",
+             // The device that the DSX keys of controller 4 name, made on demand, counts; the DSX keys of
+             // one device on one controller are one universe.
+             "Controllers: 3 converted, 3 of them changed", "KiNET power supplies: 2 converted, 1 of them changed",
+             "Remote devices: 3 converted", "DSX DMX universes: 4 converted, 1 not carried over",
+             "Universes: 0 made for patch records", "Fixtures: 0 converted", "Patch records: 0 converted",
+             "DALI fixtures: 0 converted", "DALI interfaces: 0 converted", "Groups: 0 converted, and All Groups",
+             "Pixel matrices: 0 converted", "Custom presets: 0 converted", "Media clips: 0 converted",
+             "Media slots: 0 converted", "Fonts: 0 converted", "Text slots: 0 converted", "Timelines: 0 converted",
+             "DALI scenes: 0 converted", "Timecode buses: 0 converted", "Audio buses: 0 converted",
+             "Ethernet sources: 0 converted", "Scenes: 0 converted", "Touch-panel interfaces: 0 converted",
+             "Triggers: 0 converted", "Show texts: 2 converted",
+             "DSX DMX universes not carried over: 1 (they name the same remote device as another DSX DMX "
+             "universe of their controller)",
+             "Controllers arrived changed: 3 (their hardware is not read from the show, so they arrive as "
+             "the unknown type 255)",
+             "KiNET power supplies arrived changed: 1 (their model is not in the KiNET power-supply list, so "
+             "they arrive without type, ports and protocol)"}))
         << linesAt(log, kLogInfo).join('\n').toStdString();
 
     const IdMaps& ids = driver.idMaps();
@@ -521,7 +535,7 @@ TEST_F(ControllerConversionTest, DevicesBeyondTheProjectsRoomAreIgnoredOneByOne)
     EXPECT_EQ(linesAt(log, kLogWarning, "Controller"),
               QStringList({"The project holds at most 1,024 remote devices: remote device type 4, number 0 and 5 "
                            "more were not converted",
-                           "Ignoring DSX DMX universe 0 of controller 0: its remote device was not converted"}));
+                           "Ignoring DSX DMX universe 0 of controller 1: its remote device was not converted"}));
     const QStringList counts = linesAt(log, kLogInfo).filter(QRegularExpression(QStringLiteral("^(Remote|DSX)")));
     EXPECT_EQ(counts,
               QStringList({"Remote devices: 1,024 converted, 6 not carried over",
@@ -560,7 +574,10 @@ TEST_F(ProjectConversionTest, FunctionsOfTheStandardTableAndVersionOneNames)
                            "Ignoring function 29 (Calculated 7): it has no version-2 counterpart",
                            "Ignoring function 31 (F31): it has no version-2 counterpart",
                            "Ignoring function 40 (F40): it has no version-2 counterpart"}));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Functions: 4 converted, 10 not carried over")));
+    EXPECT_TRUE(
+        linesAt(log, kLogInfo)
+            .contains(QStringLiteral(
+                "Functions: 4 of the show's mapped onto the project's 28 standard functions, 10 not carried over")));
     // The show names controller 7, which it does not have: its first controller is the network primary.
     EXPECT_EQ(ids.networkPrimaryController, ids.find(IdKind::Controller, 3));
     EXPECT_NE(ids.networkPrimaryController, Archive::kNoObjectId);
@@ -703,18 +720,27 @@ TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
 {
     ASSERT_TRUE(convert(fixtureShow())) << linesAt(log, kLogWarning).join('\n').toStdString();
     // Each record left out is named with its fixture; an output without counterpart keeps its own words first.
-    EXPECT_EQ(linesAt(log, kLogWarning, "Controller 3 arrives"),
+    EXPECT_EQ(linesAt(log, kLogWarning, "Controller 4 (output node 3) arrives"),
               QStringList({"Ignoring 1 patch record of fixture 1 (Front): sACN universe 0 does not exist, as sACN "
                            "numbers its universes from 1",
-                           "Failed to convert output driver type 8: ignoring 1 patch record of fixture 1 (Front)",
-                           "Failed to convert output driver type 256: ignoring 1 patch record of fixture 1 (Front)",
-                           "Failed to convert output driver type 512: ignoring 1 patch record of fixture 1 (Front)",
-                           "Ignoring 1 patch record of fixture 1 (Front): controller 9 was not converted",
+                           "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 "
+                           "(Front)",
+                           "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 "
+                           "(Front)",
+                           "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 "
+                           "(Front)",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does "
+                           "not hold",
                            "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
                            "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type Mismatch, "
                            "which has 2 elements of 6 and 4 channels"}));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Fixtures: 4 converted, 2 not carried over")));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Patch records: 8 converted, 5 not carried over")));
+    // What belongs to the fixtures left out is counted with them.
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral("Fixture elements: 6 converted, 3 left out with their fixtures")));
+    EXPECT_TRUE(
+        linesAt(log, kLogInfo).contains(QStringLiteral("Plan places: 4 converted, 2 left out with their fixtures")));
 
     // One model per type, its parameters keyed by the project's function ids; the online one fetched once.
     const IdMaps& ids = driver.idMaps();
@@ -838,15 +864,18 @@ TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMo
     EXPECT_EQ(pending<KinetPowerSupply>(21, kept)->supplyNumber, 1u);
     EXPECT_EQ(pending<KinetPowerSupply>(21, spareA)->supplyNumber, 2u);
     EXPECT_EQ(pending<KinetPowerSupply>(21, spareB)->supplyNumber, 3u);
-    EXPECT_EQ(linesAt(log, kLogInfo).filter(QStringLiteral("Merged")),
-              QStringList({"Merged KiNET power supply 0 (PSU) of controller 2 into KiNET power supply 0 (PSU) of "
-                           "controller 1: both have the address 10.1.1.5"}));
-    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("Renumbered")),
-              QStringList({"Renumbered KiNET power supply 1 (Spare) of controller 2 from 2 to 3, as another supply "
+    // The merged supply is said once, as merged and not carried over; the renumbered one arrives changed.
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("KiNET")),
+              QStringList({"Ignoring KiNET power supply 0 (PSU) of controller 3: it is merged into KiNET power supply "
+                           "0 (PSU) of controller 2, as both have the address 10.1.1.5; its patch records are on that "
+                           "supply now",
+                           "Renumbered KiNET power supply 1 (Spare) of controller 3 from 2 to 3, as another supply "
                            "has its number"}));
     // The report counts what the project holds after the merge.
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("KiNET power supplies: 3 converted")));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Universes: 4 converted")));
+    EXPECT_TRUE(
+        linesAt(log, kLogInfo)
+            .contains(QStringLiteral("KiNET power supplies: 3 converted, 1 of them changed, 1 not carried over")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Universes: 4 made for patch records")));
 
     // Every patch of the merged supply is on the kept supply's universe of its own controller and port; the
     // emptied universes are gone.
@@ -970,7 +999,7 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     EXPECT_EQ(back->name(), "Back");
     EXPECT_EQ(front->name(), "Front");
     EXPECT_TRUE(front->members().empty());
-    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("group")),
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral(" group ")),
               QStringList({"Ignoring the 2 members of group 7 (Front): version-1 group members name no kind, so they "
                            "cannot be told apart as fixtures or groups; add them to the group in the new project"}));
     EXPECT_EQ(Archive::getArraySize(5, database()), 3u);
@@ -981,7 +1010,7 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
               std::vector<FixOrGroupKey>({{FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 3))},
                                           {FixOrGroupKey::GroupKind, quint16(ids.find(IdKind::Group, 7))}}));
     // "All Groups" is one of the groups the project holds.
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 3 converted")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted, and All Groups")));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Group members: 0 converted, 2 not carried over")));
 
     // Later shows keep no group table: "All Groups" stands alone.
@@ -1104,13 +1133,17 @@ std::string paletteValueRecord(quint16 element, quint16 function, quint16 kind, 
 }
 const std::string kGeneralWords = "ab00 0500 0600 2c01";  // byte 0xAB, B16 5, numbers 6 and 300
 
-std::string paletteRecord(quint16 id, const std::string& name, const std::vector<std::string>& values)
+// With `skewed`, 10,000 ms, skew type 5 forward and one skew group of function 0 and 99 (which no show here holds);
+// else the same without function 99.
+std::string paletteRecord(quint16 id, const std::string& name, const std::vector<std::string>& values,
+                          bool skewed = true)
 {
     std::string text = "1e01" + hex16(id) + "'" + name + "' 0700 04000000 1001 #" + std::to_string(values.size()) + " ";
     for (const std::string& value : values)
         text += value;
-    // 10,000 ms, skew type 5 forward; one skew group of function 0 and 99.
-    return text + "b520 0500 0000 #1 #2 00000000 #1 01000000 63000000 #1 02000000 1101 0a00 0b00 1f01";
+    return text
+        + (skewed ? "b520 0500 0000 #1 #2 00000000 #1 01000000 63000000 #1 02000000 1101 0a00 0b00 1f01"
+                  : "b520 0500 0000 #1 #1 00000000 #1 01000000 1101 0a00 0b00 1f01");
 }
 
 TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
@@ -1139,11 +1172,15 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
     driver.setPaletteTables(&supplied);
     ASSERT_TRUE(convert(content)) << linesAt(log, kLogWarning).join('\n').toStdString();
     driver.setPaletteTables(nullptr);
-    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("palette")),
-              QStringList({"Ignoring 1 value of palette 3 (Look): their value kinds have no version-2 counterpart",
+    // The skew group's function 99, which the show does not hold, is left out of it: the scene arrives changed.
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("alette")),
+              QStringList({"Palette 3 (Look) arrives without function 99 in its skew groups: the project has no "
+                           "function for it",
+                           "Ignoring 1 value of palette 3 (Look): their value kinds have no version-2 counterpart",
                            "Ignoring palette 600 (Far): scene ids end at 499, and a scene keeps its palette's id"}));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 not carried over")));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Palette values: 0 converted, 1 not carried over")));
+    EXPECT_TRUE(
+        linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 of them changed, 1 not carried over")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Palette values: 4 converted, 1 not carried over")));
 
     const IdMaps& ids = driver.idMaps();
     EXPECT_EQ(Archive::getArraySize(Scene::kArrayId, database()), 1u);
@@ -1263,8 +1300,9 @@ TEST_F(ProjectConversionTest, FontsNumberedFromOneAndSlotTextsByName)
                                "Ignoring text preset 5: a text preset arrives with the timelines that play it, and no "
                                "timeline of a version-1 show is read"}));
         const QStringList info = linesAt(log, kLogInfo);
-        for (const char* tally : {"Fonts: 2 converted", "Text slots: 2 converted, 2 not carried over",
-                                  "Text presets: 0 converted, 1 not carried over"})
+        for (const char* tally :
+             {"Fonts: 2 converted, 1 of them changed", "Text slots: 2 converted, 2 not carried over",
+              "Text presets: 0 converted, 1 not carried over"})
             EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
 
         // A second conversion in the same run numbers its fonts from 1 again.
@@ -1370,17 +1408,24 @@ ShowContent everyKindShow()
     return content;
 }
 
-// The same show with nothing that must be left out: every function, patch, fixture, ballast and palette has its
-// counterpart, the settings have no third text, and the text slot without text and the text preset are gone.
+// The same show with nothing that must be left out or changed but its controllers' hardware: every function, patch,
+// fixture, ballast and palette has its counterpart, no supplies share an address, no node links another, the
+// settings have no third text and no daylight saving, and the text slot without text and the text preset are gone.
 ShowContent everyKindShowKeepingAll()
 {
     ShowContent content = everyKindShow();
     ShowTables& tables = content.tables;
     tables.functions = rowsOf("0300" + functionRecord(0, "Intensity", 1)
                               + functionRecord(1, "Colour Temp Correct", 0x80) + functionRecord(3, "Pan", 2));
+    tables.outputNodes =
+        rowsOf("0300" + nodeRows(1, {{0, 12, 1, "PSU", kSharedAddress}}, {{0, 4, 5}})
+               + nodeRows(2, {{0, 12, 2, "Twin", kSharedAddress + 1}, {1, 12, 3, "Spare"}}, {})
+               + nodeRows(3, {{0, 12, 4, "Local"}}, {{1, 6, 2}}) + "0000 #2 0300 07 00000000 0500 02 4d000000");
     for (ShowRow& row : tables.settings) {
         if (const std::size_t at = row.text.find("'Notes'"); at != std::string::npos)
             row.text.replace(at, 7, "''");
+        if (const std::size_t at = row.text.find("010300010a00 03000000"); at != std::string::npos)
+            row.text.replace(at, 21, "010300000a00 03000000");
     }
     tables.elements = everyKindElements({universePatch(0x001, 3, 1, 10), universePatch(0x002, 3, 2, 11),
                                          universePatch(0x004, 3, 3, 12, 0), universePatch(0x020, 3, 4, 13, 2),
@@ -1389,7 +1434,7 @@ ShowContent everyKindShowKeepingAll()
     tables.fixtures =
         section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(2, 1, 0, {13, 14}, "", ""),
                  fixtureRecord(3, 9, 0, {15}, "Wash", ""), fixtureRecord(6, 3, 9, {19}, "Dali", "")});
-    tables.palettes = section({paletteRecord(3, "Look", {}), paletteRecord(4, "Empty", {})});
+    tables.palettes = section({paletteRecord(3, "Look", {}, false), paletteRecord(4, "Empty", {}, false)});
     tables.dali = rowsOf("0000 0100 2a01 0300 0600 ff 02 0a0b0c0d0e0f10 01 'Ballast' 2b01"
                          " 0000 01 00 00 11 22 2c01 01 33 44 05 55");
     tables.dynamicText =
@@ -1413,7 +1458,7 @@ QByteArray pngImage()
 const std::pair<const char*, Archive::ArrayId> kKindArrays[] = {
     {"Controllers", 19}, {"KiNET power supplies", 21}, {"Remote devices", 20}, {"Universes", 30}, {"Fixture types", 34},
     {"Fixtures", 2},     {"Fixture elements", 3},      {"Plan places", 4},     {"Groups", 5},     {"Fonts", 11},
-    {"Scenes", 6}};
+    {"Scenes", 6},       {"DALI interfaces", 12}};
 
 // The files of a folder and below, by path relative to it.
 std::map<QString, QByteArray> filesBelow(const QString& folder)
@@ -1484,24 +1529,32 @@ protected:
 struct PaneReport
 {
     std::map<QString, unsigned> converted;
+    std::set<QString> withAllGroups;  // kinds whose tally adds "and All Groups"
     QStringList summary;
-    unsigned summed = 0;
-    bool summaryLast = true;  // no other line after the first summary line
+    unsigned summed[2] = {0, 0};  // not carried over, arrived changed
+    bool summaryLast = true;      // no other line after the first summary line
 };
 
 PaneReport readPane(const QStringList& lines)
 {
-    static const QRegularExpression tally(QStringLiteral("^(.+): ([\\d,]+) converted(, [\\d,]+ not carried over)?$"));
-    static const QRegularExpression summary(QStringLiteral("^(.+) not carried over: ([\\d,]+) \\((.+)\\)$"));
+    static const QRegularExpression tally(
+        QStringLiteral("^(.+): ([\\d,]+) (converted|made for patch records|of the show's mapped onto the project's 28 "
+                       "standard functions)(, and All Groups)?(, [\\d,]+ of them changed)?(, [\\d,]+ not carried "
+                       "over)?(, [\\d,]+ left out with their fixtures)?$"));
+    static const QRegularExpression summary(
+        QStringLiteral("^(.+) (not carried over|arrived changed): ([\\d,]+) \\((.+)\\)$"));
     PaneReport report;
     for (const QString& line : lines) {
         if (const QRegularExpressionMatch match = summary.match(line); match.hasMatch()) {
             report.summary << line;
-            report.summed += QString(match.captured(2)).remove(QLatin1Char(',')).toUInt();
+            report.summed[match.captured(2) == QLatin1String("arrived changed")] +=
+                QString(match.captured(3)).remove(QLatin1Char(',')).toUInt();
         } else if (!report.summary.isEmpty()) {
             report.summaryLast = false;
         } else if (const QRegularExpressionMatch match = tally.match(line); match.hasMatch()) {
             report.converted[match.captured(1)] = QString(match.captured(2)).remove(QLatin1Char(',')).toUInt();
+            if (!match.captured(4).isEmpty())
+                report.withAllGroups.insert(match.captured(1));
         }
     }
     return report;
@@ -1527,16 +1580,21 @@ WindowResult convertInWindow(ConversionDriver& driver, const QString& path, Line
             window.findChild<QPlainTextEdit*>(QStringLiteral("reportPane"))->toPlainText().split(QLatin1Char('\n'))};
 }
 
-// Each kind's "N converted" against the objects of its kind in the saved project.
+// Each kind's "N converted" against the objects of its kind in the saved project: universes are counted as made for
+// patch records and as DSX DMX universes, and "All Groups" beside the show's groups.
 void expectTalliesMatch(const PaneReport& report, Archive::DatabaseId database)
 {
-    for (const auto& [kind, array] : kKindArrays) {
+    const auto tallied = [&report](const char* kind) {
         const auto tally = report.converted.find(QLatin1String(kind));
-        const quint32 objects = Archive::getArraySize(array, database);
-        if (tally == report.converted.end())
-            EXPECT_EQ(objects, 0u) << kind;
-        else
-            EXPECT_EQ(tally->second, objects) << kind;
+        return tally == report.converted.end() ? 0u : tally->second;
+    };
+    for (const auto& [kind, array] : kKindArrays) {
+        quint32 expected = tallied(kind);
+        if (array == Universe::kArrayId)
+            expected += tallied("DSX DMX universes");
+        if (report.withAllGroups.count(QLatin1String(kind)))
+            ++expected;
+        EXPECT_EQ(expected, Archive::getArraySize(array, database)) << kind;
     }
     unsigned patches = 0;
     Archive::ArrayIterator<FixtureElement> elements;
@@ -1560,9 +1618,9 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
     QStringList warnings = linesAt(log, kLogWarning);
     warnings.replaceInStrings(QRegularExpression(QStringLiteral("/morvant-[^/]+/")),
                               QStringLiteral("/morvant-XXXXXX/"));
-    const QString hardware = QStringLiteral("Controller %1 arrives with the unknown hardware type 255, as the show's "
-                                            "description of its hardware is not read: choose its hardware in the "
-                                            "new project");
+    const QString hardware = QStringLiteral("Controller %1 (output node %2) arrives with the unknown hardware type "
+                                            "255, as the show's description of its hardware is not read: choose its "
+                                            "hardware in the new project");
     EXPECT_EQ(warnings,
               QStringList({QStringLiteral("Ignoring the plan's background image %1/a.png: the file was not found; put "
                                           "it there (beside the show, or into its bundle) and convert the show again, "
@@ -1571,16 +1629,23 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
                            "it elsewhere if you need it",
                            "Daylight savings time is disabled because it wasn't possible to convert it",
-                           hardware.arg(1),
-                           hardware.arg(2),
-                           hardware.arg(3),
+                           hardware.arg(2).arg(1),
+                           hardware.arg(3).arg(2),
+                           hardware.arg(4).arg(3),
+                           "Ignoring the link from controller 3 (output node 2) to its proxy, controller 2 (output "
+                           "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
+                           "255; set the proxy in the new project once you have chosen the hardware",
                            "Ignoring function 23 (F23): it has no version-2 counterpart",
                            "Ignoring 1 patch record of fixture 1 (Front): sACN universe 0 does not exist, as sACN "
                            "numbers its universes from 1",
-                           "Failed to convert output driver type 8: ignoring 1 patch record of fixture 1 (Front)",
-                           "Failed to convert output driver type 256: ignoring 1 patch record of fixture 1 (Front)",
-                           "Failed to convert output driver type 512: ignoring 1 patch record of fixture 1 (Front)",
-                           "Ignoring 1 patch record of fixture 1 (Front): controller 9 was not converted",
+                           "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 "
+                           "(Front)",
+                           "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 "
+                           "(Front)",
+                           "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 "
+                           "(Front)",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does "
+                           "not hold",
                            "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
                            "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type "
                            "Mismatch, which has 2 elements of 6 and 4 channels",
@@ -1591,26 +1656,38 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "fixture keeps one",
                            "Ignoring DALI fixture 8 (unnamed): its fixture 4 was not converted",
                            "Ignoring DALI fixture 9 (unnamed): the type of its fixture 1 is not a DALI ballast",
-                           "Ignoring DALI interface 2: the DALI data of 1 fixture names it, but no DALI interface of "
-                           "a version-1 show is read; the fixture keeps its number, so add the interface to the new "
-                           "project under that number",
+                           "DALI interface 2 arrives as a new interface, without name, groups or test settings, as no "
+                           "DALI interface of a version-1 show is read: the DALI data of 1 fixture names it; set the "
+                           "interface up in the new project",
+                           "Ignoring KiNET power supply 0 (Twin) of controller 3: it is merged into KiNET power supply "
+                           "0 (PSU) of controller 2, as both have the address 10.1.1.5; its patch records are on that "
+                           "supply now",
                            "Ignoring text slot 2 (blank): it has no text",
                            "Ignoring text preset 5: a text preset arrives with the timelines that play it, and no "
                            "timeline of a version-1 show is read",
+                           "Palette 3 (Look) arrives without function 99 in its skew groups: the project has no "
+                           "function for it",
                            "Ignoring 1 value of palette 3 (Look): the converter does not know which version-2 value "
                            "kinds the version-1 kinds become, so the scene arrives without them; set its levels in "
                            "the new project",
+                           "Palette 4 (Empty) arrives without function 99 in its skew groups: the project has no "
+                           "function for it",
                            "Ignoring palette 600 (Far): scene ids end at 499, and a scene keeps its palette's id"}));
 
-    // Every item left out is named by exactly one line.
+    // Every item left out or changed is named by exactly one line.
     for (const char* item : {"function 23 (F23)",
                              "the show's third text",
                              "/a.png",
+                             "Daylight",
+                             "Controller 2 ",
+                             "Controller 3 ",
+                             "Controller 4 ",
+                             "the link from controller 3",
                              " of fixture 1 (Front): sACN",
-                             "type 8: ignoring",
-                             "type 256: ignoring",
-                             "type 512: ignoring",
-                             " of fixture 1 (Front): controller 9",
+                             "(Net2): ignoring",
+                             "(FlipDot): ignoring",
+                             "(Lumalive): ignoring",
+                             " of fixture 1 (Front): it names controller 10",
                              "fixture 4 (Lost)",
                              "fixture 5 (Odd)",
                              "fixture 7 (Crowded)",
@@ -1620,19 +1697,28 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                              "DALI fixture 8 (unnamed)",
                              "DALI fixture 9 (unnamed)",
                              "DALI interface 2",
+                             "supply 0 (Twin)",
                              "text slot 2 (blank)",
                              "text preset 5",
-                             "palette 3 (Look)",
+                             "alette 3 (Look) arrives",
+                             "value of palette 3 (Look)",
+                             "alette 4 (Empty)",
                              "palette 600 (Far)"})
         EXPECT_EQ(warnings.filter(QLatin1String(item)).size(), 1) << item;
 
-    // The summary ends the report pane and adds up to the count in the result line, in the warning colour.
+    // The summary ends the report pane and adds up to the counts in the result line, in the warning colour.
     const PaneReport report = readPane(result.reportPane);
-    const unsigned dropped = driver.report().ignoredTotal();
-    EXPECT_EQ(report.summed, dropped);
+    const unsigned dropped = unsigned(driver.report().ignoredTotal());
+    const unsigned changed = unsigned(driver.report().changedTotal());
+    EXPECT_EQ(report.summed[0], dropped);
+    EXPECT_EQ(report.summed[1], changed);
     EXPECT_TRUE(report.summaryLast) << result.reportPane.join('\n').toStdString();
     EXPECT_EQ(report.summary,
-              QStringList({"Functions not carried over: 1 (they have no version-2 counterpart)",
+              QStringList({"Controller links not carried over: 1 (a link names a proxy, which only type-1 controllers "
+                           "have, and every controller arrives as type 255)",
+                           "KiNET power supplies not carried over: 1 (they were merged into the supply of the same "
+                           "address)",
+                           "Functions not carried over: 1 (they have no version-2 counterpart)",
                            "Fixtures not carried over: 1 (their fixture type is not in the fixture library)",
                            "Fixtures not carried over: 1 (their elements do not match their fixture type's)",
                            "Fixtures not carried over: 1 (the project holds at most 60,000 fixture elements)",
@@ -1640,21 +1726,30 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "universes from 1)",
                            "Patch records not carried over: 3 (their output (Net2, FlipDot or Lumalive) has no "
                            "version-2 counterpart)",
-                           "Patch records not carried over: 1 (their controller was not converted)",
+                           "Patch records not carried over: 1 (their controller is not in the show)",
                            "DALI fixtures not carried over: 2 (they drive no fixture of the show)",
                            "DALI fixtures not carried over: 1 (their fixture has another DALI fixture, of a lower id)",
                            "DALI fixtures not carried over: 1 (their fixture was not converted)",
                            "DALI fixtures not carried over: 1 (their fixture's type is not a DALI ballast)",
-                           "DALI interfaces not carried over: 1 (named by DALI fixtures, but not read from the show)",
                            "Text slots not carried over: 1 (they have no text)",
                            "Text presets not carried over: 1 (they arrive only with timelines, which are not read)",
                            "Scenes not carried over: 1 (their palette ids are past the project's scene ids)",
                            "Palette values not carried over: 1 (the converter does not know what their value kinds "
                            "become)",
                            "Show texts not carried over: 1 (the project has no place for the show's third text)",
-                           "Plan images not carried over: 1 (the image file was not found)"}));
+                           "Plan images not carried over: 1 (the image file was not found)",
+                           "Controllers arrived changed: 3 (their hardware is not read from the show, so they arrive "
+                           "as the unknown type 255)",
+                           "DALI interfaces arrived changed: 1 (no DALI interface of a version-1 show is read, so the "
+                           "interfaces its ballasts name are made with a new interface's settings)",
+                           "Scenes arrived changed: 2 (their skew groups name functions that were not converted)",
+                           "Show settings arrived changed: 1 (the daylight-saving rule has no version-2 counterpart, "
+                           "so the project keeps standard time)"}));
     EXPECT_EQ(result.text,
-              QStringLiteral("Conversion complete; %1 items were not carried over (see the error pane)").arg(dropped));
+              QStringLiteral("Conversion complete; %1 items were not carried over and %2 arrived changed "
+                             "(see the error pane)")
+                  .arg(dropped)
+                  .arg(changed));
     EXPECT_EQ(result.colour, QColor(190, 100, 0));
 
     const QString saved = folder.filePath(QStringLiteral("every.kv2"));
@@ -1792,20 +1887,30 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
     }
 }
 
-// The same show with nothing to leave out: green, no summary, and the counts those of the saved project; the plan
-// image beside the show is packed into it.
-TEST_F(EndToEndTest, AShowWithNothingToLeaveOutIsGreenWithoutASummary)
+// The same show with nothing to leave out: only its controllers arrive changed, every one of them as the unknown
+// hardware type; the counts are those of the saved project, and the plan image beside the show is packed into it.
+// Green is kept for a show whose every item arrives as itself.
+TEST_F(EndToEndTest, AShowWithNothingToLeaveOutSaysOnlyWhatChanged)
 {
+    const QString emptyPath = folder.filePath(QStringLiteral("empty.kvq"));
+    ASSERT_TRUE(writeFile(emptyPath, buildShow(emptyShow())));
+    const WindowResult empty = convertInWindow(driver, emptyPath, &log);
+    EXPECT_EQ(empty.text, QStringLiteral("Conversion complete"));
+    EXPECT_EQ(empty.colour, QColor(0, 140, 0));
+    EXPECT_EQ(readPane(empty.reportPane).summary, QStringList());
+
     const QByteArray image = pngImage();
     const QString path = folder.filePath(QStringLiteral("kept.kvx"));
     ASSERT_TRUE(writeFile(path, buildBundle({{"a.png", image}, {"kept.kvq", buildShow(everyKindShowKeepingAll())}})));
     const WindowResult result = convertInWindow(driver, path, &log);
     ASSERT_TRUE(driver.hasOutputProject()) << linesAt(log, kLogWarning).join('\n').toStdString();
     EXPECT_EQ(driver.report().ignoredTotal(), 0u) << linesAt(log, kLogWarning).join('\n').toStdString();
-    EXPECT_EQ(result.text, QStringLiteral("Conversion complete"));
-    EXPECT_EQ(result.colour, QColor(0, 140, 0));
+    EXPECT_EQ(result.text, QStringLiteral("Conversion complete; 3 items arrived changed (see the error pane)"));
+    EXPECT_EQ(result.colour, QColor(190, 100, 0));
     const PaneReport report = readPane(result.reportPane);
-    EXPECT_EQ(report.summary, QStringList());
+    EXPECT_EQ(report.summary,
+              QStringList({"Controllers arrived changed: 3 (their hardware is not read from the show, "
+                           "so they arrive as the unknown type 255)"}));
     EXPECT_EQ(report.converted.at(QStringLiteral("Plan images")), 1u);
 
     const QString saved = folder.filePath(QStringLiteral("kept.kv2"));
@@ -1957,7 +2062,7 @@ TEST_F(EndToEndTest, EarlierShowsConvertWithoutTheSectionsTheyLack)
     ASSERT_TRUE(group);
     EXPECT_EQ(group->name(), "Front");
     // With "All Groups".
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted")));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 1 converted, and All Groups")));
 }
 
 // A wrong marker is named by its byte; a complete show whose item this reader cannot read is not called cut short.

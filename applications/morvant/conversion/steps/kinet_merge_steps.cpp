@@ -1,0 +1,240 @@
+// The merge of KiNET power supplies that share an address: one device on the
+// network, one supply of the project.
+#include "applications/morvant/conversion/conversion_context.h"
+#include "applications/morvant/conversion/steps/conversion_steps.h"
+#include "components/lx_objects/controllers/kinet_power_supply.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
+#include "seltrane_components/os/logger.h"
+
+#include <map>
+#include <set>
+#include <vector>
+
+namespace {
+
+// IPv4 addresses that name no device: unset, and the default of new supplies.
+const quint32 kUnsetAddress = 0;
+const quint32 kDefaultKinetAddress = 0x0A000000;
+
+QString ipv4Text(quint32 address)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
+}
+
+// Each converted supply once, by id, with the version-1 items that map to it.
+struct MergedSupply
+{
+    quint32 ipAddress = 0;
+    quint32 number = 0;
+    QString name;
+    std::vector<quint32> quilKeys;
+};
+
+std::map<Archive::ObjectId, MergedSupply> convertedSupplies(const ConversionContext& context)
+{
+    std::map<Archive::ObjectId, MergedSupply> supplies;
+    for (const auto& [quilKey, id] : context.ids.entries(IdKind::KinetPowerSupply)) {
+        if (id == Archive::kNoObjectId)
+            continue;
+        Archive::ObjectPtr holder;
+        Archive::getObject(holder, KinetPowerSupply::kArrayId, id, context.database);
+        const auto* supply = dynamic_cast<const KinetPowerSupply*>(holder.get());
+        if (!supply)
+            continue;
+        MergedSupply& entry = supplies[id];
+        entry.ipAddress = supply->ipAddress;
+        entry.number = supply->supplyNumber;
+        entry.name = supply->name;
+        entry.quilKeys.push_back(quilKey);
+    }
+    return supplies;
+}
+
+// "KiNET power supply 0 (PSU) of controller 2", from its version-1 key.
+QString supplyLabel(quint32 quilKey, const QString& name)
+{
+    return ConversionReport::itemName("KiNET power supply", quilKey & 0xFFFF, name) + QStringLiteral(" of ")
+        + controllerName(quilKey >> 16);
+}
+QString supplyLabel(const MergedSupply& supply) { return supplyLabel(supply.quilKeys.front(), supply.name); }
+
+// Moves the patches of the element that name universe `from` onto `to`.
+void movePatches(ConversionContext& context, Archive::ObjectId elementId, Archive::ObjectId from, Archive::ObjectId to)
+{
+    Archive::ObjectPtr holder;
+    auto* element = context.edit<::FixtureElement>(::FixtureElement::kArrayId, elementId, holder);
+    if (!element)
+        return;
+    std::vector<::PatchRecord> moved;
+    for (const ::PatchRecord& patch : element->patches) {
+        if (patch.universeId == from)
+            moved.push_back(patch);
+    }
+    for (::PatchRecord patch : moved) {
+        element->removePatch(patch);
+        patch.universeId = to;
+        element->addPatch(patch);
+    }
+}
+
+// One universe of the merged supply and the kept supply's universe of the
+// same controller and port that takes its patches.
+struct UniverseMove
+{
+    quint32 controllerId;
+    UniverseKey key;
+    Archive::ObjectId from;
+    Archive::ObjectId to;
+};
+
+// The kept supply's universe for each of the merged supply's, made where
+// missing; when the project cannot hold one, the universes made here go
+// again, *reason says why, and nothing is moved.
+bool planMoves(ConversionContext& context, Archive::ObjectId id, Archive::ObjectId keptId,
+               std::vector<UniverseMove>* moves, QString* reason)
+{
+    IdMaps& ids = context.ids;
+    for (const auto& [owner, universeId] : ids.universes()) {
+        if (owner.second.kind == UniverseKey::Kinet && owner.second.a == id)
+            moves->push_back({owner.first, owner.second, universeId, Archive::kNoObjectId});
+    }
+    std::vector<std::pair<quint32, UniverseKey>> made;
+    for (UniverseMove& move : *moves) {
+        UniverseKey keptKey = move.key;
+        keptKey.a = keptId;
+        const bool existed = ids.findUniverse(move.controllerId, keptKey) != Archive::kNoObjectId;
+        const QString* why = nullptr;
+        move.to = ConversionSteps::universeFor(context, move.controllerId, keptKey, &why);
+        if (move.to == Archive::kNoObjectId) {
+            *reason = why ? *why : QString();
+            for (const auto& [controllerId, key] : made) {
+                context.remove(Universe::kArrayId, ids.findUniverse(controllerId, key));
+                context.report.removed(ReportKind::Universes);
+                ids.eraseUniverse(controllerId, key);
+            }
+            // What was made for the attempt is free again.
+            context.failedUniverses.erase({move.controllerId, keptKey});
+            context.universesFull = context.universesFull && made.empty();
+            return false;
+        }
+        if (!existed)
+            made.emplace_back(move.controllerId, keptKey);
+    }
+    return true;
+}
+
+// Moves the patches of each universe of the merged supply `id` to the kept
+// supply's universe of the same controller and port, and removes it; false
+// (with *reason), changing nothing, when the project cannot hold a universe
+// the move needs.
+bool mergeUniverses(ConversionContext& context, Archive::ObjectId id, Archive::ObjectId keptId, QString* reason)
+{
+    std::vector<UniverseMove> moves;
+    if (!planMoves(context, id, keptId, &moves, reason))
+        return false;
+    IdMaps& ids = context.ids;
+    for (const UniverseMove& move : moves) {
+        for (const Archive::ObjectId elementId : ids.takeKinetPatches(move.from)) {
+            movePatches(context, elementId, move.from, move.to);
+            ids.addKinetPatch(move.to, elementId);
+        }
+        context.remove(Universe::kArrayId, move.from);
+        context.report.removed(ReportKind::Universes);
+        ids.eraseUniverse(move.controllerId, move.key);
+    }
+    return true;
+}
+
+// Numbers name supplies to the user: a clash leaves the lower id its number
+// and gives the higher the lowest free one.
+void renumberClashingSupplies(ConversionContext& context, const std::map<Archive::ObjectId, MergedSupply>& supplies)
+{
+    std::set<quint32> taken;
+    for (const auto& [id, supply] : supplies)
+        taken.insert(supply.number);
+    std::set<quint32> keptNumbers;
+    for (const auto& [id, supply] : supplies) {
+        if (keptNumbers.insert(supply.number).second)
+            continue;
+        quint32 number = 1;
+        while (taken.count(number) != 0)
+            ++number;
+        taken.insert(number);
+        keptNumbers.insert(number);
+        Archive::ObjectPtr holder;
+        if (auto* edited = context.edit<KinetPowerSupply>(KinetPowerSupply::kArrayId, id, holder))
+            edited->supplyNumber = number;
+        context.report.changed(ReportKind::KinetPowerSupplies, id,
+                               QStringLiteral("Renumbered %1 from %2 to %3, as another supply has its number")
+                                   .arg(supplyLabel(supply))
+                                   .arg(supply.number)
+                                   .arg(number),
+                               Causes::kSupplyRenumbered);
+    }
+}
+
+// The supplies that stay and whose model the list lacks.
+void reportUnlistedSupplies(ConversionContext& context, const std::map<Archive::ObjectId, MergedSupply>& supplies)
+{
+    for (const auto& [id, keyAndModel] : context.unlistedSupplies) {
+        const auto supply = supplies.find(id);
+        if (supply == supplies.end())
+            continue;
+        context.report.changed(ReportKind::KinetPowerSupplies, id,
+                               QStringLiteral("Failed to convert KiNET power supply model %1: %2 arrives without its "
+                                              "type, ports and protocol (the KiNET power-supply list does not hold "
+                                              "the model); set them in the new project")
+                                   .arg(keyAndModel.second)
+                                   .arg(supplyLabel(keyAndModel.first, supply->second.name)),
+                               Causes::kSupplyModelUnknown);
+    }
+}
+
+}  // namespace
+
+void ConversionSteps::mergeKinetPowerSupplies(ConversionContext& context)
+{
+    std::map<Archive::ObjectId, MergedSupply> supplies = convertedSupplies(context);
+    // The supply that stays for each address: the first, so the lowest id.
+    std::map<quint32, Archive::ObjectId> kept;
+    for (auto it = supplies.begin(); it != supplies.end();) {
+        if (context.stopRequested())
+            return;
+        const auto& [id, supply] = *it;
+        if (supply.ipAddress == kUnsetAddress || supply.ipAddress == kDefaultKinetAddress
+            || kept.emplace(supply.ipAddress, id).second) {
+            ++it;
+            continue;
+        }
+        const Archive::ObjectId keptId = kept[supply.ipAddress];
+        const QString into = supplyLabel(supplies.at(keptId));
+        const QString address = ipv4Text(supply.ipAddress);
+        QString reason;
+        if (!mergeUniverses(context, id, keptId, &reason)) {
+            logMessage(kLogWarning,
+                       "%s keeps its own universes, though %s has its address %s: %s, so its patch "
+                       "records could not move to that supply",
+                       utf8(supplyLabel(supply)).constData(), utf8(into).constData(), utf8(address).constData(),
+                       utf8(reason).constData());
+            ++it;
+            continue;
+        }
+        context.remove(KinetPowerSupply::kArrayId, id);
+        context.report.removed(ReportKind::KinetPowerSupplies);
+        for (const quint32 quilKey : supply.quilKeys) {
+            context.ids.erase(IdKind::KinetPowerSupply, quilKey);
+            context.report.ignore(ReportKind::KinetPowerSupplies, supplyLabel(quilKey, supply.name),
+                                  QStringLiteral("it is merged into %1, as both have the address %2; its patch "
+                                                 "records are on that supply now")
+                                      .arg(into, address),
+                                  Causes::kSupplyMerged);
+        }
+        it = supplies.erase(it);
+    }
+    renumberClashingSupplies(context, supplies);
+    reportUnlistedSupplies(context, supplies);
+}
