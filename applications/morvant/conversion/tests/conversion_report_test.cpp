@@ -113,6 +113,9 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
     EXPECT_EQ(report.ignoredTotal(), ~quint64(0));
     EXPECT_EQ(report.summary().front().count, ~quint64(0));
 
+    EXPECT_EQ(ConversionReport::counted(1, "channel", "channels"), "1 channel");
+    EXPECT_EQ(ConversionReport::counted(12000, "channel", "channels"), "12,000 channels");
+
     report.clear();
     EXPECT_EQ(report.ignoredTotal(), 0u);
     EXPECT_EQ(report.changedTotal(), 0u);

@@ -22,6 +22,7 @@
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/controllers/remote_device.h"
 #include "components/lx_objects/controllers/universe.h"
+#include "components/lx_objects/dali/dali_interface.h"
 #include "components/lx_objects/dali/dali_project_properties.h"
 #include "components/lx_objects/fixtures/fixture.h"
 #include "components/lx_objects/fixtures/fixture_element.h"
@@ -1020,10 +1021,22 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     ASSERT_TRUE(alone);
     EXPECT_EQ(alone->name(), "All Groups");
     EXPECT_TRUE(alone->members().empty());
+
+    // A show whose groups fill the project leaves no room for "All Groups": said as the limit, in words, and counted.
+    ShowContent full(210);
+    std::string groups = "#1024 ";
+    for (quint32 id = 1; id <= 1024; ++id)
+        groups += hex32(id) + "#0 'G'";
+    full.tables.groups = rowsOf(groups);
+    ASSERT_TRUE(convert(full));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("All Groups")),
+              QStringList({"The project holds at most 1,024 groups: the group \"All Groups\" was not converted"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 1,024 converted, 1 not carried over")));
+    EXPECT_EQ(driver.report().ignored(ReportKind::Groups), 1u);
 }
 
-// Fills an array but for `room` slots before the fixtures are converted; with `takeBack`, the filling goes
-// again after them.
+// Fills an array but for `room` slots before the step `crowdBefore` (the fixtures' by default); with `takeBack`, the
+// filling goes again after the step `uncrowdAfter`.
 class CrowdedDriver : public ConversionDriver
 {
 public:
@@ -1031,8 +1044,10 @@ public:
 
     CrowdedDriver(
         quint32 room, bool takeBack, Archive::ArrayId array = FixtureElement::kArrayId,
-        Make make = [] { return Archive::makeObject<FixtureElement>(); })
-        : m_room(room), m_takeBack(takeBack), m_array(array), m_make(std::move(make))
+        Make make = [] { return Archive::makeObject<FixtureElement>(); },
+        const char* crowdBefore = "Converting fixtures", const char* uncrowdAfter = "Converting fixtures")
+        : m_room(room), m_takeBack(takeBack), m_array(array), m_make(std::move(make)), m_crowdBefore(crowdBefore),
+          m_uncrowdAfter(uncrowdAfter)
     {}
 
 protected:
@@ -1040,11 +1055,10 @@ protected:
     {
         if (m_steps.empty()) {
             for (const Step& step : ConversionDriver::steps()) {
-                const bool fixtures = std::string(step.progressText) == "Converting fixtures";
-                if (fixtures)
+                if (m_crowdBefore == step.progressText)
                     m_steps.push_back({"Crowding", [this](ConversionContext& context) { crowd(context); }});
                 m_steps.push_back(step);
-                if (fixtures && m_takeBack)
+                if (m_takeBack && m_uncrowdAfter == step.progressText)
                     m_steps.push_back({"Uncrowding", [this](ConversionContext& context) { uncrowd(context); }});
             }
         }
@@ -1069,6 +1083,8 @@ private:
     const bool m_takeBack;
     const Archive::ArrayId m_array;
     const Make m_make;
+    const std::string m_crowdBefore;
+    const std::string m_uncrowdAfter;
     mutable std::vector<Step> m_steps;
     mutable std::vector<Archive::ObjectId> m_crowd;
 };
@@ -2141,6 +2157,259 @@ TEST_F(EndToEndTest, ReadFailuresNameTheirByteAndTheirKind)
                              "byte %2. It was probably cut short while being copied or saved; choose a complete copy.")
                   .arg(quotedShow)
                   .arg(whole.size()));
+}
+
+}  // namespace
+
+namespace {
+
+// Every object of class T in an array of the database, in id order.
+template <class T>
+std::vector<Archive::Pointer<T>> objectsOf(Archive::ArrayId array, Archive::DatabaseId database)
+{
+    std::vector<Archive::Pointer<T>> objects;
+    Archive::ArrayIterator<T> it;
+    Archive::iterateArray(it, array, database);
+    while (it.next())
+        objects.push_back(it.current());
+    return objects;
+}
+
+// The references of a saved project that name an object it does not hold, each as "<what> -> <array>/<id>".
+QStringList danglingReferences(Archive::DatabaseId database)
+{
+    QStringList dangling;
+    const auto check = [&](const QString& from, Archive::ArrayId array, quint32 id) {
+        Archive::ObjectPtr object;
+        try {
+            Archive::getCommittedObject(object, array, id, database);
+        } catch (const Archive::archive_exception&) {}
+        if (!object.isObject())
+            dangling << QStringLiteral("%1 -> %2/%3").arg(from).arg(array).arg(qint64(id));
+    };
+    std::set<qint32> interfaces;
+    for (const auto& added : objectsOf<DaliInterface>(DaliInterface::kArrayId, database))
+        interfaces.insert(qint32(added->interfaceNumber));
+    for (const auto& fixture : objectsOf<Fixture>(Fixture::kArrayId, database)) {
+        const QString from = QStringLiteral("fixture %1").arg(fixture->getId());
+        check(from, FixtureModel::kArrayId, fixture->fixtureModelId);
+        for (const quint32 element : fixture->elementIds)
+            check(from, FixtureElement::kArrayId, element);
+        const qint32 daliInterface = fixture->daliProperties.interfaceNumber;
+        if (fixture->isDali && daliInterface != -1 && interfaces.count(daliInterface) == 0)
+            dangling << QStringLiteral("%1 -> DALI interface number %2").arg(from).arg(daliInterface);
+    }
+    for (const auto& element : objectsOf<FixtureElement>(FixtureElement::kArrayId, database)) {
+        const QString from = QStringLiteral("element %1").arg(element->getId());
+        check(from, Fixture::kArrayId, element->ownerFixtureId);
+        for (const PatchRecord& patch : element->patches)
+            check(from, Universe::kArrayId, patch.universeId);
+    }
+    for (const auto& universe : objectsOf<Universe>(Universe::kArrayId, database)) {
+        const QString from = QStringLiteral("universe %1").arg(universe->getId());
+        check(from, Controller::kArrayId, universe->controllerId);
+        if (universe->key().kind == UniverseKey::Kinet)
+            check(from, KinetPowerSupply::kArrayId, universe->key().a);
+        if (universe->key().kind == UniverseKey::DsxDmx)
+            check(from, RemoteDevice::kArrayId, universe->key().a);
+    }
+    for (const auto& device : objectsOf<RemoteDevice>(RemoteDevice::kArrayId, database)) {
+        if (device->controllerId != Archive::kNoObjectId)
+            check(QStringLiteral("remote device %1").arg(device->getId()), Controller::kArrayId, device->controllerId);
+    }
+    for (const auto& place : objectsOf<FixtureInstance>(FixtureInstance::kArrayId, database)) {
+        check(QStringLiteral("plan place %1").arg(place->getId()), Fixture::kArrayId, place->fixtureId);
+        check(QStringLiteral("plan place %1").arg(place->getId()), Layout::kArrayId, place->layoutId);
+    }
+    for (const auto& group : objectsOf<Group>(Group::kArrayId, database)) {
+        for (const FixOrGroupKey& member : group->members())
+            check(QStringLiteral("group %1").arg(group->getId()),
+                  member.kind() == FixOrGroupKey::GroupKind ? Group::kArrayId : Fixture::kArrayId, member.number());
+    }
+    for (const auto& scene : objectsOf<Scene>(Scene::kArrayId, database)) {
+        for (const Lkel& lkel : scene->look.lkels) {
+            check(QStringLiteral("scene %1").arg(scene->getId()), FixtureElement::kArrayId, lkel.get(Lkel::ElementId));
+            check(QStringLiteral("scene %1").arg(scene->getId()), Function::kArrayId, lkel.get(Lkel::FunctionId));
+        }
+    }
+    for (const auto& folder : objectsOf<ObjectFolder>(ObjectFolder::kArrayId, database)) {
+        for (const ObjectTag& tag : folder->objects)
+            check(QStringLiteral("folder %1").arg(folder->getId()), tag.first, tag.second);
+    }
+    if (const auto layouts = objectAt<LayoutManagerState>(35, OutputProject::kLayoutManagerStateId, database)) {
+        for (const quint32 tab : layouts->tabIds)
+            check(QStringLiteral("layout tabs"), Layout::kArrayId, tab);
+    }
+    if (const auto custom = objectAt<CustomProperties>(0, OutputProject::kCustomPropertiesId, database)) {
+        if (const CustomProperties::Values* comments =
+                custom->values(Fixture::kArrayId, QLatin1String(OutputProject::kFixtureCommentProperty))) {
+            for (const auto& [fixtureId, comment] : *comments)
+                check(QStringLiteral("comment"), Fixture::kArrayId, fixtureId);
+        }
+    }
+    return dangling;
+}
+
+// Version 454: two linked output nodes with one KiNET supply each at one address, remote devices of types 9 and 255
+// with number 1 in the map, and DSX keys that name the type-9 device again and a type-10 device from both nodes.
+// Three items do not arrive as themselves: the link, the type-9 device and the second supply; the controllers and
+// the type-10 device arrive changed. Each is named once, and the result line says both counts.
+TEST_F(EndToEndTest, MergesAndLinksAreNamedOnceAndCounted)
+{
+    ShowContent content = emptyShow();
+    content.tables.outputNodes = rowsOf("0200" + nodeRows(1, {{0, 12, 1, "A", kSharedAddress}}, {{0, 9, 1}, {1, 10, 3}})
+                                        + nodeRows(2, {{0, 12, 2, "B", kSharedAddress}}, {{0, 10, 3}})
+                                        + "0100 01000000 02000000 #2 0900 01 00000000 ff00 01 00000000");
+    const QString path = folder.filePath(QStringLiteral("merges.kvq"));
+    ASSERT_TRUE(writeFile(path, buildShow(content)));
+    const WindowResult result = convertInWindow(driver, path, &log);
+    ASSERT_TRUE(driver.hasOutputProject());
+    const QStringList warnings = linesAt(log, kLogWarning);
+    EXPECT_EQ(warnings,
+              QStringList({"Controller 2 (output node 1) arrives with the unknown hardware type 255, as the show's "
+                           "description of its hardware is not read: choose its hardware in the new project",
+                           "Controller 3 (output node 2) arrives with the unknown hardware type 255, as the show's "
+                           "description of its hardware is not read: choose its hardware in the new project",
+                           "Ignoring the link from controller 3 (output node 2) to its proxy, controller 2 (output "
+                           "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
+                           "255; set the proxy in the new project once you have chosen the hardware",
+                           "Ignoring remote device type 9, number 1: it becomes the same version-2 device as remote "
+                           "device type 255, number 1 (type 255, number 1)",
+                           "Failed to convert remote device type 10: remote device type 10, number 3 arrives as type "
+                           "255, number 3",
+                           "Ignoring KiNET power supply 0 (B) of controller 3: it is merged into KiNET power supply 0 "
+                           "(A) of controller 2, as both have the address 10.1.1.5; its patch records are on that "
+                           "supply now"}));
+    EXPECT_EQ(result.text,
+              QStringLiteral("Conversion complete; 3 items were not carried over and 3 arrived changed "
+                             "(see the error pane)"));
+    EXPECT_EQ(result.colour, QColor(190, 100, 0));
+    const PaneReport report = readPane(result.reportPane);
+    EXPECT_EQ(report.summed[0], 3u);
+    EXPECT_EQ(report.summed[1], 3u);
+    const QStringList info = linesAt(log, kLogInfo);
+    for (const char* tally :
+         {"Controllers: 2 converted, 2 of them changed",
+          "Controller links: 0 converted, 1 not "
+          "carried over",
+          "KiNET power supplies: 1 converted, 1 not carried over",
+          "Remote devices: 2 converted, 1 of them changed, 1 not carried over", "DSX DMX universes: 3 converted"})
+        EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
+    // The type-9 key still reaches its device: the DSX universe that names it is on the type-255 one.
+    const IdMaps& ids = driver.idMaps();
+    const auto universe = objectAt<Universe>(30, ids.find(IdKind::Universe, IdMaps::nodeKey(1, 0)), database());
+    ASSERT_TRUE(universe);
+    EXPECT_EQ(universe->key().a, ids.find(IdKind::RemoteDevice, IdMaps::deviceKey(255, 1)));
+    EXPECT_EQ(Archive::getArraySize(RemoteDevice::kArrayId, database()), 2u);
+}
+
+// DALI ballasts on two interfaces and a KiNET merge that finds the universe array full: the interfaces the ballasts
+// name are made, the supply whose patches cannot move stays with its universe, and no object of the saved project
+// names one it does not hold.
+TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
+{
+    // Room for the two universes the patches make: the merge would need a third.
+    CrowdedDriver crowded(
+        2, true, Universe::kArrayId, [] { return Archive::makeObject<Universe>(); }, "Converting fixtures",
+        "Merging KiNET power supplies");
+    crowded.setOnlineFixtureLibrary(online.get());
+    ShowContent content = everyKindShowKeepingAll();
+    ShowTables& tables = content.tables;
+    tables.outputNodes = rowsOf("0200" + nodeRows(1, {{0, 12, 1, "A", kSharedAddress}}, {})
+                                + nodeRows(2, {{0, 12, 2, "B", kSharedAddress}}, {}) + "0000 #0");
+    tables.elements =
+        section({elementRecord(11, {kinetPatch(1, 0, 1, 10)}), elementRecord(12, {kinetPatch(2, 0, 1, 20)}),
+                 elementRecord(19, {}), elementRecord(20, {})});
+    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"),
+                               fixtureRecord(6, 3, 9, {19}, "Dali", ""), fixtureRecord(7, 3, 9, {20}, "Dali 2", "")});
+    tables.dali = rowsOf("0000 0200 2a01 0300 0600 02 02 0a0b0c0d0e0f10 01 'A' 2b01"
+                         " 2a01 0400 0700 05 03 0a0b0c0d0e0f10 01 'B' 2b01"
+                         " 0000 01 00 00 11 22 2c01 01 33 44 05 55");
+    tables.palettes = section({paletteRecord(3, "Look", {paletteValueRecord(11, 0, 1, 0, kGeneralWords)}, false)});
+    ASSERT_TRUE(convertWith(crowded, content)) << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("KiNET")),
+              QStringList({"KiNET power supply 0 (B) of controller 3 keeps its own universes, though KiNET power "
+                           "supply 0 (A) of controller 2 has its address 10.1.1.5: the project holds at most 10,000 "
+                           "universes, so its patch records could not move to that supply"}));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("DALI interface")),
+              QStringList({"DALI interface 2 arrives as a new interface, without name, groups or test settings, as no "
+                           "DALI interface of a version-1 show is read: the DALI data of 1 fixture names it; set the "
+                           "interface up in the new project",
+                           "DALI interface 5 arrives as a new interface, without name, groups or test settings, as no "
+                           "DALI interface of a version-1 show is read: the DALI data of 1 fixture names it; set the "
+                           "interface up in the new project"}));
+    EXPECT_EQ(crowded.report().ignored(ReportKind::KinetPowerSupplies), 0u);
+    EXPECT_EQ(crowded.report().converted(ReportKind::KinetPowerSupplies), 2u);
+
+    const QString saved = folder.filePath(QStringLiteral("whole.kv2"));
+    ProgressTracker progress;
+    ASSERT_TRUE(crowded.saveOutputProject(saved, progress));
+    reopen(saved);
+    ASSERT_NE(reopened, Archive::kNoDatabase);
+    EXPECT_EQ(Archive::getArraySize(DaliInterface::kArrayId, reopened), 2u);
+    EXPECT_EQ(Archive::getArraySize(KinetPowerSupply::kArrayId, reopened), 2u);
+    EXPECT_EQ(Archive::getArraySize(Universe::kArrayId, reopened), 2u);
+    EXPECT_EQ(danglingReferences(reopened), QStringList());
+    // The walk finds what it looks for.
+    EXPECT_EQ(stored<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, 7))->daliProperties.interfaceNumber, 5);
+}
+
+// Each reason names what the record names and whether the show holds it: a record patched to no controller, to a
+// node, supply or DSX universe the show lacks, to a controller the project had no room for; palette values on an
+// element the show lacks and on one left out with its fixture; a ballast beaten by a lower one only when that one
+// arrives. Each reason is said for its record only.
+TEST_F(EndToEndTest, ReasonsNameWhatTheShowHolds)
+{
+    // Room for one controller: node 3 arrives, node 5 does not.
+    CrowdedDriver crowded(
+        1, true, Controller::kArrayId, [] { return Archive::makeObject<Controller>(); }, "Converting controllers",
+        "Converting controllers");
+    crowded.setOnlineFixtureLibrary(online.get());
+    ShowContent content = everyKindShowKeepingAll();
+    ShowTables& tables = content.tables;
+    tables.outputNodes =
+        rowsOf("0200" + nodeRows(3, {{0, 12, 4, "Local"}}, {{1, 6, 2}}) + nodeRows(5, {}, {}) + "0000 #0");
+    tables.elements = section(
+        {elementRecord(11,
+                       {universePatch(0x001, 0xFFFF, 1, 1), universePatch(0x001, 99, 1, 2), kinetPatch(3, 7, 1, 3),
+                        universePatch(0x400, 3, 4, 4), universePatch(0x001, 5, 1, 5), universePatch(0x400, 3, 1, 6)}),
+         elementRecord(12, {}), elementRecord(16, {universePatch(0x001, 3, 1, 7)}), elementRecord(19, {})});
+    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", ""), fixtureRecord(4, 99, 0, {16}, "Lost", ""),
+                               fixtureRecord(6, 3, 9, {19}, "Dali", "")});
+    tables.palettes = section({paletteRecord(
+        3, "Look", {paletteValueRecord(50, 0, 1, 0, kGeneralWords), paletteValueRecord(16, 0, 1, 0, kGeneralWords)},
+        false)});
+    const auto ballast = [](quint16 id, quint16 fixture) {
+        return "2a01" + hex16(id) + hex16(fixture) + "ff 02 0a0b0c0d0e0f10 01 '' 2b01";
+    };
+    tables.dali = rowsOf("0000 0400" + ballast(3, 6) + ballast(7, 6) + ballast(8, 4) + ballast(10, 4)
+                         + " 0000 01 00 00 11 22 2c01 01 33 44 05 55");
+    ASSERT_TRUE(writeFile(folder.filePath(QStringLiteral("a.png")), pngImage()));
+    ASSERT_TRUE(convertWith(crowded, content)) << linesAt(log, kLogWarning).join('\n').toStdString();
+    const QStringList warnings = linesAt(log, kLogWarning, "Controller 4 (output node 3) arrives");
+    EXPECT_EQ(warnings,
+              QStringList({"The project holds at most 40 controllers: controller 6 (output node 5) was not converted",
+                           "Ignoring 1 patch record of fixture 1 (Front): it is patched to no controller",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 100, which the show "
+                           "does not hold",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names KiNET power supply 7 of controller "
+                           "4, which the show does not hold",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names DSX DMX universe 4 of controller 4, "
+                           "which the show does not hold",
+                           "Ignoring 1 patch record of fixture 1 (Front): controller 6 was not converted",
+                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+                           "Ignoring DALI fixture 7 (unnamed): fixture 6 is driven by DALI fixture 3 already, and a "
+                           "fixture keeps one",
+                           "Ignoring DALI fixture 8 (unnamed): its fixture 4 was not converted",
+                           "Ignoring DALI fixture 10 (unnamed): its fixture 4 was not converted",
+                           "Ignoring 1 value of palette 3 (Look): they name fixture elements the show does not hold",
+                           "Ignoring 1 value of palette 3 (Look): their fixture elements were not converted"}))
+        << warnings.join('\n').toStdString();
+    // "Was not converted" is said only of what the show holds and left out.
+    EXPECT_EQ(warnings.filter(QStringLiteral("was not converted")).size(), 4);
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral("Patch records: 1 converted, 5 not carried over, 1 left out with their "
+                                             "fixtures")));
 }
 
 }  // namespace
