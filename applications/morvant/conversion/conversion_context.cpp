@@ -12,7 +12,7 @@ void ConversionContext::remove(Archive::ArrayId array, Archive::ObjectId id) con
 
 QString oneLine(const std::string& text) { return Quil::toQString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')); }
 
-QString controllerName(quint32 node) { return QStringLiteral("controller %1").arg(quint64(node) + 1); }
+QString controllerName(quint32 node) { return QStringLiteral("controller ") + QString::number(quint64(node) + 1); }
 
 QString controllerWithNode(quint32 node)
 {

@@ -3,6 +3,7 @@
 #include "components/archive/archive_exception.h"
 #include "components/archive/database.h"
 #include "components/archive/database_array.h"
+#include "components/quilshow/show/show_streamer.h"
 #include "seltrane_components/os/logger.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QStringBuilder>
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -133,6 +135,12 @@ void ConversionReport::ignore(ReportKind kind, const QString& item, const QStrin
 void ConversionReport::ignoreLine(ReportKind kind, const QString& line, const ReportCause& cause, quint64 count)
 {
     logLine(kLogWarning, line);
+    addCause(Outcome::NotCarriedOver, kind, &cause, Archive::kNoObjectId, count);
+}
+
+void ConversionReport::ignoreLine(ReportKind kind, const ReportLine& line, const ReportCause& cause, quint64 count)
+{
+    logText(kLogWarning, line.text().data(), line.text().size());
     addCause(Outcome::NotCarriedOver, kind, &cause, Archive::kNoObjectId, count);
 }
 
@@ -300,6 +308,9 @@ QString ConversionReport::itemName(const char* noun, quint32 id, const QString& 
 
 QString ConversionReport::number(quint64 value)
 {
+    // Most numbers a line names are small, and need no grouping.
+    if (value < 1000)
+        return QString::number(value);
     static const QLocale english(QLocale::English);
     return english.toString(value);
 }
@@ -314,6 +325,40 @@ QString ConversionReport::capitalized(QString text)
 QString ConversionReport::counted(quint64 count, const char* one, const char* many)
 {
     return number(count) % QLatin1Char(' ') % QLatin1String(count == 1 ? one : many);
+}
+
+ReportLine& ReportLine::operator<<(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return append(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+ReportLine& ReportLine::appendNumber(quint64 value)
+{
+    char digits[20];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return append(std::string_view(digits, std::size_t(end - digits)));
+}
+
+ReportLine& ReportLine::counted(quint64 count, const char* one, const char* many)
+{
+    if (count >= 1000)
+        *this << ConversionReport::number(count);
+    else
+        appendNumber(count);
+    return *this << " " << (count == 1 ? one : many);
+}
+
+ReportLine& ReportLine::item(const char* noun, quint32 id, std::string_view name)
+{
+    name = name.substr(0, name.find('\0'));
+    // Other bytes are decoded as the show's reader decodes them.
+    if (!std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
+        return *this << ConversionReport::itemName(noun, id, Quil::toQString(std::string(name)));
+    *this << noun << " " << id << " (";
+    if (std::all_of(name.begin(), name.end(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }))
+        return *this << "unnamed)";
+    return append(name) << ")";
 }
 
 bool isNoRoom(const std::exception& error, Archive::ArrayId* array)

@@ -29,6 +29,9 @@
 #include <cstddef>
 #include <exception>
 #include <set>
+#include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -79,6 +82,37 @@ enum class ReportKind : int {
     Count
 };
 
+// A line of the report built by appending UTF-8, with no format to parse
+// and no allocation once its buffer has grown: a large show may leave out
+// tens of thousands of items, each group of them with its line. The report
+// hands one out (ConversionReport::line()) and logs it whole.
+class ReportLine
+{
+public:
+    ReportLine& operator<<(const char* text) { return append(std::string_view(text)); }
+    ReportLine& operator<<(const QString& text);
+    // Numbers as ids are written, without grouping.
+    template <class Number, class = std::enable_if_t<std::is_integral_v<Number>>>
+    ReportLine& operator<<(Number value)
+    {
+        return appendNumber(quint64(value));
+    }
+    // "1 channel", "2 channels", "1,200 channels".
+    ReportLine& counted(quint64 count, const char* one, const char* many);
+    // "fixture 7 (Front)" from a text as the show stores it: "unnamed" when
+    // blank, decoded as the show's reader decodes it when not plain ASCII.
+    ReportLine& item(const char* noun, quint32 id, std::string_view name);
+
+    void clear() { m_text.clear(); }
+    std::string_view text() const { return m_text; }
+
+private:
+    ReportLine& append(std::string_view text) { return m_text.append(text), *this; }
+    ReportLine& appendNumber(quint64 value);
+
+    std::string m_text;
+};
+
 class ConversionReport
 {
 public:
@@ -126,6 +160,10 @@ public:
     // The same, in a line of the caller's that names the item (such as one
     // that starts with a conversion table's own failure text).
     void ignoreLine(ReportKind kind, const QString& line, const ReportCause& cause, quint64 count = 1);
+    // The same with a line built by appending; line() hands out the report's
+    // own, emptied.
+    void ignoreLine(ReportKind kind, const ReportLine& line, const ReportCause& cause, quint64 count = 1);
+    ReportLine& line() { return m_line.clear(), m_line; }
     // An item the project refused: a full array is said as its limit
     // (ignoreForLimit), any other error in the database's own words.
     void refused(ReportKind kind, const QString& item, const std::exception& error, quint64 count = 1);
@@ -213,6 +251,7 @@ private:
     std::vector<LimitRun> m_limits;
     std::set<std::pair<int, quint64>> m_changedItems;
     quint64 m_totals[2] = {0, 0};
+    ReportLine m_line;
     quint64 m_standardFunctions = 0;
     bool m_allGroups = false;
     Archive::DatabaseId m_database = 0;

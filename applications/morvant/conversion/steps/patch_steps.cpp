@@ -61,17 +61,17 @@ const ReportCause* const kCauses[] = {
 };
 
 // The version-1 outputs that have no version-2 counterpart, by name.
-QLatin1String outputName(quint32 kind)
+const char* outputName(quint32 kind)
 {
     switch (kind) {
     case Quil::PatchRecord::kNet2:
-        return QLatin1String("Net2");
+        return "Net2";
     case Quil::PatchRecord::kFlipDot:
-        return QLatin1String("FlipDot");
+        return "FlipDot";
     case Quil::PatchRecord::kLumalive:
-        return QLatin1String("Lumalive");
+        return "Lumalive";
     default:
-        return QLatin1String("unknown output");
+        return "unknown output";
     }
 }
 
@@ -163,64 +163,76 @@ QString fixtureItem(const Quil::Fixture& from)
 
 // Why a group of records was left out, after "Ignoring N patch records of
 // fixture F: "; `one` tells "it" from "they".
-QString dropReason(const PatchDrop& drop, bool one)
+void appendReason(ReportLine& line, const PatchDrop& drop, bool one)
 {
-    const QLatin1String names(one ? "it names" : "they name");
+    const char* const names = one ? "it names " : "they name ";
     switch (drop.why) {
     case PatchDrop::kUnpatched:
-        return one ? QStringLiteral("it is patched to no controller")
-                   : QStringLiteral("they are patched to no controller");
+        line << (one ? "it is patched to no controller" : "they are patched to no controller");
+        return;
     case PatchDrop::kControllerNotInShow:
-        return names % QLatin1Char(' ') % controllerName(drop.a) % QStringLiteral(", which the show does not hold");
+        line << names << "controller " << quint64(drop.a) + 1 << ", which the show does not hold";
+        return;
     case PatchDrop::kControllerMissing:
-        return controllerName(drop.a) % QStringLiteral(" was not converted");
+        line << "controller " << quint64(drop.a) + 1 << " was not converted";
+        return;
     case PatchDrop::kSupplyNotInShow:
-        return names % QStringLiteral(" KiNET power supply ") % QString::number(drop.a) % QStringLiteral(" of ")
-            % controllerName(drop.b) % QStringLiteral(", which the show does not hold");
+        line << names << "KiNET power supply " << drop.a << " of controller " << quint64(drop.b) + 1
+             << ", which the show does not hold";
+        return;
     case PatchDrop::kSupplyMissing:
-        return QStringLiteral("KiNET power supply ") % QString::number(drop.a) % QStringLiteral(" of ")
-            % controllerName(drop.b) % QStringLiteral(" was not converted");
+        line << "KiNET power supply " << drop.a << " of controller " << quint64(drop.b) + 1 << " was not converted";
+        return;
     case PatchDrop::kDsxUniverseNotInShow:
-        return names % QStringLiteral(" DSX DMX universe ") % QString::number(drop.a) % QStringLiteral(" of ")
-            % controllerName(drop.b) % QStringLiteral(", which the show does not hold");
+        line << names << "DSX DMX universe " << drop.a << " of controller " << quint64(drop.b) + 1
+             << ", which the show does not hold";
+        return;
     case PatchDrop::kDsxUniverseMissing:
-        return QStringLiteral("DSX DMX universe ") % QString::number(drop.a) % QStringLiteral(" of ")
-            % controllerName(drop.b) % QStringLiteral(" was not converted");
+        line << "DSX DMX universe " << drop.a << " of controller " << quint64(drop.b) + 1 << " was not converted";
+        return;
     case PatchDrop::kUniverseRefused:
-        return drop.universeReason ? *drop.universeReason : QString();
+        if (drop.universeReason)
+            line << *drop.universeReason;
+        return;
     case PatchDrop::kElementMissing:
-        return QStringLiteral("its element is not in the project");
+        line << "its element is not in the project";
+        return;
     case PatchDrop::kSacnUniverseZero:
     case PatchDrop::kNoCounterpart:
         break;
     }
-    return QString::fromUtf8(kCauses[drop.why]->text);
+    line << kCauses[drop.why]->text;
 }
 
-// One line for a group of records of one fixture left out for one reason.
+// One line for a group of records of one fixture left out for one reason,
+// appended without a format: a large show may leave out tens of thousands of
+// records.
 void reportGroup(ConversionContext& context, const Quil::Fixture& from, const PatchDrop& drop, quint64 count)
 {
     ConversionReport& report = context.report;
-    const QString records = ConversionReport::counted(count, "patch record", "patch records");
     if (drop.why == PatchDrop::kUniverseRefused && context.universesFull) {
         // A full universe array is said once, as the project's limit.
         const bool first = !report.inLimitRun(ReportKind::PatchRecords, Universe::kArrayId);
         report.ignoreForLimit(ReportKind::PatchRecords,
-                              first ? records % QStringLiteral(" of ") % fixtureItem(from) : QString(),
+                              first ? ConversionReport::counted(count, "patch record", "patch records")
+                                      % QStringLiteral(" of ") % fixtureItem(from)
+                                    : QString(),
                               Universe::kArrayId, count);
         return;
     }
+    ReportLine& line = report.line();
     // An output without counterpart keeps the conversion table's failure text first.
     if (drop.why == PatchDrop::kNoCounterpart) {
-        report.ignoreLine(ReportKind::PatchRecords,
-                          QStringLiteral("Failed to convert output driver type ") % QString::number(drop.a)
-                              % QStringLiteral(" (") % outputName(drop.a) % QStringLiteral("): ignoring ") % records
-                              % QStringLiteral(" of ") % fixtureItem(from),
-                          *kCauses[drop.why], count);
-        return;
+        line << "Failed to convert output driver type " << drop.a << " (" << outputName(drop.a) << "): ignoring ";
+        line.counted(count, "patch record", "patch records") << " of ";
+        line.item("fixture", from.id(), from.planSettings.name);
+    } else {
+        line << "Ignoring ";
+        line.counted(count, "patch record", "patch records") << " of ";
+        line.item("fixture", from.id(), from.planSettings.name) << ": ";
+        appendReason(line, drop, count == 1);
     }
-    report.ignore(ReportKind::PatchRecords, records % QStringLiteral(" of ") % fixtureItem(from),
-                  dropReason(drop, count == 1), *kCauses[drop.why], count);
+    report.ignoreLine(ReportKind::PatchRecords, line, *kCauses[drop.why], count);
 }
 
 // One line per reason for the records of one fixture that were left out.
