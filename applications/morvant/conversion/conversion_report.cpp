@@ -150,7 +150,7 @@ void ConversionReport::refused(ReportKind kind, const QString& item, const std::
     if (isNoRoom(error, &array))
         ignoreForLimit(kind, item, array, count);
     else
-        ignore(kind, item, exceptionText(error), Causes::kRefused, count);
+        ignore(kind, item, refusalText(error), Causes::kRefused, count);
 }
 
 void ConversionReport::changed(ReportKind kind, quint64 key, const QString& line, const ReportCause& cause)
@@ -222,6 +222,17 @@ QString ConversionReport::limitText(Archive::ArrayId array) const
     QString name;
     Archive::getArrayName(name, array, m_database);
     return QStringLiteral("the project holds at most %1 objects in its array \"%2\"").arg(limit, name);
+}
+
+QString ConversionReport::refusalText(const std::exception& error) const
+{
+    Archive::ArrayId array = 0;
+    if (isNoRoom(error, &array))
+        return limitText(array);
+    if (const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error))
+        return QStringLiteral("the project refused it (%1)")
+            .arg(Archive::archive_exception::messageForCode(archiveError->code()));
+    return QString::fromUtf8(error.what());
 }
 
 std::vector<ConversionReport::SummaryLine> ConversionReport::summary() const

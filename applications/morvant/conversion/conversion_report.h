@@ -178,6 +178,9 @@ public:
     void flushLimits();
     // "the project holds at most 60,000 fixture elements".
     QString limitText(Archive::ArrayId array) const;
+    // Why the project refused an object, in words and without the
+    // database's codes: a full array as its limit.
+    QString refusalText(const std::exception& error) const;
 
     // An item that arrives changed: logs the line (which names the item and
     // what changed) as a warning, and counts the item once, under the first

@@ -297,9 +297,8 @@ Archive::ObjectId ConversionSteps::universeFor(ConversionContext& context, quint
                     context.report.made(ReportKind::Universes);
                 return id;
             } catch (const Archive::archive_exception& error) {
-                Archive::ArrayId array = 0;
-                context.universesFull = isNoRoom(error, &array);
-                failure = context.universesFull ? context.report.limitText(array) : exceptionText(error);
+                context.universesFull = isNoRoom(error);
+                failure = context.report.refusalText(error);
             }
         }
         failed = context.failedUniverses.emplace(owner, failure).first;

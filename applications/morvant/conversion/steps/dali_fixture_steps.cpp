@@ -73,8 +73,7 @@ NamedInterface& interfaceFor(ConversionContext& context, NamedInterfaces& named,
             entry->second.id = context.add(DaliInterface::kArrayId, added);
             context.report.made(ReportKind::DaliInterfaces);
         } catch (const Archive::archive_exception& error) {
-            Archive::ArrayId array = 0;
-            entry->second.failure = isNoRoom(error, &array) ? context.report.limitText(array) : exceptionText(error);
+            entry->second.failure = context.report.refusalText(error);
         }
     }
     return entry->second;

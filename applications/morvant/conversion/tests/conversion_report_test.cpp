@@ -1,4 +1,5 @@
 #include "applications/morvant/conversion/conversion_report.h"
+#include "components/archive/archive_exception.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
 #include "components/lx_objects/project/project_database.h"
@@ -49,6 +50,9 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
     report.made(ReportKind::Groups);
     report.removed(ReportKind::Groups, 2);  // never below none
     report.madeAllGroups();
+    // A full array is said as the project's limit; another refusal in words, without the database's codes.
+    report.refused(ReportKind::Groups, QStringLiteral("group 3 (C)"), Archive::archive_exception(16, 7, 5, 1));
+    report.refused(ReportKind::Groups, QStringLiteral("group 4 (D)"), Archive::archive_exception(3, 7, 5, 1));
     report.flushLimits();
     EXPECT_FALSE(report.inLimitRun(ReportKind::Fixtures, 3));
     // A font changed twice counts once, under its first cause; another font counts on its own.
@@ -68,9 +72,11 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
                   "130 Ignoring palette 600 (unnamed): scene ids end at 499",
                   "130 Ignoring fixture 7 (Front): no type",
                   "130 Two fixtures of no type",
+                  "130 Ignoring group 4 (D): the project refused it ("
+                      + Archive::archive_exception::messageForCode(3).toStdString() + ")",
                   "130 The project holds at most 60,000 fixture elements: fixture 8 (A) and 1,499 more were not "
                   "converted",
-                  "130 The project holds at most 1,024 groups: group 2 (B) was not converted",
+                  "130 The project holds at most 1,024 groups: group 2 (B) and 1 more were not converted",
                   "130 Font 5 clamped",
                   "130 Font 5 fell back",
                   "130 Font 6 fell back",
@@ -78,13 +84,14 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
                   "132 Functions: 23 of the show's mapped onto the project's 28 standard functions",
                   "132 Fixtures: 12,999 converted, 1,503 not carried over",
                   "132 Patch records: 4 converted, 952 left out with their fixtures",
-                  "132 Groups: 0 converted, and All Groups, 1 not carried over",
+                  "132 Groups: 0 converted, and All Groups, 3 not carried over",
                   "132 Fonts: 3 converted, 2 of them changed",
                   "132 Timelines: 0 converted",
                   "132 Scenes: 0 converted, 1 not carried over",
                   "132 Fixtures not carried over: 3 (no type)",
                   "132 Fixtures not carried over: 1,500 (the project holds at most 60,000 fixture elements)",
-                  "132 Groups not carried over: 1 (the project holds at most 1,024 groups)",
+                  "132 Groups not carried over: 2 (the project holds at most 1,024 groups)",
+                  "132 Groups not carried over: 1 (the project refused them)",
                   "132 Scenes not carried over: 1 (past the ids)",
                   "132 Fonts arrived changed: 1 (clamped)",
                   "132 Fonts arrived changed: 1 (fallback)",
@@ -92,14 +99,14 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
     quint64 summed[2] = {0, 0};
     for (const ConversionReport::SummaryLine& line : report.summary())
         summed[line.outcome == ConversionReport::Outcome::Changed] += line.count;
-    EXPECT_EQ(summed[0], 1505u);
+    EXPECT_EQ(summed[0], 1507u);
     EXPECT_EQ(summed[1], 2u);
-    EXPECT_EQ(report.ignoredTotal(), 1505u);
+    EXPECT_EQ(report.ignoredTotal(), 1507u);
     EXPECT_EQ(report.changedTotal(), 2u);
     EXPECT_EQ(report.converted(ReportKind::Fixtures), 12999u);
     EXPECT_EQ(report.ignored(ReportKind::Fixtures), 1503u);
     EXPECT_EQ(report.resultText(),
-              "Conversion complete; 1,505 items were not carried over and 2 arrived changed (see the error pane)");
+              "Conversion complete; 1,507 items were not carried over and 2 arrived changed (see the error pane)");
 
     // Counts saturate rather than wrap; a removal takes no more than was made, changes included.
     report.clear();
