@@ -46,15 +46,14 @@ struct ConversionServices
     const PaletteTables& paletteTables;
 };
 
-struct ConversionContext
+// The services are the context's own members: context.library, ...
+struct ConversionContext : ConversionServices
 {
     ConversionContext(const QuilShow& show, IdMaps& ids, FreeFontNumbers& freeFontNumbers, OutputProject& project,
                       Archive::DatabaseId database, const ConversionServices& services, ConversionReport& report,
                       ProgressTracker& progress)
-        : show(show), ids(ids), freeFontNumbers(freeFontNumbers), project(project), database(database),
-          library(services.library), onlineLibrary(services.onlineLibrary), kinetSupplies(services.kinetSupplies),
-          settings(services.settings), fonts(services.fonts), paletteTables(services.paletteTables), report(report),
-          progress(progress)
+        : ConversionServices(services), show(show), ids(ids), freeFontNumbers(freeFontNumbers), project(project),
+          database(database), report(report), progress(progress)
     {}
     ConversionContext(const ConversionContext&) = delete;
     ConversionContext& operator=(const ConversionContext&) = delete;
@@ -64,12 +63,6 @@ struct ConversionContext
     FreeFontNumbers& freeFontNumbers;
     OutputProject& project;
     const Archive::DatabaseId database;
-    FixtureLibrary& library;
-    OnlineFixtureLibrary& onlineLibrary;
-    const KinetPowerSupplyList& kinetSupplies;
-    VersionedSettings& settings;
-    BitmapFontCache& fonts;
-    const PaletteTables& paletteTables;
     ConversionReport& report;
     ProgressTracker& progress;
 
