@@ -4,15 +4,15 @@
 // edit transaction, in the order of ConversionDriver::steps(), each with the
 // conversion's context (conversion_context.h).
 //
-// A step never throws for bad data: a value without counterpart is logged
-// and defaulted, and an item that cannot be carried over is reported once,
-// with its reason, through the context's report, which also counts what
-// each step made. A step whose loop is long leaves it when the user asks the
-// conversion to stop.
+// A step never throws for bad data: a value without counterpart is
+// defaulted and its item reported once as arrived changed, and an item that
+// cannot be carried over is reported once, with its reason, through the
+// context's report, which also counts what each step made. A step whose
+// loop is long leaves it when the user asks the conversion to stop.
 //
-// The families live in their own sources: controller_steps.cpp (controllers,
-// remote devices, universes, the KiNET power-supply merge),
-// fixture_steps.cpp (functions, fixture types, fixtures), patch_steps.cpp
+// The families live in their own sources: controller_steps.cpp (controllers
+// and their links, remote devices, universes), kinet_merge_steps.cpp (the
+// KiNET power-supply merge), fixture_steps.cpp (functions, fixture types, fixtures), patch_steps.cpp
 // (patch records and universes on demand), dali_fixture_steps.cpp,
 // group_steps.cpp, dynamic_text_steps.cpp, palette_steps.cpp and
 // unread_kind_steps.cpp (the kinds no version-1 record of reaches us).
