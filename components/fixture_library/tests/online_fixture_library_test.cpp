@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -235,4 +236,29 @@ TEST_F(OnlineLibraryTest, ANewEndpointDropsTheETagsOfTheOldOne)
     for (const HttpTestServer::Request& request : other.requests)
         EXPECT_EQ(request.ifNoneMatch, QByteArray()) << qPrintable(request.path);
     EXPECT_EQ(other.requests.size(), 4u);
+}
+
+// A definition mirrored earlier whose update then fails, by the server's answer or the network's, is still the
+// key's file: the copy is used, with a warning that says so.
+TEST_F(OnlineLibraryTest, AFailedUpdateOfAMirroredDefinitionKeepsItsCopyInUse)
+{
+    ASSERT_EQ(online.fetch({{1, 5}}, progress)[0].path, mirror("x/spot.fixture"));
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QUrl refusing(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+    closed.close();
+    OnlineFixtureLibrary unreachable(refusing, mirror());
+    const std::pair<OnlineFixtureLibrary*, Answer> tries[] = {
+        {&online, Answer::ServerError}, {&online, Answer::NotFound}, {&unreachable, Answer::File}};
+    for (const auto& [library, answer] : tries) {
+        server.answers["x/spot.fixture"] = answer;
+        logged.clear();
+        const OnlineFixtureLibrary::Fetched fetched = library->fetch({{1, 5}}, progress)[0];
+        EXPECT_EQ(std::pair(fetched.path, fetched.reason), std::pair(mirror("x/spot.fixture"), QString()));
+        EXPECT_EQ(fileBytes(mirror("x/spot.fixture")), kSpot);
+        ASSERT_FALSE(logged.isEmpty());
+        EXPECT_TRUE(logged.last().startsWith("130 Online fixture library: x/spot.fixture was not updated; the copy "
+                                             "downloaded earlier is used ("))
+            << qPrintable(logged.last());
+    }
 }
