@@ -186,7 +186,12 @@ void MainWindow::restoreGeometry()
 
 void MainWindow::browse()
 {
-    if (m_busy || !resolveUnsavedResult() || closeIfRequested())
+    if (m_busy)
+        return;
+    // A close requested while the question's save ran goes first, whether
+    // that save worked or not.
+    const bool mayGoOn = resolveUnsavedResult();
+    if (closeIfRequested() || !mayGoOn)
         return;
     FileDialogLocation location;
     location.settingsKey = QLatin1String(kInputPathKey);
@@ -271,7 +276,10 @@ bool MainWindow::save()
         showResult(tr("Conversion complete; the project was not saved"), kNotSaved);
     }
     setBusy(false);
-    if (!saved) {
+    // A close that discards the result (a signal, the session's end) is
+    // waiting: nobody is there to answer a box, the error pane holds the
+    // failure, and the close goes on.
+    if (!saved && !m_discardResult) {
         FileDialogChooser standard;
         (m_chooser ? *m_chooser : standard).showError(this, tr("Save failed"), m_driver->saveFailure());
     }
@@ -315,11 +323,15 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (m_discardResult)
+    bool mayClose = m_discardResult || resolveUnsavedResult();
+    // A close that discards, even one that came while the question's save
+    // ran and failed, closes.
+    if (m_discardResult) {
         m_unsavedResult = false;
+        mayClose = true;
+    }
     // Only this close discards: a window shown again asks again.
     m_discardResult = false;
-    const bool mayClose = resolveUnsavedResult();
     // This close answers any request made meanwhile, by a save it started.
     m_closeRequested = false;
     if (!mayClose) {

@@ -18,6 +18,8 @@
 // events; its buttons are disabled and the wait cursor shows. A close
 // requested meanwhile is honoured when the work returns: a conversion shows
 // that it is stopping and stops at its next check, a save runs to its end.
+// A close that discards the result opens no box: a save that fails under it
+// is told in the error pane only.
 #ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
 #define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 
