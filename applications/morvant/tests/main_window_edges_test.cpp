@@ -42,4 +42,47 @@ TEST_F(MainWindowEdgesTest, AnEndRequestDuringTheQuestionsFailingSaveStillCloses
     }
 }
 
+// A failed save keeps the conversion's count in the result line; a line longer than the window has room for is
+// elided, whole in its tooltip, and neither widens the window nor keeps it from narrowing.
+TEST_F(MainWindowEdgesTest, AFailedSaveKeepsTheCountAndALongResultNeverWidensTheWindow)
+{
+    window.resize(760, 560);
+    window.show();
+    window.convert(input(QStringLiteral("dropping.kvq"), buildShow(ShowContent())));
+    const QString conversion = text("resultLabel");
+    ASSERT_TRUE(conversion.startsWith(QStringLiteral("Conversion complete; ")));
+    ASSERT_TRUE(conversion.endsWith(QStringLiteral(" items were not carried over (see the error pane)")));
+    driver.failSave = true;
+    EXPECT_FALSE(window.save());
+    QApplication::processEvents();
+    const QString count = conversion.mid(21, conversion.indexOf(' ', 21) - 21);
+    const QString failed = "Conversion complete; " + count
+        + " items were not carried over; the project was not saved (see the error pane)";
+    const auto* label = window.findChild<QLabel*>(QStringLiteral("resultLabel"));
+    EXPECT_EQ(label->text(), failed);
+    EXPECT_EQ(label->toolTip(), failed);
+    EXPECT_GT(label->fontMetrics().horizontalAdvance(failed), label->width());  // the case at hand: it does not fit
+    EXPECT_EQ(window.width(), 760);
+    EXPECT_LT(window.minimumSizeHint().width(), 500);
+
+    // A clean conversion's line gains only the failed save.
+    window.convert(chooser.openAnswer);
+    EXPECT_FALSE(window.save());
+    EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete; the project was not saved"));
+}
+
+// An empty first argument converts nothing, and the shows after it are not said to follow a conversion.
+TEST_F(MainWindowEdgesTest, AnEmptyFirstArgumentIsSaidAsSuch)
+{
+    const QString second = folder.filePath(QStringLiteral("second.kvq"));
+    ShowConverterApp::convertAtStart(window, {QString(), second});
+    EXPECT_EQ(window.inputPath(), QString());
+    EXPECT_TRUE(driver.saved.isEmpty() && !driver.hasOutputProject());
+    EXPECT_EQ(text("reportPane"),
+              "No show was converted: the first argument on the command line is empty. Choose the "
+              "show with \"Select input file...\"\n\""
+                  + QDir::toNativeSeparators(second)
+                  + "\" was not converted either: only the first argument names a show to convert");
+}
+
 }  // namespace
