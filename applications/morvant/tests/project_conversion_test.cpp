@@ -1565,10 +1565,10 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                                             "description of its hardware is not read: choose its hardware in the "
                                             "new project");
     EXPECT_EQ(warnings,
-              QStringList({QStringLiteral("Ignoring the plan's background image %1/a.png: the file was not found; put "
-                                          "it there (beside the show, or into its bundle) and convert the show again, "
-                                          "or set the image in the new project")
-                               .arg(QDir::toNativeSeparators(QDir::tempPath()) + QStringLiteral("/morvant-XXXXXX")),
+              QStringList({"Ignoring the plan's background image ./a.png: the file a.png in the bundle "
+                               + QDir::toNativeSeparators(path)
+                               + " was not found; put it there and convert the show again, or set the image in the "
+                                 "new project",
                            "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
                            "it elsewhere if you need it",
                            "Daylight savings time is disabled because it wasn't possible to convert it",
