@@ -6,6 +6,7 @@
 #include "applications/morvant/conversion_driver.h"
 #include "applications/morvant/conversion_steps.h"
 #include "applications/morvant/enum_conversions.h"
+#include "applications/morvant/failure_advice.h"
 #include "applications/morvant/output_project.h"
 #include "components/archive/archive_exception.h"
 #include "components/fixture_library/fixture_library.h"
@@ -139,10 +140,7 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
                            "(downloads).")
                 .arg(folderOrNone(context.library.systemFolder()), folderOrNone(context.library.userFolder()),
                      folderOrNone(context.library.downloadsFolder()));
-        const QString advice = QStringLiteral("Put the definitions of the show's fixture types there, or turn the "
-                                              "online fixture library on by setting its address under %1, then "
-                                              "convert the show again.")
-                                   .arg(onlineLibrarySetting());
+        const QString advice = missingTypesAdvice(context.onlineLibrary, onlineLibrarySetting());
         logMessage(kLogWarning, "%s", utf8(folders).constData());
         logMessage(kLogWarning, "%s", utf8(advice).constData());
     }
