@@ -56,6 +56,10 @@ TEST(EndSignalsTest, EachSignalIsOneRequestAndTheEarlierHandlersComeBack)
     sigemptyset(&ignore.sa_mask);
     struct sigaction hangUp = {};
     ASSERT_EQ(sigaction(SIGHUP, &ignore, &hangUp), 0);
+    // A shell starts a background job with SIGINT ignored: the test starts from the default.
+    struct sigaction byDefault = ignore, interruptBefore = {};
+    byDefault.sa_handler = SIG_DFL;
+    ASSERT_EQ(sigaction(SIGINT, &byDefault, &interruptBefore), 0);
     const SignalHandler terminate = handlerOf(SIGTERM);
     const SignalHandler interrupt = handlerOf(SIGINT);
     {
@@ -74,6 +78,7 @@ TEST(EndSignalsTest, EachSignalIsOneRequestAndTheEarlierHandlersComeBack)
     EXPECT_EQ(handlerOf(SIGTERM), terminate);
     EXPECT_EQ(handlerOf(SIGINT), interrupt);
     EXPECT_EQ(sigaction(SIGHUP, &hangUp, nullptr), 0);
+    EXPECT_EQ(sigaction(SIGINT, &interruptBefore, nullptr), 0);
 }
 
 // Held before the object is made, a signal waits (it would end the process otherwise) and then arrives as a request.
