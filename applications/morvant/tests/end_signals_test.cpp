@@ -1,21 +1,16 @@
 #include "applications/morvant/end_signals.h"
 
-#include "applications/common/util/file_dialogs.h"
 #include "applications/morvant/app_identity.h"
-#include "applications/morvant/conversion_driver.h"
-#include "applications/morvant/main_window.h"
-#include "applications/morvant/show_converter_app.h"
+#include "applications/morvant/tests/app_test_support.h"
 #include "components/quilshow/tests/show_writer.h"
-#include "seltrane_components/os/logger.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -26,7 +21,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <random>
 #include <set>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -81,19 +75,15 @@ TEST(EndSignalsTest, EachSignalIsOneRequestAndTheEarlierHandlersComeBack)
     EXPECT_EQ(sigaction(SIGINT, &interruptBefore, nullptr), 0);
 }
 
-// Held before the object is made, a signal waits (it would end the process otherwise) and then arrives as a request.
+// Held before the object is made, a signal waits (it would end the process otherwise), then arrives as a request.
 TEST(EndSignalsTest, ASignalHeldUntilTheObjectListensArrivesAsARequest)
 {
     HeldEndSignals held;
     ASSERT_EQ(raise(SIGTERM), 0);
     EndSignals ends;
-    ASSERT_TRUE(ends.isListening());
     QSignalSpy requests(&ends, &EndSignals::endRequested);
     held.release();
-    for (int wait = 0; wait < 200 && requests.isEmpty(); ++wait)
-        QTest::qWait(5);
-    ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0][0].toInt(), SIGTERM);
+    EXPECT_TRUE(requests.wait(1000) && requests[0][0].toInt() == SIGTERM);
 }
 
 // The program as a user starts it, in a home of its own, ended by SIGTERM while it converts a bundle and once the
@@ -167,126 +157,61 @@ TEST(EndSignalsTest, TheProgramEndedBySigtermLeavesNothingBehind)
     }
 }
 
-// The second half of the test below, run in a process of its own: the folder it works in.
-const char kSaveChildFolder[] = "MORVANT_TEST_END_DURING_SAVE";
-
-// Writes past this size fail, as on a disk that fills up.
-const rlim_t kDiskRoom = 256 * 1024;
-
-// Says that its save began and waits for the end request; its save then fails midway, past kDiskRoom.
-class EndDuringSaveDriver : public ConversionDriver
-{
-public:
-    bool saveOutputProject(const QString& path, ProgressTracker& progress) override
-    {
-        std::printf("saving\n");
-        std::fflush(stdout);
-        for (int wait = 0; wait < 6000 && !requested; ++wait) {
-            QCoreApplication::processEvents();
-            QThread::msleep(5);
-        }
-        const rlimit room {kDiskRoom, RLIM_INFINITY};
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &room), 0);
-        return ConversionDriver::saveOutputProject(path, progress);
-    }
-    bool requested = false;
-};
-
-// Answers the save dialog; a failure is shown in the standard message box.
-class SaveAnswer : public FileDialogChooser
-{
-public:
-    explicit SaveAnswer(const QString& path) : m_path(path) {}
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override { return m_path; }
-
-private:
-    QString m_path;
-};
-
-// The program's own parts as the application joins them: the window on a driver, the end requests closing it as
-// an end without anyone to ask, the output project closed as the event loop ends.
-void runEndDuringSave(const QString& folder)
-{
-    // Past the room left, a write fails with EFBIG instead of ending the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-    addLogHandler(&ShowConverterApp::onLogMessage, nullptr);
-    EndDuringSaveDriver driver;
-    MainWindow window(&driver);
-    SaveAnswer answer(QDir(folder).filePath(QStringLiteral("out.kv2")));
-    window.setFileDialogChooser(&answer);
-    EndSignals ends;
-    QObject::connect(&ends, &EndSignals::endRequested, &window, &MainWindow::closeDiscardingResult);
-    QObject::connect(&ends, &EndSignals::endRequested, [&driver] { driver.requested = true; });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&driver] { driver.closeOutputProject(); });
-    // A box that waits for a person is the fault: noted, and answered so that the process ends.
-    QStringList boxes;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&boxes] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            boxes << box->windowTitle();
-            box->close();
-        }
-    });
-    watch.start(20);
-
-    window.show();
-    window.convert(QDir(folder).filePath(QStringLiteral("show.kvq")));
-    ASSERT_TRUE(driver.hasOutputProject());
-    const QString workingFolder = driver.outputFolder();
-    QTimer::singleShot(0, window.findChild<QPushButton*>(QStringLiteral("saveButton")), &QPushButton::click);
-    QApplication::exec();
-
-    EXPECT_TRUE(driver.requested);
-    EXPECT_EQ(boxes, QStringList());
-    EXPECT_FALSE(window.isVisible());
-    const QString errors = window.findChild<QPlainTextEdit*>(QStringLiteral("errorPane"))->toPlainText();
-    EXPECT_TRUE(errors.contains(QStringLiteral("Failed to compress the output project"))) << qPrintable(errors);
-    EXPECT_FALSE(driver.hasOutputProject());
-    EXPECT_FALSE(QFileInfo::exists(workingFolder)) << qPrintable(workingFolder);
-    removeLogHandler(&ShowConverterApp::onLogMessage);
-}
-
 }  // namespace
 
-// SIGTERM while a save runs, which then fails as the disk fills: the window shows no box (nobody would answer it),
-// the failure stays in the error pane, and the process ends by itself with status 0, without its working folder
-// and its lock, and without a partial project file.
-TEST(EndSignalsTest, ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox)
+// SIGTERM while a save runs that then fails, past the room left on the disk: no box waits for a person, the failure
+// stays in the error pane, and the process ends by itself with status 0, leaving no working folder, lock or partial
+// file. The test runs itself again as that process, which joins the program's parts as the application does.
+TEST_F(AppFixture, ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox)
 {
-    if (qEnvironmentVariableIsSet(kSaveChildFolder)) {
-        runEndDuringSave(qEnvironmentVariable(kSaveChildFolder));
+    const char kChild[] = "MORVANT_TEST_SAVE_UNDER_SIGTERM";
+    if (qEnvironmentVariableIsSet(kChild)) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+        EndSignals ends;
+        bool requested = false;
+        QObject::connect(&ends, &EndSignals::endRequested, &window, &MainWindow::closeDiscardingResult);
+        QObject::connect(&ends, &EndSignals::endRequested, [&requested] { requested = true; });
+        driver.onSave = [&requested] {
+            std::printf("saving\n"), std::fflush(stdout);
+            while (!requested)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            const rlimit room {256 * 1024, RLIM_INFINITY};
+            EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &room), 0);
+        };
+        chooser.saveAnswer = qEnvironmentVariable(kChild) + "/out";
+        window.show();
+        window.convert(qEnvironmentVariable(kChild) + "/show.kvq");
+        const QString working = driver.outputFolder();
+        QTimer::singleShot(0, window.findChild<QPushButton*>("saveButton"), &QPushButton::click);
+        QApplication::exec();
+        driver.closeOutputProject();  // as the application's end does
+        EXPECT_EQ(chooser.asked.filter("Save failed"), QStringList());
+        EXPECT_TRUE(text("errorPane").contains("Failed to compress the output project"));
+        EXPECT_FALSE(working.isEmpty() || QFileInfo::exists(working));
         return;
     }
-    QTemporaryDir folder;
-    ASSERT_TRUE(writeFile(folder.filePath("show.kvq"), buildShow(ShowContent())));
-    // The show's plan image, of noise that does not compress: the project outgrows the room left.
+    // The show's plan image, of noise that does not compress, outgrows the room.
     QImage plan(640, 640, QImage::Format_RGB32);
-    std::mt19937 noise(62);
-    for (int y = 0; y < plan.height(); ++y) {
-        for (int x = 0; x < plan.width(); ++x)
-            plan.setPixel(x, y, noise() | 0xFF000000u);
-    }
-    ASSERT_TRUE(plan.save(folder.filePath("a.png"), "PNG"));
-    ASSERT_GT(QFileInfo(folder.filePath("a.png")).size(), qint64(4 * kDiskRoom));
-
+    QRandomGenerator noise(62);
+    for (int i = 0; i < plan.width() * plan.height(); ++i)
+        plan.setPixel(i % 640, i / 640, noise.generate());
+    ASSERT_TRUE(plan.save(folder.filePath("a.png"), "PNG") && writeFile(folder.filePath("show.kvq"), buildShow({})));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kSaveChildFolder, folder.path());
+    environment.insert(kChild, folder.path());
     environment.remove("GTEST_TOTAL_SHARDS");
     environment.remove("GTEST_SHARD_INDEX");
     QProcess child;
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=EndSignalsTest.ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox"});
+                {"--gtest_filter=AppFixture.ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox"});
     QByteArray output;
     while (!output.contains("saving\n") && child.waitForReadyRead(60000))
         output += child.readAllStandardOutput();
-    ASSERT_TRUE(output.contains("saving\n")) << output.toStdString() << child.readAllStandardError().toStdString();
     child.terminate();
     if (!child.waitForFinished(60000))
         child.kill(), child.waitForFinished();
     output += child.readAllStandardOutput();
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString() << child.readAllStandardError().toStdString();
+    EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << output.toStdString();
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
-    EXPECT_EQ(entries(folder.path()), (QStringList {"a.png", "show.kvq"}));
+    EXPECT_EQ(entries(folder.path()), (QStringList {"a.png", "show.kvq", "tmp"}));
 }
