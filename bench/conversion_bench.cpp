@@ -7,7 +7,8 @@
 // resident memory of one conversion in a process of its own against twice
 // the uncompressed size of the working folder plus 100 MB.
 // BM_LoadedShowMemory gives the loaded version-1 show's memory per byte of
-// its file. main prints the medians the targets are judged by.
+// its file; BM_CloseDuringFixtureStep how soon a close during the fixture
+// step ends the work. main prints the medians the targets are judged by.
 //
 // Run under `taskset -c 0-3` for four cores, `taskset -c 0` for one; the
 // packing uses every core the process may run on.
@@ -52,6 +53,9 @@ struct Sample
     double total, floor, perFixture;
 };
 std::map<std::string, std::vector<Sample>> g_samples;
+std::vector<double> g_closeSeconds;
+// Whether the conversion's latest progress line is the fixture step's.
+bool g_inFixtureStep = false;
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -61,6 +65,13 @@ void countWarnings(int level, qint64, const char* text, void*)
     static const int shown = qEnvironmentVariableIsSet("BENCH_WARNINGS") ? 100000 : 5;
     if (level < kLogInfo && ++g_warnings <= shown)
         std::fprintf(stderr, "warning: %s\n", text);
+}
+
+void followFixtureStep(int level, qint64, const char* text, void*)
+{
+    const std::string line = text;
+    if (level >= kLogInfo && (line.rfind("Converting ", 0) == 0 || line.rfind("Merging ", 0) == 0))
+        g_inFixtureStep = line.rfind("Converting fixtures", 0) == 0;
 }
 
 QString largeShowFile(int fixtures, int elements, bool withDrops = false)
@@ -191,6 +202,48 @@ void BM_ConvertGroups(benchmark::State& state)
     convertShow(state, path, fixtures, std::to_string(fixtures) + " fixtures, version 210, groups");
 }
 
+// Sets the cancel flag, as the window's close does, at the fixture step's
+// 50th move of the bar, and notes when.
+struct CloseProbe
+{
+    ProgressTracker* tracker = nullptr;
+    int moves = 0;
+    Clock::time_point closed;
+
+    static void onProgress(quint32, quint32, void* userData)
+    {
+        auto* probe = static_cast<CloseProbe*>(userData);
+        if (g_inFixtureStep && ++probe->moves == 50) {
+            probe->closed = Clock::now();
+            probe->tracker->cancelFlag()->store(true);
+        }
+    }
+};
+
+// The time from a close during the fixture step until the conversion has
+// returned, its project dropped (target: half a second).
+void BM_CloseDuringFixtureStep(benchmark::State& state)
+{
+    const QString path = largeShowFile(int(state.range(0)), 1);
+    ConversionDriver driver;
+    addLogHandler(&followFixtureStep, nullptr);
+    for (auto _ : state) {
+        CloseProbe probe;
+        ProgressTracker progress(&CloseProbe::onProgress, nullptr, &probe);
+        probe.tracker = &progress;
+        g_inFixtureStep = false;
+        const bool converted = driver.convert(path, progress);
+        if (converted || probe.moves < 50) {
+            state.SkipWithError("the close did not stop the conversion in its fixture step");
+            break;
+        }
+        const double seconds = secondsSince(probe.closed);
+        state.SetIterationTime(seconds);
+        g_closeSeconds.push_back(seconds);
+    }
+    removeLogHandler(&followFixtureStep);
+}
+
 // Loads the show at path in this fresh process and prints the bytes its
 // loading added to the peak resident memory: a process that generated shows
 // and converted them keeps pages a later peak hides in.
@@ -237,6 +290,7 @@ BENCHMARK(BM_Convert)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertWithDrops)->Args({10000, 1})->Args({40000, 1})->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertGroups)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CloseDuringFixtureStep)->Arg(40000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadedShowMemory)->Args({40000, 1})->Args({10000, 4})->UseManualTime()->Unit(benchmark::kMillisecond);
 
 double median(std::vector<double> values)
@@ -313,6 +367,11 @@ int main(int argc, char** argv)
         if (withDrops > 0 && ratio(clean) > 0)
             std::printf("%s fixtures: total/floor with drops / clean: %.2f (target 1.10)\n", fixtures,
                         withDrops / ratio(clean));
+    }
+    if (!g_closeSeconds.empty()) {
+        std::printf("close during the fixture step of 40,000 fixtures: median %.0f ms until the work ended (target "
+                    "500)\n",
+                    median(g_closeSeconds) * 1e3);
     }
     removeLogHandler(&countWarnings);
     g_dir.reset();

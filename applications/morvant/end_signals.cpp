@@ -2,24 +2,34 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
 namespace {
 
 // The pipe's write end while an object listens, else -1.
-volatile sig_atomic_t s_writeEnd = -1;
+std::atomic<int> s_writeEnd {-1};
+// Handlers between their start and their end, on any thread.
+std::atomic<int> s_handlersRunning {0};
+// Lock-free atomics are safe in a signal handler.
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void onEndSignal(int signal)
 {
     // Only async-signal-safe work here: one write, errno kept for whatever
     // the signal interrupted. A full pipe drops the byte, as enough
-    // requests are waiting then.
+    // requests are waiting then. Counted before the write end is read, so
+    // that the destructor never closes it under this write.
+    s_handlersRunning.fetch_add(1);
     const int savedErrno = errno;
     const unsigned char number = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(s_writeEnd, &number, 1);
+    [[maybe_unused]] const ssize_t written = ::write(s_writeEnd.load(), &number, 1);
     errno = savedErrno;
+    s_handlersRunning.fetch_sub(1);
 }
 
 }  // namespace
@@ -56,7 +66,13 @@ EndSignals::~EndSignals()
             ::sigaction(kSignals[i], &m_previous[i], nullptr);
     }
     if (m_notifier) {
-        s_writeEnd = -1;
+        // A handler that began before the dispositions came back may be on
+        // another thread, about to write: the write end is closed (and its
+        // number free for reuse) only once none is running. One that begins
+        // later finds no write end.
+        s_writeEnd.store(-1);
+        while (s_handlersRunning.load() != 0)
+            sched_yield();
         delete m_notifier;
         ::close(m_readEnd);
         ::close(m_writeEnd);
@@ -71,4 +87,20 @@ void EndSignals::readPipe()
         for (ssize_t i = 0; i < count; ++i)
             emit endRequested(numbers[i]);
     }
+}
+
+HeldEndSignals::HeldEndSignals()
+{
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : EndSignals::kSignals)
+        sigaddset(&held, signal);
+    m_held = ::pthread_sigmask(SIG_BLOCK, &held, &m_previous) == 0;
+}
+
+void HeldEndSignals::release()
+{
+    if (m_held)
+        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    m_held = false;
 }

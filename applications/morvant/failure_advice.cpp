@@ -1,5 +1,6 @@
 #include "applications/morvant/failure_advice.h"
 
+#include "components/fixture_library/online_fixture_library.h"
 #include "components/quilshow/show/bundler.h"
 #include "components/quilshow/show/output_node.h"
 #include "components/quilshow/show/show_kinds.h"
@@ -207,4 +208,20 @@ QString saveFailureAdvice(const QString& path, const QString& reason)
     return QObject::tr("The project was not saved as %1: %2 Choose a folder you may write to, check that the disk "
                        "has free space, then save again.")
         .arg(quoted(path), sentence);
+}
+
+QString missingTypesAdvice(const OnlineFixtureLibrary& online, const QString& setting)
+{
+    if (!online.isEnabled()) {
+        return QObject::tr("Put the definitions of the show's fixture types there, or turn the online fixture library "
+                           "on by setting its address under %1, then convert the show again.")
+            .arg(setting);
+    }
+    if (!online.lastFailure().isEmpty()) {
+        return QObject::tr("Put the definitions of the show's fixture types there, or check the network connection "
+                           "and the online fixture library's server, which failed (%1), then convert the show again.")
+            .arg(online.lastFailure());
+    }
+    return QObject::tr("Put the definitions of the show's fixture types there, as the online fixture library does not "
+                       "hold them either, then convert the show again.");
 }

@@ -1,6 +1,7 @@
-// Plain words for the user after a failed load or save: what happened and
-// what to do. Each text is one line that the caller logs right after the
-// system's own message, which it keeps.
+// Plain words for the user after a failed load or save, or a conversion
+// that lacked fixture types: what happened and what to do. Each text is one
+// line that the caller logs right after the system's own message, which it
+// keeps.
 //
 // The load advice looks at the file itself (whether it exists, is a folder,
 // is empty or readable, and what its first bytes are) when the reader could
@@ -14,6 +15,8 @@
 
 #include <QString>
 
+class OnlineFixtureLibrary;
+
 // After the show at showPath failed to load with result; inputPath is the
 // file the user chose (the bundle or archive when the show came out of one).
 QString loadFailureAdvice(const QString& inputPath, const QString& showPath, const Quil::ShowLoadResult& result);
@@ -26,5 +29,12 @@ QString noShowFileAdvice(const QString& inputPath);
 
 // After the project could not be saved as path, for the system's reason.
 QString saveFailureAdvice(const QString& path, const QString& reason);
+
+// After a conversion that met fixture types in no library, once online has
+// been asked for them: put their definitions into the fixture library's
+// folders, or, by what online did, turn it on by setting its address (under
+// setting), check the network and its server (with the server's answer or
+// the network's error), or know that it does not hold them either.
+QString missingTypesAdvice(const OnlineFixtureLibrary& online, const QString& setting);
 
 #endif  // APPLICATIONS_MORVANT_FAILURE_ADVICE_H

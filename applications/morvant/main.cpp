@@ -1,6 +1,7 @@
 // The converter's entry point: marks the running instance, makes the
 // application and runs its event loop.
 #include "applications/morvant/app_identity.h"
+#include "applications/morvant/end_signals.h"
 #include "applications/morvant/show_converter_app.h"
 #include "applications/morvant/single_instance.h"
 
@@ -19,12 +20,16 @@ int main(int argc, char** argv)
     if (!codeset || std::strcmp(codeset, "UTF-8") != 0)
         std::setlocale(LC_CTYPE, "C.UTF-8");
 
+    // An end request that comes before the application listens for it
+    // waits, rather than end the process with the lock taken.
+    HeldEndSignals held;
     // Held until the process ends; a second instance is not refused.
     SingleInstanceLock instanceLock(QLatin1String(AppIdentity::kProgramKey)
                                     + QLatin1String(AppIdentity::kInstanceGuid));
     instanceLock.acquire();
 
     theApp = new ShowConverterApp(argc, argv);
+    held.release();
     const int result = theApp->exec();
     delete theApp;
     theApp = nullptr;

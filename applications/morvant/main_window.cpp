@@ -18,10 +18,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,7 +52,9 @@ QPlainTextEdit* makePane(const QString& objectName)
     auto* pane = new QPlainTextEdit;
     pane->setObjectName(objectName);
     pane->setReadOnly(true);
-    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // What to do, after a failure or a load that left something out, is a
+    // sentence or two: read whole, not scrolled to.
+    pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     return pane;
 }
 
@@ -80,6 +84,41 @@ private:
 
     QString m_path;
 };
+
+// The result in one line whatever its length: elided at its end to the width
+// the layout gives it when it does not fit (the caller puts the whole text in
+// the tooltip). Its text never widens the window.
+class ResultLabel : public QLabel
+{
+public:
+    ResultLabel() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        if (shown == text()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                              isEnabled(), shown, foregroundRole());
+    }
+};
+
+// The conversion's result line after a failed save: its counts stay, and a
+// pointer to the error pane, which holds the save's failure too, stays last.
+QString notSavedResult(const QString& conversionResult)
+{
+    const QString pointer = MainWindow::tr(" (see the error pane)");
+    QString text = conversionResult;
+    const bool pointing = text.endsWith(pointer);
+    if (pointing)
+        text.chop(pointer.size());
+    return text + MainWindow::tr("; the project was not saved") + (pointing ? pointer : QString());
+}
 
 // The available area of the screen that holds most of rect; null without
 // screens.
@@ -121,12 +160,10 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent) : QMainWindow(
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
     // Empty, not "0%", until a conversion starts.
     m_progressBar->reset();
-    m_resultLabel = new QLabel;
+    m_resultLabel = new ResultLabel;
     m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
     m_reportPane = makePane(QStringLiteral("reportPane"));
     m_errorPane = makePane(QStringLiteral("errorPane"));
-    // What to do after a failure is a sentence or two: read whole, not scrolled to.
-    m_errorPane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_saveButton = new QPushButton(tr("Save output file..."));
     m_saveButton->setObjectName(QStringLiteral("saveButton"));
     m_saveButton->setEnabled(false);
@@ -186,12 +223,18 @@ void MainWindow::restoreGeometry()
 
 void MainWindow::browse()
 {
-    if (m_busy || !resolveUnsavedResult() || closeIfRequested())
+    if (m_busy)
+        return;
+    // A close requested while the question's save ran goes first, whether
+    // that save worked or not.
+    const bool mayGoOn = resolveUnsavedResult();
+    if (closeIfRequested() || !mayGoOn)
         return;
     FileDialogLocation location;
     location.settingsKey = QLatin1String(kInputPathKey);
     location.standardLocation = QStandardPaths::DocumentsLocation;
-    const QString filter = tr("Design projects (*.kvq *.kvx);;Other projects (*.wvq *.wvx *.jvq *.jvx)");
+    const QString filter = tr("All shows (*.kvq *.kvx *.wvq *.wvx *.jvq *.jvx);;Design projects (*.kvq *.kvx);;"
+                              "Other projects (*.wvq *.wvx *.jvq *.jvx)");
     const QString path = openFileDialog(this, location, QString(), tr("Select input file"), filter, nullptr, m_chooser);
     if (!path.isEmpty())
         convert(path);
@@ -208,6 +251,8 @@ void MainWindow::convert(const QString& path)
     m_reportPane->clear();
     m_errorPane->clear();
     m_resultLabel->clear();
+    m_resultLabel->setToolTip(QString());
+    m_conversionResult.clear();
     m_progressBar->setValue(0);
 
     bool converted = false;
@@ -220,6 +265,8 @@ void MainWindow::convert(const QString& path)
     m_unsavedResult = converted;
     if (converted) {
         showConversionResult();
+        // Kept for a failed save to add to.
+        m_conversionResult = m_resultLabel->text();
     } else {
         // A full bar beside a failure would say the opposite.
         m_progressBar->reset();
@@ -268,10 +315,13 @@ bool MainWindow::save()
         else
             settings->setValue(location.settingsKey, lastOutput);
         m_progressBar->reset();
-        showResult(tr("Conversion complete; the project was not saved"), kNotSaved);
+        showResult(notSavedResult(m_conversionResult), kNotSaved);
     }
     setBusy(false);
-    if (!saved) {
+    // A close that discards the result (a signal, the session's end) is
+    // waiting: nobody is there to answer a box, the error pane holds the
+    // failure, and the close goes on.
+    if (!saved && !m_discardResult) {
         FileDialogChooser standard;
         (m_chooser ? *m_chooser : standard).showError(this, tr("Save failed"), m_driver->saveFailure());
     }
@@ -315,11 +365,15 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (m_discardResult)
+    bool mayClose = m_discardResult || resolveUnsavedResult();
+    // A close that discards, even one that came while the question's save
+    // ran and failed, closes.
+    if (m_discardResult) {
         m_unsavedResult = false;
+        mayClose = true;
+    }
     // Only this close discards: a window shown again asks again.
     m_discardResult = false;
-    const bool mayClose = resolveUnsavedResult();
     // This close answers any request made meanwhile, by a save it started.
     m_closeRequested = false;
     if (!mayClose) {
@@ -399,6 +453,7 @@ void MainWindow::showResult(const QString& text, const QColor& colour)
     palette.setColor(QPalette::WindowText, colour);
     m_resultLabel->setPalette(palette);
     m_resultLabel->setText(text);
+    m_resultLabel->setToolTip(text);
 }
 
 void MainWindow::appendLine(QPlainTextEdit* pane, const QString& text)

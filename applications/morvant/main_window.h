@@ -5,7 +5,9 @@
 // failed", and saves the result as a kv2 file. Starting a new conversion or closing the
 // window first asks about a result that has not been saved. A failed
 // conversion resets the progress bar; a failed save is shown in a message box
-// and in the result line, and is not remembered as the next save's folder.
+// and in the result line, which keeps the conversion's counts, and is not
+// remembered as the next save's folder. A result line too long for the window
+// is elided, whole in its tooltip.
 // The panes hold the conversion's lines and those of the latest save only.
 //
 // The window does not own the conversion driver, which must outlive it. The
@@ -18,6 +20,8 @@
 // events; its buttons are disabled and the wait cursor shows. A close
 // requested meanwhile is honoured when the work returns: a conversion shows
 // that it is stopping and stops at its next check, a save runs to its end.
+// A close that discards the result opens no box: a save that fails under it
+// is told in the error pane only.
 #ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
 #define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 
@@ -114,6 +118,8 @@ private:
     bool m_discardResult = false;
     // The running conversion's tracker, whose cancel flag a close sets.
     ProgressTracker* m_conversion = nullptr;
+    // The result line the conversion ended with; empty after a failed one.
+    QString m_conversionResult;
     // The panes' lines once the conversion ended.
     int m_conversionReportLines = 0;
     int m_conversionErrorLines = 0;

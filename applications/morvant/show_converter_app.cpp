@@ -58,12 +58,22 @@ void ShowConverterApp::start()
 
 void ShowConverterApp::convertAtStart(MainWindow& window, const QStringList& shows)
 {
-    if (!shows.value(0).isEmpty())
+    const bool named = !shows.value(0).isEmpty();
+    if (named)
         window.convert(shows.first());
+    else if (!shows.isEmpty())
+        logMessage(kLogInfo,
+                   "No show was converted: the first argument on the command line is empty. Choose the "
+                   "show with \"Select input file...\"");
     // After the conversion, which starts the panes afresh.
     for (int i = 1; i < shows.size(); ++i) {
-        logMessage(kLogInfo, "Only the first show on the command line is converted; \"%s\" was not",
-                   QDir::toNativeSeparators(shows[i]).toUtf8().constData());
+        const QByteArray show = QDir::toNativeSeparators(shows[i]).toUtf8();
+        if (named)
+            logMessage(kLogInfo, "Only the first show on the command line is converted; \"%s\" was not",
+                       show.constData());
+        else
+            logMessage(kLogInfo, "\"%s\" was not converted either: only the first argument names a show to convert",
+                       show.constData());
     }
 }
 

@@ -38,8 +38,9 @@ public:
     // The show named on the command line; empty when none was.
     QString inputPath() const { return m_shows.value(0); }
 
-    // Converts the first of shows in window (nothing when there is none) and
-    // then reports each later one as not converted.
+    // Converts the first of shows in window (nothing when there is none, and
+    // says so when it is empty) and then reports each later one as not
+    // converted.
     static void convertAtStart(MainWindow& window, const QStringList& shows);
 
     // The logger's handler: levels below kLogInfo go to the main window's

@@ -24,8 +24,8 @@ void loadFixtureLibraries()
         logMessage(kLogWarning, "%s", text.toUtf8().constData());
     if (!messages.messages().isEmpty()) {
         const QString advice = QObject::tr(
-            "The fixture library left out what the messages above name, so a show that uses those fixture types "
-            "cannot find them. Correct or remove the files named, then start the program again.");
+            "The fixture library left out what the messages in the error pane name, so a show that uses those "
+            "fixture types cannot find them. Correct or remove the files named, then start the program again.");
         logMessage(kLogInfo, "%s", advice.toUtf8().constData());
     }
 }

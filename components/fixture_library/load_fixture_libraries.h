@@ -2,7 +2,8 @@
 // power-supply list: the system library "<application dir>/fixtures", the
 // user library "<AppDataLocation>/fixtures" and the downloads
 // "<AppDataLocation>/downloads". Each problem found is logged at kLogWarning,
-// one line each, followed by one kLogInfo line saying what to do.
+// one line each, followed by one kLogInfo line saying what to do; the
+// program shows the first in its error pane, the last in its report pane.
 //
 // GUI thread only.
 #ifndef FIXTURE_LIBRARY_LOAD_FIXTURE_LIBRARIES_H

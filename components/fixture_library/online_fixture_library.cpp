@@ -251,6 +251,7 @@ void OnlineFixtureLibrary::showProgressText(Batch& batch)
 
 bool OnlineFixtureLibrary::update(ProgressTracker& progress)
 {
+    m_lastFailure.clear();
     Batch batch(progress);
     progress.begin(kUpdateFileCount);
     const bool current = updateFiles(batch);
@@ -285,6 +286,7 @@ std::vector<OnlineFixtureLibrary::Fetched> OnlineFixtureLibrary::fetch(const std
                                                                        ProgressTracker& progress)
 {
     std::vector<Fetched> results(keys.size());
+    m_lastFailure.clear();
     if (!isEnabled()) {
         for (Fetched& result : results)
             result.reason = tr("The online fixture library is off: no address is set under %1").arg(kUrlKey);
@@ -363,6 +365,8 @@ OnlineFixtureLibrary::Outcome OnlineFixtureLibrary::download(const QString& rela
     bool conditional = mirrored && !etag.isEmpty();
     const auto failed = [&](const QString& why) {
         failure = why;
+        if (m_lastFailure.isEmpty())
+            m_lastFailure = why;
         logFailure(mirrored ? tr("%1 was not updated; the copy downloaded earlier is used").arg(relativePath)
                             : tr("%1 could not be downloaded; check the network connection and the address under "
                                  "%2, then try again")

@@ -68,6 +68,12 @@ public:
     // index and the lists first when this run has not yet done so.
     std::vector<Fetched> fetch(const std::vector<ModelId>& keys, ProgressTracker& progress);
 
+    // The server's answer or the network's error, in their own words ("HTTP
+    // 404 Not Found", "Connection refused"), for the first download of the
+    // last update() or fetch() that failed, whether or not a copy downloaded
+    // earlier stood in; empty when none failed.
+    QString lastFailure() const { return m_lastFailure; }
+
     int timeoutMs() const { return m_timeoutMs; }
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     int progressDelayMs() const { return m_progressDelayMs; }
@@ -106,6 +112,7 @@ private:
     // Restarted by every reply's data; aborts the open reply when it fires.
     QTimer* m_timeout;
     bool m_updated = false;
+    QString m_lastFailure;
     int m_timeoutMs = kDefaultTimeoutMs;
     int m_progressDelayMs = kDefaultProgressDelayMs;
 };

@@ -3,6 +3,7 @@
 #include "applications/common/util/versioned_settings.h"
 
 #include "applications/morvant/conversion/conversion_context.h"
+#include "applications/morvant/conversion/layout_conversion.h"
 #include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/conversion/palette_tables.h"
 #include "applications/morvant/conversion/steps/conversion_steps.h"
@@ -146,6 +147,7 @@ const PaletteTables& ConversionDriver::paletteTables() const
 bool ConversionDriver::convert(const QString& path, ProgressTracker& progress)
 {
     closeOutputProject();
+    m_inputPath = path;
     m_idMaps.clear();
     m_freeFontNumbers.clear();
     m_report.clear();
@@ -369,7 +371,13 @@ void ConversionDriver::createOutputProject()
     m_outputProject->create();
 }
 
-void ConversionDriver::initialiseOutputProject() { m_outputProject->initialise(*Quil::_gpShow, m_report); }
+void ConversionDriver::initialiseOutputProject()
+{
+    // A show out of a bundle is named by the bundle, never by the temporary
+    // folder it was expanded into.
+    const ShowBundle bundle = m_temporaryFolder.isEmpty() ? ShowBundle() : ShowBundle {m_inputPath, m_temporaryFolder};
+    m_outputProject->initialise(*Quil::_gpShow, m_report, bundle);
+}
 
 void ConversionDriver::copyOutputResources() { m_outputProject->copyResources(); }
 

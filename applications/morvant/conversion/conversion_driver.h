@@ -142,6 +142,8 @@ private:
     bool runConversion(ProgressTracker& progress);
 
     std::unique_ptr<OutputProject> m_outputProject;
+    // The show or bundle being converted.
+    QString m_inputPath;
     QString m_temporaryFolder;
     QString m_saveFailure;
     PhaseTimes m_phaseTimes;

@@ -21,13 +21,33 @@ class ShowSettings;
 // The resource category the plan's background image is counted under.
 constexpr unsigned kPlanImageCategory = 2;
 
-// The background image is looked for where the show says: a relative path
-// against showFolder, the folder of the show file (never the process's
-// current folder). A file that reads as an image is registered and counted
-// once per call. One that does not exist, or that Qt's image reader does not
-// read as an image, leaves the image id null and its path empty, and is
-// reported: no other kind of file is ever packed into a project.
+// An image is packed only once it decoded whole within these bounds: this
+// much of file, and this many pixels (four bytes each, decoded).
+constexpr qint64 kPlanImageMaxBytes = 64'000'000;
+constexpr qint64 kPlanImageMaxPixels = 64'000'000;
+
+// A show that came out of a bundle or archive: the file the user chose, and
+// the temporary folder it was expanded into, which is gone once the
+// conversion ends. Both empty for a show file of its own.
+struct ShowBundle
+{
+    QString path;
+    QString folder;
+};
+
+// The background image is looked for where the show's stored path leads
+// (backslashes are separators): a relative path against showFolder, the
+// folder of the show file (never the process's current folder); an absolute
+// Windows path (a drive letter, or a leading backslash) by its file name
+// beside the show. In a bundle, a path that leads out of it (by "..", an
+// absolute path or a link) is refused. A file that decodes whole as an image
+// within the bounds above is registered and counted once per call. Anything
+// else leaves the image id null and its path empty, and is reported with the
+// path as the show stores it and where it was looked for: no other kind of
+// file is ever packed into a project. Nothing of a bundle's temporary folder
+// appears in a message or in the layout, which keeps the image's path within
+// the bundle.
 LayoutProperties convertLayoutProperties(const Quil::ShowSettings& settings, const QString& showFolder,
-                                         ConversionReport& report);
+                                         ConversionReport& report, const ShowBundle& bundle = ShowBundle());
 
 #endif  // APPLICATIONS_MORVANT_CONVERSION_LAYOUT_CONVERSION_H

@@ -242,7 +242,7 @@ void OutputProject::create()
     Archive::setDatabaseUuid(m_project->projectUuid(), id);
 }
 
-void OutputProject::initialise(const QuilShow& show, ConversionReport& report)
+void OutputProject::initialise(const QuilShow& show, ConversionReport& report, const ShowBundle& bundle)
 {
     const Archive::DatabaseId database = databaseId();
     addAt(0, kTriggerDirectoryId, Archive::makeObject<TriggerDirectory>(), database);
@@ -251,7 +251,7 @@ void OutputProject::initialise(const QuilShow& show, ConversionReport& report)
     // One value for the project and its layout: the background image is
     // registered and counted once.
     const LayoutProperties layout =
-        convertLayoutProperties(show.settings, QFile::decodeName(show.folder.c_str()), report);
+        convertLayoutProperties(show.settings, QFile::decodeName(show.folder.c_str()), report, bundle);
     countShowTexts(show, report);
     addAt(0, kProjectPropertiesId, projectPropertiesOf(show, layout, report), database);
     const auto features = Archive::makeObject<GuiFeatures>();

@@ -20,6 +20,7 @@
 
 class ConversionReport;
 class ProgressTracker;
+struct ShowBundle;
 class QuilShow;
 class TarvelVistrelProject;
 
@@ -67,8 +68,8 @@ public:
     // test settings and number formats; runs inside the caller's edit
     // transaction and throws what the database throws. The show's texts and
     // the plan's image are counted in report, or reported as not carried
-    // over.
-    void initialise(const QuilShow& show, ConversionReport& report);
+    // over; bundle is where a show out of a bundle came from.
+    void initialise(const QuilShow& show, ConversionReport& report, const ShowBundle& bundle);
     // Copies the files met during the conversion into the working folder.
     void copyResources();
     // Writes the database and packs the project into path, atomically:

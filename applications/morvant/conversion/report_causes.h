@@ -59,6 +59,8 @@ inline constexpr ReportCause kValueKindUnknown {"the converter does not know wha
 inline constexpr ReportCause kNoPlaceForThirdText {"the project has no place for the show's third text"};
 inline constexpr ReportCause kImageNotFound {"the image file was not found"};
 inline constexpr ReportCause kNotAnImage {"the file is not an image"};
+inline constexpr ReportCause kImageLeavesBundle {"its path leads out of the bundle"};
+inline constexpr ReportCause kImageTooLarge {"the image is too large to check"};
 
 // --- Arrived changed ---
 

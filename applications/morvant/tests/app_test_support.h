@@ -70,6 +70,8 @@ public:
     }
     bool saveOutputProject(const QString& path, ProgressTracker& progress) override
     {
+        if (onSave)
+            onSave();
         saved << path;
         bytesAtSave = readBytes(path);
         // A save cancelled before it starts fails the way a real one does.
@@ -79,6 +81,7 @@ public:
     }
 
     std::function<void(ScriptedDriver&)> step;
+    std::function<void()> onSave;  // called as a save starts
     int stepCount = 1;
     bool failSave = false;  // the save then fails as cancelled, without writing
     QStringList saved;

@@ -1,21 +1,28 @@
 #include "applications/morvant/end_signals.h"
 
 #include "applications/morvant/app_identity.h"
+#include "applications/morvant/tests/app_test_support.h"
 #include "components/quilshow/tests/show_writer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <set>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +50,10 @@ TEST(EndSignalsTest, EachSignalIsOneRequestAndTheEarlierHandlersComeBack)
     sigemptyset(&ignore.sa_mask);
     struct sigaction hangUp = {};
     ASSERT_EQ(sigaction(SIGHUP, &ignore, &hangUp), 0);
+    // A shell starts a background job with SIGINT ignored: the test starts from the default.
+    struct sigaction byDefault = ignore, interruptBefore = {};
+    byDefault.sa_handler = SIG_DFL;
+    ASSERT_EQ(sigaction(SIGINT, &byDefault, &interruptBefore), 0);
     const SignalHandler terminate = handlerOf(SIGTERM);
     const SignalHandler interrupt = handlerOf(SIGINT);
     {
@@ -61,6 +72,18 @@ TEST(EndSignalsTest, EachSignalIsOneRequestAndTheEarlierHandlersComeBack)
     EXPECT_EQ(handlerOf(SIGTERM), terminate);
     EXPECT_EQ(handlerOf(SIGINT), interrupt);
     EXPECT_EQ(sigaction(SIGHUP, &hangUp, nullptr), 0);
+    EXPECT_EQ(sigaction(SIGINT, &interruptBefore, nullptr), 0);
+}
+
+// Held before the object is made, a signal waits (it would end the process otherwise), then arrives as a request.
+TEST(EndSignalsTest, ASignalHeldUntilTheObjectListensArrivesAsARequest)
+{
+    HeldEndSignals held;
+    ASSERT_EQ(raise(SIGTERM), 0);
+    EndSignals ends;
+    QSignalSpy requests(&ends, &EndSignals::endRequested);
+    held.release();
+    EXPECT_TRUE(requests.wait(1000) && requests[0][0].toInt() == SIGTERM);
 }
 
 // The program as a user starts it, in a home of its own, ended by SIGTERM while it converts a bundle and once the
@@ -135,3 +158,60 @@ TEST(EndSignalsTest, TheProgramEndedBySigtermLeavesNothingBehind)
 }
 
 }  // namespace
+
+// SIGTERM while a save runs that then fails, past the room left on the disk: no box waits for a person, the failure
+// stays in the error pane, and the process ends by itself with status 0, leaving no working folder, lock or partial
+// file. The test runs itself again as that process, which joins the program's parts as the application does.
+TEST_F(AppFixture, ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox)
+{
+    const char kChild[] = "MORVANT_TEST_SAVE_UNDER_SIGTERM";
+    if (qEnvironmentVariableIsSet(kChild)) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+        EndSignals ends;
+        bool requested = false;
+        QObject::connect(&ends, &EndSignals::endRequested, &window, &MainWindow::closeDiscardingResult);
+        QObject::connect(&ends, &EndSignals::endRequested, [&requested] { requested = true; });
+        driver.onSave = [&requested] {
+            std::printf("saving\n"), std::fflush(stdout);
+            while (!requested)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            const rlimit room {256 * 1024, RLIM_INFINITY};
+            EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &room), 0);
+        };
+        chooser.saveAnswer = qEnvironmentVariable(kChild) + "/out";
+        window.show();
+        window.convert(qEnvironmentVariable(kChild) + "/show.kvq");
+        const QString working = driver.outputFolder();
+        QTimer::singleShot(0, window.findChild<QPushButton*>("saveButton"), &QPushButton::click);
+        QApplication::exec();
+        driver.closeOutputProject();  // as the application's end does
+        EXPECT_EQ(chooser.asked.filter("Save failed"), QStringList());
+        EXPECT_TRUE(text("errorPane").contains("Failed to compress the output project"));
+        EXPECT_FALSE(working.isEmpty() || QFileInfo::exists(working));
+        return;
+    }
+    // The show's plan image, of noise that does not compress, outgrows the room.
+    QImage plan(640, 640, QImage::Format_RGB32);
+    QRandomGenerator noise(62);
+    for (int i = 0; i < plan.width() * plan.height(); ++i)
+        plan.setPixel(i % 640, i / 640, noise.generate());
+    ASSERT_TRUE(plan.save(folder.filePath("a.png"), "PNG") && writeFile(folder.filePath("show.kvq"), buildShow({})));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kChild, folder.path());
+    environment.remove("GTEST_TOTAL_SHARDS");
+    environment.remove("GTEST_SHARD_INDEX");
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=AppFixture.ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox"});
+    QByteArray output;
+    while (!output.contains("saving\n") && child.waitForReadyRead(60000))
+        output += child.readAllStandardOutput();
+    child.terminate();
+    if (!child.waitForFinished(60000))
+        child.kill(), child.waitForFinished();
+    output += child.readAllStandardOutput();
+    EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+    EXPECT_EQ(entries(folder.path()), (QStringList {"a.png", "show.kvq", "tmp"}));
+}

@@ -3,6 +3,9 @@
 #include "components/fixture_library/load_fixture_libraries.h"
 #include "tests/support/log_capture.h"
 
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStandardPaths>
 
 #include <utility>
@@ -37,7 +40,12 @@ TEST_F(AppFixture, StartLogsOneWarningPerBrokenLineOfTheUserLibrary)
     EXPECT_EQ(logged[1], std::make_pair(kLogWarning, (line25 + "\n").toStdString()));
     EXPECT_EQ(logged[2].first, kLogInfo);
     EXPECT_EQ(text("errorPane"), line5 + "\n" + line25);
-    EXPECT_TRUE(text("reportPane").startsWith("The fixture library left out what the messages above name"));
+    EXPECT_TRUE(text("reportPane").startsWith("The fixture library left out what the messages in the error pane name"));
+    // Its advice is read whole in a window of the usual size, not scrolled to.
+    window.resize(760, 560);
+    window.show();
+    QApplication::processEvents();
+    EXPECT_EQ(window.findChild<QPlainTextEdit*>("reportPane")->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(FixtureLibrary::instance().find(1, 2)->modelSpec.name, "B");
     EXPECT_FALSE(FixtureLibrary::instance().find(1, 1));
 }

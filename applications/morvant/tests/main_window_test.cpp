@@ -41,7 +41,8 @@ TEST_F(MainWindowTest, UnsavedResultIsAskedAboutBeforeANewConversionAndOnClose)
     window.browse();
     ASSERT_EQ(chooser.asked.size(), 1);
     EXPECT_TRUE(chooser.asked[0].startsWith(
-        "Select input file|Design projects (*.kvq *.kvx);;Other projects (*.wvq *.wvx *.jvq *.jvx)|"));
+        "Select input file|All shows (*.kvq *.kvx *.wvq *.wvx *.jvq *.jvx);;Design projects (*.kvq *.kvx);;Other "
+        "projects (*.wvq *.wvx *.jvq *.jvx)|"));
     EXPECT_EQ(setting(MainWindow::kInputPathKey).toString(), chooser.openAnswer);
     // Answer, the save works, saves and conversions so far: a failed save stops the new conversion.
     const std::tuple<int, bool, int, int> steps[] = {{QMessageBox::Cancel, true, 0, 1},

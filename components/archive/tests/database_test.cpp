@@ -323,3 +323,20 @@ TEST_F(DatabaseFixture, EachFailureOfAnObjectCallOrACommitRaisesItsOwnCodeAndIds
         EXPECT_FALSE(resolveDatabase(db).hasContext()) << name;
     }
 }
+
+// A walk starts before the first slot or after one that exists: the id one past the last slot starts nothing (code
+// 12), in the committed view and in a transaction's, unless the transaction holds an object at or above it.
+TEST_F(DatabaseFixture, FindNextStartsOnlyWithinTheSlots)
+{
+    Array& things = array();
+    EXPECT_TRUE(things.findNextCommitted(kNoObjectId).isNull() && codeOf([&] { things.findNextCommitted(0); }) == 12);
+    addThings({10, 11, 12});
+    const ObjectId end = things.slotCount();
+    EXPECT_TRUE(things.findNextCommitted(end - 1).isNull());
+    EXPECT_EQ(codeOf([&] { things.findNextCommitted(end); }), 12);
+    EXPECT_EQ(codeOf([&] { things.findNext(end); }), 12);  // no transaction: the committed view
+    EditContext context(db);
+    EXPECT_EQ(codeOf([&] { things.findNext(end); }), 12);
+    addThing(db, 20, end + 5);
+    EXPECT_EQ(valueOf(things.findNext(end)), 20);
+}

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -235,4 +236,21 @@ TEST_F(OnlineLibraryTest, ANewEndpointDropsTheETagsOfTheOldOne)
     for (const HttpTestServer::Request& request : other.requests)
         EXPECT_EQ(request.ifNoneMatch, QByteArray()) << qPrintable(request.path);
     EXPECT_EQ(other.requests.size(), 4u);
+}
+
+// A definition mirrored earlier whose update then fails, by the server's answer or the network's, is still the
+// key's file: the copy is used, with a warning that says so.
+TEST_F(OnlineLibraryTest, AFailedUpdateOfAMirroredDefinitionKeepsItsCopyInUse)
+{
+    ASSERT_EQ(online.fetch({{1, 5}}, progress)[0].path, mirror("x/spot.fixture"));
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    OnlineFixtureLibrary refused(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort())), mirror());
+    closed.close();
+    for (const auto& [library, answer] : {std::pair(&online, Answer::ServerError), {&refused, Answer::File}}) {
+        server.answers["x/spot.fixture"] = answer;
+        const OnlineFixtureLibrary::Fetched fetched = library->fetch({{1, 5}}, progress)[0];
+        EXPECT_EQ(std::pair(fetched.path, fetched.reason), std::pair(mirror("x/spot.fixture"), QString()));
+        EXPECT_TRUE(logged.last().contains("x/spot.fixture was not updated; the copy downloaded earlier is used ("));
+    }
 }

@@ -68,6 +68,7 @@ void ShowSettings::reset()
     timeZoneOffset = 0;
     controllerId = 0xFFFFFFFF;
     backgroundImagePath.clear();
+    storedBackgroundImagePath.clear();
     planWidth = 800;
     planHeight = 600;
     settingsValue = 20;
@@ -86,6 +87,7 @@ void ShowSettings::stream(ShowStreamer& in, const std::string& showFolder)
         streamCurrent(in);
     else
         streamOld(in);
+    storedBackgroundImagePath = backgroundImagePath;
     if (!backgroundImagePath.empty() && backgroundImagePath[0] == '.')
         backgroundImagePath =
             showFolder + "/" + (backgroundImagePath.size() > 2 ? backgroundImagePath.substr(2) : std::string());

@@ -54,7 +54,10 @@ public:
     std::array<quint8, 6> daylightSaving;
     quint32 controllerId;
     std::vector<quint8> dataBytes;
+    // Resolved as stream() says; storedBackgroundImagePath keeps it as the
+    // show stores it, for whoever must look for it by other rules or name it.
     std::string backgroundImagePath;
+    std::string storedBackgroundImagePath;
     quint32 planWidth;
     quint32 planHeight;
     qint32 settingsValue;

@@ -177,6 +177,7 @@ TEST_F(ShowLoadingTest, BackgroundPathResolvesAgainstTheAbsoluteShowFolder)
     QDir::setCurrent(previous);
     EXPECT_EQ(kShowLoaded, result.code);
     EXPECT_EQ(folder() + "/media/a.png", show().settings.backgroundImagePath);
+    EXPECT_EQ("./media/a.png", show().settings.storedBackgroundImagePath);
 
     for (const auto& c : {std::make_pair(std::string(".x"), folder() + "/"),
                           std::make_pair(std::string("C:\\abs.png"), std::string("C:\\abs.png"))}) {

@@ -398,7 +398,8 @@ void outputNodes(quint16 v, OutputNodeShowComponent& nodes)
 ShowSettings settings(quint16 v)
 {
     ShowSettings s;
-    s.text1 = "Project", s.text2 = "Client", s.text3 = "Notes", s.backgroundImagePath = "a.png";
+    s.text1 = "Project", s.text2 = "Client", s.text3 = "Notes",
+    s.backgroundImagePath = s.storedBackgroundImagePath = "a.png";
     s.planWidth = 1024, s.planHeight = 768, s.backgroundColour = {10, 20, 30};
     s.gridVisible = s.settingsFlag = true, s.gridSpacing = 16;
     s.settingsValue = v < 46 ? 20 : (v >= 168 && v < 200) || v >= 212 ? 55 : -1;

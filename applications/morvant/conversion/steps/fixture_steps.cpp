@@ -6,6 +6,7 @@
 #include "applications/morvant/conversion/enum_conversions.h"
 #include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/conversion/steps/conversion_steps.h"
+#include "applications/morvant/failure_advice.h"
 #include "components/archive/archive_exception.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/message_handler.h"
@@ -133,10 +134,7 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
                            "(downloads).")
                 .arg(folderOrNone(context.library.systemFolder()), folderOrNone(context.library.userFolder()),
                      folderOrNone(context.library.downloadsFolder()));
-        const QString advice = QStringLiteral("Put the definitions of the show's fixture types there, or turn the "
-                                              "online fixture library on by setting its address under %1, then "
-                                              "convert the show again.")
-                                   .arg(onlineLibrarySetting(context.settings));
+        const QString advice = missingTypesAdvice(context.onlineLibrary, onlineLibrarySetting(context.settings));
         logMessage(kLogWarning, "%s", utf8(folders).constData());
         logMessage(kLogWarning, "%s", utf8(advice).constData());
     }

@@ -56,7 +56,6 @@
 
 #include <QBuffer>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -1121,7 +1120,9 @@ TEST_F(FixtureConversionTest, PatchesBeyondTheUniversesTheProjectHoldsAreSaidAsI
             elementRecord(quint16(10 + 2 * id), {universePatch(0x001, 3, id, 1), universePatch(0x001, 3, 1, 7)}));
         elements.push_back(elementRecord(quint16(11 + 2 * id), {}));
         fixtures.push_back(
-            fixtureRecord(id, 1, 0, {quint16(10 + 2 * id), quint16(11 + 2 * id)}, "F" + std::to_string(id), ""));
+            // Appended: GCC 12 warns falsely (-Wrestrict) of a literal + a temporary string here.
+            fixtureRecord(id, 1, 0, {quint16(10 + 2 * id), quint16(11 + 2 * id)},
+                          std::string("F").append(std::to_string(id)), ""));
     }
     content.tables.elements = section(elements);
     content.tables.fixtures = section(fixtures);
@@ -1630,18 +1631,17 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
     ASSERT_TRUE(writeFile(path, buildBundle({{"every.kvq", buildShow(everyKindShow())}})));
     const WindowResult result = convertInWindow(driver, path, &log);
     ASSERT_TRUE(driver.hasOutputProject()) << linesAt(log, kLogWarning).join('\n').toStdString();
-    // The temporary folder's name is its own each time.
-    QStringList warnings = linesAt(log, kLogWarning);
-    warnings.replaceInStrings(QRegularExpression(QStringLiteral("/morvant-[^/]+/")),
-                              QStringLiteral("/morvant-XXXXXX/"));
+    // No line names the temporary folder the bundle was expanded into.
+    const QStringList warnings = linesAt(log, kLogWarning);
+    EXPECT_EQ(warnings.filter(QRegularExpression(QStringLiteral("/morvant-[^/]+/"))), QStringList());
     const QString hardware = QStringLiteral("Controller %1 (output node %2) arrives with the unknown hardware type "
                                             "255, as the show's description of its hardware is not read: choose its "
                                             "hardware in the new project");
     EXPECT_EQ(warnings,
-              QStringList({QStringLiteral("Ignoring the plan's background image %1/a.png: the file was not found; put "
-                                          "it there (beside the show, or into its bundle) and convert the show again, "
-                                          "or set the image in the new project")
-                               .arg(QDir::toNativeSeparators(QDir::tempPath()) + QStringLiteral("/morvant-XXXXXX")),
+              QStringList({"Ignoring the plan's background image ./a.png: the file a.png in the bundle "
+                               + QDir::toNativeSeparators(path)
+                               + " was not found; put it there and convert the show again, or set the image in the "
+                                 "new project",
                            "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
                            "it elsewhere if you need it",
                            "Daylight savings time is disabled because it wasn't possible to convert it",
@@ -2010,7 +2010,7 @@ void followSteps(int level, qint64, const char* text, void*)
 }
 
 // 40,000 fixtures: the bar rises while the fixture step runs, and a close during it shows the stopping text at once
-// and ends the work within half a second.
+// and converts no further fixture (conversion_bench times how soon the work ends).
 TEST_F(FixtureConversionTest, ACloseDuringTheFixtureStepShowsAtOnceAndEndsTheWorkSoon)
 {
     const int kFixtures = 40000;
@@ -2034,27 +2034,27 @@ TEST_F(FixtureConversionTest, ACloseDuringTheFixtureStepShowsAtOnceAndEndsTheWor
     // The share of the bar done (its maximum follows the stages open), until the close at its 50th move in the
     // fixture step.
     std::vector<double> values;
-    QElapsedTimer sinceClose;
+    unsigned convertedAtClose = 0;
     QString shown;
     QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
         if (std::strcmp(g_step, "fixtures") != 0 || values.size() == 50)
             return;
         values.push_back(double(value) / bar->maximum());
         if (values.size() == 50) {
-            sinceClose.start();
+            convertedAtClose = driver.report().converted(ReportKind::Fixtures);
             window.close();
             shown = result->text();
         }
     });
     window.convert(path);
-    const qint64 elapsed = sinceClose.elapsed();
     removeLogHandler(&followSteps);
     ASSERT_EQ(values.size(), 50u);
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_LT(values.front(), values.back());
     EXPECT_EQ(shown, QStringLiteral("Stopping the conversion..."));
     EXPECT_FALSE(window.isVisible());
-    EXPECT_LT(elapsed, 500);
+    EXPECT_GT(convertedAtClose, 0u);
+    EXPECT_EQ(driver.report().converted(ReportKind::Fixtures), convertedAtClose);
     EXPECT_FALSE(driver.hasOutputProject());
 }
 
