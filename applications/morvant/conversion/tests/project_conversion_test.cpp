@@ -716,24 +716,26 @@ ShowContent fixtureShow()
     return content;
 }
 
+// What a conversion of fixtureShow() leaves out, in the order said: fixture 1's patch records of every cause, and
+// the fixtures whose type is not in the library or does not match.
+QStringList fixtureShowDrops()
+{
+    return {"Ignoring 1 patch record of fixture 1 (Front): sACN universe 0 does not exist, as sACN numbers its "
+            "universes from 1",
+            "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 (Front)",
+            "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 (Front)",
+            "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 (Front)",
+            "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does not hold",
+            "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
+            "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type Mismatch, which has 2 "
+            "elements of 6 and 4 channels"};
+}
+
 TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
 {
     ASSERT_TRUE(convert(fixtureShow())) << linesAt(log, kLogWarning).join('\n').toStdString();
     // Each record left out is named with its fixture; an output without counterpart keeps its own words first.
-    EXPECT_EQ(linesAt(log, kLogWarning, "Controller 4 (output node 3) arrives"),
-              QStringList({"Ignoring 1 patch record of fixture 1 (Front): sACN universe 0 does not exist, as sACN "
-                           "numbers its universes from 1",
-                           "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 "
-                           "(Front)",
-                           "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 "
-                           "(Front)",
-                           "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 "
-                           "(Front)",
-                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does "
-                           "not hold",
-                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
-                           "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type Mismatch, "
-                           "which has 2 elements of 6 and 4 channels"}));
+    EXPECT_EQ(linesAt(log, kLogWarning, "Controller 4 (output node 3) arrives"), fixtureShowDrops());
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Fixtures: 4 converted, 2 not carried over")));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Patch records: 8 converted, 5 not carried over")));
     // What belongs to the fixtures left out is counted with them.
@@ -1637,35 +1639,22 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
     const QString hardware = QStringLiteral("Controller %1 (output node %2) arrives with the unknown hardware type "
                                             "255, as the show's description of its hardware is not read: choose its "
                                             "hardware in the new project");
-    EXPECT_EQ(warnings,
-              QStringList({"Ignoring the plan's background image ./a.png: the file a.png in the bundle "
-                               + QDir::toNativeSeparators(path)
-                               + " was not found; put it there and convert the show again, or set the image in the "
-                                 "new project",
-                           "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
-                           "it elsewhere if you need it",
-                           "Daylight savings time is disabled because it wasn't possible to convert it",
-                           hardware.arg(2).arg(1),
-                           hardware.arg(3).arg(2),
-                           hardware.arg(4).arg(3),
-                           "Ignoring the link from controller 3 (output node 2) to its proxy, controller 2 (output "
-                           "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
-                           "255; set the proxy in the new project once you have chosen the hardware",
-                           "Ignoring function 23 (F23): it has no version-2 counterpart",
-                           "Ignoring 1 patch record of fixture 1 (Front): sACN universe 0 does not exist, as sACN "
-                           "numbers its universes from 1",
-                           "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 "
-                           "(Front)",
-                           "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 "
-                           "(Front)",
-                           "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 "
-                           "(Front)",
-                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does "
-                           "not hold",
-                           "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
-                           "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type "
-                           "Mismatch, which has 2 elements of 6 and 4 channels",
-                           "The project holds at most 60,000 fixture elements: fixture 7 (Crowded) was not converted",
+    EXPECT_EQ(
+        warnings,
+        QStringList({"Ignoring the plan's background image ./a.png: the file a.png in the bundle "
+                         + QDir::toNativeSeparators(path)
+                         + " was not found; put it there and convert the show again, or set the image in the "
+                           "new project",
+                     "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
+                     "it elsewhere if you need it",
+                     "Daylight savings time is disabled because it wasn't possible to convert it",
+                     hardware.arg(2).arg(1), hardware.arg(3).arg(2), hardware.arg(4).arg(3),
+                     "Ignoring the link from controller 3 (output node 2) to its proxy, controller 2 (output "
+                     "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
+                     "255; set the proxy in the new project once you have chosen the hardware",
+                     "Ignoring function 23 (F23): it has no version-2 counterpart"})
+            + fixtureShowDrops()
+            + QStringList({"The project holds at most 60,000 fixture elements: fixture 7 (Crowded) was not converted",
                            "Ignoring DALI fixture 4 (Loose): it drives no fixture",
                            "Ignoring DALI fixture 5 (unnamed): it drives fixture 99, which the show does not hold",
                            "Ignoring DALI fixture 7 (Second): fixture 6 is driven by DALI fixture 3 already, and a "
