@@ -108,18 +108,6 @@ protected:
     }
 };
 
-// The conversion's result line after a failed save: its counts stay, and a
-// pointer to the error pane, which holds the save's failure too, stays last.
-QString notSavedResult(const QString& conversionResult)
-{
-    const QString pointer = MainWindow::tr(" (see the error pane)");
-    QString text = conversionResult;
-    const bool pointing = text.endsWith(pointer);
-    if (pointing)
-        text.chop(pointer.size());
-    return text + MainWindow::tr("; the project was not saved") + (pointing ? pointer : QString());
-}
-
 // The available area of the screen that holds most of rect; null without
 // screens.
 QRect areaHolding(const QRect& rect)
@@ -252,7 +240,6 @@ void MainWindow::convert(const QString& path)
     m_errorPane->clear();
     m_resultLabel->clear();
     m_resultLabel->setToolTip(QString());
-    m_conversionResult.clear();
     m_progressBar->setValue(0);
 
     bool converted = false;
@@ -265,8 +252,6 @@ void MainWindow::convert(const QString& path)
     m_unsavedResult = converted;
     if (converted) {
         showConversionResult();
-        // Kept for a failed save to add to.
-        m_conversionResult = m_resultLabel->text();
     } else {
         // A full bar beside a failure would say the opposite.
         m_progressBar->reset();
@@ -315,7 +300,8 @@ bool MainWindow::save()
         else
             settings->setValue(location.settingsKey, lastOutput);
         m_progressBar->reset();
-        showResult(notSavedResult(m_conversionResult), kNotSaved);
+        // The conversion's counts stay, the save's failure beside them.
+        showResult(m_driver->report().resultText(tr("the project was not saved")), kNotSaved);
     }
     setBusy(false);
     // A close that discards the result (a signal, the session's end) is

@@ -118,8 +118,6 @@ private:
     bool m_discardResult = false;
     // The running conversion's tracker, whose cancel flag a close sets.
     ProgressTracker* m_conversion = nullptr;
-    // The result line the conversion ended with; empty after a failed one.
-    QString m_conversionResult;
     // The panes' lines once the conversion ended.
     int m_conversionReportLines = 0;
     int m_conversionErrorLines = 0;

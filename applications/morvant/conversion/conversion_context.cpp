@@ -1,5 +1,6 @@
 #include "applications/morvant/conversion/conversion_context.h"
 
+#include "components/quilshow/show/fixture.h"
 #include "components/quilshow/show/show_streamer.h"
 
 void ConversionContext::remove(Archive::ArrayId array, Archive::ObjectId id) const
@@ -17,4 +18,15 @@ QString controllerName(quint32 node) { return QStringLiteral("controller ") + QS
 QString controllerWithNode(quint32 node)
 {
     return QStringLiteral("controller %1 (output node %2)").arg(quint64(node) + 1).arg(node);
+}
+
+QString supplyName(quint32 node, quint32 supply, const QString& name)
+{
+    return ConversionReport::itemName("KiNET power supply", supply, name) + QStringLiteral(" of ")
+        + controllerName(node);
+}
+
+QString fixtureItem(const Quil::Fixture& fixture)
+{
+    return ConversionReport::itemName("fixture", fixture.id(), Quil::toQString(fixture.planSettings.name));
 }

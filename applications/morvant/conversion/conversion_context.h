@@ -35,6 +35,10 @@ class QuilShow;
 class VersionedSettings;
 struct PaletteTables;
 
+namespace Quil {
+class Fixture;
+}
+
 // What the driver hands the steps, beside the show and its own bookkeeping.
 struct ConversionServices
 {
@@ -132,5 +136,9 @@ QString oneLine(const std::string& text);
 QString controllerName(quint32 node);
 // The same with the node: "controller 4 (output node 3)".
 QString controllerWithNode(quint32 node);
+// "KiNET power supply 0 (PSU) of controller 4", from its node, id and name.
+QString supplyName(quint32 node, quint32 supply, const QString& name);
+// "fixture 7 (Front)".
+QString fixtureItem(const Quil::Fixture& fixture);
 
 #endif  // APPLICATIONS_MORVANT_CONVERSION_CONVERSION_CONTEXT_H

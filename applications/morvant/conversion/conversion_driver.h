@@ -2,21 +2,21 @@
 // version-2 output project, and saves that project as a kv2 file.
 //
 // A conversion closes the earlier output project, resets the id maps and the
-// report, loads
-// the input (a show file, a version-1 bundle, or a tar or zip archive holding
-// a show, expanded into a temporary folder), creates the output project,
-// opens one edit transaction, initialises the project, runs the conversion
-// steps in their fixed order with one context (conversion_context.h), copies
-// the resources met on the way and commits; then the report logs its tally
-// per kind and its summary of what was not carried over. A step that throws rolls the transaction back and fails the
-// conversion. The loaded show is destroyed and the temporary folder removed
-// in every case. Every message goes through the logger: progress and notes
+// report, loads the input (a show file, a version-1 bundle, or a tar or zip
+// archive holding a show, expanded into a temporary folder), creates the
+// output project, opens one edit transaction, initialises the project, runs
+// the conversion steps in their fixed order with one context
+// (conversion_context.h), copies the resources met on the way and commits;
+// then the report logs its tally per kind and its summary of what arrived
+// changed or was not carried over. A step that throws rolls the transaction
+// back and fails the conversion. The loaded show is destroyed and the
+// temporary folder removed in every case. Every message goes through the logger: progress and notes
 // at kLogInfo, failures at kLogWarning, each failure followed by one line in
 // plain words on what happened and what the user can do.
 //
 // The driver owns the id maps, the free font numbers, the report, the output
-// project and the temporary folder between two conversions. The version-1 show is the
-// one global show of the reader. ShowConverterApp is the driver of the
+// project and the temporary folder between two conversions. The version-1
+// show is the one global show of the reader. ShowConverterApp is the driver of the
 // running program; tests make their own.
 //
 // GUI thread only: the progress tracker lets the event loop run, so the

@@ -249,23 +249,25 @@ std::vector<ConversionReport::SummaryLine> ConversionReport::summary() const
     return lines;
 }
 
-QString ConversionReport::resultText() const
+QString ConversionReport::resultText(const QString& note) const
 {
     const quint64 dropped = ignoredTotal();
     const quint64 changedItems = changedTotal();
-    if (dropped == 0 && changedItems == 0)
-        return QCoreApplication::translate("ConversionReport", "Conversion complete");
-    QString counts;
+    QString text = QCoreApplication::translate("ConversionReport", "Conversion complete");
     if (dropped != 0) {
-        counts = dropped == 1 ? QStringLiteral("1 item was not carried over")
-                              : QStringLiteral("%1 items were not carried over").arg(number(dropped));
+        text += dropped == 1 ? QStringLiteral("; 1 item was not carried over")
+                             : QStringLiteral("; %1 items were not carried over").arg(number(dropped));
         if (changedItems != 0)
-            counts += QStringLiteral(" and %1 arrived changed").arg(number(changedItems));
-    } else {
-        counts = changedItems == 1 ? QStringLiteral("1 item arrived changed")
-                                   : QStringLiteral("%1 items arrived changed").arg(number(changedItems));
+            text += QStringLiteral(" and %1 arrived changed").arg(number(changedItems));
+    } else if (changedItems != 0) {
+        text += changedItems == 1 ? QStringLiteral("; 1 item arrived changed")
+                                  : QStringLiteral("; %1 items arrived changed").arg(number(changedItems));
     }
-    return QCoreApplication::translate("ConversionReport", "Conversion complete; %1 (see the error pane)").arg(counts);
+    if (!note.isEmpty())
+        text += QStringLiteral("; ") + note;
+    if (dropped != 0 || changedItems != 0)
+        text += QCoreApplication::translate("ConversionReport", " (see the error pane)");
+    return text;
 }
 
 QString ConversionReport::tally(std::size_t kind) const

@@ -199,8 +199,9 @@ public:
     std::vector<SummaryLine> summary() const;
     // "Conversion complete", or with the counts of the other outcomes:
     // "Conversion complete; 12 items were not carried over and 3 arrived
-    // changed (see the error pane)".
-    QString resultText() const;
+    // changed (see the error pane)"; a note (what became of the result since)
+    // follows the counts, before the pointer to the error pane.
+    QString resultText(const QString& note = QString()) const;
 
     // Logs the tally of every kind met ("Fixtures: 7,500 converted, 12 of
     // them changed, 500 not carried over"), then the summary lines, which

@@ -20,12 +20,6 @@ const quint8 kUnmappedControllerType = 255;
 // The one controller type that keeps a proxy controller.
 const quint8 kProxiedControllerType = 1;
 
-QString supplyName(const Quil::KiNETPowerSupply& from, quint32 node)
-{
-    return ConversionReport::itemName("KiNET power supply", from.id(), oneLine(from.text1)) + QStringLiteral(" of ")
-        + controllerName(node);
-}
-
 // The supply's object; *listed is false when the KiNET power-supply list
 // lacks its model, so that it arrives without type, ports and protocol.
 Archive::Pointer<KinetPowerSupply> powerSupplyOf(const ConversionContext& context, const Quil::KiNETPowerSupply& from,
@@ -100,7 +94,7 @@ void convertPowerSupplies(ConversionContext& context, const Quil::OutputNode& no
 {
     for (const Quil::KiNETPowerSupply& from : node.powerSupplies) {
         if (controllerId == Archive::kNoObjectId) {
-            context.report.ignore(ReportKind::KinetPowerSupplies, supplyName(from, node.id()),
+            context.report.ignore(ReportKind::KinetPowerSupplies, supplyName(node.id(), from.id(), oneLine(from.text1)),
                                   QStringLiteral("its controller was not converted"), Causes::kControllerNotConverted);
             continue;
         }
@@ -114,7 +108,8 @@ void convertPowerSupplies(ConversionContext& context, const Quil::OutputNode& no
             if (!listed)
                 context.unlistedSupplies.emplace(id, std::make_pair(quilKey, from.model));
         } catch (const Archive::archive_exception& error) {
-            context.report.refused(ReportKind::KinetPowerSupplies, supplyName(from, node.id()), error);
+            context.report.refused(ReportKind::KinetPowerSupplies,
+                                   supplyName(node.id(), from.id(), oneLine(from.text1)), error);
         }
     }
 }

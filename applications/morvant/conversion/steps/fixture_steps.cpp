@@ -43,11 +43,6 @@ const char kOnlineLibraryUrlKey[] = "OnlineFixtureLibrary/Url";
 // How many fixtures pass between two moves of the bar.
 const unsigned kFixturesPerProgressStep = 64;
 
-QString fixtureItem(const Quil::Fixture& fixture)
-{
-    return ConversionReport::itemName("fixture", fixture.id(), Quil::toQString(fixture.planSettings.name));
-}
-
 // The library's key of a version-1 fixture type: its lowest mode. Modes are
 // tried in order, as the library's lowest-mode search gives the model and
 // not the key it is filed under.

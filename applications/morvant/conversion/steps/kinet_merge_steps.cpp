@@ -54,12 +54,8 @@ std::map<Archive::ObjectId, MergedSupply> convertedSupplies(const ConversionCont
     return supplies;
 }
 
-// "KiNET power supply 0 (PSU) of controller 2", from its version-1 key.
-QString supplyLabel(quint32 quilKey, const QString& name)
-{
-    return ConversionReport::itemName("KiNET power supply", quilKey & 0xFFFF, name) + QStringLiteral(" of ")
-        + controllerName(quilKey >> 16);
-}
+// The supply by its version-1 key (IdMaps::nodeKey).
+QString supplyLabel(quint32 quilKey, const QString& name) { return supplyName(quilKey >> 16, quilKey & 0xFFFF, name); }
 QString supplyLabel(const MergedSupply& supply) { return supplyLabel(supply.quilKeys.front(), supply.name); }
 
 // Moves the patches of the element that name universe `from` onto `to`.

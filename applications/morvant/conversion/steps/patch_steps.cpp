@@ -156,11 +156,6 @@ Archive::ObjectId universeOfPatch(ConversionContext& context, const Quil::PatchR
     return id;
 }
 
-QString fixtureItem(const Quil::Fixture& from)
-{
-    return ConversionReport::itemName("fixture", from.id(), Quil::toQString(from.planSettings.name));
-}
-
 // Why a group of records was left out, after "Ignoring N patch records of
 // fixture F: "; `one` tells "it" from "they".
 void appendReason(ReportLine& line, const PatchDrop& drop, bool one)
