@@ -1198,7 +1198,9 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
              {paletteValueRecord(11, 0, 0x071, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords),
               paletteValueRecord(15, 0, 0x100, 2, "0500 0101 0201 0301 0401"),
               paletteValueRecord(17, 0, 0x402, 2, "2800 7856 bc9a"), paletteValueRecord(11, 0, 3, 2, kGeneralWords)}),
-         paletteRecord(600, "Far", {})});
+         paletteRecord(
+             600, "Far",
+             {paletteValueRecord(11, 0, 1, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords)})});
     const PaletteTables supplied {
         {"palette value kind", {{1, 1, 5}, {2, 2, 4}, {0x100, 0x100, 6}, {0x402, 0x402, 9}}, 0},
         {"crossfade path", {{1, 1, 5}}, 0xF},
@@ -1215,7 +1217,10 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
                            "Ignoring palette 600 (Far): scene ids end at 499, and a scene keeps its palette's id"}));
     EXPECT_TRUE(
         linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 of them changed, 1 not carried over")));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Palette values: 4 converted, 1 not carried over")));
+    // The values of the palette left out go with it.
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral(
+                        "Palette values: 4 converted, 1 not carried over, 2 left out with their palettes")));
 
     const IdMaps& ids = driver.idMaps();
     EXPECT_EQ(Archive::getArraySize(Scene::kArrayId, database()), 1u);
