@@ -88,7 +88,7 @@ inline constexpr ReportCause kInterfaceNotMade {"the DALI interface they name co
 inline constexpr ReportCause kShortAddressTaken {
     "another DALI fixture of their interface has their short address, so they arrive without one"};
 inline constexpr ReportCause kShortAddressPastEnd {
-    "their short address is past the 64 of a DALI interface, so they arrive without one"};
+    "their short address is not one of the 64 of a DALI interface, so they arrive without one"};
 inline constexpr ReportCause kWithoutAllGroups {"\"All Groups\", which would hold them, could not be added"};
 inline constexpr ReportCause kMonthWeekFallback {"their month week has no version-2 counterpart"};
 inline constexpr ReportCause kScheduleDefault {
