@@ -70,11 +70,13 @@ struct UniverseMove
     Archive::ObjectId to;
 };
 
-// The supplies of one merge, as the user knows them.
+// The supplies of one merge, as the user knows them, and the show's
+// fixture of each converted one, found when a record first meets another.
 struct MergeNames
 {
     QString merged;
     QString into;
+    std::map<Archive::ObjectId, quint32>* showFixtures;
 };
 
 // How many patch records a merge moved, and how many met an equal record of
@@ -96,11 +98,14 @@ void reportMetRecord(ConversionContext& context, const ::FixtureElement& element
     ReportLine& line = report.line();
     line << "Ignoring 1 patch record of ";
     // Said by its version-1 fixture, as every line of the show's items.
-    const Quil::Fixture* from = nullptr;
-    for (const auto& [quilId, id] : context.ids.entries(IdKind::Fixture)) {
-        if (id == element.ownerFixtureId)
-            from = context.show.fixtures().fixtures.find(quint16(quilId));
+    std::map<Archive::ObjectId, quint32>& showFixtures = *names.showFixtures;
+    if (showFixtures.empty()) {
+        for (const auto& [quilId, id] : context.ids.entries(IdKind::Fixture))
+            showFixtures.emplace(id, quilId);
     }
+    const auto owner = showFixtures.find(element.ownerFixtureId);
+    const Quil::Fixture* from =
+        owner == showFixtures.end() ? nullptr : context.show.fixtures().fixtures.find(quint16(owner->second));
     if (from)
         line.item("fixture", from->id(), from->planSettings.name);
     else
@@ -265,6 +270,7 @@ void reportUnlistedSupplies(ConversionContext& context, const std::map<Archive::
 void ConversionSteps::mergeKinetPowerSupplies(ConversionContext& context)
 {
     std::map<Archive::ObjectId, MergedSupply> supplies = convertedSupplies(context);
+    std::map<Archive::ObjectId, quint32> showFixtures;
     // The supply that stays for each address: the first, so the lowest id.
     std::map<quint32, Archive::ObjectId> kept;
     for (auto it = supplies.begin(); it != supplies.end();) {
@@ -277,7 +283,7 @@ void ConversionSteps::mergeKinetPowerSupplies(ConversionContext& context)
             continue;
         }
         const Archive::ObjectId keptId = kept[supply.ipAddress];
-        const MergeNames names {supplyLabel(supply), supplyLabel(supplies.at(keptId))};
+        const MergeNames names {supplyLabel(supply), supplyLabel(supplies.at(keptId)), &showFixtures};
         const QString address = ipv4Text(supply.ipAddress);
         QString reason;
         MovedRecords counts;
