@@ -16,6 +16,7 @@
 #include "components/archive/database.h"
 #include "components/archive/object_base.h"
 #include "components/lx_objects/controllers/universe.h"
+#include "components/lx_objects/fixtures/fixture_element.h"
 #include "components/quilshow/show/output_node.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -80,6 +81,12 @@ struct ConversionContext : ConversionServices
     // reported once as merged into it.
     std::map<quint32, Quil::RDKey> deviceOwners;
     std::set<std::pair<quint8, quint8>> mergedDevices;
+    // The version-1 keys that only DSX DMX universes name whose type change
+    // is said already: once, with the first universe that arrives.
+    std::set<std::pair<quint8, quint8>> dsxDeviceChanges;
+    // Patch records that arrived changed, by element and patch, with the key
+    // they were counted under: a merge that drops one drops its change too.
+    std::map<std::pair<Archive::ObjectId, PatchRecord>, quint64> changedPatches;
     // Supplies whose model the KiNET power-supply list lacks, by id, with
     // their version-1 key and model: said once the merge has decided which
     // supplies stay.

@@ -107,14 +107,32 @@ void ConversionReport::clear()
     m_changedItems.clear();
     m_totals[0] = m_totals[1] = 0;
     m_standardFunctions = 0;
-    m_allGroups = false;
+    m_allGroups = AllGroups::NotMade;
+    m_valuesWithPalettes = 0;
+    m_dsxDevices = 0;
 }
 
-void ConversionReport::removed(ReportKind kind, quint64 count)
+void ConversionReport::removed(ReportKind kind, std::optional<quint64> key)
 {
     Kind& entry = m_kinds[index(kind)];
-    entry.converted = count > entry.converted ? 0 : entry.converted - count;
-    entry.changed = std::min(entry.changed, entry.converted);
+    if (entry.converted != 0)
+        --entry.converted;
+    if (!key)
+        return;
+    const auto item = m_changedItems.find({int(kind), *key});
+    if (item == m_changedItems.end())
+        return;
+    const ReportCause* const cause = item->second;
+    m_changedItems.erase(item);
+    --entry.changed;
+    --m_totals[1];
+    for (auto known = m_causes.begin(); known != m_causes.end(); ++known) {
+        if (known->outcome == Outcome::Changed && known->kind == kind && known->cause == cause) {
+            if (--known->count == 0)
+                m_causes.erase(known);
+            return;
+        }
+    }
 }
 
 void ConversionReport::leftWithFixtures(ReportKind kind, quint64 count)
@@ -122,6 +140,23 @@ void ConversionReport::leftWithFixtures(ReportKind kind, quint64 count)
     Kind& entry = m_kinds[index(kind)];
     entry.withFixtures = saturatedSum(entry.withFixtures, count);
     entry.touched = true;
+}
+
+void ConversionReport::leftWithPalettes(quint64 count)
+{
+    m_valuesWithPalettes = saturatedSum(m_valuesWithPalettes, count);
+    touch(ReportKind::PaletteValues);
+}
+
+void ConversionReport::missedAllGroups(const QString& reason)
+{
+    logLine(kLogWarning, QStringLiteral("The groups arrive without \"All Groups\", which would hold them: ") + reason);
+    m_allGroups = AllGroups::Missed;
+    // A change of the groups as a whole, not of one of them: counted in the
+    // result line and the summary, not among the groups that changed.
+    touch(ReportKind::Groups);
+    m_totals[1] = saturatedSum(m_totals[1], 1);
+    addSummary(Outcome::Changed, ReportKind::Groups, &Causes::kWithoutAllGroups, Archive::kNoObjectId, 1);
 }
 
 void ConversionReport::ignore(ReportKind kind, const QString& item, const QString& reason, const ReportCause& cause,
@@ -156,7 +191,7 @@ void ConversionReport::refused(ReportKind kind, const QString& item, const std::
 void ConversionReport::changed(ReportKind kind, quint64 key, const QString& line, const ReportCause& cause)
 {
     logLine(kLogWarning, line);
-    if (m_changedItems.emplace(int(kind), key).second)
+    if (m_changedItems.emplace(std::make_pair(int(kind), key), &cause).second)
         addCause(Outcome::Changed, kind, &cause, Archive::kNoObjectId, 1);
 }
 
@@ -169,6 +204,12 @@ void ConversionReport::addCause(Outcome outcome, ReportKind kind, const ReportCa
     entry.touched = true;
     quint64& total = m_totals[outcome == Outcome::Changed ? 1 : 0];
     total = saturatedSum(total, count);
+    addSummary(outcome, kind, cause, array, count);
+}
+
+void ConversionReport::addSummary(Outcome outcome, ReportKind kind, const ReportCause* cause, Archive::ArrayId array,
+                                  quint64 count)
+{
     // A handful of causes per conversion: a walk beats a map.
     for (Cause& known : m_causes) {
         if (known.outcome == outcome && known.kind == kind && known.array == array && known.cause == cause) {
@@ -280,14 +321,19 @@ QString ConversionReport::tally(std::size_t kind) const
     } else {
         line += QLatin1Char(' ') + QLatin1String(kKindWords[kind].converted);
     }
-    if (ReportKind(kind) == ReportKind::Groups && m_allGroups)
-        line += QStringLiteral(", and All Groups");
+    if (ReportKind(kind) == ReportKind::Groups && m_allGroups != AllGroups::NotMade)
+        line += m_allGroups == AllGroups::Made ? QStringLiteral(", and All Groups")
+                                               : QStringLiteral(", without All Groups");
     if (entry.changed != 0)
         line += QStringLiteral(", %1 of them changed").arg(number(entry.changed));
     if (entry.ignored != 0)
         line += QStringLiteral(", %1 not carried over").arg(number(entry.ignored));
     if (entry.withFixtures != 0)
         line += QStringLiteral(", %1 left out with their fixtures").arg(number(entry.withFixtures));
+    if (ReportKind(kind) == ReportKind::PaletteValues && m_valuesWithPalettes != 0)
+        line += QStringLiteral(", %1 left out with their palettes").arg(number(m_valuesWithPalettes));
+    if (ReportKind(kind) == ReportKind::RemoteDevices && m_dsxDevices != 0)
+        line += QStringLiteral(", %1 made for DSX DMX universes").arg(number(m_dsxDevices));
     return line;
 }
 

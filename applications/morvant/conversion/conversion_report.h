@@ -28,7 +28,8 @@
 #include <array>
 #include <cstddef>
 #include <exception>
-#include <set>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -42,6 +43,7 @@ enum class ReportKind : int {
     Controllers,
     ControllerLinks,
     KinetPowerSupplies,
+    // The show's; those made for DSX DMX universes count beside them.
     RemoteDevices,
     DsxDmxUniverses,
     // Those made for patch records: DSX DMX universes count on their own.
@@ -139,19 +141,32 @@ public:
     // schedules): its tally is logged only once an item of it changed or
     // was left out.
     void madeQuietly(ReportKind kind, quint64 count = 1) { m_kinds[index(kind)].converted += count; }
-    // Counts objects made earlier and removed again; never more than made.
-    void removed(ReportKind kind, quint64 count = 1);
+    // Counts an object made earlier and removed again, never below none.
+    // When it had arrived changed (`key` as changed() was given it), its
+    // change goes with it: from the kind's changed count, the total and its
+    // cause's summary line.
+    void removed(ReportKind kind, std::optional<quint64> key = std::nullopt);
     // Marks a kind whose tally is logged though no item of it was met.
     void touch(ReportKind kind) { m_kinds[index(kind)].touched = true; }
     // Items left out with the fixture they belong to (its elements, patch
     // records, plan place, comment): said on their kind's tally, counted with
     // the fixture.
     void leftWithFixtures(ReportKind kind, quint64 count);
+    // The values of palettes left out, said on the palette values' tally
+    // and counted with their palettes.
+    void leftWithPalettes(quint64 count);
     // The tally of Functions says how many of the show's were mapped onto
     // how many standard functions the project holds.
     void setStandardFunctions(quint64 count) { m_standardFunctions = count; }
     // "All Groups" stands in the project beside the show's groups.
-    void madeAllGroups() { m_allGroups = true; }
+    void madeAllGroups() { m_allGroups = AllGroups::Made; }
+    // "All Groups" could not be added (`reason`): one line, and the groups
+    // count as arriving changed, though no group of the show was left out.
+    void missedAllGroups(const QString& reason);
+    // A remote device that no entry of the show's device table asked for,
+    // made for the DSX DMX universes that name it: said on the remote
+    // devices' tally beside the show's own.
+    void madeForDsxUniverses() { ++m_dsxDevices, touch(ReportKind::RemoteDevices); }
 
     // An item of the show that is not carried over: logs "Ignoring <item>:
     // <reason>" as a warning and counts `count` items of kind under cause.
@@ -248,16 +263,21 @@ private:
 
     static std::size_t index(ReportKind kind) { return static_cast<std::size_t>(kind); }
     void addCause(Outcome outcome, ReportKind kind, const ReportCause* cause, Archive::ArrayId array, quint64 count);
+    // The summary line's share alone, of addCause.
+    void addSummary(Outcome outcome, ReportKind kind, const ReportCause* cause, Archive::ArrayId array, quint64 count);
     QString tally(std::size_t kind) const;
 
     std::array<Kind, static_cast<std::size_t>(ReportKind::Count)> m_kinds;
     std::vector<Cause> m_causes;
     std::vector<LimitRun> m_limits;
-    std::set<std::pair<int, quint64>> m_changedItems;
+    // Each item counted as changed (kind, key), with the cause it counts under.
+    std::map<std::pair<int, quint64>, const ReportCause*> m_changedItems;
     quint64 m_totals[2] = {0, 0};
     ReportLine m_line;
     quint64 m_standardFunctions = 0;
-    bool m_allGroups = false;
+    enum class AllGroups { NotMade, Made, Missed } m_allGroups = AllGroups::NotMade;
+    quint64 m_valuesWithPalettes = 0;
+    quint64 m_dsxDevices = 0;
     Archive::DatabaseId m_database = 0;
 };
 

@@ -22,6 +22,7 @@ inline constexpr ReportCause kRefused {"the project refused them"};
 inline constexpr ReportCause kControllerNotConverted {"their controller was not converted"};
 inline constexpr ReportCause kControllerNotInShow {"their controller is not in the show"};
 inline constexpr ReportCause kRemoteDeviceNotConverted {"their remote device was not converted"};
+inline constexpr ReportCause kRemoteDeviceNotMade {"the remote device they name could not be made"};
 inline constexpr ReportCause kUniverseRefused {"the project refused their universe"};
 inline constexpr ReportCause kRemoteDeviceMerged {
     "they become the same version-2 device as another remote device of the show"};
@@ -35,6 +36,7 @@ inline constexpr ReportCause kNoCounterpart {"they have no version-2 counterpart
 inline constexpr ReportCause kTypeNotInLibrary {"their fixture type is not in the fixture library"};
 inline constexpr ReportCause kElementsDoNotMatch {"their elements do not match their fixture type's"};
 inline constexpr ReportCause kUnpatched {"they are patched to no controller"};
+inline constexpr ReportCause kSamePatch {"they become the same patch as another record of their element"};
 inline constexpr ReportCause kOutputNoCounterpart {
     "their output (Net2, FlipDot or Lumalive) has no version-2 counterpart"};
 inline constexpr ReportCause kSacnUniverseZero {"sACN universe 0 does not exist, as sACN numbers its universes from 1"};
@@ -69,6 +71,8 @@ inline constexpr ReportCause kUnknownHardware {
 inline constexpr ReportCause kParityFallback {"their serial parity has no version-2 counterpart"};
 inline constexpr ReportCause kDeviceTypeFallback {
     "their type has no version-2 counterpart, so they arrive as type 255"};
+inline constexpr ReportCause kDsxDeviceTypeFallback {
+    "the type of the remote device they name has no version-2 counterpart, so they name one of type 255"};
 inline constexpr ReportCause kSupplyModelUnknown {
     "their model is not in the KiNET power-supply list, so they arrive without type, ports and protocol"};
 inline constexpr ReportCause kSupplyRenumbered {"another supply of the project has their number"};
@@ -81,6 +85,11 @@ inline constexpr ReportCause kInterfaceMadeWithDefaults {
     "no DALI interface of a version-1 show is read, so the interfaces its ballasts name are made with a new "
     "interface's settings"};
 inline constexpr ReportCause kInterfaceNotMade {"the DALI interface they name could not be made"};
+inline constexpr ReportCause kShortAddressTaken {
+    "another DALI fixture of their interface has their short address, so they arrive without one"};
+inline constexpr ReportCause kShortAddressPastEnd {
+    "their short address is not one of the 64 of a DALI interface, so they arrive without one"};
+inline constexpr ReportCause kWithoutAllGroups {"\"All Groups\", which would hold them, could not be added"};
 inline constexpr ReportCause kMonthWeekFallback {"their month week has no version-2 counterpart"};
 inline constexpr ReportCause kScheduleDefault {
     "their kind or day mode has no version-2 counterpart, so they arrive as the default schedule"};

@@ -25,6 +25,29 @@ T byteReversed(T value)
     return static_cast<T>(qbswap(static_cast<Word>(value)));
 }
 
+// What Windows' Western code page (Windows-1252) makes of the bytes 0x80 to
+// 0x9F, where Latin-1 has control characters; the five it leaves undefined
+// stay as Latin-1 has them. From 0xA0 up the two agree.
+const char16_t kWindows1252High[32] = {
+    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
+};
+
+// Decodes by table, one character per byte: names are decoded in the
+// conversion's hot path, and no codec of the platform is needed.
+QString fromWindows1252(const char* bytes, int length)
+{
+    QString text(length, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (int i = 0; i < length; ++i) {
+        const uchar byte = static_cast<uchar>(bytes[i]);
+        out[i] = byte >= 0x80 && byte < 0xA0 ? QChar(kWindows1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
 }  // namespace
 
 void ShowStreamer::throwReadError() { throw std::runtime_error(kReadError); }
@@ -45,7 +68,8 @@ QString toQString(const std::string& text)
     const QString decoded = utf8->toUnicode(text.data(), length, &state);
     if (state.invalidChars == 0 && state.remainingChars == 0)
         return decoded;
-    return QString::fromLatin1(text.data(), length);
+    // Names written on Windows: its Western code page.
+    return fromWindows1252(text.data(), length);
 }
 
 ShowStreamer::ShowStreamer(quint32 fileTypeMagic) : fileTypeMagic(fileTypeMagic) {}

@@ -40,7 +40,8 @@
 namespace Quil {
 
 // Decodes an 8-bit show text: up to its first NUL, as UTF-8 when that is
-// valid, else as Latin-1.
+// valid, else as Windows' Western code page (Windows-1252), which the
+// version-1 program wrote them in.
 QString toQString(const std::string& text);
 
 class ShowStreamer

@@ -51,13 +51,20 @@ TEST_F(ShowStreamerTest, CountsTextsAndMarkersByVersion)
     std::string value;
     open(ShowWriter(9).text(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"))).readText(value);
     EXPECT_EQ(QString::fromUtf8("Caf\xC3\xA9 \xE2\x82\xAC"), Quil::toQString(value));
-    // Not UTF-8: Latin-1.
+    // Not UTF-8: Windows' Western code page, Latin-1 from 0xA0 up.
     open(hexBody(10, "0300 41e942 1501")).readText(value);
     EXPECT_EQ(QString::fromLatin1("A\xE9\x42"), Quil::toQString(value));
     EXPECT_EQ(QString("ab"), Quil::toQString(std::string("ab\0cd", 5)));
     // Plain ASCII, up to 0x7F, reads the same without the codec; one byte above it does not.
     EXPECT_EQ(QString::fromLatin1("Spot \x7f"), Quil::toQString("Spot \x7f"));
-    EXPECT_EQ(QString::fromLatin1("Spot \x80"), Quil::toQString("Spot \x80"));
+    EXPECT_EQ(QString::fromUtf8("Spot \xE2\x82\xAC"), Quil::toQString("Spot \x80"));
+    // Its euro sign, dashes, quotes and ellipsis; the five bytes it leaves undefined stay as Latin-1 has them.
+    EXPECT_EQ(QString::fromUtf16(u"Stage \u2013 Left \u2014 \u2018a\u2019 \u201Cb\u201D \u2026 \u20AC5 "
+                                 u"\u0081\u008D\u008F\u0090\u009D\u00A0\u00FF"),
+              Quil::toQString("Stage \x96 Left \x97 \x91"
+                              "a\x92 \x93"
+                              "b\x94 \x85 \x80"
+                              "5 \x81\x8D\x8F\x90\x9D\xA0\xFF"));
     EXPECT_EQ("Magic number doesn't match 276", errorOf([&] { in.expectMarker(276); }));
     EXPECT_EQ(0x0101, in.marker(0x0102, 0x0101));
     // The wrong marker is placed where it starts, after the 10-byte header and the 5-byte text; the file is whole.

@@ -187,7 +187,10 @@ QString deviceName(const Quil::RDKey& key)
 // Version-1 keys that the show's own map takes for one device.
 bool sameDevice(const Quil::RDKey& a, const Quil::RDKey& b) { return !(a < b) && !(b < a); }
 
-Archive::ObjectId makeDevice(ConversionContext& context, const Quil::RDKey& from, const RDKey& key, bool typeKept)
+// The device is made for a key of the show's device table, or (`dsx`) for
+// one that only DSX DMX universes name, which their step reports.
+Archive::ObjectId makeDevice(ConversionContext& context, const Quil::RDKey& from, const RDKey& key, bool typeKept,
+                             ConversionSteps::DsxDevice* dsx)
 {
     IdMaps& ids = context.ids;
     const quint32 mapKey = IdMaps::deviceKey(key.type, key.index);
@@ -197,23 +200,73 @@ Archive::ObjectId makeDevice(ConversionContext& context, const Quil::RDKey& from
         device->setName(QString(), 0);
         device->controllerId = ids.networkPrimaryController;
         ids.insert(IdKind::RemoteDevice, mapKey, context.add(RemoteDevice::kArrayId, device));
-        context.report.made(ReportKind::RemoteDevices);
-        if (!typeKept) {
+        if (dsx) {
+            context.report.madeForDsxUniverses();
+            dsx->made = true;
+        } else {
+            context.report.made(ReportKind::RemoteDevices);
+        }
+        if (!typeKept && !dsx) {
             context.report.changed(
                 ReportKind::RemoteDevices, mapKey,
-                EnumConversions::kRemoteDeviceType.failureText(from.kind,
-                                                               QStringLiteral("%1 arrives as type %2, number %3")
-                                                                   .arg(deviceName(from))
-                                                                   .arg(key.type)
-                                                                   .arg(key.index)),
+                EnumConversions::kRemoteDeviceType.failureText(
+                    from.kind,
+                    QStringLiteral("%1 arrives as type %2, number %3")
+                        .arg(deviceName(from), QString::number(key.type), QString::number(key.index))),
                 Causes::kDeviceTypeFallback);
         }
     } catch (const Archive::archive_exception& error) {
-        context.report.refused(ReportKind::RemoteDevices, deviceName(from), error);
+        if (dsx)
+            dsx->failure = context.report.refusalText(error);
+        else
+            context.report.refused(ReportKind::RemoteDevices, deviceName(from), error);
         // Not tried again: what names the device is reported with its own line.
         ids.insert(IdKind::RemoteDevice, mapKey, Archive::kNoObjectId);
     }
     return ids.find(IdKind::RemoteDevice, mapKey);
+}
+
+// "DSX DMX universe 1 of controller 2".
+QString dsxUniverseName(quint32 node, quint32 key)
+{
+    return QStringLiteral("DSX DMX universe %1 of %2").arg(QString::number(key), controllerName(node));
+}
+
+// The device of a DSX DMX universe's key: the show's own when its device
+// table holds the key; else one made for the universes that name it, whose
+// type change is said once, as a change of the first universe that arrives.
+struct DsxUniverseDevice
+{
+    Archive::ObjectId id = Archive::kNoObjectId;
+    bool listed = true;  // the device table holds the key
+    ConversionSteps::DsxDevice made;
+};
+
+DsxUniverseDevice dsxDevice(ConversionContext& context, const Quil::RDKey& key)
+{
+    DsxUniverseDevice device;
+    device.listed = context.show.outputNodes().remoteDevices.count(key) != 0;
+    device.id = ConversionSteps::remoteDeviceFor(context, key, device.listed ? nullptr : &device.made);
+    return device;
+}
+
+void reportDsxDeviceChange(ConversionContext& context, quint32 node, const Quil::DSXDMXUniverseKey& from,
+                           const DsxUniverseDevice& device)
+{
+    if (device.listed || device.made.typeKept
+        || !context.dsxDeviceChanges.emplace(from.key.kind, from.key.number).second)
+        return;
+    const RDKey& key = device.made.key;
+    const QString universe = dsxUniverseName(node, from.id());
+    const QString words = device.made.made
+        ? QStringLiteral("%1 names %2, which is made for DSX DMX universes as type %3, number %4")
+        : QStringLiteral("%1 names %2, and arrives on remote device type %3, number %4");
+    context.report.changed(
+        ReportKind::DsxDmxUniverses, IdMaps::nodeKey(node, from.id()),
+        EnumConversions::kRemoteDeviceType.failureText(
+            from.key.kind,
+            words.arg(universe, deviceName(from.key), QString::number(key.type), QString::number(key.index))),
+        Causes::kDsxDeviceTypeFallback);
 }
 
 }  // namespace
@@ -240,7 +293,7 @@ void ConversionSteps::convertControllers(ConversionContext& context)
     chooseNetworkPrimary(context);
 }
 
-Archive::ObjectId ConversionSteps::remoteDeviceFor(ConversionContext& context, const Quil::RDKey& from)
+Archive::ObjectId ConversionSteps::remoteDeviceFor(ConversionContext& context, const Quil::RDKey& from, DsxDevice* dsx)
 {
     const EnumConversion& type = EnumConversions::kRemoteDeviceType;
     qint64 kept = 0;
@@ -248,20 +301,27 @@ Archive::ObjectId ConversionSteps::remoteDeviceFor(ConversionContext& context, c
     RDKey key;
     key.type = quint8(typeKept ? kept : type.fallback);
     key.index = from.number;
+    if (dsx)
+        dsx->key = key, dsx->typeKept = typeKept;
     const quint32 mapKey = IdMaps::deviceKey(key.type, key.index);
     const auto owner = context.deviceOwners.find(mapKey);
     if (owner == context.deviceOwners.end()) {
         context.deviceOwners.emplace(mapKey, from);
-        return makeDevice(context, from, key, typeKept);
+        return makeDevice(context, from, key, typeKept, dsx);
     }
     const Archive::ObjectId id = context.ids.find(IdKind::RemoteDevice, mapKey);
+    if (dsx) {
+        dsx->made = sameDevice(owner->second, from);
+        return id;
+    }
     // Another version-1 device that meets this one's version-2 key: the
     // first keeps it, and each later one is said once as merged into it.
     if (!sameDevice(owner->second, from) && context.mergedDevices.emplace(from.kind, from.number).second) {
-        QString reason = QStringLiteral("it becomes the same version-2 device as %1 (type %2, number %3)")
-                             .arg(deviceName(owner->second))
-                             .arg(key.type)
-                             .arg(key.index);
+        QString reason = QStringLiteral("it becomes the same version-2 device as ") + deviceName(owner->second);
+        // The version-2 key, where the version-1 one does not read as it.
+        if (owner->second.kind != key.type)
+            reason +=
+                QStringLiteral(" (type %1, number %2)").arg(QString::number(key.type), QString::number(key.index));
         if (id == Archive::kNoObjectId)
             reason += QStringLiteral(", which was not converted");
         context.report.ignore(ReportKind::RemoteDevices, deviceName(from), reason, Causes::kRemoteDeviceMerged);
@@ -331,17 +391,26 @@ void ConversionSteps::convertDsxDmxUniverses(ConversionContext& context)
         // The key that made each universe of this controller, by device.
         std::map<Archive::ObjectId, quint32> madeBy;
         for (const Quil::DSXDMXUniverseKey& from : node.universeKeys) {
-            const QString name =
-                QStringLiteral("DSX DMX universe %1 of %2").arg(from.id()).arg(controllerName(node.id()));
+            const QString name = dsxUniverseName(node.id(), from.id());
             if (controllerId == Archive::kNoObjectId) {
                 report.ignore(ReportKind::DsxDmxUniverses, name, QStringLiteral("its controller was not converted"),
                               Causes::kControllerNotConverted);
                 continue;
             }
-            const Archive::ObjectId deviceId = remoteDeviceFor(context, from.key);
-            if (deviceId == Archive::kNoObjectId) {
+            const DsxUniverseDevice device = dsxDevice(context, from.key);
+            const Archive::ObjectId deviceId = device.id;
+            if (deviceId == Archive::kNoObjectId && device.listed) {
                 report.ignore(ReportKind::DsxDmxUniverses, name, QStringLiteral("its remote device was not converted"),
                               Causes::kRemoteDeviceNotConverted);
+                continue;
+            }
+            if (deviceId == Archive::kNoObjectId) {
+                // No item of the show: the device made for the universe is
+                // said with it.
+                QString reason = QStringLiteral("its ") + deviceName(from.key) + QStringLiteral(" could not be made");
+                if (!device.made.failure.isEmpty())
+                    reason += QStringLiteral(": ") + device.made.failure;
+                report.ignore(ReportKind::DsxDmxUniverses, name, reason, Causes::kRemoteDeviceNotMade);
                 continue;
             }
             UniverseKey key;
@@ -353,10 +422,9 @@ void ConversionSteps::convertDsxDmxUniverses(ConversionContext& context)
                 ids.insert(IdKind::Universe, IdMaps::nodeKey(node.id(), from.id()),
                            ids.findUniverse(controllerId, key));
                 report.ignore(ReportKind::DsxDmxUniverses, name,
-                              QStringLiteral("it names the same remote device as DSX DMX universe %1 of %2, and both "
-                                             "become that one universe, which takes its patch records")
-                                  .arg(earlier->second)
-                                  .arg(controllerName(node.id())),
+                              QStringLiteral("it names the same remote device as %1, and both become that one "
+                                             "universe, which takes its patch records")
+                                  .arg(dsxUniverseName(node.id(), earlier->second)),
                               Causes::kDsxUniverseMerged);
                 continue;
             }
@@ -369,6 +437,7 @@ void ConversionSteps::convertDsxDmxUniverses(ConversionContext& context)
             madeBy.emplace(deviceId, from.id());
             ids.insert(IdKind::Universe, IdMaps::nodeKey(node.id(), from.id()), universeId);
             report.made(ReportKind::DsxDmxUniverses);
+            reportDsxDeviceChange(context, node.id(), from, device);
         }
     }
     report.flushLimits();

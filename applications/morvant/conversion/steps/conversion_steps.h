@@ -23,6 +23,9 @@
 
 #include "components/archive/object_base.h"
 #include "components/lx_objects/controllers/universe.h"
+#include "components/lx_objects/programming/trigger_values.h"
+
+#include <QString>
 
 class Fixture;
 class FixtureModel;
@@ -87,10 +90,22 @@ void convertTriggers(ConversionContext& context);
 // conversion says that none is carried over.
 void reportCustomWebInterfaces(ConversionContext& context);
 
+// What became of the device asked for a key that only DSX DMX universes
+// name: no item of the show, so their step says it, with the universe.
+struct DsxDevice
+{
+    RDKey key;  // the version-2 key
+    bool typeKept = true;
+    bool made = false;  // made for this version-1 key, not met as another's
+    QString failure;    // why the project refused it, when this call tried
+};
+
 // The device of a version-1 key, made with the type's defaults and the
 // network primary controller when the key is new; Archive::kNoObjectId
-// (reported) when it could not be added, which is decided once per key.
-Archive::ObjectId remoteDeviceFor(ConversionContext& context, const Quil::RDKey& key);
+// when it could not be added, which is decided once per key. What became of
+// a key of the show's device table is reported; of any other (`dsx`, which
+// only DSX DMX universes name), it is told back.
+Archive::ObjectId remoteDeviceFor(ConversionContext& context, const Quil::RDKey& key, DsxDevice* dsx = nullptr);
 // The universe of a controller and key, made when new; kNoObjectId for a
 // key of no kind, or when the project could not take it: *reason (when
 // given) then points at why, kept by the context, and the key is not tried

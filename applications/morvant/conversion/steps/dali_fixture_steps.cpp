@@ -17,14 +17,19 @@ namespace {
 const quint8 kNoDaliInterface = 255;
 const quint16 kNoFixture = 0xFFFF;
 
+// The short address of a ballast that has none.
+const quint8 kNoShortAddress = 255;
+
 // The interfaces that arriving ballasts name, made on demand: each with its
-// id (kNoObjectId when the project refused it, with the reason) and the
-// number of fixtures naming it.
+// id (kNoObjectId when the project refused it, with the reason), the number
+// of fixtures naming it and the DALI fixture on each short address its
+// address values list.
 struct NamedInterface
 {
     Archive::ObjectId id = Archive::kNoObjectId;
     QString failure;
     unsigned fixtures = 0;
+    std::map<quint8, quint16> ballasts;
 };
 using NamedInterfaces = std::map<quint8, NamedInterface>;
 
@@ -79,13 +84,55 @@ NamedInterface& interfaceFor(ConversionContext& context, NamedInterfaces& named,
     return entry->second;
 }
 
+// "DALI fixture 4 (Second) of fixture 3 (Wash)".
+QString ballastItem(const ConversionContext& context, const Quil::DALIFixture& ballast)
+{
+    const QString item = ConversionReport::itemName("DALI fixture", ballast.id(), Quil::toQString(ballast.text));
+    const Quil::Fixture* fixture = context.show.fixtures().fixtures.find(ballast.fixtureId);
+    return fixture ? item + QStringLiteral(" of ") + fixtureItem(*fixture) : item;
+}
+
+// Lists the fixture at the ballast's short address of its interface; a
+// ballast whose address another one holds, or which no interface has,
+// arrives without one.
+void listAtAddress(ConversionContext& context, NamedInterface& on, const Quil::DALIFixture& ballast,
+                   Archive::ObjectId fixtureId, DaliFixtureProperties& properties)
+{
+    const quint8 address = ballast.shortAddress;
+    if (address == kNoShortAddress)
+        return;
+    QString why;
+    const ReportCause* cause = &Causes::kShortAddressTaken;
+    if (address >= DaliInterface::kAddressCount) {
+        why = QStringLiteral("a DALI interface has the short addresses 0 to 63, and it names %1")
+                  .arg(QString::number(address));
+        cause = &Causes::kShortAddressPastEnd;
+    } else if (const auto taken = on.ballasts.find(address); taken != on.ballasts.end()) {
+        why = QStringLiteral("address %1 of DALI interface %2 is DALI fixture %3's")
+                  .arg(QString::number(address), QString::number(ballast.interfaceId), QString::number(taken->second));
+    } else {
+        Archive::ObjectPtr holder;
+        if (auto* interface = context.edit<DaliInterface>(DaliInterface::kArrayId, on.id, holder)) {
+            interface->setAddressValue(address, fixtureId);
+            on.ballasts.emplace(address, ballast.id());
+            return;
+        }
+        why = QStringLiteral("DALI interface %1 is not in the project").arg(QString::number(ballast.interfaceId));
+        cause = &Causes::kInterfaceNotMade;
+    }
+    properties.shortAddress = kNoShortAddress;
+    context.report.changed(ReportKind::DaliFixtures, ballast.id(),
+                           ballastItem(context, ballast) + QStringLiteral(" arrives without a short address: ") + why,
+                           *cause);
+}
+
 // Sets the ballast's data on its converted fixture, which daliFailure found
 // to be a ballast.
 void carryBallast(ConversionContext& context, NamedInterfaces& named, const Quil::DALIFixture& ballast)
 {
     Archive::ObjectPtr holder;
-    auto* fixture =
-        context.edit<Fixture>(Fixture::kArrayId, context.ids.find(IdKind::Fixture, ballast.fixtureId), holder);
+    const Archive::ObjectId fixtureId = context.ids.find(IdKind::Fixture, ballast.fixtureId);
+    auto* fixture = context.edit<Fixture>(Fixture::kArrayId, fixtureId, holder);
     if (!fixture)
         return;
     DaliFixtureProperties& properties = fixture->daliProperties;
@@ -101,14 +148,13 @@ void carryBallast(ConversionContext& context, NamedInterfaces& named, const Quil
         context.report.changed(
             ReportKind::DaliFixtures, ballast.id(),
             QStringLiteral("%1 arrives on no DALI interface, as its interface %2 could not be made: %3")
-                .arg(ConversionReport::itemName("DALI fixture", ballast.id(), Quil::toQString(ballast.text)))
-                .arg(ballast.interfaceId)
-                .arg(on.failure),
+                .arg(ballastItem(context, ballast), QString::number(ballast.interfaceId), on.failure),
             Causes::kInterfaceNotMade);
         return;
     }
     properties.interfaceNumber = ballast.interfaceId;
     ++on.fixtures;
+    listAtAddress(context, on, ballast, fixtureId, properties);
 }
 
 // No DALI interface of a version-1 show is read: each that ballasts name is

@@ -51,15 +51,13 @@ void convertFonts(ConversionContext& context)
             context.ids.insert(IdKind::Font, from.id(), id);
             context.report.made(ReportKind::Fonts);
             if (drawnSize(from) != from.size) {
-                context.report.changed(ReportKind::Fonts, from.id(),
-                                       QStringLiteral("The size %1 of %2 is outside the sizes fonts are drawn at (%3 "
-                                                      "to %4): it arrives at size %5")
-                                           .arg(from.size)
-                                           .arg(fontItem(from))
-                                           .arg(FontDescriptor::kMinSize)
-                                           .arg(FontDescriptor::kMaxSize)
-                                           .arg(drawnSize(from)),
-                                       Causes::kFontSizeClamped);
+                context.report.changed(
+                    ReportKind::Fonts, from.id(),
+                    QStringLiteral("The size %1 of %2 is outside the sizes fonts are drawn at (%3 "
+                                   "to %4): it arrives at size %5")
+                        .arg(QString::number(from.size), fontItem(from), QString::number(FontDescriptor::kMinSize),
+                             QString::number(FontDescriptor::kMaxSize), QString::number(drawnSize(from))),
+                    Causes::kFontSizeClamped);
             }
         } catch (const Archive::archive_exception& error) {
             context.report.refused(ReportKind::Fonts, fontItem(from), error);

@@ -324,8 +324,7 @@ void placeFixture(ConversionContext& context, const Quil::Fixture& from, Archive
             context.report.changed(ReportKind::PlanPlaces, from.id(),
                                    shape.failureText(from.modelSpec.specFlagByte,
                                                      QStringLiteral("the plan place of %1 arrives with shape %2")
-                                                         .arg(fixtureItem(from))
-                                                         .arg(shape.fallback)),
+                                                         .arg(fixtureItem(from), QString::number(shape.fallback))),
                                    Causes::kShapeFallback);
         }
     } catch (const Archive::archive_exception& error) {

@@ -58,10 +58,8 @@ void ConversionSteps::convertGroups(ConversionContext& context)
                 all->insertMember(key, -1);
         }
     } catch (const Archive::archive_exception& error) {
-        // Not an item of the show, but one the project would hold: said and
-        // counted as the groups' are.
-        report.refused(ReportKind::Groups, QStringLiteral("the group \"%1\"").arg(QLatin1String(kAllGroupsName)),
-                       error);
+        // Not an item of the show: the groups arrive without it.
+        report.missedAllGroups(report.refusalText(error));
     }
     report.flushLimits();
 }

@@ -4,9 +4,11 @@
 #include "applications/morvant/conversion/steps/conversion_steps.h"
 #include "components/lx_objects/controllers/kinet_power_supply.h"
 #include "components/lx_objects/fixtures/fixture_element.h"
+#include "components/quilshow/show/quil_show.h"
 #include "seltrane_components/os/logger.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -58,25 +60,6 @@ std::map<Archive::ObjectId, MergedSupply> convertedSupplies(const ConversionCont
 QString supplyLabel(quint32 quilKey, const QString& name) { return supplyName(quilKey >> 16, quilKey & 0xFFFF, name); }
 QString supplyLabel(const MergedSupply& supply) { return supplyLabel(supply.quilKeys.front(), supply.name); }
 
-// Moves the patches of the element that name universe `from` onto `to`.
-void movePatches(ConversionContext& context, Archive::ObjectId elementId, Archive::ObjectId from, Archive::ObjectId to)
-{
-    Archive::ObjectPtr holder;
-    auto* element = context.edit<::FixtureElement>(::FixtureElement::kArrayId, elementId, holder);
-    if (!element)
-        return;
-    std::vector<::PatchRecord> moved;
-    for (const ::PatchRecord& patch : element->patches) {
-        if (patch.universeId == from)
-            moved.push_back(patch);
-    }
-    for (::PatchRecord patch : moved) {
-        element->removePatch(patch);
-        patch.universeId = to;
-        element->addPatch(patch);
-    }
-}
-
 // One universe of the merged supply and the kept supply's universe of the
 // same controller and port that takes its patches.
 struct UniverseMove
@@ -86,6 +69,85 @@ struct UniverseMove
     Archive::ObjectId from;
     Archive::ObjectId to;
 };
+
+// The supplies of one merge, as the user knows them, and the show's
+// fixture of each converted one, found when a record first meets another.
+struct MergeNames
+{
+    QString merged;
+    QString into;
+    std::map<Archive::ObjectId, quint32>* showFixtures;
+};
+
+// How many patch records a merge moved, and how many met an equal record of
+// their element already on the kept supply.
+struct MovedRecords
+{
+    quint64 moved = 0;
+    quint64 met = 0;
+};
+
+// A record that met an equal one: not carried over, and said once.
+void reportMetRecord(ConversionContext& context, const ::FixtureElement& element, const UniverseMove& move,
+                     const ::PatchRecord& patch, const MergeNames& names)
+{
+    ConversionReport& report = context.report;
+    const auto changed = context.changedPatches.find({element.getId(), patch});
+    report.removed(ReportKind::PatchRecords,
+                   changed == context.changedPatches.end() ? std::nullopt : std::optional(changed->second));
+    ReportLine& line = report.line();
+    line << "Ignoring 1 patch record of ";
+    // Said by its version-1 fixture, as every line of the show's items.
+    std::map<Archive::ObjectId, quint32>& showFixtures = *names.showFixtures;
+    if (showFixtures.empty()) {
+        for (const auto& [quilId, id] : context.ids.entries(IdKind::Fixture))
+            showFixtures.emplace(id, quilId);
+    }
+    const auto owner = showFixtures.find(element.ownerFixtureId);
+    const Quil::Fixture* from =
+        owner == showFixtures.end() ? nullptr : context.show.fixtures().fixtures.find(quint16(owner->second));
+    if (from)
+        line.item("fixture", from->id(), from->planSettings.name);
+    else
+        line << "fixture element " << element.getId();
+    line << ": it becomes the same patch as another record of its element (port " << move.key.b << ", channel "
+         << patch.channel << ") once " << names.merged << " is merged into " << names.into;
+    report.ignoreLine(ReportKind::PatchRecords, line, Causes::kSamePatch);
+}
+
+// Moves the patches of the element that name the move's universe onto the
+// kept supply's; a record that meets an equal one there is left out.
+void movePatches(ConversionContext& context, Archive::ObjectId elementId, const UniverseMove& move,
+                 const MergeNames& names, MovedRecords* counts)
+{
+    Archive::ObjectPtr holder;
+    auto* element = context.edit<::FixtureElement>(::FixtureElement::kArrayId, elementId, holder);
+    if (!element)
+        return;
+    std::vector<::PatchRecord> moved;
+    for (const ::PatchRecord& patch : element->patches) {
+        if (patch.universeId == move.from)
+            moved.push_back(patch);
+    }
+    for (const ::PatchRecord& patch : moved) {
+        element->removePatch(patch);
+        ::PatchRecord onKept = patch;
+        onKept.universeId = move.to;
+        if (element->addPatch(onKept)) {
+            ++counts->moved;
+            // A change the record arrived with stays findable.
+            if (const auto changed = context.changedPatches.find({elementId, patch});
+                changed != context.changedPatches.end()) {
+                const quint64 key = changed->second;
+                context.changedPatches.erase(changed);
+                context.changedPatches.emplace(std::make_pair(elementId, onKept), key);
+            }
+            continue;
+        }
+        ++counts->met;
+        reportMetRecord(context, *element, move, patch, names);
+    }
+}
 
 // The kept supply's universe for each of the merged supply's, made where
 // missing; when the project cannot hold one, the universes made here go
@@ -127,7 +189,8 @@ bool planMoves(ConversionContext& context, Archive::ObjectId id, Archive::Object
 // supply's universe of the same controller and port, and removes it; false
 // (with *reason), changing nothing, when the project cannot hold a universe
 // the move needs.
-bool mergeUniverses(ConversionContext& context, Archive::ObjectId id, Archive::ObjectId keptId, QString* reason)
+bool mergeUniverses(ConversionContext& context, Archive::ObjectId id, Archive::ObjectId keptId, const MergeNames& names,
+                    MovedRecords* counts, QString* reason)
 {
     std::vector<UniverseMove> moves;
     if (!planMoves(context, id, keptId, &moves, reason))
@@ -135,7 +198,7 @@ bool mergeUniverses(ConversionContext& context, Archive::ObjectId id, Archive::O
     IdMaps& ids = context.ids;
     for (const UniverseMove& move : moves) {
         for (const Archive::ObjectId elementId : ids.takeKinetPatches(move.from)) {
-            movePatches(context, elementId, move.from, move.to);
+            movePatches(context, elementId, move, names, counts);
             ids.addKinetPatch(move.to, elementId);
         }
         context.remove(Universe::kArrayId, move.from);
@@ -143,6 +206,20 @@ bool mergeUniverses(ConversionContext& context, Archive::ObjectId id, Archive::O
         ids.eraseUniverse(move.controllerId, move.key);
     }
     return true;
+}
+
+// "; 2 patch records moved to that supply", with those that met an equal
+// record there.
+QString movedText(const MovedRecords& counts)
+{
+    if (counts.moved == 0 && counts.met == 0)
+        return QStringLiteral("; it has no patch records to move");
+    QString text = QStringLiteral("; ") + ConversionReport::counted(counts.moved, "patch record", "patch records")
+        + QStringLiteral(" moved to that supply");
+    if (counts.met != 0)
+        text += QStringLiteral(", and ") + ConversionReport::number(counts.met)
+            + QStringLiteral(" met an equal record already there");
+    return text;
 }
 
 // Numbers name supplies to the user: a clash leaves the lower id its number
@@ -166,9 +243,7 @@ void renumberClashingSupplies(ConversionContext& context, const std::map<Archive
             edited->supplyNumber = number;
         context.report.changed(ReportKind::KinetPowerSupplies, id,
                                QStringLiteral("Renumbered %1 from %2 to %3, as another supply has its number")
-                                   .arg(supplyLabel(supply))
-                                   .arg(supply.number)
-                                   .arg(number),
+                                   .arg(supplyLabel(supply), QString::number(supply.number), QString::number(number)),
                                Causes::kSupplyRenumbered);
     }
 }
@@ -195,6 +270,7 @@ void reportUnlistedSupplies(ConversionContext& context, const std::map<Archive::
 void ConversionSteps::mergeKinetPowerSupplies(ConversionContext& context)
 {
     std::map<Archive::ObjectId, MergedSupply> supplies = convertedSupplies(context);
+    std::map<Archive::ObjectId, quint32> showFixtures;
     // The supply that stays for each address: the first, so the lowest id.
     std::map<quint32, Archive::ObjectId> kept;
     for (auto it = supplies.begin(); it != supplies.end();) {
@@ -207,26 +283,26 @@ void ConversionSteps::mergeKinetPowerSupplies(ConversionContext& context)
             continue;
         }
         const Archive::ObjectId keptId = kept[supply.ipAddress];
-        const QString into = supplyLabel(supplies.at(keptId));
+        const MergeNames names {supplyLabel(supply), supplyLabel(supplies.at(keptId)), &showFixtures};
         const QString address = ipv4Text(supply.ipAddress);
         QString reason;
-        if (!mergeUniverses(context, id, keptId, &reason)) {
+        MovedRecords counts;
+        if (!mergeUniverses(context, id, keptId, names, &counts, &reason)) {
             logMessage(kLogWarning,
                        "%s keeps its own universes, though %s has its address %s: %s, so its patch "
                        "records could not move to that supply",
-                       utf8(supplyLabel(supply)).constData(), utf8(into).constData(), utf8(address).constData(),
+                       utf8(names.merged).constData(), utf8(names.into).constData(), utf8(address).constData(),
                        utf8(reason).constData());
             ++it;
             continue;
         }
         context.remove(KinetPowerSupply::kArrayId, id);
-        context.report.removed(ReportKind::KinetPowerSupplies);
+        context.report.removed(ReportKind::KinetPowerSupplies, id);
         for (const quint32 quilKey : supply.quilKeys) {
             context.ids.erase(IdKind::KinetPowerSupply, quilKey);
             context.report.ignore(ReportKind::KinetPowerSupplies, supplyLabel(quilKey, supply.name),
-                                  QStringLiteral("it is merged into %1, as both have the address %2; its patch "
-                                                 "records are on that supply now")
-                                      .arg(into, address),
+                                  QStringLiteral("it is merged into ") + names.into
+                                      + QStringLiteral(", as both have the address ") + address + movedText(counts),
                                   Causes::kSupplyMerged);
         }
         it = supplies.erase(it);

@@ -68,7 +68,8 @@ qint64 fromTable(PaletteWork& work, const EnumConversion& table, qint64 value, c
     const quint64 key = index < 0 ? work.palette.id() : quint64(work.palette.id()) << 32 | quint32(index);
     work.changes.push_back(
         {index < 0 ? ReportKind::Scenes : ReportKind::PaletteValues, key,
-         table.failureText(value, QStringLiteral("%1 arrives with %2 %3").arg(what, field).arg(table.fallback)),
+         table.failureText(value,
+                           QStringLiteral("%1 arrives with %2 %3").arg(what, field, QString::number(table.fallback))),
          &cause});
     return table.fallback;
 }
@@ -251,6 +252,8 @@ void ConversionSteps::convertScenes(ConversionContext& context)
                 ReportKind::Scenes, work.item,
                 QStringLiteral("scene ids end at %1, and a scene keeps its palette's id").arg(kSceneIdLimit - 1),
                 Causes::kPastSceneIds);
+            if (!palette.colourRecord.values.empty())
+                report.leftWithPalettes(palette.colourRecord.values.size());
             continue;
         }
         const auto scene = Archive::makeObject<Scene>();
@@ -270,6 +273,8 @@ void ConversionSteps::convertScenes(ConversionContext& context)
             reportValueDrops(context, work);
         } catch (const Archive::archive_exception& error) {
             report.refused(ReportKind::Scenes, work.item, error);
+            if (!palette.colourRecord.values.empty())
+                report.leftWithPalettes(palette.colourRecord.values.size());
         }
     }
 }

@@ -33,12 +33,14 @@ struct PatchDrop
         kDsxUniverseMissing,
         kUniverseRefused,
         kElementMissing,
+        kSamePatch,
     };
     Why why = kElementMissing;
-    quint32 a = 0;                            // the node, the output kind, the supply or the DSX universe
-    quint32 b = 0;                            // the node of a supply or DSX universe
-    const QString* universeReason = nullptr;  // kUniverseRefused: the context keeps it
-    bool grouped = false;                     // counted in an earlier record's line
+    quint32 a = 0;  // the node, the output kind, the supply, the DSX universe or the patch's universe
+    quint32 b = 0;  // the node of a supply or DSX universe, or the patch's channel
+    const QString* universeReason = nullptr;    // kUniverseRefused: the context keeps it
+    const Quil::PatchRecord* sameAs = nullptr;  // kSamePatch: the record, which the show keeps
+    bool grouped = false;                       // counted in an earlier record's line
 
     bool sameGroup(const PatchDrop& other) const
     {
@@ -58,6 +60,7 @@ const ReportCause* const kCauses[] = {
     &Causes::kDsxUniverseNotConverted,
     &Causes::kUniverseRefused,
     &Causes::kRefused,
+    &Causes::kSamePatch,
 };
 
 // The version-1 outputs that have no version-2 counterpart, by name.
@@ -73,6 +76,42 @@ const char* outputName(quint32 kind)
     default:
         return "unknown output";
     }
+}
+
+// Where a record is patched, as version 1 named it: "DMX universe 1 of
+// controller 2, channel 10", "port 1 of KiNET power supply 0 of controller 2,
+// channel 5".
+void appendPlace(ReportLine& line, const Quil::PatchRecord& record)
+{
+    const quint64 controller = quint64(record.outputNodeId) + 1;
+    if (const auto* kinet = record.kinet()) {
+        line << "port " << kinet->port << " of KiNET power supply " << kinet->powerSupplyId << " of controller "
+             << controller << ", channel " << kinet->channel;
+        return;
+    }
+    const char* output = "";
+    switch (record.kind()) {
+    case Quil::PatchRecord::kDmx:
+        output = "DMX";
+        break;
+    case Quil::PatchRecord::kPathport:
+        output = "Pathport";
+        break;
+    case Quil::PatchRecord::kArtNet:
+        output = "Art-Net";
+        break;
+    case Quil::PatchRecord::kSACN:
+        output = "sACN";
+        break;
+    case Quil::PatchRecord::kDsxDmx:
+        output = "DSX DMX";
+        break;
+    default:
+        break;
+    }
+    if (const auto* based = record.universeBased())
+        line << output << " universe " << based->universe << " of controller " << controller << ", channel "
+             << based->channel;
 }
 
 // The record's KiNET universe key, or the reason it has none.
@@ -192,6 +231,12 @@ void appendReason(ReportLine& line, const PatchDrop& drop, bool one)
     case PatchDrop::kElementMissing:
         line << "its element is not in the project";
         return;
+    case PatchDrop::kSamePatch:
+        line << (one ? "it becomes the same patch as another record of its element ("
+                     : "they become the same patch as another record of their elements (");
+        appendPlace(line, *drop.sameAs);
+        line << ")";
+        return;
     case PatchDrop::kSacnUniverseZero:
     case PatchDrop::kNoCounterpart:
         break;
@@ -248,25 +293,37 @@ void reportDrops(ConversionContext& context, const Quil::Fixture& from, std::vec
 }
 
 // The version-2 patch; a patch point the table does not hold becomes the
-// table's default, and the record arrives changed.
-::PatchRecord patchOf(ConversionContext& context, const Quil::Fixture& from, const Quil::PatchRecord& record,
-                      quint64 key, Archive::ObjectId universeId, const FixtureModelElement& modelElement)
+// table's default (*pointKept false), and the record arrives changed once it
+// is added.
+::PatchRecord patchOf(const Quil::PatchRecord& record, Archive::ObjectId universeId,
+                      const FixtureModelElement& modelElement, bool* pointKept)
 {
     ::PatchRecord patch;
     patch.universeId = universeId;
     const EnumConversion& point = EnumConversions::kPatchPointType;
-    patch.patchPoint = qint32(convertValue(context.report, ReportKind::PatchRecords, key, Causes::kPatchPointFallback,
-                                           point, record.patchPointType, point.fallback, [&] {
-                                               return QStringLiteral("a patch record of %1 arrives with patch point %2")
-                                                   .arg(fixtureItem(from))
-                                                   .arg(point.fallback);
-                                           }));
+    qint64 kept = 0;
+    *pointKept = point.keeps(record.patchPointType, &kept);
+    patch.patchPoint = qint32(*pointKept ? kept : point.fallback);
     if (const auto* based = record.universeBased())
         patch.channel = based->channel;
     else if (const auto* kinet = record.kinet())
         patch.channel = kinet->channel;
     patch.channelCount = quint16(modelElement.channelCount(patch.patchPoint, true));
     return patch;
+}
+
+// A record whose patch point fell back to the table's default; the context
+// keeps its key, so that a merge that drops the patch drops the change too.
+void reportPointChange(ConversionContext& context, const Quil::Fixture& from, const Quil::PatchRecord& record,
+                       quint64 key, Archive::ObjectId elementId, const ::PatchRecord& patch)
+{
+    const EnumConversion& point = EnumConversions::kPatchPointType;
+    context.report.changed(ReportKind::PatchRecords, key,
+                           point.failureText(record.patchPointType,
+                                             QStringLiteral("a patch record of %1 arrives with patch point %2")
+                                                 .arg(fixtureItem(from), QString::number(point.fallback))),
+                           Causes::kPatchPointFallback);
+    context.changedPatches.emplace(std::make_pair(elementId, patch), key);
 }
 
 }  // namespace
@@ -302,10 +359,18 @@ void ConversionSteps::convertPatches(ConversionContext& context, const Quil::Fix
                 drops.push_back({PatchDrop::kElementMissing});
                 continue;
             }
-            target->addPatch(patchOf(context, from, record, key, universeId, model.elements()[i]));
+            bool pointKept = true;
+            const ::PatchRecord patch = patchOf(record, universeId, model.elements()[i], &pointKept);
+            // An equal record is one patch: the element holds it once.
+            if (!target->addPatch(patch)) {
+                drops.push_back({PatchDrop::kSamePatch, universeId, patch.channel, nullptr, &record});
+                continue;
+            }
             if (record.kind() == Quil::PatchRecord::kKiNET)
                 context.ids.addKinetPatch(universeId, elementId);
             context.report.made(ReportKind::PatchRecords);
+            if (!pointKept)
+                reportPointChange(context, from, record, key, elementId, patch);
         }
     }
     if (!drops.empty())

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 std::vector<std::string> texts(const std::vector<LogCapture::Line>& lines)
@@ -48,7 +50,8 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
     report.ignoreForLimit(ReportKind::Fixtures, QString(), 3, 1499);
     report.ignoreForLimit(ReportKind::Groups, QStringLiteral("group 2 (B)"), 5);
     report.made(ReportKind::Groups);
-    report.removed(ReportKind::Groups, 2);  // never below none
+    report.removed(ReportKind::Groups);
+    report.removed(ReportKind::Groups);  // never below none
     report.madeAllGroups();
     // A full array is said as the project's limit; another refusal in words, without the database's codes.
     report.refused(ReportKind::Groups, QStringLiteral("group 3 (C)"), Archive::archive_exception(16, 7, 5, 1));
@@ -108,13 +111,18 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
     EXPECT_EQ(report.resultText(),
               "Conversion complete; 1,507 items were not carried over and 2 arrived changed (see the error pane)");
 
-    // Counts saturate rather than wrap; a removal takes no more than was made, changes included.
+    // An object removed takes its change with it (once): from the kind's count, the total and its summary line.
     report.clear();
-    report.made(ReportKind::Fonts);
+    report.made(ReportKind::Fonts, 2);
     report.changed(ReportKind::Fonts, 1, QStringLiteral("Font 1 clamped"), kClamped);
-    EXPECT_EQ(report.resultText(), "Conversion complete; 1 item arrived changed (see the error pane)");
-    report.removed(ReportKind::Fonts);
-    EXPECT_EQ(report.changedCount(ReportKind::Fonts), 0u);
+    report.changed(ReportKind::Fonts, 2, QStringLiteral("Font 2 fell back"), kFallback);
+    report.removed(ReportKind::Fonts, 2);
+    report.removed(ReportKind::Fonts, 2);
+    ASSERT_EQ(report.summary().size(), 1u);
+    EXPECT_EQ(std::make_tuple(report.changedCount(ReportKind::Fonts), report.changedTotal(), report.summary()[0].cause),
+              std::make_tuple(quint64(1), quint64(1), QStringLiteral("clamped")));
+
+    // Counts saturate rather than wrap.
     report.ignoreLine(ReportKind::Fixtures, QStringLiteral("many"), kNoType, ~quint64(0) - 1);
     report.ignoreLine(ReportKind::Fixtures, QStringLiteral("more"), kNoType, 5);
     EXPECT_EQ(report.ignoredTotal(), ~quint64(0));

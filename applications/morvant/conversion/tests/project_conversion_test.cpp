@@ -68,6 +68,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -447,17 +448,18 @@ TEST_F(ControllerConversionTest, NodesPowerSuppliesRemoteDevicesAndUniverses)
              "Converting DALI interfaces", "Converting DALI scenes", "Converting timecode buses",
              "Converting audio buses", "Converting ethernet sources", "Converting palettes",
              "Converting touch-panel interfaces", "Converting triggers",
-             // The device that the DSX keys of controller 4 name, made on demand, counts; the DSX keys of
-             // one device on one controller are one universe.
+             // The device that only a DSX key of controller 4 names is made for it, counted beside the show's
+             // own; the DSX keys of one device on one controller are one universe.
              "Controllers: 3 converted, 3 of them changed", "KiNET power supplies: 2 converted, 1 of them changed",
-             "Remote devices: 3 converted", "DSX DMX universes: 4 converted, 1 not carried over",
-             "Universes: 0 made for patch records", "Fixtures: 0 converted", "Patch records: 0 converted",
-             "DALI fixtures: 0 converted", "DALI interfaces: 0 converted", "Groups: 0 converted, and All Groups",
-             "Pixel matrices: 0 converted", "Custom presets: 0 converted", "Media clips: 0 converted",
-             "Media slots: 0 converted", "Fonts: 0 converted", "Text slots: 0 converted", "Timelines: 0 converted",
-             "DALI scenes: 0 converted", "Timecode buses: 0 converted", "Audio buses: 0 converted",
-             "Ethernet sources: 0 converted", "Scenes: 0 converted", "Touch-panel interfaces: 0 converted",
-             "Triggers: 0 converted", "Show texts: 2 converted",
+             "Remote devices: 2 converted, 1 made for DSX DMX universes",
+             "DSX DMX universes: 4 converted, 1 not carried over", "Universes: 0 made for patch records",
+             "Fixtures: 0 converted", "Patch records: 0 converted", "DALI fixtures: 0 converted",
+             "DALI interfaces: 0 converted", "Groups: 0 converted, and All Groups", "Pixel matrices: 0 converted",
+             "Custom presets: 0 converted", "Media clips: 0 converted", "Media slots: 0 converted",
+             "Fonts: 0 converted", "Text slots: 0 converted", "Timelines: 0 converted", "DALI scenes: 0 converted",
+             "Timecode buses: 0 converted", "Audio buses: 0 converted", "Ethernet sources: 0 converted",
+             "Scenes: 0 converted", "Touch-panel interfaces: 0 converted", "Triggers: 0 converted",
+             "Show texts: 2 converted",
              "DSX DMX universes not carried over: 1 (they name the same remote device as another DSX DMX "
              "universe of their controller)",
              "Controllers arrived changed: 3 (their hardware is not read from the show, so they arrive as "
@@ -869,8 +871,8 @@ TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMo
     // The merged supply is said once, as merged and not carried over; the renumbered one arrives changed.
     EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("KiNET")),
               QStringList({"Ignoring KiNET power supply 0 (PSU) of controller 3: it is merged into KiNET power supply "
-                           "0 (PSU) of controller 2, as both have the address 10.1.1.5; its patch records are on that "
-                           "supply now",
+                           "0 (PSU) of controller 2, as both have the address 10.1.1.5; 2 patch records moved to that "
+                           "supply",
                            "Renumbered KiNET power supply 1 (Spare) of controller 3 from 2 to 3, as another supply "
                            "has its number"}));
     // The report counts what the project holds after the merge.
@@ -1023,7 +1025,13 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     EXPECT_EQ(alone->name(), "All Groups");
     EXPECT_TRUE(alone->members().empty());
 
-    // A show whose groups fill the project leaves no room for "All Groups": said as the limit, in words, and counted.
+    // A show whose groups fill the project leaves no room for "All Groups": said once, with the limit in words. Every
+    // group of the show arrives, but the groups arrive changed: the result line counts one change more than the same
+    // show with one group does, and no more items left out.
+    ShowContent one(210);
+    one.tables.groups = rowsOf("#1 01000000 #0 'G'");
+    ASSERT_TRUE(convert(one));
+    const quint64 ignored = driver.report().ignoredTotal(), changed = driver.report().changedTotal();
     ShowContent full(210);
     std::string groups = "#1024 ";
     for (quint32 id = 1; id <= 1024; ++id)
@@ -1031,9 +1039,18 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     full.tables.groups = rowsOf(groups);
     ASSERT_TRUE(convert(full));
     EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("All Groups")),
-              QStringList({"The project holds at most 1,024 groups: the group \"All Groups\" was not converted"}));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 1,024 converted, 1 not carried over")));
-    EXPECT_EQ(driver.report().ignored(ReportKind::Groups), 1u);
+              QStringList({"The groups arrive without \"All Groups\", which would hold them: the project holds at "
+                           "most 1,024 groups"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 1,024 converted, without All Groups")));
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral("Groups arrived changed: 1 (\"All Groups\", which would hold them, could "
+                                             "not be added)")));
+    EXPECT_EQ(driver.report().ignored(ReportKind::Groups), 0u);
+    EXPECT_EQ(driver.report().resultText(),
+              QStringLiteral("Conversion complete; %1 items were not carried over and %2 arrived changed (see the "
+                             "error pane)")
+                  .arg(ignored)
+                  .arg(changed + 1));
 }
 
 // Fills an array but for `room` slots before the step `crowdBefore` (the fixtures' by default); with `takeBack`, the
@@ -1182,7 +1199,9 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
              {paletteValueRecord(11, 0, 0x071, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords),
               paletteValueRecord(15, 0, 0x100, 2, "0500 0101 0201 0301 0401"),
               paletteValueRecord(17, 0, 0x402, 2, "2800 7856 bc9a"), paletteValueRecord(11, 0, 3, 2, kGeneralWords)}),
-         paletteRecord(600, "Far", {})});
+         paletteRecord(
+             600, "Far",
+             {paletteValueRecord(11, 0, 1, 2, kGeneralWords), paletteValueRecord(13, 0, 2, 1, kGeneralWords)})});
     const PaletteTables supplied {
         {"palette value kind", {{1, 1, 5}, {2, 2, 4}, {0x100, 0x100, 6}, {0x402, 0x402, 9}}, 0},
         {"crossfade path", {{1, 1, 5}}, 0xF},
@@ -1199,7 +1218,10 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
                            "Ignoring palette 600 (Far): scene ids end at 499, and a scene keeps its palette's id"}));
     EXPECT_TRUE(
         linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 of them changed, 1 not carried over")));
-    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Palette values: 4 converted, 1 not carried over")));
+    // The values of the palette left out go with it.
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral(
+                        "Palette values: 4 converted, 1 not carried over, 2 left out with their palettes")));
 
     const IdMaps& ids = driver.idMaps();
     EXPECT_EQ(Archive::getArraySize(Scene::kArrayId, database()), 1u);
@@ -1548,7 +1570,8 @@ protected:
 struct PaneReport
 {
     std::map<QString, unsigned> converted;
-    std::set<QString> withAllGroups;  // kinds whose tally adds "and All Groups"
+    std::set<QString> withAllGroups;            // kinds whose tally adds "and All Groups"
+    std::map<QString, unsigned> madeForOthers;  // "N made for DSX DMX universes"
     QStringList summary;
     unsigned summed[2] = {0, 0};  // not carried over, arrived changed
     bool summaryLast = true;      // no other line after the first summary line
@@ -1558,8 +1581,9 @@ PaneReport readPane(const QStringList& lines)
 {
     static const QRegularExpression tally(
         QStringLiteral("^(.+): ([\\d,]+) (converted|made for patch records|of the show's mapped onto the project's 28 "
-                       "standard functions)(, and All Groups)?(, [\\d,]+ of them changed)?(, [\\d,]+ not carried "
-                       "over)?(, [\\d,]+ left out with their fixtures)?$"));
+                       "standard functions)(, and All Groups|, without All Groups)?(, [\\d,]+ of them changed)?(, "
+                       "[\\d,]+ not carried over)?(, [\\d,]+ left out with their (?:fixtures|palettes))?(, ([\\d,]+) "
+                       "made for DSX DMX universes)?$"));
     static const QRegularExpression summary(
         QStringLiteral("^(.+) (not carried over|arrived changed): ([\\d,]+) \\((.+)\\)$"));
     PaneReport report;
@@ -1572,8 +1596,10 @@ PaneReport readPane(const QStringList& lines)
             report.summaryLast = false;
         } else if (const QRegularExpressionMatch match = tally.match(line); match.hasMatch()) {
             report.converted[match.captured(1)] = QString(match.captured(2)).remove(QLatin1Char(',')).toUInt();
-            if (!match.captured(4).isEmpty())
+            if (match.captured(4) == QLatin1String(", and All Groups"))
                 report.withAllGroups.insert(match.captured(1));
+            if (!match.captured(9).isEmpty())
+                report.madeForOthers[match.captured(1)] = QString(match.captured(9)).remove(QLatin1Char(',')).toUInt();
         }
     }
     return report;
@@ -1600,7 +1626,8 @@ WindowResult convertInWindow(ConversionDriver& driver, const QString& path, Line
 }
 
 // Each kind's "N converted" against the objects of its kind in the saved project: universes are counted as made for
-// patch records and as DSX DMX universes, and "All Groups" beside the show's groups.
+// patch records and as DSX DMX universes, "All Groups" beside the show's groups, and the remote devices made for DSX
+// DMX universes beside the show's.
 void expectTalliesMatch(const PaneReport& report, Archive::DatabaseId database)
 {
     const auto tallied = [&report](const char* kind) {
@@ -1613,6 +1640,8 @@ void expectTalliesMatch(const PaneReport& report, Archive::DatabaseId database)
             expected += tallied("DSX DMX universes");
         if (report.withAllGroups.count(QLatin1String(kind)))
             ++expected;
+        if (const auto others = report.madeForOthers.find(QLatin1String(kind)); others != report.madeForOthers.end())
+            expected += others->second;
         EXPECT_EQ(expected, Archive::getArraySize(array, database)) << kind;
     }
     unsigned patches = 0;
@@ -1665,8 +1694,8 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "DALI interface of a version-1 show is read: the DALI data of 1 fixture names it; set the "
                            "interface up in the new project",
                            "Ignoring KiNET power supply 0 (Twin) of controller 3: it is merged into KiNET power supply "
-                           "0 (PSU) of controller 2, as both have the address 10.1.1.5; its patch records are on that "
-                           "supply now",
+                           "0 (PSU) of controller 2, as both have the address 10.1.1.5; it has no patch records to "
+                           "move",
                            "Ignoring text slot 2 (blank): it has no text",
                            "Ignoring text preset 5: a text preset arrives with the timelines that play it, and no "
                            "timeline of a version-1 show is read",
@@ -2176,9 +2205,17 @@ QStringList danglingReferences(Archive::DatabaseId database)
         if (!object.isObject())
             dangling << QStringLiteral("%1 -> %2/%3").arg(from).arg(array).arg(qint64(id));
     };
+    // A DALI fixture and its interface name each other: the fixture its interface and short address, the interface
+    // the fixture at that address. Each is (interface, address, fixture).
     std::set<qint32> interfaces;
-    for (const auto& added : objectsOf<DaliInterface>(DaliInterface::kArrayId, database))
+    std::set<std::tuple<qint64, quint32, quint32>> listed, named;
+    for (const auto& added : objectsOf<DaliInterface>(DaliInterface::kArrayId, database)) {
         interfaces.insert(qint32(added->interfaceNumber));
+        for (quint32 address = 0; address < added->addressValues.size(); ++address) {
+            if (added->addressValues[address] != DaliInterface::kNone)
+                listed.emplace(added->interfaceNumber, address, added->addressValues[address]);
+        }
+    }
     for (const auto& fixture : objectsOf<Fixture>(Fixture::kArrayId, database)) {
         const QString from = QStringLiteral("fixture %1").arg(fixture->getId());
         check(from, FixtureModel::kArrayId, fixture->fixtureModelId);
@@ -2187,7 +2224,16 @@ QStringList danglingReferences(Archive::DatabaseId database)
         const qint32 daliInterface = fixture->daliProperties.interfaceNumber;
         if (fixture->isDali && daliInterface != -1 && interfaces.count(daliInterface) == 0)
             dangling << QStringLiteral("%1 -> DALI interface number %2").arg(from).arg(daliInterface);
+        if (fixture->isDali && daliInterface != -1 && fixture->daliProperties.shortAddress != 255)
+            named.emplace(daliInterface, fixture->daliProperties.shortAddress, fixture->getId());
     }
+    std::vector<std::tuple<qint64, quint32, quint32>> oneWay;
+    std::set_symmetric_difference(listed.begin(), listed.end(), named.begin(), named.end(), std::back_inserter(oneWay));
+    for (const auto& [number, address, fixture] : oneWay)
+        dangling << QStringLiteral("DALI interface %1 address %2 <-> fixture %3, named one way only")
+                        .arg(number)
+                        .arg(address)
+                        .arg(fixture);
     for (const auto& element : objectsOf<FixtureElement>(FixtureElement::kArrayId, database)) {
         const QString from = QStringLiteral("element %1").arg(element->getId());
         check(from, Fixture::kArrayId, element->ownerFixtureId);
@@ -2242,7 +2288,8 @@ QStringList danglingReferences(Archive::DatabaseId database)
 // Version 454: two linked output nodes with one KiNET supply each at one address, remote devices of types 9 and 255
 // with number 1 in the map, and DSX keys that name the type-9 device again and a type-10 device from both nodes.
 // Three items do not arrive as themselves: the link, the type-9 device and the second supply; the controllers and
-// the type-10 device arrive changed. Each is named once, and the result line says both counts.
+// the first DSX universe that names the type-10 device, which the map lacks and which is made for the universes,
+// arrive changed. Each is named once, and the result line says both counts.
 TEST_F(EndToEndTest, MergesAndLinksAreNamedOnceAndCounted)
 {
     ShowContent content = emptyShow();
@@ -2263,12 +2310,12 @@ TEST_F(EndToEndTest, MergesAndLinksAreNamedOnceAndCounted)
                            "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
                            "255; set the proxy in the new project once you have chosen the hardware",
                            "Ignoring remote device type 9, number 1: it becomes the same version-2 device as remote "
-                           "device type 255, number 1 (type 255, number 1)",
-                           "Failed to convert remote device type 10: remote device type 10, number 3 arrives as type "
-                           "255, number 3",
+                           "device type 255, number 1",
+                           "Failed to convert remote device type 10: DSX DMX universe 1 of controller 2 names remote "
+                           "device type 10, number 3, which is made for DSX DMX universes as type 255, number 3",
                            "Ignoring KiNET power supply 0 (B) of controller 3: it is merged into KiNET power supply 0 "
-                           "(A) of controller 2, as both have the address 10.1.1.5; its patch records are on that "
-                           "supply now"}));
+                           "(A) of controller 2, as both have the address 10.1.1.5; it has no patch records to "
+                           "move"}));
     EXPECT_EQ(result.text,
               QStringLiteral("Conversion complete; 3 items were not carried over and 3 arrived changed "
                              "(see the error pane)"));
@@ -2277,12 +2324,12 @@ TEST_F(EndToEndTest, MergesAndLinksAreNamedOnceAndCounted)
     EXPECT_EQ(report.summed[0], 3u);
     EXPECT_EQ(report.summed[1], 3u);
     const QStringList info = linesAt(log, kLogInfo);
-    for (const char* tally :
-         {"Controllers: 2 converted, 2 of them changed",
-          "Controller links: 0 converted, 1 not "
-          "carried over",
-          "KiNET power supplies: 1 converted, 1 not carried over",
-          "Remote devices: 2 converted, 1 of them changed, 1 not carried over", "DSX DMX universes: 3 converted"})
+    for (const char* tally : {"Controllers: 2 converted, 2 of them changed",
+                              "Controller links: 0 converted, 1 not "
+                              "carried over",
+                              "KiNET power supplies: 1 converted, 1 not carried over",
+                              "Remote devices: 1 converted, 1 not carried over, 1 made for DSX DMX universes",
+                              "DSX DMX universes: 3 converted, 1 of them changed"})
         EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
     // The type-9 key still reaches its device: the DSX universe that names it is on the type-255 one.
     const IdMaps& ids = driver.idMaps();
@@ -2292,14 +2339,15 @@ TEST_F(EndToEndTest, MergesAndLinksAreNamedOnceAndCounted)
     EXPECT_EQ(Archive::getArraySize(RemoteDevice::kArrayId, database()), 2u);
 }
 
-// DALI ballasts on two interfaces and a KiNET merge that finds the universe array full: the interfaces the ballasts
-// name are made, the supply whose patches cannot move stays with its universe, and no object of the saved project
-// names one it does not hold.
+// DALI ballasts on two interfaces, two of them on one short address and one on an address past an interface's, and a
+// KiNET merge that finds the universe array full: the interfaces the ballasts name are made, the supply whose patches
+// cannot move stays with its universes (the one the merge made before it found no room goes again), and no object of
+// the saved project names one it does not hold.
 TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
 {
-    // Room for the two universes the patches make: the merge would need a third.
+    // Room for the three universes the patches make and one more: the merge would need two.
     CrowdedDriver crowded(
-        2, true, Universe::kArrayId, [] { return Archive::makeObject<Universe>(); }, "Converting fixtures",
+        4, true, Universe::kArrayId, [] { return Archive::makeObject<Universe>(); }, "Converting fixtures",
         "Merging KiNET power supplies");
     crowded.setOnlineFixtureLibrary(online.get());
     ShowContent content = everyKindShowKeepingAll();
@@ -2307,12 +2355,17 @@ TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
     tables.outputNodes = rowsOf("0200" + nodeRows(1, {{0, 12, 1, "A", kSharedAddress}}, {})
                                 + nodeRows(2, {{0, 12, 2, "B", kSharedAddress}}, {}) + "0000 #0");
     tables.elements =
-        section({elementRecord(11, {kinetPatch(1, 0, 1, 10)}), elementRecord(12, {kinetPatch(2, 0, 1, 20)}),
-                 elementRecord(19, {}), elementRecord(20, {})});
-    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"),
-                               fixtureRecord(6, 3, 9, {19}, "Dali", ""), fixtureRecord(7, 3, 9, {20}, "Dali 2", "")});
-    tables.dali = rowsOf("0000 0200 2a01 0300 0600 02 02 0a0b0c0d0e0f10 01 'A' 2b01"
+        section({elementRecord(11, {kinetPatch(1, 0, 1, 10)}),
+                 elementRecord(12, {kinetPatch(2, 0, 1, 20), kinetPatch(2, 0, 2, 21)}), elementRecord(19, {}),
+                 elementRecord(20, {}), elementRecord(21, {}), elementRecord(22, {})});
+    tables.fixtures =
+        section({fixtureRecord(1, 1, 0, {11, 12}, "Front", "Dusty"), fixtureRecord(6, 3, 9, {19}, "Dali", ""),
+                 fixtureRecord(7, 3, 9, {20}, "Dali 2", ""), fixtureRecord(8, 3, 9, {21}, "%2 Dali %1", ""),
+                 fixtureRecord(9, 3, 9, {22}, "Dali 4", "")});
+    tables.dali = rowsOf("0000 0400 2a01 0300 0600 02 02 0a0b0c0d0e0f10 01 'A' 2b01"
                          " 2a01 0400 0700 05 03 0a0b0c0d0e0f10 01 'B' 2b01"
+                         " 2a01 0500 0800 02 02 0a0b0c0d0e0f10 01 '%1 C %2' 2b01"
+                         " 2a01 0600 0900 02 46 0a0b0c0d0e0f10 01 'D' 2b01"
                          " 0000 01 00 00 11 22 2c01 01 33 44 05 55");
     tables.palettes = section({paletteRecord(3, "Look", {paletteValueRecord(11, 0, 1, 0, kGeneralWords)}, false)});
     ASSERT_TRUE(convertWith(crowded, content)) << linesAt(log, kLogWarning).join('\n').toStdString();
@@ -2320,13 +2373,19 @@ TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
               QStringList({"KiNET power supply 0 (B) of controller 3 keeps its own universes, though KiNET power "
                            "supply 0 (A) of controller 2 has its address 10.1.1.5: the project holds at most 10,000 "
                            "universes, so its patch records could not move to that supply"}));
+    // The interface lists the first ballast of an address; the other arrives without one, named with it.
     EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("DALI interface")),
-              QStringList({"DALI interface 2 arrives as a new interface, without name, groups or test settings, as no "
-                           "DALI interface of a version-1 show is read: the DALI data of 1 fixture names it; set the "
+              QStringList({"DALI fixture 5 (%1 C %2) of fixture 8 (%2 Dali %1) arrives without a short address: "
+                           "address 2 of DALI interface 2 is DALI fixture 3's",
+                           "DALI fixture 6 (D) of fixture 9 (Dali 4) arrives without a short address: a DALI "
+                           "interface has the short addresses 0 to 63, and it names 70",
+                           "DALI interface 2 arrives as a new interface, without name, groups or test settings, as no "
+                           "DALI interface of a version-1 show is read: the DALI data of 3 fixtures name it; set the "
                            "interface up in the new project",
                            "DALI interface 5 arrives as a new interface, without name, groups or test settings, as no "
                            "DALI interface of a version-1 show is read: the DALI data of 1 fixture names it; set the "
                            "interface up in the new project"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("DALI fixtures: 4 converted, 2 of them changed")));
     EXPECT_EQ(crowded.report().ignored(ReportKind::KinetPowerSupplies), 0u);
     EXPECT_EQ(crowded.report().converted(ReportKind::KinetPowerSupplies), 2u);
 
@@ -2337,10 +2396,12 @@ TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
     ASSERT_NE(reopened, Archive::kNoDatabase);
     EXPECT_EQ(Archive::getArraySize(DaliInterface::kArrayId, reopened), 2u);
     EXPECT_EQ(Archive::getArraySize(KinetPowerSupply::kArrayId, reopened), 2u);
-    EXPECT_EQ(Archive::getArraySize(Universe::kArrayId, reopened), 2u);
+    EXPECT_EQ(Archive::getArraySize(Universe::kArrayId, reopened), 3u);
     EXPECT_EQ(danglingReferences(reopened), QStringList());
     // The walk finds what it looks for.
     EXPECT_EQ(stored<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, 7))->daliProperties.interfaceNumber, 5);
+    EXPECT_EQ(stored<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, 8))->daliProperties.shortAddress, 255);
+    EXPECT_EQ(stored<DaliInterface>(12, 0)->addressValues[2], crowded.idMaps().find(IdKind::Fixture, 6));
 }
 
 // Each reason names what the record names and whether the show holds it: a record patched to no controller, to a
@@ -2399,6 +2460,70 @@ TEST_F(EndToEndTest, ReasonsNameWhatTheShowHolds)
     EXPECT_TRUE(linesAt(log, kLogInfo)
                     .contains(QStringLiteral("Patch records: 1 converted, 5 not carried over, 1 left out with their "
                                              "fixtures")));
+}
+
+// Two equal DMX records of one element, and an element patched to the same port and channel of two supplies that
+// merge (the merged one's record arrived changed): the second of each pair is named once and not carried over, its
+// change going with it, and "Patch records: N converted" is what the saved project holds. Names that hold "%1" and
+// "%2" (of a fixture, supplies, a palette, a font; a DALI fixture's in the test above) reach each line as they are.
+TEST_F(EndToEndTest, RecordsThatMeetOnOnePatchAreNamedOnceAndLeftOut)
+{
+    // KiNET records on port 1, channel 20, of patch points 2 and 7 (which falls back to 2's 256).
+    std::string patched[] = {kinetPatch(1, 0, 1, 20), kinetPatch(1, 1, 1, 20)};
+    patched[0].replace(patched[0].find("0601 ff"), 7, "0601 02");
+    patched[1].replace(patched[1].find("0601 ff"), 7, "0601 07");
+    ShowContent content = emptyShow();
+    ShowTables& tables = content.tables;
+    tables.outputNodes = rowsOf("0100"
+                                + nodeRows(1,
+                                           {{0, 12, 1, "%1 A %2", kSharedAddress},
+                                            {1, 12, 2, "B %2", kSharedAddress},
+                                            {2, 12, 1, "Spare %1 %2", kSharedAddress + 1}},
+                                           {})
+                                + "0000 #0");
+    tables.elements = section(
+        {elementRecord(
+             11, {universePatch(0x001, 1, 1, 10), universePatch(0x001, 1, 1, 10), universePatch(0x001, 1, 1, 11)}),
+         elementRecord(12, {patched[0], patched[1], kinetPatch(1, 1, 2, 21)})});
+    tables.fixtures = section({fixtureRecord(1, 1, 0, {11, 12}, "%1 Front %2", "")});
+    std::string palette = paletteRecord(3, "%1 Look %2", {}, false);
+    tables.palettes = section({palette.replace(palette.find("b520 0500"), 9, "b520 0900")});
+    tables.dynamicText = rowsOf(dynamicTextRows({{5, "%1 Mono %2", "", 0, "00 01 01"}}, {}, false));
+    ASSERT_TRUE(convertFile(QStringLiteral("meet.kvq"), buildShow(content)));
+    EXPECT_EQ(
+        linesAt(log, kLogWarning, "Controller 2 (output node 1) arrives"),
+        QStringList({"Failed to convert patch point type 7: a patch record of fixture 1 (%1 Front %2) arrives with "
+                     "patch point 256",
+                     "Ignoring 1 patch record of fixture 1 (%1 Front %2): it becomes the same patch as another record "
+                     "of its element (DMX universe 1 of controller 2, channel 10)",
+                     "Ignoring 1 patch record of fixture 1 (%1 Front %2): it becomes the same patch as another record "
+                     "of its element (port 1, channel 20) once KiNET power supply 1 (B %2) of controller 2 is merged "
+                     "into KiNET power supply 0 (%1 A %2) of controller 2",
+                     "Ignoring KiNET power supply 1 (B %2) of controller 2: it is merged into KiNET power supply 0 (%1 "
+                     "A %2) of controller 2, as both have the address 10.1.1.5; 1 patch record moved to that supply, "
+                     "and 1 met an equal record already there",
+                     "Renumbered KiNET power supply 2 (Spare %1 %2) of controller 2 from 1 to 2, as another supply has "
+                     "its number",
+                     "The size 0 of font 5 (%1 Mono %2) is outside the sizes fonts are drawn at (1 to 512): it arrives "
+                     "at size 1",
+                     "Failed to convert skew type 9: palette 3 (%1 Look %2) arrives with skew type 0",
+                     "Palette 3 (%1 Look %2) arrives without function 0 in its skew groups: the project has no "
+                     "function for it"}));
+    // The record that met another is counted once, as not carried over.
+    const PaneReport report = readPane(linesAt(log, kLogInfo));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Patch records: 4 converted, 2 not carried over")));
+    EXPECT_EQ(report.summary.filter(QStringLiteral("Patch records")),
+              QStringList({"Patch records not carried over: 2 (they become the same patch as another record of their "
+                           "element)"}));
+    EXPECT_EQ(driver.report().resultText(),
+              "Conversion complete; 3 items were not carried over and 4 arrived changed (see the error pane)");
+
+    const QString saved = folder.filePath(QStringLiteral("meet.kv2"));
+    ProgressTracker progress;
+    ASSERT_TRUE(driver.saveOutputProject(saved, progress));
+    reopen(saved);
+    ASSERT_NE(reopened, Archive::kNoDatabase);
+    expectTalliesMatch(report, reopened);
 }
 
 }  // namespace
