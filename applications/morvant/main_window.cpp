@@ -18,12 +18,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -85,28 +83,16 @@ private:
     QString m_path;
 };
 
-// The result in one line whatever its length: elided at its end to the width
-// the layout gives it when it does not fit (the caller puts the whole text in
-// the tooltip). Its text never widens the window.
-class ResultLabel : public QLabel
+// The result, read whole at any width the window takes: a line too long for
+// it wraps onto the next, so its text never widens the window.
+QLabel* makeResultLabel()
 {
-public:
-    ResultLabel() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        const QRect area = contentsRect();
-        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-        if (shown == text()) {
-            QLabel::paintEvent(event);
-            return;
-        }
-        QPainter painter(this);
-        style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                              isEnabled(), shown, foregroundRole());
-    }
-};
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
 
 // The available area of the screen that holds most of rect; null without
 // screens.
@@ -148,7 +134,7 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent) : QMainWindow(
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
     // Empty, not "0%", until a conversion starts.
     m_progressBar->reset();
-    m_resultLabel = new ResultLabel;
+    m_resultLabel = makeResultLabel();
     m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
     m_reportPane = makePane(QStringLiteral("reportPane"));
     m_errorPane = makePane(QStringLiteral("errorPane"));
@@ -239,7 +225,6 @@ void MainWindow::convert(const QString& path)
     m_reportPane->clear();
     m_errorPane->clear();
     m_resultLabel->clear();
-    m_resultLabel->setToolTip(QString());
     m_progressBar->setValue(0);
 
     bool converted = false;
@@ -439,7 +424,6 @@ void MainWindow::showResult(const QString& text, const QColor& colour)
     palette.setColor(QPalette::WindowText, colour);
     m_resultLabel->setPalette(palette);
     m_resultLabel->setText(text);
-    m_resultLabel->setToolTip(text);
 }
 
 void MainWindow::appendLine(QPlainTextEdit* pane, const QString& text)

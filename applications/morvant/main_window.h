@@ -6,8 +6,8 @@
 // window first asks about a result that has not been saved. A failed
 // conversion resets the progress bar; a failed save is shown in a message box
 // and in the result line, which keeps the conversion's counts, and is not
-// remembered as the next save's folder. A result line too long for the window
-// is elided, whole in its tooltip.
+// remembered as the next save's folder. A result line too long for the window's
+// width wraps onto further lines, never widening the window.
 // The panes hold the conversion's lines and those of the latest save only.
 //
 // The window does not own the conversion driver, which must outlive it. The
