@@ -28,6 +28,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 const char MainWindow::kInputPathKey[] = "LastInputFilePath";
 const char MainWindow::kOutputPathKey[] = "LastOutputFilePath";
 const char MainWindow::kGeometryKey[] = "Geometry/MainWindow";
@@ -289,14 +291,22 @@ bool MainWindow::save()
         showResult(m_driver->report().resultText(tr("the project was not saved")), kNotSaved);
     }
     setBusy(false);
-    // A close that discards the result (a signal, the session's end) is
-    // waiting: nobody is there to answer a box, the error pane holds the
-    // failure, and the close goes on.
-    if (!saved && !m_discardResult) {
+    if (saved)
+        return true;
+    if (m_discardResult) {
+        // A close that discards the result (a signal, the session's end) is
+        // waiting: nobody is there to answer a box, and the error pane goes
+        // with the window, so the failure is written where a log keeps it.
+        const QString told = tr("Save failed: %1 The program was asked to end meanwhile, so the converted project "
+                                "was discarded: convert the show again to save it.")
+                                 .arg(m_driver->saveFailure());
+        std::fprintf(stderr, "%s\n", told.toLocal8Bit().constData());
+        std::fflush(stderr);
+    } else {
         FileDialogChooser standard;
         (m_chooser ? *m_chooser : standard).showError(this, tr("Save failed"), m_driver->saveFailure());
     }
-    return saved;
+    return false;
 }
 
 void MainWindow::addReport(const QString& text) { appendLine(m_reportPane, text); }

@@ -21,7 +21,8 @@
 // requested meanwhile is honoured when the work returns: a conversion shows
 // that it is stopping and stops at its next check, a save runs to its end.
 // A close that discards the result opens no box: a save that fails under it
-// is told in the error pane only.
+// is told in the error pane and, as the window goes with the close, on
+// standard error.
 #ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
 #define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 
