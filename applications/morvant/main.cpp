@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     // An end request that comes before the application listens for it
     // waits, rather than end the process with the lock taken.
     HeldEndSignals held;
-    // Held until the process ends; a second instance is not refused.
+    // Held while the program runs; a second instance is not refused.
     SingleInstanceLock instanceLock(QLatin1String(AppIdentity::kProgramKey)
                                     + QLatin1String(AppIdentity::kInstanceGuid));
     instanceLock.acquire();
@@ -31,6 +31,11 @@ int main(int argc, char** argv)
     theApp = new ShowConverterApp(argc, argv);
     held.release();
     const int result = theApp->exec();
+    // The window and the working folder are gone with the event loop. The
+    // lock goes before the application, whose end puts the default signal
+    // handlers back: a signal that comes later ends the process at once, and
+    // must not find the lock still taken.
+    instanceLock.release();
     delete theApp;
     theApp = nullptr;
     return result;

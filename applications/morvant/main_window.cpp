@@ -18,17 +18,17 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <cstdio>
 
 const char MainWindow::kInputPathKey[] = "LastInputFilePath";
 const char MainWindow::kOutputPathKey[] = "LastOutputFilePath";
@@ -85,28 +85,16 @@ private:
     QString m_path;
 };
 
-// The result in one line whatever its length: elided at its end to the width
-// the layout gives it when it does not fit (the caller puts the whole text in
-// the tooltip). Its text never widens the window.
-class ResultLabel : public QLabel
+// The result, read whole at any width the window takes: a line too long for
+// it wraps onto the next, so its text never widens the window.
+QLabel* makeResultLabel()
 {
-public:
-    ResultLabel() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override
-    {
-        const QRect area = contentsRect();
-        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-        if (shown == text()) {
-            QLabel::paintEvent(event);
-            return;
-        }
-        QPainter painter(this);
-        style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                              isEnabled(), shown, foregroundRole());
-    }
-};
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
 
 // The available area of the screen that holds most of rect; null without
 // screens.
@@ -148,7 +136,7 @@ MainWindow::MainWindow(ConversionDriver* driver, QWidget* parent) : QMainWindow(
     m_progressBar->setObjectName(QStringLiteral("progressBar"));
     // Empty, not "0%", until a conversion starts.
     m_progressBar->reset();
-    m_resultLabel = new ResultLabel;
+    m_resultLabel = makeResultLabel();
     m_resultLabel->setObjectName(QStringLiteral("resultLabel"));
     m_reportPane = makePane(QStringLiteral("reportPane"));
     m_errorPane = makePane(QStringLiteral("errorPane"));
@@ -239,7 +227,6 @@ void MainWindow::convert(const QString& path)
     m_reportPane->clear();
     m_errorPane->clear();
     m_resultLabel->clear();
-    m_resultLabel->setToolTip(QString());
     m_progressBar->setValue(0);
 
     bool converted = false;
@@ -304,14 +291,22 @@ bool MainWindow::save()
         showResult(m_driver->report().resultText(tr("the project was not saved")), kNotSaved);
     }
     setBusy(false);
-    // A close that discards the result (a signal, the session's end) is
-    // waiting: nobody is there to answer a box, the error pane holds the
-    // failure, and the close goes on.
-    if (!saved && !m_discardResult) {
+    if (saved)
+        return true;
+    if (m_discardResult) {
+        // A close that discards the result (a signal, the session's end) is
+        // waiting: nobody is there to answer a box, and the error pane goes
+        // with the window, so the failure is written where a log keeps it.
+        const QString told = tr("Save failed: %1 The program was asked to end meanwhile, so the converted project "
+                                "was discarded: convert the show again to save it.")
+                                 .arg(m_driver->saveFailure());
+        std::fprintf(stderr, "%s\n", told.toLocal8Bit().constData());
+        std::fflush(stderr);
+    } else {
         FileDialogChooser standard;
         (m_chooser ? *m_chooser : standard).showError(this, tr("Save failed"), m_driver->saveFailure());
     }
-    return saved;
+    return false;
 }
 
 void MainWindow::addReport(const QString& text) { appendLine(m_reportPane, text); }
@@ -439,7 +434,6 @@ void MainWindow::showResult(const QString& text, const QColor& colour)
     palette.setColor(QPalette::WindowText, colour);
     m_resultLabel->setPalette(palette);
     m_resultLabel->setText(text);
-    m_resultLabel->setToolTip(text);
 }
 
 void MainWindow::appendLine(QPlainTextEdit* pane, const QString& text)

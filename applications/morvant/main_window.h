@@ -6,8 +6,8 @@
 // window first asks about a result that has not been saved. A failed
 // conversion resets the progress bar; a failed save is shown in a message box
 // and in the result line, which keeps the conversion's counts, and is not
-// remembered as the next save's folder. A result line too long for the window
-// is elided, whole in its tooltip.
+// remembered as the next save's folder. A result line too long for the window's
+// width wraps onto further lines, never widening the window.
 // The panes hold the conversion's lines and those of the latest save only.
 //
 // The window does not own the conversion driver, which must outlive it. The
@@ -21,7 +21,8 @@
 // requested meanwhile is honoured when the work returns: a conversion shows
 // that it is stopping and stops at its next check, a save runs to its end.
 // A close that discards the result opens no box: a save that fails under it
-// is told in the error pane only.
+// is told in the error pane and, as the window goes with the close, on
+// standard error.
 #ifndef APPLICATIONS_MORVANT_MAIN_WINDOW_H
 #define APPLICATIONS_MORVANT_MAIN_WINDOW_H
 

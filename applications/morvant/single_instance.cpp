@@ -14,4 +14,6 @@ SingleInstanceLock::~SingleInstanceLock() = default;
 
 bool SingleInstanceLock::acquire() { return m_lock->isLocked() || m_lock->tryLock(0); }
 
+void SingleInstanceLock::release() { m_lock->unlock(); }
+
 bool SingleInstanceLock::isHeld() const { return m_lock->isLocked(); }

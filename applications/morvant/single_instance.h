@@ -1,7 +1,7 @@
 // SingleInstanceLock marks that one instance of the program runs: a lock
 // file in the system's temporary folder, named by the program's key and a
-// fixed GUID, taken at start and held until the object is destroyed (main
-// keeps it for the life of the process). Like the named mutex it stands in
+// fixed GUID, taken at start and held until released or the object is
+// destroyed (main keeps it until its event loop has ended). Like the named mutex it stands in
 // for, it does not stop a second instance; whoever needs to know can test
 // it. A lock left behind by a crashed instance is taken over.
 //
@@ -28,6 +28,8 @@ public:
     // True when this object holds the lock now; false when another live
     // process holds it or the file cannot be made.
     bool acquire();
+    // Removes the lock file when this object holds it; acquire() takes it again.
+    void release();
     bool isHeld() const;
     QString filePath() const { return m_path; }
 

@@ -160,8 +160,9 @@ TEST(EndSignalsTest, TheProgramEndedBySigtermLeavesNothingBehind)
 }  // namespace
 
 // SIGTERM while a save runs that then fails, past the room left on the disk: no box waits for a person, the failure
-// stays in the error pane, and the process ends by itself with status 0, leaving no working folder, lock or partial
-// file. The test runs itself again as that process, which joins the program's parts as the application does.
+// stands in the error pane and, as the window goes, on standard error, and the process ends by itself with status 0,
+// leaving no working folder, lock or partial file. The test runs itself again as that process, which joins the
+// program's parts as the application does.
 TEST_F(AppFixture, ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox)
 {
     const char kChild[] = "MORVANT_TEST_SAVE_UNDER_SIGTERM";
@@ -213,5 +214,10 @@ TEST_F(AppFixture, ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox)
     output += child.readAllStandardOutput();
     EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << output.toStdString();
     EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
+    const QString told = QString::fromLocal8Bit(child.readAllStandardError());
+    // The failure as the error pane words it, naming the file, then what became of the result.
+    EXPECT_TRUE(told.contains("Save failed: ") && told.contains(folder.filePath("out.kv2"))
+                && told.contains("so the converted project was discarded"))
+        << told.toStdString();
     EXPECT_EQ(entries(folder.path()), (QStringList {"a.png", "show.kvq", "tmp"}));
 }
