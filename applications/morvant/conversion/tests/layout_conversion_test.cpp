@@ -4,11 +4,14 @@
 #include "components/quilshow/show/show_settings.h"
 #include "components/quilshow/tests/show_writer.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/peak_memory.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,7 +23,139 @@ struct PlanCase
     const char* line;  // the warning, %1 the show's folder
 };
 
+// The image as Qt writes it in that format.
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format)) << format;
+    return buffer.data();
+}
+
+// Qt writes no GIF: this one leaves the pixels uncompressed, a clear code before every 250 keeping the codes 9 bits.
+QByteArray gifOf(const QImage& source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_Indexed8);
+    QByteArray out("GIF89a");
+    const auto u16 = [&out](int value) { out.append(char(value & 0xFF)).append(char(value >> 8)); };
+    u16(image.width()), u16(image.height()), out.append("\xF7\0\0", 3);
+    QVector<QRgb> colours = image.colorTable();
+    colours.resize(256);
+    for (QRgb colour : colours)
+        out.append(char(qRed(colour))).append(char(qGreen(colour))).append(char(qBlue(colour)));
+    out.append(',');
+    u16(0), u16(0), u16(image.width()), u16(image.height()), out.append("\0\x08", 2);
+    QByteArray codes;
+    quint32 pending = 0;
+    int bits = 0, pixels = 0;
+    const auto code = [&](int value) {
+        for (pending |= quint32(value) << bits, bits += 9; bits >= 8; pending >>= 8, bits -= 8)
+            codes.append(char(pending & 0xFF));
+    };
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x, ++pixels) {
+            if (pixels % 250 == 0)
+                code(256);
+            code(image.pixelIndex(x, y));
+        }
+    code(257);
+    codes.append(char(pending));
+    for (int at = 0; at < codes.size(); at += 255)
+        out.append(char(std::min(255, int(codes.size()) - at))).append(codes.mid(at, 255));
+    return out.append("\0;", 2);
+}
+
+// PNG's CRC-32 of a chunk's type and data.
+quint32 pngCrc(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
 }  // namespace
+
+// Qt's readers take data that ends early for the rest of the image (grey for a JPEG, the rows so far for a BMP, the
+// pixels so far for a GIF): a file is packed only whole, its end marker included, and a header that claims more than
+// the data can hold or the bound allows is refused before anything of that size is made.
+TEST(LayoutConversion, APlanImageIsPackedOnlyWhenItDecodesWhole)
+{
+    QImage plan(256, 256, QImage::Format_RGB32);  // a white floor plan with a black grid
+    for (int y = 0; y < plan.height(); ++y)
+        for (int x = 0; x < plan.width(); ++x)
+            plan.setPixel(x, y, x % 16 == 0 || y % 16 == 0 ? 0xFF000000 : 0xFFFFFFFF);
+    QTemporaryDir show;
+    const auto convert = [&show](const QString& name, const QByteArray& bytes, std::string* line) {
+        EXPECT_TRUE(writeFile(show.filePath(name), bytes));
+        ResourceRegistry::instance()->clear();
+        Quil::ShowSettings settings;
+        settings.storedBackgroundImagePath = name.toStdString();
+        ConversionReport report;
+        LogCapture capture;
+        const bool packed = !convertLayoutProperties(settings, show.path(), report).backgroundImageId.isNull();
+        *line = capture.lines().empty() ? std::string()
+                                        : QString::fromStdString(capture.lines()[0].second)
+                                              .trimmed()
+                                              .replace(show.path(), QLatin1String("%1"))
+                                              .toStdString();
+        return packed;
+    };
+    const std::pair<const char*, QByteArray> files[] = {{"jpg", encoded(plan, "JPEG")},
+                                                        {"png", encoded(plan, "PNG")},
+                                                        {"gif", gifOf(plan)},
+                                                        {"bmp", encoded(plan, "BMP")}};
+    for (const auto& [suffix, whole] : files) {
+        const QString name = QStringLiteral("plan.") + suffix;
+        std::string line;
+        EXPECT_TRUE(convert(name, whole, &line)) << line;
+        for (const int size : {int(whole.size()) - 1, int(whole.size()) * 2 / 3, int(whole.size()) / 3}) {
+            SCOPED_TRACE(name.toStdString() + " cut to " + std::to_string(size));
+            EXPECT_FALSE(convert(name, whole.left(size), &line));
+            EXPECT_EQ(line,
+                      "Ignoring the plan's background image " + name.toStdString() + ": the file %1/"
+                          + name.toStdString() + " does not read as an image, so it is not packed into the project");
+        }
+    }
+
+    // A JPEG cut short, its end marker put back: libjpeg only warns.
+    std::string line;
+    const QByteArray jpeg = files[0].second;
+    EXPECT_FALSE(convert(QStringLiteral("mended.jpg"), jpeg.left(jpeg.size() / 2) + jpeg.right(2), &line));
+    EXPECT_EQ(line,
+              "Ignoring the plan's background image mended.jpg: the file %1/mended.jpg does not read as an image, "
+              "so it is not packed into the project");
+
+    // A whole JPEG of 16 x 16 whose frame header claims 8000 x 8000.
+    QByteArray claims = encoded(plan.copy(0, 0, 16, 16), "JPEG");
+    const int frame = int(claims.indexOf("\xFF\xC0"));
+    ASSERT_GT(frame, 0);
+    qToBigEndian<quint16>(8000, claims.data() + frame + 5);
+    qToBigEndian<quint16>(8000, claims.data() + frame + 7);
+    const qint64 baseline = TestSupport::resetPeakMemory();
+    EXPECT_FALSE(convert(QStringLiteral("claims.jpg"), claims, &line));
+    EXPECT_LT(TestSupport::peakMemoryBytes() - baseline, 64LL << 20);
+    EXPECT_EQ(line,
+              "Ignoring the plan's background image claims.jpg: the file %1/claims.jpg does not read as an image, "
+              "so it is not packed into the project");
+
+    // A 16-bit PNG decodes at 8 bytes a pixel: 6000 x 6000 is beyond the bound, at 4 bytes it would not be.
+    QByteArray deep = encoded(plan.copy(0, 0, 2, 2).convertToFormat(QImage::Format_RGBA64), "PNG");
+    ASSERT_EQ(deep.mid(12, 4), "IHDR");
+    qToBigEndian<quint32>(6000, deep.data() + 16);
+    qToBigEndian<quint32>(6000, deep.data() + 20);
+    qToBigEndian<quint32>(pngCrc(deep.mid(12, 17)), deep.data() + 29);
+    EXPECT_FALSE(convert(QStringLiteral("deep.png"), deep, &line));
+    EXPECT_EQ(line,
+              "Ignoring the plan's background image deep.png: the file %1/deep.png is too large to check: 6000 x "
+              "6000 pixels decode to 288 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so "
+              "it is not packed into the project; make it smaller and convert the show again, or set the image "
+              "in the new project");
+    ResourceRegistry::instance()->clear();
+}
 
 // A relative image path is the show's folder's, whatever the current folder; what is missing or no image is said
 // and never registered.
@@ -79,15 +214,18 @@ TEST(LayoutConversion, PlanFromShowSettings)
          "new project"},
         {"images/head.ppm", false,
          "Ignoring the plan's background image images/head.ppm: the file %1/images/head.ppm is too large to check: "
-         "9000 x 9000 (at most 64 MB and 64 megapixels are read), so it is not packed into the project; make it "
+         "9000 x 9000 pixels decode to 324 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it "
+         "is not packed into the project; make it "
          "smaller and convert the show again, or set the image in the new project"},
         {"images/wide.ppm", false,
          "Ignoring the plan's background image images/wide.ppm: the file %1/images/wide.ppm is too large to check: "
-         "8192 x 8192 (at most 64 MB and 64 megapixels are read), so it is not packed into the project; make it "
+         "8192 x 8192 pixels decode to 269 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it "
+         "is not packed into the project; make it "
          "smaller and convert the show again, or set the image in the new project"},
         {"images/long.png", false,
          "Ignoring the plan's background image images/long.png: the file %1/images/long.png is too large to check: "
-         "65 MB (at most 64 MB and 64 megapixels are read), so it is not packed into the project; make it smaller "
+         "65 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it is not packed into the "
+         "project; make it smaller "
          "and convert the show again, or set the image in the new project"},
         {"images/short.ppm", false,
          "Ignoring the plan's background image images/short.ppm: the file %1/images/short.ppm does not read as an "
@@ -137,6 +275,7 @@ TEST(LayoutConversion, ABundlesImageStaysInsideTheBundle)
                                           "the show and convert the show again, or set the image in the new project");
     const std::pair<QString, QString> cases[] = {
         {"C:\\plan.png", QString()},
+        {"C:plan.png", QString()},  // relative to the drive's current folder
         {"gone.png",
          "Ignoring the plan's background image %1: the file inner/gone.png in the bundle "
          "/shows/a.kvx was not found; put it there and convert the show again, or set the image in the "
