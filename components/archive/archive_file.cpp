@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QLocale>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -497,10 +499,11 @@ bool ArchiveFile::extractTo(const QString& rootFolder, const ExtractOptions& opt
 {
     if (!checkReader())
         return false;
-    ExpansionGuard guard(options.sizeLimit, m_expectedInputSize < 0 ? -1 : m_expectedInputSize - m_inputBase);
+    m_exceededSizeLimit = false;
     const QString root = QDir::cleanPath(QDir(rootFolder).absolutePath());
+    ExpansionGuard guard(options.sizeLimit, m_expectedInputSize < 0 ? -1 : m_expectedInputSize - m_inputBase, root);
     if (!guard.makeFolder(root))
-        return fail(tr("Cannot create the folder %1").arg(root));
+        return fail(tr("Cannot create a folder to extract %1 into: %2").arg(archiveName(), errnoText(errno)));
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     const bool ok = forEachEntry([&](struct archive_entry* entry) {
         // Without a known size the entries themselves move the stage.
@@ -513,12 +516,26 @@ bool ArchiveFile::extractTo(const QString& rootFolder, const ExtractOptions& opt
     return ok;
 }
 
+QString ArchiveFile::archiveName() const
+{
+    const auto* file = qobject_cast<const QFileDevice*>(m_device);
+    return file && !file->fileName().isEmpty()
+        ? tr("the archive \"%1\"").arg(QDir::toNativeSeparators(file->fileName()))
+        : tr("the archive");
+}
+
 bool ArchiveFile::failOverLimit(const QString& name, const ExpansionGuard& guard)
 {
-    return fail(tr("The archive entry %1 would take the extracted files beyond the limit of %2 bytes for this "
-                   "archive: it is damaged or hostile, and nothing extracted from it was kept")
-                    .arg(name)
-                    .arg(guard.limit()));
+    m_exceededSizeLimit = true;
+    const QString limit = QLocale::c().formattedDataSize(guard.limit(), 1);
+    if (guard.limitIsFreeSpace()) {
+        return fail(tr("The entry %1 of %2 would take it beyond the %3 free on the disk it is extracted onto (%4), so "
+                       "nothing of it was kept. Free some space there, then try again.")
+                        .arg(name, archiveName(), limit, guard.disk()));
+    }
+    return fail(tr("The entry %1 of %2 would take it beyond %3, more than any show or project of its size holds: it "
+                   "is damaged or was made to fill the disk, so nothing of it was kept. Choose another copy of it.")
+                    .arg(name, archiveName(), limit));
 }
 
 bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot,
@@ -553,7 +570,7 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     if (type == AE_IFDIR) {
         const QString path = root + QLatin1Char('/') + relative;
         if (!guard.makeFolder(path))
-            return fail(tr("Cannot create the folder %1").arg(path));
+            return fail(tr("Cannot extract the folder %1 of %2: %3").arg(relative, archiveName(), errnoText(errno)));
         if (!isWithin(QFileInfo(path).canonicalFilePath(), canonicalRoot))
             return fail(tr("The archive entry %1 lies outside the target folder").arg(name));
         return true;
@@ -566,7 +583,7 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     const QString path = root + QLatin1Char('/') + relative;
     const QString parent = QFileInfo(path).path();
     if (!guard.makeFolder(parent))
-        return fail(tr("Cannot create the folder %1").arg(parent));
+        return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
     // A link already on disk must not carry the file out of the root.
     if (!isWithin(QFileInfo(parent).canonicalFilePath(), canonicalRoot))
         return fail(tr("The archive entry %1 lies outside the target folder").arg(name));
@@ -575,16 +592,15 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
-        return fail(tr("Cannot create the file %1: %2").arg(path, errnoText(errno)));
+        return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
     guard.addFile(path);
-    bool ok = writeEntryData(fd, name, path, entry, guard);
+    bool ok = writeEntryData(fd, name, entry, guard);
     if (::close(fd) != 0 && ok)
-        ok = fail(tr("Cannot write the file %1: %2").arg(path, errnoText(errno)));
+        ok = fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
     return ok;
 }
 
-bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& target, struct archive_entry* entry,
-                                 ExpansionGuard& guard)
+bool ArchiveFile::writeEntryData(int fd, const QString& name, struct archive_entry* entry, ExpansionGuard& guard)
 {
     const bool sized = archive_entry_size_is_set(entry) != 0;
     const qint64 declared = sized ? std::max<qint64>(archive_entry_size(entry), 0) : 0;
@@ -605,7 +621,7 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& tar
         if (r == ARCHIVE_EOF)
             break;
         if (r != ARCHIVE_OK)
-            return failArchive(tr("Cannot read the archive entry for %1").arg(target));
+            return failArchive(tr("Cannot read the entry %1 of %2").arg(name, archiveName()));
         if (offset < 0)
             return fail(tr("The archive entry %1 is damaged").arg(name));
         // Past the limit is past it, however far: no sum may wrap.
@@ -624,7 +640,7 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& tar
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return fail(tr("Cannot write the file %1: %2").arg(target, errnoText(errno)));
+                return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
             }
             data += n;
             size -= static_cast<size_t>(n);
@@ -634,7 +650,7 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, const QString& tar
     }
     if (sparse) {
         if (::ftruncate(fd, std::max(end, declared)) != 0)
-            return fail(tr("Cannot write the file %1: %2").arg(target, errnoText(errno)));
+            return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
     } else if (end < declared) {
         return fail(tr("The archive entry %1 holds %2 bytes where its header declares %3: the archive is "
                        "damaged")

@@ -9,7 +9,8 @@
 // ends where its data ends, except the holes of a sparse entry, and a file
 // whose data falls short of its declared size fails the extraction. The total
 // apparent size extracted is bounded (ExtractOptions); an extraction stopped
-// by the bound removes what it wrote.
+// by the bound removes what it wrote. Messages name the archive (the file of a
+// QFileDevice) and the entry, never the folder extracted into.
 //
 // Ownership: the device is not owned; it must be open before open() and its
 // owner closes it after close(). The progress tracker is not owned either.
@@ -54,8 +55,9 @@ public:
     struct ExtractOptions
     {
         // Most bytes of apparent file size (holes included) one extraction
-        // may write; negative: 4 GiB or 64 times the archive's size, whichever
-        // is smaller (4 GiB when its size is not known).
+        // may write; negative: ExpansionGuard's default for the archive's
+        // size (1 GiB, or 1032 times that when it is more), within the space
+        // free where it is extracted.
         qint64 sizeLimit = -1;
     };
 
@@ -104,6 +106,9 @@ public:
     qint64 dataBytesWritten() const { return m_dataBytesWritten; }
     qint64 estimatedArchiveSize() const { return m_estimatedSize; }
     bool isDamaged() const { return m_damaged; }
+    // True when the last extraction stopped at the size bound: its message
+    // says so, and what to do.
+    bool exceededSizeLimit() const { return m_exceededSizeLimit; }
     // Why the last failing operation failed; empty when nothing failed.
     QString errorString() const { return m_errorString; }
 
@@ -126,9 +131,10 @@ private:
     bool forEachEntry(const std::function<bool(struct archive_entry*)>& handle);
     bool extractEntry(struct archive_entry* entry, const QString& root, const QString& canonicalRoot,
                       ExpansionGuard& guard);
-    bool writeEntryData(int fd, const QString& name, const QString& target, struct archive_entry* entry,
-                        ExpansionGuard& guard);
+    bool writeEntryData(int fd, const QString& name, struct archive_entry* entry, ExpansionGuard& guard);
     bool failOverLimit(const QString& name, const ExpansionGuard& guard);
+    // The archive as messages name it.
+    QString archiveName() const;
     void beginReadProgress();
     void endReadProgress();
 
@@ -155,6 +161,7 @@ private:
     int m_mode = ReadMode;
     int m_kind = TarGzKind;
     bool m_damaged = false;
+    bool m_exceededSizeLimit = false;
     bool m_reportingRead = false;
     unsigned m_lastReadStep = 0;
     QString m_errorString;

@@ -3,20 +3,48 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 
 qint64 ExpansionGuard::defaultLimit(qint64 inputSize)
 {
-    if (inputSize < 0 || inputSize > kMaximumLimit / kInputRatio)
-        return kMaximumLimit;
-    return inputSize * kInputRatio;
+    if (inputSize > std::numeric_limits<qint64>::max() / 2 / kInputRatio)
+        return std::numeric_limits<qint64>::max() / 2;
+    return std::max(kMinimumLimit, inputSize * kInputRatio);
 }
 
-ExpansionGuard::ExpansionGuard(qint64 limit, qint64 inputSize)
+namespace {
+
+// The folder itself, or its nearest parent that exists.
+QString existingPart(const QString& folder)
+{
+    QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    while (!QFileInfo::exists(path)) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    return path;
+}
+
+}  // namespace
+
+ExpansionGuard::ExpansionGuard(qint64 limit, qint64 inputSize, const QString& folder)
     : m_limit(limit < 0 ? defaultLimit(inputSize) : std::min(limit, std::numeric_limits<qint64>::max() / 2))
-{}
+{
+    if (limit >= 0 || folder.isEmpty())
+        return;
+    // Bytes free for an ordinary user where the folder is, or will be made.
+    const QStorageInfo disk(existingPart(folder));
+    if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < m_limit) {
+        m_limit = disk.bytesAvailable();
+        m_disk = QDir::toNativeSeparators(disk.rootPath());
+    }
+}
 
 bool ExpansionGuard::take(qint64 bytes)
 {
@@ -41,11 +69,19 @@ bool ExpansionGuard::makeFolder(const QString& folder)
         path = parent;
     }
     for (const QString& part : missing) {
-        if (!QDir().mkdir(part))
-            return QFileInfo(part).isDir();
+        if (!QDir().mkdir(part)) {
+            const int error = errno;
+            if (QFileInfo(part).isDir())
+                continue;  // made meanwhile
+            errno = error;
+            return false;
+        }
         m_folders.append(part);
     }
-    return QFileInfo(folder).isDir();
+    if (QFileInfo(folder).isDir())
+        return true;
+    errno = ENOTDIR;  // a file of that name is in the way
+    return false;
 }
 
 void ExpansionGuard::removeCreated()

@@ -356,7 +356,9 @@ bool ConversionDriver::extractArchive(const QString& path, ProgressTracker& prog
         if (!file.seek(0) || !archive.open(ArchiveFile::ReadMode, &file, kind)
             || !archive.extractTo(m_temporaryFolder)) {
             logLoadFailure(archive.errorString().isEmpty() ? file.errorString() : archive.errorString());
-            logAdvice(archiveFailureAdvice(path));
+            // A refusal by the size bound says itself what it was and what to do.
+            if (!archive.exceededSizeLimit())
+                logAdvice(archiveFailureAdvice(path));
             return false;
         }
         archive.close();

@@ -9,11 +9,14 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -30,6 +33,14 @@ const quint8 kEndMagic[16] = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88,
 const unsigned kProgressSteps = 1000;
 
 [[noreturn]] void fail(const char* text) { throw std::runtime_error(text); }
+
+// A file of the bundle that could not be written, named by the bundle and its
+// name in it, never by the folder it was expanded into.
+[[noreturn]] void failFile(const char* text, const std::string& name, const std::string& bundle, int error)
+{
+    throw std::runtime_error(std::string(text) + " " + name + " of the bundle " + bundle
+                             + (error != 0 ? ": " + std::string(std::strerror(error)) : std::string()));
+}
 
 void expectMagic(std::istream& in, const quint8 (&magic)[16], const char* error)
 {
@@ -124,10 +135,11 @@ private:
     std::streamoff m_size;
 };
 
-// Copies `size` bytes of the file `name`; what is written counts against the
-// bound as it arrives, so a damaged size reads short before it counts.
+// Copies `size` bytes of the file `name` of `bundle`; what is written counts
+// against the bound as it arrives, so a damaged size reads short before it
+// counts.
 void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard& guard, const std::string& name,
-              ReadProgress& progress)
+              const std::string& bundle, ReadProgress& progress)
 {
     char buffer[65536];
     while (size > 0) {
@@ -137,13 +149,23 @@ void copyData(std::istream& in, std::ofstream* out, quint32 size, ExpansionGuard
         if (out && !guard.take(chunk)) {
             out->close();
             guard.removeCreated();
+            // A bundle is not compressed: only the free space can stop one by default.
+            if (guard.limitIsFreeSpace()) {
+                throw std::runtime_error("Error writing unbundled file " + name + " of the bundle " + bundle
+                                         + ": it would take the expanded files beyond the "
+                                         + QLocale::c().formattedDataSize(guard.limit(), 1).toStdString()
+                                         + " free on the disk they are expanded onto ("
+                                         + QFile::encodeName(guard.disk()).toStdString()
+                                         + "), and nothing expanded from it was kept");
+            }
             throw std::runtime_error("The bundled file " + name + " would take the expanded files beyond the limit of "
                                      + std::to_string(guard.limit())
                                      + " bytes for this bundle: it is damaged, and nothing expanded from it was "
                                        "kept");
         }
+        errno = 0;
         if (out && !out->write(buffer, chunk))
-            fail("Error writing unbundled file");
+            failFile("Error writing unbundled file", name, bundle, errno);
         size -= static_cast<quint32>(chunk);
         progress.update();
     }
@@ -178,7 +200,7 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(position);
-    ExpansionGuard guard(sizeLimit, size);
+    ExpansionGuard guard(sizeLimit, size, QFile::decodeName(QByteArray::fromStdString(destination)));
     ReadProgress readProgress(progress, in, size);
     for (quint32 i = 0; i < count; ++i) {
         expectMagic(in, kStartMagic, "Bad file start magicnum");
@@ -203,17 +225,19 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
         }
         std::ofstream out;
         if (write) {
+            errno = 0;
             out.open(fullPath, std::ios::binary | std::ios::trunc);
             if (!out.is_open())
-                fail("Couldn't unbundle file");
+                failFile("Couldn't unbundle file", name, bundlePath, errno);
             guard.addFile(QFile::decodeName(QByteArray::fromStdString(fullPath)));
         }
         const quint32 size = readLittleEndian<quint32>(in, "Error reading bundled file");
-        copyData(in, write ? &out : nullptr, size, guard, name, readProgress);
+        copyData(in, write ? &out : nullptr, size, guard, name, bundlePath, readProgress);
         if (write) {
+            errno = 0;
             out.close();
             if (out.fail())
-                fail("Error writing unbundled file");
+                failFile("Error writing unbundled file", name, bundlePath, errno);
         }
         expectMagic(in, kEndMagic, "Bad file end magicnum");
         readProgress.update();

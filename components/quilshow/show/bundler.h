@@ -9,8 +9,9 @@
 // written as they are read; an expansion that fails leaves what it wrote
 // before the error, except one stopped by the size bound (sizeLimit), which
 // removes what it wrote.
-// Every failure is a std::runtime_error with a fixed text (the bound's names
-// the file). An expansion opens one stage on the caller's tracker and moves it
+// Every failure is a std::runtime_error with a fixed text; one of a file that
+// cannot be written names the file and the bundle (never the destination)
+// with the system's reason, and so does the bound's. An expansion opens one stage on the caller's tracker and moves it
 // by the bytes read against the bundle's size.
 //
 // Thread safety: a Bundler is used by one thread; it holds only the version
@@ -50,8 +51,8 @@ public:
 
     quint32 version = 0;
     std::string destination;
-    // Most bytes one expansion may write; negative: 4 GiB or 64 times the
-    // bundle's size, whichever is smaller.
+    // Most bytes one expansion may write; negative: ExpansionGuard's default
+    // for the bundle's size, within the space free at the destination.
     qint64 sizeLimit = -1;
 };
 

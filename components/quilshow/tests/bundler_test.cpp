@@ -98,7 +98,8 @@ TEST_F(BundlerTest, ErrorTextsBoundAndProgressStage)
         {QByteArray::fromHex("62bc90019062bc9032"), -1, "Bad file start magicnum"},
         {badEnd, -1, "Bad file end magicnum"},
         {good.left(good.size() - 18), -1, "Error reading bundled file"},
-        {buildBundle({{".", "x"}}), -1, "Couldn't unbundle file"},  // the destination folder itself
+        // The destination folder itself: named by the bundle, not by the folder.
+        {buildBundle({{".", "x"}}), -1, "Couldn't unbundle file . of the bundle %1: Is a directory"},
         {two, 7,
          "The bundled file b/c/second.txt would take the expanded files beyond the limit of 7 bytes for "
          "this bundle: it is damaged, and nothing expanded from it was kept"},
@@ -106,7 +107,7 @@ TEST_F(BundlerTest, ErrorTextsBoundAndProgressStage)
     for (const auto& [bytes, limit, error] : cases) {
         QDir(destination()).removeRecursively();
         bundler.sizeLimit = limit;
-        EXPECT_EQ(error, expand(bytes));
+        EXPECT_EQ(QString::fromStdString(error).replace("%1", bundlePath()).toStdString(), expand(bytes));
         // Stopped by the bound: nothing left behind; fitting exactly: all of it.
         if (limit == 7) {
             EXPECT_TRUE(QDir(destination()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
@@ -114,7 +115,9 @@ TEST_F(BundlerTest, ErrorTextsBoundAndProgressStage)
     }
     EXPECT_EQ("5678", contentOf("b/c/second.txt"));
     if (QFileInfo(QStringLiteral("/dev/full")).isWritable()) {
-        EXPECT_EQ("Error writing unbundled file", expand(buildBundle({{"full", "data"}}), nullptr, "/dev"));
+        EXPECT_EQ("Error writing unbundled file full of the bundle " + bundlePath().toStdString()
+                      + ": No space left on device",
+                  expand(buildBundle({{"full", "data"}}), nullptr, "/dev"));
     }
 }
 

@@ -229,10 +229,10 @@ protected:
             QStringLiteral("^(Error reading/writing from file|Magic number doesn't match \\d+|"
                            "Unsupported version-1 section: [A-Za-z -]+|Error loading patch|"
                            "Unknown fixture element id)\n$"));
-        static const QRegularExpression bundleError(
-            QStringLiteral("^(|Cannot open bundle file|Bad bundler magicnum|Bad bundle file count|"
-                           "Bad file (start|end) magicnum|Error reading bundled file|Bad bundled file name|"
-                           "Couldn't unbundle file|Error writing unbundled file|The bundle holds no show file)$"));
+        static const QRegularExpression bundleError(QStringLiteral(
+            "^(|Cannot open bundle file|Bad bundler magicnum|Bad bundle file count|"
+            "Bad file (start|end) magicnum|Error reading bundled file|Bad bundled file name|"
+            "(Couldn't unbundle|Error writing unbundled) file .+ of the bundle .+|The bundle holds no show file)$"));
         bool ok = false;
         if (result.code == kShowLoaded)
             ok = result.message.empty() && log.empty();

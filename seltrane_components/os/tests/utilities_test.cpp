@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -76,13 +77,22 @@ TEST(SmallHelpers, BitsDatesClocksAddressesCrcAndFileNames)
     EXPECT_NEAR(static_cast<double>(elapsedMicroseconds() / 1000), static_cast<double>(tickCount64()), 50.0);
     EXPECT_EQ(ipv4ToString(0xC0A80001u), "192.168.0.1");
 
-    // A bound is taken to its last byte, not one past; the default is 64 times the input, at most 4 GiB.
+    // A bound is taken to its last byte, not one past; the default is 1 GiB or 1032 times the input, whichever is
+    // more, within the space free where the expansion goes (measured where the folder to be made would lie).
     ExpansionGuard guard(100, -1);
     EXPECT_TRUE(guard.take(60) && guard.take(40) && !guard.exceeded());
     EXPECT_TRUE(!guard.take(1) && guard.exceeded() && guard.used() == 100);
     EXPECT_EQ(std::make_tuple(ExpansionGuard::defaultLimit(1000), ExpansionGuard::defaultLimit(-1),
-                              ExpansionGuard(-1, 1).limit()),
-              std::make_tuple(qint64(64000), ExpansionGuard::kMaximumLimit, qint64(64)));
+                              ExpansionGuard::defaultLimit(qint64(10) << 20), ExpansionGuard(-1, 1).limit()),
+              std::make_tuple(qint64(1) << 30, qint64(1) << 30, qint64(10320) << 20, qint64(1) << 30));
+    QTemporaryDir expanded;
+    const QString target = expanded.filePath(QStringLiteral("not/yet"));
+    const ExpansionGuard small(-1, 1000, target), huge(-1, qint64(1) << 50, target);
+    const qint64 free = QStorageInfo(expanded.path()).bytesAvailable();
+    EXPECT_EQ(small.limitIsFreeSpace(), free < (qint64(1) << 30));
+    EXPECT_TRUE(huge.limitIsFreeSpace());
+    EXPECT_NEAR(double(huge.limit()), double(free), 1e9);  // others write meanwhile
+    EXPECT_EQ(huge.disk(), QStorageInfo(expanded.path()).rootPath());
 
     // Published check values: start 0xFFFFFFFF is CRC-32/MPEG-2; start 0 is CRC-32/POSIX before its inversion.
     const auto* digits = reinterpret_cast<const unsigned char*>("123456789");

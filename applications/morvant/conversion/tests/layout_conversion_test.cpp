@@ -4,11 +4,14 @@
 #include "components/quilshow/show/show_settings.h"
 #include "components/quilshow/tests/show_writer.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/peak_memory.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,7 +23,94 @@ struct PlanCase
     const char* line;  // the warning, %1 the show's folder
 };
 
+// The image as Qt writes it in that format.
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format)) << format;
+    return buffer.data();
+}
+
 }  // namespace
+
+// Qt's readers take data that ends early for the rest of the image (grey for a JPEG, the rows so far for a BMP, the
+// pixels so far for a GIF): a file is packed only whole, its end marker included, and a header that claims more than
+// the data can hold or the bound allows is refused before anything of that size is made.
+TEST(LayoutConversion, APlanImageIsPackedOnlyWhenItDecodesWhole)
+{
+    // Qt writes no GIF: an 8 x 8 grid of two colours, its codes uncompressed.
+    const QByteArray gif = QByteArray::fromHex(
+        "47494638396108000800f10000000000ffffff0000000000002c000000000800080000022504081020408409112644981061428409"
+        "112604081020408409112644981061428409112605003b");
+    QImage plan(256, 256, QImage::Format_RGB32);  // a white floor plan with a black grid
+    for (int y = 0; y < plan.height(); ++y)
+        for (int x = 0; x < plan.width(); ++x)
+            plan.setPixel(x, y, x % 16 == 0 || y % 16 == 0 ? 0xFF000000 : 0xFFFFFFFF);
+    QTemporaryDir show;
+    const auto convert = [&show](const QString& name, const QByteArray& bytes, std::string* line) {
+        EXPECT_TRUE(writeFile(show.filePath(name), bytes));
+        ResourceRegistry::instance()->clear();
+        Quil::ShowSettings settings;
+        settings.storedBackgroundImagePath = name.toStdString();
+        ConversionReport report;
+        LogCapture capture;
+        const bool packed = !convertLayoutProperties(settings, show.path(), report).backgroundImageId.isNull();
+        *line = capture.lines().empty() ? std::string()
+                                        : QString::fromStdString(capture.lines()[0].second)
+                                              .trimmed()
+                                              .replace(show.path(), QLatin1String("%1"))
+                                              .toStdString();
+        return packed;
+    };
+    const std::pair<const char*, QByteArray> files[] = {
+        {"jpg", encoded(plan, "JPEG")}, {"png", encoded(plan, "PNG")}, {"gif", gif}, {"bmp", encoded(plan, "BMP")}};
+    for (const auto& [suffix, whole] : files) {
+        const QString name = QStringLiteral("plan.") + suffix;
+        std::string line;
+        EXPECT_TRUE(convert(name, whole, &line)) << line;
+        for (const int size : {int(whole.size()) - 1, int(whole.size()) * 2 / 3, int(whole.size()) / 3}) {
+            SCOPED_TRACE(name.toStdString() + " cut to " + std::to_string(size));
+            EXPECT_FALSE(convert(name, whole.left(size), &line));
+            EXPECT_EQ(line,
+                      "Ignoring the plan's background image " + name.toStdString() + ": the file %1/"
+                          + name.toStdString() + " does not read as an image, so it is not packed into the project");
+        }
+    }
+
+    // A JPEG cut short, its end marker put back: libjpeg only warns.
+    std::string line;
+    const QByteArray jpeg = files[0].second;
+    EXPECT_FALSE(convert(QStringLiteral("mended.jpg"), jpeg.left(jpeg.size() / 2) + jpeg.right(2), &line));
+    EXPECT_EQ(line,
+              "Ignoring the plan's background image mended.jpg: the file %1/mended.jpg does not read as an image, "
+              "so it is not packed into the project");
+
+    // A whole JPEG of 16 x 16 whose frame header claims 8000 x 8000.
+    QByteArray claims = encoded(plan.copy(0, 0, 16, 16), "JPEG");
+    const int frame = int(claims.indexOf("\xFF\xC0"));
+    ASSERT_GT(frame, 0);
+    qToBigEndian<quint16>(8000, claims.data() + frame + 5);
+    qToBigEndian<quint16>(8000, claims.data() + frame + 7);
+    const qint64 baseline = TestSupport::resetPeakMemory();
+    EXPECT_FALSE(convert(QStringLiteral("claims.jpg"), claims, &line));
+    EXPECT_LT(TestSupport::peakMemoryBytes() - baseline, 64LL << 20);
+    EXPECT_EQ(line,
+              "Ignoring the plan's background image claims.jpg: the file %1/claims.jpg does not read as an image, "
+              "so it is not packed into the project");
+
+    // A 16-bit PNG decodes at 8 bytes a pixel: 6000 x 6000 is beyond the bound, at 4 bytes it would not be.
+    const QByteArray deep = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d4948445200001770000017701006000000b3c45b000000000b49444154789c636080020000090001fb52"
+        "b8a90000000049454e44ae426082");
+    EXPECT_FALSE(convert(QStringLiteral("deep.png"), deep, &line));
+    EXPECT_EQ(line,
+              "Ignoring the plan's background image deep.png: the file %1/deep.png is too large to check: 6000 x "
+              "6000 pixels decode to 288 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so "
+              "it is not packed into the project; make it smaller and convert the show again, or set the image "
+              "in the new project");
+    ResourceRegistry::instance()->clear();
+}
 
 // A relative image path is the show's folder's, whatever the current folder; what is missing or no image is said
 // and never registered.
@@ -79,15 +169,18 @@ TEST(LayoutConversion, PlanFromShowSettings)
          "new project"},
         {"images/head.ppm", false,
          "Ignoring the plan's background image images/head.ppm: the file %1/images/head.ppm is too large to check: "
-         "9000 x 9000 (at most 64 MB and 64 megapixels are read), so it is not packed into the project; make it "
+         "9000 x 9000 pixels decode to 324 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it "
+         "is not packed into the project; make it "
          "smaller and convert the show again, or set the image in the new project"},
         {"images/wide.ppm", false,
          "Ignoring the plan's background image images/wide.ppm: the file %1/images/wide.ppm is too large to check: "
-         "8192 x 8192 (at most 64 MB and 64 megapixels are read), so it is not packed into the project; make it "
+         "8192 x 8192 pixels decode to 269 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it "
+         "is not packed into the project; make it "
          "smaller and convert the show again, or set the image in the new project"},
         {"images/long.png", false,
          "Ignoring the plan's background image images/long.png: the file %1/images/long.png is too large to check: "
-         "65 MB (at most 64 MB and 64 megapixels are read), so it is not packed into the project; make it smaller "
+         "65 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it is not packed into the "
+         "project; make it smaller "
          "and convert the show again, or set the image in the new project"},
         {"images/short.ppm", false,
          "Ignoring the plan's background image images/short.ppm: the file %1/images/short.ppm does not read as an "
@@ -137,6 +230,7 @@ TEST(LayoutConversion, ABundlesImageStaysInsideTheBundle)
                                           "the show and convert the show again, or set the image in the new project");
     const std::pair<QString, QString> cases[] = {
         {"C:\\plan.png", QString()},
+        {"C:plan.png", QString()},  // relative to the drive's current folder
         {"gone.png",
          "Ignoring the plan's background image %1: the file inner/gone.png in the bundle "
          "/shows/a.kvx was not found; put it there and convert the show again, or set the image in the "

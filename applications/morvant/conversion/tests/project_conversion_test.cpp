@@ -1960,6 +1960,41 @@ TEST_F(EndToEndTest, AShowWithNothingToLeaveOutSaysOnlyWhatChanged)
     EXPECT_TRUE(imageFound);
 }
 
+// An ordinary floor plan, a white BMP with a black grid, compresses far better than 64 to 1: a tar.gz show archive
+// holding one loads, and the project saved from it extracts again through the project's own reader, the plan whole.
+TEST_F(EndToEndTest, AShowArchiveWithAPlainFloorPlanLoadsAndItsProjectReadsBack)
+{
+    QImage plan(640, 480, QImage::Format_RGB888);
+    for (int y = 0; y < plan.height(); ++y)
+        for (int x = 0; x < plan.width(); ++x)
+            plan.setPixel(x, y, x % 20 == 0 || y % 20 == 0 ? 0xFF000000 : 0xFFFFFFFF);
+    QBuffer bmp;
+    ASSERT_TRUE(bmp.open(QIODevice::WriteOnly) && plan.save(&bmp, "BMP"));
+    ShowContent content = emptyShow();
+    content.tables.settings = ShowTables().settings;
+    for (ShowRow& row : content.tables.settings) {
+        if (const std::size_t at = row.text.find("\"a.png\""); at != std::string::npos)
+            row.text.replace(at, 7, "\"plan.bmp\"");
+    }
+    const QByteArray archive =
+        packArchive(ArchiveFile::TarGzKind, {{"plan.bmp", bmp.data()}, {"plan.kvq", buildShow(content)}});
+    ASSERT_LT(archive.size() * 64, bmp.data().size());
+    ASSERT_TRUE(convertFile(QStringLiteral("plan.kvx"), archive)) << linesAt(log, kLogWarning).join('\n').toStdString();
+    EXPECT_EQ(driver.report().converted(ReportKind::PlanImages), 1u);
+
+    const QString saved = folder.filePath(QStringLiteral("plan.kv2"));
+    ProgressTracker progress;
+    ASSERT_TRUE(driver.saveOutputProject(saved, progress)) << driver.saveFailure().toStdString();
+    ASSERT_LT(QFileInfo(saved).size() * 64, bmp.data().size());
+    reopen(saved);
+    QStringList resources;
+    for (const auto& [name, bytes] : filesBelow(unpacked.path())) {
+        if (name.startsWith(QLatin1String("resources/")) && bytes == bmp.data())
+            resources << name;
+    }
+    EXPECT_EQ(resources.size(), 1);
+}
+
 // A large show with no fixture definitions installed: the result line in the warning colour with its count, the
 // report pane ending with the summary, the library's own load errors, and one line naming the folders definitions
 // are looked for in.
