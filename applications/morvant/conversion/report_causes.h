@@ -60,7 +60,7 @@ inline constexpr ReportCause kFunctionNotInShow {"their function is not in the s
 inline constexpr ReportCause kValueKindUnknown {"the converter does not know what their value kinds become"};
 inline constexpr ReportCause kNoPlaceForThirdText {"the project has no place for the show's third text"};
 inline constexpr ReportCause kImageNotFound {"the image file was not found"};
-inline constexpr ReportCause kNotAnImage {"the file is not an image"};
+inline constexpr ReportCause kNotAnImage {"the file does not read whole as an image"};
 inline constexpr ReportCause kImageLeavesBundle {"its path leads out of the bundle"};
 inline constexpr ReportCause kImageTooLarge {"the image is too large to check"};
 
