@@ -268,14 +268,10 @@ TEST_F(OnlineLibraryTest, AReplacementThatDoesNotReachTheDiskKeepsTheCopyAndItsE
         logged.clear();
         EXPECT_FALSE(online.update(progress));
         AtomicFile::setFaultInjector({});
-        EXPECT_EQ(std::pair(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv")),
-                  std::pair(QByteArray("1, Maker, 10\n"), QVariant("\"m1\"")))
-            << int(failing);
-        EXPECT_EQ(logged,
-                  QStringList({"130 Online fixture library: manufacturers.csv was not updated; the copy downloaded "
-                               "earlier is used (No space left on device)"}))
-            << int(failing);
-        EXPECT_EQ(QDir(mirror()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+        EXPECT_EQ(std::tuple(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv"), logged),
+                  std::tuple(QByteArray("1, Maker, 10\n"), QVariant("\"m1\""),
+                             QStringList({"130 Online fixture library: manufacturers.csv was not updated; the copy "
+                                          "downloaded earlier is used (No space left on device)"})));
     }
     EXPECT_TRUE(online.update(progress));
     EXPECT_EQ(std::pair(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv")),
