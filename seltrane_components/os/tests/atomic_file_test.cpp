@@ -51,7 +51,9 @@ TEST(AtomicFile, ReplacesOnlyAWholeFileAndOtherwiseSaysWhy)
     using Call = AtomicFile::Call;
     const std::pair<Call, int> failures[] = {
         {Call::Write, 1}, {Call::Write, 3}, {Call::Sync, 1}, {Call::Close, 1}, {Call::Rename, 1}};
-    for (const auto& [failing, at] : failures) {
+    for (const std::pair<Call, int>& failure : failures) {
+        const Call failing = failure.first;
+        const int at = failure.second;
         const std::string where = std::to_string(int(failing)) + " #" + std::to_string(at);
         int seen = 0;
         AtomicFile::setFaultInjector([&](Call call) { return call == failing && ++seen == at ? ENOSPC : 0; });
