@@ -210,6 +210,22 @@ QString saveFailureAdvice(const QString& path, const QString& reason)
         .arg(quoted(path), sentence);
 }
 
+QString workingFolderAdvice(const QString& dataFolder)
+{
+    return QObject::tr("The converter keeps its working folders in %1 and could not write there, so no project was "
+                       "made. Free some space on that disk, or make the folder writable, then convert the show again.")
+        .arg(quoted(QDir::cleanPath(dataFolder)));
+}
+
+QString workingFolderSaveAdvice(const QString& dataFolder, const QString& message)
+{
+    const QString sentence = message.endsWith(QLatin1Char('.')) ? message : message + QLatin1Char('.');
+    return QObject::tr("The project was not saved: %1 The file you chose was not touched. The converter keeps its "
+                       "working folders in %2: free some space on that disk, or make the folder writable, then save "
+                       "again.")
+        .arg(sentence, quoted(QDir::cleanPath(dataFolder)));
+}
+
 QString missingTypesAdvice(const OnlineFixtureLibrary& online, const QString& setting)
 {
     if (!online.isEnabled()) {

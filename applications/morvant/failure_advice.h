@@ -30,6 +30,13 @@ QString noShowFileAdvice(const QString& inputPath);
 // After the project could not be saved as path, for the system's reason.
 QString saveFailureAdvice(const QString& path, const QString& reason);
 
+// After the converter could not write into its working folders below
+// dataFolder, for want of room or permission: during a conversion (then the
+// failure's message is already logged), or during a save with that message
+// (the file chosen is untouched). Never asks for the failure to be reported.
+QString workingFolderAdvice(const QString& dataFolder);
+QString workingFolderSaveAdvice(const QString& dataFolder, const QString& message);
+
 // After a conversion that met fixture types in no library, once online has
 // been asked for them: put their definitions into the fixture library's
 // folders, or, by what online did, turn it on by setting its address (under

@@ -70,7 +70,7 @@ la_ssize_t writeStep(struct archive* a, void* data, const void* buffer, size_t s
 {
     const qint64 n = self(data)->deviceWrite(buffer, size);
     if (n < 0) {
-        archive_set_error(a, errno ? errno : EIO, "IO device write error");
+        archive_set_error(a, EIO, "%s", self(data)->deviceWriteError().constData());
         return -1;
     }
     return static_cast<la_ssize_t>(n);
@@ -124,6 +124,7 @@ bool ArchiveFile::open(int mode, QIODevice* device, int kind)
         return fail(tr("Unsupported archive mode or kind"));
 
     m_errorString.clear();
+    m_deviceError.clear();
     m_damaged = false;
     m_device = device;
     m_mode = mode;
@@ -195,13 +196,16 @@ bool ArchiveFile::close()
     if (m_mode == ReadMode) {
         ok = archive_read_free(m_handle) == ARCHIVE_OK;
     } else {
-        if (archive_write_close(m_handle) != ARCHIVE_OK) {
-            failArchive(tr("Cannot finish the archive"));
-            ok = false;
-        } else if (m_gzip && !m_gzip->finish()) {
-            fail(tr("Cannot finish the archive: the compressed data could not be written"));
-            ok = false;
-        }
+        // The last blocks reach the device only now: the device's reason
+        // for refusing them is the one to tell.
+        const auto notWritten = [this] {
+            const QString what = tr("Cannot finish the archive: the compressed data could not be written");
+            return fail(m_deviceError.isEmpty() ? what : QStringLiteral("%1 (%2)").arg(what, m_deviceError));
+        };
+        if (archive_write_close(m_handle) != ARCHIVE_OK)
+            ok = m_deviceError.isEmpty() ? failArchive(tr("Cannot finish the archive")) : notWritten();
+        else if (m_gzip && !m_gzip->finish())
+            ok = notWritten();
         ok = archive_write_free(m_handle) == ARCHIVE_OK && ok;
         if (m_damaged)
             ok = false;
@@ -378,12 +382,19 @@ qint64 ArchiveFile::deviceWrite(const void* buffer, size_t size)
     return ok ? static_cast<qint64>(size) : -1;
 }
 
+QByteArray ArchiveFile::deviceWriteError() const
+{
+    return m_deviceError.isEmpty() ? QByteArrayLiteral("IO device write error") : m_deviceError.toUtf8();
+}
+
 bool ArchiveFile::writeToDevice(const char* data, qint64 size)
 {
     while (size > 0) {
         const qint64 n = m_device->write(data, size);
-        if (n <= 0)
+        if (n <= 0) {
+            m_deviceError = m_device->errorString();
             return false;
+        }
         data += n;
         size -= n;
     }

@@ -143,6 +143,8 @@ public:
     bool deviceIsOpen() const;
     qint64 deviceRead(const void** buffer);
     qint64 deviceWrite(const void* buffer, size_t size);
+    // The device's reason for refusing the last write.
+    QByteArray deviceWriteError() const;
     qint64 deviceSeek(qint64 offset, int whence);
 
 private:
@@ -165,6 +167,7 @@ private:
     bool m_reportingRead = false;
     unsigned m_lastReadStep = 0;
     QString m_errorString;
+    QString m_deviceError;  // the device's reason for the last write it refused
 };
 
 #endif  // ARCHIVE_ARCHIVE_FILE_H

@@ -1,13 +1,16 @@
 #include "components/archive/resource_registry.h"
 
 #include "components/archive/archive_file.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QObject>
 
+#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -47,6 +50,41 @@ bool sameContent(const QString& a, const QString& b)
         if (std::memcmp(blockA.constData(), blockB.constData(), static_cast<size_t>(n)) != 0)
             return false;
     }
+}
+
+// Copies source to target, which is replaced only once the copy is whole on
+// disk; false with *error set to the system's reason otherwise.
+bool copyWhole(const QString& source, const QString& target, QString* error)
+{
+    QFile in(source);
+    AtomicFile out(target);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = in.errorString();
+        return false;
+    }
+    if (!out.open(QIODevice::WriteOnly)) {
+        *error = out.errorString();
+        return false;
+    }
+    QByteArray block(kCompareBlock, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(block.data(), kCompareBlock);
+        if (n < 0) {
+            *error = in.errorString();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(block.constData(), n) != n) {
+            *error = out.errorString();
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -146,8 +184,9 @@ void ResourceRegistry::updateUsage(const QUuid& id, unsigned categoryBit, bool u
     });
 }
 
-void ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryMask)
+bool ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryMask, QString* error)
 {
+    QString reason;
     bool folderReady = false;
     for (auto it = m_records.begin(); it != m_records.end(); ++it) {
         if ((it->categoryMask & categoryMask) == 0) {
@@ -158,25 +197,45 @@ void ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryM
         if (!it->copiedPath.isEmpty() || !it->inUse(categoryMask))
             continue;
         if (!folderReady) {
-            if (!QDir().mkpath(folder))
-                return;
+            errno = 0;
+            if (!QDir().mkpath(folder)) {
+                if (error) {
+                    *error = QObject::tr("The folder %1 could not be created (%2)")
+                                 .arg(QDir::toNativeSeparators(folder),
+                                      QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EIO)));
+                }
+                return false;
+            }
             folderReady = true;
         }
         const QString target = folder + QLatin1Char('/') + copyName(*it);
-        if (QFile::copy(it->sourcePath, target)) {
-            m_records.modify(it, [&](Record& record) {
-                record.sourcePath.clear();
-                record.copiedPath = target;
-                record.kept = true;
-            });
+        // Named by its file name alone: the source may lie in a temporary
+        // folder that means nothing to the user.
+        if (!copyWhole(it->sourcePath, target, &reason)) {
+            if (error) {
+                *error = QObject::tr("%1 could not be copied into %2 (%3)")
+                             .arg(QFileInfo(it->sourcePath).fileName(), QDir::toNativeSeparators(folder), reason);
+            }
+            return false;
         }
+        m_records.modify(it, [&](Record& record) {
+            record.sourcePath.clear();
+            record.copiedPath = target;
+            record.kept = true;
+        });
     }
+    return true;
 }
 
 bool ResourceRegistry::addToArchive(ArchiveFile& archive, const QString& folderName, unsigned categoryMask,
                                     const std::set<QUuid>& alwaysInclude, const std::set<QUuid>& placeholders,
-                                    ProgressTracker* tracker)
+                                    ProgressTracker* tracker, QString* error)
 {
+    const auto failed = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     QString prefix = folderName;
     if (!prefix.endsWith(QLatin1Char('/')))
         prefix += QLatin1Char('/');
@@ -190,7 +249,7 @@ bool ResourceRegistry::addToArchive(ArchiveFile& archive, const QString& folderN
         const QString entryName = prefix + copyName(record);
         if (placeholders.count(record.id) != 0) {
             if (!archive.addEmptyFile(entryName))
-                return false;
+                return failed(archive.errorString());
         } else {
             files.emplace_back(record.currentPath(), entryName);
         }
@@ -202,10 +261,15 @@ bool ResourceRegistry::addToArchive(ArchiveFile& archive, const QString& folderN
         tracker->begin(static_cast<unsigned>(files.size()));
     bool ok = true;
     for (size_t i = 0; i < files.size(); ++i) {
-        // A file gone before the save is left out; any other failure
-        // leaves the archive unusable.
-        if (QFileInfo::exists(files[i].first) && !archive.addPathUnder(files[i].first, files[i].second)) {
-            ok = false;
+        // A file gone before the save would leave the project naming what it
+        // does not hold; any other failure leaves the archive unusable.
+        if (!QFileInfo::exists(files[i].first)) {
+            ok = failed(
+                QObject::tr("%1, which the project uses, is gone").arg(QDir::toNativeSeparators(files[i].first)));
+            break;
+        }
+        if (!archive.addPathUnder(files[i].first, files[i].second)) {
+            ok = failed(archive.errorString());
             break;
         }
         if (tracker) {

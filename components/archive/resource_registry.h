@@ -40,16 +40,20 @@ public:
     // categoryBit. Unknown ids and a categoryBit of 0 change nothing.
     void updateUsage(const QUuid& id, unsigned categoryBit, bool used);
 
-    // Copies the files in use for categoryMask into folder, each once.
-    void copyResourcesTo(const QString& folder, unsigned categoryMask);
+    // Copies the files in use for categoryMask into folder, each once and
+    // whole on disk (through AtomicFile). False at the first that cannot be
+    // copied, with *error naming it by its file name, the folder and the
+    // system's reason; the files copied so far stay.
+    bool copyResourcesTo(const QString& folder, unsigned categoryMask, QString* error = nullptr);
 
     // Adds the files in use for categoryMask (and those in alwaysInclude)
-    // under folderName; ids in placeholders become empty entries. A file
-    // missing before the save is skipped. False when an entry failed any
-    // other way (the archive is then unusable) or the tracker was cancelled.
+    // under folderName; ids in placeholders become empty entries. False,
+    // with *error set, when a file in use is gone (the project would name a
+    // file it does not hold) or an entry failed (the archive is then
+    // unusable); false too when the tracker was cancelled.
     bool addToArchive(ArchiveFile& archive, const QString& folderName, unsigned categoryMask,
                       const std::set<QUuid>& alwaysInclude, const std::set<QUuid>& placeholders,
-                      ProgressTracker* tracker);
+                      ProgressTracker* tracker, QString* error = nullptr);
 
     // Deletes the copies the saved project does not keep and forgets every
     // record.

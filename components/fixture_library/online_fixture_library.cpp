@@ -5,6 +5,7 @@
 #include "components/fixture_library/library_files.h"
 #include "components/fixture_library/message_handler.h"
 #include "components/fixture_library/online_library_settings.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/clocks.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
@@ -16,7 +17,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -122,8 +122,9 @@ struct OnlineFixtureLibrary::Batch
     void stepDone() { progress.setStep(++done); }
 };
 
-// Where the body of a 200 goes: the QSaveFile that replaces the mirror when
-// committed, and a private copy that the check reads before that.
+// Where the body of a 200 goes: the AtomicFile that replaces the mirror's
+// copy when committed, only once it is whole on disk, and a private copy
+// that the check reads before that.
 class OnlineFixtureLibrary::Body
 {
 public:
@@ -132,16 +133,17 @@ public:
     bool write(const QByteArray& data)
     {
         if (!m_open) {
-            m_open = QDir().mkpath(QFileInfo(m_save.fileName()).path()) && m_save.open(QIODevice::WriteOnly)
-                && m_copy.open();
+            // A folder that cannot be made fails the open, with its reason.
+            QDir().mkpath(QFileInfo(m_save.fileName()).path());
+            m_open = m_save.open(QIODevice::WriteOnly) && m_copy.open();
             if (!m_open)
-                return fail(m_save.errorString());
+                return fail(m_save.isOpen() ? m_copy.errorString() : m_save.errorString());
         }
         m_size += data.size();
         if (m_size > m_limit)
             return fail(OnlineFixtureLibrary::tr("the file is larger than %1 MiB").arg(m_limit / (1024 * 1024)));
         if (m_save.write(data) != data.size() || m_copy.write(data) != data.size())
-            return fail(m_save.error() != QFileDevice::NoError ? m_save.errorString() : m_copy.errorString());
+            return fail(m_save.error() != 0 ? m_save.errorString() : m_copy.errorString());
         return true;
     }
     bool flushCopy() { return (m_open || write(QByteArray())) && m_copy.flush(); }
@@ -158,7 +160,7 @@ private:
         return false;
     }
 
-    QSaveFile m_save;
+    AtomicFile m_save;
     QTemporaryFile m_copy;
     qint64 m_limit;
     qint64 m_size = 0;

@@ -1,5 +1,6 @@
 #include "components/project/project_working_folder.h"
 
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/file_utils.h"
 
 #include <QCryptographicHash>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QObject>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -16,6 +16,9 @@
 namespace {
 
 const char kLockFileName[] = "/.lock";
+// What a folder must take for a project to start in it: a folder that
+// cannot take this much is too full for one.
+const qint64 kRoomProbeBytes = 64 * 1024;
 
 QString withTrailingSlash(QString folder)
 {
@@ -133,14 +136,14 @@ void ProjectWorkingFolder::removeStaleFolders(const QString& parent) const
 
 bool ProjectWorkingFolder::createAndLock(const QString& path)
 {
+    const QString shown = QDir::toNativeSeparators(path);
     bool createdHere = false;
     if (!QFileInfo::exists(path)) {
         errno = 0;
         if (!QDir().mkpath(path)) {
             const int error = errno;
-            m_lastError = QObject::tr("Unable to create working folder - error %1 (%2)")
-                              .arg(error)
-                              .arg(QString::fromLocal8Bit(std::strerror(error)));
+            m_lastError = QObject::tr("The working folder %1 could not be created (%2)")
+                              .arg(shown, QString::fromLocal8Bit(std::strerror(error)));
             return false;
         }
         createdHere = true;
@@ -150,9 +153,16 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
     // Bounded: a folder that another live process holds is reported, not
     // waited on for ever.
     if (!m_lock->tryLock(kLockWaitMs)) {
-        m_lastError =
-            QObject::tr("Failed to lock the working folder - error %1").arg(static_cast<int>(m_lock->error()));
+        const QLockFile::LockError error = m_lock->error();
         m_lock.reset();
+        if (error == QLockFile::LockFailedError) {
+            m_lastError = QObject::tr("The working folder %1 is in use by another running program").arg(shown);
+        } else {
+            // The lock says only that it failed; the folder itself tells why.
+            const QString reason = AtomicFile::writeProblem(path, kRoomProbeBytes);
+            m_lastError = QObject::tr("The working folder %1 could not be locked (%2)")
+                              .arg(shown, reason.isEmpty() ? QObject::tr("lock error %1").arg(int(error)) : reason);
+        }
         if (createdHere)
             removeDirectoryRecursively(path, false);
         return false;
@@ -163,17 +173,17 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
 bool ProjectWorkingFolder::saveToFile(const QString& path, ProgressTracker* progress)
 {
     m_lastError.clear();
-    QSaveFile file(path);
-    errno = 0;
+    AtomicFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        const int error = errno;
-        m_lastError = QObject::tr("Error %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+        m_lastError = QObject::tr("Error %1 (%2)").arg(file.error()).arg(file.errorString());
         return false;
     }
+    const auto writeFailure = [&file] {
+        return QObject::tr("Failed to save the project (%1)").arg(file.errorString());
+    };
     // Returning without commit() discards the new file and keeps the old one.
     if (!writeHeader(&file)) {
-        m_lastError = file.error() != QFileDevice::NoError ? errorMessage(file.error())
-                                                           : QObject::tr("Unable to create the project archive");
+        m_lastError = file.error() != 0 ? writeFailure() : QObject::tr("Unable to create the project archive");
         return false;
     }
     quint64 counter = 0;
@@ -182,11 +192,10 @@ bool ProjectWorkingFolder::saveToFile(const QString& path, ProgressTracker* prog
             m_lastError = QObject::tr("Unable to create the project archive");
         return false;
     }
+    // Only now are the last bytes written and the file synced and closed:
+    // the earlier file is replaced only when all of that worked.
     if (!file.commit()) {
-        if (file.error() == QFileDevice::RenameError)
-            m_lastError = QObject::tr("Failed to save file. If it already exists, it might not be writable.");
-        else
-            m_lastError = errorMessage(file.error());
+        m_lastError = writeFailure();
         return false;
     }
     return true;

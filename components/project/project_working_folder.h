@@ -55,12 +55,14 @@ public:
     virtual bool save(QIODevice* device, quint64* counter, ProgressTracker* progress);
 
     // Makes and locks the working folder for a project; false with
-    // lastError() set when that fails.
+    // lastError() set, naming the folder and the system's reason, when that
+    // fails.
     bool create(const QUuid& uuid, const QString& filePath);
 
-    // Writes the header and the packed project atomically to path: an
-    // existing file is replaced only when everything was written. False
-    // with lastError() set otherwise.
+    // Writes the header and the packed project atomically to path (through
+    // AtomicFile): an existing file is replaced only when every byte was
+    // written, synced and the file closed. False with lastError() set,
+    // with the system's reason, otherwise.
     bool saveToFile(const QString& path, ProgressTracker* progress);
 
     QString lastError() const { return m_lastError; }

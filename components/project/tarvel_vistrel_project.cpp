@@ -92,11 +92,16 @@ bool TarvelVistrelProject::queryBreakLock()
     return box.clickedButton() == breakLock;
 }
 
-void TarvelVistrelProject::copyResources(quint32 categoryMask, ResourceRegistry* registry)
+bool TarvelVistrelProject::copyResources(quint32 categoryMask, ResourceRegistry* registry)
 {
     m_resourceMask = categoryMask;
-    if (registry)
-        registry->copyResourcesTo(folderPath() + QLatin1Char('/') + kResourcesFolder, categoryMask);
+    QString error;
+    if (registry
+        && !registry->copyResourcesTo(folderPath() + QLatin1Char('/') + kResourcesFolder, categoryMask, &error)) {
+        setLastError(error);
+        return false;
+    }
+    return true;
 }
 
 bool TarvelVistrelProject::save(QIODevice* device, quint64* counter, ProgressTracker* progress)
@@ -135,21 +140,23 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
             if (!addControllerDatabase(archive, options.controllerId, tracker))
                 return false;
         } else if (!archive.addPathUnder(folder + database, database)) {
-            return failedToAdd(database);
+            return failedToAdd(database, archive.errorString());
         }
 
         tracker.setStep(1);
         tracker.setStatusText(QObject::tr("Saving resources..."));
+        QString resourceError;
         if (!ResourceRegistry::instance()->addToArchive(archive, kResourcesFolder, options.resourceMask,
-                                                        options.alwaysInclude, options.placeholders, &tracker))
-            return tracker.isCancelled() ? cancelled() : failedToAdd(kResourcesFolder);
+                                                        options.alwaysInclude, options.placeholders, &tracker,
+                                                        &resourceError))
+            return tracker.isCancelled() ? cancelled() : failedToAdd(kResourcesFolder, resourceError);
 
         tracker.setStep(2);
         tracker.setStatusText(QObject::tr("Saving custom web interface..."));
         for (const QLatin1String custom : kCustomFolders) {
             const QString name = custom;
             if (QFileInfo::exists(folder + name) && !archive.addPathUnder(folder + name, name))
-                return failedToAdd(name);
+                return failedToAdd(name, archive.errorString());
         }
         if (tracker.isCancelled())
             return cancelled();
@@ -194,7 +201,7 @@ bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 co
     const QString database = QLatin1String(kDatabaseFolder);
     const QDir databaseFolder(folderPath() + QLatin1Char('/') + database);
     if (!databaseFolder.exists())
-        return failedToAdd(database);
+        return failedToAdd(database, QObject::tr("%1 does not exist").arg(databaseFolder.path()));
     // The files directly in the folder; the cue lists of every controller
     // are replaced by this controller's own.
     const QFileInfoList files = databaseFolder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
@@ -203,7 +210,7 @@ bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 co
             continue;
         const QString entry = database + QLatin1Char('/') + file.fileName();
         if (!archive.addPathUnder(file.filePath(), entry))
-            return failedToAdd(entry);
+            return failedToAdd(entry, archive.errorString());
         if (tracker.isCancelled())
             return cancelled();
     }
@@ -219,7 +226,7 @@ bool TarvelVistrelProject::addControllerDatabase(ArchiveFile& archive, qint32 co
     const QString entry = database + QLatin1Char('/') + QLatin1String(kCueListFile);
     const auto removeSaved = qScopeGuard([&saved] { QFile::remove(saved); });
     Archive::saveArray(cueLists, folderPath(), databaseId);
-    return archive.addPathUnder(saved, entry) || failedToAdd(entry);
+    return archive.addPathUnder(saved, entry) || failedToAdd(entry, archive.errorString());
 }
 
 bool TarvelVistrelProject::addMatrixEffects(ArchiveFile& archive, const ProjectSaveOptions& options,
@@ -247,7 +254,7 @@ bool TarvelVistrelProject::addMatrixEffects(ArchiveFile& archive, const ProjectS
                 ? archive.addEmptyFile(entry)
                 : archive.addPathUnder(folderPath() + QLatin1Char('/') + frames + name + QStringLiteral(".ffa"), entry);
             if (!added)
-                return failedToAdd(entry);
+                return failedToAdd(entry, archive.errorString());
         }
         if (tracker.isCancelled())
             return cancelled();
@@ -266,14 +273,15 @@ bool TarvelVistrelProject::addManifest(ArchiveFile& archive, const ProjectSaveOp
         out, ManifestRecord {static_cast<quint32>(options.controllerId), static_cast<quint32>(options.second)});
     out.close();
     const QString entry = Archive::migrationEntryName();
-    return archive.addBuffer(manifest, entry) || failedToAdd(entry);
+    return archive.addBuffer(manifest, entry) || failedToAdd(entry, archive.errorString());
 }
 
 quint32 TarvelVistrelProject::saveDatabaseId() const { return m_databaseId == kNoDatabase ? 0 : m_databaseId; }
 
-bool TarvelVistrelProject::failedToAdd(const QString& entryName)
+bool TarvelVistrelProject::failedToAdd(const QString& entryName, const QString& reason)
 {
-    setLastError(QObject::tr("Failed to add %1 to the project archive").arg(entryName));
+    setLastError(reason.isEmpty() ? QObject::tr("Failed to add %1 to the project archive").arg(entryName)
+                                  : QObject::tr("Failed to add %1 to the project archive (%2)").arg(entryName, reason));
     return false;
 }
 

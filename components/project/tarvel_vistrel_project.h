@@ -17,7 +17,8 @@
 // record as ".migration".
 //
 // Every entry is checked: a save that could not add one of them fails with a
-// message naming it, and saveToFile() then leaves any existing file intact.
+// message naming it and why, and saveToFile() then leaves any existing file
+// intact. A resource in use that is gone fails the save too.
 //
 // The project owns its working folder and lock (base classes), a colour
 // swatch and a colour palette. It is used from the GUI thread:
@@ -99,8 +100,9 @@ public:
                          ProgressTracker* progress);
 
     // Keeps categoryMask as the categories to pack and has the registry copy
-    // the files in use for them into <working folder>/resources.
-    void copyResources(quint32 categoryMask, ResourceRegistry* registry);
+    // the files in use for them into <working folder>/resources; false with
+    // lastError() set when one of them could not be copied.
+    bool copyResources(quint32 categoryMask, ResourceRegistry* registry);
 
     quint32 databaseId() const { return m_databaseId; }
     void setDatabaseId(quint32 id) { m_databaseId = id; }
@@ -116,7 +118,8 @@ private:
     bool addManifest(ArchiveFile& archive, const ProjectSaveOptions& options);
     // The database of this project: the recorded one, else the current one.
     quint32 saveDatabaseId() const;
-    bool failedToAdd(const QString& entryName);
+    // reason: why, as the archive or the registry says; may be empty.
+    bool failedToAdd(const QString& entryName, const QString& reason);
     bool cancelled();
 
     quint32 m_databaseId = kNoDatabase;

@@ -3,11 +3,11 @@
 #include "applications/common/fixture_library_ui/fixture_template_preview_scene.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
+#include "seltrane_components/os/atomic_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace FixtureTemplate;
 
@@ -84,9 +84,10 @@ bool FixtureTemplateBuilder::saveTemplate(const QString& path, QString& error) c
 {
     Values values = m_values;
     values[kModelId] = value(kModelId);
-    QSaveFile file(path);
-    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly)
-        || !FixtureTemplateParser::write(file, values) || !file.commit()) {
+    AtomicFile file(path);
+    // A folder that cannot be made fails the open, with its reason.
+    QDir().mkpath(QFileInfo(path).path());
+    if (!file.open(QIODevice::WriteOnly) || !FixtureTemplateParser::write(file, values) || !file.commit()) {
         error = tr("The template could not be saved as %1 (%2)").arg(path, file.errorString());
         return false;
     }

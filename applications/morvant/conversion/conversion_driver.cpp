@@ -220,6 +220,11 @@ bool ConversionDriver::runConversion(ProgressTracker& progress)
         m_report.logTallies();
         m_report.logSummary();
         return true;
+    } catch (const WorkingFolderError& error) {
+        // Room or permission in the working folders: the user mends it there.
+        logMessage(kLogWarning, "Failed to convert the input project (%s)", error.what());
+        logAdvice(workingFolderAdvice(error.dataFolder()));
+        return false;
     } catch (const std::exception& error) {
         // The edit context has rolled the transaction back by now.
         logMessage(kLogWarning, "Failed to convert the input project (%s)", exceptionText(error).toUtf8().constData());
@@ -418,6 +423,12 @@ bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& p
             return true;
         }
         reason = m_outputProject->project()->lastError();
+    } catch (const WorkingFolderError& error) {
+        // The working folder, not the target, is what lacks room.
+        logMessage(kLogWarning, "Failed to save the output project (%s)", error.what());
+        m_saveFailure = workingFolderSaveAdvice(error.dataFolder(), QString::fromUtf8(error.what()));
+        logAdvice(m_saveFailure);
+        return false;
     } catch (const std::exception& error) {
         reason = exceptionText(error);
         logMessage(kLogWarning, "Failed to save the output project (%s)", reason.toUtf8().constData());

@@ -29,9 +29,11 @@
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_streamer.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
+#include <QDir>
 #include <QFile>
 #include <QUuid>
 
@@ -52,6 +54,9 @@ const int kFeatureOn = 2;
 const quint32 kFirstColours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
 const int kMinutesPerQuarterHour = 15;
 const int kMinutesPerDay = 1440;
+// What the working folder is asked to take when a write into it failed: a
+// folder that cannot is full (or may not be written), and says why.
+const qint64 kRoomProbeBytes = 1024 * 1024;
 
 quint32 argbOf(const Quil::ShowColour& colour)
 {
@@ -216,6 +221,10 @@ ScheduleConversion convertDaliTestSchedule(const Quil::DaliTestSchedule& from)
     return converted;
 }
 
+WorkingFolderError::WorkingFolderError(const QString& message, const QString& dataFolder)
+    : std::runtime_error(message.toStdString()), m_dataFolder(dataFolder)
+{}
+
 OutputProject::OutputProject() = default;
 
 OutputProject::~OutputProject() { close(); }
@@ -224,7 +233,7 @@ void OutputProject::create()
 {
     m_project.reset(new TarvelVistrelProject(false));
     if (!m_project->create(QUuid::createUuid(), QString()))
-        throw std::runtime_error(m_project->lastError().toUtf8().toStdString());
+        throw WorkingFolderError(m_project->lastError(), m_project->projectsFolder());
     m_project->setProgramVersion(AppIdentity::programVersion());
 
     const Archive::DatabaseSettings settings = makeDatabaseSettings(Archive::kAutoSaveOff, Archive::kAutoSaveOff);
@@ -288,7 +297,11 @@ void OutputProject::initialise(const QuilShow& show, ConversionReport& report, c
     addAt(kUserInterfaceStateArrayId, kLayoutManagerStateId, layouts, database);
 }
 
-void OutputProject::copyResources() { m_project->copyResources(kResourceMask, ResourceRegistry::instance()); }
+void OutputProject::copyResources()
+{
+    if (!m_project->copyResources(kResourceMask, ResourceRegistry::instance()))
+        throw WorkingFolderError(m_project->lastError(), m_project->projectsFolder());
+}
 
 bool OutputProject::save(const QString& path, ProgressTracker& progress)
 {
@@ -296,7 +309,20 @@ bool OutputProject::save(const QString& path, ProgressTracker& progress)
     m_saveTimes = {};
     const Clock::time_point start = Clock::now();
     // Writes only what changed since the last save; throws on failure.
-    Archive::saveDatabase(databaseId(), 0);
+    try {
+        Archive::saveDatabase(databaseId(), 0);
+    } catch (const std::exception& error) {
+        // The database's error names no file and no reason: the folder it
+        // writes into tells whether it is full or may not be written.
+        const QString reason = AtomicFile::writeProblem(m_project->folderPath(), kRoomProbeBytes);
+        if (reason.isEmpty())
+            throw;
+        logMessage(kLogWarning, "Failed to write the output project's database (%s)",
+                   exceptionText(error).toUtf8().constData());
+        throw WorkingFolderError(QObject::tr("The project could not be written into its working folder %1 (%2)")
+                                     .arg(QDir::toNativeSeparators(m_project->folderPath()), reason),
+                                 m_project->projectsFolder());
+    }
     const Clock::time_point saved = Clock::now();
     m_saveTimes.first = std::chrono::duration<double>(saved - start).count();
     const bool packed = m_project->saveToFile(path, &progress);

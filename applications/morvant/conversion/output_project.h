@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 class ConversionReport;
@@ -27,6 +28,21 @@ class TarvelVistrelProject;
 namespace Quil {
 struct DaliTestSchedule;
 }
+
+// The converter could not write into the working folder it keeps below
+// dataFolder, for want of room or of permission: a failure the user mends
+// there, not a fault of the show or of the program. what() names the folder
+// and the system's reason.
+class WorkingFolderError : public std::runtime_error
+{
+public:
+    WorkingFolderError(const QString& message, const QString& dataFolder);
+    // The folder that holds the working folders.
+    QString dataFolder() const { return m_dataFolder; }
+
+private:
+    QString m_dataFolder;
+};
 
 class OutputProject
 {
@@ -62,7 +78,8 @@ public:
     OutputProject& operator=(const OutputProject&) = delete;
 
     // Makes the working folder and the empty database; throws
-    // std::runtime_error (or the database's error) on failure.
+    // WorkingFolderError when the folder cannot be made or locked, or the
+    // database's error.
     void create();
     // Adds the project-wide objects, filled from the show's settings, DALI
     // test settings and number formats; runs inside the caller's edit
@@ -70,11 +87,14 @@ public:
     // the plan's image are counted in report, or reported as not carried
     // over; bundle is where a show out of a bundle came from.
     void initialise(const QuilShow& show, ConversionReport& report, const ShowBundle& bundle);
-    // Copies the files met during the conversion into the working folder.
+    // Copies the files met during the conversion into the working folder;
+    // throws WorkingFolderError when one cannot be copied.
     void copyResources();
     // Writes the database and packs the project into path, atomically:
-    // false (reason logged) when packing fails, and the database's error
-    // thrown when writing it fails; an existing file is untouched either way.
+    // false (reason logged) when packing fails; when writing the database
+    // into the working folder fails, WorkingFolderError if the folder says
+    // why (it is full or may not be written), else the database's error. An
+    // existing file is untouched either way.
     bool save(const QString& path, ProgressTracker& progress);
     // Seconds the last save spent writing the database and packing the file.
     std::pair<double, double> lastSaveTimes() const { return m_saveTimes; }

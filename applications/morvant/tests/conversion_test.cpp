@@ -6,15 +6,19 @@
 #include "components/lx_objects/project/project_creator_info.h"
 #include "components/lx_objects/project/project_database.h"
 #include "components/project/tarvel_base_project.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/peak_memory.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <unistd.h>
@@ -245,6 +249,55 @@ TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
     EXPECT_NE(database, Archive::kNoDatabase);
     EXPECT_EQ(Archive::getArray(0, database), nullptr);
     EXPECT_FALSE(driver.hasOutputProject());
+}
+
+// The working folders' disk is full (a file-size limit) when the bundle's plan image is copied into it, and when the
+// project's database is written at the save: each failure names the folder (never the temporary one), the system's
+// reason and what to do there, asks for no report, and the earlier file is kept.
+TEST_F(ConversionTest, AFullDataFolderIsToldInPlainWords)
+{
+    const QString dataFolder = QDir::cleanPath(TarvelBaseProject(false, 6).projectsFolder());
+    const QString advice =
+        QStringLiteral("The converter keeps its working folders in \"%1\" and could not write there, "
+                       "so no project was made. Free some space on that disk, or make the folder "
+                       "writable, then convert the show again.")
+            .arg(dataFolder);
+    std::optional<FileSizeLimit> full;
+    // The show names a.png, which the bundle holds; the limit comes after the steps.
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG"));
+    QString workingFolder;
+    driver.step = [&](ScriptedDriver& self) {
+        workingFolder = self.outputFolder();
+        full.emplace(16);
+    };
+    EXPECT_FALSE(convert(
+        input(QStringLiteral("plan.kvx"), buildBundle({{"a.png", png}, {"s.kvq", buildShow(ShowContent(454))}}))));
+    full.reset();
+    EXPECT_TRUE(text("errorPane")
+                    .endsWith("Failed to convert the input project (a.png could not be copied into " + workingFolder
+                              + "/resources (File too large))\n" + advice))
+        << text("errorPane").toStdString();
+
+    driver.step = nullptr;
+    ASSERT_TRUE(convert(input(QStringLiteral("s.kvq"), buildShow(showKeepingAll()))));
+    const QString target = folder.filePath(QStringLiteral("s.kv2"));
+    ASSERT_TRUE(writeFile(target, "earlier"));
+    driver.onSave = [&] { full.emplace(16); };
+    chooser.saveAnswer = target;
+    EXPECT_FALSE(window.save());
+    full.reset();
+    EXPECT_EQ(readBytes(target), "earlier");
+    const QString written =
+        QStringLiteral("The project could not be written into its working folder %1 (File too large)")
+            .arg(driver.outputFolder());
+    const QString saveAdvice = QStringLiteral("The project was not saved: %1. The file you chose was not touched. The "
+                                              "converter keeps its working folders in \"%2\": free some space on that "
+                                              "disk, or make the folder writable, then save again.")
+                                   .arg(written, dataFolder);
+    EXPECT_EQ(chooser.asked.last(), "Save failed|" + saveAdvice);
+    EXPECT_TRUE(text("errorPane").endsWith("Failed to save the output project (" + written + ")\n" + saveAdvice));
 }
 
 }  // namespace

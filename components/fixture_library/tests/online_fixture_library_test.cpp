@@ -4,6 +4,7 @@
 #include "components/fixture_library/online_library_settings.h"
 #include "components/fixture_library/tests/fixture_index_file.h"
 #include "components/fixture_library/tests/http_test_server.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -253,4 +254,26 @@ TEST_F(OnlineLibraryTest, AFailedUpdateOfAMirroredDefinitionKeepsItsCopyInUse)
         EXPECT_EQ(std::pair(fetched.path, fetched.reason), std::pair(mirror("x/spot.fixture"), QString()));
         EXPECT_TRUE(logged.last().contains("x/spot.fixture was not updated; the copy downloaded earlier is used ("));
     }
+}
+
+// A new copy of a mirrored list that does not reach the disk whole (a write, its sync or its close fails, as on a
+// full disk) leaves the earlier copy byte for byte and its ETag, says why, and is asked for whole again next time.
+TEST_F(OnlineLibraryTest, AReplacementThatDoesNotReachTheDiskKeepsTheCopyAndItsETag)
+{
+    ASSERT_TRUE(online.update(progress));
+    server.files["manufacturers.csv"] = {"1, Maker Two, 10\n", "\"m2\""};
+    using Call = AtomicFile::Call;
+    for (const Call failing : {Call::Write, Call::Sync, Call::Close}) {
+        AtomicFile::setFaultInjector([failing](Call call) { return call == failing ? ENOSPC : 0; });
+        logged.clear();
+        EXPECT_FALSE(online.update(progress));
+        AtomicFile::setFaultInjector({});
+        EXPECT_EQ(std::tuple(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv"), logged),
+                  std::tuple(QByteArray("1, Maker, 10\n"), QVariant("\"m1\""),
+                             QStringList({"130 Online fixture library: manufacturers.csv was not updated; the copy "
+                                          "downloaded earlier is used (No space left on device)"})));
+    }
+    EXPECT_TRUE(online.update(progress));
+    EXPECT_EQ(std::pair(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv")),
+              std::pair(QByteArray("1, Maker Two, 10\n"), QVariant("\"m2\"")));
 }

@@ -98,7 +98,9 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
         options.controllerId = 3, options.placeholders.clear();
         EXPECT_TRUE(savedFor(project, options).isEmpty());
         EXPECT_EQ(project.lastError(),
-                  QStringLiteral("Failed to add framearrays/%1.fa to the project archive").arg(frame.toString()));
+                  QStringLiteral("Failed to add framearrays/%1.fa to the project archive (%2/framearrays/%1.ffa does "
+                                 "not exist)")
+                      .arg(frame.toString(), project.folderPath()));
         options.placeholders = {frame};
         EXPECT_FALSE(savedFor(project, options).isEmpty());
         // An exception on the way says what failed (a stream's message, an

@@ -4,12 +4,14 @@
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/project/tests/project_test_support.h"
 #include "seltrane_components/os/progress_tracker.h"
+#include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -52,18 +54,22 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     ProgressTracker cancelling;
     cancelling.cancelFlag()->store(true);
     const QString loop = folder + QStringLiteral("custom_theme/loop");
-    const std::tuple<ProgressTracker*, QString, bool, const char*> failures[] = {
+    const std::tuple<ProgressTracker*, QString, bool, QString> failures[] = {
         {&cancelling, target, false, "Saving was cancelled"},
-        {nullptr, target, false, "Failed to add custom_theme to the project archive"},
+        {nullptr, target, false,
+         QStringLiteral("Failed to add custom_theme to the project archive (%1 links back to a folder that contains "
+                        "it)")
+             .arg(loop)},
         {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), false, "Error 2 (No such file or directory)"},
         {nullptr, target, true,
-         "Failed to save the project (Cannot finish the archive: the compressed data could not be written)"}};
+         "Failed to save the project (Cannot finish the archive: the compressed data could not be written (No space "
+         "left on device))"}};
     for (const auto& [progress, path, refuse, message] : failures) {
-        const bool looped = QString::fromLatin1(message).contains(QStringLiteral("custom_theme"));
+        const bool looped = message.contains(QStringLiteral("custom_theme"));
         ASSERT_TRUE(!looped || QFile::link(folder + QStringLiteral("custom_theme"), loop));
         project.refuse = refuse;
         EXPECT_FALSE(project.saveToFile(path, progress));
-        EXPECT_EQ(project.lastError(), QString::fromLatin1(message));
+        EXPECT_EQ(project.lastError().toStdString(), message.toStdString());
         QFile::remove(loop);
     }
     project.refuse = false;
@@ -95,6 +101,51 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
     EXPECT_EQ(project.clearCachedData(project.folderPath(), &error), 0);
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
               QStringList({QStringLiteral(".lock"), QStringLiteral("resources")}));
+}
+
+// A save that cannot put the whole file on disk fails with the system's reason and leaves the earlier file byte for
+// byte: a disk full for a project smaller than one write buffer, for the last write of a larger one, and a resource
+// in use that is gone at the save.
+TEST(ProjectSave, AFullDiskOrAResourceGoneFailsTheSaveAndKeepsTheEarlierFile)
+{
+    QTemporaryDir output, source;
+    TarvelVistrelProject project(false);
+    ASSERT_TRUE(project.create(QUuid::createUuid(), QString())) << project.lastError().toStdString();
+    const QString folder = project.folderPath() + QStringLiteral("/");
+    writeFile(folder + QStringLiteral("archive.tarv/.tarvel_project"), "header");
+    const QString target = output.filePath(QStringLiteral("show.kv2"));
+    writeFile(target, "earlier, whole");
+    const auto expectKept = [&](rlim_t limit, const QString& error) {
+        const FileSizeLimit full(limit);
+        EXPECT_FALSE(project.saveToFile(target, nullptr)) << limit;
+        EXPECT_EQ(project.lastError().toStdString(), error.toStdString());
+        EXPECT_EQ(readAll(target), "earlier, whole") << limit;
+        EXPECT_EQ(QDir(output.path()).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral("show.kv2")}));
+    };
+    expectKept(100, QStringLiteral("Failed to save the project (File too large)"));
+
+    // A megabyte that does not compress: many writes, of which only the last reaches past the limit.
+    QByteArray media(1 << 20, Qt::Uninitialized);
+    QRandomGenerator(65).fillRange(reinterpret_cast<quint32*>(media.data()), media.size() / 4);
+    writeFile(folder + QStringLiteral("archive.tarv/media.bin"), media);
+    const QString whole = output.filePath(QStringLiteral("whole.kv2"));
+    ASSERT_TRUE(project.saveToFile(whole, nullptr)) << project.lastError().toStdString();
+    const QByteArray wholeBytes = readAll(whole);
+    ASSERT_TRUE(QFile::remove(whole));
+    expectKept(rlim_t(wholeBytes.size() - 1), QStringLiteral("Failed to save the project (File too large)"));
+
+    writeFile(source.filePath(QStringLiteral("plan.png")), "image");
+    ResourceRegistry* registry = ResourceRegistry::instance();
+    const QUuid resource = registry->addFile(source.filePath(QStringLiteral("plan.png")));
+    registry->updateUsage(resource, 2, true);
+    ASSERT_TRUE(project.copyResources(2, registry)) << project.lastError().toStdString();
+    const QString copy = registry->copiedPath(resource);
+    ASSERT_TRUE(QFile::remove(copy));
+    expectKept(RLIM_INFINITY,
+               QStringLiteral("Failed to add resources to the project archive (%1, which the project "
+                              "uses, is gone)")
+                   .arg(copy));
+    registry->clear();
 }
 
 TEST(ProjectSave, QueryBreakLockAndSharedColours)

@@ -14,12 +14,16 @@
 
 using StreamCheck::hex;
 
-// A device that refuses every byte written to it.
+// A device that refuses every byte written to it, as a full disk would.
 struct RefusingDevice : QIODevice
 {
     RefusingDevice() { open(QIODevice::WriteOnly); }
     qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64) override
+    {
+        setErrorString(QStringLiteral("No space left on device"));
+        return -1;
+    }
 };
 
 // Writes content to path, making the folders on the way.

@@ -1,5 +1,6 @@
 #include "components/project/project_working_folder.h"
 #include "components/project/tests/project_test_support.h"
+#include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -73,8 +74,26 @@ TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
     writeFile(blocker);
     TestFolder underFile(blocker, false);
     EXPECT_FALSE(underFile.createFor(kFolderUuid));
-    EXPECT_TRUE(underFile.lastError().startsWith(QStringLiteral("Unable to create working folder - error ")))
-        << underFile.lastError().toStdString();
+    EXPECT_EQ(underFile.lastError().toStdString(),
+              QStringLiteral("The working folder %1/%2 could not be created (Not a directory)")
+                  .arg(blocker, kFolderUuid.toString())
+                  .toStdString());
+
+    // A disk with no room (a file-size limit of 0): the lock cannot be
+    // written, the folder says why, and what was made for it goes.
+    {
+        TestFolder folder(parent.path(), false);
+        bool created = false;
+        {
+            const FileSizeLimit full(0);
+            created = folder.createFor(kFolderUuid);
+        }
+        EXPECT_FALSE(created);
+        EXPECT_EQ(
+            folder.lastError().toStdString(),
+            QStringLiteral("The working folder %1 could not be locked (File too large)").arg(expected).toStdString());
+        EXPECT_FALSE(QFileInfo::exists(expected));
+    }
 
     // Held by a live process (this one): create gives up after a bounded
     // wait without removing it; once free, the folder is reused.
@@ -85,7 +104,9 @@ TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
         ASSERT_TRUE(holder.tryLock(0));
         TestFolder folder(parent.path(), false);
         EXPECT_FALSE(folder.createFor(kFolderUuid));
-        EXPECT_EQ(folder.lastError(), QStringLiteral("Failed to lock the working folder - error 1"));
+        EXPECT_EQ(
+            folder.lastError().toStdString(),
+            QStringLiteral("The working folder %1 is in use by another running program").arg(expected).toStdString());
         EXPECT_TRUE(QFileInfo::exists(content));
     }
     TestFolder folder(parent.path(), true);

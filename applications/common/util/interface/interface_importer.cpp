@@ -2,12 +2,12 @@
 
 #include "components/archive/resource_registry.h"
 #include "components/lx_objects/common/static_tables.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/logger.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <set>
 
@@ -61,7 +61,7 @@ std::vector<InterfaceImporter::WrittenFont> InterfaceImporter::readFonts(const Q
         }
         const QString fileName = uniqueFileName(folder, font.name, taken);
         const QString path = folder.filePath(fileName);
-        QSaveFile file(path);
+        AtomicFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(font.bytes) != font.bytes.size() || !file.commit()) {
             ignoreFont(font.name, file.errorString());
             continue;
