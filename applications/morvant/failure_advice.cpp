@@ -144,27 +144,23 @@ QString readFailureAdvice(const QString& inputPath, const QString& showPath, con
             return QObject::tr("%1 could not be read past its controllers (byte %2): a controller in it keeps an "
                                "interface configuration, which this version of the converter cannot read yet. The "
                                "show is probably not damaged; nothing was converted. Keep the show as it is.")
-                .arg(name)
-                .arg(result.position);
+                .arg(name, QString::number(result.position));
         }
         return QObject::tr("%1 is damaged: one of its records does not start or end where it should, at byte %2. "
                            "Choose an earlier copy of the show.")
-            .arg(name)
-            .arg(result.position);
+            .arg(name, QString::number(result.position));
     }
     if (result.pastEnd) {
         const qint64 size = QFileInfo(showPath).size();
         return QObject::tr("%1 is damaged or incomplete: its content goes on past the end of the file at byte %2. "
                            "It was probably cut short while being copied or saved; choose a complete copy.")
-            .arg(name)
-            .arg(size);
+            .arg(name, QString::number(size));
     }
     // The file is whole, but an item in it is not one this reader knows.
     return QObject::tr("%1 holds an item that this version of the converter cannot read, or a damaged item "
                        "(reading stopped at byte %2); nothing was converted. Keep the show, and try an earlier copy "
                        "of it.")
-        .arg(name)
-        .arg(result.position);
+        .arg(name, QString::number(result.position));
 }
 
 }  // namespace

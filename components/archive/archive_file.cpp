@@ -665,9 +665,7 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, struct archive_ent
     } else if (end < declared) {
         return fail(tr("The archive entry %1 holds %2 bytes where its header declares %3: the archive is "
                        "damaged")
-                        .arg(name)
-                        .arg(end)
-                        .arg(declared));
+                        .arg(name, QString::number(end), QString::number(declared)));
     }
     return true;
 }

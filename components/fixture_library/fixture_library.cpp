@@ -211,8 +211,7 @@ void FixtureLibrary::enter(std::map<Key, Entries>& index, const Key& key, const 
         const Entry& dropped = replaces ? present : entry;
         const Entry& kept = replaces ? entry : present;
         const QString fixture = dropped.model->modelSpec.name + QStringLiteral(" (") + keyText(key) + QLatin1Char(')');
-        messages.addMessage(
-            QObject::tr("Duplicate fixture %1 in %2 (kept %3)").arg(fixture).arg(dropped.path).arg(kept.path));
+        messages.addMessage(QObject::tr("Duplicate fixture %1 in %2 (kept %3)").arg(fixture, dropped.path, kept.path));
     }
     entries.insert(std::upper_bound(entries.begin(), entries.end(), entry, beats), entry);
 }

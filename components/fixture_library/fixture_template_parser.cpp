@@ -217,7 +217,7 @@ bool FixtureTemplateParser::read(QIODevice& device, Values& values, QString& err
             break;
         const QVariant value = fromText(int(*id), text);
         if (!value.isValid())
-            return fail(QObject::tr("Invalid value %1 for property %2").arg(shownValue(text)).arg(*id));
+            return fail(QObject::tr("Invalid value %1 for property %2").arg(shownValue(text), QString::number(*id)));
         values[*id] = value;
     }
     if (xml.hasError())

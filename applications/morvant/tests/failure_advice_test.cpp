@@ -69,7 +69,7 @@ TEST(FailureAdviceTest, EachMarkAndReasonGetsItsOwnAdvice)
                   + "): check that you may read it, then choose it again.");
 
     // The bundle reader's reasons, and where the show reader stopped.
-    const QString bundle = QStringLiteral("/shows/site.kvx");
+    const QString bundle = QStringLiteral("/shows/%1 site.kvx");  // a name holding a placeholder stays as it is
     const QString expanding = "The bundle " + quoted(bundle)
         + " could not be expanded into a temporary folder: check that the disk has free space, then try again.";
     const QString controllers = "The show " + quoted(bundle)

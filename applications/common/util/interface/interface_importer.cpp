@@ -34,7 +34,7 @@ QString uniqueFileName(const QDir& folder, QString name, const std::set<QString>
     };
     QString candidate = name + QLatin1String(".ttf");
     for (int n = 2; !free(candidate); ++n)
-        candidate = QStringLiteral("%1-%2.ttf").arg(name).arg(n);
+        candidate = QStringLiteral("%1-%2.ttf").arg(name, QString::number(n));
     return candidate;
 }
 
