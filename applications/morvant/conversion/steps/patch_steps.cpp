@@ -63,10 +63,20 @@ const ReportCause* const kCauses[] = {
     &Causes::kSamePatch,
 };
 
-// The version-1 outputs that have no version-2 counterpart, by name.
+// A version-1 output by name, as its lines say it.
 const char* outputName(quint32 kind)
 {
     switch (kind) {
+    case Quil::PatchRecord::kDmx:
+        return "DMX";
+    case Quil::PatchRecord::kPathport:
+        return "Pathport";
+    case Quil::PatchRecord::kArtNet:
+        return "Art-Net";
+    case Quil::PatchRecord::kSACN:
+        return "sACN";
+    case Quil::PatchRecord::kDsxDmx:
+        return "DSX DMX";
     case Quil::PatchRecord::kNet2:
         return "Net2";
     case Quil::PatchRecord::kFlipDot:
@@ -89,29 +99,9 @@ void appendPlace(ReportLine& line, const Quil::PatchRecord& record)
              << controller << ", channel " << kinet->channel;
         return;
     }
-    const char* output = "";
-    switch (record.kind()) {
-    case Quil::PatchRecord::kDmx:
-        output = "DMX";
-        break;
-    case Quil::PatchRecord::kPathport:
-        output = "Pathport";
-        break;
-    case Quil::PatchRecord::kArtNet:
-        output = "Art-Net";
-        break;
-    case Quil::PatchRecord::kSACN:
-        output = "sACN";
-        break;
-    case Quil::PatchRecord::kDsxDmx:
-        output = "DSX DMX";
-        break;
-    default:
-        break;
-    }
     if (const auto* based = record.universeBased())
-        line << output << " universe " << based->universe << " of controller " << controller << ", channel "
-             << based->channel;
+        line << outputName(record.kind()) << " universe " << based->universe << " of controller " << controller
+             << ", channel " << based->channel;
 }
 
 // The record's KiNET universe key, or the reason it has none.
