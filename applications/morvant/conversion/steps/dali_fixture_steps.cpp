@@ -171,7 +171,7 @@ void reportInterfaces(ConversionContext& context, const NamedInterfaces& named)
                            "interface up in the new project")
                 .arg(number)
                 .arg(ConversionReport::counted(entry.fixtures, "fixture", "fixtures"))
-                .arg(QLatin1String(entry.fixtures == 1 ? "names" : "name")),
+                .arg(ConversionReport::byCount(entry.fixtures, "names", "name")),
             Causes::kInterfaceMadeWithDefaults);
     }
 }

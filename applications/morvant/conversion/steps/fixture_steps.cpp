@@ -114,10 +114,9 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
     if (missing.empty())
         return;
     if (!context.onlineLibrary.isEnabled()) {
-        const QString types = missing.size() == 1
-            ? QStringLiteral("1 fixture type of the show is not in the fixture library and was")
-            : QStringLiteral("%1 fixture types of the show are not in the fixture library and were")
-                  .arg(ConversionReport::number(unsigned(missing.size())));
+        const QString types = ConversionReport::counted(missing.size(), "fixture type", "fixture types")
+            + ConversionReport::byCount(missing.size(), " of the show is not in the fixture library and was",
+                                        " of the show are not in the fixture library and were");
         logMessage(kLogWarning, "%s not fetched: the online fixture library is off, as no address is set under %s",
                    utf8(types).constData(), utf8(onlineLibrarySetting(context.settings)).constData());
     }
@@ -222,11 +221,13 @@ bool findType(ConversionContext& context, const Quil::Fixture& from, FixtureType
         return false;
     }
     if (!elementsMatch(context, from, *type->model)) {
-        context.report.ignore(ReportKind::Fixtures, fixtureItem(from),
-                              QStringLiteral("its %1 do not match fixture type %2, which has %3")
-                                  .arg(footprintText(showFootprint(context, from)), type->model->modelSpec.name,
-                                       footprintText(modelFootprint(*type->model))),
-                              Causes::kElementsDoNotMatch);
+        context.report.ignore(
+            ReportKind::Fixtures, fixtureItem(from),
+            QStringLiteral("its %1 %2 fixture type %3, which has %4")
+                .arg(footprintText(showFootprint(context, from)),
+                     ConversionReport::byCount(from.elementIds.size(), "does not match", "do not match"),
+                     type->model->modelSpec.name, footprintText(modelFootprint(*type->model))),
+            Causes::kElementsDoNotMatch);
         return false;
     }
     return true;

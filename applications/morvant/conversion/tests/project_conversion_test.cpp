@@ -384,7 +384,8 @@ TEST_F(ProjectConversionTest, TimeZoneOffsetsAndDaylightSaving)
     ASSERT_TRUE(convert(content));
     EXPECT_EQ(linesAt(log, kLogWarning),
               QStringList({"Failed to convert time zone offset -32768: the project keeps UTC",
-                           "Daylight savings time is disabled because it wasn't possible to convert it"}));
+                           "Failed to convert daylight saving rule 1, 3, 0, 1, 10, 0: the project keeps standard "
+                           "time; set up daylight saving in the new project"}));
     // Both are changes of the show's settings, one item.
     EXPECT_TRUE(linesAt(log, kLogInfo).contains("Show settings: 1 converted, 1 of them changed"));
     EXPECT_EQ(driver.report().changedTotal(), 1u);
@@ -727,7 +728,8 @@ QStringList fixtureShowDrops()
             "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 (Front)",
             "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 (Front)",
             "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 (Front)",
-            "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does not hold",
+            "Ignoring 1 patch record of fixture 1 (Front): it names controller 10 (output node 9), which the show "
+            "does not hold",
             "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
             "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type Mismatch, which has 2 "
             "elements of 6 and 4 channels"};
@@ -1017,6 +1019,14 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted, and All Groups")));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Group members: 0 converted, 2 not carried over")));
 
+    // One member is said as one.
+    ShowContent single(210);
+    single.tables.groups = rowsOf("#1 03000000 #1 0500 'Side'");
+    ASSERT_TRUE(convert(single));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral(" group ")),
+              QStringList({"Ignoring the 1 member of group 3 (Side): version-1 group members name no kind, so it "
+                           "cannot be told apart as a fixture or a group; add it to the group in the new project"}));
+
     // Later shows keep no group table: "All Groups" stands alone.
     ASSERT_TRUE(convert(emptyShow()));
     EXPECT_EQ(Archive::getArraySize(5, database()), 1u);
@@ -1214,7 +1224,7 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
     EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("alette")),
               QStringList({"Palette 3 (Look) arrives without function 99 in its skew groups: the project has no "
                            "function for it",
-                           "Ignoring 1 value of palette 3 (Look): their value kinds have no version-2 counterpart",
+                           "Ignoring 1 value of palette 3 (Look): its value kind has no version-2 counterpart",
                            "Ignoring palette 600 (Far): scene ids end at 499, and a scene keeps its palette's id"}));
     EXPECT_TRUE(
         linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 of them changed, 1 not carried over")));
@@ -1579,11 +1589,11 @@ struct PaneReport
 
 PaneReport readPane(const QStringList& lines)
 {
-    static const QRegularExpression tally(
-        QStringLiteral("^(.+): ([\\d,]+) (converted|made for patch records|of the show's mapped onto the project's 28 "
-                       "standard functions)(, and All Groups|, without All Groups)?(, [\\d,]+ of them changed)?(, "
-                       "[\\d,]+ not carried over)?(, [\\d,]+ left out with their (?:fixtures|palettes))?(, ([\\d,]+) "
-                       "made for DSX DMX universes)?$"));
+    static const QRegularExpression tally(QStringLiteral(
+        "^(.+): ([\\d,]+) (converted|made for patch records|of the show's mapped onto the project's 28 "
+        "standard functions)(, and All Groups|, without All Groups)?(, [\\d,]+ of them changed)?(, "
+        "[\\d,]+ not carried over)?(, [\\d,]+ left out with (?:its|their) (?:fixtures?|palettes?))?(, ([\\d,]+) "
+        "made for DSX DMX universes)?$"));
     static const QRegularExpression summary(
         QStringLiteral("^(.+) (not carried over|arrived changed): ([\\d,]+) \\((.+)\\)$"));
     PaneReport report;
@@ -1676,7 +1686,8 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "new project",
                      "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
                      "it elsewhere if you need it",
-                     "Daylight savings time is disabled because it wasn't possible to convert it",
+                     "Failed to convert daylight saving rule 1, 3, 0, 1, 10, 0: the project keeps standard time; "
+                     "set up daylight saving in the new project",
                      hardware.arg(2).arg(1), hardware.arg(3).arg(2), hardware.arg(4).arg(3),
                      "Ignoring the link from controller 3 (output node 2) to its proxy, controller 2 (output "
                      "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
@@ -1702,7 +1713,7 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "Palette 3 (Look) arrives without function 99 in its skew groups: the project has no "
                            "function for it",
                            "Ignoring 1 value of palette 3 (Look): the converter does not know which version-2 value "
-                           "kinds the version-1 kinds become, so the scene arrives without them; set its levels in "
+                           "kinds the version-1 kinds become, so the scene arrives without it; set its levels in "
                            "the new project",
                            "Palette 4 (Empty) arrives without function 99 in its skew groups: the project has no "
                            "function for it",
@@ -1712,7 +1723,7 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
     for (const char* item : {"function 23 (F23)",
                              "the show's third text",
                              "/a.png",
-                             "Daylight",
+                             "daylight saving",
                              "Controller 2 ",
                              "Controller 3 ",
                              "Controller 4 ",
@@ -2475,8 +2486,8 @@ TEST_F(EndToEndTest, ReasonsNameWhatTheShowHolds)
     EXPECT_EQ(warnings,
               QStringList({"The project holds at most 40 controllers: controller 6 (output node 5) was not converted",
                            "Ignoring 1 patch record of fixture 1 (Front): it is patched to no controller",
-                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 100, which the show "
-                           "does not hold",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 100 (output node 99), "
+                           "which the show does not hold",
                            "Ignoring 1 patch record of fixture 1 (Front): it names KiNET power supply 7 of controller "
                            "4, which the show does not hold",
                            "Ignoring 1 patch record of fixture 1 (Front): it names DSX DMX universe 4 of controller 4, "
@@ -2487,14 +2498,14 @@ TEST_F(EndToEndTest, ReasonsNameWhatTheShowHolds)
                            "fixture keeps one",
                            "Ignoring DALI fixture 8 (unnamed): its fixture 4 was not converted",
                            "Ignoring DALI fixture 10 (unnamed): its fixture 4 was not converted",
-                           "Ignoring 1 value of palette 3 (Look): they name fixture elements the show does not hold",
-                           "Ignoring 1 value of palette 3 (Look): their fixture elements were not converted"}))
+                           "Ignoring 1 value of palette 3 (Look): it names a fixture element the show does not hold",
+                           "Ignoring 1 value of palette 3 (Look): its fixture element was not converted"}))
         << warnings.join('\n').toStdString();
     // "Was not converted" is said only of what the show holds and left out.
-    EXPECT_EQ(warnings.filter(QStringLiteral("was not converted")).size(), 4);
+    EXPECT_EQ(warnings.filter(QStringLiteral("was not converted")).size(), 5);
     EXPECT_TRUE(linesAt(log, kLogInfo)
-                    .contains(QStringLiteral("Patch records: 1 converted, 5 not carried over, 1 left out with their "
-                                             "fixtures")));
+                    .contains(QStringLiteral("Patch records: 1 converted, 5 not carried over, 1 left out with its "
+                                             "fixture")));
 }
 
 // Two equal DMX records of one element, and an element patched to the same port and channel of two supplies that
