@@ -846,6 +846,43 @@ TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
 
 namespace {
 
+// What fixtures left out list is counted with them once: an element two fixtures share, which arrived with the one
+// whose type the library has (before or after the other), is not left out, nor are its records; an element a fixture
+// lists twice counts once. One element that does not match is said as one.
+TEST_F(FixtureConversionTest, ElementsLeftOutWithTheirFixturesAreCountedOnceAndOnlyWhenTheyDidNotArrive)
+{
+    ShowContent shared = emptyShow();
+    shared.tables.outputNodes = rowsOf("0100" + nodeRows(1, {}, {}) + "0000 #0");
+    shared.tables.elements =
+        section({elementRecord(1, {universePatch(0x001, 1, 1, 10), universePatch(0x001, 1, 1, 20)})});
+    shared.tables.fixtures = section({fixtureRecord(1, 9, 0, {1}, "One", ""), fixtureRecord(2, 99, 0, {1}, "Two", "")});
+    ASSERT_TRUE(convert(shared));
+    QStringList info = linesAt(log, kLogInfo);
+    for (const char* tally : {"Fixtures: 1 converted, 1 not carried over", "Fixture elements: 1 converted",
+                              "Plan places: 1 converted, 1 left out with its fixture", "Patch records: 2 converted"})
+        EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
+    EXPECT_EQ(Archive::getArraySize(FixtureElement::kArrayId, database()), 1u);
+
+    ShowContent listedTwice = shared;
+    listedTwice.tables.elements =
+        section({elementRecord(1, {universePatch(0x001, 1, 1, 10)}),
+                 elementRecord(3, {universePatch(0x001, 1, 2, 10), universePatch(0x001, 1, 2, 20)}),
+                 elementRecord(4, {universePatch(0x001, 1, 3, 10)})});
+    listedTwice.tables.fixtures =
+        section({fixtureRecord(1, 99, 0, {3, 1, 3}, "Grid", ""), fixtureRecord(2, 9, 0, {1}, "One", ""),
+                 fixtureRecord(3, 2, 0, {4}, "Odd", "")});
+    ASSERT_TRUE(convert(listedTwice));
+    EXPECT_EQ(linesAt(log, kLogWarning, "Controller 2 (output node 1) arrives"),
+              QStringList({"Ignoring fixture 1 (Grid): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 3 (Odd): its 1 element of 6 channels does not match fixture type "
+                           "Mismatch, which has 2 elements of 6 and 4 channels"}));
+    info = linesAt(log, kLogInfo);
+    for (const char* tally : {"Fixture elements: 1 converted, 2 left out with their fixtures",
+                              "Plan places: 1 converted, 2 left out with their fixtures",
+                              "Patch records: 1 converted, 3 left out with their fixtures"})
+        EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
+}
+
 TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMove)
 {
     const quint32 shared = 0x0A010105;  // 10.1.1.5
