@@ -2309,6 +2309,10 @@ QStringList danglingReferences(Archive::DatabaseId database)
             dangling << QStringLiteral("%1 -> DALI interface number %2").arg(from).arg(daliInterface);
         if (fixture->isDali && daliInterface != -1 && fixture->daliProperties.shortAddress != 255)
             named.emplace(daliInterface, fixture->daliProperties.shortAddress, fixture->getId());
+        // On an interface or not, a short address is one of an interface's 64, or none.
+        const quint8 address = fixture->daliProperties.shortAddress;
+        if (fixture->isDali && address >= DaliInterface::kAddressCount && address != 255)
+            dangling << QStringLiteral("%1 -> DALI short address %2").arg(from).arg(address);
     }
     std::vector<std::tuple<qint64, quint32, quint32>> oneWay;
     std::set_symmetric_difference(listed.begin(), listed.end(), named.begin(), named.end(), std::back_inserter(oneWay));
@@ -2485,6 +2489,46 @@ TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
     EXPECT_EQ(stored<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, 7))->daliProperties.interfaceNumber, 5);
     EXPECT_EQ(stored<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, 8))->daliProperties.shortAddress, 255);
     EXPECT_EQ(stored<DaliInterface>(12, 0)->addressValues[2], crowded.idMaps().find(IdKind::Fixture, 6));
+}
+
+// Ballasts on no interface, by their byte 255 or as their interface could not be made: an address past an
+// interface's 64 arrives as none and is named as on an interface; one within them is kept.
+TEST_F(EndToEndTest, ABallastOnNoInterfaceKeepsOnlyAnAddressAnInterfaceHas)
+{
+    CrowdedDriver crowded(
+        0, true, DaliInterface::kArrayId, [] { return Archive::makeObject<DaliInterface>(); }, "Converting fixtures",
+        "Converting fixtures");
+    ShowContent content = emptyShow();
+    content.tables.elements = section({elementRecord(19, {}), elementRecord(20, {}), elementRecord(21, {})});
+    content.tables.fixtures =
+        section({fixtureRecord(6, 3, 9, {19}, "Far", ""), fixtureRecord(7, 3, 9, {20}, "Near", ""),
+                 fixtureRecord(8, 3, 9, {21}, "Lost", "")});
+    const auto ballast = [](quint16 id, quint16 fixture, const char* interfaceAndAddress) {
+        return "2a01" + hex16(id) + hex16(fixture) + interfaceAndAddress + " 0a0b0c0d0e0f10 01 '' 2b01";
+    };
+    content.tables.dali = rowsOf("0000 0300" + ballast(1, 6, "ff 46") + ballast(2, 7, "ff 05") + ballast(3, 8, "04 46")
+                                 + " 0000 00 00 02000001000100 02000001000100");
+    ASSERT_TRUE(convertWith(crowded, content));
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"DALI fixture 1 (unnamed) of fixture 6 (Far) arrives without a short address: a DALI "
+                           "interface has the short addresses 0 to 63, and it names 70",
+                           "DALI fixture 3 (unnamed) of fixture 8 (Lost) arrives on no DALI interface, as its "
+                           "interface 4 could not be made: the project holds at most 200 DALI interfaces",
+                           "DALI fixture 3 (unnamed) of fixture 8 (Lost) arrives without a short address: a DALI "
+                           "interface has the short addresses 0 to 63, and it names 70"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("DALI fixtures: 3 converted, 2 of them changed")));
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral("DALI fixtures arrived changed: 1 (their short address is not one of the "
+                                             "64 of a DALI interface, so they arrive without one)")));
+    const Archive::DatabaseId database = crowded.outputDatabaseId();
+    EXPECT_EQ(danglingReferences(database), QStringList());
+    for (const auto& [quil, address] : {std::make_pair(6, 255), std::make_pair(7, 5), std::make_pair(8, 255)}) {
+        const auto fixture = objectAt<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, quint32(quil)), database);
+        ASSERT_TRUE(fixture) << quil;
+        EXPECT_EQ(std::make_pair(fixture->daliProperties.interfaceNumber, int(fixture->daliProperties.shortAddress)),
+                  std::make_pair(-1, address))
+            << quil;
+    }
 }
 
 // Each reason names what the record names and whether the show holds it: a record patched to no controller, to a
