@@ -329,9 +329,11 @@ QString ConversionReport::tally(std::size_t kind) const
     if (entry.ignored != 0)
         line += QStringLiteral(", %1 not carried over").arg(number(entry.ignored));
     if (entry.withFixtures != 0)
-        line += QStringLiteral(", %1 left out with their fixtures").arg(number(entry.withFixtures));
+        line += QStringLiteral(", %1 left out with %2")
+                    .arg(number(entry.withFixtures), byCount(entry.withFixtures, "its fixture", "their fixtures"));
     if (ReportKind(kind) == ReportKind::PaletteValues && m_valuesWithPalettes != 0)
-        line += QStringLiteral(", %1 left out with their palettes").arg(number(m_valuesWithPalettes));
+        line += QStringLiteral(", %1 left out with %2")
+                    .arg(number(m_valuesWithPalettes), byCount(m_valuesWithPalettes, "its palette", "their palettes"));
     if (ReportKind(kind) == ReportKind::RemoteDevices && m_dsxDevices != 0)
         line += QStringLiteral(", %1 made for DSX DMX universes").arg(number(m_dsxDevices));
     return line;
@@ -383,7 +385,7 @@ QString ConversionReport::capitalized(QString text)
 
 QString ConversionReport::counted(quint64 count, const char* one, const char* many)
 {
-    return number(count) % QLatin1Char(' ') % QLatin1String(count == 1 ? one : many);
+    return number(count) % QLatin1Char(' ') % byCount(count, one, many);
 }
 
 ReportLine& ReportLine::operator<<(const QString& text)
@@ -405,7 +407,7 @@ ReportLine& ReportLine::counted(quint64 count, const char* one, const char* many
         *this << ConversionReport::number(count);
     else
         appendNumber(count);
-    return *this << " " << (count == 1 ? one : many);
+    return *this << " " << ConversionReport::byCount(count, one, many).latin1();
 }
 
 ReportLine& ReportLine::item(const char* noun, quint32 id, std::string_view name)

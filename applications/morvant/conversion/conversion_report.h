@@ -150,7 +150,7 @@ public:
     void touch(ReportKind kind) { m_kinds[index(kind)].touched = true; }
     // Items left out with the fixture they belong to (its elements, patch
     // records, plan place, comment): said on their kind's tally, counted with
-    // the fixture.
+    // the fixture; the caller counts each item once.
     void leftWithFixtures(ReportKind kind, quint64 count);
     // The values of palettes left out, said on the palette values' tally
     // and counted with their palettes.
@@ -233,6 +233,12 @@ public:
     static QString capitalized(QString text);
     // "1 channel", "2 channels".
     static QString counted(quint64 count, const char* one, const char* many);
+    // The words of a line about `count` items that depend on how many they
+    // are: `one` for a single item ("it names"), else `many` ("they name").
+    static QLatin1String byCount(quint64 count, const char* one, const char* many)
+    {
+        return QLatin1String(count == 1 ? one : many);
+    }
 
 private:
     struct Kind

@@ -106,8 +106,13 @@ Archive::Pointer<ProjectProperties> projectPropertiesOf(const QuilShow& show, co
     // standard time rather than switch on the wrong days.
     properties->location.enabled = false;
     if (settings.daylightSaving[0] != 0 && settings.daylightSaving[3] != 0) {
+        QStringList bytes;
+        for (const quint8 byte : settings.daylightSaving)
+            bytes << QString::number(byte);
         report.changed(ReportKind::ShowSettings, 0,
-                       QStringLiteral("Daylight savings time is disabled because it wasn't possible to convert it"),
+                       QStringLiteral("Failed to convert daylight saving rule %1: the project keeps standard time; "
+                                      "set up daylight saving in the new project")
+                           .arg(bytes.join(QStringLiteral(", "))),
                        Causes::kDaylightSaving);
     }
     properties->option5 = 10;

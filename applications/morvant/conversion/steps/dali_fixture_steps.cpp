@@ -92,6 +92,31 @@ QString ballastItem(const ConversionContext& context, const Quil::DALIFixture& b
     return fixture ? item + QStringLiteral(" of ") + fixtureItem(*fixture) : item;
 }
 
+// The ballast arrives without a short address, said with why.
+void withoutAddress(ConversionContext& context, const Quil::DALIFixture& ballast, DaliFixtureProperties& properties,
+                    const QString& why, const ReportCause& cause)
+{
+    properties.shortAddress = kNoShortAddress;
+    context.report.changed(ReportKind::DaliFixtures, ballast.id(),
+                           ballastItem(context, ballast) + QStringLiteral(" arrives without a short address: ") + why,
+                           cause);
+}
+
+// A short address past a DALI interface's 64 becomes none, whether the
+// ballast is on an interface or not: a project's fixture holds one of the
+// 64 or none. True when the ballast's was such an address.
+bool dropAddressPastEnd(ConversionContext& context, const Quil::DALIFixture& ballast, DaliFixtureProperties& properties)
+{
+    const quint8 address = ballast.shortAddress;
+    if (address == kNoShortAddress || address < DaliInterface::kAddressCount)
+        return false;
+    withoutAddress(context, ballast, properties,
+                   QStringLiteral("a DALI interface has the short addresses 0 to 63, and it names %1")
+                       .arg(QString::number(address)),
+                   Causes::kShortAddressPastEnd);
+    return true;
+}
+
 // Lists the fixture at the ballast's short address of its interface; a
 // ballast whose address another one holds, or which no interface has,
 // arrives without one.
@@ -99,31 +124,25 @@ void listAtAddress(ConversionContext& context, NamedInterface& on, const Quil::D
                    Archive::ObjectId fixtureId, DaliFixtureProperties& properties)
 {
     const quint8 address = ballast.shortAddress;
-    if (address == kNoShortAddress)
+    if (address == kNoShortAddress || dropAddressPastEnd(context, ballast, properties))
         return;
-    QString why;
-    const ReportCause* cause = &Causes::kShortAddressTaken;
-    if (address >= DaliInterface::kAddressCount) {
-        why = QStringLiteral("a DALI interface has the short addresses 0 to 63, and it names %1")
-                  .arg(QString::number(address));
-        cause = &Causes::kShortAddressPastEnd;
-    } else if (const auto taken = on.ballasts.find(address); taken != on.ballasts.end()) {
-        why = QStringLiteral("address %1 of DALI interface %2 is DALI fixture %3's")
-                  .arg(QString::number(address), QString::number(ballast.interfaceId), QString::number(taken->second));
-    } else {
-        Archive::ObjectPtr holder;
-        if (auto* interface = context.edit<DaliInterface>(DaliInterface::kArrayId, on.id, holder)) {
-            interface->setAddressValue(address, fixtureId);
-            on.ballasts.emplace(address, ballast.id());
-            return;
-        }
-        why = QStringLiteral("DALI interface %1 is not in the project").arg(QString::number(ballast.interfaceId));
-        cause = &Causes::kInterfaceNotMade;
+    if (const auto taken = on.ballasts.find(address); taken != on.ballasts.end()) {
+        withoutAddress(
+            context, ballast, properties,
+            QStringLiteral("address %1 of DALI interface %2 is DALI fixture %3's")
+                .arg(QString::number(address), QString::number(ballast.interfaceId), QString::number(taken->second)),
+            Causes::kShortAddressTaken);
+        return;
     }
-    properties.shortAddress = kNoShortAddress;
-    context.report.changed(ReportKind::DaliFixtures, ballast.id(),
-                           ballastItem(context, ballast) + QStringLiteral(" arrives without a short address: ") + why,
-                           *cause);
+    Archive::ObjectPtr holder;
+    if (auto* interface = context.edit<DaliInterface>(DaliInterface::kArrayId, on.id, holder)) {
+        interface->setAddressValue(address, fixtureId);
+        on.ballasts.emplace(address, ballast.id());
+        return;
+    }
+    withoutAddress(context, ballast, properties,
+                   QStringLiteral("DALI interface %1 is not in the project").arg(QString::number(ballast.interfaceId)),
+                   Causes::kInterfaceNotMade);
 }
 
 // Sets the ballast's data on its converted fixture, which daliFailure found
@@ -140,21 +159,23 @@ void carryBallast(ConversionContext& context, NamedInterfaces& named, const Quil
     properties.shortAddress = ballast.shortAddress;
     properties.ballastSettings = ballast.ballastSettings;
     properties.ballastFlag = ballast.flag;
-    if (ballast.interfaceId == kNoDaliInterface)
-        return;
-    NamedInterface& on = interfaceFor(context, named, ballast.interfaceId);
-    if (on.id == Archive::kNoObjectId) {
+    if (ballast.interfaceId != kNoDaliInterface) {
+        NamedInterface& on = interfaceFor(context, named, ballast.interfaceId);
+        if (on.id != Archive::kNoObjectId) {
+            properties.interfaceNumber = ballast.interfaceId;
+            ++on.fixtures;
+            listAtAddress(context, on, ballast, fixtureId, properties);
+            return;
+        }
         // The fixture names no interface rather than one the project lacks.
         context.report.changed(
             ReportKind::DaliFixtures, ballast.id(),
             QStringLiteral("%1 arrives on no DALI interface, as its interface %2 could not be made: %3")
                 .arg(ballastItem(context, ballast), QString::number(ballast.interfaceId), on.failure),
             Causes::kInterfaceNotMade);
-        return;
     }
-    properties.interfaceNumber = ballast.interfaceId;
-    ++on.fixtures;
-    listAtAddress(context, on, ballast, fixtureId, properties);
+    // On no interface the ballast keeps its address, if an interface has it.
+    dropAddressPastEnd(context, ballast, properties);
 }
 
 // No DALI interface of a version-1 show is read: each that ballasts name is
@@ -171,7 +192,7 @@ void reportInterfaces(ConversionContext& context, const NamedInterfaces& named)
                            "interface up in the new project")
                 .arg(number)
                 .arg(ConversionReport::counted(entry.fixtures, "fixture", "fixtures"))
-                .arg(QLatin1String(entry.fixtures == 1 ? "names" : "name")),
+                .arg(ConversionReport::byCount(entry.fixtures, "names", "name")),
             Causes::kInterfaceMadeWithDefaults);
     }
 }

@@ -24,6 +24,7 @@
 
 #include <QPoint>
 
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -114,10 +115,9 @@ void noteLibraryState(ConversionContext& context, const TypeSet& missing)
     if (missing.empty())
         return;
     if (!context.onlineLibrary.isEnabled()) {
-        const QString types = missing.size() == 1
-            ? QStringLiteral("1 fixture type of the show is not in the fixture library and was")
-            : QStringLiteral("%1 fixture types of the show are not in the fixture library and were")
-                  .arg(ConversionReport::number(unsigned(missing.size())));
+        const QString types = ConversionReport::counted(missing.size(), "fixture type", "fixture types")
+            + ConversionReport::byCount(missing.size(), " of the show is not in the fixture library and was",
+                                        " of the show are not in the fixture library and were");
         logMessage(kLogWarning, "%s not fetched: the online fixture library is off, as no address is set under %s",
                    utf8(types).constData(), utf8(onlineLibrarySetting(context.settings)).constData());
     }
@@ -222,11 +222,13 @@ bool findType(ConversionContext& context, const Quil::Fixture& from, FixtureType
         return false;
     }
     if (!elementsMatch(context, from, *type->model)) {
-        context.report.ignore(ReportKind::Fixtures, fixtureItem(from),
-                              QStringLiteral("its %1 do not match fixture type %2, which has %3")
-                                  .arg(footprintText(showFootprint(context, from)), type->model->modelSpec.name,
-                                       footprintText(modelFootprint(*type->model))),
-                              Causes::kElementsDoNotMatch);
+        context.report.ignore(
+            ReportKind::Fixtures, fixtureItem(from),
+            QStringLiteral("its %1 %2 fixture type %3, which has %4")
+                .arg(footprintText(showFootprint(context, from)),
+                     ConversionReport::byCount(from.elementIds.size(), "does not match", "do not match"),
+                     type->model->modelSpec.name, footprintText(modelFootprint(*type->model))),
+            Causes::kElementsDoNotMatch);
         return false;
     }
     return true;
@@ -349,27 +351,44 @@ Archive::ObjectId currentLayout(const ConversionContext& context)
 }
 
 // What belongs to a fixture left out goes with it: said on the tallies of
-// its kinds, counted with the fixture.
-void leaveOutWithFixture(ConversionContext& context, const Quil::Fixture& from)
+// its kinds, counted with the fixture. Its elements are only noted in
+// `leftElements`: countElementsLeftOut() counts them once every fixture is
+// converted.
+void leaveOutWithFixture(ConversionContext& context, const Quil::Fixture& from, std::vector<quint16>& leftElements)
 {
+    leftElements.insert(leftElements.end(), from.elementIds.begin(), from.elementIds.end());
+    ConversionReport& report = context.report;
+    report.touch(ReportKind::FixtureElements);
+    report.leftWithFixtures(ReportKind::PlanPlaces, 1);
+    if (!from.planSettings.text3.empty())
+        report.leftWithFixtures(ReportKind::FixtureComments, 1);
+}
+
+// The elements that fixtures left out list, with their patch records, each
+// counted once: fixtures may share an element or list one twice, and an
+// element that arrived with another fixture was not left out.
+void countElementsLeftOut(ConversionContext& context, std::vector<quint16>& leftElements)
+{
+    std::sort(leftElements.begin(), leftElements.end());
+    leftElements.erase(std::unique(leftElements.begin(), leftElements.end()), leftElements.end());
     const Quil::FixtureShowComponent& fixtures = context.show.fixtures();
     quint64 elements = 0, records = 0;
-    for (const quint16 elementId : from.elementIds) {
+    for (const quint16 elementId : leftElements) {
+        if (context.ids.contains(IdKind::FixtureElement, elementId))
+            continue;
         if (const Quil::FixtureElement* element = fixtures.elements.find(elementId)) {
             ++elements;
             records += element->patchRecords.size();
         }
     }
-    ConversionReport& report = context.report;
-    report.leftWithFixtures(ReportKind::FixtureElements, elements);
-    report.leftWithFixtures(ReportKind::PlanPlaces, 1);
+    if (elements != 0)
+        context.report.leftWithFixtures(ReportKind::FixtureElements, elements);
     if (records != 0)
-        report.leftWithFixtures(ReportKind::PatchRecords, records);
-    if (!from.planSettings.text3.empty())
-        report.leftWithFixtures(ReportKind::FixtureComments, 1);
+        context.report.leftWithFixtures(ReportKind::PatchRecords, records);
 }
 
-void convertFixture(ConversionContext& context, const Quil::Fixture& from, Archive::ObjectId layoutId)
+void convertFixture(ConversionContext& context, const Quil::Fixture& from, Archive::ObjectId layoutId,
+                    std::vector<quint16>& leftElements)
 {
     FixtureType type;
     Archive::Pointer<Fixture> fixture;
@@ -377,7 +396,7 @@ void convertFixture(ConversionContext& context, const Quil::Fixture& from, Archi
         && (type.modelId != Archive::kNoObjectId || addProjectModel(context, from, &type)))
         fixture = addFixture(context, from, type.modelId);
     if (!fixture) {
-        leaveOutWithFixture(context, from);
+        leaveOutWithFixture(context, from, leftElements);
         return;
     }
     fillFixture(context, from, *fixture);
@@ -437,13 +456,15 @@ void ConversionSteps::convertFixtures(ConversionContext& context)
     const Archive::ObjectId layoutId = currentLayout(context);
     ProgressStage fixtureStage(&context.progress, unsigned(fixtures.size() / kFixturesPerProgressStep + 1));
     unsigned done = 0;
+    std::vector<quint16> leftElements;
     for (const Quil::Fixture& from : fixtures) {
         if (context.stopRequested())
             return;
-        convertFixture(context, from, layoutId);
+        convertFixture(context, from, layoutId, leftElements);
         if (++done % kFixturesPerProgressStep == 0)
             fixtureStage.step(done / kFixturesPerProgressStep);
     }
+    countElementsLeftOut(context, leftElements);
     report.flushLimits();
     convertDaliFixtures(context);
 }

@@ -24,14 +24,17 @@ void ConversionSteps::convertGroups(ConversionContext& context)
         // Members are bare ids of no stated kind: fixtures and groups cannot
         // be told apart.
         if (!from.members.empty()) {
-            const int count = int(from.members.size());
-            report.ignore(
-                ReportKind::GroupMembers,
-                (count == 1 ? QStringLiteral("the 1 member of ") : QStringLiteral("the %1 members of ").arg(count))
-                    + item,
-                QStringLiteral("version-1 group members name no kind, so they cannot be told apart as "
-                               "fixtures or groups; add them to the group in the new project"),
-                Causes::kGroupMembers, unsigned(count));
+            const quint64 count = from.members.size();
+            report.ignore(ReportKind::GroupMembers,
+                          QStringLiteral("the ") + ConversionReport::counted(count, "member", "members")
+                              + QStringLiteral(" of ") + item,
+                          ConversionReport::byCount(
+                              count,
+                              "version-1 group members name no kind, so it cannot be told apart as a fixture or a "
+                              "group; add it to the group in the new project",
+                              "version-1 group members name no kind, so they cannot be told apart as fixtures or "
+                              "groups; add them to the group in the new project"),
+                          Causes::kGroupMembers, count);
         }
         auto group = Archive::makeObject<Group>();
         group->setName(name);

@@ -133,21 +133,26 @@ void reportValueDrops(ConversionContext& context, const PaletteWork& work)
         &Causes::kElementNotInShow,     &Causes::kElementNotConverted, &Causes::kFunctionNotInShow,
         &Causes::kFunctionNotConverted, &Causes::kValueKindUnknown,
     };
-    const QString reasons[kValueDropCount] = {
-        QStringLiteral("they name fixture elements the show does not hold"),
-        QStringLiteral("their fixture elements were not converted"),
-        QStringLiteral("they name functions the show does not hold"),
-        QStringLiteral("their functions were not converted"),
-        noKinds ? QStringLiteral("the converter does not know which version-2 value kinds the version-1 kinds "
-                                 "become, so the scene arrives without them; set its levels in the new project")
-                : QStringLiteral("their value kinds have no version-2 counterpart"),
+    // What became of one value, and of several.
+    const char* const reasons[kValueDropCount][2] = {
+        {"it names a fixture element the show does not hold", "they name fixture elements the show does not hold"},
+        {"its fixture element was not converted", "their fixture elements were not converted"},
+        {"it names a function the show does not hold", "they name functions the show does not hold"},
+        {"its function was not converted", "their functions were not converted"},
+        {noKinds ? "the converter does not know which version-2 value kinds the version-1 kinds become, so the scene "
+                   "arrives without it; set its levels in the new project"
+                 : "its value kind has no version-2 counterpart",
+         noKinds ? "the converter does not know which version-2 value kinds the version-1 kinds become, so the scene "
+                   "arrives without them; set its levels in the new project"
+                 : "their value kinds have no version-2 counterpart"},
     };
     for (int drop = 0; drop < kValueDropCount; ++drop) {
-        if (work.drops[drop] != 0) {
-            context.report.ignore(ReportKind::PaletteValues,
-                                  ConversionReport::counted(work.drops[drop], "value", "values")
-                                      + QStringLiteral(" of ") + work.item,
-                                  reasons[drop], *causes[drop], work.drops[drop]);
+        const quint64 count = work.drops[drop];
+        if (count != 0) {
+            context.report.ignore(
+                ReportKind::PaletteValues,
+                ConversionReport::counted(count, "value", "values") + QStringLiteral(" of ") + work.item,
+                ConversionReport::byCount(count, reasons[drop][0], reasons[drop][1]), *causes[drop], count);
         }
     }
 }
@@ -189,8 +194,9 @@ void fillSkewGroups(const ConversionContext& context, PaletteWork& work, Look& l
     work.changes.push_back(
         {ReportKind::Scenes, work.palette.id(),
          QStringLiteral("%1 arrives without %2 %3 in its skew groups: the project has no function for %4")
-             .arg(ConversionReport::capitalized(work.item), QLatin1String(lost.size() == 1 ? "function" : "functions"),
-                  ids.join(QStringLiteral(", ")), QLatin1String(lost.size() == 1 ? "it" : "them")),
+             .arg(ConversionReport::capitalized(work.item),
+                  ConversionReport::byCount(lost.size(), "function", "functions"), ids.join(QStringLiteral(", ")),
+                  ConversionReport::byCount(lost.size(), "it", "them")),
          &Causes::kSkewFunctionsDropped});
 }
 

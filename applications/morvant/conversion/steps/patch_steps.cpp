@@ -195,7 +195,9 @@ void appendReason(ReportLine& line, const PatchDrop& drop, bool one)
         line << (one ? "it is patched to no controller" : "they are patched to no controller");
         return;
     case PatchDrop::kControllerNotInShow:
-        line << names << "controller " << quint64(drop.a) + 1 << ", which the show does not hold";
+        // Named by its output node too, as the show has no controller to look it up by.
+        line << names << "controller " << quint64(drop.a) + 1 << " (output node " << drop.a
+             << "), which the show does not hold";
         return;
     case PatchDrop::kControllerMissing:
         line << "controller " << quint64(drop.a) + 1 << " was not converted";

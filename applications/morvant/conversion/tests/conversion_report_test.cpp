@@ -64,6 +64,7 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
     report.changed(ReportKind::Fonts, 5, QStringLiteral("Font 5 fell back"), kFallback);
     report.changed(ReportKind::Fonts, 6, QStringLiteral("Font 6 fell back"), kFallback);
     report.leftWithFixtures(ReportKind::PatchRecords, 952);
+    report.leftWithPalettes(1);
     report.made(ReportKind::PatchRecords, 4);
     report.setStandardFunctions(28);
     report.made(ReportKind::Functions, 23);
@@ -91,6 +92,7 @@ TEST(ConversionReport, LinesTalliesLimitsAndTheSummaryAddUp)
                   "132 Fonts: 3 converted, 2 of them changed",
                   "132 Timelines: 0 converted",
                   "132 Scenes: 0 converted, 1 not carried over",
+                  "132 Palette values: 0 converted, 1 left out with its palette",
                   "132 Fixtures not carried over: 3 (no type)",
                   "132 Fixtures not carried over: 1,500 (the project holds at most 60,000 fixture elements)",
                   "132 Groups not carried over: 2 (the project holds at most 1,024 groups)",

@@ -384,7 +384,8 @@ TEST_F(ProjectConversionTest, TimeZoneOffsetsAndDaylightSaving)
     ASSERT_TRUE(convert(content));
     EXPECT_EQ(linesAt(log, kLogWarning),
               QStringList({"Failed to convert time zone offset -32768: the project keeps UTC",
-                           "Daylight savings time is disabled because it wasn't possible to convert it"}));
+                           "Failed to convert daylight saving rule 1, 3, 0, 1, 10, 0: the project keeps standard "
+                           "time; set up daylight saving in the new project"}));
     // Both are changes of the show's settings, one item.
     EXPECT_TRUE(linesAt(log, kLogInfo).contains("Show settings: 1 converted, 1 of them changed"));
     EXPECT_EQ(driver.report().changedTotal(), 1u);
@@ -727,7 +728,8 @@ QStringList fixtureShowDrops()
             "Failed to convert output driver type 8 (Net2): ignoring 1 patch record of fixture 1 (Front)",
             "Failed to convert output driver type 256 (FlipDot): ignoring 1 patch record of fixture 1 (Front)",
             "Failed to convert output driver type 512 (Lumalive): ignoring 1 patch record of fixture 1 (Front)",
-            "Ignoring 1 patch record of fixture 1 (Front): it names controller 10, which the show does not hold",
+            "Ignoring 1 patch record of fixture 1 (Front): it names controller 10 (output node 9), which the show "
+            "does not hold",
             "Ignoring fixture 4 (Lost): fixture type 31/99 is not in the fixture library",
             "Ignoring fixture 5 (Odd): its 2 elements of 6 channels do not match fixture type Mismatch, which has 2 "
             "elements of 6 and 4 channels"};
@@ -843,6 +845,43 @@ TEST_F(FixtureConversionTest, FixturesTheirModelsPatchesAndPlanPlaces)
 }  // namespace
 
 namespace {
+
+// What fixtures left out list is counted with them once: an element two fixtures share, which arrived with the one
+// whose type the library has (before or after the other), is not left out, nor are its records; an element a fixture
+// lists twice counts once. One element that does not match is said as one.
+TEST_F(FixtureConversionTest, ElementsLeftOutWithTheirFixturesAreCountedOnceAndOnlyWhenTheyDidNotArrive)
+{
+    ShowContent shared = emptyShow();
+    shared.tables.outputNodes = rowsOf("0100" + nodeRows(1, {}, {}) + "0000 #0");
+    shared.tables.elements =
+        section({elementRecord(1, {universePatch(0x001, 1, 1, 10), universePatch(0x001, 1, 1, 20)})});
+    shared.tables.fixtures = section({fixtureRecord(1, 9, 0, {1}, "One", ""), fixtureRecord(2, 99, 0, {1}, "Two", "")});
+    ASSERT_TRUE(convert(shared));
+    QStringList info = linesAt(log, kLogInfo);
+    for (const char* tally : {"Fixtures: 1 converted, 1 not carried over", "Fixture elements: 1 converted",
+                              "Plan places: 1 converted, 1 left out with its fixture", "Patch records: 2 converted"})
+        EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
+    EXPECT_EQ(Archive::getArraySize(FixtureElement::kArrayId, database()), 1u);
+
+    ShowContent listedTwice = shared;
+    listedTwice.tables.elements =
+        section({elementRecord(1, {universePatch(0x001, 1, 1, 10)}),
+                 elementRecord(3, {universePatch(0x001, 1, 2, 10), universePatch(0x001, 1, 2, 20)}),
+                 elementRecord(4, {universePatch(0x001, 1, 3, 10)})});
+    listedTwice.tables.fixtures =
+        section({fixtureRecord(1, 99, 0, {3, 1, 3}, "Grid", ""), fixtureRecord(2, 9, 0, {1}, "One", ""),
+                 fixtureRecord(3, 2, 0, {4}, "Odd", "")});
+    ASSERT_TRUE(convert(listedTwice));
+    EXPECT_EQ(linesAt(log, kLogWarning, "Controller 2 (output node 1) arrives"),
+              QStringList({"Ignoring fixture 1 (Grid): fixture type 31/99 is not in the fixture library",
+                           "Ignoring fixture 3 (Odd): its 1 element of 6 channels does not match fixture type "
+                           "Mismatch, which has 2 elements of 6 and 4 channels"}));
+    info = linesAt(log, kLogInfo);
+    for (const char* tally : {"Fixture elements: 1 converted, 2 left out with their fixtures",
+                              "Plan places: 1 converted, 2 left out with their fixtures",
+                              "Patch records: 1 converted, 3 left out with their fixtures"})
+        EXPECT_TRUE(info.contains(QLatin1String(tally))) << tally;
+}
 
 TEST_F(FixtureConversionTest, KinetSuppliesOfOneAddressMergeAndClashingNumbersMove)
 {
@@ -1016,6 +1055,14 @@ TEST_F(FixtureConversionTest, GroupsInIdOrderThenAllGroups)
     // "All Groups" is one of the groups the project holds.
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Groups: 2 converted, and All Groups")));
     EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("Group members: 0 converted, 2 not carried over")));
+
+    // One member is said as one.
+    ShowContent single(210);
+    single.tables.groups = rowsOf("#1 03000000 #1 0500 'Side'");
+    ASSERT_TRUE(convert(single));
+    EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral(" group ")),
+              QStringList({"Ignoring the 1 member of group 3 (Side): version-1 group members name no kind, so it "
+                           "cannot be told apart as a fixture or a group; add it to the group in the new project"}));
 
     // Later shows keep no group table: "All Groups" stands alone.
     ASSERT_TRUE(convert(emptyShow()));
@@ -1214,7 +1261,7 @@ TEST_F(FixtureConversionTest, PalettesBecomeScenesWithTheirLooksAndSkew)
     EXPECT_EQ(linesAt(log, kLogWarning).filter(QStringLiteral("alette")),
               QStringList({"Palette 3 (Look) arrives without function 99 in its skew groups: the project has no "
                            "function for it",
-                           "Ignoring 1 value of palette 3 (Look): their value kinds have no version-2 counterpart",
+                           "Ignoring 1 value of palette 3 (Look): its value kind has no version-2 counterpart",
                            "Ignoring palette 600 (Far): scene ids end at 499, and a scene keeps its palette's id"}));
     EXPECT_TRUE(
         linesAt(log, kLogInfo).contains(QStringLiteral("Scenes: 1 converted, 1 of them changed, 1 not carried over")));
@@ -1579,11 +1626,11 @@ struct PaneReport
 
 PaneReport readPane(const QStringList& lines)
 {
-    static const QRegularExpression tally(
-        QStringLiteral("^(.+): ([\\d,]+) (converted|made for patch records|of the show's mapped onto the project's 28 "
-                       "standard functions)(, and All Groups|, without All Groups)?(, [\\d,]+ of them changed)?(, "
-                       "[\\d,]+ not carried over)?(, [\\d,]+ left out with their (?:fixtures|palettes))?(, ([\\d,]+) "
-                       "made for DSX DMX universes)?$"));
+    static const QRegularExpression tally(QStringLiteral(
+        "^(.+): ([\\d,]+) (converted|made for patch records|of the show's mapped onto the project's 28 "
+        "standard functions)(, and All Groups|, without All Groups)?(, [\\d,]+ of them changed)?(, "
+        "[\\d,]+ not carried over)?(, [\\d,]+ left out with (?:its|their) (?:fixtures?|palettes?))?(, ([\\d,]+) "
+        "made for DSX DMX universes)?$"));
     static const QRegularExpression summary(
         QStringLiteral("^(.+) (not carried over|arrived changed): ([\\d,]+) \\((.+)\\)$"));
     PaneReport report;
@@ -1676,7 +1723,8 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "new project",
                      "Ignoring the show's third text \"Notes\": a version-2 project has no place for it; keep "
                      "it elsewhere if you need it",
-                     "Daylight savings time is disabled because it wasn't possible to convert it",
+                     "Failed to convert daylight saving rule 1, 3, 0, 1, 10, 0: the project keeps standard time; "
+                     "set up daylight saving in the new project",
                      hardware.arg(2).arg(1), hardware.arg(3).arg(2), hardware.arg(4).arg(3),
                      "Ignoring the link from controller 3 (output node 2) to its proxy, controller 2 (output "
                      "node 1): only a controller of type 1 keeps a proxy, and every controller arrives as type "
@@ -1702,7 +1750,7 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                            "Palette 3 (Look) arrives without function 99 in its skew groups: the project has no "
                            "function for it",
                            "Ignoring 1 value of palette 3 (Look): the converter does not know which version-2 value "
-                           "kinds the version-1 kinds become, so the scene arrives without them; set its levels in "
+                           "kinds the version-1 kinds become, so the scene arrives without it; set its levels in "
                            "the new project",
                            "Palette 4 (Empty) arrives without function 99 in its skew groups: the project has no "
                            "function for it",
@@ -1712,7 +1760,7 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
     for (const char* item : {"function 23 (F23)",
                              "the show's third text",
                              "/a.png",
-                             "Daylight",
+                             "daylight saving",
                              "Controller 2 ",
                              "Controller 3 ",
                              "Controller 4 ",
@@ -2261,6 +2309,10 @@ QStringList danglingReferences(Archive::DatabaseId database)
             dangling << QStringLiteral("%1 -> DALI interface number %2").arg(from).arg(daliInterface);
         if (fixture->isDali && daliInterface != -1 && fixture->daliProperties.shortAddress != 255)
             named.emplace(daliInterface, fixture->daliProperties.shortAddress, fixture->getId());
+        // On an interface or not, a short address is one of an interface's 64, or none.
+        const quint8 address = fixture->daliProperties.shortAddress;
+        if (fixture->isDali && address >= DaliInterface::kAddressCount && address != 255)
+            dangling << QStringLiteral("%1 -> DALI short address %2").arg(from).arg(address);
     }
     std::vector<std::tuple<qint64, quint32, quint32>> oneWay;
     std::set_symmetric_difference(listed.begin(), listed.end(), named.begin(), named.end(), std::back_inserter(oneWay));
@@ -2439,6 +2491,46 @@ TEST_F(EndToEndTest, ASavedProjectNamesNoObjectItDoesNotHold)
     EXPECT_EQ(stored<DaliInterface>(12, 0)->addressValues[2], crowded.idMaps().find(IdKind::Fixture, 6));
 }
 
+// Ballasts on no interface, by their byte 255 or as their interface could not be made: an address past an
+// interface's 64 arrives as none and is named as on an interface; one within them is kept.
+TEST_F(EndToEndTest, ABallastOnNoInterfaceKeepsOnlyAnAddressAnInterfaceHas)
+{
+    CrowdedDriver crowded(
+        0, true, DaliInterface::kArrayId, [] { return Archive::makeObject<DaliInterface>(); }, "Converting fixtures",
+        "Converting fixtures");
+    ShowContent content = emptyShow();
+    content.tables.elements = section({elementRecord(19, {}), elementRecord(20, {}), elementRecord(21, {})});
+    content.tables.fixtures =
+        section({fixtureRecord(6, 3, 9, {19}, "Far", ""), fixtureRecord(7, 3, 9, {20}, "Near", ""),
+                 fixtureRecord(8, 3, 9, {21}, "Lost", "")});
+    const auto ballast = [](quint16 id, quint16 fixture, const char* interfaceAndAddress) {
+        return "2a01" + hex16(id) + hex16(fixture) + interfaceAndAddress + " 0a0b0c0d0e0f10 01 '' 2b01";
+    };
+    content.tables.dali = rowsOf("0000 0300" + ballast(1, 6, "ff 46") + ballast(2, 7, "ff 05") + ballast(3, 8, "04 46")
+                                 + " 0000 00 00 02000001000100 02000001000100");
+    ASSERT_TRUE(convertWith(crowded, content));
+    EXPECT_EQ(linesAt(log, kLogWarning),
+              QStringList({"DALI fixture 1 (unnamed) of fixture 6 (Far) arrives without a short address: a DALI "
+                           "interface has the short addresses 0 to 63, and it names 70",
+                           "DALI fixture 3 (unnamed) of fixture 8 (Lost) arrives on no DALI interface, as its "
+                           "interface 4 could not be made: the project holds at most 200 DALI interfaces",
+                           "DALI fixture 3 (unnamed) of fixture 8 (Lost) arrives without a short address: a DALI "
+                           "interface has the short addresses 0 to 63, and it names 70"}));
+    EXPECT_TRUE(linesAt(log, kLogInfo).contains(QStringLiteral("DALI fixtures: 3 converted, 2 of them changed")));
+    EXPECT_TRUE(linesAt(log, kLogInfo)
+                    .contains(QStringLiteral("DALI fixtures arrived changed: 1 (their short address is not one of the "
+                                             "64 of a DALI interface, so they arrive without one)")));
+    const Archive::DatabaseId database = crowded.outputDatabaseId();
+    EXPECT_EQ(danglingReferences(database), QStringList());
+    for (const auto& [quil, address] : {std::make_pair(6, 255), std::make_pair(7, 5), std::make_pair(8, 255)}) {
+        const auto fixture = objectAt<Fixture>(2, crowded.idMaps().find(IdKind::Fixture, quint32(quil)), database);
+        ASSERT_TRUE(fixture) << quil;
+        EXPECT_EQ(std::make_pair(fixture->daliProperties.interfaceNumber, int(fixture->daliProperties.shortAddress)),
+                  std::make_pair(-1, address))
+            << quil;
+    }
+}
+
 // Each reason names what the record names and whether the show holds it: a record patched to no controller, to a
 // node, supply or DSX universe the show lacks, to a controller the project had no room for; palette values on an
 // element the show lacks and on one left out with its fixture; a ballast beaten by a lower one only when that one
@@ -2475,8 +2567,8 @@ TEST_F(EndToEndTest, ReasonsNameWhatTheShowHolds)
     EXPECT_EQ(warnings,
               QStringList({"The project holds at most 40 controllers: controller 6 (output node 5) was not converted",
                            "Ignoring 1 patch record of fixture 1 (Front): it is patched to no controller",
-                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 100, which the show "
-                           "does not hold",
+                           "Ignoring 1 patch record of fixture 1 (Front): it names controller 100 (output node 99), "
+                           "which the show does not hold",
                            "Ignoring 1 patch record of fixture 1 (Front): it names KiNET power supply 7 of controller "
                            "4, which the show does not hold",
                            "Ignoring 1 patch record of fixture 1 (Front): it names DSX DMX universe 4 of controller 4, "
@@ -2487,14 +2579,14 @@ TEST_F(EndToEndTest, ReasonsNameWhatTheShowHolds)
                            "fixture keeps one",
                            "Ignoring DALI fixture 8 (unnamed): its fixture 4 was not converted",
                            "Ignoring DALI fixture 10 (unnamed): its fixture 4 was not converted",
-                           "Ignoring 1 value of palette 3 (Look): they name fixture elements the show does not hold",
-                           "Ignoring 1 value of palette 3 (Look): their fixture elements were not converted"}))
+                           "Ignoring 1 value of palette 3 (Look): it names a fixture element the show does not hold",
+                           "Ignoring 1 value of palette 3 (Look): its fixture element was not converted"}))
         << warnings.join('\n').toStdString();
     // "Was not converted" is said only of what the show holds and left out.
-    EXPECT_EQ(warnings.filter(QStringLiteral("was not converted")).size(), 4);
+    EXPECT_EQ(warnings.filter(QStringLiteral("was not converted")).size(), 5);
     EXPECT_TRUE(linesAt(log, kLogInfo)
-                    .contains(QStringLiteral("Patch records: 1 converted, 5 not carried over, 1 left out with their "
-                                             "fixtures")));
+                    .contains(QStringLiteral("Patch records: 1 converted, 5 not carried over, 1 left out with its "
+                                             "fixture")));
 }
 
 // Two equal DMX records of one element, and an element patched to the same port and channel of two supplies that
