@@ -1,5 +1,6 @@
 #include "components/project/project_working_folder.h"
 #include "components/project/tests/project_test_support.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,17 @@ TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
         EXPECT_EQ(
             folder.lastError().toStdString(),
             QStringLiteral("The working folder %1 could not be locked (File too large)").arg(expected).toStdString());
+        EXPECT_FALSE(QFileInfo::exists(expected));
+        // A one-off failure of the system is told in its words, with no code.
+        AtomicFile::setFaultInjector(
+            [](AtomicFile::Call call, const QString&) { return call == AtomicFile::Call::Lock ? EIO : 0; });
+        created = folder.createFor(kFolderUuid);
+        AtomicFile::setFaultInjector({});
+        EXPECT_FALSE(created);
+        EXPECT_EQ(folder.lastError().toStdString(),
+                  QStringLiteral("The working folder %1 could not be locked (Input/output error)")
+                      .arg(expected)
+                      .toStdString());
         EXPECT_FALSE(QFileInfo::exists(expected));
     }
 
