@@ -124,6 +124,16 @@ bool ProjectWorkingFolder::create(const QUuid& uuid, const QString& filePath)
 
 QString ProjectWorkingFolder::parentFolder() const { return withTrailingSlash(projectsFolder()); }
 
+void ProjectWorkingFolder::removeAbandonedFolders(const QString& parent)
+{
+    if (parent.isEmpty())
+        return;
+    for (const QFileInfo& folder : foldersIn(parent)) {
+        if (!isHeld(folder.absoluteFilePath()))
+            removeDirectoryRecursively(folder.absoluteFilePath(), false);
+    }
+}
+
 void ProjectWorkingFolder::removeStaleFolders(const QString& parent) const
 {
     const QFileInfoList folders = foldersIn(parent);

@@ -6,7 +6,8 @@
 // sweeps abandoned folders of earlier runs (keeping the most recently
 // modified ones), makes the folder and locks it against other processes with
 // a QLockFile on "<folder>/.lock". The lock is held for the life of the
-// object. On destruction the folder is moved to the
+// object. removeAbandonedFolders() removes every folder no running process
+// holds, as a program that keeps no folder between runs does at its start. On destruction the folder is moved to the
 // name of a new file path set with setFilePath(), or removed unless keepFolder was asked for.
 //
 // Derived project classes supply the identity, the parent folder, the file
@@ -66,6 +67,10 @@ public:
     // saveNote() then says why its folder could not be synced, if it could
     // not.
     bool saveToFile(const QString& path, ProgressTracker* progress);
+
+    // Removes the working folders in parent that no running process holds
+    // locked: those of runs that ended without removing theirs.
+    static void removeAbandonedFolders(const QString& parent);
 
     QString lastError() const { return m_lastError; }
     // The errno of the last failed saveToFile() when the file at its path

@@ -154,4 +154,10 @@ TEST(WorkingFolder, SweepKeepsNewestAndLockedFolders)
     EXPECT_EQ(QDir(parent.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name).join(' ').toStdString(),
               ("dated2 dated3 dated4 dated5 dated6 held link " + kFolderUuid.toString()).toStdString());
     EXPECT_TRUE(QFileInfo::exists(outside.path() + QStringLiteral("/precious")));
+
+    // At a program's start, which keeps no folder between runs: only the folders running processes hold stay.
+    ProjectWorkingFolder::removeAbandonedFolders(parent.path());
+    EXPECT_EQ(QDir(parent.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name).join(' ').toStdString(),
+              ("held link " + kFolderUuid.toString()).toStdString());
+    EXPECT_TRUE(QFileInfo::exists(outside.path() + QStringLiteral("/precious")));
 }
