@@ -1,4 +1,5 @@
 #include "applications/morvant/app_identity.h"
+#include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/tests/app_test_support.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
@@ -250,6 +251,16 @@ TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
     EXPECT_NE(database, Archive::kNoDatabase);
     EXPECT_EQ(Archive::getArray(0, database), nullptr);
     EXPECT_FALSE(driver.hasOutputProject());
+
+    // The database's own error is told in its words, with the array (and object) concerned, never as a code.
+    driver.step = [](ScriptedDriver& self) {
+        Archive::ObjectId id = OutputProject::kTriggerDirectoryId;
+        Archive::ObjectPtr again(new TriggerDirectory);
+        Archive::addObject(0, id, again, self.outputDatabaseId());
+    };
+    EXPECT_FALSE(convert(input(QStringLiteral("s.kvq"), buildShow(showKeepingAll()))));
+    EXPECT_EQ(text("errorPane").section('\n', 0, 0),
+              QStringLiteral("Failed to convert the input project (ID allocation failed on add (array 0))"));
 }
 
 // The working folders' disk is full (a file-size limit) when the bundle's plan image is copied into it, and when the
