@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QtEndian>
 
+#include <cerrno>
+
 namespace {
 
 // What the reader throws for a section whose items it cannot read yet.
@@ -197,13 +199,38 @@ QString noShowFileAdvice(const QString& inputPath)
         .arg(quoted(inputPath));
 }
 
-QString saveFailureAdvice(const QString& path, const QString& reason)
+QString saveFailureAdvice(const QString& path, const QString& reason, int error)
 {
-    // Some reasons are sentences of their own.
-    const QString sentence = reason.endsWith(QLatin1Char('.')) ? reason : reason + QLatin1Char('.');
-    return QObject::tr("The project was not saved as %1: %2 Choose a folder you may write to, check that the disk "
-                       "has free space, then save again.")
-        .arg(quoted(path), sentence);
+    const QString name = quoted(path);
+    const QString folder = QFileInfo(path).absolutePath();
+    if ((error == ENOENT || error == ENOTDIR) && !QFileInfo(folder).isDir()) {
+        const QString missing = QFileInfo::exists(folder)
+            ? QObject::tr("%1 is a file, not a folder").arg(quoted(folder))
+            : QObject::tr("the folder %1 does not exist (any more)").arg(quoted(folder));
+        return QObject::tr("The project was not saved as %1: %2. Choose an existing folder, then save again.")
+            .arg(name, missing);
+    }
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return QObject::tr("The project was not saved as %1: there is no room for it on that disk (%2). Free some "
+                           "space there, or choose a folder on another disk, then save again.")
+            .arg(name, reason);
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return QObject::tr("The project was not saved as %1: it may not be written there (%2). Choose a folder you "
+                           "may write to, then save again.")
+            .arg(name, reason);
+    case EISDIR:
+        return QObject::tr("The project was not saved as %1: that is a folder. Choose another name, then save again.")
+            .arg(name);
+    default:
+        return QObject::tr("The project was not saved as %1: writing the project file failed (%2). Choose a folder "
+                           "you may write to, check that the disk has free space, then save again.")
+            .arg(name, reason);
+    }
 }
 
 QString workingFolderAdvice(const QString& dataFolder)
@@ -213,13 +240,19 @@ QString workingFolderAdvice(const QString& dataFolder)
         .arg(quoted(QDir::cleanPath(dataFolder)));
 }
 
-QString workingFolderSaveAdvice(const QString& dataFolder, const QString& message)
+QString workingFolderSaveAdvice(const QString& dataFolder, const QString& folder, const QString& reason)
 {
-    const QString sentence = message.endsWith(QLatin1Char('.')) ? message : message + QLatin1Char('.');
-    return QObject::tr("The project was not saved: %1 The file you chose was not touched. The converter keeps its "
-                       "working folders in %2: free some space on that disk, or make the folder writable, then save "
-                       "again.")
-        .arg(sentence, quoted(QDir::cleanPath(dataFolder)));
+    const QString shown = QDir::toNativeSeparators(folder);
+    if (reason.isNull()) {
+        return QObject::tr("The project was not saved: the working folder %1, which held the converted project, is "
+                           "gone (it was removed while the converter ran). The file you chose was not touched. "
+                           "Convert the show again, then save it.")
+            .arg(shown);
+    }
+    return QObject::tr("The project was not saved: the working folder %1 could not take it (%2). The file you chose "
+                       "was not touched. The converter keeps its working folders in %3: free some space on that disk, "
+                       "or make the folder writable, then save again.")
+        .arg(shown, reason, quoted(QDir::cleanPath(dataFolder)));
 }
 
 QString missingTypesAdvice(const OnlineFixtureLibrary& online, const QString& setting)

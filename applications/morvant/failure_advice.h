@@ -27,15 +27,19 @@ QString archiveFailureAdvice(const QString& inputPath);
 // After an archive or bundle that expanded held no show file.
 QString noShowFileAdvice(const QString& inputPath);
 
-// After the project could not be saved as path, for the system's reason.
-QString saveFailureAdvice(const QString& path, const QString& reason);
+// After the project could not be saved as path, for the system's reason in
+// words and its errno (0 when the failure was not the file's own): a full
+// disk, a folder that may not be written, one that is gone.
+QString saveFailureAdvice(const QString& path, const QString& reason, int error);
 
 // After the converter could not write into its working folders below
 // dataFolder, for want of room or permission: during a conversion (then the
-// failure's message is already logged), or during a save with that message
-// (the file chosen is untouched). Never asks for the failure to be reported.
+// failure's message is already logged), or during a save, when the working
+// folder could not take the project for reason, or is gone (a null reason),
+// and the file chosen is untouched. Never asks for the failure to be
+// reported.
 QString workingFolderAdvice(const QString& dataFolder);
-QString workingFolderSaveAdvice(const QString& dataFolder, const QString& message);
+QString workingFolderSaveAdvice(const QString& dataFolder, const QString& folder, const QString& reason);
 
 // After a conversion that met fixture types in no library, once online has
 // been asked for them: put their definitions into the fixture library's

@@ -8,6 +8,7 @@
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/load_fixture_libraries.h"
 #include "components/fixture_library/online_fixture_library.h"
+#include "components/project/tarvel_base_project.h"
 #include "seltrane_components/os/command_line.h"
 #include "seltrane_components/os/logger.h"
 
@@ -45,6 +46,9 @@ ShowConverterApp::~ShowConverterApp()
 void ShowConverterApp::start()
 {
     addLogHandler(&ShowConverterApp::onLogMessage, nullptr);
+    // A run that was killed left its working folder; no running copy holds
+    // it, and nothing else would ever remove it.
+    ProjectWorkingFolder::removeAbandonedFolders(TarvelBaseProject(false, 0).projectsFolder());
 
     m_window = new MainWindow(this);
     // After the window: the log handler shows nothing before it exists.

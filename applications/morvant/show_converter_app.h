@@ -1,8 +1,9 @@
 // ShowConverterApp is the converter program: the Qt application object and
 // the conversion driver in one. Its constructor sets the names under which
 // the settings live, installs the style, reads the command line and queues
-// start(); start() connects the logger to the main window, loads the fixture
-// library and the KiNET list, lets the online fixture library's downloads
+// start(); start() connects the logger to the main window, removes the
+// working folders that killed runs left (those no running copy holds),
+// loads the fixture library and the KiNET list, lets the online fixture library's downloads
 // into the fixture library, shows the window and, when the command line
 // named a show, converts it at once. SIGTERM, SIGINT and SIGHUP close the
 // window as an end without anyone to ask would: the result is discarded and

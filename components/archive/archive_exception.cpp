@@ -1,8 +1,11 @@
 #include "components/archive/archive_exception.h"
 
+#include <QDir>
 #include <QObject>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace Archive {
 
@@ -17,6 +20,20 @@ archive_exception::archive_exception(int code, quint32 objectId, quint32 arrayId
 }
 
 const char* archive_exception::what() const noexcept { return m_text.c_str(); }
+
+storage_error::storage_error(Step step, const QString& path, int systemError, quint32 arrayId, quint32 databaseId)
+    : archive_exception(kCode, kNoId, arrayId, databaseId), m_step(step), m_path(path),
+      m_systemError(systemError != 0 ? systemError : EIO)
+{
+    static const char* const kVerbs[] = {"create the folder", "open", "write", "sync", "close", "rename"};
+    m_words = QStringLiteral("Could not %1 %2 (%3)")
+                  .arg(QLatin1String(kVerbs[step]), QDir::toNativeSeparators(path), reason())
+                  .toStdString();
+}
+
+const char* storage_error::what() const noexcept { return m_words.c_str(); }
+
+QString storage_error::reason() const { return QString::fromLocal8Bit(std::strerror(m_systemError)); }
 
 const std::map<int, QString>& archive_exception::messageTable()
 {

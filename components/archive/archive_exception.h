@@ -5,6 +5,11 @@
 // The text returned by what() is formatted once, at construction, so what()
 // is cheap, never allocates and is safe to call from any thread.
 // messageForCode() gives the translated message of a code from the fixed table.
+//
+// Archive::storage_error is the code 7 ("File save error") of a file or
+// folder of the database's storage that could not be written: it carries the
+// system's errno and the path, and what() says so in words ("Could not
+// rename <path> (Input/output error)").
 #ifndef ARCHIVE_ARCHIVE_EXCEPTION_H
 #define ARCHIVE_ARCHIVE_EXCEPTION_H
 
@@ -41,6 +46,32 @@ private:
     quint32 m_arrayId;
     quint32 m_objectId;
     std::string m_text;
+};
+
+class storage_error : public archive_exception
+{
+public:
+    static constexpr int kCode = 7;
+    // The system call that failed.
+    enum Step { MakeFolder, Open, Write, Sync, Close, Rename };
+
+    // A systemError of 0 is taken as EIO: the system gave no reason.
+    storage_error(Step step, const QString& path, int systemError, quint32 arrayId, quint32 databaseId);
+
+    // "Could not <step> <path> (<reason>)".
+    const char* what() const noexcept override;
+
+    Step step() const { return m_step; }
+    QString path() const { return m_path; }
+    int systemError() const { return m_systemError; }
+    // The system's reason in words ("No space left on device").
+    QString reason() const;
+
+private:
+    Step m_step;
+    QString m_path;
+    int m_systemError;
+    std::string m_words;
 };
 
 }  // namespace Archive

@@ -4,6 +4,7 @@
 #include "components/archive/variant_codec.h"
 
 #include <bit>
+#include <cerrno>
 #include <stdexcept>
 
 namespace {}  // namespace
@@ -196,8 +197,11 @@ void BinaryOutStream::close() { finish(false); }
 
 void BinaryOutStream::writeChunk()
 {
-    if (m_used > 0 && m_stream.status() == QDataStream::Ok && m_file.write(m_chunkData, m_used) != m_used)
+    errno = 0;
+    if (m_used > 0 && m_stream.status() == QDataStream::Ok && m_file.write(m_chunkData, m_used) != m_used) {
+        noteFileError();
         m_stream.setStatus(QDataStream::WriteFailed);
+    }
     m_used = 0;
 }
 

@@ -5,6 +5,7 @@
 #include "components/archive/database.h"
 #include "components/archive/stream_codes.h"
 #include "components/archive/text_stream.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QDataStream>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -22,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Archive {
@@ -49,38 +53,57 @@ std::unique_ptr<InStream> openInStream(bool binary, const QString& path, quint16
                   : openInFile<TextInStream>(path, supportedVersion, extra);
 }
 
-template <class Stream>
-std::unique_ptr<OutStream> openOutFile(quint16 version, const QString& path, const QByteArray* extra)
+[[noreturn]] void raiseStorage(const Database& database, storage_error::Step step, const QString& path, int error,
+                               ArrayId arrayId)
 {
-    auto stream = std::make_unique<Stream>(version);
-    stream->open(path, extra);
-    return stream;
+    throw storage_error(step, path, error, arrayId, database.id());
 }
 
-std::unique_ptr<OutStream> openOutStream(bool binary, quint16 version, const QString& path, const QByteArray* extra)
+// Asks the test seam about a system call on path: its errno, or 0.
+int injected(AtomicFile::Call call, const QString& path) { return AtomicFile::injectedError(call, path); }
+
+// Makes one folder (its parent must be there); a folder already there will do.
+void makeFolder(const Database& database, const QString& path, ArrayId arrayId)
 {
-    return binary ? openOutFile<BinaryOutStream>(version, path, extra)
-                  : openOutFile<TextOutStream>(version, path, extra);
+    int error = injected(AtomicFile::Call::MakeFolder, path);
+    if (error == 0 && ::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
+        error = errno;
+    if (error == EEXIST && QFileInfo(path).isDir())
+        return;
+    if (error != 0)
+        raiseStorage(database, storage_error::MakeFolder, path, error == EEXIST ? ENOTDIR : error, arrayId);
 }
 
-bool syncToDisk(const QString& path)
+// The data of the file at path on the disk: 0, or the errno of the failure.
+int syncToDisk(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && ::fsync(file.handle()) == 0;
+    if (const int error = injected(AtomicFile::Call::Sync, path))
+        return error;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
 }
 
 // Writes target through a sibling file that replaces it only once it is
 // complete and on disk, so that a failed save leaves the old file as it was.
+// write() throws storage_error for the sibling file it cannot write.
 void replaceFile(const Database& database, ArrayId arrayId, const QString& target,
                  const std::function<void(const QString&)>& write)
 {
     const QString temporary = target + QStringLiteral(".part");
     try {
         write(temporary);
-        if (!syncToDisk(temporary))
-            raise(database, 7, arrayId);
-        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
-            raise(database, 7, arrayId);
+        if (const int error = syncToDisk(temporary))
+            raiseStorage(database, storage_error::Sync, temporary, error, arrayId);
+        int error = injected(AtomicFile::Call::Rename, temporary);
+        if (error == 0
+            && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
+            error = errno;
+        if (error != 0)
+            raiseStorage(database, storage_error::Rename, temporary, error, arrayId);
     } catch (...) {
         QFile::remove(temporary);
         throw;
@@ -91,9 +114,28 @@ void writeStreamFile(const Database& database, ArrayId arrayId, bool binary, con
                      const QByteArray* extra, const std::function<void(OutStream&)>& body)
 {
     replaceFile(database, arrayId, target, [&](const QString& temporary) {
-        const std::unique_ptr<OutStream> out = openOutStream(binary, database.settings().version, temporary, extra);
-        body(*out);
-        out->close();
+        const quint16 version = database.settings().version;
+        std::unique_ptr<BinaryOutStream> binaryOut;
+        std::unique_ptr<TextOutStream> textOut;
+        OutStream& out = binary ? static_cast<OutStream&>(*(binaryOut = std::make_unique<BinaryOutStream>(version)))
+                                : *(textOut = std::make_unique<TextOutStream>(version));
+        // A failure of the file is told as the system's, with its path; the
+        // stream's own failures (a count too large) pass on as they are.
+        storage_error::Step step = storage_error::Open;
+        try {
+            if (const int error = injected(AtomicFile::Call::Open, temporary))
+                raiseStorage(database, step, temporary, error, arrayId);
+            binary ? binaryOut->open(temporary, extra) : textOut->open(temporary, extra);
+            step = storage_error::Write;
+            body(out);
+            if (const int error = injected(AtomicFile::Call::Close, temporary))
+                raiseStorage(database, storage_error::Close, temporary, error, arrayId);
+            out.close();
+        } catch (const std::runtime_error& error) {
+            if (out.fileError() == 0 || dynamic_cast<const storage_error*>(&error))
+                throw;
+            raiseStorage(database, step, temporary, out.fileError(), arrayId);
+        }
     });
 }
 
@@ -197,9 +239,7 @@ bool listArrayFiles(const Database& database, Array& array, const QString& folde
         return true;
     }
     const QString subFolder = folder + QLatin1Char('/') + array.name();
-    QDir().mkdir(subFolder);
-    if (!QFileInfo(subFolder).isDir())
-        raise(database, 7, array.id());
+    makeFolder(database, subFolder, array.id());
     for (quint64 first = 0; first < slotCount; first += field) {
         const quint64 last = first + field - 1;
         const qint64 changed = array.nextChangedId(qint64(first) - 1);
@@ -463,9 +503,8 @@ void DatabaseStorage::saveSingleFile(Database& database, bool force)
 
 void DatabaseStorage::saveFolder(Database& database, bool force)
 {
-    QDir().mkdir(m_path);
-    if (!QFileInfo(m_path).isDir())
-        raise(database, 7);
+    // One level: a folder whose parent is gone is not made again.
+    makeFolder(database, m_path, kNoId);
     std::vector<ArrayFile> files;
     std::vector<Array*> saved;
     for (ArrayId arrayId : database.arrayIds()) {
@@ -484,15 +523,26 @@ void DatabaseStorage::saveFolder(Database& database, bool force)
     // The header goes last: it is what marks the folder as a database.
     replaceFile(database, kNoId, m_path + QLatin1Char('/') + database.settings().headerName,
                 [&](const QString& temporary) {
+                    const auto fail = [&](storage_error::Step step, int error) {
+                        raiseStorage(database, step, temporary, error, kNoId);
+                    };
                     QFile file(temporary);
+                    errno = 0;
+                    if (const int error = injected(AtomicFile::Call::Open, temporary))
+                        fail(storage_error::Open, error);
                     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                        raise(database, 7);
+                        fail(storage_error::Open, errno);
                     QDataStream stream(&file);
+                    errno = 0;
                     stream << m_extra << m_uuid << m_secondUuid;
-                    const bool written = stream.status() == QDataStream::Ok && file.flush();
+                    if (stream.status() != QDataStream::Ok || !file.flush())
+                        fail(storage_error::Write, errno);
+                    if (const int error = injected(AtomicFile::Call::Close, temporary))
+                        fail(storage_error::Close, error);
+                    errno = 0;
                     file.close();
-                    if (!written || file.error() != QFileDevice::NoError)
-                        raise(database, 7);
+                    if (file.error() != QFileDevice::NoError)
+                        fail(storage_error::Close, errno);
                 });
 }
 

@@ -13,8 +13,11 @@
 // freed ids survive).
 //
 // Saving never puts a damaged file in place of a good one: each file is
-// written beside its target, synced and then renamed over it, and any failure
-// throws (code 7, or the stream's own "Error writing to file"). Loading checks
+// written beside its target ("<target>.part"), synced and then renamed over
+// it. A folder or file that cannot be made, opened, written, synced, closed or
+// renamed throws storage_error (code 7), which names it with the system's
+// errno; the test seam of AtomicFile is asked before each of those calls.
+// Loading checks
 // what it reads: an object id above the array's maximum, two objects with one
 // id, or a run file whose name is not "a-b" (decimal, a <= b) or "a" raise
 // code 9 before anything is grown for them.

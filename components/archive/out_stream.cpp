@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QFile>
 
+#include <cerrno>
 #include <stdexcept>
 
 OutStream::OutStream(quint16 version) : m_version(version)
@@ -32,16 +33,35 @@ void OutStream::checkCountFits(quint64 size, quint64 limit)
 
 void OutStream::createFile(QFile& file, const QString& path)
 {
+    m_fileError = 0;
     file.setFileName(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        noteFileError();
         throw std::runtime_error("Unable to open file");
+    }
 }
 
 bool OutStream::closeFile(QFile& file)
 {
+    errno = 0;
     const bool flushed = file.flush();
+    if (!flushed)
+        noteFileError();
+    errno = 0;
     file.close();
-    return flushed && file.error() == QFileDevice::NoError;
+    const bool closed = file.error() == QFileDevice::NoError;
+    if (!closed)
+        noteFileError();
+    return flushed && closed;
+}
+
+void OutStream::noteFileError()
+{
+    // The file's own calls leave errno as the system set it; a failure the
+    // system gave no reason for is an I/O error.
+    if (m_fileError == 0)
+        m_fileError = errno != 0 ? errno : EIO;
 }
 
 void OutStream::reportClose(bool ok, bool quiet, const char* warning)

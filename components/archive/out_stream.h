@@ -106,6 +106,9 @@ public:
 
     // Ends the output; throws "Error writing to file" when anything failed.
     virtual void close() = 0;
+    // The errno of the first failure of the stream's file (to open, write,
+    // flush or close it); 0 when there was none.
+    int fileError() const { return m_fileError; }
 
     // An element count as uint32; larger containers are refused.
     void writeCount(std::size_t count);
@@ -117,16 +120,19 @@ public:
 
 protected:
     // Creates or truncates the file, failing with "Unable to open file".
-    static void createFile(QFile& file, const QString& path);
+    void createFile(QFile& file, const QString& path);
     // Flushes and closes the file: false when not all of the data reached it
     // (a full disk shows here at the latest).
-    static bool closeFile(QFile& file);
+    bool closeFile(QFile& file);
+    // Keeps errno as the file's failure, unless an earlier one was kept.
+    void noteFileError();
     // The end of every close: a failed write throws "Error writing to file",
     // or, from a destructor (quiet), is only logged with the warning.
     static void reportClose(bool ok, bool quiet, const char* warning);
 
 private:
     quint16 m_version;
+    int m_fileError = 0;
 };
 
 template <class E>

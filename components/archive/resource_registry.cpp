@@ -2,6 +2,7 @@
 
 #include "components/archive/archive_file.h"
 #include "seltrane_components/os/atomic_file.h"
+#include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QCryptographicHash>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QObject>
 
-#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -197,12 +197,10 @@ bool ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryM
         if (!it->copiedPath.isEmpty() || !it->inUse(categoryMask))
             continue;
         if (!folderReady) {
-            errno = 0;
-            if (!QDir().mkpath(folder)) {
+            if (const int made = makeFolderPath(folder)) {
                 if (error) {
                     *error = QObject::tr("The folder %1 could not be created (%2)")
-                                 .arg(QDir::toNativeSeparators(folder),
-                                      QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EIO)));
+                                 .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(std::strerror(made)));
                 }
                 return false;
             }

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QTextCodec>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -635,8 +636,11 @@ void TextOutStream::flushPending()
     if (m_pending.isEmpty())
         return;
     const QByteArray bytes = m_encoder->fromUnicode(m_pending);
-    if (!m_writeFailed && m_file.write(bytes) != bytes.size())
+    errno = 0;
+    if (!m_writeFailed && m_file.write(bytes) != bytes.size()) {
+        noteFileError();
         m_writeFailed = true;
+    }
     m_pending.resize(0);
 }
 

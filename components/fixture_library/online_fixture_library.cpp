@@ -7,6 +7,7 @@
 #include "components/fixture_library/online_library_settings.h"
 #include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/clocks.h"
+#include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
@@ -24,6 +25,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -133,22 +136,37 @@ public:
     bool write(const QByteArray& data)
     {
         if (!m_open) {
-            // A folder that cannot be made fails the open, with its reason.
-            QDir().mkpath(QFileInfo(m_save.fileName()).path());
-            m_open = m_save.open(QIODevice::WriteOnly) && m_copy.open();
+            const QString folder = QFileInfo(m_save.fileName()).path();
+            if (const int error = makeFolderPath(folder)) {
+                return fail(OnlineFixtureLibrary::tr("the folder %1 could not be made (%2)")
+                                .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(std::strerror(error))));
+            }
+            if (!m_save.open(QIODevice::WriteOnly))
+                return fail(m_save.errorString());
+            errno = 0;
+            m_open = m_copy.open();
             if (!m_open)
-                return fail(m_save.isOpen() ? m_copy.errorString() : m_save.errorString());
+                return copyFailed();
         }
         m_size += data.size();
         if (m_size > m_limit)
             return fail(OnlineFixtureLibrary::tr("the file is larger than %1 MiB").arg(m_limit / (1024 * 1024)));
-        if (m_save.write(data) != data.size() || m_copy.write(data) != data.size())
-            return fail(m_save.error() != 0 ? m_save.errorString() : m_copy.errorString());
-        return true;
+        if (m_save.write(data) != data.size())
+            return fail(m_save.errorString());
+        errno = 0;
+        return m_copy.write(data) == data.size() || copyFailed();
     }
-    bool flushCopy() { return (m_open || write(QByteArray())) && m_copy.flush(); }
+    bool flushCopy()
+    {
+        if (!m_open && !write(QByteArray()))
+            return false;
+        errno = 0;
+        return m_copy.flush() || copyFailed();
+    }
     QString copyPath() const { return m_copy.fileName(); }
     qint64 size() const { return m_size; }
+    // True once the new copy is in place, its folder synced or not: a copy
+    // lost to a power cut is asked for whole again.
     bool commit() { return m_save.commit() || fail(m_save.errorString()); }
     QString error() const { return m_error; }
 
@@ -158,6 +176,15 @@ private:
         m_error = error;
         m_save.cancelWriting();
         return false;
+    }
+    // The private copy the check reads lives in the temporary folder, not
+    // beside the mirror: its failure is that folder's.
+    // The file's error text misses a write cut short, errno does not.
+    bool copyFailed()
+    {
+        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : m_copy.errorString();
+        return fail(OnlineFixtureLibrary::tr("the download could not be written into the temporary folder %1 (%2)")
+                        .arg(QDir::toNativeSeparators(QDir::tempPath()), reason));
     }
 
     AtomicFile m_save;

@@ -27,6 +27,29 @@ QString withTrailingSlash(QString folder)
     return folder;
 }
 
+QString reasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The working folders in parent; links are never followed: a link to a
+// folder elsewhere is not ours to sweep.
+QFileInfoList foldersIn(const QString& parent)
+{
+    return QDir(parent).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
+}
+
+// True when a running process holds the working folder's lock.
+bool isHeld(const QString& folder)
+{
+    const QString lockPath = folder + QLatin1String(kLockFileName);
+    if (!QFileInfo::exists(lockPath))
+        return false;
+    QLockFile probe(lockPath);
+    probe.setStaleLockTime(0);
+    if (!probe.tryLock(0))
+        return true;
+    probe.unlock();
+    return false;
+}
+
 }  // namespace
 
 ProjectWorkingFolder::ProjectWorkingFolder(bool keepFolder, quint32 keptFolderLimit)
@@ -101,24 +124,26 @@ bool ProjectWorkingFolder::create(const QUuid& uuid, const QString& filePath)
 
 QString ProjectWorkingFolder::parentFolder() const { return withTrailingSlash(projectsFolder()); }
 
+void ProjectWorkingFolder::removeAbandonedFolders(const QString& parent)
+{
+    if (parent.isEmpty())
+        return;
+    for (const QFileInfo& folder : foldersIn(parent)) {
+        if (!isHeld(folder.absoluteFilePath()))
+            removeDirectoryRecursively(folder.absoluteFilePath(), false);
+    }
+}
+
 void ProjectWorkingFolder::removeStaleFolders(const QString& parent) const
 {
-    // Links are never followed: a link to a folder elsewhere is not ours to sweep.
-    const QFileInfoList folders =
-        QDir(parent).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
+    const QFileInfoList folders = foldersIn(parent);
 
     std::multimap<QDateTime, QString> dated;  // equal times keep listing order
     QStringList undated;
     for (const QFileInfo& folder : folders) {
         const QString path = folder.absoluteFilePath();
-        const QString lockPath = path + QLatin1String(kLockFileName);
-        if (QFileInfo::exists(lockPath)) {
-            QLockFile probe(lockPath);
-            probe.setStaleLockTime(0);
-            if (!probe.tryLock(0))
-                continue;  // held by a running process
-            probe.unlock();
-        }
+        if (isHeld(path))
+            continue;
         const QDateTime time = lastModified(path);
         if (time.isNull())
             undated << path;
@@ -139,29 +164,34 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
     const QString shown = QDir::toNativeSeparators(path);
     bool createdHere = false;
     if (!QFileInfo::exists(path)) {
-        errno = 0;
-        if (!QDir().mkpath(path)) {
-            const int error = errno;
-            m_lastError = QObject::tr("The working folder %1 could not be created (%2)")
-                              .arg(shown, QString::fromLocal8Bit(std::strerror(error)));
+        if (const int error = makeFolderPath(path)) {
+            m_lastError = QObject::tr("The working folder %1 could not be created (%2)").arg(shown, reasonOf(error));
             return false;
         }
         createdHere = true;
     }
 
-    m_lock = std::make_unique<QLockFile>(path + QLatin1String(kLockFileName));
+    const QString lockPath = path + QLatin1String(kLockFileName);
+    m_lock = std::make_unique<QLockFile>(lockPath);
     // Bounded: a folder that another live process holds is reported, not
     // waited on for ever.
-    if (!m_lock->tryLock(kLockWaitMs)) {
-        const QLockFile::LockError error = m_lock->error();
+    int error = AtomicFile::injectedError(AtomicFile::Call::Lock, lockPath);
+    errno = 0;
+    if (error != 0 || !m_lock->tryLock(kLockWaitMs)) {
+        // The lock says only which kind of failure it met; the system's
+        // reason is still in errno, or the folder tells it.
+        if (error == 0)
+            error = errno;
+        const QLockFile::LockError kind =
+            error != 0 && m_lock->error() == QLockFile::NoError ? QLockFile::UnknownError : m_lock->error();
         m_lock.reset();
-        if (error == QLockFile::LockFailedError) {
+        if (kind == QLockFile::LockFailedError) {
             m_lastError = QObject::tr("The working folder %1 is in use by another running program").arg(shown);
         } else {
-            // The lock says only that it failed; the folder itself tells why.
-            const QString reason = AtomicFile::writeProblem(path, kRoomProbeBytes);
-            m_lastError = QObject::tr("The working folder %1 could not be locked (%2)")
-                              .arg(shown, reason.isEmpty() ? QObject::tr("lock error %1").arg(int(error)) : reason);
+            QString reason = error != 0 ? reasonOf(error) : AtomicFile::writeProblem(path, kRoomProbeBytes);
+            if (reason.isEmpty())
+                reason = QObject::tr("the system gave no reason");
+            m_lastError = QObject::tr("The working folder %1 could not be locked (%2)").arg(shown, reason);
         }
         if (createdHere)
             removeDirectoryRecursively(path, false);
@@ -173,30 +203,38 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
 bool ProjectWorkingFolder::saveToFile(const QString& path, ProgressTracker* progress)
 {
     m_lastError.clear();
+    m_lastSystemError = 0;
+    m_saveNote.clear();
     AtomicFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_lastError = QObject::tr("Error %1 (%2)").arg(file.error()).arg(file.errorString());
+    // Only failures of the file itself carry the system's errno: the packing
+    // fails on its own, with its own message.
+    const auto fileFailed = [this, &file] {
+        m_lastSystemError = file.error();
+        m_lastError = QObject::tr("Failed to save the project (%1)").arg(file.errorString());
         return false;
-    }
-    const auto writeFailure = [&file] {
-        return QObject::tr("Failed to save the project (%1)").arg(file.errorString());
     };
+    if (!file.open(QIODevice::WriteOnly))
+        return fileFailed();
     // Returning without commit() discards the new file and keeps the old one.
     if (!writeHeader(&file)) {
-        m_lastError = file.error() != 0 ? writeFailure() : QObject::tr("Unable to create the project archive");
+        if (file.error() != 0)
+            return fileFailed();
+        m_lastError = QObject::tr("Unable to create the project archive");
         return false;
     }
     quint64 counter = 0;
     if (!save(&file, &counter, progress)) {
+        if (file.error() != 0)
+            m_lastSystemError = file.error();
         if (m_lastError.isEmpty())
             m_lastError = QObject::tr("Unable to create the project archive");
         return false;
     }
     // Only now are the last bytes written and the file synced and closed:
-    // the earlier file is replaced only when all of that worked.
-    if (!file.commit()) {
-        m_lastError = writeFailure();
-        return false;
-    }
+    // the earlier file is replaced only when all of that worked. Once it is,
+    // the save is done.
+    if (!file.commit())
+        return fileFailed();
+    m_saveNote = file.folderSyncFailure();
     return true;
 }

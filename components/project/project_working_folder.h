@@ -6,8 +6,9 @@
 // sweeps abandoned folders of earlier runs (keeping the most recently
 // modified ones), makes the folder and locks it against other processes with
 // a QLockFile on "<folder>/.lock". The lock is held for the life of the
-// object. On destruction the folder is moved to the name of a new file path
-// set with setFilePath(), or removed unless keepFolder was asked for.
+// object. removeAbandonedFolders() removes every folder no running process
+// holds, as a program that keeps no folder between runs does at its start. On destruction the folder is moved to the
+// name of a new file path set with setFilePath(), or removed unless keepFolder was asked for.
 //
 // Derived project classes supply the identity, the parent folder, the file
 // header and the save; saveToFile() writes both into one file. An object is used from one thread at a time (the GUI
@@ -62,10 +63,24 @@ public:
     // Writes the header and the packed project atomically to path (through
     // AtomicFile): an existing file is replaced only when every byte was
     // written, synced and the file closed. False with lastError() set,
-    // with the system's reason, otherwise.
+    // with the system's reason, otherwise. True once the file is in place;
+    // saveNote() then says why its folder could not be synced, if it could
+    // not.
     bool saveToFile(const QString& path, ProgressTracker* progress);
 
+    // Removes the working folders in parent that no running process holds
+    // locked: those of runs that ended without removing theirs.
+    static void removeAbandonedFolders(const QString& parent);
+
     QString lastError() const { return m_lastError; }
+    // The errno of the last failed saveToFile() when the file at its path
+    // failed (it could not be made, written, synced, closed or renamed); 0
+    // when something else did (the packing, a cancel).
+    int lastSystemError() const { return m_lastSystemError; }
+    // After a successful saveToFile(): empty, or the system's reason why the
+    // file's folder could not be synced, so that the file may not survive a
+    // power cut.
+    QString saveNote() const { return m_saveNote; }
     QString folderPath() const { return m_folderPath; }
     QString filePath() const { return m_filePath; }
 
@@ -82,6 +97,8 @@ private:
     bool createAndLock(const QString& path);
 
     QString m_lastError;
+    int m_lastSystemError = 0;
+    QString m_saveNote;
     quint32 m_keptFolderLimit;
     bool m_keepFolder;
     QString m_filePath;

@@ -172,6 +172,9 @@ bool TarvelVistrelProject::saveWithOptions(QIODevice* device, const ProjectSaveO
                 return false;
             tracker.setStep(6);
         }
+    } catch (const Archive::storage_error& error) {
+        setLastError(QObject::tr("Failed to save the project (%1)").arg(QString::fromUtf8(error.what())));
+        return false;
     } catch (const Archive::archive_exception& error) {
         setLastError(QObject::tr("Failed to save the project (%1)")
                          .arg(Archive::archive_exception::messageForCode(error.code())));

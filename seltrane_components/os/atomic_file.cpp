@@ -29,13 +29,7 @@ std::mutex injectorMutex;
 AtomicFile::FaultInjector injector;
 std::atomic<bool> injecting {false};
 
-int injectedError(AtomicFile::Call call)
-{
-    if (!injecting.load(std::memory_order_acquire))
-        return 0;
-    const std::lock_guard<std::mutex> lock(injectorMutex);
-    return injector ? injector(call) : 0;
-}
+QString reasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A name in the target's folder that no file has yet: "<folder>/.<name>.<random>".
 QString temporaryNameFor(const QString& target)
@@ -58,12 +52,20 @@ void AtomicFile::setFaultInjector(FaultInjector function)
     injecting.store(bool(injector), std::memory_order_release);
 }
 
+int AtomicFile::injectedError(Call call, const QString& path)
+{
+    if (!injecting.load(std::memory_order_acquire))
+        return 0;
+    const std::lock_guard<std::mutex> lock(injectorMutex);
+    return injector ? injector(call, path) : 0;
+}
+
 bool AtomicFile::fail(int error)
 {
     // The first failure is the one to tell: later ones follow from it.
     if (m_error == 0) {
         m_error = error;
-        setErrorString(QString::fromLocal8Bit(std::strerror(error)));
+        setErrorString(reasonOf(error));
     }
     return false;
 }
@@ -76,6 +78,7 @@ bool AtomicFile::open(OpenMode mode)
     }
     m_error = 0;
     setErrorString(QString());
+    m_folderSyncFailure.clear();
     m_buffer.clear();
     m_temporary.clear();
     if (!(mode & WriteOnly) || (int(mode) & ~int(WriteOnly | Truncate | Unbuffered)) != 0)
@@ -93,7 +96,10 @@ bool AtomicFile::open(OpenMode mode)
     if (exists && ::access(target.constData(), W_OK) != 0)
         return fail(errno);
 
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
+    const QString folderPath = QFileInfo(m_target).absolutePath();
+    if (const int error = injectedError(Call::Open, folderPath))
+        return fail(error);
+    const QByteArray folder = QFile::encodeName(folderPath);
     m_fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     m_nameless = m_fd >= 0;
     // A file system without nameless files: a named one, removed on failure.
@@ -109,13 +115,31 @@ bool AtomicFile::open(OpenMode mode)
     }
     if (m_fd < 0)
         return fail(errno);
-    if (exists && ::fchmod(m_fd, existing.st_mode & 07777) != 0) {
-        const int error = errno;
+    if (exists && !setMode(existing.st_mode & 07777)) {
         discard();
-        return fail(error);
+        return false;
     }
     m_buffer.reserve(kBufferSize);
     return QIODevice::open(WriteOnly);
+}
+
+bool AtomicFile::setMode(mode_t mode)
+{
+    // The new file mostly has the mode already (0666 less the umask).
+    struct stat created;
+    if (::fstat(m_fd, &created) == 0 && (created.st_mode & 07777) == mode)
+        return true;
+    const QString path = m_temporary.isEmpty() ? m_target : m_temporary;
+    if (call(Call::Mode, path, [this, mode] { return ::fchmod(m_fd, mode); }))
+        return true;
+    // A file system that gives every file one owner and mode refuses the
+    // mode, not the file: QSaveFile saved there, and so does this.
+    if (m_error == EPERM || m_error == ENOTSUP || m_error == EROFS) {
+        m_error = 0;
+        setErrorString(QString());
+        return true;
+    }
+    return false;
 }
 
 qint64 AtomicFile::readData(char*, qint64) { return -1; }
@@ -137,7 +161,7 @@ qint64 AtomicFile::writeData(const char* data, qint64 size)
 bool AtomicFile::writeOut(const char* data, qint64 size)
 {
     while (size > 0) {
-        if (const int error = injectedError(Call::Write))
+        if (const int error = injectedError(Call::Write, m_target))
             return fail(error);
         const ssize_t n = ::write(m_fd, data, size_t(std::min(size, kMaxWrite)));
         if (n < 0 && errno == EINTR)
@@ -160,9 +184,9 @@ bool AtomicFile::flush()
 }
 
 template <class SystemCall>
-bool AtomicFile::call(Call which, SystemCall run)
+bool AtomicFile::call(Call which, const QString& path, SystemCall run)
 {
-    const int error = injectedError(which);
+    const int error = injectedError(which, path);
     if (error != 0) {
         // A close still closes: the descriptor must not stay behind.
         if (which == Call::Close)
@@ -194,14 +218,14 @@ bool AtomicFile::commit()
         qWarning("AtomicFile::commit: %s is not open", qPrintable(m_fileName));
         return false;
     }
-    bool ok = flush() && call(Call::Sync, [this] { return ::fdatasync(m_fd); });
+    bool ok = flush() && call(Call::Sync, m_target, [this] { return ::fdatasync(m_fd); });
     ok = ok && (!m_nameless || nameFile());
     if (ok) {
         // Closed whatever the outcome: a failed close() leaves no descriptor.
         const int fd = std::exchange(m_fd, -1);
-        ok = call(Call::Close, [fd] { return ::close(fd); });
+        ok = call(Call::Close, m_target, [fd] { return ::close(fd); });
     }
-    ok = ok && call(Call::Rename, [this] {
+    ok = ok && call(Call::Rename, m_target, [this] {
              return ::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData());
          });
     if (!ok) {
@@ -209,17 +233,27 @@ bool AtomicFile::commit()
         QIODevice::close();
         return false;
     }
+    // The file is in place: the save is done, whatever the folder does now.
     m_temporary.clear();
-    // The rename reaches the disk with the folder. A file system that cannot
-    // sync a folder has nothing to sync.
-    const int folder =
-        ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0 || (::fsync(folder) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS))
-        ok = fail(errno);
-    if (folder >= 0)
-        ::close(folder);
+    m_folderSyncFailure = syncFolder();
     QIODevice::close();
-    return ok;
+    return true;
+}
+
+QString AtomicFile::syncFolder()
+{
+    const QString path = QFileInfo(m_target).absolutePath();
+    if (const int error = injectedError(Call::SyncFolder, path))
+        return reasonOf(error);
+    const int folder = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return reasonOf(errno);
+    // A file system that cannot sync a folder has nothing to sync.
+    int error = 0;
+    if (::fsync(folder) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
+        error = errno;
+    ::close(folder);
+    return error != 0 ? reasonOf(error) : QString();
 }
 
 void AtomicFile::discard()

@@ -1,5 +1,7 @@
 #include "seltrane_components/os/expansion_guard.h"
 
+#include "seltrane_components/os/file_utils.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,30 +60,9 @@ bool ExpansionGuard::take(qint64 bytes)
 
 bool ExpansionGuard::makeFolder(const QString& folder)
 {
-    // The missing part of the path, deepest first.
-    QStringList missing;
-    QString path = QDir::cleanPath(folder);
-    while (!QFileInfo::exists(path)) {
-        missing.prepend(path);
-        const QString parent = QFileInfo(path).path();
-        if (parent == path)
-            break;
-        path = parent;
-    }
-    for (const QString& part : missing) {
-        if (!QDir().mkdir(part)) {
-            const int error = errno;
-            if (QFileInfo(part).isDir())
-                continue;  // made meanwhile
-            errno = error;
-            return false;
-        }
-        m_folders.append(part);
-    }
-    if (QFileInfo(folder).isDir())
-        return true;
-    errno = ENOTDIR;  // a file of that name is in the way
-    return false;
+    const int error = makeFolderPath(folder, &m_folders);
+    errno = error;
+    return error == 0;
 }
 
 void ExpansionGuard::removeCreated()

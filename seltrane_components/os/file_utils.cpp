@@ -1,9 +1,11 @@
 #include "seltrane_components/os/file_utils.h"
 
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/report_error.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 
 #include <cerrno>
@@ -96,6 +98,32 @@ QString& sanitiseFileName(QString& name, QChar replacement)
     if (name.isEmpty() || name == QLatin1String("."))
         name = QString(replacement);
     return name;
+}
+
+int makeFolderPath(const QString& folder, QStringList* made)
+{
+    // The missing part of the path, deepest last.
+    QStringList missing;
+    QString path = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(path)) {
+        missing.prepend(path);
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            break;
+        path = parent;
+    }
+    for (const QString& part : missing) {
+        int error = AtomicFile::injectedError(AtomicFile::Call::MakeFolder, part);
+        if (error == 0 && ::mkdir(QFile::encodeName(part).constData(), 0777) != 0)
+            error = errno;
+        if (error == EEXIST && QFileInfo(part).isDir())
+            continue;  // made meanwhile
+        if (error != 0)
+            return error;
+        if (made)
+            made->append(part);
+    }
+    return QFileInfo(folder).isDir() ? 0 : ENOTDIR;
 }
 
 bool removeDirectoryRecursively(const QString& path, bool keepFolder)

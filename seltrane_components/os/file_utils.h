@@ -1,5 +1,6 @@
 // File-system helpers: the texts of QFileDevice errors, cleaning of file
-// names, and link-safe recursive removal of folders.
+// names, making folders with the system's reason, and link-safe recursive
+// removal of folders.
 //
 // Thread safety: every function may be called from any thread; the error
 // table is built once on first use.
@@ -9,6 +10,7 @@
 #include <QChar>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 
 // The header line of the text object stream.
 inline constexpr char kTextStreamHeader[] = "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"yes\" ?>";
@@ -24,6 +26,13 @@ const QRegularExpression& invalidFileNameExpression();
 // "."; a result of "" or "." becomes the replacement character alone.
 // Returns `name`.
 QString& sanitiseFileName(QString& name, QChar replacement);
+
+// Makes folder with every missing parent, as QDir::mkpath does, but keeps
+// why it failed: 0 once the folder is there, else the errno of the step that
+// failed ("No space left on device", ENOTDIR when a file is in the way).
+// Each folder made is appended to *made when given, parents first. Asks the
+// test seam of AtomicFile before each folder it makes.
+int makeFolderPath(const QString& folder, QStringList* made = nullptr);
 
 // Removes what is at the absolute `path`: a file or a symbolic link as itself
 // (a link is never followed), a folder with everything below it (or only its

@@ -4,10 +4,12 @@
 #include "components/fixture_library/fixture_library.h"
 #include "components/lx_objects/fixtures/fixture_vocabulary.h"
 #include "seltrane_components/os/atomic_file.h"
+#include "seltrane_components/os/file_utils.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cstring>
 
 using namespace FixtureTemplate;
 
@@ -85,12 +87,22 @@ bool FixtureTemplateBuilder::saveTemplate(const QString& path, QString& error) c
     Values values = m_values;
     values[kModelId] = value(kModelId);
     AtomicFile file(path);
-    // A folder that cannot be made fails the open, with its reason.
-    QDir().mkpath(QFileInfo(path).path());
+    const QString folder = QFileInfo(path).path();
+    if (const int made = makeFolderPath(folder)) {
+        error = tr("The template could not be saved as %1, as its folder %2 could not be made (%3)")
+                    .arg(path, folder, QString::fromLocal8Bit(std::strerror(made)));
+        return false;
+    }
     if (!file.open(QIODevice::WriteOnly) || !FixtureTemplateParser::write(file, values) || !file.commit()) {
         error = tr("The template could not be saved as %1 (%2)").arg(path, file.errorString());
         return false;
     }
+    // In place: saved, even when its folder could not be synced.
+    error = file.folderSyncFailure().isEmpty()
+        ? QString()
+        : tr("The template was saved as %1; its folder could not be synced (%2), so the file may not survive a power "
+             "cut")
+              .arg(path, file.folderSyncFailure());
     return true;
 }
 

@@ -41,7 +41,10 @@ public:
     // Takes every property from the file; on false error says why and
     // nothing changed.
     bool loadTemplate(const QString& path, QString& error);
-    // Writes the current values (property 1 as it answers now).
+    // Writes the current values (property 1 as it answers now), making the
+    // folder it goes into. False, with error saying why, when the file was
+    // not saved; true once it is in place, with error empty, or a note that
+    // its folder could not be synced.
     bool saveTemplate(const QString& path, QString& error) const;
 
     // The model of the current values; false, with the validation message,

@@ -67,15 +67,17 @@ QString defaultFolder(const FileDialogLocation& location, bool asFolder)
             return info.absolutePath();
     }
 
-    QString folder = QStandardPaths::writableLocation(location.standardLocation);
-    // Without a standard folder a sub-folder would land in the file-system
-    // root, and an empty start would be the process's current folder: the
-    // home folder serves instead, as it does when the folder cannot be made.
+    // A dialog makes no folder: the standard folder with its sub-folder, or
+    // without it, where they exist; else the home folder. Without a standard
+    // folder a sub-folder would land in the file-system root, and an empty
+    // start would be the process's current folder.
+    const QString folder = QStandardPaths::writableLocation(location.standardLocation);
     if (folder.isEmpty())
         return QDir::homePath();
-    if (!location.subFolder.isEmpty())
-        folder += QLatin1Char('/') + location.subFolder;
-    return QDir().mkpath(folder) ? folder : QDir::homePath();
+    const QString sub = folder + QLatin1Char('/') + location.subFolder;
+    if (!location.subFolder.isEmpty() && QFileInfo(sub).isDir())
+        return sub;
+    return QFileInfo(folder).isDir() ? folder : QDir::homePath();
 }
 
 QString openFileDialog(QWidget* parent, const FileDialogLocation& location, const QString& startFolder,
@@ -120,8 +122,16 @@ QString saveFileDialog(QWidget* parent, const QString& caption, const QString& f
     if (cleaned != chosen.fileName())
         path = QDir(chosen.path()).filePath(cleaned);
     const QString suffix = QLatin1Char('.') + extension;
-    if (!extension.isEmpty() && !path.endsWith(suffix))
+    if (!extension.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive))
         path += suffix;
+    // A folder cannot be replaced by a file: refused before anything is asked or remembered.
+    if (QFileInfo(path).isDir()) {
+        ask.showError(
+            parent, QObject::tr("Error"),
+            QObject::tr("%1 is a folder: choose a file name, then save again.").arg(QDir::toNativeSeparators(path)));
+        result = SaveFileNotReplaceable;
+        return finish(QString());
+    }
 
     if (!location.settingsKey.isEmpty())
         VersionedSettings::instance()->setValue(location.settingsKey, QFileInfo(path).absoluteFilePath());

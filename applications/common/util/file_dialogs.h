@@ -8,9 +8,10 @@ class QWidget;
 
 // Open and save dialogs that remember the last file per purpose in the
 // versioned settings and start there next time; the first time they start in
-// a standard folder of the platform, created when missing.  The save dialog
-// also cleans the typed file name, adds the expected extension and asks
-// before overwriting.
+// a standard folder of the platform where it exists (they make no folder).
+// The save dialog also cleans the typed file name, adds the expected
+// extension unless the name ends with it in any case, refuses a folder and
+// asks before overwriting a file.
 //
 // GUI thread only.
 
@@ -36,6 +37,7 @@ enum SaveFileDialogFlag : int {
 
 enum SaveFileDialogStatus : int {
     SaveFileChosen = 0,
+    // A folder, or a file that SaveReplaceExisting finds cannot be replaced.
     SaveFileNotReplaceable = 1,
     SaveFileCancelled = 2,
     SaveFileOverwriteDeclined = 3
@@ -79,8 +81,8 @@ int askOverwrite(const QString& path, bool offerSkip, QWidget* parent);
 
 // The remembered path (with asFolder, its folder when it names a file; else
 // the path when it exists, or its folder while that exists), or the
-// location's standard folder (with the sub-folder), created when missing, or
-// the home folder when there is none or it cannot be made.  Never empty.
+// location's standard folder (with the sub-folder where that exists), or the
+// home folder when there is none. Makes no folder. Never empty.
 QString defaultFolder(const FileDialogLocation& location, bool asFolder);
 
 #endif  // APPLICATIONS_COMMON_UTIL_FILE_DIALOGS_H

@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -413,27 +414,42 @@ bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& p
         return false;
     }
     logMessage(kLogInfo, "Saving the output project");
-    QString reason;
+    const QByteArray shownPath = QDir::toNativeSeparators(path).toUtf8();
     try {
         const bool saved = m_outputProject->save(path, progress);
         m_phaseTimes.databaseSave = m_outputProject->lastSaveTimes().first;
         m_phaseTimes.pack = m_outputProject->lastSaveTimes().second;
         if (saved) {
-            logMessage(kLogInfo, "The output project was saved as %s", path.toUtf8().constData());
+            // The file is in place: whatever its folder did after, it is saved.
+            const QString note = m_outputProject->saveNote();
+            if (note.isEmpty()) {
+                logMessage(kLogInfo, "The output project was saved as %s", shownPath.constData());
+            } else {
+                logMessage(kLogInfo,
+                           "The output project was saved as %s; the folder could not be synced (%s), so the file "
+                           "may not survive a power cut",
+                           shownPath.constData(), note.toUtf8().constData());
+            }
             return true;
         }
-        reason = m_outputProject->project()->lastError();
+        // The file chosen, or the packing of the working folder into it.
+        const TarvelVistrelProject& project = *m_outputProject->project();
+        const int error = project.lastSystemError();
+        const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : project.lastError();
+        logMessage(kLogWarning, "Failed to write the project file %s (%s)", shownPath.constData(),
+                   reason.toUtf8().constData());
+        m_saveFailure = saveFailureAdvice(path, reason, error);
     } catch (const WorkingFolderError& error) {
-        // The working folder, not the target, is what lacks room.
+        // The working folder, not the target, failed.
         logMessage(kLogWarning, "Failed to save the output project (%s)", error.what());
-        m_saveFailure = workingFolderSaveAdvice(error.dataFolder(), QString::fromUtf8(error.what()));
-        logAdvice(m_saveFailure);
-        return false;
+        m_saveFailure = workingFolderSaveAdvice(error.dataFolder(), error.folder(), error.reason());
     } catch (const std::exception& error) {
-        reason = exceptionText(error);
+        // Neither a folder nor a file: a fault of the program.
+        const QString reason = exceptionText(error);
         logMessage(kLogWarning, "Failed to save the output project (%s)", reason.toUtf8().constData());
+        m_saveFailure = QObject::tr("The project was not saved, as writing it failed; the file you chose was not "
+                                    "touched. Keep the show and report this message with it.");
     }
-    m_saveFailure = saveFailureAdvice(path, reason);
     logAdvice(m_saveFailure);
     return false;
 }

@@ -65,9 +65,11 @@ public:
     virtual bool convert(const QString& path, ProgressTracker& progress);
     // Writes the output project as one kv2 file at path, replacing an
     // existing file only once the new one is complete; false (reason
-    // logged) when there is no output project or the save failed.
+    // logged) when there is no output project or the save failed. True once
+    // the file is in place: a folder that could not be synced then is a note
+    // on the line that tells the save.
     virtual bool saveOutputProject(const QString& path, ProgressTracker& progress);
-    // Plain words on why the last save failed, naming the file and the
+    // Plain words on why the last save failed, naming the file or folder and the
     // system's reason; empty when it did not fail.
     QString saveFailure() const { return m_saveFailure; }
     virtual bool hasOutputProject() const;

@@ -434,9 +434,15 @@ bool isNoRoom(const std::exception& error, Archive::ArrayId* array)
 
 QString exceptionText(const std::exception& error)
 {
-    if (const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error)) {
-        return QStringLiteral("%1: %2").arg(Archive::archive_exception::messageForCode(archiveError->code()),
-                                            QString::fromUtf8(archiveError->what()));
-    }
-    return QString::fromUtf8(error.what());
+    const auto* archiveError = dynamic_cast<const Archive::archive_exception*>(&error);
+    // A storage error says itself, in words, which file failed and why.
+    if (!archiveError || dynamic_cast<const Archive::storage_error*>(&error))
+        return QString::fromUtf8(error.what());
+    QStringList ids;
+    if (archiveError->objectId() != Archive::archive_exception::kNoId)
+        ids << QStringLiteral("object %1").arg(archiveError->objectId());
+    if (archiveError->arrayId() != Archive::archive_exception::kNoId)
+        ids << QStringLiteral("array %1").arg(archiveError->arrayId());
+    const QString message = Archive::archive_exception::messageForCode(archiveError->code());
+    return ids.isEmpty() ? message : QStringLiteral("%1 (%2)").arg(message, ids.join(QStringLiteral(", ")));
 }

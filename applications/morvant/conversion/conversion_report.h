@@ -291,7 +291,8 @@ private:
 // as many objects as it may.
 bool isNoRoom(const std::exception& error, Archive::ArrayId* array = nullptr);
 // The text of an exception for a message: the database's own message for
-// its errors, what() for the others.
+// its errors, with the object and array concerned ("Added object already
+// exists (object 5, array 2)"), what() for the others; never a bare code.
 QString exceptionText(const std::exception& error);
 
 #endif  // APPLICATIONS_MORVANT_CONVERSION_CONVERSION_REPORT_H

@@ -4,6 +4,7 @@
 #include "applications/morvant/conversion/conversion_report.h"
 #include "applications/morvant/conversion/enum_conversions.h"
 #include "applications/morvant/conversion/layout_conversion.h"
+#include "components/archive/archive_exception.h"
 #include "components/archive/autosave_timer.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
@@ -29,12 +30,11 @@
 #include "components/project/tarvel_vistrel_project.h"
 #include "components/quilshow/show/quil_show.h"
 #include "components/quilshow/show/show_streamer.h"
-#include "seltrane_components/os/atomic_file.h"
-#include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUuid>
 
 #include <bitset>
@@ -54,9 +54,6 @@ const int kFeatureOn = 2;
 const quint32 kFirstColours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
 const int kMinutesPerQuarterHour = 15;
 const int kMinutesPerDay = 1440;
-// What the working folder is asked to take when a write into it failed: a
-// folder that cannot is full (or may not be written), and says why.
-const qint64 kRoomProbeBytes = 1024 * 1024;
 
 quint32 argbOf(const Quil::ShowColour& colour)
 {
@@ -230,6 +227,11 @@ WorkingFolderError::WorkingFolderError(const QString& message, const QString& da
     : std::runtime_error(message.toStdString()), m_dataFolder(dataFolder)
 {}
 
+WorkingFolderError::WorkingFolderError(const QString& message, const QString& dataFolder, const QString& folder,
+                                       const QString& reason)
+    : std::runtime_error(message.toStdString()), m_dataFolder(dataFolder), m_folder(folder), m_reason(reason)
+{}
+
 OutputProject::OutputProject() = default;
 
 OutputProject::~OutputProject() { close(); }
@@ -313,32 +315,35 @@ bool OutputProject::save(const QString& path, ProgressTracker& progress)
     using Clock = std::chrono::steady_clock;
     m_saveTimes = {};
     const Clock::time_point start = Clock::now();
-    // Writes only what changed since the last save; throws on failure.
+    const QString folder = m_project->folderPath();
+    const auto failed = [&](const QString& message, const QString& reason) {
+        // Removed by hand or by a cleaner of old files: the project in it is lost.
+        const bool gone = !QFileInfo(folder).isDir();
+        return WorkingFolderError(
+            gone ? QStringLiteral("The working folder %1 is gone").arg(QDir::toNativeSeparators(folder)) : message,
+            m_project->projectsFolder(), folder, gone ? QString() : reason);
+    };
+    if (!QFileInfo(folder).isDir())
+        throw failed(QString(), QString());
+    // Writes only what changed since the last save; every file it writes is
+    // in the working folder, so its failure is that folder's, never the
+    // target's.
     try {
         Archive::saveDatabase(databaseId(), 0);
-    } catch (const std::exception& error) {
-        // The database's error names no file and no reason: the folder it
-        // writes into tells whether it is full or may not be written.
-        const QString reason = AtomicFile::writeProblem(m_project->folderPath(), kRoomProbeBytes);
-        if (reason.isEmpty())
-            throw;
-        logMessage(kLogWarning, "Failed to write the output project's database (%s)",
-                   exceptionText(error).toUtf8().constData());
-        throw WorkingFolderError(QObject::tr("The project could not be written into its working folder %1 (%2)")
-                                     .arg(QDir::toNativeSeparators(m_project->folderPath()), reason),
-                                 m_project->projectsFolder());
+    } catch (const Archive::storage_error& error) {
+        throw failed(QString::fromUtf8(error.what()), error.reason());
     }
     const Clock::time_point saved = Clock::now();
     m_saveTimes.first = std::chrono::duration<double>(saved - start).count();
     const bool packed = m_project->saveToFile(path, &progress);
     m_saveTimes.second = std::chrono::duration<double>(Clock::now() - saved).count();
-    if (!packed) {
-        logMessage(kLogWarning, "Failed to compress the output project (%s)",
-                   m_project->lastError().toUtf8().constData());
-        return false;
-    }
-    return true;
+    // A packing that could not read the working folder: gone meanwhile?
+    if (!packed && m_project->lastSystemError() == 0 && !QFileInfo(folder).isDir())
+        throw failed(QString(), QString());
+    return packed;
 }
+
+QString OutputProject::saveNote() const { return m_project ? m_project->saveNote() : QString(); }
 
 Archive::DatabaseId OutputProject::databaseId() const
 {

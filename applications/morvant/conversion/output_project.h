@@ -30,18 +30,28 @@ struct DaliTestSchedule;
 }
 
 // The converter could not write into the working folder it keeps below
-// dataFolder, for want of room or of permission: a failure the user mends
-// there, not a fault of the show or of the program. what() names the folder
-// and the system's reason.
+// dataFolder, for want of room or of permission, or the folder is gone: a
+// failure the user mends there, not a fault of the show or of the program.
+// what() says what failed, with the system's reason. A save's failure also
+// names the working folder and the reason in words, or says it is gone.
 class WorkingFolderError : public std::runtime_error
 {
 public:
     WorkingFolderError(const QString& message, const QString& dataFolder);
+    // During a save: the working folder and why it could not take the
+    // project; a null reason says that it is gone.
+    WorkingFolderError(const QString& message, const QString& dataFolder, const QString& folder, const QString& reason);
     // The folder that holds the working folders.
     QString dataFolder() const { return m_dataFolder; }
+    // The working folder that failed a save; empty for other failures.
+    QString folder() const { return m_folder; }
+    QString reason() const { return m_reason; }
+    bool isGone() const { return !m_folder.isEmpty() && m_reason.isNull(); }
 
 private:
     QString m_dataFolder;
+    QString m_folder;
+    QString m_reason;
 };
 
 class OutputProject
@@ -91,11 +101,14 @@ public:
     // throws WorkingFolderError when one cannot be copied.
     void copyResources();
     // Writes the database and packs the project into path, atomically:
-    // false (reason logged) when packing fails; when writing the database
-    // into the working folder fails, WorkingFolderError if the folder says
-    // why (it is full or may not be written), else the database's error. An
-    // existing file is untouched either way.
+    // false when packing fails (project()->lastError() and lastSystemError()
+    // say why); WorkingFolderError when the working folder is gone or a file
+    // of the database cannot be written into it; the database's own error
+    // for anything else. An existing file is untouched by a failure. True
+    // once the file is in place; saveNote() then says why its folder could
+    // not be synced, if it could not.
     bool save(const QString& path, ProgressTracker& progress);
+    QString saveNote() const;
     // Seconds the last save spent writing the database and packing the file.
     std::pair<double, double> lastSaveTimes() const { return m_saveTimes; }
 

@@ -1,4 +1,5 @@
 #include "applications/morvant/app_identity.h"
+#include "applications/morvant/conversion/output_project.h"
 #include "applications/morvant/tests/app_test_support.h"
 #include "components/archive/database.h"
 #include "components/archive/database_schema.h"
@@ -6,6 +7,7 @@
 #include "components/lx_objects/project/project_creator_info.h"
 #include "components/lx_objects/project/project_database.h"
 #include "components/project/tarvel_base_project.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/peak_memory.h"
 
@@ -249,6 +251,16 @@ TEST_F(ConversionTest, AStepThatThrowsRollsBackAndFails)
     EXPECT_NE(database, Archive::kNoDatabase);
     EXPECT_EQ(Archive::getArray(0, database), nullptr);
     EXPECT_FALSE(driver.hasOutputProject());
+
+    // The database's own error is told in its words, with the array (and object) concerned, never as a code.
+    driver.step = [](ScriptedDriver& self) {
+        Archive::ObjectId id = OutputProject::kTriggerDirectoryId;
+        Archive::ObjectPtr again(new TriggerDirectory);
+        Archive::addObject(0, id, again, self.outputDatabaseId());
+    };
+    EXPECT_FALSE(convert(input(QStringLiteral("s.kvq"), buildShow(showKeepingAll()))));
+    EXPECT_EQ(text("errorPane").section('\n', 0, 0),
+              QStringLiteral("Failed to convert the input project (ID allocation failed on add (array 0))"));
 }
 
 // The working folders' disk is full (a file-size limit) when the bundle's plan image is copied into it, and when the
@@ -289,15 +301,70 @@ TEST_F(ConversionTest, AFullDataFolderIsToldInPlainWords)
     EXPECT_FALSE(window.save());
     full.reset();
     EXPECT_EQ(readBytes(target), "earlier");
-    const QString written =
-        QStringLiteral("The project could not be written into its working folder %1 (File too large)")
-            .arg(driver.outputFolder());
-    const QString saveAdvice = QStringLiteral("The project was not saved: %1. The file you chose was not touched. The "
-                                              "converter keeps its working folders in \"%2\": free some space on that "
-                                              "disk, or make the folder writable, then save again.")
-                                   .arg(written, dataFolder);
+    const QString saveAdvice =
+        QStringLiteral("The project was not saved: the working folder %1 could not take it (File "
+                       "too large). The file you chose was not touched. The converter keeps its "
+                       "working folders in \"%2\": free some space on that disk, or make the "
+                       "folder writable, then save again.")
+            .arg(driver.outputFolder(), dataFolder);
     EXPECT_EQ(chooser.asked.last(), "Save failed|" + saveAdvice);
-    EXPECT_TRUE(text("errorPane").endsWith("Failed to save the output project (" + written + ")\n" + saveAdvice));
+    const QStringList lines = text("errorPane").split('\n');
+    EXPECT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines.first().startsWith("Failed to save the output project (Could not write " + driver.outputFolder()
+                                         + "/archive.tarv/")
+                && lines.first().endsWith(".tarv.part (File too large))"))
+        << lines.first().toStdString();
+    EXPECT_EQ(lines.last(), saveAdvice);
+}
+
+// A one-off failure in the working folder at a save (a database file's rename or close, the project file's open) is
+// that folder's, named with the system's reason and no code; the file chosen is untouched and the next save works.
+// A working folder removed meanwhile is said to be gone, with the show to be converted again.
+TEST_F(ConversionTest, AWorkingFolderFailureAtASaveIsThatFoldersInWords)
+{
+    const QString dataFolder = QDir::cleanPath(TarvelBaseProject(false, 6).projectsFolder());
+    ASSERT_TRUE(convert(input(QStringLiteral("s.kvq"), buildShow(showKeepingAll()))));
+    const QString working = driver.outputFolder();
+    const QString target = folder.filePath(QStringLiteral("s.kv2"));
+    ASSERT_TRUE(writeFile(target, "earlier"));
+    chooser.saveAnswer = target;
+    using Call = AtomicFile::Call;
+    const std::tuple<Call, QString, QString> failures[] = {{Call::Rename, ".tarv.part", "rename"},
+                                                           {Call::Close, ".tarv.part", "close"},
+                                                           {Call::Open, "/.tarvel_project.part", "open"}};
+    for (const auto& failure : failures) {
+        const Call failing = std::get<0>(failure);
+        const QString ending = std::get<1>(failure);
+        QString failed;  // the first file asked about: once
+        AtomicFile::setFaultInjector([&](Call call, const QString& path) {
+            if (call != failing || !path.endsWith(ending) || !failed.isEmpty())
+                return 0;
+            failed = path;
+            return EIO;
+        });
+        const bool saved = window.save();
+        AtomicFile::setFaultInjector({});
+        EXPECT_FALSE(saved);
+        const QString advice = "The project was not saved: the working folder " + working
+            + " could not take it (Input/output error). The file you chose was not touched. The converter keeps its "
+              "working folders in \""
+            + dataFolder + "\": free some space on that disk, or make the folder writable, then save again.";
+        EXPECT_EQ(text("errorPane"),
+                  "Failed to save the output project (Could not " + std::get<2>(failure) + " " + failed
+                      + " (Input/output error))\n" + advice);
+        EXPECT_EQ(readBytes(target), "earlier");
+    }
+    ASSERT_TRUE(window.save());
+    expectSavedProject(target, Archive::resolveDatabase(driver.outputDatabaseId()).databaseUuid());
+
+    ASSERT_TRUE(QDir(working).removeRecursively());
+    EXPECT_FALSE(window.save());
+    EXPECT_EQ(text("errorPane"),
+              "Failed to save the output project (The working folder " + working
+                  + " is gone)\nThe project was not saved: the working folder " + working
+                  + ", which held the converted project, is gone (it was removed while the "
+                    "converter ran). The file you chose was not touched. Convert the show again, "
+                    "then save it.");
 }
 
 }  // namespace

@@ -187,7 +187,7 @@ TEST_F(AppFixture, ASigtermDuringASaveThatFailsEndsTheProcessWithoutABox)
         QApplication::exec();
         driver.closeOutputProject();  // as the application's end does
         EXPECT_EQ(chooser.asked.filter("Save failed"), QStringList());
-        EXPECT_TRUE(text("errorPane").contains("Failed to compress the output project"));
+        EXPECT_TRUE(text("errorPane").contains("Failed to write the project file "));
         EXPECT_FALSE(working.isEmpty() || QFileInfo::exists(working));
         return;
     }

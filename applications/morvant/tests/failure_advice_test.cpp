@@ -9,6 +9,9 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <tuple>
 
 namespace {
@@ -95,11 +98,26 @@ TEST(FailureAdviceTest, EachMarkAndReasonGetsItsOwnAdvice)
     for (const auto& [result, advice] : results)
         EXPECT_EQ(loadFailureAdvice(bundle, bundle, result), advice) << result.message;
 
-    // A reason that is a sentence of its own keeps its one full stop.
-    EXPECT_EQ(saveFailureAdvice(QStringLiteral("/out/site.kv2"), QStringLiteral("The disk is full.")),
-              "The project was not saved as " + quoted(QStringLiteral("/out/site.kv2"))
-                  + ": The disk is full. Choose a folder you may write to, check that the disk has free space, then "
-                    "save again.");
+    // A failure of the file chosen says what it means, with the system's reason in words; a folder gone says so.
+    const QString target = QStringLiteral("/site.kv2");
+    const std::pair<int, QString> saves[] = {
+        {ENOSPC,
+         "there is no room for it on that disk (No space left on device). Free some space there, or choose a folder "
+         "on another disk, then save again."},
+        {EROFS,
+         "it may not be written there (Read-only file system). Choose a folder you may write to, then save "
+         "again."},
+        {EIO,
+         "writing the project file failed (Input/output error). Choose a folder you may write to, check that the "
+         "disk has free space, then save again."}};
+    for (const auto& [error, told] : saves) {
+        EXPECT_EQ(saveFailureAdvice(target, QString::fromLocal8Bit(std::strerror(error)), error),
+                  "The project was not saved as " + quoted(target) + ": " + told);
+    }
+    const QString gone = QStringLiteral("/no such folder/site.kv2");
+    EXPECT_EQ(saveFailureAdvice(gone, QStringLiteral("No such file or directory"), ENOENT),
+              "The project was not saved as " + quoted(gone) + ": the folder " + quoted("/no such folder")
+                  + " does not exist (any more). Choose an existing folder, then save again.");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST_F(AppFixture, AnEndRequestDuringTheQuestionsFailingSaveStillCloses)
         fromClose ? void(window.close()) : window.browse();
         EXPECT_FALSE(window.isVisible() || window.hasUnsavedResult());
         EXPECT_TRUE(chooser.asked.filter("Save failed").isEmpty() && chooser.asked.filter("input file").isEmpty());
-        EXPECT_TRUE(text("errorPane").startsWith(QStringLiteral("Failed to compress the output project")));
+        EXPECT_TRUE(text("errorPane").startsWith(QStringLiteral("Failed to write the project file ")));
     }
 }
 

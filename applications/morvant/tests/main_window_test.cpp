@@ -2,6 +2,7 @@
 #include "applications/morvant/app_style.h"
 #include "applications/morvant/single_instance.h"
 #include "applications/morvant/tests/app_test_support.h"
+#include "seltrane_components/os/atomic_file.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -131,18 +132,27 @@ TEST_F(MainWindowTest, SaveReplacesTheFileOnlyThroughTheDriverAndEnterKeepsIt)
     EXPECT_EQ(setting(MainWindow::kOutputPathKey).toString(), target);
 }
 
-// Below a plain file nobody may write, root included; as an ordinary user a read-only folder fails too.
+// Below a plain file nobody may write, root included, and into a folder that is gone; as an ordinary user a
+// read-only folder fails too. Each says what failed and what it means, in the system's words.
 TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
 {
     VersionedSettings::instance()->remove(QLatin1String(MainWindow::kOutputPathKey));
     window.browse();
     const QString good = folder.filePath(QStringLiteral("out.kv2"));
-    std::vector<std::pair<QString, QString>> failures {{good + "/x.kv2", "Error 20 (Not a directory)"}};
+    const QString gone = folder.filePath(QStringLiteral("gone"));
+    // The file chosen, the system's reason, what that means.
+    std::vector<std::tuple<QString, QString, QString>> failures {
+        {good + "/x.kv2", "Not a directory",
+         "\"" + good + "\" is a file, not a folder. Choose an existing folder, then save again."},
+        {gone + "/x.kv2", "No such file or directory",
+         "the folder \"" + gone + "\" does not exist (any more). Choose an existing folder, then save again."}};
     if (geteuid() != 0) {
         const QString readOnly = folder.filePath(QStringLiteral("read-only"));
         ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("read-only")));
         ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        failures.push_back({readOnly + "/x.kv2", "Error 13 (Permission denied)"});
+        failures.push_back({readOnly + "/x.kv2", "Permission denied",
+                            "it may not be written there (Permission denied). Choose a folder you may write to, then "
+                            "save again."});
     }
     ASSERT_TRUE(writeFile(good, "a plain file"));
     const auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressBar"));
@@ -152,18 +162,15 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
 
     // Before any save nothing is remembered; after one, that file stays the next start.
     for (const QString& remembered : {QString(), good}) {
-        for (const auto& failure : failures) {
+        for (const auto& [path, reason, meaning] : failures) {
             for (int attempt = 0; attempt < 2; ++attempt) {  // the same lines each time, not a growing pile
-                chooser.saveAnswer = failure.first;
+                chooser.saveAnswer = path;
                 EXPECT_FALSE(window.save());
-                const QString advice = QStringLiteral("The project was not saved as \"%1\": %2. Choose a folder you "
-                                                      "may write to, check that the disk has free space, then save "
-                                                      "again.")
-                                           .arg(failure.first, failure.second);
+                const QString advice = "The project was not saved as \"" + path + "\": " + meaning;
                 EXPECT_EQ(
                     (QStringList {chooser.asked.last(), text("errorPane"), text("reportPane"), text("resultLabel")}),
                     (QStringList {"Save failed|" + advice,
-                                  "Failed to compress the output project (" + failure.second + ")\n" + advice,
+                                  "Failed to write the project file " + path + " (" + reason + ")\n" + advice,
                                   conversionReport + "\nSaving the output project",
                                   "Conversion complete; the project was not saved"}));
                 EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(190, 100, 0));
@@ -173,11 +180,22 @@ TEST_F(MainWindowTest, AFailedSaveIsShownEachTimeAndItsFolderNotRemembered)
                 EXPECT_EQ(setting(MainWindow::kOutputPathKey).toString(), remembered);
             }
         }
+        // The second time the folder cannot be synced once the file is in place: saved all the same, with a note.
+        const bool unsynced = !remembered.isEmpty();
+        AtomicFile::setFaultInjector([unsynced](AtomicFile::Call call, const QString&) {
+            return unsynced && call == AtomicFile::Call::SyncFolder ? EIO : 0;
+        });
         chooser.saveAnswer = good;
-        ASSERT_TRUE(window.save());
+        const bool saved = window.save();
+        AtomicFile::setFaultInjector({});
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(readBytes(good).left(4), "Tarv");
         EXPECT_EQ(text("errorPane"), QString());
         EXPECT_EQ(text("reportPane"),
-                  conversionReport + "\nSaving the output project\nThe output project was saved as " + good);
+                  conversionReport + "\nSaving the output project\nThe output project was saved as " + good
+                      + (unsynced ? "; the folder could not be synced (Input/output error), so the file may not "
+                                    "survive a power cut"
+                                  : ""));
         EXPECT_EQ(text("resultLabel"), QStringLiteral("Conversion complete"));
         EXPECT_EQ(result->palette().color(QPalette::WindowText), QColor(0, 140, 0));
         EXPECT_FALSE(window.hasUnsavedResult());

@@ -4,6 +4,7 @@
 
 #include "components/archive/autosave_timer.h"
 #include "components/archive/database_storage.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/logger.h"
 
 #include <QDataStream>
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 
 using namespace Archive;
 using namespace DatabaseTest;
@@ -133,7 +135,8 @@ TEST_F(StorageTest, FolderRoundTripWritesOnlyChangedRuns)
     // array's own storage field.
     const quint32 field = array(kRuns).storageField();
     ASSERT_TRUE(QDir().mkdir(dir.filePath("runs.tarv.part")));
-    EXPECT_EQ(StreamTest::errorOf([&] { saveArray(kRuns, dir.path(), db); }), "Unable to open file");
+    EXPECT_EQ(StreamTest::errorOf([&] { saveArray(kRuns, dir.path(), db); }),
+              "Could not open " + dir.filePath("runs.tarv.part").toStdString() + " (Is a directory)");
     EXPECT_TRUE(array(kRuns).storageField() == field && field != 0 && !QFileInfo::exists(dir.filePath("runs.tarv")));
 }
 
@@ -262,7 +265,8 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     // The array file cannot be written: the old one stays, whole.
     edit(0, 1000);
     ASSERT_TRUE(QDir().mkdir(path + "/things.tarv.part"));
-    EXPECT_EQ(StreamTest::errorOf([&] { save(db); }), "Unable to open file");
+    EXPECT_EQ(StreamTest::errorOf([&] { save(db); }),
+              "Could not open " + path.toStdString() + "/things.tarv.part (Is a directory)");
     EXPECT_EQ(readFile(path + "/things.tarv"), things);
     EXPECT_TRUE(array().isChanged(0));  // still to be saved
     ASSERT_TRUE(QDir().rmdir(path + "/things.tarv.part"));
@@ -277,6 +281,27 @@ TEST_F(StorageTest, FailedWritesLeaveTheOldFilesInPlace)
     EXPECT_FALSE(resolveDatabase(db).isModified());
     EXPECT_EQ(readFile(path + "/.tarvel_project"), header);
     EXPECT_EQ(loadedValue(kThings, 0), 1000);
+
+    // A one-off failure of the system at an array file's rename or close, or at the header's open: the error names
+    // the file and the system's reason, nothing is left beside the files, and the next save writes what failed.
+    using Call = AtomicFile::Call;
+    const std::tuple<Call, QString, std::string> failures[] = {{Call::Rename, "/things.tarv.part", "rename"},
+                                                               {Call::Close, "/things.tarv.part", "close"},
+                                                               {Call::Open, "/.tarvel_project.part", "open"}};
+    for (const auto& failure : failures) {
+        const Call failing = std::get<0>(failure);
+        const QString file = path + std::get<1>(failure);
+        edit(0, 2000 + int(failing));
+        AtomicFile::setFaultInjector(
+            [&](Call call, const QString& at) { return call == failing && at == file ? EIO : 0; });
+        const std::string error = StreamTest::errorOf([&] { save(db); });
+        AtomicFile::setFaultInjector({});
+        EXPECT_EQ(error, "Could not " + std::get<2>(failure) + " " + file.toStdString() + " (Input/output error)");
+        EXPECT_TRUE(resolveDatabase(db).isModified());
+        EXPECT_EQ(QDir(path).entryList({"*.part"}, QDir::AllEntries | QDir::Hidden), QStringList());
+        save(db);
+        EXPECT_EQ(loadedValue(kThings, 0), 2000 + int(failing));
+    }
 
     // A file where the run folder goes: code 7.
     ASSERT_TRUE(QDir(path + "/runs").removeRecursively());
@@ -308,7 +333,8 @@ TEST_F(StorageTest, ManyFilesAtOnceLandWholeOrStayForTheNextSave)
     const QByteArray run8 = readFile(path + "/runs/8-9.tarv");
     ASSERT_TRUE(QDir().mkdir(path + "/runs/8-9.tarv.part"));
     ASSERT_TRUE(QDir().mkdir(path + "/runs/40-41.tarv.part"));
-    EXPECT_EQ(StreamTest::errorOf([&] { save(db); }), "Unable to open file");
+    EXPECT_EQ(StreamTest::errorOf([&] { save(db); }),
+              "Could not open " + path.toStdString() + "/runs/8-9.tarv.part (Is a directory)");
     EXPECT_EQ(readFile(path + "/runs/8-9.tarv"), run8);
     EXPECT_EQ(loadedValue(kRuns, 20), 1020);  // the others were written
     EXPECT_TRUE(array(kRuns).isChanged(9) && array(kRuns).isChanged(20) && array().isChanged(0));

@@ -7,6 +7,7 @@
 #include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/logger.h"
 #include "seltrane_components/os/progress_tracker.h"
+#include "tests/support/file_size_limit.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -264,7 +265,7 @@ TEST_F(OnlineLibraryTest, AReplacementThatDoesNotReachTheDiskKeepsTheCopyAndItsE
     server.files["manufacturers.csv"] = {"1, Maker Two, 10\n", "\"m2\""};
     using Call = AtomicFile::Call;
     for (const Call failing : {Call::Write, Call::Sync, Call::Close}) {
-        AtomicFile::setFaultInjector([failing](Call call) { return call == failing ? ENOSPC : 0; });
+        AtomicFile::setFaultInjector([failing](Call call, const QString&) { return call == failing ? ENOSPC : 0; });
         logged.clear();
         EXPECT_FALSE(online.update(progress));
         AtomicFile::setFaultInjector({});
@@ -276,4 +277,47 @@ TEST_F(OnlineLibraryTest, AReplacementThatDoesNotReachTheDiskKeepsTheCopyAndItsE
     EXPECT_TRUE(online.update(progress));
     EXPECT_EQ(std::pair(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv")),
               std::pair(QByteArray("1, Maker Two, 10\n"), QVariant("\"m2\"")));
+}
+
+// Once a new copy has taken the old one's place the update is done, its folder synced or not: the copy and its ETag
+// are in use, and nothing is told. A folder that cannot be made, and a temporary folder that refuses the private copy
+// the check reads, are named with the system's reason.
+TEST_F(OnlineLibraryTest, ACopyInPlaceIsTheUpdateAndAFolderThatFailsIsNamed)
+{
+    ASSERT_TRUE(online.update(progress));
+    server.files["manufacturers.csv"] = {"1, Maker Two, 10\n", "\"m2\""};
+    using Call = AtomicFile::Call;
+    AtomicFile::setFaultInjector([](Call call, const QString&) { return call == Call::SyncFolder ? EIO : 0; });
+    logged.clear();
+    const bool updated = online.update(progress);
+    const OnlineFixtureLibrary::Fetched fetched = online.fetch({{1, 5}}, progress)[0];
+    AtomicFile::setFaultInjector({});
+    EXPECT_TRUE(updated);
+    EXPECT_EQ(std::pair(fileBytes(mirror("manufacturers.csv")), etag("manufacturers.csv")),
+              std::pair(QByteArray("1, Maker Two, 10\n"), QVariant("\"m2\"")));
+    EXPECT_EQ(std::pair(fetched.path, fetched.reason), std::pair(mirror("x/spot.fixture"), QString()));
+    EXPECT_EQ(etag("x/spot.fixture"), QVariant("\"s1\""));
+    EXPECT_EQ(logged, QStringList());
+
+    ASSERT_TRUE(QDir(mirror("x")).removeRecursively());
+    AtomicFile::setFaultInjector(
+        [this](Call call, const QString& path) { return call == Call::MakeFolder && path == mirror("x") ? EROFS : 0; });
+    const QString reason = online.fetch({{1, 5}}, progress)[0].reason;
+    AtomicFile::setFaultInjector({});
+    EXPECT_EQ(reason,
+              "x/spot.fixture could not be downloaded (the folder " + mirror("x")
+                  + " could not be made (Read-only file system))");
+
+    server.files["colours.csv"] = {"Red, FF0000\nBlue, 0000FF\n", "\"c2\""};
+    logged.clear();
+    {
+        const FileSizeLimit full(8);
+        EXPECT_FALSE(online.update(progress));
+    }
+    EXPECT_EQ(std::pair(fileBytes(mirror("colours.csv")), etag("colours.csv")),
+              std::pair(QByteArray("Red, FF0000\n"), QVariant("\"c1\"")));
+    EXPECT_EQ(logged.join('\n').toStdString(),
+              "130 Online fixture library: colours.csv was not updated; the copy downloaded earlier is used (the "
+              "download could not be written into the temporary folder "
+                  + QDir::tempPath().toStdString() + " (File too large))");
 }

@@ -103,12 +103,13 @@ TEST(ProjectRoundTrip, SavedProjectOpensAgain)
                       .arg(frame.toString(), project.folderPath()));
         options.placeholders = {frame};
         EXPECT_FALSE(savedFor(project, options).isEmpty());
-        // An exception on the way says what failed (a stream's message, an
-        // archive code's text) and leaves the save lock free.
+        // An exception on the way says what failed (the file and the system's
+        // reason, an archive code's text) and leaves the save lock free.
         const QString part = project.folderPath() + QStringLiteral("/controller_cuelist_3.tarv.part");
         ASSERT_TRUE(QDir().mkdir(part));
         EXPECT_TRUE(savedFor(project, options).isEmpty());
-        EXPECT_EQ(project.lastError(), QStringLiteral("Failed to save the project (Unable to open file)"));
+        EXPECT_EQ(project.lastError(),
+                  QStringLiteral("Failed to save the project (Could not open %1 (Is a directory))").arg(part));
         ASSERT_TRUE(QDir().rmdir(part));
         project.setDatabaseId(database.id() + 1000);
         EXPECT_TRUE(savedFor(project, options).isEmpty());

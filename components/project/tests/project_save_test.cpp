@@ -60,7 +60,8 @@ TEST(ProjectSave, SavesTheWorkingFolderAndFailuresKeepThePreviousFile)
          QStringLiteral("Failed to add custom_theme to the project archive (%1 links back to a folder that contains "
                         "it)")
              .arg(loop)},
-        {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), false, "Error 2 (No such file or directory)"},
+        {nullptr, output.path() + QStringLiteral("/missing/show.kv2"), false,
+         "Failed to save the project (No such file or directory)"},
         {nullptr, target, true,
          "Failed to save the project (Cannot finish the archive: the compressed data could not be written (No space "
          "left on device))"}};

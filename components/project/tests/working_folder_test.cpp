@@ -1,5 +1,6 @@
 #include "components/project/project_working_folder.h"
 #include "components/project/tests/project_test_support.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "tests/support/file_size_limit.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,17 @@ TEST(WorkingFolder, CreateLocksMovesRemovesAndFails)
             folder.lastError().toStdString(),
             QStringLiteral("The working folder %1 could not be locked (File too large)").arg(expected).toStdString());
         EXPECT_FALSE(QFileInfo::exists(expected));
+        // A one-off failure of the system is told in its words, with no code.
+        AtomicFile::setFaultInjector(
+            [](AtomicFile::Call call, const QString&) { return call == AtomicFile::Call::Lock ? EIO : 0; });
+        created = folder.createFor(kFolderUuid);
+        AtomicFile::setFaultInjector({});
+        EXPECT_FALSE(created);
+        EXPECT_EQ(folder.lastError().toStdString(),
+                  QStringLiteral("The working folder %1 could not be locked (Input/output error)")
+                      .arg(expected)
+                      .toStdString());
+        EXPECT_FALSE(QFileInfo::exists(expected));
     }
 
     // Held by a live process (this one): create gives up after a bounded
@@ -141,5 +153,11 @@ TEST(WorkingFolder, SweepKeepsNewestAndLockedFolders)
     ASSERT_TRUE(folder.createFor(kFolderUuid));
     EXPECT_EQ(QDir(parent.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name).join(' ').toStdString(),
               ("dated2 dated3 dated4 dated5 dated6 held link " + kFolderUuid.toString()).toStdString());
+    EXPECT_TRUE(QFileInfo::exists(outside.path() + QStringLiteral("/precious")));
+
+    // At a program's start, which keeps no folder between runs: only the folders running processes hold stay.
+    ProjectWorkingFolder::removeAbandonedFolders(parent.path());
+    EXPECT_EQ(QDir(parent.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name).join(' ').toStdString(),
+              ("held link " + kFolderUuid.toString()).toStdString());
     EXPECT_TRUE(QFileInfo::exists(outside.path() + QStringLiteral("/precious")));
 }

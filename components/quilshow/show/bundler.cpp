@@ -211,9 +211,11 @@ void Bundler::unbundle(const std::string& bundlePath, const std::string& destina
         name = safeRelativeName(name);
 
         const std::string::size_type lastSeparator = name.rfind('/');
-        if (lastSeparator != std::string::npos)
-            guard.makeFolder(
-                QFile::decodeName(QByteArray::fromStdString(destination + "/" + name.substr(0, lastSeparator))));
+        // The folder's own reason, not the "No such file" of the open after it.
+        if (lastSeparator != std::string::npos
+            && !guard.makeFolder(
+                QFile::decodeName(QByteArray::fromStdString(destination + "/" + name.substr(0, lastSeparator)))))
+            failFile("Couldn't unbundle file", name, bundlePath, errno);
         const std::string fullPath = destination + "/" + name;
 
         bool write = true;

@@ -6,6 +6,7 @@
 #include "applications/common/util/versioned_settings.h"
 #include "components/fixture_library/fixture_library.h"
 #include "components/fixture_library/message_handler.h"
+#include "seltrane_components/os/atomic_file.h"
 
 #include <QAbstractItemModelTester>
 #include <QBuffer>
@@ -110,6 +111,27 @@ TEST_F(TemplateTest, TemplatesRoundTripThroughTheirFiles)
     ASSERT_TRUE(loaded.loadTemplate(path, error)) << qPrintable(error);
     for (int id = 0; id < kPropertyCount; ++id)
         EXPECT_EQ(loaded.value(id), builder.value(id)) << id;
+
+    // Once in place the template is saved, its folder synced or not (then with a note); a folder that cannot be made
+    // is named with the system's reason.
+    const QString other = dir.filePath("other");
+    using Call = AtomicFile::Call;
+    AtomicFile::setFaultInjector([&other](Call call, const QString& at) {
+        return call == Call::SyncFolder ? EIO : call == Call::MakeFolder && at == other ? EROFS : 0;
+    });
+    const bool unsynced = builder.saveTemplate(path, error);
+    const QString note = error;
+    const bool unmade = builder.saveTemplate(other + "/bar.xml", error);
+    AtomicFile::setFaultInjector({});
+    EXPECT_TRUE(unsynced);
+    EXPECT_EQ(note,
+              "The template was saved as " + path
+                  + "; its folder could not be synced (Input/output error), so the file may not survive a "
+                    "power cut");
+    EXPECT_FALSE(unmade);
+    EXPECT_EQ(error,
+              "The template could not be saved as " + other + "/bar.xml, as its folder " + other
+                  + " could not be made (Read-only file system)");
 
     const std::pair<const char*, const char*> damaged[] = {
         {"<fixture version=\"1\"/>", "Line 1: Not a version-1 fixture template"},

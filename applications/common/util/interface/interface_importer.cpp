@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstring>
 #include <set>
 
 namespace {
@@ -52,16 +53,20 @@ std::vector<InterfaceImporter::WrittenFont> InterfaceImporter::readFonts(const Q
     if (fonts.empty())
         return written;
     const QDir folder(QDir(workingFolder).filePath(kInterfaceFontsFolder));
-    const bool folderMade = QDir().mkpath(folder.path());
+    const int folderError = makeFolderPath(folder.path());
     std::set<QString> taken;  // lower case: the project may be unpacked where case does not count
     for (const FontData& font : fonts) {
-        if (!folderMade) {
-            ignoreFont(font.name, QStringLiteral("cannot create the folder %1").arg(folder.path()));
+        if (folderError != 0) {
+            ignoreFont(font.name,
+                       QStringLiteral("cannot create the folder %1 (%2)")
+                           .arg(folder.path(), QString::fromLocal8Bit(std::strerror(folderError))));
             continue;
         }
         const QString fileName = uniqueFileName(folder, font.name, taken);
         const QString path = folder.filePath(fileName);
         AtomicFile file(path);
+        // Once committed the file is in place, its folder synced or not: the
+        // font is the project's.
         if (!file.open(QIODevice::WriteOnly) || file.write(font.bytes) != font.bytes.size() || !file.commit()) {
             ignoreFont(font.name, file.errorString());
             continue;

@@ -39,7 +39,7 @@ protected:
 
 TEST_F(FileDialogsTest, SaveCleansTheNameAndNeverDeletesTheUsersFile)
 {
-    for (const auto& c : {std::make_pair("show.KV2", "show.KV2.kv2"), std::make_pair("a:b?c", "a_b_c.kv2"),
+    for (const auto& c : {std::make_pair("show.KV2", "show.KV2"), std::make_pair("a:b?c", "a_b_c.kv2"),
                           std::make_pair(".hidden", "hidden.kv2"), std::make_pair("show", "show.kv2")}) {
         chooser.saveAnswer = dir.filePath(c.first);
         EXPECT_EQ(save(SaveAskOverwrite, &status), dir.filePath(c.second)) << c.first;
@@ -65,11 +65,18 @@ TEST_F(FileDialogsTest, SaveCleansTheNameAndNeverDeletesTheUsersFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "user data");
 
-    // Something a saved file cannot replace is reported at once.
+    // A folder, with the extension typed or not, is refused at once in words: nobody is asked to overwrite it, and
+    // it is not remembered.
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.kv2"));
-    chooser.saveAnswer = dir.filePath("folder.kv2");
-    EXPECT_TRUE(save(SaveAskOverwrite | SaveReplaceExisting, &status).isNull() && status == SaveFileNotReplaceable);
-    EXPECT_EQ(chooser.asked.last(), "Error|Cannot overwrite " + chooser.saveAnswer);
+    const int asked = chooser.asked.size();
+    for (const char* typed : {"folder.kv2", "folder"}) {
+        chooser.saveAnswer = dir.filePath(typed);
+        EXPECT_TRUE(save(SaveAskOverwrite, &status).isNull() && status == SaveFileNotReplaceable);
+        EXPECT_EQ(chooser.asked.last(),
+                  "Error|" + dir.filePath("folder.kv2") + " is a folder: choose a file name, then save again.");
+    }
+    EXPECT_EQ(chooser.asked.size(), asked + 4);  // each time the dialog and the refusal
+    EXPECT_EQ(remembered(), dir.filePath("show.kv2"));
 }
 
 TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
@@ -81,10 +88,18 @@ TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
     };
     chooser.openAnswer = dir.filePath("show.kvq");
     ASSERT_TRUE(QFile(chooser.openAnswer).open(QIODevice::WriteOnly));
-    open(unkeyed, QString());  // made when missing; remembers nothing
-    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + appData + "/dialog-test/projects");
-    EXPECT_TRUE(QFileInfo(appData + "/dialog-test/projects").isDir());
+    // A standard folder or its sub-folder is where it exists; none is made. Remembers nothing.
     QDir(appData).removeRecursively();  // the application name, so the folder, is this test's own
+    open(unkeyed, QString());
+    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + QDir::homePath());
+    EXPECT_FALSE(QFileInfo::exists(appData));
+    ASSERT_TRUE(QDir().mkpath(appData));
+    open(unkeyed, QString());
+    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + appData);
+    ASSERT_TRUE(QDir().mkpath(appData + "/dialog-test/projects"));
+    open(unkeyed, QString());
+    EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + appData + "/dialog-test/projects");
+    QDir(appData).removeRecursively();
 
     // An existing file is the start itself (its folder for a folder); a file gone away: its folder.
     EXPECT_EQ(open(location, QString()), chooser.openAnswer);
@@ -96,18 +111,21 @@ TEST_F(FileDialogsTest, OpenStartsAtTheLastChoiceOrInTheStandardFolder)
     open(location, QString());
     EXPECT_EQ(chooser.asked.last(), "Select input file|*.kvq|" + dir.path());
 
-    // Once the folder is gone too: the documents folder, made when missing (a dialog given a missing folder would
-    // type its name into the name box), never the process's current folder.
+    // Once the folder is gone too: the documents folder where there is one, else the home folder, never a missing
+    // folder (a dialog given one would type its name into the name box) nor the process's current folder; nothing
+    // is made in the user's home.
     const QString documents = QDir::home().filePath("Documents");
     ASSERT_EQ(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), documents);
     QDir(documents).removeRecursively();
     dir.remove();
     const FileDialogLocation inDocuments {kKey, QStandardPaths::DocumentsLocation, QString()};
     for (bool asFolder : {false, true}) {
-        EXPECT_EQ(defaultFolder(inDocuments, asFolder), documents);
-        EXPECT_TRUE(QFileInfo(documents).isDir());
-        QDir(documents).removeRecursively();
+        EXPECT_EQ(defaultFolder(inDocuments, asFolder), QDir::homePath());
+        EXPECT_FALSE(QFileInfo::exists(documents));
     }
+    ASSERT_TRUE(QDir().mkpath(documents));
+    EXPECT_EQ(defaultFolder(inDocuments, true), documents);
+    QDir(documents).removeRecursively();
 }
 
 TEST_F(FileDialogsTest, AskOverwriteOffersTheRightButtons)

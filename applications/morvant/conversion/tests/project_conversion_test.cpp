@@ -179,8 +179,8 @@ ShowContent emptyShow()
     return content;
 }
 
-// Nothing converted, then an exception while the database is written: each says why and what to do, and writes
-// nothing; once the cause is gone the save works.
+// Nothing converted, then a database file that cannot be written into the working folder: each says why and what to
+// do (the working folder's failure as that folder's), and writes nothing; once the cause is gone the save works.
 TEST_F(ProjectConversionTest, AFailedSaveSaysWhyAndWhatToDo)
 {
     const QString saved = folder.filePath(QStringLiteral("out.kv2"));
@@ -192,13 +192,12 @@ TEST_F(ProjectConversionTest, AFailedSaveSaysWhyAndWhatToDo)
     ASSERT_TRUE(QDir().mkpath(part));
     LogCapture capture;
     EXPECT_FALSE(driver.saveOutputProject(saved, progress));
-    const QString advice =
-        QStringLiteral("The project was not saved as \"%1\": Unable to open file. Choose a folder you may "
-                       "write to, check that the disk has free space, then save again.")
-            .arg(saved);
+    const QString advice = workingFolderSaveAdvice(TarvelBaseProject(false, 6).projectsFolder(), driver.outputFolder(),
+                                                   QStringLiteral("Is a directory"));
     EXPECT_EQ(driver.saveFailure(), advice);
-    EXPECT_EQ(linesAt(capture.lines(), kLogWarning),
-              QStringList({QStringLiteral("Failed to save the output project (Unable to open file)"), advice}));
+    EXPECT_EQ(
+        linesAt(capture.lines(), kLogWarning),
+        QStringList({"Failed to save the output project (Could not open " + part + " (Is a directory))", advice}));
     EXPECT_FALSE(QFileInfo::exists(saved));
     ASSERT_TRUE(QDir().rmdir(part));
     EXPECT_TRUE(driver.saveOutputProject(saved, progress)) << driver.saveFailure().toStdString();

@@ -1,5 +1,6 @@
 #include "applications/common/util/interface/interface_importer.h"
 #include "components/archive/resource_registry.h"
+#include "seltrane_components/os/atomic_file.h"
 #include "seltrane_components/os/logger.h"
 #include "tests/support/log_capture.h"
 
@@ -78,8 +79,19 @@ TEST(InterfaceImporter, FontsThatCannotBeWrittenAreLoggedAndNotRegistered)
         InterfaceImporter::readFonts(work.path(), {{QStringLiteral("Sans"), 0, "a"}, {QStringLiteral("Mono"), 0, "b"}});
     EXPECT_TRUE(written.empty());
     EXPECT_EQ(ResourceRegistry::instance()->count(), 0);
-    const std::string reason = ": cannot create the folder " + blocker.fileName().toStdString() + "\n";
+    const std::string reason =
+        ": cannot create the folder " + blocker.fileName().toStdString() + " (Not a directory)\n";
     EXPECT_EQ(scope.log.lines(),
               (std::vector<LogCapture::Line> {{130, "Ignoring interface font Sans" + reason},
                                               {130, "Ignoring interface font Mono" + reason}}));
+
+    // A font file in place is the project's, whether its folder could be synced after or not.
+    QTemporaryDir other;
+    AtomicFile::setFaultInjector(
+        [](AtomicFile::Call call, const QString&) { return call == AtomicFile::Call::SyncFolder ? EIO : 0; });
+    const auto synced = InterfaceImporter::readFonts(other.path(), {{QStringLiteral("Sans"), 0, "a"}});
+    AtomicFile::setFaultInjector({});
+    ASSERT_EQ(synced.size(), 1u);
+    EXPECT_EQ(ResourceRegistry::instance()->count(), 1);
+    EXPECT_EQ(scope.log.lines().size(), 2u);
 }
