@@ -357,11 +357,17 @@ QByteArray otherFormat(const QByteArray& data)
     return QByteArray();
 }
 
-// The bytes an image of that size decodes to in that format; a format not
-// told before decoding is taken at 4 bytes a pixel, as Qt decodes a GIF.
-qint64 decodedBytes(const QSize& size, QImage::Format format)
+// The bytes an image of that size decodes to in the pixel format the reader
+// names before decoding; where it names none, at 4 bytes a pixel, as Qt
+// decodes a GIF. A reader that failed on the header may answer anything (Qt's
+// JPEG reader an uninitialised value): it is read as a number, and one that
+// is no format counts as none.
+qint64 decodedBytes(const QSize& size, QImageReader& reader)
 {
-    const qint64 depth = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    const int named = reader.imageFormat();
+    const qint64 depth = named > QImage::Format_Invalid && named < QImage::NImageFormats
+        ? QImage::toPixelFormat(QImage::Format(named)).bitsPerPixel()
+        : 32;
     const qint64 line = (size.width() * depth + 31) / 32 * 4;
     return size.height() > std::numeric_limits<qint64>::max() / line ? std::numeric_limits<qint64>::max()
                                                                      : line * size.height();
@@ -462,7 +468,7 @@ PlanImageCheck PlanImageCheck::ofData(const QByteArray& data, qint64 fileBytes)
     QImageReader reader(&buffer, check.m_format);
     reader.setAutoDetectImageFormat(false);
     // What the header claims, checked before anything of that size is made.
-    const qint64 imageBytes = decodedBytes(walk.size, reader.imageFormat());
+    const qint64 imageBytes = decodedBytes(walk.size, reader);
     check.m_decodingBytes =
         std::min(imageBytes, std::numeric_limits<qint64>::max() - walk.besideImage) + walk.besideImage;
     if (check.m_decodingBytes > kPlanImageMaxDecodedBytes) {
