@@ -2,12 +2,14 @@
 // from the project's own writers: version-1 shows at several versions and of
 // each kind, bundles, database array files with one object of every class the
 // type registry holds (and filled samples, also relabelled as older
-// versions), packed archives, a project file and fixture definitions.
+// versions), packed archives, a project file, fixture definitions, and plan
+// images of every format, whole and cut.
 //
 //     make_corpus <corpus folder>
 //
 // Rerun it when a format or the registration table changes; the seeds are
 // small on purpose (the campaigns grow their own corpora elsewhere).
+#include "applications/morvant/conversion/tests/plan_image_samples.h"
 #include "components/archive/archive_file.h"
 #include "components/archive/binary_stream.h"
 #include "components/archive/database.h"
@@ -297,6 +299,44 @@ void commandLineSeeds()
     put("command_line", QStringLiteral("pending"), QByteArray("--name\0-x", 9));
 }
 
+// ---------------------------------------------------------------- plan images
+
+void planImageSeeds()
+{
+    using namespace PlanImageSamples;
+    QImage plan(24, 16, QImage::Format_RGB32);  // a grid, so that every format has something to compress
+    for (int y = 0; y < plan.height(); ++y)
+        for (int x = 0; x < plan.width(); ++x)
+            plan.setPixel(x, y, x % 4 == 0 || y % 4 == 0 ? 0xFF203040 : 0xFFF0E0D0);
+    QByteArray zeroFields = encoded(plan, "JPEG");  // a sequential scan's spectral fields all zero
+    const int scan = int(zeroFields.indexOf("\xFF\xDA"));
+    zeroFields.replace(scan + 2 + (uchar(zeroFields[scan + 2]) << 8 | uchar(zeroFields[scan + 3])) - 3, 3, "\0\0\0", 3);
+    const std::pair<const char*, QByteArray> images[] = {
+        {"baseline.jpg", encoded(plan, "JPEG")},
+        {"progressive.jpg", encoded(plan, "JPEG", true)},
+        {"grey.jpg", encoded(plan.convertToFormat(QImage::Format_Grayscale8), "JPEG")},
+        {"fields.jpg", zeroFields},
+        {"rgb.png", encoded(plan, "PNG")},
+        {"deep.png", encoded(plan.convertToFormat(QImage::Format_RGBA64), "PNG")},
+        {"indexed.png", encoded(plan.convertToFormat(QImage::Format_Indexed8), "PNG")},
+        {"mono.png", encoded(plan.convertToFormat(QImage::Format_Mono), "PNG")},
+        {"frame.gif", uniformGif(24, 16, 24, 16, 8)},
+        {"screen.gif", uniformGif(40, 30, 8, 8)},
+        {"rgb.bmp", encoded(plan, "BMP")},
+        {"indexed.bmp", encoded(plan.convertToFormat(QImage::Format_Indexed8), "BMP")},
+        {"mono.bmp", encoded(plan.convertToFormat(QImage::Format_Mono), "BMP")},
+        {"topdown.bmp", topDownBmp(plan)},
+        {"rle8.bmp", rleBmp(false, 12, 6, false)},
+        {"rle4.bmp", rleBmp(true, 12, 6, true)},
+        {"icon.ico", iconHolding(encoded(plan, "PNG"))},
+        {"grey.tif", tiff()},
+    };
+    for (const auto& [name, bytes] : images) {
+        put("plan_image", QLatin1String(name), bytes);
+        put("plan_image", QLatin1String(name) + QStringLiteral(".cut"), bytes.left(bytes.size() * 2 / 3));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -316,6 +356,7 @@ int main(int argc, char** argv)
         projectSeeds(scratch.path());
         fixtureSeeds();
         commandLineSeeds();
+        planImageSeeds();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_corpus: %s\n", e.what());
         return 1;

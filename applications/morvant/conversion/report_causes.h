@@ -63,6 +63,7 @@ inline constexpr ReportCause kImageNotFound {"the image file was not found"};
 inline constexpr ReportCause kNotAnImage {"the file does not read whole as an image"};
 inline constexpr ReportCause kImageLeavesBundle {"its path leads out of the bundle"};
 inline constexpr ReportCause kImageTooLarge {"the image is too large to check"};
+inline constexpr ReportCause kImageFormatNotPacked {"the image is in a format the project does not pack"};
 
 // --- Arrived changed ---
 

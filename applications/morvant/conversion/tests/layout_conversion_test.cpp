@@ -1,5 +1,6 @@
 #include "applications/morvant/conversion/conversion_report.h"
 #include "applications/morvant/conversion/layout_conversion.h"
+#include "applications/morvant/conversion/tests/plan_image_samples.h"
 #include "components/archive/resource_registry.h"
 #include "components/quilshow/show/show_settings.h"
 #include "components/quilshow/tests/show_writer.h"
@@ -23,13 +24,22 @@ struct PlanCase
     const char* line;  // the warning, %1 the show's folder
 };
 
-// The image as Qt writes it in that format.
-QByteArray encoded(const QImage& image, const char* format)
+// Converts a show whose plan image, stored as name, holds bytes; line is the first warning, the show's folder as %1.
+bool convertPlan(const QTemporaryDir& show, const QString& name, const QByteArray& bytes, std::string* line)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format)) << format;
-    return buffer.data();
+    EXPECT_TRUE(writeFile(show.filePath(name), bytes));
+    ResourceRegistry::instance()->clear();
+    Quil::ShowSettings settings;
+    settings.storedBackgroundImagePath = name.toStdString();
+    ConversionReport report;
+    LogCapture capture;
+    const bool packed = !convertLayoutProperties(settings, show.path(), report).backgroundImageId.isNull();
+    *line = capture.lines().empty() ? std::string()
+                                    : QString::fromStdString(capture.lines()[0].second)
+                                          .trimmed()
+                                          .replace(show.path(), QLatin1String("%1"))
+                                          .toStdString();
+    return packed;
 }
 
 }  // namespace
@@ -49,24 +59,30 @@ TEST(LayoutConversion, APlanImageIsPackedOnlyWhenItDecodesWhole)
             plan.setPixel(x, y, x % 16 == 0 || y % 16 == 0 ? 0xFF000000 : 0xFFFFFFFF);
     QTemporaryDir show;
     const auto convert = [&show](const QString& name, const QByteArray& bytes, std::string* line) {
-        EXPECT_TRUE(writeFile(show.filePath(name), bytes));
-        ResourceRegistry::instance()->clear();
-        Quil::ShowSettings settings;
-        settings.storedBackgroundImagePath = name.toStdString();
-        ConversionReport report;
-        LogCapture capture;
-        const bool packed = !convertLayoutProperties(settings, show.path(), report).backgroundImageId.isNull();
-        *line = capture.lines().empty() ? std::string()
-                                        : QString::fromStdString(capture.lines()[0].second)
-                                              .trimmed()
-                                              .replace(show.path(), QLatin1String("%1"))
-                                              .toStdString();
-        return packed;
+        return convertPlan(show, name, bytes, line);
     };
+    using PlanImageSamples::encoded;
+    // A sequential JPEG whose scan has its spectral fields all zero, as some encoders write: libjpeg decodes it
+    // whole, and warns.
+    QByteArray zeroFields = encoded(plan, "JPEG");
+    const int scan = int(zeroFields.indexOf("\xFF\xDA"));
+    ASSERT_GT(scan, 0);
+    zeroFields.replace(scan + 2 + qFromBigEndian<quint16>(zeroFields.constData() + scan + 2) - 3, 3, "\0\0\0", 3);
     const std::pair<const char*, QByteArray> files[] = {
-        {"jpg", encoded(plan, "JPEG")}, {"png", encoded(plan, "PNG")}, {"gif", gif}, {"bmp", encoded(plan, "BMP")}};
-    for (const auto& [suffix, whole] : files) {
-        const QString name = QStringLiteral("plan.") + suffix;
+        {"plan.jpg", encoded(plan, "JPEG")},
+        {"plan.png", encoded(plan, "PNG")},
+        {"plan.gif", gif},
+        {"plan.bmp", encoded(plan, "BMP")},
+        {"progressive.jpg", encoded(plan, "JPEG", true)},
+        {"fields.jpg", zeroFields},
+        {"blocks.gif", PlanImageSamples::uniformGif(64, 48, 64, 48, 20)},
+        {"topdown.bmp", PlanImageSamples::topDownBmp(plan)},
+        {"rle8.bmp", PlanImageSamples::rleBmp(false, 40, 40, false)},
+        {"rle8-sized.bmp", PlanImageSamples::rleBmp(false, 40, 40, true)},
+        {"rle4.bmp", PlanImageSamples::rleBmp(true, 40, 40, false)},
+        {"rle4-sized.bmp", PlanImageSamples::rleBmp(true, 40, 40, true)}};
+    for (const auto& [fileName, whole] : files) {
+        const QString name = QLatin1String(fileName);
         std::string line;
         EXPECT_TRUE(convert(name, whole, &line)) << line;
         for (const int size : {int(whole.size()) - 1, int(whole.size()) * 2 / 3, int(whole.size()) / 3}) {
@@ -78,16 +94,24 @@ TEST(LayoutConversion, APlanImageIsPackedOnlyWhenItDecodesWhole)
         }
     }
 
-    // A JPEG cut short, its end marker put back: libjpeg only warns.
+    // A JPEG cut short, its end marker put back: libjpeg only warns, also after a warning of the scan's fields.
     std::string line;
-    const QByteArray jpeg = files[0].second;
-    EXPECT_FALSE(convert(QStringLiteral("mended.jpg"), jpeg.left(jpeg.size() / 2) + jpeg.right(2), &line));
+    for (const QByteArray& jpeg : {files[0].second, zeroFields}) {
+        EXPECT_FALSE(convert(QStringLiteral("mended.jpg"), jpeg.left(jpeg.size() / 2) + jpeg.right(2), &line));
+        EXPECT_EQ(line,
+                  "Ignoring the plan's background image mended.jpg: the file %1/mended.jpg does not read as an "
+                  "image, so it is not packed into the project");
+    }
+    // A GIF cut after its first sub-block of codes, then closed: the pixels of the rest are missing.
+    const QByteArray blocks = PlanImageSamples::uniformGif(64, 48, 64, 48, 20);
+    const int codes = 13 + 12 + 10 + 1;
+    EXPECT_FALSE(convert(QStringLiteral("closed.gif"), blocks.left(codes + 21) + QByteArray("\0;", 2), &line));
     EXPECT_EQ(line,
-              "Ignoring the plan's background image mended.jpg: the file %1/mended.jpg does not read as an image, "
+              "Ignoring the plan's background image closed.gif: the file %1/closed.gif does not read as an image, "
               "so it is not packed into the project");
 
     // A whole JPEG of 16 x 16 whose frame header claims 8000 x 8000.
-    QByteArray claims = encoded(plan.copy(0, 0, 16, 16), "JPEG");
+    QByteArray claims = PlanImageSamples::encoded(plan.copy(0, 0, 16, 16), "JPEG");
     const int frame = int(claims.indexOf("\xFF\xC0"));
     ASSERT_GT(frame, 0);
     qToBigEndian<quint16>(8000, claims.data() + frame + 5);
@@ -126,11 +150,19 @@ TEST(LayoutConversion, PlanFromShowSettings)
     QFile text(show.filePath(QStringLiteral("images/notes.png")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("not an image") == 12);
     text.close();
-    // Headers alone, claiming 81 and 67 megapixels or more than follows; an image made longer than is read.
-    for (const auto& [name, head] : {std::pair("images/head.ppm", "P6 9000 9000 255\n"),
-                                     {"images/wide.ppm", "P6 8192 8192 255\n"},
-                                     {"images/short.ppm", "P6 200 200 255\n"}})
-        ASSERT_TRUE(writeFile(show.filePath(QLatin1String(name)), QByteArray(head) + QByteArray(48000, 't')));
+    // Headers alone, claiming 81 and 67 megapixels or more than follows; an image made longer than is read. A PPM
+    // is not packed whatever it holds.
+    const auto bmpHead = [](int width, int height) {
+        QByteArray head = PlanImageSamples::encoded(QImage(1, 1, QImage::Format_RGB888), "BMP").left(54);
+        qToLittleEndian<qint32>(width, head.data() + 18);
+        qToLittleEndian<qint32>(height, head.data() + 22);
+        return head;
+    };
+    for (const auto& [name, head] : {std::pair("images/head.ppm", QByteArray("P6 9000 9000 255\n")),
+                                     {"images/head.bmp", bmpHead(9000, 9000)},
+                                     {"images/wide.bmp", bmpHead(8192, 8192)},
+                                     {"images/short.bmp", bmpHead(200, 200)}})
+        ASSERT_TRUE(writeFile(show.filePath(QLatin1String(name)), head + QByteArray(48000, 't')));
     ASSERT_TRUE(image.save(show.filePath(QStringLiteral("images/long.png")), "PNG"));
     ASSERT_TRUE(QFile(show.filePath(QStringLiteral("images/long.png"))).resize(kPlanImageMaxBytes + 1));
     // The current folder holds files of the same names, which must not be taken.
@@ -168,12 +200,16 @@ TEST(LayoutConversion, PlanFromShowSettings)
          "file name beside the show) was not found; put it there and convert the show again, or set the image in the "
          "new project"},
         {"images/head.ppm", false,
-         "Ignoring the plan's background image images/head.ppm: the file %1/images/head.ppm is too large to check: "
+         "Ignoring the plan's background image images/head.ppm: the file %1/images/head.ppm holds an image in the PPM "
+         "format, which the project does not pack (it packs JPEG, PNG, GIF and BMP); convert it to PNG and convert "
+         "the show again, or set the image in the new project"},
+        {"images/head.bmp", false,
+         "Ignoring the plan's background image images/head.bmp: the file %1/images/head.bmp is too large to check: "
          "9000 x 9000 pixels decode to 324 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it "
          "is not packed into the project; make it "
          "smaller and convert the show again, or set the image in the new project"},
-        {"images/wide.ppm", false,
-         "Ignoring the plan's background image images/wide.ppm: the file %1/images/wide.ppm is too large to check: "
+        {"images/wide.bmp", false,
+         "Ignoring the plan's background image images/wide.bmp: the file %1/images/wide.bmp is too large to check: "
          "8192 x 8192 pixels decode to 269 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it "
          "is not packed into the project; make it "
          "smaller and convert the show again, or set the image in the new project"},
@@ -182,8 +218,8 @@ TEST(LayoutConversion, PlanFromShowSettings)
          "65 MB (at most 64 MB of file, decoding to at most 256 MB, are read), so it is not packed into the "
          "project; make it smaller "
          "and convert the show again, or set the image in the new project"},
-        {"images/short.ppm", false,
-         "Ignoring the plan's background image images/short.ppm: the file %1/images/short.ppm does not read as an "
+        {"images/short.bmp", false,
+         "Ignoring the plan's background image images/short.bmp: the file %1/images/short.bmp does not read as an "
          "image, so it is not packed into the project"},
     };
     for (const PlanCase& c : cases) {
@@ -249,6 +285,107 @@ TEST(LayoutConversion, ABundlesImageStaysInsideTheBundle)
         const QString logged = capture.lines().empty() ? QString() : QString::fromStdString(capture.lines()[0].second);
         EXPECT_EQ(logged.trimmed(), line.isEmpty() ? line : line.arg(stored));
         EXPECT_EQ(plan.backgroundImagePath, line.isEmpty() ? QStringLiteral("inner/plan.png") : QString());
+    }
+    ResourceRegistry::instance()->clear();
+}
+
+// The bound counts what Qt's reader decodes to: a GIF's logical screen at 4 bytes a pixel, whatever its frame, and a
+// JPEG of several scans with every coefficient libjpeg keeps. Only the four formats are packed, known by their
+// content: another is named, with what to do. A refusal makes nothing of the size claimed.
+TEST(LayoutConversion, EachFormatIsSizedAsItDecodes)
+{
+    QTemporaryDir show;
+    std::string line;
+    EXPECT_TRUE(
+        convertPlan(show, QStringLiteral("plan.gif"), PlanImageSamples::uniformGif(4000, 4000, 4000, 4000), &line))
+        << line;
+
+    // A progressive JPEG of 16 x 16 whose frame claims 8000 x 8000: 256 MB of image and 192 MB of coefficients.
+    QImage tile(16, 16, QImage::Format_RGB32);
+    tile.fill(Qt::darkCyan);
+    QByteArray progressive = PlanImageSamples::encoded(tile, "JPEG", true);
+    const int frame = int(progressive.indexOf("\xFF\xC2"));
+    ASSERT_GT(frame, 0);
+    qToBigEndian<quint16>(8000, progressive.data() + frame + 5);
+    qToBigEndian<quint16>(8000, progressive.data() + frame + 7);
+    // 35 bytes: a 16383 x 16383 screen around one pixel.
+    const QByteArray screen =
+        QByteArray::fromHex("474946383961ff3fff3f800000000000ffffff2c00000000010001000002024401003b");
+    const QString tooLarge = QStringLiteral(
+        "Ignoring the plan's background image %2: the file %1/%2 is too large to check: %3 pixels decode to %4 MB "
+        "(at most 64 MB of file, decoding to at most 256 MB, are read), so it is not packed into the project; make "
+        "it smaller and convert the show again, or set the image in the new project");
+    const QString notPacked = QStringLiteral(
+        "Ignoring the plan's background image %2: the file %1/%2 holds an image in the %3 format, which the project "
+        "does not pack (it packs JPEG, PNG, GIF and BMP); convert it to PNG and convert the show again, or set the "
+        "image in the new project");
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        QString line;
+    } refused[] = {
+        {"screen.gif", PlanImageSamples::uniformGif(8192, 8192, 8192, 8192),
+         tooLarge.arg(QStringLiteral("%1"), QStringLiteral("screen.gif"), QStringLiteral("8192 x 8192"),
+                      QStringLiteral("269"))},
+        {"pixel.gif", screen,
+         tooLarge.arg(QStringLiteral("%1"), QStringLiteral("pixel.gif"), QStringLiteral("16383 x 16383"),
+                      QStringLiteral("1074"))},
+        {"progressive.jpg", progressive,
+         tooLarge.arg(QStringLiteral("%1"), QStringLiteral("progressive.jpg"), QStringLiteral("8000 x 8000"),
+                      QStringLiteral("448"))},
+        // An icon whose entry says 1 x 1, holding a PNG of 64 x 64.
+        {"plan.png", PlanImageSamples::iconHolding(PlanImageSamples::encoded(tile.scaled(64, 64), "PNG")),
+         notPacked.arg(QStringLiteral("%1"), QStringLiteral("plan.png"), QStringLiteral("ICO"))},
+        {"plan.tif", PlanImageSamples::tiff(),
+         notPacked.arg(QStringLiteral("%1"), QStringLiteral("plan.tif"), QStringLiteral("TIFF"))},
+    };
+    for (const auto& file : refused) {
+        SCOPED_TRACE(file.name);
+        const qint64 baseline = TestSupport::resetPeakMemory();
+        EXPECT_FALSE(convertPlan(show, QLatin1String(file.name), file.bytes, &line));
+        EXPECT_LT(TestSupport::peakMemoryBytes() - baseline, 64LL << 20);
+        EXPECT_EQ(line, file.line.toStdString());
+    }
+    ResourceRegistry::instance()->clear();
+}
+
+// The stored path is decoded as the show's other texts are (UTF-8, else Windows-1252, as a bundle names its files),
+// and found as Windows finds it: where no file has the exact name, one differing only in case, the first in name
+// order.
+TEST(LayoutConversion, APlanImageIsFoundAsWindowsFindsIt)
+{
+    QTemporaryDir show;
+    const QImage image = QImage(4, 3, QImage::Format_RGB32);
+    const QString accented = QStringLiteral("images/plan\u00E9.png");
+    for (const QString& name : {accented, QStringLiteral("plan.png"), QStringLiteral("Docs/Plan.png"),
+                                QStringLiteral("Docs/PLAN.png"), QStringLiteral("inner/") + accented}) {
+        ASSERT_TRUE(QDir(show.path()).mkpath(QFileInfo(name).path()));
+        ASSERT_TRUE(image.save(show.filePath(name), "PNG"));
+    }
+    const std::pair<std::string, QString> cases[] = {
+        {"images\\plan\xE9.png", accented},     // Windows-1252
+        {"images/plan\xC3\xA9.png", accented},  // UTF-8
+        {"C:\\Shows\\PLAN.PNG", QStringLiteral("plan.png")},
+        {"IMAGES\\PLAN\xC9.PNG", accented},
+        {"docs\\plan.png", QStringLiteral("Docs/PLAN.png")},
+    };
+    for (const auto& [stored, found] : cases) {
+        SCOPED_TRACE(stored);
+        ResourceRegistry::instance()->clear();
+        Quil::ShowSettings settings;
+        settings.storedBackgroundImagePath = stored;
+        ConversionReport report;
+        LogCapture capture;
+        EXPECT_EQ(convertLayoutProperties(settings, show.path(), report).backgroundImagePath, show.filePath(found));
+        EXPECT_TRUE(capture.lines().empty());
+        if (found != accented)
+            continue;
+        // Inside a bundle, kept by its path there.
+        ResourceRegistry::instance()->clear();
+        const LayoutProperties bundled = convertLayoutProperties(settings, show.filePath(QStringLiteral("inner")),
+                                                                 report, {"/shows/a.kvx", show.path()});
+        EXPECT_EQ(bundled.backgroundImagePath, QStringLiteral("inner/") + accented);
     }
     ResourceRegistry::instance()->clear();
 }
