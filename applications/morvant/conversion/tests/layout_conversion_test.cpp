@@ -154,8 +154,8 @@ TEST(LayoutConversion, PlanFromShowSettings)
     // is not packed whatever it holds.
     const auto bmpHead = [](int width, int height) {
         QByteArray head = PlanImageSamples::encoded(QImage(1, 1, QImage::Format_RGB888), "BMP").left(54);
-        qToLittleEndian<qint32>(width, head.data() + 18);
-        qToLittleEndian<qint32>(height, head.data() + 22);
+        PlanImageSamples::setLittle32(head, 18, quint32(width));
+        PlanImageSamples::setLittle32(head, 22, quint32(height));
         return head;
     };
     for (const auto& [name, head] : {std::pair("images/head.ppm", QByteArray("P6 9000 9000 255\n")),

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QtEndian>
 
 #include <stdexcept>
 
@@ -130,11 +129,17 @@ QByteArray rleBmp(bool fourBits, int width, int height, bool sizeStated)
     return bmp.append(codes);
 }
 
+void setLittle32(QByteArray& data, int at, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        data[at + i] = char(value >> 8 * i & 0xFF);
+}
+
 QByteArray topDownBmp(const QImage& image)
 {
     // Qt writes the rows from the bottom: the same rows turned over, under a negative height.
     QByteArray bmp = encoded(image.mirrored(false, true), "BMP");
-    qToLittleEndian<qint32>(-image.height(), bmp.data() + 22);
+    setLittle32(bmp, 22, quint32(-image.height()));
     return bmp;
 }
 

@@ -23,6 +23,10 @@ QByteArray uniformGif(int screenWidth, int screenHeight, int width, int height, 
 // bitmap. Its header states the size of the codes, or 0 as writers may.
 QByteArray rleBmp(bool fourBits, int width, int height, bool sizeStated);
 
+// Sets the 4 bytes at `at` of data to value, least significant first, as
+// BMP headers hold their numbers.
+void setLittle32(QByteArray& data, int at, quint32 value);
+
 // A BMP written from the top row down (its height negative), of the image.
 QByteArray topDownBmp(const QImage& image);
 
