@@ -3,9 +3,9 @@
 // the settings live, installs the style, reads the command line and queues
 // start(); start() connects the logger to the main window, removes the
 // working folders that killed runs left (those no running copy holds),
-// loads the fixture library and the KiNET list, lets the online fixture library's downloads
-// into the fixture library, shows the window and, when the command line
-// named a show, converts it at once. SIGTERM, SIGINT and SIGHUP close the
+// loads the fixture library and the KiNET list, lets the online fixture
+// library's downloads into the fixture library, shows the window and, when
+// the command line named a show, converts it at once. SIGTERM, SIGINT and SIGHUP close the
 // window as an end without anyone to ask would: the result is discarded and
 // the program ends as after a close, leaving no working or temporary folder.
 // When the event loop ends, onAboutToQuit() closes the output project,

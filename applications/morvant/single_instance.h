@@ -1,9 +1,10 @@
 // SingleInstanceLock marks that one instance of the program runs: a lock
 // file in the system's temporary folder, named by the program's key and a
 // fixed GUID, taken at start and held until released or the object is
-// destroyed (main keeps it until its event loop has ended). Like the named mutex it stands in
-// for, it does not stop a second instance; whoever needs to know can test
-// it. A lock left behind by a crashed instance is taken over.
+// destroyed (main keeps it until its event loop has ended). Like the named
+// mutex it stands in for, it does not stop a second instance; whoever needs
+// to know can test it. A lock left behind by a crashed instance is taken
+// over.
 //
 // One thread (main's) uses an object.
 #ifndef APPLICATIONS_MORVANT_SINGLE_INSTANCE_H

@@ -1,11 +1,12 @@
 #include "components/archive/archive_exception.h"
 
+#include "seltrane_components/os/file_utils.h"
+
 #include <QDir>
 #include <QObject>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace Archive {
 
@@ -33,7 +34,7 @@ storage_error::storage_error(Step step, const QString& path, int systemError, qu
 
 const char* storage_error::what() const noexcept { return m_words.c_str(); }
 
-QString storage_error::reason() const { return QString::fromLocal8Bit(std::strerror(m_systemError)); }
+QString storage_error::reason() const { return systemErrorText(m_systemError); }
 
 const std::map<int, QString>& archive_exception::messageTable()
 {

@@ -2,6 +2,7 @@
 
 #include "components/archive/parallel_gzip_writer.h"
 #include "seltrane_components/os/expansion_guard.h"
+#include "seltrane_components/os/file_utils.h"
 #include "seltrane_components/os/progress_tracker.h"
 
 #include <QCoreApplication>
@@ -17,7 +18,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,8 +30,6 @@ namespace {
 const qint64 kCopyBlock = 64 * 1024;
 
 QString tr(const char* text) { return QCoreApplication::translate("ArchiveFile", text); }
-
-QString errnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
 ArchiveFile* self(void* data) { return static_cast<ArchiveFile*>(data); }
 
@@ -514,7 +512,7 @@ bool ArchiveFile::extractTo(const QString& rootFolder, const ExtractOptions& opt
     const QString root = QDir::cleanPath(QDir(rootFolder).absolutePath());
     ExpansionGuard guard(options.sizeLimit, m_expectedInputSize < 0 ? -1 : m_expectedInputSize - m_inputBase, root);
     if (!guard.makeFolder(root))
-        return fail(tr("Cannot create a folder to extract %1 into: %2").arg(archiveName(), errnoText(errno)));
+        return fail(tr("Cannot create a folder to extract %1 into: %2").arg(archiveName(), systemErrorText(errno)));
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     const bool ok = forEachEntry([&](struct archive_entry* entry) {
         // Without a known size the entries themselves move the stage.
@@ -581,7 +579,8 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     if (type == AE_IFDIR) {
         const QString path = root + QLatin1Char('/') + relative;
         if (!guard.makeFolder(path))
-            return fail(tr("Cannot extract the folder %1 of %2: %3").arg(relative, archiveName(), errnoText(errno)));
+            return fail(
+                tr("Cannot extract the folder %1 of %2: %3").arg(relative, archiveName(), systemErrorText(errno)));
         if (!isWithin(QFileInfo(path).canonicalFilePath(), canonicalRoot))
             return fail(tr("The archive entry %1 lies outside the target folder").arg(name));
         return true;
@@ -594,7 +593,7 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     const QString path = root + QLatin1Char('/') + relative;
     const QString parent = QFileInfo(path).path();
     if (!guard.makeFolder(parent))
-        return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
+        return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), systemErrorText(errno)));
     // A link already on disk must not carry the file out of the root.
     if (!isWithin(QFileInfo(parent).canonicalFilePath(), canonicalRoot))
         return fail(tr("The archive entry %1 lies outside the target folder").arg(name));
@@ -603,11 +602,11 @@ bool ArchiveFile::extractEntry(struct archive_entry* entry, const QString& root,
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
-        return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
+        return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), systemErrorText(errno)));
     guard.addFile(path);
     bool ok = writeEntryData(fd, name, entry, guard);
     if (::close(fd) != 0 && ok)
-        ok = fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
+        ok = fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), systemErrorText(errno)));
     return ok;
 }
 
@@ -651,7 +650,8 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, struct archive_ent
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
+                return fail(
+                    tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), systemErrorText(errno)));
             }
             data += n;
             size -= static_cast<size_t>(n);
@@ -661,7 +661,7 @@ bool ArchiveFile::writeEntryData(int fd, const QString& name, struct archive_ent
     }
     if (sparse) {
         if (::ftruncate(fd, std::max(end, declared)) != 0)
-            return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), errnoText(errno)));
+            return fail(tr("Cannot extract the entry %1 of %2: %3").arg(name, archiveName(), systemErrorText(errno)));
     } else if (end < declared) {
         return fail(tr("The archive entry %1 holds %2 bytes where its header declares %3: the archive is "
                        "damaged")

@@ -113,29 +113,31 @@ void replaceFile(const Database& database, ArrayId arrayId, const QString& targe
 void writeStreamFile(const Database& database, ArrayId arrayId, bool binary, const QString& target,
                      const QByteArray* extra, const std::function<void(OutStream&)>& body)
 {
-    replaceFile(database, arrayId, target, [&](const QString& temporary) {
-        const quint16 version = database.settings().version;
-        std::unique_ptr<BinaryOutStream> binaryOut;
-        std::unique_ptr<TextOutStream> textOut;
-        OutStream& out = binary ? static_cast<OutStream&>(*(binaryOut = std::make_unique<BinaryOutStream>(version)))
-                                : *(textOut = std::make_unique<TextOutStream>(version));
-        // A failure of the file is told as the system's, with its path; the
-        // stream's own failures (a count too large) pass on as they are.
+    // A failure of the file is told as the system's, with its path; the
+    // stream's own failures (a count too large) pass on as they are.
+    const auto writeWith = [&](const QString& temporary, auto&& out) {
         storage_error::Step step = storage_error::Open;
         try {
             if (const int error = injected(AtomicFile::Call::Open, temporary))
                 raiseStorage(database, step, temporary, error, arrayId);
-            binary ? binaryOut->open(temporary, extra) : textOut->open(temporary, extra);
+            out->open(temporary, extra);
             step = storage_error::Write;
-            body(out);
+            body(*out);
             if (const int error = injected(AtomicFile::Call::Close, temporary))
                 raiseStorage(database, storage_error::Close, temporary, error, arrayId);
-            out.close();
+            out->close();
         } catch (const std::runtime_error& error) {
-            if (out.fileError() == 0 || dynamic_cast<const storage_error*>(&error))
+            if (out->fileError() == 0 || dynamic_cast<const storage_error*>(&error))
                 throw;
-            raiseStorage(database, step, temporary, out.fileError(), arrayId);
+            raiseStorage(database, step, temporary, out->fileError(), arrayId);
         }
+    };
+    const quint16 version = database.settings().version;
+    replaceFile(database, arrayId, target, [&](const QString& temporary) {
+        if (binary)
+            writeWith(temporary, std::make_unique<BinaryOutStream>(version));
+        else
+            writeWith(temporary, std::make_unique<TextOutStream>(version));
     });
 }
 

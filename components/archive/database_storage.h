@@ -17,10 +17,9 @@
 // it. A folder or file that cannot be made, opened, written, synced, closed or
 // renamed throws storage_error (code 7), which names it with the system's
 // errno; the test seam of AtomicFile is asked before each of those calls.
-// Loading checks
-// what it reads: an object id above the array's maximum, two objects with one
-// id, or a run file whose name is not "a-b" (decimal, a <= b) or "a" raise
-// code 9 before anything is grown for them.
+// Loading checks what it reads: an object id above the array's maximum, two
+// objects with one id, or a run file whose name is not "a-b" (decimal,
+// a <= b) or "a" raise code 9 before anything is grown for them.
 //
 // Ownership: the database owns its storage state; the storage reads and
 // changes the database's arrays. Threads: the database calls it with its

@@ -200,7 +200,7 @@ bool ResourceRegistry::copyResourcesTo(const QString& folder, unsigned categoryM
             if (const int made = makeFolderPath(folder)) {
                 if (error) {
                     *error = QObject::tr("The folder %1 could not be created (%2)")
-                                 .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(std::strerror(made)));
+                                 .arg(QDir::toNativeSeparators(folder), systemErrorText(made));
                 }
                 return false;
             }

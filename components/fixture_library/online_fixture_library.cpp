@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <map>
 #include <memory>
 
@@ -139,7 +138,7 @@ public:
             const QString folder = QFileInfo(m_save.fileName()).path();
             if (const int error = makeFolderPath(folder)) {
                 return fail(OnlineFixtureLibrary::tr("the folder %1 could not be made (%2)")
-                                .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(std::strerror(error))));
+                                .arg(QDir::toNativeSeparators(folder), systemErrorText(error)));
             }
             if (!m_save.open(QIODevice::WriteOnly))
                 return fail(m_save.errorString());
@@ -182,7 +181,7 @@ private:
     // The file's error text misses a write cut short, errno does not.
     bool copyFailed()
     {
-        const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : m_copy.errorString();
+        const QString reason = errno != 0 ? systemErrorText(errno) : m_copy.errorString();
         return fail(OnlineFixtureLibrary::tr("the download could not be written into the temporary folder %1 (%2)")
                         .arg(QDir::toNativeSeparators(QDir::tempPath()), reason));
     }

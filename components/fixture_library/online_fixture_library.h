@@ -8,9 +8,9 @@
 // check (the index opens and has its table, a list reads, a definition file
 // gives a model) and once it is whole on disk (written, synced, closed); a
 // failure or time-out keeps the mirror and is logged, and only a copy in
-// place has its ETag stored. ETags live in onlineLibrarySettings() under "OnlineFixtureLibrary/ETags/"
-// beside the endpoint they came from; they are sent only for a mirrored copy
-// that exists and passes its check. Only URLs under the endpoint are asked
+// place has its ETag stored. ETags live in onlineLibrarySettings() under
+// "OnlineFixtureLibrary/ETags/" beside the endpoint they came from; they are
+// sent only for a mirrored copy that exists and passes its check. Only URLs under the endpoint are asked
 // for; redirects are not followed; an empty endpoint means off.
 //
 // update() and fetch() wait in a local event loop (the conversion runs in a

@@ -10,7 +10,6 @@
 #include <QObject>
 
 #include <cerrno>
-#include <cstring>
 #include <map>
 
 namespace {
@@ -26,8 +25,6 @@ QString withTrailingSlash(QString folder)
         folder += QLatin1Char('/');
     return folder;
 }
-
-QString reasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The working folders in parent; links are never followed: a link to a
 // folder elsewhere is not ours to sweep.
@@ -165,7 +162,8 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
     bool createdHere = false;
     if (!QFileInfo::exists(path)) {
         if (const int error = makeFolderPath(path)) {
-            m_lastError = QObject::tr("The working folder %1 could not be created (%2)").arg(shown, reasonOf(error));
+            m_lastError =
+                QObject::tr("The working folder %1 could not be created (%2)").arg(shown, systemErrorText(error));
             return false;
         }
         createdHere = true;
@@ -188,7 +186,7 @@ bool ProjectWorkingFolder::createAndLock(const QString& path)
         if (kind == QLockFile::LockFailedError) {
             m_lastError = QObject::tr("The working folder %1 is in use by another running program").arg(shown);
         } else {
-            QString reason = error != 0 ? reasonOf(error) : AtomicFile::writeProblem(path, kRoomProbeBytes);
+            QString reason = error != 0 ? systemErrorText(error) : AtomicFile::writeProblem(path, kRoomProbeBytes);
             if (reason.isEmpty())
                 reason = QObject::tr("the system gave no reason");
             m_lastError = QObject::tr("The working folder %1 could not be locked (%2)").arg(shown, reason);

@@ -6,13 +6,15 @@
 // sweeps abandoned folders of earlier runs (keeping the most recently
 // modified ones), makes the folder and locks it against other processes with
 // a QLockFile on "<folder>/.lock". The lock is held for the life of the
-// object. removeAbandonedFolders() removes every folder no running process
-// holds, as a program that keeps no folder between runs does at its start. On destruction the folder is moved to the
-// name of a new file path set with setFilePath(), or removed unless keepFolder was asked for.
+// object. On destruction the folder is moved to the name of a new file path
+// set with setFilePath(), or removed unless keepFolder was asked for.
+// removeAbandonedFolders() removes every folder no running process holds, as
+// a program that keeps no folder between runs does at its start.
 //
 // Derived project classes supply the identity, the parent folder, the file
-// header and the save; saveToFile() writes both into one file. An object is used from one thread at a time (the GUI
-// thread in this program); the lock only guards against other processes.
+// header and the save; saveToFile() writes both into one file. An object is
+// used from one thread at a time (the GUI thread in this program); the lock
+// only guards against other processes.
 
 #ifndef PROJECT_PROJECT_WORKING_FOLDER_H
 #define PROJECT_PROJECT_WORKING_FOLDER_H

@@ -1,5 +1,7 @@
 #include "seltrane_components/os/atomic_file.h"
 
+#include "seltrane_components/os/file_utils.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +10,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -28,8 +29,6 @@ constexpr qint64 kMaxWrite = qint64(1) << 30;
 std::mutex injectorMutex;
 AtomicFile::FaultInjector injector;
 std::atomic<bool> injecting {false};
-
-QString reasonOf(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // A name in the target's folder that no file has yet: "<folder>/.<name>.<random>".
 QString temporaryNameFor(const QString& target)
@@ -65,7 +64,7 @@ bool AtomicFile::fail(int error)
     // The first failure is the one to tell: later ones follow from it.
     if (m_error == 0) {
         m_error = error;
-        setErrorString(reasonOf(error));
+        setErrorString(systemErrorText(error));
     }
     return false;
 }
@@ -244,16 +243,16 @@ QString AtomicFile::syncFolder()
 {
     const QString path = QFileInfo(m_target).absolutePath();
     if (const int error = injectedError(Call::SyncFolder, path))
-        return reasonOf(error);
+        return systemErrorText(error);
     const int folder = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
-        return reasonOf(errno);
+        return systemErrorText(errno);
     // A file system that cannot sync a folder has nothing to sync.
     int error = 0;
     if (::fsync(folder) != 0 && errno != EINVAL && errno != ENOTSUP && errno != ENOSYS)
         error = errno;
     ::close(folder);
-    return error != 0 ? reasonOf(error) : QString();
+    return error != 0 ? systemErrorText(error) : QString();
 }
 
 void AtomicFile::discard()

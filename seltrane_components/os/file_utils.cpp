@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 
 #include <dirent.h>
@@ -99,6 +100,8 @@ QString& sanitiseFileName(QString& name, QChar replacement)
         name = QString(replacement);
     return name;
 }
+
+QString systemErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 int makeFolderPath(const QString& folder, QStringList* made)
 {

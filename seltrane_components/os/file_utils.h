@@ -1,4 +1,4 @@
-// File-system helpers: the texts of QFileDevice errors, cleaning of file
+// File-system helpers: the texts of QFileDevice and system errors, cleaning of file
 // names, making folders with the system's reason, and link-safe recursive
 // removal of folders.
 //
@@ -18,6 +18,10 @@ inline constexpr char kTextStreamHeader[] = "<?xml version=\"1.0\" encoding=\"UT
 // The text of a QFileDevice::FileError code, translated; "Unknown error" for a
 // code that is not one of them.
 QString errorMessage(int code);
+
+// The system's reason for the errno `error`, in words ("No space left on
+// device").
+QString systemErrorText(int error);
 
 // Matches each character that may not appear in a file name: \ / ? | * ^ < > : "
 const QRegularExpression& invalidFileNameExpression();

@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstring>
-
 using namespace FixtureTemplate;
 
 FixtureTemplateBuilder::FixtureTemplateBuilder(const FixtureLibrary& library)
@@ -90,7 +88,7 @@ bool FixtureTemplateBuilder::saveTemplate(const QString& path, QString& error) c
     const QString folder = QFileInfo(path).path();
     if (const int made = makeFolderPath(folder)) {
         error = tr("The template could not be saved as %1, as its folder %2 could not be made (%3)")
-                    .arg(path, folder, QString::fromLocal8Bit(std::strerror(made)));
+                    .arg(path, folder, systemErrorText(made));
         return false;
     }
     if (!file.open(QIODevice::WriteOnly) || !FixtureTemplateParser::write(file, values) || !file.commit()) {

@@ -33,7 +33,6 @@
 #include <QTemporaryDir>
 
 #include <chrono>
-#include <cstring>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -435,7 +434,7 @@ bool ConversionDriver::saveOutputProject(const QString& path, ProgressTracker& p
         // The file chosen, or the packing of the working folder into it.
         const TarvelVistrelProject& project = *m_outputProject->project();
         const int error = project.lastSystemError();
-        const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : project.lastError();
+        const QString reason = error != 0 ? systemErrorText(error) : project.lastError();
         logMessage(kLogWarning, "Failed to write the project file %s (%s)", shownPath.constData(),
                    reason.toUtf8().constData());
         m_saveFailure = saveFailureAdvice(path, reason, error);

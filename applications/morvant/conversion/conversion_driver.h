@@ -11,10 +11,11 @@
 // changed or was not carried over. A step that throws rolls the transaction
 // back and fails the conversion. A working folder that cannot be made,
 // locked or written (a full or read-only disk) fails it too, told as such:
-// the folder, the system's reason and what to do, not a fault to report. The loaded show is destroyed and the
-// temporary folder removed in every case. Every message goes through the logger: progress and notes
-// at kLogInfo, failures at kLogWarning, each failure followed by one line in
-// plain words on what happened and what the user can do.
+// the folder, the system's reason and what to do, not a fault to report. The
+// loaded show is destroyed and the temporary folder removed in every case.
+// Every message goes through the logger: progress and notes at kLogInfo,
+// failures at kLogWarning, each failure followed by one line in plain words
+// on what happened and what the user can do.
 //
 // The driver owns the id maps, the free font numbers, the report, the output
 // project and the temporary folder between two conversions. The version-1

@@ -46,7 +46,6 @@ public:
     // The working folder that failed a save; empty for other failures.
     QString folder() const { return m_folder; }
     QString reason() const { return m_reason; }
-    bool isGone() const { return !m_folder.isEmpty() && m_reason.isNull(); }
 
 private:
     QString m_dataFolder;

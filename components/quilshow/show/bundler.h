@@ -4,15 +4,16 @@
 // Names are relative paths with "/" or "\" between folders; "\" is mapped to
 // "/" and a name that would leave the destination (a ".." component, a
 // leading separator or a drive letter) is refused. A name is an 8-bit text,
-// decoded like the show's texts (UTF-8 when valid, else Latin-1) and written
-// in the file system's encoding; one holding a NUL is refused. Files are
-// written as they are read; an expansion that fails leaves what it wrote
+// decoded like the show's texts (UTF-8 when valid, else Windows-1252) and
+// written in the file system's encoding; one holding a NUL is refused. Files
+// are written as they are read; an expansion that fails leaves what it wrote
 // before the error, except one stopped by the size bound (sizeLimit), which
 // removes what it wrote.
 // Every failure is a std::runtime_error with a fixed text; one of a file that
 // cannot be written names the file and the bundle (never the destination)
-// with the system's reason, and so does the bound's. An expansion opens one stage on the caller's tracker and moves it
-// by the bytes read against the bundle's size.
+// with the system's reason, and so does the bound's. An expansion opens one
+// stage on the caller's tracker and moves it by the bytes read against the
+// bundle's size.
 //
 // Thread safety: a Bundler is used by one thread; it holds only the version
 // and destination of its last expansion.

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstring>
 #include <set>
 
 namespace {
@@ -57,9 +56,9 @@ std::vector<InterfaceImporter::WrittenFont> InterfaceImporter::readFonts(const Q
     std::set<QString> taken;  // lower case: the project may be unpacked where case does not count
     for (const FontData& font : fonts) {
         if (folderError != 0) {
-            ignoreFont(font.name,
-                       QStringLiteral("cannot create the folder %1 (%2)")
-                           .arg(folder.path(), QString::fromLocal8Bit(std::strerror(folderError))));
+            ignoreFont(
+                font.name,
+                QStringLiteral("cannot create the folder %1 (%2)").arg(folder.path(), systemErrorText(folderError)));
             continue;
         }
         const QString fileName = uniqueFileName(folder, font.name, taken);

@@ -1582,6 +1582,14 @@ protected:
         open.openExisting = true;
         Archive::openDatabase(open, reopened);
     }
+    // Saves the project `converter` converted as `name` in the test's folder and reads it back (reopen()).
+    void saveAndReopen(ConversionDriver& converter, const QString& name)
+    {
+        const QString saved = folder.filePath(name);
+        ProgressTracker progress;
+        ASSERT_TRUE(converter.saveOutputProject(saved, progress));
+        reopen(saved);
+    }
     void TearDown() override
     {
         if (reopened != Archive::kNoDatabase) {
@@ -1833,10 +1841,7 @@ TEST_F(EndToEndTest, EveryKindConvertedSavedAndReopenedWithItsId)
                   .arg(changed));
     EXPECT_EQ(result.colour, QColor(190, 100, 0));
 
-    const QString saved = folder.filePath(QStringLiteral("every.kv2"));
-    ProgressTracker progress;
-    ASSERT_TRUE(driver.saveOutputProject(saved, progress));
-    reopen(saved);
+    saveAndReopen(driver, QStringLiteral("every.kv2"));
     ASSERT_NE(reopened, Archive::kNoDatabase);
     const IdMaps& ids = driver.idMaps();
 
@@ -1994,10 +1999,7 @@ TEST_F(EndToEndTest, AShowWithNothingToLeaveOutSaysOnlyWhatChanged)
                            "so they arrive as the unknown type 255)"}));
     EXPECT_EQ(report.converted.at(QStringLiteral("Plan images")), 1u);
 
-    const QString saved = folder.filePath(QStringLiteral("kept.kv2"));
-    ProgressTracker progress;
-    ASSERT_TRUE(driver.saveOutputProject(saved, progress));
-    reopen(saved);
+    saveAndReopen(driver, QStringLiteral("kept.kv2"));
     ASSERT_NE(reopened, Archive::kNoDatabase);
     expectTalliesMatch(report, reopened);
     EXPECT_FALSE(stored<ProjectProperties>(0, 0)->layout.backgroundImageId.isNull());
@@ -2644,10 +2646,7 @@ TEST_F(EndToEndTest, RecordsThatMeetOnOnePatchAreNamedOnceAndLeftOut)
     EXPECT_EQ(driver.report().resultText(),
               "Conversion complete; 3 items were not carried over and 4 arrived changed (see the error pane)");
 
-    const QString saved = folder.filePath(QStringLiteral("meet.kv2"));
-    ProgressTracker progress;
-    ASSERT_TRUE(driver.saveOutputProject(saved, progress));
-    reopen(saved);
+    saveAndReopen(driver, QStringLiteral("meet.kv2"));
     ASSERT_NE(reopened, Archive::kNoDatabase);
     expectTalliesMatch(report, reopened);
 }
